@@ -1,0 +1,121 @@
+#include "atomicfile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <atomic>
+#include <climits>
+#include <utility>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/uio.h>
+#include <unistd.h>
+#include <vector>
+
+namespace platform {
+namespace {
+
+class FileDescriptor
+{
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() { reset(); }
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+    int get() const { return fd_; }
+    int release() { return std::exchange(fd_, -1); }
+    void reset(int fd)
+    {
+        reset();
+        fd_ = fd;
+    }
+    void reset()
+    {
+        if (fd_ >= 0)
+            ::close(std::exchange(fd_, -1));
+    }
+
+private:
+    int fd_;
+};
+
+std::error_code lastError() { return {errno, std::generic_category()}; }
+
+std::error_code writeAll(int fd, std::vector<iovec> iov)
+{
+    std::size_t first = 0;
+    while (first < iov.size()) {
+        const ssize_t n = ::writev(fd, iov.data() + first, int(std::min<std::size_t>(iov.size() - first, IOV_MAX)));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return lastError();
+        }
+        std::size_t left = std::size_t(n);
+        while (first < iov.size() && left >= iov[first].iov_len)
+            left -= iov[first++].iov_len;
+        if (first < iov.size()) {
+            iov[first].iov_base = static_cast<char *>(iov[first].iov_base) + left;
+            iov[first].iov_len -= left;
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+std::error_code writeFileAtomically(const QString &path, std::initializer_list<ByteSpan> pieces,
+                                    Durability durability)
+{
+    static std::atomic<unsigned> counter{0};
+    const QFileInfo info(path);
+    const QByteArray dir = QFile::encodeName(info.absolutePath());
+    const QByteArray target = QFile::encodeName(info.absoluteFilePath());
+
+    // A leading dot and a suffix after the extension keep the half-written file out of every
+    // folder listing that filters by extension.
+    QByteArray temp;
+    FileDescriptor fd(-1);
+    for (int attempt = 0; attempt < 100 && fd.get() < 0; ++attempt) {
+        temp = dir + "/." + QFile::encodeName(info.fileName()) + ".tmp" + QByteArray::number(::getpid())
+             + "_" + QByteArray::number(counter.fetch_add(1));
+        fd.reset(::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (fd.get() < 0 && errno != EEXIST)
+            return lastError();
+    }
+    if (fd.get() < 0)
+        return std::make_error_code(std::errc::file_exists);
+
+    std::vector<iovec> iov;
+    for (const ByteSpan &p : pieces)
+        if (p.size)
+            iov.push_back({const_cast<void *>(p.data), p.size});
+
+    std::error_code error = writeAll(fd.get(), std::move(iov));
+    if (!error && durability == Durability::Synced && ::fdatasync(fd.get()) != 0)
+        error = lastError();
+    if (!error && ::close(fd.release()) != 0)
+        error = lastError();
+    if (!error && ::rename(temp.constData(), target.constData()) != 0)
+        error = lastError();
+    if (error) {
+        fd.reset();
+        ::unlink(temp.constData());
+        return error;
+    }
+    if (durability == Durability::Synced) {
+        // The rename itself is durable only once the folder is flushed.
+        FileDescriptor dirFd(::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (dirFd.get() >= 0)
+            ::fsync(dirFd.get());
+    }
+    return {};
+}
+
+std::error_code writeFileAtomically(const QString &path, const void *data, std::size_t size, Durability durability)
+{
+    return writeFileAtomically(path, {ByteSpan{data, size}}, durability);
+}
+
+} // namespace platform

@@ -1,0 +1,153 @@
+// BMP reading and writing. The reader trusts nothing in the header: every size is checked
+// against the bytes actually present before a pixel is touched.
+#include "picturecodec.h"
+
+#include "atomicfile.h"
+
+#include <cstring>
+#include <limits>
+
+namespace platform {
+namespace {
+
+quint16 u16(const uchar *p) { return quint16(p[0] | (p[1] << 8)); }
+quint32 u32(const uchar *p) { return quint32(p[0]) | (quint32(p[1]) << 8) | (quint32(p[2]) << 16) | (quint32(p[3]) << 24); }
+qint32 s32(const uchar *p) { return qint32(u32(p)); }
+
+void put16(uchar *p, quint16 v) { p[0] = uchar(v); p[1] = uchar(v >> 8); }
+void put32(uchar *p, quint32 v) { for (int i = 0; i < 4; ++i) p[i] = uchar(v >> (8 * i)); }
+
+constexpr qint64 kFileHeaderSize = 14;
+constexpr qint64 kInfoHeaderSize = 40;
+constexpr quint32 kBiRgb = 0;
+constexpr quint32 kBiBitfields = 3;
+
+DecodedPicture fail(PictureError e, QString detail) { return {Bitmap(), e, std::move(detail)}; }
+
+qint64 rowStride(qint64 width, int bitsPerPixel) { return ((width * bitsPerPixel + 31) / 32) * 4; }
+
+} // namespace
+
+DecodedPicture decodeBmp(QByteArrayView bytes)
+{
+    const qint64 size = bytes.size();
+    const auto *data = reinterpret_cast<const uchar *>(bytes.data());
+    if (size < 2 || data[0] != 'B' || data[1] != 'M')
+        return fail(PictureError::NotRecognised, QStringLiteral("no BM signature"));
+    if (size < kFileHeaderSize + kInfoHeaderSize)
+        return fail(PictureError::Truncated, QStringLiteral("file shorter than its headers"));
+
+    const quint32 offBits = u32(data + 10);
+    const uchar *info = data + kFileHeaderSize;
+    const quint32 infoSize = u32(info);
+    if (infoSize != 40 && infoSize != 52 && infoSize != 56 && infoSize != 108 && infoSize != 124)
+        return fail(PictureError::Unsupported, QStringLiteral("info header of %1 bytes").arg(infoSize));
+    if (kFileHeaderSize + qint64(infoSize) > size)
+        return fail(PictureError::Truncated, QStringLiteral("info header runs past the end"));
+
+    const qint64 width = s32(info + 4);
+    const qint32 rawHeight = s32(info + 8);
+    const quint16 planes = u16(info + 12);
+    const int bitCount = u16(info + 14);
+    const quint32 compression = u32(info + 16);
+    if (planes != 1)
+        return fail(PictureError::Malformed, QStringLiteral("%1 planes").arg(planes));
+    if (width <= 0 || rawHeight == 0 || rawHeight == std::numeric_limits<qint32>::min())
+        return fail(PictureError::Malformed, QStringLiteral("size %1 x %2").arg(width).arg(rawHeight));
+    const bool topDown = rawHeight < 0;
+    const qint64 height = topDown ? -qint64(rawHeight) : rawHeight;
+    if (bitCount != 24 && bitCount != 32)
+        return fail(PictureError::Unsupported, QStringLiteral("%1 bits per pixel").arg(bitCount));
+    if (compression == kBiBitfields) {
+        // Only the plain 32-bit layout (blue, green, red bytes) is read.
+        const qint64 maskAt = infoSize >= 52 ? kFileHeaderSize + 40 : kFileHeaderSize + infoSize;
+        if (bitCount != 32 || maskAt + 12 > size)
+            return fail(PictureError::Unsupported, QStringLiteral("bit fields"));
+        if (u32(data + maskAt) != 0x00FF0000 || u32(data + maskAt + 4) != 0x0000FF00 || u32(data + maskAt + 8) != 0x000000FF)
+            return fail(PictureError::Unsupported, QStringLiteral("unusual bit field masks"));
+    } else if (compression != kBiRgb) {
+        return fail(PictureError::Unsupported, QStringLiteral("compression %1").arg(compression));
+    }
+    if (!sizeIsAcceptable(width, height))
+        return fail(PictureError::TooLarge, QStringLiteral("size %1 x %2").arg(width).arg(height));
+
+    const qint64 stride = rowStride(width, bitCount);
+    const int bytesPerPixel = bitCount / 8;
+    if (offBits < kFileHeaderSize + infoSize || offBits > size)
+        return fail(PictureError::Malformed, QStringLiteral("pixel offset %1").arg(offBits));
+    // The last row may come without its padding; everything before it must be whole.
+    const qint64 needed = qint64(offBits) + stride * (height - 1) + width * bytesPerPixel;
+    if (needed > size)
+        return fail(PictureError::Truncated, QStringLiteral("%1 pixel bytes missing").arg(needed - size));
+
+    Bitmap bitmap{int(width), int(height)};
+    if (bitmap.isNull())
+        return fail(PictureError::TooLarge, QStringLiteral("out of memory"));
+    for (qint64 row = 0; row < height; ++row) {
+        const uchar *src = data + offBits + stride * (topDown ? row : height - 1 - row);
+        auto *dst = reinterpret_cast<quint32 *>(bitmap.scanLine(int(row)));
+        if (bytesPerPixel == 3) {
+            for (qint64 x = 0; x < width; ++x, src += 3)
+                dst[x] = 0xFF000000u | (quint32(src[2]) << 16) | (quint32(src[1]) << 8) | src[0];
+        } else {
+            for (qint64 x = 0; x < width; ++x, src += 4)
+                dst[x] = 0xFF000000u | (quint32(src[2]) << 16) | (quint32(src[1]) << 8) | src[0];
+        }
+    }
+    return {std::move(bitmap), PictureError::None, {}};
+}
+
+QByteArray encodeBmpHeader(int width, int height)
+{
+    const quint32 imageSize = quint32(rowStride(width, 24) * height);
+    QByteArray header(int(kFileHeaderSize + kInfoHeaderSize), '\0');
+    auto *h = reinterpret_cast<uchar *>(header.data());
+    h[0] = 'B';
+    h[1] = 'M';
+    put32(h + 2, quint32(header.size()) + imageSize);
+    put32(h + 10, quint32(header.size()));
+    uchar *info = h + kFileHeaderSize;
+    put32(info, quint32(kInfoHeaderSize));
+    put32(info + 4, quint32(width));
+    put32(info + 8, quint32(height));
+    put16(info + 12, 1);
+    put16(info + 14, 24);
+    put32(info + 16, kBiRgb);
+    put32(info + 20, imageSize);
+    put32(info + 24, 3780);   // 96 dots per inch
+    put32(info + 28, 3780);
+    return header;
+}
+
+WriteResult writeBmpFile(const QString &path, const Bitmap &bitmap)
+{
+    if (bitmap.isNull())
+        return {PictureError::Malformed, {}};
+    const int width = bitmap.width();
+    const int height = bitmap.height();
+    const qint64 stride = rowStride(width, 24);
+    const QByteArray header = encodeBmpHeader(width, height);
+    QByteArray pixels(stride * height, Qt::Uninitialized);
+    for (int row = 0; row < height; ++row) {
+        const uchar *src = bitmap.constScanLine(height - 1 - row);
+        uchar *dst = reinterpret_cast<uchar *>(pixels.data()) + stride * row;
+        int x = 0;
+        // Copies four bytes per pixel and advances three: the fourth byte is overwritten by the
+        // next pixel. The last pixel goes byte by byte so the row end is never overrun.
+        for (; x + 1 < width; ++x)
+            std::memcpy(dst + 3 * x, src + 4 * x, 4);
+        for (; x < width; ++x) {
+            dst[3 * x] = src[4 * x];
+            dst[3 * x + 1] = src[4 * x + 1];
+            dst[3 * x + 2] = src[4 * x + 2];
+        }
+        std::memset(dst + 3 * width, 0, std::size_t(stride - 3 * width));
+    }
+    const std::error_code ec = writeFileAtomically(
+        path, {ByteSpan{header.constData(), std::size_t(header.size())}, ByteSpan{pixels.constData(), std::size_t(pixels.size())}});
+    if (ec)
+        return {PictureError::WriteFailed, ec};
+    return {};
+}
+
+} // namespace platform

@@ -1,0 +1,111 @@
+// JPEG through libjpeg-turbo's TurboJPEG API. Pixels go in and out as BGRX straight from the
+// Bitmap's own rows: no intermediate buffer, no colour conversion of ours.
+#include "picturecodec.h"
+
+#include "atomicfile.h"
+
+#include <turbojpeg.h>
+
+#include <memory>
+
+namespace platform {
+namespace {
+
+struct TjHandleDeleter {
+    void operator()(void *h) const { tjDestroy(h); }
+};
+using TjHandle = std::unique_ptr<void, TjHandleDeleter>;
+
+struct TjBufferDeleter {
+    void operator()(unsigned char *p) const { tjFree(p); }
+};
+using TjBuffer = std::unique_ptr<unsigned char, TjBufferDeleter>;
+
+QString tjError(void *handle) { return QString::fromLocal8Bit(tjGetErrorStr2(handle)); }
+
+int validQuality(int quality) { return (quality >= 1 && quality <= 100) ? quality : kDefaultJpegQuality; }
+
+// Compresses into a buffer TurboJPEG owns; returns it with its size.
+std::pair<TjBuffer, unsigned long> compress(const Bitmap &bitmap, int quality)
+{
+    if (bitmap.isNull())
+        return {};
+    TjHandle handle(tjInitCompress());
+    if (!handle)
+        return {};
+    unsigned char *out = nullptr;
+    unsigned long outSize = 0;
+    const int rc = tjCompress2(handle.get(), bitmap.constScanLine(0), bitmap.width(), int(bitmap.bytesPerLine()),
+                               bitmap.height(), TJPF_BGRX, &out, &outSize, TJSAMP_420, validQuality(quality), 0);
+    TjBuffer buffer(out);
+    if (rc != 0)
+        return {};
+    return {std::move(buffer), outSize};
+}
+
+} // namespace
+
+QByteArray encodeJpeg(const Bitmap &bitmap, int quality)
+{
+    auto [buffer, size] = compress(bitmap, quality);
+    if (!buffer)
+        return {};
+    return QByteArray(reinterpret_cast<const char *>(buffer.get()), qsizetype(size));
+}
+
+WriteResult writeJpegFile(const QString &path, const Bitmap &bitmap, int quality)
+{
+    auto [buffer, size] = compress(bitmap, quality);
+    if (!buffer)
+        return {PictureError::Malformed, {}};
+    if (const std::error_code ec = writeFileAtomically(path, buffer.get(), size))
+        return {PictureError::WriteFailed, ec};
+    return {};
+}
+
+DecodedPicture decodeJpeg(QByteArrayView bytes, QSize maxSize)
+{
+    const auto *data = reinterpret_cast<const unsigned char *>(bytes.data());
+    if (bytes.size() < 2 || data[0] != 0xFF || data[1] != 0xD8)
+        return {Bitmap(), PictureError::NotRecognised, QStringLiteral("no FF D8 signature")};
+    TjHandle handle(tjInitDecompress());
+    if (!handle)
+        return {Bitmap(), PictureError::Malformed, QStringLiteral("decoder unavailable")};
+    int width = 0, height = 0, subsampling = 0, colorspace = 0;
+    if (tjDecompressHeader3(handle.get(), data, static_cast<unsigned long>(bytes.size()), &width, &height, &subsampling,
+                            &colorspace) != 0)
+        return {Bitmap(), PictureError::Malformed, tjError(handle.get())};
+    if (!sizeIsAcceptable(width, height))
+        return {Bitmap(), PictureError::TooLarge, QStringLiteral("size %1 x %2").arg(width).arg(height)};
+
+    int outWidth = width, outHeight = height;
+    if (maxSize.isValid() && maxSize.width() > 0 && maxSize.height() > 0) {
+        // Factors come largest first; keep the smallest one that still covers the target.
+        int count = 0;
+        const tjscalingfactor *factors = tjGetScalingFactors(&count);
+        for (int i = 0; i < count; ++i) {
+            const tjscalingfactor f = factors[i];
+            if (f.num > f.denom)
+                continue;
+            const int w = TJSCALED(width, f), h = TJSCALED(height, f);
+            if (w >= maxSize.width() && h >= maxSize.height() && w * h < outWidth * outHeight) {
+                outWidth = w;
+                outHeight = h;
+            }
+        }
+    }
+
+    Bitmap bitmap(outWidth, outHeight);
+    if (bitmap.isNull())
+        return {Bitmap(), PictureError::TooLarge, QStringLiteral("out of memory")};
+    if (tjDecompress2(handle.get(), data, static_cast<unsigned long>(bytes.size()), bitmap.scanLine(0), outWidth,
+                      int(bitmap.bytesPerLine()), outHeight, TJPF_BGRX, 0) != 0) {
+        // A warning (a few stray bytes, a missing end marker) still leaves a whole picture, as
+        // every viewer shows it; only a real error refuses the file.
+        if (tjGetErrorCode(handle.get()) != TJERR_WARNING)
+            return {Bitmap(), PictureError::Malformed, tjError(handle.get())};
+    }
+    return {std::move(bitmap), PictureError::None, {}};
+}
+
+} // namespace platform

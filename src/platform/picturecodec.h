@@ -1,0 +1,62 @@
+#pragma once
+
+#include "bitmap.h"
+
+#include <QByteArray>
+#include <QSize>
+#include <QString>
+
+#include <system_error>
+
+namespace platform {
+
+enum class PictureError {
+    None,
+    CannotOpen,      // the file is missing or unreadable
+    NotRecognised,   // the content is neither "BM" nor FF D8
+    Malformed,       // a header field is impossible
+    Truncated,       // the header promises more pixels than the file holds
+    TooLarge,        // beyond kMaxPictureSide / kMaxPicturePixels
+    Unsupported,     // a valid file of a kind we do not read (8-bit BMP, RLE ...)
+    WriteFailed,     // the disk refused the file (full, read-only, gone)
+};
+
+enum class PictureKind { Unknown, Bmp, Jpeg };
+
+struct DecodedPicture {
+    Bitmap bitmap;
+    PictureError error = PictureError::None;
+    QString detail;      // for the log: what exactly was wrong
+    bool ok() const { return error == PictureError::None; }
+};
+
+struct WriteResult {
+    PictureError error = PictureError::None;
+    std::error_code system;   // errno of the failed write, when there is one
+    bool ok() const { return error == PictureError::None; }
+};
+
+// Recognition by content: a BMP starts with "BM", a JPEG with FF D8.
+PictureKind sniffPicture(QByteArrayView head);
+PictureKind sniffPictureFile(const QString &path);
+
+DecodedPicture decodeBmp(QByteArrayView bytes);
+// Always 24-bit, bottom-up, uncompressed.
+QByteArray encodeBmpHeader(int width, int height);
+WriteResult writeBmpFile(const QString &path, const Bitmap &bitmap);
+
+// JPEG quality as the quality menu offers it: 100, 90 (default) or 80.
+constexpr int kDefaultJpegQuality = 90;
+// `maxSize`, when valid, lets the decoder scale down by 1/2, 1/4 or 1/8 while the result still
+// covers it: a thumbnail does not need a full decode of a 5-megapixel picture.
+DecodedPicture decodeJpeg(QByteArrayView bytes, QSize maxSize = {});
+WriteResult writeJpegFile(const QString &path, const Bitmap &bitmap, int quality = kDefaultJpegQuality);
+// Baseline JPEG in memory (empty on failure).
+QByteArray encodeJpeg(const Bitmap &bitmap, int quality = kDefaultJpegQuality);
+
+// Reads a BMP or JPEG by its content, whatever its extension says.
+DecodedPicture readPictureFile(const QString &path, QSize maxSize = {});
+
+QString pictureErrorText(PictureError error);
+
+} // namespace platform

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/clock.h"
+#include "platform/profilestore.h"
+
+#include <QHash>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace fakes {
+
+struct FakeClock final : platform::Clock {
+    QDateTime time{QDate(2014, 11, 11), QTime(10, 0)};
+    QDate today() const override { return time.date(); }
+    QDateTime now() const override { return time; }
+};
+
+// A ProfileStore in memory; `writes` counts batches so tests can see when the file was written.
+class MemoryProfileStore final : public platform::ProfileStore
+{
+public:
+    bool present = false;
+    bool failWrites = false;
+    int writes = 0;
+    QHash<QString, QString> values;   // "section/key" as written, case kept
+
+    bool exists() const override { return present; }
+    std::optional<QString> read(const QString &section, const QString &key) const override;
+    bool write(const std::vector<platform::ProfileEntry> &entries) override;
+    QString value(const QString &section, const QString &key) const { return read(section, key).value_or(QString()); }
+};
+
+// A temporary folder used as USERPROFILE, HOME and XDG_DATA_HOME for the test's lifetime, so no
+// test touches the real profile or trash. Restores the previous values on destruction.
+class TemporaryProfile
+{
+public:
+    TemporaryProfile();
+    ~TemporaryProfile();
+    QString path() const { return dir_.path(); }
+
+private:
+    QTemporaryDir dir_;
+    QByteArray oldProfile_, oldHome_, oldData_;
+};
+
+} // namespace fakes

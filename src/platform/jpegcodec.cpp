@@ -75,6 +75,8 @@ DecodedPicture decodeJpeg(QByteArrayView bytes, QSize maxSize)
     if (tjDecompressHeader3(handle.get(), data, static_cast<unsigned long>(bytes.size()), &width, &height, &subsampling,
                             &colorspace) != 0)
         return {Bitmap(), PictureError::Malformed, tjError(handle.get())};
+    if (width <= 0 || height <= 0)
+        return {Bitmap(), PictureError::Malformed, QStringLiteral("no frame header")};
     if (!sizeIsAcceptable(width, height))
         return {Bitmap(), PictureError::TooLarge, QStringLiteral("size %1 x %2").arg(width).arg(height)};
 

@@ -1,0 +1,127 @@
+#pragma once
+
+#include "platform/udev/devicerecord.h"
+#include "platform/v4l2/controldevice.h"
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace platform {
+
+// A decoded frame, top-down, QImage::Format_RGB32 (GStreamer "BGRx"). The image may share the
+// pipeline's buffer read-only; writing to it detaches.
+struct VideoFrame {
+    QImage image;
+    std::uint64_t sequence = 0;   // counts frames delivered by one pipeline, from 1
+};
+
+// Four-character code of a pixel format as V4L2 names it ("YUYV", "MJPG").
+using FourCC = std::uint32_t;
+constexpr FourCC fourcc(char a, char b, char c, char d)
+{
+    return FourCC(std::uint8_t(a)) | (FourCC(std::uint8_t(b)) << 8) | (FourCC(std::uint8_t(c)) << 16) |
+           (FourCC(std::uint8_t(d)) << 24);
+}
+constexpr FourCC kFourccMjpg = fourcc('M', 'J', 'P', 'G');
+constexpr FourCC kFourccYuyv = fourcc('Y', 'U', 'Y', 'V');
+QString fourccText(FourCC code);
+
+struct FrameRate {
+    int numerator = 0;     // frames ...
+    int denominator = 1;   // ... per this many seconds
+    double fps() const { return denominator ? double(numerator) / denominator : 0.0; }
+    friend bool operator==(const FrameRate &, const FrameRate &) = default;
+};
+
+struct FrameSizeInfo {
+    int width = 0;
+    int height = 0;
+    std::vector<FrameRate> rates;   // fastest first; empty when the camera does not say
+};
+
+// One pixel format of a camera with the sizes it offers (VIDIOC_ENUM_FMT and friends).
+struct PixelFormatInfo {
+    FourCC code = 0;
+    QString description;
+    bool compressed = false;
+    std::vector<FrameSizeInfo> sizes;
+};
+
+// What the capture pipeline asks the source for.
+struct CaptureFormat {
+    FourCC code = 0;
+    int width = 0;
+    int height = 0;
+    FrameRate rate;   // 0/1: whatever the camera gives
+    friend bool operator==(const CaptureFormat &, const CaptureFormat &) = default;
+};
+
+enum class PipelineState { Unknown, NoPipeline, Stopped, Paused, Playing };
+
+// A bus message turned into a value before it leaves the streaming thread.
+struct PipelineEvent {
+    enum class Kind { Unknown, Error, Warning, EndOfStream };
+    Kind kind = Kind::Unknown;
+    // The source element posted it: with a resource error this is how an unplugged camera
+    // shows up, usually before the device node disappears.
+    bool fromSource = false;
+    bool resourceError = false;
+    bool negotiationError = false;   // the format was refused
+    QString element;
+    QString message;
+    QString debug;
+};
+
+// The result of starting a pipeline.
+enum class StartResult { Unknown, Started, OpenFailed, FormatRefused, StateChangeFailed };
+
+// One capture session's pipeline: source, decode, convert to BGRx, newest-frame hand-off.
+// Lives on the UI thread. The frame callback runs on a streaming thread; the event callback on
+// the UI thread.
+class MediaPipeline
+{
+public:
+    virtual ~MediaPipeline() = default;
+    // Builds the pipeline for `device` at `format` and sets it playing. Waits (bounded) for the
+    // caps to be negotiated so that a refused format is reported here, not later.
+    virtual StartResult start(const DeviceRecord &device, const CaptureFormat &format) = 0;
+    // State NULL, streaming threads joined; no callback runs after this returns.
+    virtual void stop() = 0;
+    virtual bool setPaused(bool paused) = 0;
+    virtual PipelineState state() const = 0;
+    // The size actually negotiated (empty before the first caps).
+    virtual QSize negotiatedSize() const = 0;
+    // Set before start(). `onFrame` runs on a streaming thread and must only hand the frame over.
+    virtual void setCallbacks(std::function<void(VideoFrame &&)> onFrame,
+                              std::function<void(const PipelineEvent &)> onEvent) = 0;
+};
+
+// The snapshot button of one camera; the callback runs on the UI thread.
+class StillButton
+{
+public:
+    virtual ~StillButton() = default;
+};
+
+// Everything camera logic needs from the media stack, for real devices and the virtual camera.
+class MediaBackend
+{
+public:
+    virtual ~MediaBackend() = default;
+    virtual DeviceMonitor &deviceMonitor() = 0;
+    virtual std::unique_ptr<MediaPipeline> createPipeline() = 0;
+    virtual std::vector<PixelFormatInfo> formats(const DeviceRecord &device) = 0;
+    // Null when the device has no controls we can reach.
+    virtual std::unique_ptr<ControlDevice> openControls(const DeviceRecord &device) = 0;
+    // Null when the camera has no snapshot button we can read.
+    virtual std::unique_ptr<StillButton> watchStillButton(const DeviceRecord &device,
+                                                          std::function<void()> pressed) = 0;
+};
+
+} // namespace platform

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "platform/udev/devicerecord.h"
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+class QSocketNotifier;
+class QTimer;
+
+namespace platform {
+
+class DiagnosticsLog;
+
+// Video capture nodes from libudev, with the identity of their USB parent, and hot-plug through
+// a udev monitor on `video4linux` and `input` watched on the UI thread. A burst of uevents
+// (a camera brings several nodes) becomes one "nodes changed" call.
+class UdevDeviceMonitor final : public QObject, public DeviceMonitor
+{
+    Q_OBJECT
+public:
+    // `extraDevices` are listed after the real ones (the virtual camera).
+    UdevDeviceMonitor(DiagnosticsLog &log, std::function<std::vector<DeviceRecord>()> extraDevices = {},
+                      QObject *parent = nullptr);
+    ~UdevDeviceMonitor() override;
+
+    std::vector<DeviceRecord> enumerate() override;
+    void setNodesChangedHandler(std::function<void()> handler) override { handler_ = std::move(handler); }
+
+    // Something other than udev changed the device list: take the same coalesced path.
+    void notifyChanged();
+
+    static constexpr int kCoalesceMs = 250;
+
+private:
+    void drainMonitor();
+
+    struct Udev;
+    std::unique_ptr<Udev> udev_;
+    DiagnosticsLog &log_;
+    std::function<std::vector<DeviceRecord>()> extra_;
+    std::function<void()> handler_;
+    QSocketNotifier *notifier_ = nullptr;
+    QTimer *coalesce_ = nullptr;
+};
+
+// The input node(s) of the same USB device whose KEY_CAMERA is the camera's snapshot button.
+// Returns the /dev/input/event* paths.
+std::vector<QString> inputNodesOfUsbDevice(const QString &usbSysPath);
+
+} // namespace platform

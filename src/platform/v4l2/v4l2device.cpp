@@ -1,0 +1,198 @@
+#include "v4l2device.h"
+
+#include "platform/v4l2/uniquefd.h"
+
+#include <fcntl.h>
+#include <linux/videodev2.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace platform::v4l2 {
+
+static_assert(cid::Brightness == V4L2_CID_BRIGHTNESS && cid::Contrast == V4L2_CID_CONTRAST &&
+              cid::Gain == V4L2_CID_GAIN && cid::ExposureAuto == V4L2_CID_EXPOSURE_AUTO &&
+              cid::ExposureAbsolute == V4L2_CID_EXPOSURE_ABSOLUTE && cid::ZoomAbsolute == V4L2_CID_ZOOM_ABSOLUTE &&
+              cid::WhiteBalanceTemperature == V4L2_CID_WHITE_BALANCE_TEMPERATURE &&
+              cid::Sharpness == V4L2_CID_SHARPNESS && cid::FocusAuto == V4L2_CID_FOCUS_AUTO &&
+              cid::BacklightCompensation == V4L2_CID_BACKLIGHT_COMPENSATION && cid::Hue == V4L2_CID_HUE);
+static_assert(exposuremode::Manual == V4L2_EXPOSURE_MANUAL && exposuremode::AperturePriority == V4L2_EXPOSURE_APERTURE_PRIORITY);
+
+namespace {
+
+UniqueFd openNode(const QString &devnode, std::error_code &error)
+{
+    return openFd(devnode.toLocal8Bit().constData(), O_RDWR | O_NONBLOCK, error);
+}
+
+QString fixedText(const __u8 *text, std::size_t size)
+{
+    return QString::fromUtf8(reinterpret_cast<const char *>(text), int(strnlen(reinterpret_cast<const char *>(text), size)));
+}
+
+std::vector<FrameRate> frameRates(int fd, FourCC code, int width, int height)
+{
+    std::vector<FrameRate> rates;
+    v4l2_frmivalenum iv{};
+    iv.pixel_format = code;
+    iv.width = __u32(width);
+    iv.height = __u32(height);
+    for (iv.index = 0; !xioctl(fd, VIDIOC_ENUM_FRAMEINTERVALS, &iv); ++iv.index) {
+        if (iv.type == V4L2_FRMIVAL_TYPE_DISCRETE) {
+            // An interval n/d seconds per frame is d/n frames per second.
+            rates.push_back({int(iv.discrete.denominator), int(iv.discrete.numerator)});
+        } else {
+            rates.push_back({int(iv.stepwise.min.denominator), int(iv.stepwise.min.numerator)});
+            break;
+        }
+    }
+    std::sort(rates.begin(), rates.end(), [](const FrameRate &a, const FrameRate &b) { return a.fps() > b.fps(); });
+    return rates;
+}
+
+class V4l2ControlDevice final : public ControlDevice
+{
+public:
+    explicit V4l2ControlDevice(UniqueFd fd) : fd_(std::move(fd)) {}
+
+    std::vector<ControlInfo> controls() override
+    {
+        std::vector<ControlInfo> list;
+        v4l2_query_ext_ctrl q{};
+        q.id = V4L2_CTRL_FLAG_NEXT_CTRL | V4L2_CTRL_FLAG_NEXT_COMPOUND;
+        while (!xioctl(fd_.get(), VIDIOC_QUERY_EXT_CTRL, &q)) {
+            if (!(q.flags & V4L2_CTRL_FLAG_DISABLED) && q.type != V4L2_CTRL_TYPE_CTRL_CLASS)
+                list.push_back(describe(q));
+            q.id |= V4L2_CTRL_FLAG_NEXT_CTRL | V4L2_CTRL_FLAG_NEXT_COMPOUND;
+        }
+        return list;
+    }
+
+    std::optional<ControlInfo> info(std::uint32_t id) override
+    {
+        v4l2_query_ext_ctrl q{};
+        q.id = id;
+        if (xioctl(fd_.get(), VIDIOC_QUERY_EXT_CTRL, &q) || (q.flags & V4L2_CTRL_FLAG_DISABLED))
+            return std::nullopt;
+        return describe(q);
+    }
+
+    std::optional<int> value(std::uint32_t id) override
+    {
+        v4l2_control c{};
+        c.id = id;
+        if (xioctl(fd_.get(), VIDIOC_G_CTRL, &c))
+            return std::nullopt;
+        return c.value;
+    }
+
+    std::error_code setValue(std::uint32_t id, int value) override
+    {
+        v4l2_control c{};
+        c.id = id;
+        c.value = value;
+        return xioctl(fd_.get(), VIDIOC_S_CTRL, &c);
+    }
+
+private:
+    ControlInfo describe(const v4l2_query_ext_ctrl &q)
+    {
+        ControlInfo info;
+        info.id = q.id;
+        info.name = fixedText(reinterpret_cast<const __u8 *>(q.name), sizeof q.name);
+        info.minimum = int(q.minimum);
+        info.maximum = int(q.maximum);
+        info.step = int(q.step ? q.step : 1);
+        info.defaultValue = int(q.default_value);
+        info.readOnly = q.flags & V4L2_CTRL_FLAG_READ_ONLY;
+        info.inactive = q.flags & V4L2_CTRL_FLAG_INACTIVE;
+        switch (q.type) {
+        case V4L2_CTRL_TYPE_INTEGER: info.type = ControlType::Integer; break;
+        case V4L2_CTRL_TYPE_BOOLEAN: info.type = ControlType::Boolean; break;
+        case V4L2_CTRL_TYPE_MENU: info.type = ControlType::Menu; break;
+        case V4L2_CTRL_TYPE_INTEGER_MENU: info.type = ControlType::IntegerMenu; break;
+        case V4L2_CTRL_TYPE_BUTTON: info.type = ControlType::Button; break;
+        default: info.type = ControlType::Other; break;
+        }
+        if (info.type == ControlType::Menu || info.type == ControlType::IntegerMenu) {
+            for (qint64 i = q.minimum; i <= q.maximum; ++i) {
+                v4l2_querymenu m{};
+                m.id = q.id;
+                m.index = __u32(i);
+                if (xioctl(fd_.get(), VIDIOC_QUERYMENU, &m))
+                    continue;   // menus may have holes
+                info.menu.push_back({int(i), info.type == ControlType::Menu
+                                                 ? fixedText(m.name, sizeof m.name)
+                                                 : QString::number(qlonglong(m.value))});
+            }
+        }
+        return info;
+    }
+
+    UniqueFd fd_;
+};
+
+} // namespace
+
+std::optional<Capabilities> queryCapabilities(const QString &devnode, std::error_code &error)
+{
+    UniqueFd fd = openNode(devnode, error);
+    if (!fd)
+        return std::nullopt;
+    v4l2_capability cap{};
+    if ((error = xioctl(fd.get(), VIDIOC_QUERYCAP, &cap)))
+        return std::nullopt;
+    const __u32 caps = (cap.capabilities & V4L2_CAP_DEVICE_CAPS) ? cap.device_caps : cap.capabilities;
+    return Capabilities{fixedText(cap.card, sizeof cap.card), bool(caps & V4L2_CAP_VIDEO_CAPTURE)};
+}
+
+std::vector<PixelFormatInfo> enumerateFormats(const QString &devnode, std::error_code &error)
+{
+    std::vector<PixelFormatInfo> formats;
+    UniqueFd fd = openNode(devnode, error);
+    if (!fd)
+        return formats;
+    v4l2_fmtdesc desc{};
+    desc.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+    for (desc.index = 0; !xioctl(fd.get(), VIDIOC_ENUM_FMT, &desc); ++desc.index) {
+        PixelFormatInfo f;
+        f.code = desc.pixelformat;
+        f.description = fixedText(desc.description, sizeof desc.description);
+        f.compressed = desc.flags & V4L2_FMT_FLAG_COMPRESSED;
+        v4l2_frmsizeenum fs{};
+        fs.pixel_format = desc.pixelformat;
+        for (fs.index = 0; !xioctl(fd.get(), VIDIOC_ENUM_FRAMESIZES, &fs); ++fs.index) {
+            if (fs.type == V4L2_FRMSIZE_TYPE_DISCRETE) {
+                const int w = int(fs.discrete.width), h = int(fs.discrete.height);
+                f.sizes.push_back({w, h, frameRates(fd.get(), f.code, w, h)});
+            } else {
+                for (auto [w, h] : {std::pair{int(fs.stepwise.min_width), int(fs.stepwise.min_height)},
+                                    std::pair{int(fs.stepwise.max_width), int(fs.stepwise.max_height)}})
+                    f.sizes.push_back({w, h, frameRates(fd.get(), f.code, w, h)});
+                break;
+            }
+        }
+        formats.push_back(std::move(f));
+    }
+    // The format in effect is the camera's default: put it first.
+    v4l2_format current{};
+    current.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+    if (!xioctl(fd.get(), VIDIOC_G_FMT, &current)) {
+        auto it = std::find_if(formats.begin(), formats.end(),
+                               [&](const PixelFormatInfo &f) { return f.code == current.fmt.pix.pixelformat; });
+        if (it != formats.end())
+            std::rotate(formats.begin(), it, it + 1);
+    }
+    error = {};
+    return formats;
+}
+
+std::unique_ptr<ControlDevice> openControlDevice(const QString &devnode, std::error_code &error)
+{
+    UniqueFd fd = openNode(devnode, error);
+    if (!fd)
+        return nullptr;
+    return std::make_unique<V4l2ControlDevice>(std::move(fd));
+}
+
+} // namespace platform::v4l2

@@ -1,0 +1,841 @@
+#include "mainwindow.h"
+
+#include "aboutdialog.h"
+#include "messageboxdialog.h"
+#include "toolbartable.h"
+
+#include "bridge/eeticom.h"
+#include "platform/clock.h"
+#include "platform/diagnosticslog.h"
+#include "platform/profilestore.h"
+
+#include <QAbstractEventDispatcher>
+#include <QActionGroup>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace app::ui {
+namespace {
+
+// Which text a named control takes from the language file.
+const char *const kLangKind = "sendraLangKind";
+constexpr int kCaption = 1;
+constexpr int kHint = 2;
+
+struct ButtonSpec {
+    const char *name;
+    const char *picture;
+    const char *hintKey;
+};
+constexpr ButtonSpec kButtons[kMainButtonCount] = {
+    {"Connect_Btn", "connect.bmp", "Connect_Btn"},
+    {"CaptureImage_Btn", "capture.bmp", "CaptureImage_Btn"},
+    {"SaveImage_Btn", "Save.bmp", "SaveImage_Btn"},
+    {"EditorImage_Btn", "edit.bmp", "EditorImage_Btn"},
+    {"DelViewVideo_Btn", "delete.bmp", "DelViewVideo_Btn"},
+    {"RecordVideo_Btn", "videorecord.bmp", "RecordVideo_Btn"},
+    {"PlayVideo_Btn", "playvideo.bmp", "PlayVideo_Btn"},
+    {"ImageProcess_Btn", "imageprocess.bmp", "ImageProcess_Btn"},
+    {"PrinterImage_Btn", "printer.bmp", "PrinterImage_Btn"},
+    {"Exit_Btn", "exit.bmp", "Exit_Btn"},
+};
+
+QString greyName(const QString &picture)
+{
+    QString grey = picture;
+    grey.insert(grey.lastIndexOf(u'.'), QStringLiteral("_Gray"));
+    return grey;
+}
+
+// The picture under the cover panel while no live video runs: a quiet gradient with the
+// program's emblem, drawn here so it scales to any video area.
+QPixmap coverPicture(QSize size, const QString &emblemPath)
+{
+    QPixmap pm(size);
+    QPainter p(&pm);
+    QLinearGradient g(0, 0, 0, size.height());
+    g.setColorAt(0, QColor(0x3B, 0x4B, 0x55));
+    g.setColorAt(1, QColor(0x1E, 0x27, 0x2C));
+    p.fillRect(pm.rect(), g);
+    const QPixmap emblem(emblemPath);
+    if (!emblem.isNull()) {
+        const int side = std::min(size.width(), size.height()) / 3;
+        p.setOpacity(0.85);
+        p.drawPixmap(QRect((size.width() - side) / 2, size.height() / 2 - side + 10, side, side), emblem);
+    }
+    return pm;
+}
+
+} // namespace
+
+MainWindow::MainWindow(MainWindowDeps deps, QWidget *parent) : QMainWindow(parent), deps_(std::move(deps))
+{
+    setObjectName(QStringLiteral("TMainForm"));
+    if (deps_.presenter) {
+        presenter_ = deps_.presenter;
+    } else {
+        ownDialog_ = std::make_unique<MessageBoxDialog>(deps_.programDir);
+        presenter_ = ownDialog_.get();
+    }
+
+    central_ = new QWidget(this);
+    central_->setObjectName(QStringLiteral("MainClient"));
+    central_->setFixedSize(kClientWidth, kClientHeight);
+    setCentralWidget(central_);
+    buildMenus();
+
+    // 1. Size and centre.
+    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect r = screen->availableGeometry();
+        move(r.x() + (r.width() - width()) / 2, r.y() + (r.height() - height()) / 2);
+    }
+
+    // 2. Video area, cover, device label, return button.
+    buildVideoAndStillAreas();
+    buildMainButtons();
+    // 3. Button pictures.
+    InitialRun();
+    buildToolBars();
+    buildLibraryPages();
+
+    // 5. Ten languages offered; Portuguese is hidden and so can neither be chosen nor detected.
+    action(QStringLiteral("Lang_Portuguese"))->setVisible(false);
+
+    // 6.-13. Folders, settings and the language.
+    setWindowTitle(QStringLiteral("Sendra-CAM Viewer"));
+    for (const QString &failed : createUserFolders(deps_.paths))
+        deps_.log.append(QStringLiteral("Cannot create folder ") + failed);
+    LoadUserSettings();
+
+    // 15. Mode tool bars wait below the video, hidden.
+    for (const char *name : {"Compare_ToolBar", "Cross_ToolBar", "VideoCtrl_ToolBar", "DrawRuler_ToolBar", "MideaPlay_ToolBar"}) {
+        QToolBar *bar = toolBar(QLatin1String(name));
+        bar->move(0, 364);
+        bar->hide();
+    }
+    QToolBar *change = toolBar(QStringLiteral("ChangeMode_ToolBar"));
+    change->setGeometry(300, 392, 100, change->sizeHint().height());
+    change->hide();
+    action(QStringLiteral("NDash5"))->setVisible(false);
+    action(QStringLiteral("NDevCtrlToolbar"))->setVisible(false);
+
+    // 16. Whether overlays can be composited on the video.
+    flags_.VmrAvailable = deps_.rendererAvailable;
+
+    // The creation event: the bridge channel and the program icon.
+    eetiCom_ = std::make_unique<bridge::EETI_com>(deps_.vendor);
+    const QIcon icon(deps_.programDir + QStringLiteral("/Bitmap/Icon.ico"));
+    setWindowIcon(icon);
+    LabLanguage_CaptionSet();
+
+    listTimer_ = new QTimer(this);
+    listTimer_->setObjectName(QStringLiteral("ListImage_Timer"));
+    listTimer_->setInterval(400);
+    connect(listTimer_, &QTimer::timeout, this, &MainWindow::onListTimer);
+    listTimer_->start();
+
+    // The idle-time update runs whenever the event queue empties.
+    if (QAbstractEventDispatcher *d = QAbstractEventDispatcher::instance())
+        connect(d, &QAbstractEventDispatcher::aboutToBlock, this, &MainWindow::UpdateActions);
+}
+
+MainWindow::~MainWindow() = default;
+
+QAction *MainWindow::addAction(QMenu *menu, const char *name, QKeySequence shortcut)
+{
+    auto *a = new QAction(this);
+    a->setObjectName(QLatin1String(name));
+    a->setProperty(kLangKind, kCaption);
+    if (!shortcut.isEmpty()) {
+        a->setShortcut(shortcut);
+        a->setShortcutContext(Qt::ApplicationShortcut);
+    }
+    menu->addAction(a);
+    return a;
+}
+
+void MainWindow::buildMenus()
+{
+    QMenuBar *bar = menuBar();
+    auto topMenu = [&](const char *name) {
+        QMenu *m = bar->addMenu(QString());
+        m->setObjectName(QLatin1String(name) + QStringLiteral("_Menu"));
+        m->menuAction()->setObjectName(QLatin1String(name));
+        m->menuAction()->setProperty(kLangKind, kCaption);
+        return m;
+    };
+    auto subMenu = [&](QMenu *parent, const char *name) {
+        QMenu *m = parent->addMenu(QString());
+        m->setObjectName(QLatin1String(name) + QStringLiteral("_Menu"));
+        m->menuAction()->setObjectName(QLatin1String(name));
+        m->menuAction()->setProperty(kLangKind, kCaption);
+        return m;
+    };
+
+    QMenu *file = topMenu("File");
+    addAction(file, "OpenFile", QKeySequence(Qt::CTRL | Qt::Key_O));
+    addAction(file, "SaveFile", QKeySequence(Qt::CTRL | Qt::Key_S));
+    file->addSeparator();
+    addAction(file, "PrintSet");
+    addAction(file, "PrintImage", QKeySequence(Qt::CTRL | Qt::Key_P));
+    file->addSeparator();
+    connect(addAction(file, "Exit", QKeySequence(Qt::CTRL | Qt::Key_E)), &QAction::triggered, this,
+            &MainWindow::ExitRequested);
+
+    QMenu *setting = topMenu("Setting");
+    devicesMenu_ = subMenu(setting, "DevicesEnum");
+    devicesMenu_->setEnabled(false);
+    addAction(setting, "VideoFormat");
+    addAction(setting, "VideoSource");
+    addAction(setting, "VideoCompress");
+    QMenu *quality = subMenu(setting, "JPG_Quality");
+    auto *qualityGroup = new QActionGroup(this);
+    for (const char *q : {"NHeight_Q", "NMiddle_Q", "NLow_Q"}) {
+        QAction *a = addAction(quality, q);
+        a->setCheckable(true);
+        qualityGroup->addAction(a);
+    }
+    action(QStringLiteral("NMiddle_Q"))->setChecked(true);
+    setting->addSeparator();
+    QAction *autoSave = addAction(setting, "AutoSave");
+    autoSave->setCheckable(true);
+    connect(autoSave, &QAction::toggled, this, [this](bool on) { defData_.AutoSave = on; });
+    QAction *mjpg = addAction(setting, "SetMJPGPreview");
+    mjpg->setCheckable(true);
+    connect(mjpg, &QAction::toggled, this, [this](bool on) { defData_.MJPG_2M = on; });
+
+    QMenu *window = topMenu("WindowSize");
+    presetGroup_ = new QActionGroup(this);
+    struct Preset {
+        const char *name;
+        QKeySequence key;
+    };
+    const Preset presets[] = {{"NNormal_Screen", QKeySequence(Qt::CTRL | Qt::Key_N)},
+                              {"N640_480_Screen", QKeySequence(Qt::CTRL | Qt::Key_F1)},
+                              {"N800_600_Screen", QKeySequence(Qt::CTRL | Qt::Key_F2)},
+                              {"N1024_768_Screen", QKeySequence(Qt::CTRL | Qt::Key_F3)},
+                              {"N1280_800_Screen", QKeySequence(Qt::CTRL | Qt::Key_F4)},
+                              {"N1280_960_Screen", QKeySequence(Qt::CTRL | Qt::Key_F5)},
+                              {"N1600_1200_Screen", QKeySequence(Qt::CTRL | Qt::Key_F6)},
+                              {"NFull_Screen_4_3", QKeySequence(Qt::CTRL | Qt::Key_F7)},
+                              {"NFull_Screen", QKeySequence(Qt::CTRL | Qt::Key_F8)},
+                              {"NBy_Resolution", QKeySequence(Qt::CTRL | Qt::Key_R)}};
+    for (const Preset &p : presets) {
+        QAction *a = addAction(window, p.name, p.key);
+        a->setCheckable(true);
+        presetGroup_->addAction(a);
+    }
+    QAction *dash5 = window->addSeparator();
+    dash5->setObjectName(QStringLiteral("NDash5"));
+    QAction *devCtrl = addAction(window, "NDevCtrlToolbar", QKeySequence(Qt::CTRL | Qt::Key_D));
+    devCtrl->setCheckable(true);
+    presetGroup_->addAction(devCtrl);
+    action(QStringLiteral("NNormal_Screen"))->setChecked(true);
+
+    QMenu *tool = topMenu("Tool");
+    QMenu *director = subMenu(tool, "OpenDirector");
+    addAction(director, "BmpDir", QKeySequence(Qt::CTRL | Qt::Key_B));
+    addAction(director, "JpgDir", QKeySequence(Qt::CTRL | Qt::Key_J));
+    addAction(director, "AviDir", QKeySequence(Qt::CTRL | Qt::Key_A));
+    addAction(tool, "RestoreDefaultPath");
+    tool->addSeparator();
+    addAction(tool, "TimingCapture_Tool");
+    addAction(tool, "Vid2Img_Tool");
+    addAction(tool, "Img2Vid_Tool");
+    addAction(tool, "InfoStatus_Tool");
+    addAction(tool, "ImageViewer_Tool");
+
+    QMenu *language = topMenu("Language");
+    languageGroup_ = new QActionGroup(this);
+    for (const LanguageInfo &l : languageTable()) {
+        QAction *a = addAction(language, l.menuItem);
+        a->setCheckable(true);
+        languageGroup_->addAction(a);
+        const QString name = QLatin1String(l.name);
+        connect(a, &QAction::triggered, this, [this, name] { onLanguageItem(name); });
+    }
+
+    auto *about = new QAction(this);
+    about->setObjectName(QStringLiteral("About"));
+    about->setProperty(kLangKind, kCaption);
+    bar->addAction(about);
+    connect(about, &QAction::triggered, this, &MainWindow::showAbout);
+
+    auto *magni = new QAction(this);
+    magni->setObjectName(QStringLiteral("mmMagniShow"));
+    magni->setEnabled(false);
+    magni->setVisible(false);
+    bar->addAction(magni);
+
+    // The pop-up menu of the video area.
+    popupVideo_ = new QMenu(this);
+    popupVideo_->setObjectName(QStringLiteral("PopupMenu_Video"));
+    for (const char *name : {"PopupVideoPlay", "PopupVideoPause", "PopupVideoStop", "PopupVideoRePlay"})
+        addAction(popupVideo_, name)->setProperty(kLangKind, QVariant());
+    popupVideo_->addSeparator()->setObjectName(QStringLiteral("PopupVideoDash1"));
+    addAction(popupVideo_, "PopupVideoExit")->setProperty(kLangKind, QVariant());
+}
+
+void MainWindow::buildVideoAndStillAreas()
+{
+    videoArea_ = new QWidget(central_);
+    videoArea_->setObjectName(QStringLiteral("VideoArea"));
+    videoArea_->setGeometry(0, 64, 400, 300);
+    videoArea_->setAutoFillBackground(true);
+    QPalette black = videoArea_->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    videoArea_->setPalette(black);
+
+    coverPanel_ = new QWidget(central_);
+    coverPanel_->setObjectName(QStringLiteral("CoverPanel"));
+    coverPanel_->setGeometry(videoArea_->geometry());
+    coverPanel_->setAutoFillBackground(true);
+    QPalette highlight = coverPanel_->palette();
+    highlight.setColor(QPalette::Window, palette().color(QPalette::Highlight));
+    coverPanel_->setPalette(highlight);
+    coverImage_ = new QLabel(coverPanel_);
+    coverImage_->setObjectName(QStringLiteral("Image"));
+    coverImage_->setGeometry(0, 0, 400, 300);
+    coverImage_->setAlignment(Qt::AlignCenter);
+    coverImage_->setPixmap(coverPicture(QSize(400, 300), deps_.programDir + QStringLiteral("/sendra-cam.png")));
+    deviceLabel_ = new QLabel(coverPanel_);
+    deviceLabel_->setObjectName(QStringLiteral("DeviceStatus_Lab"));
+    deviceLabel_->setGeometry(200, 210, 200, 40);
+    deviceLabel_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    deviceLabel_->setAttribute(Qt::WA_TranslucentBackground);
+    QFont labelFont = deviceLabel_->font();
+    labelFont.setPointSize(10);
+    deviceLabel_->setFont(labelFont);
+    deviceLabel_->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
+    deviceLabel_->setWordWrap(true);
+
+    stillArea_ = new QWidget(central_);
+    stillArea_->setObjectName(QStringLiteral("ViewImage_RW"));
+    stillArea_->setGeometry(400, 64, 400, 300);
+    stillArea_->setAutoFillBackground(true);
+    QPalette still = stillArea_->palette();
+    still.setColor(QPalette::Window, QColor(0xF4, 0xF4, 0xF4));
+    stillArea_->setPalette(still);
+    logoImage_ = new QLabel(stillArea_);
+    logoImage_->setObjectName(QStringLiteral("LogoImage_RW"));
+    logoImage_->setGeometry(0, 0, 400, 300);
+    logoImage_->setAlignment(Qt::AlignCenter);
+    const QPixmap emblem(deps_.programDir + QStringLiteral("/sendra-cam.png"));
+    if (!emblem.isNull()) {
+        QPixmap faint(96, 96);
+        faint.fill(QColor(0xF4, 0xF4, 0xF4));
+        QPainter p(&faint);
+        p.setOpacity(0.25);
+        p.drawPixmap(faint.rect(), emblem);
+        logoImage_->setPixmap(faint);
+    }
+}
+
+void MainWindow::buildMainButtons()
+{
+    for (int i = 0; i < kMainButtonCount; ++i) {
+        const QRect slot(kButtonWidth * i, 0, kButtonWidth, kButtonHeight);
+        auto *grey = new QLabel(central_);
+        grey->setObjectName(QStringLiteral("Image%1_Bitbtn").arg(i + 1));
+        grey->setGeometry(slot);
+        greyPictures_[i] = grey;
+        auto *b = new QPushButton(central_);
+        b->setObjectName(QLatin1String(kButtons[i].name));
+        b->setProperty(kLangKind, kCaption);
+        b->setGeometry(slot);
+        b->setIconSize(QSize(kButtonWidth, kButtonHeight));
+        b->setFlat(true);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 0; }"
+                                        "QPushButton:hover { border: 1px solid #8AA4B4; }"
+                                        "QPushButton:pressed { padding-top: 2px; padding-left: 2px; }"));
+        buttons_[i] = b;
+        buttonHintKeys_[i] = QLatin1String(kButtons[i].hintKey);
+    }
+    connect(buttons_[kConnectBtn], &QPushButton::clicked, this, &MainWindow::connectButtonClicked);
+    connect(buttons_[kCaptureImageBtn], &QPushButton::clicked, this, &MainWindow::captureButtonClicked);
+    connect(buttons_[kRecordVideoBtn], &QPushButton::clicked, this, &MainWindow::recordButtonClicked);
+    connect(buttons_[kPlayVideoBtn], &QPushButton::clicked, this, &MainWindow::playButtonClicked);
+    connect(buttons_[kExitBtn], &QPushButton::clicked, this, &MainWindow::ExitRequested);
+
+    returnGrey_ = new QLabel(central_);
+    returnGrey_->setObjectName(QStringLiteral("ReturnMain_Image"));
+    returnGrey_->hide();
+    returnButton_ = new QPushButton(central_);
+    returnButton_->setObjectName(QStringLiteral("ReturnMain_Btn"));
+    returnButton_->setIconSize(QSize(kButtonWidth, kButtonHeight));
+    returnButton_->setFlat(true);
+    returnButton_->setStyleSheet(buttons_[0]->styleSheet());
+    returnButton_->hide();
+}
+
+QString MainWindow::buttonPicturePath(const QString &picture) const
+{
+    return deps_.programDir + QStringLiteral("/Bitmap/MainButton/") + picture;
+}
+
+void MainWindow::InitialRun()
+{
+    for (int i = 0; i < kMainButtonCount; ++i) {
+        const QString picture = QLatin1String(kButtons[i].picture);
+        buttons_[i]->setIcon(QIcon(QPixmap(buttonPicturePath(picture))));
+        greyPictures_[i]->setPixmap(QPixmap(buttonPicturePath(greyName(picture))));
+    }
+    returnButton_->setIcon(QIcon(QPixmap(buttonPicturePath(QStringLiteral("returntomain.bmp")))));
+    returnGrey_->setPixmap(QPixmap(buttonPicturePath(QStringLiteral("returntomain_Gray.bmp"))));
+}
+
+void MainWindow::setButtonPicture(MainButton b, const QString &picture, const QString &hintKey)
+{
+    buttons_[b]->setIcon(QIcon(QPixmap(buttonPicturePath(picture))));
+    buttonHintKeys_[b] = hintKey;
+    buttons_[b]->setToolTip(texts_.text(hintKey));
+}
+
+void MainWindow::buildToolBars()
+{
+    const QString iconDir = deps_.programDir + QStringLiteral("/Bitmap/ToolBar/");
+    for (const ToolBarSpec &spec : toolBarTable()) {
+        auto *bar = new QToolBar(central_);
+        bar->setObjectName(QLatin1String(spec.name));
+        bar->setIconSize(QSize(24, 24));
+        bar->setMovable(false);
+        bar->setFloatable(false);
+        bar->setStyleSheet(QStringLiteral("QToolBar { spacing: 1px; padding: 0px; border: none; }"
+                                          "QToolButton { padding: 1px; }"));
+        for (const ToolControl &c : spec.controls) {
+            const QString name = QLatin1String(c.name);
+            switch (c.kind) {
+            case ControlKind::Separator:
+                bar->addSeparator();
+                break;
+            case ControlKind::Button:
+            case ControlKind::CheckButton: {
+                auto *tb = new QToolButton(bar);
+                tb->setObjectName(name);
+                tb->setProperty(kLangKind, kHint);
+                tb->setIcon(QIcon(QPixmap(iconDir + name + QStringLiteral(".bmp"))));
+                tb->setIconSize(QSize(24, 24));
+                tb->setAutoRaise(true);
+                tb->setCheckable(c.kind == ControlKind::CheckButton);
+                bar->addWidget(tb);
+                break;
+            }
+            case ControlKind::ComboBox: {
+                auto *cb = new QComboBox(bar);
+                cb->setObjectName(name);
+                cb->setProperty(kLangKind, kHint);
+                cb->setFixedWidth(64);
+                bar->addWidget(cb);
+                break;
+            }
+            case ControlKind::TrackBar: {
+                auto *s = new QSlider(Qt::Horizontal, bar);
+                s->setObjectName(name);
+                s->setProperty(kLangKind, kHint);
+                s->setFixedWidth(70);
+                s->setEnabled(false);
+                bar->addWidget(s);
+                break;
+            }
+            case ControlKind::ScrollBar: {
+                auto *s = new QScrollBar(Qt::Horizontal, bar);
+                s->setObjectName(name);
+                s->setProperty(kLangKind, kHint);
+                s->setFixedWidth(64);
+                bar->addWidget(s);
+                break;
+            }
+            case ControlKind::Unknown:
+                break;
+            }
+        }
+        bar->adjustSize();
+        bar->hide();
+    }
+    // The four live-mode buttons are one group: exactly one is down, compare at start.
+    QToolBar *change = toolBar(QStringLiteral("ChangeMode_ToolBar"));
+    auto *group = new QButtonGroup(change);
+    group->setExclusive(true);
+    for (QToolButton *tb : change->findChildren<QToolButton *>(Qt::FindDirectChildrenOnly))
+        if (!tb->objectName().isEmpty())
+            group->addButton(tb);
+    if (auto *compare = change->findChild<QToolButton *>(QStringLiteral("ChangeModeTB_Compare")))
+        compare->setChecked(true);
+}
+
+void MainWindow::buildLibraryPages()
+{
+    pageControl_ = new QTabWidget(central_);
+    pageControl_->setObjectName(QStringLiteral("PageControl1"));
+    pageControl_->setGeometry(0, 420, kClientWidth, kClientHeight - 420);
+    const char *prefixes[] = {"Bmp", "Jpg", "Avi"};
+    for (int page = 0; page < 3; ++page) {
+        auto *sheet = new QWidget;
+        sheet->setObjectName(QStringLiteral("TabSheet%1").arg(page + 1));
+        sheet->setProperty(kLangKind, kCaption);
+        const QString prefix = QLatin1String(prefixes[page]);
+        for (int slot = 0; slot < 5; ++slot) {
+            auto *frame = new QLabel(sheet);
+            frame->setObjectName(QStringLiteral("%1_Frame%2").arg(prefix).arg(slot + 1));
+            frame->setGeometry(4 + slot * 140, 2, 138, 106);
+            frame->setFrameShape(QFrame::StyledPanel);
+            auto *thumb = new QLabel(frame);
+            thumb->setObjectName(QStringLiteral("%1_Image%2").arg(prefix).arg(slot + 1));
+            thumb->setGeometry(5, 5, 128, 96);
+        }
+        auto *num = new QLabel(QStringLiteral("001/001"), sheet);
+        num->setObjectName(prefix + QStringLiteral("Num_Label"));
+        num->setGeometry(708, 4, 84, 20);
+        num->setAlignment(Qt::AlignCenter);
+        auto *pathBtn = new QPushButton(sheet);
+        pathBtn->setObjectName(QStringLiteral("List%1Path_Btn").arg(prefix));
+        pathBtn->setProperty(kLangKind, kCaption);
+        pathBtn->setGeometry(708, 74, 84, 28);
+        pageControl_->addTab(sheet, QString());
+    }
+    pageControl_->setCurrentIndex(kListJpg);
+}
+
+QAction *MainWindow::action(const QString &name) const
+{
+    // Menu items live on the window; menus' own items are found through their menu action.
+    if (auto *a = findChild<QAction *>(name))
+        return a;
+    return nullptr;
+}
+
+QToolBar *MainWindow::toolBar(const QString &name) const { return central_->findChild<QToolBar *>(name); }
+
+// ---------------------------------------------------------------------------------------------
+// Settings and languages
+
+void MainWindow::LoadUserSettings()
+{
+    SettingsEnvironment env{deps_.settingsStore,
+                            deps_.paths,
+                            shortDateText(deps_.clock.today()),
+                            GetLocaleLanguage(),
+                            [this](const QString &name) { return CheckLanguageExist(name); },
+                            [](const QString &folder) { return QFileInfo(folder).isDir(); }};
+    LoadedSettings loaded = loadUserSettings(env);
+    defData_ = loaded.data;
+    curListPath_ = loaded.curListPath;
+    for (const QString &key : loaded.writes)
+        deps_.log.append(QStringLiteral("Settings written: ") + key);
+
+    // 9. Menu marks follow the record.
+    action(QStringLiteral("AutoSave"))->setChecked(defData_.AutoSave);
+    action(QStringLiteral("SetMJPGPreview"))->setChecked(defData_.MJPG_2M);
+
+    // The stored language is applied even when it is the record's own, so start-up always
+    // builds the interface.
+    commonLanguage_.clear();
+    UpdateInterface(loaded.language);
+}
+
+bool MainWindow::CheckLanguageExist(const QString &name) const
+{
+    for (const LanguageInfo &l : languageTable())
+        if (name == QLatin1String(l.name)) {
+            const QAction *a = action(QLatin1String(l.menuItem));
+            return a && a->isVisible();
+        }
+    return false;
+}
+
+QString MainWindow::GetLocaleLanguage() const
+{
+    return localeLanguage(deps_.localeLanguageId, [this](const QString &name) { return CheckLanguageExist(name); });
+}
+
+void MainWindow::SetCheckedLang(const QString &language)
+{
+    for (const LanguageInfo &l : languageTable())
+        if (language == QLatin1String(l.name))
+            action(QLatin1String(l.menuItem))->setChecked(true);
+}
+
+bool MainWindow::CheckPhotoDate() { return checkPhotoDate(defData_, shortDateText(deps_.clock.today())); }
+
+void MainWindow::SysInfoUserSet()
+{
+    if (!deps_.settingsStore.write(settingsEntries(defData_, curListPath_)))
+        deps_.log.append(QStringLiteral("Cannot write ") + deps_.paths.settingsFile());
+}
+
+void MainWindow::onLanguageItem(const QString &language)
+{
+    if (language == commonLanguage_) {
+        SetCheckedLang(commonLanguage_);
+        return;
+    }
+    if (!QFileInfo::exists(LanguageTexts::filePath(deps_.programDir, language))) {
+        // Keep the working interface rather than blanking every text.
+        deps_.log.append(QStringLiteral("Language file missing: ") + LanguageTexts::filePath(deps_.programDir, language));
+        SetCheckedLang(commonLanguage_);
+        ShowMessageBox(QStringLiteral("LanguageFileMissing_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
+                       kIconError);
+        return;
+    }
+    UpdateInterface(language);
+}
+
+void MainWindow::UpdateInterface(const QString &language)
+{
+    // 1. The language file; at start a missing one falls back to English, then to empty texts,
+    //    so the program always comes up.
+    if (auto loaded = LanguageTexts::load(deps_.programDir, language)) {
+        texts_ = std::move(*loaded);
+    } else {
+        deps_.log.append(QStringLiteral("Language file missing: ") + LanguageTexts::filePath(deps_.programDir, language));
+        if (auto english = LanguageTexts::load(deps_.programDir, QStringLiteral("English")))
+            texts_ = std::move(*english);
+        else
+            texts_ = LanguageTexts();
+    }
+    // 2. Menu mark and the current language.
+    SetCheckedLang(language);
+    const bool changed = language != defData_.Language;
+    commonLanguage_ = language;
+    defData_.Language = language;
+
+    // 3. Font.
+    if (const auto charset = texts_.fontCharset()) {
+        fontCharset_ = *charset;
+    } else {
+        deps_.log.append(QStringLiteral("Font->Charset is not a number in ") + language);
+    }
+    QFont f = QApplication::font();
+    const QString family = texts_.fontName();
+    if (!family.isEmpty() && QFontDatabase::hasFamily(family))
+        f.setFamily(family);
+    setFont(f);
+
+    // 4. Title.
+    setWindowTitle(QStringLiteral("Sendra-CAM Viewer"));
+    // 5.-6. Every named control by its class.
+    applyTexts();
+    // 7. The return button.
+    returnButton_->setToolTip(texts_.caption(QStringLiteral("NNormal_Screen")));
+    returnGrey_->setToolTip(returnButton_->toolTip());
+    // 8. Records: texts are looked up by key when shown; the main buttons and label now.
+    BtnLanguage_HintSet();
+    LabLanguage_CaptionSet();
+    if (ownDialog_)
+        ownDialog_->setButtonTexts(texts_.text(QStringLiteral("OKBtn_Dlg")), texts_.text(QStringLiteral("CancelBtn_Dlg")));
+    if (about_)
+        about_->applyTexts(texts_, deps_.programDir + QStringLiteral("/sendra-cam.png"));
+    // 10.-12. Open windows and the measurement texts follow.
+    if (changed)
+        deps_.log.append(QStringLiteral("Language changed to ") + language);
+    Q_EMIT languageChanged();
+}
+
+void MainWindow::applyTexts()
+{
+    for (QAction *a : findChildren<QAction *>()) {
+        if (a->objectName().isEmpty() || a->isSeparator())
+            continue;
+        if (a->property(kLangKind).toInt() == kCaption || a->parent() == popupVideo_ || a->objectName().startsWith(u"PopupVideo"))
+            a->setText(texts_.caption(a->objectName()));
+    }
+    for (QWidget *w : central_->findChildren<QWidget *>()) {
+        const int kind = w->property(kLangKind).toInt();
+        if (kind == kCaption) {
+            if (auto *b = qobject_cast<QAbstractButton *>(w)) {
+                b->setText(QString());
+                b->setText(texts_.caption(w->objectName()));
+            } else if (w->parentWidget() && w->parentWidget()->parentWidget() == pageControl_) {
+                const int index = pageControl_->indexOf(w);
+                if (index >= 0)
+                    pageControl_->setTabText(index, texts_.caption(w->objectName()));
+            }
+        } else if (kind == kHint) {
+            w->setToolTip(texts_.hint(w->objectName()));
+        }
+    }
+    for (int i = 0; i < pageControl_->count(); ++i)
+        pageControl_->setTabText(i, texts_.caption(pageControl_->widget(i)->objectName()));
+}
+
+void MainWindow::BtnLanguage_HintSet()
+{
+    for (int i = 0; i < kMainButtonCount; ++i) {
+        const QString hint = texts_.text(buttonHintKeys_[i]);
+        buttons_[i]->setToolTip(hint);
+        greyPictures_[i]->setToolTip(texts_.text(QLatin1String(kButtons[i].hintKey)));
+    }
+}
+
+void MainWindow::LabLanguage_CaptionSet()
+{
+    deviceLabel_->setText(texts_.text(flags_.DeviceFound ? QStringLiteral("DeviceToFound_Lab")
+                                                         : QStringLiteral("DeviceNotToFound_Lab")));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Messages, exit and close
+
+int MainWindow::ShowMessageText(const QString &text, const QString &caption, bool withCancel, int icon)
+{
+    if (ownDialog_)
+        ownDialog_->setButtonTexts(texts_.text(QStringLiteral("OKBtn_Dlg")), texts_.text(QStringLiteral("CancelBtn_Dlg")));
+    return presenter_->show(text, caption, withCancel, icon);
+}
+
+int MainWindow::ShowMessageBox(const QString &textKey, const QString &captionKey, bool withCancel, int icon)
+{
+    return ShowMessageText(texts_.text(textKey), texts_.text(captionKey), withCancel, icon);
+}
+
+void MainWindow::showAbout()
+{
+    if (!about_)
+        about_ = std::make_unique<AboutDialog>(this);
+    about_->applyTexts(texts_, deps_.programDir + QStringLiteral("/sendra-cam.png"));
+    about_->adjustSize();
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect r = screen->geometry();
+        about_->move(r.x() + (r.width() - about_->width()) / 2, r.y() + (r.height() - about_->height()) / 2);
+    }
+    about_->exec();
+}
+
+void MainWindow::ExitRequested()
+{
+    // WhetherSaveImageMessage: only the "Normal" layout shows the still image.
+    if (flags_.SizePreset == kPresetNormal || flags_.ViewerOpen) {
+        if (stillHasUnsavedEdits()
+            && ShowMessageBox(QStringLiteral("WhetherSaveImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
+                              kIconQuestion)
+                   == kResultOk)
+            saveStillImage();
+    }
+    if (ShowMessageBox(QStringLiteral("WhetherExitQuila_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
+                       kIconAttention)
+        != kResultOk)
+        return;
+    close();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (flags_.IsClosing) {
+        event->accept();
+        return;
+    }
+    // The close sequence: nothing is asked here; every way of closing ends the same way.
+    flags_.IsClosing = true;
+    SysInfoUserSet();
+    Q_EMIT closingSession();
+    listTimer_->stop();
+    eetiCom_.reset();
+    event->accept();
+}
+
+void MainWindow::showCover(bool shown)
+{
+    coverPanel_->setVisible(shown);
+    if (shown)
+        coverPanel_->raise();
+}
+
+void MainWindow::ReattachVideo()
+{
+    if (!flags_.VideoConnected && !flags_.VideoPlaying && !flags_.VideoRecording)
+        return;
+    if (repaintVideo())
+        return;
+    // The picture cannot be shown any more: stop what runs rather than show a dead window.
+    const bool connected = flags_.VideoConnected, playing = flags_.VideoPlaying, recording = flags_.VideoRecording;
+    if (connected)
+        Q_EMIT connectButtonClicked();
+    if (playing)
+        Q_EMIT playButtonClicked();
+    if (recording)
+        Q_EMIT recordButtonClicked();
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        ReattachVideo();
+        if (!firstActivationDone_) {
+            firstActivationDone_ = true;
+            if (!flags_.VmrAvailable)
+                QTimer::singleShot(0, this, [this] {
+                    ShowMessageBox(QStringLiteral("NoSupportVMR_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), false,
+                                   kIconAttention);
+                });
+        }
+    }
+    QMainWindow::changeEvent(event);
+}
+
+bool MainWindow::event(QEvent *event) { return QMainWindow::event(event); }
+
+void MainWindow::onListTimer()
+{
+    if (flags_.IsClosing)
+        return;
+    Q_EMIT listTimerTick();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The idle-time update
+
+void MainWindow::UpdateActions()
+{
+    if (flags_.IsClosing || updatingActions_)
+        return;
+    updatingActions_ = true;
+    auto show = [this](MainButton b, bool visible) {
+        if (buttons_[b]->isVisibleTo(central_) != visible)
+            buttons_[b]->setVisible(visible);
+    };
+    const bool normal = flags_.SizePreset == kPresetNormal;
+    const bool stillEmpty = true;   // the still-image area is filled by the library and the editor
+    show(kConnectBtn, flags_.DeviceFound);
+    show(kCaptureImageBtn, (flags_.VideoConnected || flags_.VideoPlaying) && canSnapShot());
+    show(kRecordVideoBtn, flags_.VideoConnected);
+    show(kPlayVideoBtn, true);
+    show(kExitBtn, true);
+    show(kSaveImageBtn, normal && !stillEmpty && stillHasUnsavedEdits());
+    for (MainButton b : {kEditorImageBtn, kDelViewVideoBtn, kImageProcessBtn, kPrinterImageBtn})
+        show(b, normal && !stillEmpty);
+    auto enable = [this](const char *name, bool on) {
+        if (QAction *a = action(QLatin1String(name)); a && a->isEnabled() != on)
+            a->setEnabled(on);
+    };
+    enable("SaveFile", normal && !stillEmpty);
+    enable("PrintImage", normal && !stillEmpty);
+    enable("OpenFile", normal);
+    if (logoImage_->isVisibleTo(stillArea_) != stillEmpty)
+        logoImage_->setVisible(stillEmpty);
+    enable("VideoFormat", flags_.VideoConnected);
+    enable("VideoSource", flags_.VideoConnected);
+    enable("SetMJPGPreview", !flags_.VideoConnected);
+    updatingActions_ = false;
+}
+
+} // namespace app::ui

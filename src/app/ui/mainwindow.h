@@ -1,0 +1,207 @@
+#pragma once
+
+#include "app/globalvar.h"
+#include "app/languagetexts.h"
+#include "app/usersettings.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QAbstractButton;
+class QActionGroup;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTabWidget;
+class QTimer;
+class QToolBar;
+
+namespace platform {
+class Clock;
+class DiagnosticsLog;
+class ProfileStore;
+class VendorChannel;
+} // namespace platform
+
+namespace bridge {
+class EETI_com;
+}
+
+namespace app::ui {
+
+class MessagePresenter;
+class MessageBoxDialog;
+class AboutDialog;
+
+// What the main window needs from the outside world; tests pass fakes.
+struct MainWindowDeps {
+    QString programDir;
+    UserPaths paths;
+    platform::Clock &clock;
+    platform::ProfileStore &settingsStore;
+    platform::VendorChannel &vendor;
+    platform::DiagnosticsLog &log;
+    QString localeLanguageId;            // "0407" ...; empty for none
+    bool rendererAvailable = true;       // the video widget can composite overlays
+    MessagePresenter *presenter = nullptr;   // null: the program's own message dialog
+};
+
+// The ten main buttons, in row order.
+enum MainButton {
+    kConnectBtn = 0,
+    kCaptureImageBtn,
+    kSaveImageBtn,
+    kEditorImageBtn,
+    kDelViewVideoBtn,
+    kRecordVideoBtn,
+    kPlayVideoBtn,
+    kImageProcessBtn,
+    kPrinterImageBtn,
+    kExitBtn,
+    kMainButtonCount
+};
+
+// TMainForm: the main window. Owns the settings record, the shared flags, the language texts,
+// the bridge channel and every control of the window; the features attach to it through the
+// accessors and signals below.
+class MainWindow final : public QMainWindow
+{
+    Q_OBJECT
+public:
+    static constexpr int kButtonWidth = 80;
+    static constexpr int kButtonHeight = 60;
+    static constexpr int kClientWidth = 800;
+    static constexpr int kClientHeight = 556;   // below the menu bar
+
+    explicit MainWindow(MainWindowDeps deps, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // --- State shared with the features ---
+    AppFlags &flags() { return flags_; }
+    DefaultData &defData() { return defData_; }
+    ListPaths &curListPath() { return curListPath_; }
+    const UserPaths &paths() const { return deps_.paths; }
+    const QString &programDir() const { return deps_.programDir; }
+    const LanguageTexts &texts() const { return texts_; }
+    platform::DiagnosticsLog &log() { return deps_.log; }
+    platform::Clock &clock() { return deps_.clock; }
+    bridge::EETI_com *eetiCom() { return eetiCom_.get(); }
+
+    // --- Shell operations ---
+    // ShowMessageBox with the texts of two language keys. Returns kResultOk or kResultCancel.
+    int ShowMessageBox(const QString &textKey, const QString &captionKey, bool withCancel, int icon);
+    int ShowMessageText(const QString &text, const QString &caption, bool withCancel, int icon);
+    void SysInfoUserSet();
+    bool CheckPhotoDate();
+    void UpdateInterface(const QString &language);
+    bool CheckLanguageExist(const QString &name) const;
+    QString GetLocaleLanguage() const;
+    void SetCheckedLang(const QString &language);
+
+    // --- Controls the features use ---
+    QWidget *videoArea() const { return videoArea_; }
+    QWidget *stillArea() const { return stillArea_; }
+    QWidget *coverPanel() const { return coverPanel_; }
+    QLabel *deviceLabel() const { return deviceLabel_; }
+    QPushButton *mainButton(MainButton b) const { return buttons_[b]; }
+    QLabel *greyPicture(MainButton b) const { return greyPictures_[b]; }
+    QMenu *devicesMenu() const { return devicesMenu_; }
+    QAction *action(const QString &name) const;
+    QToolBar *toolBar(const QString &name) const;
+    QTabWidget *pageControl() const { return pageControl_; }
+    QTimer *listTimer() const { return listTimer_; }
+
+    // Shows the cover over the video area (no live picture) or takes it away.
+    void showCover(bool shown);
+    // The device-status label: DeviceToFound_Lab or DeviceNotToFound_Lab.
+    void LabLanguage_CaptionSet();
+    // Loads a picture from the button folder into a main button and sets its hint by key.
+    void setButtonPicture(MainButton b, const QString &picture, const QString &hintKey);
+    void BtnLanguage_HintSet();
+    QString buttonPicturePath(const QString &picture) const;
+
+    // Exit button / menu: the two questions, then close.
+    void ExitRequested();
+    // Unsaved edits in the still-image area; the editor answers once it exists.
+    std::function<bool()> stillHasUnsavedEdits = [] { return false; };
+    std::function<void()> saveStillImage = [] {};
+    // Repaints the live video after the window was covered; false when that failed.
+    std::function<bool()> repaintVideo = [] { return true; };
+    void ReattachVideo();
+
+    // The idle-time update: recomputes every control from the flags.
+    void UpdateActions();
+    // Whether the video component could take a snapshot now.
+    std::function<bool()> canSnapShot = [] { return false; };
+
+    bool firstActivationDone() const { return firstActivationDone_; }
+
+Q_SIGNALS:
+    void connectButtonClicked();
+    void captureButtonClicked();
+    void recordButtonClicked();
+    void playButtonClicked();
+    // Close sequence step: end the player and the capture session, finish a recording.
+    void closingSession();
+    // Every 400 ms while the program is not closing.
+    void listTimerTick();
+    void languageChanged();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    bool event(QEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildMainButtons();
+    void buildVideoAndStillAreas();
+    void buildToolBars();
+    void buildLibraryPages();
+    void InitialRun();
+    void LoadUserSettings();
+    void applyTexts();
+    void onLanguageItem(const QString &language);
+    void showAbout();
+    void onListTimer();
+    QAction *addAction(QMenu *menu, const char *name, QKeySequence shortcut = {});
+
+    MainWindowDeps deps_;
+    MessagePresenter *presenter_ = nullptr;
+    std::unique_ptr<MessageBoxDialog> ownDialog_;
+    std::unique_ptr<AboutDialog> about_;
+    std::unique_ptr<bridge::EETI_com> eetiCom_;
+    AppFlags flags_;
+    DefaultData defData_;
+    ListPaths curListPath_;
+    LanguageTexts texts_;
+    QString commonLanguage_;
+    int fontCharset_ = 0;
+
+    std::array<QPushButton *, kMainButtonCount> buttons_{};
+    std::array<QLabel *, kMainButtonCount> greyPictures_{};
+    std::array<QString, kMainButtonCount> buttonHintKeys_{};
+    QWidget *central_ = nullptr;
+    QWidget *videoArea_ = nullptr;
+    QWidget *coverPanel_ = nullptr;
+    QLabel *coverImage_ = nullptr;
+    QLabel *deviceLabel_ = nullptr;
+    QWidget *stillArea_ = nullptr;
+    QLabel *logoImage_ = nullptr;
+    QPushButton *returnButton_ = nullptr;
+    QLabel *returnGrey_ = nullptr;
+    QTabWidget *pageControl_ = nullptr;
+    QMenu *devicesMenu_ = nullptr;
+    QMenu *popupVideo_ = nullptr;
+    QActionGroup *languageGroup_ = nullptr;
+    QActionGroup *presetGroup_ = nullptr;
+    QTimer *listTimer_ = nullptr;
+    bool firstActivationDone_ = false;
+    bool updatingActions_ = false;
+};
+
+} // namespace app::ui

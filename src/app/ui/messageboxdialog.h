@@ -1,0 +1,37 @@
+#pragma once
+
+#include "messagepresenter.h"
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+namespace app::ui {
+
+// TMessageBoxDlg: icon, text, OK and an optional Cancel, laid out by app::layoutMessageBox.
+class MessageBoxDialog final : public QDialog, public MessagePresenter
+{
+    Q_OBJECT
+public:
+    MessageBoxDialog(const QString &pictureDir, QWidget *parent = nullptr);
+
+    // OK and Cancel captions from the current language.
+    void setButtonTexts(const QString &ok, const QString &cancel);
+    int show(const QString &text, const QString &caption, bool withCancel, int icon) override;
+
+    // Lays the dialog out without showing it (the part of show() that tests look at).
+    void prepare(const QString &text, const QString &caption, bool withCancel, int icon);
+    QLabel *textLabel() const { return text_; }
+    QPushButton *okButton() const { return ok_; }
+    QPushButton *cancelButton() const { return cancel_; }
+    int visibleIcon() const;
+
+private:
+    QLabel *icons_[4] = {};
+    QLabel *text_ = nullptr;
+    QPushButton *ok_ = nullptr;
+    QPushButton *cancel_ = nullptr;
+};
+
+} // namespace app::ui

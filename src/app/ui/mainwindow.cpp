@@ -25,6 +25,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QScrollBar>
 #include <QSlider>
 #include <QTabWidget>
@@ -249,6 +250,14 @@ void MainWindow::buildMenus()
     QAction *devCtrl = addAction(window, "NDevCtrlToolbar", QKeySequence(Qt::CTRL | Qt::Key_D));
     devCtrl->setCheckable(true);
     presetGroup_->addAction(devCtrl);
+    // The item is hidden, and a hidden action takes no short cut; Ctrl+D must still choose it.
+    auto *devCtrlKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), this);
+    devCtrlKey->setObjectName(QStringLiteral("NDevCtrlToolbar_Shortcut"));
+    devCtrlKey->setContext(Qt::ApplicationShortcut);
+    connect(devCtrlKey, &QShortcut::activated, this, [this] { Q_EMIT presetRequested(kPresetDevCtrlToolbar); });
+    for (int preset = kPresetNormal; preset <= kPresetDevCtrlToolbar; ++preset)
+        connect(presetGroup_->actions().at(preset), &QAction::triggered, this,
+                [this, preset] { Q_EMIT presetRequested(preset); });
     action(QStringLiteral("NNormal_Screen"))->setChecked(true);
 
     QMenu *tool = topMenu("Tool");

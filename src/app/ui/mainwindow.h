@@ -150,6 +150,8 @@ Q_SIGNALS:
     // Every 400 ms while the program is not closing.
     void listTimerTick();
     void languageChanged();
+    // A window-size preset was chosen from the menu or by its short cut.
+    void presetRequested(int preset);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

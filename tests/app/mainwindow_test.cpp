@@ -1,0 +1,309 @@
+#include "app/terminationwatcher.h"
+#include "app/ui/aboutdialog.h"
+#include "app/ui/mainwindow.h"
+#include "app/ui/messageboxdialog.h"
+
+#include "fakes.h"
+
+#include "platform/diagnosticslog.h"
+#include "platform/iniprofilestore.h"
+#include "platform/vendorchannel.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+using namespace app::ui;
+
+namespace {
+
+const QString kProgramDir = QStringLiteral(SENDRA_PROGRAM_DIR);
+
+struct ScriptedPresenter final : MessagePresenter {
+    struct Shown {
+        QString text, caption;
+        bool withCancel;
+        int icon;
+    };
+    std::vector<Shown> shown;
+    std::vector<int> answers;   // consumed in order; OK when empty
+    int show(const QString &text, const QString &caption, bool withCancel, int icon) override
+    {
+        shown.push_back({text, caption, withCancel, icon});
+        if (answers.empty())
+            return kResultOk;
+        const int a = answers.front();
+        answers.erase(answers.begin());
+        return a;
+    }
+};
+
+struct NoBridge final : platform::VendorChannel {
+    int closes = 0;
+    int open() override { return 0; }
+    void close() override { ++closes; }
+    int identity(int, char16_t *) override { return -1; }
+};
+
+// One main window over a throw-away profile.
+struct Fixture {
+    fakes::TemporaryProfile profile;
+    fakes::FakeClock clock;
+    app::UserPaths paths = app::UserPaths::fromProfileDir(profile.path());
+    std::unique_ptr<platform::IniProfileStore> store = std::make_unique<platform::IniProfileStore>(paths.settingsFile());
+    NoBridge vendor;
+    platform::DiagnosticsLog log;
+    ScriptedPresenter presenter;
+    QString programDir = kProgramDir;
+
+    std::unique_ptr<MainWindow> make(const QString &localeId = {}, bool renderer = true)
+    {
+        return std::make_unique<MainWindow>(
+            MainWindowDeps{programDir, paths, clock, *store, vendor, log, localeId, renderer, &presenter});
+    }
+};
+
+} // namespace
+
+TEST(MainWindowStart, FirstStartCreatesFoldersAndACompleteSettingsFile)
+{
+    Fixture f;
+    auto w = f.make();
+    for (const char *sub : {"DATA/Image/Bmp", "DATA/Image/Jpg", "DATA/Video", "DATA/Image/Cover"})
+        EXPECT_TRUE(QDir(f.paths.userDataDir + sub).exists()) << sub;
+    platform::IniProfileStore reread(f.paths.settingsFile());
+    EXPECT_EQ(reread.read("Initial", "DefData.Init"), "1");
+    EXPECT_EQ(reread.read("Language", "DefData.Language"), "English");
+    EXPECT_EQ(reread.read("User", "DefData.User"), f.profile.path());
+    EXPECT_TRUE(reread.read("MI_Setting", "DefData.MI_OutputFmt"));
+    EXPECT_EQ(w->windowTitle(), "Sendra-CAM Viewer");
+    EXPECT_EQ(w->centralWidget()->size(), QSize(800, 556));
+    EXPECT_EQ(w->videoArea()->geometry(), QRect(0, 64, 400, 300));
+}
+
+TEST(MainWindowStart, LocaleChoosesTheFirstLanguageAndTextsReachTheControls)
+{
+    Fixture f;
+    auto w = f.make("0407");
+    EXPECT_EQ(w->defData().Language, "German");
+    EXPECT_TRUE(w->action("Lang_German")->isChecked());
+    const auto german = app::LanguageTexts::load(kProgramDir, "German");
+    ASSERT_TRUE(german);
+    EXPECT_EQ(w->action("Exit")->text(), german->caption("Exit"));
+    EXPECT_EQ(w->action("File")->text(), german->caption("File"));
+    EXPECT_EQ(w->mainButton(kExitBtn)->toolTip(), german->text("Exit_Btn"));
+    EXPECT_EQ(w->greyPicture(kConnectBtn)->toolTip(), german->text("Connect_Btn"));
+    auto *compare = w->findChild<QToolButton *>("CompareTB_Compare");
+    ASSERT_TRUE(compare);
+    EXPECT_EQ(compare->toolTip(), german->hint("CompareTB_Compare"));
+    EXPECT_EQ(w->deviceLabel()->text(), german->text("DeviceNotToFound_Lab"));
+    EXPECT_FALSE(w->action("Lang_Portuguese")->isVisible());
+}
+
+TEST(MainWindowLanguage, SwitchingAtRunTimeAndChoosingTheCurrentOneDoesNothing)
+{
+    Fixture f;
+    auto w = f.make();
+    w->action("Exit")->setText("untouched");
+    w->action("Lang_English")->trigger();      // the current language: not even a reload
+    EXPECT_EQ(w->action("Exit")->text(), "untouched");
+    QSignalSpy changed(w.get(), &MainWindow::languageChanged);
+    w->action("Lang_French")->trigger();
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(w->defData().Language, "French");
+    EXPECT_EQ(w->action("Exit")->text(), app::LanguageTexts::load(kProgramDir, "French")->caption("Exit"));
+}
+
+TEST(MainWindowLanguage, AMissingFileIsRefusedFromTheMenuAndReplacedAtStart)
+{
+    Fixture f;
+    QTemporaryDir programDir;
+    QDir().mkpath(programDir.filePath("Lang"));
+    QFile::copy(kProgramDir + "/Lang/English.ini", programDir.filePath("Lang/English.ini"));
+    f.programDir = programDir.path();
+
+    auto w = f.make("0407");   // German wanted, its file is missing: English instead
+    EXPECT_TRUE(f.log.contains("Language file missing: " + programDir.path() + "/Lang/German.ini"));
+    const auto english = app::LanguageTexts::load(programDir.path(), "English");
+    EXPECT_EQ(w->action("Exit")->text(), english->caption("Exit"));
+
+    const QString before = w->defData().Language;
+    w->action("Lang_Japanese")->trigger();
+    EXPECT_EQ(w->defData().Language, before);
+    ASSERT_EQ(f.presenter.shown.size(), 1u);
+    EXPECT_EQ(f.presenter.shown[0].text, english->text("LanguageFileMissing_MsgBox"));
+    EXPECT_EQ(w->action("Exit")->text(), english->caption("Exit"));
+    EXPECT_FALSE(w->action("Lang_Japanese")->isChecked());
+
+    // With no language file at all the window still comes up, with empty texts.
+    QFile::remove(programDir.filePath("Lang/English.ini"));
+    Fixture bare;
+    bare.programDir = programDir.path();
+    auto w2 = bare.make();
+    EXPECT_EQ(w2->action("Exit")->text(), "");
+}
+
+TEST(MainWindowExit, CancelLeavesEverythingAsItWasAndOkRunsTheCloseSequence)
+{
+    Fixture f;
+    auto w = f.make();
+    w->show();
+    QSignalSpy closing(w.get(), &MainWindow::closingSession);
+    f.presenter.answers = {kResultCancel};
+    QFile::remove(f.paths.settingsFile());
+    w->ExitRequested();
+    ASSERT_EQ(f.presenter.shown.size(), 1u);
+    EXPECT_TRUE(f.presenter.shown[0].withCancel);
+    EXPECT_EQ(f.presenter.shown[0].icon, kIconAttention);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_FALSE(w->flags().IsClosing);
+    EXPECT_EQ(closing.count(), 0);
+    EXPECT_FALSE(QFile::exists(f.paths.settingsFile()));   // nothing written
+
+    w->defData().JpgNumber = 42;
+    w->ExitRequested();   // OK
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_TRUE(w->flags().IsClosing);
+    EXPECT_EQ(closing.count(), 1);
+    EXPECT_EQ(f.vendor.closes, 2);   // before the first open, then at shutdown
+    platform::IniProfileStore reread(f.paths.settingsFile());
+    EXPECT_EQ(reread.read("PhotoNumber", "DefData.JpgNumber"), "42");
+}
+
+TEST(MainWindowExit, UnsavedStillIsOfferedBeforeTheExitQuestion)
+{
+    Fixture f;
+    auto w = f.make();
+    int saved = 0;
+    w->stillHasUnsavedEdits = [] { return true; };
+    w->saveStillImage = [&] { ++saved; };
+    f.presenter.answers = {kResultOk, kResultCancel};
+    w->ExitRequested();
+    ASSERT_EQ(f.presenter.shown.size(), 2u);
+    EXPECT_EQ(f.presenter.shown[0].icon, kIconQuestion);
+    EXPECT_EQ(saved, 1);
+    EXPECT_FALSE(w->flags().IsClosing);
+}
+
+TEST(MainWindowExit, TerminationSignalsCloseThroughTheCloseSequenceAskingNothing)
+{
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        Fixture f;
+        auto w = f.make();
+        w->show();
+        app::TerminationWatcher watcher;
+        QObject::connect(&watcher, &app::TerminationWatcher::terminationRequested, w.get(), [&w](int) { w->close(); });
+        QSignalSpy closing(w.get(), &MainWindow::closingSession);
+        w->defData().BmpNumber = 7;
+        std::raise(sig);
+        EXPECT_TRUE(closing.wait(2000)) << sig;
+        EXPECT_TRUE(f.presenter.shown.empty());
+        platform::IniProfileStore reread(f.paths.settingsFile());
+        EXPECT_EQ(reread.read("PhotoNumber", "DefData.BmpNumber"), "7");
+    }
+}
+
+TEST(MainWindowStart, WithoutTheRendererTheFirstActivationWarnsOnce)
+{
+    Fixture f;
+    auto w = f.make({}, false);
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    QTest::qWait(20);
+    QEvent activate(QEvent::ActivationChange);
+    QApplication::sendEvent(w.get(), &activate);
+    QTest::qWait(20);
+    ASSERT_EQ(f.presenter.shown.size(), 1u);
+    const auto english = app::LanguageTexts::load(kProgramDir, "English");
+    EXPECT_EQ(f.presenter.shown[0].text, english->text("NoSupportVMR_MsgBox"));
+    EXPECT_EQ(f.presenter.shown[0].icon, kIconAttention);
+    EXPECT_FALSE(f.presenter.shown[0].withCancel);
+}
+
+TEST(MainWindowButtons, ConnectFollowsTheDeviceAndUncoversItsGreyPicture)
+{
+    Fixture f;
+    auto w = f.make();
+    w->show();
+    w->UpdateActions();
+    EXPECT_FALSE(w->mainButton(kConnectBtn)->isVisible());
+    EXPECT_TRUE(w->greyPicture(kConnectBtn)->isVisible());
+    EXPECT_TRUE(w->mainButton(kExitBtn)->isVisible());
+    EXPECT_TRUE(w->mainButton(kPlayVideoBtn)->isVisible());
+    w->flags().DeviceFound = true;
+    EXPECT_FALSE(w->mainButton(kConnectBtn)->isVisible());   // nothing changes until the idle update
+    w->UpdateActions();
+    EXPECT_TRUE(w->mainButton(kConnectBtn)->isVisible());
+    EXPECT_FALSE(w->mainButton(kRecordVideoBtn)->isVisible());
+    w->LabLanguage_CaptionSet();
+    EXPECT_EQ(w->deviceLabel()->text(), app::LanguageTexts::load(kProgramDir, "English")->text("DeviceToFound_Lab"));
+    // Layout: ten 80 x 60 buttons side by side.
+    for (int i = 0; i < kMainButtonCount; ++i)
+        EXPECT_EQ(w->mainButton(MainButton(i))->geometry(), QRect(80 * i, 0, 80, 60));
+}
+
+TEST(MainWindowMenus, EveryItemIsPresentWithItsShortCut)
+{
+    Fixture f;
+    auto w = f.make();
+    for (const char *name : {"OpenFile", "SaveFile", "PrintSet", "PrintImage", "Exit", "DevicesEnum", "VideoFormat",
+                             "VideoSource", "VideoCompress", "JPG_Quality", "NHeight_Q", "NMiddle_Q", "NLow_Q",
+                             "AutoSave", "SetMJPGPreview", "NNormal_Screen", "NBy_Resolution", "NDevCtrlToolbar",
+                             "OpenDirector", "BmpDir", "JpgDir", "AviDir", "RestoreDefaultPath", "TimingCapture_Tool",
+                             "Vid2Img_Tool", "Img2Vid_Tool", "InfoStatus_Tool", "ImageViewer_Tool", "About",
+                             "mmMagniShow", "PopupVideoPlay", "PopupVideoExit"})
+        EXPECT_TRUE(w->action(name)) << name;
+    EXPECT_EQ(w->action("Exit")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
+    EXPECT_EQ(w->action("NFull_Screen_4_3")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F7));
+    EXPECT_EQ(w->action("NDevCtrlToolbar")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
+    EXPECT_FALSE(w->action("NDevCtrlToolbar")->isVisible());
+    auto *devCtrlKey = w->findChild<QShortcut *>("NDevCtrlToolbar_Shortcut");
+    ASSERT_TRUE(devCtrlKey);
+    EXPECT_TRUE(devCtrlKey->isEnabled());
+    QSignalSpy preset(w.get(), &MainWindow::presetRequested);
+    Q_EMIT devCtrlKey->activated();
+    ASSERT_EQ(preset.count(), 1);
+    EXPECT_EQ(preset[0][0].toInt(), app::kPresetDevCtrlToolbar);
+    EXPECT_TRUE(w->action("NNormal_Screen")->isChecked());
+    EXPECT_TRUE(w->toolBar("ChangeMode_ToolBar"));
+    EXPECT_EQ(w->toolBar("ChangeMode_ToolBar")->geometry().topLeft(), QPoint(300, 392));
+    EXPECT_EQ(w->toolBar("DrawRuler_ToolBar")->pos(), QPoint(0, 364));
+}
+
+TEST(MessageBoxDialog, LaysOutButtonsAndShowsOneIcon)
+{
+    MessageBoxDialog d(kProgramDir);
+    d.setButtonTexts("OK", "Cancel");
+    d.prepare("Do you want to exit?", "Attention", true, kIconAttention);
+    EXPECT_EQ(d.windowTitle(), "Attention");
+    EXPECT_EQ(d.visibleIcon(), kIconAttention);
+    EXPECT_FALSE(d.cancelButton()->isHidden());
+    const int width = d.width();
+    EXPECT_GE(width, d.okButton()->width() + d.cancelButton()->width() + 40);
+    EXPECT_LT(d.okButton()->geometry().right(), d.cancelButton()->geometry().left());
+    const int labelWidth = d.textLabel()->width();
+    d.prepare("Do you want to exit?", "Attention", false, 7);
+    EXPECT_EQ(d.textLabel()->width(), labelWidth);   // same text: not widened again
+    EXPECT_TRUE(d.cancelButton()->isHidden());
+    EXPECT_EQ(d.visibleIcon(), -1);
+    EXPECT_EQ(d.okButton()->geometry().center().x() / 2, d.width() / 4);
+}
+
+TEST(AboutDialog, ShowsTheVersion)
+{
+    AboutDialog d;
+    d.applyTexts(*app::LanguageTexts::load(kProgramDir, "English"), kProgramDir + "/sendra-cam.png");
+    EXPECT_EQ(d.versionLabel()->text(), "Version 2.407.5.00FBs");
+    EXPECT_EQ(d.versionLabel()->font().pointSize(), 9);
+}

@@ -1,0 +1,77 @@
+// Picture writers against their anchors: our BMP writer against a bare write() of the same file
+// bytes, our JPEG writer against a bare tjCompress2 of the same pixels (plus its write()).
+#include "ratio.h"
+
+#include "platform/picturecodec.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <turbojpeg.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+platform::Bitmap frame()
+{
+    // A busy 1600 x 1200 picture, so the JPEG coder does real work.
+    platform::Bitmap b(1600, 1200);
+    for (int y = 0; y < b.height(); ++y) {
+        auto *row = reinterpret_cast<quint32 *>(b.scanLine(y));
+        for (int x = 0; x < b.width(); ++x)
+            row[x] = 0xFF000000u | (quint32((x * 7) ^ y) & 0xFF) << 16 | (quint32(x + y * 3) & 0xFF) << 8 | quint32(x * y) & 0xFF;
+    }
+    return b;
+}
+
+void writeBytes(const QString &path, const char *data, size_t size)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n <= 0)
+            break;
+        data += n;
+        size -= size_t(n);
+    }
+    ::close(fd);
+}
+
+void BmpWrite(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const platform::Bitmap b = frame();
+    platform::writeBmpFile(dir.filePath("ours.bmp"), b);
+    QFile f(dir.filePath("ours.bmp"));
+    f.open(QIODevice::ReadOnly);
+    const QByteArray fileBytes = f.readAll();
+    bench::measureRatio(
+        state, [&] { platform::writeBmpFile(dir.filePath("ours.bmp"), b); },
+        [&] { writeBytes(dir.filePath("anchor.bmp"), fileBytes.constData(), size_t(fileBytes.size())); });
+}
+BENCHMARK(BmpWrite)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void JpegWriteQuality90(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const platform::Bitmap b = frame();
+    tjhandle tj = tjInitCompress();
+    bench::measureRatio(
+        state, [&] { platform::writeJpegFile(dir.filePath("ours.jpg"), b, 90); },
+        [&] {
+            unsigned char *out = nullptr;
+            unsigned long size = 0;
+            tjCompress2(tj, b.constScanLine(0), b.width(), int(b.bytesPerLine()), b.height(), TJPF_BGRX, &out, &size,
+                        TJSAMP_420, 90, 0);
+            writeBytes(dir.filePath("anchor.jpg"), reinterpret_cast<const char *>(out), size);
+            tjFree(out);
+        });
+    tjDestroy(tj);
+}
+BENCHMARK(JpegWriteQuality90)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,573 @@
+#include "measure/shaperenderer.h"
+
+#include "measure/canvas.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace measure::ShapeRenderer {
+
+namespace {
+
+constexpr int kDotStyle = 3;
+constexpr float kMultiLineTickReach = 10.0f;
+constexpr float kChordTickReach = 20.0f;
+constexpr int kLabelOffset = 4;
+
+MeasurePoint midpoint(MeasurePoint p, MeasurePoint q)
+{
+    return {(p.x + q.x) / 2.0f, (p.y + q.y) / 2.0f};
+}
+
+void line(Canvas &canvas, MeasurePoint p, MeasurePoint q)
+{
+    canvas.moveTo(int(p.x), int(p.y));
+    canvas.lineTo(int(q.x), int(q.y));
+}
+
+void line(Canvas &canvas, const Segment &s)
+{
+    line(canvas, s.from, s.to);
+}
+
+void endMarks(Canvas &canvas, MeasurePoint a, MeasurePoint b)
+{
+    for (const Segment &s : auxiliaryEndMarks(a, b))
+        line(canvas, s);
+}
+
+void ticks(Canvas &canvas, MeasurePoint a, MeasurePoint b, float reach)
+{
+    if (const auto t = endTicks(a, b, reach))
+        for (const Segment &s : *t)
+            line(canvas, s);
+}
+
+void circleBox(Canvas &canvas, MeasurePoint centre, float radius)
+{
+    canvas.ellipse(int(centre.x - radius), int(centre.y - radius), int(centre.x + radius), int(centre.y + radius));
+}
+
+void nodeCircle(Canvas &canvas, MeasurePoint p)
+{
+    canvas.ellipse(int(p.x - 3), int(p.y - 3), int(p.x + 4), int(p.y + 4));
+}
+
+// Segments through points[0..last]; the segment into points[i] is dotted when i >= liveFrom.
+void polyline(Canvas &canvas, const ShapeDraft &shape, const MeasurePoint *points, int last, int liveFrom)
+{
+    for (int i = 1; i <= last; ++i) {
+        if (i >= liveFrom)
+            applyLivePen(canvas, shape);
+        line(canvas, points[i - 1], points[i]);
+        if (i >= liveFrom)
+            applyUserPen(canvas, shape);
+    }
+}
+
+void nodeLineOutline(Canvas &canvas, const ShapeDraft &shape, int liveFrom)
+{
+    const int count = std::clamp(shape.nodeCount, 0, kMaxListPoints - 1);
+    polyline(canvas, shape, shape.nodes.data(), count, liveFrom);
+    for (int i = 0; i <= count; ++i)
+        nodeCircle(canvas, shape.nodes[i]);
+}
+
+void multiLineOutline(Canvas &canvas, const ShapeDraft &shape, int liveFrom)
+{
+    const int count = std::clamp(shape.multiCount, 0, kMaxListPoints - 1);
+    polyline(canvas, shape, shape.multi.data(), count, liveFrom);
+    for (int i = 1; i <= count; ++i)
+        ticks(canvas, shape.multi[i - 1], shape.multi[i], kMultiLineTickReach);
+}
+
+void polygonOutline(Canvas &canvas, const ShapeDraft &shape, int liveFrom)
+{
+    const int count = std::clamp(shape.polygonCount, 0, kMaxPolygonEntries - 2);
+    polyline(canvas, shape, shape.polygon.data(), count + 1, liveFrom);
+}
+
+void twoPointCircleOutline(Canvas &canvas, const ShapeDraft &shape, int item)
+{
+    if (shape.a == shape.b)
+        return;
+    const TwoPointCircle c = twoPointCircle(shape.a, shape.b);
+    circleBox(canvas, c.centre, c.radiusPx);
+    const MeasurePoint ahead{c.centre.x + c.cosTheta * c.radiusPx, c.centre.y + c.sinTheta * c.radiusPx};
+    const MeasurePoint behind{c.centre.x - c.cosTheta * c.radiusPx, c.centre.y - c.sinTheta * c.radiusPx};
+    if (item == 3)
+        line(canvas, c.centre, ahead);
+    else if (item == 4)
+        line(canvas, behind, ahead);
+}
+
+void threePointCircleOutline(Canvas &canvas, const ShapeDraft &shape, int item)
+{
+    const auto centre = CircumCentre(shape.a, shape.b, shape.d);
+    if (!centre)
+        return;
+    circleBox(canvas, *centre, PixelDistance(*centre, shape.a));
+    if (item == 3)
+        line(canvas, *centre, shape.a);
+    else if (item == 4)
+        line(canvas, shape.a, {2.0f * centre->x - shape.a.x, 2.0f * centre->y - shape.a.y});
+}
+
+void ellipseOutline(Canvas &canvas, const ShapeDraft &shape, int item)
+{
+    const MeasurePoint a = shape.a, b = shape.b;
+    canvas.ellipse(int(std::min(a.x, b.x)), int(std::min(a.y, b.y)), int(std::max(a.x, b.x)), int(std::max(a.y, b.y)));
+    const MeasurePoint c{a.x + (b.x - a.x) / 2.0f, a.y + (b.y - a.y) / 2.0f};
+    if (item == 3) {
+        line(canvas, c, {b.x, c.y});
+        line(canvas, c, {c.x, b.y});
+    } else if (item == 4) {
+        line(canvas, {a.x, c.y}, {b.x, c.y});
+        line(canvas, {c.x, a.y}, {c.x, b.y});
+    }
+}
+
+void squareOutline(Canvas &canvas, const ShapeDraft &shape)
+{
+    const SquareCorners q = squareCorners(shape.a, shape.b);
+    canvas.moveTo(int(q.a.x), int(q.a.y));
+    for (MeasurePoint p : {q.p1, q.b, q.p2, q.a})
+        canvas.lineTo(int(p.x), int(p.y));
+}
+
+void rectangleOutline(Canvas &canvas, const ShapeDraft &shape)
+{
+    canvas.rectangle(int(shape.a.x), int(shape.a.y), int(shape.b.x), int(shape.b.y));
+}
+
+void arcThrough(Canvas &canvas, MeasurePoint d, float radius, MeasurePoint from, MeasurePoint to)
+{
+    canvas.arc(int(d.x - radius), int(d.y - radius), int(d.x + radius), int(d.y + radius), int(from.x), int(from.y),
+               int(to.x), int(to.y));
+}
+
+void angleMark(Canvas &canvas, const ArcOutline &o, MeasurePoint d, MeasurePoint b)
+{
+    const float r = float(int(0.2f * o.radiusPx));
+    arcThrough(canvas, d, r, o.s, b);
+}
+
+void arcOutlineOf(Canvas &canvas, const ShapeDraft &shape, int item, bool live)
+{
+    const MeasurePoint b = shape.b, d = shape.d;
+    const ArcOutline o = arcOutline(shape.a, b, d);
+    if (live) {
+        line(canvas, d, o.t);
+        endMarks(canvas, d, o.t);
+    }
+    if (item == 2 || item == 3 || item == 5 || (live && item == 1)) {
+        line(canvas, d, o.s);
+        line(canvas, d, b);
+    }
+    if (item == 4)
+        line(canvas, d, o.t);
+    if (item == 5)
+        angleMark(canvas, o, d, b);
+    arcThrough(canvas, d, o.radiusPx, o.s, b);
+}
+
+void archOutlineOf(Canvas &canvas, const ShapeDraft &shape, int item, bool live)
+{
+    const MeasurePoint b = shape.b, d = shape.d;
+    const ArcOutline o = arcOutline(shape.a, b, d);
+    if (live) {
+        line(canvas, d, o.t);
+        endMarks(canvas, d, o.t);
+        line(canvas, d, o.s);
+        line(canvas, d, b);
+    }
+    if (item == 4)
+        ticks(canvas, o.s, b, kChordTickReach);
+    if (item == 5)
+        line(canvas, d, o.t);
+    if (item == 6) {
+        line(canvas, d, o.s);
+        line(canvas, d, b);
+        angleMark(canvas, o, d, b);
+    }
+    arcThrough(canvas, d, o.radiusPx, o.s, b);
+    line(canvas, o.s, b);
+}
+
+void angleOutline(Canvas &canvas, const ShapeDraft &shape, bool liveCd)
+{
+    line(canvas, shape.a, shape.b);
+    if (shape.c == MeasurePoint{} && shape.d == MeasurePoint{})
+        return;
+    if (liveCd)
+        applyLivePen(canvas, shape);
+    line(canvas, shape.c, shape.d);
+    if (liveCd)
+        applyUserPen(canvas, shape);
+    const MeasurePoint m = angleMarkerPoint(shape);
+    canvas.ellipse(int(m.x - 2), int(m.y - 2), int(m.x + 2), int(m.y + 2));
+}
+
+void dottedLine(Canvas &canvas, const ShapeDraft &shape, MeasurePoint p, MeasurePoint q)
+{
+    applyLivePen(canvas, shape);
+    line(canvas, p, q);
+    applyUserPen(canvas, shape);
+}
+
+int itemFor(ShapeKind kind, const LabelSettings &l)
+{
+    switch (kind) {
+    case ShapeKind::TwoPointsCircle:
+    case ShapeKind::ThreePointsCircle: return l.circleItem;
+    case ShapeKind::Ellipse: return l.ellipseItem;
+    case ShapeKind::Arc: return l.arcItem;
+    case ShapeKind::Arch: return l.archItem;
+    default: return 0;
+    }
+}
+
+// One label: the anchor plus offset, both truncated.
+void labelAt(Canvas &canvas, MeasurePoint anchor, int offset, double value, int precision, UnitCode unit,
+             const QString &label)
+{
+    DrawTextA(canvas, int(anchor.x + float(offset)), int(anchor.y + float(offset)), value, precision, unit, label);
+}
+
+struct Item {
+    QString letter;
+    float value = 0;
+    bool angle = false;
+};
+
+} // namespace
+
+void applyUserPen(Canvas &canvas, const ShapeDraft &shape)
+{
+    canvas.setPen(shape.penStyle, shape.penWidth, shape.colour);
+}
+
+void applyLivePen(Canvas &canvas, const ShapeDraft &shape)
+{
+    canvas.setPen(kDotStyle, 1, shape.colour);
+}
+
+MeasurePoint angleMarkerPoint(const ShapeDraft &shape)
+{
+    const MeasurePoint a = shape.a, b = shape.b, c = shape.c, d = shape.d;
+    const MeasurePoint m1 = midpoint(a, b);
+    MeasurePoint n = b;
+    if (shape.kind == ShapeKind::FourPointsAngle) {
+        const float dist[] = {PixelDistance(a, c), PixelDistance(a, d), PixelDistance(b, c), PixelDistance(b, d)};
+        int nearest = 0;
+        for (int i = 1; i < 4; ++i)
+            if (dist[i] <= dist[nearest])
+                nearest = i;   // of equal distances the later one counts
+        if (nearest < 2)
+            n = a;
+    }
+    const MeasurePoint r = shape.kind == ShapeKind::ThreePointsFillet
+                               ? MeasurePoint{(b.x + 2.0f * c.x - d.x) / 2.0f, (b.y + 2.0f * c.y - d.y) / 2.0f}
+                               : midpoint(c, d);
+    const MeasurePoint p = midpoint(n, m1);
+    const MeasurePoint q = midpoint(n, r);
+    return midpoint(p, q);
+}
+
+void drawFinalOutline(Canvas &canvas, const ShapeDraft &shape, const LabelSettings &labels)
+{
+    const int item = itemFor(shape.kind, labels);
+    switch (shape.kind) {
+    case ShapeKind::None: break;
+    case ShapeKind::Line: line(canvas, shape.a, shape.b); break;
+    case ShapeKind::AuxiliaryLine:
+        line(canvas, shape.a, shape.b);
+        endMarks(canvas, shape.a, shape.b);
+        break;
+    case ShapeKind::NodeLine: nodeLineOutline(canvas, shape, kMaxListPoints + 1); break;
+    case ShapeKind::MultiLine: multiLineOutline(canvas, shape, kMaxListPoints + 1); break;
+    case ShapeKind::TwoPointsCircle: twoPointCircleOutline(canvas, shape, item); break;
+    case ShapeKind::ThreePointsCircle: threePointCircleOutline(canvas, shape, item); break;
+    case ShapeKind::Arc: arcOutlineOf(canvas, shape, item, false); break;
+    case ShapeKind::Arch: archOutlineOf(canvas, shape, item, false); break;
+    case ShapeKind::Ellipse: ellipseOutline(canvas, shape, item); break;
+    case ShapeKind::Square: squareOutline(canvas, shape); break;
+    case ShapeKind::Rectangle: rectangleOutline(canvas, shape); break;
+    case ShapeKind::ThreePointsAngle:
+    case ShapeKind::ThreePointsFillet:
+    case ShapeKind::FourPointsAngle: angleOutline(canvas, shape, false); break;
+    case ShapeKind::Polygon: polygonOutline(canvas, shape, kMaxPolygonEntries + 1); break;
+    }
+}
+
+bool drawPreview(Canvas &canvas, const ShapeDraft &shape, const LabelSettings &labels, int stage)
+{
+    const int item = itemFor(shape.kind, labels);
+    switch (shape.kind) {
+    case ShapeKind::None: return false;
+    case ShapeKind::Line:
+    case ShapeKind::AuxiliaryLine:
+        dottedLine(canvas, shape, shape.a, shape.b);
+        endMarks(canvas, shape.a, shape.b);
+        return true;
+    case ShapeKind::NodeLine:
+    case ShapeKind::MultiLine:
+    case ShapeKind::Polygon: {
+        const bool polygon = shape.kind == ShapeKind::Polygon;
+        const int n = polygon ? shape.polygonCount : shape.kind == ShapeKind::NodeLine ? shape.nodeCount : shape.multiCount;
+        if (n < 1 || n > kListFinishCount)
+            return false;
+        const MeasurePoint *points =
+            polygon ? shape.polygon.data() : shape.kind == ShapeKind::NodeLine ? shape.nodes.data() : shape.multi.data();
+        endMarks(canvas, points[n - 1], shape.b);
+        if (polygon)
+            polygonOutline(canvas, shape, n);
+        else if (shape.kind == ShapeKind::NodeLine)
+            nodeLineOutline(canvas, shape, n);
+        else
+            multiLineOutline(canvas, shape, n);
+        applyUserPen(canvas, shape);
+        return true;
+    }
+    case ShapeKind::TwoPointsCircle:
+    case ShapeKind::Ellipse:
+    case ShapeKind::Square:
+    case ShapeKind::Rectangle:
+        dottedLine(canvas, shape, shape.a, shape.b);
+        endMarks(canvas, shape.a, shape.b);
+        drawFinalOutline(canvas, shape, labels);
+        return true;
+    default: break;
+    }
+
+    // Kinds placed in three or four clicks.
+    if (stage == 1) {
+        dottedLine(canvas, shape, shape.a, shape.b);
+        if (!isAngleKind(shape.kind))
+            endMarks(canvas, shape.a, shape.b);
+        return false;
+    }
+    switch (shape.kind) {
+    case ShapeKind::ThreePointsCircle:
+        if (stage != 2)
+            return false;
+        line(canvas, shape.a, shape.b);
+        dottedLine(canvas, shape, shape.c, shape.d);
+        endMarks(canvas, shape.c, shape.d);
+        threePointCircleOutline(canvas, shape, item);
+        return true;
+    case ShapeKind::Arc:
+        if (stage != 2)
+            return false;
+        dottedLine(canvas, shape, shape.a, shape.b);
+        arcOutlineOf(canvas, shape, item, true);
+        return true;
+    case ShapeKind::Arch:
+        if (stage != 2)
+            return false;
+        archOutlineOf(canvas, shape, item, true);
+        return true;
+    case ShapeKind::ThreePointsAngle:
+    case ShapeKind::ThreePointsFillet:
+        if (stage != 2)
+            return false;
+        angleOutline(canvas, shape, true);
+        if (shape.kind == ShapeKind::ThreePointsFillet)
+            endMarks(canvas, shape.c, shape.d);
+        return true;
+    case ShapeKind::FourPointsAngle:
+        if (stage == 2) {
+            line(canvas, shape.a, shape.b);
+            return false;
+        }
+        if (stage != 3)
+            return false;
+        angleOutline(canvas, shape, true);
+        endMarks(canvas, shape.c, shape.d);
+        return true;
+    default: return false;
+    }
+}
+
+void DrawTextA(Canvas &canvas, int x, int y, double value, int precision, UnitCode unit, const QString &label)
+{
+    canvas.setFont(kLabelFontPx, true);
+    const LabelLine text = composeLabel(value, precision, unit, label);
+    if (text.symbolSized)
+        canvas.setFont(kAngleFontPx, true);
+    canvas.textOut(x, y, text.text);
+    if (text.raisedTwo) {
+        const int width = canvas.textWidth(text.text);
+        const int up = int(canvas.textHeight(QStringLiteral("m")) / 2);
+        canvas.textOut(x + width, y - up, QStringLiteral("2"));
+    }
+    if (text.symbolSized)
+        canvas.setFont(kLabelFontPx, true);
+}
+
+void ShowDrawInfo(Canvas &canvas, ShapeDraft &shape, const LabelSettings &labels, const LabelContext &context)
+{
+    if (shape.kind == ShapeKind::None || SameSpot(shape.a, shape.b))
+        return;
+    const auto factors = ScaleFactorsFor(context.hLength, context.vLength, context.window, context.picture,
+                                         context.bitmap, context.useBitmap);
+    if (!factors)
+        return;
+    const ScaleFactors f = *factors;
+    const UnitCode valueUnit = unitCodeFor(context.scaleUnitIndex, labels.displayUnit);
+    const UnitCode angleUnit = unitCodeFor(kAngleUnitIndex, labels.displayUnit);
+    canvas.setTextColour(labels.labelColour);
+    canvas.setFont(kLabelFontPx, true);
+
+    const auto write = [&](MeasurePoint anchor, int offset, int item, const Item &what) {
+        if (item == 0) {
+            labelAt(canvas, anchor, offset, 0.0, labels.precision, UnitCode::NoValue, labelText(labels.counter, {}));
+            return;
+        }
+        if (what.angle)
+            labelAt(canvas, anchor, offset, what.value, 1, angleUnit, labelText(labels.counter, kTheta));
+        else
+            labelAt(canvas, anchor, offset, what.value, labels.precision, valueUnit, labelText(labels.counter, what.letter));
+    };
+    const MeasurePoint a = shape.a, b = shape.b;
+
+    switch (shape.kind) {
+    case ShapeKind::None: return;
+    case ShapeKind::Line:
+    case ShapeKind::AuxiliaryLine:
+        if (context.calibrating && shape.kind == ShapeKind::Line) {
+            const MeasurePoint m = midpoint(a, b);
+            if (labels.lineItem == 0)
+                return;
+            labelAt(canvas, m, kLabelOffset, shape.calibrationRealLength, labels.precision, valueUnit, QStringLiteral("L"));
+            return;
+        }
+        write(midpoint(a, b), kLabelOffset, labels.lineItem, {QStringLiteral("L"), ScaledDistance(a, b, f.sx, f.sy)});
+        return;
+    case ShapeKind::NodeLine: {
+        const int count = std::clamp(shape.nodeCount, 0, kMaxListPoints - 1);
+        write(b, kLabelOffset, labels.lineItem, {QStringLiteral("L"), polylineLength(shape.nodes.data(), count + 1, f)});
+        return;
+    }
+    case ShapeKind::MultiLine: {
+        const int count = std::clamp(shape.multiCount, 0, kMaxListPoints - 1);
+        const int lift = canvas.textHeight(QStringLiteral("0")) + 8;
+        float total = 0;
+        for (int i = 0; i < count; ++i) {
+            const MeasurePoint p = shape.multi[i], q = shape.multi[i + 1];
+            const float len = ScaledDistance(p, q, f.sx, f.sy);
+            shape.segmentLengths[i] = len;
+            total += len;
+            if (len == 0.0f)
+                break;
+            MeasurePoint anchor = midpoint(p, q);
+            if (std::abs(int(p.y - q.y)) <= lift && i % 2 == 0)
+                anchor.y -= float(lift);
+            write(anchor, kLabelOffset, labels.lineItem, {QStringLiteral("L"), len});
+        }
+        return;
+    }
+    case ShapeKind::TwoPointsCircle:
+    case ShapeKind::ThreePointsCircle: {
+        MeasurePoint centre;
+        MeasurePoint anchor = b;
+        if (shape.kind == ShapeKind::TwoPointsCircle) {
+            centre = twoPointCircle(a, b).centre;
+        } else {
+            const auto c = CircumCentre(a, b, shape.d);
+            if (!c)
+                return;   // collinear: no circle, so nothing to label
+            centre = *c;
+            anchor = shape.d;
+        }
+        const CircleMeasures m = circleMeasures(centre, a, f);
+        static const Item items[] = {{}, {"C", 0}, {"A", 0}, {"R", 0}, {"D", 0}};
+        const int item = std::clamp(labels.circleItem, 0, 4);
+        Item it = items[item];
+        it.value = item == 1 ? m.circumference : item == 2 ? m.area : item == 3 ? m.radius : m.diameter;
+        write(anchor, kLabelOffset, item, it);
+        return;
+    }
+    case ShapeKind::Arc: {
+        const ArcMeasures m = arcMeasures(a, b, shape.d, f);
+        const int item = std::clamp(labels.arcItem, 0, 5);
+        const Item items[] = {{}, {"L", m.arcLength}, {"P", m.perimeter}, {"A", m.area}, {"R", m.radius},
+                              {{}, m.angleDeg, true}};
+        write(midpoint(a, b), kLabelOffset, item, items[item]);
+        return;
+    }
+    case ShapeKind::Arch: {
+        const ArchMeasures m = archMeasures(a, b, shape.d, f);
+        const int item = std::clamp(labels.archItem, 0, 6);
+        const Item items[] = {{}, {"P", m.perimeter}, {"A", m.area}, {"L", m.arcLength}, {"cL", m.chordLength},
+                              {"R", m.radius}, {{}, m.angleDeg, true}};
+        write(midpoint(a, b), kLabelOffset, item, items[item]);
+        return;
+    }
+    case ShapeKind::Ellipse: {
+        const auto m = ellipseMeasures(a, b, f);
+        if (!m)
+            return;
+        const int item = std::clamp(labels.ellipseItem, 0, 4);
+        const MeasurePoint centre = midpoint(a, b);
+        if (item <= 2) {
+            write(centre, 0, item, item == 1 ? Item{"C", m->circumference} : Item{"A", m->area});
+            return;
+        }
+        const Item first = item == 3 ? Item{"sR", m->shortRadius} : Item{"sD", m->shortDiameter};
+        const Item second = item == 3 ? Item{"lR", m->longRadius} : Item{"lD", m->longDiameter};
+        write(centre, kLabelOffset, item, first);
+        canvas.setFont(kLabelFontPx, true);
+        const int lineHeight = canvas.textHeight(QStringLiteral("0"));
+        write({centre.x, centre.y + float(lineHeight)}, kLabelOffset, item, second);
+        return;
+    }
+    case ShapeKind::Square:
+    case ShapeKind::Rectangle:
+    case ShapeKind::Polygon: {
+        std::optional<AreaMeasures> m;
+        if (shape.kind == ShapeKind::Square)
+            m = squareMeasures(a, b, f);
+        else if (shape.kind == ShapeKind::Rectangle)
+            m = rectangleMeasures(a, b, f);
+        else
+            m = polygonMeasures(shape.polygon.data(), std::clamp(shape.polygonCount, 0, kMaxPolygonEntries - 2) + 1, f);
+        if (!m)
+            return;
+        const int item = std::clamp(labels.squareItem, 0, 2);
+        write(midpoint(a, b), 0, item, item == 2 ? Item{"A", m->area} : Item{"P", m->perimeter});
+        return;
+    }
+    case ShapeKind::ThreePointsAngle:
+    case ShapeKind::ThreePointsFillet:
+    case ShapeKind::FourPointsAngle: {
+        std::optional<float> value;
+        if (shape.kind == ShapeKind::ThreePointsAngle)
+            value = threePointAngle(a, b, shape.d);
+        else if (shape.kind == ShapeKind::ThreePointsFillet)
+            value = threePointFillet(a, b, shape.d);
+        else
+            value = fourPointAngle(a, b, shape.c, shape.d);
+        const MeasurePoint anchor = midpoint(shape.c, shape.d);
+        if (!value) {
+            // A ray of zero length has no angle: only the running number is written.
+            labelAt(canvas, anchor, kLabelOffset, 0.0, 1, UnitCode::NoValue, labelText(labels.counter, {}));
+            return;
+        }
+        labelAt(canvas, anchor, kLabelOffset, *value, 1, angleUnit, labelText(labels.counter, kTheta));
+        return;
+    }
+    }
+}
+
+void drawPenComboItem(Canvas &canvas, int left, int top, int right, int bottom, int item)
+{
+    canvas.fillRect(left, top, right, bottom, 0xFFFFFF);
+    const PenChoice pen = penForComboItem(item);
+    canvas.setPen(pen.style, pen.width, 0x0000FF);
+    const int middle = (top + bottom) / 2;
+    canvas.moveTo(left, middle);
+    canvas.lineTo(right, middle);
+}
+
+} // namespace measure::ShapeRenderer

@@ -1,0 +1,502 @@
+#include "measure/measuringsession.h"
+#include "recordingcanvas.h"
+
+#include <gtest/gtest.h>
+
+namespace measure {
+namespace {
+
+using testing::RecordingCanvas;
+
+constexpr platform::ColorRef kWhite = 0xFFFFFF;
+
+class Session : public ::testing::Test
+{
+protected:
+    MeasuringSession s;
+
+    void SetUp() override
+    {
+        s.setGeometry({640, 480}, {640, 480});
+        scales::RulerScaleControl scale = scales::firstBuiltInScale();
+        scale.hLength = 640.0f;   // one millimetre per pixel keeps expected labels readable
+        scale.vLength = 480.0f;
+        s.setScale(scale);
+        s.EntryMeasurementMode();
+    }
+
+    // Routes every repaint to a recorder; returns it so a test can read what was written.
+    std::shared_ptr<RecordingCanvas> record()
+    {
+        auto last = std::make_shared<RecordingCanvas>();
+        s.setCanvasFactory([last](platform::Bitmap &) {
+            struct Forward final : Canvas {
+                std::shared_ptr<RecordingCanvas> to;
+                void setPen(int a, int b, platform::ColorRef c) override { to->setPen(a, b, c); }
+                void moveTo(int x, int y) override { to->moveTo(x, y); }
+                void lineTo(int x, int y) override { to->lineTo(x, y); }
+                void ellipse(int l, int t, int r, int b) override { to->ellipse(l, t, r, b); }
+                void rectangle(int l, int t, int r, int b) override { to->rectangle(l, t, r, b); }
+                void arc(int l, int t, int r, int b, int a, int c, int d, int e) override { to->arc(l, t, r, b, a, c, d, e); }
+                void fillRect(int l, int t, int r, int b, platform::ColorRef c) override { to->fillRect(l, t, r, b, c); }
+                void setFont(int px, bool bold) override { to->setFont(px, bold); }
+                void setTextColour(platform::ColorRef c) override { to->setTextColour(c); }
+                void textOut(int x, int y, const QString &t) override { to->textOut(x, y, t); }
+                int textWidth(const QString &t) override { return to->textWidth(t); }
+                int textHeight(const QString &t) override { return to->textHeight(t); }
+            };
+            auto f = std::make_unique<Forward>();
+            f->to = last;
+            return f;
+        });
+        return last;
+    }
+
+    static PointerInput at(int x, int y, PointerButton button = PointerButton::Left, bool shift = false, bool ctrl = false)
+    {
+        return {button, QPoint(x, y), shift, ctrl};
+    }
+    void click(int x, int y, PointerButton button = PointerButton::Left, bool shift = false, bool ctrl = false)
+    {
+        s.press(at(x, y, button, shift, ctrl));
+        s.release(at(x, y, button, shift, ctrl));
+    }
+    void line(int x0, int y0, int x1, int y1)
+    {
+        click(x0, y0);
+        click(x1, y1);
+    }
+};
+
+TEST_F(Session, LineCompletesOnTheSecondClick)
+{
+    s.selectTool(ShapeKind::Line);
+    s.press(at(10, 10));
+    s.release(at(10, 10));
+    EXPECT_TRUE(s.inProgress());
+    s.press(at(300, 300));   // in progress: places nothing new
+    EXPECT_EQ(s.shape().a, (MeasurePoint{10, 10}));
+    EXPECT_EQ(s.labels().counter, 1);
+    s.release(at(110, 10));
+    EXPECT_FALSE(s.inProgress());
+    EXPECT_EQ(s.shape().b, (MeasurePoint{110, 10}));
+    EXPECT_FLOAT_EQ(PixelDistance(s.shape().a, s.shape().b), 100.0f);
+    EXPECT_EQ(s.clickCounter(ShapeKind::Line), 0);
+    EXPECT_EQ(s.layer().pixel(10, 10), 0xFF0000u);
+    EXPECT_EQ(s.layer().pixel(109, 10), 0xFF0000u);
+    EXPECT_EQ(s.layer().pixel(110, 10), kWhite);
+}
+
+TEST_F(Session, PressDragReleaseDoesNotFinishALine)
+{
+    s.selectTool(ShapeKind::Line);
+    s.press(at(10, 10));
+    const SurfaceOutcome moved = s.move(at(110, 10));
+    EXPECT_TRUE(moved.layerChanged);
+    EXPECT_EQ(s.layer().pixel(11, 10), 0xFF0000u);   // the rubber band is dotted 3 on, 3 off
+    EXPECT_EQ(s.layer().pixel(14, 10), kWhite);
+    s.release(at(110, 10));
+    EXPECT_TRUE(s.inProgress());
+    click(200, 10);
+    EXPECT_FALSE(s.inProgress());
+    EXPECT_EQ(s.shape().b, (MeasurePoint{200, 10}));
+}
+
+TEST_F(Session, MovesOnTheFirstPointDrawNothing)
+{
+    s.selectTool(ShapeKind::Line);
+    s.press(at(10, 10));
+    EXPECT_FALSE(s.move(at(10, 10)).layerChanged);
+    EXPECT_TRUE(s.move(at(50, 50)).layerChanged);
+}
+
+TEST_F(Session, NodeLineDuplicatesAndRightClicks)
+{
+    s.selectTool(ShapeKind::NodeLine);
+    click(10, 10);
+    click(10, 10);   // exactly the same spot: one point only
+    EXPECT_EQ(s.shape().nodeCount, 1);
+    click(60, 60, PointerButton::Right);   // only one point placed: never finishes
+    EXPECT_TRUE(s.inProgress());
+    click(50, 10);
+    EXPECT_EQ(s.shape().nodeCount, 2);
+    click(50, 10, PointerButton::Right);   // exactly on the last placed point: does not finish
+    EXPECT_TRUE(s.inProgress());
+    click(90, 40, PointerButton::Right);
+    EXPECT_FALSE(s.inProgress());
+    EXPECT_EQ(s.shape().nodeCount, 2);
+    EXPECT_EQ(s.shape().nodes[2], (MeasurePoint{90, 40}));   // the right-click spot is the final point
+    EXPECT_EQ(s.clickCounter(ShapeKind::NodeLine), 0);
+}
+
+TEST_F(Session, RightReleaseBeforeAnyPointIsIgnored)
+{
+    s.selectTool(ShapeKind::Polygon);
+    s.press(at(10, 10));   // the press starts the shape but the right release places nothing
+    s.release(at(10, 10, PointerButton::Right));
+    EXPECT_EQ(s.shape().polygonCount, 0);
+    EXPECT_TRUE(s.inProgress());
+}
+
+TEST_F(Session, ListsFinishAtTheSixtyFourthPoint)
+{
+    for (ShapeKind kind : {ShapeKind::NodeLine, ShapeKind::MultiLine, ShapeKind::Polygon}) {
+        s.selectTool(kind);
+        for (int i = 0; i < 63; ++i)
+            click(5 + i * 9, 100 + (i % 2) * 50);
+        EXPECT_TRUE(s.inProgress());
+        click(600, 400);
+        EXPECT_FALSE(s.inProgress());
+        const ShapeDraft &d = s.shape();
+        const int count = kind == ShapeKind::NodeLine ? d.nodeCount : kind == ShapeKind::MultiLine ? d.multiCount : d.polygonCount;
+        const MeasurePoint last = kind == ShapeKind::NodeLine ? d.nodes[63] : kind == ShapeKind::MultiLine ? d.multi[63] : d.polygon[63];
+        EXPECT_EQ(count, 63);
+        EXPECT_EQ(last, (MeasurePoint{600, 400}));
+        if (kind == ShapeKind::Polygon) {
+            EXPECT_EQ(d.polygon[64], (MeasurePoint{5, 100}));
+        }
+    }
+}
+
+TEST_F(Session, PolygonLabelCoversTheClosedPolygonAfterEachVertex)
+{
+    s.selectTool(ShapeKind::Polygon);
+    auto rec = record();
+    struct Step { int x, y; bool moveOnly; const char *label; };
+    const Step steps[] = {{0, 0, false, nullptr},   // A == B: no label yet
+                          {30, 0, false, "[01]P=60.000mm"},
+                          {30, 40, false, "[01]P=120.000mm"},
+                          {0, 40, true, "[01]P=140.000mm"}};
+    for (const Step &step : steps) {
+        rec->texts.clear();
+        if (step.moveOnly)
+            s.move(at(step.x, step.y));
+        else
+            click(step.x, step.y);
+        if (step.label)
+            EXPECT_EQ(rec->textStrings(), QStringList{step.label});
+        else
+            EXPECT_TRUE(rec->texts.empty());
+    }
+}
+
+TEST_F(Session, ShiftSnapsTheLineEndToAnAxis)
+{
+    s.selectTool(ShapeKind::Line);
+    click(100, 100);
+    s.move(at(130, 140, PointerButton::Left, true));
+    EXPECT_EQ(s.shape().b, (MeasurePoint{100, 140}));
+    s.move(at(140, 130, PointerButton::Left, true));
+    EXPECT_EQ(s.shape().b, (MeasurePoint{140, 100}));
+    click(130, 140, PointerButton::Left, true);
+    EXPECT_EQ(s.shape().b, (MeasurePoint{100, 140}));
+}
+
+TEST_F(Session, CtrlSwapsArcEndsOncePerPress)
+{
+    s.selectTool(ShapeKind::Arc);
+    click(100, 200);
+    click(300, 200);
+    const auto ctrlMove = [&](int x, int y, bool ctrl) { s.move(at(x, y, PointerButton::Left, false, ctrl)); };
+    ctrlMove(200, 100, true);
+    EXPECT_EQ(s.shape().a, (MeasurePoint{300, 200}));
+    EXPECT_EQ(s.shape().b, (MeasurePoint{100, 200}));
+    ctrlMove(210, 100, true);   // still held: no second swap
+    EXPECT_EQ(s.shape().a, (MeasurePoint{300, 200}));
+    ctrlMove(220, 100, false);
+    EXPECT_EQ(s.shape().a, (MeasurePoint{300, 200}));
+    ctrlMove(230, 100, true);   // pressed again: swapped back
+    EXPECT_EQ(s.shape().a, (MeasurePoint{100, 200}));
+    EXPECT_EQ(s.shape().b, (MeasurePoint{300, 200}));
+    // Without Shift the centre sits on the bisector of AB.
+    EXPECT_FLOAT_EQ(s.shape().d.x, 200.0f);
+    click(200, 120);
+    EXPECT_FALSE(s.inProgress());
+    EXPECT_FLOAT_EQ(s.shape().d.x, 200.0f);
+}
+
+TEST_F(Session, ThreePointKindsAndTheFourPointAngle)
+{
+    s.selectTool(ShapeKind::ThreePointsAngle);
+    click(100, 10);
+    click(10, 10);
+    EXPECT_EQ(s.shape().c, (MeasurePoint{10, 10}));
+    auto rec = record();
+    click(10, 100);
+    EXPECT_FALSE(s.inProgress());
+    EXPECT_EQ(rec->textStrings(), QStringList{QStringLiteral("[01]\u03B8=90.0\u00B0")});
+
+    s.selectTool(ShapeKind::FourPointsAngle);
+    rec->texts.clear();
+    click(0, 50);
+    click(100, 50);
+    click(40, 0);
+    EXPECT_TRUE(s.inProgress());
+    click(40, 100);
+    EXPECT_FALSE(s.inProgress());
+    EXPECT_EQ(rec->textStrings(), QStringList{QStringLiteral("[01]\u03B8=90.0\u00B0")});
+}
+
+TEST_F(Session, ToolChangeClearsOnlyWithoutOverlap)
+{
+    s.selectTool(ShapeKind::Line);
+    line(10, 10, 110, 10);
+    s.selectTool(ShapeKind::Rectangle);
+    EXPECT_EQ(s.layer().pixel(50, 10), kWhite);
+    EXPECT_EQ(s.shape().a, (MeasurePoint{}));
+    EXPECT_EQ(s.labels().counter, 0);
+
+    s.setOverlap(true);
+    s.selectTool(ShapeKind::Line);
+    line(10, 10, 110, 10);
+    s.selectTool(ShapeKind::Rectangle);
+    EXPECT_EQ(s.layer().pixel(50, 10), 0xFF0000u);
+    EXPECT_EQ(s.shape().kind, ShapeKind::Rectangle);
+}
+
+TEST_F(Session, DoubleClickWithoutToolTogglesFullScreenAndPlacesNothing)
+{
+    s.selectTool(ShapeKind::None);
+    const SurfaceOutcome out = s.doubleClick();
+    EXPECT_TRUE(out.toggleFullScreen);
+    click(50, 50);
+    EXPECT_FALSE(s.inProgress());
+    EXPECT_EQ(s.shape().a, (MeasurePoint{}));
+
+    // A tool selected in draw mode keeps double-clicks for drawing.
+    s.selectTool(ShapeKind::Line);
+    SurfaceFlags flags;
+    flags.drawMode = true;
+    s.setFlags(flags);
+    EXPECT_FALSE(s.doubleClick().toggleFullScreen);
+    flags.drawMode = false;
+    flags.calibrating = true;
+    s.setFlags(flags);
+    EXPECT_FALSE(s.doubleClick().toggleFullScreen);
+}
+
+TEST_F(Session, SwallowedPressDoesNotLeaveAShapeInProgress)
+{
+    s.selectTool(ShapeKind::Line);
+    line(10, 10, 110, 10);
+    EXPECT_TRUE(s.doubleClick().toggleFullScreen);   // not in draw mode
+    click(20, 20);                                    // the press and release of the double-click
+    EXPECT_FALSE(s.inProgress());
+    click(30, 30);
+    EXPECT_TRUE(s.inProgress());
+    EXPECT_EQ(s.shape().a, (MeasurePoint{30, 30}));
+}
+
+TEST_F(Session, CtrlDragMovesTheWindowInsideItsRange)
+{
+    s.setWindowMoveEnable(true);
+    s.setWindowMoveRange(-100, -50, 0, 0);
+    s.setWindowPosition({-20, -10});
+    s.press(at(100, 100, PointerButton::Left, false, true));
+    EXPECT_TRUE(s.dragging());
+    SurfaceOutcome out = s.move(at(90, 95, PointerButton::Left, false, true));
+    ASSERT_TRUE(out.moveWindowTo);
+    EXPECT_EQ(*out.moveWindowTo, QPoint(-30, -15));
+    EXPECT_EQ(out.cursor, CursorKind::SizeAll);
+    out = s.move(at(400, 400, PointerButton::Left, false, true));
+    EXPECT_EQ(*out.moveWindowTo, QPoint(0, 0));
+    out = s.release(at(400, 400));
+    EXPECT_FALSE(s.dragging());
+    EXPECT_TRUE(out.cursor.has_value());
+    EXPECT_FALSE(s.inProgress());
+}
+
+TEST_F(Session, ThreeOverlappingLinesMakeFourNodes)
+{
+    s.setOverlap(true);
+    s.selectTool(ShapeKind::Line);
+    line(10, 10, 110, 10);
+    line(10, 30, 110, 30);
+    line(10, 50, 110, 50);
+    ASSERT_EQ(s.history().size(), 4u);
+    EXPECT_TRUE(s.undoEnabled());
+    EXPECT_FALSE(s.redoEnabled());
+    for (int i = 0; i < 3; ++i)
+        s.UndoList();
+    EXPECT_FALSE(s.undoEnabled());
+    EXPECT_TRUE(s.redoEnabled());
+    for (int y : {10, 30, 50})
+        EXPECT_EQ(s.layer().pixel(50, y), kWhite);
+    s.RedoList();
+    EXPECT_EQ(s.layer().pixel(50, 10), 0xFF0000u);
+    EXPECT_EQ(s.layer().pixel(50, 30), kWhite);
+    EXPECT_EQ(s.committed(), s.layer());
+}
+
+TEST_F(Session, DrawingAfterUndoDropsTheUndoneShapes)
+{
+    s.setOverlap(true);
+    s.selectTool(ShapeKind::Line);
+    line(10, 10, 110, 10);
+    line(10, 30, 110, 30);
+    line(10, 50, 110, 50);
+    s.UndoList();
+    s.UndoList();
+    line(10, 70, 110, 70);
+    EXPECT_EQ(s.history().size(), 3u);
+    EXPECT_FALSE(s.redoEnabled());
+    EXPECT_EQ(s.layer().pixel(50, 70), 0xFF0000u);
+    EXPECT_EQ(s.layer().pixel(50, 30), kWhite);
+}
+
+TEST_F(Session, UndoAndRedoAreDisabledWhileAShapeIsInProgress)
+{
+    s.setOverlap(true);
+    s.selectTool(ShapeKind::Line);
+    line(10, 10, 110, 10);
+    line(10, 30, 110, 30);
+    s.UndoList();
+    click(200, 200);
+    EXPECT_FALSE(s.undoEnabled());
+    EXPECT_FALSE(s.redoEnabled());
+}
+
+TEST_F(Session, UndoRepaintsWithEachShapesOwnNumberAndSettings)
+{
+    s.setOverlap(true);
+    s.selectTool(ShapeKind::Line);
+    line(10, 10, 110, 10);
+    LabelSettings two = s.labels();
+    two.precision = 1;
+    s.setLabelSettings(two);
+    line(10, 30, 60, 30);
+    line(10, 50, 40, 50);
+    auto rec = record();
+    s.UndoList();
+    EXPECT_EQ(rec->textStrings(), (QStringList{"[01]L=100.000mm", "[02]L=50.0mm"}));
+    EXPECT_EQ(s.labels().counter, 3);   // the live record comes back from the saved copy
+}
+
+TEST_F(Session, SwitchingOverlapClearsPictureAndHistory)
+{
+    s.setOverlap(true);
+    s.selectTool(ShapeKind::Line);
+    line(10, 10, 110, 10);
+    s.setOverlap(false);
+    EXPECT_TRUE(s.history().empty());
+    s.setOverlap(true);
+    EXPECT_EQ(s.history().size(), 1u);
+    EXPECT_EQ(s.layer().pixel(50, 10), kWhite);
+    EXPECT_EQ(s.labels().counter, 0);
+}
+
+TEST_F(Session, FifthShapeWithItemNoneShowsOnlyItsNumber)
+{
+    s.setOverlap(true);
+    s.selectTool(ShapeKind::Line);
+    for (int i = 0; i < 4; ++i)
+        line(10, 10 + 20 * i, 110, 10 + 20 * i);
+    LabelSettings none = s.labels();
+    none.lineItem = 0;
+    s.setLabelSettings(none);
+    auto rec = record();
+    line(10, 200, 110, 200);
+    EXPECT_EQ(rec->textStrings(), QStringList{"[05]"});
+}
+
+TEST_F(Session, LineAfterAnAngleKeepsThePrecision)
+{
+    LabelSettings p2 = s.labels();
+    p2.precision = 2;
+    s.setLabelSettings(p2);
+    s.setOverlap(true);
+    auto rec = record();
+    s.selectTool(ShapeKind::ThreePointsAngle);
+    click(100, 10);
+    click(10, 10);
+    click(10, 100);
+    s.selectTool(ShapeKind::Line);
+    rec->texts.clear();
+    line(10, 300, 110, 300);
+    EXPECT_EQ(rec->textStrings(), QStringList{"[02]L=100.00mm"});
+}
+
+TEST_F(Session, WhiteColourIsStoredNearWhiteAndStaysVisible)
+{
+    s.setColour(0xFFFFFF);
+    EXPECT_EQ(s.shape().colour, 0xFFFFFEu);
+    s.selectTool(ShapeKind::Line);
+    line(10, 10, 110, 10);
+    EXPECT_EQ(s.layer().pixel(50, 10), 0xFFFFFEu);
+}
+
+TEST_F(Session, PenComboSetsStyleAndWidth)
+{
+    s.setPenComboItem(6);
+    EXPECT_EQ(s.shape().penStyle, 7);
+    EXPECT_EQ(s.shape().penWidth, 3);
+    s.selectTool(ShapeKind::Line);
+    line(10, 10, 110, 10);
+    EXPECT_EQ(s.layer().pixel(50, 11), 0xFF0000u);   // three pixels wide
+}
+
+TEST_F(Session, MouseMapsToPicturePixelsWhenTheWindowIsWider)
+{
+    s.setGeometry({1280, 960}, {640, 480});
+    EXPECT_EQ(s.mapPoint({101, 51}), (MeasurePoint{50, 25}));
+    s.setGeometry({320, 240}, {640, 480});
+    EXPECT_EQ(s.mapPoint({101, 51}), (MeasurePoint{101, 51}));
+    EXPECT_EQ(s.layer().size(), QSize(320, 240));
+}
+
+TEST_F(Session, EnlargingTheWindowPastThePictureConvertsOnce)
+{
+    for (bool overlap : {false, true}) {
+        s.setGeometry({320, 240}, {640, 480});
+        s.setOverlap(overlap);
+        s.selectTool(ShapeKind::Line);
+        line(10, 10, 110, 20);
+        s.resizeWindow({800, 600});
+        EXPECT_EQ(s.shape().a, (MeasurePoint{20, 20}));
+        EXPECT_EQ(s.shape().b, (MeasurePoint{220, 40}));
+        if (overlap) {
+            EXPECT_EQ(s.history().node(1).shape.b, (MeasurePoint{220, 40}));
+        }
+        s.ChangeWindows();   // a second repaint at the same size converts nothing
+        EXPECT_EQ(s.shape().b, (MeasurePoint{220, 40}));
+        EXPECT_EQ(s.layer().size(), QSize(640, 480));
+        EXPECT_EQ(s.layer().pixel(20, 20), 0xFF0000u);
+        s.setOverlap(false);
+    }
+}
+
+TEST_F(Session, ShrinkingTheWindowBelowThePictureConvertsToWindowPixels)
+{
+    s.selectTool(ShapeKind::Line);
+    line(100, 100, 300, 100);
+    s.resizeWindow({320, 240});
+    EXPECT_EQ(s.shape().a, (MeasurePoint{50, 50}));
+    EXPECT_EQ(s.shape().b, (MeasurePoint{150, 50}));
+}
+
+TEST_F(Session, ZeroSizesDrawNothingAndDoNotDivideByZero)
+{
+    s.setGeometry({0, 0}, {0, 0});
+    s.selectTool(ShapeKind::Line);
+    auto rec = record();
+    click(10, 10);
+    s.move(at(50, 50));
+    click(100, 100);
+    EXPECT_TRUE(rec->texts.empty());
+    EXPECT_TRUE(rec->lines.empty());
+}
+
+TEST_F(Session, BurnInScalesShapesToThePicture)
+{
+    s.setGeometry({320, 240}, {640, 480});
+    s.selectTool(ShapeKind::Line);
+    line(10, 10, 110, 10);
+    platform::Bitmap picture(640, 480, 0x000000);
+    s.drawInto(picture);
+    EXPECT_EQ(picture.pixel(20, 20), 0xFF0000u);
+    EXPECT_EQ(picture.pixel(218, 20), 0xFF0000u);
+    EXPECT_EQ(s.shape().b, (MeasurePoint{110, 10}));   // coordinates put back
+}
+
+} // namespace
+} // namespace measure

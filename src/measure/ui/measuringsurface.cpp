@@ -1,0 +1,111 @@
+#include "measure/ui/measuringsurface.h"
+
+#include <QMouseEvent>
+
+namespace measure {
+
+MeasuringSurface::MeasuringSurface(QObject *parent) : QObject(parent) {}
+
+void MeasuringSurface::setGeometry(QSize window, QSize picture)
+{
+    session_.setGeometry(window, picture);
+    Q_EMIT layerChanged();
+}
+
+void MeasuringSurface::resizeWindow(QSize window)
+{
+    deliver(session_.resizeWindow(window));
+}
+
+PointerInput MeasuringSurface::toInput(const QMouseEvent &event, bool useButtonsHeld)
+{
+    PointerInput in;
+    const Qt::MouseButtons buttons = useButtonsHeld ? event.buttons() : Qt::MouseButtons(event.button());
+    in.button = buttons.testFlag(Qt::LeftButton)    ? PointerButton::Left
+                : buttons.testFlag(Qt::RightButton) ? PointerButton::Right
+                                                    : PointerButton::Middle;
+    in.pos = event.position().toPoint();
+    in.shift = event.modifiers().testFlag(Qt::ShiftModifier);
+    in.ctrl = event.modifiers().testFlag(Qt::ControlModifier);
+    return in;
+}
+
+Qt::CursorShape MeasuringSurface::toShape(CursorKind kind)
+{
+    switch (kind) {
+    case CursorKind::Cross: return Qt::CrossCursor;
+    case CursorKind::SizeAll: return Qt::SizeAllCursor;
+    default: return Qt::ArrowCursor;
+    }
+}
+
+void MeasuringSurface::mousePress(const QMouseEvent &event)
+{
+    deliver(session_.press(toInput(event, false)));
+}
+
+void MeasuringSurface::mouseMove(const QMouseEvent &event)
+{
+    deliver(session_.move(toInput(event, true)));
+}
+
+void MeasuringSurface::mouseRelease(const QMouseEvent &event)
+{
+    deliver(session_.release(toInput(event, false)));
+    Q_EMIT historyChanged();
+}
+
+void MeasuringSurface::mouseDoubleClick(const QMouseEvent &event)
+{
+    deliver(session_.doubleClick());
+    deliver(session_.press(toInput(event, false)));
+}
+
+void MeasuringSurface::selectTool(ShapeKind kind)
+{
+    Q_EMIT cursorChangeRequested(toShape(session_.selectTool(kind)));
+    Q_EMIT layerChanged();
+    Q_EMIT historyChanged();
+}
+
+void MeasuringSurface::setOverlap(bool on)
+{
+    deliver(session_.setOverlap(on));
+    Q_EMIT historyChanged();
+}
+
+void MeasuringSurface::clearFrame()
+{
+    deliver(session_.ClearData(1));
+    Q_EMIT historyChanged();
+}
+
+void MeasuringSurface::undo()
+{
+    deliver(session_.UndoList());
+    Q_EMIT historyChanged();
+}
+
+void MeasuringSurface::redo()
+{
+    deliver(session_.RedoList());
+    Q_EMIT historyChanged();
+}
+
+void MeasuringSurface::deliver(const SurfaceOutcome &out)
+{
+    if (out.moveWindowTo)
+        Q_EMIT windowMoveRequested(*out.moveWindowTo);
+    if (out.cursor)
+        Q_EMIT cursorChangeRequested(toShape(*out.cursor));
+    if (out.toggleFrozen)
+        Q_EMIT frozenToggleRequested();
+    if (out.calibrationChanged)
+        Q_EMIT calibrationChanged();
+    if (out.toggleFullScreen)
+        Q_EMIT fullScreenToggleRequested();
+    if (out.layerChanged)
+        Q_EMIT layerChanged();
+}
+
+} // namespace measure

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "platform/bitmap.h"
+
+#include <QImage>
+#include <QWidget>
+
+namespace camera::ui {
+
+// The video area: the newest frame scaled to the widget (aspect not kept) and flipped by the
+// flip mode, or the frozen still picture, with the overlay bitmap composited on top. In the
+// overlay pure white is transparent; the key is applied before any scaling and keyed layers are
+// scaled nearest-neighbour, so the key never bleeds into edge pixels. Mouse events are passed
+// on with widget coordinates for the measuring surface.
+class VideoWidget : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit VideoWidget(QWidget *parent = nullptr);
+
+    // UI thread; repaints once. `frame` may share the pipeline's buffer.
+    void setFrame(const QImage &frame);
+    void setFlipMode(int mode);
+    int flipMode() const { return flipMode_; }
+    // The frozen picture, shown as it is instead of the live frame.
+    void setStill(const QImage &still);
+    void clearStill();
+    bool showsStill() const { return !still_.isNull(); }
+    void clearFrame();
+
+    void setOverlay(const platform::Bitmap &overlay);
+    void clearOverlay();
+    void setOverlayOpacity(qreal opacity);
+    bool hasOverlay() const { return !overlay_.isNull(); }
+
+    // Paints what the widget shows into `target` of `painter`; paintEvent and tests use it.
+    void paintVideo(QPainter &painter, const QRect &target) const;
+    // What the widget shows, at widget size.
+    QImage grabVideo() const;
+
+    std::uint64_t framesShown() const { return framesShown_; }
+
+    // The white-keyed overlay layer (premultiplied ARGB, white made transparent).
+    static QImage keyWhite(const QImage &overlay);
+
+Q_SIGNALS:
+    void videoMousePressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint position);
+    void videoMouseMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint position);
+    void videoMouseReleased(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint position);
+    void videoDoubleClicked(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint position);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    QImage frame_;
+    QImage still_;
+    QImage overlay_;   // keyed
+    qreal overlayOpacity_ = 1.0;
+    int flipMode_ = 3;
+    std::uint64_t framesShown_ = 0;
+};
+
+} // namespace camera::ui

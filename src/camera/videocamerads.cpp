@@ -1,0 +1,310 @@
+#include "videocamerads.h"
+
+#include "platform/diagnosticslog.h"
+#include "platform/picturecodec.h"
+
+#include <QFileInfo>
+
+namespace camera {
+
+TVideoCameraDS::TVideoCameraDS(platform::MediaBackend &backend, platform::DiagnosticsLog &log, QObject *parent)
+    : QObject(parent), backend_(backend), log_(log), session_(backend)
+{
+    rendererAvailable_ = qEnvironmentVariable("SENDRA_CAM_NO_RENDERER") != QLatin1String("1");
+    connect(&session_, &CaptureSession::frameReady, this, &TVideoCameraDS::frameReady);
+    connect(&session_, &CaptureSession::pipelineEvent, this, &TVideoCameraDS::onPipelineEvent);
+}
+
+TVideoCameraDS::~TVideoCameraDS()
+{
+    stillButton_.reset();
+    session_.stop();
+}
+
+// ---- device discovery -------------------------------------------------------------------------
+
+void TVideoCameraDS::SetPidVidToString(std::uint8_t index, std::uint16_t vendorId, std::uint16_t productId)
+{
+    table_.SetPidVidToString(index, vendorId, productId);
+}
+
+void TVideoCameraDS::SetVidPid(const QString &vendorText, const QString &productText) { table_.SetVidPid(vendorText, productText); }
+
+bool TVideoCameraDS::SearchDevice() { return table_.SearchDevice(backend_.deviceMonitor().enumerate()); }
+
+void TVideoCameraDS::GetDeviceIndexName(std::array<QString, DeviceTable::kSlots> &names,
+                                        std::array<int, DeviceTable::kSlots> &map) const
+{
+    table_.GetDeviceIndexName(names, map);
+}
+
+// ---- connect and disconnect ---------------------------------------------------------------------
+
+bool TVideoCameraDS::DeviceConnect()
+{
+    connected_ = false;
+    lastFailure_ = PreviewFailure::None;
+    StopPreview();
+    if (!BuildPreviewGraph() || !StartPreview()) {
+        StopPreview();
+        return false;
+    }
+    Q_EMIT measurementModeChanged(true);
+    connected_ = true;
+    Q_EMIT connectedChanged(true);
+    return true;
+}
+
+void TVideoCameraDS::DeviceDisConnect()
+{
+    Q_EMIT measurementsCleared();
+    Q_EMIT measurementModeChanged(false);
+    if (frozen_) {
+        frozen_ = false;
+        Q_EMIT frozenChanged(false);
+    }
+    if (connected_) {
+        StopPreview();
+        connected_ = false;
+        Q_EMIT connectedChanged(false);
+    }
+    stillButton_.reset();
+    controls_.setDevice(nullptr);
+    controlDevice_.reset();
+}
+
+bool TVideoCameraDS::BuildPreviewGraph()
+{
+    const int slot = table_.GetIndexDevice();
+    if (!table_.slotIsSupported(slot)) {
+        lastFailure_ = PreviewFailure::NoDevice;
+        log_.append(QStringLiteral("CAPTURE no supported device in slot %1").arg(slot));
+        return false;
+    }
+    // The slot's own record: its devnode, not its position in a new enumeration.
+    device_ = table_.record(slot);
+    formatChosen_ = false;
+    built_ = true;
+    controlDevice_ = backend_.openControls(device_);
+    controls_.setDevice(controlDevice_.get());
+    stillButton_ = backend_.watchStillButton(device_, [this] { stillTrigger_.press(); });
+    previousSize_ = videoSize_;
+    return true;
+}
+
+bool TVideoCameraDS::InitCapFilters()
+{
+    const FormatChoice choice = chooseCaptureFormat(backend_.formats(device_), mjpgPreview_);
+    if (!choice.found) {
+        lastFailure_ = PreviewFailure::NoFormat;
+        log_.append(QStringLiteral("CAPTURE %1 lists no format").arg(device_.devnode));
+        return false;
+    }
+    if (!choice.exactSize) {
+        const bool mjpg = mjpgPreview_ && !choice.mjpgMissing;
+        log_.append(QStringLiteral("CAPTURE %1 cannot give %2 %3 x %4; using %5 %6 x %7")
+                        .arg(device_.devnode, mjpgPreview_ ? QStringLiteral("MJPG") : QStringLiteral("its default format"))
+                        .arg(mjpg || mjpgPreview_ ? kMjpgPreviewWidth : kPreviewWidth)
+                        .arg(mjpg || mjpgPreview_ ? kMjpgPreviewHeight : kPreviewHeight)
+                        .arg(platform::fourccText(choice.format.code))
+                        .arg(choice.format.width)
+                        .arg(choice.format.height));
+    }
+    format_ = choice.format;
+    formatChosen_ = true;
+    videoSize_ = previousSize_ = liveSize_ = QSize(format_.width, format_.height);
+    return true;
+}
+
+bool TVideoCameraDS::startSession(bool logLines)
+{
+    const platform::StartResult r = session_.start(device_, format_);
+    switch (r) {
+    case platform::StartResult::Started:
+        break;
+    case platform::StartResult::OpenFailed:
+        lastFailure_ = PreviewFailure::OpenFailed;
+        break;
+    case platform::StartResult::FormatRefused:
+        lastFailure_ = PreviewFailure::FormatRefused;
+        break;
+    default:
+        lastFailure_ = PreviewFailure::CannotStart;
+        break;
+    }
+    if (r != platform::StartResult::Started) {
+        if (logLines)
+            log_.append(QStringLiteral("CAPTURE This graph cannot preview!"));
+        return false;
+    }
+    stillTrigger_.setGrabEnabled(true);
+    GetResolution();
+    Q_EMIT flipModeChanged(flipMode_);
+    return true;
+}
+
+bool TVideoCameraDS::StartPreview()
+{
+    if (!InitCapFilters())
+        return false;
+    return startSession(true);
+}
+
+void TVideoCameraDS::StopPreview() { session_.stop(); }
+
+// ---- rebuild cycle ------------------------------------------------------------------------------
+
+bool TVideoCameraDS::StopGraph()
+{
+    session_.stop();
+    rendererAvailable_ = qEnvironmentVariable("SENDRA_CAM_NO_RENDERER") != QLatin1String("1");
+    return true;
+}
+
+bool TVideoCameraDS::BuilderGraph()
+{
+    if (!built_)
+        return false;
+    GetResolution();
+    if (videoSize_.width() != previousSize_.width()) {
+        Q_EMIT measurementsCleared();
+        previousSize_ = videoSize_;
+        scaleRedraw_ = true;
+        resizeByResolution_ = true;
+    }
+    return true;
+}
+
+bool TVideoCameraDS::StartGraph()
+{
+    if (!built_ || !formatChosen_)
+        return false;
+    return startSession(false);
+}
+
+bool TVideoCameraDS::GetResolution()
+{
+    if (!formatChosen_)
+        return false;
+    QSize size = session_.negotiatedSize();
+    if (!size.isValid())
+        size = QSize(format_.width, format_.height);   // the format set, before it runs
+    if (!frozen_)
+        videoSize_ = size;
+    liveSize_ = size;
+    return true;
+}
+
+// ---- format, flip, MJPG flag --------------------------------------------------------------------
+
+std::vector<platform::PixelFormatInfo> TVideoCameraDS::availableFormats()
+{
+    return connected_ ? backend_.formats(device_) : std::vector<platform::PixelFormatInfo>{};
+}
+
+bool TVideoCameraDS::applyFormat(const platform::CaptureFormat &format)
+{
+    if (!connected_)
+        return false;
+    StopGraph();
+    format_ = format;
+    // The MJPG flag names 1600 x 1200: a format of neither that width nor that height ends it.
+    if (mjpgPreview_ && format_.width != kMjpgPreviewWidth && format_.height != kMjpgPreviewHeight)
+        mjpgPreview_ = false;
+    return BuilderGraph() && StartGraph();
+}
+
+bool TVideoCameraDS::SetFlipMode(int mode)
+{
+    if (!rendererAvailable_ || !flipRect(mode))
+        return false;
+    flipMode_ = mode;
+    Q_EMIT flipModeChanged(mode);
+    return true;
+}
+
+void TVideoCameraDS::SetPreviewDefalutState(int selector, bool state)
+{
+    if (selector == 1)
+        mjpgPreview_ = state;
+}
+
+bool TVideoCameraDS::GetPreviewDefalutState(int selector) const { return selector == 1 && mjpgPreview_; }
+
+// ---- frozen frames ------------------------------------------------------------------------------
+
+bool TVideoCameraDS::FilterGraph_Pause(int selector, const QString &fileName)
+{
+    Q_EMIT overlayClearRequested();
+    session_.setPaused(true);
+    if (selector == 0) {
+        const QImage &shown = session_.latestFrame().image;
+        if (!shown.isNull())
+            still_ = flipped(shown, flipMode_).copy();   // detached from the pipeline's buffer
+    } else if (QFileInfo::exists(fileName)) {
+        const QString ext = QFileInfo(fileName).suffix().toUpper();
+        if (ext == QLatin1String("BMP") || ext == QLatin1String("JPG")) {
+            const platform::DecodedPicture picture = platform::readPictureFile(fileName);
+            if (!picture.ok()) {
+                log_.append(QStringLiteral("FilterGraph_Pause: %1: %2").arg(fileName, picture.detail));
+                session_.setPaused(false);
+                return false;
+            }
+            still_ = picture.bitmap.image();
+        }
+        // Other extensions (".jpeg" too) load nothing: the still layer keeps what it showed.
+    }
+    if (!still_.isNull())
+        videoSize_ = still_.size();
+    frozen_ = true;
+    Q_EMIT frozenChanged(true);
+    Q_EMIT measurementsCleared();
+    return true;
+}
+
+bool TVideoCameraDS::FilterGraph_Play()
+{
+    videoSize_ = liveSize_;
+    if (frozen_) {
+        frozen_ = false;
+        Q_EMIT frozenChanged(false);
+    }
+    if (session_.state() != platform::PipelineState::Playing)
+        session_.setPaused(false);
+    Q_EMIT measurementsCleared();
+    return session_.state() == platform::PipelineState::Playing;
+}
+
+int TVideoCameraDS::GetFilterGraphState() const
+{
+    switch (session_.state()) {
+    case platform::PipelineState::Stopped: return 1;
+    case platform::PipelineState::Paused: return 2;
+    case platform::PipelineState::Playing: return 3;
+    default: return 0;
+    }
+}
+
+platform::Bitmap TVideoCameraDS::grabFrame() const
+{
+    const QImage &shown = session_.latestFrame().image;
+    if (shown.isNull())
+        return {};
+    return platform::Bitmap(flipped(shown, flipMode_).copy());
+}
+
+// ---- errors while previewing ----------------------------------------------------------------------
+
+void TVideoCameraDS::onPipelineEvent(const platform::PipelineEvent &event)
+{
+    if (event.kind == platform::PipelineEvent::Kind::Warning || !connected_)
+        return;
+    const PreviewLoss loss =
+        event.fromSource && event.resourceError ? PreviewLoss::DeviceGone : PreviewLoss::StreamFailed;
+    log_.append(QStringLiteral("CAPTURE preview of %1 ended: %2").arg(device_.devnode, event.message));
+    // Never leave a frozen last picture on screen: stop here, the owner shows the cover.
+    DeviceDisConnect();
+    Q_EMIT previewLost(loss);
+}
+
+} // namespace camera

@@ -1,0 +1,161 @@
+#pragma once
+
+#include "camera/capturesession.h"
+#include "camera/devicetable.h"
+#include "camera/flipmode.h"
+#include "camera/formatchoice.h"
+#include "camera/picturecontrols.h"
+#include "camera/stilltrigger.h"
+#include "platform/bitmap.h"
+
+#include <QImage>
+#include <QObject>
+#include <QSize>
+
+#include <memory>
+
+namespace platform {
+class DiagnosticsLog;
+}
+
+namespace camera {
+
+// Why a connect or a rebuild did not end in a running preview.
+enum class PreviewFailure {
+    Unknown,
+    None,
+    NoDevice,        // the selected slot holds no supported camera
+    NoFormat,        // the camera lists no format we can ask for
+    OpenFailed,      // the device could not be opened
+    FormatRefused,   // the camera refused the format
+    CannotStart,     // the pipeline would not run: CannotStartVideo_MsgBox
+};
+
+// How a running preview ended on its own.
+enum class PreviewLoss {
+    Unknown,
+    DeviceGone,     // the source reported a resource error: most likely unplugged
+    StreamFailed,   // any other error (format refused mid-stream, decoder failure ...)
+};
+
+// The camera component: device table, capture session, frozen frame, flip mode, snapshot flag
+// and picture controls, under the operation names the rest of the program uses. UI thread only;
+// widgets attach to its signals.
+class TVideoCameraDS : public QObject
+{
+    Q_OBJECT
+public:
+    TVideoCameraDS(platform::MediaBackend &backend, platform::DiagnosticsLog &log, QObject *parent = nullptr);
+    ~TVideoCameraDS() override;
+
+    // Device discovery.
+    DeviceTable &deviceTable() { return table_; }
+    void SetPidVidToString(std::uint8_t index, std::uint16_t vendorId, std::uint16_t productId);
+    void SetVidPid(const QString &vendorText, const QString &productText);
+    bool SearchDevice();
+    void GetDeviceIndexName(std::array<QString, DeviceTable::kSlots> &names, std::array<int, DeviceTable::kSlots> &map) const;
+    void SetDeviceIndex(int slot) { table_.SetDeviceIndex(slot); }
+    int GetIndexDevice() const { return table_.GetIndexDevice(); }
+    bool GetHasDevice() const { return table_.GetHasDevice(); }
+
+    // Capture session.
+    bool DeviceConnect();
+    void DeviceDisConnect();
+    bool BuildPreviewGraph();
+    bool StartPreview();
+    void StopPreview();
+    bool InitCapFilters();
+    bool StopGraph();
+    bool BuilderGraph();
+    bool StartGraph();
+    bool SetFlipMode(int mode);
+    int GetFlipMode() const { return flipMode_; }
+    bool GetResolution();
+    void SetPreviewDefalutState(int selector, bool state);
+    bool GetPreviewDefalutState(int selector) const;
+    // False when SENDRA_CAM_NO_RENDERER=1: flipping is then unavailable.
+    bool CheckVMR_Functuon() const { return rendererAvailable_; }
+    // Freezes the picture: selector 0 the shown frame, otherwise a .BMP/.JPG file.
+    bool FilterGraph_Pause(int selector, const QString &fileName);
+    bool FilterGraph_Play();
+    // 0 no pipeline, 1 stopped, 2 paused, 3 playing.
+    int GetFilterGraphState() const;
+
+    // The format dialog's work once the user has chosen: stop, rebuild with `format`, start.
+    bool applyFormat(const platform::CaptureFormat &format);
+    std::vector<platform::PixelFormatInfo> availableFormats();
+    const platform::CaptureFormat &currentFormat() const { return format_; }
+
+    bool isConnected() const { return connected_; }
+    PreviewFailure lastFailure() const { return lastFailure_; }
+    const platform::DeviceRecord &openedDevice() const { return session_.device(); }
+
+    // Sizes of the picture shown: current (the frozen picture's while frozen), live (the camera's).
+    QSize videoSize() const { return videoSize_; }
+    QSize liveSize() const { return liveSize_; }
+    // Raised by a rebuild that changed the width; the main window reads and clears them.
+    bool scaleRedrawNeeded() const { return scaleRedraw_; }
+    void clearScaleRedrawNeeded() { scaleRedraw_ = false; }
+    bool resizeByResolutionNeeded() const { return resizeByResolution_; }
+    void clearResizeByResolutionNeeded() { resizeByResolution_ = false; }
+
+    // Frames.
+    const platform::VideoFrame &latestFrame() const { return session_.latestFrame(); }
+    std::uint64_t framesTaken() const { return session_.framesTaken(); }
+    // The current frame as grabbed for a snapshot: a deep copy, flipped by the flip mode.
+    platform::Bitmap grabFrame() const;
+    bool isFrozen() const { return frozen_; }
+    const QImage &stillImage() const { return still_; }
+
+    // Snapshot button flag (polled by the list timer).
+    StillTrigger &stillTrigger() { return stillTrigger_; }
+
+    // Picture controls of the connected camera.
+    PictureControls &pictureControls() { return controls_; }
+    platform::ControlDevice *controlDevice() const { return controlDevice_.get(); }
+
+    CaptureSession &session() { return session_; }
+
+Q_SIGNALS:
+    void frameReady();
+    void flipModeChanged(int mode);
+    // The still layer is shown (frozen) or hidden.
+    void frozenChanged(bool frozen);
+    // Measurement data must be cleared (format width changed, frame frozen or released, disconnect).
+    void measurementsCleared();
+    void measurementModeChanged(bool active);
+    // The overlay bitmap is to be emptied (before a freeze).
+    void overlayClearRequested();
+    // A running preview ended by itself; the component is already disconnected.
+    void previewLost(camera::PreviewLoss loss);
+    void connectedChanged(bool connected);
+
+private:
+    void onPipelineEvent(const platform::PipelineEvent &event);
+    bool startSession(bool logLines);
+
+    platform::MediaBackend &backend_;
+    platform::DiagnosticsLog &log_;
+    DeviceTable table_;
+    CaptureSession session_;
+    PictureControls controls_;
+    std::unique_ptr<platform::ControlDevice> controlDevice_;
+    std::unique_ptr<platform::StillButton> stillButton_;
+    StillTrigger stillTrigger_;
+    platform::DeviceRecord device_;
+    platform::CaptureFormat format_;
+    bool formatChosen_ = false;
+    bool connected_ = false;
+    bool built_ = false;
+    bool mjpgPreview_ = false;
+    bool rendererAvailable_ = true;
+    int flipMode_ = kFlipNone;
+    bool frozen_ = false;
+    QImage still_;
+    QSize videoSize_, previousSize_, liveSize_;
+    bool scaleRedraw_ = false;
+    bool resizeByResolution_ = false;
+    PreviewFailure lastFailure_ = PreviewFailure::None;
+};
+
+} // namespace camera

@@ -1,0 +1,320 @@
+#include "gstcapturepipeline.h"
+
+#include "platform/diagnosticslog.h"
+#include "platform/gst/gstptr.h"
+#include "platform/gst/virtualcamera.h"
+
+#include <gst/app/gstappsink.h>
+#include <gst/video/video.h>
+
+#include <chrono>
+#include <cstring>
+
+namespace platform {
+
+struct GstCapturePipeline::Shared {
+    GstPtr<GstElement> pipeline;
+    GstPtr<GstElement> source;
+    GstPtr<GstElement> tee;
+    std::function<void(VideoFrame &&)> onFrame;
+    GstCapturePipeline *owner = nullptr;   // UI-thread object; only used as a queued-call context
+    std::uint64_t generation = 0;
+
+    std::mutex mutex;   // guards the fields below
+    std::condition_variable changed;
+    QSize size;
+    bool failed = false;
+    std::uint64_t frames = 0;
+};
+
+namespace {
+
+QString gstFormatName(FourCC code)
+{
+    switch (code) {
+    case fourcc('Y', 'U', 'Y', 'V'): return QStringLiteral("YUY2");
+    case fourcc('U', 'Y', 'V', 'Y'): return QStringLiteral("UYVY");
+    case fourcc('N', 'V', '1', '2'): return QStringLiteral("NV12");
+    case fourcc('Y', 'U', '1', '2'): return QStringLiteral("I420");
+    case fourcc('Y', 'V', '1', '2'): return QStringLiteral("YV12");
+    case fourcc('G', 'R', 'E', 'Y'): return QStringLiteral("GRAY8");
+    case fourcc('R', 'G', 'B', '3'): return QStringLiteral("RGB");
+    case fourcc('B', 'G', 'R', '3'): return QStringLiteral("BGR");
+    default: return fourccText(code);
+    }
+}
+
+QString capsText(const CaptureFormat &f)
+{
+    QString caps = f.code == kFourccMjpg ? QStringLiteral("image/jpeg")
+                                         : QStringLiteral("video/x-raw,format=%1").arg(gstFormatName(f.code));
+    if (f.width > 0 && f.height > 0)
+        caps += QStringLiteral(",width=%1,height=%2").arg(f.width).arg(f.height);
+    if (f.rate.numerator > 0)
+        caps += QStringLiteral(",framerate=%1/%2").arg(f.rate.numerator).arg(f.rate.denominator);
+    return caps;
+}
+
+// Streaming thread. Wraps the mapped buffer in a QImage that keeps the sample alive: no copy.
+struct MappedSample {
+    GstSamplePtr sample;
+    GstMapInfo map{};
+};
+
+void releaseMapped(void *info)
+{
+    auto *m = static_cast<MappedSample *>(info);
+    gst_buffer_unmap(gst_sample_get_buffer(m->sample.get()), &m->map);
+    delete m;
+}
+
+GstFlowReturn onNewSample(GstAppSink *sink, gpointer user)
+{
+    // Runs on the appsink's streaming thread: build the frame, hand it over, nothing else.
+    auto *shared = static_cast<GstCapturePipeline::Shared *>(user);
+    GstSamplePtr sample(gst_app_sink_pull_sample(sink));
+    if (!sample)
+        return GST_FLOW_OK;
+    GstVideoInfo info;
+    GstBuffer *buffer = gst_sample_get_buffer(sample.get());
+    if (!buffer || !gst_video_info_from_caps(&info, gst_sample_get_caps(sample.get())) ||
+        GST_VIDEO_INFO_FORMAT(&info) != GST_VIDEO_FORMAT_BGRx)
+        return GST_FLOW_OK;
+    int stride = GST_VIDEO_INFO_PLANE_STRIDE(&info, 0);
+    gsize offset = GST_VIDEO_INFO_PLANE_OFFSET(&info, 0);
+    if (GstVideoMeta *meta = gst_buffer_get_video_meta(buffer)) {
+        stride = meta->stride[0];
+        offset = meta->offset[0];
+    }
+    auto *mapped = new MappedSample{std::move(sample), {}};
+    if (!gst_buffer_map(buffer, &mapped->map, GST_MAP_READ)) {
+        delete mapped;
+        return GST_FLOW_OK;
+    }
+    const int w = GST_VIDEO_INFO_WIDTH(&info), h = GST_VIDEO_INFO_HEIGHT(&info);
+    if (gsize(stride) * gsize(h - 1) + gsize(w) * 4 + offset > mapped->map.size) {
+        releaseMapped(mapped);
+        return GST_FLOW_OK;
+    }
+    VideoFrame frame;
+    frame.image = QImage(static_cast<const uchar *>(mapped->map.data + offset), w, h, stride, QImage::Format_RGB32,
+                         releaseMapped, mapped);
+    {
+        std::lock_guard lock(shared->mutex);
+        frame.sequence = ++shared->frames;
+        if (shared->size != QSize(w, h)) {
+            shared->size = QSize(w, h);
+            shared->changed.notify_all();
+        }
+    }
+    if (shared->onFrame)
+        shared->onFrame(std::move(frame));
+    return GST_FLOW_OK;
+}
+
+} // namespace
+
+std::optional<PipelineEvent> toPipelineEvent(GstMessage *message, GstElement *source)
+{
+    PipelineEvent ev;
+    GError *raw = nullptr;
+    gchar *debug = nullptr;
+    switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_ERROR:
+        ev.kind = PipelineEvent::Kind::Error;
+        gst_message_parse_error(message, &raw, &debug);
+        break;
+    case GST_MESSAGE_WARNING:
+        ev.kind = PipelineEvent::Kind::Warning;
+        gst_message_parse_warning(message, &raw, &debug);
+        break;
+    case GST_MESSAGE_EOS:
+        ev.kind = PipelineEvent::Kind::EndOfStream;
+        return ev;
+    default:
+        return std::nullopt;
+    }
+    GErrorPtr error(raw);
+    GCharPtr debugText(debug);
+    GObject *src = G_OBJECT(GST_MESSAGE_SRC(message));
+    ev.element = QString::fromUtf8(GST_MESSAGE_SRC_NAME(message));
+    ev.fromSource = source && (src == G_OBJECT(source) || gst_object_has_as_ancestor(GST_OBJECT(src), GST_OBJECT(source)));
+    if (error) {
+        ev.message = QString::fromUtf8(error->message);
+        ev.resourceError = error->domain == GST_RESOURCE_ERROR;
+        ev.negotiationError = (error->domain == GST_STREAM_ERROR && error->code == GST_STREAM_ERROR_FORMAT) ||
+                              (debug && std::strstr(debug, "not-negotiated"));
+    }
+    ev.debug = QString::fromUtf8(debug ? debug : "");
+    return ev;
+}
+
+GstCapturePipeline::GstCapturePipeline(DiagnosticsLog &log, VirtualCameraRig *rig, QObject *parent)
+    : QObject(parent), log_(log), rig_(rig)
+{
+}
+
+GstCapturePipeline::~GstCapturePipeline() { stop(); }
+
+void GstCapturePipeline::setCallbacks(std::function<void(VideoFrame &&)> onFrame,
+                                      std::function<void(const PipelineEvent &)> onEvent)
+{
+    pendingFrame_ = std::move(onFrame);
+    onEvent_ = std::move(onEvent);
+}
+
+static GstBusSyncReply onBusMessage(GstBus *, GstMessage *message, gpointer user)
+{
+    // Runs on whichever thread posted the message. Only values leave this function.
+    auto *shared = static_cast<GstCapturePipeline::Shared *>(user);
+    if (std::optional<PipelineEvent> ev = toPipelineEvent(message, shared->source.get())) {
+        if (ev->kind == PipelineEvent::Kind::Error) {
+            std::lock_guard lock(shared->mutex);
+            shared->failed = true;
+            shared->changed.notify_all();
+        }
+        GstCapturePipeline *owner = shared->owner;
+        const std::uint64_t generation = shared->generation;
+        QMetaObject::invokeMethod(
+            owner, [owner, e = std::move(*ev), generation] { owner->deliverQueued(e, generation); }, Qt::QueuedConnection);
+    }
+    return GST_BUS_DROP;   // nobody pops this bus
+}
+
+void GstCapturePipeline::deliverQueued(const PipelineEvent &event, std::uint64_t generation) { deliver(event, generation); }
+
+void GstCapturePipeline::deliver(const PipelineEvent &event, std::uint64_t generation)
+{
+    // UI thread. Events of a pipeline already stopped are stale.
+    if (generation != generation_ || !shared_)
+        return;
+    if (event.kind != PipelineEvent::Kind::EndOfStream)
+        log_.append(QStringLiteral("GStreamer %1 from %2: %3")
+                        .arg(event.kind == PipelineEvent::Kind::Error ? QStringLiteral("error") : QStringLiteral("warning"),
+                             event.element, event.message));
+    if (onEvent_)
+        onEvent_(event);
+}
+
+StartResult GstCapturePipeline::start(const DeviceRecord &device, const CaptureFormat &format)
+{
+    stop();
+    auto shared = std::make_shared<Shared>();
+    shared->owner = this;
+    shared->onFrame = pendingFrame_;
+    shared->generation = ++generation_;
+
+    GstElement *source = nullptr;
+    if (VirtualCameraRig::isVirtual(device)) {
+        QString why;
+        source = rig_ ? rig_->createSource(device, format, why) : nullptr;
+        if (!source) {
+            log_.append(QStringLiteral("CAPTURE cannot open %1: %2").arg(device.devnode, why));
+            return StartResult::OpenFailed;
+        }
+    } else {
+        source = gst_element_factory_make("v4l2src", "camera-source");
+        if (!source) {
+            log_.append(QStringLiteral("CAPTURE v4l2src is not installed"));
+            return StartResult::OpenFailed;
+        }
+        g_object_set(source, "device", device.devnode.toLocal8Bit().constData(), nullptr);
+    }
+    shared->source = GstPtr<GstElement>::sink(source);
+
+    const bool mjpg = format.code == kFourccMjpg;
+    const QString tail = QStringLiteral("capsfilter name=camera-caps caps=\"%1\" ! queue max-size-buffers=3 ! %2"
+                                        "videoconvert ! video/x-raw,format=BGRx ! tee name=preview-tee ! "
+                                        "queue max-size-buffers=2 ! appsink name=preview-sink")
+                             .arg(capsText(format), mjpg ? QStringLiteral("jpegdec ! ") : QString());
+    GError *rawError = nullptr;
+    GstElement *bin = gst_parse_bin_from_description(tail.toUtf8().constData(), FALSE, &rawError);
+    GErrorPtr error(rawError);
+    if (!bin) {
+        log_.append(QStringLiteral("CAPTURE cannot build the pipeline: %1").arg(QString::fromUtf8(error ? error->message : "?")));
+        return StartResult::OpenFailed;
+    }
+    shared->pipeline = GstPtr<GstElement>::sink(gst_pipeline_new("capture"));
+    gst_bin_add_many(GST_BIN(shared->pipeline.get()), GST_ELEMENT(gst_object_ref(source)), bin, nullptr);
+    GstPtr<GstElement> caps = GstPtr<GstElement>::adopt(gst_bin_get_by_name(GST_BIN(bin), "camera-caps"));
+    GstPtr<GstElement> sink = GstPtr<GstElement>::adopt(gst_bin_get_by_name(GST_BIN(bin), "preview-sink"));
+    shared->tee = GstPtr<GstElement>::adopt(gst_bin_get_by_name(GST_BIN(bin), "preview-tee"));
+    g_object_set(shared->tee.get(), "allow-not-linked", TRUE, nullptr);
+    if (!gst_element_link(source, caps.get())) {
+        log_.append(QStringLiteral("CAPTURE cannot link the source"));
+        return StartResult::OpenFailed;
+    }
+    gst_app_sink_set_max_buffers(GST_APP_SINK(sink.get()), 1);
+    gst_app_sink_set_drop(GST_APP_SINK(sink.get()), TRUE);
+    g_object_set(sink.get(), "sync", FALSE, "enable-last-sample", FALSE, nullptr);
+    GstAppSinkCallbacks callbacks{};
+    callbacks.new_sample = onNewSample;
+    gst_app_sink_set_callbacks(GST_APP_SINK(sink.get()), &callbacks, shared.get(), nullptr);
+
+    GstPtr<GstBus> bus = GstPtr<GstBus>::adopt(gst_element_get_bus(shared->pipeline.get()));
+    gst_bus_set_sync_handler(bus.get(), onBusMessage, shared.get(), nullptr);
+    shared_ = shared;
+    paused_ = false;
+
+    log_.append(QStringLiteral("CAPTURE %1 as %2").arg(device.devnode, capsText(format)));
+    if (gst_element_set_state(shared->pipeline.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+        stop();
+        return StartResult::StateChangeFailed;
+    }
+    // A live source does not preroll: wait for the first frame or an error, bounded.
+    std::unique_lock lock(shared->mutex);
+    const bool settled = shared->changed.wait_for(lock, std::chrono::milliseconds(kStartTimeoutMs),
+                                                  [&] { return shared->failed || shared->size.isValid(); });
+    const bool failed = shared->failed || !settled;
+    lock.unlock();
+    if (failed) {
+        stop();
+        return settled ? StartResult::FormatRefused : StartResult::StateChangeFailed;
+    }
+    return StartResult::Started;
+}
+
+void GstCapturePipeline::stop()
+{
+    if (!shared_)
+        return;
+    ++generation_;
+    // NULL joins the streaming threads; after that no callback can run.
+    gst_element_set_state(shared_->pipeline.get(), GST_STATE_NULL);
+    GstPtr<GstBus> bus = GstPtr<GstBus>::adopt(gst_element_get_bus(shared_->pipeline.get()));
+    gst_bus_set_sync_handler(bus.get(), nullptr, nullptr, nullptr);
+    shared_.reset();
+    paused_ = false;
+}
+
+bool GstCapturePipeline::setPaused(bool paused)
+{
+    if (!shared_)
+        return false;
+    const GstStateChangeReturn r =
+        gst_element_set_state(shared_->pipeline.get(), paused ? GST_STATE_PAUSED : GST_STATE_PLAYING);
+    if (r == GST_STATE_CHANGE_FAILURE)
+        return false;
+    paused_ = paused;
+    return true;
+}
+
+PipelineState GstCapturePipeline::state() const
+{
+    if (!shared_)
+        return PipelineState::NoPipeline;
+    return paused_ ? PipelineState::Paused : PipelineState::Playing;
+}
+
+QSize GstCapturePipeline::negotiatedSize() const
+{
+    if (!shared_)
+        return {};
+    std::lock_guard lock(shared_->mutex);
+    return shared_->size;
+}
+
+GstElement *GstCapturePipeline::pipelineElement() const { return shared_ ? shared_->pipeline.get() : nullptr; }
+GstElement *GstCapturePipeline::teeElement() const { return shared_ ? shared_->tee.get() : nullptr; }
+
+} // namespace platform

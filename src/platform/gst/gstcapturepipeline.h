@@ -1,0 +1,66 @@
+#pragma once
+
+#include "platform/gst/mediapipeline.h"
+
+#include <QObject>
+
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+
+typedef struct _GstElement GstElement;
+typedef struct _GstMessage GstMessage;
+
+namespace platform {
+
+class DiagnosticsLog;
+class VirtualCameraRig;
+
+// The preview pipeline of one capture session:
+//   source ! caps ! queue ! [jpegdec] ! videoconvert ! video/x-raw,format=BGRx ! tee ! queue ! appsink
+// The source is v4l2src on the device node, or the virtual camera's source bin. The appsink keeps
+// one buffer and drops older ones, so a busy UI never stalls the camera. The tee is named
+// "preview-tee" so a recording branch can be linked to it.
+class GstCapturePipeline final : public QObject, public MediaPipeline
+{
+    Q_OBJECT
+public:
+    GstCapturePipeline(DiagnosticsLog &log, VirtualCameraRig *rig, QObject *parent = nullptr);
+    ~GstCapturePipeline() override;
+
+    StartResult start(const DeviceRecord &device, const CaptureFormat &format) override;
+    void stop() override;
+    bool setPaused(bool paused) override;
+    PipelineState state() const override;
+    QSize negotiatedSize() const override;
+    void setCallbacks(std::function<void(VideoFrame &&)> onFrame,
+                      std::function<void(const PipelineEvent &)> onEvent) override;
+
+    // For a recording branch: the pipeline and its tee (borrowed; valid until stop()).
+    GstElement *pipelineElement() const;
+    GstElement *teeElement() const;
+
+    // How long start() waits for the first negotiated caps or an error.
+    static constexpr int kStartTimeoutMs = 5000;
+
+    struct Shared;   // state the streaming threads touch
+    // UI thread: a bus message queued by the sync handler.
+    void deliverQueued(const PipelineEvent &event, std::uint64_t generation);
+
+private:
+    void deliver(const PipelineEvent &event, std::uint64_t generation);
+
+    DiagnosticsLog &log_;
+    VirtualCameraRig *rig_;
+    std::shared_ptr<Shared> shared_;
+    std::function<void(VideoFrame &&)> pendingFrame_;
+    std::function<void(const PipelineEvent &)> onEvent_;
+    std::uint64_t generation_ = 0;
+    bool paused_ = false;
+};
+
+// Turns a bus message into a value; nullopt for messages nobody needs.
+std::optional<PipelineEvent> toPipelineEvent(GstMessage *message, GstElement *source);
+
+} // namespace platform

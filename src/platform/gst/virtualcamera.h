@@ -1,0 +1,93 @@
+#pragma once
+
+#include "platform/gst/mediapipeline.h"
+#include "platform/v4l2/uniquefd.h"
+
+#include <QObject>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+typedef struct _GstElement GstElement;
+class QSocketNotifier;
+
+namespace platform {
+
+class DiagnosticsLog;
+
+// What the virtual camera offers; SENDRA_CAM_VIRTUAL_CAMERA holds "1" or a comma list of words:
+// "two" (a second camera), "decoy" (a camera with another product id), "upper" (an upper-case
+// device path), "nostill" (no snapshot button), "nocontrast" (no contrast control), "failopen"
+// (the source cannot be opened).
+struct VirtualCameraOptions {
+    int cameras = 1;
+    bool decoy = false;
+    bool upperCasePath = false;
+    bool stillButton = true;
+    bool contrast = true;
+    bool failOpen = false;
+
+    static std::optional<VirtualCameraOptions> parse(const QString &text);   // nullopt: disabled
+    static std::optional<VirtualCameraOptions> fromEnvironment();
+};
+
+// The built-in camera that stands in for USB hardware: it is listed like a supported USB camera,
+// and opening it gives a real GStreamer source (a live, frozen specimen picture through
+// videobalance, JPEG-encoded for MJPG so the real decoder runs). Plugging, unplugging and the
+// snapshot button are operations here, reachable from outside the process through a FIFO
+// (SENDRA_CAM_VIRTUAL_CONTROL: lines "still", "unplug", "plug"). UI thread only.
+class VirtualCameraRig final : public QObject
+{
+    Q_OBJECT
+public:
+    VirtualCameraRig(VirtualCameraOptions options, DiagnosticsLog &log, QObject *parent = nullptr);
+    ~VirtualCameraRig() override;
+
+    static bool isVirtual(const DeviceRecord &device);
+
+    // The listed cameras; none while unplugged.
+    std::vector<DeviceRecord> devices() const;
+    std::vector<PixelFormatInfo> formats(const DeviceRecord &device) const;
+    std::unique_ptr<ControlDevice> openControls(const DeviceRecord &device);
+    std::unique_ptr<StillButton> watchStillButton(const DeviceRecord &device, std::function<void()> pressed);
+    // A new source bin (floating reference) with a "src" ghost pad, or null when the camera
+    // cannot be opened; `why` says what went wrong.
+    GstElement *createSource(const DeviceRecord &device, const CaptureFormat &format, QString &why);
+
+    void pressStill();
+    // Ends every running stream of the cameras with a resource error, as a pulled cable does.
+    void unplug();
+    void plug();
+    bool plugged() const { return plugged_; }
+
+    // Reads control lines from a FIFO (created when missing). False when it cannot be opened.
+    bool listenOnFifo(const QString &path);
+
+    static constexpr int kFramesPerSecond = 30;
+
+Q_SIGNALS:
+    // The device list changed (plug/unplug): the "nodes changed" path runs.
+    void devicesChanged();
+
+private:
+    friend class VirtualControlDevice;
+    friend class VirtualStillButton;
+    struct Camera;
+    int cameraIndex(const DeviceRecord &device) const;
+    void applyControls(int camera);
+    void readFifo();
+
+    VirtualCameraOptions options_;
+    DiagnosticsLog &log_;
+    bool plugged_ = true;
+    std::vector<std::unique_ptr<Camera>> cameras_;
+    std::vector<std::pair<int, std::function<void()> *>> stillWatchers_;
+    UniqueFd fifo_;
+    UniqueFd fifoKeepOpen_;   // our own writer, so the FIFO never reports end of file
+    QSocketNotifier *fifoNotifier_ = nullptr;
+    QByteArray fifoPending_;
+};
+
+} // namespace platform

@@ -1,0 +1,71 @@
+#include "capturenumber.h"
+
+#include "app/usersettings.h"
+#include "platform/clock.h"
+#include "platform/diagnosticslog.h"
+
+#include <limits>
+
+namespace library {
+
+QString captureNumberText(QDate day, int counter)
+{
+    return day.toString(QStringLiteral("yyyyMMdd")) + u'_' + QString::asprintf("%.5d", counter);
+}
+
+CounterKind counterForCapture(bool video, int browserPage)
+{
+    if (video)
+        return CounterKind::Avi;
+    return browserPage == app::kListJpg || browserPage == app::kListAvi ? CounterKind::Jpg : CounterKind::Bmp;
+}
+
+CaptureCounter::CaptureCounter(app::DefaultData &data, const platform::Clock &clock,
+                               std::function<void()> writeSettings, platform::DiagnosticsLog *log)
+    : dateText(&app::shortDateText), data_(data), clock_(clock), writeSettings_(std::move(writeSettings)), log_(log)
+{
+}
+
+qint32 *CaptureCounter::counterOf(CounterKind kind)
+{
+    switch (kind) {
+    case CounterKind::Bmp:
+        return &data_.BmpNumber;
+    case CounterKind::Jpg:
+        return &data_.JpgNumber;
+    case CounterKind::Avi:
+        return &data_.AviNumber;
+    case CounterKind::Unknown:
+        break;
+    }
+    return nullptr;
+}
+
+QString CaptureCounter::GetPhotoNumber(CounterKind kind, const NumberTaken &isTaken)
+{
+    const QDate today = clock_.today();
+    app::checkPhotoDate(data_, dateText(today));
+    qint32 *counter = counterOf(kind);
+    if (!counter) {
+        if (log_)
+            log_->exceptionAt(QStringLiteral("GetPhotoNumber"));
+        return {};
+    }
+    QString number;
+    while (*counter < std::numeric_limits<qint32>::max()) {
+        ++*counter;
+        const QString candidate = captureNumberText(today, *counter);
+        if (!isTaken || !isTaken(candidate)) {
+            number = candidate;
+            break;
+        }
+    }
+    // Written also when no number was free, so the skipped numbers stay consumed.
+    if (writeSettings_)
+        writeSettings_();
+    if (number.isEmpty() && log_)
+        log_->exceptionAt(QStringLiteral("GetPhotoNumber"));
+    return number;
+}
+
+} // namespace library

@@ -1,0 +1,287 @@
+#include "library/capturenumber.h"
+#include "library/capturesaver.h"
+#include "library/scaleprefix.h"
+#include "library/toolfolders.h"
+
+#include "app/usersettings.h"
+#include "fakes.h"
+#include "platform/diagnosticslog.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using library::SaveOutcome;
+
+namespace {
+
+platform::Bitmap gradient(int w, int h)
+{
+    platform::Bitmap b(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            b.setPixel(x, y, platform::rgbColor(x * 7, y * 5, (x + y) * 3));
+    return b;
+}
+
+QStringList filesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+} // namespace
+
+struct SaverFixture : ::testing::Test {
+    fakes::TemporaryProfile profile;
+    fakes::FakeClock clock;   // 11 November 2014
+    app::UserPaths paths = app::UserPaths::fromProfileDir(profile.path());
+    app::DefaultData data;
+    int settingsWrites = 0;
+    platform::DiagnosticsLog log;
+    library::CaptureCounter counter{data, clock, [this] { ++settingsWrites; }, &log};
+    library::CaptureSaver saver{counter, log};
+    platform::Bitmap picture = gradient(64, 48);
+    std::vector<library::SaveDialogRequest> asked;
+
+    SaverFixture() { app::createUserFolders(paths); }
+
+    library::SaveContext context(int page, bool automatic, QString prefix = {})
+    {
+        return {page, automatic, std::move(prefix), paths.defListPath, 90};
+    }
+    library::SaveDialog answer(std::optional<QString> path)
+    {
+        return [this, path](const library::SaveDialogRequest &r) {
+            asked.push_back(r);
+            return path;
+        };
+    }
+    QString bmpDir() const { return paths.defListPath[app::kListBmp]; }
+    QString jpgDir() const { return paths.defListPath[app::kListJpg]; }
+};
+
+TEST_F(SaverFixture, FirstAutomaticBmpOfTheDay)
+{
+    const library::SaveResult r = saver.Save_ImageFile(picture, context(0, true), {});
+    ASSERT_EQ(r.outcome, SaveOutcome::Saved);
+    EXPECT_EQ(r.path, bmpDir() + "/Bmp_20141111_00001.bmp");
+    EXPECT_EQ(r.kindPage, 0);
+    EXPECT_EQ(filesIn(bmpDir()), QStringList{"Bmp_20141111_00001.bmp"});
+    const platform::DecodedPicture back = platform::readPictureFile(r.path);
+    ASSERT_TRUE(back.ok());
+    EXPECT_EQ(back.bitmap, picture);
+    EXPECT_EQ(settingsWrites, 1);
+}
+
+TEST_F(SaverFixture, AutomaticSnapshotOnTheAviPageBecomesJpegAndTurnsToTheJpgPage)
+{
+    data.TodayDate = app::shortDateText(clock.today());
+    data.JpgNumber = 2;
+    const library::SaveResult r = saver.Save_ImageFile(picture, context(2, true), {});
+    ASSERT_EQ(r.outcome, SaveOutcome::Saved);
+    EXPECT_TRUE(r.turnedToJpgPage);
+    EXPECT_EQ(r.kindPage, 1);
+    EXPECT_EQ(r.path, jpgDir() + "/Jpg_20141111_00003.jpg");
+    EXPECT_EQ(platform::sniffPictureFile(r.path), platform::PictureKind::Jpeg);
+    EXPECT_TRUE(filesIn(paths.defListPath[app::kListAvi]).isEmpty());
+}
+
+TEST_F(SaverFixture, BurntInScaleGoesIntoTheAutomaticName)
+{
+    data.TodayDate = app::shortDateText(clock.today());
+    data.BmpNumber = 3;
+    const library::SaveResult r =
+        saver.Save_ImageFile(picture, context(0, true, library::scalePrefix(true, 0, 100, 75)), {});
+    EXPECT_EQ(r.path, bmpDir() + "/Bmp_h100v75mm_20141111_00004.bmp");
+    EXPECT_FALSE(r.turnedToJpgPage);
+}
+
+TEST_F(SaverFixture, DialogIsPreparedForThePageShown)
+{
+    const QString prefix = library::scalePrefix(true, 2, 1000, 750);
+    saver.Save_ImageFile(picture, context(0, false), answer(std::nullopt));
+    saver.Save_ImageFile(picture, context(1, false), answer(std::nullopt));
+    saver.Save_ImageFile(picture, context(2, false, prefix), answer(std::nullopt));
+    saver.Save_ImageFile(picture, context(0, false, prefix), answer(std::nullopt));
+    ASSERT_EQ(asked.size(), 4u);
+    const struct {
+        int filter;
+        QString folder, name;
+    } expect[] = {{1, bmpDir(), "Bmp_20141111_00001"},
+                  {2, jpgDir(), "Jpg_20141111_00001"},
+                  {2, jpgDir(), "h1000v750um_20141111_00002"},
+                  {1, bmpDir(), "h1000v750um_20141111_00002"}};
+    for (size_t i = 0; i < asked.size(); ++i) {
+        EXPECT_EQ(asked[i].filterIndex, expect[i].filter) << i;
+        EXPECT_EQ(asked[i].startFolder, expect[i].folder) << i;
+        EXPECT_EQ(asked[i].proposedName, expect[i].name) << i;
+    }
+}
+
+TEST_F(SaverFixture, CancelledDialogStillConsumesANumber)
+{
+    const library::SaveResult cancelled = saver.Save_ImageFile(picture, context(1, false), answer(std::nullopt));
+    EXPECT_EQ(cancelled.outcome, SaveOutcome::Cancelled);
+    EXPECT_EQ(cancelled.number, "20141111_00001");
+    const library::SaveResult next = saver.Save_ImageFile(picture, context(1, true), {});
+    EXPECT_EQ(next.path, jpgDir() + "/Jpg_20141111_00002.jpg");
+    EXPECT_EQ(filesIn(jpgDir()).size(), 1);
+}
+
+TEST_F(SaverFixture, DialogPathsAndRedirections)
+{
+    const QString elsewhere = profile.path() + "/elsewhere";
+    QDir().mkpath(elsewhere);
+    struct Row {
+        int page;
+        QString chosen;
+        SaveOutcome outcome;
+        QString written;   // empty: nothing written
+    } rows[] = {
+        // A JPEG aimed at the default BMP folder lands in the JPG folder under the generated name.
+        {0, bmpDir() + "/mine.jpg", SaveOutcome::Saved, jpgDir() + "/Jpg_20141111_00001.jpg"},
+        {1, jpgDir() + "/mine.bmp", SaveOutcome::Saved, bmpDir() + "/Bmp_20141111_00001.bmp"},
+        {1, elsewhere + "/Chosen.JPG", SaveOutcome::Saved, elsewhere + "/Chosen.JPG"},
+        {0, elsewhere + "/chosen.bmp", SaveOutcome::Saved, elsewhere + "/chosen.bmp"},
+        {0, elsewhere + "/chosen.png", SaveOutcome::UnsupportedType, {}},
+        {1, elsewhere + "/chosen.jpeg", SaveOutcome::UnsupportedType, {}},
+    };
+    for (const Row &row : rows) {
+        const library::SaveResult r = saver.Save_ImageFile(picture, context(row.page, false), answer(row.chosen));
+        EXPECT_EQ(r.outcome, row.outcome) << row.chosen.toStdString();
+        if (row.written.isEmpty())
+            continue;
+        EXPECT_EQ(r.path, row.written);
+        EXPECT_TRUE(QFile::exists(row.written)) << row.written.toStdString();
+        const bool jpeg = row.written.endsWith(".jpg", Qt::CaseInsensitive);
+        EXPECT_EQ(platform::sniffPictureFile(row.written), jpeg ? platform::PictureKind::Jpeg : platform::PictureKind::Bmp);
+        EXPECT_EQ(r.kindPage, jpeg ? 1 : 0);
+    }
+    EXPECT_FALSE(QFile::exists(bmpDir() + "/mine.jpg"));
+    EXPECT_FALSE(QFile::exists(elsewhere + "/chosen.png"));
+}
+
+TEST_F(SaverFixture, ProgramChosenNamesNeverOverwriteEarlierCaptures)
+{
+    // The settings file was lost: the counters start again at 0 while the morning's files remain.
+    const QString first = bmpDir() + "/Bmp_20141111_00001.bmp";
+    const QString second = bmpDir() + "/Bmp_20141111_00002.bmp";
+    ASSERT_TRUE(platform::writeBmpFile(first, gradient(4, 4)).ok());
+    ASSERT_TRUE(platform::writeBmpFile(second, gradient(5, 5)).ok());
+    const QString redirected = jpgDir() + "/Jpg_20141111_00001.jpg";
+    ASSERT_TRUE(platform::writeJpegFile(redirected, gradient(6, 6)).ok());
+
+    const library::SaveResult automatic = saver.Save_ImageFile(picture, context(0, true), {});
+    EXPECT_EQ(automatic.path, bmpDir() + "/Bmp_20141111_00003.bmp");
+    EXPECT_EQ(platform::readPictureFile(first).bitmap, gradient(4, 4));
+    EXPECT_EQ(platform::readPictureFile(second).bitmap, gradient(5, 5));
+
+    data.JpgNumber = 0;
+    const library::SaveResult viaDialog =
+        saver.Save_ImageFile(picture, context(1, false), answer(bmpDir() + "/anything.jpg"));
+    EXPECT_EQ(viaDialog.path, jpgDir() + "/Jpg_20141111_00002.jpg");
+    EXPECT_EQ(platform::readPictureFile(redirected).bitmap.size(), QSize(6, 6));
+}
+
+TEST_F(SaverFixture, AFullDiskIsReportedAndLeavesNoFile)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit tight = old;
+    tight.rlim_cur = 1000;   // a 64 x 48 picture needs about 9 KB
+    setrlimit(RLIMIT_FSIZE, &tight);
+    const library::SaveResult bmp = saver.Save_ImageFile(picture, context(0, true), {});
+    const library::SaveResult jpg = saver.Save_ImageFile(gradient(400, 300), context(1, true), {});
+    setrlimit(RLIMIT_FSIZE, &old);
+
+    EXPECT_EQ(bmp.outcome, SaveOutcome::WriteFailed);
+    EXPECT_EQ(bmp.kindPage, -1);
+    EXPECT_TRUE(bmp.write.system);
+    EXPECT_EQ(jpg.outcome, SaveOutcome::WriteFailed);
+    EXPECT_TRUE(filesIn(bmpDir()).isEmpty());   // neither the picture nor a temporary
+    EXPECT_TRUE(filesIn(jpgDir()).isEmpty());
+    EXPECT_TRUE(log.contains("Exception Error at SaveBmpFile"));
+    EXPECT_TRUE(log.contains("Exception Error at SaveJpgFile"));
+    // The numbers stay consumed: the next capture does not reuse them.
+    EXPECT_EQ(saver.Save_ImageFile(picture, context(0, true), {}).path, bmpDir() + "/Bmp_20141111_00002.bmp");
+}
+
+TEST_F(SaverFixture, AnUnwritableFolderIsAWriteFailure)
+{
+    paths.defListPath[app::kListJpg] = profile.path() + "/missing/folder";
+    const library::SaveResult r = saver.Save_ImageFile(picture, context(1, true), {});
+    EXPECT_EQ(r.outcome, SaveOutcome::WriteFailed);
+    EXPECT_FALSE(QFile::exists(r.path));
+}
+
+TEST_F(SaverFixture, NoFreeNumberWritesNothing)
+{
+    data.TodayDate = app::shortDateText(clock.today());
+    data.BmpNumber = std::numeric_limits<qint32>::max();
+    EXPECT_EQ(saver.Save_ImageFile(picture, context(0, true), {}).outcome, SaveOutcome::NoNumber);
+    EXPECT_EQ(saver.Save_ImageFile(picture, context(0, false), answer(bmpDir() + "/x.bmp")).outcome,
+              SaveOutcome::NoNumber);
+    EXPECT_TRUE(asked.empty());
+    EXPECT_TRUE(filesIn(bmpDir()).isEmpty());
+}
+
+TEST_F(SaverFixture, RecordingNames)
+{
+    const QString avi = paths.defListPath[app::kListAvi];
+    QFile taken(avi + "/Avi_20141111_00001.avi");
+    ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
+    taken.close();
+
+    const library::RecordingTarget automatic = library::aviRecordingTarget(counter, avi, true, {});
+    EXPECT_EQ(automatic.outcome, SaveOutcome::Saved);
+    EXPECT_EQ(automatic.path, avi + "/Avi_20141111_00002.avi");
+
+    const library::RecordingTarget chosen = library::aviRecordingTarget(counter, avi, false, answer(avi + "/clip.avi"));
+    EXPECT_EQ(chosen.path, avi + "/clip.avi");
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].proposedName, "Avi_20141111_00003");
+    EXPECT_EQ(asked[0].startFolder, avi);
+
+    EXPECT_EQ(library::aviRecordingTarget(counter, avi, false, answer(std::nullopt)).outcome, SaveOutcome::Cancelled);
+    EXPECT_EQ(data.AviNumber, 4);
+    EXPECT_EQ(data.BmpNumber, 0);
+}
+
+TEST(CaptureCompletion, AutomaticSaveViewerAndUnsavedMark)
+{
+    using library::AutoSaveKind;
+    struct Row {
+        bool autoSave, timed, withScale;
+        int preset;
+        AutoSaveKind save;
+        bool viewer;
+    } rows[] = {{false, false, false, app::kPresetNormal, AutoSaveKind::None, false},
+                {true, false, false, app::kPresetNormal, AutoSaveKind::Plain, false},
+                {false, true, true, app::kPreset800x600, AutoSaveKind::WithScale, true},
+                {true, true, false, app::kPresetFullScreen, AutoSaveKind::Plain, true}};
+    for (const Row &r : rows) {
+        const library::CaptureCompletion c = library::captureCompletion(r.autoSave, r.timed, r.withScale, r.preset);
+        EXPECT_EQ(c.save, r.save);
+        EXPECT_EQ(c.showInViewer, r.viewer);
+    }
+    EXPECT_FALSE(library::needsUnsavedMark(SaveOutcome::Saved));
+    EXPECT_TRUE(library::needsUnsavedMark(SaveOutcome::WriteFailed));   // the picture exists nowhere else
+}
+
+TEST(ToolFolders, NamesBelowTheDefaultFolders)
+{
+    const app::ListPaths def{"/d/Bmp", "/d/Jpg", "/d/Video"};
+    using library::ToolFolder;
+    const std::pair<ToolFolder, const char *> rows[] = {
+        {ToolFolder::TimedBmp, "/d/Bmp/TCbmp"},    {ToolFolder::TimedJpg, "/d/Jpg/TCjpg"},
+        {ToolFolder::TimedAvi, "/d/Video/TCavi"},  {ToolFolder::VideoToBmp, "/d/Bmp/V2Ibmp"},
+        {ToolFolder::VideoToJpg, "/d/Jpg/V2Ijpg"}, {ToolFolder::ImagesToVideo, "/d/Video/I2Vvid"},
+        {ToolFolder::Unknown, ""}};
+    for (const auto &[folder, path] : rows)
+        EXPECT_EQ(library::toolFolderPath(folder, def), QLatin1String(path));
+}

@@ -41,6 +41,13 @@ MeasuringSession::MeasuringSession() : scale_(scales::firstBuiltInScale())
 
 // --- records ------------------------------------------------------------------------------------
 
+void MeasuringSession::setFlags(const SurfaceFlags &flags)
+{
+    if (flags.live && !flags_.live)
+        rescaled_ = false;
+    flags_ = flags;
+}
+
 void MeasuringSession::setLabelSettings(const LabelSettings &settings)
 {
     const int counter = labels_.counter;
@@ -598,26 +605,26 @@ void MeasuringSession::convertShape(ShapeDraft &s, float fx, float fy) const
         scale(s.polygon[i]);
 }
 
-std::optional<std::pair<float, float>> MeasuringSession::windowChangeFactors()
+std::optional<std::pair<float, float>> windowChangeScale(QSize current, QSize picture, QSize reference, bool &rescaled)
 {
-    const int cw = window_.width(), ch = window_.height();
-    const int pw = picture_.width(), ph = picture_.height();
-    const int qw = reference_.width(), qh = reference_.height();
+    const int cw = current.width(), ch = current.height();
+    const int pw = picture.width(), ph = picture.height();
+    const int qw = reference.width(), qh = reference.height();
     if (qw <= 0 || qh <= 0)
         return std::nullopt;
     if (cw >= pw) {
-        rescaled_ = false;
+        rescaled = false;
         if (qw < pw)
             return std::pair{float(pw) / float(qw), float(ph) / float(qh)};
         return std::nullopt;
     }
     if (cw > qw) {
-        rescaled_ = true;
+        rescaled = true;
         return std::pair{float(cw) / float(qw), float(ch) / float(qh)};
     }
-    if (rescaled_)
+    if (rescaled)
         return std::pair{float(cw) / float(qw), float(ch) / float(qh)};
-    const QSize ref = pw < qw ? picture_ : reference_;
+    const QSize ref = pw < qw ? picture : reference;
     if (ref.width() <= 0 || ref.height() <= 0)
         return std::nullopt;
     return std::pair{float(cw) / float(ref.width()), float(ch) / float(ref.height())};
@@ -698,7 +705,7 @@ SurfaceOutcome MeasuringSession::DrawUndoRedo()
 
 SurfaceOutcome MeasuringSession::ChangeWindows()
 {
-    const auto factors = windowChangeFactors();
+    const auto factors = windowChangeScale(window_, picture_, reference_, rescaled_);
     if (factors) {
         if (overlap_) {
             for (std::size_t i = 0; i < history_.size(); ++i)

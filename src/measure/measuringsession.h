@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace measure {
 
@@ -55,6 +56,11 @@ struct ScaleBarHooks {
     std::function<void()> redrawScaleLayer;            // after clearing with mode 1
 };
 
+// Factors that convert stored coordinates after the window changed from `reference` to `current`
+// while showing a picture of size `picture`; none when nothing changes. `rescaled` remembers that a
+// window narrower than the picture already grew once (it is set and cleared here).
+std::optional<std::pair<float, float>> windowChangeScale(QSize current, QSize picture, QSize reference, bool &rescaled);
+
 // The measuring surface of the camera component: the shape record, the click protocol of every
 // tool, the drawing layer and committed bitmap, and the undo/redo history. Pure logic over values:
 // events come in as PointerInput and results go out as SurfaceOutcome.
@@ -74,7 +80,8 @@ public:
 
     void setScale(const scales::RulerScaleControl &scale) { scale_ = scale; }
     const scales::RulerScaleControl &scale() const { return scale_; }
-    void setFlags(const SurfaceFlags &flags) { flags_ = flags; }
+    // Returning to live video also forgets an earlier rescale of a narrow window.
+    void setFlags(const SurfaceFlags &flags);
     const SurfaceFlags &flags() const { return flags_; }
     void setScaleBarHooks(ScaleBarHooks hooks) { scaleBar_ = std::move(hooks); }
     // The canvas put on a bitmap for each repaint; a BitmapCanvas unless a test records the calls.
@@ -168,7 +175,6 @@ private:
     // Paints the record onto target; saving converts coordinates to the target's size.
     void reDrawBitmap(platform::Bitmap &target, bool saving, bool batch);
     void convertShape(ShapeDraft &shape, float fx, float fy) const;
-    std::optional<std::pair<float, float>> windowChangeFactors();
 
     ShapeDraft shape_;
     LabelSettings labels_;

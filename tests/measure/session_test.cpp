@@ -500,3 +500,33 @@ TEST_F(Session, BurnInScalesShapesToThePicture)
 
 } // namespace
 } // namespace measure
+
+namespace measure {
+namespace {
+
+TEST(WindowChangeScale, FourRules)
+{
+    struct Row { QSize current, reference; bool rescaledBefore; std::optional<float> factor; bool rescaledAfter; };
+    const QSize picture(640, 480);
+    const Row rows[] = {
+        {{800, 600}, {320, 240}, true, 2.0f, false},      // grew past the picture: window -> picture pixels
+        {{800, 600}, {640, 480}, true, std::nullopt, false},
+        {{400, 300}, {320, 240}, false, 1.25f, true},     // narrow window grew
+        {{300, 225}, {400, 300}, true, 0.75f, true},      // shrank again after growing
+        {{300, 225}, {400, 300}, false, 0.75f, false},    // shrank: window pixels of the old window
+        {{320, 240}, {800, 600}, false, 0.5f, false},     // shrank below the picture: picture -> window pixels
+    };
+    for (const Row &r : rows) {
+        bool rescaled = r.rescaledBefore;
+        const auto f = windowChangeScale(r.current, picture, r.reference, rescaled);
+        ASSERT_EQ(f.has_value(), r.factor.has_value()) << r.current.width() << " from " << r.reference.width();
+        if (f) {
+            EXPECT_FLOAT_EQ(f->first, *r.factor);
+            EXPECT_FLOAT_EQ(f->second, *r.factor);
+        }
+        EXPECT_EQ(rescaled, r.rescaledAfter) << r.current.width() << " from " << r.reference.width();
+    }
+}
+
+} // namespace
+} // namespace measure

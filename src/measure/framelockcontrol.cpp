@@ -1,0 +1,44 @@
+#include "measure/framelockcontrol.h"
+
+namespace measure {
+
+FrameLockControl::FrameLockControl(FrameSource &source, PictureQuestion askPicture, std::function<void()> pictureSwitched)
+    : source_(source), askPicture_(std::move(askPicture)), pictureSwitched_(std::move(pictureSwitched))
+{
+}
+
+void FrameLockControl::lockFrameClicked(bool down)
+{
+    loadDown_ = false;
+    lockDown_ = down;
+    if (down)
+        source_.pauseOnFrame();
+    else
+        source_.play();
+    if (pictureSwitched_)
+        pictureSwitched_();
+}
+
+void FrameLockControl::loadImageClicked(bool down, bool bmpTabShown, const QString &bmpFolder, const QString &jpgFolder)
+{
+    if (!down) {
+        loadDown_ = false;
+        source_.play();
+        if (pictureSwitched_)
+            pictureSwitched_();
+        return;
+    }
+    const std::optional<QString> file =
+        askPicture_ ? askPicture_(bmpTabShown ? 1 : 2, bmpTabShown ? bmpFolder : jpgFolder) : std::nullopt;
+    if (!file) {
+        loadDown_ = false;
+        return;
+    }
+    lockDown_ = false;
+    loadDown_ = true;
+    source_.pauseWithFile(*file);
+    if (pictureSwitched_)
+        pictureSwitched_();
+}
+
+} // namespace measure

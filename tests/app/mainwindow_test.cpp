@@ -268,6 +268,10 @@ TEST(MainWindowMenus, EveryItemIsPresentWithItsShortCut)
     EXPECT_EQ(w->action("NFull_Screen_4_3")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F7));
     EXPECT_EQ(w->action("NDevCtrlToolbar")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
     EXPECT_FALSE(w->action("NDevCtrlToolbar")->isVisible());
+    EXPECT_TRUE(w->action("NNormal_Screen")->isChecked());
+    EXPECT_TRUE(w->toolBar("ChangeMode_ToolBar"));
+    EXPECT_EQ(w->toolBar("ChangeMode_ToolBar")->geometry().topLeft(), QPoint(300, 392));
+    EXPECT_EQ(w->toolBar("DrawRuler_ToolBar")->pos(), QPoint(0, 364));
     auto *devCtrlKey = w->findChild<QShortcut *>("NDevCtrlToolbar_Shortcut");
     ASSERT_TRUE(devCtrlKey);
     EXPECT_TRUE(devCtrlKey->isEnabled());
@@ -275,10 +279,6 @@ TEST(MainWindowMenus, EveryItemIsPresentWithItsShortCut)
     Q_EMIT devCtrlKey->activated();
     ASSERT_EQ(preset.count(), 1);
     EXPECT_EQ(preset[0][0].toInt(), app::kPresetDevCtrlToolbar);
-    EXPECT_TRUE(w->action("NNormal_Screen")->isChecked());
-    EXPECT_TRUE(w->toolBar("ChangeMode_ToolBar"));
-    EXPECT_EQ(w->toolBar("ChangeMode_ToolBar")->geometry().topLeft(), QPoint(300, 392));
-    EXPECT_EQ(w->toolBar("DrawRuler_ToolBar")->pos(), QPoint(0, 364));
 }
 
 TEST(MessageBoxDialog, LaysOutButtonsAndShowsOneIcon)
@@ -306,4 +306,97 @@ TEST(AboutDialog, ShowsTheVersion)
     d.applyTexts(*app::LanguageTexts::load(kProgramDir, "English"), kProgramDir + "/sendra-cam.png");
     EXPECT_EQ(d.versionLabel()->text(), "Version 2.407.5.00FBs");
     EXPECT_EQ(d.versionLabel()->font().pointSize(), 9);
+}
+
+TEST(MainWindowPresets, MaximisingGivesFullScreenAndRestoringGivesNormal)
+{
+    Fixture f;
+    auto w = f.make();
+    w->screenSizeOverride = [] { return QSize(1920, 1200); };
+    w->show();
+    w->applyPreset(app::kPreset800x600);
+    EXPECT_EQ(w->flags().SizePreset, app::kPreset800x600);
+    EXPECT_EQ(w->centralWidget()->size(), QSize(800, 660));
+    EXPECT_EQ(w->videoArea()->geometry(), QRect(0, 60, 800, 600));
+    EXPECT_TRUE(w->action("N800_600_Screen")->isChecked());
+    // Single-window row: connect, capture, record, play, return, exit.
+    EXPECT_EQ(w->mainButton(kRecordVideoBtn)->pos(), QPoint(160, 0));
+    EXPECT_EQ(w->mainButton(kExitBtn)->pos(), QPoint(400, 0));
+    EXPECT_TRUE(w->greyPicture(kSaveImageBtn)->isHidden());
+
+    w->showMaximized();
+    QTest::qWait(50);
+    EXPECT_EQ(w->flags().SizePreset, app::kPresetFullScreen);
+    EXPECT_TRUE(w->action("NFull_Screen")->isChecked());
+    w->showNormal();
+    QTest::qWait(50);
+    EXPECT_EQ(w->flags().SizePreset, app::kPresetNormal);
+    EXPECT_EQ(w->videoArea()->geometry(), QRect(0, 64, 400, 300));
+    EXPECT_EQ(w->mainButton(kExitBtn)->pos(), QPoint(720, 0));
+}
+
+TEST(MainWindowPresets, ASmallScreenDisablesTheLargePresets)
+{
+    Fixture f;
+    auto w = f.make();
+    w->screenSizeOverride = [] { return QSize(1024, 768); };
+    w->updatePresetAvailability();
+    EXPECT_TRUE(w->action("N1024_768_Screen")->isEnabled());
+    EXPECT_FALSE(w->action("N1280_800_Screen")->isEnabled());
+    EXPECT_FALSE(w->action("N1280_960_Screen")->isEnabled());
+    EXPECT_FALSE(w->action("N1600_1200_Screen")->isEnabled());
+    // The refresh timer notices a new screen.
+    w->screenSizeOverride = [] { return QSize(1920, 1200); };
+    QSignalSpy tick(w.get(), &MainWindow::listTimerTick);
+    ASSERT_TRUE(tick.wait(2000));
+    EXPECT_TRUE(w->action("N1600_1200_Screen")->isEnabled());
+}
+
+TEST(MainWindowKeys, HeldSpaceTakesOneSnapshotPerPress)
+{
+    Fixture f;
+    auto w = f.make();
+    w->show();
+    w->flags().VideoConnected = true;
+    QSignalSpy capture(w.get(), &MainWindow::captureButtonClicked);
+    QSignalSpy record(w.get(), &MainWindow::recordButtonClicked);
+    auto send = [&](QEvent::Type type, int key, bool repeat) {
+        QKeyEvent e(type, key, Qt::NoModifier, QString(), repeat);
+        QApplication::sendEvent(w->centralWidget(), &e);
+    };
+    send(QEvent::KeyPress, Qt::Key_Space, false);
+    for (int i = 0; i < 5; ++i)
+        send(QEvent::KeyPress, Qt::Key_Space, true);
+    send(QEvent::KeyRelease, Qt::Key_Space, false);
+    EXPECT_EQ(capture.count(), 1);
+    send(QEvent::KeyPress, Qt::Key_Space, false);
+    send(QEvent::KeyRelease, Qt::Key_Space, false);
+    EXPECT_EQ(capture.count(), 2);
+    send(QEvent::KeyPress, Qt::Key_V, false);
+    send(QEvent::KeyRelease, Qt::Key_V, false);
+    EXPECT_EQ(record.count(), 1);
+    // Not connected: the keys do nothing.
+    w->flags().VideoConnected = false;
+    send(QEvent::KeyPress, Qt::Key_Space, false);
+    send(QEvent::KeyRelease, Qt::Key_Space, false);
+    EXPECT_EQ(capture.count(), 2);
+}
+
+TEST(MainWindowModes, LiveModesSetTheOverlayFlag)
+{
+    Fixture f;
+    auto w = f.make();
+    std::vector<std::pair<int, int>> left;
+    std::vector<int> entered;
+    w->leaveLiveMode = [&](int from, int to) { left.emplace_back(from, to); };
+    w->enterLiveMode = [&](int mode) { entered.push_back(mode); };
+    w->ChangeModeTB_Click(app::kLiveCross);
+    EXPECT_TRUE(w->flags().OverlayMode);
+    EXPECT_EQ(w->flags().LiveMode, app::kLiveCross);
+    w->ChangeModeTB_Click(app::kLiveVideoCtrl);
+    EXPECT_TRUE(w->flags().OverlayMode);   // only draw clears it
+    w->ChangeModeTB_Click(app::kLiveDraw);
+    EXPECT_FALSE(w->flags().OverlayMode);
+    EXPECT_EQ(left, (std::vector<std::pair<int, int>>{{0, 1}, {1, 2}, {2, 3}}));
+    EXPECT_EQ(entered, (std::vector<int>{1, 2, 3}));
 }

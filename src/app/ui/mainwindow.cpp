@@ -7,6 +7,7 @@
 #include "bridge/eeticom.h"
 #include "platform/clock.h"
 #include "platform/diagnosticslog.h"
+#include "platform/process.h"
 #include "platform/profilestore.h"
 
 #include <QAbstractEventDispatcher>
@@ -14,6 +15,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -117,6 +119,12 @@ MainWindow::MainWindow(MainWindowDeps deps, QWidget *parent) : QMainWindow(paren
     InitialRun();
     buildToolBars();
     buildLibraryPages();
+    // The cover layer hides the still image and the library in the single-window presets.
+    coverLayer_ = new QWidget(central_);
+    coverLayer_->setObjectName(QStringLiteral("CoverLayer"));
+    coverLayer_->setAutoFillBackground(true);
+    coverLayer_->setGeometry(central_->rect());
+    coverLayer_->hide();
 
     // 5. Ten languages offered; Portuguese is hidden and so can neither be chosen nor detected.
     action(QStringLiteral("Lang_Portuguese"))->setVisible(false);
@@ -138,6 +146,15 @@ MainWindow::MainWindow(MainWindowDeps deps, QWidget *parent) : QMainWindow(paren
     change->hide();
     action(QStringLiteral("NDash5"))->setVisible(false);
     action(QStringLiteral("NDevCtrlToolbar"))->setVisible(false);
+
+    // 4. The presets this screen can hold.
+    updatePresetAvailability();
+    connect(returnButton_, &QPushButton::clicked, this, [this] { applyPreset(kPresetNormal); });
+    for (const auto &[name, mode] : {std::pair{"ChangeModeTB_Compare", kLiveCompare}, std::pair{"ChangeModeTB_Cross", kLiveCross},
+                                     std::pair{"ChangeModeTB_VideoCtrl", kLiveVideoCtrl}, std::pair{"ChangeModeTB_Draw", kLiveDraw}})
+        if (auto *b = findChild<QToolButton *>(QLatin1String(name)))
+            connect(b, &QToolButton::clicked, this, [this, mode] { ChangeModeTB_Click(mode); });
+    qApp->installEventFilter(this);
 
     // 16. Whether overlays can be composited on the video.
     flags_.VmrAvailable = deps_.rendererAvailable;
@@ -258,6 +275,7 @@ void MainWindow::buildMenus()
     for (int preset = kPresetNormal; preset <= kPresetDevCtrlToolbar; ++preset)
         connect(presetGroup_->actions().at(preset), &QAction::triggered, this,
                 [this, preset] { Q_EMIT presetRequested(preset); });
+    connect(this, &MainWindow::presetRequested, this, &MainWindow::applyPreset);
     action(QStringLiteral("NNormal_Screen"))->setChecked(true);
 
     QMenu *tool = topMenu("Tool");
@@ -787,6 +805,15 @@ void MainWindow::ReattachVideo()
 
 void MainWindow::changeEvent(QEvent *event)
 {
+    if (event->type() == QEvent::WindowStateChange && !flags_.IsClosing) {
+        auto *change = static_cast<QWindowStateChangeEvent *>(event);
+        const bool wasMax = change->oldState() & Qt::WindowMaximized;
+        if (isMaximized() && !wasMax && flags_.SizePreset != kPresetFullScreen
+            && flags_.SizePreset != kPresetFullScreen4x3)
+            QTimer::singleShot(0, this, [this] { applyPreset(kPresetFullScreen); });
+        else if (!isMaximized() && !isMinimized() && wasMax)
+            QTimer::singleShot(0, this, [this] { applyPreset(kPresetNormal); });
+    }
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
         ReattachVideo();
         if (!firstActivationDone_) {
@@ -807,44 +834,270 @@ void MainWindow::onListTimer()
 {
     if (flags_.IsClosing)
         return;
+    if (screenSize() != lastScreen_)
+        updatePresetAvailability();
     Q_EMIT listTimerTick();
 }
 
 // ---------------------------------------------------------------------------------------------
 // The idle-time update
 
+ActionInputs MainWindow::actionInputs() const
+{
+    ActionInputs in;
+    in.flags = flags_;
+    in.stillEmpty = probes.stillEmpty();
+    in.unsavedEdits = stillHasUnsavedEdits();
+    in.canSnapShot = probes.canSnapShot();
+    in.frameLockedOrLoaded = probes.frameLockedOrLoaded();
+    in.playerBarShown = toolBar(QStringLiteral("MideaPlay_ToolBar"))->isVisibleTo(const_cast<MainWindow *>(this));
+    in.playerAtEnd = probes.playerAtEnd();
+    in.compareImageAssigned = probes.compareImageAssigned();
+    in.shapeInProgress = probes.shapeInProgress();
+    in.undoAvailable = probes.undoAvailable();
+    in.redoAvailable = probes.redoAvailable();
+    auto down = [this](const char *name) {
+        auto *b = qobject_cast<QAbstractButton *>(control(QLatin1String(name)));
+        return b && b->isChecked();
+    };
+    in.overlapDown = down("DrawRulerTB_Overlap");
+    in.brightnessDown = down("VideoCtrlTB_Brightness");
+    in.contrastDown = down("VideoCtrlTB_Contrast");
+    in.exposureDown = down("VideoCtrlTB_Exposure");
+    in.crossShapeDown = {down("CrossTB_Cross"), down("CrossTB_Area"), down("CrossTB_Rect"), down("CrossTB_Circle")};
+    in.pressedMode = down("ChangeModeTB_Cross") ? kLiveCross
+                     : down("ChangeModeTB_VideoCtrl") ? kLiveVideoCtrl
+                     : down("ChangeModeTB_Draw")      ? kLiveDraw
+                                                      : kLiveCompare;
+    in.timedCaptureRunning = probes.timedCaptureRunning();
+    in.vid2ImgRunning = probes.vid2ImgRunning();
+    in.toolStatusOpen = probes.toolStatusOpen();
+    return in;
+}
+
+QObject *MainWindow::control(const QString &name) const
+{
+    auto it = controls_.constFind(name);
+    if (it != controls_.cend() && *it)
+        return *it;
+    QObject *found = findChild<QObject *>(name);
+    controls_.insert(name, found);
+    return found;
+}
+
+void MainWindow::applyActionState(const ActionState &state)
+{
+    // Only what changed is touched, so an idle window costs a few lookups per pass.
+    for (auto it = state.visible.cbegin(); it != state.visible.cend(); ++it) {
+        QObject *o = control(it.key());
+        if (auto *w = qobject_cast<QWidget *>(o)) {
+            if (w->isVisibleTo(w->parentWidget() ? w->parentWidget() : w) != it.value() || w->isHidden() == it.value())
+                w->setVisible(it.value());
+        } else if (auto *a = qobject_cast<QAction *>(o); a && a->isVisible() != it.value()) {
+            a->setVisible(it.value());
+        }
+    }
+    for (auto it = state.enabled.cbegin(); it != state.enabled.cend(); ++it) {
+        QObject *o = control(it.key());
+        if (auto *w = qobject_cast<QWidget *>(o); w && w->isEnabled() != it.value())
+            w->setEnabled(it.value());
+        else if (auto *a = qobject_cast<QAction *>(o); a && a->isEnabled() != it.value())
+            a->setEnabled(it.value());
+    }
+    for (auto it = state.checked.cbegin(); it != state.checked.cend(); ++it)
+        if (auto *b = qobject_cast<QAbstractButton *>(control(it.key())); b && b->isChecked() != it.value())
+            b->setChecked(it.value());
+}
+
 void MainWindow::UpdateActions()
 {
     if (flags_.IsClosing || updatingActions_)
         return;
     updatingActions_ = true;
-    auto show = [this](MainButton b, bool visible) {
-        if (buttons_[b]->isVisibleTo(central_) != visible)
-            buttons_[b]->setVisible(visible);
-    };
-    const bool normal = flags_.SizePreset == kPresetNormal;
-    const bool stillEmpty = true;   // the still-image area is filled by the library and the editor
-    show(kConnectBtn, flags_.DeviceFound);
-    show(kCaptureImageBtn, (flags_.VideoConnected || flags_.VideoPlaying) && canSnapShot());
-    show(kRecordVideoBtn, flags_.VideoConnected);
-    show(kPlayVideoBtn, true);
-    show(kExitBtn, true);
-    show(kSaveImageBtn, normal && !stillEmpty && stillHasUnsavedEdits());
-    for (MainButton b : {kEditorImageBtn, kDelViewVideoBtn, kImageProcessBtn, kPrinterImageBtn})
-        show(b, normal && !stillEmpty);
-    auto enable = [this](const char *name, bool on) {
-        if (QAction *a = action(QLatin1String(name)); a && a->isEnabled() != on)
-            a->setEnabled(on);
-    };
-    enable("SaveFile", normal && !stillEmpty);
-    enable("PrintImage", normal && !stillEmpty);
-    enable("OpenFile", normal);
-    if (logoImage_->isVisibleTo(stillArea_) != stillEmpty)
-        logoImage_->setVisible(stillEmpty);
-    enable("VideoFormat", flags_.VideoConnected);
-    enable("VideoSource", flags_.VideoConnected);
-    enable("SetMJPGPreview", !flags_.VideoConnected);
+    applyActionState(computeActions(actionInputs()));
     updatingActions_ = false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Live modes
+
+void MainWindow::ChangeModeTB_ChangeReset(int newMode)
+{
+    leaveLiveMode(flags_.LiveMode, newMode);
+}
+
+void MainWindow::ChangeModeTB_Click(int mode)
+{
+    ChangeModeTB_ChangeReset(mode);
+    switch (mode) {
+    case kLiveCompare:
+    case kLiveCross:
+        flags_.OverlayMode = true;
+        break;
+    case kLiveDraw:
+        flags_.OverlayMode = false;
+        break;
+    default:
+        break;
+    }
+    flags_.LiveMode = mode;
+    enterLiveMode(mode);
+}
+
+void MainWindow::MemoryTrim()
+{
+    // The heap of a closed editor, player or recording goes back to the system at once; the
+    // short pause of the classic working-set trim has no purpose here and would only stall.
+    platform::trimWorkingSet();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Window-size presets
+
+QSize MainWindow::screenSize() const
+{
+    if (screenSizeOverride)
+        return screenSizeOverride();
+    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->size() : QSize(1024, 768);
+}
+
+void MainWindow::updatePresetAvailability()
+{
+    const QSize screen = screenSize();
+    for (int preset = kPreset640x480; preset <= kPreset1600x1200; ++preset)
+        presetGroup_->actions().at(preset)->setEnabled(presetFitsScreen(preset, screen));
+    lastScreen_ = screen;
+}
+
+void MainWindow::layOutButtons(const ButtonLayout &b)
+{
+    for (int i = 0; i < kMainButtonCount; ++i) {
+        buttons_[i]->move(b.mainButtons[i]);
+        greyPictures_[i]->move(b.mainButtons[i]);
+        greyPictures_[i]->setVisible(b.mainButtonShown[i]);
+        if (!b.mainButtonShown[i])
+            buttons_[i]->hide();
+        greyPictures_[i]->raise();
+        buttons_[i]->raise();
+    }
+    returnButton_->move(b.returnButton);
+    returnGrey_->move(b.returnButton);
+    returnButton_->resize(kButtonWidth, kButtonHeight);
+    returnGrey_->resize(kButtonWidth, kButtonHeight);
+    returnGrey_->setVisible(b.returnShown);
+    returnButton_->setVisible(b.returnShown);
+    returnGrey_->raise();
+    returnButton_->raise();
+    for (const char *name : {"Compare_ToolBar", "Cross_ToolBar", "VideoCtrl_ToolBar", "DrawRuler_ToolBar", "MideaPlay_ToolBar"}) {
+        QToolBar *bar = toolBar(QLatin1String(name));
+        bar->move(b.modeToolBars);
+        bar->raise();
+    }
+    QToolBar *change = toolBar(QStringLiteral("ChangeMode_ToolBar"));
+    change->move(b.changeModeToolBar);
+    change->raise();
+}
+
+void MainWindow::applyPreset(int preset)
+{
+    QAction *item = presetGroup_->actions().value(preset);
+    if (!item)
+        return;
+    if (preset == flags_.SizePreset && !(preset == kPresetByResolution && appliedResolution_ != cameraResolution)) {
+        item->setChecked(true);
+        return;
+    }
+    const QSize screen = screenSize();
+    PresetLayout layout = layoutForPreset(preset, screen, cameraResolution);
+    if (preset == kPresetByResolution && layout.appliedAs == kPreset640x480) {
+        applyPreset(kPreset640x480);
+        item->setChecked(true);
+        flags_.SizePreset = kPresetByResolution;
+        appliedResolution_ = cameraResolution;
+        return;
+    }
+    if (preset == kPresetDevCtrlToolbar) {
+        move(screen.isValid() ? QPoint(0, 0) : pos());
+        if (flags_.VideoConnected)
+            Q_EMIT connectButtonClicked();
+        else if (flags_.VideoPlaying)
+            Q_EMIT playButtonClicked();
+        layOutButtons(singleWindowButtons(central_->width(), {toolBar("ChangeMode_ToolBar")->size(),
+                                                              toolBar("Compare_ToolBar")->sizeHint()}));
+        item->setChecked(true);
+        flags_.SizePreset = preset;
+        return;
+    }
+
+    wasMaximised_ = layout.maximised;
+    if (layout.maximised) {
+        central_->setMinimumSize(0, 0);
+        central_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        showMaximized();
+    } else {
+        if (isMaximized())
+            showNormal();
+        central_->setFixedSize(layout.clientSize);
+        resize(layout.clientSize.width(), layout.clientSize.height() + menuBar()->sizeHint().height());
+        if (layout.centreWindow)
+            if (const QScreen *s = QGuiApplication::primaryScreen()) {
+                const QRect r = s->availableGeometry();
+                move(r.x() + (r.width() - width()) / 2, r.y() + (r.height() - height()) / 2);
+            }
+    }
+    videoArea_->setGeometry(layout.videoRect);
+    coverPanel_->move(layout.coverPanelPos);
+    coverLayer_->setGeometry(0, 0, std::max(layout.clientSize.width(), central_->width()),
+                             std::max(layout.clientSize.height(), central_->height()));
+    coverLayer_->setVisible(layout.singleWindow);
+    coverLayer_->raise();
+    videoArea_->raise();
+    coverPanel_->raise();
+    item->setChecked(true);
+    if (layout.singleWindow)
+        layOutButtons(singleWindowButtons(layout.clientSize.width(),
+                                          {toolBar("ChangeMode_ToolBar")->size(), toolBar("Compare_ToolBar")->sizeHint()}));
+    else
+        layOutButtons(bothWindowButtons());
+    flags_.SizePreset = preset;
+    if (preset == kPresetByResolution)
+        appliedResolution_ = cameraResolution;
+    if (!flags_.OverlayMode)
+        videoAreaChanged();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Keyboard
+
+bool MainWindow::handleKey(QKeyEvent *event)
+{
+    if (event->type() == QEvent::KeyRelease) {
+        if (!event->isAutoRepeat() && event->key() == keyHeld_)
+            keyHeld_ = 0;
+        return false;
+    }
+    // A held key is ignored until it is released: one snapshot per press, not per repeat.
+    if (event->isAutoRepeat() || keyHeld_ != 0)
+        return true;
+    keyHeld_ = event->key();
+    if (event->key() == Qt::Key_Space && flags_.VideoConnected) {
+        ++snapshotKeyPresses_;
+        Q_EMIT captureButtonClicked();
+    } else if (event->key() == Qt::Key_V && flags_.VideoConnected) {
+        Q_EMIT recordButtonClicked();
+    }
+    return true;
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) && watched->isWidgetType()) {
+        auto *w = static_cast<QWidget *>(watched);
+        if (w->window() == this && !flags_.IsClosing)
+            return handleKey(static_cast<QKeyEvent *>(event));
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 } // namespace app::ui

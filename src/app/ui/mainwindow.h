@@ -2,7 +2,9 @@
 
 #include "app/globalvar.h"
 #include "app/languagetexts.h"
+#include "app/updateactions.h"
 #include "app/usersettings.h"
+#include "app/windowpresets.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -12,6 +14,7 @@
 #include <memory>
 
 class QAbstractButton;
+class QKeyEvent;
 class QActionGroup;
 class QLabel;
 class QMenu;
@@ -135,9 +138,41 @@ public:
 
     // The idle-time update: recomputes every control from the flags.
     void UpdateActions();
-    // Whether the video component could take a snapshot now.
-    std::function<bool()> canSnapShot = [] { return false; };
+    // Facts the idle-time update reads from the features; each answers once its feature exists.
+    struct Probes {
+        std::function<bool()> canSnapShot = [] { return false; };
+        std::function<bool()> stillEmpty = [] { return true; };
+        std::function<bool()> frameLockedOrLoaded = [] { return false; };
+        std::function<bool()> shapeInProgress = [] { return false; };
+        std::function<bool()> undoAvailable = [] { return false; };
+        std::function<bool()> redoAvailable = [] { return false; };
+        std::function<bool()> playerAtEnd = [] { return false; };
+        std::function<bool()> compareImageAssigned = [] { return false; };
+        std::function<bool()> timedCaptureRunning = [] { return false; };
+        std::function<bool()> vid2ImgRunning = [] { return false; };
+        std::function<bool()> toolStatusOpen = [] { return false; };
+    } probes;
+    ActionInputs actionInputs() const;
 
+    // --- Modes and presets ---
+    // The live-mode buttons below the video.
+    void ChangeModeTB_Click(int mode);
+    void ChangeModeTB_ChangeReset(int newMode);
+    // Applies a window-size preset (the menu handlers).
+    void applyPreset(int preset);
+    // The camera's picture size, for "By Resolution".
+    QSize cameraResolution = QSize(640, 480);
+    // The screen the presets are judged against; tests set it.
+    QSize screenSize() const;
+    std::function<QSize()> screenSizeOverride;
+    void updatePresetAvailability();
+    // Hooks of the features entered by the mode buttons.
+    std::function<void(int mode)> enterLiveMode = [](int) {};
+    std::function<void(int oldMode, int newMode)> leaveLiveMode = [](int, int) {};
+    std::function<void()> videoAreaChanged = [] {};
+    // Releases memory after a memory-hungry mode ends.
+    void MemoryTrim();
+    int snapshotKeyPresses() const { return snapshotKeyPresses_; }
     bool firstActivationDone() const { return firstActivationDone_; }
 
 Q_SIGNALS:
@@ -157,6 +192,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildMenus();
@@ -170,6 +206,10 @@ private:
     void onLanguageItem(const QString &language);
     void showAbout();
     void onListTimer();
+    void applyActionState(const ActionState &state);
+    QObject *control(const QString &name) const;
+    void layOutButtons(const ButtonLayout &layout);
+    bool handleKey(QKeyEvent *event);
     QAction *addAction(QMenu *menu, const char *name, QKeySequence shortcut = {});
 
     MainWindowDeps deps_;
@@ -203,6 +243,13 @@ private:
     QActionGroup *presetGroup_ = nullptr;
     QTimer *listTimer_ = nullptr;
     bool firstActivationDone_ = false;
+    QWidget *coverLayer_ = nullptr;
+    mutable QHash<QString, QPointer<QObject>> controls_;
+    int keyHeld_ = 0;
+    int snapshotKeyPresses_ = 0;
+    bool wasMaximised_ = false;
+    QSize appliedResolution_;
+    QSize lastScreen_;
     bool updatingActions_ = false;
 };
 

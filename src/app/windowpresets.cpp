@@ -1,0 +1,162 @@
+#include "windowpresets.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace app {
+namespace {
+
+constexpr int kButtonWidth = 80;
+constexpr int kButtonHeight = 60;
+constexpr int kButtonRow = 60;   // the single-window row above the video
+
+QPoint coverOn(const QRect &video, int lower)
+{
+    return {video.x() + (video.width() - kCoverPanel.width()) / 2,
+            video.y() + (video.height() - kCoverPanel.height()) / 2 + lower};
+}
+
+} // namespace
+
+QSize presetVideoSize(int preset)
+{
+    switch (preset) {
+    case kPreset640x480: return {640, 480};
+    case kPreset800x600: return {800, 600};
+    case kPreset1024x768: return {1024, 768};
+    case kPreset1280x800: return {1280, 800};
+    case kPreset1280x960: return {1280, 960};
+    case kPreset1600x1200: return {1600, 1200};
+    default: return {};
+    }
+}
+
+bool presetFitsScreen(int preset, QSize screen)
+{
+    const QSize v = presetVideoSize(preset);
+    return !v.isValid() || (screen.width() >= v.width() && screen.height() >= v.height());
+}
+
+PresetLayout layoutForPreset(int preset, QSize screen, QSize camera)
+{
+    PresetLayout l;
+    l.appliedAs = preset;
+    switch (preset) {
+    case kPresetNormal:
+        l.clientSize = kNormalClient;
+        l.videoRect = QRect(0, 64, 400, 300);
+        l.coverPanelPos = l.videoRect.topLeft();
+        return l;
+    case kPreset640x480:
+    case kPreset800x600:
+    case kPreset1024x768:
+    case kPreset1280x800:
+    case kPreset1280x960:
+    case kPreset1600x1200: {
+        const QSize v = presetVideoSize(preset);
+        l.singleWindow = true;
+        l.clientSize = QSize(v.width(), v.height() + kButtonRow);
+        l.videoRect = QRect(QPoint(0, kButtonRow), v);
+        l.coverPanelPos = coverOn(l.videoRect, kButtonRow);
+        return l;
+    }
+    case kPresetFullScreen4x3: {
+        l.singleWindow = true;
+        l.maximised = true;
+        l.clientSize = screen;
+        const int height = screen.height() - 48;
+        const int width = int(float(height) * 1.3333334f);
+        l.videoRect = QRect((screen.width() - width) / 2, 0, width, height);
+        l.coverPanelPos = coverOn(l.videoRect, kButtonRow);
+        return l;
+    }
+    case kPresetFullScreen:
+        l.singleWindow = true;
+        l.maximised = true;
+        l.clientSize = screen;
+        l.videoRect = QRect(0, kButtonRow, screen.width(), screen.height() - 108);
+        l.coverPanelPos = coverOn(l.videoRect, kButtonRow);
+        return l;
+    case kPresetByResolution: {
+        l.singleWindow = true;
+        const int w = camera.width(), h = camera.height();
+        const int sw = screen.width(), sh = screen.height();
+        if (sw < w || sh < h) {
+            // The picture overhangs the screen equally on both sides and can be dragged.
+            l.clientSize = QSize(std::min(sw, w), std::min(sh, h));
+            l.videoRect = QRect(sw < w ? (sw - w) / 2 : 0, sh < h ? (sh - h) / 2 : 0, w, int(0.75 * w));
+            l.coverPanelPos = QPoint((sw - kCoverPanel.width()) / 2, (sh - kCoverPanel.height()) / 2 + kButtonRow);
+            l.dragEnabled = true;
+            l.dragMin = QPoint(sw - w, sh - h);
+            l.dragMax = QPoint(0, 0);
+            return l;
+        }
+        if (w <= 640 && h <= 480) {
+            PresetLayout small = layoutForPreset(kPreset640x480, screen, camera);
+            small.appliedAs = kPreset640x480;
+            return small;
+        }
+        // A portrait screen narrower than the picture is tall: the screen decides the size.
+        const bool portrait = sw < h;
+        const int vw = portrait ? sw : w;
+        const int vh = portrait ? sh : h;
+        l.clientSize = QSize((vw == 640 && 640 + 84 < sw) ? vw + 80 : vw, vh + kButtonRow);
+        l.videoRect = QRect(0, kButtonRow, vw, vh);
+        l.coverPanelPos = coverOn(l.videoRect, kButtonRow);
+        return l;
+    }
+    case kPresetDevCtrlToolbar:
+        l.singleWindow = true;
+        l.centreWindow = false;
+        l.moveToScreenCorner = true;
+        return l;
+    default:
+        return layoutForPreset(kPresetNormal, screen, camera);
+    }
+}
+
+ButtonLayout bothWindowButtons()
+{
+    ButtonLayout b;
+    for (int i = 0; i < 10; ++i) {
+        b.mainButtons[i] = QPoint(kButtonWidth * i, 0);
+        b.mainButtonShown[i] = true;
+    }
+    b.modeToolBars = QPoint(0, 364);
+    b.changeModeToolBar = QPoint(300, 392);
+    return b;
+}
+
+ButtonLayout singleWindowButtons(int clientWidth, const ToolBarSizes &bars)
+{
+    ButtonLayout b;
+    // Slot order: connect 0, capture 1, record 5, play 6, return, exit 9.
+    constexpr int kSlotButtons[6] = {0, 1, 5, 6, -1, 9};
+    const int columns = std::clamp(clientWidth / kButtonWidth, 1, 6);
+    for (int slot = 0; slot < 6; ++slot) {
+        const QPoint pos = slot < columns ? QPoint(kButtonWidth * slot, 0)
+                                          : QPoint(kButtonWidth * (columns - 1), kButtonHeight * (slot - columns + 1));
+        if (kSlotButtons[slot] < 0) {
+            b.returnButton = pos;
+            b.returnShown = true;
+        } else {
+            b.mainButtons[kSlotButtons[slot]] = pos;
+            b.mainButtonShown[kSlotButtons[slot]] = true;
+        }
+    }
+    const int free = std::abs(clientWidth - 6 * kButtonWidth);
+    if (free >= bars.changeMode.width() + bars.compare.width() + 4) {
+        b.modeToolBars = QPoint(480, 0);
+        b.changeModeToolBar = QPoint(480 + bars.compare.width(), 0);
+    } else if (free >= bars.compare.width()) {
+        b.modeToolBars = QPoint(480, 0);
+        b.changeModeToolBar = QPoint(480, bars.changeMode.height());
+    } else {
+        b.modeToolBars = QPoint(0, 60);
+        b.changeModeToolBar = QPoint(bars.compare.width(), 60);
+    }
+    b.toolBarsOnTop = true;
+    return b;
+}
+
+} // namespace app

@@ -1,0 +1,201 @@
+#include "app/updateactions.h"
+#include "app/windowpresets.h"
+
+#include <gtest/gtest.h>
+
+using namespace app;
+
+namespace {
+
+ActionInputs live(bool renderer)
+{
+    ActionInputs in;
+    in.flags.DeviceFound = true;
+    in.flags.VideoConnected = true;
+    in.flags.VmrAvailable = renderer;
+    in.canSnapShot = true;
+    return in;
+}
+
+} // namespace
+
+TEST(UpdateActions, WithoutTheRendererOnlyThePictureControlsAreOffered)
+{
+    ActionInputs in = live(false);
+    in.pressedMode = kLiveDraw;
+    const ActionState s = computeActions(in);
+    for (const char *name : {"ChangeModeTB_Compare", "ChangeModeTB_Cross", "ChangeModeTB_Draw"}) {
+        EXPECT_FALSE(s.enabled.value(name)) << name;
+        EXPECT_FALSE(s.checked.value(name, true)) << name;
+    }
+    EXPECT_TRUE(s.checked.value("ChangeModeTB_VideoCtrl"));
+    EXPECT_TRUE(s.visible.value("VideoCtrl_ToolBar"));
+    EXPECT_FALSE(s.visible.value("DrawRuler_ToolBar"));
+    EXPECT_FALSE(s.enabled.value("VideoCtrlTB_LeftSelf"));   // orientation needs the renderer
+    EXPECT_FALSE(s.enabled.value("TimingCapture_Tool"));
+}
+
+TEST(UpdateActions, ExactlyThePressedModesToolBarShowsOverLiveVideo)
+{
+    for (int mode : {kLiveCompare, kLiveCross, kLiveVideoCtrl, kLiveDraw}) {
+        ActionInputs in = live(true);
+        in.pressedMode = mode;
+        const ActionState s = computeActions(in);
+        const char *bars[] = {"Compare_ToolBar", "Cross_ToolBar", "VideoCtrl_ToolBar", "DrawRuler_ToolBar"};
+        for (int m = 0; m < 4; ++m)
+            EXPECT_EQ(s.visible.value(bars[m]), m == mode) << mode << " " << bars[m];
+        EXPECT_TRUE(s.visible.value("ChangeMode_ToolBar"));
+    }
+    // Playing a recording hides every live tool bar.
+    ActionInputs playing = live(true);
+    playing.flags.VideoPlaying = true;
+    const ActionState s = computeActions(playing);
+    EXPECT_FALSE(s.visible.value("ChangeMode_ToolBar"));
+    EXPECT_FALSE(s.visible.value("Compare_ToolBar"));
+}
+
+TEST(UpdateActions, MainButtonsFollowTheFlags)
+{
+    ActionInputs idle;
+    ActionState s = computeActions(idle);
+    EXPECT_FALSE(s.visible.value("Connect_Btn"));
+    EXPECT_FALSE(s.visible.value("CaptureImage_Btn"));
+    EXPECT_FALSE(s.visible.value("RecordVideo_Btn"));
+    EXPECT_TRUE(s.visible.value("PlayVideo_Btn"));
+    EXPECT_TRUE(s.visible.value("Exit_Btn"));
+    EXPECT_TRUE(s.enabled.value("SetMJPGPreview"));
+
+    ActionInputs in = live(true);
+    s = computeActions(in);
+    EXPECT_TRUE(s.visible.value("CaptureImage_Btn"));
+    EXPECT_TRUE(s.visible.value("RecordVideo_Btn"));
+    EXPECT_FALSE(s.enabled.value("SetMJPGPreview"));
+    EXPECT_TRUE(s.enabled.value("VideoFormat"));
+    in.frameLockedOrLoaded = true;   // a locked frame cannot be snapped again
+    EXPECT_FALSE(computeActions(in).visible.value("CaptureImage_Btn"));
+    in.frameLockedOrLoaded = false;
+    in.canSnapShot = false;
+    EXPECT_FALSE(computeActions(in).visible.value("CaptureImage_Btn"));
+}
+
+TEST(UpdateActions, StillButtonsOnlyInTheNormalPreset)
+{
+    for (int preset = kPresetNormal; preset <= kPresetDevCtrlToolbar; ++preset) {
+        ActionInputs in = live(true);
+        in.stillEmpty = false;
+        in.unsavedEdits = true;
+        in.flags.SizePreset = preset;
+        const ActionState s = computeActions(in);
+        const bool normal = preset == kPresetNormal;
+        for (const char *name : {"SaveImage_Btn", "EditorImage_Btn", "DelViewVideo_Btn", "ImageProcess_Btn", "PrinterImage_Btn"})
+            EXPECT_EQ(s.visible.value(name), normal) << preset << " " << name;
+        EXPECT_EQ(s.enabled.value("OpenFile"), normal) << preset;
+        EXPECT_EQ(s.visible.value("CoverLayer"), !normal) << preset;
+        EXPECT_EQ(s.visible.value("ReturnMain_Btn"), !normal) << preset;
+    }
+}
+
+TEST(UpdateActions, UndoRedoNeedOverlapAStepAndNoShapeInProgress)
+{
+    ActionInputs in = live(true);
+    in.pressedMode = kLiveDraw;
+    in.overlapDown = true;
+    in.undoAvailable = true;
+    EXPECT_TRUE(computeActions(in).enabled.value("DrawRulerTB_Undo"));
+    EXPECT_FALSE(computeActions(in).enabled.value("DrawRulerTB_Redo"));
+    in.shapeInProgress = true;
+    const ActionState s = computeActions(in);
+    EXPECT_FALSE(s.enabled.value("DrawRulerTB_Undo"));
+    EXPECT_FALSE(s.enabled.value("DrawRuler_ToolBar"));
+    in.shapeInProgress = false;
+    in.overlapDown = false;
+    EXPECT_FALSE(computeActions(in).enabled.value("DrawRulerTB_Undo"));
+}
+
+TEST(UpdateActions, MagnificationShowsOnLiveVideoWithoutOverlay)
+{
+    ActionInputs in = live(true);
+    EXPECT_TRUE(computeActions(in).visible.value("mmMagniShow"));
+    in.flags.OverlayMode = true;
+    EXPECT_FALSE(computeActions(in).visible.value("mmMagniShow"));
+}
+
+TEST(WindowPresets, LargePresetsNeedAScreenThatHoldsThem)
+{
+    const QSize screen(1024, 768);
+    EXPECT_TRUE(presetFitsScreen(kPreset640x480, screen));
+    EXPECT_TRUE(presetFitsScreen(kPreset800x600, screen));
+    EXPECT_TRUE(presetFitsScreen(kPreset1024x768, screen));
+    EXPECT_FALSE(presetFitsScreen(kPreset1280x800, screen));
+    EXPECT_FALSE(presetFitsScreen(kPreset1280x960, screen));
+    EXPECT_FALSE(presetFitsScreen(kPreset1600x1200, screen));
+    EXPECT_TRUE(presetFitsScreen(kPresetFullScreen, screen));
+}
+
+TEST(WindowPresets, FixedAndFullScreenGeometry)
+{
+    const QSize screen(1920, 1080);
+    PresetLayout l = layoutForPreset(kPreset640x480, screen, {});
+    EXPECT_EQ(l.clientSize, QSize(640, 540));
+    EXPECT_EQ(l.videoRect, QRect(0, 60, 640, 480));
+    EXPECT_EQ(l.coverPanelPos, QPoint(120, 60 + 90 + 60));
+    l = layoutForPreset(kPreset1280x960, screen, {});
+    EXPECT_EQ(l.clientSize, QSize(1280, 1020));
+    l = layoutForPreset(kPresetFullScreen4x3, screen, {});
+    EXPECT_TRUE(l.maximised);
+    // 1032 * 1.3333334f = 1376.0000... truncated.
+    EXPECT_EQ(l.videoRect, QRect((1920 - 1376) / 2, 0, 1376, 1032));
+    l = layoutForPreset(kPresetFullScreen, screen, {});
+    EXPECT_EQ(l.videoRect, QRect(0, 60, 1920, 972));
+    l = layoutForPreset(kPresetNormal, screen, {});
+    EXPECT_EQ(l.videoRect, QRect(0, 64, 400, 300));
+    EXPECT_FALSE(l.singleWindow);
+}
+
+TEST(WindowPresets, ByResolutionSizesToTheCamera)
+{
+    // Fits: client W x H + 60.
+    PresetLayout l = layoutForPreset(kPresetByResolution, QSize(1920, 1200), QSize(1600, 1200));
+    EXPECT_EQ(l.appliedAs, kPresetByResolution);
+    EXPECT_EQ(l.clientSize, QSize(1600, 1260));
+    EXPECT_EQ(l.videoRect, QRect(0, 60, 1600, 1200));
+    // 640 x 480 or less: the 640*480 preset instead.
+    EXPECT_EQ(layoutForPreset(kPresetByResolution, QSize(1920, 1200), QSize(640, 480)).appliedAs, kPreset640x480);
+    // Overhang on a small screen, centred, draggable within the overhang.
+    l = layoutForPreset(kPresetByResolution, QSize(1280, 1024), QSize(1600, 1200));
+    EXPECT_EQ(l.clientSize, QSize(1280, 1024));
+    EXPECT_EQ(l.videoRect, QRect(-160, -88, 1600, 1200));
+    EXPECT_TRUE(l.dragEnabled);
+    EXPECT_EQ(l.dragMin, QPoint(-320, -176));
+    EXPECT_EQ(l.dragMax, QPoint(0, 0));
+    // 640 wide and room to spare: 80 more pixels for the tool bars.
+    EXPECT_EQ(layoutForPreset(kPresetByResolution, QSize(1920, 1200), QSize(640, 512)).clientSize, QSize(720, 572));
+}
+
+TEST(WindowPresets, SingleWindowRowHasSixSlotsWrappingIntoTheLastColumn)
+{
+    const ToolBarSizes bars{QSize(100, 28), QSize(300, 28)};
+    ButtonLayout b = singleWindowButtons(1280, bars);
+    EXPECT_EQ(b.mainButtons[0], QPoint(0, 0));     // connect
+    EXPECT_EQ(b.mainButtons[1], QPoint(80, 0));    // capture
+    EXPECT_EQ(b.mainButtons[5], QPoint(160, 0));   // record
+    EXPECT_EQ(b.mainButtons[6], QPoint(240, 0));   // play
+    EXPECT_EQ(b.returnButton, QPoint(320, 0));
+    EXPECT_EQ(b.mainButtons[9], QPoint(400, 0));   // exit
+    EXPECT_FALSE(b.mainButtonShown[2]);
+    EXPECT_FALSE(b.mainButtonShown[4]);
+    EXPECT_EQ(b.modeToolBars, QPoint(480, 0));
+    EXPECT_EQ(b.changeModeToolBar, QPoint(780, 0));
+    // 640 wide: free 160 is less than the compare bar: bars over the video.
+    b = singleWindowButtons(640, bars);
+    EXPECT_EQ(b.modeToolBars, QPoint(0, 60));
+    EXPECT_EQ(b.changeModeToolBar, QPoint(300, 60));
+    // 800 wide: free 320 holds the compare bar, not both: change-mode bar below it.
+    b = singleWindowButtons(800, bars);
+    EXPECT_EQ(b.changeModeToolBar, QPoint(480, 28));
+    // 300 wide: three columns; slots 3, 4, 5 stack in the last column.
+    b = singleWindowButtons(300, bars);
+    EXPECT_EQ(b.mainButtons[6], QPoint(160, 60));
+    EXPECT_EQ(b.returnButton, QPoint(160, 120));
+    EXPECT_EQ(b.mainButtons[9], QPoint(160, 180));
+}

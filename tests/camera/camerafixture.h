@@ -2,6 +2,7 @@
 
 #include "camera/videocamerads.h"
 #include "platform/diagnosticslog.h"
+#include "platform/gst/gstptr.h"
 #include "platform/gst/systemmediabackend.h"
 #include "platform/gst/virtualcamera.h"
 
@@ -53,6 +54,6 @@ struct VirtualCameraStack {
 #define SKIP_WITHOUT_GST_PLUGINS()                                                                                \
     do {                                                                                                          \
         for (const char *f : {"appsrc", "imagefreeze", "videobalance", "jpegenc", "jpegdec", "videoconvert"})    \
-            if (!gst_element_factory_find(f))                                                                     \
+            if (!platform::GstPtr<GstElementFactory>::adopt(gst_element_factory_find(f)))                        \
                 GTEST_SKIP() << f << " (gst-plugins-base/good) is not installed";                                \
     } while (0)

@@ -90,9 +90,10 @@ void VideoWidget::paintVideo(QPainter &p, const QRect &target) const
     } else {
         // Mirror through the painter: no flipped copy of the frame is made.
         p.save();
-        p.translate(target.center() + QPointF(0.5, 0.5));
+        const QPointF centre = QRectF(target).center();
+        p.translate(centre);
         p.scale(flipsHorizontally(flipMode_) ? -1 : 1, flipsVertically(flipMode_) ? -1 : 1);
-        p.translate(-(target.center() + QPointF(0.5, 0.5)));
+        p.translate(-centre);
         p.drawImage(target, picture);
         p.restore();
     }

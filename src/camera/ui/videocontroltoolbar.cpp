@@ -1,0 +1,152 @@
+#include "videocontroltoolbar.h"
+
+#include "camera/videocamerads.h"
+
+#include <QButtonGroup>
+#include <QHBoxLayout>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QToolButton>
+
+namespace camera::ui {
+namespace {
+
+// A QSlider as the picture-control operations see a track bar; moving it from code does not
+// count as the user dragging it.
+class SliderTrackBar final : public camera::TrackBar
+{
+public:
+    explicit SliderTrackBar(QSlider *s) : s_(s) {}
+    void setRange(int minimum, int maximum) override
+    {
+        const QSignalBlocker block(s_);
+        s_->setRange(minimum, maximum);
+    }
+    void setPosition(int position) override
+    {
+        const QSignalBlocker block(s_);
+        s_->setValue(position);
+    }
+    int position() const override { return s_->value(); }
+
+private:
+    QSlider *s_;
+};
+
+QToolButton *checkButton(const char *name, QWidget *parent)
+{
+    auto *b = new QToolButton(parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setCheckable(true);
+    return b;
+}
+
+QSlider *trackBar(const char *name, QWidget *parent)
+{
+    auto *s = new QSlider(Qt::Horizontal, parent);
+    s->setObjectName(QString::fromLatin1(name));
+    s->setFixedWidth(100);
+    return s;
+}
+
+} // namespace
+
+VideoControlToolBar::VideoControlToolBar(camera::TVideoCameraDS &camera, QWidget *parent) : QWidget(parent), camera_(camera)
+{
+    setObjectName(QStringLiteral("VideoCtrl_ToolBar"));
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    orientation_ = new QButtonGroup(this);
+    orientation_->setExclusive(true);
+    // Button and the flip mode it sets.
+    const std::pair<const char *, int> orientations[] = {{"VideoCtrlTB_RightOthers", 3},
+                                                         {"VideoCtrlTB_RightSelf", 2},
+                                                         {"VideoCtrlTB_LeftSelf", 0},
+                                                         {"VideoCtrlTB_LeftOthers", 1}};
+    for (auto [name, mode] : orientations) {
+        QToolButton *b = checkButton(name, this);
+        orientation_->addButton(b, mode);
+        layout->addWidget(b);
+    }
+    orientation_->button(3)->setChecked(true);
+    connect(orientation_, &QButtonGroup::idClicked, this, [this](int mode) {
+        lastFlipMode_ = mode;
+        camera_.SetFlipMode(mode);
+        Q_EMIT flipModeChosen(mode);
+    });
+
+    brightness_ = checkButton("VideoCtrlTB_Brightness", this);
+    brightnessBar_ = trackBar("VideoCtrlTB_BrightnessBar", this);
+    contrast_ = checkButton("VideoCtrlTB_Contrast", this);
+    contrastBar_ = trackBar("VideoCtrlTB_ContrastBar", this);
+    exposure_ = checkButton("VideoCtrlTB_Exposure", this);
+    exposureBar_ = trackBar("VideoCtrlTB_ExposureBar", this);
+    whiteBalance_ = checkButton("VideoCtrlTB_WhiteBalance", this);
+    for (QWidget *w : std::initializer_list<QWidget *>{brightness_, brightnessBar_, contrast_, contrastBar_, exposure_,
+                                                       exposureBar_, whiteBalance_})
+        layout->addWidget(w);
+    layout->addStretch();
+
+    auto procAmp = [this](QToolButton *button, QSlider *bar, camera::ProcAmp property) {
+        // Pressed lets the bar act; released puts the property back to its default.
+        connect(button, &QToolButton::toggled, this, [this, bar, property](bool on) {
+            bar->setEnabled(on);
+            if (!on) {
+                SliderTrackBar tb(bar);
+                camera_.pictureControls().VideoProcAmp_tbCom(&tb, property, 0, 0);
+            }
+        });
+        connect(bar, &QSlider::valueChanged, this, [this, bar, property] {
+            SliderTrackBar tb(bar);
+            camera_.pictureControls().VideoProcAmp_tbCom(&tb, property, 0, 1);
+        });
+    };
+    procAmp(brightness_, brightnessBar_, camera::ProcAmp::Brightness);
+    procAmp(contrast_, contrastBar_, camera::ProcAmp::Contrast);
+    connect(exposure_, &QToolButton::toggled, this, [this](bool on) {
+        exposureBar_->setEnabled(on);
+        auto &pc = camera_.pictureControls();
+        if (on) {
+            pc.CameraControl_Auto(camera::CameraCtl::Exposure, 2);
+        } else {
+            SliderTrackBar tb(exposureBar_);
+            pc.CameraControl_tbCom(&tb, camera::CameraCtl::Exposure, 0, 2);
+            pc.CameraControl_Auto(camera::CameraCtl::Exposure, 1);
+        }
+    });
+    connect(exposureBar_, &QSlider::valueChanged, this, [this] {
+        SliderTrackBar tb(exposureBar_);
+        camera_.pictureControls().CameraControl_tbCom(&tb, camera::CameraCtl::Exposure, 0, 1);
+    });
+    disableControls();
+}
+
+QAbstractButton *VideoControlToolBar::orientationButton(int flipMode) const { return orientation_->button(flipMode); }
+
+int VideoControlToolBar::initialiseAfterConnect()
+{
+    auto &pc = camera_.pictureControls();
+    SliderTrackBar b(brightnessBar_), c(contrastBar_), e(exposureBar_);
+    const bool hasBrightness = pc.VideoProcAmp_tbCom(&b, camera::ProcAmp::Brightness, 0, 0);
+    const bool hasContrast = pc.VideoProcAmp_tbCom(&c, camera::ProcAmp::Contrast, 0, 0);
+    const bool hasExposure = pc.CameraControl_tbCom(&e, camera::CameraCtl::Exposure, 0, 0);
+    for (QToolButton *button : {brightness_, contrast_, exposure_}) {
+        const QSignalBlocker block(button);
+        button->setChecked(false);
+    }
+    brightness_->setEnabled(hasBrightness);
+    contrast_->setEnabled(hasContrast);
+    exposure_->setEnabled(hasExposure);
+    brightnessBar_->setEnabled(false);
+    contrastBar_->setEnabled(false);
+    exposureBar_->setEnabled(false);
+    return int(hasBrightness) + int(hasContrast) + int(hasExposure);
+}
+
+void VideoControlToolBar::disableControls()
+{
+    for (QWidget *w : std::initializer_list<QWidget *>{brightness_, brightnessBar_, contrast_, contrastBar_, exposure_, exposureBar_})
+        w->setEnabled(false);
+}
+
+} // namespace camera::ui

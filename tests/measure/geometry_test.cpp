@@ -258,3 +258,28 @@ TEST(EndMarks, TicksArePerpendicularWithTheGivenReach)
 
 } // namespace
 } // namespace measure
+
+#include "scales/rulerscale.h"
+
+namespace measure {
+namespace {
+
+TEST(FirstBuiltInScale, CoversOneHundredEighteenByEightyEightAndAHalfMillimetres)
+{
+    const scales::RulerScaleControl s = scales::firstBuiltInScale("Low", "Non-contact");
+    EXPECT_EQ(s.name, "@Low[12.0cm,Non-contact]");
+    EXPECT_EQ(s.unit, scales::ScaleUnit::Millimetre);
+    EXPECT_FLOAT_EQ(s.hLength, 118.0f);
+    EXPECT_FLOAT_EQ(s.vLength, 88.5f);
+    EXPECT_EQ(s.spinValues[0].horizontal, 11800);
+    EXPECT_EQ(s.spinValues[0].vertical, 8850);
+    EXPECT_FLOAT_EQ(s.lengths[1].horizontal, 118.0f * 0.03937f);   // the store's inch factor
+    EXPECT_EQ(s.colour, 0x0000FFu);
+    const auto f = ScaleFactorsFor(s.hLength, s.vLength, {640, 480}, {640, 480}, {}, false);
+    ASSERT_TRUE(f);
+    EXPECT_FLOAT_EQ(f->sx, 118.0f / 640.0f);
+    EXPECT_FLOAT_EQ(f->sy, 88.5f / 480.0f);
+}
+
+} // namespace
+} // namespace measure

@@ -1,0 +1,178 @@
+#include "app/ui/cameracontroller.h"
+#include "app/ui/mainwindow.h"
+#include "app/ui/messagepresenter.h"
+#include "camera/ui/videocontroltoolbar.h"
+#include "camera/ui/videowidget.h"
+#include "camera/videocamerads.h"
+#include "fakes.h"
+#include "platform/diagnosticslog.h"
+#include "platform/gst/systemmediabackend.h"
+#include "platform/gst/virtualcamera.h"
+#include "platform/iniprofilestore.h"
+#include "platform/vendorchannel.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+using namespace app::ui;
+
+namespace {
+
+struct ScriptedPresenter final : MessagePresenter {
+    QStringList captions;
+    int show(const QString &, const QString &caption, bool, int) override
+    {
+        captions << caption;
+        return kResultOk;
+    }
+};
+
+struct NoBridge final : platform::VendorChannel {
+    int open() override { return 0; }
+    void close() override {}
+    int identity(int, char16_t *) override { return -1; }
+};
+
+// The main window with its camera side on the virtual camera, driven from outside through the
+// control FIFO as a test script or a user's shell would.
+struct Window {
+    explicit Window(const QString &options = QStringLiteral("1"))
+        : rig(*platform::VirtualCameraOptions::parse(options), log), backend(log, &rig)
+    {
+        fifoPath = fifoDir.filePath(QStringLiteral("control"));
+        EXPECT_TRUE(rig.listenOnFifo(fifoPath));
+        window = std::make_unique<MainWindow>(MainWindowDeps{QStringLiteral(SENDRA_PROGRAM_DIR), paths, clock, *store, vendor,
+                                                             log, QString(), true, &presenter});
+        controller = std::make_unique<CameraController>(*window, backend);
+        controller->captureStill = [this](const platform::Bitmap &b) { stills.push_back(b); };
+        controller->startUp();
+    }
+    void send(const char *line)
+    {
+        QFile f(fifoPath);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(line);
+        f.write("\n");
+    }
+    bool waitFrames(int n)
+    {
+        const auto start = controller->camera().framesTaken();
+        return QTest::qWaitFor([&] { return controller->camera().framesTaken() >= start + std::uint64_t(n); }, 5000);
+    }
+
+    fakes::TemporaryProfile profile;
+    fakes::FakeClock clock;
+    app::UserPaths paths = app::UserPaths::fromProfileDir(profile.path());
+    std::unique_ptr<platform::IniProfileStore> store = std::make_unique<platform::IniProfileStore>(paths.settingsFile());
+    NoBridge vendor;
+    ScriptedPresenter presenter;
+    platform::DiagnosticsLog log;
+    QTemporaryDir fifoDir;
+    QString fifoPath;
+    platform::VirtualCameraRig rig;
+    platform::SystemMediaBackend backend;
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<CameraController> controller;
+    std::vector<platform::Bitmap> stills;
+};
+
+} // namespace
+
+TEST(CameraControllerIntegration, ConnectShowsTheLiveSpecimenAndDisconnectShowsTheCover)
+{
+    Window w;
+    EXPECT_TRUE(w.window->flags().DeviceFound);
+    ASSERT_FALSE(w.window->devicesMenu()->actions().isEmpty());
+    EXPECT_TRUE(w.window->devicesMenu()->actions().last()->text().startsWith("Virtual USB Camera # "));
+    EXPECT_TRUE(w.window->devicesMenu()->actions().last()->isChecked());
+
+    w.window->show();
+    Q_EMIT w.window->connectButtonClicked();
+    ASSERT_TRUE(w.window->flags().VideoConnected) << w.log.lines().join('\n').toStdString();
+    EXPECT_FALSE(w.window->coverPanel()->isVisible());
+    EXPECT_TRUE(w.presenter.captions.contains(w.window->texts().text("AttentionTitle_MsgBox")));   // no bridge
+    ASSERT_TRUE(w.waitFrames(3));
+    EXPECT_GT(w.controller->videoWidget()->framesShown(), 0u);
+    const QImage shown = w.controller->videoWidget()->grabVideo();
+    EXPECT_NE(shown.pixel(shown.width() / 2, shown.height() / 2), 0xFF000000u);
+    if (w.controller->controlToolBar()) {
+        EXPECT_TRUE(w.controller->controlToolBar()->brightnessButton()->isEnabled());
+    }
+    const QString shot = qEnvironmentVariable("SENDRA_CAM_SCREENSHOT");
+    if (!shot.isEmpty())
+        w.window->grab().save(shot);
+
+    Q_EMIT w.window->connectButtonClicked();
+    EXPECT_FALSE(w.window->flags().VideoConnected);
+    EXPECT_TRUE(w.window->coverPanel()->isVisible());
+    EXPECT_FALSE(w.controller->camera().isConnected());
+}
+
+TEST(CameraControllerIntegration, UnplugAndPlugThroughTheControlFifo)
+{
+    Window w;
+    Q_EMIT w.window->connectButtonClicked();
+    ASSERT_TRUE(w.window->flags().VideoConnected);
+    ASSERT_TRUE(w.waitFrames(1));
+    const QString notFound = w.window->texts().text("DeviceNotToFound_Lab");
+    const QString found = w.window->texts().text("DeviceToFound_Lab");
+
+    w.send("unplug");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.window->flags().DeviceFound; }, 5000));
+    EXPECT_FALSE(w.window->flags().VideoConnected);
+    EXPECT_FALSE(w.controller->camera().isConnected());
+    EXPECT_EQ(w.window->deviceLabel()->text(), notFound);
+    EXPECT_FALSE(w.window->devicesMenu()->isEnabled());
+    // The unplug is an event, not an error: no message box for it.
+    EXPECT_FALSE(w.presenter.captions.contains(w.window->texts().text("ErrorTitle_MsgBox")));
+
+    w.send("plug");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.window->flags().DeviceFound; }, 5000));
+    EXPECT_EQ(w.window->deviceLabel()->text(), found);
+    EXPECT_FALSE(w.window->flags().VideoConnected);   // plugging in does not reconnect
+}
+
+TEST(CameraControllerIntegration, SnapshotButtonHandsOneFrameToTheListTimer)
+{
+    Window w;
+    Q_EMIT w.window->connectButtonClicked();
+    ASSERT_TRUE(w.waitFrames(1));
+    w.send("still");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.controller->camera().stillTrigger().isSet(); }, 5000));
+    Q_EMIT w.window->listTimerTick();
+    ASSERT_EQ(w.stills.size(), 1u);
+    EXPECT_EQ(w.stills[0].size(), QSize(640, 480));
+    EXPECT_FALSE(w.controller->camera().stillTrigger().isSet());
+    Q_EMIT w.window->listTimerTick();
+    EXPECT_EQ(w.stills.size(), 1u);
+}
+
+TEST(CameraControllerIntegration, ChoosingTheOtherCameraReconnectsToIt)
+{
+    Window w(QStringLiteral("two"));
+    QMenu *menu = w.window->devicesMenu();
+    ASSERT_GE(menu->actions().size(), 2);
+    Q_EMIT w.window->connectButtonClicked();
+    ASSERT_TRUE(w.window->flags().VideoConnected);
+    QAction *first = menu->actions().at(menu->actions().size() - 2);
+    first->trigger();
+    EXPECT_TRUE(w.window->flags().VideoConnected);
+    EXPECT_TRUE(first->isChecked());
+    EXPECT_FALSE(menu->actions().last()->isChecked());
+    EXPECT_EQ(w.controller->camera().openedDevice().devnode, "virtual:0");
+}
+
+TEST(CameraControllerIntegration, FailedConnectSaysSo)
+{
+    Window w(QStringLiteral("failopen"));
+    Q_EMIT w.window->connectButtonClicked();
+    EXPECT_FALSE(w.window->flags().VideoConnected);
+    EXPECT_TRUE(w.presenter.captions.contains(w.window->texts().text("ErrorTitle_MsgBox")));
+    EXPECT_TRUE(w.window->coverPanel()->isVisible() || !w.window->isVisible());
+}

@@ -21,7 +21,7 @@ platform::Bitmap frame()
     for (int y = 0; y < b.height(); ++y) {
         auto *row = reinterpret_cast<quint32 *>(b.scanLine(y));
         for (int x = 0; x < b.width(); ++x)
-            row[x] = 0xFF000000u | (quint32((x * 7) ^ y) & 0xFF) << 16 | (quint32(x + y * 3) & 0xFF) << 8 | quint32(x * y) & 0xFF;
+            row[x] = 0xFF000000u | ((quint32((x * 7) ^ y) & 0xFF) << 16) | ((quint32(x + y * 3) & 0xFF) << 8) | (quint32(x * y) & 0xFF);
     }
     return b;
 }
@@ -47,9 +47,21 @@ void BmpWrite(benchmark::State &state)
     QFile f(dir.filePath("ours.bmp"));
     f.open(QIODevice::ReadOnly);
     const QByteArray fileBytes = f.readAll();
+    // Captures are new files: each round writes a fresh name on both sides and removes the
+    // previous round's file first, so both pay the same file-system bookkeeping.
+    int round = 0;
+    auto name = [&](const char *side, int n) { return dir.filePath(QStringLiteral("%1_%2.bmp").arg(side).arg(n)); };
     bench::measureRatio(
-        state, [&] { platform::writeBmpFile(dir.filePath("ours.bmp"), b); },
-        [&] { writeBytes(dir.filePath("anchor.bmp"), fileBytes.constData(), size_t(fileBytes.size())); });
+        state,
+        [&] {
+            QFile::remove(name("ours", round - 1));
+            platform::writeBmpFile(name("ours", round), b);
+        },
+        [&] {
+            QFile::remove(name("anchor", round - 1));
+            writeBytes(name("anchor", round), fileBytes.constData(), size_t(fileBytes.size()));
+            ++round;
+        });
 }
 BENCHMARK(BmpWrite)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
@@ -58,15 +70,23 @@ void JpegWriteQuality90(benchmark::State &state)
     QTemporaryDir dir;
     const platform::Bitmap b = frame();
     tjhandle tj = tjInitCompress();
+    int round = 0;
+    auto name = [&](const char *side, int n) { return dir.filePath(QStringLiteral("%1_%2.jpg").arg(side).arg(n)); };
     bench::measureRatio(
-        state, [&] { platform::writeJpegFile(dir.filePath("ours.jpg"), b, 90); },
+        state,
         [&] {
+            QFile::remove(name("ours", round - 1));
+            platform::writeJpegFile(name("ours", round), b, 90);
+        },
+        [&] {
+            QFile::remove(name("anchor", round - 1));
             unsigned char *out = nullptr;
             unsigned long size = 0;
             tjCompress2(tj, b.constScanLine(0), b.width(), int(b.bytesPerLine()), b.height(), TJPF_BGRX, &out, &size,
                         TJSAMP_420, 90, 0);
-            writeBytes(dir.filePath("anchor.jpg"), reinterpret_cast<const char *>(out), size);
+            writeBytes(name("anchor", round), reinterpret_cast<const char *>(out), size);
             tjFree(out);
+            ++round;
         });
     tjDestroy(tj);
 }

@@ -65,52 +65,77 @@ std::error_code writeAll(int fd, std::vector<iovec> iov)
 
 } // namespace
 
-std::error_code writeFileAtomically(const QString &path, std::initializer_list<ByteSpan> pieces,
-                                    Durability durability)
+AtomicFileWriter::AtomicFileWriter(const QString &path, Durability durability) : durability_(durability)
 {
     static std::atomic<unsigned> counter{0};
     const QFileInfo info(path);
-    const QByteArray dir = QFile::encodeName(info.absolutePath());
-    const QByteArray target = QFile::encodeName(info.absoluteFilePath());
-
+    dir_ = QFile::encodeName(info.absolutePath());
+    target_ = QFile::encodeName(info.absoluteFilePath());
     // A leading dot and a suffix after the extension keep the half-written file out of every
     // folder listing that filters by extension.
-    QByteArray temp;
-    FileDescriptor fd(-1);
-    for (int attempt = 0; attempt < 100 && fd.get() < 0; ++attempt) {
-        temp = dir + "/." + QFile::encodeName(info.fileName()) + ".tmp" + QByteArray::number(::getpid())
-             + "_" + QByteArray::number(counter.fetch_add(1));
-        fd.reset(::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-        if (fd.get() < 0 && errno != EEXIST)
-            return lastError();
+    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+        temp_ = dir_ + "/." + QFile::encodeName(info.fileName()) + ".tmp" + QByteArray::number(::getpid()) + "_"
+              + QByteArray::number(counter.fetch_add(1));
+        fd_ = ::open(temp_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ < 0 && errno != EEXIST) {
+            error_ = lastError();
+            return;
+        }
     }
-    if (fd.get() < 0)
-        return std::make_error_code(std::errc::file_exists);
+    if (fd_ < 0)
+        error_ = std::make_error_code(std::errc::file_exists);
+}
 
-    std::vector<iovec> iov;
-    for (const ByteSpan &p : pieces)
-        if (p.size)
-            iov.push_back({const_cast<void *>(p.data), p.size});
+AtomicFileWriter::~AtomicFileWriter() { discard(); }
 
-    std::error_code error = writeAll(fd.get(), std::move(iov));
-    if (!error && durability == Durability::Synced && ::fdatasync(fd.get()) != 0)
-        error = lastError();
-    if (!error && ::close(fd.release()) != 0)
-        error = lastError();
-    if (!error && ::rename(temp.constData(), target.constData()) != 0)
-        error = lastError();
-    if (error) {
-        fd.reset();
-        ::unlink(temp.constData());
-        return error;
+void AtomicFileWriter::discard()
+{
+    if (fd_ >= 0) {
+        ::close(std::exchange(fd_, -1));
+        ::unlink(temp_.constData());
     }
-    if (durability == Durability::Synced) {
+}
+
+void AtomicFileWriter::write(const void *data, std::size_t size)
+{
+    if (error_ || size == 0)
+        return;
+    error_ = writeAll(fd_, {iovec{const_cast<void *>(data), size}});
+}
+
+std::error_code AtomicFileWriter::commit()
+{
+    if (!error_ && durability_ == Durability::Synced && ::fdatasync(fd_) != 0)
+        error_ = lastError();
+    if (!error_) {
+        const int fd = std::exchange(fd_, -1);
+        if (::close(fd) != 0)
+            error_ = lastError();
+        if (!error_ && ::rename(temp_.constData(), target_.constData()) != 0)
+            error_ = lastError();
+        if (error_)
+            ::unlink(temp_.constData());
+    }
+    if (error_) {
+        discard();
+        return error_;
+    }
+    if (durability_ == Durability::Synced) {
         // The rename itself is durable only once the folder is flushed.
-        FileDescriptor dirFd(::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        FileDescriptor dirFd(::open(dir_.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (dirFd.get() >= 0)
             ::fsync(dirFd.get());
     }
     return {};
+}
+
+std::error_code writeFileAtomically(const QString &path, std::initializer_list<ByteSpan> pieces,
+                                    Durability durability)
+{
+    AtomicFileWriter writer(path, durability);
+    for (const ByteSpan &p : pieces)
+        writer.write(p.data, p.size);
+    return writer.commit();
 }
 
 std::error_code writeFileAtomically(const QString &path, const void *data, std::size_t size, Durability durability)

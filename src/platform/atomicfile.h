@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstddef>
@@ -15,6 +16,33 @@ enum class Durability { Unknown, Normal, Synced };
 // On failure (full disk, read-only folder) the temporary file is removed and the error returned.
 std::error_code writeFileAtomically(const QString &path, const void *data, std::size_t size,
                                     Durability durability = Durability::Normal);
+
+// The same, written piece by piece: for files produced in chunks (a picture converted row block by
+// row block) so no whole-file buffer is needed. Nothing appears at `path` until commit(); a writer
+// destroyed without commit removes its temporary file.
+class AtomicFileWriter
+{
+public:
+    explicit AtomicFileWriter(const QString &path, Durability durability = Durability::Normal);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter &) = delete;
+    AtomicFileWriter &operator=(const AtomicFileWriter &) = delete;
+
+    // The first error sticks: later writes do nothing and commit() returns it.
+    void write(const void *data, std::size_t size);
+    std::error_code commit();
+    std::error_code error() const { return error_; }
+
+private:
+    void discard();
+
+    QByteArray target_;
+    QByteArray temp_;
+    QByteArray dir_;
+    Durability durability_;
+    int fd_ = -1;
+    std::error_code error_;
+};
 
 // Gathers the pieces of one file so that header and pixels reach the kernel in one call.
 struct ByteSpan {

@@ -5,7 +5,9 @@
 #include "atomicfile.h"
 
 #include <cstring>
+#include <tmmintrin.h>
 #include <limits>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -21,10 +23,43 @@ constexpr qint64 kFileHeaderSize = 14;
 constexpr qint64 kInfoHeaderSize = 40;
 constexpr quint32 kBiRgb = 0;
 constexpr quint32 kBiBitfields = 3;
+constexpr std::size_t kBlockBytes = 512 * 1024;
 
 DecodedPicture fail(PictureError e, QString detail) { return {Bitmap(), e, std::move(detail)}; }
 
 qint64 rowStride(qint64 width, int bitsPerPixel) { return ((width * bitsPerPixel + 31) / 32) * 4; }
+
+// BGRx to BGR. Every x86-64 processor this program meets has SSSE3, whose byte shuffle packs
+// four pixels per instruction; the portable loop copies four bytes and advances three.
+__attribute__((target("ssse3"))) void packRowSsse3(const uchar *src, uchar *dst, int width)
+{
+    const __m128i shuffle = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    int x = 0;
+    // Each store writes 16 bytes of which 12 count; stop early enough to stay inside the row.
+    for (; x + 6 <= width; x += 4, src += 16, dst += 12)
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(dst),
+                         _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(src)), shuffle));
+    for (; x < width; ++x, src += 4, dst += 3) {
+        dst[0] = src[0];
+        dst[1] = src[1];
+        dst[2] = src[2];
+    }
+}
+
+void packRowPortable(const uchar *src, uchar *dst, int width)
+{
+    int x = 0;
+    for (; x + 1 < width; ++x)
+        std::memcpy(dst + 3 * x, src + 4 * x, 4);
+    for (; x < width; ++x) {
+        dst[3 * x] = src[4 * x];
+        dst[3 * x + 1] = src[4 * x + 1];
+        dst[3 * x + 2] = src[4 * x + 2];
+    }
+}
+
+using PackRow = void (*)(const uchar *, uchar *, int);
+PackRow choosePackRow() { return __builtin_cpu_supports("ssse3") ? packRowSsse3 : packRowPortable; }
 
 } // namespace
 
@@ -125,27 +160,27 @@ WriteResult writeBmpFile(const QString &path, const Bitmap &bitmap)
         return {PictureError::Malformed, {}};
     const int width = bitmap.width();
     const int height = bitmap.height();
-    const qint64 stride = rowStride(width, 24);
+    const std::size_t stride = std::size_t(rowStride(width, 24));
+    AtomicFileWriter file(path);
     const QByteArray header = encodeBmpHeader(width, height);
-    QByteArray pixels(stride * height, Qt::Uninitialized);
-    for (int row = 0; row < height; ++row) {
-        const uchar *src = bitmap.constScanLine(height - 1 - row);
-        uchar *dst = reinterpret_cast<uchar *>(pixels.data()) + stride * row;
-        int x = 0;
-        // Copies four bytes per pixel and advances three: the fourth byte is overwritten by the
-        // next pixel. The last pixel goes byte by byte so the row end is never overrun.
-        for (; x + 1 < width; ++x)
-            std::memcpy(dst + 3 * x, src + 4 * x, 4);
-        for (; x < width; ++x) {
-            dst[3 * x] = src[4 * x];
-            dst[3 * x + 1] = src[4 * x + 1];
-            dst[3 * x + 2] = src[4 * x + 2];
+    file.write(header.constData(), std::size_t(header.size()));
+
+    // Rows are converted a block at a time: large enough that the kernel copies in big runs,
+    // small enough to stay in the cache between conversion and write.
+    const int rowsPerBlock = std::max(1, int(kBlockBytes / stride));
+    const PackRow packRow = choosePackRow();
+    std::vector<uchar> block(stride * std::size_t(rowsPerBlock));
+    for (int first = 0; first < height && !file.error(); first += rowsPerBlock) {
+        const int rows = std::min(rowsPerBlock, height - first);
+        for (int r = 0; r < rows; ++r) {
+            const uchar *src = bitmap.constScanLine(height - 1 - (first + r));
+            uchar *dst = block.data() + stride * std::size_t(r);
+            packRow(src, dst, width);
+            std::memset(dst + 3 * width, 0, stride - std::size_t(3 * width));
         }
-        std::memset(dst + 3 * width, 0, std::size_t(stride - 3 * width));
+        file.write(block.data(), stride * std::size_t(rows));
     }
-    const std::error_code ec = writeFileAtomically(
-        path, {ByteSpan{header.constData(), std::size_t(header.size())}, ByteSpan{pixels.constData(), std::size_t(pixels.size())}});
-    if (ec)
+    if (const std::error_code ec = file.commit())
         return {PictureError::WriteFailed, ec};
     return {};
 }

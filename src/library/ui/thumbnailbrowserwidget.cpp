@@ -1,0 +1,317 @@
+#include "thumbnailbrowserwidget.h"
+
+#include "library/trash.h"
+#include "platform/diagnosticslog.h"
+
+#include <QContextMenuEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPixmap>
+#include <QPushButton>
+#include <QToolButton>
+#include <QUrl>
+
+namespace library::ui {
+
+namespace {
+
+constexpr const char *kPrefixes[3] = {"Bmp", "Jpg", "Avi"};
+// The main window's language loader looks for this property: 1 caption, 2 hint.
+const char *const kLangKind = "sendraLangKind";
+constexpr int kFrameWidth = 138;
+constexpr int kFrameHeight = 106;
+
+// Message box icons and results.
+constexpr int kIconInformation = 3;
+constexpr int kResultOk = 1;
+
+QString prefixOf(int kind) { return QLatin1String(kPrefixes[kind]); }
+
+} // namespace
+
+ThumbnailBrowserWidget::ThumbnailBrowserWidget(ThumbnailBrowserDeps deps, QWidget *parent)
+    : QTabWidget(parent), deps_(std::move(deps)), maker_(deps_.grabFrame, deps_.recordingPicture, deps_.log)
+{
+    setObjectName(QStringLiteral("PageControl1"));
+    if (!deps_.openUrl)
+        deps_.openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
+    if (!deps_.pickFolder)
+        deps_.pickFolder = [this](const QString &title, const QString &start) -> std::optional<QString> {
+            const QString chosen = QFileDialog::getExistingDirectory(this, title, start);
+            return chosen.isEmpty() ? std::nullopt : std::optional<QString>(chosen);
+        };
+    if (!deps_.text)
+        deps_.text = [](const QString &) { return QString(); };
+
+    menu_ = new QMenu(this);
+    menu_->setObjectName(QStringLiteral("PopupMenu_ListView"));
+    const std::pair<const char *, void (ThumbnailBrowserWidget::*)()> items[] = {
+        {"OpenFile1", &ThumbnailBrowserWidget::OpenFile1Click},
+        {"DeleteFile1", &ThumbnailBrowserWidget::DeleteFile1Click},
+        {"DeleteAllFile1", &ThumbnailBrowserWidget::DeleteAllFile1Click}};
+    for (const auto &[name, handler] : items) {
+        QAction *a = menu_->addAction(QString());
+        a->setObjectName(QLatin1String(name));
+        a->setProperty(kLangKind, 1);
+        connect(a, &QAction::triggered, this, handler);
+    }
+
+    for (int kind = 0; kind < 3; ++kind)
+        buildPage(kind);
+    setCurrentIndex(app::kListJpg);
+    connect(this, &QTabWidget::currentChanged, this, &ThumbnailBrowserWidget::onCurrentChanged);
+}
+
+ThumbnailBrowserWidget::~ThumbnailBrowserWidget() = default;
+
+void ThumbnailBrowserWidget::buildPage(int kind)
+{
+    const QString prefix = prefixOf(kind);
+    auto *sheet = new QWidget;
+    sheet->setObjectName(QStringLiteral("TabSheet%1").arg(kind + 1));
+    sheet->setProperty(kLangKind, 1);
+    for (int s = 0; s < kSlotsPerPage; ++s) {
+        auto *frame = new QLabel(sheet);
+        frame->setObjectName(QStringLiteral("%1_Frame%2").arg(prefix).arg(s + 1));
+        frame->setGeometry(4 + s * (kFrameWidth + 2), 2, kFrameWidth, kFrameHeight);
+        frame->setFrameShape(QFrame::StyledPanel);
+        auto *thumb = new QLabel(frame);
+        thumb->setObjectName(QStringLiteral("%1_Image%2").arg(prefix).arg(s + 1));
+        thumb->setGeometry((kFrameWidth - kThumbnailSize.width()) / 2, (kFrameHeight - kThumbnailSize.height()) / 2,
+                           kThumbnailSize.width(), kThumbnailSize.height());
+        thumb->setAlignment(Qt::AlignCenter);
+        thumb->installEventFilter(this);
+        slots_[kind][s] = thumb;
+    }
+    auto *num = new QLabel(pageLabel(0, 0), sheet);
+    num->setObjectName(prefix + QStringLiteral("Num_Label"));
+    num->setGeometry(708, 4, 84, 20);
+    num->setAlignment(Qt::AlignCenter);
+    numberLabels_[kind] = num;
+
+    // A horizontal up-down control: the left half turns back, the right half forward.
+    auto *upDown = new QWidget(sheet);
+    upDown->setObjectName(QStringLiteral("List%1_UpDown").arg(prefix));
+    upDown->setProperty(kLangKind, 2);
+    upDown->setGeometry(726, 34, 48, 24);
+    auto *row = new QHBoxLayout(upDown);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    for (bool forward : {false, true}) {
+        auto *b = new QToolButton(upDown);
+        b->setObjectName(upDown->objectName() + (forward ? QStringLiteral("Next") : QStringLiteral("Previous")));
+        b->setArrowType(forward ? Qt::RightArrow : Qt::LeftArrow);
+        b->setAutoRaise(false);
+        row->addWidget(b);
+        connect(b, &QToolButton::clicked, this, [this, kind, forward] { turnPage(kind, forward); });
+    }
+    upDowns_[kind] = upDown;
+
+    auto *pathBtn = new QPushButton(sheet);
+    pathBtn->setObjectName(QStringLiteral("List%1Path_Btn").arg(prefix));
+    pathBtn->setProperty(kLangKind, 1);
+    pathBtn->setGeometry(708, 74, 84, 28);
+    connect(pathBtn, &QPushButton::clicked, this, [this, kind] { chooseFolder(kind); });
+    pathButtons_[kind] = pathBtn;
+
+    addTab(sheet, QString());
+}
+
+void ThumbnailBrowserWidget::showSlot(int kind, int slot, const QString &path)
+{
+    QLabel *label = slots_[kind][slot];
+    const platform::Bitmap thumbnail = path.isEmpty() ? platform::Bitmap() : maker_.make(kind, path);
+    if (thumbnail.isNull())
+        label->clear();
+    else
+        label->setPixmap(QPixmap::fromImage(thumbnail.image()));
+    // The hint names the file even when it could not be shown, so the user sees which one failed.
+    label->setToolTip(path);
+}
+
+void ThumbnailBrowserWidget::FileList(int kind)
+{
+    if (!LibraryPages::valid(kind))
+        return;
+    const LibraryPages::Kind &k = pages_.refresh(kind, deps_.curListPath[kind]);
+    for (int s = 0; s < kSlotsPerPage; ++s)
+        showSlot(kind, s, k.slots[s]);
+    if (kind == currentIndex())
+        updatePageLabel();
+}
+
+void ThumbnailBrowserWidget::refreshAll()
+{
+    for (int kind = 0; kind < 3; ++kind)
+        FileList(kind);
+}
+
+void ThumbnailBrowserWidget::markNewFile(int kind, const QString &path) { pages_.markNewFile(kind, path); }
+
+void ThumbnailBrowserWidget::showKind(int kind)
+{
+    if (currentIndex() == kind)
+        FileList(kind);
+    else
+        setCurrentIndex(kind);   // the page change refreshes it
+}
+
+void ThumbnailBrowserWidget::updatePageLabel()
+{
+    const int kind = currentIndex();
+    if (LibraryPages::valid(kind))
+        numberLabels_[kind]->setText(pages_.label(kind));
+}
+
+void ThumbnailBrowserWidget::onCurrentChanged(int page)
+{
+    if (deps_.pageChangeBlocked && deps_.pageChangeBlocked())
+        return;
+    FileList(page);
+    Q_EMIT pageChanged(page);
+}
+
+void ThumbnailBrowserWidget::turnPage(int kind, bool forward)
+{
+    if (turning_ || kind != currentIndex())
+        return;
+    turning_ = true;
+    if (forward ? pages_.next(kind) : pages_.previous(kind))
+        FileList(kind);
+    turning_ = false;
+}
+
+void ThumbnailBrowserWidget::activateSlot(int kind, int slot)
+{
+    const QString path = pages_.kind(kind).slots[slot];
+    // An empty slot opens nothing: handing an empty path on would only stop the live video and
+    // end in a playback error.
+    if (path.isEmpty())
+        return;
+    if (kind == app::kListAvi)
+        Q_EMIT videoPlayRequested(path);
+    else if (!slots_[kind][slot]->pixmap().isNull())
+        Q_EMIT pictureOpenRequested(path);
+}
+
+bool ThumbnailBrowserWidget::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::MouseButtonDblClick && event->type() != QEvent::ContextMenu)
+        return QTabWidget::eventFilter(watched, event);
+    for (int kind = 0; kind < 3; ++kind)
+        for (int s = 0; s < kSlotsPerPage; ++s) {
+            if (slots_[kind][s] != watched)
+                continue;
+            if (event->type() == QEvent::MouseButtonDblClick) {
+                activateSlot(kind, s);
+            } else if (!pages_.kind(kind).slots[s].isEmpty()) {
+                rememberContext(kind, s);
+                menu_->popup(static_cast<QContextMenuEvent *>(event)->globalPos());
+            }
+            return true;
+        }
+    return QTabWidget::eventFilter(watched, event);
+}
+
+void ThumbnailBrowserWidget::rememberContext(int kind, int slot)
+{
+    contextKind_ = kind;
+    contextPath_ = pages_.kind(kind).slots[slot];
+    contextHasPicture_ = !slots_[kind][slot]->pixmap().isNull();
+}
+
+void ThumbnailBrowserWidget::OpenFile1Click()
+{
+    if (contextKind_ == app::kListAvi) {
+        Q_EMIT videoPlayRequested(contextPath_);
+        return;
+    }
+    if (contextPath_.isEmpty() || !contextHasPicture_)
+        return;
+    Q_EMIT pictureOpenRequested(contextPath_);
+}
+
+void ThumbnailBrowserWidget::DeleteFile1Click()
+{
+    const int kind = contextKind_;
+    if (!LibraryPages::valid(kind))
+        return;
+    if (kind == app::kListAvi)
+        Q_EMIT videoDeletionStarting();
+    if (!contextPath_.isEmpty() && deps_.showMessageBox &&
+        deps_.showMessageBox(QStringLiteral("WhetherDeleteImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
+                             kIconInformation) == kResultOk) {
+        deleteToTrash(deps_.trash, contextPath_);
+        contextPath_.clear();
+    }
+    if (kind != app::kListAvi)
+        Q_EMIT stillImageReset();
+    FileList(kind);
+}
+
+void ThumbnailBrowserWidget::DeleteAllFile1Click()
+{
+    const int kind = contextKind_;
+    if (!LibraryPages::valid(kind))
+        return;
+    if (kind == app::kListAvi)
+        Q_EMIT videoDeletionStarting();
+    if (!contextPath_.isEmpty() && deps_.showMessageBox &&
+        deps_.showMessageBox(QStringLiteral("WhetherDeleteAllImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"),
+                             true, kIconInformation) == kResultOk) {
+        // The folder of the page whose thumbnail was right-clicked, never the one listed last.
+        deleteAllOfKind(deps_.trash, deps_.curListPath[kind], kind, deps_.log);
+        contextPath_.clear();
+    }
+    if (kind != app::kListAvi)
+        Q_EMIT stillImageReset();
+    FileList(kind);
+}
+
+void ThumbnailBrowserWidget::chooseFolder(int kind)
+{
+    const QString current = deps_.curListPath[kind];
+    const QString start = QFileInfo(current).isDir() ? current : QString();
+    const std::optional<QString> chosen = deps_.pickFolder(deps_.text(QStringLiteral("PathOptionInfo_Dlg")), start);
+    if (!chosen || chosen->isEmpty())
+        return;
+    QString folder = QDir::fromNativeSeparators(*chosen);
+    while (folder.size() > 1 && folder.endsWith(u'/'))
+        folder.chop(1);
+    deps_.curListPath[kind] = folder;
+    FileList(kind);
+}
+
+void ThumbnailBrowserWidget::RestoreDefaultPath()
+{
+    deps_.curListPath = deps_.defListPath;
+    refreshAll();
+}
+
+bool ThumbnailBrowserWidget::openFolder(int kind)
+{
+    if (!LibraryPages::valid(kind))
+        return false;
+    const bool opened = deps_.openUrl(QUrl::fromLocalFile(deps_.curListPath[kind]));
+    if (!opened)
+        deps_.log.append(QStringLiteral("Cannot open folder ") + deps_.curListPath[kind]);
+    return opened;
+}
+
+void ThumbnailBrowserWidget::applyTexts()
+{
+    for (int kind = 0; kind < 3; ++kind) {
+        setTabText(kind, deps_.text(widget(kind)->objectName() + QStringLiteral("->Caption")));
+        pathButtons_[kind]->setText(deps_.text(pathButtons_[kind]->objectName() + QStringLiteral("->Caption")));
+        upDowns_[kind]->setToolTip(deps_.text(upDowns_[kind]->objectName() + QStringLiteral("->Hint")));
+    }
+    for (QAction *a : menu_->actions())
+        a->setText(deps_.text(a->objectName() + QStringLiteral("->Caption")));
+}
+
+} // namespace library::ui

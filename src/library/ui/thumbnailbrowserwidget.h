@@ -1,0 +1,131 @@
+#pragma once
+
+#include "app/globalvar.h"
+#include "library/librarypages.h"
+#include "library/thumbnailmaker.h"
+
+#include <QTabWidget>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QLabel;
+class QMenu;
+class QPushButton;
+class QToolButton;
+class QUrl;
+
+namespace platform {
+class DiagnosticsLog;
+}
+
+namespace library {
+class Trash;
+}
+
+namespace library::ui {
+
+// What the browser needs from the window around it. The callbacks are answered by tests.
+struct ThumbnailBrowserDeps {
+    app::ListPaths &curListPath;   // the folders in use; the folder buttons change them
+    app::ListPaths defListPath;
+    platform::DiagnosticsLog &log;
+    Trash &trash;
+    FrameGrabber grabFrame = {};   // frame 30 of a video (or its last)
+    QString recordingPicture = {};   // Bitmap/ShowMap/Recording.bmp below the program folder
+    // ShowMessageBox(textKey, captionKey, withCancel, icon): 1 OK, 2 Cancel.
+    std::function<int(const QString &, const QString &, bool, int)> showMessageBox = {};
+    // Language text by key.
+    std::function<QString(const QString &)> text = {};
+    // The folder picker: title and start folder (empty when it does not exist); nullopt on Cancel.
+    std::function<std::optional<QString>(const QString &, const QString &)> pickFolder = {};
+    // Opens a folder in the desktop's file manager; defaults to QDesktopServices::openUrl.
+    std::function<bool(const QUrl &)> openUrl = {};
+    // A timed capture or a conversion runs: turning the page must not refresh anything.
+    std::function<bool()> pageChangeBlocked = {};
+};
+
+// PageControl1: the three-page library (TabSheet1 BMP, TabSheet2 JPG, TabSheet3 AVI), five
+// 128 x 96 thumbnails a page, page label, up-down control, folder button, and the context menu
+// PopupMenu_ListView. Controls carry their design names as objectNames, so the language loader
+// finds them. UI thread only.
+class ThumbnailBrowserWidget final : public QTabWidget
+{
+    Q_OBJECT
+public:
+    explicit ThumbnailBrowserWidget(ThumbnailBrowserDeps deps, QWidget *parent = nullptr);
+    ~ThumbnailBrowserWidget() override;
+
+    // FileList: lists the kind's folder, follows a new-file mark, fills the five slots. A slot
+    // whose file cannot be decoded stays empty (logged) and the others are still filled.
+    void FileList(int kind);
+    void refreshAll();
+    // After a save or a recording start: the next FileList of the kind shows `path`'s page.
+    void markNewFile(int kind, const QString &path);
+    // Shows the kind's page and refreshes it (as a page change does).
+    void showKind(int kind);
+    // The 400 ms tick: the page label of the page shown.
+    void updatePageLabel();
+
+    // Menu items: RestoreDefaultPath, BmpDir/JpgDir/AviDir, and the folder buttons.
+    void RestoreDefaultPath();
+    bool openFolder(int kind);
+    void chooseFolder(int kind);
+
+    // Captions and hints from the language texts.
+    void applyTexts();
+
+    // The context menu's commands, on the thumbnail remembered by rememberContext().
+    void rememberContext(int kind, int slot);
+    void OpenFile1Click();
+    void DeleteFile1Click();
+    void DeleteAllFile1Click();
+
+    // Up-down halves of the page shown; a click on another page's control does nothing.
+    void turnPage(int kind, bool forward);
+    void activateSlot(int kind, int slot);   // a double click
+
+    const LibraryPages &pages() const { return pages_; }
+    ThumbnailMaker &thumbnails() { return maker_; }
+    QLabel *slotLabel(int kind, int slot) const { return slots_[kind][slot]; }
+    QLabel *numberLabel(int kind) const { return numberLabels_[kind]; }
+    QMenu *contextMenu() const { return menu_; }
+
+Q_SIGNALS:
+    // A picture is to be opened into the still-image area (after the unsaved-edits question).
+    void pictureOpenRequested(const QString &path);
+    // A video is to be played (PlayerVideoCom).
+    void videoPlayRequested(const QString &path);
+    // Deleting a video starts: a playing one must be left first. Emitted synchronously.
+    void videoDeletionStarting();
+    // After Delete File / Delete All Files on pictures, whatever the answer: clear the
+    // filter-applied flag, K = 1, empty the still-image area, leave the editor modes.
+    void stillImageReset();
+    // PageControl1Change after the refresh: the save dialog's type follows; trim memory.
+    void pageChanged(int page);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildPage(int kind);
+    void onCurrentChanged(int page);
+    void showSlot(int kind, int slot, const QString &path);
+
+    ThumbnailBrowserDeps deps_;
+    LibraryPages pages_;
+    ThumbnailMaker maker_;
+    std::array<std::array<QLabel *, kSlotsPerPage>, 3> slots_{};
+    std::array<QLabel *, 3> numberLabels_{};
+    std::array<QWidget *, 3> upDowns_{};
+    std::array<QPushButton *, 3> pathButtons_{};
+    QMenu *menu_ = nullptr;
+    int contextKind_ = -1;
+    QString contextPath_;
+    bool contextHasPicture_ = false;
+    bool turning_ = false;
+};
+
+} // namespace library::ui

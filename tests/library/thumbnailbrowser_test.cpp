@@ -1,0 +1,280 @@
+#include "library/ui/thumbnailbrowserwidget.h"
+
+#include "library/trash.h"
+
+#include "app/usersettings.h"
+#include "fakes.h"
+#include "platform/diagnosticslog.h"
+#include "platform/picturecodec.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+using library::ui::ThumbnailBrowserWidget;
+using platform::Bitmap;
+
+namespace {
+
+struct RecordingTrash final : library::Trash {
+    QStringList taken;
+    bool moveToTrash(const QString &path) override
+    {
+        taken << path;
+        return QFile::remove(path);
+    }
+};
+
+void put(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+    f.write(bytes);
+}
+
+} // namespace
+
+struct BrowserFixture : ::testing::Test {
+    fakes::TemporaryProfile profile;
+    app::UserPaths paths = app::UserPaths::fromProfileDir(profile.path());
+    app::ListPaths cur = paths.defListPath;
+    platform::DiagnosticsLog log;
+    RecordingTrash trash;
+    QStringList asked;
+    int answer = 1;
+    std::optional<QString> pickedFolder;
+    QString pickerTitle, pickerStart;
+    QList<QUrl> opened;
+    bool blocked = false;
+    std::unique_ptr<ThumbnailBrowserWidget> browser;
+
+    BrowserFixture()
+    {
+        app::createUserFolders(paths);
+        library::ui::ThumbnailBrowserDeps deps{cur, paths.defListPath, log, trash,
+                                                [](const QString &, int) -> std::optional<Bitmap> { return std::nullopt; },
+                                                profile.path() + "/Recording.bmp"};
+        deps.showMessageBox = [this](const QString &text, const QString &caption, bool withCancel, int icon) {
+            asked << QStringLiteral("%1|%2|%3|%4").arg(text, caption).arg(withCancel).arg(icon);
+            return answer;
+        };
+        deps.text = [](const QString &key) { return QStringLiteral("<%1>").arg(key); };
+        deps.pickFolder = [this](const QString &title, const QString &start) {
+            pickerTitle = title;
+            pickerStart = start;
+            return pickedFolder;
+        };
+        deps.openUrl = [this](const QUrl &url) {
+            opened << url;
+            return true;
+        };
+        deps.pageChangeBlocked = [this] { return blocked; };
+        browser = std::make_unique<ThumbnailBrowserWidget>(std::move(deps));
+    }
+    QString dir(int kind) const { return cur[kind]; }
+    void jpegs(int count, const QString &folder)
+    {
+        for (int i = 1; i <= count; ++i)
+            ASSERT_TRUE(platform::writeJpegFile(folder + QStringLiteral("/Jpg_20141111_%1.jpg").arg(i, 5, 10, QChar(u'0')),
+                                                Bitmap(64, 48, platform::rgbColor(i * 20, 0, 0)))
+                            .ok());
+    }
+    bool filled(int kind, int slot) const { return !browser->slotLabel(kind, slot)->pixmap().isNull(); }
+};
+
+TEST_F(BrowserFixture, ControlsCarryTheirDesignNames)
+{
+    EXPECT_EQ(browser->objectName(), "PageControl1");
+    const char *names[] = {"TabSheet1", "TabSheet3", "Bmp_Image1", "Jpg_Image5", "Avi_Image3", "BmpNum_Label",
+                           "AviNum_Label", "ListJpg_UpDown", "ListAviPath_Btn", "OpenFile1", "DeleteFile1",
+                           "DeleteAllFile1"};
+    for (const char *name : names)
+        EXPECT_NE(browser->findChild<QObject *>(QLatin1String(name)), nullptr) << name;
+    EXPECT_EQ(browser->contextMenu()->objectName(), "PopupMenu_ListView");
+    EXPECT_EQ(browser->slotLabel(0, 0)->size(), QSize(128, 96));
+    EXPECT_EQ(browser->slotLabel(0, 0)->pos(), QPoint(5, 5));   // centred in its 138 x 106 frame
+    EXPECT_EQ(browser->currentIndex(), 1);
+
+    browser->applyTexts();
+    EXPECT_EQ(browser->tabText(0), "<TabSheet1->Caption>");
+    EXPECT_EQ(browser->findChild<QPushButton *>("ListJpgPath_Btn")->text(), "<ListJpgPath_Btn->Caption>");
+    EXPECT_EQ(browser->contextMenu()->actions().at(2)->text(), "<DeleteAllFile1->Caption>");
+}
+
+TEST_F(BrowserFixture, EmptyFolderAndTwelveFiles)
+{
+    browser->FileList(1);
+    browser->updatePageLabel();
+    EXPECT_EQ(browser->numberLabel(1)->text(), "001/001");
+    for (int s = 0; s < 5; ++s) {
+        EXPECT_FALSE(filled(1, s));
+        EXPECT_TRUE(browser->slotLabel(1, s)->toolTip().isEmpty());
+    }
+
+    jpegs(12, dir(1));
+    browser->FileList(1);
+    auto *next = browser->findChild<QToolButton *>("ListJpg_UpDownNext");
+    ASSERT_NE(next, nullptr);
+    const char *labels[] = {"001/003", "002/003", "003/003", "003/003"};
+    for (const char *label : labels) {
+        browser->updatePageLabel();
+        EXPECT_EQ(browser->numberLabel(1)->text(), QLatin1String(label));
+        QTest::mouseClick(next, Qt::LeftButton);
+    }
+    EXPECT_TRUE(filled(1, 0) && filled(1, 1));
+    EXPECT_FALSE(filled(1, 2));
+    EXPECT_EQ(browser->slotLabel(1, 1)->toolTip(), dir(1) + "/Jpg_20141111_00012.jpg");
+    EXPECT_EQ(browser->slotLabel(1, 1)->pixmap().size(), QSize(128, 96));
+
+    // The BMP page's control is not on the page shown: its clicks do nothing.
+    browser->turnPage(0, true);
+    EXPECT_EQ(browser->pages().kind(0).page, 0);
+    browser->turnPage(1, false);
+    EXPECT_EQ(browser->pages().kind(1).page, 1);
+}
+
+TEST_F(BrowserFixture, AnUndecodableFileLeavesOnlyItsSlotEmpty)
+{
+    jpegs(3, dir(1));
+    put(dir(1) + "/Jpg_20141111_00002.jpg", QByteArray("\xFF\xD8\xFF\xDB garbage", 14));
+    browser->FileList(1);
+    EXPECT_TRUE(filled(1, 0));
+    EXPECT_FALSE(filled(1, 1));
+    EXPECT_TRUE(filled(1, 2));
+    EXPECT_EQ(log.lines().size(), 1);
+    QSignalSpy open(browser.get(), &ThumbnailBrowserWidget::pictureOpenRequested);
+    browser->activateSlot(1, 1);
+    browser->activateSlot(1, 3);
+    EXPECT_EQ(open.count(), 0);
+    browser->activateSlot(1, 2);
+    ASSERT_EQ(open.count(), 1);
+    EXPECT_EQ(open.at(0).at(0).toString(), dir(1) + "/Jpg_20141111_00003.jpg");
+}
+
+TEST_F(BrowserFixture, VideosWithoutAFrameShowTheRecordingPicture)
+{
+    ASSERT_TRUE(platform::writeBmpFile(profile.path() + "/Recording.bmp", Bitmap(32, 24, 0x0000FF)).ok());
+    put(dir(2) + "/Avi_20141111_00001.avi", "RIFF");
+    browser->showKind(2);
+    ASSERT_TRUE(filled(2, 0));
+    EXPECT_EQ(browser->slotLabel(2, 0)->pixmap().toImage().pixel(10, 10), qRgb(255, 0, 0));
+    QSignalSpy play(browser.get(), &ThumbnailBrowserWidget::videoPlayRequested);
+    browser->activateSlot(2, 0);
+    browser->activateSlot(2, 1);   // empty: nothing to play
+    ASSERT_EQ(play.count(), 1);
+    EXPECT_EQ(play.at(0).at(0).toString(), dir(2) + "/Avi_20141111_00001.avi");
+}
+
+TEST_F(BrowserFixture, ANewFileTurnsToItsPage)
+{
+    jpegs(17, dir(1));
+    browser->FileList(1);
+    browser->turnPage(1, true);
+    const QString newest = dir(1) + "/Jpg_20141111_00018.jpg";
+    ASSERT_TRUE(platform::writeJpegFile(newest, Bitmap(8, 8)).ok());
+    browser->markNewFile(1, newest);
+    browser->showKind(1);
+    browser->updatePageLabel();
+    EXPECT_EQ(browser->numberLabel(1)->text(), "004/004");
+    EXPECT_EQ(browser->slotLabel(1, 2)->toolTip(), newest);
+}
+
+TEST_F(BrowserFixture, DeleteFileAsksAndResetsTheStillImageWhateverTheAnswer)
+{
+    jpegs(2, dir(1));
+    browser->FileList(1);
+    QSignalSpy reset(browser.get(), &ThumbnailBrowserWidget::stillImageReset);
+
+    answer = 2;
+    browser->rememberContext(1, 0);
+    browser->DeleteFile1Click();
+    EXPECT_TRUE(trash.taken.isEmpty());
+    EXPECT_EQ(reset.count(), 1);
+    EXPECT_EQ(asked, QStringList{"WhetherDeleteImage_MsgBox|AttentionTitle_MsgBox|1|3"});
+
+    answer = 1;
+    browser->rememberContext(1, 0);
+    browser->DeleteFile1Click();
+    EXPECT_EQ(trash.taken, QStringList{dir(1) + "/Jpg_20141111_00001.jpg"});
+    EXPECT_EQ(reset.count(), 2);
+    EXPECT_EQ(browser->slotLabel(1, 0)->toolTip(), dir(1) + "/Jpg_20141111_00002.jpg");
+}
+
+TEST_F(BrowserFixture, DeleteAllTakesTheRightClickedPagesFolder)
+{
+    // Another page was listed last (refresh of all three); the BMP thumbnail's command must still
+    // empty the BMP folder only.
+    ASSERT_TRUE(platform::writeBmpFile(dir(0) + "/Bmp_20141111_00001.bmp", Bitmap(8, 8)).ok());
+    ASSERT_TRUE(platform::writeBmpFile(dir(0) + "/Bmp_20141111_00002.bmp", Bitmap(8, 8)).ok());
+    jpegs(2, dir(1));
+    put(dir(2) + "/Avi_20141111_00001.avi", "RIFF");
+    browser->refreshAll();
+    QSignalSpy videoLeaving(browser.get(), &ThumbnailBrowserWidget::videoDeletionStarting);
+    browser->rememberContext(0, 1);
+    browser->DeleteAllFile1Click();
+    EXPECT_EQ(asked, QStringList{"WhetherDeleteAllImage_MsgBox|AttentionTitle_MsgBox|1|3"});
+    EXPECT_EQ(trash.taken.size(), 2);
+    EXPECT_TRUE(QDir(dir(0)).isEmpty());
+    EXPECT_EQ(QDir(dir(1)).entryList(QDir::Files).size(), 2);
+    EXPECT_EQ(videoLeaving.count(), 0);
+    EXPECT_FALSE(filled(0, 0));
+
+    browser->rememberContext(2, 0);
+    browser->DeleteAllFile1Click();
+    EXPECT_EQ(videoLeaving.count(), 1);
+    EXPECT_TRUE(QDir(dir(2)).isEmpty());
+}
+
+TEST_F(BrowserFixture, FolderButtonsRestoreAndOpenFolder)
+{
+    const QString other = profile.path() + "/other";
+    QDir().mkpath(other);
+    jpegs(1, other);
+    pickedFolder = other + "/";
+    browser->findChild<QPushButton *>("ListJpgPath_Btn")->click();
+    EXPECT_EQ(pickerTitle, "<PathOptionInfo_Dlg>");
+    EXPECT_EQ(pickerStart, paths.defListPath[1]);
+    EXPECT_EQ(cur[1], other);
+    EXPECT_TRUE(filled(1, 0));
+
+    pickedFolder.reset();
+    browser->chooseFolder(0);
+    EXPECT_EQ(cur[0], paths.defListPath[0]);
+
+    cur[2] = profile.path() + "/gone";
+    pickedFolder.reset();
+    browser->chooseFolder(2);
+    EXPECT_TRUE(pickerStart.isEmpty());   // a folder that no longer exists is not offered
+
+    browser->RestoreDefaultPath();
+    EXPECT_EQ(cur, paths.defListPath);
+    EXPECT_FALSE(filled(1, 0));
+
+    EXPECT_TRUE(browser->openFolder(2));
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened[0], QUrl::fromLocalFile(paths.defListPath[2]));
+}
+
+TEST_F(BrowserFixture, PageChangesRefreshUnlessAToolRuns)
+{
+    ASSERT_TRUE(platform::writeBmpFile(dir(0) + "/a.bmp", Bitmap(8, 8)).ok());
+    QSignalSpy changed(browser.get(), &ThumbnailBrowserWidget::pageChanged);
+    blocked = true;
+    browser->setCurrentIndex(0);
+    EXPECT_FALSE(filled(0, 0));
+    EXPECT_EQ(changed.count(), 0);
+    blocked = false;
+    browser->setCurrentIndex(2);
+    browser->setCurrentIndex(0);
+    EXPECT_TRUE(filled(0, 0));
+    ASSERT_EQ(changed.count(), 2);
+    EXPECT_EQ(changed.at(1).at(0).toInt(), 0);
+}

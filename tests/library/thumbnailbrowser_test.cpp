@@ -1,4 +1,5 @@
 #include "library/ui/thumbnailbrowserwidget.h"
+#include "library/ui/savedialogs.h"
 
 #include "library/trash.h"
 
@@ -9,6 +10,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -277,4 +280,18 @@ TEST_F(BrowserFixture, PageChangesRefreshUnlessAToolRuns)
     EXPECT_TRUE(filled(0, 0));
     ASSERT_EQ(changed.count(), 2);
     EXPECT_EQ(changed.at(1).at(0).toInt(), 0);
+}
+
+TEST(SaveDialogs, PreparedAsRequested)
+{
+    QTemporaryDir dir;
+    const auto still = library::ui::makeStillSaveDialog(nullptr, {2, dir.path(), "Jpg_20141111_00003"});
+    EXPECT_EQ(still->selectedNameFilter(), "JPEG Image File (*.jpg)");
+    EXPECT_EQ(still->nameFilters().size(), 2);
+    EXPECT_EQ(still->defaultSuffix(), "bmp");
+    EXPECT_EQ(still->acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_EQ(QDir(still->directory()).canonicalPath(), QDir(dir.path()).canonicalPath());
+    const auto video = library::ui::makeVideoSaveDialog(nullptr, {1, dir.path(), "Avi_20141111_00001"});
+    EXPECT_TRUE(video->selectedNameFilter().endsWith("(*.avi)"));   // Qt folds the double space
+    EXPECT_EQ(video->defaultSuffix(), "avi");
 }

@@ -7,6 +7,9 @@
 
 #include "platform/diagnosticslog.h"
 #include "platform/iniprofilestore.h"
+#include "platform/picturecodec.h"
+#include "imaging/ui/stillimageview.h"
+#include "library/ui/thumbnailbrowserwidget.h"
 #include "platform/vendorchannel.h"
 
 #include <QApplication>
@@ -399,4 +402,82 @@ TEST(MainWindowModes, LiveModesSetTheOverlayFlag)
     EXPECT_FALSE(w->flags().OverlayMode);
     EXPECT_EQ(left, (std::vector<std::pair<int, int>>{{0, 1}, {1, 2}, {2, 3}}));
     EXPECT_EQ(entered, (std::vector<int>{1, 2, 3}));
+}
+
+namespace {
+platform::Bitmap specimen()
+{
+    platform::Bitmap b(64, 48);
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x)
+            b.setPixel(x, y, platform::rgbColor(x * 4, y * 5, 90));
+    return b;
+}
+} // namespace
+
+TEST(MainWindowCapture, AutoSaveOnTheBmpPageWritesTheFirstNumberOfTheDay)
+{
+    Fixture f;
+    auto w = f.make();
+    w->defData().AutoSave = true;
+    w->browser()->setCurrentIndex(app::kListBmp);
+    w->CaptureImageCom(specimen());
+    const QString expected = w->curListPath()[app::kListBmp] + "/Bmp_20141111_00001.bmp";
+    ASSERT_TRUE(QFile::exists(expected));
+    EXPECT_EQ(w->stillView()->hintPath(), expected);
+    EXPECT_FALSE(w->stillView()->hasUnsavedEdits());
+    EXPECT_EQ(platform::readPictureFile(expected).bitmap, specimen());
+    EXPECT_EQ(w->browser()->currentIndex(), app::kListBmp);
+    platform::IniProfileStore reread(f.paths.settingsFile());
+    EXPECT_EQ(reread.read("PhotoNumber", "DefData.BmpNumber"), "1");   // written after every number
+}
+
+TEST(MainWindowCapture, OnTheAviPageASnapshotBecomesJpegAndTheJpgPageShows)
+{
+    Fixture f;
+    auto w = f.make();
+    w->defData().AutoSave = true;
+    w->browser()->setCurrentIndex(app::kListAvi);
+    w->CaptureImageCom(specimen());
+    EXPECT_TRUE(QFile::exists(w->curListPath()[app::kListJpg] + "/Jpg_20141111_00001.jpg"));
+    EXPECT_EQ(w->browser()->currentIndex(), app::kListJpg);
+}
+
+TEST(MainWindowCapture, ARefusedWriteIsReportedAndThePictureStaysUnsaved)
+{
+    Fixture f;
+    auto w = f.make();
+    w->defData().AutoSave = true;
+    w->browser()->setCurrentIndex(app::kListBmp);
+    QFile::setPermissions(w->curListPath()[app::kListBmp], QFile::ReadOwner | QFile::ExeOwner);
+    // Root ignores folder permissions; a missing folder refuses the write for everyone.
+    const QString folder = w->curListPath()[app::kListBmp];
+    w->curListPath()[app::kListBmp] = folder + "/gone";
+    w->CaptureImageCom(specimen());
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_EQ(f.presenter.shown.size(), 1u);
+    const auto english = app::LanguageTexts::load(kProgramDir, "English");
+    EXPECT_EQ(f.presenter.shown[0].text, english->text("CannotSaveImage_MsgBox"));
+    EXPECT_EQ(f.presenter.shown[0].icon, kIconError);
+    EXPECT_TRUE(w->stillView()->hasUnsavedEdits());
+    EXPECT_EQ(w->defData().BmpNumber, 1);   // the number stays taken: numbers never repeat
+}
+
+TEST(MainWindowCapture, DeletingTheShownPictureMovesItToTheTrash)
+{
+    Fixture f;
+    auto w = f.make();
+    w->defData().AutoSave = true;
+    w->browser()->setCurrentIndex(app::kListJpg);
+    w->CaptureImageCom(specimen());
+    const QString path = w->stillView()->hintPath();
+    ASSERT_TRUE(QFile::exists(path));
+    f.presenter.answers = {kResultCancel};
+    w->DeleteImage();
+    EXPECT_TRUE(QFile::exists(path));
+    w->DeleteImage();   // OK
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_TRUE(w->stillView()->isEmpty());
+    const QString trashed = qEnvironmentVariable("XDG_DATA_HOME") + "/Trash/files/" + QFileInfo(path).fileName();
+    EXPECT_TRUE(QFile::exists(trashed)) << trashed.toStdString();
 }

@@ -5,6 +5,15 @@
 #include "toolbartable.h"
 
 #include "bridge/eeticom.h"
+#include "imaging/ui/stillimageview.h"
+#include "library/capturenumber.h"
+#include "library/capturesaver.h"
+#include "library/jpegquality.h"
+#include "library/openfile.h"
+#include "library/trash.h"
+#include "library/ui/savedialogs.h"
+#include "library/ui/thumbnailbrowserwidget.h"
+#include "platform/picturecodec.h"
 #include "platform/clock.h"
 #include "platform/diagnosticslog.h"
 #include "platform/process.h"
@@ -18,6 +27,7 @@
 #include <QKeyEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -134,6 +144,12 @@ MainWindow::MainWindow(MainWindowDeps deps, QWidget *parent) : QMainWindow(paren
     for (const QString &failed : createUserFolders(deps_.paths))
         deps_.log.append(QStringLiteral("Cannot create folder ") + failed);
     LoadUserSettings();
+    counter_ = std::make_unique<library::CaptureCounter>(defData_, deps_.clock, [this] { SysInfoUserSet(); }, &deps_.log);
+    saver_ = std::make_unique<library::CaptureSaver>(*counter_, deps_.log);
+    jpegQuality_ = std::make_unique<library::JpegQuality>();
+    // 14. The library's first page.
+    browser_->FileList(kListJpg);
+    connectCaptureActions();
 
     // 15. Mode tool bars wait below the video, hidden.
     for (const char *name : {"Compare_ToolBar", "Cross_ToolBar", "VideoCtrl_ToolBar", "DrawRuler_ToolBar", "MideaPlay_ToolBar"}) {
@@ -170,6 +186,10 @@ MainWindow::MainWindow(MainWindowDeps deps, QWidget *parent) : QMainWindow(paren
     listTimer_->setInterval(400);
     connect(listTimer_, &QTimer::timeout, this, &MainWindow::onListTimer);
     listTimer_->start();
+
+    stillHasUnsavedEdits = [this] { return still_->hasUnsavedEdits(); };
+    saveStillImage = [this] { Save_ImageFile(still_->picture()); };
+    probes.stillEmpty = [this] { return still_->isEmpty(); };
 
     // The idle-time update runs whenever the event queue empties.
     if (QAbstractEventDispatcher *d = QAbstractEventDispatcher::instance())
@@ -355,17 +375,14 @@ void MainWindow::buildVideoAndStillAreas()
     deviceLabel_->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
     deviceLabel_->setWordWrap(true);
 
-    stillArea_ = new QWidget(central_);
-    stillArea_->setObjectName(QStringLiteral("ViewImage_RW"));
-    stillArea_->setGeometry(400, 64, 400, 300);
-    stillArea_->setAutoFillBackground(true);
-    QPalette still = stillArea_->palette();
-    still.setColor(QPalette::Window, QColor(0xF4, 0xF4, 0xF4));
-    stillArea_->setPalette(still);
-    logoImage_ = new QLabel(stillArea_);
+    still_ = new imaging::ui::StillImageView(central_);
+    still_->setGeometry(400, 64, 400, 300);
+    stillArea_ = still_;
+    logoImage_ = new QLabel(still_);
     logoImage_->setObjectName(QStringLiteral("LogoImage_RW"));
     logoImage_->setGeometry(0, 0, 400, 300);
     logoImage_->setAlignment(Qt::AlignCenter);
+    logoImage_->setAttribute(Qt::WA_TransparentForMouseEvents);
     const QPixmap emblem(deps_.programDir + QStringLiteral("/sendra-cam.png"));
     if (!emblem.isNull()) {
         QPixmap faint(96, 96);
@@ -512,35 +529,35 @@ void MainWindow::buildToolBars()
 
 void MainWindow::buildLibraryPages()
 {
-    pageControl_ = new QTabWidget(central_);
-    pageControl_->setObjectName(QStringLiteral("PageControl1"));
-    pageControl_->setGeometry(0, 420, kClientWidth, kClientHeight - 420);
-    const char *prefixes[] = {"Bmp", "Jpg", "Avi"};
-    for (int page = 0; page < 3; ++page) {
-        auto *sheet = new QWidget;
-        sheet->setObjectName(QStringLiteral("TabSheet%1").arg(page + 1));
-        sheet->setProperty(kLangKind, kCaption);
-        const QString prefix = QLatin1String(prefixes[page]);
-        for (int slot = 0; slot < 5; ++slot) {
-            auto *frame = new QLabel(sheet);
-            frame->setObjectName(QStringLiteral("%1_Frame%2").arg(prefix).arg(slot + 1));
-            frame->setGeometry(4 + slot * 140, 2, 138, 106);
-            frame->setFrameShape(QFrame::StyledPanel);
-            auto *thumb = new QLabel(frame);
-            thumb->setObjectName(QStringLiteral("%1_Image%2").arg(prefix).arg(slot + 1));
-            thumb->setGeometry(5, 5, 128, 96);
-        }
-        auto *num = new QLabel(QStringLiteral("001/001"), sheet);
-        num->setObjectName(prefix + QStringLiteral("Num_Label"));
-        num->setGeometry(708, 4, 84, 20);
-        num->setAlignment(Qt::AlignCenter);
-        auto *pathBtn = new QPushButton(sheet);
-        pathBtn->setObjectName(QStringLiteral("List%1Path_Btn").arg(prefix));
-        pathBtn->setProperty(kLangKind, kCaption);
-        pathBtn->setGeometry(708, 74, 84, 28);
-        pageControl_->addTab(sheet, QString());
-    }
-    pageControl_->setCurrentIndex(kListJpg);
+    trash_ = std::make_unique<library::SystemTrash>(deps_.log);
+    library::ui::ThumbnailBrowserDeps bd{curListPath_, deps_.paths.defListPath, deps_.log, *trash_};
+    bd.grabFrame = [this](const QString &path, int index) { return grabVideoFrame(path, index); };
+    bd.recordingPicture = deps_.programDir + QStringLiteral("/Bitmap/ShowMap/Recording.bmp");
+    bd.showMessageBox = [this](const QString &t, const QString &c, bool w, int i) { return ShowMessageBox(t, c, w, i); };
+    bd.text = [this](const QString &key) { return texts_.text(key); };
+    bd.pageChangeBlocked = [this] { return probes.timedCaptureRunning() || probes.vid2ImgRunning(); };
+    browser_ = new library::ui::ThumbnailBrowserWidget(std::move(bd), central_);
+    browser_->setGeometry(0, 420, kClientWidth, kClientHeight - 420);
+    pageControl_ = browser_;
+    connect(browser_, &library::ui::ThumbnailBrowserWidget::pictureOpenRequested, this,
+            [this](const QString &path) { openPicture(path); });
+    connect(browser_, &library::ui::ThumbnailBrowserWidget::videoPlayRequested, this,
+            [this](const QString &path) { playVideoFile(path); });
+    connect(
+        browser_, &library::ui::ThumbnailBrowserWidget::videoDeletionStarting, this,
+        [this] {
+            if (flags_.VideoPlaying)
+                leavePlayer();
+        },
+        Qt::DirectConnection);
+    connect(browser_, &library::ui::ThumbnailBrowserWidget::stillImageReset, this, [this] {
+        still_->clear();
+        flags_.EditMode = false;
+        flags_.ImageProcessMode = false;
+    });
+    connect(browser_, &library::ui::ThumbnailBrowserWidget::pageChanged, this, [this](int) { MemoryTrim(); });
+    connect(this, &MainWindow::listTimerTick, browser_, &library::ui::ThumbnailBrowserWidget::updatePageLabel);
+    connect(this, &MainWindow::languageChanged, browser_, &library::ui::ThumbnailBrowserWidget::applyTexts);
 }
 
 QAction *MainWindow::action(const QString &name) const
@@ -1098,6 +1115,136 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
             return handleKey(static_cast<QKeyEvent *>(event));
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Captures and the library
+
+int MainWindow::jpegQuality() const { return jpegQuality_->quality(); }
+
+void MainWindow::connectCaptureActions()
+{
+    connect(buttons_[kSaveImageBtn], &QPushButton::clicked, this, [this] { Save_ImageFile(still_->picture()); });
+    connect(action(QStringLiteral("SaveFile")), &QAction::triggered, this, [this] { Save_ImageFile(still_->picture()); });
+    connect(buttons_[kDelViewVideoBtn], &QPushButton::clicked, this, &MainWindow::DeleteImage);
+    connect(action(QStringLiteral("OpenFile")), &QAction::triggered, this, &MainWindow::OpenFileClick);
+    connect(action(QStringLiteral("RestoreDefaultPath")), &QAction::triggered, browser_,
+            &library::ui::ThumbnailBrowserWidget::RestoreDefaultPath);
+    const char *dirs[] = {"BmpDir", "JpgDir", "AviDir"};
+    for (int kind = 0; kind < 3; ++kind)
+        connect(action(QLatin1String(dirs[kind])), &QAction::triggered, this, [this, kind] { browser_->openFolder(kind); });
+    const std::pair<const char *, int> levels[] = {{"NHeight_Q", library::JpegQuality::kHigh},
+                                                   {"NMiddle_Q", library::JpegQuality::kMiddle},
+                                                   {"NLow_Q", library::JpegQuality::kLow}};
+    for (const auto &[name, quality] : levels) {
+        QAction *a = action(QLatin1String(name));
+        connect(a, &QAction::triggered, this, [this, a, quality] {
+            jpegQuality_->choose(quality);
+            a->setChecked(true);
+        });
+    }
+}
+
+bool MainWindow::Save_ImageFile(const platform::Bitmap &picture, const QString &prefix)
+{
+    if (picture.isNull())
+        return false;
+    if (prefix.isEmpty() && browser_->currentIndex() == kListAvi)
+        browser_->showKind(kListJpg);
+    const library::SaveContext context{browser_->currentIndex(), defData_.AutoSave || timedStillsRunning(), prefix,
+                                       curListPath_, jpegQuality_->quality()};
+    const library::SaveResult r = saver_->Save_ImageFile(
+        picture, context, library::ui::stillSaveDialog(this, [this](int filter) { browser_->setCurrentIndex(filter == 2 ? 1 : 0); }));
+    switch (r.outcome) {
+    case library::SaveOutcome::Saved:
+        if (&picture == &still_->picture() || still_->isEmpty() || still_->picture() == picture) {
+            still_->setHintPath(r.path);
+            still_->setChangeCount(1);
+            still_->setFilterApplied(false);
+        }
+        browser_->markNewFile(r.kindPage, r.path);
+        browser_->showKind(r.kindPage);
+        return true;
+    case library::SaveOutcome::WriteFailed:
+    case library::SaveOutcome::NoNumber:
+        deps_.log.append(QStringLiteral("Cannot save ") + r.path + QStringLiteral(": ")
+                         + QString::fromStdString(r.write.system.message()));
+        ShowMessageBox(QStringLiteral("CannotSaveImage_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false, kIconError);
+        return false;
+    default:
+        return false;
+    }
+}
+
+void MainWindow::CaptureImageCom(const platform::Bitmap &picture)
+{
+    still_->setPicture(picture, QString());
+    const library::CaptureCompletion c =
+        library::captureCompletion(defData_.AutoSave, timedStillsRunning(), false, flags_.SizePreset);
+    library::SaveOutcome outcome = library::SaveOutcome::Unknown;
+    if (c.save != library::AutoSaveKind::None)
+        outcome = Save_ImageFile(still_->picture()) ? library::SaveOutcome::Saved : library::SaveOutcome::WriteFailed;
+    // A picture that did not reach a file is an unsaved edit: it must not be lost silently.
+    if (library::needsUnsavedMark(outcome))
+        still_->setChangeCount(2);
+    if (c.showInViewer)
+        showInViewer();
+}
+
+void MainWindow::DeleteImage()
+{
+    if (ShowMessageBox(QStringLiteral("WhetherDeleteImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
+                       kIconInformation)
+        != kResultOk)
+        return;
+    const QString path = still_->hintPath();
+    still_->setFilterApplied(false);
+    still_->setChangeCount(1);
+    if (!path.isEmpty())
+        library::deleteToTrash(*trash_, path);
+    still_->clear();
+    flags_.EditMode = false;
+    flags_.ImageProcessMode = false;
+    browser_->FileList(kListBmp);
+    browser_->FileList(kListJpg);
+}
+
+void MainWindow::openPicture(const QString &path, int filterIndex)
+{
+    if (still_->hasUnsavedEdits()
+        && ShowMessageBox(QStringLiteral("WhetherSaveImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
+                          kIconQuestion)
+               == kResultOk)
+        Save_ImageFile(still_->picture());
+    const platform::DecodedPicture d = filterIndex > 0 ? library::loadPictureAs(path, filterIndex)
+                                                        : platform::readPictureFile(path);
+    if (!d.ok()) {
+        deps_.log.append(QStringLiteral("Cannot open ") + path + QStringLiteral(": ") + platform::pictureErrorText(d.error)
+                         + QStringLiteral(" (") + d.detail + QStringLiteral(")"));
+        return;
+    }
+    still_->setPicture(d.bitmap, path);
+    flags_.EditMode = false;
+    flags_.ImageProcessMode = false;
+}
+
+void MainWindow::OpenFileClick()
+{
+    const library::OpenFilePlan plan = library::openFilePlan(browser_->currentIndex(), flags_.ViewerOpen, deps_.paths.userDataDir);
+    if (plan.turnToJpgPage)
+        browser_->showKind(kListJpg);
+    if (plan.video) {
+        const QString path = QFileDialog::getOpenFileName(this, QString(), plan.startFolder,
+                                                          QStringLiteral("Audio Video Interleave  (*.avi)"));
+        if (!path.isEmpty())
+            playVideoFile(path);
+        return;
+    }
+    QString selected = plan.filterIndex == 2 ? QStringLiteral("JPEG Image File (*.jpg)") : QStringLiteral("Bitmaps (*.bmp)");
+    const QString path = QFileDialog::getOpenFileName(this, QString(), plan.startFolder,
+                                                      QStringLiteral("Bitmaps (*.bmp);;JPEG Image File (*.jpg)"), &selected);
+    if (!path.isEmpty())
+        openPicture(path, selected.startsWith(u"JPEG") ? 2 : 1);
 }
 
 } // namespace app::ui

@@ -12,6 +12,9 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
+
+#include "platform/bitmap.h"
 
 class QAbstractButton;
 class QKeyEvent;
@@ -32,6 +35,20 @@ class VendorChannel;
 
 namespace bridge {
 class EETI_com;
+}
+
+namespace library {
+class CaptureCounter;
+class CaptureSaver;
+class JpegQuality;
+class SystemTrash;
+namespace ui {
+class ThumbnailBrowserWidget;
+}
+} // namespace library
+
+namespace imaging::ui {
+class StillImageView;
 }
 
 namespace app::ui {
@@ -116,6 +133,33 @@ public:
     QAction *action(const QString &name) const;
     QToolBar *toolBar(const QString &name) const;
     QTabWidget *pageControl() const { return pageControl_; }
+    library::ui::ThumbnailBrowserWidget *browser() const { return browser_; }
+    imaging::ui::StillImageView *stillView() const { return still_; }
+    library::CaptureCounter &captureCounter() { return *counter_; }
+    int jpegQuality() const;
+
+    // --- Captures ---
+    // Names and stores a still picture; true when a file was written. `prefix` carries a burnt-in
+    // scale's lengths. A write the disk refuses is reported to the user, never taken as saved.
+    bool Save_ImageFile(const platform::Bitmap &picture, const QString &prefix = {});
+    // A snapshot arrived: show it as the still image, then save it when auto save is on.
+    void CaptureImageCom(const platform::Bitmap &picture);
+    // Deletes the file of the picture shown, to the trash, after asking.
+    void DeleteImage();
+    // Opens a picture file into the still-image area (after the unsaved-edits question).
+    void openPicture(const QString &path, int filterIndex = 0);
+    void OpenFileClick();
+    // Frame 30 of a video for its thumbnail; the player answers it once it exists.
+    std::function<std::optional<platform::Bitmap>(const QString &, int)> grabVideoFrame =
+        [](const QString &, int) { return std::optional<platform::Bitmap>(); };
+    // Plays a video file (PlayerVideoCom); the player answers it.
+    std::function<void(const QString &)> playVideoFile = [](const QString &) {};
+    // Leaves the player (before a deletion of a video).
+    std::function<void()> leavePlayer = [] {};
+    // Hands the still picture to the image viewer (presets other than "Normal").
+    std::function<void()> showInViewer = [] {};
+    // The timed-capture state the saving reads.
+    std::function<bool()> timedStillsRunning = [] { return false; };
     QTimer *listTimer() const { return listTimer_; }
 
     // Shows the cover over the video area (no live picture) or takes it away.
@@ -210,6 +254,7 @@ private:
     QObject *control(const QString &name) const;
     void layOutButtons(const ButtonLayout &layout);
     bool handleKey(QKeyEvent *event);
+    void connectCaptureActions();
     QAction *addAction(QMenu *menu, const char *name, QKeySequence shortcut = {});
 
     MainWindowDeps deps_;
@@ -217,6 +262,12 @@ private:
     std::unique_ptr<MessageBoxDialog> ownDialog_;
     std::unique_ptr<AboutDialog> about_;
     std::unique_ptr<bridge::EETI_com> eetiCom_;
+    std::unique_ptr<library::SystemTrash> trash_;
+    std::unique_ptr<library::CaptureCounter> counter_;
+    std::unique_ptr<library::CaptureSaver> saver_;
+    std::unique_ptr<library::JpegQuality> jpegQuality_;
+    library::ui::ThumbnailBrowserWidget *browser_ = nullptr;
+    imaging::ui::StillImageView *still_ = nullptr;
     AppFlags flags_;
     DefaultData defData_;
     ListPaths curListPath_;

@@ -63,12 +63,29 @@ QImage VideoWidget::keyWhite(const QImage &overlay)
 void VideoWidget::setOverlay(const platform::Bitmap &overlay)
 {
     overlay_ = overlay.isNull() ? QImage() : keyWhite(overlay.image());
+    // Measurements cover little of the picture: remember which tiles hold anything, so that a
+    // frame painted at the overlay's own size blends only those.
+    overlayTiles_.clear();
+    constexpr int kTile = 64;
+    for (int ty = 0; ty < overlay_.height(); ty += kTile)
+        for (int tx = 0; tx < overlay_.width(); tx += kTile) {
+            const QRect tile = QRect(tx, ty, kTile, kTile).intersected(overlay_.rect());
+            bool used = false;
+            for (int y = tile.top(); y <= tile.bottom() && !used; ++y) {
+                const auto *row = reinterpret_cast<const QRgb *>(overlay_.constScanLine(y));
+                for (int x = tile.left(); x <= tile.right() && !used; ++x)
+                    used = row[x] != 0;
+            }
+            if (used)
+                overlayTiles_.push_back(tile);
+        }
     update();
 }
 
 void VideoWidget::clearOverlay()
 {
     overlay_ = QImage();
+    overlayTiles_.clear();
     update();
 }
 
@@ -100,7 +117,12 @@ void VideoWidget::paintVideo(QPainter &p, const QRect &target) const
     if (!overlay_.isNull()) {
         p.save();
         p.setOpacity(overlayOpacity_);
-        p.drawImage(target, overlay_);
+        if (overlay_.size() == target.size()) {
+            for (const QRect &tile : overlayTiles_)
+                p.drawImage(tile.topLeft() + target.topLeft(), overlay_, tile);
+        } else {
+            p.drawImage(target, overlay_);
+        }
         p.restore();
     }
 }

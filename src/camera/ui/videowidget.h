@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QWidget>
 
+#include <vector>
+
 namespace camera::ui {
 
 // The video area: the newest frame scaled to the widget (aspect not kept) and flipped by the
@@ -60,6 +62,7 @@ private:
     QImage frame_;
     QImage still_;
     QImage overlay_;   // keyed
+    std::vector<QRect> overlayTiles_;   // the parts of the overlay that are not fully transparent
     qreal overlayOpacity_ = 1.0;
     int flipMode_ = 3;
     std::uint64_t framesShown_ = 0;

@@ -1,0 +1,259 @@
+#include "mediaplayercontroller.h"
+
+#include "camera/flipmode.h"
+#include "camera/ui/videowidget.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QLoggingCategory>
+#include <QMenu>
+#include <QToolBar>
+#include <QToolButton>
+
+Q_LOGGING_CATEGORY(lcPlayerUi, "sendra.camera.player.ui")
+
+namespace camera::playback::ui {
+namespace {
+
+constexpr const char *kButtonNames[] = {"MediaPlay_Btn",       "MediaPause_Btn",     "MediaStop_Btn",
+                                        "MediaRewind_Btn",     "MediaRightOthers_Btn", "MediaRightSelf_Btn",
+                                        "MediaLeftOthers_Btn", "MediaLeftSelf_Btn",  "MediaExit_Btn"};
+constexpr const char *kItemNames[] = {"PopupVideoPlay", "PopupVideoPause", "PopupVideoStop", "PopupVideoRePlay",
+                                      "PopupVideoExit"};
+// The flip mode each orientation button sets, by button.
+constexpr int kOrientationMode[] = {-1, -1, -1, -1, kFlipNone, kFlipUpsideDown, kFlipMirrored, kFlipTurned, -1};
+
+} // namespace
+
+MediaPlayerController::MediaPlayerController(camera::ui::VideoWidget *video, PlaybackEngine &engine,
+                                             VideoPlayer::FrameGrabber grabFrame, QObject *parent)
+    : QObject(parent), video_(video), player_(engine, std::move(grabFrame))
+{
+    setFlipMode = [this](int mode) {
+        if (video_)
+            video_->setFlipMode(mode);
+    };
+    connect(&player_, &VideoPlayer::frame, this, [this](const QImage &f) {
+        if (video_)
+            video_->setFrame(f);
+    });
+    connect(&player_, &VideoPlayer::changed, this, &MediaPlayerController::sync);
+    connect(&player_, &VideoPlayer::repeatButtonReleased, this, [this] {
+        if (QToolButton *b = buttons_[Rewind])
+            b->setChecked(false);
+    });
+    if (video_)
+        connect(video_, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
+            if (popupAttached_ && popup_ && video_)
+                popup_->popup(video_->mapToGlobal(at));
+        });
+}
+
+MediaPlayerController::~MediaPlayerController() = default;
+
+void MediaPlayerController::attach(QObject *window)
+{
+    toolBar_ = window->findChild<QToolBar *>(QLatin1String(kToolBarName));
+    popup_ = window->findChild<QMenu *>(QLatin1String(kPopupMenuName));
+    for (int b = 0; b < ButtonCount; ++b) {
+        buttons_[b] = window->findChild<QToolButton *>(QLatin1String(kButtonNames[b]));
+        if (!buttons_[b]) {
+            qCWarning(lcPlayerUi) << "no tool button" << kButtonNames[b];
+            continue;
+        }
+        QToolButton *button = buttons_[b];
+        if (b >= RightOthers && b <= LeftSelf) {
+            button->setCheckable(true);
+            const int mode = kOrientationMode[b];
+            connect(button, &QToolButton::clicked, this, [this, mode] { orientationClick(mode); });
+            continue;
+        }
+        switch (b) {
+        case Play: connect(button, &QToolButton::clicked, this, &MediaPlayerController::MediaPlay_BtnClick); break;
+        case Pause: connect(button, &QToolButton::clicked, this, &MediaPlayerController::MediaPause_BtnClick); break;
+        case Stop: connect(button, &QToolButton::clicked, this, &MediaPlayerController::MediaStop_BtnClick); break;
+        case Rewind:
+            button->setCheckable(true);
+            connect(button, &QToolButton::clicked, this, &MediaPlayerController::MediaRewind_BtnClick);
+            break;
+        case Exit: connect(button, &QToolButton::clicked, this, &MediaPlayerController::MediaExit_BtnClick); break;
+        default: break;
+        }
+    }
+    for (int i = 0; i < ItemCount; ++i) {
+        items_[i] = window->findChild<QAction *>(QLatin1String(kItemNames[i]));
+        if (!items_[i]) {
+            qCWarning(lcPlayerUi) << "no menu item" << kItemNames[i];
+            continue;
+        }
+        QAction *item = items_[i];
+        switch (i) {
+        case ItemPlay: connect(item, &QAction::triggered, this, [this] { player_.VideoPlay(); }); break;
+        case ItemPause: connect(item, &QAction::triggered, this, [this] { player_.VideoPause(); }); break;
+        case ItemStop: connect(item, &QAction::triggered, this, [this] { player_.VideoStop(); }); break;
+        case ItemRePlay:
+            item->setCheckable(true);
+            connect(item, &QAction::triggered, this, [this] { player_.ReVideoPlay(); });
+            break;
+        case ItemExit:
+            connect(item, &QAction::triggered, this, [this] {
+                ExitMediaPlayer();
+                if (video_)
+                    video_->clearStill();
+            });
+            break;
+        default: break;
+        }
+    }
+    sync();
+}
+
+void MediaPlayerController::sync()
+{
+    // The pop-up menu and the tool bar show the player's commands; the still layer its picture.
+    const bool commands[] = {player_.playEnabled(), player_.pauseEnabled(), player_.stopEnabled()};
+    for (int i = 0; i < 3; ++i) {
+        if (QAction *item = items_[i])
+            item->setEnabled(commands[i]);
+        if (QToolButton *b = buttons_[i])
+            b->setEnabled(commands[i]);
+    }
+    if (QAction *item = items_[ItemRePlay])
+        item->setChecked(player_.repeat());
+    if (!video_)
+        return;
+    // The still is shown as the video is: turned by the same flip mode, so pausing or stopping
+    // does not make the picture jump.
+    if (player_.stillShown() && !player_.still().isNull())
+        video_->setStill(camera::flipped(player_.still(), video_->flipMode()));
+    else if (!player_.stillShown())
+        video_->clearStill();
+}
+
+void MediaPlayerController::setPopupAttached(bool attached)
+{
+    popupAttached_ = attached;
+    if (video_)
+        video_->setContextMenuPolicy(attached ? Qt::CustomContextMenu : Qt::DefaultContextMenu);
+}
+
+void MediaPlayerController::showOrientation(int flipMode)
+{
+    for (int b = RightOthers; b <= LeftSelf; ++b)
+        if (QToolButton *button = buttons_[b])
+            button->setChecked(kOrientationMode[b] == flipMode);
+}
+
+QString MediaPlayerController::defaultChooseFile()
+{
+    QFileDialog dialog(qobject_cast<QWidget *>(toolBar_ ? toolBar_->window() : nullptr));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDirectory(aviFolder());
+    dialog.setDefaultSuffix(QStringLiteral("avi"));
+    dialog.setNameFilter(QStringLiteral("Audio Video Interleave  (*.avi)"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+void MediaPlayerController::PlayVideo_BtnClick()
+{
+    if (playing_) {
+        ExitMediaPlayer();
+        memoryTrim();
+        return;
+    }
+    const QString path = chooseFile ? chooseFile() : defaultChooseFile();
+    if (path.isEmpty())
+        return;
+    PlayerVideoCom(path);
+}
+
+bool MediaPlayerController::PlayerVideoCom(const QString &path)
+{
+    disconnectCamera();
+    stopRecording();
+    if (player_.isOpen())
+        ClosePlayer();
+    const bool ok = player_.OpenPlayer(path);
+    if (ok) {
+        setPopupAttached(true);
+        Q_EMIT coverRequested(false);
+        if (toolBar_)
+            toolBar_->show();
+        sync();
+        // The pressed button says "as recorded" whatever the flip mode is; a click applies one.
+        showOrientation(kFlipNone);
+        playing_ = true;
+        Q_EMIT playingChanged(true);
+    } else {
+        showMessage(QStringLiteral("CannotPlayVideo_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false, 2);
+    }
+    Q_EMIT aviPageRefreshRequested();
+    return ok;
+}
+
+void MediaPlayerController::ExitMediaPlayer()
+{
+    if (!toolBar_ || toolBar_->isHidden())
+        return;
+    playing_ = false;
+    Q_EMIT playingChanged(false);
+    toolBar_->hide();
+    if (QToolButton *b = buttons_[Rewind])
+        b->setChecked(false);
+    if (!ClosePlayer())
+        Q_EMIT coverRequested(true);
+}
+
+bool MediaPlayerController::ClosePlayer()
+{
+    if (!player_.ClosePlayer())
+        return false;
+    setPopupAttached(false);
+    if (video_) {
+        video_->clearStill();
+        video_->clearFrame();
+    }
+    if (QAction *item = items_[ItemRePlay])
+        item->setChecked(false);
+    return cameraConnected();
+}
+
+void MediaPlayerController::MediaPlay_BtnClick()
+{
+    if (buttons_[Play] && !buttons_[Play]->isEnabled())
+        return;
+    player_.VideoPlay();
+}
+
+void MediaPlayerController::MediaPause_BtnClick()
+{
+    if (buttons_[Pause] && !buttons_[Pause]->isEnabled())
+        return;
+    player_.VideoPause();
+}
+
+void MediaPlayerController::MediaStop_BtnClick()
+{
+    if (buttons_[Stop] && !buttons_[Stop]->isEnabled())
+        return;
+    player_.VideoStop();
+}
+
+void MediaPlayerController::MediaRewind_BtnClick()
+{
+    player_.ReVideoPlay();
+    if (QToolButton *b = buttons_[Rewind])
+        b->setChecked(player_.repeat());
+}
+
+void MediaPlayerController::orientationClick(int flipMode)
+{
+    showOrientation(flipMode);
+    if (setFlipMode)
+        setFlipMode(flipMode);
+    sync();   // a shown still turns with the video
+}
+
+} // namespace camera::playback::ui

@@ -112,8 +112,6 @@ int decodeFrameIndex(const QImage &picture)
     return index;
 }
 
-bool hasElement(const char *factory) { return GstPtr<GstElementFactory>::adopt(gst_element_factory_find(factory)).get(); }
-
 bool runToEnd(const QString &description, QString &why)
 {
     GstPtr<GstElement> pipeline = parse(description, why);

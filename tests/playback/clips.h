@@ -33,6 +33,5 @@ bool writeAudioFirstClip(const QString &path, const QString &videoClip, QString 
 bool writeStillPictureAs(const QString &path, QString &why);
 // Runs a gst-launch style description to its end (EOS), bounded.
 bool runToEnd(const QString &description, QString &why);
-bool hasElement(const char *factory);
 
 } // namespace testclips

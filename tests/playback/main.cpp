@@ -1,3 +1,4 @@
+#include "fakes.h"
 #include "platform/gst/gstinit.h"
 
 #include <QApplication>
@@ -12,6 +13,8 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     platform::initGStreamer();
+    // Nothing here should touch the profile; if something did, it lands in a throw-away folder.
+    fakes::TemporaryProfile profile;
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

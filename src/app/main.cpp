@@ -1,18 +1,15 @@
 // Sendra-CAM Viewer: start-up.
 #include "app/terminationwatcher.h"
 #include "app/ui/mainwindow.h"
+#include "app/ui/sendraapplication.h"
 
 #include "platform/clock.h"
 #include "platform/diagnosticslog.h"
-#include "platform/iniprofilestore.h"
-#include "platform/localeid.h"
-#include "platform/vendor/dlvendorchannel.h"
+#include "platform/gst/gstinit.h"
 
 #include <QApplication>
 
 #include <clocale>
-#include <cstdlib>
-#include <cstring>
 
 int main(int argc, char **argv)
 {
@@ -24,33 +21,17 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("sendra-cam"));
     QApplication::setApplicationDisplayName(QString());
     QApplication::setDesktopFileName(QStringLiteral("sendra-cam"));
+    platform::initGStreamer();
 
-    const QString programDir = QApplication::applicationDirPath();
     platform::DiagnosticsLog log;
     platform::SystemClock clock;
-    const app::UserPaths paths = app::UserPaths::fromProfileDir(app::UserPaths::profileDirFromEnvironment());
-    platform::IniProfileStore settings(paths.settingsFile());
-    platform::DlVendorChannel vendor(platform::DlVendorChannel::defaultLibraryPath(programDir));
-    if (!vendor.loaded())
-        log.append(QStringLiteral("Bridge library not loaded: ") + vendor.loadError());
+    app::ui::SendraApplication program(QApplication::applicationDirPath(), log, clock);
 
-    const char *noRenderer = std::getenv("SENDRA_CAM_NO_RENDERER");
-    app::ui::MainWindowDeps deps{programDir,
-                                 paths,
-                                 clock,
-                                 settings,
-                                 vendor,
-                                 log,
-                                 platform::systemLanguageId(),
-                                 !(noRenderer && std::strcmp(noRenderer, "1") == 0),
-                                 nullptr};
-    app::ui::MainWindow window(std::move(deps));
-
+    // A desktop session ending, `kill` or Ctrl+C close the window as its close box does.
     app::TerminationWatcher termination;
-    QObject::connect(&termination, &app::TerminationWatcher::terminationRequested, &window, [&window](int) {
-        window.close();
-    });
+    QObject::connect(&termination, &app::TerminationWatcher::terminationRequested, &program.window(),
+                     [&program](int) { program.closeForTermination(); });
 
-    window.show();
+    program.window().show();
     return application.exec();
 }

@@ -63,6 +63,7 @@ CameraController::CameraController(MainWindow &window, platform::MediaBackend &b
     if (QToolBar *bar = window.toolBar(QStringLiteral("VideoCtrl_ToolBar"))) {
         controls_ = new camera::ui::VideoControlToolBar(*camera_, bar);
         bar->addWidget(controls_);
+        bar->adjustSize();
     }
 
     backend.deviceMonitor().setNodesChangedHandler([this] { onNodesChanged(); });

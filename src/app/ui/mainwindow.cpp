@@ -32,6 +32,7 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QLinearGradient>
 #include <QMenuBar>
 #include <QPainter>
@@ -448,6 +449,21 @@ void MainWindow::InitialRun()
     returnGrey_->setPixmap(QPixmap(buttonPicturePath(QStringLiteral("returntomain_Gray.bmp"))));
 }
 
+void MainWindow::loadToolButtonPictures()
+{
+    const QString dir = deps_.programDir + QStringLiteral("/Bitmap/ToolBar/");
+    for (QToolButton *tb : central_->findChildren<QToolButton *>()) {
+        if (tb->objectName().isEmpty() || !tb->icon().isNull())
+            continue;
+        const QPixmap pm(dir + tb->objectName() + QStringLiteral(".bmp"));
+        if (pm.isNull())
+            continue;
+        tb->setIcon(QIcon(pm));
+        tb->setIconSize(QSize(24, 24));
+        tb->setAutoRaise(true);
+    }
+}
+
 void MainWindow::setButtonPicture(MainButton b, const QString &picture, const QString &hintKey)
 {
     buttons_[b]->setIcon(QIcon(QPixmap(buttonPicturePath(picture))));
@@ -516,8 +532,19 @@ void MainWindow::buildToolBars()
         bar->adjustSize();
         bar->hide();
     }
-    // The four live-mode buttons are one group: exactly one is down, compare at start.
+    // The four live-mode buttons are one group: exactly one is down, compare at start. Their
+    // bar is 100 pixels wide, so its pictures are drawn a little smaller.
     QToolBar *change = toolBar(QStringLiteral("ChangeMode_ToolBar"));
+    change->setIconSize(QSize(18, 18));
+    change->setContentsMargins(0, 0, 0, 0);
+    if (change->layout()) {
+        change->layout()->setContentsMargins(0, 0, 0, 0);
+        change->layout()->setSpacing(0);
+    }
+    for (QToolButton *tb : change->findChildren<QToolButton *>()) {
+        tb->setIconSize(QSize(18, 18));
+        tb->setFixedSize(24, 24);
+    }
     auto *group = new QButtonGroup(change);
     group->setExclusive(true);
     for (QToolButton *tb : change->findChildren<QToolButton *>(Qt::FindDirectChildrenOnly))
@@ -697,25 +724,23 @@ void MainWindow::UpdateInterface(const QString &language)
 
 void MainWindow::applyTexts()
 {
+    // Menu items take their captions; named controls take captions or hints by their class.
     for (QAction *a : findChildren<QAction *>()) {
         if (a->objectName().isEmpty() || a->isSeparator())
             continue;
-        if (a->property(kLangKind).toInt() == kCaption || a->parent() == popupVideo_ || a->objectName().startsWith(u"PopupVideo"))
+        if (a->property(kLangKind).toInt() == kCaption || a->objectName().startsWith(u"PopupVideo"))
             a->setText(texts_.caption(a->objectName()));
     }
     for (QWidget *w : central_->findChildren<QWidget *>()) {
-        const int kind = w->property(kLangKind).toInt();
-        if (kind == kCaption) {
-            if (auto *b = qobject_cast<QAbstractButton *>(w)) {
-                b->setText(QString());
-                b->setText(texts_.caption(w->objectName()));
-            } else if (w->parentWidget() && w->parentWidget()->parentWidget() == pageControl_) {
-                const int index = pageControl_->indexOf(w);
-                if (index >= 0)
-                    pageControl_->setTabText(index, texts_.caption(w->objectName()));
-            }
-        } else if (kind == kHint) {
-            w->setToolTip(texts_.hint(w->objectName()));
+        const QString name = w->objectName();
+        if (name.isEmpty() || name.startsWith(u"qt_"))
+            continue;
+        if (qobject_cast<QToolButton *>(w) || qobject_cast<QSlider *>(w) || qobject_cast<QScrollBar *>(w)
+            || qobject_cast<QComboBox *>(w)) {
+            w->setToolTip(texts_.hint(name));
+        } else if (auto *b = qobject_cast<QPushButton *>(w)) {
+            b->setText(QString());
+            b->setText(texts_.caption(name));
         }
     }
     for (int i = 0; i < pageControl_->count(); ++i)

@@ -170,6 +170,9 @@ public:
     void setButtonPicture(MainButton b, const QString &picture, const QString &hintKey);
     void BtnLanguage_HintSet();
     QString buttonPicturePath(const QString &picture) const;
+    // Gives every named tool button without a picture its picture from Bitmap/ToolBar/, for the
+    // tool bars the features fill after the window was built.
+    void loadToolButtonPictures();
 
     // Exit button / menu: the two questions, then close.
     void ExitRequested();

@@ -39,13 +39,6 @@ constexpr ToolControl kCompare[] = {
 constexpr ToolControl kChangeMode[] = {
     {"ChangeModeTB_Compare", K::CheckButton}, {"ChangeModeTB_Cross", K::CheckButton},
     {"ChangeModeTB_VideoCtrl", K::CheckButton}, {"ChangeModeTB_Draw", K::CheckButton}};
-constexpr ToolControl kVideoCtrl[] = {
-    {"VideoCtrlTB_RightOthers", K::CheckButton}, {"VideoCtrlTB_RightSelf", K::CheckButton},
-    {"VideoCtrlTB_LeftSelf", K::CheckButton}, {"VideoCtrlTB_LeftOthers", K::CheckButton}, {"", K::Separator},
-    {"VideoCtrlTB_Brightness", K::CheckButton}, {"VideoCtrlTB_BrightnessTKB", K::TrackBar},
-    {"VideoCtrlTB_Contrast", K::CheckButton}, {"VideoCtrlTB_ContrastTKB", K::TrackBar},
-    {"VideoCtrlTB_Exposure", K::CheckButton}, {"VideoCtrlTB_ExposureTKB", K::TrackBar},
-    {"VideoCtrlTB_WhiteBlanceSet", K::Button}};
 constexpr ToolControl kDrawRuler[] = {
     {"DrawRulerTB_LockFrame", K::CheckButton}, {"DrawRulerTB_LoadImage", K::CheckButton},
     {"DrawRulerTB_SaveImage", K::Button}, {"DrawRulerTB_CopyImage", K::Button}, {"", K::Separator},
@@ -61,7 +54,8 @@ constexpr ToolControl kCross[] = {
 constexpr ToolBarSpec kToolBars[] = {
     {"ToolBar_ImageEdit1", kImageEdit1}, {"ToolBar_ImageEdit2", kImageEdit2}, {"MideaPlay_ToolBar", kMediaPlay},
     {"ToolBar_ImageProcess", kImageProcess}, {"Compare_ToolBar", kCompare}, {"ChangeMode_ToolBar", kChangeMode},
-    {"VideoCtrl_ToolBar", kVideoCtrl}, {"DrawRuler_ToolBar", kDrawRuler}, {"Cross_ToolBar", kCross},
+    // The picture controls fill their own tool bar once a camera component exists.
+    {"VideoCtrl_ToolBar", {}}, {"DrawRuler_ToolBar", kDrawRuler}, {"Cross_ToolBar", kCross},
 };
 
 } // namespace

@@ -1,0 +1,136 @@
+#include "sendraapplication.h"
+
+#include "cameracontroller.h"
+#include "mainwindow.h"
+#include "messagepresenter.h"
+
+#include "camera/playback/frameextractor.h"
+#include "camera/playback/gst/gstplaybackengine.h"
+#include "camera/playback/ui/mediaplayercontroller.h"
+#include "camera/videocamerads.h"
+#include "library/ui/thumbnailbrowserwidget.h"
+#include "platform/diagnosticslog.h"
+#include "platform/gst/systemmediabackend.h"
+#include "platform/gst/virtualcamera.h"
+#include "platform/iniprofilestore.h"
+#include "platform/localeid.h"
+#include "platform/vendor/dlvendorchannel.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
+
+namespace app::ui {
+
+SendraApplication::SendraApplication(const QString &programDir, platform::DiagnosticsLog &log, platform::Clock &clock)
+{
+    const UserPaths paths = UserPaths::fromProfileDir(UserPaths::profileDirFromEnvironment());
+    settings_ = std::make_unique<platform::IniProfileStore>(paths.settingsFile());
+    auto vendor = std::make_unique<platform::DlVendorChannel>(platform::DlVendorChannel::defaultLibraryPath(programDir));
+    if (!vendor->loaded())
+        log.append(QStringLiteral("Bridge library not loaded: ") + vendor->loadError());
+    vendor_ = std::move(vendor);
+    if (const auto options = platform::VirtualCameraOptions::fromEnvironment()) {
+        rig_ = std::make_unique<platform::VirtualCameraRig>(*options, log);
+        // A test outside the process presses the snapshot button or pulls the cable through it.
+        if (const QString fifo = qEnvironmentVariable("SENDRA_CAM_VIRTUAL_CONTROL"); !fifo.isEmpty())
+            rig_->listenOnFifo(fifo);
+    }
+    backend_ = std::make_unique<platform::SystemMediaBackend>(log, rig_.get());
+
+    const bool renderer = qEnvironmentVariable("SENDRA_CAM_NO_RENDERER") != QLatin1String("1");
+    window_ = std::make_unique<MainWindow>(MainWindowDeps{programDir, paths, clock, *settings_, *vendor_, log,
+                                                          platform::systemLanguageId(), renderer, nullptr});
+    camera_ = new CameraController(*window_, *backend_, window_.get());
+    connectCapture();
+    connectPlayer();
+    window_->loadToolButtonPictures();
+    window_->UpdateInterface(window_->defData().Language);
+    // The window's creation event: look for cameras, then show what was found.
+    camera_->startUp();
+}
+
+SendraApplication::~SendraApplication()
+{
+    // The window (and with it the camera session) goes before the services it uses.
+    window_.reset();
+}
+
+void SendraApplication::connectPlayer()
+{
+    MainWindow &w = *window_;
+    platform::DiagnosticsLog &log = w.log();
+    auto *engine = new camera::playback::gst::GstPlaybackEngine(&w);
+    player_ = new camera::playback::ui::MediaPlayerController(
+        camera_->videoWidget(), *engine,
+        [&log](const QString &path, std::uint32_t index) { return camera::playback::GetAviFrame(path, index, &log); }, &w);
+    player_->attach(&w);
+    player_->showMessage = [&w](const QString &t, const QString &c, bool cancel, int icon) {
+        return w.ShowMessageBox(t, c, cancel, icon);
+    };
+    player_->disconnectCamera = [this, &w] {
+        if (w.flags().VideoConnected)
+            camera_->Connect_BtnClick();
+    };
+    player_->cameraConnected = [this] { return camera_->camera().isConnected(); };
+    player_->setFlipMode = [this](int mode) { camera_->camera().SetFlipMode(mode); };
+    player_->aviFolder = [&w] { return w.curListPath()[kListAvi]; };
+    player_->memoryTrim = [&w] { w.MemoryTrim(); };
+    QObject::connect(player_, &camera::playback::ui::MediaPlayerController::playingChanged, &w, [&w](bool on) {
+        w.flags().VideoPlaying = on;
+        w.setButtonPicture(kPlayVideoBtn, on ? QStringLiteral("stopplay.bmp") : QStringLiteral("playvideo.bmp"),
+                           on ? QStringLiteral("StopPlayVideo_Btn") : QStringLiteral("PlayVideo_Btn"));
+    });
+    QObject::connect(player_, &camera::playback::ui::MediaPlayerController::coverRequested, &w, &MainWindow::showCover);
+    QObject::connect(player_, &camera::playback::ui::MediaPlayerController::aviPageRefreshRequested, &w,
+                     [&w] { w.browser()->showKind(kListAvi); });
+    QObject::connect(&w, &MainWindow::playButtonClicked, player_,
+                     &camera::playback::ui::MediaPlayerController::PlayVideo_BtnClick);
+    // The player closes before the capture session ends.
+    QObject::connect(&w, &MainWindow::closingSession, player_, [this] { player_->ClosePlayer(); });
+    w.probes.playerAtEnd = [this] { return player_->player().GetPlayerEndState(); };
+    w.grabVideoFrame = [](const QString &path, int index) { return camera::playback::grabFrameForThumbnail(path, index); };
+    w.playVideoFile = [this](const QString &path) { player_->PlayerVideoCom(path); };
+    w.leavePlayer = [this] { player_->ExitMediaPlayer(); };
+    camera_->exitMediaPlayer = [this] { player_->ExitMediaPlayer(); };
+}
+
+void SendraApplication::closeForTermination()
+{
+    dismissModalDialogs();
+    QTimer::singleShot(0, window_.get(), [this] { window_->close(); });
+}
+
+void dismissModalDialogs()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *d = qobject_cast<QDialog *>(w); d && d->isVisible() && d->isModal())
+            d->reject();
+}
+
+void SendraApplication::connectCapture()
+{
+    MainWindow &w = *window_;
+    camera::TVideoCameraDS &cam = camera_->camera();
+    w.probes.canSnapShot = [&cam] { return cam.isConnected() && (cam.isFrozen() || !cam.latestFrame().image.isNull()); };
+    // The capture button and the Space key: the picture shown, with its orientation.
+    QObject::connect(&w, &MainWindow::captureButtonClicked, &w, [&w, &cam] {
+        if (!w.flags().VideoConnected && !w.flags().VideoPlaying)
+            return;
+        const platform::Bitmap picture = cam.isFrozen() ? platform::Bitmap(cam.stillImage().copy()) : cam.grabFrame();
+        if (picture.isNull()) {
+            w.ShowMessageBox(QStringLiteral("CannotSnapShot_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
+                             kIconError);
+            return;
+        }
+        w.CaptureImageCom(picture);
+    });
+    // The camera's own snapshot button.
+    camera_->captureStill = [&w](const platform::Bitmap &picture) { w.CaptureImageCom(picture); };
+    QObject::connect(&cam, &camera::TVideoCameraDS::connectedChanged, &w, [&w, &cam](bool connected) {
+        if (connected && cam.GetResolution())
+            w.cameraResolution = QSize(cam.currentFormat().width, cam.currentFormat().height);
+    });
+}
+
+} // namespace app::ui

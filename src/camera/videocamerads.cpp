@@ -1,8 +1,10 @@
 #include "videocamerads.h"
 
 #include "platform/diagnosticslog.h"
+#include "camera/compressorchoice.h"
 #include "platform/picturecodec.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 namespace camera {
@@ -17,6 +19,7 @@ TVideoCameraDS::TVideoCameraDS(platform::MediaBackend &backend, platform::Diagno
 
 TVideoCameraDS::~TVideoCameraDS()
 {
+    finishRecording(false);
     stillButton_.reset();
     session_.stop();
 }
@@ -64,6 +67,8 @@ void TVideoCameraDS::DeviceDisConnect()
         Q_EMIT frozenChanged(false);
     }
     if (connected_) {
+        // The AVI gets its end of stream before the pipeline goes: the clip so far stays playable.
+        finishRecording(true);
         StopPreview();
         connected_ = false;
         Q_EMIT connectedChanged(false);
@@ -297,6 +302,14 @@ platform::Bitmap TVideoCameraDS::grabFrame() const
 
 void TVideoCameraDS::onPipelineEvent(const platform::PipelineEvent &event)
 {
+    if (event.fromRecording) {
+        // The recording failed (disk full, a refused format); the preview carries on.
+        if (event.kind == platform::PipelineEvent::Kind::Error && recordingActive_) {
+            log_.append(QStringLiteral("RECORD failed: %1").arg(event.message));
+            finishRecording(true);
+        }
+        return;
+    }
     if (event.kind == platform::PipelineEvent::Kind::Warning || !connected_)
         return;
     const PreviewLoss loss =
@@ -305,6 +318,125 @@ void TVideoCameraDS::onPipelineEvent(const platform::PipelineEvent &event)
     // Never leave a frozen last picture on screen: stop here, the owner shows the cover.
     DeviceDisConnect();
     Q_EMIT previewLost(loss);
+}
+
+// ---- snapshots and writers ------------------------------------------------------------------------
+
+bool TVideoCameraDS::GetStreamImage(platform::Bitmap &bitmap)
+{
+    // The video window shows the newest frame through the flip mode.
+    const QImage &shown = session_.latestFrame().image;
+    if (!shown.isNull())
+        bitmap = platform::Bitmap(flipped(shown, flipMode_).copy());
+    return true;
+}
+
+bool TVideoCameraDS::VideoSnapShot(platform::Bitmap &bitmap, int source)
+{
+    if (recordingActive_)
+        return GetStreamImage(bitmap);
+    if (!connected_ || !session_.isRunning())
+        return false;
+    if (source == 1)
+        return GetStreamImage(bitmap);
+    platform::Bitmap grabbed = grabFrame();
+    if (grabbed.isNull())
+        return false;
+    bitmap = std::move(grabbed);
+    return true;
+}
+
+void TVideoCameraDS::SaveBmpFile(const QString &path, const platform::Bitmap &bitmap)
+{
+    const platform::WriteResult r = platform::writeBmpFile(path, bitmap);
+    if (!r.ok()) {
+        log_.exceptionAt(QStringLiteral("SaveBmpFile"));
+        log_.append(QStringLiteral("SaveBmpFile %1: %2").arg(path, platform::pictureErrorText(r.error)));
+    }
+}
+
+void TVideoCameraDS::SaveJpgFile(const QString &path, const platform::Bitmap &bitmap)
+{
+    const platform::WriteResult r = platform::writeJpegFile(path, bitmap, jpegQuality_);
+    if (!r.ok()) {
+        log_.exceptionAt(QStringLiteral("SaveJpgFile"));
+        log_.append(QStringLiteral("SaveJpgFile %1: %2").arg(path, platform::pictureErrorText(r.error)));
+    }
+}
+
+bool TVideoCameraDS::DeleteFileA(const QString &path, bool toRecycleBin)
+{
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        return false;
+    QFile file(path);
+    const bool ok = toRecycleBin ? file.moveToTrash() : file.remove();
+    if (!ok)   // with no trash the file stays: nothing is deleted for good unasked
+        log_.append(QStringLiteral("DeleteFileA %1: %2").arg(path, file.errorString()));
+    return !ok;
+}
+
+// ---- recording ------------------------------------------------------------------------------------
+
+bool TVideoCameraDS::FindCompressFilters()
+{
+    useCompressor_ = false;
+    compressorFactory_.clear();
+    if (compressorIndex_ <= 0)
+        return false;
+    useCompressor_ = true;
+    compressorFactory_ = compressorFactory(backend_.compressors(), compressorIndex_).value_or(QString());
+    return true;
+}
+
+bool TVideoCameraDS::VideoCaptureAvi(const QString &path)
+{
+    if (!connected_)
+        return false;
+    // A second start while one is being prepared or running is refused.
+    if (capturePrepared_ || recordingActive_ || !session_.pipeline())
+        return false;
+    capturePrepared_ = true;
+    FindCompressFilters();
+    platform::RecordingRequest request;
+    request.path = path;
+    if (useCompressor_) {
+        request.encoderFactory = compressorFactory_;
+        request.settings = compressorSettings_;
+    }
+    if (useCompressor_ && compressorFactory_.isEmpty()) {
+        log_.append(QStringLiteral("RECORD compressor %1 is no longer installed").arg(compressorIndex_));
+        lastRecordingStart_ = platform::RecordingStart::EncoderMissing;
+    } else {
+        lastRecordingStart_ = session_.pipeline()->startRecording(request);
+    }
+    capturePrepared_ = false;
+    if (lastRecordingStart_ != platform::RecordingStart::Started) {
+        // FailCapture: the branch is gone; make sure the preview runs again.
+        log_.append(QStringLiteral("CAPTURE VFW_S_NOPREVIEWPIN 2.2"));
+        if (session_.state() == platform::PipelineState::NoPipeline && !(BuilderGraph() && StartGraph()))
+            DeviceDisConnect();
+        return false;
+    }
+    recordingActive_ = true;
+    return true;
+}
+
+bool TVideoCameraDS::VideoCaptureAviStop()
+{
+    if (!connected_)
+        return false;
+    finishRecording(false);
+    return session_.state() == platform::PipelineState::Playing || session_.state() == platform::PipelineState::Paused;
+}
+
+void TVideoCameraDS::finishRecording(bool unasked)
+{
+    if (!recordingActive_)
+        return;
+    recordingActive_ = false;
+    lastRecordingEnd_ = session_.pipeline() ? session_.pipeline()->stopRecording() : platform::RecordingEnd::Unknown;
+    if (unasked)
+        Q_EMIT recordingEnded(lastRecordingEnd_);
 }
 
 } // namespace camera

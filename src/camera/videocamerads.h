@@ -7,6 +7,7 @@
 #include "camera/picturecontrols.h"
 #include "camera/stilltrigger.h"
 #include "platform/bitmap.h"
+#include "platform/picturecodec.h"
 
 #include <QImage>
 #include <QObject>
@@ -116,6 +117,44 @@ public:
 
     CaptureSession &session() { return session_; }
 
+    // Snapshots. Source 0 the frame grabber's frame (flipped by the flip mode), 1 the renderer's
+    // image. During a recording the renderer's image is taken whatever the source.
+    bool VideoSnapShot(platform::Bitmap &bitmap, int source);
+    // The picture the video window shows; a bitmap keeps its content when there is none.
+    bool GetStreamImage(platform::Bitmap &bitmap);
+    bool GetCanSnapShot() const { return rendererAvailable_; }
+    // Writers: errors are only logged ("Exception Error at SaveBmpFile" / "... SaveJpgFile").
+    void SaveBmpFile(const QString &path, const platform::Bitmap &bitmap);
+    void SaveJpgFile(const QString &path, const platform::Bitmap &bitmap);
+    void SetCompressionQ(int quality) { jpegQuality_ = quality & 0xFF; }
+    int compressionQ() const { return jpegQuality_; }
+    // Deletes a file, to the trash when asked; a trash refusal keeps the file. True on error.
+    bool DeleteFileA(const QString &path, bool toRecycleBin);
+
+    // Recording. The compressor index counts the enumeration of compressors() from 1; 0 is
+    // "No Compressor" (raw 24-bit frames).
+    void SetCompressorIndex(int index) { compressorIndex_ = index; }
+    int compressorIndex() const { return compressorIndex_; }
+    std::vector<platform::CompressorInfo> compressors() { return backend_.compressors(); }
+    std::vector<platform::EncoderProperty> compressorProperties(const QString &factory)
+    {
+        return backend_.compressorProperties(factory);
+    }
+    // The settings the compressor's settings dialog chose; applied at each recording start.
+    void setCompressorSettings(std::vector<platform::EncoderSetting> settings) { compressorSettings_ = std::move(settings); }
+    const std::vector<platform::EncoderSetting> &compressorSettings() const { return compressorSettings_; }
+    // True when a compressor is to be used; its factory is then in compressorFactoryName().
+    bool FindCompressFilters();
+    const QString &compressorFactoryName() const { return compressorFactory_; }
+    // Starts recording into `path` while the preview keeps running; false (and the preview
+    // still running) when it cannot.
+    bool VideoCaptureAvi(const QString &path);
+    // Finishes the file (end of stream, index written); true when the preview runs.
+    bool VideoCaptureAviStop();
+    bool isRecording() const { return recordingActive_; }
+    platform::RecordingStart lastRecordingStart() const { return lastRecordingStart_; }
+    platform::RecordingEnd lastRecordingEnd() const { return lastRecordingEnd_; }
+
 Q_SIGNALS:
     void frameReady();
     void flipModeChanged(int mode);
@@ -129,10 +168,15 @@ Q_SIGNALS:
     // A running preview ended by itself; the component is already disconnected.
     void previewLost(camera::PreviewLoss loss);
     void connectedChanged(bool connected);
+    // A recording ended without VideoCaptureAviStop: a write error (disk full), or the camera
+    // went away. The file holds what was recorded so far.
+    void recordingEnded(platform::RecordingEnd end);
 
 private:
     void onPipelineEvent(const platform::PipelineEvent &event);
     bool startSession(bool logLines);
+    // Ends a running recording; emits recordingEnded when `unasked`.
+    void finishRecording(bool unasked);
 
     platform::MediaBackend &backend_;
     platform::DiagnosticsLog &log_;
@@ -156,6 +200,15 @@ private:
     bool scaleRedraw_ = false;
     bool resizeByResolution_ = false;
     PreviewFailure lastFailure_ = PreviewFailure::None;
+    int jpegQuality_ = platform::kDefaultJpegQuality;
+    int compressorIndex_ = 0;
+    QString compressorFactory_;
+    std::vector<platform::EncoderSetting> compressorSettings_;
+    bool useCompressor_ = false;
+    bool capturePrepared_ = false;
+    bool recordingActive_ = false;
+    platform::RecordingStart lastRecordingStart_ = platform::RecordingStart::Unknown;
+    platform::RecordingEnd lastRecordingEnd_ = platform::RecordingEnd::Unknown;
 };
 
 } // namespace camera

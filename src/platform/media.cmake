@@ -12,7 +12,8 @@ sendra_set_warnings(sendra_platform_udev)
 
 set(sendra_gst_sources)
 foreach(f gst/mediatypes.cpp gst/gstinit.cpp gst/specimen.cpp gst/virtualcamera.cpp gst/gstcapturepipeline.cpp
-          gst/systemmediabackend.cpp)
+          gst/systemmediabackend.cpp
+          gst/gstcompressors.cpp gst/gstrecordingbranch.cpp)
     if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${f})
         list(APPEND sendra_gst_sources ${f})
     endif()

@@ -2,6 +2,7 @@
 
 #include "platform/diagnosticslog.h"
 #include "platform/gst/gstptr.h"
+#include "platform/gst/gstrecordingbranch.h"
 #include "platform/gst/virtualcamera.h"
 
 #include <gst/app/gstappsink.h>
@@ -21,6 +22,7 @@ struct GstCapturePipeline::Shared {
     std::uint64_t generation = 0;
 
     std::mutex mutex;   // guards the fields below
+    std::shared_ptr<RecordingState> recording;   // the running recording branch, if any
     std::condition_variable changed;
     QSize size;
     bool failed = false;
@@ -168,7 +170,17 @@ static GstBusSyncReply onBusMessage(GstBus *, GstMessage *message, gpointer user
     // Runs on whichever thread posted the message. Only values leave this function.
     auto *shared = static_cast<GstCapturePipeline::Shared *>(user);
     if (std::optional<PipelineEvent> ev = toPipelineEvent(message, shared->source.get())) {
-        if (ev->kind == PipelineEvent::Kind::Error) {
+        std::shared_ptr<RecordingState> recording;
+        {
+            std::lock_guard lock(shared->mutex);
+            recording = shared->recording;
+        }
+        // An error of the recording branch ends the recording, not the preview.
+        ev->fromRecording = recording && ev->kind != PipelineEvent::Kind::EndOfStream &&
+                            recording->contains(GST_MESSAGE_SRC(message));
+        if (ev->fromRecording && ev->kind == PipelineEvent::Kind::Error)
+            recording->fail(ev->negotiationError);
+        if (ev->kind == PipelineEvent::Kind::Error && !ev->fromRecording) {
             std::lock_guard lock(shared->mutex);
             shared->failed = true;
             shared->changed.notify_all();
@@ -278,6 +290,9 @@ void GstCapturePipeline::stop()
 {
     if (!shared_)
         return;
+    // A pipeline never goes away with a half-written AVI: without its end of stream the file
+    // has no index.
+    stopRecording();
     ++generation_;
     // NULL joins the streaming threads; after that no callback can run.
     gst_element_set_state(shared_->pipeline.get(), GST_STATE_NULL);
@@ -313,6 +328,40 @@ QSize GstCapturePipeline::negotiatedSize() const
     std::lock_guard lock(shared_->mutex);
     return shared_->size;
 }
+
+RecordingStart GstCapturePipeline::startRecording(const RecordingRequest &request)
+{
+    if (!shared_)
+        return RecordingStart::NotRunning;
+    if (recording_ && recording_->running())
+        return RecordingStart::AlreadyRecording;
+    recording_ = std::make_unique<GstRecordingBranch>(log_, shared_->pipeline.get(), shared_->tee.get());
+    // The bus handler must know the branch before its first message; start() renews the state,
+    // so it is handed over through this hook.
+    recording_->onStateRenewed = [shared = shared_](std::shared_ptr<RecordingState> state) {
+        std::lock_guard lock(shared->mutex);
+        shared->recording = std::move(state);
+    };
+    const RecordingStart r = recording_->start(request);
+    if (r != RecordingStart::Started)
+        recording_.reset();
+    return r;
+}
+
+RecordingEnd GstCapturePipeline::stopRecording()
+{
+    if (!recording_)
+        return RecordingEnd::Unknown;
+    const RecordingEnd end = recording_->stop();
+    recording_.reset();
+    if (shared_) {
+        std::lock_guard lock(shared_->mutex);
+        shared_->recording.reset();
+    }
+    return end;
+}
+
+bool GstCapturePipeline::isRecording() const { return recording_ && recording_->running(); }
 
 GstElement *GstCapturePipeline::pipelineElement() const { return shared_ ? shared_->pipeline.get() : nullptr; }
 GstElement *GstCapturePipeline::teeElement() const { return shared_ ? shared_->tee.get() : nullptr; }

@@ -16,6 +16,7 @@ namespace platform {
 
 class DiagnosticsLog;
 class VirtualCameraRig;
+class GstRecordingBranch;
 
 // The preview pipeline of one capture session:
 //   source ! caps ! queue ! [jpegdec] ! videoconvert ! video/x-raw,format=BGRx ! tee ! queue ! appsink
@@ -36,6 +37,9 @@ public:
     QSize negotiatedSize() const override;
     void setCallbacks(std::function<void(VideoFrame &&)> onFrame,
                       std::function<void(const PipelineEvent &)> onEvent) override;
+    RecordingStart startRecording(const RecordingRequest &request) override;
+    RecordingEnd stopRecording() override;
+    bool isRecording() const override;
 
     // For a recording branch: the pipeline and its tee (borrowed; valid until stop()).
     GstElement *pipelineElement() const;
@@ -54,6 +58,7 @@ private:
     DiagnosticsLog &log_;
     VirtualCameraRig *rig_;
     std::shared_ptr<Shared> shared_;
+    std::unique_ptr<GstRecordingBranch> recording_;
     std::function<void(VideoFrame &&)> pendingFrame_;
     std::function<void(const PipelineEvent &)> onEvent_;
     std::uint64_t generation_ = 0;

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -73,6 +74,9 @@ struct PipelineEvent {
     bool fromSource = false;
     bool resourceError = false;
     bool negotiationError = false;   // the format was refused
+    // Posted by an element of the recording branch: the recording failed (disk full, a
+    // compressor that refused the format), the preview itself is unharmed.
+    bool fromRecording = false;
     QString element;
     QString message;
     QString debug;
@@ -80,6 +84,56 @@ struct PipelineEvent {
 
 // The result of starting a pipeline.
 enum class StartResult { Unknown, Started, OpenFailed, FormatRefused, StateChangeFailed };
+
+// A video compressor: a GStreamer encoder whose output the AVI multiplexer takes.
+struct CompressorInfo {
+    QString factory;    // "jpegenc"
+    QString name;       // the friendly name the compressor dialog lists: "JPEG image encoder"
+    int rank = 0;
+};
+
+// One writable setting of a compressor, as its settings dialog edits it.
+struct EncoderProperty {
+    enum class Type { Unknown, Boolean, Integer, Real, Choice, Text };
+    QString name;          // the GObject property name, "quality"
+    QString description;   // its blurb, for the dialog's label tip
+    Type type = Type::Unknown;
+    double minimum = 0, maximum = 0;
+    QString value;                                    // the current value as text
+    std::vector<std::pair<QString, QString>> choices;   // Choice: (nick, readable name)
+};
+// A chosen value for one property, as text ("85", "true", "zerolatency").
+struct EncoderSetting {
+    QString name;
+    QString value;
+    friend bool operator==(const EncoderSetting &, const EncoderSetting &) = default;
+};
+
+// What a recording is asked to write.
+struct RecordingRequest {
+    QString path;                          // the AVI file, created or overwritten
+    QString encoderFactory;                // empty: "No Compressor", raw 24-bit BGR frames
+    std::vector<EncoderSetting> settings;  // applied to the encoder before it starts
+};
+
+enum class RecordingStart {
+    Unknown,
+    Started,
+    NotRunning,       // no preview pipeline to attach to
+    AlreadyRecording,
+    EncoderMissing,   // the compressor is not installed (any more)
+    CannotOpenFile,   // the folder is missing or read-only
+    WriteFailed,      // the first frames could not be written (disk full, file-size limit)
+    Refused,          // the compressor refused the camera's format
+};
+
+// How a recording ended.
+enum class RecordingEnd {
+    Unknown,
+    Finished,    // the end of stream reached the file: the AVI has its index
+    TimedOut,    // the end of stream did not arrive in time; the file was closed as it was
+    Failed,      // a write or encoder error ended it before
+};
 
 // One capture session's pipeline: source, decode, convert to BGRx, newest-frame hand-off.
 // Lives on the UI thread. The frame callback runs on a streaming thread; the event callback on
@@ -100,6 +154,14 @@ public:
     // Set before start(). `onFrame` runs on a streaming thread and must only hand the frame over.
     virtual void setCallbacks(std::function<void(VideoFrame &&)> onFrame,
                               std::function<void(const PipelineEvent &)> onEvent) = 0;
+
+    // Recording: an AVI branch on the running preview, which keeps running. Blocks at most a
+    // few seconds (file opened, first frames written or refused).
+    virtual RecordingStart startRecording(const RecordingRequest &) { return RecordingStart::NotRunning; }
+    // Ends the file properly (end of stream, bounded wait) and removes the branch. Also done by
+    // stop(), so a pipeline never goes away with a half-written AVI.
+    virtual RecordingEnd stopRecording() { return RecordingEnd::Unknown; }
+    virtual bool isRecording() const { return false; }
 };
 
 // The snapshot button of one camera; the callback runs on the UI thread.
@@ -122,6 +184,10 @@ public:
     // Null when the camera has no snapshot button we can read.
     virtual std::unique_ptr<StillButton> watchStillButton(const DeviceRecord &device,
                                                           std::function<void()> pressed) = 0;
+    // The installed compressors in their enumeration order (rank, then name).
+    virtual std::vector<CompressorInfo> compressors() { return {}; }
+    // The writable settings of one compressor; empty when it has none (or is unknown).
+    virtual std::vector<EncoderProperty> compressorProperties(const QString &) { return {}; }
 };
 
 } // namespace platform

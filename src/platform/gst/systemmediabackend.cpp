@@ -1,5 +1,7 @@
 #include "systemmediabackend.h"
 
+#include "platform/gst/gstcompressors.h"
+
 #include "platform/diagnosticslog.h"
 #include "platform/gst/gstcapturepipeline.h"
 #include "platform/gst/virtualcamera.h"
@@ -64,6 +66,13 @@ std::unique_ptr<StillButton> SystemMediaBackend::watchStillButton(const DeviceRe
                         .arg(device.devnode));
     }
     return button;
+}
+
+std::vector<CompressorInfo> SystemMediaBackend::compressors() { return listVideoCompressors(); }
+
+std::vector<EncoderProperty> SystemMediaBackend::compressorProperties(const QString &factory)
+{
+    return encoderProperties(factory);
 }
 
 } // namespace platform

@@ -24,6 +24,8 @@ public:
     std::vector<PixelFormatInfo> formats(const DeviceRecord &device) override;
     std::unique_ptr<ControlDevice> openControls(const DeviceRecord &device) override;
     std::unique_ptr<StillButton> watchStillButton(const DeviceRecord &device, std::function<void()> pressed) override;
+    std::vector<CompressorInfo> compressors() override;
+    std::vector<EncoderProperty> compressorProperties(const QString &factory) override;
 
 private:
     DiagnosticsLog &log_;

@@ -1,0 +1,294 @@
+#include "gstrecordingbranch.h"
+
+#include "platform/diagnosticslog.h"
+#include "platform/gst/gstcompressors.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+#include <chrono>
+
+namespace platform {
+
+bool RecordingState::contains(GstObject *object)
+{
+    std::lock_guard lock(mutex);
+    return bin && object &&
+           (object == GST_OBJECT(bin.get()) || gst_object_has_as_ancestor(object, GST_OBJECT(bin.get())));
+}
+
+void RecordingState::fail(bool negotiation)
+{
+    std::lock_guard lock(mutex);
+    if (!failed)
+        refused = negotiation;
+    failed = true;
+    changed.notify_all();
+}
+
+namespace {
+
+void releaseState(gpointer data) { delete static_cast<std::shared_ptr<RecordingState> *>(data); }
+
+RecordingState *stateOf(GstPad *pad) { return static_cast<std::shared_ptr<RecordingState> *>(pad->chaindata)->get(); }
+
+bool hasFailed(RecordingState *state)
+{
+    std::lock_guard lock(state->mutex);
+    return state->failed;
+}
+
+// Streaming thread of the tee. A flow error of the branch stays in the branch: the tee would
+// otherwise return it to the camera source, which then stops the preview.
+GstFlowReturn branchChain(GstPad *pad, GstObject *parent, GstBuffer *buffer)
+{
+    RecordingState *state = stateOf(pad);
+    if (hasFailed(state)) {
+        gst_buffer_unref(buffer);
+        return GST_FLOW_OK;
+    }
+    const GstFlowReturn r = gst_proxy_pad_chain_default(pad, parent, buffer);
+    if (r < GST_FLOW_EOS || r == GST_FLOW_NOT_LINKED)
+        state->fail(r == GST_FLOW_NOT_NEGOTIATED);
+    return GST_FLOW_OK;
+}
+
+GstFlowReturn branchChainList(GstPad *pad, GstObject *parent, GstBufferList *list)
+{
+    RecordingState *state = stateOf(pad);
+    if (hasFailed(state)) {
+        gst_buffer_list_unref(list);
+        return GST_FLOW_OK;
+    }
+    const GstFlowReturn r = gst_proxy_pad_chain_list_default(pad, parent, list);
+    if (r < GST_FLOW_EOS || r == GST_FLOW_NOT_LINKED)
+        state->fail(r == GST_FLOW_NOT_NEGOTIATED);
+    return GST_FLOW_OK;
+}
+
+// Streaming thread of the file sink: counts what reaches the file and sees the end of stream.
+GstPadProbeReturn onFileSinkData(GstPad *, GstPadProbeInfo *info, gpointer user)
+{
+    auto *state = static_cast<std::shared_ptr<RecordingState> *>(user)->get();
+    std::lock_guard lock(state->mutex);
+    if (info->type & GST_PAD_PROBE_TYPE_BUFFER)
+        ++state->buffersWritten;
+    else if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_EOS)
+        state->endOfStream = true;
+    state->changed.notify_all();
+    return GST_PAD_PROBE_OK;
+}
+
+// Runs once the tee's pad is idle (at once, or on the tee's streaming thread): no buffer is in
+// flight, so the branch can be cut off and ended without tearing a frame.
+GstPadProbeReturn onTeePadIdle(GstPad *teePad, GstPadProbeInfo *, gpointer user)
+{
+    auto *state = static_cast<std::shared_ptr<RecordingState> *>(user)->get();
+    GstPtr<GstPad> peer = GstPtr<GstPad>::adopt(gst_pad_get_peer(teePad));
+    if (peer) {
+        gst_pad_unlink(teePad, peer.get());
+        gst_pad_send_event(peer.get(), gst_event_new_eos());
+    }
+    std::lock_guard lock(state->mutex);
+    state->eosSent = true;
+    state->changed.notify_all();
+    return GST_PAD_PROBE_REMOVE;
+}
+
+bool isFactoryName(const QString &name)
+{
+    static const QRegularExpression valid(QStringLiteral("^[A-Za-z0-9_-]+$"));
+    return valid.match(name).hasMatch();
+}
+
+} // namespace
+
+GstRecordingBranch::GstRecordingBranch(DiagnosticsLog &log, GstElement *pipeline, GstElement *tee)
+    : log_(log), pipeline_(pipeline), tee_(tee), state_(std::make_shared<RecordingState>())
+{
+    // Pads link only within one bin: the branch goes into the tee's own bin.
+    if (tee_ && GST_OBJECT_PARENT(tee_))
+        pipeline_ = GST_ELEMENT(GST_OBJECT_PARENT(tee_));
+}
+
+GstRecordingBranch::~GstRecordingBranch() { stop(); }
+
+RecordingStart GstRecordingBranch::start(const RecordingRequest &request)
+{
+    if (running())
+        return RecordingStart::AlreadyRecording;
+    if (!pipeline_ || !tee_)
+        return RecordingStart::NotRunning;
+    path_ = request.path;
+
+    // The frames as the tee hands them on: avimux needs a size it takes and a frame rate.
+    GstPtr<GstPad> teeSink = GstPtr<GstPad>::adopt(gst_element_get_static_pad(tee_, "sink"));
+    GstCapsPtr caps(teeSink ? gst_pad_get_current_caps(teeSink.get()) : nullptr);
+    int width = 0, height = 0, rateN = 0, rateD = 1;
+    if (caps && gst_caps_get_size(caps.get()) > 0) {
+        const GstStructure *s = gst_caps_get_structure(caps.get(), 0);
+        gst_structure_get_int(s, "width", &width);
+        gst_structure_get_int(s, "height", &height);
+        gst_structure_get_fraction(s, "framerate", &rateN, &rateD);
+    }
+    if (width < kMinSide || height < kMinSide || width > kMaxSide || height > kMaxSide) {
+        log_.append(QStringLiteral("RECORD %1 x %2 is outside the AVI limits of %3 to %4 pixels")
+                        .arg(width).arg(height).arg(kMinSide).arg(kMaxSide));
+        return RecordingStart::Refused;
+    }
+
+    QString chain = QStringLiteral("queue name=rec-queue max-size-buffers=0 max-size-bytes=0 "
+                                   "max-size-time=2000000000 leaky=downstream ! ");
+    if (rateN <= 0)   // a variable-rate camera: stamp a steady rate so players know the timing
+        chain += QStringLiteral("videorate ! video/x-raw,framerate=%1/1 ! ").arg(kFallbackFramesPerSecond);
+    chain += QStringLiteral("videoconvert ! ");
+    if (request.encoderFactory.isEmpty()) {
+        chain += QStringLiteral("video/x-raw,format=BGR ! ");   // "No Compressor": 24-bit frames
+    } else {
+        GstPtr<GstElementFactory> factory = GstPtr<GstElementFactory>::adopt(
+            isFactoryName(request.encoderFactory) ? gst_element_factory_find(request.encoderFactory.toUtf8().constData())
+                                                  : nullptr);
+        if (!factory) {
+            log_.append(QStringLiteral("RECORD compressor %1 is not installed").arg(request.encoderFactory));
+            return RecordingStart::EncoderMissing;
+        }
+        chain += QStringLiteral("%1 name=rec-encoder ! ").arg(request.encoderFactory);
+    }
+    chain += QStringLiteral("avimux name=rec-mux ! filesink name=rec-file async=false");
+
+    GError *rawError = nullptr;
+    GstElement *parsed = gst_parse_bin_from_description_full(chain.toUtf8().constData(), FALSE, nullptr,
+                                                             GST_PARSE_FLAG_FATAL_ERRORS, &rawError);
+    GErrorPtr error(rawError);
+    if (!parsed) {
+        log_.append(QStringLiteral("RECORD cannot build the branch %1: %2")
+                        .arg(chain, QString::fromUtf8(error ? error->message : "?")));
+        return RecordingStart::Refused;
+    }
+    GstPtr<GstElement> bin = GstPtr<GstElement>::sink(parsed);
+    gst_object_set_name(GST_OBJECT(bin.get()), "recording-branch");
+    GstPtr<GstElement> queue = GstPtr<GstElement>::adopt(gst_bin_get_by_name(GST_BIN(bin.get()), "rec-queue"));
+    GstPtr<GstElement> file = GstPtr<GstElement>::adopt(gst_bin_get_by_name(GST_BIN(bin.get()), "rec-file"));
+    g_object_set(file.get(), "location", QFile::encodeName(request.path).constData(), nullptr);
+    if (GstPtr<GstElement> encoder = GstPtr<GstElement>::adopt(gst_bin_get_by_name(GST_BIN(bin.get()), "rec-encoder"))) {
+        const QStringList refused = applyEncoderSettings(encoder.get(), request.settings);
+        if (!refused.isEmpty())
+            log_.append(QStringLiteral("RECORD %1 has no settings %2").arg(request.encoderFactory, refused.join(QLatin1Char(','))));
+    }
+
+    // A fresh state per recording: a late streaming-thread call of the last one touches its own.
+    state_ = std::make_shared<RecordingState>();
+    {
+        std::lock_guard lock(state_->mutex);
+        state_->bin = GstPtr<GstElement>::ref(bin.get());
+    }
+    if (onStateRenewed)
+        onStateRenewed(state_);
+    GstPtr<GstPad> queueSink = GstPtr<GstPad>::adopt(gst_element_get_static_pad(queue.get(), "sink"));
+    GstPad *ghost = gst_ghost_pad_new("sink", queueSink.get());
+    gst_pad_set_chain_function_full(ghost, branchChain, new std::shared_ptr<RecordingState>(state_), releaseState);
+    gst_pad_set_chain_list_function_full(ghost, branchChainList, new std::shared_ptr<RecordingState>(state_),
+                                         releaseState);
+    gst_pad_set_active(ghost, TRUE);
+    gst_element_add_pad(bin.get(), ghost);   // the bin takes the floating reference
+    entry_ = GstPtr<GstPad>::ref(ghost);
+    GstPtr<GstPad> fileSink = GstPtr<GstPad>::adopt(gst_element_get_static_pad(file.get(), "sink"));
+    gst_pad_add_probe(fileSink.get(), GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
+                      onFileSinkData, new std::shared_ptr<RecordingState>(state_), releaseState);
+
+    gst_bin_add(GST_BIN(pipeline_), GST_ELEMENT(gst_object_ref(bin.get())));
+    // Opening the file happens here: a missing or read-only folder fails the state change.
+    if (!gst_element_sync_state_with_parent(bin.get()) ||
+        gst_element_get_state(bin.get(), nullptr, nullptr, 0) == GST_STATE_CHANGE_FAILURE) {
+        log_.append(QStringLiteral("RECORD cannot open %1").arg(request.path));
+        remove();
+        return RecordingStart::CannotOpenFile;
+    }
+    teePad_ = GstPtr<GstPad>::adopt(gst_element_request_pad_simple(tee_, "src_%u"));
+    if (!teePad_ || GST_PAD_LINK_FAILED(gst_pad_link(teePad_.get(), ghost))) {
+        log_.append(QStringLiteral("RECORD cannot link the branch to the preview"));
+        remove();
+        return RecordingStart::Refused;
+    }
+    log_.append(QStringLiteral("RECORD %1 (%2 x %3, %4)")
+                    .arg(request.path)
+                    .arg(width)
+                    .arg(height)
+                    .arg(request.encoderFactory.isEmpty() ? QStringLiteral("no compressor") : request.encoderFactory));
+
+    // A full disk, a file-size limit or a compressor that refuses the format shows up with the
+    // first frames: tell the caller now rather than record nothing. avimux writes its header,
+    // then a chunk header and the data of each frame, so three buffers mean a frame went through.
+    std::unique_lock lock(state_->mutex);
+    const bool settled = state_->changed.wait_for(lock, std::chrono::milliseconds(kFirstFramesTimeoutMs),
+                                                  [&] { return state_->failed || state_->buffersWritten >= 3; });
+    const bool failed = state_->failed, refused = state_->refused;
+    lock.unlock();
+    if (failed) {
+        log_.append(QStringLiteral("RECORD %1 failed at its first frames").arg(request.path));
+        stop();
+        QFile::remove(request.path);   // a header without frames is not a recording
+        return refused ? RecordingStart::Refused : RecordingStart::WriteFailed;
+    }
+    if (!settled)
+        log_.append(QStringLiteral("RECORD no frame reached %1 yet (a frozen picture?)").arg(request.path));
+    return RecordingStart::Started;
+}
+
+RecordingEnd GstRecordingBranch::stop()
+{
+    if (!running())
+        return RecordingEnd::Unknown;
+    using namespace std::chrono;
+    const auto deadline = steady_clock::now() + milliseconds(kEndOfStreamTimeoutMs);
+    const gulong probe = gst_pad_add_probe(teePad_.get(), GST_PAD_PROBE_TYPE_IDLE, onTeePadIdle,
+                                           new std::shared_ptr<RecordingState>(state_), releaseState);
+    std::unique_lock lock(state_->mutex);
+    bool sent = state_->changed.wait_until(lock, deadline, [&] { return state_->eosSent; });
+    lock.unlock();
+    if (!sent) {
+        // The tee never became idle (a push stuck upstream): cut the branch off from here.
+        if (probe)
+            gst_pad_remove_probe(teePad_.get(), probe);
+        gst_pad_unlink(teePad_.get(), entry_.get());
+        gst_pad_send_event(entry_.get(), gst_event_new_eos());
+    }
+    lock.lock();
+    // A failed branch has stopped streaming: its end of stream would never arrive.
+    const bool finished = state_->changed.wait_until(lock, deadline, [&] { return state_->endOfStream || state_->failed; }) &&
+                          state_->endOfStream;
+    const bool failed = state_->failed;
+    const std::uint64_t written = state_->buffersWritten;
+    lock.unlock();
+    remove();
+    log_.append(QStringLiteral("RECORD %1 closed after %2 buffers%3")
+                    .arg(path_)
+                    .arg(written)
+                    .arg(finished ? QString() : QStringLiteral(" without its end of stream")));
+    if (failed)
+        return RecordingEnd::Failed;
+    return finished ? RecordingEnd::Finished : RecordingEnd::TimedOut;
+}
+
+void GstRecordingBranch::remove()
+{
+    GstPtr<GstElement> bin;
+    {
+        std::lock_guard lock(state_->mutex);
+        bin = std::move(state_->bin);
+    }
+    if (teePad_) {
+        if (entry_ && gst_pad_is_linked(teePad_.get()))
+            gst_pad_unlink(teePad_.get(), entry_.get());
+        gst_element_release_request_pad(tee_, teePad_.get());
+        teePad_ = {};
+    }
+    if (bin) {
+        // NULL closes the file; the branch is then taken out of the running pipeline.
+        gst_element_set_state(bin.get(), GST_STATE_NULL);
+        gst_bin_remove(GST_BIN(pipeline_), bin.get());
+    }
+    entry_ = {};
+}
+
+} // namespace platform

@@ -1,6 +1,7 @@
 #include "sendraapplication.h"
 
 #include "cameracontroller.h"
+#include "measurecontroller.h"
 #include "mainwindow.h"
 #include "messagepresenter.h"
 
@@ -22,7 +23,8 @@
 
 namespace app::ui {
 
-SendraApplication::SendraApplication(const QString &programDir, platform::DiagnosticsLog &log, platform::Clock &clock)
+SendraApplication::SendraApplication(const QString &programDir, platform::DiagnosticsLog &log, platform::Clock &clock,
+                                     MessagePresenter *presenter)
 {
     const UserPaths paths = UserPaths::fromProfileDir(UserPaths::profileDirFromEnvironment());
     settings_ = std::make_unique<platform::IniProfileStore>(paths.settingsFile());
@@ -40,10 +42,11 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
 
     const bool renderer = qEnvironmentVariable("SENDRA_CAM_NO_RENDERER") != QLatin1String("1");
     window_ = std::make_unique<MainWindow>(MainWindowDeps{programDir, paths, clock, *settings_, *vendor_, log,
-                                                          platform::systemLanguageId(), renderer, nullptr});
+                                                          platform::systemLanguageId(), renderer, presenter});
     camera_ = new CameraController(*window_, *backend_, window_.get());
     connectCapture();
     connectPlayer();
+    connectMeasure();
     window_->loadToolButtonPictures();
     window_->UpdateInterface(window_->defData().Language);
     // The window's creation event: look for cameras, then show what was found.
@@ -93,6 +96,18 @@ void SendraApplication::connectPlayer()
     w.playVideoFile = [this](const QString &path) { player_->PlayerVideoCom(path); };
     w.leavePlayer = [this] { player_->ExitMediaPlayer(); };
     camera_->exitMediaPlayer = [this] { player_->ExitMediaPlayer(); };
+}
+
+void SendraApplication::connectMeasure()
+{
+    MainWindow &w = *window_;
+    measure_ = new MeasureController(w, camera_->camera(), *camera_->videoWidget(), &w);
+    w.enterLiveMode = [this](int mode) { measure_->setDrawMode(mode == kLiveDraw); };
+    w.leaveLiveMode = [this](int oldMode, int newMode) {
+        if (oldMode == kLiveDraw)
+            measure_->leaveDrawMode(newMode);
+    };
+    camera_->reenterDrawMode = [this, &w] { measure_->setDrawMode(w.flags().LiveMode == kLiveDraw); };
 }
 
 void SendraApplication::closeForTermination()

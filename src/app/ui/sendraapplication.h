@@ -20,6 +20,7 @@ class MediaPlayerController;
 namespace app::ui {
 
 class CameraController;
+class MessagePresenter;
 class MainWindow;
 class MeasureController;
 
@@ -31,7 +32,10 @@ void dismissModalDialogs();
 class SendraApplication
 {
 public:
-    SendraApplication(const QString &programDir, platform::DiagnosticsLog &log, platform::Clock &clock);
+    // `presenter` answers the message boxes (tests); null means the program's own dialog.
+    SendraApplication(const QString &programDir, platform::DiagnosticsLog &log, platform::Clock &clock,
+                      MessagePresenter *presenter = nullptr);
+    MeasureController &measure() { return *measure_; }
     ~SendraApplication();
 
     MainWindow &window() { return *window_; }
@@ -44,6 +48,7 @@ public:
 private:
     void connectCapture();
     void connectPlayer();
+    void connectMeasure();
 
     std::unique_ptr<platform::IniProfileStore> settings_;
     std::unique_ptr<platform::VendorChannel> vendor_;
@@ -52,6 +57,7 @@ private:
     std::unique_ptr<MainWindow> window_;
     CameraController *camera_ = nullptr;   // owned by the window
     camera::playback::ui::MediaPlayerController *player_ = nullptr;   // owned by the window
+    MeasureController *measure_ = nullptr;                             // owned by the window
 };
 
 } // namespace app::ui

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QObject>
+#include <QPoint>
+
+class QMenu;
+
+namespace camera {
+class TVideoCameraDS;
+namespace ui {
+class VideoWidget;
+}
+} // namespace camera
+
+namespace measure {
+class MeasuringSurface;
+}
+
+namespace app::ui {
+
+class MainWindow;
+
+// The main window's measuring side: the drawing surface over the live picture, the draw tool
+// bar (shape tools, overlap, undo and redo, pen style, colour, clear) and the double-click toggle
+// of "Full Screen (4:3)". Owned by the main window; UI thread only.
+class MeasureController final : public QObject
+{
+    Q_OBJECT
+public:
+    MeasureController(MainWindow &window, camera::TVideoCameraDS &camera, camera::ui::VideoWidget &video,
+                      QObject *parent = nullptr);
+    ~MeasureController() override;
+
+    measure::MeasuringSurface &surface() { return *surface_; }
+    QMenu *drawStyleMenu() const { return drawStyleMenu_; }
+
+    // The draw mode button went down or up.
+    void setDrawMode(bool on);
+    // Leaving draw for compare or cross clears the drawing.
+    void leaveDrawMode(int newMode);
+
+private:
+    void onConnected(bool connected);
+    void refreshFlags();
+    void showLayer();
+    void buildDrawToolBar();
+
+    MainWindow &window_;
+    camera::TVideoCameraDS &camera_;
+    camera::ui::VideoWidget &video_;
+    measure::MeasuringSurface *surface_ = nullptr;
+    QMenu *drawStyleMenu_ = nullptr;
+    bool drawMode_ = false;
+};
+
+} // namespace app::ui

@@ -1,0 +1,103 @@
+// The whole program on the virtual camera: connect, draw a measurement over the live picture,
+// take a snapshot, close.
+#include "app/ui/cameracontroller.h"
+#include "app/ui/mainwindow.h"
+#include "app/ui/measurecontroller.h"
+#include "app/ui/messagepresenter.h"
+#include "app/ui/sendraapplication.h"
+
+#include "fakes.h"
+
+#include "camera/ui/videowidget.h"
+#include "camera/videocamerads.h"
+#include "imaging/ui/stillimageview.h"
+#include "measure/ui/measuringsurface.h"
+#include "platform/diagnosticslog.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+using namespace app::ui;
+
+namespace {
+
+struct AnswerOk final : MessagePresenter {
+    QStringList texts;
+    int show(const QString &text, const QString &, bool, int) override
+    {
+        texts << text;
+        return kResultOk;
+    }
+};
+
+struct Program {
+    fakes::TemporaryProfile profile;
+    fakes::FakeClock clock;
+    platform::DiagnosticsLog log;
+    AnswerOk presenter;
+    std::unique_ptr<SendraApplication> app;
+
+    Program()
+    {
+        qputenv("SENDRA_CAM_VIRTUAL_CAMERA", "1");
+        app = std::make_unique<SendraApplication>(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, &presenter);
+        app->window().show();
+    }
+    ~Program() { qunsetenv("SENDRA_CAM_VIRTUAL_CAMERA"); }
+
+    bool connect()
+    {
+        MainWindow &w = app->window();
+        w.UpdateActions();
+        if (!w.flags().DeviceFound)
+            return false;
+        QSignalSpy frames(&app->camera().camera(), &camera::TVideoCameraDS::frameReady);
+        w.mainButton(kConnectBtn)->click();
+        return w.flags().VideoConnected && (frames.count() > 0 || frames.wait(5000));
+    }
+};
+
+int nonWhitePixels(const platform::Bitmap &b)
+{
+    int n = 0;
+    for (int y = 0; y < b.height(); ++y)
+        for (int x = 0; x < b.width(); ++x)
+            n += (b.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF;
+    return n;
+}
+
+} // namespace
+
+TEST(Program, ConnectDrawALineAndCaptureOnTheVirtualCamera)
+{
+    Program p;
+    ASSERT_TRUE(p.connect());
+    MainWindow &w = p.app->window();
+    EXPECT_FALSE(w.coverPanel()->isVisible());
+
+    // Draw mode, line tool, two clicks over the video.
+    w.findChild<QToolButton *>("ChangeModeTB_Draw")->click();
+    EXPECT_EQ(w.flags().LiveMode, app::kLiveDraw);
+    p.app->measure().drawStyleMenu()->findChild<QAction *>("ST_Line")->trigger();
+    camera::ui::VideoWidget *video = p.app->camera().videoWidget();
+    QTest::mouseClick(video, Qt::LeftButton, Qt::NoModifier, QPoint(50, 60));
+    QTest::mouseMove(video, QPoint(200, 150));
+    QTest::mouseClick(video, Qt::LeftButton, Qt::NoModifier, QPoint(300, 200));
+    EXPECT_GT(nonWhitePixels(p.app->measure().surface().layer()), 100);
+
+    // A snapshot lands in the still-image area.
+    w.mainButton(kCaptureImageBtn)->click();
+    EXPECT_FALSE(w.stillView()->isEmpty());
+    EXPECT_EQ(w.stillView()->picture().size(), QSize(640, 480));
+
+    // Closing ends the session and writes the settings.
+    w.close();
+    EXPECT_TRUE(w.flags().IsClosing);
+    EXPECT_FALSE(p.app->camera().camera().isConnected());
+}

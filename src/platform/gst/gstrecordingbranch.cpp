@@ -218,10 +218,11 @@ RecordingStart GstRecordingBranch::start(const RecordingRequest &request)
 
     // A full disk, a file-size limit or a compressor that refuses the format shows up with the
     // first frames: tell the caller now rather than record nothing. avimux writes its header,
-    // then a chunk header and the data of each frame, so three buffers mean a frame went through.
+    // then a chunk header and the data of each frame; the probe counts a buffer before it is
+    // written, so the fourth one means the first frame's data went through.
     std::unique_lock lock(state_->mutex);
     const bool settled = state_->changed.wait_for(lock, std::chrono::milliseconds(kFirstFramesTimeoutMs),
-                                                  [&] { return state_->failed || state_->buffersWritten >= 3; });
+                                                  [&] { return state_->failed || state_->buffersWritten >= 4; });
     const bool failed = state_->failed, refused = state_->refused;
     lock.unlock();
     if (failed) {

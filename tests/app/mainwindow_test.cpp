@@ -481,3 +481,34 @@ TEST(MainWindowCapture, DeletingTheShownPictureMovesItToTheTrash)
     const QString trashed = qEnvironmentVariable("XDG_DATA_HOME") + "/Trash/files/" + QFileInfo(path).fileName();
     EXPECT_TRUE(QFile::exists(trashed)) << trashed.toStdString();
 }
+
+TEST(MainWindowModes, EditorAndFiltersExcludeEachOther)
+{
+    Fixture f;
+    auto w = f.make();
+    w->show();
+    w->stillView()->setPicture(specimen(), QString());
+    w->EditorImage_BtnClick();
+    EXPECT_TRUE(w->flags().EditMode);
+    EXPECT_TRUE(w->toolBar("ToolBar_ImageEdit1")->isVisible());
+    EXPECT_EQ(w->toolBar("ToolBar_ImageEdit2")->pos(), QPoint(400, 392));
+    EXPECT_EQ(w->mainButton(kEditorImageBtn)->toolTip(),
+              app::LanguageTexts::load(kProgramDir, "English")->text("EditorImageExit_Btn"));
+    w->ImageProcess_BtnClick();
+    EXPECT_FALSE(w->flags().EditMode);
+    EXPECT_TRUE(w->flags().ImageProcessMode);
+    EXPECT_FALSE(w->toolBar("ToolBar_ImageEdit1")->isVisible());
+    EXPECT_TRUE(w->toolBar("ToolBar_ImageProcess")->isVisible());
+    // Leaving the filters with a filtered picture asks whether to keep it.
+    w->stillView()->setFilterApplied(true);
+    w->ImageProcess_BtnClick();
+    ASSERT_EQ(f.presenter.shown.size(), 1u);
+    EXPECT_FALSE(w->flags().ImageProcessMode);
+    EXPECT_TRUE(w->stillView()->hasUnsavedEdits());   // OK kept it as an unsaved edit
+    // An edited picture is offered for saving when the editor is left.
+    w->EditorImage_BtnClick();
+    f.presenter.answers = {kResultCancel};
+    w->EditorImage_BtnClick();
+    EXPECT_EQ(f.presenter.shown.size(), 2u);
+    EXPECT_FALSE(w->flags().EditMode);
+}

@@ -579,8 +579,8 @@ void MainWindow::buildLibraryPages()
         Qt::DirectConnection);
     connect(browser_, &library::ui::ThumbnailBrowserWidget::stillImageReset, this, [this] {
         still_->clear();
-        flags_.EditMode = false;
-        flags_.ImageProcessMode = false;
+        leaveEditMode();
+        leaveImageProcessMode();
     });
     connect(browser_, &library::ui::ThumbnailBrowserWidget::pageChanged, this, [this](int) { MemoryTrim(); });
     connect(this, &MainWindow::listTimerTick, browser_, &library::ui::ThumbnailBrowserWidget::updatePageLabel);
@@ -986,6 +986,74 @@ void MainWindow::ChangeModeTB_Click(int mode)
     enterLiveMode(mode);
 }
 
+void MainWindow::EditorImage_BtnClick()
+{
+    if (!flags_.EditMode) {
+        leaveImageProcessMode();
+        QToolBar *bar1 = toolBar(QStringLiteral("ToolBar_ImageEdit1"));
+        QToolBar *bar2 = toolBar(QStringLiteral("ToolBar_ImageEdit2"));
+        bar1->move(400, 364);
+        bar2->move(400, 392);
+        bar1->show();
+        bar2->show();
+        bar1->raise();
+        bar2->raise();
+        setButtonPicture(kEditorImageBtn, QStringLiteral("exitedit.bmp"), QStringLiteral("EditorImageExit_Btn"));
+        flags_.EditMode = true;
+        return;
+    }
+    if (still_->changeCount() > 1 && !still_->isEmpty()
+        && ShowMessageBox(QStringLiteral("WhetherSaveImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
+                          kIconQuestion)
+               == kResultOk)
+        Save_ImageFile(still_->picture());
+    leaveEditMode();
+    MemoryTrim();
+}
+
+void MainWindow::leaveEditMode()
+{
+    if (!flags_.EditMode)
+        return;
+    toolBar(QStringLiteral("ToolBar_ImageEdit1"))->hide();
+    toolBar(QStringLiteral("ToolBar_ImageEdit2"))->hide();
+    setButtonPicture(kEditorImageBtn, QStringLiteral("edit.bmp"), QStringLiteral("EditorImage_Btn"));
+    flags_.EditMode = false;
+}
+
+void MainWindow::ImageProcess_BtnClick()
+{
+    if (!flags_.ImageProcessMode) {
+        leaveEditMode();
+        QToolBar *bar = toolBar(QStringLiteral("ToolBar_ImageProcess"));
+        bar->move(400, 364);
+        bar->show();
+        bar->raise();
+        setButtonPicture(kImageProcessBtn, QStringLiteral("imageprocessexit.bmp"), QStringLiteral("ImageProcessExit_Btn"));
+        flags_.ImageProcessMode = true;
+        return;
+    }
+    leaveImageProcessMode();
+    MemoryTrim();
+}
+
+void MainWindow::leaveImageProcessMode()
+{
+    if (!flags_.ImageProcessMode)
+        return;
+    if (still_->filterApplied() && (flags_.SizePreset == kPresetNormal || flags_.ViewerOpen)) {
+        // Keep the filtered picture as an unsaved edit, or go back to the base picture.
+        if (ShowMessageBox(QStringLiteral("WhetherModifyImage"), QStringLiteral("AttentionTitle_MsgBox"), true,
+                           kIconQuestion)
+            == kResultOk)
+            still_->setChangeCount(2);
+        still_->setFilterApplied(false);
+    }
+    toolBar(QStringLiteral("ToolBar_ImageProcess"))->hide();
+    setButtonPicture(kImageProcessBtn, QStringLiteral("imageprocess.bmp"), QStringLiteral("ImageProcess_Btn"));
+    flags_.ImageProcessMode = false;
+}
+
 void MainWindow::MemoryTrim()
 {
     // The heap of a closed editor, player or recording goes back to the system at once; the
@@ -1152,6 +1220,12 @@ void MainWindow::connectCaptureActions()
     connect(buttons_[kSaveImageBtn], &QPushButton::clicked, this, [this] { Save_ImageFile(still_->picture()); });
     connect(action(QStringLiteral("SaveFile")), &QAction::triggered, this, [this] { Save_ImageFile(still_->picture()); });
     connect(buttons_[kDelViewVideoBtn], &QPushButton::clicked, this, &MainWindow::DeleteImage);
+    connect(buttons_[kEditorImageBtn], &QPushButton::clicked, this, &MainWindow::EditorImage_BtnClick);
+    connect(buttons_[kImageProcessBtn], &QPushButton::clicked, this, &MainWindow::ImageProcess_BtnClick);
+    if (auto *exitEdit = findChild<QToolButton *>(QStringLiteral("ImgBar_ExitToolBar")))
+        connect(exitEdit, &QToolButton::clicked, this, &MainWindow::EditorImage_BtnClick);
+    if (auto *exitFilters = findChild<QToolButton *>(QStringLiteral("ImaPro_Exit_Btn")))
+        connect(exitFilters, &QToolButton::clicked, this, &MainWindow::ImageProcess_BtnClick);
     connect(action(QStringLiteral("OpenFile")), &QAction::triggered, this, &MainWindow::OpenFileClick);
     connect(action(QStringLiteral("RestoreDefaultPath")), &QAction::triggered, browser_,
             &library::ui::ThumbnailBrowserWidget::RestoreDefaultPath);
@@ -1228,8 +1302,8 @@ void MainWindow::DeleteImage()
     if (!path.isEmpty())
         library::deleteToTrash(*trash_, path);
     still_->clear();
-    flags_.EditMode = false;
-    flags_.ImageProcessMode = false;
+    leaveEditMode();
+    leaveImageProcessMode();
     browser_->FileList(kListBmp);
     browser_->FileList(kListJpg);
 }
@@ -1249,8 +1323,8 @@ void MainWindow::openPicture(const QString &path, int filterIndex)
         return;
     }
     still_->setPicture(d.bitmap, path);
-    flags_.EditMode = false;
-    flags_.ImageProcessMode = false;
+    leaveEditMode();
+    leaveImageProcessMode();
 }
 
 void MainWindow::OpenFileClick()

@@ -217,6 +217,11 @@ public:
     std::function<void(int mode)> enterLiveMode = [](int) {};
     std::function<void(int oldMode, int newMode)> leaveLiveMode = [](int, int) {};
     std::function<void()> videoAreaChanged = [] {};
+    // The still-image modes: the editor and the filters exclude each other.
+    void EditorImage_BtnClick();
+    void ImageProcess_BtnClick();
+    void leaveEditMode();
+    void leaveImageProcessMode();
     // Releases memory after a memory-hungry mode ends.
     void MemoryTrim();
     int snapshotKeyPresses() const { return snapshotKeyPresses_; }

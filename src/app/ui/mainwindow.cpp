@@ -480,6 +480,8 @@ void MainWindow::buildToolBars()
         bar->setIconSize(QSize(24, 24));
         bar->setMovable(false);
         bar->setFloatable(false);
+        // Over the video in the small single-window presets: keep the bar's own background.
+        bar->setAutoFillBackground(true);
         bar->setStyleSheet(QStringLiteral("QToolBar { spacing: 1px; padding: 0px; border: none; }"
                                           "QToolButton { padding: 1px; }"));
         for (const ToolControl &c : spec.controls) {

@@ -1,0 +1,289 @@
+#include "app/ui/cameracontroller.h"
+#include "app/ui/mainwindow.h"
+#include "app/ui/messagepresenter.h"
+#include "app/ui/recordingcontroller.h"
+#include "camera/ui/compressorfilterdialog.h"
+#include "camera/ui/encodersettingsdialog.h"
+#include "camera/videocamerads.h"
+#include "clipcheck.h"
+#include "fakes.h"
+#include "library/capturesaver.h"
+#include "platform/diagnosticslog.h"
+#include "platform/gst/gstptr.h"
+#include "platform/gst/systemmediabackend.h"
+#include "platform/gst/virtualcamera.h"
+#include "platform/iniprofilestore.h"
+#include "platform/vendorchannel.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace app::ui;
+
+namespace {
+
+struct ScriptedPresenter final : MessagePresenter {
+    QStringList texts;
+    int show(const QString &text, const QString &, bool, int) override
+    {
+        texts << text;
+        return kResultOk;
+    }
+};
+
+struct NoBridge final : platform::VendorChannel {
+    int open() override { return 0; }
+    void close() override {}
+    int identity(int, char16_t *) override { return -1; }
+};
+
+// The real main window with its camera and recording sides on the virtual camera.
+struct Window {
+    Window() : rig(*platform::VirtualCameraOptions::parse(QStringLiteral("1")), log), backend(log, &rig)
+    {
+        fifoPath = fifoDir.filePath(QStringLiteral("control"));
+        EXPECT_TRUE(rig.listenOnFifo(fifoPath));
+        window = std::make_unique<MainWindow>(MainWindowDeps{QStringLiteral(SENDRA_PROGRAM_DIR), paths, clock, *store,
+                                                             vendor, log, QString(), true, &presenter});
+        cameraSide = std::make_unique<CameraController>(*window, backend);
+        recording = std::make_unique<RecordingController>(*window, *cameraSide);
+        recording->saveDialog = [this](const library::SaveDialogRequest &r) -> std::optional<QString> {
+            requests.push_back(r);
+            return chosenPath;
+        };
+        recording->runDialog = [this](QDialog &d) {
+            dialogsShown << d.objectName();
+            return answerDialog ? answerDialog(d) : int(QDialog::Rejected);
+        };
+        cameraSide->startUp();
+        Q_EMIT window->connectButtonClicked();
+        presenter.texts.clear();   // the model recognition's note (no bridge chip here)
+    }
+    ~Window()
+    {
+        recording.reset();
+        cameraSide.reset();
+    }
+    camera::TVideoCameraDS &camera() { return cameraSide->camera(); }
+    bool waitFrames(int n)
+    {
+        const auto start = camera().framesTaken();
+        return QTest::qWaitFor([&] { return camera().framesTaken() >= start + std::uint64_t(n); }, 5000);
+    }
+    void send(const char *line)
+    {
+        QFile f(fifoPath);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(line);
+        f.write("\n");
+    }
+    QString hint() const { return window->mainButton(kRecordVideoBtn)->toolTip(); }
+    QString text(const char *key) const { return window->texts().text(QString::fromLatin1(key)); }
+    int compressorIndex(const char *factory)
+    {
+        const auto list = camera().compressors();
+        for (std::size_t i = 0; i < list.size(); ++i)
+            if (list[i].factory == QLatin1String(factory))
+                return int(i) + 1;
+        return 0;
+    }
+    bool hasAvi() const { return bool(platform::GstPtr<GstElementFactory>::adopt(gst_element_factory_find("avimux"))); }
+
+    fakes::TemporaryProfile profile;
+    fakes::FakeClock clock;
+    app::UserPaths paths = app::UserPaths::fromProfileDir(profile.path());
+    std::unique_ptr<platform::IniProfileStore> store = std::make_unique<platform::IniProfileStore>(paths.settingsFile());
+    NoBridge vendor;
+    ScriptedPresenter presenter;
+    platform::DiagnosticsLog log;
+    QTemporaryDir fifoDir;
+    QString fifoPath;
+    platform::VirtualCameraRig rig;
+    platform::SystemMediaBackend backend;
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<CameraController> cameraSide;
+    std::unique_ptr<RecordingController> recording;
+    std::vector<library::SaveDialogRequest> requests;
+    std::optional<QString> chosenPath;
+    QStringList dialogsShown;
+    std::function<int(QDialog &)> answerDialog;
+};
+
+} // namespace
+
+TEST(RecordingControllerIntegration, AutoSaveRecordsAtOnceUnderTheNextAviNameAndTheButtonToggles)
+{
+    Window w;
+    if (!w.hasAvi())
+        GTEST_SKIP() << "avimux (gst-plugins-good) is not installed";
+    ASSERT_TRUE(w.window->flags().VideoConnected) << w.log.lines().join('\n').toStdString();
+    w.window->defData().AutoSave = true;
+    w.camera().SetCompressorIndex(w.compressorIndex("jpegenc"));   // has settings, but no dialog here
+
+    Q_EMIT w.window->recordButtonClicked();
+    ASSERT_TRUE(w.window->flags().VideoRecording) << w.log.lines().join('\n').toStdString();
+    EXPECT_TRUE(w.requests.empty()) << "no save dialog with auto save";
+    EXPECT_TRUE(w.dialogsShown.isEmpty()) << "no compressor settings dialog with auto save";
+    const QString path = w.recording->lastRecordedFile();
+    EXPECT_EQ(QFileInfo(path).absolutePath(), QFileInfo(w.window->curListPath()[app::kListAvi]).absoluteFilePath());
+    EXPECT_TRUE(QFileInfo(path).fileName().startsWith("Avi_"));
+    EXPECT_TRUE(path.endsWith(".avi"));
+    EXPECT_EQ(w.hint(), w.text("RecordStopVideo_Btn"));
+    ASSERT_TRUE(w.waitFrames(10));
+
+    QTest::keyClick(w.window.get(), Qt::Key_V);   // the V key stops as the button does
+    if (w.window->flags().VideoRecording)
+        Q_EMIT w.window->recordButtonClicked();
+    EXPECT_FALSE(w.window->flags().VideoRecording);
+    EXPECT_EQ(w.hint(), w.text("RecordVideo_Btn"));
+    EXPECT_TRUE(w.window->flags().VideoConnected) << "the live picture stays";
+    const ClipReport r = checkClip(path);
+    EXPECT_TRUE(r.discovered);
+    if (r.ffprobeAvailable) {
+        EXPECT_GE(r.ffprobeFrames, 5);
+        EXPECT_EQ(r.ffprobeCodec, "mjpeg");
+    }
+}
+
+TEST(RecordingControllerIntegration, ByHandTheSaveDialogAndTheCompressorSettingsAreAsked)
+{
+    Window w;
+    if (!w.hasAvi() || !w.compressorIndex("jpegenc"))
+        GTEST_SKIP() << "avimux and jpegenc (gst-plugins-good) are needed";
+    ASSERT_TRUE(w.window->flags().VideoConnected);
+    w.camera().SetCompressorIndex(w.compressorIndex("jpegenc"));
+
+    w.chosenPath.reset();   // cancelled: nothing starts, nothing is said
+    Q_EMIT w.window->recordButtonClicked();
+    EXPECT_FALSE(w.window->flags().VideoRecording);
+    ASSERT_EQ(w.requests.size(), 1u);
+    EXPECT_TRUE(w.requests[0].proposedName.startsWith("Avi_"));
+    EXPECT_TRUE(w.presenter.texts.isEmpty());
+
+    QTemporaryDir out;
+    w.chosenPath = out.filePath("chosen.avi");
+    w.answerDialog = [](QDialog &d) {
+        auto *settings = qobject_cast<camera::ui::EncoderSettingsDialog *>(&d);
+        if (!settings)
+            return int(QDialog::Rejected);
+        qobject_cast<QSpinBox *>(settings->editor("quality"))->setValue(40);
+        return int(QDialog::Accepted);
+    };
+    Q_EMIT w.window->recordButtonClicked();
+    ASSERT_TRUE(w.window->flags().VideoRecording);
+    EXPECT_EQ(w.dialogsShown, QStringList{"EncoderSettingsDialog"});
+    const std::vector<platform::EncoderSetting> expected = {{"quality", "40"}};
+    EXPECT_EQ(w.camera().compressorSettings(), expected);
+    ASSERT_TRUE(w.waitFrames(6));
+    Q_EMIT w.window->recordButtonClicked();
+    EXPECT_FALSE(w.window->flags().VideoRecording);
+    EXPECT_EQ(w.recording->lastRecordedFile(), *w.chosenPath);
+    EXPECT_TRUE(checkClip(*w.chosenPath).discovered);
+}
+
+TEST(RecordingControllerIntegration, AFailedStartSaysCannotRecordVideoAndKeepsThePreview)
+{
+    Window w;
+    if (!w.hasAvi())
+        GTEST_SKIP() << "avimux (gst-plugins-good) is not installed";
+    ASSERT_TRUE(w.window->flags().VideoConnected);
+    QTemporaryDir out;
+    w.chosenPath = out.filePath("missing/folder/x.avi");
+    Q_EMIT w.window->recordButtonClicked();
+    EXPECT_FALSE(w.window->flags().VideoRecording);
+    ASSERT_EQ(w.presenter.texts.size(), 1);
+    EXPECT_EQ(w.presenter.texts[0], w.text("CannotRecordVideo_MsgBox"));
+    EXPECT_EQ(w.hint(), w.text("RecordVideo_Btn"));
+    EXPECT_TRUE(w.window->flags().VideoConnected);
+    EXPECT_TRUE(w.waitFrames(3));
+    w.chosenPath = out.filePath("ok.avi");   // the next start is accepted
+    Q_EMIT w.window->recordButtonClicked();
+    EXPECT_TRUE(w.window->flags().VideoRecording);
+}
+
+TEST(RecordingControllerIntegration, UnplugAndClosingFinishTheClip)
+{
+    QTemporaryDir out;
+    {
+        Window w;
+        if (!w.hasAvi())
+            GTEST_SKIP() << "avimux (gst-plugins-good) is not installed";
+        w.window->defData().AutoSave = true;
+        Q_EMIT w.window->recordButtonClicked();
+        ASSERT_TRUE(w.window->flags().VideoRecording);
+        const QString path = w.recording->lastRecordedFile();
+        ASSERT_TRUE(w.waitFrames(8));
+        w.send("unplug");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !w.window->flags().VideoRecording && !w.window->flags().VideoConnected; }, 5000));
+        EXPECT_EQ(w.hint(), w.text("RecordVideo_Btn"));
+        EXPECT_FALSE(w.presenter.texts.contains(w.text("CannotRecordVideo_MsgBox"))) << "an unplug is no error";
+        const ClipReport r = checkClip(path);
+        EXPECT_TRUE(r.discovered);
+        if (r.ffprobeAvailable) {
+            EXPECT_GE(r.ffprobeFrames, 4);
+        }
+    }
+    {
+        Window w;
+        w.chosenPath = out.filePath("closing.avi");
+        Q_EMIT w.window->recordButtonClicked();
+        ASSERT_TRUE(w.window->flags().VideoRecording);
+        ASSERT_TRUE(w.waitFrames(8));
+        Q_EMIT w.window->closingSession();
+        EXPECT_FALSE(w.window->flags().VideoRecording);
+        EXPECT_TRUE(checkClip(out.filePath("closing.avi")).discovered);
+    }
+}
+
+TEST(RecordingControllerIntegration, CompressorDialogChoosesKeepsAndRemembers)
+{
+    Window w;
+    const auto list = w.camera().compressors();
+    const int jpeg = w.compressorIndex("jpegenc");
+    if (!jpeg)
+        GTEST_SKIP() << "jpegenc (gst-plugins-good) is not installed";
+    QAction *menu = w.window->action("VideoCompress");
+    ASSERT_NE(menu, nullptr);
+    const QString jpegName = list[std::size_t(jpeg) - 1].name;
+    QStringList offered;
+    w.answerDialog = [&](QDialog &d) {
+        auto *combo = d.findChild<QComboBox *>("CompressorComboBox");
+        offered.clear();
+        for (int i = 0; i < combo->count(); ++i)
+            offered << combo->itemText(i);
+        combo->setCurrentIndex(combo->findText(jpegName));
+        return int(QDialog::Accepted);
+    };
+    menu->trigger();
+    EXPECT_EQ(w.camera().compressorIndex(), jpeg);
+    ASSERT_FALSE(offered.isEmpty());
+    EXPECT_EQ(offered[0], "No Compressor");
+    for (const QString &name : offered)
+        EXPECT_FALSE(name.contains("Microsoft") || name.contains("DMO") || name.contains("Decoder")) << name.toStdString();
+
+    QString shownSelection;
+    w.answerDialog = [&](QDialog &d) {   // OK without touching the selection
+        shownSelection = d.findChild<QComboBox *>("CompressorComboBox")->currentText();
+        return int(QDialog::Accepted);
+    };
+    w.camera().SetCompressorIndex(0);   // changed elsewhere meanwhile
+    menu->trigger();
+    EXPECT_EQ(shownSelection, jpegName) << "the last chosen name is selected again";
+
+    w.answerDialog = [](QDialog &d) {
+        d.findChild<QComboBox *>("CompressorComboBox")->setCurrentIndex(0);
+        return int(QDialog::Rejected);
+    };
+    w.camera().SetCompressorIndex(jpeg);
+    menu->trigger();
+    EXPECT_EQ(w.camera().compressorIndex(), jpeg) << "Cancel keeps the compressor";
+}

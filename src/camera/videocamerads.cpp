@@ -339,10 +339,12 @@ bool TVideoCameraDS::VideoSnapShot(platform::Bitmap &bitmap, int source)
         return false;
     if (source == 1)
         return GetStreamImage(bitmap);
-    platform::Bitmap grabbed = grabFrame();
-    if (grabbed.isNull())
+    const QImage &shown = session_.latestFrame().image;
+    if (shown.isNull())
         return false;
-    bitmap = std::move(grabbed);
+    // No deep copy: the picture shares the frame's read-only buffer (kept alive by the image,
+    // taken from an unbounded converter pool) until someone writes to it, which detaches.
+    bitmap = platform::Bitmap(flipped(shown, flipMode_));
     return true;
 }
 

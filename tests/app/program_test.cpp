@@ -15,6 +15,7 @@
 #include "platform/diagnosticslog.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -95,6 +96,19 @@ TEST(Program, ConnectDrawALineAndCaptureOnTheVirtualCamera)
     w.mainButton(kCaptureImageBtn)->click();
     EXPECT_FALSE(w.stillView()->isEmpty());
     EXPECT_EQ(w.stillView()->picture().size(), QSize(640, 480));
+
+    // A short clip, named automatically, finished properly when the button is pressed again.
+    w.defData().AutoSave = true;
+    QSignalSpy frames(&p.app->camera().camera(), &camera::TVideoCameraDS::frameReady);
+    w.mainButton(kRecordVideoBtn)->click();
+    ASSERT_TRUE(w.flags().VideoRecording) << p.presenter.texts.join(" | ").toStdString();
+    while (frames.count() < 10 && frames.wait(2000)) {
+    }
+    w.mainButton(kRecordVideoBtn)->click();
+    EXPECT_FALSE(w.flags().VideoRecording);
+    const QString clip = w.curListPath()[app::kListAvi] + "/Avi_20141111_00001.avi";
+    ASSERT_TRUE(QFile::exists(clip));
+    EXPECT_GT(QFileInfo(clip).size(), 640 * 480 * 3);
 
     // Closing ends the session and writes the settings.
     w.close();

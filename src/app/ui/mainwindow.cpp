@@ -1240,7 +1240,8 @@ void MainWindow::connectCaptureActions()
     for (const auto &[name, quality] : levels) {
         QAction *a = action(QLatin1String(name));
         connect(a, &QAction::triggered, this, [this, a, quality] {
-            jpegQuality_->choose(quality);
+            if (jpegQuality_->choose(quality))
+                Q_EMIT jpegQualityChanged(quality);
             a->setChecked(true);
         });
     }

@@ -237,6 +237,7 @@ Q_SIGNALS:
     // Every 400 ms while the program is not closing.
     void listTimerTick();
     void languageChanged();
+    void jpegQualityChanged(int quality);
     // A window-size preset was chosen from the menu or by its short cut.
     void presetRequested(int preset);
 

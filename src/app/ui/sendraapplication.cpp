@@ -2,6 +2,7 @@
 
 #include "cameracontroller.h"
 #include "measurecontroller.h"
+#include "recordingcontroller.h"
 #include "mainwindow.h"
 #include "messagepresenter.h"
 
@@ -17,6 +18,7 @@
 #include "platform/localeid.h"
 #include "platform/vendor/dlvendorchannel.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QTimer>
@@ -44,6 +46,7 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
     window_ = std::make_unique<MainWindow>(MainWindowDeps{programDir, paths, clock, *settings_, *vendor_, log,
                                                           platform::systemLanguageId(), renderer, presenter});
     camera_ = new CameraController(*window_, *backend_, window_.get());
+    recording_ = new RecordingController(*window_, *camera_, window_.get());
     connectCapture();
     connectPlayer();
     connectMeasure();
@@ -127,12 +130,21 @@ void SendraApplication::connectCapture()
 {
     MainWindow &w = *window_;
     camera::TVideoCameraDS &cam = camera_->camera();
-    w.probes.canSnapShot = [&cam] { return cam.isConnected() && (cam.isFrozen() || !cam.latestFrame().image.isNull()); };
+    w.probes.canSnapShot = [&cam] {
+        return cam.GetCanSnapShot() && cam.isConnected() && (cam.isFrozen() || !cam.latestFrame().image.isNull());
+    };
     // The capture button and the Space key: the picture shown, with its orientation.
     QObject::connect(&w, &MainWindow::captureButtonClicked, &w, [&w, &cam] {
         if (!w.flags().VideoConnected && !w.flags().VideoPlaying)
             return;
-        const platform::Bitmap picture = cam.isFrozen() ? platform::Bitmap(cam.stillImage().copy()) : cam.grabFrame();
+        // The overlay's "no combination" mode takes the picture as shown; otherwise the camera's frame.
+        auto *combineNone = w.findChild<QAbstractButton *>(QStringLiteral("CompareTB_CombineNone"));
+        const int source = combineNone && combineNone->isChecked() ? 1 : 0;
+        platform::Bitmap picture;
+        if (cam.isFrozen())
+            picture = platform::Bitmap(cam.stillImage().copy());
+        else if (!cam.VideoSnapShot(picture, source))
+            picture = platform::Bitmap();
         if (picture.isNull()) {
             w.ShowMessageBox(QStringLiteral("CannotSnapShot_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
                              kIconError);
@@ -140,6 +152,7 @@ void SendraApplication::connectCapture()
         }
         w.CaptureImageCom(picture);
     });
+    QObject::connect(&w, &MainWindow::jpegQualityChanged, &w, [&cam](int quality) { cam.SetCompressionQ(quality); });
     // The camera's own snapshot button.
     camera_->captureStill = [&w](const platform::Bitmap &picture) { w.CaptureImageCom(picture); };
     QObject::connect(&cam, &camera::TVideoCameraDS::connectedChanged, &w, [&w, &cam](bool connected) {

@@ -20,6 +20,7 @@ class MediaPlayerController;
 namespace app::ui {
 
 class CameraController;
+class RecordingController;
 class MessagePresenter;
 class MainWindow;
 class MeasureController;
@@ -58,6 +59,7 @@ private:
     CameraController *camera_ = nullptr;   // owned by the window
     camera::playback::ui::MediaPlayerController *player_ = nullptr;   // owned by the window
     MeasureController *measure_ = nullptr;                             // owned by the window
+    RecordingController *recording_ = nullptr;                         // owned by the window
 };
 
 } // namespace app::ui

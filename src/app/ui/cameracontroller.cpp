@@ -169,6 +169,7 @@ void CameraController::disconnectBranch()
         stopRecording();
     if (camera_->isFrozen())
         camera_->FilterGraph_Play();
+    resetModeButtons();
     window_.showCover(true);
     flags.VideoConnected = false;
     window_.setButtonPicture(kConnectBtn, QStringLiteral("connect.bmp"), QStringLiteral("Connect_Btn"));

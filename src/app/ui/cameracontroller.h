@@ -63,6 +63,9 @@ public:
     std::function<bool()> semiAutoCalibrationRunning = [] { return false; };
     std::function<void()> closeCalibrationWindow = [] {};
     std::function<void()> reenterDrawMode = [] {};
+    // Disconnecting releases the drawing tool bar's overlap, lock-frame and load-image states
+    // and puts the live-mode buttons back to their start.
+    std::function<void()> resetModeButtons = [] {};
 
     bool isBusy() const { return busy_; }
 

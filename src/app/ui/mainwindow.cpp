@@ -970,6 +970,19 @@ void MainWindow::ChangeModeTB_ChangeReset(int newMode)
     leaveLiveMode(flags_.LiveMode, newMode);
 }
 
+void MainWindow::resetModeButtons()
+{
+    for (const char *name : {"DrawRulerTB_Overlap", "DrawRulerTB_LockFrame", "DrawRulerTB_LoadImage"})
+        if (auto *b = qobject_cast<QAbstractButton *>(control(QLatin1String(name))); b && b->isChecked())
+            b->setChecked(false);
+    if (flags_.LiveMode != kLiveCompare)
+        leaveLiveMode(flags_.LiveMode, kLiveCompare);
+    if (auto *b = qobject_cast<QAbstractButton *>(control(QStringLiteral("ChangeModeTB_Compare"))))
+        b->setChecked(true);
+    flags_.LiveMode = kLiveCompare;
+    flags_.OverlayMode = false;
+}
+
 void MainWindow::ChangeModeTB_Click(int mode)
 {
     ChangeModeTB_ChangeReset(mode);

@@ -205,6 +205,8 @@ public:
     // The live-mode buttons below the video.
     void ChangeModeTB_Click(int mode);
     void ChangeModeTB_ChangeReset(int newMode);
+    // Back to the start: compare down, drawing tool bar states released.
+    void resetModeButtons();
     // Applies a window-size preset (the menu handlers).
     void applyPreset(int preset);
     // The camera's picture size, for "By Resolution".

@@ -10,6 +10,7 @@
 #include "camera/playback/gst/gstplaybackengine.h"
 #include "camera/playback/ui/mediaplayercontroller.h"
 #include "camera/videocamerads.h"
+#include "measure/ui/measuringsurface.h"
 #include "library/ui/thumbnailbrowserwidget.h"
 #include "platform/diagnosticslog.h"
 #include "platform/gst/systemmediabackend.h"
@@ -111,6 +112,20 @@ void SendraApplication::connectMeasure()
             measure_->leaveDrawMode(newMode);
     };
     camera_->reenterDrawMode = [this, &w] { measure_->setDrawMode(w.flags().LiveMode == kLiveDraw); };
+    camera_->resetModeButtons = [&w] { w.resetModeButtons(); };
+    // Ctrl-drag of a video window larger than the screen ("By Resolution").
+    QObject::connect(&measure_->surface(), &measure::MeasuringSurface::windowMoveRequested, &w,
+                     [&w](QPoint topLeft) { w.videoArea()->move(topLeft); });
+    // A new camera resolution re-applies "By Resolution" when it is in force.
+    QObject::connect(&w, &MainWindow::listTimerTick, &w, [this, &w] {
+        camera::TVideoCameraDS &cam = camera_->camera();
+        if (!cam.resizeByResolutionNeeded())
+            return;
+        cam.clearResizeByResolutionNeeded();
+        w.cameraResolution = QSize(cam.currentFormat().width, cam.currentFormat().height);
+        if (w.flags().SizePreset == kPresetByResolution)
+            w.applyPreset(kPresetByResolution);
+    });
 }
 
 void SendraApplication::closeForTermination()

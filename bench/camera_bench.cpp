@@ -55,14 +55,14 @@ void BM_MemcpyFrame(benchmark::State &state)
 }
 
 // Everything the UI thread does for one frame: take it from the mailbox, hand it to the widget,
-// paint it flipped with the keyed overlay at the widget's size.
+// paint it flipped with the keyed overlay at the widget's size. Arguments: widget width, flip mode.
 void BM_UiThreadFrame(benchmark::State &state)
 {
     const int widgetW = int(state.range(0)), widgetH = widgetW * 3 / 4;
     camera::FrameMailbox box;
     camera::ui::VideoWidget widget;
     widget.resize(widgetW, widgetH);
-    widget.setFlipMode(1);
+    widget.setFlipMode(int(state.range(1)));
     platform::Bitmap overlay(kW, kH, 0xFFFFFF);
     {
         QPainter p(&overlay.image());
@@ -196,7 +196,7 @@ void BM_PreviewPipeline20s(benchmark::State &state)
 } // namespace
 
 BENCHMARK(BM_MemcpyFrame)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_UiThreadFrame)->Arg(400)->Arg(1600)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_UiThreadFrame)->ArgsProduct({{400, 1600}, {0, 1, 2, 3}})->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PreviewPipeline20s)->Arg(20)->Iterations(1)->Unit(benchmark::kSecond);
 
 int main(int argc, char **argv)

@@ -3,10 +3,12 @@
 #include "camera/ui/videocontroltoolbar.h"
 #include "camera/ui/videoformatdialog.h"
 #include "camera/ui/videosourcedialog.h"
+#include "camera/flipmode.h"
 #include "camera/ui/videowidget.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QPainter>
 #include <QSlider>
 #include <QTest>
 #include <QToolButton>
@@ -158,4 +160,47 @@ TEST(VideoDialogsIntegration, ListTheCamerasRealFormatsAndControls)
     ASSERT_NE(slider, nullptr);
     slider->setValue(12);
     EXPECT_EQ(s.camera.controlDevice()->value(platform::cid::Brightness), 12);
+}
+
+TEST(VideoWidget, FlipsAtFullSizeExactlyLikeTheReferenceFlipWithTheKeyedOverlayOnTop)
+{
+    // At 1:1 the widget flips by copying rows, straight into an RGB32 target or through its own
+    // buffer for any other target: both must match the reference flip pixel for pixel.
+    QImage frame(7, 5, QImage::Format_RGB32);
+    for (int y = 0; y < frame.height(); ++y)
+        for (int x = 0; x < frame.width(); ++x)
+            frame.setPixel(x, y, qRgb(x * 30, y * 40, 200));
+    platform::Bitmap overlay(7, 5, 0xFFFFFF);
+    overlay.setPixel(1, 3, 0x0000FF);   // red
+    VideoWidget w;
+    w.resize(frame.size());
+    w.setFrame(frame);
+    w.setOverlay(overlay);
+    for (int mode : {0, 1, 2, 3}) {
+        w.setFlipMode(mode);
+        QImage expected = camera::flipped(frame, mode).convertToFormat(QImage::Format_RGB32);
+        expected.setPixel(1, 3, qRgb(255, 0, 0));   // the overlay is not flipped
+        for (QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied}) {
+            QImage shown(QSize(9, 7), format);   // painted at an offset, inside a larger image
+            shown.fill(Qt::black);
+            QPainter p(&shown);
+            w.paintVideo(p, QRect(QPoint(1, 1), frame.size()));
+            p.end();
+            const QImage inner = shown.copy(QRect(QPoint(1, 1), frame.size())).convertToFormat(QImage::Format_RGB32);
+            EXPECT_EQ(inner, expected) << "mode " << mode << " format " << format;
+            EXPECT_EQ(shown.pixel(0, 0), 0xFF000000u) << "mode " << mode << ": nothing written outside the target";
+            EXPECT_EQ(shown.pixel(8, 6), 0xFF000000u) << "mode " << mode << ": nothing written outside the target";
+        }
+    }
+    // A new frame is flipped anew, not taken from the previous frame's copy.
+    w.setFlipMode(1);
+    QImage black(frame.size(), QImage::Format_RGB32);
+    black.fill(0xFF000000);
+    w.setFrame(black);
+    EXPECT_EQ(w.grabVideo().pixel(6, 4), 0xFF000000u);
+    QImage viaBuffer(frame.size(), QImage::Format_ARGB32_Premultiplied);
+    QPainter p(&viaBuffer);
+    w.paintVideo(p, viaBuffer.rect());
+    p.end();
+    EXPECT_EQ(viaBuffer.pixel(6, 4), 0xFF000000u);
 }

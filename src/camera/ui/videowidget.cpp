@@ -5,6 +5,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace camera::ui {
 
 VideoWidget::VideoWidget(QWidget *parent) : QWidget(parent)
@@ -17,6 +19,7 @@ VideoWidget::VideoWidget(QWidget *parent) : QWidget(parent)
 void VideoWidget::setFrame(const QImage &frame)
 {
     frame_ = frame;
+    ++frameSerial_;
     ++framesShown_;
     if (still_.isNull())
         update();
@@ -25,6 +28,8 @@ void VideoWidget::setFrame(const QImage &frame)
 void VideoWidget::clearFrame()
 {
     frame_ = QImage();
+    ++frameSerial_;
+    flipped_ = QImage();   // nothing left to reuse it for
     update();
 }
 
@@ -95,17 +100,88 @@ void VideoWidget::setOverlayOpacity(qreal opacity)
     update();
 }
 
+namespace {
+
+// Copies `src` into `dst` (same size, 32 bits a pixel) with the rows and/or the pixels of each
+// row in reverse order.
+void copyFlipped(const QImage &src, uchar *dstBits, qsizetype dstStride, bool horizontal, bool vertical)
+{
+    const int w = src.width(), h = src.height();
+    for (int y = 0; y < h; ++y) {
+        const auto *from = reinterpret_cast<const std::uint32_t *>(src.constScanLine(vertical ? h - 1 - y : y));
+        auto *to = reinterpret_cast<std::uint32_t *>(dstBits + y * dstStride);
+        if (horizontal)
+            std::reverse_copy(from, from + w, to);
+        else
+            std::copy(from, from + w, to);
+    }
+}
+
+} // namespace
+
+const QImage &VideoWidget::flippedFrame() const
+{
+    if (flipMode_ == kFlipNone || !flipRect(flipMode_))
+        return frame_;
+    if (flippedSerial_ == frameSerial_ && flippedMode_ == flipMode_ && !flipped_.isNull())
+        return flipped_;
+    const bool horizontal = flipsHorizontally(flipMode_), vertical = flipsVertically(flipMode_);
+    if (frame_.depth() != 32) {
+        // Frames from the pipeline are always 32-bit; anything else takes Qt's general path.
+        flipped_ = frame_.mirrored(horizontal, vertical);
+    } else {
+        if (flipped_.size() != frame_.size() || flipped_.format() != frame_.format())
+            flipped_ = QImage(frame_.size(), frame_.format());
+        copyFlipped(frame_, flipped_.bits(), flipped_.bytesPerLine(), horizontal, vertical);
+    }
+    flippedSerial_ = frameSerial_;
+    flippedMode_ = flipMode_;
+    return flipped_;
+}
+
+bool VideoWidget::flipOntoImage(QPainter &p, const QRect &target) const
+{
+    QPaintDevice *device = p.device();
+    if (!device || device->devType() != QInternal::Image || frame_.format() != QImage::Format_RGB32)
+        return false;
+    auto *image = static_cast<QImage *>(device);
+    const QTransform &t = p.worldTransform();
+    const QRect onImage = target.translated(qRound(t.dx()), qRound(t.dy()));
+    // Anything but an opaque copy at 1:1 inside the image is left to the painter.
+    if (image->format() != QImage::Format_RGB32 || t.type() > QTransform::TxTranslate || t.dx() != qRound(t.dx())
+        || t.dy() != qRound(t.dy()) || p.hasClipping() || p.opacity() != 1.0 || !image->isDetached()
+        || (p.compositionMode() != QPainter::CompositionMode_SourceOver
+            && p.compositionMode() != QPainter::CompositionMode_Source)
+        || !image->rect().contains(onImage))
+        return false;
+    // The image is the painter's own (not shared), so its bits are written in place, where the
+    // painter itself draws.
+    uchar *bits = image->bits() + onImage.y() * image->bytesPerLine() + onImage.x() * 4;
+    copyFlipped(frame_, bits, image->bytesPerLine(), flipsHorizontally(flipMode_), flipsVertically(flipMode_));
+    return true;
+}
+
 void VideoWidget::paintVideo(QPainter &p, const QRect &target) const
 {
     // Nearest-neighbour throughout: no smooth transform on the frame or the keyed layer.
     p.setRenderHint(QPainter::SmoothPixmapTransform, false);
     const QImage &picture = still_.isNull() ? frame_ : still_;
+    const bool flips = still_.isNull() && flipMode_ != kFlipNone && flipRect(flipMode_);
     if (picture.isNull()) {
         p.fillRect(target, Qt::black);
-    } else if (!still_.isNull() || flipMode_ == kFlipNone || !flipRect(flipMode_)) {
-        p.drawImage(target, picture);
+    } else if (!flips) {
+        if (picture.size() == target.size())
+            p.drawImage(target.topLeft(), picture);   // unscaled: a straight row copy
+        else
+            p.drawImage(target, picture);
+    } else if (picture.size() == target.size()) {
+        // At 1:1 a transformed painter runs Qt's general per-pixel path, several times the cost
+        // of a copy: flip by copying rows instead, into the target when it is an image.
+        if (!flipOntoImage(p, target))
+            p.drawImage(target.topLeft(), flippedFrame());
     } else {
-        // Mirror through the painter: no flipped copy of the frame is made.
+        // Scaled, the painter mirrors while it scales, reading only the source pixels it needs:
+        // cheaper than a full-size flipped copy first.
         p.save();
         const QPointF centre = QRectF(target).center();
         p.translate(centre);

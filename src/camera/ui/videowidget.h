@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include <cstdint>
 #include <vector>
 
 namespace camera::ui {
@@ -59,7 +60,19 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
+    // The live frame as the flip mode shows it, made at most once per frame into a buffer that is
+    // reused from frame to frame (a fresh 7.7 MB image per frame would cost page faults).
+    const QImage &flippedFrame() const;
+    // Writes the flipped live frame straight into the image `painter` paints on, when that is a
+    // plain copy (same size and format, no clip, no transform beyond a shift): one pass over the
+    // frame instead of a flip into a buffer and a second copy out of it. False when it cannot.
+    bool flipOntoImage(QPainter &painter, const QRect &target) const;
+
     QImage frame_;
+    std::uint64_t frameSerial_ = 0;   // counts setFrame/clearFrame, so a flipped copy knows its frame
+    mutable QImage flipped_;
+    mutable std::uint64_t flippedSerial_ = 0;
+    mutable int flippedMode_ = -1;
     QImage still_;
     QImage overlay_;   // keyed
     std::vector<QRect> overlayTiles_;   // the parts of the overlay that are not fully transparent

@@ -219,7 +219,8 @@ TEST(Settings, RealFileRoundTripAndADamagedFileFallsBackToDefaults)
     // Binary junk where the settings were: every key defaults, the program still starts.
     QFile f(paths.settingsFile());
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray("\x00\xFF[[[=\n\x01garbage=\x02\n", 20));
+    static const char junk[] = "\x00\xFF[[[=\n\x01garbage=\x02\n";
+    f.write(QByteArray(junk, sizeof junk - 1));
     f.close();
     platform::IniProfileStore damaged(paths.settingsFile());
     SettingsEnvironment env2{damaged, paths, "11/11/14", "Russian", [](const QString &n) { return isLanguageName(n); },

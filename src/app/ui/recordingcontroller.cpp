@@ -27,7 +27,7 @@ struct BusyGuard {
 } // namespace
 
 RecordingController::RecordingController(MainWindow &window, CameraController &camera, QObject *parent)
-    : QObject(parent), window_(window), cameraSide_(camera), camera_(camera.camera())
+    : QObject(parent), window_(window), cameraSide_(&camera), camera_(camera.camera())
 {
     saveDialog = library::ui::videoSaveDialog(&window);
     runDialog = [](QDialog &d) { return d.exec(); };
@@ -36,7 +36,7 @@ RecordingController::RecordingController(MainWindow &window, CameraController &c
     connect(&window, &MainWindow::closingSession, this, &RecordingController::stopRecording);
     if (QAction *a = window.action(QStringLiteral("VideoCompress")))
         connect(a, &QAction::triggered, this, &RecordingController::VideoCompressClick);
-    cameraSide_.stopRecording = [this] { stopRecording(); };
+    camera.stopRecording = [this] { stopRecording(); };
     // A write error or a lost camera ended the file without the button.
     connect(&camera_, &camera::TVideoCameraDS::recordingEnded, this, &RecordingController::onRecordingEnded,
             Qt::QueuedConnection);
@@ -44,7 +44,8 @@ RecordingController::RecordingController(MainWindow &window, CameraController &c
 
 RecordingController::~RecordingController()
 {
-    cameraSide_.stopRecording = [] {};
+    if (cameraSide_)
+        cameraSide_->stopRecording = [] {};
 }
 
 void RecordingController::RecordVideo_BtnClick()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -61,7 +62,8 @@ private:
     void configureCompressor();
 
     MainWindow &window_;
-    CameraController &cameraSide_;
+    // The camera side may go first when the window deletes its children.
+    QPointer<CameraController> cameraSide_;
     camera::TVideoCameraDS &camera_;
     camera::ui::TCompressorFilterDlg *compressorDialog_ = nullptr;
     QString lastRecorded_;

@@ -1,5 +1,6 @@
 #include "cameracontroller.h"
 
+#include "app/ui/busyguard.h"
 #include "app/ui/mainwindow.h"
 #include "app/ui/messagepresenter.h"
 #include "bridge/eeticom.h"
@@ -20,16 +21,6 @@
 
 namespace app::ui {
 
-namespace {
-
-// Clears a flag on every way out of a scope.
-struct BusyGuard {
-    bool &flag;
-    explicit BusyGuard(bool &f) : flag(f) { flag = true; }
-    ~BusyGuard() { flag = false; }
-};
-
-} // namespace
 
 CameraController::CameraController(MainWindow &window, platform::MediaBackend &backend, QObject *parent)
     : QObject(parent), window_(window)

@@ -2,6 +2,7 @@
 
 #include "app/globalvar.h"
 #include "app/ui/cameracontroller.h"
+#include "app/ui/busyguard.h"
 #include "app/ui/mainwindow.h"
 #include "app/ui/messagepresenter.h"
 #include "camera/ui/compressorfilterdialog.h"
@@ -16,15 +17,6 @@
 
 namespace app::ui {
 
-namespace {
-
-struct BusyGuard {
-    bool &flag;
-    explicit BusyGuard(bool &f) : flag(f) { flag = true; }
-    ~BusyGuard() { flag = false; }
-};
-
-} // namespace
 
 RecordingController::RecordingController(MainWindow &window, CameraController &camera, QObject *parent)
     : QObject(parent), window_(window), cameraSide_(&camera), camera_(camera.camera())

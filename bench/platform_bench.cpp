@@ -2,6 +2,7 @@
 // bytes, our JPEG writer against a bare tjCompress2 of the same pixels (plus its write()).
 #include "ratio.h"
 
+#include "platform/atomicfile.h"
 #include "platform/picturecodec.h"
 
 #include <QDir>
@@ -64,6 +65,31 @@ void BmpWrite(benchmark::State &state)
         });
 }
 BENCHMARK(BmpWrite)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// How much of the BMP figure is the temporary file and rename rather than the 32-to-24-bit pack.
+void AtomicWriteSameBytes(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const platform::Bitmap b = frame();
+    platform::writeBmpFile(dir.filePath("ours.bmp"), b);
+    QFile f(dir.filePath("ours.bmp"));
+    f.open(QIODevice::ReadOnly);
+    const QByteArray fileBytes = f.readAll();
+    int round = 0;
+    auto name = [&](const char *side, int n) { return dir.filePath(QStringLiteral("%1_%2.bmp").arg(side).arg(n)); };
+    bench::measureRatio(
+        state,
+        [&] {
+            QFile::remove(name("ours", round - 1));
+            platform::writeFileAtomically(name("ours", round), fileBytes.constData(), size_t(fileBytes.size()));
+        },
+        [&] {
+            QFile::remove(name("anchor", round - 1));
+            writeBytes(name("anchor", round), fileBytes.constData(), size_t(fileBytes.size()));
+            ++round;
+        });
+}
+BENCHMARK(AtomicWriteSameBytes)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 void JpegWriteQuality90(benchmark::State &state)
 {

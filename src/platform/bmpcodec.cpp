@@ -23,7 +23,7 @@ constexpr qint64 kFileHeaderSize = 14;
 constexpr qint64 kInfoHeaderSize = 40;
 constexpr quint32 kBiRgb = 0;
 constexpr quint32 kBiBitfields = 3;
-constexpr std::size_t kBlockBytes = 512 * 1024;
+constexpr std::size_t kBlockBytes = 2048 * 1024;
 
 DecodedPicture fail(PictureError e, QString detail) { return {Bitmap(), e, std::move(detail)}; }
 

@@ -110,6 +110,16 @@ TEST(Program, ConnectDrawALineAndCaptureOnTheVirtualCamera)
     ASSERT_TRUE(QFile::exists(clip));
     EXPECT_GT(QFileInfo(clip).size(), 640 * 480 * 3);
 
+    // Playing the clip back disconnects the camera; a snapshot then takes the frame on the screen.
+    w.stillView()->clear();
+    w.playVideoFile(clip);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.flags().VideoPlaying && !video->shownFrame().isNull(); }, 5000));
+    EXPECT_FALSE(w.flags().VideoConnected);
+    w.UpdateActions();
+    EXPECT_TRUE(w.mainButton(kCaptureImageBtn)->isVisible());
+    w.mainButton(kCaptureImageBtn)->click();
+    EXPECT_EQ(w.stillView()->picture().size(), QSize(640, 480));
+
     // Closing ends the session and writes the settings.
     w.close();
     EXPECT_TRUE(w.flags().IsClosing);

@@ -9,6 +9,7 @@
 #include "camera/playback/frameextractor.h"
 #include "camera/playback/gst/gstplaybackengine.h"
 #include "camera/playback/ui/mediaplayercontroller.h"
+#include "camera/ui/videowidget.h"
 #include "camera/videocamerads.h"
 #include "measure/ui/measuringsurface.h"
 #include "library/ui/thumbnailbrowserwidget.h"
@@ -145,13 +146,28 @@ void SendraApplication::connectCapture()
 {
     MainWindow &w = *window_;
     camera::TVideoCameraDS &cam = camera_->camera();
-    w.probes.canSnapShot = [&cam] {
-        return cam.GetCanSnapShot() && cam.isConnected() && (cam.isFrozen() || !cam.latestFrame().image.isNull());
+    camera::ui::VideoWidget *video = camera_->videoWidget();
+    w.probes.canSnapShot = [&w, &cam, video] {
+        if (!cam.GetCanSnapShot())
+            return false;
+        if (w.flags().VideoPlaying)
+            return !video->shownFrame().isNull();
+        return cam.isConnected() && (cam.isFrozen() || !cam.latestFrame().image.isNull());
     };
     // The capture button and the Space key: the picture shown, with its orientation.
-    QObject::connect(&w, &MainWindow::captureButtonClicked, &w, [&w, &cam] {
+    QObject::connect(&w, &MainWindow::captureButtonClicked, &w, [&w, &cam, video] {
         if (!w.flags().VideoConnected && !w.flags().VideoPlaying)
             return;
+        if (w.flags().VideoPlaying && !w.flags().VideoConnected) {
+            // A recording being played: the frame on the screen, as it is turned.
+            const platform::Bitmap picture(video->shownFrame());
+            if (picture.isNull())
+                w.ShowMessageBox(QStringLiteral("CannotSnapShot_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
+                                 kIconError);
+            else
+                w.CaptureImageCom(picture);
+            return;
+        }
         // The overlay's "no combination" mode takes the picture as shown; otherwise the camera's frame.
         auto *combineNone = w.findChild<QAbstractButton *>(QStringLiteral("CompareTB_CombineNone"));
         const int source = combineNone && combineNone->isChecked() ? 1 : 0;

@@ -40,6 +40,8 @@ public:
     void paintVideo(QPainter &painter, const QRect &target) const;
     // What the widget shows, at widget size.
     QImage grabVideo() const;
+    // The newest frame as shown (flip applied) at its own size; null before the first frame.
+    QImage shownFrame() const { return flippedFrame().copy(); }
 
     std::uint64_t framesShown() const { return framesShown_; }
 

@@ -12,7 +12,7 @@ namespace library {
 
 namespace {
 
-// Where the freedesktop.org specification lets a trashed file live: the home trash
+// Where a trashed file lives on a freedesktop.org desktop: the home trash
 // ($XDG_DATA_HOME/Trash/files) or a top-folder trash (.Trash/<uid>/files, .Trash-<uid>/files).
 bool isInsideATrash(const QString &path)
 {

@@ -23,7 +23,7 @@ public:
     QString stillPicture() const { return path(QStringLiteral("picture.avi")); }    // a JPEG: no frame rate
     QString missing() const { return path(QStringLiteral("missing.avi")); }
 
-    const ClipSpec &spec() const { return spec_; }
+    const ClipRecipe &recipe() const { return recipe_; }
     bool ok() const { return why_.isEmpty(); }
     QString why() const { return why_; }
     bool hasAudioFirst() const { return audioFirst_; }
@@ -33,7 +33,7 @@ private:
     QString path(const QString &name) const { return dir_.filePath(name); }
 
     QTemporaryDir dir_;
-    ClipSpec spec_;
+    ClipRecipe recipe_;
     QString why_;
     bool audioFirst_ = false;
 };

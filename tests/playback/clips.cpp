@@ -51,7 +51,7 @@ GstPtr<GstElement> parse(const QString &description, QString &why)
 }
 
 // Pushes the coded frames into the pipeline's appsrc "src", then EOS, and waits for the file.
-bool feedAndFinish(GstElement *pipeline, const ClipSpec &spec, QString &why)
+bool feedAndFinish(GstElement *pipeline, const ClipRecipe &recipe, QString &why)
 {
     GstPtr<GstElement> src = GstPtr<GstElement>::adopt(gst_bin_get_by_name(GST_BIN(pipeline), "src"));
     if (gst_element_set_state(pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
@@ -59,9 +59,9 @@ bool feedAndFinish(GstElement *pipeline, const ClipSpec &spec, QString &why)
         gst_element_set_state(pipeline, GST_STATE_NULL);
         return false;
     }
-    const GstClockTime period = gst_util_uint64_scale(GST_SECOND, guint64(spec.fpsDen), guint64(spec.fpsNum));
-    for (int i = 0; i < spec.frames; ++i) {
-        const QImage f = codedFrame(i, spec.width, spec.height);
+    const GstClockTime period = gst_util_uint64_scale(GST_SECOND, guint64(recipe.fpsDen), guint64(recipe.fpsNum));
+    for (int i = 0; i < recipe.frames; ++i) {
+        const QImage f = codedFrame(i, recipe.width, recipe.height);
         GstBuffer *buf = gst_buffer_new_memdup(f.constBits(), gsize(f.sizeInBytes()));
         GST_BUFFER_PTS(buf) = GstClockTime(i) * period;
         GST_BUFFER_DURATION(buf) = period;
@@ -73,14 +73,14 @@ bool feedAndFinish(GstElement *pipeline, const ClipSpec &spec, QString &why)
     return ok;
 }
 
-QString appsrcHead(const ClipSpec &spec)
+QString appsrcHead(const ClipRecipe &recipe)
 {
     return QStringLiteral("appsrc name=src format=time block=true max-bytes=0 caps=\"video/x-raw,format=BGRx,width=%1,"
                           "height=%2,framerate=%3/%4\" ! videoconvert ")
-        .arg(spec.width)
-        .arg(spec.height)
-        .arg(spec.fpsNum)
-        .arg(spec.fpsDen);
+        .arg(recipe.width)
+        .arg(recipe.height)
+        .arg(recipe.fpsNum)
+        .arg(recipe.fpsDen);
 }
 
 } // namespace
@@ -127,12 +127,12 @@ bool runToEnd(const QString &description, QString &why)
     return ok;
 }
 
-bool writeClip(const QString &path, const ClipSpec &spec, QString &why)
+bool writeClip(const QString &path, const ClipRecipe &recipe, QString &why)
 {
-    const QString encode = spec.encoder.isEmpty() ? QStringLiteral("! video/x-raw,format=BGR ") : QStringLiteral("! %1 ").arg(spec.encoder);
+    const QString encode = recipe.encoder.isEmpty() ? QStringLiteral("! video/x-raw,format=BGR ") : QStringLiteral("! %1 ").arg(recipe.encoder);
     GstPtr<GstElement> pipeline =
-        parse(appsrcHead(spec) + encode + QStringLiteral("! avimux ! filesink location=\"%1\"").arg(path), why);
-    return pipeline && feedAndFinish(pipeline.get(), spec, why);
+        parse(appsrcHead(recipe) + encode + QStringLiteral("! avimux ! filesink location=\"%1\"").arg(path), why);
+    return pipeline && feedAndFinish(pipeline.get(), recipe, why);
 }
 
 bool writeAudioFirstClip(const QString &path, const QString &videoClip, QString &why)
@@ -184,11 +184,11 @@ ClipFolder &ClipFolder::instance()
 ClipFolder::ClipFolder()
 {
     QString why;
-    ClipSpec shortSpec = spec_;
+    ClipRecipe shortSpec = recipe_;
     shortSpec.frames = 12;
-    ClipSpec mjpg = spec_;
+    ClipRecipe mjpg = recipe_;
     mjpg.encoder = QStringLiteral("jpegenc quality=90");
-    if (!writeClip(raw60(), spec_, why) || !writeClip(mjpg60(), mjpg, why) || !writeClip(short12(), shortSpec, why) ||
+    if (!writeClip(raw60(), recipe_, why) || !writeClip(mjpg60(), mjpg, why) || !writeClip(short12(), shortSpec, why) ||
         !writeStillPictureAs(stillPicture(), why)) {
         why_ = why;
         return;
@@ -197,7 +197,7 @@ ClipFolder::ClipFolder()
     QFile whole(raw60());
     QFile cut(truncated());
     if (whole.open(QIODevice::ReadOnly) && cut.open(QIODevice::WriteOnly))
-        cut.write(whole.read(6 * 1024 + spec_.width * spec_.height * 3 * 5));   // header and about five frames
+        cut.write(whole.read(6 * 1024 + recipe_.width * recipe_.height * 3 * 5));   // header and about five frames
     QFile text(textFile());
     if (text.open(QIODevice::WriteOnly))
         text.write("This is a text file with an .avi name.\n");

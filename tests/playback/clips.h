@@ -8,7 +8,7 @@ namespace testclips {
 // Real AVI files written through GStreamer for the playback tests. Frame i carries its own index
 // as eight black/white bars (bit 7 on the left), which survive JPEG and MPEG-4 compression, so a
 // test can tell exactly which frame it got back.
-struct ClipSpec {
+struct ClipRecipe {
     int frames = 60;
     int width = 176;
     int height = 100;
@@ -24,7 +24,7 @@ int decodeFrameIndex(const QImage &picture);
 
 // Writes the clip with appsrc ! videoconvert ! [encoder] ! avimux ! filesink; false (with the
 // reason in `why`) when it could not be written within a bounded time.
-bool writeClip(const QString &path, const ClipSpec &spec, QString &why);
+bool writeClip(const QString &path, const ClipRecipe &recipe, QString &why);
 // `videoClip`'s video stream, copied unchanged, behind a PCM audio stream. avimux always writes
 // its video stream first and libav's AVI multiplexer inside GStreamer writes a 1/600 time base
 // and a wrong length, so the container is rewritten by the ffmpeg tool; false when it is absent.

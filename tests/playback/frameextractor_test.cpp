@@ -36,7 +36,7 @@ TEST_P(FrameByIndex, IsTheFrameAtIndexOverRateAtTheStreamSize)
     const QString path = QLatin1String(r.clip) == QLatin1String("raw") ? clips.raw60() : clips.mjpg60();
     const std::optional<platform::Bitmap> frame = GetAviFrame(path, r.index);
     ASSERT_TRUE(frame.has_value());
-    EXPECT_EQ(frame->size(), QSize(clips.spec().width, clips.spec().height));
+    EXPECT_EQ(frame->size(), QSize(clips.recipe().width, clips.recipe().height));
     EXPECT_EQ(testclips::decodeFrameIndex(frame->image()), r.expectFrame);
 }
 

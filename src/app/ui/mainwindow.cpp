@@ -474,9 +474,9 @@ void MainWindow::setButtonPicture(MainButton b, const QString &picture, const QS
 void MainWindow::buildToolBars()
 {
     const QString iconDir = deps_.programDir + QStringLiteral("/Bitmap/ToolBar/");
-    for (const ToolBarSpec &spec : toolBarTable()) {
+    for (const ToolBarLayout &layout : toolBarTable()) {
         auto *bar = new QToolBar(central_);
-        bar->setObjectName(QLatin1String(spec.name));
+        bar->setObjectName(QLatin1String(layout.name));
         bar->setIconSize(QSize(24, 24));
         bar->setMovable(false);
         bar->setFloatable(false);
@@ -484,7 +484,7 @@ void MainWindow::buildToolBars()
         bar->setAutoFillBackground(true);
         bar->setStyleSheet(QStringLiteral("QToolBar { spacing: 1px; padding: 0px; border: none; }"
                                           "QToolButton { padding: 1px; }"));
-        for (const ToolControl &c : spec.controls) {
+        for (const ToolControl &c : layout.controls) {
             const QString name = QLatin1String(c.name);
             switch (c.kind) {
             case ControlKind::Separator:

@@ -51,7 +51,7 @@ constexpr ToolControl kCross[] = {
     {"CrossTB_Circle", K::CheckButton}, {"CrossTB_CircleSB", K::ScrollBar}, {"CrossTB_LineColor", K::Button},
     {"CrossTB_Clear", K::Button}};
 
-constexpr ToolBarSpec kToolBars[] = {
+constexpr ToolBarLayout kToolBars[] = {
     {"ToolBar_ImageEdit1", kImageEdit1}, {"ToolBar_ImageEdit2", kImageEdit2}, {"MideaPlay_ToolBar", kMediaPlay},
     {"ToolBar_ImageProcess", kImageProcess}, {"Compare_ToolBar", kCompare}, {"ChangeMode_ToolBar", kChangeMode},
     // The picture controls fill their own tool bar once a camera component exists.
@@ -60,6 +60,6 @@ constexpr ToolBarSpec kToolBars[] = {
 
 } // namespace
 
-std::span<const ToolBarSpec> toolBarTable() { return kToolBars; }
+std::span<const ToolBarLayout> toolBarTable() { return kToolBars; }
 
 } // namespace app::ui

@@ -13,11 +13,11 @@ struct ToolControl {
     ControlKind kind;
 };
 
-struct ToolBarSpec {
+struct ToolBarLayout {
     const char *name;
     std::span<const ToolControl> controls;
 };
 
-std::span<const ToolBarSpec> toolBarTable();
+std::span<const ToolBarLayout> toolBarTable();
 
 } // namespace app::ui

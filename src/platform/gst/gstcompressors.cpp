@@ -93,41 +93,41 @@ std::vector<EncoderProperty> encoderProperties(const QString &factory)
         return list;
     GstPtr<GstElement> element = GstPtr<GstElement>::sink(raw);
     guint count = 0;
-    std::unique_ptr<GParamSpec *, decltype(&g_free)> specs(
+    std::unique_ptr<GParamSpec *, decltype(&g_free)> params(
         g_object_class_list_properties(G_OBJECT_GET_CLASS(element.get()), &count), &g_free);
     for (guint i = 0; i < count; ++i) {
-        GParamSpec *spec = specs.get()[i];
-        if (!(spec->flags & G_PARAM_WRITABLE) || (spec->flags & (G_PARAM_CONSTRUCT_ONLY | G_PARAM_DEPRECATED)) ||
-            !(spec->flags & G_PARAM_READABLE) || spec->owner_type == GST_TYPE_OBJECT ||
-            spec->owner_type == GST_TYPE_ELEMENT || spec->owner_type == G_TYPE_OBJECT)
+        GParamSpec *param = params.get()[i];
+        if (!(param->flags & G_PARAM_WRITABLE) || (param->flags & (G_PARAM_CONSTRUCT_ONLY | G_PARAM_DEPRECATED)) ||
+            !(param->flags & G_PARAM_READABLE) || param->owner_type == GST_TYPE_OBJECT ||
+            param->owner_type == GST_TYPE_ELEMENT || param->owner_type == G_TYPE_OBJECT)
             continue;   // "name", "parent" and the like are not compressor settings
         EncoderProperty p;
-        p.name = QString::fromUtf8(spec->name);
-        p.description = QString::fromUtf8(g_param_spec_get_blurb(spec));
-        const GType type = G_PARAM_SPEC_VALUE_TYPE(spec);
+        p.name = QString::fromUtf8(param->name);
+        p.description = QString::fromUtf8(g_param_spec_get_blurb(param));
+        const GType type = G_PARAM_SPEC_VALUE_TYPE(param);
         if (type == G_TYPE_BOOLEAN) {
             p.type = EncoderProperty::Type::Boolean;
-        } else if (G_IS_PARAM_SPEC_INT(spec)) {
+        } else if (G_IS_PARAM_SPEC_INT(param)) {
             p.type = EncoderProperty::Type::Integer;
-            p.minimum = G_PARAM_SPEC_INT(spec)->minimum, p.maximum = G_PARAM_SPEC_INT(spec)->maximum;
-        } else if (G_IS_PARAM_SPEC_UINT(spec)) {
+            p.minimum = G_PARAM_SPEC_INT(param)->minimum, p.maximum = G_PARAM_SPEC_INT(param)->maximum;
+        } else if (G_IS_PARAM_SPEC_UINT(param)) {
             p.type = EncoderProperty::Type::Integer;
-            p.minimum = G_PARAM_SPEC_UINT(spec)->minimum, p.maximum = G_PARAM_SPEC_UINT(spec)->maximum;
-        } else if (G_IS_PARAM_SPEC_INT64(spec)) {
+            p.minimum = G_PARAM_SPEC_UINT(param)->minimum, p.maximum = G_PARAM_SPEC_UINT(param)->maximum;
+        } else if (G_IS_PARAM_SPEC_INT64(param)) {
             p.type = EncoderProperty::Type::Integer;
-            p.minimum = double(G_PARAM_SPEC_INT64(spec)->minimum), p.maximum = double(G_PARAM_SPEC_INT64(spec)->maximum);
-        } else if (G_IS_PARAM_SPEC_UINT64(spec)) {
+            p.minimum = double(G_PARAM_SPEC_INT64(param)->minimum), p.maximum = double(G_PARAM_SPEC_INT64(param)->maximum);
+        } else if (G_IS_PARAM_SPEC_UINT64(param)) {
             p.type = EncoderProperty::Type::Integer;
-            p.minimum = double(G_PARAM_SPEC_UINT64(spec)->minimum), p.maximum = double(G_PARAM_SPEC_UINT64(spec)->maximum);
-        } else if (G_IS_PARAM_SPEC_FLOAT(spec)) {
+            p.minimum = double(G_PARAM_SPEC_UINT64(param)->minimum), p.maximum = double(G_PARAM_SPEC_UINT64(param)->maximum);
+        } else if (G_IS_PARAM_SPEC_FLOAT(param)) {
             p.type = EncoderProperty::Type::Real;
-            p.minimum = G_PARAM_SPEC_FLOAT(spec)->minimum, p.maximum = G_PARAM_SPEC_FLOAT(spec)->maximum;
-        } else if (G_IS_PARAM_SPEC_DOUBLE(spec)) {
+            p.minimum = G_PARAM_SPEC_FLOAT(param)->minimum, p.maximum = G_PARAM_SPEC_FLOAT(param)->maximum;
+        } else if (G_IS_PARAM_SPEC_DOUBLE(param)) {
             p.type = EncoderProperty::Type::Real;
-            p.minimum = G_PARAM_SPEC_DOUBLE(spec)->minimum, p.maximum = G_PARAM_SPEC_DOUBLE(spec)->maximum;
-        } else if (G_IS_PARAM_SPEC_ENUM(spec)) {
+            p.minimum = G_PARAM_SPEC_DOUBLE(param)->minimum, p.maximum = G_PARAM_SPEC_DOUBLE(param)->maximum;
+        } else if (G_IS_PARAM_SPEC_ENUM(param)) {
             p.type = EncoderProperty::Type::Choice;
-            GEnumClass *cls = G_PARAM_SPEC_ENUM(spec)->enum_class;
+            GEnumClass *cls = G_PARAM_SPEC_ENUM(param)->enum_class;
             for (guint v = 0; v < cls->n_values; ++v)
                 p.choices.emplace_back(QString::fromUtf8(cls->values[v].value_nick),
                                        QString::fromUtf8(cls->values[v].value_name));
@@ -138,7 +138,7 @@ std::vector<EncoderProperty> encoderProperties(const QString &factory)
         }
         GValue value = G_VALUE_INIT;
         g_value_init(&value, type);
-        g_object_get_property(G_OBJECT(element.get()), spec->name, &value);
+        g_object_get_property(G_OBJECT(element.get()), param->name, &value);
         p.value = valueText(&value);
         g_value_unset(&value);
         list.push_back(std::move(p));
@@ -151,8 +151,8 @@ QStringList applyEncoderSettings(GstElement *encoder, const std::vector<EncoderS
     QStringList refused;
     for (const EncoderSetting &s : settings) {
         const QByteArray name = s.name.toUtf8();
-        GParamSpec *spec = g_object_class_find_property(G_OBJECT_GET_CLASS(encoder), name.constData());
-        if (!spec || !(spec->flags & G_PARAM_WRITABLE)) {
+        GParamSpec *param = g_object_class_find_property(G_OBJECT_GET_CLASS(encoder), name.constData());
+        if (!param || !(param->flags & G_PARAM_WRITABLE)) {
             refused << s.name;
             continue;
         }

@@ -1,6 +1,7 @@
 // Snapshot to a JPEG file at 1600 x 1200: the camera component's VideoSnapShot from the live
 // virtual camera (MJPG, decoded by the real pipeline) plus SaveJpgFile at quality 90, against a
 // bare tjCompress2 of the same frame plus its write(). Goal: at most 1.15 times the anchor.
+#include "freshfiles.h"
 #include "ratio.h"
 
 #include "camera/videocamerads.h"
@@ -14,26 +15,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
-#include <fcntl.h>
 #include <turbojpeg.h>
-#include <unistd.h>
 
 namespace {
-
-void writeBytes(const QString &path, const unsigned char *data, unsigned long size)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0)
-        return;
-    unsigned long done = 0;
-    while (done < size) {
-        const ssize_t n = ::write(fd, data + done, size - done);
-        if (n <= 0)
-            break;
-        done += static_cast<unsigned long>(n);
-    }
-    ::close(fd);
-}
 
 void SnapshotToJpegFile1600x1200(benchmark::State &state)
 {
@@ -58,28 +42,23 @@ void SnapshotToJpegFile1600x1200(benchmark::State &state)
         state.SkipWithError("no 1600 x 1200 frame");
         return;
     }
-    QTemporaryDir dir;
+    bench::FreshFiles files(QStringLiteral("jpg"));
     tjhandle tj = tjInitCompress();
-    int round = 0;
-    auto name = [&](const char *side, int n) { return dir.filePath(QStringLiteral("%1_%2.jpg").arg(side).arg(n)); };
     bench::measureRatio(
         state,
         [&] {
-            QFile::remove(name("ours", round - 1));
             platform::Bitmap shot;
             cam.VideoSnapShot(shot, 0);
-            cam.SaveJpgFile(name("ours", round), shot);
+            cam.SaveJpgFile(files.ours(), shot);
         },
         [&] {
-            QFile::remove(name("anchor", round - 1));
             const QImage &frame = cam.latestFrame().image;
             unsigned char *out = nullptr;
             unsigned long size = 0;
             tjCompress2(tj, frame.constBits(), frame.width(), int(frame.bytesPerLine()), frame.height(), TJPF_BGRX, &out,
                         &size, TJSAMP_420, 90, 0);
-            writeBytes(name("anchor", round), out, size);
+            bench::writeBytes(files.anchor(), out, size);
             tjFree(out);
-            ++round;
             QCoreApplication::processEvents();   // new frames keep arriving, as in the program
         });
     tjDestroy(tj);

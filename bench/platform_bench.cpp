@@ -1,5 +1,6 @@
 // Picture writers against their anchors: our BMP writer against a bare write() of the same file
 // bytes, our JPEG writer against a bare tjCompress2 of the same pixels (plus its write()).
+#include "freshfiles.h"
 #include "ratio.h"
 
 #include "platform/atomicfile.h"
@@ -10,8 +11,6 @@
 
 #include <turbojpeg.h>
 
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -27,92 +26,53 @@ platform::Bitmap frame()
     return b;
 }
 
-void writeBytes(const QString &path, const char *data, size_t size)
+// The BMP file our writer makes of `b`, as the anchor writes it.
+QByteArray bmpFileBytes(const platform::Bitmap &b, bench::FreshFiles &files)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n <= 0)
-            break;
-        data += n;
-        size -= size_t(n);
-    }
-    ::close(fd);
+    const QString path = files.path(QStringLiteral("reference.bmp"));
+    platform::writeBmpFile(path, b);
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
 }
 
 void BmpWrite(benchmark::State &state)
 {
-    QTemporaryDir dir;
+    bench::FreshFiles files(QStringLiteral("bmp"));
     const platform::Bitmap b = frame();
-    platform::writeBmpFile(dir.filePath("ours.bmp"), b);
-    QFile f(dir.filePath("ours.bmp"));
-    f.open(QIODevice::ReadOnly);
-    const QByteArray fileBytes = f.readAll();
-    // Captures are new files: each round writes a fresh name on both sides and removes the
-    // previous round's file first, so both pay the same file-system bookkeeping.
-    int round = 0;
-    auto name = [&](const char *side, int n) { return dir.filePath(QStringLiteral("%1_%2.bmp").arg(side).arg(n)); };
+    const QByteArray fileBytes = bmpFileBytes(b, files);
     bench::measureRatio(
-        state,
-        [&] {
-            QFile::remove(name("ours", round - 1));
-            platform::writeBmpFile(name("ours", round), b);
-        },
-        [&] {
-            QFile::remove(name("anchor", round - 1));
-            writeBytes(name("anchor", round), fileBytes.constData(), size_t(fileBytes.size()));
-            ++round;
-        });
+        state, [&] { platform::writeBmpFile(files.ours(), b); },
+        [&] { bench::writeBytes(files.anchor(), fileBytes.constData(), std::size_t(fileBytes.size())); });
 }
 BENCHMARK(BmpWrite)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 // How much of the BMP figure is the temporary file and rename rather than the 32-to-24-bit pack.
 void AtomicWriteSameBytes(benchmark::State &state)
 {
-    QTemporaryDir dir;
-    const platform::Bitmap b = frame();
-    platform::writeBmpFile(dir.filePath("ours.bmp"), b);
-    QFile f(dir.filePath("ours.bmp"));
-    f.open(QIODevice::ReadOnly);
-    const QByteArray fileBytes = f.readAll();
-    int round = 0;
-    auto name = [&](const char *side, int n) { return dir.filePath(QStringLiteral("%1_%2.bmp").arg(side).arg(n)); };
+    bench::FreshFiles files(QStringLiteral("bmp"));
+    const QByteArray fileBytes = bmpFileBytes(frame(), files);
     bench::measureRatio(
         state,
-        [&] {
-            QFile::remove(name("ours", round - 1));
-            platform::writeFileAtomically(name("ours", round), fileBytes.constData(), size_t(fileBytes.size()));
-        },
-        [&] {
-            QFile::remove(name("anchor", round - 1));
-            writeBytes(name("anchor", round), fileBytes.constData(), size_t(fileBytes.size()));
-            ++round;
-        });
+        [&] { platform::writeFileAtomically(files.ours(), fileBytes.constData(), std::size_t(fileBytes.size())); },
+        [&] { bench::writeBytes(files.anchor(), fileBytes.constData(), std::size_t(fileBytes.size())); });
 }
 BENCHMARK(AtomicWriteSameBytes)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 void JpegWriteQuality90(benchmark::State &state)
 {
-    QTemporaryDir dir;
+    bench::FreshFiles files(QStringLiteral("jpg"));
     const platform::Bitmap b = frame();
     tjhandle tj = tjInitCompress();
-    int round = 0;
-    auto name = [&](const char *side, int n) { return dir.filePath(QStringLiteral("%1_%2.jpg").arg(side).arg(n)); };
     bench::measureRatio(
-        state,
+        state, [&] { platform::writeJpegFile(files.ours(), b, 90); },
         [&] {
-            QFile::remove(name("ours", round - 1));
-            platform::writeJpegFile(name("ours", round), b, 90);
-        },
-        [&] {
-            QFile::remove(name("anchor", round - 1));
             unsigned char *out = nullptr;
             unsigned long size = 0;
             tjCompress2(tj, b.constScanLine(0), b.width(), int(b.bytesPerLine()), b.height(), TJPF_BGRX, &out, &size,
                         TJSAMP_420, 90, 0);
-            writeBytes(name("anchor", round), reinterpret_cast<const char *>(out), size);
+            bench::writeBytes(files.anchor(), out, size);
             tjFree(out);
-            ++round;
         });
     tjDestroy(tj);
 }

@@ -894,7 +894,9 @@ ActionInputs MainWindow::actionInputs() const
     in.unsavedEdits = stillHasUnsavedEdits();
     in.canSnapShot = probes.canSnapShot();
     in.frameLockedOrLoaded = probes.frameLockedOrLoaded();
-    in.playerBarShown = toolBar(QStringLiteral("MideaPlay_ToolBar"))->isVisibleTo(const_cast<MainWindow *>(this));
+    // Found through the name cache: a tree search on every idle moment would cost more than the rules.
+    auto *playerBar = qobject_cast<QWidget *>(control(QStringLiteral("MideaPlay_ToolBar")));
+    in.playerBarShown = playerBar && !playerBar->isHidden();
     in.playerAtEnd = probes.playerAtEnd();
     in.compareImageAssigned = probes.compareImageAssigned();
     in.shapeInProgress = probes.shapeInProgress();

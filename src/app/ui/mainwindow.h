@@ -169,6 +169,9 @@ public:
     // Loads a picture from the button folder into a main button and sets its hint by key.
     void setButtonPicture(MainButton b, const QString &picture, const QString &hintKey);
     void BtnLanguage_HintSet();
+    // Captions and hints of every named control from the loaded texts, without reading the file
+    // again: for controls the features add after the window was built.
+    void applyTexts();
     QString buttonPicturePath(const QString &picture) const;
     // Gives every named tool button without a picture its picture from Bitmap/ToolBar/, for the
     // tool bars the features fill after the window was built.
@@ -257,7 +260,6 @@ private:
     void buildLibraryPages();
     void InitialRun();
     void LoadUserSettings();
-    void applyTexts();
     void onLanguageItem(const QString &language);
     void showAbout();
     void onListTimer();

@@ -53,7 +53,7 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
     connectPlayer();
     connectMeasure();
     window_->loadToolButtonPictures();
-    window_->UpdateInterface(window_->defData().Language);
+    window_->applyTexts();
     // The window's creation event: look for cameras, then show what was found.
     camera_->startUp();
 }
@@ -151,7 +151,7 @@ void SendraApplication::connectCapture()
         if (!cam.GetCanSnapShot())
             return false;
         if (w.flags().VideoPlaying)
-            return !video->shownFrame().isNull();
+            return video->hasFrame();   // asked at every idle moment: no copy of the frame
         return cam.isConnected() && (cam.isFrozen() || !cam.latestFrame().image.isNull());
     };
     // The capture button and the Space key: the picture shown, with its orientation.

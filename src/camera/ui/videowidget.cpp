@@ -57,37 +57,61 @@ void VideoWidget::clearStill()
     update();
 }
 
-QImage VideoWidget::keyWhite(const QImage &overlay)
+namespace {
+
+constexpr int kOverlayTile = 64;
+
+// The overlay with pure white made transparent, in one pass over the pixels. When `tiles` is
+// given it also collects the 64 x 64 tiles that hold anything: measurements cover little of the
+// picture, so a frame painted at the overlay's own size blends only those. This runs on every
+// mouse move while a shape is drawn, so it reads the layer once.
+QImage keyWhiteInto(const QImage &overlay, std::vector<QRect> *tiles)
 {
-    QImage keyed = overlay.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < keyed.height(); ++y) {
-        auto *row = reinterpret_cast<QRgb *>(keyed.scanLine(y));
-        for (int x = 0; x < keyed.width(); ++x)
-            if ((row[x] & 0x00FFFFFFu) == 0x00FFFFFFu)
-                row[x] = 0;   // transparent, premultiplied
+    const QImage src = overlay.format() == QImage::Format_RGB32 ? overlay
+                           : overlay.convertToFormat(QImage::Format_RGB32);
+    const int w = src.width(), h = src.height();
+    QImage keyed(w, h, QImage::Format_ARGB32_Premultiplied);
+    const int tilesAcross = (w + kOverlayTile - 1) / kOverlayTile;
+    std::vector<char> used(tiles ? std::size_t(tilesAcross) * std::size_t((h + kOverlayTile - 1) / kOverlayTile) : 0);
+    for (int y = 0; y < h; ++y) {
+        const auto *from = reinterpret_cast<const QRgb *>(src.constScanLine(y));
+        auto *to = reinterpret_cast<QRgb *>(keyed.scanLine(y));
+        char *usedRow = tiles ? used.data() + std::size_t(y / kOverlayTile) * std::size_t(tilesAcross) : nullptr;
+        for (int x = 0; x < w; ++x) {
+            // RGB32 is opaque, so the premultiplied pixel is the same word with alpha 0xFF.
+            const QRgb p = from[x] | 0xFF000000u;
+            if ((p & 0x00FFFFFFu) == 0x00FFFFFFu) {
+                to[x] = 0;   // transparent, premultiplied
+            } else {
+                to[x] = p;
+                if (usedRow)
+                    usedRow[x / kOverlayTile] = 1;
+            }
+        }
+    }
+    if (tiles) {
+        tiles->clear();
+        for (std::size_t i = 0; i < used.size(); ++i)
+            if (used[i])
+                tiles->push_back(QRect(int(i % std::size_t(tilesAcross)) * kOverlayTile,
+                                       int(i / std::size_t(tilesAcross)) * kOverlayTile, kOverlayTile, kOverlayTile)
+                                     .intersected(keyed.rect()));
     }
     return keyed;
 }
 
+} // namespace
+
+QImage VideoWidget::keyWhite(const QImage &overlay) { return keyWhiteInto(overlay, nullptr); }
+
 void VideoWidget::setOverlay(const platform::Bitmap &overlay)
 {
-    overlay_ = overlay.isNull() ? QImage() : keyWhite(overlay.image());
-    // Measurements cover little of the picture: remember which tiles hold anything, so that a
-    // frame painted at the overlay's own size blends only those.
-    overlayTiles_.clear();
-    constexpr int kTile = 64;
-    for (int ty = 0; ty < overlay_.height(); ty += kTile)
-        for (int tx = 0; tx < overlay_.width(); tx += kTile) {
-            const QRect tile = QRect(tx, ty, kTile, kTile).intersected(overlay_.rect());
-            bool used = false;
-            for (int y = tile.top(); y <= tile.bottom() && !used; ++y) {
-                const auto *row = reinterpret_cast<const QRgb *>(overlay_.constScanLine(y));
-                for (int x = tile.left(); x <= tile.right() && !used; ++x)
-                    used = row[x] != 0;
-            }
-            if (used)
-                overlayTiles_.push_back(tile);
-        }
+    if (overlay.isNull()) {
+        overlay_ = QImage();
+        overlayTiles_.clear();
+    } else {
+        overlay_ = keyWhiteInto(overlay.image(), &overlayTiles_);
+    }
     update();
 }
 

@@ -42,6 +42,7 @@ public:
     QImage grabVideo() const;
     // The newest frame as shown (flip applied) at its own size; null before the first frame.
     QImage shownFrame() const { return flippedFrame().copy(); }
+    bool hasFrame() const { return !frame_.isNull(); }
 
     std::uint64_t framesShown() const { return framesShown_; }
 

@@ -3,7 +3,7 @@
 //  (b) 20 s of the virtual camera at MJPG 1600 x 1200, 30 fps, through the program's pipeline into
 //      the video widget: frames delivered / produced, and process CPU time / gst-launch-1.0 running
 //      the same source, decoder and converter into fakesink.
-#include "camera/framemailbox.h"
+#include "platform/framemailbox.h"
 #include "camera/ui/videowidget.h"
 #include "camera/videocamerads.h"
 #include "platform/diagnosticslog.h"
@@ -59,7 +59,7 @@ void BM_MemcpyFrame(benchmark::State &state)
 void BM_UiThreadFrame(benchmark::State &state)
 {
     const int widgetW = int(state.range(0)), widgetH = widgetW * 3 / 4;
-    camera::FrameMailbox box;
+    platform::FrameMailbox box;
     camera::ui::VideoWidget widget;
     widget.resize(widgetW, widgetH);
     widget.setFlipMode(int(state.range(1)));

@@ -3,7 +3,7 @@
 // -frames:v 1 frame.bmp`, the same frame to a BMP file. The ratio is ours / ffmpeg; the goal is
 // at most 1.0. ffmpeg's time includes starting its process, which is what a caller of the tool
 // pays as well.
-#include "camera/playback/frameextractor.h"
+#include "platform/frameextractor.h"
 #include "ratio.h"
 #include "platform/gst/gstinit.h"
 #include "platform/gst/gstptr.h"
@@ -71,7 +71,7 @@ void BM_FrameThirty(benchmark::State &state, const char *name, const char *encod
     bench::measureRatio(
         state,
         [&] {
-            std::optional<platform::Bitmap> frame = camera::playback::GetAviFrame(path, 30);
+            std::optional<platform::Bitmap> frame = platform::GetAviFrame(path, 30);
             ok = ok && frame.has_value();
             benchmark::DoNotOptimize(frame);
         },

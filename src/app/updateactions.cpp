@@ -5,7 +5,7 @@ namespace app {
 ActionState computeActions(const ActionInputs &in)
 {
     ActionState s;
-    const AppFlags &f = in.flags;
+    const state::AppFlags &f = in.flags;
     auto vis = [&](const char *name, bool v) { s.visible.insert(QLatin1String(name), v); };
     auto ena = [&](const char *name, bool e) { s.enabled.insert(QLatin1String(name), e); };
     auto chk = [&](const char *name, bool c) { s.checked.insert(QLatin1String(name), c); };
@@ -18,7 +18,7 @@ ActionState computeActions(const ActionInputs &in)
     vis("Exit_Btn", true);
 
     // The still-image buttons exist only beside the still image, in the "Normal" layout.
-    const bool normal = f.SizePreset == kPresetNormal;
+    const bool normal = f.SizePreset == state::kPresetNormal;
     const bool still = !in.stillEmpty;
     vis("SaveImage_Btn", normal && still && in.unsavedEdits);
     for (const char *name : {"EditorImage_Btn", "DelViewVideo_Btn", "ImageProcess_Btn", "PrinterImage_Btn"})
@@ -73,15 +73,15 @@ ActionState computeActions(const ActionInputs &in)
                 ena(name, false);
             }
             chk("ChangeModeTB_VideoCtrl", true);
-            mode = kLiveVideoCtrl;
+            mode = state::kLiveVideoCtrl;
         }
         for (int m = 0; m < 4; ++m)
-            vis(modeBars[m], m == mode && (m == kLiveVideoCtrl || f.VmrAvailable));
-        if (mode == kLiveVideoCtrl)
+            vis(modeBars[m], m == mode && (m == state::kLiveVideoCtrl || f.VmrAvailable));
+        if (mode == state::kLiveVideoCtrl)
             for (const char *name : {"VideoCtrlTB_RightOthers", "VideoCtrlTB_RightSelf", "VideoCtrlTB_LeftSelf",
                                      "VideoCtrlTB_LeftOthers"})
                 ena(name, f.VmrAvailable);
-        if (mode == kLiveDraw)
+        if (mode == state::kLiveDraw)
             ena("DrawRuler_ToolBar", !in.shapeInProgress);
     }
     ena("VideoCtrlTB_BrightnessTKB", in.brightnessDown);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "globalvar.h"
+#include "state/globalvar.h"
 
 #include <QHash>
 #include <QString>
@@ -11,7 +11,7 @@ namespace app {
 
 // Everything the idle-time update looks at besides the shared flags.
 struct ActionInputs {
-    AppFlags flags;
+    state::AppFlags flags;
     bool stillEmpty = true;
     bool unsavedEdits = false;           // editor change counter above 1, or a filter applied
     bool canSnapShot = false;
@@ -25,7 +25,7 @@ struct ActionInputs {
     bool redoAvailable = false;
     bool brightnessDown = false, contrastDown = false, exposureDown = false;
     std::array<bool, 4> crossShapeDown{};   // cross, area, rectangle, circle
-    int pressedMode = kLiveCompare;          // the mode button that is down
+    int pressedMode = state::kLiveCompare;          // the mode button that is down
     bool timedCaptureRunning = false;
     bool vid2ImgRunning = false;
     bool toolStatusOpen = false;

@@ -21,12 +21,12 @@ QPoint coverOn(const QRect &video, int lower)
 QSize presetVideoSize(int preset)
 {
     switch (preset) {
-    case kPreset640x480: return {640, 480};
-    case kPreset800x600: return {800, 600};
-    case kPreset1024x768: return {1024, 768};
-    case kPreset1280x800: return {1280, 800};
-    case kPreset1280x960: return {1280, 960};
-    case kPreset1600x1200: return {1600, 1200};
+    case state::kPreset640x480: return {640, 480};
+    case state::kPreset800x600: return {800, 600};
+    case state::kPreset1024x768: return {1024, 768};
+    case state::kPreset1280x800: return {1280, 800};
+    case state::kPreset1280x960: return {1280, 960};
+    case state::kPreset1600x1200: return {1600, 1200};
     default: return {};
     }
 }
@@ -42,17 +42,17 @@ PresetLayout layoutForPreset(int preset, QSize screen, QSize camera)
     PresetLayout l;
     l.appliedAs = preset;
     switch (preset) {
-    case kPresetNormal:
+    case state::kPresetNormal:
         l.clientSize = kNormalClient;
         l.videoRect = QRect(0, 64, 400, 300);
         l.coverPanelPos = l.videoRect.topLeft();
         return l;
-    case kPreset640x480:
-    case kPreset800x600:
-    case kPreset1024x768:
-    case kPreset1280x800:
-    case kPreset1280x960:
-    case kPreset1600x1200: {
+    case state::kPreset640x480:
+    case state::kPreset800x600:
+    case state::kPreset1024x768:
+    case state::kPreset1280x800:
+    case state::kPreset1280x960:
+    case state::kPreset1600x1200: {
         const QSize v = presetVideoSize(preset);
         l.singleWindow = true;
         l.clientSize = QSize(v.width(), v.height() + kButtonRow);
@@ -60,7 +60,7 @@ PresetLayout layoutForPreset(int preset, QSize screen, QSize camera)
         l.coverPanelPos = coverOn(l.videoRect, kButtonRow);
         return l;
     }
-    case kPresetFullScreen4x3: {
+    case state::kPresetFullScreen4x3: {
         l.singleWindow = true;
         l.maximised = true;
         l.clientSize = screen;
@@ -70,14 +70,14 @@ PresetLayout layoutForPreset(int preset, QSize screen, QSize camera)
         l.coverPanelPos = coverOn(l.videoRect, kButtonRow);
         return l;
     }
-    case kPresetFullScreen:
+    case state::kPresetFullScreen:
         l.singleWindow = true;
         l.maximised = true;
         l.clientSize = screen;
         l.videoRect = QRect(0, kButtonRow, screen.width(), screen.height() - 108);
         l.coverPanelPos = coverOn(l.videoRect, kButtonRow);
         return l;
-    case kPresetByResolution: {
+    case state::kPresetByResolution: {
         l.singleWindow = true;
         const int w = camera.width(), h = camera.height();
         const int sw = screen.width(), sh = screen.height();
@@ -92,8 +92,8 @@ PresetLayout layoutForPreset(int preset, QSize screen, QSize camera)
             return l;
         }
         if (w <= 640 && h <= 480) {
-            PresetLayout small = layoutForPreset(kPreset640x480, screen, camera);
-            small.appliedAs = kPreset640x480;
+            PresetLayout small = layoutForPreset(state::kPreset640x480, screen, camera);
+            small.appliedAs = state::kPreset640x480;
             return small;
         }
         // A portrait screen narrower than the picture is tall: the screen decides the size.
@@ -105,13 +105,13 @@ PresetLayout layoutForPreset(int preset, QSize screen, QSize camera)
         l.coverPanelPos = coverOn(l.videoRect, kButtonRow);
         return l;
     }
-    case kPresetDevCtrlToolbar:
+    case state::kPresetDevCtrlToolbar:
         l.singleWindow = true;
         l.centreWindow = false;
         l.moveToScreenCorner = true;
         return l;
     default:
-        return layoutForPreset(kPresetNormal, screen, camera);
+        return layoutForPreset(state::kPresetNormal, screen, camera);
     }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "globalvar.h"
+#include "state/globalvar.h"
 
 #include <QPoint>
 #include <QRect>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "camera/framemailbox.h"
-#include "platform/gst/mediapipeline.h"
+#include "platform/framemailbox.h"
+#include "platform/mediapipeline.h"
 
 #include <QObject>
 
@@ -50,7 +50,7 @@ private:
     std::unique_ptr<platform::MediaPipeline> pipeline_;
     platform::DeviceRecord device_;
     platform::CaptureFormat format_;
-    FrameMailbox mailbox_;
+    platform::FrameMailbox mailbox_;
     platform::VideoFrame latest_;
     std::uint64_t taken_ = 0;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/udev/devicerecord.h"
+#include "platform/devicerecord.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/v4l2/controldevice.h"
+#include "platform/controldevice.h"
 
 #include <cstdint>
 #include <optional>

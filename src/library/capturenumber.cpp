@@ -1,6 +1,6 @@
 #include "capturenumber.h"
 
-#include "app/usersettings.h"
+#include "state/usersettings.h"
 #include "platform/clock.h"
 #include "platform/diagnosticslog.h"
 
@@ -17,12 +17,12 @@ CounterKind counterForCapture(bool video, int browserPage)
 {
     if (video)
         return CounterKind::Avi;
-    return browserPage == app::kListJpg || browserPage == app::kListAvi ? CounterKind::Jpg : CounterKind::Bmp;
+    return browserPage == state::kListJpg || browserPage == state::kListAvi ? CounterKind::Jpg : CounterKind::Bmp;
 }
 
-CaptureCounter::CaptureCounter(app::DefaultData &data, const platform::Clock &clock,
+CaptureCounter::CaptureCounter(state::DefaultData &data, const platform::Clock &clock,
                                std::function<void()> writeSettings, platform::DiagnosticsLog *log)
-    : dateText(&app::shortDateText), data_(data), clock_(clock), writeSettings_(std::move(writeSettings)), log_(log)
+    : dateText(&state::shortDateText), data_(data), clock_(clock), writeSettings_(std::move(writeSettings)), log_(log)
 {
 }
 
@@ -44,7 +44,7 @@ qint32 *CaptureCounter::counterOf(CounterKind kind)
 QString CaptureCounter::GetPhotoNumber(CounterKind kind, const NumberTaken &isTaken)
 {
     const QDate today = clock_.today();
-    app::checkPhotoDate(data_, dateText(today));
+    state::checkPhotoDate(data_, dateText(today));
     qint32 *counter = counterOf(kind);
     if (!counter) {
         if (log_)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/globalvar.h"
+#include "state/globalvar.h"
 
 #include <QDate>
 #include <QString>
@@ -40,7 +40,7 @@ using NumberTaken = std::function<bool(const QString &numberText)>;
 class CaptureCounter
 {
 public:
-    CaptureCounter(app::DefaultData &data, const platform::Clock &clock, std::function<void()> writeSettings,
+    CaptureCounter(state::DefaultData &data, const platform::Clock &clock, std::function<void()> writeSettings,
                    platform::DiagnosticsLog *log = nullptr);
 
     QString GetPhotoNumber(CounterKind kind, const NumberTaken &isTaken = {});
@@ -51,7 +51,7 @@ public:
 private:
     qint32 *counterOf(CounterKind kind);
 
-    app::DefaultData &data_;
+    state::DefaultData &data_;
     const platform::Clock &clock_;
     std::function<void()> writeSettings_;
     platform::DiagnosticsLog *log_;

@@ -34,11 +34,11 @@ QString CaptureSaver::takeFreeNumber(int browserPage, const QString &folder, con
 SaveResult CaptureSaver::Save_ImageFile(const platform::Bitmap &picture, const SaveContext &c, const SaveDialog &dialog)
 {
     SaveResult r;
-    const bool jpegPage = c.browserPage == app::kListJpg || c.browserPage == app::kListAvi;
-    const QString folder = c.curListPath[jpegPage ? app::kListJpg : app::kListBmp];
+    const bool jpegPage = c.browserPage == state::kListJpg || c.browserPage == state::kListAvi;
+    const QString folder = c.curListPath[jpegPage ? state::kListJpg : state::kListBmp];
     const QString word = jpegPage ? kJpgWord : kBmpWord;
     const QString ext = jpegPage ? kJpgExt : kBmpExt;
-    r.turnedToJpgPage = c.prefix.isEmpty() && c.browserPage == app::kListAvi;
+    r.turnedToJpgPage = c.prefix.isEmpty() && c.browserPage == state::kListAvi;
 
     if (c.automatic) {
         r.number = takeFreeNumber(c.browserPage, folder, word + c.prefix, ext);
@@ -78,7 +78,7 @@ SaveResult CaptureSaver::Save_ImageFile(const platform::Bitmap &picture, const S
     // own kind under the generated name; that name was never shown to the user, so it must be free.
     const QString wrongFolder = toJpeg ? kBmpFolderMark : kJpgFolderMark;
     if (QString(*chosen).replace(u'\\', u'/').contains(wrongFolder)) {
-        const QString target = c.curListPath[toJpeg ? app::kListJpg : app::kListBmp];
+        const QString target = c.curListPath[toJpeg ? state::kListJpg : state::kListBmp];
         const QString stem = (c.prefix.isEmpty() ? (toJpeg ? kJpgWord : kBmpWord) : QString()) + c.prefix;
         const QString extension = toJpeg ? kJpgExt : kBmpExt;
         if (fileExists(target + u'/' + stem + r.number + extension)) {
@@ -109,7 +109,7 @@ SaveResult CaptureSaver::write(SaveResult r, const platform::Bitmap &picture, bo
         return r;
     }
     r.outcome = SaveOutcome::Saved;
-    r.kindPage = jpeg ? app::kListJpg : app::kListBmp;
+    r.kindPage = jpeg ? state::kListJpg : state::kListBmp;
     return r;
 }
 
@@ -147,7 +147,7 @@ CaptureCompletion captureCompletion(bool autoSave, bool timedStillsRunning, bool
     CaptureCompletion c;
     if (autoSave || timedStillsRunning)
         c.save = timedWithScale ? AutoSaveKind::WithScale : AutoSaveKind::Plain;
-    c.showInViewer = sizePreset != app::kPresetNormal;
+    c.showInViewer = sizePreset != state::kPresetNormal;
     return c;
 }
 

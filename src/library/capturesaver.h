@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/globalvar.h"
+#include "state/globalvar.h"
 #include "platform/picturecodec.h"
 
 #include <QString>
@@ -36,10 +36,10 @@ struct SaveDialogRequest {
 using SaveDialog = std::function<std::optional<QString>(const SaveDialogRequest &)>;
 
 struct SaveContext {
-    int browserPage = app::kListJpg;   // the page shown decides BMP (0) or JPEG (1, 2)
+    int browserPage = state::kListJpg;   // the page shown decides BMP (0) or JPEG (1, 2)
     bool automatic = false;            // auto save on, or a timed capture of stills running
     QString prefix;                    // scalePrefix(): empty unless a scale is burnt in
-    app::ListPaths curListPath;
+    state::ListPaths curListPath;
     int jpegQuality = platform::kDefaultJpegQuality;
 };
 

@@ -15,17 +15,17 @@ struct ToolFolderRow {
 };
 
 constexpr std::array kToolFolders{
-    ToolFolderRow{ToolFolder::TimedBmp, app::kListBmp, "TCbmp"},
-    ToolFolderRow{ToolFolder::TimedJpg, app::kListJpg, "TCjpg"},
-    ToolFolderRow{ToolFolder::TimedAvi, app::kListAvi, "TCavi"},
-    ToolFolderRow{ToolFolder::VideoToBmp, app::kListBmp, "V2Ibmp"},
-    ToolFolderRow{ToolFolder::VideoToJpg, app::kListJpg, "V2Ijpg"},
-    ToolFolderRow{ToolFolder::ImagesToVideo, app::kListAvi, "I2Vvid"},
+    ToolFolderRow{ToolFolder::TimedBmp, state::kListBmp, "TCbmp"},
+    ToolFolderRow{ToolFolder::TimedJpg, state::kListJpg, "TCjpg"},
+    ToolFolderRow{ToolFolder::TimedAvi, state::kListAvi, "TCavi"},
+    ToolFolderRow{ToolFolder::VideoToBmp, state::kListBmp, "V2Ibmp"},
+    ToolFolderRow{ToolFolder::VideoToJpg, state::kListJpg, "V2Ijpg"},
+    ToolFolderRow{ToolFolder::ImagesToVideo, state::kListAvi, "I2Vvid"},
 };
 
 } // namespace
 
-QString toolFolderPath(ToolFolder folder, const app::ListPaths &defListPath)
+QString toolFolderPath(ToolFolder folder, const state::ListPaths &defListPath)
 {
     for (const ToolFolderRow &row : kToolFolders)
         if (row.folder == folder)
@@ -33,7 +33,7 @@ QString toolFolderPath(ToolFolder folder, const app::ListPaths &defListPath)
     return {};
 }
 
-bool ensureToolFolder(ToolFolder folder, const app::ListPaths &defListPath)
+bool ensureToolFolder(ToolFolder folder, const state::ListPaths &defListPath)
 {
     const QString path = toolFolderPath(folder, defListPath);
     return !path.isEmpty() && QDir().mkpath(path);

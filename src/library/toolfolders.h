@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/globalvar.h"
+#include "state/globalvar.h"
 
 #include <QString>
 
@@ -11,8 +11,8 @@ enum class ToolFolder { Unknown, TimedBmp, TimedJpg, TimedAvi, VideoToBmp, Video
 
 // DefListPath of the tool's kind + "/" + "TCbmp", "TCjpg", "TCavi", "V2Ibmp", "V2Ijpg" or "I2Vvid";
 // empty for Unknown.
-QString toolFolderPath(ToolFolder folder, const app::ListPaths &defListPath);
+QString toolFolderPath(ToolFolder folder, const state::ListPaths &defListPath);
 // Creates the folder when it is missing; false when it neither exists nor could be made.
-bool ensureToolFolder(ToolFolder folder, const app::ListPaths &defListPath);
+bool ensureToolFolder(ToolFolder folder, const state::ListPaths &defListPath);
 
 } // namespace library

@@ -1,5 +1,5 @@
 #include "app/languagetexts.h"
-#include "app/usersettings.h"
+#include "state/usersettings.h"
 
 #include <QDir>
 #include <QSet>
@@ -19,7 +19,7 @@ TEST(LanguageFiles, EveryLanguageHasEveryKeyOfEnglishAndNothingElse)
     ASSERT_TRUE(english) << "resources/Lang/English.ini missing";
     const QStringList englishKeys = english->keys();
     const QSet<QString> expected(englishKeys.begin(), englishKeys.end());
-    for (const LanguageInfo &l : languageTable()) {
+    for (const state::LanguageInfo &l : state::languageTable()) {
         const auto t = LanguageTexts::load(kResources, l.name);
         ASSERT_TRUE(t) << l.name;
         const QStringList keys = t->keys();
@@ -31,7 +31,7 @@ TEST(LanguageFiles, EveryLanguageHasEveryKeyOfEnglishAndNothingElse)
 
 TEST(LanguageFiles, EveryNamedKeyOfEveryRecordIsPresentAndFilled)
 {
-    for (const LanguageInfo &l : languageTable()) {
+    for (const state::LanguageInfo &l : state::languageTable()) {
         const auto t = LanguageTexts::load(kResources, l.name);
         ASSERT_TRUE(t) << l.name;
         for (const TextRecord &r : textRecords())
@@ -44,7 +44,7 @@ TEST(LanguageFiles, TranslationsAreNotEnglishCopies)
 {
     const auto english = LanguageTexts::load(kResources, "English");
     ASSERT_TRUE(english);
-    for (const LanguageInfo &l : languageTable()) {
+    for (const state::LanguageInfo &l : state::languageTable()) {
         if (QLatin1String(l.name) == QLatin1String("English"))
             continue;
         const auto t = LanguageTexts::load(kResources, l.name);

@@ -63,7 +63,7 @@ struct NoBridge final : platform::VendorChannel {
 struct Fixture {
     fakes::TemporaryProfile profile;
     fakes::FakeClock clock;
-    app::UserPaths paths = app::UserPaths::fromProfileDir(profile.path());
+    state::UserPaths paths = state::UserPaths::fromProfileDir(profile.path());
     std::unique_ptr<platform::IniProfileStore> store = std::make_unique<platform::IniProfileStore>(paths.settingsFile());
     NoBridge vendor;
     platform::DiagnosticsLog log;
@@ -281,7 +281,7 @@ TEST(MainWindowMenus, EveryItemIsPresentWithItsShortCut)
     QSignalSpy preset(w.get(), &MainWindow::presetRequested);
     Q_EMIT devCtrlKey->activated();
     ASSERT_EQ(preset.count(), 1);
-    EXPECT_EQ(preset[0][0].toInt(), app::kPresetDevCtrlToolbar);
+    EXPECT_EQ(preset[0][0].toInt(), state::kPresetDevCtrlToolbar);
 }
 
 TEST(MessageBoxDialog, LaysOutButtonsAndShowsOneIcon)
@@ -317,8 +317,8 @@ TEST(MainWindowPresets, MaximisingGivesFullScreenAndRestoringGivesNormal)
     auto w = f.make();
     w->screenSizeOverride = [] { return QSize(1920, 1200); };
     w->show();
-    w->applyPreset(app::kPreset800x600);
-    EXPECT_EQ(w->flags().SizePreset, app::kPreset800x600);
+    w->applyPreset(state::kPreset800x600);
+    EXPECT_EQ(w->flags().SizePreset, state::kPreset800x600);
     EXPECT_EQ(w->centralWidget()->size(), QSize(800, 660));
     EXPECT_EQ(w->videoArea()->geometry(), QRect(0, 60, 800, 600));
     EXPECT_TRUE(w->action("N800_600_Screen")->isChecked());
@@ -329,11 +329,11 @@ TEST(MainWindowPresets, MaximisingGivesFullScreenAndRestoringGivesNormal)
 
     w->showMaximized();
     QTest::qWait(50);
-    EXPECT_EQ(w->flags().SizePreset, app::kPresetFullScreen);
+    EXPECT_EQ(w->flags().SizePreset, state::kPresetFullScreen);
     EXPECT_TRUE(w->action("NFull_Screen")->isChecked());
     w->showNormal();
     QTest::qWait(50);
-    EXPECT_EQ(w->flags().SizePreset, app::kPresetNormal);
+    EXPECT_EQ(w->flags().SizePreset, state::kPresetNormal);
     EXPECT_EQ(w->videoArea()->geometry(), QRect(0, 64, 400, 300));
     EXPECT_EQ(w->mainButton(kExitBtn)->pos(), QPoint(720, 0));
 }
@@ -393,12 +393,12 @@ TEST(MainWindowModes, LiveModesSetTheOverlayFlag)
     std::vector<int> entered;
     w->leaveLiveMode = [&](int from, int to) { left.emplace_back(from, to); };
     w->enterLiveMode = [&](int mode) { entered.push_back(mode); };
-    w->ChangeModeTB_Click(app::kLiveCross);
+    w->ChangeModeTB_Click(state::kLiveCross);
     EXPECT_TRUE(w->flags().OverlayMode);
-    EXPECT_EQ(w->flags().LiveMode, app::kLiveCross);
-    w->ChangeModeTB_Click(app::kLiveVideoCtrl);
+    EXPECT_EQ(w->flags().LiveMode, state::kLiveCross);
+    w->ChangeModeTB_Click(state::kLiveVideoCtrl);
     EXPECT_TRUE(w->flags().OverlayMode);   // only draw clears it
-    w->ChangeModeTB_Click(app::kLiveDraw);
+    w->ChangeModeTB_Click(state::kLiveDraw);
     EXPECT_FALSE(w->flags().OverlayMode);
     EXPECT_EQ(left, (std::vector<std::pair<int, int>>{{0, 1}, {1, 2}, {2, 3}}));
     EXPECT_EQ(entered, (std::vector<int>{1, 2, 3}));
@@ -420,14 +420,14 @@ TEST(MainWindowCapture, AutoSaveOnTheBmpPageWritesTheFirstNumberOfTheDay)
     Fixture f;
     auto w = f.make();
     w->defData().AutoSave = true;
-    w->browser()->setCurrentIndex(app::kListBmp);
+    w->browser()->setCurrentIndex(state::kListBmp);
     w->CaptureImageCom(specimen());
-    const QString expected = w->curListPath()[app::kListBmp] + "/Bmp_20141111_00001.bmp";
+    const QString expected = w->curListPath()[state::kListBmp] + "/Bmp_20141111_00001.bmp";
     ASSERT_TRUE(QFile::exists(expected));
     EXPECT_EQ(w->stillView()->hintPath(), expected);
     EXPECT_FALSE(w->stillView()->hasUnsavedEdits());
     EXPECT_EQ(platform::readPictureFile(expected).bitmap, specimen());
-    EXPECT_EQ(w->browser()->currentIndex(), app::kListBmp);
+    EXPECT_EQ(w->browser()->currentIndex(), state::kListBmp);
     platform::IniProfileStore reread(f.paths.settingsFile());
     EXPECT_EQ(reread.read("PhotoNumber", "DefData.BmpNumber"), "1");   // written after every number
 }
@@ -437,10 +437,10 @@ TEST(MainWindowCapture, OnTheAviPageASnapshotBecomesJpegAndTheJpgPageShows)
     Fixture f;
     auto w = f.make();
     w->defData().AutoSave = true;
-    w->browser()->setCurrentIndex(app::kListAvi);
+    w->browser()->setCurrentIndex(state::kListAvi);
     w->CaptureImageCom(specimen());
-    EXPECT_TRUE(QFile::exists(w->curListPath()[app::kListJpg] + "/Jpg_20141111_00001.jpg"));
-    EXPECT_EQ(w->browser()->currentIndex(), app::kListJpg);
+    EXPECT_TRUE(QFile::exists(w->curListPath()[state::kListJpg] + "/Jpg_20141111_00001.jpg"));
+    EXPECT_EQ(w->browser()->currentIndex(), state::kListJpg);
 }
 
 TEST(MainWindowCapture, ARefusedWriteIsReportedAndThePictureStaysUnsaved)
@@ -448,11 +448,11 @@ TEST(MainWindowCapture, ARefusedWriteIsReportedAndThePictureStaysUnsaved)
     Fixture f;
     auto w = f.make();
     w->defData().AutoSave = true;
-    w->browser()->setCurrentIndex(app::kListBmp);
-    QFile::setPermissions(w->curListPath()[app::kListBmp], QFile::ReadOwner | QFile::ExeOwner);
+    w->browser()->setCurrentIndex(state::kListBmp);
+    QFile::setPermissions(w->curListPath()[state::kListBmp], QFile::ReadOwner | QFile::ExeOwner);
     // Root ignores folder permissions; a missing folder refuses the write for everyone.
-    const QString folder = w->curListPath()[app::kListBmp];
-    w->curListPath()[app::kListBmp] = folder + "/gone";
+    const QString folder = w->curListPath()[state::kListBmp];
+    w->curListPath()[state::kListBmp] = folder + "/gone";
     w->CaptureImageCom(specimen());
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     ASSERT_EQ(f.presenter.shown.size(), 1u);
@@ -468,7 +468,7 @@ TEST(MainWindowCapture, DeletingTheShownPictureMovesItToTheTrash)
     Fixture f;
     auto w = f.make();
     w->defData().AutoSave = true;
-    w->browser()->setCurrentIndex(app::kListJpg);
+    w->browser()->setCurrentIndex(state::kListJpg);
     w->CaptureImageCom(specimen());
     const QString path = w->stillView()->hintPath();
     ASSERT_TRUE(QFile::exists(path));

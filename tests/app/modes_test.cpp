@@ -22,7 +22,7 @@ ActionInputs live(bool renderer)
 TEST(UpdateActions, WithoutTheRendererOnlyThePictureControlsAreOffered)
 {
     ActionInputs in = live(false);
-    in.pressedMode = kLiveDraw;
+    in.pressedMode = state::kLiveDraw;
     const ActionState s = computeActions(in);
     for (const char *name : {"ChangeModeTB_Compare", "ChangeModeTB_Cross", "ChangeModeTB_Draw"}) {
         EXPECT_FALSE(s.enabled.value(name)) << name;
@@ -37,7 +37,7 @@ TEST(UpdateActions, WithoutTheRendererOnlyThePictureControlsAreOffered)
 
 TEST(UpdateActions, ExactlyThePressedModesToolBarShowsOverLiveVideo)
 {
-    for (int mode : {kLiveCompare, kLiveCross, kLiveVideoCtrl, kLiveDraw}) {
+    for (int mode : {state::kLiveCompare, state::kLiveCross, state::kLiveVideoCtrl, state::kLiveDraw}) {
         ActionInputs in = live(true);
         in.pressedMode = mode;
         const ActionState s = computeActions(in);
@@ -80,13 +80,13 @@ TEST(UpdateActions, MainButtonsFollowTheFlags)
 
 TEST(UpdateActions, StillButtonsOnlyInTheNormalPreset)
 {
-    for (int preset = kPresetNormal; preset <= kPresetDevCtrlToolbar; ++preset) {
+    for (int preset = state::kPresetNormal; preset <= state::kPresetDevCtrlToolbar; ++preset) {
         ActionInputs in = live(true);
         in.stillEmpty = false;
         in.unsavedEdits = true;
         in.flags.SizePreset = preset;
         const ActionState s = computeActions(in);
-        const bool normal = preset == kPresetNormal;
+        const bool normal = preset == state::kPresetNormal;
         for (const char *name : {"SaveImage_Btn", "EditorImage_Btn", "DelViewVideo_Btn", "ImageProcess_Btn", "PrinterImage_Btn"})
             EXPECT_EQ(s.visible.value(name), normal) << preset << " " << name;
         EXPECT_EQ(s.enabled.value("OpenFile"), normal) << preset;
@@ -98,7 +98,7 @@ TEST(UpdateActions, StillButtonsOnlyInTheNormalPreset)
 TEST(UpdateActions, UndoRedoNeedOverlapAStepAndNoShapeInProgress)
 {
     ActionInputs in = live(true);
-    in.pressedMode = kLiveDraw;
+    in.pressedMode = state::kLiveDraw;
     in.overlapDown = true;
     in.undoAvailable = true;
     EXPECT_TRUE(computeActions(in).enabled.value("DrawRulerTB_Undo"));
@@ -123,31 +123,31 @@ TEST(UpdateActions, MagnificationShowsOnLiveVideoWithoutOverlay)
 TEST(WindowPresets, LargePresetsNeedAScreenThatHoldsThem)
 {
     const QSize screen(1024, 768);
-    EXPECT_TRUE(presetFitsScreen(kPreset640x480, screen));
-    EXPECT_TRUE(presetFitsScreen(kPreset800x600, screen));
-    EXPECT_TRUE(presetFitsScreen(kPreset1024x768, screen));
-    EXPECT_FALSE(presetFitsScreen(kPreset1280x800, screen));
-    EXPECT_FALSE(presetFitsScreen(kPreset1280x960, screen));
-    EXPECT_FALSE(presetFitsScreen(kPreset1600x1200, screen));
-    EXPECT_TRUE(presetFitsScreen(kPresetFullScreen, screen));
+    EXPECT_TRUE(presetFitsScreen(state::kPreset640x480, screen));
+    EXPECT_TRUE(presetFitsScreen(state::kPreset800x600, screen));
+    EXPECT_TRUE(presetFitsScreen(state::kPreset1024x768, screen));
+    EXPECT_FALSE(presetFitsScreen(state::kPreset1280x800, screen));
+    EXPECT_FALSE(presetFitsScreen(state::kPreset1280x960, screen));
+    EXPECT_FALSE(presetFitsScreen(state::kPreset1600x1200, screen));
+    EXPECT_TRUE(presetFitsScreen(state::kPresetFullScreen, screen));
 }
 
 TEST(WindowPresets, FixedAndFullScreenGeometry)
 {
     const QSize screen(1920, 1080);
-    PresetLayout l = layoutForPreset(kPreset640x480, screen, {});
+    PresetLayout l = layoutForPreset(state::kPreset640x480, screen, {});
     EXPECT_EQ(l.clientSize, QSize(640, 540));
     EXPECT_EQ(l.videoRect, QRect(0, 60, 640, 480));
     EXPECT_EQ(l.coverPanelPos, QPoint(120, 60 + 90 + 60));
-    l = layoutForPreset(kPreset1280x960, screen, {});
+    l = layoutForPreset(state::kPreset1280x960, screen, {});
     EXPECT_EQ(l.clientSize, QSize(1280, 1020));
-    l = layoutForPreset(kPresetFullScreen4x3, screen, {});
+    l = layoutForPreset(state::kPresetFullScreen4x3, screen, {});
     EXPECT_TRUE(l.maximised);
     // 1032 * 1.3333334f = 1376.0000... truncated.
     EXPECT_EQ(l.videoRect, QRect((1920 - 1376) / 2, 0, 1376, 1032));
-    l = layoutForPreset(kPresetFullScreen, screen, {});
+    l = layoutForPreset(state::kPresetFullScreen, screen, {});
     EXPECT_EQ(l.videoRect, QRect(0, 60, 1920, 972));
-    l = layoutForPreset(kPresetNormal, screen, {});
+    l = layoutForPreset(state::kPresetNormal, screen, {});
     EXPECT_EQ(l.videoRect, QRect(0, 64, 400, 300));
     EXPECT_FALSE(l.singleWindow);
 }
@@ -155,21 +155,21 @@ TEST(WindowPresets, FixedAndFullScreenGeometry)
 TEST(WindowPresets, ByResolutionSizesToTheCamera)
 {
     // Fits: client W x H + 60.
-    PresetLayout l = layoutForPreset(kPresetByResolution, QSize(1920, 1200), QSize(1600, 1200));
-    EXPECT_EQ(l.appliedAs, kPresetByResolution);
+    PresetLayout l = layoutForPreset(state::kPresetByResolution, QSize(1920, 1200), QSize(1600, 1200));
+    EXPECT_EQ(l.appliedAs, state::kPresetByResolution);
     EXPECT_EQ(l.clientSize, QSize(1600, 1260));
     EXPECT_EQ(l.videoRect, QRect(0, 60, 1600, 1200));
     // 640 x 480 or less: the 640*480 preset instead.
-    EXPECT_EQ(layoutForPreset(kPresetByResolution, QSize(1920, 1200), QSize(640, 480)).appliedAs, kPreset640x480);
+    EXPECT_EQ(layoutForPreset(state::kPresetByResolution, QSize(1920, 1200), QSize(640, 480)).appliedAs, state::kPreset640x480);
     // Overhang on a small screen, centred, draggable within the overhang.
-    l = layoutForPreset(kPresetByResolution, QSize(1280, 1024), QSize(1600, 1200));
+    l = layoutForPreset(state::kPresetByResolution, QSize(1280, 1024), QSize(1600, 1200));
     EXPECT_EQ(l.clientSize, QSize(1280, 1024));
     EXPECT_EQ(l.videoRect, QRect(-160, -88, 1600, 1200));
     EXPECT_TRUE(l.dragEnabled);
     EXPECT_EQ(l.dragMin, QPoint(-320, -176));
     EXPECT_EQ(l.dragMax, QPoint(0, 0));
     // 640 wide and room to spare: 80 more pixels for the tool bars.
-    EXPECT_EQ(layoutForPreset(kPresetByResolution, QSize(1920, 1200), QSize(640, 512)).clientSize, QSize(720, 572));
+    EXPECT_EQ(layoutForPreset(state::kPresetByResolution, QSize(1920, 1200), QSize(640, 512)).clientSize, QSize(720, 572));
 }
 
 TEST(WindowPresets, SingleWindowRowHasSixSlotsWrappingIntoTheLastColumn)

@@ -84,7 +84,7 @@ TEST(Program, ConnectDrawALineAndCaptureOnTheVirtualCamera)
 
     // Draw mode, line tool, two clicks over the video.
     w.findChild<QToolButton *>("ChangeModeTB_Draw")->click();
-    EXPECT_EQ(w.flags().LiveMode, app::kLiveDraw);
+    EXPECT_EQ(w.flags().LiveMode, state::kLiveDraw);
     p.app->measure().drawStyleMenu()->findChild<QAction *>("ST_Line")->trigger();
     camera::ui::VideoWidget *video = p.app->camera().videoWidget();
     QTest::mouseClick(video, Qt::LeftButton, Qt::NoModifier, QPoint(50, 60));
@@ -106,7 +106,7 @@ TEST(Program, ConnectDrawALineAndCaptureOnTheVirtualCamera)
     }
     w.mainButton(kRecordVideoBtn)->click();
     EXPECT_FALSE(w.flags().VideoRecording);
-    const QString clip = w.curListPath()[app::kListAvi] + "/Avi_20141111_00001.avi";
+    const QString clip = w.curListPath()[state::kListAvi] + "/Avi_20141111_00001.avi";
     ASSERT_TRUE(QFile::exists(clip));
     EXPECT_GT(QFileInfo(clip).size(), 640 * 480 * 3);
 

@@ -1,4 +1,4 @@
-#include "app/usersettings.h"
+#include "state/usersettings.h"
 
 #include "fakes.h"
 
@@ -9,23 +9,23 @@
 
 #include <gtest/gtest.h>
 
-using namespace app;
+using namespace state;
 
 namespace {
 
 struct Start {
     fakes::MemoryProfileStore store;
-    UserPaths paths = UserPaths::fromProfileDir("/home/ana");
+    state::UserPaths paths = state::UserPaths::fromProfileDir("/home/ana");
     QString today = "11/11/14";
     QString locale = "English";
     QStringList folders;   // folders that exist
 
-    LoadedSettings run()
+    state::LoadedSettings run()
     {
-        SettingsEnvironment env{store, paths, today, locale,
-                                [](const QString &n) { return isLanguageName(n) && n != "Portuguese"; },
+        state::SettingsEnvironment env{store, paths, today, locale,
+                                [](const QString &n) { return state::isLanguageName(n) && n != "Portuguese"; },
                                 [this](const QString &f) { return folders.contains(f); }};
-        return loadUserSettings(env);
+        return state::loadUserSettings(env);
     }
 };
 
@@ -33,41 +33,41 @@ struct Start {
 
 TEST(UserPaths, DataFolderBelowTheProfileOfAnyLength)
 {
-    const UserPaths p = UserPaths::fromProfileDir("/home/ana/");
+    const state::UserPaths p = state::UserPaths::fromProfileDir("/home/ana/");
     EXPECT_EQ(p.userDataDir, "/home/ana/Talvent Technology/Sendra-CAM/");
-    EXPECT_EQ(p.defListPath[kListBmp], "/home/ana/Talvent Technology/Sendra-CAM/DATA/Image/Bmp");
-    EXPECT_EQ(p.defListPath[kListJpg], "/home/ana/Talvent Technology/Sendra-CAM/DATA/Image/Jpg");
-    EXPECT_EQ(p.defListPath[kListAvi], "/home/ana/Talvent Technology/Sendra-CAM/DATA/Video");
+    EXPECT_EQ(p.defListPath[state::kListBmp], "/home/ana/Talvent Technology/Sendra-CAM/DATA/Image/Bmp");
+    EXPECT_EQ(p.defListPath[state::kListJpg], "/home/ana/Talvent Technology/Sendra-CAM/DATA/Image/Jpg");
+    EXPECT_EQ(p.defListPath[state::kListAvi], "/home/ana/Talvent Technology/Sendra-CAM/DATA/Video");
     EXPECT_EQ(p.tempBmp, "/home/ana/Talvent Technology/Sendra-CAM/Temp.bmp");
     const QString deep = "/tmp/" + QString(300, u'p');
-    EXPECT_TRUE(UserPaths::fromProfileDir(deep).userDataDir.startsWith(deep + "/Talvent"));
+    EXPECT_TRUE(state::UserPaths::fromProfileDir(deep).userDataDir.startsWith(deep + "/Talvent"));
 }
 
 TEST(UserPaths, ProfileFromUserprofileElseHome)
 {
     fakes::TemporaryProfile profile;
-    EXPECT_EQ(UserPaths::profileDirFromEnvironment(), profile.path());
+    EXPECT_EQ(state::UserPaths::profileDirFromEnvironment(), profile.path());
     qputenv("USERPROFILE", "");
-    EXPECT_EQ(UserPaths::profileDirFromEnvironment(), profile.path());   // HOME is the same folder here
+    EXPECT_EQ(state::UserPaths::profileDirFromEnvironment(), profile.path());   // HOME is the same folder here
     qputenv("HOME", "/somewhere/else");
-    EXPECT_EQ(UserPaths::profileDirFromEnvironment(), "/somewhere/else");
+    EXPECT_EQ(state::UserPaths::profileDirFromEnvironment(), "/somewhere/else");
 }
 
 TEST(UserFolders, FirstStartCreatesTheWholeTree)
 {
     fakes::TemporaryProfile profile;
-    const UserPaths p = UserPaths::fromProfileDir(profile.path());
-    EXPECT_TRUE(createUserFolders(p).isEmpty());
+    const state::UserPaths p = state::UserPaths::fromProfileDir(profile.path());
+    EXPECT_TRUE(state::createUserFolders(p).isEmpty());
     for (const char *sub : {"", "DATA", "DATA/Image", "DATA/Image/Bmp", "DATA/Image/Jpg", "DATA/Video", "DATA/Image/Cover"})
         EXPECT_TRUE(QDir(p.userDataDir + sub).exists()) << sub;
-    EXPECT_TRUE(createUserFolders(p).isEmpty());   // a second start finds them all
+    EXPECT_TRUE(state::createUserFolders(p).isEmpty());   // a second start finds them all
 }
 
 TEST(Settings, FirstRunWritesEveryKeyThenInitAndTheLocaleLanguage)
 {
     Start s;
     s.locale = "German";
-    const LoadedSettings r = s.run();
+    const state::LoadedSettings r = s.run();
     EXPECT_TRUE(r.createdFile);
     EXPECT_EQ(r.language, "German");
     EXPECT_TRUE(r.data.Init);
@@ -76,18 +76,18 @@ TEST(Settings, FirstRunWritesEveryKeyThenInitAndTheLocaleLanguage)
     EXPECT_EQ(s.store.value("User", "DefData.User"), "/home/ana");
     EXPECT_EQ(s.store.value("PhotoDate", "DefData.TodayDate"), "11/11/14");
     EXPECT_EQ(s.store.value("PhotoNumber", "DefData.JpgNumber"), "0");
-    EXPECT_EQ(s.store.value("ListPath", "DefData.AviPath"), s.paths.defListPath[kListAvi]);
+    EXPECT_EQ(s.store.value("ListPath", "DefData.AviPath"), s.paths.defListPath[state::kListAvi]);
     EXPECT_EQ(s.store.values.size(), 16);
     EXPECT_EQ(r.curListPath, s.paths.defListPath);
 }
 
 TEST(Settings, EntriesAreWrittenInTableOrderAndPathsComeFromTheFoldersInUse)
 {
-    DefaultData d;
+    state::DefaultData d;
     d.BmpPath = "/stale";
     d.MI_OutputFmt = -3;
-    const ListPaths cur{"/a", "/b", "/c"};
-    const auto entries = settingsEntries(d, cur);
+    const state::ListPaths cur{"/a", "/b", "/c"};
+    const auto entries = state::settingsEntries(d, cur);
     QStringList keys;
     for (const auto &e : entries)
         keys << e.key;
@@ -110,15 +110,15 @@ TEST(Settings, StoredDayKeepsCountersAndFolders)
                       {"ListPath/DefData.BmpPath", "/data/bmp"}, {"ListPath/DefData.JpgPath", "/gone"},
                       {"Setting/DefData.AutoSave", "5"},       {"Setting/DefData.MJPG_2M", "yes"}};
     s.folders = {"/data/bmp"};
-    const LoadedSettings r = s.run();
+    const state::LoadedSettings r = s.run();
     EXPECT_EQ(r.language, "French");
     EXPECT_EQ(r.data.BmpNumber, 16);
     EXPECT_EQ(r.data.JpgNumber, 7);
     EXPECT_EQ(r.data.AviNumber, 0);
     EXPECT_TRUE(r.data.AutoSave);     // any non-zero integer
     EXPECT_FALSE(r.data.MJPG_2M);     // not a number: the default
-    EXPECT_EQ(r.curListPath[kListBmp], "/data/bmp");
-    EXPECT_EQ(r.curListPath[kListJpg], s.paths.defListPath[kListJpg]);   // folder vanished
+    EXPECT_EQ(r.curListPath[state::kListBmp], "/data/bmp");
+    EXPECT_EQ(r.curListPath[state::kListJpg], s.paths.defListPath[state::kListJpg]);   // folder vanished
     EXPECT_TRUE(r.writes.isEmpty());
 }
 
@@ -128,7 +128,7 @@ TEST(Settings, AStaleDateRestartsTheCountersWithoutReadingThem)
     s.store.present = true;
     s.store.values = {{"Initial/DefData.Init", "1"}, {"User/DefData.User", "/home/ana"},
                       {"PhotoDate/DefData.TodayDate", "10/11/14"}, {"PhotoNumber/DefData.BmpNumber", "41"}};
-    const LoadedSettings r = s.run();
+    const state::LoadedSettings r = s.run();
     EXPECT_EQ(r.data.BmpNumber, 0);
     EXPECT_EQ(r.data.TodayDate, "11/11/14");
 }
@@ -141,7 +141,7 @@ TEST(Settings, AFileCopiedFromAnotherProfileStartsOver)
     s.store.values = {{"Initial/DefData.Init", "1"}, {"User/DefData.User", "/home/bob"},
                       {"Language/DefData.Language", "French"}, {"ListPath/DefData.BmpPath", "/home/bob/pics"}};
     s.folders = {"/home/bob/pics"};
-    const LoadedSettings r = s.run();
+    const state::LoadedSettings r = s.run();
     EXPECT_EQ(r.language, "Japanese");
     EXPECT_EQ(r.curListPath, s.paths.defListPath);
     EXPECT_EQ(s.store.value("User", "DefData.User"), "/home/ana");
@@ -158,7 +158,7 @@ TEST(Settings, PortugueseOrUnknownLanguageIsReplacedByTheLocale)
         s.store.present = true;
         s.store.values = {{"Initial/DefData.Init", "1"}, {"User/DefData.User", "/home/ana"},
                           {"Language/DefData.Language", stored}};
-        const LoadedSettings r = s.run();
+        const state::LoadedSettings r = s.run();
         EXPECT_EQ(r.language, "Polish") << stored;
         EXPECT_EQ(s.store.value("Language", "DefData.Language"), "Polish") << stored;
     }
@@ -177,18 +177,18 @@ TEST(Settings, LocaleTableWithPortugueseHidden)
                         {"0816", "English"},            {"0416", "English"},           {"0409", "English"},
                         {"", "English"},                {"0c07", "English"}};
     for (const Row &r : rows)
-        EXPECT_EQ(localeLanguage(r.id, visible), r.language) << r.id;
-    EXPECT_EQ(localeLanguage("0816", [](const QString &) { return true; }), "Portuguese");
+        EXPECT_EQ(state::localeLanguage(r.id, visible), r.language) << r.id;
+    EXPECT_EQ(state::localeLanguage("0816", [](const QString &) { return true; }), "Portuguese");
 }
 
 TEST(Settings, CheckPhotoDateResetsOnlyOnANewDay)
 {
-    DefaultData d;
+    state::DefaultData d;
     d.TodayDate = "11/11/14";
     d.BmpNumber = d.JpgNumber = d.AviNumber = 9;
-    EXPECT_TRUE(checkPhotoDate(d, "11/11/14"));
+    EXPECT_TRUE(state::checkPhotoDate(d, "11/11/14"));
     EXPECT_EQ(d.JpgNumber, 9);
-    EXPECT_FALSE(checkPhotoDate(d, "12/11/14"));
+    EXPECT_FALSE(state::checkPhotoDate(d, "12/11/14"));
     EXPECT_EQ(d.TodayDate, "12/11/14");
     EXPECT_EQ(d.BmpNumber + d.JpgNumber + d.AviNumber, 0);
 }
@@ -196,22 +196,22 @@ TEST(Settings, CheckPhotoDateResetsOnlyOnANewDay)
 TEST(Settings, RealFileRoundTripAndADamagedFileFallsBackToDefaults)
 {
     fakes::TemporaryProfile profile;
-    const UserPaths paths = UserPaths::fromProfileDir(profile.path());
-    createUserFolders(paths);
+    const state::UserPaths paths = state::UserPaths::fromProfileDir(profile.path());
+    state::createUserFolders(paths);
     {
         platform::IniProfileStore store(paths.settingsFile());
-        DefaultData d;
+        state::DefaultData d;
         d.Init = true;
         d.User = paths.userProfileDir;
         d.Language = "Korean";
         d.TodayDate = "11/11/14";
         d.JpgNumber = 123456;
-        ASSERT_TRUE(store.write(settingsEntries(d, paths.defListPath)));
+        ASSERT_TRUE(store.write(state::settingsEntries(d, paths.defListPath)));
     }
     platform::IniProfileStore store(paths.settingsFile());
-    SettingsEnvironment env{store, paths, "11/11/14", "English", [](const QString &n) { return isLanguageName(n); },
+    state::SettingsEnvironment env{store, paths, "11/11/14", "English", [](const QString &n) { return state::isLanguageName(n); },
                             [](const QString &f) { return QDir(f).exists(); }};
-    const LoadedSettings r = loadUserSettings(env);
+    const state::LoadedSettings r = state::loadUserSettings(env);
     EXPECT_EQ(r.language, "Korean");
     EXPECT_EQ(r.data.JpgNumber, 123456);
     EXPECT_TRUE(r.writes.isEmpty());
@@ -223,9 +223,9 @@ TEST(Settings, RealFileRoundTripAndADamagedFileFallsBackToDefaults)
     f.write(QByteArray(junk, sizeof junk - 1));
     f.close();
     platform::IniProfileStore damaged(paths.settingsFile());
-    SettingsEnvironment env2{damaged, paths, "11/11/14", "Russian", [](const QString &n) { return isLanguageName(n); },
+    state::SettingsEnvironment env2{damaged, paths, "11/11/14", "Russian", [](const QString &n) { return state::isLanguageName(n); },
                              [](const QString &f) { return QDir(f).exists(); }};
-    const LoadedSettings r2 = loadUserSettings(env2);
+    const state::LoadedSettings r2 = state::loadUserSettings(env2);
     EXPECT_EQ(r2.language, "Russian");
     platform::IniProfileStore reread(paths.settingsFile());
     EXPECT_EQ(reread.read("Initial", "DefData.Init"), "1");

@@ -1,6 +1,6 @@
 #include "camera/flipmode.h"
 #include "camera/formatchoice.h"
-#include "camera/framemailbox.h"
+#include "platform/framemailbox.h"
 
 #include <gtest/gtest.h>
 
@@ -71,7 +71,7 @@ TEST(FlipMode, NormalizedRectanglesOfTheFourModes)
 
 TEST(FrameMailbox, NewestFrameWinsWithOneWakeUpInFlight)
 {
-    camera::FrameMailbox box;
+    platform::FrameMailbox box;
     EXPECT_TRUE(box.put({QImage(1, 1, QImage::Format_RGB32), 1}));
     EXPECT_FALSE(box.put({QImage(1, 1, QImage::Format_RGB32), 2}));   // a wake-up is already queued
     auto f = box.take();
@@ -84,7 +84,7 @@ TEST(FrameMailbox, NewestFrameWinsWithOneWakeUpInFlight)
 
 TEST(FrameMailbox, ConcurrentPutsNeverLoseTheLastFrame)
 {
-    camera::FrameMailbox box;
+    platform::FrameMailbox box;
     constexpr int kFrames = 20000;
     std::thread producer([&] {
         for (int i = 1; i <= kFrames; ++i)

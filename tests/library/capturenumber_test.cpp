@@ -33,7 +33,7 @@ TEST(CaptureNumber, PageChoosesTheCounter)
 
 struct CounterFixture : ::testing::Test {
     fakes::FakeClock clock;
-    app::DefaultData data;
+    state::DefaultData data;
     int writes = 0;
     platform::DiagnosticsLog log;
     CaptureCounter counter{data, clock, [this] { ++writes; }, &log};

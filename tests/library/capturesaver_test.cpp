@@ -3,7 +3,7 @@
 #include "library/scaleprefix.h"
 #include "library/toolfolders.h"
 
-#include "app/usersettings.h"
+#include "state/usersettings.h"
 #include "fakes.h"
 #include "platform/diagnosticslog.h"
 
@@ -38,8 +38,8 @@ QStringList filesIn(const QString &folder)
 struct SaverFixture : ::testing::Test {
     fakes::TemporaryProfile profile;
     fakes::FakeClock clock;   // 11 November 2014
-    app::UserPaths paths = app::UserPaths::fromProfileDir(profile.path());
-    app::DefaultData data;
+    state::UserPaths paths = state::UserPaths::fromProfileDir(profile.path());
+    state::DefaultData data;
     int settingsWrites = 0;
     platform::DiagnosticsLog log;
     library::CaptureCounter counter{data, clock, [this] { ++settingsWrites; }, &log};
@@ -47,7 +47,7 @@ struct SaverFixture : ::testing::Test {
     platform::Bitmap picture = gradient(64, 48);
     std::vector<library::SaveDialogRequest> asked;
 
-    SaverFixture() { app::createUserFolders(paths); }
+    SaverFixture() { state::createUserFolders(paths); }
 
     library::SaveContext context(int page, bool automatic, QString prefix = {})
     {
@@ -60,8 +60,8 @@ struct SaverFixture : ::testing::Test {
             return path;
         };
     }
-    QString bmpDir() const { return paths.defListPath[app::kListBmp]; }
-    QString jpgDir() const { return paths.defListPath[app::kListJpg]; }
+    QString bmpDir() const { return paths.defListPath[state::kListBmp]; }
+    QString jpgDir() const { return paths.defListPath[state::kListJpg]; }
 };
 
 TEST_F(SaverFixture, FirstAutomaticBmpOfTheDay)
@@ -79,7 +79,7 @@ TEST_F(SaverFixture, FirstAutomaticBmpOfTheDay)
 
 TEST_F(SaverFixture, AutomaticSnapshotOnTheAviPageBecomesJpegAndTurnsToTheJpgPage)
 {
-    data.TodayDate = app::shortDateText(clock.today());
+    data.TodayDate = state::shortDateText(clock.today());
     data.JpgNumber = 2;
     const library::SaveResult r = saver.Save_ImageFile(picture, context(2, true), {});
     ASSERT_EQ(r.outcome, SaveOutcome::Saved);
@@ -87,12 +87,12 @@ TEST_F(SaverFixture, AutomaticSnapshotOnTheAviPageBecomesJpegAndTurnsToTheJpgPag
     EXPECT_EQ(r.kindPage, 1);
     EXPECT_EQ(r.path, jpgDir() + "/Jpg_20141111_00003.jpg");
     EXPECT_EQ(platform::sniffPictureFile(r.path), platform::PictureKind::Jpeg);
-    EXPECT_TRUE(filesIn(paths.defListPath[app::kListAvi]).isEmpty());
+    EXPECT_TRUE(filesIn(paths.defListPath[state::kListAvi]).isEmpty());
 }
 
 TEST_F(SaverFixture, BurntInScaleGoesIntoTheAutomaticName)
 {
-    data.TodayDate = app::shortDateText(clock.today());
+    data.TodayDate = state::shortDateText(clock.today());
     data.BmpNumber = 3;
     const library::SaveResult r =
         saver.Save_ImageFile(picture, context(0, true, library::scalePrefix(true, 0, 100, 75)), {});
@@ -213,7 +213,7 @@ TEST_F(SaverFixture, AFullDiskIsReportedAndLeavesNoFile)
 
 TEST_F(SaverFixture, AnUnwritableFolderIsAWriteFailure)
 {
-    paths.defListPath[app::kListJpg] = profile.path() + "/missing/folder";
+    paths.defListPath[state::kListJpg] = profile.path() + "/missing/folder";
     const library::SaveResult r = saver.Save_ImageFile(picture, context(1, true), {});
     EXPECT_EQ(r.outcome, SaveOutcome::WriteFailed);
     EXPECT_FALSE(QFile::exists(r.path));
@@ -221,7 +221,7 @@ TEST_F(SaverFixture, AnUnwritableFolderIsAWriteFailure)
 
 TEST_F(SaverFixture, NoFreeNumberWritesNothing)
 {
-    data.TodayDate = app::shortDateText(clock.today());
+    data.TodayDate = state::shortDateText(clock.today());
     data.BmpNumber = std::numeric_limits<qint32>::max();
     EXPECT_EQ(saver.Save_ImageFile(picture, context(0, true), {}).outcome, SaveOutcome::NoNumber);
     EXPECT_EQ(saver.Save_ImageFile(picture, context(0, false), answer(bmpDir() + "/x.bmp")).outcome,
@@ -232,7 +232,7 @@ TEST_F(SaverFixture, NoFreeNumberWritesNothing)
 
 TEST_F(SaverFixture, RecordingNames)
 {
-    const QString avi = paths.defListPath[app::kListAvi];
+    const QString avi = paths.defListPath[state::kListAvi];
     QFile taken(avi + "/Avi_20141111_00001.avi");
     ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
     taken.close();
@@ -260,10 +260,10 @@ TEST(CaptureCompletion, AutomaticSaveViewerAndUnsavedMark)
         int preset;
         AutoSaveKind save;
         bool viewer;
-    } rows[] = {{false, false, false, app::kPresetNormal, AutoSaveKind::None, false},
-                {true, false, false, app::kPresetNormal, AutoSaveKind::Plain, false},
-                {false, true, true, app::kPreset800x600, AutoSaveKind::WithScale, true},
-                {true, true, false, app::kPresetFullScreen, AutoSaveKind::Plain, true}};
+    } rows[] = {{false, false, false, state::kPresetNormal, AutoSaveKind::None, false},
+                {true, false, false, state::kPresetNormal, AutoSaveKind::Plain, false},
+                {false, true, true, state::kPreset800x600, AutoSaveKind::WithScale, true},
+                {true, true, false, state::kPresetFullScreen, AutoSaveKind::Plain, true}};
     for (const Row &r : rows) {
         const library::CaptureCompletion c = library::captureCompletion(r.autoSave, r.timed, r.withScale, r.preset);
         EXPECT_EQ(c.save, r.save);
@@ -275,7 +275,7 @@ TEST(CaptureCompletion, AutomaticSaveViewerAndUnsavedMark)
 
 TEST(ToolFolders, NamesBelowTheDefaultFolders)
 {
-    const app::ListPaths def{"/d/Bmp", "/d/Jpg", "/d/Video"};
+    const state::ListPaths def{"/d/Bmp", "/d/Jpg", "/d/Video"};
     using library::ToolFolder;
     const std::pair<ToolFolder, const char *> rows[] = {
         {ToolFolder::TimedBmp, "/d/Bmp/TCbmp"},    {ToolFolder::TimedJpg, "/d/Jpg/TCjpg"},

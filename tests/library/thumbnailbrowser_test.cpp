@@ -3,7 +3,7 @@
 
 #include "library/trash.h"
 
-#include "app/usersettings.h"
+#include "state/usersettings.h"
 #include "fakes.h"
 #include "platform/diagnosticslog.h"
 #include "platform/picturecodec.h"
@@ -47,8 +47,8 @@ void put(const QString &path, const QByteArray &bytes)
 
 struct BrowserFixture : ::testing::Test {
     fakes::TemporaryProfile profile;
-    app::UserPaths paths = app::UserPaths::fromProfileDir(profile.path());
-    app::ListPaths cur = paths.defListPath;
+    state::UserPaths paths = state::UserPaths::fromProfileDir(profile.path());
+    state::ListPaths cur = paths.defListPath;
     platform::DiagnosticsLog log;
     RecordingTrash trash;
     QStringList asked;
@@ -61,7 +61,7 @@ struct BrowserFixture : ::testing::Test {
 
     BrowserFixture()
     {
-        app::createUserFolders(paths);
+        state::createUserFolders(paths);
         library::ui::ThumbnailBrowserDeps deps{cur, paths.defListPath, log, trash,
                                                 [](const QString &, int) -> std::optional<Bitmap> { return std::nullopt; },
                                                 profile.path() + "/Recording.bmp"};

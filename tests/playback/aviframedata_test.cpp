@@ -1,12 +1,12 @@
-#include "camera/playback/aviframedata.h"
+#include "platform/aviframedata.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
-using camera::playback::AviFrameData;
-using camera::playback::StreamKind;
+using platform::AviFrameData;
+using platform::StreamKind;
 
 namespace {
 
@@ -35,7 +35,7 @@ class FrameSeekTime : public ::testing::TestWithParam<SeekRow> {};
 TEST_P(FrameSeekTime, LandsInTheMiddleOfTheClampedFrame)
 {
     const SeekRow r = GetParam();
-    const std::optional<std::int64_t> t = camera::playback::frameSeekTimeNs(clip(r.fps, r.seconds), r.index);
+    const std::optional<std::int64_t> t = platform::frameSeekTimeNs(clip(r.fps, r.seconds), r.index);
     if (r.expectNs < 0) {
         EXPECT_FALSE(t.has_value());
     } else {
@@ -60,14 +60,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(AviFrameData, IndexIsClampedToTheTotal)
 {
-    EXPECT_EQ(camera::playback::clampedFrameIndex(clip(30, 2), 30), 30);
-    EXPECT_EQ(camera::playback::clampedFrameIndex(clip(30, 2), 500), 60);
-    EXPECT_EQ(camera::playback::clampedFrameIndex(clip(0, 2), 30), 0);
+    EXPECT_EQ(platform::clampedFrameIndex(clip(30, 2), 30), 30);
+    EXPECT_EQ(platform::clampedFrameIndex(clip(30, 2), 500), 60);
+    EXPECT_EQ(platform::clampedFrameIndex(clip(0, 2), 30), 0);
 }
 
 TEST(ChooseVideoStream, StepsThroughTheStreamsInOrder)
 {
-    using camera::playback::chooseVideoStream;
+    using platform::chooseVideoStream;
     EXPECT_EQ(chooseVideoStream({StreamKind::Video}), 0u);
     EXPECT_EQ(chooseVideoStream({StreamKind::Audio, StreamKind::Video}), 1u);
     EXPECT_EQ(chooseVideoStream({StreamKind::Other, StreamKind::Audio, StreamKind::Video, StreamKind::Video}), 2u);

@@ -1,4 +1,4 @@
-#include "camera/playback/frameextractor.h"
+#include "platform/frameextractor.h"
 
 #include "clipfolder.h"
 #include "platform/diagnosticslog.h"
@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace camera::playback;
+using namespace platform;
 using testclips::ClipFolder;
 
 namespace {

@@ -1,6 +1,6 @@
-#include "camera/playback/gst/gstplaybackengine.h"
+#include "platform/gst/gstplaybackengine.h"
 
-#include "camera/playback/frameextractor.h"
+#include "platform/frameextractor.h"
 #include "camera/playback/videoplayer.h"
 #include "clipfolder.h"
 
@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 using namespace camera::playback;
+using namespace platform;
 using testclips::ClipFolder;
 using testclips::decodeFrameIndex;
 
@@ -40,7 +41,7 @@ protected:
         QObject::connect(&player, &VideoPlayer::frame, [this](const QImage &f) { shown.push_back(decodeFrameIndex(f)); });
     }
     const ClipFolder &clips = ClipFolder::instance();
-    gst::GstPlaybackEngine engine;
+    platform::GstPlaybackEngine engine;
     VideoPlayer player{engine, [](const QString &path, std::uint32_t index) { return GetAviFrame(path, index); }};
     std::vector<int> shown;   // index of each picture handed to the screen
 };
@@ -125,7 +126,7 @@ TEST_P(UnplayableFile, IsRefusedInBoundedTime)
     QElapsedTimer timer;
     timer.start();
     EXPECT_FALSE(player.OpenPlayer(path));
-    EXPECT_LE(timer.elapsed(), gst::GstPlaybackEngine::kOpenTimeoutMs + 1000);
+    EXPECT_LE(timer.elapsed(), platform::GstPlaybackEngine::kOpenTimeoutMs + 1000);
     EXPECT_FALSE(player.isOpen());
 }
 

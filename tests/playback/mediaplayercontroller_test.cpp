@@ -1,7 +1,7 @@
 #include "camera/playback/ui/mediaplayercontroller.h"
 
-#include "camera/playback/frameextractor.h"
-#include "camera/playback/gst/gstplaybackengine.h"
+#include "platform/frameextractor.h"
+#include "platform/gst/gstplaybackengine.h"
 #include "camera/ui/videowidget.h"
 #include "clipfolder.h"
 
@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 using namespace camera::playback;
+using namespace platform;
 using camera::playback::ui::MediaPlayerController;
 using testclips::ClipFolder;
 using testclips::decodeFrameIndex;
@@ -85,7 +86,7 @@ protected:
     }
     const ClipFolder &clips = ClipFolder::instance();
     MainWindowStandIn ui;
-    gst::GstPlaybackEngine engine;
+    platform::GstPlaybackEngine engine;
     MediaPlayerController controller{ui.video, engine, [](const QString &p, std::uint32_t i) { return GetAviFrame(p, i); }};
     std::vector<Message> messages;
     std::vector<std::string> steps;

@@ -11,7 +11,7 @@ using namespace camera::playback;
 namespace {
 
 // Records what the player asked of the media framework and lets the test play the framework's part.
-struct FakeEngine final : PlaybackEngine {
+struct FakeEngine final : platform::PlaybackEngine {
     bool openResult = true;
     std::vector<std::string> calls;
     Callbacks cb;

@@ -134,7 +134,7 @@ void CameraController::SubDevicesClick(QAction *item)
 
 void CameraController::onNodesChanged()
 {
-    AppFlags &flags = window_.flags();
+    state::AppFlags &flags = window_.flags();
     if (ReSerachDevice()) {
         flags.DeviceFound = true;
         window_.LabLanguage_CaptionSet();
@@ -155,7 +155,7 @@ void CameraController::onNodesChanged()
 
 void CameraController::disconnectBranch()
 {
-    AppFlags &flags = window_.flags();
+    state::AppFlags &flags = window_.flags();
     if (flags.VideoRecording)
         stopRecording();
     if (camera_->isFrozen())
@@ -176,7 +176,7 @@ void CameraController::Connect_BtnClick()
     if (busy_)
         return;
     BusyGuard guard(busy_);
-    AppFlags &flags = window_.flags();
+    state::AppFlags &flags = window_.flags();
     if (flags.VideoConnected || !flags.DeviceFound) {
         disconnectBranch();
         return;
@@ -258,8 +258,8 @@ void CameraController::VideoFormatClick()
         return;
     }
     window_.cameraResolution = camera_->videoSize();
-    if (window_.flags().SizePreset == kPresetByResolution && camera_->resizeByResolutionNeeded())
-        window_.applyPreset(kPresetByResolution);
+    if (window_.flags().SizePreset == state::kPresetByResolution && camera_->resizeByResolutionNeeded())
+        window_.applyPreset(state::kPresetByResolution);
     camera_->clearResizeByResolutionNeeded();
     if (!camera_->GetPreviewDefalutState(1))
         if (QAction *a = window_.action(QStringLiteral("SetMJPGPreview")))

@@ -142,14 +142,14 @@ MainWindow::MainWindow(MainWindowDeps deps, QWidget *parent) : QMainWindow(paren
 
     // 6.-13. Folders, settings and the language.
     setWindowTitle(QStringLiteral("Sendra-CAM Viewer"));
-    for (const QString &failed : createUserFolders(deps_.paths))
+    for (const QString &failed : state::createUserFolders(deps_.paths))
         deps_.log.append(QStringLiteral("Cannot create folder ") + failed);
     LoadUserSettings();
     counter_ = std::make_unique<library::CaptureCounter>(defData_, deps_.clock, [this] { SysInfoUserSet(); }, &deps_.log);
     saver_ = std::make_unique<library::CaptureSaver>(*counter_, deps_.log);
     jpegQuality_ = std::make_unique<library::JpegQuality>();
     // 14. The library's first page.
-    browser_->FileList(kListJpg);
+    browser_->FileList(state::kListJpg);
     connectCaptureActions();
 
     // 15. Mode tool bars wait below the video, hidden.
@@ -166,9 +166,9 @@ MainWindow::MainWindow(MainWindowDeps deps, QWidget *parent) : QMainWindow(paren
 
     // 4. The presets this screen can hold.
     updatePresetAvailability();
-    connect(returnButton_, &QPushButton::clicked, this, [this] { applyPreset(kPresetNormal); });
-    for (const auto &[name, mode] : {std::pair{"ChangeModeTB_Compare", kLiveCompare}, std::pair{"ChangeModeTB_Cross", kLiveCross},
-                                     std::pair{"ChangeModeTB_VideoCtrl", kLiveVideoCtrl}, std::pair{"ChangeModeTB_Draw", kLiveDraw}})
+    connect(returnButton_, &QPushButton::clicked, this, [this] { applyPreset(state::kPresetNormal); });
+    for (const auto &[name, mode] : {std::pair{"ChangeModeTB_Compare", state::kLiveCompare}, std::pair{"ChangeModeTB_Cross", state::kLiveCross},
+                                     std::pair{"ChangeModeTB_VideoCtrl", state::kLiveVideoCtrl}, std::pair{"ChangeModeTB_Draw", state::kLiveDraw}})
         if (auto *b = findChild<QToolButton *>(QLatin1String(name)))
             connect(b, &QToolButton::clicked, this, [this, mode] { ChangeModeTB_Click(mode); });
     qApp->installEventFilter(this);
@@ -292,8 +292,8 @@ void MainWindow::buildMenus()
     auto *devCtrlKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), this);
     devCtrlKey->setObjectName(QStringLiteral("NDevCtrlToolbar_Shortcut"));
     devCtrlKey->setContext(Qt::ApplicationShortcut);
-    connect(devCtrlKey, &QShortcut::activated, this, [this] { Q_EMIT presetRequested(kPresetDevCtrlToolbar); });
-    for (int preset = kPresetNormal; preset <= kPresetDevCtrlToolbar; ++preset)
+    connect(devCtrlKey, &QShortcut::activated, this, [this] { Q_EMIT presetRequested(state::kPresetDevCtrlToolbar); });
+    for (int preset = state::kPresetNormal; preset <= state::kPresetDevCtrlToolbar; ++preset)
         connect(presetGroup_->actions().at(preset), &QAction::triggered, this,
                 [this, preset] { Q_EMIT presetRequested(preset); });
     connect(this, &MainWindow::presetRequested, this, &MainWindow::applyPreset);
@@ -314,7 +314,7 @@ void MainWindow::buildMenus()
 
     QMenu *language = topMenu("Language");
     languageGroup_ = new QActionGroup(this);
-    for (const LanguageInfo &l : languageTable()) {
+    for (const state::LanguageInfo &l : state::languageTable()) {
         QAction *a = addAction(language, l.menuItem);
         a->setCheckable(true);
         languageGroup_->addAction(a);
@@ -604,13 +604,13 @@ QToolBar *MainWindow::toolBar(const QString &name) const { return central_->find
 
 void MainWindow::LoadUserSettings()
 {
-    SettingsEnvironment env{deps_.settingsStore,
+    state::SettingsEnvironment env{deps_.settingsStore,
                             deps_.paths,
-                            shortDateText(deps_.clock.today()),
+                            state::shortDateText(deps_.clock.today()),
                             GetLocaleLanguage(),
                             [this](const QString &name) { return CheckLanguageExist(name); },
                             [](const QString &folder) { return QFileInfo(folder).isDir(); }};
-    LoadedSettings loaded = loadUserSettings(env);
+    state::LoadedSettings loaded = state::loadUserSettings(env);
     defData_ = loaded.data;
     curListPath_ = loaded.curListPath;
     for (const QString &key : loaded.writes)
@@ -628,7 +628,7 @@ void MainWindow::LoadUserSettings()
 
 bool MainWindow::CheckLanguageExist(const QString &name) const
 {
-    for (const LanguageInfo &l : languageTable())
+    for (const state::LanguageInfo &l : state::languageTable())
         if (name == QLatin1String(l.name)) {
             const QAction *a = action(QLatin1String(l.menuItem));
             return a && a->isVisible();
@@ -638,21 +638,21 @@ bool MainWindow::CheckLanguageExist(const QString &name) const
 
 QString MainWindow::GetLocaleLanguage() const
 {
-    return localeLanguage(deps_.localeLanguageId, [this](const QString &name) { return CheckLanguageExist(name); });
+    return state::localeLanguage(deps_.localeLanguageId, [this](const QString &name) { return CheckLanguageExist(name); });
 }
 
 void MainWindow::SetCheckedLang(const QString &language)
 {
-    for (const LanguageInfo &l : languageTable())
+    for (const state::LanguageInfo &l : state::languageTable())
         if (language == QLatin1String(l.name))
             action(QLatin1String(l.menuItem))->setChecked(true);
 }
 
-bool MainWindow::CheckPhotoDate() { return checkPhotoDate(defData_, shortDateText(deps_.clock.today())); }
+bool MainWindow::CheckPhotoDate() { return state::checkPhotoDate(defData_, state::shortDateText(deps_.clock.today())); }
 
 void MainWindow::SysInfoUserSet()
 {
-    if (!deps_.settingsStore.write(settingsEntries(defData_, curListPath_)))
+    if (!deps_.settingsStore.write(state::settingsEntries(defData_, curListPath_)))
         deps_.log.append(QStringLiteral("Cannot write ") + deps_.paths.settingsFile());
 }
 
@@ -795,7 +795,7 @@ void MainWindow::showAbout()
 void MainWindow::ExitRequested()
 {
     // WhetherSaveImageMessage: only the "Normal" layout shows the still image.
-    if (flags_.SizePreset == kPresetNormal || flags_.ViewerOpen) {
+    if (flags_.SizePreset == state::kPresetNormal || flags_.ViewerOpen) {
         if (stillHasUnsavedEdits()
             && ShowMessageBox(QStringLiteral("WhetherSaveImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
                               kIconQuestion)
@@ -852,11 +852,11 @@ void MainWindow::changeEvent(QEvent *event)
     if (event->type() == QEvent::WindowStateChange && !flags_.IsClosing) {
         auto *change = static_cast<QWindowStateChangeEvent *>(event);
         const bool wasMax = change->oldState() & Qt::WindowMaximized;
-        if (isMaximized() && !wasMax && flags_.SizePreset != kPresetFullScreen
-            && flags_.SizePreset != kPresetFullScreen4x3)
-            QTimer::singleShot(0, this, [this] { applyPreset(kPresetFullScreen); });
+        if (isMaximized() && !wasMax && flags_.SizePreset != state::kPresetFullScreen
+            && flags_.SizePreset != state::kPresetFullScreen4x3)
+            QTimer::singleShot(0, this, [this] { applyPreset(state::kPresetFullScreen); });
         else if (!isMaximized() && !isMinimized() && wasMax)
-            QTimer::singleShot(0, this, [this] { applyPreset(kPresetNormal); });
+            QTimer::singleShot(0, this, [this] { applyPreset(state::kPresetNormal); });
     }
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
         ReattachVideo();
@@ -911,10 +911,10 @@ ActionInputs MainWindow::actionInputs() const
     in.contrastDown = down("VideoCtrlTB_Contrast");
     in.exposureDown = down("VideoCtrlTB_Exposure");
     in.crossShapeDown = {down("CrossTB_Cross"), down("CrossTB_Area"), down("CrossTB_Rect"), down("CrossTB_Circle")};
-    in.pressedMode = down("ChangeModeTB_Cross") ? kLiveCross
-                     : down("ChangeModeTB_VideoCtrl") ? kLiveVideoCtrl
-                     : down("ChangeModeTB_Draw")      ? kLiveDraw
-                                                      : kLiveCompare;
+    in.pressedMode = down("ChangeModeTB_Cross") ? state::kLiveCross
+                     : down("ChangeModeTB_VideoCtrl") ? state::kLiveVideoCtrl
+                     : down("ChangeModeTB_Draw")      ? state::kLiveDraw
+                                                      : state::kLiveCompare;
     in.timedCaptureRunning = probes.timedCaptureRunning();
     in.vid2ImgRunning = probes.vid2ImgRunning();
     in.toolStatusOpen = probes.toolStatusOpen();
@@ -977,11 +977,11 @@ void MainWindow::resetModeButtons()
     for (const char *name : {"DrawRulerTB_Overlap", "DrawRulerTB_LockFrame", "DrawRulerTB_LoadImage"})
         if (auto *b = qobject_cast<QAbstractButton *>(control(QLatin1String(name))); b && b->isChecked())
             b->setChecked(false);
-    if (flags_.LiveMode != kLiveCompare)
-        leaveLiveMode(flags_.LiveMode, kLiveCompare);
+    if (flags_.LiveMode != state::kLiveCompare)
+        leaveLiveMode(flags_.LiveMode, state::kLiveCompare);
     if (auto *b = qobject_cast<QAbstractButton *>(control(QStringLiteral("ChangeModeTB_Compare"))))
         b->setChecked(true);
-    flags_.LiveMode = kLiveCompare;
+    flags_.LiveMode = state::kLiveCompare;
     flags_.OverlayMode = false;
 }
 
@@ -989,11 +989,11 @@ void MainWindow::ChangeModeTB_Click(int mode)
 {
     ChangeModeTB_ChangeReset(mode);
     switch (mode) {
-    case kLiveCompare:
-    case kLiveCross:
+    case state::kLiveCompare:
+    case state::kLiveCross:
         flags_.OverlayMode = true;
         break;
-    case kLiveDraw:
+    case state::kLiveDraw:
         flags_.OverlayMode = false;
         break;
     default:
@@ -1058,7 +1058,7 @@ void MainWindow::leaveImageProcessMode()
 {
     if (!flags_.ImageProcessMode)
         return;
-    if (still_->filterApplied() && (flags_.SizePreset == kPresetNormal || flags_.ViewerOpen)) {
+    if (still_->filterApplied() && (flags_.SizePreset == state::kPresetNormal || flags_.ViewerOpen)) {
         // Keep the filtered picture as an unsaved edit, or go back to the base picture.
         if (ShowMessageBox(QStringLiteral("WhetherModifyImage"), QStringLiteral("AttentionTitle_MsgBox"), true,
                            kIconQuestion)
@@ -1092,7 +1092,7 @@ QSize MainWindow::screenSize() const
 void MainWindow::updatePresetAvailability()
 {
     const QSize screen = screenSize();
-    for (int preset = kPreset640x480; preset <= kPreset1600x1200; ++preset)
+    for (int preset = state::kPreset640x480; preset <= state::kPreset1600x1200; ++preset)
         presetGroup_->actions().at(preset)->setEnabled(presetFitsScreen(preset, screen));
     lastScreen_ = screen;
 }
@@ -1131,20 +1131,20 @@ void MainWindow::applyPreset(int preset)
     QAction *item = presetGroup_->actions().value(preset);
     if (!item)
         return;
-    if (preset == flags_.SizePreset && !(preset == kPresetByResolution && appliedResolution_ != cameraResolution)) {
+    if (preset == flags_.SizePreset && !(preset == state::kPresetByResolution && appliedResolution_ != cameraResolution)) {
         item->setChecked(true);
         return;
     }
     const QSize screen = screenSize();
     PresetLayout layout = layoutForPreset(preset, screen, cameraResolution);
-    if (preset == kPresetByResolution && layout.appliedAs == kPreset640x480) {
-        applyPreset(kPreset640x480);
+    if (preset == state::kPresetByResolution && layout.appliedAs == state::kPreset640x480) {
+        applyPreset(state::kPreset640x480);
         item->setChecked(true);
-        flags_.SizePreset = kPresetByResolution;
+        flags_.SizePreset = state::kPresetByResolution;
         appliedResolution_ = cameraResolution;
         return;
     }
-    if (preset == kPresetDevCtrlToolbar) {
+    if (preset == state::kPresetDevCtrlToolbar) {
         move(screen.isValid() ? QPoint(0, 0) : pos());
         if (flags_.VideoConnected)
             Q_EMIT connectButtonClicked();
@@ -1188,7 +1188,7 @@ void MainWindow::applyPreset(int preset)
     else
         layOutButtons(bothWindowButtons());
     flags_.SizePreset = preset;
-    if (preset == kPresetByResolution)
+    if (preset == state::kPresetByResolution)
         appliedResolution_ = cameraResolution;
     if (!flags_.OverlayMode)
         videoAreaChanged();
@@ -1266,8 +1266,8 @@ bool MainWindow::Save_ImageFile(const platform::Bitmap &picture, const QString &
 {
     if (picture.isNull())
         return false;
-    if (prefix.isEmpty() && browser_->currentIndex() == kListAvi)
-        browser_->showKind(kListJpg);
+    if (prefix.isEmpty() && browser_->currentIndex() == state::kListAvi)
+        browser_->showKind(state::kListJpg);
     const library::SaveContext context{browser_->currentIndex(), defData_.AutoSave || timedStillsRunning(), prefix,
                                        curListPath_, jpegQuality_->quality()};
     const library::SaveResult r = saver_->Save_ImageFile(
@@ -1322,8 +1322,8 @@ void MainWindow::DeleteImage()
     still_->clear();
     leaveEditMode();
     leaveImageProcessMode();
-    browser_->FileList(kListBmp);
-    browser_->FileList(kListJpg);
+    browser_->FileList(state::kListBmp);
+    browser_->FileList(state::kListJpg);
 }
 
 void MainWindow::openPicture(const QString &path, int filterIndex)
@@ -1349,7 +1349,7 @@ void MainWindow::OpenFileClick()
 {
     const library::OpenFilePlan plan = library::openFilePlan(browser_->currentIndex(), flags_.ViewerOpen, deps_.paths.userDataDir);
     if (plan.turnToJpgPage)
-        browser_->showKind(kListJpg);
+        browser_->showKind(state::kListJpg);
     if (plan.video) {
         const QString path = QFileDialog::getOpenFileName(this, QString(), plan.startFolder,
                                                           QStringLiteral("Audio Video Interleave  (*.avi)"));

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/globalvar.h"
+#include "state/globalvar.h"
 #include "app/languagetexts.h"
 #include "app/updateactions.h"
-#include "app/usersettings.h"
+#include "state/usersettings.h"
 #include "app/windowpresets.h"
 
 #include <QMainWindow>
@@ -60,7 +60,7 @@ class AboutDialog;
 // What the main window needs from the outside world; tests pass fakes.
 struct MainWindowDeps {
     QString programDir;
-    UserPaths paths;
+    state::UserPaths paths;
     platform::Clock &clock;
     platform::ProfileStore &settingsStore;
     platform::VendorChannel &vendor;
@@ -101,10 +101,10 @@ public:
     ~MainWindow() override;
 
     // --- State shared with the features ---
-    AppFlags &flags() { return flags_; }
-    DefaultData &defData() { return defData_; }
-    ListPaths &curListPath() { return curListPath_; }
-    const UserPaths &paths() const { return deps_.paths; }
+    state::AppFlags &flags() { return flags_; }
+    state::DefaultData &defData() { return defData_; }
+    state::ListPaths &curListPath() { return curListPath_; }
+    const state::UserPaths &paths() const { return deps_.paths; }
     const QString &programDir() const { return deps_.programDir; }
     const LanguageTexts &texts() const { return texts_; }
     platform::DiagnosticsLog &log() { return deps_.log; }
@@ -281,9 +281,9 @@ private:
     std::unique_ptr<library::JpegQuality> jpegQuality_;
     library::ui::ThumbnailBrowserWidget *browser_ = nullptr;
     imaging::ui::StillImageView *still_ = nullptr;
-    AppFlags flags_;
-    DefaultData defData_;
-    ListPaths curListPath_;
+    state::AppFlags flags_;
+    state::DefaultData defData_;
+    state::ListPaths curListPath_;
     LanguageTexts texts_;
     QString commonLanguage_;
     int fontCharset_ = 0;

@@ -66,7 +66,7 @@ MeasureController::MeasureController(MainWindow &window, camera::TVideoCameraDS 
     connect(surface_, &measure::MeasuringSurface::cursorChangeRequested, &video_,
             [this](Qt::CursorShape shape) { video_.setCursor(shape); });
     connect(surface_, &measure::MeasuringSurface::fullScreenToggleRequested, this, [this] {
-        window_.applyPreset(window_.flags().SizePreset == kPresetFullScreen4x3 ? kPresetNormal : kPresetFullScreen4x3);
+        window_.applyPreset(window_.flags().SizePreset == state::kPresetFullScreen4x3 ? state::kPresetNormal : state::kPresetFullScreen4x3);
     });
     connect(&camera_, &camera::TVideoCameraDS::connectedChanged, this, &MeasureController::onConnected);
     connect(&camera_, &camera::TVideoCameraDS::measurementsCleared, this, [this] { surface_->clearFrame(); });
@@ -169,7 +169,7 @@ void MeasureController::setDrawMode(bool on)
 
 void MeasureController::leaveDrawMode(int newMode)
 {
-    if (newMode == kLiveCompare || newMode == kLiveCross) {
+    if (newMode == state::kLiveCompare || newMode == state::kLiveCross) {
         surface_->clearFrame();
         video_.clearOverlay();
     }

@@ -1,13 +1,17 @@
 #pragma once
 
+#include "state/uiprotocol.h"
+
 #include <QString>
 
 namespace app::ui {
 
-// Icon numbers of the message box.
-enum MessageIcon { kIconQuestion = 0, kIconAttention = 1, kIconError = 2, kIconInformation = 3 };
-// Results: OK, or Cancel / the box closed.
-enum MessageResult { kResultOk = 1, kResultCancel = 2 };
+using state::kIconAttention;
+using state::kIconError;
+using state::kIconInformation;
+using state::kIconQuestion;
+using state::kResultCancel;
+using state::kResultOk;
 
 // The program's one message dialog. Tests answer it with a scripted presenter.
 class MessagePresenter

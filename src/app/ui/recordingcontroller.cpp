@@ -1,6 +1,6 @@
 #include "recordingcontroller.h"
 
-#include "app/globalvar.h"
+#include "state/globalvar.h"
 #include "app/ui/cameracontroller.h"
 #include "app/ui/busyguard.h"
 #include "app/ui/mainwindow.h"
@@ -58,7 +58,7 @@ bool RecordingController::startRecording()
 {
     const bool automatic = window_.defData().AutoSave || timedVideoRunning();
     const library::RecordingTarget target =
-        library::aviRecordingTarget(window_.captureCounter(), window_.curListPath()[kListAvi], automatic,
+        library::aviRecordingTarget(window_.captureCounter(), window_.curListPath()[state::kListAvi], automatic,
                                     [this](const library::SaveDialogRequest &r) { return saveDialog(r); });
     if (target.outcome == library::SaveOutcome::Cancelled)
         return false;
@@ -75,8 +75,8 @@ bool RecordingController::startRecording()
     }
     lastRecorded_ = target.path;
     if (auto *browser = window_.browser()) {
-        browser->markNewFile(kListAvi, target.path);
-        browser->showKind(kListAvi);
+        browser->markNewFile(state::kListAvi, target.path);
+        browser->showKind(state::kListAvi);
     }
     window_.flags().VideoRecording = true;
     window_.setButtonPicture(kRecordVideoBtn, QStringLiteral("stopvideo.bmp"), QStringLiteral("RecordStopVideo_Btn"));
@@ -96,8 +96,8 @@ void RecordingController::showStopped()
     window_.setButtonPicture(kRecordVideoBtn, QStringLiteral("videorecord.bmp"), QStringLiteral("RecordVideo_Btn"));
     window_.flags().VideoRecording = false;
     if (auto *browser = window_.browser()) {
-        browser->markNewFile(kListAvi, lastRecorded_);
-        browser->showKind(kListAvi);
+        browser->markNewFile(state::kListAvi, lastRecorded_);
+        browser->showKind(state::kListAvi);
     }
     window_.MemoryTrim();
 }

@@ -6,8 +6,8 @@
 #include "mainwindow.h"
 #include "messagepresenter.h"
 
-#include "camera/playback/frameextractor.h"
-#include "camera/playback/gst/gstplaybackengine.h"
+#include "platform/frameextractor.h"
+#include "platform/gst/gstplaybackengine.h"
 #include "camera/playback/ui/mediaplayercontroller.h"
 #include "camera/ui/videowidget.h"
 #include "camera/videocamerads.h"
@@ -30,7 +30,7 @@ namespace app::ui {
 SendraApplication::SendraApplication(const QString &programDir, platform::DiagnosticsLog &log, platform::Clock &clock,
                                      MessagePresenter *presenter)
 {
-    const UserPaths paths = UserPaths::fromProfileDir(UserPaths::profileDirFromEnvironment());
+    const state::UserPaths paths = state::UserPaths::fromProfileDir(state::UserPaths::profileDirFromEnvironment());
     settings_ = std::make_unique<platform::IniProfileStore>(paths.settingsFile());
     auto vendor = std::make_unique<platform::DlVendorChannel>(platform::DlVendorChannel::defaultLibraryPath(programDir));
     if (!vendor->loaded())
@@ -68,10 +68,10 @@ void SendraApplication::connectPlayer()
 {
     MainWindow &w = *window_;
     platform::DiagnosticsLog &log = w.log();
-    auto *engine = new camera::playback::gst::GstPlaybackEngine(&w);
+    auto *engine = new platform::GstPlaybackEngine(&w);
     player_ = new camera::playback::ui::MediaPlayerController(
         camera_->videoWidget(), *engine,
-        [&log](const QString &path, std::uint32_t index) { return camera::playback::GetAviFrame(path, index, &log); }, &w);
+        [&log](const QString &path, std::uint32_t index) { return platform::GetAviFrame(path, index, &log); }, &w);
     player_->attach(&w);
     player_->showMessage = [&w](const QString &t, const QString &c, bool cancel, int icon) {
         return w.ShowMessageBox(t, c, cancel, icon);
@@ -82,7 +82,7 @@ void SendraApplication::connectPlayer()
     };
     player_->cameraConnected = [this] { return camera_->camera().isConnected(); };
     player_->setFlipMode = [this](int mode) { camera_->camera().SetFlipMode(mode); };
-    player_->aviFolder = [&w] { return w.curListPath()[kListAvi]; };
+    player_->aviFolder = [&w] { return w.curListPath()[state::kListAvi]; };
     player_->memoryTrim = [&w] { w.MemoryTrim(); };
     QObject::connect(player_, &camera::playback::ui::MediaPlayerController::playingChanged, &w, [&w](bool on) {
         w.flags().VideoPlaying = on;
@@ -91,13 +91,13 @@ void SendraApplication::connectPlayer()
     });
     QObject::connect(player_, &camera::playback::ui::MediaPlayerController::coverRequested, &w, &MainWindow::showCover);
     QObject::connect(player_, &camera::playback::ui::MediaPlayerController::aviPageRefreshRequested, &w,
-                     [&w] { w.browser()->showKind(kListAvi); });
+                     [&w] { w.browser()->showKind(state::kListAvi); });
     QObject::connect(&w, &MainWindow::playButtonClicked, player_,
                      &camera::playback::ui::MediaPlayerController::PlayVideo_BtnClick);
     // The player closes before the capture session ends.
     QObject::connect(&w, &MainWindow::closingSession, player_, [this] { player_->ClosePlayer(); });
     w.probes.playerAtEnd = [this] { return player_->player().GetPlayerEndState(); };
-    w.grabVideoFrame = [](const QString &path, int index) { return camera::playback::grabFrameForThumbnail(path, index); };
+    w.grabVideoFrame = [](const QString &path, int index) { return platform::grabFrameForThumbnail(path, index); };
     w.playVideoFile = [this](const QString &path) { player_->PlayerVideoCom(path); };
     w.leavePlayer = [this] { player_->ExitMediaPlayer(); };
     camera_->exitMediaPlayer = [this] { player_->ExitMediaPlayer(); };
@@ -107,12 +107,12 @@ void SendraApplication::connectMeasure()
 {
     MainWindow &w = *window_;
     measure_ = new MeasureController(w, camera_->camera(), *camera_->videoWidget(), &w);
-    w.enterLiveMode = [this](int mode) { measure_->setDrawMode(mode == kLiveDraw); };
+    w.enterLiveMode = [this](int mode) { measure_->setDrawMode(mode == state::kLiveDraw); };
     w.leaveLiveMode = [this](int oldMode, int newMode) {
-        if (oldMode == kLiveDraw)
+        if (oldMode == state::kLiveDraw)
             measure_->leaveDrawMode(newMode);
     };
-    camera_->reenterDrawMode = [this, &w] { measure_->setDrawMode(w.flags().LiveMode == kLiveDraw); };
+    camera_->reenterDrawMode = [this, &w] { measure_->setDrawMode(w.flags().LiveMode == state::kLiveDraw); };
     camera_->resetModeButtons = [&w] { w.resetModeButtons(); };
     // Ctrl-drag of a video window larger than the screen ("By Resolution").
     QObject::connect(&measure_->surface(), &measure::MeasuringSurface::windowMoveRequested, &w,
@@ -124,8 +124,8 @@ void SendraApplication::connectMeasure()
             return;
         cam.clearResizeByResolutionNeeded();
         w.cameraResolution = QSize(cam.currentFormat().width, cam.currentFormat().height);
-        if (w.flags().SizePreset == kPresetByResolution)
-            w.applyPreset(kPresetByResolution);
+        if (w.flags().SizePreset == state::kPresetByResolution)
+            w.applyPreset(state::kPresetByResolution);
     });
 }
 

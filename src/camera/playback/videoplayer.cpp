@@ -2,7 +2,7 @@
 
 namespace camera::playback {
 
-VideoPlayer::VideoPlayer(PlaybackEngine &engine, FrameGrabber grabFrame, QObject *parent)
+VideoPlayer::VideoPlayer(platform::PlaybackEngine &engine, FrameGrabber grabFrame, QObject *parent)
     : QObject(parent), engine_(engine), grabFrame_(std::move(grabFrame))
 {
 }
@@ -24,7 +24,7 @@ bool VideoPlayer::OpenPlayer(const QString &path)
 {
     if (isOpen())
         return false;
-    PlaybackEngine::Callbacks callbacks;
+    platform::PlaybackEngine::Callbacks callbacks;
     callbacks.frame = [this](const QImage &f) {
         lastFrame_ = f;
         Q_EMIT frame(f);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "camera/playback/playbackengine.h"
+#include "platform/playbackengine.h"
 #include "platform/bitmap.h"
 
 #include <QImage>
@@ -28,7 +28,7 @@ public:
     // The frame a stopped player shows over its cued first picture.
     static constexpr std::uint32_t kStoppedFrameIndex = 30;
 
-    VideoPlayer(PlaybackEngine &engine, FrameGrabber grabFrame, QObject *parent = nullptr);
+    VideoPlayer(platform::PlaybackEngine &engine, FrameGrabber grabFrame, QObject *parent = nullptr);
     ~VideoPlayer() override;
 
     // Only when no player is open; true when playback started.
@@ -73,7 +73,7 @@ private:
     void setCommands(bool play, bool pause, bool stop);
     void rewindAndCue();
 
-    PlaybackEngine &engine_;
+    platform::PlaybackEngine &engine_;
     FrameGrabber grabFrame_;
     PlayerState state_ = PlayerState::Closed;
     QString path_;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/gst/mediapipeline.h"
+#include "platform/mediapipeline.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
 #include "videosourcedialog.h"
 
-#include "platform/v4l2/controldevice.h"
+#include "platform/controldevice.h"
 
 #include <QCheckBox>
 #include <QComboBox>

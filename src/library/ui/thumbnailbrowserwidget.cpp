@@ -63,7 +63,7 @@ ThumbnailBrowserWidget::ThumbnailBrowserWidget(ThumbnailBrowserDeps deps, QWidge
 
     for (int kind = 0; kind < 3; ++kind)
         buildPage(kind);
-    setCurrentIndex(app::kListJpg);
+    setCurrentIndex(state::kListJpg);
     connect(this, &QTabWidget::currentChanged, this, &ThumbnailBrowserWidget::onCurrentChanged);
 }
 
@@ -193,7 +193,7 @@ void ThumbnailBrowserWidget::activateSlot(int kind, int slot)
     // end in a playback error.
     if (path.isEmpty())
         return;
-    if (kind == app::kListAvi)
+    if (kind == state::kListAvi)
         Q_EMIT videoPlayRequested(path);
     else if (!slots_[kind][slot]->pixmap().isNull())
         Q_EMIT pictureOpenRequested(path);
@@ -227,7 +227,7 @@ void ThumbnailBrowserWidget::rememberContext(int kind, int slot)
 
 void ThumbnailBrowserWidget::OpenFile1Click()
 {
-    if (contextKind_ == app::kListAvi) {
+    if (contextKind_ == state::kListAvi) {
         Q_EMIT videoPlayRequested(contextPath_);
         return;
     }
@@ -241,7 +241,7 @@ void ThumbnailBrowserWidget::DeleteFile1Click()
     const int kind = contextKind_;
     if (!LibraryPages::valid(kind))
         return;
-    if (kind == app::kListAvi)
+    if (kind == state::kListAvi)
         Q_EMIT videoDeletionStarting();
     if (!contextPath_.isEmpty() && deps_.showMessageBox &&
         deps_.showMessageBox(QStringLiteral("WhetherDeleteImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
@@ -249,7 +249,7 @@ void ThumbnailBrowserWidget::DeleteFile1Click()
         deleteToTrash(deps_.trash, contextPath_);
         contextPath_.clear();
     }
-    if (kind != app::kListAvi)
+    if (kind != state::kListAvi)
         Q_EMIT stillImageReset();
     FileList(kind);
 }
@@ -259,7 +259,7 @@ void ThumbnailBrowserWidget::DeleteAllFile1Click()
     const int kind = contextKind_;
     if (!LibraryPages::valid(kind))
         return;
-    if (kind == app::kListAvi)
+    if (kind == state::kListAvi)
         Q_EMIT videoDeletionStarting();
     if (!contextPath_.isEmpty() && deps_.showMessageBox &&
         deps_.showMessageBox(QStringLiteral("WhetherDeleteAllImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"),
@@ -268,7 +268,7 @@ void ThumbnailBrowserWidget::DeleteAllFile1Click()
         deleteAllOfKind(deps_.trash, deps_.curListPath[kind], kind, deps_.log);
         contextPath_.clear();
     }
-    if (kind != app::kListAvi)
+    if (kind != state::kListAvi)
         Q_EMIT stillImageReset();
     FileList(kind);
 }

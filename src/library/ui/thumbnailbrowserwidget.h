@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/globalvar.h"
+#include "state/globalvar.h"
 #include "library/librarypages.h"
 #include "library/thumbnailmaker.h"
 
@@ -29,8 +29,8 @@ namespace library::ui {
 
 // What the browser needs from the window around it. The callbacks are answered by tests.
 struct ThumbnailBrowserDeps {
-    app::ListPaths &curListPath;   // the folders in use; the folder buttons change them
-    app::ListPaths defListPath;
+    state::ListPaths &curListPath;   // the folders in use; the folder buttons change them
+    state::ListPaths defListPath;
     platform::DiagnosticsLog &log;
     Trash &trash;
     FrameGrabber grabFrame = {};   // frame 30 of a video (or its last)

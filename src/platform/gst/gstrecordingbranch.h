@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/gst/gstptr.h"
-#include "platform/gst/mediapipeline.h"
+#include "platform/mediapipeline.h"
 
 #include <condition_variable>
 #include <functional>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/gst/mediapipeline.h"
-#include "platform/v4l2/uniquefd.h"
+#include "platform/mediapipeline.h"
+#include "platform/uniquefd.h"
 
 #include <QObject>
 

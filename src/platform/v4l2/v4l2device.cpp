@@ -1,6 +1,6 @@
 #include "v4l2device.h"
 
-#include "platform/v4l2/uniquefd.h"
+#include "platform/uniquefd.h"
 
 #include <fcntl.h>
 #include <linux/videodev2.h>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/gst/mediapipeline.h"
-#include "platform/v4l2/controldevice.h"
+#include "platform/mediapipeline.h"
+#include "platform/controldevice.h"
 
 #include <QString>
 

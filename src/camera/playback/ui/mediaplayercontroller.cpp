@@ -25,7 +25,7 @@ constexpr int kOrientationMode[] = {-1, -1, -1, -1, kFlipNone, kFlipUpsideDown, 
 
 } // namespace
 
-MediaPlayerController::MediaPlayerController(camera::ui::VideoWidget *video, PlaybackEngine &engine,
+MediaPlayerController::MediaPlayerController(camera::ui::VideoWidget *video, platform::PlaybackEngine &engine,
                                              VideoPlayer::FrameGrabber grabFrame, QObject *parent)
     : QObject(parent), video_(video), player_(engine, std::move(grabFrame))
 {

@@ -34,7 +34,7 @@ public:
     // The program's message box: text key, caption key, Cancel offered, icon (2 = error); 1 is OK.
     using MessageBox = std::function<int(const QString &textKey, const QString &captionKey, bool withCancel, int icon)>;
 
-    MediaPlayerController(camera::ui::VideoWidget *video, PlaybackEngine &engine, VideoPlayer::FrameGrabber grabFrame,
+    MediaPlayerController(camera::ui::VideoWidget *video, platform::PlaybackEngine &engine, VideoPlayer::FrameGrabber grabFrame,
                           QObject *parent = nullptr);
     ~MediaPlayerController() override;
 

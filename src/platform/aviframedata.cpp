@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace camera::playback {
+namespace platform {
 
 bool AviFrameData::hasUsableRate() const { return std::isfinite(framesPerSecond) && framesPerSecond > 0; }
 
@@ -42,4 +42,4 @@ std::optional<std::int64_t> frameSeekTimeNs(const AviFrameData &data, std::uint3
     return std::int64_t(seconds * 1e9);
 }
 
-} // namespace camera::playback
+} // namespace platform

@@ -1,7 +1,7 @@
 #include "gstplaybackengine.h"
 
-#include "camera/framemailbox.h"
-#include "camera/playback/gst/sampleimage.h"
+#include "platform/framemailbox.h"
+#include "platform/gst/sampleimage.h"
 #include "platform/gst/gstptr.h"
 
 #include <QFileInfo>
@@ -17,14 +17,14 @@
 
 Q_LOGGING_CATEGORY(lcPlayer, "sendra.camera.player")
 
-namespace camera::playback::gst {
+namespace platform {
 
 using platform::GstPtr;
 
 struct GstPlaybackEngine::Shared {
     GstPtr<GstElement> playbin;
     GstPlaybackEngine *owner = nullptr;   // UI-thread object, used only as the queued calls' context
-    camera::FrameMailbox mailbox;
+    platform::FrameMailbox mailbox;
     // Bumped by the UI thread at open and rewind; a queued call of an older generation is stale.
     std::atomic<std::uint64_t> generation{0};
 
@@ -215,4 +215,4 @@ void GstPlaybackEngine::deliverEnd(std::uint64_t generation, bool failed, const 
     }
 }
 
-} // namespace camera::playback::gst
+} // namespace platform

@@ -1,17 +1,17 @@
 #pragma once
 
-#include "camera/playback/playbackengine.h"
+#include "platform/playbackengine.h"
 
 #include <QObject>
 
 #include <cstdint>
 #include <memory>
 
-namespace camera::playback::gst {
+namespace platform {
 
 // The player's engine: playbin with an appsink (BGRx) as its video sink and no audio output (the
 // program's recordings are silent, and a desktop without a sound device must still play them).
-// Streaming threads only put the newest picture into a camera::FrameMailbox and queue one call;
+// Streaming threads only put the newest picture into a platform::FrameMailbox and queue one call;
 // bus messages become flags and queued calls in a sync handler, so nothing depends on which
 // thread iterates the GLib context. Opening waits for the first picture or an error, at most
 // kOpenTimeoutMs. Stop is a flushing seek to 0 in PAUSED.
@@ -42,4 +42,4 @@ private:
     std::uint64_t generations_ = 0;   // across files, so a call queued for a closed file never matches
 };
 
-} // namespace camera::playback::gst
+} // namespace platform

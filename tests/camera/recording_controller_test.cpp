@@ -100,7 +100,7 @@ struct Window {
 
     fakes::TemporaryProfile profile;
     fakes::FakeClock clock;
-    app::UserPaths paths = app::UserPaths::fromProfileDir(profile.path());
+    state::UserPaths paths = state::UserPaths::fromProfileDir(profile.path());
     std::unique_ptr<platform::IniProfileStore> store = std::make_unique<platform::IniProfileStore>(paths.settingsFile());
     NoBridge vendor;
     ScriptedPresenter presenter;
@@ -134,7 +134,7 @@ TEST(RecordingControllerIntegration, AutoSaveRecordsAtOnceUnderTheNextAviNameAnd
     EXPECT_TRUE(w.requests.empty()) << "no save dialog with auto save";
     EXPECT_TRUE(w.dialogsShown.isEmpty()) << "no compressor settings dialog with auto save";
     const QString path = w.recording->lastRecordedFile();
-    EXPECT_EQ(QFileInfo(path).absolutePath(), QFileInfo(w.window->curListPath()[app::kListAvi]).absoluteFilePath());
+    EXPECT_EQ(QFileInfo(path).absolutePath(), QFileInfo(w.window->curListPath()[state::kListAvi]).absoluteFilePath());
     EXPECT_TRUE(QFileInfo(path).fileName().startsWith("Avi_"));
     EXPECT_TRUE(path.endsWith(".avi"));
     EXPECT_EQ(w.hint(), w.text("RecordStopVideo_Btn"));

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/udev/devicerecord.h"
-#include "platform/v4l2/controldevice.h"
+#include "platform/devicerecord.h"
+#include "platform/controldevice.h"
 
 #include <QImage>
 #include <QSize>

@@ -1,6 +1,6 @@
-#include "camera/playback/frameextractor.h"
+#include "platform/frameextractor.h"
 
-#include "camera/playback/gst/sampleimage.h"
+#include "platform/gst/sampleimage.h"
 #include "platform/diagnosticslog.h"
 #include "platform/gst/gstptr.h"
 
@@ -17,7 +17,7 @@
 
 Q_LOGGING_CATEGORY(lcFrames, "sendra.camera.playback")
 
-namespace camera::playback {
+namespace platform {
 namespace {
 
 using platform::GstPtr;
@@ -154,7 +154,7 @@ public:
             why = QStringLiteral("no picture at that time");
             return {};
         }
-        QImage image = gst::imageFromSample(sample.get(), false);
+        QImage image = imageFromSample(sample.get(), false);
         if (image.isNull())
             why = QStringLiteral("the picture is not BGRx");
         return image;
@@ -269,4 +269,4 @@ std::optional<platform::Bitmap> grabFrameForThumbnail(const QString &path, int f
     return GetAviFrame(path, std::uint32_t(std::max(0, frameIndex)));
 }
 
-} // namespace camera::playback
+} // namespace platform

@@ -9,7 +9,7 @@
 #include <functional>
 #include <vector>
 
-namespace app {
+namespace state {
 
 // Where the program keeps the user's files.
 struct UserPaths {
@@ -79,4 +79,4 @@ struct SettingsEnvironment {
 // file copied from another profile, choose the language.
 LoadedSettings loadUserSettings(SettingsEnvironment &env);
 
-} // namespace app
+} // namespace state

@@ -5,7 +5,7 @@
 #include <QDir>
 #include <QLocale>
 
-namespace app {
+namespace state {
 namespace {
 
 const QString kInitial = QStringLiteral("Initial");
@@ -232,4 +232,4 @@ LoadedSettings loadUserSettings(SettingsEnvironment &env)
     return out;
 }
 
-} // namespace app
+} // namespace state

@@ -1,4 +1,4 @@
-#include "platform/gst/mediapipeline.h"
+#include "platform/mediapipeline.h"
 
 namespace platform {
 

@@ -4,7 +4,7 @@
 
 #include <array>
 
-namespace app {
+namespace state {
 
 // The per-user settings record, stored in UserSysInfo.ini.
 struct DefaultData {
@@ -66,4 +66,4 @@ struct AppFlags {
     int SizePreset = kPresetNormal;
 };
 
-} // namespace app
+} // namespace state

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-namespace camera::playback::gst {
+namespace platform {
 namespace {
 
 struct MappedSample {
@@ -61,4 +61,4 @@ QImage imageFromSample(GstSample *sample, bool shareSample)
     return copy;
 }
 
-} // namespace camera::playback::gst
+} // namespace platform

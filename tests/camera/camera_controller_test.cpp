@@ -68,7 +68,7 @@ struct Window {
 
     fakes::TemporaryProfile profile;
     fakes::FakeClock clock;
-    app::UserPaths paths = app::UserPaths::fromProfileDir(profile.path());
+    state::UserPaths paths = state::UserPaths::fromProfileDir(profile.path());
     std::unique_ptr<platform::IniProfileStore> store = std::make_unique<platform::IniProfileStore>(paths.settingsFile());
     NoBridge vendor;
     ScriptedPresenter presenter;

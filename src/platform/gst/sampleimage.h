@@ -4,7 +4,7 @@
 
 typedef struct _GstSample GstSample;
 
-namespace camera::playback::gst {
+namespace platform {
 
 // A BGRx sample as a top-down QImage::Format_RGB32 picture; null for any other format or a
 // buffer too small for its caps. Rows are padded in GStreamer buffers, so the stride comes from
@@ -13,4 +13,4 @@ namespace camera::playback::gst {
 //   last copy goes (no copy; writing to the image detaches). Otherwise a deep copy, row by row.
 QImage imageFromSample(GstSample *sample, bool shareSample);
 
-} // namespace camera::playback::gst
+} // namespace platform

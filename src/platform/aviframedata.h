@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-namespace camera::playback {
+namespace platform {
 
 // What a file tells about its video stream before a frame is pulled: the size of the stream's
 // pictures (height always positive, whatever the header's sign), frames per second and length.
@@ -37,4 +37,4 @@ std::int64_t clampedFrameIndex(const AviFrameData &data, std::uint32_t index);
 // nullopt when the rate is 0, negative or unknown (there is no time to seek to).
 std::optional<std::int64_t> frameSeekTimeNs(const AviFrameData &data, std::uint32_t index);
 
-} // namespace camera::playback
+} // namespace platform

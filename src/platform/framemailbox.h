@@ -1,12 +1,12 @@
 #pragma once
 
-#include "platform/gst/mediapipeline.h"
+#include "platform/mediapipeline.h"
 
 #include <mutex>
 #include <optional>
 #include <utility>
 
-namespace camera {
+namespace platform {
 
 // The newest frame wins, with one wake-up in flight: a streaming thread puts, the UI thread
 // takes. A UI that falls behind sees fewer frames, never older ones.
@@ -43,4 +43,4 @@ private:
     std::uint64_t overwritten_ = 0;
 };
 
-} // namespace camera
+} // namespace platform

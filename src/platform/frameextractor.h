@@ -1,6 +1,6 @@
 #pragma once
 
-#include "camera/playback/aviframedata.h"
+#include "platform/aviframedata.h"
 #include "platform/bitmap.h"
 
 #include <QString>
@@ -12,7 +12,7 @@ namespace platform {
 class DiagnosticsLog;
 }
 
-namespace camera::playback {
+namespace platform {
 
 // Single frames of a video file, decoded in memory: no temporary picture file is written.
 // Each call builds and tears down its own pipelines on the calling thread (the UI thread in the
@@ -45,4 +45,4 @@ std::optional<std::int64_t> GetVideoTotalTime(const QString &path);
 // when the video has fewer.
 std::optional<platform::Bitmap> grabFrameForThumbnail(const QString &path, int frameIndex);
 
-} // namespace camera::playback
+} // namespace platform

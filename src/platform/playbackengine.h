@@ -5,7 +5,7 @@
 
 #include <functional>
 
-namespace camera::playback {
+namespace platform {
 
 // What the player needs from a media framework: one file at a time, played, paused and cued.
 // UI thread. Every call returns within a bounded time, whatever the file holds.
@@ -30,4 +30,4 @@ public:
     virtual bool rewind() = 0;
 };
 
-} // namespace camera::playback
+} // namespace platform

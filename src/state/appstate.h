@@ -1,0 +1,60 @@
+#pragma once
+
+#include "state/globalvar.h"
+
+#include <QObject>
+
+namespace state {
+
+// The flags several features read, the settings record and the library folders in use. One
+// object, owned by the program and handed to each feature; UI thread only.
+//
+// Each flag has exactly one writer, named beside its setter; everyone else reads flags() and
+// may observe flagsChanged(). The idle-time update reads the flags whenever the event queue
+// empties, so nothing has to react to a change at the moment it happens.
+class AppState final : public QObject
+{
+    Q_OBJECT
+public:
+    explicit AppState(QObject *parent = nullptr) : QObject(parent) {}
+
+    const AppFlags &flags() const { return flags_; }
+
+    void setDeviceFound(bool on) { set(flags_.DeviceFound, on); }            // camera controller
+    void setVideoConnected(bool on) { set(flags_.VideoConnected, on); }      // camera controller
+    void setVideoPlaying(bool on) { set(flags_.VideoPlaying, on); }          // player
+    void setVideoRecording(bool on) { set(flags_.VideoRecording, on); }      // recording controller
+    void setClosing() { set(flags_.IsClosing, true); }                       // main window's close sequence
+    void setEditMode(bool on) { set(flags_.EditMode, on); }                  // still-image controller
+    void setImageProcessMode(bool on) { set(flags_.ImageProcessMode, on); }  // still-image controller
+    void setOverlayMode(bool on) { set(flags_.OverlayMode, on); }            // live-mode controller
+    void setVmrAvailable(bool on) { set(flags_.VmrAvailable, on); }          // start-up
+    void setViewerOpen(bool on) { set(flags_.ViewerOpen, on); }              // image viewer
+    void setLiveMode(int mode) { set(flags_.LiveMode, mode); }               // live-mode controller
+    void setSizePreset(int preset) { set(flags_.SizePreset, preset); }       // layout controller
+
+    // The settings record: read by all; written by the settings controller (menu marks,
+    // language), the capture counter (numbers and date) and the folder buttons (paths).
+    const DefaultData &settings() const { return settings_; }
+    DefaultData &settingsRecord() { return settings_; }
+    const ListPaths &curListPath() const { return curListPath_; }
+    ListPaths &listPathsRecord() { return curListPath_; }
+
+Q_SIGNALS:
+    void flagsChanged();
+
+private:
+    template <typename T> void set(T &field, T value)
+    {
+        if (field == value)
+            return;
+        field = value;
+        Q_EMIT flagsChanged();
+    }
+
+    AppFlags flags_;
+    DefaultData settings_;
+    ListPaths curListPath_;
+};
+
+} // namespace state

@@ -2,100 +2,134 @@
 
 namespace app {
 
+using C = state::ControlId;
+
+namespace {
+
+bool normalLayout(const ActionInputs &in) { return in.flags.SizePreset == state::kPresetNormal; }
+
+} // namespace
+
+void mainButtonRules(const ActionInputs &in, ActionState &s)
+{
+    const state::AppFlags &f = in.flags;
+    s.visible.set(C::Connect_Btn, f.DeviceFound);
+    s.visible.set(C::CaptureImage_Btn, (f.VideoConnected || f.VideoPlaying) && in.canSnapShot && !in.frameLockedOrLoaded);
+    s.visible.set(C::RecordVideo_Btn, f.VideoConnected);
+    s.visible.set(C::PlayVideo_Btn, true);
+    s.visible.set(C::Exit_Btn, true);
+}
+
+void stillImageRules(const ActionInputs &in, ActionState &s)
+{
+    // The still-image buttons exist only beside the still image, in the "Normal" layout.
+    const bool normal = normalLayout(in);
+    const bool still = !in.stillEmpty;
+    s.visible.set(C::SaveImage_Btn, normal && still && in.unsavedEdits);
+    for (C id : {C::EditorImage_Btn, C::DelViewVideo_Btn, C::ImageProcess_Btn, C::PrinterImage_Btn})
+        s.visible.set(id, normal && still);
+    s.enabled.set(C::SaveFile, normal && still);
+    s.enabled.set(C::PrintImage, normal && still);
+    s.enabled.set(C::OpenFile, normal);
+    s.visible.set(C::LogoImage_RW, in.stillEmpty);
+}
+
+void cameraRules(const ActionInputs &in, ActionState &s)
+{
+    const state::AppFlags &f = in.flags;
+    s.enabled.set(C::VideoFormat, f.VideoConnected);
+    s.enabled.set(C::VideoSource, f.VideoConnected);
+    s.enabled.set(C::SetMJPGPreview, !f.VideoConnected);
+    s.enabled.set(C::VideoCtrlTB_BrightnessTKB, in.brightnessDown);
+    s.enabled.set(C::VideoCtrlTB_ContrastTKB, in.contrastDown);
+    s.enabled.set(C::VideoCtrlTB_ExposureTKB, in.exposureDown);
+    s.visible.set(C::mmMagniShow, f.VideoConnected && !f.VideoPlaying && !f.OverlayMode);
+}
+
+void playerRules(const ActionInputs &in, ActionState &s)
+{
+    if (in.playerBarShown && in.playerAtEnd) {
+        s.enabled.set(C::MediaPlay_Btn, true);
+        s.enabled.set(C::MediaPause_Btn, false);
+        s.enabled.set(C::MediaStop_Btn, false);
+    }
+    if (in.flags.VideoPlaying)
+        for (C id : {C::MediaRightOthers_Btn, C::MediaRightSelf_Btn, C::MediaLeftOthers_Btn, C::MediaLeftSelf_Btn})
+            s.enabled.set(id, in.flags.VmrAvailable);
+}
+
+void liveModeRules(const ActionInputs &in, ActionState &s)
+{
+    // Live-mode tool bars exist only over a running live picture.
+    const state::AppFlags &f = in.flags;
+    const C modeBars[] = {C::Compare_ToolBar, C::Cross_ToolBar, C::VideoCtrl_ToolBar, C::DrawRuler_ToolBar};
+    if (!f.VideoConnected || f.VideoPlaying) {
+        s.visible.set(C::ChangeMode_ToolBar, false);
+        for (C bar : modeBars)
+            s.visible.set(bar, false);
+        return;
+    }
+    s.visible.set(C::ChangeMode_ToolBar, true);
+    int mode = in.pressedMode;
+    if (!f.VmrAvailable) {
+        // Without overlay compositing only the picture controls make sense.
+        for (C id : {C::ChangeModeTB_Compare, C::ChangeModeTB_Cross, C::ChangeModeTB_Draw}) {
+            s.checked.set(id, false);
+            s.enabled.set(id, false);
+        }
+        s.checked.set(C::ChangeModeTB_VideoCtrl, true);
+        mode = state::kLiveVideoCtrl;
+    }
+    for (int m = 0; m < 4; ++m)
+        s.visible.set(modeBars[m], m == mode && (m == state::kLiveVideoCtrl || f.VmrAvailable));
+    if (mode == state::kLiveVideoCtrl)
+        for (C id : {C::VideoCtrlTB_RightOthers, C::VideoCtrlTB_RightSelf, C::VideoCtrlTB_LeftSelf, C::VideoCtrlTB_LeftOthers})
+            s.enabled.set(id, f.VmrAvailable);
+    if (mode == state::kLiveDraw)
+        s.enabled.set(C::DrawRuler_ToolBar, !in.shapeInProgress);
+}
+
+void overlayRules(const ActionInputs &in, ActionState &s)
+{
+    s.enabled.set(C::CrossTB_CrossSB, in.crossShapeDown[0]);
+    s.enabled.set(C::CrossTB_AreaSB, in.crossShapeDown[1]);
+    s.enabled.set(C::CrossTB_RectSB, in.crossShapeDown[2]);
+    s.enabled.set(C::CrossTB_CircleSB, in.crossShapeDown[3]);
+    s.enabled.set(C::CompareTB_AssignWindowsImage, !in.stillEmpty);
+    for (C id : {C::CompareTB_Compare, C::CompareTB_LeftRight, C::CompareTB_RightLeft, C::CompareTB_TopBottom,
+                 C::CompareTB_BottomTop})
+        s.enabled.set(id, in.compareImageAssigned);
+}
+
+void measureRules(const ActionInputs &in, ActionState &s)
+{
+    s.enabled.set(C::DrawRulerTB_Undo, in.overlapDown && in.undoAvailable && !in.shapeInProgress);
+    s.enabled.set(C::DrawRulerTB_Redo, in.overlapDown && in.redoAvailable && !in.shapeInProgress);
+}
+
+void toolRules(const ActionInputs &in, ActionState &s)
+{
+    const state::AppFlags &f = in.flags;
+    s.enabled.set(C::TimingCapture_Tool, f.VideoConnected && f.VmrAvailable && !in.timedCaptureRunning);
+    s.enabled.set(C::Vid2Img_Tool, !in.vid2ImgRunning);
+    s.enabled.set(C::ImageViewer_Tool, !f.ViewerOpen);
+    s.enabled.set(C::InfoStatus_Tool, !in.toolStatusOpen);
+}
+
+void layoutRules(const ActionInputs &in, ActionState &s)
+{
+    const bool normal = normalLayout(in);
+    s.visible.set(C::ReturnMain_Btn, !normal);
+    s.visible.set(C::ReturnMain_Image, !normal);
+    s.visible.set(C::CoverLayer, !normal);
+}
+
 ActionState computeActions(const ActionInputs &in)
 {
     ActionState s;
-    const state::AppFlags &f = in.flags;
-    auto vis = [&](const char *name, bool v) { s.visible.insert(QLatin1String(name), v); };
-    auto ena = [&](const char *name, bool e) { s.enabled.insert(QLatin1String(name), e); };
-    auto chk = [&](const char *name, bool c) { s.checked.insert(QLatin1String(name), c); };
-
-    // Main buttons.
-    vis("Connect_Btn", f.DeviceFound);
-    vis("CaptureImage_Btn", (f.VideoConnected || f.VideoPlaying) && in.canSnapShot && !in.frameLockedOrLoaded);
-    vis("RecordVideo_Btn", f.VideoConnected);
-    vis("PlayVideo_Btn", true);
-    vis("Exit_Btn", true);
-
-    // The still-image buttons exist only beside the still image, in the "Normal" layout.
-    const bool normal = f.SizePreset == state::kPresetNormal;
-    const bool still = !in.stillEmpty;
-    vis("SaveImage_Btn", normal && still && in.unsavedEdits);
-    for (const char *name : {"EditorImage_Btn", "DelViewVideo_Btn", "ImageProcess_Btn", "PrinterImage_Btn"})
-        vis(name, normal && still);
-    ena("SaveFile", normal && still);
-    ena("PrintImage", normal && still);
-    ena("OpenFile", normal);
-    vis("LogoImage_RW", in.stillEmpty);
-
-    // Menu items.
-    ena("VideoFormat", f.VideoConnected);
-    ena("VideoSource", f.VideoConnected);
-    ena("TimingCapture_Tool", f.VideoConnected && f.VmrAvailable && !in.timedCaptureRunning);
-    ena("Vid2Img_Tool", !in.vid2ImgRunning);
-    ena("SetMJPGPreview", !f.VideoConnected);
-    ena("ImageViewer_Tool", !f.ViewerOpen);
-    ena("InfoStatus_Tool", !in.toolStatusOpen);
-
-    // Media player.
-    if (in.playerBarShown && in.playerAtEnd) {
-        ena("MediaPlay_Btn", true);
-        ena("MediaPause_Btn", false);
-        ena("MediaStop_Btn", false);
-    }
-    if (f.VideoPlaying)
-        for (const char *name : {"MediaRightOthers_Btn", "MediaRightSelf_Btn", "MediaLeftOthers_Btn", "MediaLeftSelf_Btn"})
-            ena(name, f.VmrAvailable);
-
-    // Overlay tool bars.
-    ena("CrossTB_CrossSB", in.crossShapeDown[0]);
-    ena("CrossTB_AreaSB", in.crossShapeDown[1]);
-    ena("CrossTB_RectSB", in.crossShapeDown[2]);
-    ena("CrossTB_CircleSB", in.crossShapeDown[3]);
-    ena("CompareTB_AssignWindowsImage", still);
-    for (const char *name : {"CompareTB_Compare", "CompareTB_LeftRight", "CompareTB_RightLeft", "CompareTB_TopBottom",
-                             "CompareTB_BottomTop"})
-        ena(name, in.compareImageAssigned);
-
-    // Live-mode tool bars exist only over a running live picture.
-    const char *modeBars[] = {"Compare_ToolBar", "Cross_ToolBar", "VideoCtrl_ToolBar", "DrawRuler_ToolBar"};
-    if (!f.VideoConnected || f.VideoPlaying) {
-        vis("ChangeMode_ToolBar", false);
-        for (const char *bar : modeBars)
-            vis(bar, false);
-    } else {
-        vis("ChangeMode_ToolBar", true);
-        int mode = in.pressedMode;
-        if (!f.VmrAvailable) {
-            // Without overlay compositing only the picture controls make sense.
-            for (const char *name : {"ChangeModeTB_Compare", "ChangeModeTB_Cross", "ChangeModeTB_Draw"}) {
-                chk(name, false);
-                ena(name, false);
-            }
-            chk("ChangeModeTB_VideoCtrl", true);
-            mode = state::kLiveVideoCtrl;
-        }
-        for (int m = 0; m < 4; ++m)
-            vis(modeBars[m], m == mode && (m == state::kLiveVideoCtrl || f.VmrAvailable));
-        if (mode == state::kLiveVideoCtrl)
-            for (const char *name : {"VideoCtrlTB_RightOthers", "VideoCtrlTB_RightSelf", "VideoCtrlTB_LeftSelf",
-                                     "VideoCtrlTB_LeftOthers"})
-                ena(name, f.VmrAvailable);
-        if (mode == state::kLiveDraw)
-            ena("DrawRuler_ToolBar", !in.shapeInProgress);
-    }
-    ena("VideoCtrlTB_BrightnessTKB", in.brightnessDown);
-    ena("VideoCtrlTB_ContrastTKB", in.contrastDown);
-    ena("VideoCtrlTB_ExposureTKB", in.exposureDown);
-    ena("DrawRulerTB_Undo", in.overlapDown && in.undoAvailable && !in.shapeInProgress);
-    ena("DrawRulerTB_Redo", in.overlapDown && in.redoAvailable && !in.shapeInProgress);
-
-    // Single-window presets.
-    vis("ReturnMain_Btn", !normal);
-    vis("ReturnMain_Image", !normal);
-    vis("CoverLayer", !normal);
-
-    vis("mmMagniShow", f.VideoConnected && !f.VideoPlaying && !f.OverlayMode);
+    for (auto rules : {mainButtonRules, stillImageRules, cameraRules, playerRules, liveModeRules, overlayRules,
+                       measureRules, toolRules, layoutRules})
+        rules(in, s);
     return s;
 }
 

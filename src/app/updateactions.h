@@ -1,15 +1,15 @@
 #pragma once
 
+#include "state/controltable.h"
 #include "state/globalvar.h"
 
-#include <QHash>
-#include <QString>
-
 #include <array>
+#include <cstdint>
 
 namespace app {
 
-// Everything the idle-time update looks at besides the shared flags.
+// Everything the idle-time update looks at besides the shared flags. Each feature fills in its
+// own facts (Feature::readInputs) before the rules run.
 struct ActionInputs {
     state::AppFlags flags;
     bool stillEmpty = true;
@@ -25,20 +25,54 @@ struct ActionInputs {
     bool redoAvailable = false;
     bool brightnessDown = false, contrastDown = false, exposureDown = false;
     std::array<bool, 4> crossShapeDown{};   // cross, area, rectangle, circle
-    int pressedMode = state::kLiveCompare;          // the mode button that is down
+    int pressedMode = state::kLiveCompare;   // the mode button that is down
     bool timedCaptureRunning = false;
     bool vid2ImgRunning = false;
     bool toolStatusOpen = false;
 };
 
-// What every control should be, by component name. Controls not named keep their state.
-struct ActionState {
-    QHash<QString, bool> visible;
-    QHash<QString, bool> enabled;
-    QHash<QString, bool> checked;
+// One yes/no per control, or "not named": controls a rule does not name keep their state.
+class ControlStates
+{
+public:
+    void set(state::ControlId id, bool on) { v_[std::size_t(id)] = on ? 1 : 0; }
+    bool named(state::ControlId id) const { return v_[std::size_t(id)] >= 0; }
+    bool value(state::ControlId id, bool otherwise = false) const
+    {
+        const std::int8_t v = v_[std::size_t(id)];
+        return v < 0 ? otherwise : v == 1;
+    }
+
+private:
+    std::array<std::int8_t, state::kControlCount> v_ = filled();
+    static constexpr std::array<std::int8_t, state::kControlCount> filled()
+    {
+        std::array<std::int8_t, state::kControlCount> a{};
+        a.fill(-1);
+        return a;
+    }
 };
 
-// The idle-time update as a pure function: nothing is remembered between calls.
+// What every control should be.
+struct ActionState {
+    ControlStates visible;
+    ControlStates enabled;
+    ControlStates checked;
+};
+
+// The idle-time rules, one function per feature that owns the controls named; each is pure and
+// remembers nothing between calls. The features call their own from Feature::applyRules.
+void mainButtonRules(const ActionInputs &in, ActionState &s);    // shell: the main row
+void stillImageRules(const ActionInputs &in, ActionState &s);    // still image: its buttons and items
+void cameraRules(const ActionInputs &in, ActionState &s);        // camera: menu items, picture controls
+void playerRules(const ActionInputs &in, ActionState &s);        // player: the media tool bar
+void liveModeRules(const ActionInputs &in, ActionState &s);      // live modes: the bars below the video
+void overlayRules(const ActionInputs &in, ActionState &s);       // comparison and reticle bars
+void measureRules(const ActionInputs &in, ActionState &s);       // drawing tool bar
+void toolRules(const ActionInputs &in, ActionState &s);          // Tools menu
+void layoutRules(const ActionInputs &in, ActionState &s);        // single-window presets
+
+// All rules at once, in the order the program applies them.
 ActionState computeActions(const ActionInputs &in);
 
 } // namespace app

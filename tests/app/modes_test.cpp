@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 using namespace app;
+using C = state::ControlId;
 
 namespace {
 
@@ -24,15 +25,15 @@ TEST(UpdateActions, WithoutTheRendererOnlyThePictureControlsAreOffered)
     ActionInputs in = live(false);
     in.pressedMode = state::kLiveDraw;
     const ActionState s = computeActions(in);
-    for (const char *name : {"ChangeModeTB_Compare", "ChangeModeTB_Cross", "ChangeModeTB_Draw"}) {
-        EXPECT_FALSE(s.enabled.value(name)) << name;
-        EXPECT_FALSE(s.checked.value(name, true)) << name;
+    for (C name : {C::ChangeModeTB_Compare, C::ChangeModeTB_Cross, C::ChangeModeTB_Draw}) {
+        EXPECT_FALSE(s.enabled.value(name)) << int(name);
+        EXPECT_FALSE(s.checked.value(name, true)) << int(name);
     }
-    EXPECT_TRUE(s.checked.value("ChangeModeTB_VideoCtrl"));
-    EXPECT_TRUE(s.visible.value("VideoCtrl_ToolBar"));
-    EXPECT_FALSE(s.visible.value("DrawRuler_ToolBar"));
-    EXPECT_FALSE(s.enabled.value("VideoCtrlTB_LeftSelf"));   // orientation needs the renderer
-    EXPECT_FALSE(s.enabled.value("TimingCapture_Tool"));
+    EXPECT_TRUE(s.checked.value(C::ChangeModeTB_VideoCtrl));
+    EXPECT_TRUE(s.visible.value(C::VideoCtrl_ToolBar));
+    EXPECT_FALSE(s.visible.value(C::DrawRuler_ToolBar));
+    EXPECT_FALSE(s.enabled.value(C::VideoCtrlTB_LeftSelf));   // orientation needs the renderer
+    EXPECT_FALSE(s.enabled.value(C::TimingCapture_Tool));
 }
 
 TEST(UpdateActions, ExactlyThePressedModesToolBarShowsOverLiveVideo)
@@ -41,41 +42,41 @@ TEST(UpdateActions, ExactlyThePressedModesToolBarShowsOverLiveVideo)
         ActionInputs in = live(true);
         in.pressedMode = mode;
         const ActionState s = computeActions(in);
-        const char *bars[] = {"Compare_ToolBar", "Cross_ToolBar", "VideoCtrl_ToolBar", "DrawRuler_ToolBar"};
+        const C bars[] = {C::Compare_ToolBar, C::Cross_ToolBar, C::VideoCtrl_ToolBar, C::DrawRuler_ToolBar};
         for (int m = 0; m < 4; ++m)
-            EXPECT_EQ(s.visible.value(bars[m]), m == mode) << mode << " " << bars[m];
-        EXPECT_TRUE(s.visible.value("ChangeMode_ToolBar"));
+            EXPECT_EQ(s.visible.value(bars[m]), m == mode) << mode << " " << int(bars[m]);
+        EXPECT_TRUE(s.visible.value(C::ChangeMode_ToolBar));
     }
     // Playing a recording hides every live tool bar.
     ActionInputs playing = live(true);
     playing.flags.VideoPlaying = true;
     const ActionState s = computeActions(playing);
-    EXPECT_FALSE(s.visible.value("ChangeMode_ToolBar"));
-    EXPECT_FALSE(s.visible.value("Compare_ToolBar"));
+    EXPECT_FALSE(s.visible.value(C::ChangeMode_ToolBar));
+    EXPECT_FALSE(s.visible.value(C::Compare_ToolBar));
 }
 
 TEST(UpdateActions, MainButtonsFollowTheFlags)
 {
     ActionInputs idle;
     ActionState s = computeActions(idle);
-    EXPECT_FALSE(s.visible.value("Connect_Btn"));
-    EXPECT_FALSE(s.visible.value("CaptureImage_Btn"));
-    EXPECT_FALSE(s.visible.value("RecordVideo_Btn"));
-    EXPECT_TRUE(s.visible.value("PlayVideo_Btn"));
-    EXPECT_TRUE(s.visible.value("Exit_Btn"));
-    EXPECT_TRUE(s.enabled.value("SetMJPGPreview"));
+    EXPECT_FALSE(s.visible.value(C::Connect_Btn));
+    EXPECT_FALSE(s.visible.value(C::CaptureImage_Btn));
+    EXPECT_FALSE(s.visible.value(C::RecordVideo_Btn));
+    EXPECT_TRUE(s.visible.value(C::PlayVideo_Btn));
+    EXPECT_TRUE(s.visible.value(C::Exit_Btn));
+    EXPECT_TRUE(s.enabled.value(C::SetMJPGPreview));
 
     ActionInputs in = live(true);
     s = computeActions(in);
-    EXPECT_TRUE(s.visible.value("CaptureImage_Btn"));
-    EXPECT_TRUE(s.visible.value("RecordVideo_Btn"));
-    EXPECT_FALSE(s.enabled.value("SetMJPGPreview"));
-    EXPECT_TRUE(s.enabled.value("VideoFormat"));
+    EXPECT_TRUE(s.visible.value(C::CaptureImage_Btn));
+    EXPECT_TRUE(s.visible.value(C::RecordVideo_Btn));
+    EXPECT_FALSE(s.enabled.value(C::SetMJPGPreview));
+    EXPECT_TRUE(s.enabled.value(C::VideoFormat));
     in.frameLockedOrLoaded = true;   // a locked frame cannot be snapped again
-    EXPECT_FALSE(computeActions(in).visible.value("CaptureImage_Btn"));
+    EXPECT_FALSE(computeActions(in).visible.value(C::CaptureImage_Btn));
     in.frameLockedOrLoaded = false;
     in.canSnapShot = false;
-    EXPECT_FALSE(computeActions(in).visible.value("CaptureImage_Btn"));
+    EXPECT_FALSE(computeActions(in).visible.value(C::CaptureImage_Btn));
 }
 
 TEST(UpdateActions, StillButtonsOnlyInTheNormalPreset)
@@ -87,11 +88,11 @@ TEST(UpdateActions, StillButtonsOnlyInTheNormalPreset)
         in.flags.SizePreset = preset;
         const ActionState s = computeActions(in);
         const bool normal = preset == state::kPresetNormal;
-        for (const char *name : {"SaveImage_Btn", "EditorImage_Btn", "DelViewVideo_Btn", "ImageProcess_Btn", "PrinterImage_Btn"})
-            EXPECT_EQ(s.visible.value(name), normal) << preset << " " << name;
-        EXPECT_EQ(s.enabled.value("OpenFile"), normal) << preset;
-        EXPECT_EQ(s.visible.value("CoverLayer"), !normal) << preset;
-        EXPECT_EQ(s.visible.value("ReturnMain_Btn"), !normal) << preset;
+        for (C name : {C::SaveImage_Btn, C::EditorImage_Btn, C::DelViewVideo_Btn, C::ImageProcess_Btn, C::PrinterImage_Btn})
+            EXPECT_EQ(s.visible.value(name), normal) << preset << " " << int(name);
+        EXPECT_EQ(s.enabled.value(C::OpenFile), normal) << preset;
+        EXPECT_EQ(s.visible.value(C::CoverLayer), !normal) << preset;
+        EXPECT_EQ(s.visible.value(C::ReturnMain_Btn), !normal) << preset;
     }
 }
 
@@ -101,23 +102,23 @@ TEST(UpdateActions, UndoRedoNeedOverlapAStepAndNoShapeInProgress)
     in.pressedMode = state::kLiveDraw;
     in.overlapDown = true;
     in.undoAvailable = true;
-    EXPECT_TRUE(computeActions(in).enabled.value("DrawRulerTB_Undo"));
-    EXPECT_FALSE(computeActions(in).enabled.value("DrawRulerTB_Redo"));
+    EXPECT_TRUE(computeActions(in).enabled.value(C::DrawRulerTB_Undo));
+    EXPECT_FALSE(computeActions(in).enabled.value(C::DrawRulerTB_Redo));
     in.shapeInProgress = true;
     const ActionState s = computeActions(in);
-    EXPECT_FALSE(s.enabled.value("DrawRulerTB_Undo"));
-    EXPECT_FALSE(s.enabled.value("DrawRuler_ToolBar"));
+    EXPECT_FALSE(s.enabled.value(C::DrawRulerTB_Undo));
+    EXPECT_FALSE(s.enabled.value(C::DrawRuler_ToolBar));
     in.shapeInProgress = false;
     in.overlapDown = false;
-    EXPECT_FALSE(computeActions(in).enabled.value("DrawRulerTB_Undo"));
+    EXPECT_FALSE(computeActions(in).enabled.value(C::DrawRulerTB_Undo));
 }
 
 TEST(UpdateActions, MagnificationShowsOnLiveVideoWithoutOverlay)
 {
     ActionInputs in = live(true);
-    EXPECT_TRUE(computeActions(in).visible.value("mmMagniShow"));
+    EXPECT_TRUE(computeActions(in).visible.value(C::mmMagniShow));
     in.flags.OverlayMode = true;
-    EXPECT_FALSE(computeActions(in).visible.value("mmMagniShow"));
+    EXPECT_FALSE(computeActions(in).visible.value(C::mmMagniShow));
 }
 
 TEST(WindowPresets, LargePresetsNeedAScreenThatHoldsThem)

@@ -100,11 +100,31 @@ TEST(VideoWidgetIntegration, ShowsTheLiveSpecimenAndTheFrozenPicture)
     EXPECT_GT(w.framesShown(), 0u);
 }
 
+namespace {
+
+// The picture-control buttons and bars as the main window builds them.
+camera::ui::VideoControlToolBar::Controls barControls(QWidget &host)
+{
+    camera::ui::VideoControlToolBar::Controls c;
+    for (QToolButton *&b : c.orientation) {
+        b = new QToolButton(&host);
+        b->setCheckable(true);
+    }
+    for (QToolButton **b : {&c.brightness, &c.contrast, &c.exposure, &c.whiteBalance})
+        *b = new QToolButton(&host);
+    for (QSlider **s : {&c.brightnessBar, &c.contrastBar, &c.exposureBar})
+        *s = new QSlider(Qt::Horizontal, &host);
+    return c;
+}
+
+} // namespace
+
 TEST(VideoControlToolBarIntegration, BrightnessExposureAndOrientationOnTheVirtualCamera)
 {
     SKIP_WITHOUT_GST_PLUGINS();
     VirtualCameraStack s;
-    camera::ui::VideoControlToolBar bar(s.camera);
+    QWidget host;
+    camera::ui::VideoControlToolBar bar(s.camera, barControls(host));
     EXPECT_FALSE(bar.brightnessButton()->isEnabled());
     ASSERT_TRUE(s.connect());
     EXPECT_EQ(bar.initialiseAfterConnect(), 3);
@@ -132,7 +152,7 @@ TEST(VideoControlToolBarIntegration, BrightnessExposureAndOrientationOnTheVirtua
     EXPECT_EQ(bar.lastFlipMode(), 1);
 
     VirtualCameraStack noContrast(QStringLiteral("nocontrast"));
-    camera::ui::VideoControlToolBar bar2(noContrast.camera);
+    camera::ui::VideoControlToolBar bar2(noContrast.camera, barControls(host));
     ASSERT_TRUE(noContrast.connect());
     EXPECT_EQ(bar2.initialiseAfterConnect(), 2);
     EXPECT_FALSE(bar2.contrastButton()->isEnabled());

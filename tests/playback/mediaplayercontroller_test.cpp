@@ -76,7 +76,9 @@ protected:
     {
         if (!ClipFolder::instance().ok())
             GTEST_SKIP() << "the test clips could not be written: " << ClipFolder::instance().why().toStdString();
-        controller.attach(&ui.window);
+        controller.attach([this](state::ControlId id) {
+            return ui.window.findChild<QObject *>(QString::fromLatin1(state::controlName(id).data()));
+        });
         controller.showMessage = [this](const QString &t, const QString &c, bool cancel, int icon) {
             messages.push_back({t, c, cancel, icon});
             return 1;

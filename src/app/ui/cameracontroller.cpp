@@ -2,6 +2,9 @@
 
 #include "app/ui/busyguard.h"
 #include "app/ui/mainwindow.h"
+#include "app/ui/shell.h"
+#include "app/updateactions.h"
+#include "state/uiprotocol.h"
 #include "app/ui/messagepresenter.h"
 #include "bridge/eeticom.h"
 #include "camera/ui/videocontroltoolbar.h"
@@ -16,29 +19,33 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QSlider>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 namespace app::ui {
 
 
-CameraController::CameraController(MainWindow &window, platform::MediaBackend &backend, QObject *parent)
-    : QObject(parent), window_(window)
+using state::ControlId;
+
+CameraController::CameraController(Shell &shell, platform::MediaBackend &backend, QObject *parent)
+    : QObject(parent), shell_(shell)
 {
-    camera_ = new camera::TVideoCameraDS(backend, window.log(), this);
+    camera_ = new camera::TVideoCameraDS(backend, shell_.log(), this);
     // Users of other UVC microscopes add their ids: SENDRA_CAM_EXTRA_IDS=046d:0825,0c45:6366.
     const QString extra = qEnvironmentVariable("SENDRA_CAM_EXTRA_IDS");
     if (!extra.isEmpty() && camera_->deviceTable().addPairsFromList(extra) == 0)
-        window.log().append(QStringLiteral("SENDRA_CAM_EXTRA_IDS holds no vvvv:pppp pair: ") + extra);
-    camera_->SetPreviewDefalutState(1, window.defData().MJPG_2M);
+        shell_.log().append(QStringLiteral("SENDRA_CAM_EXTRA_IDS holds no vvvv:pppp pair: ") + extra);
+    camera_->SetPreviewDefalutState(1, shell_.state().settings().MJPG_2M);
 
+    MainWindow &window = shell_.window();
+    Controls &c = shell_.controls();
     QWidget *area = window.videoArea();
     video_ = new camera::ui::VideoWidget(area);
     auto *layout = area->layout() ? area->layout() : new QVBoxLayout(area);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(video_);
-    if (window.coverPanel())
-        window.coverPanel()->raise();
+    c.widget(ControlId::CoverPanel)->raise();
 
     connect(camera_, &camera::TVideoCameraDS::frameReady, video_, [this] { video_->setFrame(camera_->latestFrame().image); });
     connect(camera_, &camera::TVideoCameraDS::flipModeChanged, video_, &camera::ui::VideoWidget::setFlipMode);
@@ -51,34 +58,67 @@ CameraController::CameraController(MainWindow &window, platform::MediaBackend &b
     connect(camera_, &camera::TVideoCameraDS::overlayClearRequested, video_, &camera::ui::VideoWidget::clearOverlay);
     connect(camera_, &camera::TVideoCameraDS::previewLost, this, &CameraController::onPreviewLost);
 
-    if (QToolBar *bar = window.toolBar(QStringLiteral("VideoCtrl_ToolBar"))) {
-        controls_ = new camera::ui::VideoControlToolBar(*camera_, bar);
-        bar->addWidget(controls_);
-        bar->adjustSize();
-    }
+    camera::ui::VideoControlToolBar::Controls bar;
+    bar.orientation = {c.toolButton(ControlId::VideoCtrlTB_LeftSelf), c.toolButton(ControlId::VideoCtrlTB_LeftOthers),
+                       c.toolButton(ControlId::VideoCtrlTB_RightSelf), c.toolButton(ControlId::VideoCtrlTB_RightOthers)};
+    bar.brightness = c.toolButton(ControlId::VideoCtrlTB_Brightness);
+    bar.contrast = c.toolButton(ControlId::VideoCtrlTB_Contrast);
+    bar.exposure = c.toolButton(ControlId::VideoCtrlTB_Exposure);
+    bar.whiteBalance = c.toolButton(ControlId::VideoCtrlTB_WhiteBlanceSet);
+    bar.brightnessBar = qobject_cast<QSlider *>(c.slider(ControlId::VideoCtrlTB_BrightnessTKB));
+    bar.contrastBar = qobject_cast<QSlider *>(c.slider(ControlId::VideoCtrlTB_ContrastTKB));
+    bar.exposureBar = qobject_cast<QSlider *>(c.slider(ControlId::VideoCtrlTB_ExposureTKB));
+    controls_ = new camera::ui::VideoControlToolBar(*camera_, bar, this);
 
     backend.deviceMonitor().setNodesChangedHandler([this] { onNodesChanged(); });
-    connect(&window, &MainWindow::connectButtonClicked, this, &CameraController::Connect_BtnClick);
-    connect(&window, &MainWindow::listTimerTick, this, &CameraController::pollStillTrigger);
-    connect(&window, &MainWindow::closingSession, this, [this] {
-        if (window_.flags().VideoConnected)
-            disconnectBranch();
-    });
-    if (QAction *a = window.action(QStringLiteral("VideoFormat")))
-        connect(a, &QAction::triggered, this, &CameraController::VideoFormatClick);
-    if (QAction *a = window.action(QStringLiteral("VideoSource")))
-        connect(a, &QAction::triggered, this, &CameraController::VideoSourceClick);
-    if (QAction *a = window.action(QStringLiteral("SetMJPGPreview")))
-        connect(a, &QAction::toggled, this, &CameraController::SetMJPGPreviewClick);
+    connect(c.mainButton(ControlId::Connect_Btn), &QPushButton::clicked, this, &CameraController::Connect_BtnClick);
+    connect(c.mainButton(ControlId::CaptureImage_Btn), &QPushButton::clicked, this,
+            &CameraController::CaptureImage_BtnClick);
+    connect(c.action(ControlId::VideoFormat), &QAction::triggered, this, &CameraController::VideoFormatClick);
+    connect(c.action(ControlId::VideoSource), &QAction::triggered, this, &CameraController::VideoSourceClick);
+    connect(c.action(ControlId::SetMJPGPreview), &QAction::toggled, this, &CameraController::SetMJPGPreviewClick);
 }
 
 CameraController::~CameraController() = default;
 
+void CameraController::closing()
+{
+    if (shell_.state().flags().VideoConnected)
+        disconnectBranch();
+}
+
+void CameraController::readInputs(ActionInputs &in) const
+{
+    const Controls &c = shell_.controls();
+    in.brightnessDown = c.isDown(ControlId::VideoCtrlTB_Brightness);
+    in.contrastDown = c.isDown(ControlId::VideoCtrlTB_Contrast);
+    in.exposureDown = c.isDown(ControlId::VideoCtrlTB_Exposure);
+    // Asked at every idle moment: no copy of the frame.
+    if (!camera_->GetCanSnapShot())
+        in.canSnapShot = false;
+    else if (in.flags.VideoPlaying)
+        in.canSnapShot = video_->hasFrame();
+    else
+        in.canSnapShot = camera_->isConnected() && (camera_->isFrozen() || !camera_->latestFrame().image.isNull());
+}
+
+void CameraController::listTimerTick()
+{
+    pollStillTrigger();
+    // A new picture size from the stream itself re-applies "By Resolution" when it is in force.
+    if (camera_->resizeByResolutionNeeded()) {
+        camera_->clearResizeByResolutionNeeded();
+        resolutionChanged(QSize(camera_->currentFormat().width, camera_->currentFormat().height));
+    }
+}
+
+void CameraController::applyRules(const ActionInputs &in, ActionState &s) const { cameraRules(in, s); }
+
 void CameraController::startUp()
 {
-    if (!window_.flags().DeviceFound)
-        window_.flags().DeviceFound = ReSerachDevice();
-    window_.LabLanguage_CaptionSet();
+    if (!shell_.state().flags().DeviceFound)
+        shell_.state().setDeviceFound(ReSerachDevice());
+    shell_.LabLanguage_CaptionSet();
 }
 
 // ---- device menu ----------------------------------------------------------------------------
@@ -86,7 +126,7 @@ void CameraController::startUp()
 bool CameraController::ReSerachDevice()
 {
     const bool found = camera_->SearchDevice();
-    QMenu *menu = window_.devicesMenu();
+    QMenu *menu = shell_.controls().menu(ControlId::DevicesEnum);
     if (found) {
         NewMenuItem();
         menu->setEnabled(true);
@@ -99,11 +139,11 @@ bool CameraController::ReSerachDevice()
 
 void CameraController::NewMenuItem()
 {
-    QMenu *menu = window_.devicesMenu();
+    QMenu *menu = shell_.controls().menu(ControlId::DevicesEnum);
     const std::vector<camera::DeviceMenuEntry> entries = camera::deviceMenuEntries(camera_->deviceTable());
     // Another number of cameras while one is open: disconnect it before the menu changes.
     if (!entries.empty() && !menu->actions().isEmpty() && menu->actions().size() != qsizetype(entries.size()) &&
-        window_.flags().VideoConnected)
+        shell_.state().flags().VideoConnected)
         Connect_BtnClick();
     menu->clear();
     for (const camera::DeviceMenuEntry &e : entries) {
@@ -121,33 +161,33 @@ void CameraController::NewMenuItem()
 void CameraController::SubDevicesClick(QAction *item)
 {
     camera_->SetDeviceIndex(item->data().toInt());
-    const QList<QAction *> items = window_.devicesMenu()->actions();
+    const QList<QAction *> items = shell_.controls().menu(ControlId::DevicesEnum)->actions();
     for (QAction *a : items)
         a->setChecked(false);
     const int position = item->property("menuPosition").toString().toInt();
     if (position >= 0 && position < items.size())
         items[position]->setChecked(true);
-    if (window_.flags().VideoConnected)
+    if (shell_.state().flags().VideoConnected)
         Connect_BtnClick();   // disconnects the running camera
     Connect_BtnClick();       // connects the chosen one
 }
 
 void CameraController::onNodesChanged()
 {
-    state::AppFlags &flags = window_.flags();
+    state::AppState &st = shell_.state();
     if (ReSerachDevice()) {
-        flags.DeviceFound = true;
-        window_.LabLanguage_CaptionSet();
+        st.setDeviceFound(true);
+        shell_.LabLanguage_CaptionSet();
         return;
     }
-    if (!flags.DeviceFound)
+    if (!st.flags().DeviceFound)
         return;
-    flags.DeviceFound = false;
-    window_.LabLanguage_CaptionSet();
+    st.setDeviceFound(false);
+    shell_.LabLanguage_CaptionSet();
     Connect_BtnClick();   // with no device it takes the disconnect branch
-    window_.showCover(true);
-    flags.VideoConnected = false;
-    window_.setButtonPicture(kConnectBtn, QStringLiteral("connect.bmp"), QStringLiteral("Connect_Btn"));
+    shell_.window().showCover(true);
+    st.setVideoConnected(false);
+    shell_.setMainButton(ControlId::Connect_Btn, QStringLiteral("connect.bmp"), QStringLiteral("Connect_Btn"));
     closeCalibrationWindow();
 }
 
@@ -155,20 +195,19 @@ void CameraController::onNodesChanged()
 
 void CameraController::disconnectBranch()
 {
-    state::AppFlags &flags = window_.flags();
-    if (flags.VideoRecording)
+    if (shell_.state().flags().VideoRecording)
         stopRecording();
     if (camera_->isFrozen())
         camera_->FilterGraph_Play();
     resetModeButtons();
-    window_.showCover(true);
-    flags.VideoConnected = false;
-    window_.setButtonPicture(kConnectBtn, QStringLiteral("connect.bmp"), QStringLiteral("Connect_Btn"));
+    shell_.window().showCover(true);
+    shell_.state().setVideoConnected(false);
+    shell_.setMainButton(ControlId::Connect_Btn, QStringLiteral("connect.bmp"), QStringLiteral("Connect_Btn"));
     camera_->DeviceDisConnect();
     video_->clearFrame();
     if (controls_)
         controls_->disableControls();
-    window_.MemoryTrim();
+    shell_.MemoryTrim();
 }
 
 void CameraController::Connect_BtnClick()
@@ -176,7 +215,7 @@ void CameraController::Connect_BtnClick()
     if (busy_)
         return;
     BusyGuard guard(busy_);
-    state::AppFlags &flags = window_.flags();
+    const state::AppFlags &flags = shell_.state().flags();
     if (flags.VideoConnected || !flags.DeviceFound) {
         disconnectBranch();
         return;
@@ -190,30 +229,54 @@ void CameraController::Connect_BtnClick()
     }
     if (!ok) {
         if (camera_->lastFailure() == camera::PreviewFailure::CannotStart)
-            window_.ShowMessageBox(QStringLiteral("CannotStartVideo_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), false,
-                                   kIconAttention);
-        window_.ShowMessageBox(QStringLiteral("ConnectFailed_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false, kIconError);
+            shell_.ShowMessageBox(QStringLiteral("CannotStartVideo_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), false,
+                                   state::kIconAttention);
+        shell_.ShowMessageBox(QStringLiteral("ConnectFailed_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false, state::kIconError);
         return;
     }
-    flags.VideoConnected = true;
+    shell_.state().setVideoConnected(true);
     recognizeModel();
-    window_.showCover(false);
-    window_.setButtonPicture(kConnectBtn, QStringLiteral("disconnect.bmp"), QStringLiteral("DisConnect_Btn"));
-    window_.cameraResolution = camera_->videoSize();
+    shell_.window().showCover(false);
+    shell_.setMainButton(ControlId::Connect_Btn, QStringLiteral("disconnect.bmp"), QStringLiteral("DisConnect_Btn"));
+    resolutionChanged(camera_->videoSize());
     reenterDrawMode();
     if (controls_)
         controls_->initialiseAfterConnect();
 }
 
+void CameraController::CaptureImage_BtnClick()
+{
+    const state::AppFlags &flags = shell_.state().flags();
+    if (!flags.VideoConnected && !flags.VideoPlaying)
+        return;
+    platform::Bitmap picture;
+    if (flags.VideoPlaying && !flags.VideoConnected) {
+        picture = platform::Bitmap(video_->shownFrame());
+    } else if (camera_->isFrozen()) {
+        picture = platform::Bitmap(camera_->stillImage().copy());
+    } else {
+        // The overlay's "no combination" mode takes the picture as shown; otherwise the camera's frame.
+        const int source = shell_.controls().isDown(ControlId::CompareTB_CombineNone) ? 1 : 0;
+        if (!camera_->VideoSnapShot(picture, source))
+            picture = platform::Bitmap();
+    }
+    if (picture.isNull()) {
+        shell_.ShowMessageBox(QStringLiteral("CannotSnapShot_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
+                              state::kIconError);
+        return;
+    }
+    captureStill(picture);
+}
+
 void CameraController::recognizeModel()
 {
-    bridge::EETI_com *channel = window_.eetiCom();
+    bridge::EETI_com *channel = shell_.eetiCom();
     if (!channel)
         return;
     switch (bridge::recognizeModel(*channel)) {
     case bridge::Recognition::NoBridge:
-        window_.ShowMessageBox(QStringLiteral("UsingAdminPower_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), false,
-                               kIconAttention);
+        shell_.ShowMessageBox(QStringLiteral("UsingAdminPower_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), false,
+                               state::kIconAttention);
         break;
     case bridge::Recognition::KorvoModel:
         if (!semiAutoCalibrationRunning())
@@ -227,7 +290,7 @@ void CameraController::recognizeModel()
 void CameraController::onPreviewLost(camera::PreviewLoss loss)
 {
     // The component has stopped already; bring the window to the disconnected state.
-    if (window_.flags().VideoConnected && !busy_) {
+    if (shell_.state().flags().VideoConnected && !busy_) {
         BusyGuard guard(busy_);
         disconnectBranch();
     }
@@ -236,8 +299,8 @@ void CameraController::onPreviewLost(camera::PreviewLoss loss)
         onNodesChanged();
         return;
     }
-    window_.ShowMessageBox(QStringLiteral("CannotStartVideo_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), false,
-                           kIconAttention);
+    shell_.ShowMessageBox(QStringLiteral("CannotStartVideo_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), false,
+                           state::kIconAttention);
 }
 
 // ---- menu items and the snapshot button ---------------------------------------------------------
@@ -248,37 +311,34 @@ void CameraController::VideoFormatClick()
         return;
     if (camera_->isFrozen())
         camera_->FilterGraph_Play();
-    camera::ui::VideoFormatDialog dialog(&window_);
-    dialog.setWindowTitle(window_.texts().text(QStringLiteral("VideoFormat->Caption")));
+    camera::ui::VideoFormatDialog dialog(&shell_.window());
+    dialog.setWindowTitle(shell_.texts().text(QStringLiteral("VideoFormat->Caption")));
     dialog.setFormats(camera_->availableFormats(), camera_->currentFormat());
     if (dialog.exec() == QDialog::Accepted && !camera_->applyFormat(dialog.selectedFormat())) {
         disconnectBranch();
-        window_.ShowMessageBox(QStringLiteral("CannotStartVideo_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), false,
-                               kIconAttention);
+        shell_.ShowMessageBox(QStringLiteral("CannotStartVideo_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), false,
+                               state::kIconAttention);
         return;
     }
-    window_.cameraResolution = camera_->videoSize();
-    if (window_.flags().SizePreset == state::kPresetByResolution && camera_->resizeByResolutionNeeded())
-        window_.applyPreset(state::kPresetByResolution);
     camera_->clearResizeByResolutionNeeded();
+    resolutionChanged(camera_->videoSize());
     if (!camera_->GetPreviewDefalutState(1))
-        if (QAction *a = window_.action(QStringLiteral("SetMJPGPreview")))
-            a->setChecked(false);
+        shell_.controls().action(ControlId::SetMJPGPreview)->setChecked(false);
 }
 
 void CameraController::VideoSourceClick()
 {
     if (!camera_->isConnected() || !camera_->controlDevice())
         return;
-    camera::ui::VideoSourceDialog dialog(*camera_->controlDevice(), &window_);
-    dialog.setWindowTitle(window_.texts().text(QStringLiteral("VideoSource->Caption")));
+    camera::ui::VideoSourceDialog dialog(*camera_->controlDevice(), &shell_.window());
+    dialog.setWindowTitle(shell_.texts().text(QStringLiteral("VideoSource->Caption")));
     dialog.exec();
 }
 
 void CameraController::SetMJPGPreviewClick(bool on)
 {
     camera_->SetPreviewDefalutState(1, on);
-    window_.defData().MJPG_2M = on;
+    shell_.state().settingsRecord().MJPG_2M = on;
 }
 
 void CameraController::pollStillTrigger()

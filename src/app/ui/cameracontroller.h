@@ -1,6 +1,9 @@
 #pragma once
 
+#include "app/ui/feature.h"
 #include "platform/bitmap.h"
+
+#include <QSize>
 
 #include <QObject>
 
@@ -24,16 +27,16 @@ class VideoWidget;
 
 namespace app::ui {
 
-class MainWindow;
+class Shell;
 
 // The main window's camera side: the connect button, the device menu, device changes, the
-// snapshot-button poll, the format/source/MJPG menu items and model recognition. Owned by the
-// main window; UI thread only.
-class CameraController final : public QObject
+// snapshot-button poll, the format/source/MJPG menu items, the picture-control tool bar and
+// model recognition. The only writer of DeviceFound and VideoConnected. UI thread only.
+class CameraController final : public QObject, public Feature
 {
     Q_OBJECT
 public:
-    CameraController(MainWindow &window, platform::MediaBackend &backend, QObject *parent = nullptr);
+    CameraController(Shell &shell, platform::MediaBackend &backend, QObject *parent = nullptr);
     ~CameraController() override;
 
     camera::TVideoCameraDS &camera() { return *camera_; }
@@ -44,6 +47,9 @@ public:
     void startUp();
 
     void Connect_BtnClick();
+    // The capture button and the Space key: the picture shown (a playing recording's frame as
+    // it is turned, a frozen frame, or the camera's frame) goes to captureStill.
+    void CaptureImage_BtnClick();
     bool ReSerachDevice();
     void NewMenuItem();
     void SubDevicesClick(QAction *item);
@@ -66,6 +72,13 @@ public:
     // Disconnecting releases the drawing tool bar's overlap, lock-frame and load-image states
     // and puts the live-mode buttons back to their start.
     std::function<void()> resetModeButtons = [] {};
+    // The picture size changed (connect, format): "By Resolution" follows it.
+    std::function<void(QSize)> resolutionChanged = [](QSize) {};
+
+    void readInputs(ActionInputs &in) const override;
+    void applyRules(const ActionInputs &in, ActionState &s) const override;
+    void listTimerTick() override;
+    void closing() override;
 
     bool isBusy() const { return busy_; }
 
@@ -74,7 +87,7 @@ private:
     void onPreviewLost(camera::PreviewLoss loss);
     void recognizeModel();
 
-    MainWindow &window_;
+    Shell &shell_;
     camera::TVideoCameraDS *camera_ = nullptr;
     camera::ui::VideoWidget *video_ = nullptr;
     camera::ui::VideoControlToolBar *controls_ = nullptr;

@@ -1,6 +1,10 @@
 #include "measurecontroller.h"
 
+#include "layoutcontroller.h"
 #include "mainwindow.h"
+#include "shell.h"
+
+#include "app/updateactions.h"
 
 #include "camera/ui/videowidget.h"
 #include "camera/videocamerads.h"
@@ -36,9 +40,11 @@ QIcon penIcon(int item)
 
 } // namespace
 
-MeasureController::MeasureController(MainWindow &window, camera::TVideoCameraDS &camera, camera::ui::VideoWidget &video,
-                                     QObject *parent)
-    : QObject(parent), window_(window), camera_(camera), video_(video)
+using state::ControlId;
+
+MeasureController::MeasureController(Shell &shell, LayoutController &layout, camera::TVideoCameraDS &camera,
+                                     camera::ui::VideoWidget &video, QObject *parent)
+    : QObject(parent), shell_(shell), layout_(layout), camera_(camera), video_(video)
 {
     surface_ = new measure::MeasuringSurface(this);
 
@@ -66,64 +72,75 @@ MeasureController::MeasureController(MainWindow &window, camera::TVideoCameraDS 
     connect(surface_, &measure::MeasuringSurface::cursorChangeRequested, &video_,
             [this](Qt::CursorShape shape) { video_.setCursor(shape); });
     connect(surface_, &measure::MeasuringSurface::fullScreenToggleRequested, this, [this] {
-        window_.applyPreset(window_.flags().SizePreset == state::kPresetFullScreen4x3 ? state::kPresetNormal : state::kPresetFullScreen4x3);
+        layout_.applyPreset(shell_.state().flags().SizePreset == state::kPresetFullScreen4x3 ? state::kPresetNormal : state::kPresetFullScreen4x3);
     });
     connect(&camera_, &camera::TVideoCameraDS::connectedChanged, this, &MeasureController::onConnected);
     connect(&camera_, &camera::TVideoCameraDS::measurementsCleared, this, [this] { surface_->clearFrame(); });
     connect(&camera_, &camera::TVideoCameraDS::frozenChanged, this, [this] { refreshFlags(); });
 
-    window_.probes.shapeInProgress = [this] { return surface_->session().inProgress(); };
-    window_.probes.undoAvailable = [this] { return surface_->session().undoEnabled(); };
-    window_.probes.redoAvailable = [this] { return surface_->session().redoEnabled(); };
-    window_.videoAreaChanged = [this] {
-        if (camera_.isConnected())
-            surface_->resizeWindow(video_.size());
-    };
+    // Ctrl-drag of a video window larger than the screen ("By Resolution").
+    connect(surface_, &measure::MeasuringSurface::windowMoveRequested, this,
+            [this](QPoint topLeft) { shell_.window().videoArea()->move(topLeft); });
     buildDrawToolBar();
+}
+
+void MeasureController::readInputs(ActionInputs &in) const
+{
+    const measure::MeasuringSession &session = surface_->session();
+    in.shapeInProgress = session.inProgress();
+    in.undoAvailable = session.undoEnabled();
+    in.redoAvailable = session.redoEnabled();
+    const Controls &c = shell_.controls();
+    in.overlapDown = c.isDown(ControlId::DrawRulerTB_Overlap);
+    in.frameLockedOrLoaded = c.isDown(ControlId::DrawRulerTB_LockFrame) || c.isDown(ControlId::DrawRulerTB_LoadImage);
+}
+
+void MeasureController::applyRules(const ActionInputs &in, ActionState &s) const { measureRules(in, s); }
+
+void MeasureController::leaveLiveMode(int oldMode, int newMode)
+{
+    if (oldMode == state::kLiveDraw)
+        leaveDrawMode(newMode);
+}
+
+void MeasureController::videoAreaChanged()
+{
+    if (camera_.isConnected())
+        surface_->resizeWindow(video_.size());
 }
 
 MeasureController::~MeasureController() = default;
 
 void MeasureController::buildDrawToolBar()
 {
-    drawStyleMenu_ = new QMenu(&window_);
-    drawStyleMenu_->setObjectName(QStringLiteral("TntPM_DrawStyle"));
-    for (const measure::ShapeToolItem &item : measure::kShapeToolMenu) {
-        QAction *a = drawStyleMenu_->addAction(QString::fromLatin1(item.caption.data(), qsizetype(item.caption.size())));
-        a->setObjectName(QString::fromLatin1(item.itemName.data(), qsizetype(item.itemName.size())));
-        a->setProperty("sendraLangKind", 1);
-        const measure::ShapeKind kind = item.kind;
+    Controls &c = shell_.controls();
+    drawStyleMenu_ = c.menu(ControlId::TntPM_DrawStyle);
+    for (std::size_t i = 0; i < measure::kShapeToolMenu.size(); ++i) {
+        const measure::ShapeKind kind = measure::kShapeToolMenu[i].kind;
+        QAction *a = c.action(ControlId(std::size_t(ControlId::ST_None) + i));
         connect(a, &QAction::triggered, this, [this, kind] { surface_->selectTool(kind); });
     }
-    auto find = [this](const char *name) { return window_.findChild<QToolButton *>(QLatin1String(name)); };
-    if (QToolButton *b = find("DrawRulerTB_DrawStyle")) {
-        b->setMenu(drawStyleMenu_);
-        b->setPopupMode(QToolButton::InstantPopup);
-    }
-    if (QToolButton *b = find("DrawRulerTB_Overlap"))
-        connect(b, &QToolButton::toggled, this, [this](bool on) { surface_->setOverlap(on); });
-    if (QToolButton *b = find("DrawRulerTB_Undo"))
-        connect(b, &QToolButton::clicked, surface_, &measure::MeasuringSurface::undo);
-    if (QToolButton *b = find("DrawRulerTB_Redo"))
-        connect(b, &QToolButton::clicked, surface_, &measure::MeasuringSurface::redo);
-    if (QToolButton *b = find("DrawRulerTB_ClearFrame"))
-        connect(b, &QToolButton::clicked, surface_, &measure::MeasuringSurface::clearFrame);
-    if (QToolButton *b = find("DrawRulerTB_SetColor"))
-        connect(b, &QToolButton::clicked, this, [this] {
-            const QColor c = QColorDialog::getColor(Qt::red, &window_);
-            if (c.isValid())
-                surface_->session().setColour(platform::fromQRgb(c.rgb()));
-        });
-    if (auto *combo = window_.findChild<QComboBox *>(QStringLiteral("DrawRulerTB_PenStyle"))) {
-        combo->setIconSize(QSize(64, 12));
-        combo->setFixedWidth(90);
-        for (int item = 0; item < 7; ++item)
-            combo->addItem(penIcon(item), QString());
-        connect(combo, &QComboBox::currentIndexChanged, this,
-                [this](int item) { surface_->session().setPenComboItem(item); });
-    }
-    if (QToolBar *bar = window_.toolBar(QStringLiteral("DrawRuler_ToolBar")))
-        bar->adjustSize();
+    QToolButton *style = c.toolButton(ControlId::DrawRulerTB_DrawStyle);
+    style->setMenu(drawStyleMenu_);
+    style->setPopupMode(QToolButton::InstantPopup);
+    connect(c.toolButton(ControlId::DrawRulerTB_Overlap), &QToolButton::toggled, this,
+            [this](bool on) { surface_->setOverlap(on); });
+    connect(c.toolButton(ControlId::DrawRulerTB_Undo), &QToolButton::clicked, surface_, &measure::MeasuringSurface::undo);
+    connect(c.toolButton(ControlId::DrawRulerTB_Redo), &QToolButton::clicked, surface_, &measure::MeasuringSurface::redo);
+    connect(c.toolButton(ControlId::DrawRulerTB_ClearFrame), &QToolButton::clicked, surface_,
+            &measure::MeasuringSurface::clearFrame);
+    connect(c.toolButton(ControlId::DrawRulerTB_SetColor), &QToolButton::clicked, this, [this] {
+        const QColor colour = QColorDialog::getColor(Qt::red, &shell_.window());
+        if (colour.isValid())
+            surface_->session().setColour(platform::fromQRgb(colour.rgb()));
+    });
+    QComboBox *combo = c.comboBox(ControlId::DrawRulerTB_PenStyle);
+    combo->setIconSize(QSize(64, 12));
+    combo->setFixedWidth(90);
+    for (int item = 0; item < 7; ++item)
+        combo->addItem(penIcon(item), QString());
+    connect(combo, &QComboBox::currentIndexChanged, this, [this](int item) { surface_->session().setPenComboItem(item); });
+    c.toolBar(ControlId::DrawRuler_ToolBar)->adjustSize();
 }
 
 void MeasureController::onConnected(bool connected)
@@ -143,14 +160,14 @@ void MeasureController::refreshFlags()
 {
     measure::SurfaceFlags f = surface_->session().flags();
     f.live = camera_.isConnected() && !camera_.isFrozen();
-    f.rendererAvailable = window_.flags().VmrAvailable;
+    f.rendererAvailable = shell_.state().flags().VmrAvailable;
     f.drawMode = drawMode_;
     surface_->session().setFlags(f);
 }
 
 void MeasureController::showLayer()
 {
-    if (window_.flags().OverlayMode || !camera_.isConnected())
+    if (shell_.state().flags().OverlayMode || !camera_.isConnected())
         return;
     const platform::Bitmap &layer = surface_->layer();
     if (layer.isNull())

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "app/ui/feature.h"
+#include "state/globalvar.h"
+
 #include <QObject>
 #include <QPoint>
 
@@ -18,17 +21,18 @@ class MeasuringSurface;
 
 namespace app::ui {
 
-class MainWindow;
+class LayoutController;
+class Shell;
 
 // The main window's measuring side: the drawing surface over the live picture, the draw tool
 // bar (shape tools, overlap, undo and redo, pen style, colour, clear) and the double-click toggle
-// of "Full Screen (4:3)". Owned by the main window; UI thread only.
-class MeasureController final : public QObject
+// of "Full Screen (4:3)". UI thread only.
+class MeasureController final : public QObject, public Feature
 {
     Q_OBJECT
 public:
-    MeasureController(MainWindow &window, camera::TVideoCameraDS &camera, camera::ui::VideoWidget &video,
-                      QObject *parent = nullptr);
+    MeasureController(Shell &shell, LayoutController &layout, camera::TVideoCameraDS &camera,
+                      camera::ui::VideoWidget &video, QObject *parent = nullptr);
     ~MeasureController() override;
 
     measure::MeasuringSurface &surface() { return *surface_; }
@@ -39,13 +43,20 @@ public:
     // Leaving draw for compare or cross clears the drawing.
     void leaveDrawMode(int newMode);
 
+    void readInputs(ActionInputs &in) const override;
+    void applyRules(const ActionInputs &in, ActionState &s) const override;
+    void leaveLiveMode(int oldMode, int newMode) override;
+    void enterLiveMode(int mode) override { setDrawMode(mode == state::kLiveDraw); }
+    void videoAreaChanged() override;
+
 private:
     void onConnected(bool connected);
     void refreshFlags();
     void showLayer();
     void buildDrawToolBar();
 
-    MainWindow &window_;
+    Shell &shell_;
+    LayoutController &layout_;
     camera::TVideoCameraDS &camera_;
     camera::ui::VideoWidget &video_;
     measure::MeasuringSurface *surface_ = nullptr;

@@ -4,6 +4,8 @@
 #include "app/ui/cameracontroller.h"
 #include "app/ui/busyguard.h"
 #include "app/ui/mainwindow.h"
+#include "app/ui/shell.h"
+#include "app/ui/stillimagecontroller.h"
 #include "app/ui/messagepresenter.h"
 #include "camera/ui/compressorfilterdialog.h"
 #include "camera/ui/encodersettingsdialog.h"
@@ -14,20 +16,23 @@
 #include "platform/diagnosticslog.h"
 
 #include <QAction>
+#include <QPushButton>
 
 namespace app::ui {
 
 
-RecordingController::RecordingController(MainWindow &window, CameraController &camera, QObject *parent)
-    : QObject(parent), window_(window), cameraSide_(&camera), camera_(camera.camera())
+using state::ControlId;
+
+RecordingController::RecordingController(Shell &shell, CameraController &camera, StillImageController &still,
+                                         QObject *parent)
+    : QObject(parent), shell_(shell), still_(still), cameraSide_(&camera), camera_(camera.camera())
 {
-    saveDialog = library::ui::videoSaveDialog(&window);
+    saveDialog = library::ui::videoSaveDialog(&shell_.window());
     runDialog = [](QDialog &d) { return d.exec(); };
-    connect(&window, &MainWindow::recordButtonClicked, this, &RecordingController::RecordVideo_BtnClick);
-    // The close sequence (and SIGTERM) must leave a finished file behind.
-    connect(&window, &MainWindow::closingSession, this, &RecordingController::stopRecording);
-    if (QAction *a = window.action(QStringLiteral("VideoCompress")))
-        connect(a, &QAction::triggered, this, &RecordingController::VideoCompressClick);
+    connect(shell_.controls().mainButton(ControlId::RecordVideo_Btn), &QPushButton::clicked, this,
+            &RecordingController::RecordVideo_BtnClick);
+    connect(shell_.controls().action(ControlId::VideoCompress), &QAction::triggered, this,
+            &RecordingController::VideoCompressClick);
     camera.stopRecording = [this] { stopRecording(); };
     // A write error or a lost camera ended the file without the button.
     connect(&camera_, &camera::TVideoCameraDS::recordingEnded, this, &RecordingController::onRecordingEnded,
@@ -45,20 +50,20 @@ void RecordingController::RecordVideo_BtnClick()
     if (busy_)
         return;
     BusyGuard guard(busy_);
-    if (window_.flags().VideoRecording) {
+    if (shell_.state().flags().VideoRecording) {
         stopRecording();
         return;
     }
-    if (!window_.flags().VideoConnected)
+    if (!shell_.state().flags().VideoConnected)
         return;
     startRecording();
 }
 
 bool RecordingController::startRecording()
 {
-    const bool automatic = window_.defData().AutoSave || timedVideoRunning();
+    const bool automatic = shell_.state().settings().AutoSave || timedVideoRunning();
     const library::RecordingTarget target =
-        library::aviRecordingTarget(window_.captureCounter(), window_.curListPath()[state::kListAvi], automatic,
+        library::aviRecordingTarget(still_.captureCounter(), shell_.state().curListPath()[state::kListAvi], automatic,
                                     [this](const library::SaveDialogRequest &r) { return saveDialog(r); });
     if (target.outcome == library::SaveOutcome::Cancelled)
         return false;
@@ -69,23 +74,21 @@ bool RecordingController::startRecording()
         started = camera_.VideoCaptureAvi(target.path);
     }
     if (!started) {
-        window_.ShowMessageBox(QStringLiteral("CannotRecordVideo_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
-                               kIconError);
+        shell_.ShowMessageBox(QStringLiteral("CannotRecordVideo_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
+                               state::kIconError);
         return false;
     }
     lastRecorded_ = target.path;
-    if (auto *browser = window_.browser()) {
-        browser->markNewFile(state::kListAvi, target.path);
-        browser->showKind(state::kListAvi);
-    }
-    window_.flags().VideoRecording = true;
-    window_.setButtonPicture(kRecordVideoBtn, QStringLiteral("stopvideo.bmp"), QStringLiteral("RecordStopVideo_Btn"));
+    still_.browser().markNewFile(state::kListAvi, target.path);
+    still_.browser().showKind(state::kListAvi);
+    shell_.state().setVideoRecording(true);
+    shell_.setMainButton(ControlId::RecordVideo_Btn, QStringLiteral("stopvideo.bmp"), QStringLiteral("RecordStopVideo_Btn"));
     return true;
 }
 
 void RecordingController::stopRecording()
 {
-    if (!window_.flags().VideoRecording)
+    if (!shell_.state().flags().VideoRecording)
         return;
     camera_.VideoCaptureAviStop();
     showStopped();
@@ -93,33 +96,31 @@ void RecordingController::stopRecording()
 
 void RecordingController::showStopped()
 {
-    window_.setButtonPicture(kRecordVideoBtn, QStringLiteral("videorecord.bmp"), QStringLiteral("RecordVideo_Btn"));
-    window_.flags().VideoRecording = false;
-    if (auto *browser = window_.browser()) {
-        browser->markNewFile(state::kListAvi, lastRecorded_);
-        browser->showKind(state::kListAvi);
-    }
-    window_.MemoryTrim();
+    shell_.setMainButton(ControlId::RecordVideo_Btn, QStringLiteral("videorecord.bmp"), QStringLiteral("RecordVideo_Btn"));
+    shell_.state().setVideoRecording(false);
+    still_.browser().markNewFile(state::kListAvi, lastRecorded_);
+    still_.browser().showKind(state::kListAvi);
+    shell_.MemoryTrim();
 }
 
 void RecordingController::onRecordingEnded()
 {
     // Queued: the camera has finished the file; the window may have stopped it meanwhile.
-    if (!window_.flags().VideoRecording || camera_.isRecording())
+    if (!shell_.state().flags().VideoRecording || camera_.isRecording())
         return;
     const bool failed = camera_.lastRecordingEnd() == platform::RecordingEnd::Failed;
     showStopped();
     if (failed)
-        window_.ShowMessageBox(QStringLiteral("CannotRecordVideo_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
-                               kIconError);
+        shell_.ShowMessageBox(QStringLiteral("CannotRecordVideo_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
+                               state::kIconError);
 }
 
 void RecordingController::VideoCompressClick()
 {
     if (!compressorDialog_)
-        compressorDialog_ = new camera::ui::TCompressorFilterDlg(&window_);
+        compressorDialog_ = new camera::ui::TCompressorFilterDlg(&shell_.window());
     camera::ui::TCompressorFilterDlg::Texts texts;
-    const LanguageTexts &lang = window_.texts();
+    const LanguageTexts &lang = shell_.texts();
     if (const QString t = lang.text(QStringLiteral("CompressTitle_Dlg")); !t.isEmpty())
         texts.title = t;
     if (const QString t = lang.text(QStringLiteral("CompressOptionInfo_Dlg")); !t.isEmpty())
@@ -145,7 +146,7 @@ void RecordingController::configureCompressor()
     for (const platform::CompressorInfo &c : camera_.compressors())
         if (c.factory == name)
             name = c.name;
-    camera::ui::EncoderSettingsDialog dialog(name, std::move(properties), camera_.compressorSettings(), &window_);
+    camera::ui::EncoderSettingsDialog dialog(name, std::move(properties), camera_.compressorSettings(), &shell_.window());
     if (runDialog(dialog) == QDialog::Accepted)
         camera_.setCompressorSettings(dialog.settings());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/ui/feature.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -24,16 +26,18 @@ struct SaveDialogRequest;
 namespace app::ui {
 
 class CameraController;
-class MainWindow;
+class Shell;
+class StillImageController;
 
 // The main window's recording side: the record button and the V key (start and stop), the
 // "Video Compress" menu item with the compressor dialog, and the end of a recording when the
-// camera is disconnected, unplugged, or the program closes. Owned by the main window; UI thread.
-class RecordingController final : public QObject
+// camera is disconnected, unplugged, or the program closes. The only writer of VideoRecording.
+// UI thread.
+class RecordingController final : public QObject, public Feature
 {
     Q_OBJECT
 public:
-    RecordingController(MainWindow &window, CameraController &camera, QObject *parent = nullptr);
+    RecordingController(Shell &shell, CameraController &camera, StillImageController &still, QObject *parent = nullptr);
     ~RecordingController() override;
 
     // Starts a recording under the next "Avi_" name, or stops the running one.
@@ -42,6 +46,9 @@ public:
     void VideoCompressClick();
     // Ends a running recording (button, disconnect, unplug, closing).
     void stopRecording();
+
+    // The close sequence (and SIGTERM) must leave a finished file behind.
+    void closing() override { stopRecording(); }
 
     // The file last recorded (the save dialog's file name).
     const QString &lastRecordedFile() const { return lastRecorded_; }
@@ -61,7 +68,8 @@ private:
     // The compressor's settings dialog before a recording the user started by hand.
     void configureCompressor();
 
-    MainWindow &window_;
+    Shell &shell_;
+    StillImageController &still_;
     // The camera side may go first when the window deletes its children.
     QPointer<CameraController> cameraSide_;
     camera::TVideoCameraDS &camera_;

@@ -1,26 +1,29 @@
 #include "sendraapplication.h"
 
 #include "cameracontroller.h"
-#include "measurecontroller.h"
-#include "recordingcontroller.h"
+#include "layoutcontroller.h"
+#include "livemodecontroller.h"
 #include "mainwindow.h"
+#include "measurecontroller.h"
 #include "messagepresenter.h"
+#include "playerfeature.h"
+#include "recordingcontroller.h"
+#include "shell.h"
+#include "stillimagecontroller.h"
 
-#include "platform/frameextractor.h"
-#include "platform/gst/gstplaybackengine.h"
 #include "camera/playback/ui/mediaplayercontroller.h"
 #include "camera/ui/videowidget.h"
 #include "camera/videocamerads.h"
-#include "measure/ui/measuringsurface.h"
 #include "library/ui/thumbnailbrowserwidget.h"
 #include "platform/diagnosticslog.h"
+#include "platform/frameextractor.h"
+#include "platform/gst/gstplaybackengine.h"
 #include "platform/gst/systemmediabackend.h"
 #include "platform/gst/virtualcamera.h"
 #include "platform/iniprofilestore.h"
 #include "platform/localeid.h"
 #include "platform/vendor/dlvendorchannel.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QTimer>
@@ -43,96 +46,80 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
             rig_->listenOnFifo(fifo);
     }
     backend_ = std::make_unique<platform::SystemMediaBackend>(log, rig_.get());
+    engine_ = std::make_unique<platform::GstPlaybackEngine>();
 
     const bool renderer = qEnvironmentVariable("SENDRA_CAM_NO_RENDERER") != QLatin1String("1");
-    window_ = std::make_unique<MainWindow>(MainWindowDeps{programDir, paths, clock, *settings_, *vendor_, log,
-                                                          platform::systemLanguageId(), renderer, presenter});
-    camera_ = new CameraController(*window_, *backend_, window_.get());
-    recording_ = new RecordingController(*window_, *camera_, window_.get());
-    connectCapture();
-    connectPlayer();
-    connectMeasure();
-    window_->loadToolButtonPictures();
-    window_->applyTexts();
-    // The window's creation event: look for cameras, then show what was found.
+    shell_ = std::make_unique<Shell>(ShellDeps{programDir, paths, clock, *settings_, *vendor_, log,
+                                               platform::systemLanguageId(), renderer, presenter});
+    Shell &shell = *shell_;
+
+    // The features, in the order the shell calls them; the close sequence runs them backwards,
+    // so the player and the recording end before the camera.
+    still_ = new StillImageController(shell, &shell);
+    layout_ = new LayoutController(shell, &shell);
+    liveModes_ = new LiveModeController(shell, &shell);
+    camera_ = new CameraController(shell, *backend_, &shell);
+    recording_ = new RecordingController(shell, *camera_, *still_, &shell);
+    playerController_ = new camera::playback::ui::MediaPlayerController(
+        camera_->videoWidget(), *engine_,
+        [&log](const QString &path, std::uint32_t index) { return platform::GetAviFrame(path, index, &log); }, &shell);
+    player_ = new PlayerFeature(shell, *playerController_, &shell);
+    measure_ = new MeasureController(shell, *layout_, camera_->camera(), *camera_->videoWidget(), &shell);
+    for (Feature *feature : std::initializer_list<Feature *>{still_, layout_, liveModes_, camera_, recording_, player_,
+                                                             measure_})
+        shell.addFeature(feature);
+
+    // What the features answer for each other.
+    camera::TVideoCameraDS &cam = camera_->camera();
+    camera::playback::ui::MediaPlayerController &player = *playerController_;
+    camera_->captureStill = [this](const platform::Bitmap &picture) { still_->CaptureImageCom(picture); };
+    camera_->exitMediaPlayer = [&player] { player.ExitMediaPlayer(); };
+    camera_->reenterDrawMode = [this, &shell] { measure_->setDrawMode(shell.state().flags().LiveMode == state::kLiveDraw); };
+    camera_->resetModeButtons = [this] { liveModes_->resetModeButtons(); };
+    camera_->resolutionChanged = [this](QSize size) { layout_->setCameraResolution(size); };
+    layout_->stopVideo = [this, &shell, &player] {
+        if (shell.state().flags().VideoConnected)
+            camera_->Connect_BtnClick();
+        else if (shell.state().flags().VideoPlaying)
+            player.PlayVideo_BtnClick();
+    };
+    still_->grabVideoFrame = [](const QString &path, int index) { return platform::grabFrameForThumbnail(path, index); };
+    still_->playVideoFile = [&player](const QString &path) { player.PlayerVideoCom(path); };
+    still_->leavePlayer = [&player] { player.ExitMediaPlayer(); };
+    still_->jpegQualityChosen = [&cam](int quality) { cam.SetCompressionQ(quality); };
+    player.showMessage = [&shell](const QString &t, const QString &c, bool cancel, int icon) {
+        return shell.ShowMessageBox(t, c, cancel, icon);
+    };
+    player.disconnectCamera = [this, &shell] {
+        if (shell.state().flags().VideoConnected)
+            camera_->Connect_BtnClick();
+    };
+    player.stopRecording = [this] { recording_->stopRecording(); };
+    player.cameraConnected = [&cam] { return cam.isConnected(); };
+    player.setFlipMode = [&cam](int mode) { cam.SetFlipMode(mode); };
+    player.aviFolder = [&shell] { return shell.state().curListPath()[state::kListAvi]; };
+    player.memoryTrim = [&shell] { shell.MemoryTrim(); };
+    QObject::connect(&player, &camera::playback::ui::MediaPlayerController::aviPageRefreshRequested, still_,
+                     [this] { still_->browser().showKind(state::kListAvi); });
+
+    // Texts of everything the features built, then the window's creation event: look for
+    // cameras and show what was found.
+    shell.applyTexts();
     camera_->startUp();
 }
 
 SendraApplication::~SendraApplication()
 {
-    // The window (and with it the camera session) goes before the services it uses.
-    window_.reset();
+    // The shell (and with it the window and the camera session) goes before the services it uses.
+    shell_.reset();
 }
 
-void SendraApplication::connectPlayer()
-{
-    MainWindow &w = *window_;
-    platform::DiagnosticsLog &log = w.log();
-    auto *engine = new platform::GstPlaybackEngine(&w);
-    player_ = new camera::playback::ui::MediaPlayerController(
-        camera_->videoWidget(), *engine,
-        [&log](const QString &path, std::uint32_t index) { return platform::GetAviFrame(path, index, &log); }, &w);
-    player_->attach(&w);
-    player_->showMessage = [&w](const QString &t, const QString &c, bool cancel, int icon) {
-        return w.ShowMessageBox(t, c, cancel, icon);
-    };
-    player_->disconnectCamera = [this, &w] {
-        if (w.flags().VideoConnected)
-            camera_->Connect_BtnClick();
-    };
-    player_->cameraConnected = [this] { return camera_->camera().isConnected(); };
-    player_->setFlipMode = [this](int mode) { camera_->camera().SetFlipMode(mode); };
-    player_->aviFolder = [&w] { return w.curListPath()[state::kListAvi]; };
-    player_->memoryTrim = [&w] { w.MemoryTrim(); };
-    QObject::connect(player_, &camera::playback::ui::MediaPlayerController::playingChanged, &w, [&w](bool on) {
-        w.flags().VideoPlaying = on;
-        w.setButtonPicture(kPlayVideoBtn, on ? QStringLiteral("stopplay.bmp") : QStringLiteral("playvideo.bmp"),
-                           on ? QStringLiteral("StopPlayVideo_Btn") : QStringLiteral("PlayVideo_Btn"));
-    });
-    QObject::connect(player_, &camera::playback::ui::MediaPlayerController::coverRequested, &w, &MainWindow::showCover);
-    QObject::connect(player_, &camera::playback::ui::MediaPlayerController::aviPageRefreshRequested, &w,
-                     [&w] { w.browser()->showKind(state::kListAvi); });
-    QObject::connect(&w, &MainWindow::playButtonClicked, player_,
-                     &camera::playback::ui::MediaPlayerController::PlayVideo_BtnClick);
-    // The player closes before the capture session ends.
-    QObject::connect(&w, &MainWindow::closingSession, player_, [this] { player_->ClosePlayer(); });
-    w.probes.playerAtEnd = [this] { return player_->player().GetPlayerEndState(); };
-    w.grabVideoFrame = [](const QString &path, int index) { return platform::grabFrameForThumbnail(path, index); };
-    w.playVideoFile = [this](const QString &path) { player_->PlayerVideoCom(path); };
-    w.leavePlayer = [this] { player_->ExitMediaPlayer(); };
-    camera_->exitMediaPlayer = [this] { player_->ExitMediaPlayer(); };
-}
-
-void SendraApplication::connectMeasure()
-{
-    MainWindow &w = *window_;
-    measure_ = new MeasureController(w, camera_->camera(), *camera_->videoWidget(), &w);
-    w.enterLiveMode = [this](int mode) { measure_->setDrawMode(mode == state::kLiveDraw); };
-    w.leaveLiveMode = [this](int oldMode, int newMode) {
-        if (oldMode == state::kLiveDraw)
-            measure_->leaveDrawMode(newMode);
-    };
-    camera_->reenterDrawMode = [this, &w] { measure_->setDrawMode(w.flags().LiveMode == state::kLiveDraw); };
-    camera_->resetModeButtons = [&w] { w.resetModeButtons(); };
-    // Ctrl-drag of a video window larger than the screen ("By Resolution").
-    QObject::connect(&measure_->surface(), &measure::MeasuringSurface::windowMoveRequested, &w,
-                     [&w](QPoint topLeft) { w.videoArea()->move(topLeft); });
-    // A new camera resolution re-applies "By Resolution" when it is in force.
-    QObject::connect(&w, &MainWindow::listTimerTick, &w, [this, &w] {
-        camera::TVideoCameraDS &cam = camera_->camera();
-        if (!cam.resizeByResolutionNeeded())
-            return;
-        cam.clearResizeByResolutionNeeded();
-        w.cameraResolution = QSize(cam.currentFormat().width, cam.currentFormat().height);
-        if (w.flags().SizePreset == state::kPresetByResolution)
-            w.applyPreset(state::kPresetByResolution);
-    });
-}
+MainWindow &SendraApplication::window() { return shell_->window(); }
 
 void SendraApplication::closeForTermination()
 {
     dismissModalDialogs();
-    QTimer::singleShot(0, window_.get(), [this] { window_->close(); });
+    QTimer::singleShot(0, &shell_->window(), [this] { shell_->window().close(); });
 }
 
 void dismissModalDialogs()
@@ -140,56 +127,6 @@ void dismissModalDialogs()
     for (QWidget *w : QApplication::topLevelWidgets())
         if (auto *d = qobject_cast<QDialog *>(w); d && d->isVisible() && d->isModal())
             d->reject();
-}
-
-void SendraApplication::connectCapture()
-{
-    MainWindow &w = *window_;
-    camera::TVideoCameraDS &cam = camera_->camera();
-    camera::ui::VideoWidget *video = camera_->videoWidget();
-    w.probes.canSnapShot = [&w, &cam, video] {
-        if (!cam.GetCanSnapShot())
-            return false;
-        if (w.flags().VideoPlaying)
-            return video->hasFrame();   // asked at every idle moment: no copy of the frame
-        return cam.isConnected() && (cam.isFrozen() || !cam.latestFrame().image.isNull());
-    };
-    // The capture button and the Space key: the picture shown, with its orientation.
-    QObject::connect(&w, &MainWindow::captureButtonClicked, &w, [&w, &cam, video] {
-        if (!w.flags().VideoConnected && !w.flags().VideoPlaying)
-            return;
-        if (w.flags().VideoPlaying && !w.flags().VideoConnected) {
-            // A recording being played: the frame on the screen, as it is turned.
-            const platform::Bitmap picture(video->shownFrame());
-            if (picture.isNull())
-                w.ShowMessageBox(QStringLiteral("CannotSnapShot_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
-                                 kIconError);
-            else
-                w.CaptureImageCom(picture);
-            return;
-        }
-        // The overlay's "no combination" mode takes the picture as shown; otherwise the camera's frame.
-        auto *combineNone = w.findChild<QAbstractButton *>(QStringLiteral("CompareTB_CombineNone"));
-        const int source = combineNone && combineNone->isChecked() ? 1 : 0;
-        platform::Bitmap picture;
-        if (cam.isFrozen())
-            picture = platform::Bitmap(cam.stillImage().copy());
-        else if (!cam.VideoSnapShot(picture, source))
-            picture = platform::Bitmap();
-        if (picture.isNull()) {
-            w.ShowMessageBox(QStringLiteral("CannotSnapShot_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
-                             kIconError);
-            return;
-        }
-        w.CaptureImageCom(picture);
-    });
-    QObject::connect(&w, &MainWindow::jpegQualityChanged, &w, [&cam](int quality) { cam.SetCompressionQ(quality); });
-    // The camera's own snapshot button.
-    camera_->captureStill = [&w](const platform::Bitmap &picture) { w.CaptureImageCom(picture); };
-    QObject::connect(&cam, &camera::TVideoCameraDS::connectedChanged, &w, [&w, &cam](bool connected) {
-        if (connected && cam.GetResolution())
-            w.cameraResolution = QSize(cam.currentFormat().width, cam.currentFormat().height);
-    });
 }
 
 } // namespace app::ui

@@ -11,6 +11,7 @@ class IniProfileStore;
 class MediaBackend;
 class VendorChannel;
 class VirtualCameraRig;
+class PlaybackEngine;
 } // namespace platform
 
 namespace camera::playback::ui {
@@ -20,46 +21,63 @@ class MediaPlayerController;
 namespace app::ui {
 
 class CameraController;
-class RecordingController;
-class MessagePresenter;
+class KeyRouter;
+class LayoutController;
+class LiveModeController;
 class MainWindow;
 class MeasureController;
+class MessagePresenter;
+class PlayerFeature;
+class RecordingController;
+class Shell;
+class StillImageController;
 
-// The whole program wired together: the system services, the main window and the features that
-// attach to it. main() owns one; an integration test can own another.
 // Rejects every open modal dialog (message boxes answer Cancel).
 void dismissModalDialogs();
 
+// The whole program wired together: the system services, the shell and the features that
+// register with it. main() owns one; an integration test can own another. Adding a feature
+// means constructing it here and registering it with the shell.
 class SendraApplication
 {
 public:
     // `presenter` answers the message boxes (tests); null means the program's own dialog.
     SendraApplication(const QString &programDir, platform::DiagnosticsLog &log, platform::Clock &clock,
                       MessagePresenter *presenter = nullptr);
-    MeasureController &measure() { return *measure_; }
     ~SendraApplication();
 
-    MainWindow &window() { return *window_; }
+    Shell &shell() { return *shell_; }
+    MainWindow &window();
     CameraController &camera() { return *camera_; }
+    MeasureController &measure() { return *measure_; }
+    StillImageController &still() { return *still_; }
+    LayoutController &layout() { return *layout_; }
+    LiveModeController &liveModes() { return *liveModes_; }
+    RecordingController &recording() { return *recording_; }
+    PlayerFeature &player() { return *player_; }
+    KeyRouter &keys() { return *keys_; }
     platform::VirtualCameraRig *virtualCamera() { return rig_.get(); }
     // SIGTERM and friends: open questions are dismissed (nothing is asked), then the window
     // closes through its close sequence once the dialogs' event loops have unwound.
     void closeForTermination();
 
 private:
-    void connectCapture();
-    void connectPlayer();
-    void connectMeasure();
-
     std::unique_ptr<platform::IniProfileStore> settings_;
     std::unique_ptr<platform::VendorChannel> vendor_;
     std::unique_ptr<platform::VirtualCameraRig> rig_;
     std::unique_ptr<platform::MediaBackend> backend_;
-    std::unique_ptr<MainWindow> window_;
-    CameraController *camera_ = nullptr;   // owned by the window
-    camera::playback::ui::MediaPlayerController *player_ = nullptr;   // owned by the window
-    MeasureController *measure_ = nullptr;                             // owned by the window
-    RecordingController *recording_ = nullptr;                         // owned by the window
+    std::unique_ptr<platform::PlaybackEngine> engine_;
+    std::unique_ptr<Shell> shell_;
+    // Features, owned by the shell (QObject children), in registration order.
+    StillImageController *still_ = nullptr;
+    LayoutController *layout_ = nullptr;
+    LiveModeController *liveModes_ = nullptr;
+    CameraController *camera_ = nullptr;
+    RecordingController *recording_ = nullptr;
+    camera::playback::ui::MediaPlayerController *playerController_ = nullptr;
+    PlayerFeature *player_ = nullptr;
+    MeasureController *measure_ = nullptr;
+    KeyRouter *keys_ = nullptr;
 };
 
 } // namespace app::ui

@@ -3,7 +3,6 @@
 #include "camera/videocamerads.h"
 
 #include <QButtonGroup>
-#include <QHBoxLayout>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QToolButton>
@@ -33,59 +32,30 @@ private:
     QSlider *s_;
 };
 
-QToolButton *checkButton(const char *name, QWidget *parent)
-{
-    auto *b = new QToolButton(parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setCheckable(true);
-    return b;
-}
-
-QSlider *trackBar(const char *name, QWidget *parent)
-{
-    auto *s = new QSlider(Qt::Horizontal, parent);
-    s->setObjectName(QString::fromLatin1(name));
-    s->setFixedWidth(100);
-    return s;
-}
-
 } // namespace
 
-VideoControlToolBar::VideoControlToolBar(camera::TVideoCameraDS &camera, QWidget *parent) : QWidget(parent), camera_(camera)
+VideoControlToolBar::VideoControlToolBar(camera::TVideoCameraDS &camera, const Controls &controls, QObject *parent)
+    : QObject(parent), camera_(camera)
 {
-    setObjectName(QStringLiteral("VideoCtrl_ToolBar"));
-    auto *layout = new QHBoxLayout(this);
-    layout->setContentsMargins(2, 2, 2, 2);
     orientation_ = new QButtonGroup(this);
     orientation_->setExclusive(true);
-    // Button and the flip mode it sets.
-    const std::pair<const char *, int> orientations[] = {{"VideoCtrlTB_RightOthers", 3},
-                                                         {"VideoCtrlTB_RightSelf", 2},
-                                                         {"VideoCtrlTB_LeftSelf", 0},
-                                                         {"VideoCtrlTB_LeftOthers", 1}};
-    for (auto [name, mode] : orientations) {
-        QToolButton *b = checkButton(name, this);
-        orientation_->addButton(b, mode);
-        layout->addWidget(b);
-    }
+    for (int mode = 0; mode < 4; ++mode)
+        orientation_->addButton(controls.orientation[std::size_t(mode)], mode);
     orientation_->button(3)->setChecked(true);
     connect(orientation_, &QButtonGroup::idClicked, this, [this](int mode) {
         lastFlipMode_ = mode;
         camera_.SetFlipMode(mode);
         Q_EMIT flipModeChosen(mode);
     });
-
-    brightness_ = checkButton("VideoCtrlTB_Brightness", this);
-    brightnessBar_ = trackBar("VideoCtrlTB_BrightnessBar", this);
-    contrast_ = checkButton("VideoCtrlTB_Contrast", this);
-    contrastBar_ = trackBar("VideoCtrlTB_ContrastBar", this);
-    exposure_ = checkButton("VideoCtrlTB_Exposure", this);
-    exposureBar_ = trackBar("VideoCtrlTB_ExposureBar", this);
-    whiteBalance_ = checkButton("VideoCtrlTB_WhiteBalance", this);
-    for (QWidget *w : std::initializer_list<QWidget *>{brightness_, brightnessBar_, contrast_, contrastBar_, exposure_,
-                                                       exposureBar_, whiteBalance_})
-        layout->addWidget(w);
-    layout->addStretch();
+    brightness_ = controls.brightness;
+    contrast_ = controls.contrast;
+    exposure_ = controls.exposure;
+    whiteBalance_ = controls.whiteBalance;
+    brightnessBar_ = controls.brightnessBar;
+    contrastBar_ = controls.contrastBar;
+    exposureBar_ = controls.exposureBar;
+    for (QToolButton *b : {brightness_, contrast_, exposure_})
+        b->setCheckable(true);
 
     auto procAmp = [this](QToolButton *button, QSlider *bar, camera::ProcAmp property) {
         // Pressed lets the bar act; released puts the property back to its default.

@@ -1,6 +1,8 @@
 #pragma once
 
-#include <QWidget>
+#include <QObject>
+
+#include <array>
 
 class QAbstractButton;
 class QButtonGroup;
@@ -13,15 +15,21 @@ class TVideoCameraDS;
 
 namespace camera::ui {
 
-// The picture-control toolbar: four orientation buttons (one group), brightness, contrast and
-// exposure check buttons each with a track bar, and a white-balance button without action.
-// Buttons carry the object names the language files use (VideoCtrlTB_...); their captions and
-// hints are set by the main window.
-class VideoControlToolBar : public QWidget
+// The picture-control tool bar's behaviour: four orientation buttons (one group), brightness,
+// contrast and exposure check buttons each with a track bar, and a white-balance button without
+// action. The main window builds the controls; this class drives them.
+class VideoControlToolBar : public QObject
 {
     Q_OBJECT
 public:
-    explicit VideoControlToolBar(camera::TVideoCameraDS &camera, QWidget *parent = nullptr);
+    struct Controls {
+        // Orientation buttons by the flip mode they set: 0 left self, 1 left others, 2 right
+        // self, 3 right others (as delivered).
+        std::array<QToolButton *, 4> orientation{};
+        QToolButton *brightness = nullptr, *contrast = nullptr, *exposure = nullptr, *whiteBalance = nullptr;
+        QSlider *brightnessBar = nullptr, *contrastBar = nullptr, *exposureBar = nullptr;
+    };
+    VideoControlToolBar(camera::TVideoCameraDS &camera, const Controls &controls, QObject *parent = nullptr);
 
     // After a successful connect: query the three ranges, put the bars at the defaults, enable
     // only the buttons whose control the camera has. Returns how many are supported.

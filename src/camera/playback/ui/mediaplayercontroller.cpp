@@ -15,11 +15,14 @@ Q_LOGGING_CATEGORY(lcPlayerUi, "sendra.camera.player.ui")
 namespace camera::playback::ui {
 namespace {
 
-constexpr const char *kButtonNames[] = {"MediaPlay_Btn",       "MediaPause_Btn",     "MediaStop_Btn",
-                                        "MediaRewind_Btn",     "MediaRightOthers_Btn", "MediaRightSelf_Btn",
-                                        "MediaLeftOthers_Btn", "MediaLeftSelf_Btn",  "MediaExit_Btn"};
-constexpr const char *kItemNames[] = {"PopupVideoPlay", "PopupVideoPause", "PopupVideoStop", "PopupVideoRePlay",
-                                      "PopupVideoExit"};
+using state::ControlId;
+constexpr ControlId kButtonIds[] = {ControlId::MediaPlay_Btn,        ControlId::MediaPause_Btn,
+                                    ControlId::MediaStop_Btn,        ControlId::MediaRewind_Btn,
+                                    ControlId::MediaRightOthers_Btn, ControlId::MediaRightSelf_Btn,
+                                    ControlId::MediaLeftOthers_Btn,  ControlId::MediaLeftSelf_Btn,
+                                    ControlId::MediaExit_Btn};
+constexpr ControlId kItemIds[] = {ControlId::PopupVideoPlay, ControlId::PopupVideoPause, ControlId::PopupVideoStop,
+                                  ControlId::PopupVideoRePlay, ControlId::PopupVideoExit};
 // The flip mode each orientation button sets, by button.
 constexpr int kOrientationMode[] = {-1, -1, -1, -1, kFlipNone, kFlipUpsideDown, kFlipMirrored, kFlipTurned, -1};
 
@@ -51,14 +54,14 @@ MediaPlayerController::MediaPlayerController(camera::ui::VideoWidget *video, pla
 
 MediaPlayerController::~MediaPlayerController() = default;
 
-void MediaPlayerController::attach(QObject *window)
+void MediaPlayerController::attach(const ControlLookup &control)
 {
-    toolBar_ = window->findChild<QToolBar *>(QLatin1String(kToolBarName));
-    popup_ = window->findChild<QMenu *>(QLatin1String(kPopupMenuName));
+    toolBar_ = qobject_cast<QToolBar *>(control(ControlId::MideaPlay_ToolBar));
+    popup_ = qobject_cast<QMenu *>(control(ControlId::PopupMenu_Video));
     for (int b = 0; b < ButtonCount; ++b) {
-        buttons_[b] = window->findChild<QToolButton *>(QLatin1String(kButtonNames[b]));
+        buttons_[b] = qobject_cast<QToolButton *>(control(kButtonIds[b]));
         if (!buttons_[b]) {
-            qCWarning(lcPlayerUi) << "no tool button" << kButtonNames[b];
+            qCWarning(lcPlayerUi) << "no tool button" << state::controlName(kButtonIds[b]).data();
             continue;
         }
         QToolButton *button = buttons_[b];
@@ -81,9 +84,9 @@ void MediaPlayerController::attach(QObject *window)
         }
     }
     for (int i = 0; i < ItemCount; ++i) {
-        items_[i] = window->findChild<QAction *>(QLatin1String(kItemNames[i]));
+        items_[i] = qobject_cast<QAction *>(control(kItemIds[i]));
         if (!items_[i]) {
-            qCWarning(lcPlayerUi) << "no menu item" << kItemNames[i];
+            qCWarning(lcPlayerUi) << "no menu item" << state::controlName(kItemIds[i]).data();
             continue;
         }
         QAction *item = items_[i];

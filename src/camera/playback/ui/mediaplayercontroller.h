@@ -2,6 +2,7 @@
 
 #include "camera/playback/videoplayer.h"
 #include "platform/bitmap.h"
+#include "state/controltable.h"
 
 #include <QObject>
 #include <QPointer>
@@ -38,9 +39,10 @@ public:
                           QObject *parent = nullptr);
     ~MediaPlayerController() override;
 
-    // Finds MideaPlay_ToolBar with its buttons and PopupMenu_Video with its items below `window`
-    // and connects them. Missing controls are skipped (and logged).
-    void attach(QObject *window);
+    // Takes MideaPlay_ToolBar with its buttons and PopupMenu_Video with its items from the main
+    // window's controls and connects them. Missing controls are skipped (and logged).
+    using ControlLookup = std::function<QObject *(state::ControlId)>;
+    void attach(const ControlLookup &control);
 
     VideoPlayer &player() { return player_; }
     // The playing flag (`VideoPlaying`): the media tool bar is active.
@@ -78,8 +80,6 @@ public:
     std::function<QString()> aviFolder = [] { return QString(); };
     std::function<void()> memoryTrim = [] {};
 
-    static constexpr const char *kToolBarName = "MideaPlay_ToolBar";
-    static constexpr const char *kPopupMenuName = "PopupMenu_Video";
 
 Q_SIGNALS:
     // The playing flag changed: the main window sets VideoPlaying and the play button's picture

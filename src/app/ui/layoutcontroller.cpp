@@ -1,0 +1,144 @@
+#include "layoutcontroller.h"
+
+#include "mainwindow.h"
+#include "shell.h"
+
+#include "app/updateactions.h"
+#include "app/windowpresets.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QTimer>
+#include <QToolBar>
+
+namespace app::ui {
+
+using state::ControlId;
+
+namespace {
+
+ControlId presetItem(int preset) { return ControlId(std::size_t(ControlId::NNormal_Screen) + std::size_t(preset)); }
+
+} // namespace
+
+LayoutController::LayoutController(Shell &shell, QObject *parent) : QObject(parent), shell_(shell)
+{
+    Controls &c = shell_.controls();
+    for (int preset = state::kPresetNormal; preset <= state::kPresetByResolution; ++preset)
+        connect(c.action(presetItem(preset)), &QAction::triggered, this, [this, preset] { Q_EMIT presetRequested(preset); });
+    connect(c.action(ControlId::NDevCtrlToolbar), &QAction::triggered, this,
+            [this] { Q_EMIT presetRequested(state::kPresetDevCtrlToolbar); });
+    // The item is hidden, and a hidden action takes no short cut; Ctrl+D must still choose it.
+    auto *devCtrlKey = new QShortcut(c.action(ControlId::NDevCtrlToolbar)->shortcut(), &shell_.window());
+    devCtrlKey->setContext(Qt::ApplicationShortcut);
+    connect(devCtrlKey, &QShortcut::activated, this, [this] { Q_EMIT presetRequested(state::kPresetDevCtrlToolbar); });
+    connect(this, &LayoutController::presetRequested, this, &LayoutController::applyPreset);
+    connect(c.mainButton(ControlId::ReturnMain_Btn), &QPushButton::clicked, this,
+            [this] { applyPreset(state::kPresetNormal); });
+    connect(&shell_.window(), &MainWindow::windowStateChanged, this, &LayoutController::onWindowStateChanged);
+    updatePresetAvailability();
+}
+
+QSize LayoutController::screenSize() const
+{
+    if (screenSizeOverride)
+        return screenSizeOverride();
+    const QWidget &w = shell_.window();
+    const QScreen *screen = w.screen() ? w.screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->size() : QSize(1024, 768);
+}
+
+void LayoutController::updatePresetAvailability()
+{
+    const QSize screen = screenSize();
+    for (int preset = state::kPreset640x480; preset <= state::kPreset1600x1200; ++preset)
+        shell_.controls().action(presetItem(preset))->setEnabled(presetFitsScreen(preset, screen));
+    lastScreen_ = screen;
+}
+
+void LayoutController::listTimerTick()
+{
+    if (screenSize() != lastScreen_)
+        updatePresetAvailability();
+}
+
+void LayoutController::applyRules(const ActionInputs &in, ActionState &s) const { layoutRules(in, s); }
+
+void LayoutController::setCameraResolution(QSize resolution)
+{
+    cameraResolution_ = resolution;
+    if (shell_.state().flags().SizePreset == state::kPresetByResolution && appliedResolution_ != resolution)
+        applyPreset(state::kPresetByResolution);
+}
+
+void LayoutController::onWindowStateChanged(Qt::WindowStates oldState, Qt::WindowStates newState)
+{
+    if (shell_.state().flags().IsClosing)
+        return;
+    const bool wasMax = oldState & Qt::WindowMaximized;
+    const bool isMax = newState & Qt::WindowMaximized;
+    if (expectMaximised_) {
+        const bool ours = *expectMaximised_ == isMax;
+        if (ours || wasMax == isMax) {
+            if (ours)
+                expectMaximised_.reset();
+            return;
+        }
+        expectMaximised_.reset();
+    }
+    const int preset = shell_.state().flags().SizePreset;
+    if (isMax && !wasMax && preset != state::kPresetFullScreen && preset != state::kPresetFullScreen4x3)
+        QTimer::singleShot(0, this, [this] { applyPreset(state::kPresetFullScreen); });
+    else if (!isMax && !(newState & Qt::WindowMinimized) && wasMax)
+        QTimer::singleShot(0, this, [this] { applyPreset(state::kPresetNormal); });
+}
+
+void LayoutController::applyPreset(int preset)
+{
+    Controls &c = shell_.controls();
+    MainWindow &w = shell_.window();
+    QAction *item = preset == state::kPresetDevCtrlToolbar ? c.action(ControlId::NDevCtrlToolbar)
+                    : preset >= 0 && preset <= state::kPresetByResolution ? c.action(presetItem(preset))
+                                                                          : nullptr;
+    if (!item)
+        return;
+    const state::AppFlags &flags = shell_.state().flags();
+    if (preset == flags.SizePreset && !(preset == state::kPresetByResolution && appliedResolution_ != cameraResolution_)) {
+        item->setChecked(true);
+        return;
+    }
+    const QSize screen = screenSize();
+    const PresetLayout layout = layoutForPreset(preset, screen, cameraResolution_);
+    if (preset == state::kPresetByResolution && layout.appliedAs == state::kPreset640x480) {
+        applyPreset(state::kPreset640x480);
+        item->setChecked(true);
+        shell_.state().setSizePreset(state::kPresetByResolution);
+        appliedResolution_ = cameraResolution_;
+        return;
+    }
+    if (preset == state::kPresetDevCtrlToolbar) {
+        w.move(screen.isValid() ? QPoint(0, 0) : w.pos());
+        stopVideo();
+        w.layOutButtons(singleWindowButtons(w.central()->width(), w.toolBarSizes()));
+        item->setChecked(true);
+        shell_.state().setSizePreset(preset);
+        return;
+    }
+    // Maximising or restoring from here comes back as a state change event that is ours.
+    if (layout.maximised != w.isMaximized())
+        expectMaximised_ = layout.maximised;
+    w.applyLayout(layout);
+    item->setChecked(true);
+    w.layOutButtons(layout.singleWindow ? singleWindowButtons(layout.clientSize.width(), w.toolBarSizes())
+                                        : bothWindowButtons());
+    shell_.state().setSizePreset(preset);
+    if (preset == state::kPresetByResolution)
+        appliedResolution_ = cameraResolution_;
+    if (!flags.OverlayMode)
+        shell_.videoAreaChanged();
+}
+
+} // namespace app::ui

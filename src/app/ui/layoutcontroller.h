@@ -1,0 +1,57 @@
+#pragma once
+
+#include "app/ui/feature.h"
+
+#include <QObject>
+#include <QSize>
+
+#include <functional>
+#include <optional>
+
+namespace app::ui {
+
+class Shell;
+
+// Window-size presets: the Window Size menu and its short cuts, the return button, maximise and
+// restore by the user, "By Resolution" following the camera, and which presets the screen can
+// hold. The only writer of SizePreset. UI thread.
+class LayoutController final : public QObject, public Feature
+{
+    Q_OBJECT
+public:
+    explicit LayoutController(Shell &shell, QObject *parent = nullptr);
+
+    // Applies a window-size preset (the menu handlers).
+    void applyPreset(int preset);
+    // The camera's picture size, for "By Resolution"; re-applies it when it is in force.
+    void setCameraResolution(QSize resolution);
+    QSize cameraResolution() const { return cameraResolution_; }
+    // The screen the presets are judged against; tests set it.
+    QSize screenSize() const;
+    std::function<QSize()> screenSizeOverride;
+    void updatePresetAvailability();
+
+    // Disconnects the camera or leaves the player (the device control tool bar preset).
+    std::function<void()> stopVideo = [] {};
+
+    void applyRules(const ActionInputs &in, ActionState &s) const override;
+    void listTimerTick() override;
+
+Q_SIGNALS:
+    // A window-size preset was chosen from the menu or by its short cut.
+    void presetRequested(int preset);
+
+private:
+    void onWindowStateChanged(Qt::WindowStates oldState, Qt::WindowStates newState);
+
+    Shell &shell_;
+    QSize cameraResolution_{640, 480};
+    QSize appliedResolution_;
+    QSize lastScreen_;
+    // The maximised state this controller asked for and whose change event has not come back
+    // yet: only a change the user (or the window manager for the user) made follows the
+    // maximise/restore rule. Under a window manager the event arrives later, not inside the call.
+    std::optional<bool> expectMaximised_;
+};
+
+} // namespace app::ui

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "app/ui/feature.h"
+
+#include <QObject>
+
+namespace app::ui {
+
+class Shell;
+
+// The four live-mode buttons below the video (comparison, reticle, picture controls, drawing)
+// and the comparison and reticle tool bars they show. The only writer of LiveMode and
+// OverlayMode; entering and leaving a mode is passed on to every feature. UI thread.
+class LiveModeController final : public QObject, public Feature
+{
+    Q_OBJECT
+public:
+    explicit LiveModeController(Shell &shell, QObject *parent = nullptr);
+
+    void ChangeModeTB_Click(int mode);
+    // Back to the start: compare down, the drawing tool bar's lock, load and overlap released.
+    void resetModeButtons();
+
+    void readInputs(ActionInputs &in) const override;
+    void applyRules(const ActionInputs &in, ActionState &s) const override;
+
+private:
+    Shell &shell_;
+};
+
+} // namespace app::ui

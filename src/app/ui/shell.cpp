@@ -1,0 +1,367 @@
+#include "shell.h"
+
+#include "aboutdialog.h"
+#include "feature.h"
+#include "mainwindow.h"
+#include "messageboxdialog.h"
+
+#include "app/updateactions.h"
+#include "state/uiprotocol.h"
+#include "bridge/eeticom.h"
+#include "platform/clock.h"
+#include "platform/diagnosticslog.h"
+#include "platform/process.h"
+#include "platform/profilestore.h"
+
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QToolButton>
+
+namespace app::ui {
+
+using state::ControlId;
+
+namespace {
+
+QString text(std::string_view s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
+
+ControlId languageItem(std::size_t index)
+{
+    return ControlId(std::size_t(ControlId::Lang_English) + index);
+}
+
+constexpr std::size_t mainButtonSlot(ControlId id) { return std::size_t(id) - std::size_t(ControlId::Connect_Btn); }
+
+} // namespace
+
+Shell::Shell(ShellDeps deps, QObject *parent) : QObject(parent), deps_(std::move(deps))
+{
+    if (deps_.presenter) {
+        presenter_ = deps_.presenter;
+    } else {
+        ownDialog_ = std::make_unique<MessageBoxDialog>(deps_.programDir);
+        presenter_ = ownDialog_.get();
+    }
+    window_ = std::make_unique<MainWindow>(deps_.programDir);
+    Controls &c = window_->controls();
+    for (const state::ControlSpec &spec : state::kControlTable)
+        if (spec.kind == state::ControlKind::MainButton && spec.group == state::ControlGroup::MainButtons)
+            buttonHintKeys_[mainButtonSlot(spec.id)] = text(spec.name);
+
+    // Ten languages offered; Portuguese is hidden and so can neither be chosen nor detected.
+    c.action(ControlId::Lang_Portuguese)->setVisible(false);
+    for (std::size_t i = 0; i < state::languageTable().size(); ++i) {
+        const QString name = QLatin1String(state::languageTable()[i].name);
+        connect(c.action(languageItem(i)), &QAction::triggered, this, [this, name] { onLanguageItem(name); });
+    }
+    connect(c.action(ControlId::About), &QAction::triggered, this, &Shell::showAbout);
+    connect(c.action(ControlId::Exit), &QAction::triggered, this, &Shell::ExitRequested);
+    connect(c.mainButton(ControlId::Exit_Btn), &QPushButton::clicked, this, &Shell::ExitRequested);
+    connect(c.action(ControlId::AutoSave), &QAction::toggled, this,
+            [this](bool on) { state_.settingsRecord().AutoSave = on; });
+    c.menu(ControlId::DevicesEnum)->setEnabled(false);
+    c.action(ControlId::mmMagniShow)->setEnabled(false);
+    c.action(ControlId::mmMagniShow)->setVisible(false);
+    c.action(ControlId::NDash5)->setVisible(false);
+    c.action(ControlId::NDevCtrlToolbar)->setVisible(false);
+    c.action(ControlId::NMiddle_Q)->setChecked(true);
+    c.action(ControlId::NNormal_Screen)->setChecked(true);
+
+    // Folders, settings and the language.
+    for (const QString &failed : state::createUserFolders(deps_.paths))
+        deps_.log.append(QStringLiteral("Cannot create folder ") + failed);
+    LoadUserSettings();
+    state_.setVmrAvailable(deps_.rendererAvailable);
+
+    // The creation event: the bridge channel.
+    eetiCom_ = std::make_unique<bridge::EETI_com>(deps_.vendor);
+    LabLanguage_CaptionSet();
+
+    listTimer_ = new QTimer(this);
+    listTimer_->setObjectName(QStringLiteral("ListImage_Timer"));
+    listTimer_->setInterval(400);
+    connect(listTimer_, &QTimer::timeout, this, &Shell::onListTimer);
+    listTimer_->start();
+
+    connect(window_.get(), &MainWindow::closing, this, &Shell::closeSequence);
+    connect(window_.get(), &MainWindow::activated, this, [this] {
+        if (firstActivationDone_)
+            return;
+        firstActivationDone_ = true;
+        if (!state_.flags().VmrAvailable)
+            QTimer::singleShot(0, this, [this] {
+                ShowMessageBox(QStringLiteral("NoSupportVMR_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), false,
+                               state::kIconAttention);
+            });
+    });
+    // The idle-time update runs whenever the event queue empties.
+    if (QAbstractEventDispatcher *d = QAbstractEventDispatcher::instance())
+        connect(d, &QAbstractEventDispatcher::aboutToBlock, this, &Shell::UpdateActions);
+}
+
+Shell::~Shell() = default;
+
+Controls &Shell::controls() { return window_->controls(); }
+
+void Shell::addFeature(Feature *feature) { features_.push_back(feature); }
+
+// ---------------------------------------------------------------------------------------------
+// Settings and languages
+
+void Shell::LoadUserSettings()
+{
+    state::SettingsEnvironment env{deps_.settingsStore,
+                                   deps_.paths,
+                                   state::shortDateText(deps_.clock.today()),
+                                   GetLocaleLanguage(),
+                                   [this](const QString &name) { return CheckLanguageExist(name); },
+                                   [](const QString &folder) { return QFileInfo(folder).isDir(); }};
+    state::LoadedSettings loaded = state::loadUserSettings(env);
+    state_.settingsRecord() = loaded.data;
+    state_.listPathsRecord() = loaded.curListPath;
+    for (const QString &key : loaded.writes)
+        deps_.log.append(QStringLiteral("Settings written: ") + key);
+    // Menu marks follow the record.
+    controls().action(ControlId::AutoSave)->setChecked(loaded.data.AutoSave);
+    controls().action(ControlId::SetMJPGPreview)->setChecked(loaded.data.MJPG_2M);
+    // The stored language is applied even when it is the record's own, so start-up always
+    // builds the interface.
+    commonLanguage_.clear();
+    UpdateInterface(loaded.language);
+}
+
+void Shell::SysInfoUserSet()
+{
+    if (!deps_.settingsStore.write(state::settingsEntries(state_.settings(), state_.curListPath())))
+        deps_.log.append(QStringLiteral("Cannot write ") + deps_.paths.settingsFile());
+}
+
+bool Shell::CheckLanguageExist(const QString &name) const
+{
+    const auto &table = state::languageTable();
+    for (std::size_t i = 0; i < table.size(); ++i)
+        if (name == QLatin1String(table[i].name)) {
+            const QAction *a = window_->controls().action(languageItem(i));
+            return a && a->isVisible();
+        }
+    return false;
+}
+
+QString Shell::GetLocaleLanguage() const
+{
+    return state::localeLanguage(deps_.localeLanguageId, [this](const QString &name) { return CheckLanguageExist(name); });
+}
+
+void Shell::SetCheckedLang(const QString &language)
+{
+    const auto &table = state::languageTable();
+    for (std::size_t i = 0; i < table.size(); ++i)
+        if (language == QLatin1String(table[i].name))
+            controls().action(languageItem(i))->setChecked(true);
+}
+
+void Shell::onLanguageItem(const QString &language)
+{
+    if (language == commonLanguage_) {
+        SetCheckedLang(commonLanguage_);
+        return;
+    }
+    if (!QFileInfo::exists(LanguageTexts::filePath(deps_.programDir, language))) {
+        // Keep the working interface rather than blanking every text.
+        deps_.log.append(QStringLiteral("Language file missing: ") + LanguageTexts::filePath(deps_.programDir, language));
+        SetCheckedLang(commonLanguage_);
+        ShowMessageBox(QStringLiteral("LanguageFileMissing_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
+                       state::kIconError);
+        return;
+    }
+    UpdateInterface(language);
+}
+
+void Shell::UpdateInterface(const QString &language)
+{
+    // The language file; at start a missing one falls back to English, then to empty texts, so
+    // the program always comes up.
+    if (auto loaded = LanguageTexts::load(deps_.programDir, language)) {
+        texts_ = std::move(*loaded);
+    } else {
+        deps_.log.append(QStringLiteral("Language file missing: ") + LanguageTexts::filePath(deps_.programDir, language));
+        if (auto english = LanguageTexts::load(deps_.programDir, QStringLiteral("English")))
+            texts_ = std::move(*english);
+        else
+            texts_ = LanguageTexts();
+    }
+    SetCheckedLang(language);
+    const bool changed = language != state_.settings().Language;
+    commonLanguage_ = language;
+    state_.settingsRecord().Language = language;
+    if (!texts_.fontCharset())
+        deps_.log.append(QStringLiteral("Font->Charset is not a number in ") + language);
+    QFont f = QApplication::font();
+    const QString family = texts_.fontName();
+    if (!family.isEmpty() && QFontDatabase::hasFamily(family))
+        f.setFamily(family);
+    window_->setFont(f);
+    window_->setWindowTitle(QStringLiteral("Sendra-CAM Viewer"));
+    applyTexts();
+    LabLanguage_CaptionSet();
+    if (ownDialog_)
+        ownDialog_->setButtonTexts(texts_.text(QStringLiteral("OKBtn_Dlg")), texts_.text(QStringLiteral("CancelBtn_Dlg")));
+    if (about_)
+        about_->applyTexts(texts_, deps_.programDir + QStringLiteral("/sendra-cam.png"));
+    if (changed)
+        deps_.log.append(QStringLiteral("Language changed to ") + language);
+    for (Feature *feature : features_)
+        feature->languageChanged();
+    Q_EMIT languageChanged();
+}
+
+void Shell::applyTexts()
+{
+    const Controls &c = window_->controls();
+    for (const state::ControlSpec &spec : state::kControlTable) {
+        const QString name = text(spec.name);
+        if (spec.text == state::ControlText::Caption) {
+            if (QAction *a = c.action(spec.id))
+                a->setText(texts_.caption(name));
+            else if (QPushButton *b = c.mainButton(spec.id))
+                b->setText(texts_.caption(name));
+        } else if (spec.text == state::ControlText::Hint) {
+            if (QWidget *w = c.widget(spec.id))
+                w->setToolTip(texts_.hint(name));
+        }
+    }
+    // The main buttons' hints are keyed by what each button does now (connect / disconnect ...).
+    for (std::size_t i = 0; i < buttonHintKeys_.size(); ++i) {
+        const auto id = ControlId(std::size_t(ControlId::Connect_Btn) + i);
+        c.mainButton(id)->setToolTip(texts_.text(buttonHintKeys_[i]));
+        window_->greyPicture(id)->setToolTip(texts_.text(text(state::controlName(id))));
+    }
+    const QString back = texts_.caption(QStringLiteral("NNormal_Screen"));
+    c.widget(ControlId::ReturnMain_Btn)->setToolTip(back);
+    c.widget(ControlId::ReturnMain_Image)->setToolTip(back);
+}
+
+void Shell::LabLanguage_CaptionSet()
+{
+    controls().label(ControlId::DeviceStatus_Lab)
+        ->setText(texts_.text(state_.flags().DeviceFound ? QStringLiteral("DeviceToFound_Lab")
+                                                         : QStringLiteral("DeviceNotToFound_Lab")));
+}
+
+void Shell::setMainButton(ControlId button, const QString &picture, const QString &hintKey)
+{
+    window_->setButtonPicture(button, picture);
+    buttonHintKeys_[mainButtonSlot(button)] = hintKey;
+    controls().mainButton(button)->setToolTip(texts_.text(hintKey));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Messages, exit and close
+
+int Shell::ShowMessageBox(const QString &textKey, const QString &captionKey, bool withCancel, int icon)
+{
+    if (ownDialog_)
+        ownDialog_->setButtonTexts(texts_.text(QStringLiteral("OKBtn_Dlg")), texts_.text(QStringLiteral("CancelBtn_Dlg")));
+    return presenter_->show(texts_.text(textKey), texts_.text(captionKey), withCancel, icon);
+}
+
+void Shell::showAbout()
+{
+    if (!about_)
+        about_ = std::make_unique<AboutDialog>(window_.get());
+    about_->applyTexts(texts_, deps_.programDir + QStringLiteral("/sendra-cam.png"));
+    about_->adjustSize();
+    const QRect r = window_->frameGeometry();
+    about_->move(r.x() + (r.width() - about_->width()) / 2, r.y() + (r.height() - about_->height()) / 2);
+    about_->exec();
+}
+
+void Shell::ExitRequested()
+{
+    for (Feature *feature : features_)
+        feature->beforeExit();
+    if (ShowMessageBox(QStringLiteral("WhetherExitQuila_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
+                       state::kIconAttention)
+        != state::kResultOk)
+        return;
+    window_->close();
+}
+
+void Shell::closeSequence()
+{
+    if (state_.flags().IsClosing)
+        return;
+    state_.setClosing();
+    SysInfoUserSet();
+    // Features in reverse order of registration: the player closes before the capture session.
+    for (auto it = features_.rbegin(); it != features_.rend(); ++it)
+        (*it)->closing();
+    listTimer_->stop();
+    eetiCom_.reset();
+}
+
+void Shell::MemoryTrim()
+{
+    // The heap of a closed editor, player or recording goes back to the system at once; the
+    // short pause of the classic working-set trim has no purpose here and would only stall.
+    platform::trimWorkingSet();
+}
+
+void Shell::onListTimer()
+{
+    if (state_.flags().IsClosing)
+        return;
+    for (Feature *feature : features_)
+        feature->listTimerTick();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The idle-time update and the live modes
+
+ActionInputs Shell::actionInputs() const
+{
+    ActionInputs in;
+    in.flags = state_.flags();
+    for (const Feature *feature : features_)
+        feature->readInputs(in);
+    return in;
+}
+
+void Shell::UpdateActions()
+{
+    if (state_.flags().IsClosing || updatingActions_)
+        return;
+    updatingActions_ = true;
+    const ActionInputs in = actionInputs();
+    ActionState s;
+    mainButtonRules(in, s);
+    for (const Feature *feature : features_)
+        feature->applyRules(in, s);
+    window_->controls().apply(s);
+    updatingActions_ = false;
+}
+
+void Shell::changeLiveMode(int oldMode, int newMode)
+{
+    for (Feature *feature : features_)
+        feature->leaveLiveMode(oldMode, newMode);
+    for (Feature *feature : features_)
+        feature->enterLiveMode(newMode);
+}
+
+void Shell::videoAreaChanged()
+{
+    for (Feature *feature : features_)
+        feature->videoAreaChanged();
+}
+
+} // namespace app::ui

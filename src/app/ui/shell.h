@@ -1,0 +1,129 @@
+#pragma once
+
+#include "app/languagetexts.h"
+#include "app/updateactions.h"
+#include "state/appstate.h"
+#include "state/controltable.h"
+#include "state/usersettings.h"
+
+#include <QObject>
+
+#include <memory>
+#include <vector>
+
+class QTimer;
+
+namespace platform {
+class Clock;
+class DiagnosticsLog;
+class ProfileStore;
+class VendorChannel;
+} // namespace platform
+
+namespace bridge {
+class EETI_com;
+}
+
+namespace app::ui {
+
+class AboutDialog;
+class Controls;
+class Feature;
+class MainWindow;
+class MessageBoxDialog;
+class MessagePresenter;
+
+// What the shell needs from the outside world; tests pass fakes.
+struct ShellDeps {
+    QString programDir;
+    state::UserPaths paths;
+    platform::Clock &clock;
+    platform::ProfileStore &settingsStore;
+    platform::VendorChannel &vendor;
+    platform::DiagnosticsLog &log;
+    QString localeLanguageId;            // "0407" ...; empty for none
+    bool rendererAvailable = true;       // the video widget can composite overlays
+    MessagePresenter *presenter = nullptr;   // null: the program's own message dialog
+};
+
+// The application shell: the settings record and the shared flags (AppState), the main window
+// as a view, the interface texts, the one message box, the idle-time update composed from the
+// features' rules, the list timer and the close sequence. Features register once and are called
+// at the shell's moments (Feature); they reach the window only through controls(). UI thread.
+class Shell final : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Shell(ShellDeps deps, QObject *parent = nullptr);
+    ~Shell() override;
+
+    // --- What features use ---
+    state::AppState &state() { return state_; }
+    const state::AppState &state() const { return state_; }
+    MainWindow &window() { return *window_; }
+    Controls &controls();
+    const LanguageTexts &texts() const { return texts_; }
+    const state::UserPaths &paths() const { return deps_.paths; }
+    const QString &programDir() const { return deps_.programDir; }
+    platform::DiagnosticsLog &log() { return deps_.log; }
+    platform::Clock &clock() { return deps_.clock; }
+    bridge::EETI_com *eetiCom() { return eetiCom_.get(); }
+
+    // Registers a feature for the shell's moments; it stays registered for the shell's life.
+    void addFeature(Feature *feature);
+    const std::vector<Feature *> &features() const { return features_; }
+
+    // ShowMessageBox by language keys; kResultOk or kResultCancel.
+    int ShowMessageBox(const QString &textKey, const QString &captionKey, bool withCancel, int icon);
+    // A main button's picture and the language key of its hint (the hint follows the language).
+    void setMainButton(state::ControlId button, const QString &picture, const QString &hintKey);
+    // The device-status label: DeviceToFound_Lab or DeviceNotToFound_Lab.
+    void LabLanguage_CaptionSet();
+    void SysInfoUserSet();
+    // Releases memory after a memory-hungry mode ends.
+    void MemoryTrim();
+
+    // --- Languages ---
+    void UpdateInterface(const QString &language);
+    bool CheckLanguageExist(const QString &name) const;
+    QString GetLocaleLanguage() const;
+    // Texts of every table control, for controls whose texts were changed by hand.
+    void applyTexts();
+
+    // --- The idle-time update and the shell's moments ---
+    void UpdateActions();
+    ActionInputs actionInputs() const;
+    void changeLiveMode(int oldMode, int newMode);
+    void videoAreaChanged();
+    // Exit button / menu: the unsaved-image question, the exit question, then close.
+    void ExitRequested();
+    QTimer *listTimer() const { return listTimer_; }
+
+Q_SIGNALS:
+    void languageChanged();
+
+private:
+    void LoadUserSettings();
+    void onLanguageItem(const QString &language);
+    void SetCheckedLang(const QString &language);
+    void closeSequence();
+    void onListTimer();
+    void showAbout();
+
+    ShellDeps deps_;
+    state::AppState state_;
+    std::unique_ptr<MainWindow> window_;
+    MessagePresenter *presenter_ = nullptr;
+    std::unique_ptr<MessageBoxDialog> ownDialog_;
+    std::unique_ptr<AboutDialog> about_;
+    std::unique_ptr<bridge::EETI_com> eetiCom_;
+    LanguageTexts texts_;
+    QString commonLanguage_;
+    std::array<QString, 10> buttonHintKeys_;
+    std::vector<Feature *> features_;
+    QTimer *listTimer_ = nullptr;
+    bool updatingActions_ = false;
+    bool firstActivationDone_ = false;
+};
+
+} // namespace app::ui

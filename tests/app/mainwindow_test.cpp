@@ -1,6 +1,11 @@
 #include "app/terminationwatcher.h"
 #include "app/ui/aboutdialog.h"
+#include "app/ui/feature.h"
+#include "app/ui/layoutcontroller.h"
+#include "app/ui/livemodecontroller.h"
 #include "app/ui/mainwindow.h"
+#include "app/ui/shell.h"
+#include "app/ui/stillimagecontroller.h"
 #include "app/ui/messageboxdialog.h"
 
 #include "fakes.h"
@@ -28,6 +33,7 @@
 #include <csignal>
 
 using namespace app::ui;
+using C = state::ControlId;
 
 namespace {
 
@@ -70,19 +76,48 @@ struct Fixture {
     ScriptedPresenter presenter;
     QString programDir = kProgramDir;
 
-    std::unique_ptr<MainWindow> make(const QString &localeId = {}, bool renderer = true)
-    {
-        return std::make_unique<MainWindow>(
-            MainWindowDeps{programDir, paths, clock, *store, vendor, log, localeId, renderer, &presenter});
-    }
+    std::unique_ptr<struct Parts> make(const QString &localeId = {}, bool renderer = true);
 };
+
+// The shell with the features that live in the shell's own folder, addressed as a test reads
+// best: controls by their table name.
+struct Parts {
+    std::unique_ptr<Shell> shell;
+    StillImageController *still = nullptr;
+    LayoutController *layout = nullptr;
+    LiveModeController *live = nullptr;
+
+    MainWindow &window() const { return shell->window(); }
+    MainWindow *operator->() const { return &shell->window(); }
+    QAction *action(const char *name) const { return shell->controls().action(*state::controlByName(name)); }
+    QToolBar *toolBar(const char *name) const { return shell->controls().toolBar(*state::controlByName(name)); }
+    QPushButton *mainButton(C id) const { return shell->controls().mainButton(id); }
+    const state::AppFlags &flags() const { return shell->state().flags(); }
+    state::DefaultData &defData() const { return shell->state().settingsRecord(); }
+    state::ListPaths &curListPath() const { return shell->state().listPathsRecord(); }
+    library::ui::ThumbnailBrowserWidget *browser() const { return &still->browser(); }
+    imaging::ui::StillImageView *stillView() const { return shell->window().stillView(); }
+    QLabel *deviceLabel() const { return shell->controls().label(C::DeviceStatus_Lab); }
+};
+
+std::unique_ptr<Parts> Fixture::make(const QString &localeId, bool renderer)
+{
+    auto p = std::make_unique<Parts>();
+    p->shell = std::make_unique<Shell>(ShellDeps{programDir, paths, clock, *store, vendor, log, localeId, renderer, &presenter});
+    p->still = new StillImageController(*p->shell, p->shell.get());
+    p->layout = new LayoutController(*p->shell, p->shell.get());
+    p->live = new LiveModeController(*p->shell, p->shell.get());
+    for (Feature *f : std::initializer_list<Feature *>{p->still, p->layout, p->live})
+        p->shell->addFeature(f);
+    return p;
+}
 
 } // namespace
 
 TEST(MainWindowStart, FirstStartCreatesFoldersAndACompleteSettingsFile)
 {
     Fixture f;
-    auto w = f.make();
+    auto wp = f.make(); Parts &w = *wp;
     for (const char *sub : {"DATA/Image/Bmp", "DATA/Image/Jpg", "DATA/Video", "DATA/Image/Cover"})
         EXPECT_TRUE(QDir(f.paths.userDataDir + sub).exists()) << sub;
     platform::IniProfileStore reread(f.paths.settingsFile());
@@ -98,34 +133,34 @@ TEST(MainWindowStart, FirstStartCreatesFoldersAndACompleteSettingsFile)
 TEST(MainWindowStart, LocaleChoosesTheFirstLanguageAndTextsReachTheControls)
 {
     Fixture f;
-    auto w = f.make("0407");
-    EXPECT_EQ(w->defData().Language, "German");
-    EXPECT_TRUE(w->action("Lang_German")->isChecked());
+    auto wp = f.make("0407"); Parts &w = *wp;
+    EXPECT_EQ(w.defData().Language, "German");
+    EXPECT_TRUE(w.action("Lang_German")->isChecked());
     const auto german = app::LanguageTexts::load(kProgramDir, "German");
     ASSERT_TRUE(german);
-    EXPECT_EQ(w->action("Exit")->text(), german->caption("Exit"));
-    EXPECT_EQ(w->action("File")->text(), german->caption("File"));
-    EXPECT_EQ(w->mainButton(kExitBtn)->toolTip(), german->text("Exit_Btn"));
-    EXPECT_EQ(w->greyPicture(kConnectBtn)->toolTip(), german->text("Connect_Btn"));
-    auto *compare = w->findChild<QToolButton *>("CompareTB_Compare");
+    EXPECT_EQ(w.action("Exit")->text(), german->caption("Exit"));
+    EXPECT_EQ(w.action("File")->text(), german->caption("File"));
+    EXPECT_EQ(w.mainButton(C::Exit_Btn)->toolTip(), german->text("Exit_Btn"));
+    EXPECT_EQ(w->greyPicture(C::Connect_Btn)->toolTip(), german->text("Connect_Btn"));
+    auto *compare = w.shell->controls().toolButton(C::CompareTB_Compare);
     ASSERT_TRUE(compare);
     EXPECT_EQ(compare->toolTip(), german->hint("CompareTB_Compare"));
-    EXPECT_EQ(w->deviceLabel()->text(), german->text("DeviceNotToFound_Lab"));
-    EXPECT_FALSE(w->action("Lang_Portuguese")->isVisible());
+    EXPECT_EQ(w.deviceLabel()->text(), german->text("DeviceNotToFound_Lab"));
+    EXPECT_FALSE(w.action("Lang_Portuguese")->isVisible());
 }
 
 TEST(MainWindowLanguage, SwitchingAtRunTimeAndChoosingTheCurrentOneDoesNothing)
 {
     Fixture f;
-    auto w = f.make();
-    w->action("Exit")->setText("untouched");
-    w->action("Lang_English")->trigger();      // the current language: not even a reload
-    EXPECT_EQ(w->action("Exit")->text(), "untouched");
-    QSignalSpy changed(w.get(), &MainWindow::languageChanged);
-    w->action("Lang_French")->trigger();
+    auto wp = f.make(); Parts &w = *wp;
+    w.action("Exit")->setText("untouched");
+    w.action("Lang_English")->trigger();      // the current language: not even a reload
+    EXPECT_EQ(w.action("Exit")->text(), "untouched");
+    QSignalSpy changed(w.shell.get(), &Shell::languageChanged);
+    w.action("Lang_French")->trigger();
     EXPECT_EQ(changed.count(), 1);
-    EXPECT_EQ(w->defData().Language, "French");
-    EXPECT_EQ(w->action("Exit")->text(), app::LanguageTexts::load(kProgramDir, "French")->caption("Exit"));
+    EXPECT_EQ(w.defData().Language, "French");
+    EXPECT_EQ(w.action("Exit")->text(), app::LanguageTexts::load(kProgramDir, "French")->caption("Exit"));
 }
 
 TEST(MainWindowLanguage, AMissingFileIsRefusedFromTheMenuAndReplacedAtStart)
@@ -136,48 +171,48 @@ TEST(MainWindowLanguage, AMissingFileIsRefusedFromTheMenuAndReplacedAtStart)
     QFile::copy(kProgramDir + "/Lang/English.ini", programDir.filePath("Lang/English.ini"));
     f.programDir = programDir.path();
 
-    auto w = f.make("0407");   // German wanted, its file is missing: English instead
+    auto wp = f.make("0407"); Parts &w = *wp;   // German wanted, its file is missing: English instead
     EXPECT_TRUE(f.log.contains("Language file missing: " + programDir.path() + "/Lang/German.ini"));
     const auto english = app::LanguageTexts::load(programDir.path(), "English");
-    EXPECT_EQ(w->action("Exit")->text(), english->caption("Exit"));
+    EXPECT_EQ(w.action("Exit")->text(), english->caption("Exit"));
 
-    const QString before = w->defData().Language;
-    w->action("Lang_Japanese")->trigger();
-    EXPECT_EQ(w->defData().Language, before);
+    const QString before = w.defData().Language;
+    w.action("Lang_Japanese")->trigger();
+    EXPECT_EQ(w.defData().Language, before);
     ASSERT_EQ(f.presenter.shown.size(), 1u);
     EXPECT_EQ(f.presenter.shown[0].text, english->text("LanguageFileMissing_MsgBox"));
-    EXPECT_EQ(w->action("Exit")->text(), english->caption("Exit"));
-    EXPECT_FALSE(w->action("Lang_Japanese")->isChecked());
+    EXPECT_EQ(w.action("Exit")->text(), english->caption("Exit"));
+    EXPECT_FALSE(w.action("Lang_Japanese")->isChecked());
 
     // With no language file at all the window still comes up, with empty texts.
     QFile::remove(programDir.filePath("Lang/English.ini"));
     Fixture bare;
     bare.programDir = programDir.path();
-    auto w2 = bare.make();
-    EXPECT_EQ(w2->action("Exit")->text(), "");
+    auto w2p = bare.make(); Parts &w2 = *w2p;
+    EXPECT_EQ(w2.action("Exit")->text(), "");
 }
 
 TEST(MainWindowExit, CancelLeavesEverythingAsItWasAndOkRunsTheCloseSequence)
 {
     Fixture f;
-    auto w = f.make();
+    auto wp = f.make(); Parts &w = *wp;
     w->show();
-    QSignalSpy closing(w.get(), &MainWindow::closingSession);
+    QSignalSpy closing(&w.window(), &MainWindow::closing);
     f.presenter.answers = {kResultCancel};
     QFile::remove(f.paths.settingsFile());
-    w->ExitRequested();
+    w.shell->ExitRequested();
     ASSERT_EQ(f.presenter.shown.size(), 1u);
     EXPECT_TRUE(f.presenter.shown[0].withCancel);
     EXPECT_EQ(f.presenter.shown[0].icon, kIconAttention);
     EXPECT_TRUE(w->isVisible());
-    EXPECT_FALSE(w->flags().IsClosing);
+    EXPECT_FALSE(w.flags().IsClosing);
     EXPECT_EQ(closing.count(), 0);
     EXPECT_FALSE(QFile::exists(f.paths.settingsFile()));   // nothing written
 
-    w->defData().JpgNumber = 42;
-    w->ExitRequested();   // OK
+    w.defData().JpgNumber = 42;
+    w.shell->ExitRequested();   // OK
     EXPECT_FALSE(w->isVisible());
-    EXPECT_TRUE(w->flags().IsClosing);
+    EXPECT_TRUE(w.flags().IsClosing);
     EXPECT_EQ(closing.count(), 1);
     EXPECT_EQ(f.vendor.closes, 2);   // before the first open, then at shutdown
     platform::IniProfileStore reread(f.paths.settingsFile());
@@ -187,28 +222,29 @@ TEST(MainWindowExit, CancelLeavesEverythingAsItWasAndOkRunsTheCloseSequence)
 TEST(MainWindowExit, UnsavedStillIsOfferedBeforeTheExitQuestion)
 {
     Fixture f;
-    auto w = f.make();
-    int saved = 0;
-    w->stillHasUnsavedEdits = [] { return true; };
-    w->saveStillImage = [&] { ++saved; };
+    auto wp = f.make(); Parts &w = *wp;
+    w.defData().AutoSave = true;   // saving needs no dialog
+    w.browser()->setCurrentIndex(state::kListBmp);
+    w.stillView()->setPicture(platform::Bitmap(32, 24), QString());
+    w.stillView()->setChangeCount(2);
     f.presenter.answers = {kResultOk, kResultCancel};
-    w->ExitRequested();
+    w.shell->ExitRequested();
     ASSERT_EQ(f.presenter.shown.size(), 2u);
     EXPECT_EQ(f.presenter.shown[0].icon, kIconQuestion);
-    EXPECT_EQ(saved, 1);
-    EXPECT_FALSE(w->flags().IsClosing);
+    EXPECT_TRUE(QFile::exists(w.curListPath()[state::kListBmp] + "/Bmp_20141111_00001.bmp"));
+    EXPECT_FALSE(w.flags().IsClosing);
 }
 
 TEST(MainWindowExit, TerminationSignalsCloseThroughTheCloseSequenceAskingNothing)
 {
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
         Fixture f;
-        auto w = f.make();
+        auto wp = f.make(); Parts &w = *wp;
         w->show();
         app::TerminationWatcher watcher;
-        QObject::connect(&watcher, &app::TerminationWatcher::terminationRequested, w.get(), [&w](int) { w->close(); });
-        QSignalSpy closing(w.get(), &MainWindow::closingSession);
-        w->defData().BmpNumber = 7;
+        QObject::connect(&watcher, &app::TerminationWatcher::terminationRequested, &w.window(), [&w](int) { w->close(); });
+        QSignalSpy closing(&w.window(), &MainWindow::closing);
+        w.defData().BmpNumber = 7;
         std::raise(sig);
         EXPECT_TRUE(closing.wait(2000)) << sig;
         EXPECT_TRUE(f.presenter.shown.empty());
@@ -220,12 +256,12 @@ TEST(MainWindowExit, TerminationSignalsCloseThroughTheCloseSequenceAskingNothing
 TEST(MainWindowStart, WithoutTheRendererTheFirstActivationWarnsOnce)
 {
     Fixture f;
-    auto w = f.make({}, false);
+    auto wp = f.make({}, false); Parts &w = *wp;
     w->show();
-    QApplication::setActiveWindow(w.get());
+    QApplication::setActiveWindow(&w.window());
     QTest::qWait(20);
     QEvent activate(QEvent::ActivationChange);
-    QApplication::sendEvent(w.get(), &activate);
+    QApplication::sendEvent(&w.window(), &activate);
     QTest::qWait(20);
     ASSERT_EQ(f.presenter.shown.size(), 1u);
     const auto english = app::LanguageTexts::load(kProgramDir, "English");
@@ -237,48 +273,50 @@ TEST(MainWindowStart, WithoutTheRendererTheFirstActivationWarnsOnce)
 TEST(MainWindowButtons, ConnectFollowsTheDeviceAndUncoversItsGreyPicture)
 {
     Fixture f;
-    auto w = f.make();
+    auto wp = f.make(); Parts &w = *wp;
     w->show();
-    w->UpdateActions();
-    EXPECT_FALSE(w->mainButton(kConnectBtn)->isVisible());
-    EXPECT_TRUE(w->greyPicture(kConnectBtn)->isVisible());
-    EXPECT_TRUE(w->mainButton(kExitBtn)->isVisible());
-    EXPECT_TRUE(w->mainButton(kPlayVideoBtn)->isVisible());
-    w->flags().DeviceFound = true;
-    EXPECT_FALSE(w->mainButton(kConnectBtn)->isVisible());   // nothing changes until the idle update
-    w->UpdateActions();
-    EXPECT_TRUE(w->mainButton(kConnectBtn)->isVisible());
-    EXPECT_FALSE(w->mainButton(kRecordVideoBtn)->isVisible());
-    w->LabLanguage_CaptionSet();
-    EXPECT_EQ(w->deviceLabel()->text(), app::LanguageTexts::load(kProgramDir, "English")->text("DeviceToFound_Lab"));
+    w.shell->UpdateActions();
+    EXPECT_FALSE(w.mainButton(C::Connect_Btn)->isVisible());
+    EXPECT_TRUE(w->greyPicture(C::Connect_Btn)->isVisible());
+    EXPECT_TRUE(w.mainButton(C::Exit_Btn)->isVisible());
+    EXPECT_TRUE(w.mainButton(C::PlayVideo_Btn)->isVisible());
+    w.shell->state().setDeviceFound(true);
+    EXPECT_FALSE(w.mainButton(C::Connect_Btn)->isVisible());   // nothing changes until the idle update
+    w.shell->UpdateActions();
+    EXPECT_TRUE(w.mainButton(C::Connect_Btn)->isVisible());
+    EXPECT_FALSE(w.mainButton(C::RecordVideo_Btn)->isVisible());
+    w.shell->LabLanguage_CaptionSet();
+    EXPECT_EQ(w.deviceLabel()->text(), app::LanguageTexts::load(kProgramDir, "English")->text("DeviceToFound_Lab"));
     // Layout: ten 80 x 60 buttons side by side.
-    for (int i = 0; i < kMainButtonCount; ++i)
-        EXPECT_EQ(w->mainButton(MainButton(i))->geometry(), QRect(80 * i, 0, 80, 60));
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(w.mainButton(C(int(C::Connect_Btn) + i))->geometry(), QRect(80 * i, 0, 80, 60));
 }
 
 TEST(MainWindowMenus, EveryItemIsPresentWithItsShortCut)
 {
     Fixture f;
-    auto w = f.make();
+    auto wp = f.make(); Parts &w = *wp;
     for (const char *name : {"OpenFile", "SaveFile", "PrintSet", "PrintImage", "Exit", "DevicesEnum", "VideoFormat",
                              "VideoSource", "VideoCompress", "JPG_Quality", "NHeight_Q", "NMiddle_Q", "NLow_Q",
                              "AutoSave", "SetMJPGPreview", "NNormal_Screen", "NBy_Resolution", "NDevCtrlToolbar",
                              "OpenDirector", "BmpDir", "JpgDir", "AviDir", "RestoreDefaultPath", "TimingCapture_Tool",
                              "Vid2Img_Tool", "Img2Vid_Tool", "InfoStatus_Tool", "ImageViewer_Tool", "About",
                              "mmMagniShow", "PopupVideoPlay", "PopupVideoExit"})
-        EXPECT_TRUE(w->action(name)) << name;
-    EXPECT_EQ(w->action("Exit")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
-    EXPECT_EQ(w->action("NFull_Screen_4_3")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F7));
-    EXPECT_EQ(w->action("NDevCtrlToolbar")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
-    EXPECT_FALSE(w->action("NDevCtrlToolbar")->isVisible());
-    EXPECT_TRUE(w->action("NNormal_Screen")->isChecked());
-    EXPECT_TRUE(w->toolBar("ChangeMode_ToolBar"));
-    EXPECT_EQ(w->toolBar("ChangeMode_ToolBar")->geometry().topLeft(), QPoint(300, 392));
-    EXPECT_EQ(w->toolBar("DrawRuler_ToolBar")->pos(), QPoint(0, 364));
-    auto *devCtrlKey = w->findChild<QShortcut *>("NDevCtrlToolbar_Shortcut");
-    ASSERT_TRUE(devCtrlKey);
+        EXPECT_TRUE(w.action(name)) << name;
+    EXPECT_EQ(w.action("Exit")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
+    EXPECT_EQ(w.action("NFull_Screen_4_3")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F7));
+    EXPECT_EQ(w.action("NDevCtrlToolbar")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
+    EXPECT_FALSE(w.action("NDevCtrlToolbar")->isVisible());
+    EXPECT_TRUE(w.action("NNormal_Screen")->isChecked());
+    EXPECT_TRUE(w.toolBar("ChangeMode_ToolBar"));
+    EXPECT_EQ(w.toolBar("ChangeMode_ToolBar")->geometry().topLeft(), QPoint(300, 392));
+    EXPECT_EQ(w.toolBar("DrawRuler_ToolBar")->pos(), QPoint(0, 364));
+    const QList<QShortcut *> keys = w->findChildren<QShortcut *>();
+    ASSERT_EQ(keys.size(), 1);   // the hidden item's own short cut
+    QShortcut *devCtrlKey = keys.front();
+    EXPECT_EQ(devCtrlKey->key(), QKeySequence(Qt::CTRL | Qt::Key_D));
     EXPECT_TRUE(devCtrlKey->isEnabled());
-    QSignalSpy preset(w.get(), &MainWindow::presetRequested);
+    QSignalSpy preset(w.layout, &LayoutController::presetRequested);
     Q_EMIT devCtrlKey->activated();
     ASSERT_EQ(preset.count(), 1);
     EXPECT_EQ(preset[0][0].toInt(), state::kPresetDevCtrlToolbar);
@@ -314,92 +352,67 @@ TEST(AboutDialog, ShowsTheVersion)
 TEST(MainWindowPresets, MaximisingGivesFullScreenAndRestoringGivesNormal)
 {
     Fixture f;
-    auto w = f.make();
-    w->screenSizeOverride = [] { return QSize(1920, 1200); };
+    auto wp = f.make(); Parts &w = *wp;
+    w.layout->screenSizeOverride = [] { return QSize(1920, 1200); };
     w->show();
-    w->applyPreset(state::kPreset800x600);
-    EXPECT_EQ(w->flags().SizePreset, state::kPreset800x600);
+    w.layout->applyPreset(state::kPreset800x600);
+    EXPECT_EQ(w.flags().SizePreset, state::kPreset800x600);
     EXPECT_EQ(w->centralWidget()->size(), QSize(800, 660));
     EXPECT_EQ(w->videoArea()->geometry(), QRect(0, 60, 800, 600));
-    EXPECT_TRUE(w->action("N800_600_Screen")->isChecked());
+    EXPECT_TRUE(w.action("N800_600_Screen")->isChecked());
     // Single-window row: connect, capture, record, play, return, exit.
-    EXPECT_EQ(w->mainButton(kRecordVideoBtn)->pos(), QPoint(160, 0));
-    EXPECT_EQ(w->mainButton(kExitBtn)->pos(), QPoint(400, 0));
-    EXPECT_TRUE(w->greyPicture(kSaveImageBtn)->isHidden());
+    EXPECT_EQ(w.mainButton(C::RecordVideo_Btn)->pos(), QPoint(160, 0));
+    EXPECT_EQ(w.mainButton(C::Exit_Btn)->pos(), QPoint(400, 0));
+    EXPECT_TRUE(w->greyPicture(C::SaveImage_Btn)->isHidden());
 
     w->showMaximized();
     QTest::qWait(50);
-    EXPECT_EQ(w->flags().SizePreset, state::kPresetFullScreen);
-    EXPECT_TRUE(w->action("NFull_Screen")->isChecked());
+    EXPECT_EQ(w.flags().SizePreset, state::kPresetFullScreen);
+    EXPECT_TRUE(w.action("NFull_Screen")->isChecked());
     w->showNormal();
     QTest::qWait(50);
-    EXPECT_EQ(w->flags().SizePreset, state::kPresetNormal);
+    EXPECT_EQ(w.flags().SizePreset, state::kPresetNormal);
     EXPECT_EQ(w->videoArea()->geometry(), QRect(0, 64, 400, 300));
-    EXPECT_EQ(w->mainButton(kExitBtn)->pos(), QPoint(720, 0));
+    EXPECT_EQ(w.mainButton(C::Exit_Btn)->pos(), QPoint(720, 0));
 }
 
 TEST(MainWindowPresets, ASmallScreenDisablesTheLargePresets)
 {
     Fixture f;
-    auto w = f.make();
-    w->screenSizeOverride = [] { return QSize(1024, 768); };
-    w->updatePresetAvailability();
-    EXPECT_TRUE(w->action("N1024_768_Screen")->isEnabled());
-    EXPECT_FALSE(w->action("N1280_800_Screen")->isEnabled());
-    EXPECT_FALSE(w->action("N1280_960_Screen")->isEnabled());
-    EXPECT_FALSE(w->action("N1600_1200_Screen")->isEnabled());
+    auto wp = f.make(); Parts &w = *wp;
+    w.layout->screenSizeOverride = [] { return QSize(1024, 768); };
+    w.layout->updatePresetAvailability();
+    EXPECT_TRUE(w.action("N1024_768_Screen")->isEnabled());
+    EXPECT_FALSE(w.action("N1280_800_Screen")->isEnabled());
+    EXPECT_FALSE(w.action("N1280_960_Screen")->isEnabled());
+    EXPECT_FALSE(w.action("N1600_1200_Screen")->isEnabled());
     // The refresh timer notices a new screen.
-    w->screenSizeOverride = [] { return QSize(1920, 1200); };
-    QSignalSpy tick(w.get(), &MainWindow::listTimerTick);
+    w.layout->screenSizeOverride = [] { return QSize(1920, 1200); };
+    QSignalSpy tick(w.shell->listTimer(), &QTimer::timeout);
     ASSERT_TRUE(tick.wait(2000));
-    EXPECT_TRUE(w->action("N1600_1200_Screen")->isEnabled());
-}
-
-TEST(MainWindowKeys, HeldSpaceTakesOneSnapshotPerPress)
-{
-    Fixture f;
-    auto w = f.make();
-    w->show();
-    w->flags().VideoConnected = true;
-    QSignalSpy capture(w.get(), &MainWindow::captureButtonClicked);
-    QSignalSpy record(w.get(), &MainWindow::recordButtonClicked);
-    auto send = [&](QEvent::Type type, int key, bool repeat) {
-        QKeyEvent e(type, key, Qt::NoModifier, QString(), repeat);
-        QApplication::sendEvent(w->centralWidget(), &e);
-    };
-    send(QEvent::KeyPress, Qt::Key_Space, false);
-    for (int i = 0; i < 5; ++i)
-        send(QEvent::KeyPress, Qt::Key_Space, true);
-    send(QEvent::KeyRelease, Qt::Key_Space, false);
-    EXPECT_EQ(capture.count(), 1);
-    send(QEvent::KeyPress, Qt::Key_Space, false);
-    send(QEvent::KeyRelease, Qt::Key_Space, false);
-    EXPECT_EQ(capture.count(), 2);
-    send(QEvent::KeyPress, Qt::Key_V, false);
-    send(QEvent::KeyRelease, Qt::Key_V, false);
-    EXPECT_EQ(record.count(), 1);
-    // Not connected: the keys do nothing.
-    w->flags().VideoConnected = false;
-    send(QEvent::KeyPress, Qt::Key_Space, false);
-    send(QEvent::KeyRelease, Qt::Key_Space, false);
-    EXPECT_EQ(capture.count(), 2);
+    EXPECT_TRUE(w.action("N1600_1200_Screen")->isEnabled());
 }
 
 TEST(MainWindowModes, LiveModesSetTheOverlayFlag)
 {
     Fixture f;
-    auto w = f.make();
-    std::vector<std::pair<int, int>> left;
-    std::vector<int> entered;
-    w->leaveLiveMode = [&](int from, int to) { left.emplace_back(from, to); };
-    w->enterLiveMode = [&](int mode) { entered.push_back(mode); };
-    w->ChangeModeTB_Click(state::kLiveCross);
-    EXPECT_TRUE(w->flags().OverlayMode);
-    EXPECT_EQ(w->flags().LiveMode, state::kLiveCross);
-    w->ChangeModeTB_Click(state::kLiveVideoCtrl);
-    EXPECT_TRUE(w->flags().OverlayMode);   // only draw clears it
-    w->ChangeModeTB_Click(state::kLiveDraw);
-    EXPECT_FALSE(w->flags().OverlayMode);
+    auto wp = f.make(); Parts &w = *wp;
+    struct Recorder final : Feature {
+        std::vector<std::pair<int, int>> left;
+        std::vector<int> entered;
+        void leaveLiveMode(int from, int to) override { left.emplace_back(from, to); }
+        void enterLiveMode(int mode) override { entered.push_back(mode); }
+    } recorder;
+    w.shell->addFeature(&recorder);
+    auto &left = recorder.left;
+    auto &entered = recorder.entered;
+    w.live->ChangeModeTB_Click(state::kLiveCross);
+    EXPECT_TRUE(w.flags().OverlayMode);
+    EXPECT_EQ(w.flags().LiveMode, state::kLiveCross);
+    w.live->ChangeModeTB_Click(state::kLiveVideoCtrl);
+    EXPECT_TRUE(w.flags().OverlayMode);   // only draw clears it
+    w.live->ChangeModeTB_Click(state::kLiveDraw);
+    EXPECT_FALSE(w.flags().OverlayMode);
     EXPECT_EQ(left, (std::vector<std::pair<int, int>>{{0, 1}, {1, 2}, {2, 3}}));
     EXPECT_EQ(entered, (std::vector<int>{1, 2, 3}));
 }
@@ -418,16 +431,16 @@ platform::Bitmap specimen()
 TEST(MainWindowCapture, AutoSaveOnTheBmpPageWritesTheFirstNumberOfTheDay)
 {
     Fixture f;
-    auto w = f.make();
-    w->defData().AutoSave = true;
-    w->browser()->setCurrentIndex(state::kListBmp);
-    w->CaptureImageCom(specimen());
-    const QString expected = w->curListPath()[state::kListBmp] + "/Bmp_20141111_00001.bmp";
+    auto wp = f.make(); Parts &w = *wp;
+    w.defData().AutoSave = true;
+    w.browser()->setCurrentIndex(state::kListBmp);
+    w.still->CaptureImageCom(specimen());
+    const QString expected = w.curListPath()[state::kListBmp] + "/Bmp_20141111_00001.bmp";
     ASSERT_TRUE(QFile::exists(expected));
-    EXPECT_EQ(w->stillView()->hintPath(), expected);
-    EXPECT_FALSE(w->stillView()->hasUnsavedEdits());
+    EXPECT_EQ(w.stillView()->hintPath(), expected);
+    EXPECT_FALSE(w.stillView()->hasUnsavedEdits());
     EXPECT_EQ(platform::readPictureFile(expected).bitmap, specimen());
-    EXPECT_EQ(w->browser()->currentIndex(), state::kListBmp);
+    EXPECT_EQ(w.browser()->currentIndex(), state::kListBmp);
     platform::IniProfileStore reread(f.paths.settingsFile());
     EXPECT_EQ(reread.read("PhotoNumber", "DefData.BmpNumber"), "1");   // written after every number
 }
@@ -435,49 +448,49 @@ TEST(MainWindowCapture, AutoSaveOnTheBmpPageWritesTheFirstNumberOfTheDay)
 TEST(MainWindowCapture, OnTheAviPageASnapshotBecomesJpegAndTheJpgPageShows)
 {
     Fixture f;
-    auto w = f.make();
-    w->defData().AutoSave = true;
-    w->browser()->setCurrentIndex(state::kListAvi);
-    w->CaptureImageCom(specimen());
-    EXPECT_TRUE(QFile::exists(w->curListPath()[state::kListJpg] + "/Jpg_20141111_00001.jpg"));
-    EXPECT_EQ(w->browser()->currentIndex(), state::kListJpg);
+    auto wp = f.make(); Parts &w = *wp;
+    w.defData().AutoSave = true;
+    w.browser()->setCurrentIndex(state::kListAvi);
+    w.still->CaptureImageCom(specimen());
+    EXPECT_TRUE(QFile::exists(w.curListPath()[state::kListJpg] + "/Jpg_20141111_00001.jpg"));
+    EXPECT_EQ(w.browser()->currentIndex(), state::kListJpg);
 }
 
 TEST(MainWindowCapture, ARefusedWriteIsReportedAndThePictureStaysUnsaved)
 {
     Fixture f;
-    auto w = f.make();
-    w->defData().AutoSave = true;
-    w->browser()->setCurrentIndex(state::kListBmp);
-    QFile::setPermissions(w->curListPath()[state::kListBmp], QFile::ReadOwner | QFile::ExeOwner);
+    auto wp = f.make(); Parts &w = *wp;
+    w.defData().AutoSave = true;
+    w.browser()->setCurrentIndex(state::kListBmp);
+    QFile::setPermissions(w.curListPath()[state::kListBmp], QFile::ReadOwner | QFile::ExeOwner);
     // Root ignores folder permissions; a missing folder refuses the write for everyone.
-    const QString folder = w->curListPath()[state::kListBmp];
-    w->curListPath()[state::kListBmp] = folder + "/gone";
-    w->CaptureImageCom(specimen());
+    const QString folder = w.curListPath()[state::kListBmp];
+    w.curListPath()[state::kListBmp] = folder + "/gone";
+    w.still->CaptureImageCom(specimen());
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     ASSERT_EQ(f.presenter.shown.size(), 1u);
     const auto english = app::LanguageTexts::load(kProgramDir, "English");
     EXPECT_EQ(f.presenter.shown[0].text, english->text("CannotSaveImage_MsgBox"));
     EXPECT_EQ(f.presenter.shown[0].icon, kIconError);
-    EXPECT_TRUE(w->stillView()->hasUnsavedEdits());
-    EXPECT_EQ(w->defData().BmpNumber, 1);   // the number stays taken: numbers never repeat
+    EXPECT_TRUE(w.stillView()->hasUnsavedEdits());
+    EXPECT_EQ(w.defData().BmpNumber, 1);   // the number stays taken: numbers never repeat
 }
 
 TEST(MainWindowCapture, DeletingTheShownPictureMovesItToTheTrash)
 {
     Fixture f;
-    auto w = f.make();
-    w->defData().AutoSave = true;
-    w->browser()->setCurrentIndex(state::kListJpg);
-    w->CaptureImageCom(specimen());
-    const QString path = w->stillView()->hintPath();
+    auto wp = f.make(); Parts &w = *wp;
+    w.defData().AutoSave = true;
+    w.browser()->setCurrentIndex(state::kListJpg);
+    w.still->CaptureImageCom(specimen());
+    const QString path = w.stillView()->hintPath();
     ASSERT_TRUE(QFile::exists(path));
     f.presenter.answers = {kResultCancel};
-    w->DeleteImage();
+    w.still->DeleteImage();
     EXPECT_TRUE(QFile::exists(path));
-    w->DeleteImage();   // OK
+    w.still->DeleteImage();   // OK
     EXPECT_FALSE(QFile::exists(path));
-    EXPECT_TRUE(w->stillView()->isEmpty());
+    EXPECT_TRUE(w.stillView()->isEmpty());
     const QString trashed = qEnvironmentVariable("XDG_DATA_HOME") + "/Trash/files/" + QFileInfo(path).fileName();
     EXPECT_TRUE(QFile::exists(trashed)) << trashed.toStdString();
 }
@@ -485,30 +498,30 @@ TEST(MainWindowCapture, DeletingTheShownPictureMovesItToTheTrash)
 TEST(MainWindowModes, EditorAndFiltersExcludeEachOther)
 {
     Fixture f;
-    auto w = f.make();
+    auto wp = f.make(); Parts &w = *wp;
     w->show();
-    w->stillView()->setPicture(specimen(), QString());
-    w->EditorImage_BtnClick();
-    EXPECT_TRUE(w->flags().EditMode);
-    EXPECT_TRUE(w->toolBar("ToolBar_ImageEdit1")->isVisible());
-    EXPECT_EQ(w->toolBar("ToolBar_ImageEdit2")->pos(), QPoint(400, 392));
-    EXPECT_EQ(w->mainButton(kEditorImageBtn)->toolTip(),
+    w.stillView()->setPicture(specimen(), QString());
+    w.still->EditorImage_BtnClick();
+    EXPECT_TRUE(w.flags().EditMode);
+    EXPECT_TRUE(w.toolBar("ToolBar_ImageEdit1")->isVisible());
+    EXPECT_EQ(w.toolBar("ToolBar_ImageEdit2")->pos(), QPoint(400, 392));
+    EXPECT_EQ(w.mainButton(C::EditorImage_Btn)->toolTip(),
               app::LanguageTexts::load(kProgramDir, "English")->text("EditorImageExit_Btn"));
-    w->ImageProcess_BtnClick();
-    EXPECT_FALSE(w->flags().EditMode);
-    EXPECT_TRUE(w->flags().ImageProcessMode);
-    EXPECT_FALSE(w->toolBar("ToolBar_ImageEdit1")->isVisible());
-    EXPECT_TRUE(w->toolBar("ToolBar_ImageProcess")->isVisible());
+    w.still->ImageProcess_BtnClick();
+    EXPECT_FALSE(w.flags().EditMode);
+    EXPECT_TRUE(w.flags().ImageProcessMode);
+    EXPECT_FALSE(w.toolBar("ToolBar_ImageEdit1")->isVisible());
+    EXPECT_TRUE(w.toolBar("ToolBar_ImageProcess")->isVisible());
     // Leaving the filters with a filtered picture asks whether to keep it.
-    w->stillView()->setFilterApplied(true);
-    w->ImageProcess_BtnClick();
+    w.stillView()->setFilterApplied(true);
+    w.still->ImageProcess_BtnClick();
     ASSERT_EQ(f.presenter.shown.size(), 1u);
-    EXPECT_FALSE(w->flags().ImageProcessMode);
-    EXPECT_TRUE(w->stillView()->hasUnsavedEdits());   // OK kept it as an unsaved edit
+    EXPECT_FALSE(w.flags().ImageProcessMode);
+    EXPECT_TRUE(w.stillView()->hasUnsavedEdits());   // OK kept it as an unsaved edit
     // An edited picture is offered for saving when the editor is left.
-    w->EditorImage_BtnClick();
+    w.still->EditorImage_BtnClick();
     f.presenter.answers = {kResultCancel};
-    w->EditorImage_BtnClick();
+    w.still->EditorImage_BtnClick();
     EXPECT_EQ(f.presenter.shown.size(), 2u);
-    EXPECT_FALSE(w->flags().EditMode);
+    EXPECT_FALSE(w.flags().EditMode);
 }

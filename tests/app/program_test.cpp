@@ -2,6 +2,8 @@
 // take a snapshot, close.
 #include "app/ui/cameracontroller.h"
 #include "app/ui/mainwindow.h"
+#include "app/ui/shell.h"
+#include "app/ui/stillimagecontroller.h"
 #include "app/ui/measurecontroller.h"
 #include "app/ui/messagepresenter.h"
 #include "app/ui/sendraapplication.h"
@@ -25,6 +27,7 @@
 #include <gtest/gtest.h>
 
 using namespace app::ui;
+using C = state::ControlId;
 
 namespace {
 
@@ -54,13 +57,13 @@ struct Program {
 
     bool connect()
     {
-        MainWindow &w = app->window();
+        Shell &w = app->shell();
         w.UpdateActions();
-        if (!w.flags().DeviceFound)
+        if (!w.state().flags().DeviceFound)
             return false;
         QSignalSpy frames(&app->camera().camera(), &camera::TVideoCameraDS::frameReady);
-        w.mainButton(kConnectBtn)->click();
-        return w.flags().VideoConnected && (frames.count() > 0 || frames.wait(5000));
+        w.controls().mainButton(C::Connect_Btn)->click();
+        return w.state().flags().VideoConnected && (frames.count() > 0 || frames.wait(5000));
     }
 };
 
@@ -79,13 +82,13 @@ TEST(Program, ConnectDrawALineAndCaptureOnTheVirtualCamera)
 {
     Program p;
     ASSERT_TRUE(p.connect());
-    MainWindow &w = p.app->window();
-    EXPECT_FALSE(w.coverPanel()->isVisible());
+    Shell &w = p.app->shell();
+    EXPECT_FALSE(w.controls().widget(C::CoverPanel)->isVisible());
 
     // Draw mode, line tool, two clicks over the video.
-    w.findChild<QToolButton *>("ChangeModeTB_Draw")->click();
-    EXPECT_EQ(w.flags().LiveMode, state::kLiveDraw);
-    p.app->measure().drawStyleMenu()->findChild<QAction *>("ST_Line")->trigger();
+    w.controls().button(C::ChangeModeTB_Draw)->click();
+    EXPECT_EQ(w.state().flags().LiveMode, state::kLiveDraw);
+    w.controls().action(C::ST_Line)->trigger();
     camera::ui::VideoWidget *video = p.app->camera().videoWidget();
     QTest::mouseClick(video, Qt::LeftButton, Qt::NoModifier, QPoint(50, 60));
     QTest::mouseMove(video, QPoint(200, 150));
@@ -93,35 +96,35 @@ TEST(Program, ConnectDrawALineAndCaptureOnTheVirtualCamera)
     EXPECT_GT(nonWhitePixels(p.app->measure().surface().layer()), 100);
 
     // A snapshot lands in the still-image area.
-    w.mainButton(kCaptureImageBtn)->click();
-    EXPECT_FALSE(w.stillView()->isEmpty());
-    EXPECT_EQ(w.stillView()->picture().size(), QSize(640, 480));
+    w.controls().mainButton(C::CaptureImage_Btn)->click();
+    EXPECT_FALSE(w.window().stillView()->isEmpty());
+    EXPECT_EQ(w.window().stillView()->picture().size(), QSize(640, 480));
 
     // A short clip, named automatically, finished properly when the button is pressed again.
-    w.defData().AutoSave = true;
+    w.controls().action(C::AutoSave)->setChecked(true);
     QSignalSpy frames(&p.app->camera().camera(), &camera::TVideoCameraDS::frameReady);
-    w.mainButton(kRecordVideoBtn)->click();
-    ASSERT_TRUE(w.flags().VideoRecording) << p.presenter.texts.join(" | ").toStdString();
+    w.controls().mainButton(C::RecordVideo_Btn)->click();
+    ASSERT_TRUE(w.state().flags().VideoRecording) << p.presenter.texts.join(" | ").toStdString();
     while (frames.count() < 10 && frames.wait(2000)) {
     }
-    w.mainButton(kRecordVideoBtn)->click();
-    EXPECT_FALSE(w.flags().VideoRecording);
-    const QString clip = w.curListPath()[state::kListAvi] + "/Avi_20141111_00001.avi";
+    w.controls().mainButton(C::RecordVideo_Btn)->click();
+    EXPECT_FALSE(w.state().flags().VideoRecording);
+    const QString clip = w.state().curListPath()[state::kListAvi] + "/Avi_20141111_00001.avi";
     ASSERT_TRUE(QFile::exists(clip));
     EXPECT_GT(QFileInfo(clip).size(), 640 * 480 * 3);
 
     // Playing the clip back disconnects the camera; a snapshot then takes the frame on the screen.
-    w.stillView()->clear();
-    w.playVideoFile(clip);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.flags().VideoPlaying && !video->shownFrame().isNull(); }, 5000));
-    EXPECT_FALSE(w.flags().VideoConnected);
+    w.window().stillView()->clear();
+    p.app->still().playVideoFile(clip);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.state().flags().VideoPlaying && !video->shownFrame().isNull(); }, 5000));
+    EXPECT_FALSE(w.state().flags().VideoConnected);
     w.UpdateActions();
-    EXPECT_TRUE(w.mainButton(kCaptureImageBtn)->isVisible());
-    w.mainButton(kCaptureImageBtn)->click();
-    EXPECT_EQ(w.stillView()->picture().size(), QSize(640, 480));
+    EXPECT_TRUE(w.controls().mainButton(C::CaptureImage_Btn)->isVisible());
+    w.controls().mainButton(C::CaptureImage_Btn)->click();
+    EXPECT_EQ(w.window().stillView()->picture().size(), QSize(640, 480));
 
     // Closing ends the session and writes the settings.
-    w.close();
-    EXPECT_TRUE(w.flags().IsClosing);
+    w.window().close();
+    EXPECT_TRUE(w.state().flags().IsClosing);
     EXPECT_FALSE(p.app->camera().camera().isConnected());
 }

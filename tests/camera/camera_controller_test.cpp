@@ -1,5 +1,6 @@
 #include "app/ui/cameracontroller.h"
 #include "app/ui/mainwindow.h"
+#include "app/ui/shell.h"
 #include "app/ui/messagepresenter.h"
 #include "camera/ui/videocontroltoolbar.h"
 #include "camera/ui/videowidget.h"
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -47,12 +49,15 @@ struct Window {
     {
         fifoPath = fifoDir.filePath(QStringLiteral("control"));
         EXPECT_TRUE(rig.listenOnFifo(fifoPath));
-        window = std::make_unique<MainWindow>(MainWindowDeps{QStringLiteral(SENDRA_PROGRAM_DIR), paths, clock, *store, vendor,
-                                                             log, QString(), true, &presenter});
-        controller = std::make_unique<CameraController>(*window, backend);
+        shell = std::make_unique<Shell>(ShellDeps{QStringLiteral(SENDRA_PROGRAM_DIR), paths, clock, *store, vendor, log,
+                                                  QString(), true, &presenter});
+        controller = std::make_unique<CameraController>(*shell, backend);
+        shell->addFeature(controller.get());
         controller->captureStill = [this](const platform::Bitmap &b) { stills.push_back(b); };
         controller->startUp();
     }
+    QMenu *menu() const { return shell->controls().menu(state::ControlId::DevicesEnum); }
+    void click(state::ControlId id) const { shell->controls().mainButton(id)->click(); }
     void send(const char *line)
     {
         QFile f(fifoPath);
@@ -77,7 +82,7 @@ struct Window {
     QString fifoPath;
     platform::VirtualCameraRig rig;
     platform::SystemMediaBackend backend;
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<Shell> shell;
     std::unique_ptr<CameraController> controller;
     std::vector<platform::Bitmap> stills;
 };
@@ -87,16 +92,16 @@ struct Window {
 TEST(CameraControllerIntegration, ConnectShowsTheLiveSpecimenAndDisconnectShowsTheCover)
 {
     Window w;
-    EXPECT_TRUE(w.window->flags().DeviceFound);
-    ASSERT_FALSE(w.window->devicesMenu()->actions().isEmpty());
-    EXPECT_TRUE(w.window->devicesMenu()->actions().last()->text().startsWith("Virtual USB Camera # "));
-    EXPECT_TRUE(w.window->devicesMenu()->actions().last()->isChecked());
+    EXPECT_TRUE(w.shell->state().flags().DeviceFound);
+    ASSERT_FALSE(w.menu()->actions().isEmpty());
+    EXPECT_TRUE(w.menu()->actions().last()->text().startsWith("Virtual USB Camera # "));
+    EXPECT_TRUE(w.menu()->actions().last()->isChecked());
 
-    w.window->show();
-    Q_EMIT w.window->connectButtonClicked();
-    ASSERT_TRUE(w.window->flags().VideoConnected) << w.log.lines().join('\n').toStdString();
-    EXPECT_FALSE(w.window->coverPanel()->isVisible());
-    EXPECT_TRUE(w.presenter.captions.contains(w.window->texts().text("AttentionTitle_MsgBox")));   // no bridge
+    w.shell->window().show();
+    w.click(state::ControlId::Connect_Btn);
+    ASSERT_TRUE(w.shell->state().flags().VideoConnected) << w.log.lines().join('\n').toStdString();
+    EXPECT_FALSE(w.shell->controls().widget(state::ControlId::CoverPanel)->isVisible());
+    EXPECT_TRUE(w.presenter.captions.contains(w.shell->texts().text("AttentionTitle_MsgBox")));   // no bridge
     ASSERT_TRUE(w.waitFrames(3));
     EXPECT_GT(w.controller->videoWidget()->framesShown(), 0u);
     const QImage shown = w.controller->videoWidget()->grabVideo();
@@ -106,63 +111,63 @@ TEST(CameraControllerIntegration, ConnectShowsTheLiveSpecimenAndDisconnectShowsT
     }
     const QString shot = qEnvironmentVariable("SENDRA_CAM_SCREENSHOT");
     if (!shot.isEmpty())
-        w.window->grab().save(shot);
+        w.shell->window().grab().save(shot);
 
-    Q_EMIT w.window->connectButtonClicked();
-    EXPECT_FALSE(w.window->flags().VideoConnected);
-    EXPECT_TRUE(w.window->coverPanel()->isVisible());
+    w.click(state::ControlId::Connect_Btn);
+    EXPECT_FALSE(w.shell->state().flags().VideoConnected);
+    EXPECT_TRUE(w.shell->controls().widget(state::ControlId::CoverPanel)->isVisible());
     EXPECT_FALSE(w.controller->camera().isConnected());
 }
 
 TEST(CameraControllerIntegration, UnplugAndPlugThroughTheControlFifo)
 {
     Window w;
-    Q_EMIT w.window->connectButtonClicked();
-    ASSERT_TRUE(w.window->flags().VideoConnected);
+    w.click(state::ControlId::Connect_Btn);
+    ASSERT_TRUE(w.shell->state().flags().VideoConnected);
     ASSERT_TRUE(w.waitFrames(1));
-    const QString notFound = w.window->texts().text("DeviceNotToFound_Lab");
-    const QString found = w.window->texts().text("DeviceToFound_Lab");
+    const QString notFound = w.shell->texts().text("DeviceNotToFound_Lab");
+    const QString found = w.shell->texts().text("DeviceToFound_Lab");
 
     w.send("unplug");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.window->flags().DeviceFound; }, 5000));
-    EXPECT_FALSE(w.window->flags().VideoConnected);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.shell->state().flags().DeviceFound; }, 5000));
+    EXPECT_FALSE(w.shell->state().flags().VideoConnected);
     EXPECT_FALSE(w.controller->camera().isConnected());
-    EXPECT_EQ(w.window->deviceLabel()->text(), notFound);
-    EXPECT_FALSE(w.window->devicesMenu()->isEnabled());
+    EXPECT_EQ(w.shell->controls().label(state::ControlId::DeviceStatus_Lab)->text(), notFound);
+    EXPECT_FALSE(w.menu()->isEnabled());
     // The unplug is an event, not an error: no message box for it.
-    EXPECT_FALSE(w.presenter.captions.contains(w.window->texts().text("ErrorTitle_MsgBox")));
+    EXPECT_FALSE(w.presenter.captions.contains(w.shell->texts().text("ErrorTitle_MsgBox")));
 
     w.send("plug");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.window->flags().DeviceFound; }, 5000));
-    EXPECT_EQ(w.window->deviceLabel()->text(), found);
-    EXPECT_FALSE(w.window->flags().VideoConnected);   // plugging in does not reconnect
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.shell->state().flags().DeviceFound; }, 5000));
+    EXPECT_EQ(w.shell->controls().label(state::ControlId::DeviceStatus_Lab)->text(), found);
+    EXPECT_FALSE(w.shell->state().flags().VideoConnected);   // plugging in does not reconnect
 }
 
 TEST(CameraControllerIntegration, SnapshotButtonHandsOneFrameToTheListTimer)
 {
     Window w;
-    Q_EMIT w.window->connectButtonClicked();
+    w.click(state::ControlId::Connect_Btn);
     ASSERT_TRUE(w.waitFrames(1));
     w.send("still");
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.controller->camera().stillTrigger().isSet(); }, 5000));
-    Q_EMIT w.window->listTimerTick();
+    w.controller->listTimerTick();
     ASSERT_EQ(w.stills.size(), 1u);
     EXPECT_EQ(w.stills[0].size(), QSize(640, 480));
     EXPECT_FALSE(w.controller->camera().stillTrigger().isSet());
-    Q_EMIT w.window->listTimerTick();
+    w.controller->listTimerTick();
     EXPECT_EQ(w.stills.size(), 1u);
 }
 
 TEST(CameraControllerIntegration, ChoosingTheOtherCameraReconnectsToIt)
 {
     Window w(QStringLiteral("two"));
-    QMenu *menu = w.window->devicesMenu();
+    QMenu *menu = w.menu();
     ASSERT_GE(menu->actions().size(), 2);
-    Q_EMIT w.window->connectButtonClicked();
-    ASSERT_TRUE(w.window->flags().VideoConnected);
+    w.click(state::ControlId::Connect_Btn);
+    ASSERT_TRUE(w.shell->state().flags().VideoConnected);
     QAction *first = menu->actions().at(menu->actions().size() - 2);
     first->trigger();
-    EXPECT_TRUE(w.window->flags().VideoConnected);
+    EXPECT_TRUE(w.shell->state().flags().VideoConnected);
     EXPECT_TRUE(first->isChecked());
     EXPECT_FALSE(menu->actions().last()->isChecked());
     EXPECT_EQ(w.controller->camera().openedDevice().devnode, "virtual:0");
@@ -171,8 +176,8 @@ TEST(CameraControllerIntegration, ChoosingTheOtherCameraReconnectsToIt)
 TEST(CameraControllerIntegration, FailedConnectSaysSo)
 {
     Window w(QStringLiteral("failopen"));
-    Q_EMIT w.window->connectButtonClicked();
-    EXPECT_FALSE(w.window->flags().VideoConnected);
-    EXPECT_TRUE(w.presenter.captions.contains(w.window->texts().text("ErrorTitle_MsgBox")));
-    EXPECT_TRUE(w.window->coverPanel()->isVisible() || !w.window->isVisible());
+    w.click(state::ControlId::Connect_Btn);
+    EXPECT_FALSE(w.shell->state().flags().VideoConnected);
+    EXPECT_TRUE(w.presenter.captions.contains(w.shell->texts().text("ErrorTitle_MsgBox")));
+    EXPECT_FALSE(w.shell->controls().widget(state::ControlId::CoverPanel)->isHidden());   // the cover stays
 }

@@ -1,5 +1,7 @@
 #include "app/ui/cameracontroller.h"
 #include "app/ui/mainwindow.h"
+#include "app/ui/shell.h"
+#include "app/ui/stillimagecontroller.h"
 #include "app/ui/messagepresenter.h"
 #include "app/ui/recordingcontroller.h"
 #include "camera/ui/compressorfilterdialog.h"
@@ -52,10 +54,13 @@ struct Window {
     {
         fifoPath = fifoDir.filePath(QStringLiteral("control"));
         EXPECT_TRUE(rig.listenOnFifo(fifoPath));
-        window = std::make_unique<MainWindow>(MainWindowDeps{QStringLiteral(SENDRA_PROGRAM_DIR), paths, clock, *store,
-                                                             vendor, log, QString(), true, &presenter});
-        cameraSide = std::make_unique<CameraController>(*window, backend);
-        recording = std::make_unique<RecordingController>(*window, *cameraSide);
+        shell = std::make_unique<Shell>(ShellDeps{QStringLiteral(SENDRA_PROGRAM_DIR), paths, clock, *store, vendor, log,
+                                                  QString(), true, &presenter});
+        still = std::make_unique<StillImageController>(*shell);
+        cameraSide = std::make_unique<CameraController>(*shell, backend);
+        recording = std::make_unique<RecordingController>(*shell, *cameraSide, *still);
+        for (Feature *f : std::initializer_list<Feature *>{still.get(), cameraSide.get(), recording.get()})
+            shell->addFeature(f);
         recording->saveDialog = [this](const library::SaveDialogRequest &r) -> std::optional<QString> {
             requests.push_back(r);
             return chosenPath;
@@ -65,13 +70,15 @@ struct Window {
             return answerDialog ? answerDialog(d) : int(QDialog::Rejected);
         };
         cameraSide->startUp();
-        Q_EMIT window->connectButtonClicked();
+        shell->controls().mainButton(state::ControlId::Connect_Btn)->click();
         presenter.texts.clear();   // the model recognition's note (no bridge chip here)
     }
     ~Window()
     {
+        shell->window().close();   // the close sequence, as the program ends
         recording.reset();
         cameraSide.reset();
+        still.reset();
     }
     camera::TVideoCameraDS &camera() { return cameraSide->camera(); }
     bool waitFrames(int n)
@@ -86,8 +93,10 @@ struct Window {
         f.write(line);
         f.write("\n");
     }
-    QString hint() const { return window->mainButton(kRecordVideoBtn)->toolTip(); }
-    QString text(const char *key) const { return window->texts().text(QString::fromLatin1(key)); }
+    QString hint() const { return shell->controls().mainButton(state::ControlId::RecordVideo_Btn)->toolTip(); }
+    QString text(const char *key) const { return shell->texts().text(QString::fromLatin1(key)); }
+    const state::AppFlags &flags() const { return shell->state().flags(); }
+    void clickRecord() { shell->controls().mainButton(state::ControlId::RecordVideo_Btn)->click(); }
     int compressorIndex(const char *factory)
     {
         const auto list = camera().compressors();
@@ -109,7 +118,8 @@ struct Window {
     QString fifoPath;
     platform::VirtualCameraRig rig;
     platform::SystemMediaBackend backend;
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<Shell> shell;
+    std::unique_ptr<StillImageController> still;
     std::unique_ptr<CameraController> cameraSide;
     std::unique_ptr<RecordingController> recording;
     std::vector<library::SaveDialogRequest> requests;
@@ -125,27 +135,25 @@ TEST(RecordingControllerIntegration, AutoSaveRecordsAtOnceUnderTheNextAviNameAnd
     Window w;
     if (!w.hasAvi())
         GTEST_SKIP() << "avimux (gst-plugins-good) is not installed";
-    ASSERT_TRUE(w.window->flags().VideoConnected) << w.log.lines().join('\n').toStdString();
-    w.window->defData().AutoSave = true;
+    ASSERT_TRUE(w.flags().VideoConnected) << w.log.lines().join('\n').toStdString();
+    w.shell->controls().action(state::ControlId::AutoSave)->setChecked(true);
     w.camera().SetCompressorIndex(w.compressorIndex("jpegenc"));   // has settings, but no dialog here
 
-    Q_EMIT w.window->recordButtonClicked();
-    ASSERT_TRUE(w.window->flags().VideoRecording) << w.log.lines().join('\n').toStdString();
+    w.clickRecord();
+    ASSERT_TRUE(w.flags().VideoRecording) << w.log.lines().join('\n').toStdString();
     EXPECT_TRUE(w.requests.empty()) << "no save dialog with auto save";
     EXPECT_TRUE(w.dialogsShown.isEmpty()) << "no compressor settings dialog with auto save";
     const QString path = w.recording->lastRecordedFile();
-    EXPECT_EQ(QFileInfo(path).absolutePath(), QFileInfo(w.window->curListPath()[state::kListAvi]).absoluteFilePath());
+    EXPECT_EQ(QFileInfo(path).absolutePath(), QFileInfo(w.shell->state().curListPath()[state::kListAvi]).absoluteFilePath());
     EXPECT_TRUE(QFileInfo(path).fileName().startsWith("Avi_"));
     EXPECT_TRUE(path.endsWith(".avi"));
     EXPECT_EQ(w.hint(), w.text("RecordStopVideo_Btn"));
     ASSERT_TRUE(w.waitFrames(10));
 
-    QTest::keyClick(w.window.get(), Qt::Key_V);   // the V key stops as the button does
-    if (w.window->flags().VideoRecording)
-        Q_EMIT w.window->recordButtonClicked();
-    EXPECT_FALSE(w.window->flags().VideoRecording);
+    w.clickRecord();
+    EXPECT_FALSE(w.flags().VideoRecording);
     EXPECT_EQ(w.hint(), w.text("RecordVideo_Btn"));
-    EXPECT_TRUE(w.window->flags().VideoConnected) << "the live picture stays";
+    EXPECT_TRUE(w.flags().VideoConnected) << "the live picture stays";
     const ClipReport r = checkClip(path);
     EXPECT_TRUE(r.discovered);
     if (r.ffprobeAvailable) {
@@ -159,12 +167,12 @@ TEST(RecordingControllerIntegration, ByHandTheSaveDialogAndTheCompressorSettings
     Window w;
     if (!w.hasAvi() || !w.compressorIndex("jpegenc"))
         GTEST_SKIP() << "avimux and jpegenc (gst-plugins-good) are needed";
-    ASSERT_TRUE(w.window->flags().VideoConnected);
+    ASSERT_TRUE(w.flags().VideoConnected);
     w.camera().SetCompressorIndex(w.compressorIndex("jpegenc"));
 
     w.chosenPath.reset();   // cancelled: nothing starts, nothing is said
-    Q_EMIT w.window->recordButtonClicked();
-    EXPECT_FALSE(w.window->flags().VideoRecording);
+    w.clickRecord();
+    EXPECT_FALSE(w.flags().VideoRecording);
     ASSERT_EQ(w.requests.size(), 1u);
     EXPECT_TRUE(w.requests[0].proposedName.startsWith("Avi_"));
     EXPECT_TRUE(w.presenter.texts.isEmpty());
@@ -178,14 +186,14 @@ TEST(RecordingControllerIntegration, ByHandTheSaveDialogAndTheCompressorSettings
         qobject_cast<QSpinBox *>(settings->editor("quality"))->setValue(40);
         return int(QDialog::Accepted);
     };
-    Q_EMIT w.window->recordButtonClicked();
-    ASSERT_TRUE(w.window->flags().VideoRecording);
+    w.clickRecord();
+    ASSERT_TRUE(w.flags().VideoRecording);
     EXPECT_EQ(w.dialogsShown, QStringList{"EncoderSettingsDialog"});
     const std::vector<platform::EncoderSetting> expected = {{"quality", "40"}};
     EXPECT_EQ(w.camera().compressorSettings(), expected);
     ASSERT_TRUE(w.waitFrames(6));
-    Q_EMIT w.window->recordButtonClicked();
-    EXPECT_FALSE(w.window->flags().VideoRecording);
+    w.clickRecord();
+    EXPECT_FALSE(w.flags().VideoRecording);
     EXPECT_EQ(w.recording->lastRecordedFile(), *w.chosenPath);
     EXPECT_TRUE(checkClip(*w.chosenPath).discovered);
 }
@@ -195,19 +203,19 @@ TEST(RecordingControllerIntegration, AFailedStartSaysCannotRecordVideoAndKeepsTh
     Window w;
     if (!w.hasAvi())
         GTEST_SKIP() << "avimux (gst-plugins-good) is not installed";
-    ASSERT_TRUE(w.window->flags().VideoConnected);
+    ASSERT_TRUE(w.flags().VideoConnected);
     QTemporaryDir out;
     w.chosenPath = out.filePath("missing/folder/x.avi");
-    Q_EMIT w.window->recordButtonClicked();
-    EXPECT_FALSE(w.window->flags().VideoRecording);
+    w.clickRecord();
+    EXPECT_FALSE(w.flags().VideoRecording);
     ASSERT_EQ(w.presenter.texts.size(), 1);
     EXPECT_EQ(w.presenter.texts[0], w.text("CannotRecordVideo_MsgBox"));
     EXPECT_EQ(w.hint(), w.text("RecordVideo_Btn"));
-    EXPECT_TRUE(w.window->flags().VideoConnected);
+    EXPECT_TRUE(w.flags().VideoConnected);
     EXPECT_TRUE(w.waitFrames(3));
     w.chosenPath = out.filePath("ok.avi");   // the next start is accepted
-    Q_EMIT w.window->recordButtonClicked();
-    EXPECT_TRUE(w.window->flags().VideoRecording);
+    w.clickRecord();
+    EXPECT_TRUE(w.flags().VideoRecording);
 }
 
 TEST(RecordingControllerIntegration, UnplugAndClosingFinishTheClip)
@@ -217,13 +225,13 @@ TEST(RecordingControllerIntegration, UnplugAndClosingFinishTheClip)
         Window w;
         if (!w.hasAvi())
             GTEST_SKIP() << "avimux (gst-plugins-good) is not installed";
-        w.window->defData().AutoSave = true;
-        Q_EMIT w.window->recordButtonClicked();
-        ASSERT_TRUE(w.window->flags().VideoRecording);
+        w.shell->controls().action(state::ControlId::AutoSave)->setChecked(true);
+        w.clickRecord();
+        ASSERT_TRUE(w.flags().VideoRecording);
         const QString path = w.recording->lastRecordedFile();
         ASSERT_TRUE(w.waitFrames(8));
         w.send("unplug");
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !w.window->flags().VideoRecording && !w.window->flags().VideoConnected; }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !w.flags().VideoRecording && !w.flags().VideoConnected; }, 5000));
         EXPECT_EQ(w.hint(), w.text("RecordVideo_Btn"));
         EXPECT_FALSE(w.presenter.texts.contains(w.text("CannotRecordVideo_MsgBox"))) << "an unplug is no error";
         const ClipReport r = checkClip(path);
@@ -235,11 +243,11 @@ TEST(RecordingControllerIntegration, UnplugAndClosingFinishTheClip)
     {
         Window w;
         w.chosenPath = out.filePath("closing.avi");
-        Q_EMIT w.window->recordButtonClicked();
-        ASSERT_TRUE(w.window->flags().VideoRecording);
+        w.clickRecord();
+        ASSERT_TRUE(w.flags().VideoRecording);
         ASSERT_TRUE(w.waitFrames(8));
-        Q_EMIT w.window->closingSession();
-        EXPECT_FALSE(w.window->flags().VideoRecording);
+        w.shell->window().close();
+        EXPECT_FALSE(w.flags().VideoRecording);
         EXPECT_TRUE(checkClip(out.filePath("closing.avi")).discovered);
     }
 }
@@ -251,7 +259,7 @@ TEST(RecordingControllerIntegration, CompressorDialogChoosesKeepsAndRemembers)
     const int jpeg = w.compressorIndex("jpegenc");
     if (!jpeg)
         GTEST_SKIP() << "jpegenc (gst-plugins-good) is not installed";
-    QAction *menu = w.window->action("VideoCompress");
+    QAction *menu = w.shell->controls().action(state::ControlId::VideoCompress);
     ASSERT_NE(menu, nullptr);
     const QString jpegName = list[std::size_t(jpeg) - 1].name;
     QStringList offered;

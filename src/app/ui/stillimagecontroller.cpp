@@ -34,6 +34,7 @@ StillImageController::StillImageController(Shell &shell, QObject *parent) : QObj
     jpegQuality_ = std::make_unique<library::JpegQuality>();
     buildLibrary();
     connectControls();
+    browser_->applyTexts();
     // The library's first page.
     browser_->FileList(state::kListJpg);
 }

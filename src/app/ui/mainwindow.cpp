@@ -278,9 +278,12 @@ void MainWindow::buildToolBars()
         QToolBar *bar = it->second;
         QWidget *w = nullptr;
         switch (spec.kind) {
-        case ControlKind::Separator:
-            controls_.add(spec.id, bar->addSeparator());
+        case ControlKind::Separator: {
+            QAction *separator = bar->addSeparator();
+            separator->setObjectName(name);
+            controls_.add(spec.id, separator);
             continue;
+        }
         case ControlKind::Button:
         case ControlKind::CheckButton: {
             auto *tb = new QToolButton(bar);

@@ -1,0 +1,160 @@
+// The control table against the real window, the language files, the picture folders and the
+// idle-time rules, both ways: a name typed in one place and spelt differently in another fails
+// here, not in front of a user.
+#include "app/ui/mainwindow.h"
+#include "app/updateactions.h"
+#include "app/languagetexts.h"
+#include "state/usersettings.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace app::ui;
+using state::ControlId;
+using state::ControlKind;
+using state::ControlText;
+using state::kControlTable;
+
+namespace {
+
+const QString kProgramDir = QStringLiteral(SENDRA_PROGRAM_DIR);
+
+QString name(const state::ControlSpec &spec) { return QString::fromLatin1(spec.name.data(), qsizetype(spec.name.size())); }
+
+// Language keys that belong to other windows (the library's pages, dialogs and tool windows, the
+// editor's menus): not controls of the main window.
+bool belongsToAnotherWindow(const QString &component)
+{
+    static const char *const prefixes[] = {"Font", "TabSheet", "ListBmpPath_Btn", "ListJpgPath_Btn", "ListAviPath_Btn",
+                                           "OpenFile1", "DeleteFile1", "DeleteAllFile1", "VI_", "ELS_", "EBS_", "EDS_",
+                                           "TC_", "V2I_", "I2V_", "TITC_", "TIVI_", "TIIV_", "ToolInfoDlg"};
+    for (const char *p : prefixes)
+        if (component.startsWith(QLatin1String(p)))
+            return true;
+    return false;
+}
+
+} // namespace
+
+TEST(ControlTable, EveryControlIsBuiltOnceUnderItsName)
+{
+    MainWindow w(kProgramDir);
+    std::set<std::string_view> seen;
+    for (const state::ControlSpec &spec : kControlTable) {
+        EXPECT_TRUE(seen.insert(spec.name).second) << "declared twice: " << spec.name;
+        QObject *o = w.controls().object(spec.id);
+        ASSERT_NE(o, nullptr) << spec.name;
+        QObject *named = spec.kind == ControlKind::Menu ? w.controls().action(spec.id) : o;
+        EXPECT_EQ(named->objectName().toStdString(), spec.name);
+        EXPECT_EQ(w.findChildren<QObject *>(name(spec)).size(), 1) << spec.name;
+        EXPECT_EQ(state::controlByName(spec.name), spec.id);
+    }
+    EXPECT_FALSE(state::controlByName("VideoCtrlTB_BrightnessBar").has_value());
+}
+
+TEST(ControlTable, EveryTextKeyIsInEveryLanguageAndEveryComponentKeyIsAControl)
+{
+    for (const state::LanguageInfo &language : state::languageTable()) {
+        const auto texts = app::LanguageTexts::load(kProgramDir, QLatin1String(language.name));
+        ASSERT_TRUE(texts) << language.name;
+        const QStringList keys = texts->keys();
+        const std::set<QString> present(keys.begin(), keys.end());
+        for (const state::ControlSpec &spec : kControlTable) {
+            if (spec.text == ControlText::None)
+                continue;
+            const QString key = name(spec) + (spec.text == ControlText::Caption ? "->Caption" : "->Hint");
+            EXPECT_TRUE(present.count(key)) << language.name << ": no " << key.toStdString();
+        }
+        for (const QString &key : keys) {
+            const qsizetype arrow = key.indexOf(QStringLiteral("->"));
+            if (arrow < 0)
+                continue;
+            const QString component = key.left(arrow);
+            const QString property = key.mid(arrow + 2);
+            if (belongsToAnotherWindow(component))
+                continue;
+            const auto id = state::controlByName(component.toStdString());
+            ASSERT_TRUE(id.has_value()) << language.name << ": " << key.toStdString() << " names no control";
+            const ControlText text = state::controlSpec(*id).text;
+            EXPECT_EQ(property.toStdString(), text == ControlText::Hint ? "Hint" : "Caption") << key.toStdString();
+        }
+    }
+}
+
+TEST(ControlTable, EveryPictureBelongsToAControlAndEveryControlsPictureExists)
+{
+    std::set<QString> named;
+    for (const state::ControlSpec &spec : kControlTable) {
+        if (spec.picture.empty())
+            continue;
+        const bool mainRow = spec.kind == ControlKind::MainButton || spec.kind == ControlKind::Label;
+        const QString folder = kProgramDir + (mainRow ? "/Bitmap/MainButton/" : "/Bitmap/ToolBar/");
+        const QString picture = QString::fromLatin1(spec.picture.data(), qsizetype(spec.picture.size()));
+        EXPECT_TRUE(QFileInfo::exists(folder + picture)) << spec.name;
+        if (spec.group == state::ControlGroup::MainButtons) {
+            QString grey = picture;
+            grey.insert(grey.lastIndexOf('.'), "_Gray");
+            EXPECT_TRUE(QFileInfo::exists(folder + grey)) << spec.name;
+        }
+        if (!mainRow)
+            named.insert(picture);
+    }
+    for (const QString &file : QDir(kProgramDir + "/Bitmap/ToolBar").entryList(QDir::Files))
+        EXPECT_TRUE(named.count(file)) << file.toStdString() << " is no control's picture";
+}
+
+TEST(ControlTable, EveryButtonShowsItsPictureAndEveryHintArrives)
+{
+    MainWindow w(kProgramDir);
+    const auto english = app::LanguageTexts::load(kProgramDir, "English");
+    ASSERT_TRUE(english);
+    for (const state::ControlSpec &spec : kControlTable) {
+        if (spec.kind == ControlKind::Button || spec.kind == ControlKind::CheckButton) {
+            const auto *b = w.controls().button(spec.id);
+            ASSERT_NE(b, nullptr) << spec.name;
+            EXPECT_FALSE(b->icon().isNull()) << spec.name << " has no picture";
+        }
+        if (spec.text == ControlText::Hint)
+            EXPECT_FALSE(english->hint(name(spec)).isEmpty()) << spec.name << " has an empty hint";
+    }
+}
+
+TEST(ControlTable, EveryControlTheRulesNameExistsAndTakesWhatIsSet)
+{
+    MainWindow w(kProgramDir);
+    // Inputs that between them reach every branch of the rules.
+    std::vector<app::ActionInputs> inputs(4);
+    inputs[1].flags.VideoConnected = inputs[1].flags.DeviceFound = true;
+    inputs[1].pressedMode = state::kLiveDraw;
+    inputs[2].flags.VideoConnected = true;
+    inputs[2].flags.VmrAvailable = false;
+    inputs[3].flags.VideoPlaying = true;
+    inputs[3].playerBarShown = inputs[3].playerAtEnd = true;
+    inputs[3].flags.SizePreset = state::kPreset800x600;
+    std::set<ControlId> named;
+    for (const app::ActionInputs &in : inputs) {
+        const app::ActionState s = app::computeActions(in);
+        for (std::size_t i = 0; i < state::kControlCount; ++i) {
+            const auto id = ControlId(i);
+            if (s.visible.named(id) || s.enabled.named(id))
+                named.insert(id);
+            if (s.checked.named(id))
+                EXPECT_TRUE(w.controls().button(id) && w.controls().button(id)->isCheckable()) << controlName(id);
+        }
+    }
+    for (ControlId id : named)
+        EXPECT_NE(w.controls().object(id), nullptr) << controlName(id);
+    EXPECT_GT(named.size(), 40u);
+    // Applying the rules touches the real controls.
+    w.controls().apply(app::computeActions(inputs[1]));
+    EXPECT_FALSE(w.controls().widget(ControlId::VideoCtrlTB_BrightnessTKB)->isEnabled());
+    EXPECT_TRUE(w.controls().action(ControlId::VideoFormat)->isEnabled());
+}

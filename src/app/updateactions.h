@@ -72,6 +72,10 @@ void measureRules(const ActionInputs &in, ActionState &s);       // drawing tool
 void toolRules(const ActionInputs &in, ActionState &s);          // Tools menu
 void layoutRules(const ActionInputs &in, ActionState &s);        // single-window presets
 
+// Controls whose behaviour is not built yet stay disabled (a main button stays hidden over its
+// grey picture), so nothing visible and enabled does nothing. Applied after every other rule.
+void notYetBuiltRules(const ActionInputs &in, ActionState &s);
+
 // All rules at once, in the order the program applies them.
 ActionState computeActions(const ActionInputs &in);
 

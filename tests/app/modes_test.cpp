@@ -88,7 +88,7 @@ TEST(UpdateActions, StillButtonsOnlyInTheNormalPreset)
         in.flags.SizePreset = preset;
         const ActionState s = computeActions(in);
         const bool normal = preset == state::kPresetNormal;
-        for (C name : {C::SaveImage_Btn, C::EditorImage_Btn, C::DelViewVideo_Btn, C::ImageProcess_Btn, C::PrinterImage_Btn})
+        for (C name : {C::SaveImage_Btn, C::EditorImage_Btn, C::DelViewVideo_Btn, C::ImageProcess_Btn})
             EXPECT_EQ(s.visible.value(name), normal) << preset << " " << int(name);
         EXPECT_EQ(s.enabled.value(C::OpenFile), normal) << preset;
         EXPECT_EQ(s.visible.value(C::CoverLayer), !normal) << preset;
@@ -199,4 +199,19 @@ TEST(WindowPresets, SingleWindowRowHasSixSlotsWrappingIntoTheLastColumn)
     EXPECT_EQ(b.mainButtons[6], QPoint(160, 60));
     EXPECT_EQ(b.returnButton, QPoint(160, 120));
     EXPECT_EQ(b.mainButtons[9], QPoint(160, 180));
+}
+
+TEST(UpdateActions, ControlsWithoutBehaviourYetAreNeverOffered)
+{
+    ActionInputs in = live(true);
+    in.stillEmpty = false;
+    in.compareImageAssigned = true;
+    in.crossShapeDown = {true, true, true, true};
+    const ActionState s = computeActions(in);
+    for (C id : {C::PrintImage, C::TimingCapture_Tool, C::CompareTB_Compare, C::CrossTB_CrossSB, C::DrawRulerTB_SetScale,
+                 C::ImgBar_ZoomIn, C::ImaPro_GrayLevel_Btn})
+        EXPECT_FALSE(s.enabled.value(id, true)) << int(id);
+    EXPECT_FALSE(s.visible.value(C::PrinterImage_Btn, true));   // its grey picture shows instead
+    EXPECT_TRUE(s.visible.value(C::EditorImage_Btn));
+    EXPECT_TRUE(s.enabled.value(C::VideoFormat));
 }

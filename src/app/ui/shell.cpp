@@ -346,6 +346,7 @@ void Shell::UpdateActions()
     mainButtonRules(in, s);
     for (const Feature *feature : features_)
         feature->applyRules(in, s);
+    notYetBuiltRules(in, s);
     window_->controls().apply(s);
     updatingActions_ = false;
 }

@@ -336,3 +336,18 @@ TEST(KeyRouterTakesKeys, TextArrowAndChoiceWidgetsKeepSpaceAndV)
     for (QWidget *w : std::initializer_list<QWidget *>{new QPushButton(&parent), new QLabel(&parent), new QWidget(&parent), &parent})
         EXPECT_FALSE(KeyRouter::takesKeys(w)) << w->metaObject()->className();
 }
+
+TEST_F(KeyRouterTest, ReleaseDeliveredToAnotherWindowEndsTheHold)
+{
+    // Our window is active again before the press, so only the release itself can end the hold.
+    QWidget other;
+    other.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+    QApplication::setActiveWindow(window_.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    focus(button_);
+    sendKey(button_, QEvent::KeyPress, Qt::Key_Space, 1000);
+    sendKey(&other, QEvent::KeyRelease, Qt::Key_Space, 1100);
+    sendKey(button_, QEvent::KeyPress, Qt::Key_Space, 1400);
+    EXPECT_EQ(router_->snapshotPresses(), 2);
+}

@@ -1,6 +1,7 @@
 #include "sendraapplication.h"
 
 #include "cameracontroller.h"
+#include "keyrouter.h"
 #include "layoutcontroller.h"
 #include "livemodecontroller.h"
 #include "mainwindow.h"
@@ -101,6 +102,13 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
     player.memoryTrim = [&shell] { shell.MemoryTrim(); };
     QObject::connect(&player, &camera::playback::ui::MediaPlayerController::aviPageRefreshRequested, still_,
                      [this] { still_->browser().showKind(state::kListAvi); });
+
+    // Space takes a snapshot and V starts or stops a recording while the camera is live, unless
+    // the focused control takes keys itself.
+    keys_ = new KeyRouter(&shell.window(), [&shell] { return shell.state().flags().VideoConnected && !shell.state().flags().IsClosing; },
+                          &shell);
+    QObject::connect(keys_, &KeyRouter::snapshotRequested, camera_, &CameraController::CaptureImage_BtnClick);
+    QObject::connect(keys_, &KeyRouter::recordRequested, recording_, &RecordingController::RecordVideo_BtnClick);
 
     // Texts of everything the features built, then the window's creation event: look for
     // cameras and show what was found.

@@ -17,7 +17,7 @@ enum class PictureError {
     Malformed,       // a header field is impossible
     Truncated,       // the header promises more pixels than the file holds
     TooLarge,        // beyond kMaxPictureSide / kMaxPicturePixels
-    Unsupported,     // a valid file of a kind we do not read (8-bit BMP, RLE ...)
+    Unsupported,     // a valid file of a kind we do not read (RLE BMP, OS/2 header ...)
     WriteFailed,     // the disk refused the file (full, read-only, gone)
 };
 
@@ -40,6 +40,9 @@ struct WriteResult {
 PictureKind sniffPicture(QByteArrayView head);
 PictureKind sniffPictureFile(const QString &path);
 
+// Reads uncompressed BMPs of 1, 4 and 8 bits (palette), 16 bits (x555, or 565/555 bit fields),
+// 24 and 32 bits (plain or bit fields), bottom-up or top-down, into opaque RGB32. A palette index
+// beyond the file's palette is Malformed rather than clamped; run-length files are Unsupported.
 DecodedPicture decodeBmp(QByteArrayView bytes);
 // Always 24-bit, bottom-up, uncompressed.
 QByteArray encodeBmpHeader(int width, int height);

@@ -7,7 +7,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (p.ok()) {
         volatile unsigned sum = 0;
         for (int y = 0; y < p.bitmap.height(); ++y)
-            sum += p.bitmap.pixel(p.bitmap.width() - 1, y);
+            sum = sum + p.bitmap.pixel(p.bitmap.width() - 1, y);
     }
     return 0;
 }

@@ -2,13 +2,23 @@
 #include "library/capturesaver.h"
 #include "library/scaleprefix.h"
 #include "library/toolfolders.h"
+#include "library/ui/savedialogs.h"
 
 #include "state/usersettings.h"
 #include "fakes.h"
 #include "platform/diagnosticslog.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -32,6 +42,61 @@ QStringList filesIn(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
+
+QByteArray headOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.read(2) : QByteArray();
+}
+
+// Plays the user at the real dialog: once exec() has made it the active modal widget, `act` sees
+// it, then its Save button is clicked. The timer re-arms itself from the event loop that exec()
+// runs, so nothing waits on the clock; `seen` records what the dialog looked like when it opened.
+struct DialogUser {
+    std::function<void(QFileDialog &)> act;
+    QString seenName, seenSuffix, seenFilter;
+    bool opened = false;
+    int questions = 0;   // modal boxes the save raised on top of the dialog (overwrite?)
+
+    void arm()
+    {
+        QTimer::singleShot(0, [this] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            if (!dialog) {
+                arm();
+                return;
+            }
+            opened = true;
+            const auto *name = dialog->findChild<QLineEdit *>("fileNameEdit");
+            seenName = name ? name->text() : QString();
+            seenSuffix = dialog->defaultSuffix();
+            seenFilter = dialog->selectedNameFilter();
+            if (act)
+                act(*dialog);
+            closeLeftovers(dialog);
+            auto *buttons = dialog->findChild<QDialogButtonBox *>("buttonBox");
+            for (QAbstractButton *b : buttons ? buttons->buttons() : QList<QAbstractButton *>())
+                if (buttons->buttonRole(b) == QDialogButtonBox::AcceptRole)
+                    b->click();
+        });
+    }
+
+    // Runs in whatever loop is left after the click: a question box on top is answered No, and a
+    // dialog still open is cancelled, so a wrong save fails the test instead of hanging it.
+    void closeLeftovers(QPointer<QFileDialog> dialog)
+    {
+        QTimer::singleShot(0, [this, dialog] {
+            if (!dialog)
+                return;
+            if (auto *question = qobject_cast<QDialog *>(QApplication::activeModalWidget()); question && question != dialog) {
+                ++questions;
+                question->reject();
+            }
+            if (dialog->isVisible())
+                dialog->reject();
+        });
+    }
+};
 
 } // namespace
 
@@ -163,6 +228,82 @@ TEST_F(SaverFixture, DialogPathsAndRedirections)
     }
     EXPECT_FALSE(QFile::exists(bmpDir() + "/mine.jpg"));
     EXPECT_FALSE(QFile::exists(elsewhere + "/chosen.png"));
+}
+
+TEST_F(SaverFixture, AcceptingTheProposalOnTheJpgPageWritesThatJpeg)
+{
+    DialogUser user;
+    std::vector<int> typesShown;
+    user.arm();
+    const library::SaveResult r = saver.Save_ImageFile(
+        picture, context(1, false), library::ui::stillSaveDialog(nullptr, [&](int f) { typesShown.push_back(f); }));
+    ASSERT_TRUE(user.opened);
+    EXPECT_EQ(user.questions, 0);
+    EXPECT_EQ(user.seenName, "Jpg_20141111_00001");
+    EXPECT_EQ(user.seenFilter, "JPEG Image File (*.jpg)");
+    EXPECT_EQ(user.seenSuffix, "jpg");
+    ASSERT_EQ(r.outcome, SaveOutcome::Saved);
+    EXPECT_EQ(r.path, jpgDir() + "/Jpg_20141111_00001.jpg");
+    EXPECT_EQ(r.kindPage, 1);
+    EXPECT_EQ(headOf(r.path), QByteArray("\xFF\xD8", 2));
+    EXPECT_EQ(filesIn(jpgDir()), QStringList{"Jpg_20141111_00001.jpg"});
+    EXPECT_TRUE(filesIn(bmpDir()).isEmpty());
+    EXPECT_TRUE(typesShown.empty());   // the user changed nothing
+}
+
+TEST_F(SaverFixture, SwitchingTheFileTypeInTheDialogWritesThatType)
+{
+    // The user picks the other entry of the type list with an arrow key; a file aimed at the other
+    // kind's folder goes to its own kind's folder under its generated name.
+    const struct {
+        int page;
+        Qt::Key key;
+        QString suffix;
+        int typeShown;     // 1 BMP, 2 JPEG, as the browser is told
+        QString written;   // in the folder of that type
+        QByteArray head;
+    } rows[] = {
+        {1, Qt::Key_Up, "bmp", 1, "Bmp_20141111_00001.bmp", "BM"},
+        // The BMP page proposes Bmp_20141111_00001, which the row above wrote: the dialog first
+        // shows that file selected, and the switch must let go of it rather than overwrite it.
+        {0, Qt::Key_Down, "jpg", 2, "Jpg_20141111_00001.jpg", QByteArray("\xFF\xD8", 2)},
+    };
+    for (const auto &row : rows) {
+        DialogUser user;
+        std::vector<int> typesShown;
+        QString suffixAfterSwitch;
+        user.act = [&](QFileDialog &dialog) {
+            auto *types = dialog.findChild<QComboBox *>("fileTypeCombo");
+            ASSERT_NE(types, nullptr);
+            QTest::keyClick(types, row.key);
+            suffixAfterSwitch = dialog.defaultSuffix();
+        };
+        user.arm();
+        const library::SaveResult r = saver.Save_ImageFile(
+            picture, context(row.page, false), library::ui::stillSaveDialog(nullptr, [&](int f) { typesShown.push_back(f); }));
+        ASSERT_TRUE(user.opened);
+        EXPECT_EQ(user.questions, 0);
+        EXPECT_EQ(suffixAfterSwitch, row.suffix);
+        EXPECT_EQ(typesShown, std::vector<int>{row.typeShown});
+        ASSERT_EQ(r.outcome, SaveOutcome::Saved) << row.written.toStdString();
+        EXPECT_EQ(r.path, (row.typeShown == 2 ? jpgDir() : bmpDir()) + '/' + row.written);
+        EXPECT_EQ(r.kindPage, row.typeShown - 1);
+        EXPECT_EQ(headOf(r.path), row.head);
+    }
+    EXPECT_EQ(filesIn(bmpDir()), QStringList{"Bmp_20141111_00001.bmp"});
+    EXPECT_EQ(filesIn(jpgDir()), QStringList{"Jpg_20141111_00001.jpg"});
+}
+
+TEST_F(SaverFixture, AcceptingTheProposalOnTheBmpPageWritesThatBitmap)
+{
+    DialogUser user;
+    user.arm();
+    const library::SaveResult r = saver.Save_ImageFile(picture, context(0, false), library::ui::stillSaveDialog(nullptr, {}));
+    ASSERT_TRUE(user.opened);
+    EXPECT_EQ(user.seenSuffix, "bmp");
+    ASSERT_EQ(r.outcome, SaveOutcome::Saved);
+    EXPECT_EQ(r.path, bmpDir() + "/Bmp_20141111_00001.bmp");
+    EXPECT_EQ(headOf(r.path), QByteArray("BM"));
 }
 
 TEST_F(SaverFixture, ProgramChosenNamesNeverOverwriteEarlierCaptures)

@@ -288,7 +288,7 @@ TEST(SaveDialogs, PreparedAsRequested)
     const auto still = library::ui::makeStillSaveDialog(nullptr, {2, dir.path(), "Jpg_20141111_00003"});
     EXPECT_EQ(still->selectedNameFilter(), "JPEG Image File (*.jpg)");
     EXPECT_EQ(still->nameFilters().size(), 2);
-    EXPECT_EQ(still->defaultSuffix(), "bmp");
+    EXPECT_EQ(still->defaultSuffix(), "jpg");   // the JPEG filter is selected
     EXPECT_EQ(still->acceptMode(), QFileDialog::AcceptSave);
     EXPECT_EQ(QDir(still->directory()).canonicalPath(), QDir(dir.path()).canonicalPath());
     const auto video = library::ui::makeVideoSaveDialog(nullptr, {1, dir.path(), "Avi_20141111_00001"});

@@ -1,6 +1,9 @@
 #include "platform/picturecodec.h"
 
 #include <QFile>
+#include <QProcess>
+#include <QSet>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -31,6 +34,74 @@ void put32(QByteArray &b, int at, qint32 v)
 {
     for (int i = 0; i < 4; ++i)
         b[at + i] = char((quint32(v) >> (8 * i)) & 0xFF);
+}
+
+// A BMP laid out as other programs write them: 14 + `infoSize` header bytes, then `table` (palette
+// or masks), then `rows` exactly as stored, padding included. The pixel offset points past the table.
+QByteArray handMadeBmp(int width, int height, int bits, quint32 compression, const QByteArray &table,
+                       const QByteArray &rows, quint32 coloursUsed = 0, int infoSize = 40)
+{
+    QByteArray b(14 + infoSize, '\0');
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(b, 10, 14 + infoSize + int(table.size()));
+    put32(b, 14, infoSize);
+    put32(b, 18, width);
+    put32(b, 22, height);
+    b[26] = 1;
+    b[28] = char(bits);
+    put32(b, 30, qint32(compression));
+    put32(b, 46, qint32(coloursUsed));
+    b += table;
+    b += rows;
+    put32(b, 2, int(b.size()));
+    return b;
+}
+
+QByteArray paletteOf(std::initializer_list<ColorRef> colours)
+{
+    QByteArray b;
+    for (ColorRef c : colours)
+        b.append(char(blueOf(c))).append(char(greenOf(c))).append(char(redOf(c))).append('\0');
+    return b;
+}
+
+QByteArray bytesOf(std::initializer_list<int> values)
+{
+    QByteArray b;
+    for (int v : values)
+        b += char(v);
+    return b;
+}
+
+QByteArray wordsOf(std::initializer_list<int> values)
+{
+    QByteArray b;
+    for (int v : values)
+        b.append(char(v & 0xFF)).append(char(v >> 8));
+    return b;
+}
+
+QByteArray masksOf(quint32 red, quint32 green, quint32 blue)
+{
+    QByteArray b(12, '\0');
+    put32(b, 0, qint32(red));
+    put32(b, 4, qint32(green));
+    put32(b, 8, qint32(blue));
+    return b;
+}
+
+constexpr quint32 kRgb = 0, kRle8 = 1, kRle4 = 2, kBitfields = 3;
+
+// Every pixel against the expected colours, rows top first; one message per wrong pixel.
+void expectPixels(const DecodedPicture &d, const std::vector<std::vector<ColorRef>> &rows, const char *name)
+{
+    ASSERT_TRUE(d.ok()) << name << ": " << d.detail.toStdString();
+    ASSERT_EQ(d.bitmap.height(), int(rows.size())) << name;
+    ASSERT_EQ(d.bitmap.width(), int(rows[0].size())) << name;
+    for (int y = 0; y < d.bitmap.height(); ++y)
+        for (int x = 0; x < d.bitmap.width(); ++x)
+            EXPECT_EQ(d.bitmap.pixel(x, y), rows[std::size_t(y)][std::size_t(x)]) << name << " at " << x << "," << y;
 }
 
 } // namespace
@@ -119,8 +190,10 @@ TEST(Bmp, RefusesBrokenFilesWithAReason)
         {"negative width", [](QByteArray &b) { put32(b, 18, -8); }, PictureError::Malformed},
         {"pixel offset beyond the end", [](QByteArray &b) { put32(b, 10, 0x7FFFFFF0); }, PictureError::Malformed},
         {"pixel offset inside the header", [](QByteArray &b) { put32(b, 10, 20); }, PictureError::Malformed},
-        {"8 bits per pixel", [](QByteArray &b) { b[28] = 8; }, PictureError::Unsupported},
+        {"8 bits per pixel with no room for the palette", [](QByteArray &b) { b[28] = 8; }, PictureError::Malformed},
+        {"2 bits per pixel", [](QByteArray &b) { b[28] = 2; }, PictureError::Unsupported},
         {"RLE compression", [](QByteArray &b) { b[30] = 1; }, PictureError::Unsupported},
+        {"bit fields on 24 bits", [](QByteArray &b) { b[30] = 3; }, PictureError::Malformed},
         {"OS/2 header", [](QByteArray &b) { put32(b, 14, 12); }, PictureError::Unsupported},
         {"info header past the end", [](QByteArray &b) { put32(b, 14, 124); b.truncate(100); }, PictureError::Truncated},
     };
@@ -130,6 +203,171 @@ TEST(Bmp, RefusesBrokenFilesWithAReason)
         const DecodedPicture d = decodeBmp(b);
         EXPECT_EQ(d.error, c.expected) << c.name;
         EXPECT_TRUE(d.bitmap.isNull()) << c.name;
+    }
+}
+
+TEST(Bmp, ReadsPaletteFilesOfEachDepthWithOddWidths)
+{
+    const ColorRef dark = rgbColor(10, 20, 30), warm = rgbColor(200, 100, 50);
+    // 1 bit, 5 wide (one byte plus three padding), bottom-up; the unused low bits of each byte are set.
+    expectPixels(decodeBmp(handMadeBmp(5, 2, 1, kRgb, paletteOf({dark, warm}),
+                                       bytesOf({0b10110111, 0xEE, 0xEE, 0xEE, 0b01001111, 0, 0, 0}), 2)),
+                 {{dark, warm, dark, dark, warm}, {warm, dark, warm, warm, dark}}, "1 bit");
+
+    // 4 bits, 3 wide (two bytes plus two padding), top-down; no colour count means all 16.
+    QByteArray sixteen;
+    for (int i = 0; i < 16; ++i)
+        sixteen += paletteOf({rgbColor(i * 16, 255 - i * 16, i)});
+    const auto c4 = [](int i) { return rgbColor(i * 16, 255 - i * 16, i); };
+    expectPixels(decodeBmp(handMadeBmp(3, -2, 4, kRgb, sixteen, bytesOf({0xF1, 0x80, 0, 0, 0x2E, 0x0F, 0, 0}))),
+                 {{c4(15), c4(1), c4(8)}, {c4(2), c4(14), c4(0)}}, "4 bits");
+
+    // 8 bits, 5 wide (five bytes plus three padding), bottom-up, a 6-colour palette.
+    const std::initializer_list<ColorRef> six{0x000000, 0xFFFFFF, rgbColor(255, 0, 0), rgbColor(0, 255, 0),
+                                              rgbColor(0, 0, 255), rgbColor(1, 2, 3)};
+    const std::vector<ColorRef> p6(six);
+    expectPixels(decodeBmp(handMadeBmp(5, 2, 8, kRgb, paletteOf(six), bytesOf({5, 4, 3, 2, 1, 9, 9, 9, 0, 1, 2, 3, 5, 0, 0, 0}), 6)),
+                 {{p6[0], p6[1], p6[2], p6[3], p6[5]}, {p6[5], p6[4], p6[3], p6[2], p6[1]}}, "8 bits");
+}
+
+TEST(Bmp, Reads16BitFilesWithAndWithoutBitFields)
+{
+    const ColorRef red = rgbColor(255, 0, 0), green = rgbColor(0, 255, 0), blue = rgbColor(0, 0, 255);
+    const ColorRef white = 0xFFFFFF, black = 0;
+    // Narrow channels repeat their bits: 5-bit 16 is 132, 6-bit 32 is 130, 5-bit 7 is 57.
+    const ColorRef mid555 = rgbColor(132, 132, 132), mid565 = rgbColor(132, 130, 132), low = rgbColor(57, 0, 57);
+
+    // x555 without masks, 3 wide (six bytes plus two padding), bottom-up. The top bit is unused.
+    const QByteArray rows555 = wordsOf({0x4210, 0x8000, 0x7FFF, 0, 0x7C00, 0x03E0, 0x001F, 0});
+    expectPixels(decodeBmp(handMadeBmp(3, 2, 16, kRgb, {}, rows555)), {{red, green, blue}, {mid555, black, white}},
+                 "555 plain");
+
+    // 565 masks after a 40-byte header, top-down.
+    const QByteArray rows565 = wordsOf({0xF800, 0x07E0, 0x001F, 0, 0x8410, 0xFFFF, 0x3807, 0});
+    expectPixels(decodeBmp(handMadeBmp(3, -2, 16, kBitfields, masksOf(0xF800, 0x07E0, 0x001F), rows565)),
+                 {{red, green, blue}, {mid565, white, low}}, "565 bit fields");
+
+    // 555 masks inside a 124-byte header, the layout of newer writers.
+    QByteArray v5 = handMadeBmp(3, 2, 16, kBitfields, {}, rows555, 0, 124);
+    v5.replace(54, 12, masksOf(0x7C00, 0x03E0, 0x001F));
+    expectPixels(decodeBmp(v5), {{red, green, blue}, {mid555, black, white}}, "555 bit fields in a long header");
+
+    // 32 bits with the colours in the upper three bytes: bit fields are honoured, not assumed.
+    QByteArray rows32(8, '\0');
+    put32(rows32, 0, qint32(0xFF000000u));   // red
+    put32(rows32, 4, 0x0000FF00 | 0x00800000);   // blue with green 128
+    expectPixels(decodeBmp(handMadeBmp(2, 1, 32, kBitfields, masksOf(0xFF000000u, 0x00FF0000, 0x0000FF00), rows32)),
+                 {{red, rgbColor(0, 128, 255)}}, "32-bit RGBx bit fields");
+}
+
+TEST(Bmp, LastRowMayLackItsPadding)
+{
+    // 8 bits, 5 wide: the last stored row has its five bytes but not the three padding bytes.
+    QByteArray b = handMadeBmp(5, 2, 8, kRgb, paletteOf({0, 0xFFFFFF}), bytesOf({1, 0, 1, 0, 1, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0}), 2);
+    b.chop(3);
+    EXPECT_TRUE(decodeBmp(b).ok());
+    b.chop(1);
+    EXPECT_EQ(decodeBmp(b).error, PictureError::Truncated);
+}
+
+TEST(Bmp, RefusesBrokenPaletteAndBitFieldFiles)
+{
+    const QByteArray six = paletteOf({0, 0xFFFFFF, 0x0000FF, 0x00FF00, 0xFF0000, 0x030201});
+    const QByteArray rows8 = bytesOf({5, 4, 3, 2, 1, 0, 0, 0, 0, 1, 2, 3, 5, 0, 0, 0});
+    const QByteArray rows16 = wordsOf({0xF800, 0x07E0, 0x001F, 0, 0x8410, 0xFFFF, 0x3807, 0});
+    struct Case {
+        const char *name;
+        QByteArray file;
+        PictureError expected;
+    };
+    QByteArray pastEnd16 = handMadeBmp(3, 2, 16, kRgb, {}, rows16);
+    pastEnd16.chop(5);
+    QByteArray pastEnd8 = handMadeBmp(5, 2, 8, kRgb, six, rows8, 6);
+    pastEnd8.chop(4);
+    QByteArray pastEnd1 = handMadeBmp(5, 3, 1, kRgb, paletteOf({0, 0xFFFFFF}), bytesOf({0, 0, 0, 0, 0xFF, 0, 0, 0}), 2);
+    const std::vector<Case> cases{
+        {"8-bit palette of 257 colours", handMadeBmp(5, 2, 8, kRgb, six, rows8, 257), PictureError::Malformed},
+        {"4-bit palette of 17 colours", handMadeBmp(3, 1, 4, kRgb, six, bytesOf({0x01, 0x20, 0, 0}), 17), PictureError::Malformed},
+        {"1-bit palette of 3 colours", handMadeBmp(5, 1, 1, kRgb, six, bytesOf({0, 0, 0, 0}), 3), PictureError::Malformed},
+        {"palette past the pixel offset", handMadeBmp(5, 2, 8, kRgb, six, rows8, 0), PictureError::Malformed},
+        {"palette of 7 with 6 present", handMadeBmp(5, 2, 8, kRgb, six, rows8, 7), PictureError::Malformed},
+        {"8-bit index past the palette", handMadeBmp(5, 2, 8, kRgb, six, bytesOf({5, 4, 3, 2, 6, 0, 0, 0, 0, 1, 2, 3, 5, 0, 0, 0}), 6),
+         PictureError::Malformed},
+        {"4-bit index past the palette", handMadeBmp(3, 1, 4, kRgb, six, bytesOf({0x01, 0x60, 0, 0}), 6), PictureError::Malformed},
+        {"1-bit index past a one-colour palette", handMadeBmp(5, 1, 1, kRgb, paletteOf({0}), bytesOf({0x08, 0, 0, 0}), 1),
+         PictureError::Malformed},
+        {"8-bit rows cut short", pastEnd8, PictureError::Truncated},
+        {"16-bit rows cut short", pastEnd16, PictureError::Truncated},
+        {"1-bit rows missing", pastEnd1, PictureError::Truncated},
+        {"RLE8", handMadeBmp(5, 2, 8, kRle8, six, rows8, 6), PictureError::Unsupported},
+        {"RLE4", handMadeBmp(3, 1, 4, kRle4, six, bytesOf({0x01, 0x20, 0, 0}), 6), PictureError::Unsupported},
+        {"bit fields on 8 bits", handMadeBmp(5, 2, 8, kBitfields, six, rows8, 6), PictureError::Malformed},
+        {"masks missing", handMadeBmp(3, 2, 16, kBitfields, {}, rows16), PictureError::Malformed},
+        {"overlapping masks", handMadeBmp(3, 2, 16, kBitfields, masksOf(0xF800, 0x0FE0, 0x001F), rows16), PictureError::Malformed},
+        {"mask with a hole", handMadeBmp(3, 2, 16, kBitfields, masksOf(0xF800, 0x07E0, 0x0015), rows16), PictureError::Malformed},
+        {"zero mask", handMadeBmp(3, 2, 16, kBitfields, masksOf(0xF800, 0, 0x001F), rows16), PictureError::Malformed},
+        {"mask beyond 16 bits", handMadeBmp(3, 2, 16, kBitfields, masksOf(0x1F0000, 0x07E0, 0x001F), rows16), PictureError::Malformed},
+    };
+    for (const Case &c : cases) {
+        const DecodedPicture d = decodeBmp(c.file);
+        EXPECT_EQ(d.error, c.expected) << c.name << ": " << d.detail.toStdString();
+        EXPECT_TRUE(d.bitmap.isNull()) << c.name;
+    }
+    // The padding bits of a row are not pixels: a one-colour palette with them set still reads.
+    EXPECT_TRUE(decodeBmp(handMadeBmp(5, 1, 1, kRgb, paletteOf({0}), bytesOf({0x07, 0xFF, 0xFF, 0xFF}), 1)).ok());
+    EXPECT_TRUE(decodeBmp(handMadeBmp(3, 1, 4, kRgb, paletteOf({0, 0, 0}), bytesOf({0x12, 0x0F, 0xFF, 0xFF}), 3)).ok());
+}
+
+// Files written by ImageMagick must decode to exactly the pixels ImageMagick itself reads from them.
+TEST(Bmp, MatchesAnIndependentDecoderOnFilesItWrote)
+{
+    const QString convert = QStandardPaths::findExecutable(QStringLiteral("convert"));
+    if (convert.isEmpty())
+        GTEST_SKIP() << "ImageMagick convert is not installed; it writes and decodes the reference files";
+    QTemporaryDir dir;
+    struct Made {
+        const char *name;
+        QStringList args;   // everything before the output file
+        int bits;
+    };
+    const QString colourful = QStringLiteral("gradient:red-blue");
+    const std::vector<Made> made{
+        {"pal8.bmp", {"-size", "7x5", colourful, "-channel", "G", "-fx", "i/6", "+channel", "-type", "palette", "-compress", "none"}, 8},
+        {"pal4.bmp", {"-size", "7x5", "gradient:", "-type", "palette", "-depth", "4"}, 4},
+        {"mono.bmp", {"-size", "7x5", "gradient:", "-monochrome"}, 1},
+        {"rgb565.bmp", {"-size", "7x5", colourful, "-define", "bmp:subtype=RGB565"}, 16},
+        {"rgb555.bmp", {"-size", "7x5", colourful, "-define", "bmp:subtype=RGB555"}, 16},
+    };
+    for (const Made &m : made) {
+        const QString path = dir.filePath(m.name);
+        // BMP3 writes the 40-byte header and BMP the 124-byte one. With bit fields, BMP3 leaves
+        // the masks out (a file this reader refuses), so 16-bit files use the long header.
+        const QString format = m.bits == 16 ? "BMP:" : "BMP3:";
+        QProcess write;
+        write.start(convert, QStringList(m.args) << format + path);
+        ASSERT_TRUE(write.waitForFinished(30000) && write.exitCode() == 0) << m.name << write.readAllStandardError().toStdString();
+        const QByteArray bytes = readAll(path);
+        ASSERT_GT(bytes.size(), 30) << m.name;
+        ASSERT_EQ(int(bytes[28]), m.bits) << m.name << ": ImageMagick chose another depth";
+        ASSERT_EQ(int(bytes[30]), m.bits == 16 ? 3 : 0) << m.name << ": unexpected compression";
+
+        QProcess read;
+        read.start(convert, {path, "-depth", "8", "rgb:-"});
+        ASSERT_TRUE(read.waitForFinished(30000) && read.exitCode() == 0) << m.name;
+        const QByteArray rgb = read.readAllStandardOutput();
+        const DecodedPicture ours = decodeBmp(bytes);
+        ASSERT_TRUE(ours.ok()) << m.name << ": " << ours.detail.toStdString();
+        ASSERT_EQ(ours.bitmap.size(), QSize(7, 5)) << m.name;
+        ASSERT_EQ(rgb.size(), 7 * 5 * 3) << m.name;
+        QSet<ColorRef> seen;
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 7; ++x) {
+                const qsizetype at = 3 * (y * 7 + x);
+                const ColorRef theirs = rgbColor(uchar(rgb[at]), uchar(rgb[at + 1]), uchar(rgb[at + 2]));
+                EXPECT_EQ(ours.bitmap.pixel(x, y), theirs) << m.name << " at " << x << "," << y;
+                seen.insert(theirs);
+            }
+        EXPECT_GE(seen.size(), 2) << m.name << ": a flat picture would prove little";
     }
 }
 

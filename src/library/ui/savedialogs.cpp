@@ -2,24 +2,59 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QList>
+
+#include <algorithm>
 
 namespace library::ui {
 
 namespace {
 
-const QStringList kStillFilters{QStringLiteral("Bitmaps (*.bmp)"), QStringLiteral("JPEG Image File (*.jpg)")};
-const QStringList kVideoFilters{QStringLiteral("Audio Video Interleave  (*.avi)")};
+// Each filter with the extension a bare name gets under it.
+struct FileType {
+    QString filter;
+    QString suffix;
+};
+const QList<FileType> kStillTypes{{QStringLiteral("Bitmaps (*.bmp)"), QStringLiteral("bmp")},
+                                  {QStringLiteral("JPEG Image File (*.jpg)"), QStringLiteral("jpg")}};
+const QList<FileType> kVideoTypes{{QStringLiteral("Audio Video Interleave  (*.avi)"), QStringLiteral("avi")}};
 
-std::unique_ptr<QFileDialog> makeDialog(QWidget *parent, const SaveDialogRequest &request, const QStringList &filters,
-                                        const QString &suffix)
+QString suffixOf(const QList<FileType> &types, const QString &filter)
+{
+    // Qt folds the double space of the video filter, so compare on the pattern, not the whole text.
+    for (const FileType &t : types)
+        if (filter.endsWith(QStringLiteral("(*.") + t.suffix + u')'))
+            return t.suffix;
+    return types.front().suffix;
+}
+
+std::unique_ptr<QFileDialog> makeDialog(QWidget *parent, const SaveDialogRequest &request, const QList<FileType> &types)
 {
     auto dialog = std::make_unique<QFileDialog>(parent);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);   // the folder must exist: the dialog only offers existing ones
+    QStringList filters;
+    for (const FileType &t : types)
+        filters << t.filter;
     dialog->setNameFilters(filters);
-    const int index = std::clamp(request.filterIndex, 1, int(filters.size())) - 1;
-    dialog->selectNameFilter(filters[index]);
-    dialog->setDefaultSuffix(suffix);
+    const int index = std::clamp(request.filterIndex, 1, int(types.size())) - 1;
+    dialog->selectNameFilter(types[index].filter);
+    // The proposed name has no extension, so the dialog's default suffix decides the file type the
+    // saver writes; it must be the selected filter's, now and after every switch of the filter.
+    dialog->setDefaultSuffix(types[index].suffix);
+    QFileDialog *raw = dialog.get();
+    QObject::connect(raw, &QFileDialog::filterSelected, raw, [raw, types](const QString &filter) {
+        const QString previous = raw->defaultSuffix();
+        raw->setDefaultSuffix(suffixOf(types, filter));
+        // When the bare name plus the old suffix named an existing file, the dialog selected that
+        // file in its list, and a selection outranks the typed name: it would still return (and
+        // offer to overwrite) the file of the old type. Selecting the bare name again clears that.
+        const QStringList chosen = raw->selectedFiles();
+        const QFileInfo stale(chosen.isEmpty() ? QString() : chosen.first());
+        if (previous != raw->defaultSuffix() && !stale.isDir() && stale.suffix() == previous)
+            raw->selectFile(stale.completeBaseName());
+    });
     dialog->setDirectory(request.startFolder);
     dialog->selectFile(request.proposedName);
     return dialog;
@@ -36,12 +71,12 @@ std::optional<QString> run(QFileDialog &dialog)
 
 std::unique_ptr<QFileDialog> makeStillSaveDialog(QWidget *parent, const SaveDialogRequest &request)
 {
-    return makeDialog(parent, request, kStillFilters, QStringLiteral("bmp"));
+    return makeDialog(parent, request, kStillTypes);
 }
 
 std::unique_ptr<QFileDialog> makeVideoSaveDialog(QWidget *parent, const SaveDialogRequest &request)
 {
-    return makeDialog(parent, request, kVideoFilters, QStringLiteral("avi"));
+    return makeDialog(parent, request, kVideoTypes);
 }
 
 SaveDialog stillSaveDialog(QWidget *parent, std::function<void(int)> typeChanged)

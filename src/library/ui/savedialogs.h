@@ -10,8 +10,9 @@ class QWidget;
 
 namespace library::ui {
 
-// The still save dialog: "Bitmaps (*.bmp)" and "JPEG Image File (*.jpg)", default extension
-// ".bmp", overwrite prompt, folder must exist; the request's filter index, folder and name.
+// The still save dialog: "Bitmaps (*.bmp)" and "JPEG Image File (*.jpg)", overwrite prompt,
+// folder must exist; the request's filter index, folder and name. A name typed without an
+// extension gets the selected filter's (".bmp" or ".jpg"), following the user's filter changes.
 std::unique_ptr<QFileDialog> makeStillSaveDialog(QWidget *parent, const SaveDialogRequest &request);
 // The video save dialog: "Audio Video Interleave  (*.avi)", default extension ".avi".
 std::unique_ptr<QFileDialog> makeVideoSaveDialog(QWidget *parent, const SaveDialogRequest &request);

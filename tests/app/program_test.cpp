@@ -6,7 +6,10 @@
 #include "app/ui/stillimagecontroller.h"
 #include "app/ui/measurecontroller.h"
 #include "app/ui/messagepresenter.h"
+#include "app/ui/keyrouter.h"
+#include "app/ui/playerfeature.h"
 #include "app/ui/sendraapplication.h"
+#include "camera/playback/ui/mediaplayercontroller.h"
 
 #include "fakes.h"
 
@@ -16,7 +19,11 @@
 #include "measure/ui/measuringsurface.h"
 #include "platform/diagnosticslog.h"
 
+#include <QAbstractSlider>
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QFileInfo>
 #include <QMenu>
 #include <QPushButton>
@@ -127,4 +134,119 @@ TEST(Program, ConnectDrawALineAndCaptureOnTheVirtualCamera)
     w.window().close();
     EXPECT_TRUE(w.state().flags().IsClosing);
     EXPECT_FALSE(p.app->camera().camera().isConnected());
+}
+
+namespace {
+
+// A click as the user makes it: the button must be on the screen after the idle-time update.
+void clickShown(Shell &w, C id)
+{
+    w.UpdateActions();
+    QPushButton *b = w.controls().mainButton(id);
+    ASSERT_TRUE(b->isVisible()) << state::controlName(id);
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+void sendKey(QWidget *to, QEvent::Type type, int key, quint64 timestampMs)
+{
+    QKeyEvent e(type, key, Qt::NoModifier, key == Qt::Key_Space ? QStringLiteral(" ") : QString());
+    e.setTimestamp(timestampMs);
+    QApplication::sendEvent(to, &e);
+}
+
+} // namespace
+
+TEST(Program, EveryMainButtonAndTheKeysWorkThroughTheRealWindow)
+{
+    Program p;
+    Shell &w = p.app->shell();
+    QApplication::setActiveWindow(&w.window());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w.window()));
+    w.UpdateActions();
+    ASSERT_TRUE(w.state().flags().DeviceFound);
+    QSignalSpy frames(&p.app->camera().camera(), &camera::TVideoCameraDS::frameReady);
+    clickShown(w, C::Connect_Btn);
+    ASSERT_TRUE(w.state().flags().VideoConnected);
+    ASSERT_TRUE(frames.count() > 0 || frames.wait(5000));
+
+    // Space snaps once per press, also when a held key comes as press/release pairs without the
+    // auto-repeat flag, as an X server without that flag sends them.
+    imaging::ui::StillImageView *still = w.window().stillView();
+    QTest::keyClick(&w.window(), Qt::Key_Space);
+    EXPECT_EQ(p.app->keys().snapshotPresses(), 1);
+    EXPECT_FALSE(still->isEmpty());
+    QWidget *focus = w.window().centralWidget();
+    for (quint64 t = 1000; t < 1600; t += 30) {
+        sendKey(focus, QEvent::KeyPress, Qt::Key_Space, t);
+        sendKey(focus, QEvent::KeyRelease, Qt::Key_Space, t + 5);
+    }
+    EXPECT_EQ(p.app->keys().snapshotPresses(), 2);
+
+    // Tab moves the focus, an arrow moves a focused track bar, and typing reaches a text field.
+    QAbstractButton *brightness = w.controls().button(C::VideoCtrlTB_Brightness);
+    w.controls().button(C::ChangeModeTB_VideoCtrl)->click();
+    w.UpdateActions();
+    brightness->click();
+    QAbstractSlider *bar = w.controls().slider(C::VideoCtrlTB_BrightnessTKB);
+    w.UpdateActions();
+    ASSERT_TRUE(bar->isEnabled());
+    bar->setFocus();
+    const int before = bar->value();
+    QTest::keyClick(bar, Qt::Key_Right);
+    EXPECT_EQ(bar->value(), before + bar->singleStep());
+    auto *field = new QLineEdit(w.window().centralWidget());   // stands for any text box of the window
+    field->show();
+    field->setFocus();
+    QTest::keyClicks(field, "a v b");
+    EXPECT_EQ(field->text(), "a v b");
+    EXPECT_EQ(p.app->keys().snapshotPresses(), 2);
+    EXPECT_FALSE(w.state().flags().VideoRecording);
+    QTest::keyClick(field, Qt::Key_Tab);
+    EXPECT_FALSE(field->hasFocus());
+    delete field;
+    w.window().setFocus();
+
+    // Capture, then the still-image buttons in turn.
+    clickShown(w, C::CaptureImage_Btn);
+    EXPECT_TRUE(still->hasUnsavedEdits());   // a snapshot without auto save is not on disk yet
+    w.controls().action(C::AutoSave)->setChecked(true);
+    clickShown(w, C::SaveImage_Btn);
+    const QString saved = still->hintPath();
+    ASSERT_TRUE(QFile::exists(saved)) << saved.toStdString();
+    clickShown(w, C::EditorImage_Btn);
+    EXPECT_TRUE(w.state().flags().EditMode);
+    clickShown(w, C::ImageProcess_Btn);
+    EXPECT_FALSE(w.state().flags().EditMode);
+    EXPECT_TRUE(w.state().flags().ImageProcessMode);
+    clickShown(w, C::ImageProcess_Btn);
+    EXPECT_FALSE(w.state().flags().ImageProcessMode);
+    clickShown(w, C::DelViewVideo_Btn);   // the question is answered OK
+    EXPECT_FALSE(QFile::exists(saved));
+    EXPECT_TRUE(still->isEmpty());
+
+    // V records, V stops; the record button does the same.
+    QTest::keyClick(&w.window(), Qt::Key_V);
+    ASSERT_TRUE(w.state().flags().VideoRecording) << p.presenter.texts.join(" | ").toStdString();
+    const int recorded = frames.count();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frames.count() >= recorded + 5; }, 5000));
+    QTest::keyClick(&w.window(), Qt::Key_V);
+    EXPECT_FALSE(w.state().flags().VideoRecording);
+    clickShown(w, C::RecordVideo_Btn);
+    EXPECT_TRUE(w.state().flags().VideoRecording);
+    clickShown(w, C::RecordVideo_Btn);
+    EXPECT_FALSE(w.state().flags().VideoRecording);
+    const QString clip = w.state().curListPath()[state::kListAvi] + "/Avi_20141111_00001.avi";
+    ASSERT_TRUE(QFile::exists(clip));
+
+    // Play asks for a file and plays it; pressing it again leaves the player.
+    p.app->player().player().chooseFile = [&clip] { return clip; };
+    clickShown(w, C::PlayVideo_Btn);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.state().flags().VideoPlaying; }, 5000));
+    clickShown(w, C::PlayVideo_Btn);
+    EXPECT_FALSE(w.state().flags().VideoPlaying);
+
+    // Exit asks, then closes through the close sequence.
+    clickShown(w, C::Exit_Btn);
+    EXPECT_TRUE(w.state().flags().IsClosing);
+    EXPECT_FALSE(w.window().isVisible());
 }

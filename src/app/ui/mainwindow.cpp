@@ -77,7 +77,11 @@ MainWindow::MainWindow(const QString &programDir, QWidget *parent) : QMainWindow
     central_ = new QWidget(this);
     central_->setObjectName(QStringLiteral("MainClient"));
     central_->setFixedSize(kClientWidth, kClientHeight);
+    // The window itself holds the focus until the user puts it into a field, so Space and V
+    // reach the snapshot and recording keys from the start.
+    central_->setFocusPolicy(Qt::StrongFocus);
     setCentralWidget(central_);
+    setFocusProxy(central_);
     buildMenus();
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {

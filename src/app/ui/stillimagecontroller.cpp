@@ -19,6 +19,7 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QPushButton>
+#include <QTabBar>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -62,6 +63,12 @@ void StillImageController::buildLibrary()
         return in.timedCaptureRunning || in.vid2ImgRunning;
     };
     browser_ = new library::ui::ThumbnailBrowserWidget(std::move(bd));
+    // Pages and folder buttons are used with the mouse; taking the keyboard focus would swallow
+    // the Space of the next snapshot.
+    browser_->setFocusPolicy(Qt::NoFocus);
+    for (QWidget *w : browser_->findChildren<QWidget *>())
+        if (qobject_cast<QTabBar *>(w) || qobject_cast<QAbstractButton *>(w))
+            w->setFocusPolicy(Qt::NoFocus);
     shell_.window().placeLibrary(browser_);
     connect(browser_, &library::ui::ThumbnailBrowserWidget::pictureOpenRequested, this,
             [this](const QString &path) { openPicture(path); });

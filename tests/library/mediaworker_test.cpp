@@ -114,8 +114,8 @@ TEST(MediaWorker, AThrowingJobDeliversNothingAndTheNextOneRuns)
 
 TEST(MediaWorker, DestroyedWhileJobsRunWaitsForThemAndDeliversNothing)
 {
-    Gate gate;
     std::atomic<int> started = 0;
+    std::atomic<int> finished = 0;
     int delivered = 0;
     // The delivery owns something, as a widget's callback points into its widget: it must be
     // released, never called, once the worker is gone.
@@ -125,20 +125,26 @@ TEST(MediaWorker, DestroyedWhileJobsRunWaitsForThemAndDeliversNothing)
         MediaWorker worker(2);
         for (int i = 0; i < 6; ++i)
             worker.post(
-                [&] {
+                [&](std::stop_token stop) {
                     ++started;
-                    return gate.pass();
+                    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+                    while (!stop.stop_requested() && std::chrono::steady_clock::now() < deadline)
+                        QThread::yieldCurrentThread();
+                    // Work that still has to end after the stop, as a pipeline's teardown does.
+                    const auto tail = std::chrono::steady_clock::now() + std::chrono::milliseconds(50);
+                    while (std::chrono::steady_clock::now() < tail)
+                        QThread::yieldCurrentThread();
+                    ++finished;
+                    return 0;
                 },
-                [&, owned](bool) { ++delivered; });
+                [&, owned](int) { ++delivered; });
         owned.reset();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return gate.entered() == 2; }, 20000));
-        // Let the running jobs finish and post their hand-off while the worker goes away.
-        gate.open();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return started == 2; }, 20000));
     }
+    EXPECT_EQ(finished.load(), 2);   // the destructor waited for the running ones
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(delivered, 0);
     EXPECT_EQ(started.load(), 2);   // the queued ones never started
-    EXPECT_EQ(gate.left(), 2);      // the destructor waited for the running ones
     EXPECT_TRUE(watch.expired());
 }
 

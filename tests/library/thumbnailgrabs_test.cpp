@@ -198,8 +198,8 @@ struct GrabFixture : ::testing::Test {
         else
             ASSERT_EQ(growing, avi(5));
     }
-    // Fills the AVI page with `probe` running and reports the UI thread's worst gap.
-    double fillPageWatched()
+    // Fills the AVI page with a latency probe running; checks and reports the UI thread's worst gap.
+    void fillPageWatched(const char *what)
     {
         LatencyProbe probe;
         probe.start();
@@ -207,7 +207,11 @@ struct GrabFixture : ::testing::Test {
         EXPECT_TRUE(settled());
         probe.stop();
         EXPECT_GT(probe.ticks(), 0);
-        return probe.worstGapMs();
+        RecordProperty("worstUiGapMs", std::to_string(probe.worstGapMs()));
+        RecordProperty("worstUiGapWithoutRunQueueMs", std::to_string(probe.worstGapWithoutRunQueueMs()));
+        std::printf("worst UI gap while %s: %.1f ms, %.1f ms of it not waiting for a processor\n", what,
+                    probe.worstGapMs(), probe.worstGapWithoutRunQueueMs());
+        EXPECT_LT(probe.worstGapWithoutRunQueueMs(), kMaxUiGapMs);
     }
 };
 
@@ -221,10 +225,7 @@ TEST_F(GrabFixture, APageOfSlowVideosKeepsTheUiResponsive)
         gate.pass(std::chrono::milliseconds(300));
         return Bitmap(64, 48, colourOf(path));
     });
-    const double worstMs = fillPageWatched();
-    RecordProperty("worstUiGapMs", std::to_string(worstMs));
-    std::printf("worst UI gap while five slow grabs ran: %.1f ms\n", worstMs);
-    EXPECT_LT(worstMs, kMaxUiGapMs);
+    fillPageWatched("five slow grabs ran");
     EXPECT_EQ(grabsOnUiThread.load(), 0);
     for (int s = 0; s < 5; ++s)
         EXPECT_EQ(shown(s), colourOf(avi(s + 1))) << s;
@@ -239,10 +240,7 @@ TEST_F(GrabFixture, APageOfBrokenAndGrowingVideosKeepsTheUiResponsiveWithTheReal
     ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(avi(5)).size() > 4096; }, 20000));
     brokenPage(avi(5));
     build([](const QString &path, int index) { return platform::grabFrameForThumbnail(path, index); });
-    const double worstMs = fillPageWatched();
-    RecordProperty("worstUiGapMs", std::to_string(worstMs));
-    std::printf("worst UI gap with the real grabber on broken files: %.1f ms\n", worstMs);
-    EXPECT_LT(worstMs, kMaxUiGapMs);
+    fillPageWatched("the real grabber tried broken and growing files");
     EXPECT_EQ(grabsOnUiThread.load(), 0);
     // No frame from the broken ones: the recording picture, with the failure logged.
     // (The cut recording may still give a frame, the growing one too.)
@@ -315,18 +313,16 @@ TEST_F(GrabFixture, DestroyedWhileGrabsRunNothingIsDelivered)
 {
     for (int n = 1; n <= 5; ++n)
         put(avi(n), "RIFF");
+    // A grab has no way to be told to stop: each of these holds its thread for a second.
     build([this](const QString &, int) -> std::optional<Bitmap> {
-        gate.pass();
+        gate.pass(std::chrono::seconds(1));
         return std::nullopt;   // each delivery would log "No frame"
     });
     browser->showKind(kAvi);
     ASSERT_TRUE(QTest::qWaitFor([&] { return gate.entered() == 2; }, 20000));
-    // The running grabs finish and post their results while the browser goes away.
-    gate.open();
     browser.reset();
+    EXPECT_EQ(gate.left(), gate.entered());   // the running grabs were waited for, not abandoned
     QCoreApplication::sendPostedEvents();
-    EXPECT_EQ(gate.left(), 2);   // waited for, not abandoned
-    EXPECT_EQ(gate.entered(), 2);   // the waiting ones never started
     for (const QString &line : log.lines())
         EXPECT_FALSE(line.startsWith(QStringLiteral("No frame"))) << line.toStdString();
 }

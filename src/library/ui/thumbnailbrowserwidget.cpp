@@ -32,7 +32,7 @@ constexpr int kIconInformation = 3;
 constexpr int kResultOk = 1;
 
 // Two grabs at once: a page of broken or growing videos, each failing only at the grabber's
-// timeout, fills in about half the time, while a second core stays free for the UI.
+// timeout, fills in about half the time; more would crowd the processors the camera preview needs.
 constexpr int kGrabThreads = 2;
 
 QString prefixOf(int kind) { return QLatin1String(kPrefixes[kind]); }

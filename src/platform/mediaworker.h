@@ -21,7 +21,7 @@ namespace platform {
 // one that is running is dropped, so a slot that moved on never shows a stale picture.
 //
 // Threads: the worker belongs to the thread that creates it (the UI thread in the program), which
-// must run an event loop. Every member below is called on that owner thread only. Jobs run on a
+// must run an event loop. Every public member is called on that owner thread only. Jobs run on a
 // private pool of at most `maxThreads` threads, in the order they were posted; deliveries run on
 // the owner thread, in the order the jobs finished.
 //
@@ -64,6 +64,7 @@ public:
 private:
     struct Job;
 
+    // Pool thread.
     template <typename J>
     static auto runJob(J &job, std::stop_token stop)
     {

@@ -31,35 +31,55 @@ platform::Bitmap ThumbnailMaker::recordingPicture()
     return *recordingThumbnail_;
 }
 
-platform::Bitmap ThumbnailMaker::make(int kind, const QString &path)
+GrabbedFrame grabVideoThumbnail(const FrameGrabber &grabFrame, const QString &path, const FileStamp &stamp)
+{
+    GrabbedFrame grabbed{path, stamp, {}, {}};
+    std::optional<platform::Bitmap> frame = grabFrame ? grabFrame(path, kThumbnailFrame) : std::nullopt;
+    if (frame && !frame->isNull())
+        grabbed.thumbnail = scaleToThumbnail(*frame);
+    else
+        grabbed.logLines << QStringLiteral("No frame of %1 at FileList").arg(path);
+    return grabbed;
+}
+
+ThumbnailMaker::Start ThumbnailMaker::start(int kind, const QString &path)
 {
     const std::optional<FileStamp> stamp = stampOf(path);
     if (!stamp) {
         log_.append(QStringLiteral("Cannot open %1 at FileList").arg(path));
-        return kind == 2 ? recordingPicture() : platform::Bitmap();
+        return {kind == 2 ? recordingPicture() : platform::Bitmap(), std::nullopt};
     }
     if (std::optional<platform::Bitmap> hit = cache_.find(path, *stamp))
-        return *hit;
+        return {*hit, std::nullopt};
+    if (kind == 2)
+        return {recordingPicture(), stamp};
 
-    platform::Bitmap thumbnail;
-    if (kind == 2) {
-        std::optional<platform::Bitmap> frame = grabFrame_ ? grabFrame_(path, kThumbnailFrame) : std::nullopt;
-        if (!frame || frame->isNull()) {
-            log_.append(QStringLiteral("No frame of %1 at FileList").arg(path));
-            // Not cached: the video may still be growing while it records.
-            return recordingPicture();
-        }
-        thumbnail = scaleToThumbnail(*frame);
-    } else {
-        const platform::DecodedPicture d = platform::readPictureFile(path, kThumbnailSize);
-        if (!d.ok()) {
-            log_.append(QStringLiteral("Cannot decode %1 at FileList: %2").arg(path, d.detail));
-            return {};
-        }
-        thumbnail = scaleToThumbnail(d.bitmap);
+    const platform::DecodedPicture d = platform::readPictureFile(path, kThumbnailSize);
+    if (!d.ok()) {
+        log_.append(QStringLiteral("Cannot decode %1 at FileList: %2").arg(path, d.detail));
+        return {};
     }
+    const platform::Bitmap thumbnail = scaleToThumbnail(d.bitmap);
     cache_.insert(path, *stamp, thumbnail);
-    return thumbnail;
+    return {thumbnail, std::nullopt};
+}
+
+platform::Bitmap ThumbnailMaker::finishVideo(GrabbedFrame grabbed)
+{
+    for (const QString &line : std::as_const(grabbed.logLines))
+        log_.append(line);
+    if (grabbed.thumbnail.isNull())
+        return recordingPicture();
+    cache_.insert(grabbed.path, grabbed.stamp, grabbed.thumbnail);
+    return grabbed.thumbnail;
+}
+
+platform::Bitmap ThumbnailMaker::make(int kind, const QString &path)
+{
+    Start s = start(kind, path);
+    if (!s.grabStamp)
+        return s.shown;
+    return finishVideo(grabVideoThumbnail(grabFrame_, path, *s.grabStamp));
 }
 
 } // namespace library

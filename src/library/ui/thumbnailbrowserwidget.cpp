@@ -2,6 +2,7 @@
 
 #include "library/trash.h"
 #include "platform/diagnosticslog.h"
+#include "platform/mediaworker.h"
 
 #include <QContextMenuEvent>
 #include <QDesktopServices>
@@ -30,12 +31,25 @@ constexpr int kFrameHeight = 106;
 constexpr int kIconInformation = 3;
 constexpr int kResultOk = 1;
 
+// Two grabs at once: a page of broken or growing videos, each failing only at the grabber's
+// timeout, fills in about half the time; more would crowd the processors the camera preview needs.
+constexpr int kGrabThreads = 2;
+
 QString prefixOf(int kind) { return QLatin1String(kPrefixes[kind]); }
+
+void showPicture(QLabel *label, const platform::Bitmap &thumbnail)
+{
+    if (thumbnail.isNull())
+        label->clear();
+    else
+        label->setPixmap(QPixmap::fromImage(thumbnail.image()));
+}
 
 } // namespace
 
 ThumbnailBrowserWidget::ThumbnailBrowserWidget(ThumbnailBrowserDeps deps, QWidget *parent)
-    : QTabWidget(parent), deps_(std::move(deps)), maker_(deps_.grabFrame, deps_.recordingPicture, deps_.log)
+    : QTabWidget(parent), deps_(std::move(deps)), maker_(deps_.grabFrame, deps_.recordingPicture, deps_.log),
+      worker_(std::make_unique<platform::MediaWorker>(kGrabThreads))
 {
     setObjectName(QStringLiteral("PageControl1"));
     if (!deps_.openUrl)
@@ -67,7 +81,11 @@ ThumbnailBrowserWidget::ThumbnailBrowserWidget(ThumbnailBrowserDeps deps, QWidge
     connect(this, &QTabWidget::currentChanged, this, &ThumbnailBrowserWidget::onCurrentChanged);
 }
 
-ThumbnailBrowserWidget::~ThumbnailBrowserWidget() = default;
+ThumbnailBrowserWidget::~ThumbnailBrowserWidget()
+{
+    // Before the labels and the maker go: waits for the running grabs and drops their deliveries.
+    worker_.reset();
+}
 
 void ThumbnailBrowserWidget::buildPage(int kind)
 {
@@ -125,14 +143,40 @@ void ThumbnailBrowserWidget::buildPage(int kind)
 void ThumbnailBrowserWidget::showSlot(int kind, int slot, const QString &path)
 {
     QLabel *label = slots_[kind][slot];
-    const platform::Bitmap thumbnail = path.isEmpty() ? platform::Bitmap() : maker_.make(kind, path);
-    if (thumbnail.isNull())
-        label->clear();
-    else
-        label->setPixmap(QPixmap::fromImage(thumbnail.image()));
     // The hint names the file even when it could not be shown, so the user sees which one failed.
     label->setToolTip(path);
+    PendingGrab &pending = pendingGrabs_[kind][slot];
+    // A refresh while the grab of this very file runs keeps it: restarting could starve a slot
+    // whose file takes seconds to fail.
+    if (pending.ticket && !path.isEmpty() && pending.path == path)
+        return;
+    dropPendingGrab(kind, slot);
+    if (path.isEmpty()) {
+        label->clear();
+        return;
+    }
+    const ThumbnailMaker::Start start = maker_.start(kind, path);
+    showPicture(label, start.shown);
+    if (!start.grabStamp)
+        return;
+    pending.path = path;
+    pending.ticket = worker_->post(
+        [grab = maker_.grabber(), path, stamp = *start.grabStamp] { return grabVideoThumbnail(grab, path, stamp); },
+        [this, kind, slot](GrabbedFrame grabbed) {
+            pendingGrabs_[kind][slot] = {};
+            showPicture(slots_[kind][slot], maker_.finishVideo(std::move(grabbed)));
+        });
 }
+
+void ThumbnailBrowserWidget::dropPendingGrab(int kind, int slot)
+{
+    PendingGrab &pending = pendingGrabs_[kind][slot];
+    if (pending.ticket)
+        worker_->cancel(pending.ticket);
+    pending = {};
+}
+
+int ThumbnailBrowserWidget::pendingThumbnails() const { return worker_->pending(); }
 
 void ThumbnailBrowserWidget::FileList(int kind)
 {

@@ -7,6 +7,7 @@
 #include <QTabWidget>
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -19,6 +20,7 @@ class QUrl;
 
 namespace platform {
 class DiagnosticsLog;
+class MediaWorker;
 }
 
 namespace library {
@@ -33,7 +35,7 @@ struct ThumbnailBrowserDeps {
     state::ListPaths defListPath;
     platform::DiagnosticsLog &log;
     Trash &trash;
-    FrameGrabber grabFrame = {};   // frame 30 of a video (or its last)
+    FrameGrabber grabFrame = {};   // frame 30 of a video (or its last); called on a worker thread
     QString recordingPicture = {};   // Bitmap/ShowMap/Recording.bmp below the program folder
     // ShowMessageBox(textKey, captionKey, withCancel, icon): 1 OK, 2 Cancel.
     std::function<int(const QString &, const QString &, bool, int)> showMessageBox = {};
@@ -51,6 +53,11 @@ struct ThumbnailBrowserDeps {
 // 128 x 96 thumbnails a page, page label, up-down control, folder button, and the context menu
 // PopupMenu_ListView. Controls carry their design names as objectNames, so the language loader
 // finds them. UI thread only.
+//
+// Pictures are decoded while the page is filled. A video's slot shows the recording picture at
+// once and its frame when the grab, run on a worker thread, comes back; a grab whose slot has
+// since shown another file (page turned, folder changed, file deleted) is dropped. Destroying the
+// browser waits for the grabs already running, each bounded by the grabber's own timeouts.
 class ThumbnailBrowserWidget final : public QTabWidget
 {
     Q_OBJECT
@@ -59,7 +66,9 @@ public:
     ~ThumbnailBrowserWidget() override;
 
     // FileList: lists the kind's folder, follows a new-file mark, fills the five slots. A slot
-    // whose file cannot be decoded stays empty (logged) and the others are still filled.
+    // whose file cannot be decoded stays empty (logged) and the others are still filled. Videos
+    // whose thumbnail is not cached are filled later, by the event loop; a video whose grab is
+    // already on its way keeps it rather than starting again.
     void FileList(int kind);
     void refreshAll();
     // After a save or a recording start: the next FileList of the kind shows `path`'s page.
@@ -92,6 +101,8 @@ public:
     QLabel *slotLabel(int kind, int slot) const { return slots_[kind][slot]; }
     QLabel *numberLabel(int kind) const { return numberLabels_[kind]; }
     QMenu *contextMenu() const { return menu_; }
+    // Video thumbnails still on their way to a slot of any page.
+    int pendingThumbnails() const;
 
 Q_SIGNALS:
     // A picture is to be opened into the still-image area (after the unsaved-edits question).
@@ -113,6 +124,13 @@ private:
     void buildPage(int kind);
     void onCurrentChanged(int page);
     void showSlot(int kind, int slot, const QString &path);
+    void dropPendingGrab(int kind, int slot);
+
+    // The grab on its way to a slot: its worker ticket (0 for none) and the file it grabs.
+    struct PendingGrab {
+        std::uint64_t ticket = 0;
+        QString path;
+    };
 
     ThumbnailBrowserDeps deps_;
     LibraryPages pages_;
@@ -126,6 +144,9 @@ private:
     QString contextPath_;
     bool contextHasPicture_ = false;
     bool turning_ = false;
+    std::array<std::array<PendingGrab, kSlotsPerPage>, 3> pendingGrabs_{};
+    // Reset first in the destructor: its deliveries point at the slots and the maker.
+    std::unique_ptr<platform::MediaWorker> worker_;
 };
 
 } // namespace library::ui

@@ -1,5 +1,7 @@
 #include "thumbnailbrowserwidget.h"
 
+#include "state/uiprotocol.h"
+
 #include "library/trash.h"
 #include "platform/diagnosticslog.h"
 #include "platform/mediaworker.h"
@@ -22,14 +24,8 @@ namespace library::ui {
 namespace {
 
 constexpr const char *kPrefixes[3] = {"Bmp", "Jpg", "Avi"};
-// The main window's language loader looks for this property: 1 caption, 2 hint.
-const char *const kLangKind = "sendraLangKind";
 constexpr int kFrameWidth = 138;
 constexpr int kFrameHeight = 106;
-
-// Message box icons and results.
-constexpr int kIconInformation = 3;
-constexpr int kResultOk = 1;
 
 // Two grabs at once: a page of broken or growing videos, each failing only at the grabber's
 // timeout, fills in about half the time; more would crowd the processors the camera preview needs.
@@ -71,7 +67,6 @@ ThumbnailBrowserWidget::ThumbnailBrowserWidget(ThumbnailBrowserDeps deps, QWidge
     for (const auto &[name, handler] : items) {
         QAction *a = menu_->addAction(QString());
         a->setObjectName(QLatin1String(name));
-        a->setProperty(kLangKind, 1);
         connect(a, &QAction::triggered, this, handler);
     }
 
@@ -92,7 +87,6 @@ void ThumbnailBrowserWidget::buildPage(int kind)
     const QString prefix = prefixOf(kind);
     auto *sheet = new QWidget;
     sheet->setObjectName(QStringLiteral("TabSheet%1").arg(kind + 1));
-    sheet->setProperty(kLangKind, 1);
     for (int s = 0; s < kSlotsPerPage; ++s) {
         auto *frame = new QLabel(sheet);
         frame->setObjectName(QStringLiteral("%1_Frame%2").arg(prefix).arg(s + 1));
@@ -115,7 +109,6 @@ void ThumbnailBrowserWidget::buildPage(int kind)
     // A horizontal up-down control: the left half turns back, the right half forward.
     auto *upDown = new QWidget(sheet);
     upDown->setObjectName(QStringLiteral("List%1_UpDown").arg(prefix));
-    upDown->setProperty(kLangKind, 2);
     upDown->setGeometry(726, 34, 48, 24);
     auto *row = new QHBoxLayout(upDown);
     row->setContentsMargins(0, 0, 0, 0);
@@ -132,7 +125,6 @@ void ThumbnailBrowserWidget::buildPage(int kind)
 
     auto *pathBtn = new QPushButton(sheet);
     pathBtn->setObjectName(QStringLiteral("List%1Path_Btn").arg(prefix));
-    pathBtn->setProperty(kLangKind, 1);
     pathBtn->setGeometry(708, 74, 84, 28);
     connect(pathBtn, &QPushButton::clicked, this, [this, kind] { chooseFolder(kind); });
     pathButtons_[kind] = pathBtn;
@@ -289,7 +281,7 @@ void ThumbnailBrowserWidget::DeleteFile1Click()
         Q_EMIT videoDeletionStarting();
     if (!contextPath_.isEmpty() && deps_.showMessageBox &&
         deps_.showMessageBox(QStringLiteral("WhetherDeleteImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
-                             kIconInformation) == kResultOk) {
+                             state::kIconInformation) == state::kResultOk) {
         deleteToTrash(deps_.trash, contextPath_);
         contextPath_.clear();
     }
@@ -307,7 +299,7 @@ void ThumbnailBrowserWidget::DeleteAllFile1Click()
         Q_EMIT videoDeletionStarting();
     if (!contextPath_.isEmpty() && deps_.showMessageBox &&
         deps_.showMessageBox(QStringLiteral("WhetherDeleteAllImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"),
-                             true, kIconInformation) == kResultOk) {
+                             true, state::kIconInformation) == state::kResultOk) {
         // The folder of the page whose thumbnail was right-clicked, never the one listed last.
         deleteAllOfKind(deps_.trash, deps_.curListPath[kind], kind, deps_.log);
         contextPath_.clear();

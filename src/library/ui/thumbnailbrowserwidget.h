@@ -1,6 +1,7 @@
 #pragma once
 
 #include "state/globalvar.h"
+#include "state/uiprotocol.h"
 #include "library/librarypages.h"
 #include "library/thumbnailmaker.h"
 
@@ -37,8 +38,7 @@ struct ThumbnailBrowserDeps {
     Trash &trash;
     FrameGrabber grabFrame = {};   // frame 30 of a video (or its last); called on a worker thread
     QString recordingPicture = {};   // Bitmap/ShowMap/Recording.bmp below the program folder
-    // ShowMessageBox(textKey, captionKey, withCancel, icon): 1 OK, 2 Cancel.
-    std::function<int(const QString &, const QString &, bool, int)> showMessageBox = {};
+    state::ShowMessageBoxFn showMessageBox = {};
     // Language text by key.
     std::function<QString(const QString &)> text = {};
     // The folder picker: title and start folder (empty when it does not exist); nullopt on Cancel.

@@ -190,7 +190,7 @@ bool MediaPlayerController::PlayerVideoCom(const QString &path)
         playing_ = true;
         Q_EMIT playingChanged(true);
     } else {
-        showMessage(QStringLiteral("CannotPlayVideo_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false, 2);
+        showMessage(QStringLiteral("CannotPlayVideo_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false, state::kIconError);
     }
     Q_EMIT aviPageRefreshRequested();
     return ok;

@@ -3,6 +3,7 @@
 #include "camera/playback/videoplayer.h"
 #include "platform/bitmap.h"
 #include "state/controltable.h"
+#include "state/uiprotocol.h"
 
 #include <QObject>
 #include <QPointer>
@@ -32,8 +33,8 @@ class MediaPlayerController final : public QObject
 {
     Q_OBJECT
 public:
-    // The program's message box: text key, caption key, Cancel offered, icon (2 = error); 1 is OK.
-    using MessageBox = std::function<int(const QString &textKey, const QString &captionKey, bool withCancel, int icon)>;
+    // The program's message box by language keys.
+    using MessageBox = state::ShowMessageBoxFn;
 
     MediaPlayerController(camera::ui::VideoWidget *video, platform::PlaybackEngine &engine, VideoPlayer::FrameGrabber grabFrame,
                           QObject *parent = nullptr);

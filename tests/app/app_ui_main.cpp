@@ -9,7 +9,9 @@
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Headless unless a test runs under a real X server with a window manager on purpose.
+    if (!qEnvironmentVariableIsSet("SENDRA_TEST_WM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");

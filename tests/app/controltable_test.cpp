@@ -122,8 +122,9 @@ TEST(ControlTable, EveryButtonShowsItsPictureAndEveryHintArrives)
             ASSERT_NE(b, nullptr) << spec.name;
             EXPECT_FALSE(b->icon().isNull()) << spec.name << " has no picture";
         }
-        if (spec.text == ControlText::Hint)
+        if (spec.text == ControlText::Hint) {
             EXPECT_FALSE(english->hint(name(spec)).isEmpty()) << spec.name << " has an empty hint";
+        }
     }
 }
 
@@ -146,8 +147,9 @@ TEST(ControlTable, EveryControlTheRulesNameExistsAndTakesWhatIsSet)
             const auto id = ControlId(i);
             if (s.visible.named(id) || s.enabled.named(id))
                 named.insert(id);
-            if (s.checked.named(id))
+            if (s.checked.named(id)) {
                 EXPECT_TRUE(w.controls().button(id) && w.controls().button(id)->isCheckable()) << controlName(id);
+            }
         }
     }
     for (ControlId id : named)

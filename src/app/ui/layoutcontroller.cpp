@@ -26,6 +26,7 @@ ControlId presetItem(int preset) { return ControlId(std::size_t(ControlId::NNorm
 
 LayoutController::LayoutController(Shell &shell, QObject *parent) : QObject(parent), shell_(shell)
 {
+    clock_.start();
     Controls &c = shell_.controls();
     for (int preset = state::kPresetNormal; preset <= state::kPresetByResolution; ++preset)
         connect(c.action(presetItem(preset)), &QAction::triggered, this, [this, preset] { Q_EMIT presetRequested(preset); });
@@ -39,6 +40,19 @@ LayoutController::LayoutController(Shell &shell, QObject *parent) : QObject(pare
     connect(c.mainButton(ControlId::ReturnMain_Btn), &QPushButton::clicked, this,
             [this] { applyPreset(state::kPresetNormal); });
     connect(&shell_.window(), &MainWindow::windowStateChanged, this, &LayoutController::onWindowStateChanged);
+    // The window has a fixed size in the windowed presets; a window manager that restores the size
+    // the window had before it was maximised, after we sized it, is answered by sizing it again.
+    connect(&shell_.window(), &MainWindow::resized, this, [this] {
+        MainWindow &w = shell_.window();
+        if (applying_ || wantMaximised_ || w.isMaximized() || !lastLayout_ || w.centralWidget()->size() == w.size())
+            return;
+        if (w.width() != lastLayout_->clientSize.width())
+            QTimer::singleShot(0, this, [this] {
+                if (!wantMaximised_ && lastLayout_ && !shell_.window().isMaximized()
+                    && shell_.window().width() != lastLayout_->clientSize.width())
+                    shell_.window().applyLayout(*lastLayout_);
+            });
+    });
     updatePresetAvailability();
 }
 
@@ -63,6 +77,11 @@ void LayoutController::listTimerTick()
 {
     if (screenSize() != lastScreen_)
         updatePresetAvailability();
+    // A window manager's late answer that went past every event above still cannot leave the
+    // window at a size other than its preset's for longer than a tick.
+    MainWindow &w = shell_.window();
+    if (!wantMaximised_ && lastLayout_ && !w.isMaximized() && w.width() != lastLayout_->clientSize.width())
+        w.applyLayout(*lastLayout_);
 }
 
 void LayoutController::applyRules(const ActionInputs &in, ActionState &s) const { layoutRules(in, s); }
@@ -78,22 +97,26 @@ void LayoutController::onWindowStateChanged(Qt::WindowStates oldState, Qt::Windo
 {
     if (shell_.state().flags().IsClosing)
         return;
-    const bool wasMax = oldState & Qt::WindowMaximized;
     const bool isMax = newState & Qt::WindowMaximized;
-    if (expectMaximised_) {
-        const bool ours = *expectMaximised_ == isMax;
-        if (ours || wasMax == isMax) {
-            if (ours)
-                expectMaximised_.reset();
-            return;
-        }
-        expectMaximised_.reset();
+    if (newState & Qt::WindowMinimized)
+        return;
+    if (applying_)
+        return;   // the toolkit's own echo of the request being made
+    if (isMax == wantMaximised_) {
+        // Ours: the window manager restores the size the window had before it was maximised,
+        // after we sized it for the new preset, so size it again.
+        if (!isMax && !(oldState & Qt::WindowMinimized) && lastLayout_)
+            shell_.window().applyLayout(*lastLayout_);
+        return;
     }
-    const int preset = shell_.state().flags().SizePreset;
-    if (isMax && !wasMax && preset != state::kPresetFullScreen && preset != state::kPresetFullScreen4x3)
-        QTimer::singleShot(0, this, [this] { applyPreset(state::kPresetFullScreen); });
-    else if (!isMax && !(newState & Qt::WindowMinimized) && wasMax)
-        QTimer::singleShot(0, this, [this] { applyPreset(state::kPresetNormal); });
+    // A window manager answers a request that was already superseded (maximise, then restore
+    // before the answer came) with the old state: that is not the user.
+    const qint64 now = clock_.elapsed();
+    for (std::size_t i = 0; i + 1 < requests_.size(); ++i)
+        if (requests_[i].maximised == isMax && now - requests_[i].atMs < kEchoWindowMs)
+            return;
+    const int preset = isMax ? state::kPresetFullScreen : state::kPresetNormal;
+    QTimer::singleShot(0, this, [this, preset] { applyPreset(preset); });
 }
 
 void LayoutController::applyPreset(int preset)
@@ -128,9 +151,16 @@ void LayoutController::applyPreset(int preset)
         return;
     }
     // Maximising or restoring from here comes back as a state change event that is ours.
-    if (layout.maximised != w.isMaximized())
-        expectMaximised_ = layout.maximised;
+    wantMaximised_ = layout.maximised;
+    if (layout.maximised != w.isMaximized()) {
+        requests_.push_back({layout.maximised, clock_.elapsed()});
+        if (requests_.size() > 4)
+            requests_.pop_front();
+    }
+    applying_ = true;
     w.applyLayout(layout);
+    applying_ = false;
+    lastLayout_ = layout;
     item->setChecked(true);
     w.layOutButtons(layout.singleWindow ? singleWindowButtons(layout.clientSize.width(), w.toolBarSizes())
                                         : bothWindowButtons());

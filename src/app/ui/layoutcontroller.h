@@ -1,9 +1,13 @@
 #pragma once
 
 #include "app/ui/feature.h"
+#include "app/windowpresets.h"
 
 #include <QObject>
+#include <QElapsedTimer>
 #include <QSize>
+
+#include <deque>
 
 #include <functional>
 #include <optional>
@@ -48,10 +52,21 @@ private:
     QSize cameraResolution_{640, 480};
     QSize appliedResolution_;
     QSize lastScreen_;
-    // The maximised state this controller asked for and whose change event has not come back
-    // yet: only a change the user (or the window manager for the user) made follows the
-    // maximise/restore rule. Under a window manager the event arrives later, not inside the call.
-    std::optional<bool> expectMaximised_;
+    // Whether the preset in force wants the window maximised. A window-state change that agrees
+    // with it is ours coming back from the window manager (later, not inside the call, and
+    // sometimes more than once); only a change against it was made by the user and follows the
+    // maximise/restore rule.
+    bool wantMaximised_ = false;
+    // Our maximise/restore requests of the last moments, oldest first.
+    struct Request {
+        bool maximised;
+        qint64 atMs;
+    };
+    static constexpr qint64 kEchoWindowMs = 2000;
+    std::deque<Request> requests_;
+    QElapsedTimer clock_;
+    bool applying_ = false;
+    std::optional<PresetLayout> lastLayout_;
 };
 
 } // namespace app::ui

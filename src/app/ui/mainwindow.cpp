@@ -390,12 +390,20 @@ void MainWindow::applyLayout(const PresetLayout &layout)
     if (layout.maximised) {
         central_->setMinimumSize(0, 0);
         central_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
         showMaximized();
     } else {
         if (isMaximized())
             showNormal();
         central_->setFixedSize(layout.clientSize);
-        resize(layout.clientSize.width(), layout.clientSize.height() + menuBar()->sizeHint().height());
+        // The window itself is fixed too: a window manager restoring the size the window had
+        // before it was maximised would otherwise leave an empty strip beside the client.
+        const QSize window(layout.clientSize.width(), layout.clientSize.height() + menuBar()->sizeHint().height());
+        setFixedSize(window);
+        if (QLayout *l = this->layout())
+            l->activate();
+        resize(window);
         if (layout.centreWindow)
             if (const QScreen *s = QGuiApplication::primaryScreen()) {
                 const QRect r = s->availableGeometry();
@@ -453,6 +461,12 @@ void MainWindow::closeEvent(QCloseEvent *event)
         Q_EMIT closing();
     }
     event->accept();
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    Q_EMIT resized();
 }
 
 void MainWindow::changeEvent(QEvent *event)

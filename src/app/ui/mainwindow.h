@@ -56,10 +56,13 @@ Q_SIGNALS:
     void windowStateChanged(Qt::WindowStates oldState, Qt::WindowStates newState);
     // The window became the active one.
     void activated();
+    // The window's size changed (the program, the window manager or the user).
+    void resized();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void buildMenus();

@@ -3,6 +3,7 @@
 #include "app/ui/feature.h"
 
 #include <QObject>
+#include <QPoint>
 #include <QSize>
 
 #include <functional>
@@ -11,6 +12,14 @@
 namespace app::ui {
 
 class Shell;
+
+// Ctrl-dragging the video area: allowed only when the preset in force makes the picture overhang
+// the screen ("By Resolution" on a small screen), and only between min and max (top left corner,
+// client coordinates).
+struct VideoDrag {
+    bool enabled = false;
+    QPoint min, max;
+};
 
 // Window-size presets: the Window Size menu and its short cuts, the return button, maximise and
 // restore by the user, "By Resolution" following the camera, and which presets the screen can
@@ -30,6 +39,7 @@ public:
     QSize screenSize() const;
     std::function<QSize()> screenSizeOverride;
     void updatePresetAvailability();
+    const VideoDrag &videoDrag() const { return videoDrag_; }
 
     // Disconnects the camera or leaves the player (the device control tool bar preset).
     std::function<void()> stopVideo = [] {};
@@ -40,14 +50,18 @@ public:
 Q_SIGNALS:
     // A window-size preset was chosen from the menu or by its short cut.
     void presetRequested(int preset);
+    // videoDrag() changed: every preset first disables dragging, then sets its own.
+    void videoDragChanged();
 
 private:
     void onWindowStateChanged(Qt::WindowStates oldState, Qt::WindowStates newState);
+    void setVideoDrag(const VideoDrag &drag);
 
     Shell &shell_;
     QSize cameraResolution_{640, 480};
     QSize appliedResolution_;
     QSize lastScreen_;
+    VideoDrag videoDrag_;
     // The maximised state this controller asked for and whose change event has not come back
     // yet: only a change the user (or the window manager for the user) made follows the
     // maximise/restore rule. Under a window manager the event arrives later, not inside the call.

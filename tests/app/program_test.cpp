@@ -17,6 +17,7 @@
 #include "camera/ui/videowidget.h"
 #include "camera/videocamerads.h"
 #include "imaging/ui/stillimageview.h"
+#include "library/ui/thumbnailbrowserwidget.h"
 #include "measure/ui/measuringsurface.h"
 #include "platform/controldevice.h"
 #include "platform/diagnosticslog.h"
@@ -31,6 +32,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -348,7 +350,9 @@ TEST(Program, LoadImageShowsAPictureFileAndTakesTurnsWithLockFrame)
 
     QImage picture(320, 200, QImage::Format_RGB32);
     picture.fill(qRgb(10, 200, 30));
-    const QString file = w.state().curListPath()[state::kListBmp] + "/specimen.bmp";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = dir.filePath("specimen.bmp");
     ASSERT_TRUE(picture.save(file, "BMP"));
     QList<std::pair<int, QString>> asked;
     std::optional<QString> answer;   // cancelled first
@@ -357,16 +361,18 @@ TEST(Program, LoadImageShowsAPictureFileAndTakesTurnsWithLockFrame)
         return answer;
     };
 
-    // Cancelling the dialog releases the button and leaves the live picture.
+    // Cancelling the dialog releases the button and leaves the live picture. On the JPG page the
+    // dialog starts with filter 2 in the JPG folder, on the BMP page with 1 in the BMP folder.
+    p.app->still().browser().showKind(state::kListJpg);
     QTest::mouseClick(load, Qt::LeftButton);
     ASSERT_EQ(asked.size(), 1);
+    EXPECT_EQ(asked.last(), (std::pair<int, QString>{2, w.state().curListPath()[state::kListJpg]}));
     EXPECT_FALSE(load->isChecked());
     EXPECT_FALSE(cam.isFrozen());
-
-    // The BMP page is shown at start: filter 1 in the BMP folder.
-    EXPECT_EQ(asked.last(), (std::pair<int, QString>{1, w.state().curListPath()[state::kListBmp]}));
+    p.app->still().browser().showKind(state::kListBmp);
     answer = file;
     QTest::mouseClick(load, Qt::LeftButton);
+    EXPECT_EQ(asked.last(), (std::pair<int, QString>{1, w.state().curListPath()[state::kListBmp]}));
     ASSERT_TRUE(load->isChecked());
     ASSERT_TRUE(cam.isFrozen());
     EXPECT_TRUE(samePixels(cam.stillImage(), picture));

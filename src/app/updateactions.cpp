@@ -127,8 +127,8 @@ void layoutRules(const ActionInputs &in, ActionState &s)
 void notYetBuiltRules(const ActionInputs &, ActionState &s)
 {
     // Printing, the image viewer, the automation tools, the editor's and filters' tools, the
-    // comparison overlay, the reticle, the scale and display settings and the frozen and loaded
-    // frames of the drawing bar: each leaves this list when its feature lands.
+    // comparison overlay, the reticle, and the scale, display and picture-saving settings of the
+    // drawing bar: each leaves this list when its feature lands.
     static constexpr C kPending[] = {
         C::PrintSet, C::PrintImage, C::TimingCapture_Tool, C::Vid2Img_Tool, C::Img2Vid_Tool, C::InfoStatus_Tool,
         C::ImageViewer_Tool,
@@ -145,7 +145,7 @@ void notYetBuiltRules(const ActionInputs &, ActionState &s)
         C::CompareTB_WinImg_Mode, C::CompareTB_TransparentSB, C::CompareTB_knockoutColor, C::CompareTB_CombineNone,
         C::CrossTB_Cross, C::CrossTB_CrossSB, C::CrossTB_Area, C::CrossTB_AreaSB, C::CrossTB_Rect, C::CrossTB_RectSB,
         C::CrossTB_Circle, C::CrossTB_CircleSB, C::CrossTB_LineColor, C::CrossTB_Clear,
-        C::DrawRulerTB_LockFrame, C::DrawRulerTB_LoadImage, C::DrawRulerTB_SaveImage, C::DrawRulerTB_CopyImage,
+        C::DrawRulerTB_SaveImage, C::DrawRulerTB_CopyImage,
         C::DrawRulerTB_SetScale, C::DrawRulerTB_SetShowInfo, C::VideoCtrlTB_WhiteBlanceSet};
     for (C id : kPending)
         s.enabled.set(id, false);

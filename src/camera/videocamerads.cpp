@@ -117,7 +117,8 @@ bool TVideoCameraDS::InitCapFilters()
     }
     format_ = choice.format;
     formatChosen_ = true;
-    videoSize_ = previousSize_ = liveSize_ = QSize(format_.width, format_.height);
+    previousSize_ = liveSize_ = QSize(format_.width, format_.height);
+    setVideoSize(liveSize_);
     return true;
 }
 
@@ -195,9 +196,17 @@ bool TVideoCameraDS::GetResolution()
     if (!size.isValid())
         size = QSize(format_.width, format_.height);   // the format set, before it runs
     if (!frozen_)
-        videoSize_ = size;
+        setVideoSize(size);
     liveSize_ = size;
     return true;
+}
+
+void TVideoCameraDS::setVideoSize(QSize size)
+{
+    if (size == videoSize_)
+        return;
+    videoSize_ = size;
+    Q_EMIT videoSizeChanged(size);
 }
 
 // ---- format, flip, MJPG flag --------------------------------------------------------------------
@@ -241,7 +250,6 @@ bool TVideoCameraDS::GetPreviewDefalutState(int selector) const { return selecto
 bool TVideoCameraDS::FilterGraph_Pause(int selector, const QString &fileName)
 {
     Q_EMIT overlayClearRequested();
-    session_.setPaused(true);
     if (selector == 0) {
         const QImage &shown = session_.latestFrame().image;
         if (!shown.isNull())
@@ -252,16 +260,15 @@ bool TVideoCameraDS::FilterGraph_Pause(int selector, const QString &fileName)
             const platform::DecodedPicture picture = platform::readPictureFile(fileName);
             if (!picture.ok()) {
                 log_.append(QStringLiteral("FilterGraph_Pause: %1: %2").arg(fileName, picture.detail));
-                session_.setPaused(false);
                 return false;
             }
             still_ = picture.bitmap.image();
         }
         // Other extensions (".jpeg" too) load nothing: the still layer keeps what it showed.
     }
-    if (!still_.isNull())
-        videoSize_ = still_.size();
     frozen_ = true;
+    if (!still_.isNull())
+        setVideoSize(still_.size());
     Q_EMIT frozenChanged(true);
     Q_EMIT measurementsCleared();
     return true;
@@ -269,12 +276,12 @@ bool TVideoCameraDS::FilterGraph_Pause(int selector, const QString &fileName)
 
 bool TVideoCameraDS::FilterGraph_Play()
 {
-    videoSize_ = liveSize_;
     if (frozen_) {
         frozen_ = false;
         Q_EMIT frozenChanged(false);
     }
-    if (session_.state() != platform::PipelineState::Playing)
+    setVideoSize(liveSize_);
+    if (session_.state() == platform::PipelineState::Paused)
         session_.setPaused(false);
     Q_EMIT measurementsCleared();
     return session_.state() == platform::PipelineState::Playing;
@@ -285,7 +292,7 @@ int TVideoCameraDS::GetFilterGraphState() const
     switch (session_.state()) {
     case platform::PipelineState::Stopped: return 1;
     case platform::PipelineState::Paused: return 2;
-    case platform::PipelineState::Playing: return 3;
+    case platform::PipelineState::Playing: return frozen_ ? 2 : 3;
     default: return 0;
     }
 }

@@ -76,10 +76,12 @@ public:
     bool GetPreviewDefalutState(int selector) const;
     // False when SENDRA_CAM_NO_RENDERER=1: flipping is then unavailable.
     bool CheckVMR_Functuon() const { return rendererAvailable_; }
-    // Freezes the picture: selector 0 the shown frame, otherwise a .BMP/.JPG file.
+    // Freezes the picture: selector 0 the shown frame, otherwise a .BMP/.JPG file. The camera
+    // keeps streaming underneath, so the snapshot button, a recording and the release go on
+    // without the live source having to start again; only what the window shows stands still.
     bool FilterGraph_Pause(int selector, const QString &fileName);
     bool FilterGraph_Play();
-    // 0 no pipeline, 1 stopped, 2 paused, 3 playing.
+    // 0 no pipeline, 1 stopped, 2 paused (also while a frame is frozen), 3 playing.
     int GetFilterGraphState() const;
 
     // The format dialog's work once the user has chosen: stop, rebuild with `format`, start.
@@ -160,6 +162,8 @@ Q_SIGNALS:
     void flipModeChanged(int mode);
     // The still layer is shown (frozen) or hidden.
     void frozenChanged(bool frozen);
+    // videoSize() changed: a connect, a format change, a rebuild, a frozen or released picture.
+    void videoSizeChanged(QSize size);
     // Measurement data must be cleared (format width changed, frame frozen or released, disconnect).
     void measurementsCleared();
     void measurementModeChanged(bool active);
@@ -175,6 +179,7 @@ Q_SIGNALS:
 private:
     void onPipelineEvent(const platform::PipelineEvent &event);
     bool startSession(bool logLines);
+    void setVideoSize(QSize size);
     // Ends a running recording; emits recordingEnded when `unasked`.
     void finishRecording(bool unasked);
 

@@ -35,8 +35,8 @@ void FrameLockControl::loadImageClicked(bool down, bool bmpTabShown, const QStri
         return;
     }
     lockDown_ = false;
-    loadDown_ = true;
-    source_.pauseWithFile(*file);
+    // A file that cannot be decoded leaves the live picture: the button must not claim otherwise.
+    loadDown_ = source_.pauseWithFile(*file);
     if (pictureSwitched_)
         pictureSwitched_();
 }

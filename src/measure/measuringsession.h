@@ -129,6 +129,7 @@ public:
     SurfaceOutcome RedoList();
 
     void setWindowMoveEnable(bool enabled) { moveEnabled_ = enabled; }
+    bool windowMoveEnabled() const { return moveEnabled_; }
     // (minimum left, minimum top, maximum left, maximum top) of the window's position.
     void setWindowMoveRange(int minLeft, int minTop, int maxLeft, int maxTop);
     void setWindowPosition(QPoint topLeft) { windowPos_ = topLeft; }

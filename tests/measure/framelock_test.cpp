@@ -10,8 +10,9 @@ namespace {
 
 struct FakeSource final : FrameSource {
     QStringList calls;
+    bool fileLoads = true;
     bool pauseOnFrame() override { calls << "freeze"; return true; }
-    bool pauseWithFile(const QString &path) override { calls << "load " + path; return true; }
+    bool pauseWithFile(const QString &path) override { calls << "load " + path; return fileLoads; }
     bool play() override { calls << "play"; return true; }
 };
 
@@ -45,6 +46,18 @@ TEST(FrameLockControl, LockAndLoadTakeTurnsAndClearTheDrawing)
     EXPECT_FALSE(control.loadDown());
     EXPECT_EQ(source.calls.size(), 3);
     EXPECT_EQ(clears, 3);
+}
+
+TEST(FrameLockControl, APictureThatCannotBeLoadedLeavesTheLoadButtonUp)
+{
+    FakeSource source;
+    source.fileLoads = false;
+    FrameLockControl control(
+        source, [](int, const QString &) { return std::optional<QString>(QStringLiteral("/p/broken.bmp")); }, [] {});
+    control.loadImageClicked(true, true, "/bmp", "/jpg");
+    EXPECT_EQ(source.calls, QStringList{"load /p/broken.bmp"});
+    EXPECT_FALSE(control.loadDown());
+    EXPECT_FALSE(control.lockDown());
 }
 
 } // namespace

@@ -309,12 +309,13 @@ void CameraController::VideoFormatClick()
 {
     if (!camera_->isConnected())
         return;
+    releaseFrozenFrame();
     if (camera_->isFrozen())
         camera_->FilterGraph_Play();
-    camera::ui::VideoFormatDialog dialog(&shell_.window());
-    dialog.setWindowTitle(shell_.texts().text(QStringLiteral("VideoFormat->Caption")));
-    dialog.setFormats(camera_->availableFormats(), camera_->currentFormat());
-    if (dialog.exec() == QDialog::Accepted && !camera_->applyFormat(dialog.selectedFormat())) {
+    const std::optional<platform::CaptureFormat> chosen =
+        chooseFormat ? chooseFormat(camera_->availableFormats(), camera_->currentFormat())
+                     : runFormatDialog(camera_->availableFormats(), camera_->currentFormat());
+    if (chosen && !camera_->applyFormat(*chosen)) {
         disconnectBranch();
         shell_.ShowMessageBox(QStringLiteral("CannotStartVideo_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), false,
                                state::kIconAttention);
@@ -324,6 +325,17 @@ void CameraController::VideoFormatClick()
     resolutionChanged(camera_->videoSize());
     if (!camera_->GetPreviewDefalutState(1))
         shell_.controls().action(ControlId::SetMJPGPreview)->setChecked(false);
+}
+
+std::optional<platform::CaptureFormat> CameraController::runFormatDialog(
+    const std::vector<platform::PixelFormatInfo> &formats, const platform::CaptureFormat &current)
+{
+    camera::ui::VideoFormatDialog dialog(&shell_.window());
+    dialog.setWindowTitle(shell_.texts().text(QStringLiteral("VideoFormat->Caption")));
+    dialog.setFormats(formats, current);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.selectedFormat();
 }
 
 void CameraController::VideoSourceClick()

@@ -2,6 +2,7 @@
 
 #include "app/ui/feature.h"
 #include "platform/bitmap.h"
+#include "platform/mediapipeline.h"
 
 #include <QSize>
 
@@ -9,6 +10,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 class QAction;
 
@@ -74,6 +77,13 @@ public:
     std::function<void()> resetModeButtons = [] {};
     // The picture size changed (connect, format): "By Resolution" follows it.
     std::function<void(QSize)> resolutionChanged = [](QSize) {};
+    // The format dialog releases a locked or loaded frame first, through the draw tool bar so
+    // that its buttons come up too.
+    std::function<void()> releaseFrozenFrame = [] {};
+    // The format dialog's answer: the format chosen, or none when cancelled. Default: the dialog.
+    std::function<std::optional<platform::CaptureFormat>(const std::vector<platform::PixelFormatInfo> &,
+                                                         const platform::CaptureFormat &)>
+        chooseFormat;
 
     void readInputs(ActionInputs &in) const override;
     void applyRules(const ActionInputs &in, ActionState &s) const override;
@@ -86,6 +96,8 @@ private:
     void disconnectBranch();
     void onPreviewLost(camera::PreviewLoss loss);
     void recognizeModel();
+    std::optional<platform::CaptureFormat> runFormatDialog(const std::vector<platform::PixelFormatInfo> &formats,
+                                                           const platform::CaptureFormat &current);
 
     Shell &shell_;
     camera::TVideoCameraDS *camera_ = nullptr;

@@ -133,6 +133,7 @@ void LayoutController::applyPreset(int preset)
         item->setChecked(true);
         return;
     }
+    setVideoDrag({});
     const QSize screen = screenSize();
     const PresetLayout layout = layoutForPreset(preset, screen, cameraResolution_);
     if (preset == state::kPresetByResolution && layout.appliedAs == state::kPreset640x480) {
@@ -167,8 +168,15 @@ void LayoutController::applyPreset(int preset)
     shell_.state().setSizePreset(preset);
     if (preset == state::kPresetByResolution)
         appliedResolution_ = cameraResolution_;
+    setVideoDrag({layout.dragEnabled, layout.dragMin, layout.dragMax});
     if (!flags.OverlayMode)
         shell_.videoAreaChanged();
+}
+
+void LayoutController::setVideoDrag(const VideoDrag &drag)
+{
+    videoDrag_ = drag;
+    Q_EMIT videoDragChanged();
 }
 
 } // namespace app::ui

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QElapsedTimer>
+#include <QPoint>
 #include <QSize>
 
 #include <deque>
@@ -15,6 +16,14 @@
 namespace app::ui {
 
 class Shell;
+
+// Ctrl-dragging the video area: allowed only when the preset in force makes the picture overhang
+// the screen ("By Resolution" on a small screen), and only between min and max (top left corner,
+// client coordinates).
+struct VideoDrag {
+    bool enabled = false;
+    QPoint min, max;
+};
 
 // Window-size presets: the Window Size menu and its short cuts, the return button, maximise and
 // restore by the user, "By Resolution" following the camera, and which presets the screen can
@@ -34,6 +43,7 @@ public:
     QSize screenSize() const;
     std::function<QSize()> screenSizeOverride;
     void updatePresetAvailability();
+    const VideoDrag &videoDrag() const { return videoDrag_; }
 
     // Disconnects the camera or leaves the player (the device control tool bar preset).
     std::function<void()> stopVideo = [] {};
@@ -44,9 +54,12 @@ public:
 Q_SIGNALS:
     // A window-size preset was chosen from the menu or by its short cut.
     void presetRequested(int preset);
+    // videoDrag() changed: every preset first disables dragging, then sets its own.
+    void videoDragChanged();
 
 private:
     void onWindowStateChanged(Qt::WindowStates oldState, Qt::WindowStates newState);
+    void setVideoDrag(const VideoDrag &drag);
 
     Shell &shell_;
     QSize cameraResolution_{640, 480};
@@ -67,6 +80,7 @@ private:
     QElapsedTimer clock_;
     bool applying_ = false;
     std::optional<PresetLayout> lastLayout_;
+    VideoDrag videoDrag_;
 };
 
 } // namespace app::ui

@@ -9,12 +9,15 @@
 #include "camera/ui/videowidget.h"
 #include "camera/videocamerads.h"
 #include "measure/canvas.h"
+#include "measure/framelockcontrol.h"
 #include "measure/shaperenderer.h"
 #include "measure/ui/measuringsurface.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QToolBar>
@@ -28,6 +31,19 @@ QMouseEvent mouseEvent(QEvent::Type type, Qt::MouseButton button, Qt::MouseButto
 {
     return QMouseEvent(type, QPointF(pos), QPointF(pos), button, buttons, mods);
 }
+
+// The draw tool bar's frame buttons act on the camera component.
+class CameraFrameSource final : public measure::FrameSource
+{
+public:
+    explicit CameraFrameSource(camera::TVideoCameraDS &camera) : camera_(camera) {}
+    bool pauseOnFrame() override { return camera_.FilterGraph_Pause(0, QString()); }
+    bool pauseWithFile(const QString &path) override { return camera_.FilterGraph_Pause(1, path); }
+    bool play() override { return camera_.FilterGraph_Play(); }
+
+private:
+    camera::TVideoCameraDS &camera_;
+};
 
 // The pen combo shows each style as a drawn line, as the design's owner-drawn list does.
 QIcon penIcon(int item)
@@ -50,17 +66,17 @@ MeasureController::MeasureController(Shell &shell, LayoutController &layout, cam
 
     connect(&video_, &camera::ui::VideoWidget::videoMousePressed, this,
             [this](Qt::MouseButton b, Qt::KeyboardModifiers m, QPoint p) {
-                if (drawMode_)
+                if (forwardsMouse(m))
                     surface_->mousePress(mouseEvent(QEvent::MouseButtonPress, b, b, m, p));
             });
     connect(&video_, &camera::ui::VideoWidget::videoMouseMoved, this,
             [this](Qt::MouseButtons bs, Qt::KeyboardModifiers m, QPoint p) {
-                if (drawMode_)
+                if (forwardsMouse(m))
                     surface_->mouseMove(mouseEvent(QEvent::MouseMove, Qt::NoButton, bs, m, p));
             });
     connect(&video_, &camera::ui::VideoWidget::videoMouseReleased, this,
             [this](Qt::MouseButton b, Qt::KeyboardModifiers m, QPoint p) {
-                if (drawMode_)
+                if (forwardsMouse(m))
                     surface_->mouseRelease(mouseEvent(QEvent::MouseButtonRelease, b, Qt::NoButton, m, p));
             });
     connect(&video_, &camera::ui::VideoWidget::videoDoubleClicked, this,
@@ -77,11 +93,94 @@ MeasureController::MeasureController(Shell &shell, LayoutController &layout, cam
     connect(&camera_, &camera::TVideoCameraDS::connectedChanged, this, &MeasureController::onConnected);
     connect(&camera_, &camera::TVideoCameraDS::measurementsCleared, this, [this] { surface_->clearFrame(); });
     connect(&camera_, &camera::TVideoCameraDS::frozenChanged, this, [this] { refreshFlags(); });
+    connect(&camera_, &camera::TVideoCameraDS::videoSizeChanged, this, &MeasureController::onVideoSizeChanged);
 
-    // Ctrl-drag of a video window larger than the screen ("By Resolution").
-    connect(surface_, &measure::MeasuringSurface::windowMoveRequested, this,
-            [this](QPoint topLeft) { shell_.window().videoArea()->move(topLeft); });
+    // Ctrl-drag of a video window larger than the screen ("By Resolution"). The session clamps
+    // to the range; the layout's word decides whether the area moves at all.
+    connect(&layout_, &LayoutController::videoDragChanged, this, &MeasureController::onVideoDragChanged);
+    connect(surface_, &measure::MeasuringSurface::windowMoveRequested, this, [this](QPoint topLeft) {
+        if (layout_.videoDrag().enabled)
+            shell_.window().videoArea()->move(topLeft);
+    });
     buildDrawToolBar();
+    buildFrameButtons();
+}
+
+bool MeasureController::forwardsMouse(Qt::KeyboardModifiers modifiers) const
+{
+    const measure::MeasuringSession &session = surface_->session();
+    return drawMode_ || session.dragging() || (modifiers.testFlag(Qt::ControlModifier) && session.windowMoveEnabled());
+}
+
+void MeasureController::onVideoDragChanged()
+{
+    const VideoDrag &drag = layout_.videoDrag();
+    measure::MeasuringSession &session = surface_->session();
+    session.setWindowMoveEnable(drag.enabled);
+    session.setWindowMoveRange(drag.min.x(), drag.min.y(), drag.max.x(), drag.max.y());
+    session.setWindowPosition(shell_.window().videoArea()->pos());
+}
+
+void MeasureController::onVideoSizeChanged(QSize picture)
+{
+    if (!camera_.isConnected())
+        return;
+    const QSize window = surface_->session().windowSize();
+    surface_->setGeometry(window.isValid() ? window : shell_.window().videoArea()->size(), picture);
+}
+
+void MeasureController::buildFrameButtons()
+{
+    frameSource_ = std::make_unique<CameraFrameSource>(camera_);
+    frameLock_ = std::make_unique<measure::FrameLockControl>(
+        *frameSource_, [this](int filterIndex, const QString &folder) { return askPicture(filterIndex, folder); },
+        [this] { surface_->clearFrame(); });
+    Controls &c = shell_.controls();
+    // toggled, not clicked: a release from code (disconnect, leaving draw) must reach the camera too.
+    connect(c.button(ControlId::DrawRulerTB_LockFrame), &QAbstractButton::toggled, this, [this](bool down) {
+        if (syncingFrameButtons_ || down == frameLock_->lockDown())
+            return;
+        frameLock_->lockFrameClicked(down);
+        syncFrameButtons();
+    });
+    connect(c.button(ControlId::DrawRulerTB_LoadImage), &QAbstractButton::toggled, this, [this](bool down) {
+        if (syncingFrameButtons_ || down == frameLock_->loadDown())
+            return;
+        const state::ListPaths &folders = shell_.state().curListPath();
+        frameLock_->loadImageClicked(down, bmpTabShown(), folders[state::kListBmp], folders[state::kListJpg]);
+        syncFrameButtons();
+    });
+}
+
+void MeasureController::syncFrameButtons()
+{
+    Controls &c = shell_.controls();
+    syncingFrameButtons_ = true;
+    c.button(ControlId::DrawRulerTB_LockFrame)->setChecked(frameLock_->lockDown());
+    c.button(ControlId::DrawRulerTB_LoadImage)->setChecked(frameLock_->loadDown());
+    syncingFrameButtons_ = false;
+}
+
+void MeasureController::releaseFrozenFrame()
+{
+    Controls &c = shell_.controls();
+    c.button(ControlId::DrawRulerTB_LockFrame)->setChecked(false);
+    c.button(ControlId::DrawRulerTB_LoadImage)->setChecked(false);
+}
+
+std::optional<QString> MeasureController::askPicture(int filterIndex, const QString &folder)
+{
+    if (choosePicture)
+        return choosePicture(filterIndex, folder);
+    const QStringList filters{QStringLiteral("Bitmaps (*.bmp)"), QStringLiteral("JPEG Image File (*.jpg)")};
+    QFileDialog dialog(&shell_.window());
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDirectory(folder);
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(filters.value(filterIndex - 1, filters.constFirst()));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
 }
 
 void MeasureController::readInputs(ActionInputs &in) const
@@ -105,8 +204,14 @@ void MeasureController::leaveLiveMode(int oldMode, int newMode)
 
 void MeasureController::videoAreaChanged()
 {
-    if (camera_.isConnected())
-        surface_->resizeWindow(video_.size());
+    if (!camera_.isConnected())
+        return;
+    // The area's own size: the video widget inside follows it only when its layout runs.
+    const QSize picture = camera_.videoSize();
+    if (surface_->session().pictureSize() != picture)
+        surface_->setGeometry(surface_->session().windowSize(), picture);
+    surface_->resizeWindow(shell_.window().videoArea()->size());
+    onVideoDragChanged();
 }
 
 MeasureController::~MeasureController() = default;
@@ -146,7 +251,7 @@ void MeasureController::buildDrawToolBar()
 void MeasureController::onConnected(bool connected)
 {
     if (connected) {
-        surface_->setGeometry(video_.size(), QSize(camera_.currentFormat().width, camera_.currentFormat().height));
+        surface_->setGeometry(shell_.window().videoArea()->size(), camera_.videoSize());
         surface_->session().EntryMeasurementMode();
         refreshFlags();
         showLayer();
@@ -190,6 +295,7 @@ void MeasureController::leaveDrawMode(int newMode)
         surface_->clearFrame();
         video_.clearOverlay();
     }
+    releaseFrozenFrame();
     setDrawMode(false);
 }
 

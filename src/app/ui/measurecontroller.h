@@ -5,6 +5,12 @@
 
 #include <QObject>
 #include <QPoint>
+#include <QSize>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
 
 class QMenu;
 
@@ -16,8 +22,10 @@ class VideoWidget;
 } // namespace camera
 
 namespace measure {
+class FrameLockControl;
+class FrameSource;
 class MeasuringSurface;
-}
+} // namespace measure
 
 namespace app::ui {
 
@@ -25,8 +33,9 @@ class LayoutController;
 class Shell;
 
 // The main window's measuring side: the drawing surface over the live picture, the draw tool
-// bar (shape tools, overlap, undo and redo, pen style, colour, clear) and the double-click toggle
-// of "Full Screen (4:3)". UI thread only.
+// bar (shape tools, overlap, undo and redo, pen style, colour, clear, locked and loaded frames),
+// the Ctrl-drag of an overhanging video area and the double-click toggle of "Full Screen (4:3)".
+// UI thread only.
 class MeasureController final : public QObject, public Feature
 {
     Q_OBJECT
@@ -40,8 +49,17 @@ public:
 
     // The draw mode button went down or up.
     void setDrawMode(bool on);
-    // Leaving draw for compare or cross clears the drawing.
+    // Leaving draw for compare or cross clears the drawing; any leave releases a locked or
+    // loaded frame, whose buttons would be out of reach otherwise.
     void leaveDrawMode(int newMode);
+    // Brings the lock-frame and load-image buttons up and the live picture back.
+    void releaseFrozenFrame();
+
+    // The load-image button's open dialog: filter index 1 (BMP) or 2 (JPG) and the start folder;
+    // none when cancelled. Default: a file dialog. Tests answer it.
+    std::function<std::optional<QString>(int filterIndex, const QString &folder)> choosePicture;
+    // The thumbnail browser shows its BMP page: the dialog starts there.
+    std::function<bool()> bmpTabShown = [] { return true; };
 
     void readInputs(ActionInputs &in) const override;
     void applyRules(const ActionInputs &in, ActionState &s) const override;
@@ -54,6 +72,14 @@ private:
     void refreshFlags();
     void showLayer();
     void buildDrawToolBar();
+    void buildFrameButtons();
+    void syncFrameButtons();
+    std::optional<QString> askPicture(int filterIndex, const QString &folder);
+    // The surface follows the picture shown (camera format, frozen or loaded picture).
+    void onVideoSizeChanged(QSize picture);
+    void onVideoDragChanged();
+    // Mouse events reach the surface in draw mode, and for a Ctrl-drag of the video area.
+    bool forwardsMouse(Qt::KeyboardModifiers modifiers) const;
 
     Shell &shell_;
     LayoutController &layout_;
@@ -62,6 +88,9 @@ private:
     measure::MeasuringSurface *surface_ = nullptr;
     QMenu *drawStyleMenu_ = nullptr;
     bool drawMode_ = false;
+    std::unique_ptr<measure::FrameSource> frameSource_;
+    std::unique_ptr<measure::FrameLockControl> frameLock_;
+    bool syncingFrameButtons_ = false;
 };
 
 } // namespace app::ui

@@ -78,6 +78,8 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
     camera_->reenterDrawMode = [this, &shell] { measure_->setDrawMode(shell.state().flags().LiveMode == state::kLiveDraw); };
     camera_->resetModeButtons = [this] { liveModes_->resetModeButtons(); };
     camera_->resolutionChanged = [this](QSize size) { layout_->setCameraResolution(size); };
+    camera_->releaseFrozenFrame = [this] { measure_->releaseFrozenFrame(); };
+    measure_->bmpTabShown = [this] { return still_->browser().currentIndex() == state::kListBmp; };
     layout_->stopVideo = [this, &shell, &player] {
         if (shell.state().flags().VideoConnected)
             camera_->Connect_BtnClick();

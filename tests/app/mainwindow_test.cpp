@@ -59,6 +59,7 @@ struct ScriptedPresenter final : MessagePresenter {
 };
 
 struct NoBridge final : platform::VendorChannel {
+    bool libraryPresent() const override { return false; }
     int closes = 0;
     int open() override { return 0; }
     void close() override { ++closes; }
@@ -339,6 +340,33 @@ TEST(MessageBoxDialog, LaysOutButtonsAndShowsOneIcon)
     EXPECT_TRUE(d.cancelButton()->isHidden());
     EXPECT_EQ(d.visibleIcon(), -1);
     EXPECT_EQ(d.okButton()->geometry().center().x() / 2, d.width() / 4);
+}
+
+TEST(MessageBoxDialog, ALongTextWrapsAndTheBoxIsNoWiderThanTheMainWindow)
+{
+    Fixture f;
+    auto wp = f.make(); Parts &w = *wp;
+    const QString text = app::LanguageTexts::load(kProgramDir, "German")->text("UsingAdminPower_MsgBox");
+    ASSERT_GT(text.size(), 100);
+    MessageBoxDialog d(kProgramDir);
+    d.setButtonTexts("OK", "Cancel");
+    d.prepare(text, "Achtung", false, kIconAttention);
+    EXPECT_LE(d.width(), w->width()) << d.width();
+    EXPECT_TRUE(d.textLabel()->wordWrap());
+    EXPECT_GT(d.textLabel()->height(), 2 * d.textLabel()->fontMetrics().height()) << "wrapped onto several lines";
+    EXPECT_LE(d.textLabel()->geometry().right(), d.width());
+    EXPECT_LT(d.textLabel()->geometry().bottom(), d.okButton()->geometry().top());
+
+    // A narrow window narrows the box with it.
+    d.setWindowWidth(360);
+    d.prepare(text, "Achtung", true, kIconAttention);
+    EXPECT_LE(d.width(), 360);
+    EXPECT_LT(d.okButton()->geometry().right(), d.cancelButton()->geometry().left());
+
+    // A short text keeps its one line.
+    d.prepare("Do you want to exit?", "Attention", true, kIconAttention);
+    EXPECT_FALSE(d.textLabel()->wordWrap());
+    EXPECT_LE(d.textLabel()->height(), d.textLabel()->fontMetrics().height() + 4);
 }
 
 TEST(AboutDialog, ShowsTheVersion)

@@ -43,6 +43,7 @@ struct ScriptedPresenter final : MessagePresenter {
 };
 
 struct NoBridge final : platform::VendorChannel {
+    bool libraryPresent() const override { return false; }
     int open() override { return 0; }
     void close() override {}
     int identity(int, char16_t *) override { return -1; }
@@ -71,7 +72,6 @@ struct Window {
         };
         cameraSide->startUp();
         shell->controls().mainButton(state::ControlId::Connect_Btn)->click();
-        presenter.texts.clear();   // the model recognition's note (no bridge chip here)
     }
     ~Window()
     {

@@ -269,8 +269,10 @@ void Shell::setMainButton(ControlId button, const QString &picture, const QStrin
 
 int Shell::ShowMessageBox(const QString &textKey, const QString &captionKey, bool withCancel, int icon)
 {
-    if (ownDialog_)
+    if (ownDialog_) {
         ownDialog_->setButtonTexts(texts_.text(QStringLiteral("OKBtn_Dlg")), texts_.text(QStringLiteral("CancelBtn_Dlg")));
+        ownDialog_->setWindowWidth(window_->width());
+    }
     return presenter_->show(texts_.text(textKey), texts_.text(captionKey), withCancel, icon);
 }
 

@@ -465,7 +465,7 @@ TEST(MainWindowCapture, AutoSaveOnTheBmpPageWritesTheFirstNumberOfTheDay)
     w.still->CaptureImageCom(specimen());
     const QString expected = w.curListPath()[state::kListBmp] + "/Bmp_20141111_00001.bmp";
     ASSERT_TRUE(QFile::exists(expected));
-    EXPECT_EQ(w.stillView()->hintPath(), expected);
+    EXPECT_EQ(w.stillView()->hintPath(), "");   // a snapshot names no file, even once stored
     EXPECT_FALSE(w.stillView()->hasUnsavedEdits());
     EXPECT_EQ(platform::readPictureFile(expected).bitmap, specimen());
     EXPECT_EQ(w.browser()->currentIndex(), state::kListBmp);
@@ -504,15 +504,34 @@ TEST(MainWindowCapture, ARefusedWriteIsReportedAndThePictureStaysUnsaved)
     EXPECT_EQ(w.defData().BmpNumber, 1);   // the number stays taken: numbers never repeat
 }
 
-TEST(MainWindowCapture, DeletingTheShownPictureMovesItToTheTrash)
+TEST(MainWindowCapture, DeletingAnAutoSavedSnapshotClearsTheStillAndKeepsTheFile)
 {
     Fixture f;
     auto wp = f.make(); Parts &w = *wp;
     w.defData().AutoSave = true;
     w.browser()->setCurrentIndex(state::kListJpg);
     w.still->CaptureImageCom(specimen());
-    const QString path = w.stillView()->hintPath();
+    const QString path = w.curListPath()[state::kListJpg] + "/Jpg_20141111_00001.jpg";
     ASSERT_TRUE(QFile::exists(path));
+    EXPECT_EQ(w.stillView()->hintPath(), "");
+    w.still->DeleteImage();   // OK
+    EXPECT_TRUE(QFile::exists(path)) << "the capture just stored stays in the library";
+    EXPECT_TRUE(w.stillView()->isEmpty());
+    const QString trashed = qEnvironmentVariable("XDG_DATA_HOME") + "/Trash/files/" + QFileInfo(path).fileName();
+    EXPECT_FALSE(QFile::exists(trashed));
+}
+
+TEST(MainWindowCapture, DeletingAnOpenedPictureMovesItToTheTrash)
+{
+    Fixture f;
+    auto wp = f.make(); Parts &w = *wp;
+    w.defData().AutoSave = true;
+    w.browser()->setCurrentIndex(state::kListJpg);
+    w.still->CaptureImageCom(specimen());
+    const QString path = w.curListPath()[state::kListJpg] + "/Jpg_20141111_00001.jpg";
+    ASSERT_TRUE(QFile::exists(path));
+    w.still->openPicture(path);
+    ASSERT_EQ(w.stillView()->hintPath(), path);
     f.presenter.answers = {kResultCancel};
     w.still->DeleteImage();
     EXPECT_TRUE(QFile::exists(path));

@@ -490,12 +490,14 @@ TEST(MainWindowCapture, ARefusedWriteIsReportedAndThePictureStaysUnsaved)
     auto wp = f.make(); Parts &w = *wp;
     w.defData().AutoSave = true;
     w.browser()->setCurrentIndex(state::kListBmp);
-    QFile::setPermissions(w.curListPath()[state::kListBmp], QFile::ReadOwner | QFile::ExeOwner);
-    // Root ignores folder permissions; a missing folder refuses the write for everyone.
+    // Root ignores folder permissions; a plain file where the folder should be refuses the
+    // write for everyone (a missing folder would be made again).
     const QString folder = w.curListPath()[state::kListBmp];
-    w.curListPath()[state::kListBmp] = folder + "/gone";
+    QFile blocker(folder + "/blocker");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    w.curListPath()[state::kListBmp] = folder + "/blocker/gone";
     w.still->CaptureImageCom(specimen());
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     ASSERT_EQ(f.presenter.shown.size(), 1u);
     const auto english = app::LanguageTexts::load(kProgramDir, "English");
     EXPECT_EQ(f.presenter.shown[0].text, english->text("CannotSaveImage_MsgBox"));

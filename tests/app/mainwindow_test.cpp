@@ -193,6 +193,20 @@ TEST(MainWindowLanguage, AMissingFileIsRefusedFromTheMenuAndReplacedAtStart)
     EXPECT_EQ(w2.action("Exit")->text(), "");
 }
 
+TEST(MainWindowSettings, AFailedSettingsWriteIsLoggedAsTheOperationsException)
+{
+    Fixture f;
+    fakes::MemoryProfileStore failing;
+    failing.failWrites = true;
+    Shell shell(ShellDeps{f.programDir, f.paths, f.clock, failing, f.vendor, f.log, QString(), true, &f.presenter});
+    f.log.append("before");
+    shell.SysInfoUserSet();
+    ASSERT_GT(f.log.lines().size(), 1);
+    EXPECT_EQ(f.log.lines().last(), "Exception Error at SysInfoUserSet");
+    EXPECT_EQ(f.log.lines().size(), f.log.lines().indexOf("before") + 2) << "one line for one failed write";
+    EXPECT_TRUE(f.presenter.shown.empty()) << "the user is not told";
+}
+
 TEST(MainWindowExit, CancelLeavesEverythingAsItWasAndOkRunsTheCloseSequence)
 {
     Fixture f;

@@ -142,7 +142,7 @@ void Shell::LoadUserSettings()
 void Shell::SysInfoUserSet()
 {
     if (!deps_.settingsStore.write(state::settingsEntries(state_.settings(), state_.curListPath())))
-        deps_.log.append(QStringLiteral("Cannot write ") + deps_.paths.settingsFile());
+        deps_.log.exceptionAt(QStringLiteral("SysInfoUserSet"));
 }
 
 bool Shell::CheckLanguageExist(const QString &name) const

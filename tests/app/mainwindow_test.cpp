@@ -207,6 +207,25 @@ TEST(MainWindowSettings, AFailedSettingsWriteIsLoggedAsTheOperationsException)
     EXPECT_TRUE(f.presenter.shown.empty()) << "the user is not told";
 }
 
+TEST(MainWindowLanguage, AStoredLanguageWithoutItsFileGivesWayToEnglishInTheMenuAndTheRecord)
+{
+    Fixture f;
+    QTemporaryDir programDir;
+    QDir().mkpath(programDir.filePath("Lang"));
+    QFile::copy(kProgramDir + "/Lang/English.ini", programDir.filePath("Lang/English.ini"));
+    f.programDir = programDir.path();
+
+    auto wp = f.make("0407"); Parts &w = *wp;   // German wanted, its file is missing
+    EXPECT_EQ(w.defData().Language, "English");
+    EXPECT_TRUE(w.action("Lang_English")->isChecked());
+    EXPECT_FALSE(w.action("Lang_German")->isChecked());
+    w.shell->SysInfoUserSet();
+    EXPECT_EQ(platform::IniProfileStore(f.paths.settingsFile()).read("Language", "DefData.Language"), "English");
+    // The next choice of English is the current language: nothing happens, nothing is asked.
+    w.action("Lang_English")->trigger();
+    EXPECT_TRUE(f.presenter.shown.empty());
+}
+
 TEST(MainWindowExit, CancelLeavesEverythingAsItWasAndOkRunsTheCloseSequence)
 {
     Fixture f;

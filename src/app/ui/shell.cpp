@@ -186,15 +186,18 @@ void Shell::onLanguageItem(const QString &language)
     UpdateInterface(language);
 }
 
-void Shell::UpdateInterface(const QString &language)
+void Shell::UpdateInterface(const QString &wanted)
 {
     // The language file; at start a missing one falls back to English, then to empty texts, so
-    // the program always comes up.
+    // the program always comes up. The menu mark and the settings record name the language the
+    // interface really speaks, so the next start does not look for the missing file again.
+    QString language = wanted;
     if (auto loaded = LanguageTexts::load(deps_.programDir, language)) {
         texts_ = std::move(*loaded);
     } else {
         deps_.log.append(QStringLiteral("Language file missing: ") + LanguageTexts::filePath(deps_.programDir, language));
-        if (auto english = LanguageTexts::load(deps_.programDir, QStringLiteral("English")))
+        language = QStringLiteral("English");
+        if (auto english = LanguageTexts::load(deps_.programDir, language))
             texts_ = std::move(*english);
         else
             texts_ = LanguageTexts();

@@ -84,7 +84,8 @@ public:
     void MemoryTrim();
 
     // --- Languages ---
-    void UpdateInterface(const QString &language);
+    // Builds the interface in `wanted`, or in English when its file is missing.
+    void UpdateInterface(const QString &wanted);
     bool CheckLanguageExist(const QString &name) const;
     QString GetLocaleLanguage() const;
     // Texts of every table control, for controls whose texts were changed by hand.

@@ -30,7 +30,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <functional>
+#include <utility>
 
 using namespace app::ui;
 using C = state::ControlId;
@@ -47,9 +50,15 @@ struct ScriptedPresenter final : MessagePresenter {
     };
     std::vector<Shown> shown;
     std::vector<int> answers;   // consumed in order; OK when empty
+    std::function<void()> whileOpen;   // stands for events the open box's loop delivers
+    int depth = 0, deepest = 0;
     int show(const QString &text, const QString &caption, bool withCancel, int icon) override
     {
         shown.push_back({text, caption, withCancel, icon});
+        deepest = std::max(deepest, ++depth);
+        if (auto hook = std::exchange(whileOpen, {}))
+            hook();
+        --depth;
         if (answers.empty())
             return kResultOk;
         const int a = answers.front();
@@ -224,6 +233,30 @@ TEST(MainWindowLanguage, AStoredLanguageWithoutItsFileGivesWayToEnglishInTheMenu
     // The next choice of English is the current language: nothing happens, nothing is asked.
     w.action("Lang_English")->trigger();
     EXPECT_TRUE(f.presenter.shown.empty());
+}
+
+TEST(MainWindowMessages, ABoxAskedForWhileOneIsOpenFollowsItAndAQuestionIsNotAsked)
+{
+    Fixture f;
+    auto wp = f.make(); Parts &w = *wp;
+    const auto english = app::LanguageTexts::load(kProgramDir, "English");
+    int inner = -1, question = -1;
+    f.presenter.whileOpen = [&] {
+        inner = w.shell->ShowMessageBox("CannotRecordVideo_MsgBox", "ErrorTitle_MsgBox", false, kIconError);
+        w.shell->ShowMessageBox("CannotRecordVideo_MsgBox", "ErrorTitle_MsgBox", false, kIconError);   // once is enough
+        question = w.shell->ShowMessageBox("WhetherDeleteImage_MsgBox", "AttentionTitle_MsgBox", true, kIconQuestion);
+    };
+    w.shell->ShowMessageBox("CannotStartVideo_MsgBox", "AttentionTitle_MsgBox", false, kIconAttention);
+    EXPECT_EQ(f.presenter.deepest, 1) << "never a box inside a box";
+    EXPECT_EQ(inner, kResultOk);
+    EXPECT_EQ(question, kResultCancel) << "a question that cannot be asked does nothing";
+    ASSERT_EQ(f.presenter.shown.size(), 1u);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.presenter.shown.size() >= 2; }, 5000));
+    EXPECT_EQ(f.presenter.shown[1].text, english->text("CannotRecordVideo_MsgBox"));
+    EXPECT_EQ(f.presenter.shown[1].icon, kIconError);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.presenter.shown.size(), 2u);
+    EXPECT_TRUE(f.log.contains("Question not asked while another message is open: WhetherDeleteImage_MsgBox"));
 }
 
 TEST(MainWindowExit, CancelLeavesEverythingAsItWasAndOkRunsTheCloseSequence)

@@ -197,6 +197,7 @@ TEST(CameraControllerIntegration, WithoutTheBridgeLibraryConnectsAskNothingAndLo
 {
     Window w;
     const QString line = QStringLiteral("Camera model unknown: the bridge library is not installed");
+    const int opensAtCreation = w.vendor.opens;
     for (int round = 0; round < 2; ++round) {
         w.click(state::ControlId::Connect_Btn);
         ASSERT_TRUE(w.shell->state().flags().VideoConnected);
@@ -206,7 +207,7 @@ TEST(CameraControllerIntegration, WithoutTheBridgeLibraryConnectsAskNothingAndLo
     EXPECT_FALSE(w.presenter.texts.contains(w.shell->texts().text("UsingAdminPower_MsgBox")));
     EXPECT_TRUE(w.presenter.texts.isEmpty()) << w.presenter.texts.join(" | ").toStdString();
     EXPECT_EQ(w.log.lines().count(line), 1) << "once per program run, not per connect";
-    EXPECT_EQ(w.vendor.opens, 0) << "nothing to open without the library";
+    EXPECT_EQ(w.vendor.opens, opensAtCreation) << "nothing to open without the library";
 }
 
 TEST(CameraControllerIntegration, AChipThatRefusesBothOpensAsksForAccessRightsAtEachConnect)

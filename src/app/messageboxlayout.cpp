@@ -4,10 +4,26 @@
 
 namespace app {
 
+namespace {
+// The dialog's margin right of the label, as layoutMessageBox adds it.
+constexpr int kRightMargin = 15;
+// Narrower than this a label holds a word or two per line; below it the window is too small to
+// matter and the text gets this much anyway.
+constexpr int kNarrowestText = 120;
+} // namespace
+
+int messageTextWidth(int naturalWidth, int labelLeft, int windowWidth)
+{
+    int limit = kMessageWrapWidth;
+    if (windowWidth > 0)
+        limit = std::min(limit, std::max(kNarrowestText, windowWidth - labelLeft - kRightMargin));
+    return std::min(naturalWidth, limit);
+}
+
 MessageBoxGeometry layoutMessageBox(int labelLeft, int labelWidth, int okWidth, int cancelWidth, bool withCancel)
 {
     MessageBoxGeometry g;
-    g.dialogWidth = std::max(labelLeft + labelWidth + 15, okWidth + cancelWidth + 40);
+    g.dialogWidth = std::max(labelLeft + labelWidth + kRightMargin, okWidth + cancelWidth + 40);
     if (!withCancel) {
         g.okCentre = g.dialogWidth / 2;
         return g;

@@ -13,4 +13,11 @@ struct MessageBoxGeometry {
 
 MessageBoxGeometry layoutMessageBox(int labelLeft, int labelWidth, int okWidth, int cancelWidth, bool withCancel);
 
+// Where a long text wraps: lines no longer than a comfortable reading width, and the dialog
+// (label, its left indent and right margin) never wider than the window it speaks for.
+constexpr int kMessageWrapWidth = 420;
+// The label width for a text whose single line is `naturalWidth` pixels (air included): the text
+// as it is when it fits, otherwise the wrap width, narrowed to fit `windowWidth` (0: no window).
+int messageTextWidth(int naturalWidth, int labelLeft, int windowWidth);
+
 } // namespace app

@@ -20,6 +20,8 @@ int EETI_com::Open()
     return channel_.open();
 }
 
+bool EETI_com::LibraryPresent() const { return channel_.libraryPresent(); }
+
 QString EETI_com::IdentityText(int index)
 {
     if (index < 0 || index > 2)
@@ -35,6 +37,8 @@ QString EETI_com::IdentityText(int index)
 
 Recognition recognizeModel(EETI_com &channel)
 {
+    if (!channel.LibraryPresent())
+        return Recognition::Unknown;
     if (channel.Open() == 0 && channel.Open() == 0)
         return Recognition::NoBridge;
     return channel.IdentityText(2).contains(QLatin1String("Korvo")) ? Recognition::KorvoModel : Recognition::OtherModel;

@@ -21,6 +21,8 @@ public:
 
     // Non-zero: a bridge was found and opened.
     int Open();
+    // Whether the vendor library is installed; without it the model cannot be asked.
+    bool LibraryPresent() const;
     // Identity texts 0 to 2; any other index, or a read the library refuses, is empty.
     QString IdentityText(int index);
 
@@ -29,13 +31,14 @@ private:
 };
 
 enum class Recognition {
-    Unknown,
-    NoBridge,        // two opens failed: the caller says UsingAdminPower_MsgBox
+    Unknown,         // no vendor library: the model cannot be asked, and nothing is wrong
+    NoBridge,        // the library is there but two opens failed: the caller says UsingAdminPower_MsgBox
     OtherModel,
     KorvoModel,      // identity text 2 names the model whose ruler scales are reloaded
 };
 
 // The connect-time model recognition: open, open once more on failure, then read identity 2.
+// Without the library nothing is opened and the model stays Unknown.
 Recognition recognizeModel(EETI_com &channel);
 
 } // namespace bridge

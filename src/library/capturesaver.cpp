@@ -3,6 +3,7 @@
 #include "capturenumber.h"
 #include "platform/diagnosticslog.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace library {
@@ -18,6 +19,17 @@ const QString kBmpFolderMark = QStringLiteral("DATA/Image/Bmp");
 const QString kJpgFolderMark = QStringLiteral("DATA/Image/Jpg");
 
 bool fileExists(const QString &path) { return QFileInfo::exists(path); }
+
+// A library folder the user removed while the program ran comes back with the next capture
+// into it: the program chose that folder, so a missing one is no reason to lose the picture.
+// Failure is left to the write, which reports it.
+void makeLibraryFolder(const QString &folder, platform::DiagnosticsLog &log)
+{
+    if (QFileInfo(folder).isDir())
+        return;
+    if (QDir().mkpath(folder))
+        log.append(QStringLiteral("Library folder created again: ") + folder);
+}
 
 } // namespace
 
@@ -41,6 +53,7 @@ SaveResult CaptureSaver::Save_ImageFile(const platform::Bitmap &picture, const S
     r.turnedToJpgPage = c.prefix.isEmpty() && c.browserPage == state::kListAvi;
 
     if (c.automatic) {
+        makeLibraryFolder(folder, log_);
         r.number = takeFreeNumber(c.browserPage, folder, word + c.prefix, ext);
         if (r.number.isEmpty()) {
             r.outcome = SaveOutcome::NoNumber;
@@ -81,6 +94,7 @@ SaveResult CaptureSaver::Save_ImageFile(const platform::Bitmap &picture, const S
         const QString target = c.curListPath[toJpeg ? state::kListJpg : state::kListBmp];
         const QString stem = (c.prefix.isEmpty() ? (toJpeg ? kJpgWord : kBmpWord) : QString()) + c.prefix;
         const QString extension = toJpeg ? kJpgExt : kBmpExt;
+        makeLibraryFolder(target, log_);
         if (fileExists(target + u'/' + stem + r.number + extension)) {
             r.number = takeFreeNumber(c.browserPage, target, stem, extension);
             if (r.number.isEmpty()) {
@@ -119,6 +133,8 @@ RecordingTarget aviRecordingTarget(CaptureCounter &counter, const QString &aviFo
     RecordingTarget t;
     const QString stem = aviFolder + QStringLiteral("/Avi_");
     const QString ext = QStringLiteral(".avi");
+    if (automatic && !QFileInfo(aviFolder).isDir())
+        QDir().mkpath(aviFolder);   // as for stills: a removed library folder comes back
     t.number = automatic ? counter.GetPhotoNumber(CounterKind::Avi,
                                                   [&](const QString &n) { return fileExists(stem + n + ext); })
                          : counter.GetPhotoNumber(CounterKind::Avi);

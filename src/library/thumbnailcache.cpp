@@ -24,6 +24,18 @@ std::optional<platform::Bitmap> ThumbnailCache::find(const QString &path, const 
     return it->thumbnail;
 }
 
+void ThumbnailCache::forgetMissing(const QString &folder, const QStringList &listed)
+{
+    for (auto it = entries_.begin(); it != entries_.end();) {
+        const QString &path = it.key();
+        const bool inFolder = path.lastIndexOf(u'/') == folder.size() && path.startsWith(folder);
+        if (inFolder && !listed.contains(path))
+            it = entries_.erase(it);
+        else
+            ++it;
+    }
+}
+
 void ThumbnailCache::insert(const QString &path, const FileStamp &stamp, const platform::Bitmap &thumbnail)
 {
     if (capacity_ <= 0)

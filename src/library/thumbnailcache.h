@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -29,6 +30,10 @@ public:
     std::optional<platform::Bitmap> find(const QString &path, const FileStamp &stamp);
     void insert(const QString &path, const FileStamp &stamp, const platform::Bitmap &thumbnail);
     void clear() { entries_.clear(); }
+    // Drops the thumbnails of files in `folder` (folder + "/" + name, as listed) that the listing
+    // no longer holds: a file that is gone must not lend its picture to a later file of the same
+    // path whose stamp happens to match (coarse clocks, reused inodes).
+    void forgetMissing(const QString &folder, const QStringList &listed);
     int size() const { return int(entries_.size()); }
 
 private:

@@ -11,7 +11,10 @@ public:
     static constexpr int kIdentityUnits = 128;   // 256 bytes of UTF-16
 
     virtual ~VendorChannel() = default;
-    // Non-zero: a bridge was found and opened. A missing library is an open that fails.
+    // False when the vendor library (or one of its entry points) is not installed: the chip
+    // cannot be asked at all, which is the ordinary case and no access problem.
+    virtual bool libraryPresent() const = 0;
+    // Non-zero: a bridge was found and opened. Without the library every open fails.
     virtual int open() = 0;
     virtual void close() = 0;
     // Fills `buffer` (kIdentityUnits units, zeroed by the caller) with a zero-terminated UTF-16

@@ -30,7 +30,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <functional>
+#include <utility>
 
 using namespace app::ui;
 using C = state::ControlId;
@@ -47,9 +50,15 @@ struct ScriptedPresenter final : MessagePresenter {
     };
     std::vector<Shown> shown;
     std::vector<int> answers;   // consumed in order; OK when empty
+    std::function<void()> whileOpen;   // stands for events the open box's loop delivers
+    int depth = 0, deepest = 0;
     int show(const QString &text, const QString &caption, bool withCancel, int icon) override
     {
         shown.push_back({text, caption, withCancel, icon});
+        deepest = std::max(deepest, ++depth);
+        if (auto hook = std::exchange(whileOpen, {}))
+            hook();
+        --depth;
         if (answers.empty())
             return kResultOk;
         const int a = answers.front();
@@ -59,6 +68,7 @@ struct ScriptedPresenter final : MessagePresenter {
 };
 
 struct NoBridge final : platform::VendorChannel {
+    bool libraryPresent() const override { return false; }
     int closes = 0;
     int open() override { return 0; }
     void close() override { ++closes; }
@@ -190,6 +200,63 @@ TEST(MainWindowLanguage, AMissingFileIsRefusedFromTheMenuAndReplacedAtStart)
     bare.programDir = programDir.path();
     auto w2p = bare.make(); Parts &w2 = *w2p;
     EXPECT_EQ(w2.action("Exit")->text(), "");
+}
+
+TEST(MainWindowSettings, AFailedSettingsWriteIsLoggedAsTheOperationsException)
+{
+    Fixture f;
+    fakes::MemoryProfileStore failing;
+    failing.failWrites = true;
+    Shell shell(ShellDeps{f.programDir, f.paths, f.clock, failing, f.vendor, f.log, QString(), true, &f.presenter});
+    f.log.append("before");
+    shell.SysInfoUserSet();
+    ASSERT_GT(f.log.lines().size(), 1);
+    EXPECT_EQ(f.log.lines().last(), "Exception Error at SysInfoUserSet");
+    EXPECT_EQ(f.log.lines().size(), f.log.lines().indexOf("before") + 2) << "one line for one failed write";
+    EXPECT_TRUE(f.presenter.shown.empty()) << "the user is not told";
+}
+
+TEST(MainWindowLanguage, AStoredLanguageWithoutItsFileGivesWayToEnglishInTheMenuAndTheRecord)
+{
+    Fixture f;
+    QTemporaryDir programDir;
+    QDir().mkpath(programDir.filePath("Lang"));
+    QFile::copy(kProgramDir + "/Lang/English.ini", programDir.filePath("Lang/English.ini"));
+    f.programDir = programDir.path();
+
+    auto wp = f.make("0407"); Parts &w = *wp;   // German wanted, its file is missing
+    EXPECT_EQ(w.defData().Language, "English");
+    EXPECT_TRUE(w.action("Lang_English")->isChecked());
+    EXPECT_FALSE(w.action("Lang_German")->isChecked());
+    w.shell->SysInfoUserSet();
+    EXPECT_EQ(platform::IniProfileStore(f.paths.settingsFile()).read("Language", "DefData.Language"), "English");
+    // The next choice of English is the current language: nothing happens, nothing is asked.
+    w.action("Lang_English")->trigger();
+    EXPECT_TRUE(f.presenter.shown.empty());
+}
+
+TEST(MainWindowMessages, ABoxAskedForWhileOneIsOpenFollowsItAndAQuestionIsNotAsked)
+{
+    Fixture f;
+    auto wp = f.make(); Parts &w = *wp;
+    const auto english = app::LanguageTexts::load(kProgramDir, "English");
+    int inner = -1, question = -1;
+    f.presenter.whileOpen = [&] {
+        inner = w.shell->ShowMessageBox("CannotRecordVideo_MsgBox", "ErrorTitle_MsgBox", false, kIconError);
+        w.shell->ShowMessageBox("CannotRecordVideo_MsgBox", "ErrorTitle_MsgBox", false, kIconError);   // once is enough
+        question = w.shell->ShowMessageBox("WhetherDeleteImage_MsgBox", "AttentionTitle_MsgBox", true, kIconQuestion);
+    };
+    w.shell->ShowMessageBox("CannotStartVideo_MsgBox", "AttentionTitle_MsgBox", false, kIconAttention);
+    EXPECT_EQ(f.presenter.deepest, 1) << "never a box inside a box";
+    EXPECT_EQ(inner, kResultOk);
+    EXPECT_EQ(question, kResultCancel) << "a question that cannot be asked does nothing";
+    ASSERT_EQ(f.presenter.shown.size(), 1u);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.presenter.shown.size() >= 2; }, 5000));
+    EXPECT_EQ(f.presenter.shown[1].text, english->text("CannotRecordVideo_MsgBox"));
+    EXPECT_EQ(f.presenter.shown[1].icon, kIconError);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.presenter.shown.size(), 2u);
+    EXPECT_TRUE(f.log.contains("Question not asked while another message is open: WhetherDeleteImage_MsgBox"));
 }
 
 TEST(MainWindowExit, CancelLeavesEverythingAsItWasAndOkRunsTheCloseSequence)
@@ -341,6 +408,33 @@ TEST(MessageBoxDialog, LaysOutButtonsAndShowsOneIcon)
     EXPECT_EQ(d.okButton()->geometry().center().x() / 2, d.width() / 4);
 }
 
+TEST(MessageBoxDialog, ALongTextWrapsAndTheBoxIsNoWiderThanTheMainWindow)
+{
+    Fixture f;
+    auto wp = f.make(); Parts &w = *wp;
+    const QString text = app::LanguageTexts::load(kProgramDir, "German")->text("UsingAdminPower_MsgBox");
+    ASSERT_GT(text.size(), 100);
+    MessageBoxDialog d(kProgramDir);
+    d.setButtonTexts("OK", "Cancel");
+    d.prepare(text, "Achtung", false, kIconAttention);
+    EXPECT_LE(d.width(), w->width()) << d.width();
+    EXPECT_TRUE(d.textLabel()->wordWrap());
+    EXPECT_GT(d.textLabel()->height(), 2 * d.textLabel()->fontMetrics().height()) << "wrapped onto several lines";
+    EXPECT_LE(d.textLabel()->geometry().right(), d.width());
+    EXPECT_LT(d.textLabel()->geometry().bottom(), d.okButton()->geometry().top());
+
+    // A narrow window narrows the box with it.
+    d.setWindowWidth(360);
+    d.prepare(text, "Achtung", true, kIconAttention);
+    EXPECT_LE(d.width(), 360);
+    EXPECT_LT(d.okButton()->geometry().right(), d.cancelButton()->geometry().left());
+
+    // A short text keeps its one line.
+    d.prepare("Do you want to exit?", "Attention", true, kIconAttention);
+    EXPECT_FALSE(d.textLabel()->wordWrap());
+    EXPECT_LE(d.textLabel()->height(), d.textLabel()->fontMetrics().height() + 4);
+}
+
 TEST(AboutDialog, ShowsTheVersion)
 {
     AboutDialog d;
@@ -437,7 +531,7 @@ TEST(MainWindowCapture, AutoSaveOnTheBmpPageWritesTheFirstNumberOfTheDay)
     w.still->CaptureImageCom(specimen());
     const QString expected = w.curListPath()[state::kListBmp] + "/Bmp_20141111_00001.bmp";
     ASSERT_TRUE(QFile::exists(expected));
-    EXPECT_EQ(w.stillView()->hintPath(), expected);
+    EXPECT_EQ(w.stillView()->hintPath(), "");   // a snapshot names no file, even once stored
     EXPECT_FALSE(w.stillView()->hasUnsavedEdits());
     EXPECT_EQ(platform::readPictureFile(expected).bitmap, specimen());
     EXPECT_EQ(w.browser()->currentIndex(), state::kListBmp);
@@ -462,12 +556,14 @@ TEST(MainWindowCapture, ARefusedWriteIsReportedAndThePictureStaysUnsaved)
     auto wp = f.make(); Parts &w = *wp;
     w.defData().AutoSave = true;
     w.browser()->setCurrentIndex(state::kListBmp);
-    QFile::setPermissions(w.curListPath()[state::kListBmp], QFile::ReadOwner | QFile::ExeOwner);
-    // Root ignores folder permissions; a missing folder refuses the write for everyone.
+    // Root ignores folder permissions; a plain file where the folder should be refuses the
+    // write for everyone (a missing folder would be made again).
     const QString folder = w.curListPath()[state::kListBmp];
-    w.curListPath()[state::kListBmp] = folder + "/gone";
+    QFile blocker(folder + "/blocker");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    w.curListPath()[state::kListBmp] = folder + "/blocker/gone";
     w.still->CaptureImageCom(specimen());
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     ASSERT_EQ(f.presenter.shown.size(), 1u);
     const auto english = app::LanguageTexts::load(kProgramDir, "English");
     EXPECT_EQ(f.presenter.shown[0].text, english->text("CannotSaveImage_MsgBox"));
@@ -476,15 +572,34 @@ TEST(MainWindowCapture, ARefusedWriteIsReportedAndThePictureStaysUnsaved)
     EXPECT_EQ(w.defData().BmpNumber, 1);   // the number stays taken: numbers never repeat
 }
 
-TEST(MainWindowCapture, DeletingTheShownPictureMovesItToTheTrash)
+TEST(MainWindowCapture, DeletingAnAutoSavedSnapshotClearsTheStillAndKeepsTheFile)
 {
     Fixture f;
     auto wp = f.make(); Parts &w = *wp;
     w.defData().AutoSave = true;
     w.browser()->setCurrentIndex(state::kListJpg);
     w.still->CaptureImageCom(specimen());
-    const QString path = w.stillView()->hintPath();
+    const QString path = w.curListPath()[state::kListJpg] + "/Jpg_20141111_00001.jpg";
     ASSERT_TRUE(QFile::exists(path));
+    EXPECT_EQ(w.stillView()->hintPath(), "");
+    w.still->DeleteImage();   // OK
+    EXPECT_TRUE(QFile::exists(path)) << "the capture just stored stays in the library";
+    EXPECT_TRUE(w.stillView()->isEmpty());
+    const QString trashed = qEnvironmentVariable("XDG_DATA_HOME") + "/Trash/files/" + QFileInfo(path).fileName();
+    EXPECT_FALSE(QFile::exists(trashed));
+}
+
+TEST(MainWindowCapture, DeletingAnOpenedPictureMovesItToTheTrash)
+{
+    Fixture f;
+    auto wp = f.make(); Parts &w = *wp;
+    w.defData().AutoSave = true;
+    w.browser()->setCurrentIndex(state::kListJpg);
+    w.still->CaptureImageCom(specimen());
+    const QString path = w.curListPath()[state::kListJpg] + "/Jpg_20141111_00001.jpg";
+    ASSERT_TRUE(QFile::exists(path));
+    w.still->openPicture(path);
+    ASSERT_EQ(w.stillView()->hintPath(), path);
     f.presenter.answers = {kResultCancel};
     w.still->DeleteImage();
     EXPECT_TRUE(QFile::exists(path));

@@ -24,3 +24,14 @@ TEST(MessageBoxLayout, ButtonsAtThirdsOrPushedApartEvenly)
     // Without Cancel, OK is centred.
     EXPECT_EQ(layoutMessageBox(64, 300, 75, 75, false).okCentre, 189);
 }
+
+TEST(MessageBoxLayout, LongTextsWrapAtAReadingWidthAndWithinTheWindow)
+{
+    using app::messageTextWidth;
+    EXPECT_EQ(messageTextWidth(300, 64, 800), 300);                            // fits: as it is
+    EXPECT_EQ(messageTextWidth(1200, 64, 800), app::kMessageWrapWidth);        // long: wraps
+    EXPECT_EQ(messageTextWidth(1200, 64, 400), 400 - 64 - 15);                 // a narrow window
+    EXPECT_LE(64 + messageTextWidth(1200, 64, 400) + 15, 400);
+    EXPECT_EQ(messageTextWidth(1200, 64, 0), app::kMessageWrapWidth);          // no window known
+    EXPECT_GT(messageTextWidth(1200, 64, 50), 0);                              // never squeezed to nothing
+}

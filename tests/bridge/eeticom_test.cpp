@@ -72,18 +72,19 @@ TEST(EetiCom, AnUnterminatedIdentityIsCutAtTheBufferEnd)
     EXPECT_EQ(com.IdentityText(2), QString(127, u'K'));
 }
 
-TEST(EetiCom, MissingLibraryOrEntryPointMeansNoBridge)
+TEST(EetiCom, MissingLibraryOrEntryPointLeavesTheModelUnknown)
 {
     platform::DlVendorChannel missing("/nonexistent/libetlib2.so");
     EXPECT_FALSE(missing.loaded());
     EETI_com com(missing);
+    EXPECT_FALSE(com.LibraryPresent());
     EXPECT_EQ(com.Open(), 0);
-    EXPECT_EQ(recognizeModel(com), Recognition::NoBridge);
+    EXPECT_EQ(recognizeModel(com), Recognition::Unknown) << "a missing library is no access problem";
 
     Script s("1", "Korvo");
     platform::DlVendorChannel partial(FAKE_ETLIB_NOIDENTITY);
     EXPECT_FALSE(partial.loaded());
     EXPECT_FALSE(partial.loadError().isEmpty());
     EETI_com com2(partial);
-    EXPECT_EQ(recognizeModel(com2), Recognition::NoBridge);
+    EXPECT_EQ(recognizeModel(com2), Recognition::Unknown);
 }

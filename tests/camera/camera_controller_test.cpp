@@ -28,15 +28,26 @@ namespace {
 
 struct ScriptedPresenter final : MessagePresenter {
     QStringList captions;
-    int show(const QString &, const QString &caption, bool, int) override
+    QStringList texts;
+    int show(const QString &text, const QString &caption, bool, int) override
     {
+        texts << text;
         captions << caption;
         return kResultOk;
     }
 };
 
-struct NoBridge final : platform::VendorChannel {
-    int open() override { return 0; }
+// The bridge chip's vendor library: missing (the ordinary machine), or present with a chip that
+// refuses every open.
+struct ScriptedBridge final : platform::VendorChannel {
+    bool present = false;
+    int opens = 0;
+    bool libraryPresent() const override { return present; }
+    int open() override
+    {
+        ++opens;
+        return 0;
+    }
     void close() override {}
     int identity(int, char16_t *) override { return -1; }
 };
@@ -75,7 +86,7 @@ struct Window {
     fakes::FakeClock clock;
     state::UserPaths paths = state::UserPaths::fromProfileDir(profile.path());
     std::unique_ptr<platform::IniProfileStore> store = std::make_unique<platform::IniProfileStore>(paths.settingsFile());
-    NoBridge vendor;
+    ScriptedBridge vendor;
     ScriptedPresenter presenter;
     platform::DiagnosticsLog log;
     QTemporaryDir fifoDir;
@@ -101,7 +112,7 @@ TEST(CameraControllerIntegration, ConnectShowsTheLiveSpecimenAndDisconnectShowsT
     w.click(state::ControlId::Connect_Btn);
     ASSERT_TRUE(w.shell->state().flags().VideoConnected) << w.log.lines().join('\n').toStdString();
     EXPECT_FALSE(w.shell->controls().widget(state::ControlId::CoverPanel)->isVisible());
-    EXPECT_TRUE(w.presenter.captions.contains(w.shell->texts().text("AttentionTitle_MsgBox")));   // no bridge
+    EXPECT_TRUE(w.presenter.captions.isEmpty()) << "no bridge library: nothing to say";
     ASSERT_TRUE(w.waitFrames(3));
     EXPECT_GT(w.controller->videoWidget()->framesShown(), 0u);
     const QImage shown = w.controller->videoWidget()->grabVideo();
@@ -180,4 +191,36 @@ TEST(CameraControllerIntegration, FailedConnectSaysSo)
     EXPECT_FALSE(w.shell->state().flags().VideoConnected);
     EXPECT_TRUE(w.presenter.captions.contains(w.shell->texts().text("ErrorTitle_MsgBox")));
     EXPECT_FALSE(w.shell->controls().widget(state::ControlId::CoverPanel)->isHidden());   // the cover stays
+}
+
+TEST(CameraControllerIntegration, WithoutTheBridgeLibraryConnectsAskNothingAndLogOnce)
+{
+    Window w;
+    const QString line = QStringLiteral("Camera model unknown: the bridge library is not installed");
+    const int opensAtCreation = w.vendor.opens;
+    for (int round = 0; round < 2; ++round) {
+        w.click(state::ControlId::Connect_Btn);
+        ASSERT_TRUE(w.shell->state().flags().VideoConnected);
+        w.click(state::ControlId::Connect_Btn);
+        ASSERT_FALSE(w.shell->state().flags().VideoConnected);
+    }
+    EXPECT_FALSE(w.presenter.texts.contains(w.shell->texts().text("UsingAdminPower_MsgBox")));
+    EXPECT_TRUE(w.presenter.texts.isEmpty()) << w.presenter.texts.join(" | ").toStdString();
+    EXPECT_EQ(w.log.lines().count(line), 1) << "once per program run, not per connect";
+    EXPECT_EQ(w.vendor.opens, opensAtCreation) << "nothing to open without the library";
+}
+
+TEST(CameraControllerIntegration, AChipThatRefusesBothOpensAsksForAccessRightsAtEachConnect)
+{
+    Window w;
+    w.vendor.present = true;
+    for (int round = 1; round <= 2; ++round) {
+        const int before = w.vendor.opens;
+        w.click(state::ControlId::Connect_Btn);
+        ASSERT_TRUE(w.shell->state().flags().VideoConnected);
+        EXPECT_EQ(w.vendor.opens - before, 2);
+        EXPECT_EQ(w.presenter.texts.count(w.shell->texts().text("UsingAdminPower_MsgBox")), round);
+        EXPECT_EQ(w.presenter.captions.last(), w.shell->texts().text("AttentionTitle_MsgBox"));
+        w.click(state::ControlId::Connect_Btn);
+    }
 }

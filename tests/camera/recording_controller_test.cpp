@@ -29,6 +29,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+
 using namespace app::ui;
 
 namespace {
@@ -43,9 +46,31 @@ struct ScriptedPresenter final : MessagePresenter {
 };
 
 struct NoBridge final : platform::VendorChannel {
+    bool libraryPresent() const override { return false; }
     int open() override { return 0; }
     void close() override {}
     int identity(int, char16_t *) override { return -1; }
+};
+
+// A file-size limit for this process while in scope: writes beyond it fail with EFBIG instead
+// of raising SIGXFSZ, as a full disk fails them with ENOSPC.
+struct FileSizeLimit {
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &old);
+        previous = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit r = old;
+        r.rlim_cur = bytes;
+        ok = setrlimit(RLIMIT_FSIZE, &r) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, previous);
+    }
+    rlimit old{};
+    void (*previous)(int) = nullptr;
+    bool ok = false;
 };
 
 // The real main window with its camera and recording sides on the virtual camera.
@@ -71,7 +96,6 @@ struct Window {
         };
         cameraSide->startUp();
         shell->controls().mainButton(state::ControlId::Connect_Btn)->click();
-        presenter.texts.clear();   // the model recognition's note (no bridge chip here)
     }
     ~Window()
     {
@@ -294,4 +318,49 @@ TEST(RecordingControllerIntegration, CompressorDialogChoosesKeepsAndRemembers)
     w.camera().SetCompressorIndex(jpeg);
     menu->trigger();
     EXPECT_EQ(w.camera().compressorIndex(), jpeg) << "Cancel keeps the compressor";
+}
+
+TEST(RecordingControllerIntegration, AFullDiskEndsTheClipSaysItCannotBeWrittenAndKeepsTheLivePicture)
+{
+    Window w;
+    if (!w.hasAvi())
+        GTEST_SKIP() << "avimux (gst-plugins-good) is not installed";
+    ASSERT_TRUE(w.flags().VideoConnected);
+    w.shell->controls().action(state::ControlId::AutoSave)->setChecked(true);
+    {
+        FileSizeLimit limit(8 * 1024 * 1024);   // about nine raw 640 x 480 frames
+        ASSERT_TRUE(limit.ok);
+        w.clickRecord();
+        ASSERT_TRUE(w.flags().VideoRecording) << w.log.lines().join('\n').toStdString();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !w.flags().VideoRecording; }, 10000)) << "the write error ends the clip";
+        // Whatever the closing file posts arrives while the limit still holds.
+        ASSERT_TRUE(w.waitFrames(3));
+    }
+    EXPECT_EQ(w.presenter.texts, QStringList{w.text("CannotRecordVideo_MsgBox")}) << w.log.lines().join('\n').toStdString();
+    EXPECT_FALSE(w.presenter.texts.contains(w.text("CannotStartVideo_MsgBox")));
+    EXPECT_TRUE(w.flags().VideoConnected) << "the live picture stays";
+    EXPECT_TRUE(w.camera().isConnected());
+    EXPECT_TRUE(w.waitFrames(5));
+    EXPECT_EQ(w.hint(), w.text("RecordVideo_Btn"));
+    for (const QString &line : w.log.lines())
+        EXPECT_FALSE(line.contains("Recursive")) << line.toStdString();
+}
+
+TEST(RecordingControllerIntegration, ADiskFullAtTheStartSaysItCannotBeWritten)
+{
+    Window w;
+    if (!w.hasAvi())
+        GTEST_SKIP() << "avimux (gst-plugins-good) is not installed";
+    ASSERT_TRUE(w.flags().VideoConnected);
+    w.shell->controls().action(state::ControlId::AutoSave)->setChecked(true);
+    {
+        FileSizeLimit limit(64 * 1024);   // the header fits, the first frame does not
+        ASSERT_TRUE(limit.ok);
+        w.clickRecord();
+        ASSERT_TRUE(w.waitFrames(3));
+    }
+    EXPECT_FALSE(w.flags().VideoRecording);
+    EXPECT_EQ(w.presenter.texts, QStringList{w.text("CannotRecordVideo_MsgBox")});
+    EXPECT_TRUE(w.flags().VideoConnected);
+    EXPECT_TRUE(w.waitFrames(3));
 }

@@ -354,10 +354,37 @@ TEST_F(SaverFixture, AFullDiskIsReportedAndLeavesNoFile)
 
 TEST_F(SaverFixture, AnUnwritableFolderIsAWriteFailure)
 {
-    paths.defListPath[state::kListJpg] = profile.path() + "/missing/folder";
+    // A plain file where the folder should be: no folder can be made there, for root either.
+    QFile blocker(profile.path() + "/blocker");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    paths.defListPath[state::kListJpg] = profile.path() + "/blocker/folder";
     const library::SaveResult r = saver.Save_ImageFile(picture, context(1, true), {});
     EXPECT_EQ(r.outcome, SaveOutcome::WriteFailed);
     EXPECT_FALSE(QFile::exists(r.path));
+}
+
+TEST_F(SaverFixture, ARemovedLibraryFolderIsCreatedAgainByTheNextSave)
+{
+    ASSERT_TRUE(QDir(jpgDir()).removeRecursively());
+    const library::SaveResult r = saver.Save_ImageFile(picture, context(1, true), {});
+    ASSERT_EQ(r.outcome, SaveOutcome::Saved);
+    EXPECT_EQ(filesIn(jpgDir()), QStringList{"Jpg_20141111_00001.jpg"});
+
+    // The dialog's redirection into the library folder of the other kind, too.
+    ASSERT_TRUE(QDir(bmpDir()).removeRecursively());
+    const library::SaveResult redirected =
+        saver.Save_ImageFile(picture, context(1, false), answer(jpgDir() + "/chosen.bmp"));
+    ASSERT_EQ(redirected.outcome, SaveOutcome::Saved);
+    EXPECT_EQ(QFileInfo(redirected.path).absolutePath(), bmpDir());
+    EXPECT_TRUE(QFile::exists(redirected.path));
+
+    // And a recording's automatic name.
+    const QString aviDir = paths.defListPath[state::kListAvi];
+    ASSERT_TRUE(QDir(aviDir).removeRecursively());
+    const library::RecordingTarget t = library::aviRecordingTarget(counter, aviDir, true, {});
+    ASSERT_EQ(t.outcome, SaveOutcome::Saved);
+    EXPECT_TRUE(QFileInfo(aviDir).isDir());
 }
 
 TEST_F(SaverFixture, NoFreeNumberWritesNothing)

@@ -214,6 +214,36 @@ TEST_F(BrowserFixture, DeleteFileAsksAndResetsTheStillImageWhateverTheAnswer)
     EXPECT_EQ(browser->slotLabel(1, 0)->toolTip(), dir(1) + "/Jpg_20141111_00002.jpg");
 }
 
+TEST_F(BrowserFixture, ADeletedFilesThumbnailIsForgottenAndOnlyTheRemainingFilesShow)
+{
+    jpegs(3, dir(1));
+    browser->FileList(1);
+    const QString gone = dir(1) + "/Jpg_20141111_00002.jpg";
+    const std::optional<library::FileStamp> stamp = library::stampOf(gone);
+    ASSERT_TRUE(stamp);
+    ASSERT_TRUE(browser->thumbnails().cache().find(gone, *stamp)) << "shown once, so cached";
+
+    browser->rememberContext(1, 1);
+    browser->DeleteFile1Click();   // answered OK
+    ASSERT_FALSE(QFile::exists(gone));
+    EXPECT_FALSE(browser->thumbnails().cache().find(gone, *stamp)) << "a file that is gone lends its picture to nobody";
+    EXPECT_EQ(browser->slotLabel(1, 0)->toolTip(), dir(1) + "/Jpg_20141111_00001.jpg");
+    EXPECT_EQ(browser->slotLabel(1, 1)->toolTip(), dir(1) + "/Jpg_20141111_00003.jpg");
+    EXPECT_TRUE(filled(1, 0));
+    EXPECT_TRUE(filled(1, 1));
+    EXPECT_FALSE(filled(1, 2));
+    EXPECT_EQ(browser->slotLabel(1, 2)->toolTip(), "");
+
+    // Removed behind the browser's back: the next refresh forgets it as well.
+    const QString third = dir(1) + "/Jpg_20141111_00003.jpg";
+    const std::optional<library::FileStamp> thirdStamp = library::stampOf(third);
+    ASSERT_TRUE(thirdStamp);
+    ASSERT_TRUE(QFile::remove(third));
+    browser->FileList(1);
+    EXPECT_FALSE(browser->thumbnails().cache().find(third, *thirdStamp));
+    EXPECT_FALSE(filled(1, 1));
+}
+
 TEST_F(BrowserFixture, DeleteAllTakesTheRightClickedPagesFolder)
 {
     // Another page was listed last (refresh of all three); the BMP thumbnail's command must still

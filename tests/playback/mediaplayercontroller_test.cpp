@@ -2,6 +2,7 @@
 
 #include "platform/frameextractor.h"
 #include "platform/gst/gstplaybackengine.h"
+#include "camera/flipmode.h"
 #include "camera/ui/videowidget.h"
 #include "clipfolder.h"
 
@@ -151,6 +152,18 @@ TEST_F(MediaToolBar, StopButtonShowsFrameThirtyAndThePopupMirrorsTheCommands)
     ui.item("PopupVideoPause")->trigger();
     EXPECT_EQ(controller.player().state(), PlayerState::Paused);
     EXPECT_TRUE(ui.item("PopupVideoStop")->isEnabled());
+}
+
+TEST_F(MediaToolBar, TheStoppedFrameThirtyIsShownAsRecordedWhateverTheOrientation)
+{
+    ASSERT_TRUE(controller.PlayerVideoCom(clips.raw60()));
+    controller.setFlipMode = [this](int mode) { ui.video->setFlipMode(mode); };
+    ui.button("MediaLeftOthers_Btn")->click();   // mirrored: the frame-number bars would read backwards
+    ASSERT_EQ(ui.video->flipMode(), camera::kFlipMirrored);
+    ui.button("MediaStop_Btn")->click();
+    ASSERT_TRUE(ui.video->showsStill());
+    EXPECT_EQ(decodeFrameIndex(ui.video->grabVideo().scaled(176, 100)), 30) << "not turned by the playback's mode";
+    EXPECT_EQ(ui.video->flipMode(), camera::kFlipMirrored) << "the orientation itself stays";
 }
 
 TEST_F(MediaToolBar, RepeatButtonAndMenuItemShareTheFlag)

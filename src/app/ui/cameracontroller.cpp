@@ -274,6 +274,14 @@ void CameraController::recognizeModel()
     if (!channel)
         return;
     switch (bridge::recognizeModel(*channel)) {
+    case bridge::Recognition::Unknown:
+        // The ordinary machine has no vendor library: nothing to tell the user, and one line
+        // per program run is enough for whoever reads the log.
+        if (!modelUnknownLogged_) {
+            modelUnknownLogged_ = true;
+            shell_.log().append(QStringLiteral("Camera model unknown: the bridge library is not installed"));
+        }
+        break;
     case bridge::Recognition::NoBridge:
         shell_.ShowMessageBox(QStringLiteral("UsingAdminPower_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), false,
                                state::kIconAttention);

@@ -105,6 +105,8 @@ private:
     camera::ui::VideoControlToolBar *controls_ = nullptr;
     bool busy_ = false;
     bool polling_ = false;
+    // The controller lives for the program run, so this says "logged once per run".
+    bool modelUnknownLogged_ = false;
 };
 
 } // namespace app::ui

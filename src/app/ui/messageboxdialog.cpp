@@ -52,6 +52,8 @@ MessageBoxDialog::MessageBoxDialog(const QString &pictureDir, QWidget *parent) :
     connect(cancel_, &QPushButton::clicked, this, [this] { done(kResultCancel); });
 }
 
+void MessageBoxDialog::setWindowWidth(int px) { windowWidth_ = px; }
+
 void MessageBoxDialog::setButtonTexts(const QString &ok, const QString &cancel)
 {
     ok_->setText(ok);
@@ -68,11 +70,21 @@ int MessageBoxDialog::visibleIcon() const
 
 void MessageBoxDialog::prepare(const QString &text, const QString &caption, bool withCancel, int icon)
 {
-    // A label sizes itself to its text; a new text gets 20 pixels of air.
-    if (text_->text() != text) {
+    // A label sizes itself to its text; a new text gets 20 pixels of air. A text longer than a
+    // comfortable line wraps, so the box never grows wider than the window it belongs to.
+    if (text_->text() != text || laidOutFor_ != windowWidth_) {
+        laidOutFor_ = windowWidth_;
+        text_->setWordWrap(false);
         text_->setText(text);
         text_->adjustSize();
-        text_->resize(text_->width() + 20, text_->height());
+        const int natural = text_->width() + 20;
+        const int width = messageTextWidth(natural, text_->x(), windowWidth_);
+        if (width < natural) {
+            text_->setWordWrap(true);
+            text_->resize(width, text_->heightForWidth(width));
+        } else {
+            text_->resize(natural, text_->height());
+        }
     }
     setWindowTitle(caption);
     cancel_->setVisible(withCancel);

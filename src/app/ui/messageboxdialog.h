@@ -18,6 +18,8 @@ public:
 
     // OK and Cancel captions from the current language.
     void setButtonTexts(const QString &ok, const QString &cancel);
+    // The width of the window the box speaks for: no box is wider (0: only the wrap width).
+    void setWindowWidth(int px);
     int show(const QString &text, const QString &caption, bool withCancel, int icon) override;
 
     // Lays the dialog out without showing it (the part of show() that tests look at).
@@ -32,6 +34,8 @@ private:
     QLabel *text_ = nullptr;
     QPushButton *ok_ = nullptr;
     QPushButton *cancel_ = nullptr;
+    int windowWidth_ = 0;
+    int laidOutFor_ = -1;   // the window width the label was last sized for
 };
 
 } // namespace app::ui

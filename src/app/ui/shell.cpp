@@ -26,6 +26,8 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
+
 namespace app::ui {
 
 using state::ControlId;
@@ -142,7 +144,7 @@ void Shell::LoadUserSettings()
 void Shell::SysInfoUserSet()
 {
     if (!deps_.settingsStore.write(state::settingsEntries(state_.settings(), state_.curListPath())))
-        deps_.log.append(QStringLiteral("Cannot write ") + deps_.paths.settingsFile());
+        deps_.log.exceptionAt(QStringLiteral("SysInfoUserSet"));
 }
 
 bool Shell::CheckLanguageExist(const QString &name) const
@@ -186,15 +188,18 @@ void Shell::onLanguageItem(const QString &language)
     UpdateInterface(language);
 }
 
-void Shell::UpdateInterface(const QString &language)
+void Shell::UpdateInterface(const QString &wanted)
 {
     // The language file; at start a missing one falls back to English, then to empty texts, so
-    // the program always comes up.
+    // the program always comes up. The menu mark and the settings record name the language the
+    // interface really speaks, so the next start does not look for the missing file again.
+    QString language = wanted;
     if (auto loaded = LanguageTexts::load(deps_.programDir, language)) {
         texts_ = std::move(*loaded);
     } else {
         deps_.log.append(QStringLiteral("Language file missing: ") + LanguageTexts::filePath(deps_.programDir, language));
-        if (auto english = LanguageTexts::load(deps_.programDir, QStringLiteral("English")))
+        language = QStringLiteral("English");
+        if (auto english = LanguageTexts::load(deps_.programDir, language))
             texts_ = std::move(*english);
         else
             texts_ = LanguageTexts();
@@ -269,9 +274,42 @@ void Shell::setMainButton(ControlId button, const QString &picture, const QStrin
 
 int Shell::ShowMessageBox(const QString &textKey, const QString &captionKey, bool withCancel, int icon)
 {
-    if (ownDialog_)
+    // One box at a time. A box asked for while one is open comes from an event delivered by the
+    // open box's own loop (a recording that ended, a preview that stopped). Opening it there
+    // would stack modal loops over the same dialog; instead a message waits until the open box
+    // is closed, as the user must still learn of it. A question cannot wait, since its caller
+    // needs the answer now: it is answered Cancel, which never deletes or overwrites anything.
+    if (messageOpen_) {
+        if (withCancel) {
+            deps_.log.append(QStringLiteral("Question not asked while another message is open: ") + textKey);
+            return state::kResultCancel;
+        }
+        const PendingMessage message{textKey, captionKey, icon};
+        if (std::find(pendingMessages_.begin(), pendingMessages_.end(), message) == pendingMessages_.end())
+            pendingMessages_.push_back(message);
+        deps_.log.append(QStringLiteral("Message waits for the open one: ") + textKey);
+        return state::kResultOk;
+    }
+    if (ownDialog_) {
         ownDialog_->setButtonTexts(texts_.text(QStringLiteral("OKBtn_Dlg")), texts_.text(QStringLiteral("CancelBtn_Dlg")));
-    return presenter_->show(texts_.text(textKey), texts_.text(captionKey), withCancel, icon);
+        ownDialog_->setWindowWidth(window_->width());
+    }
+    messageOpen_ = true;
+    const int result = presenter_->show(texts_.text(textKey), texts_.text(captionKey), withCancel, icon);
+    messageOpen_ = false;
+    // The waiting ones follow from the event loop, not from inside the caller of this box.
+    if (!pendingMessages_.empty())
+        QTimer::singleShot(0, this, &Shell::showPendingMessage);
+    return result;
+}
+
+void Shell::showPendingMessage()
+{
+    if (messageOpen_ || pendingMessages_.empty() || state_.flags().IsClosing)
+        return;
+    const PendingMessage next = pendingMessages_.front();
+    pendingMessages_.erase(pendingMessages_.begin());
+    ShowMessageBox(next.textKey, next.captionKey, false, next.icon);
 }
 
 void Shell::showAbout()

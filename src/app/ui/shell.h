@@ -73,7 +73,9 @@ public:
     void addFeature(Feature *feature);
     const std::vector<Feature *> &features() const { return features_; }
 
-    // ShowMessageBox by language keys; kResultOk or kResultCancel.
+    // ShowMessageBox by language keys; kResultOk or kResultCancel. Never stacks a second box:
+    // while one is open, a message is shown after it closes (the call returns kResultOk at
+    // once) and a question is answered kResultCancel without being asked.
     int ShowMessageBox(const QString &textKey, const QString &captionKey, bool withCancel, int icon);
     // A main button's picture and the language key of its hint (the hint follows the language).
     void setMainButton(state::ControlId button, const QString &picture, const QString &hintKey);
@@ -84,7 +86,8 @@ public:
     void MemoryTrim();
 
     // --- Languages ---
-    void UpdateInterface(const QString &language);
+    // Builds the interface in `wanted`, or in English when its file is missing.
+    void UpdateInterface(const QString &wanted);
     bool CheckLanguageExist(const QString &name) const;
     QString GetLocaleLanguage() const;
     // Texts of every table control, for controls whose texts were changed by hand.
@@ -107,6 +110,7 @@ private:
     void onLanguageItem(const QString &language);
     void SetCheckedLang(const QString &language);
     void closeSequence();
+    void showPendingMessage();
     void onListTimer();
     void showAbout();
 
@@ -122,6 +126,13 @@ private:
     std::array<QString, 10> buttonHintKeys_;
     std::vector<Feature *> features_;
     QTimer *listTimer_ = nullptr;
+    struct PendingMessage {
+        QString textKey, captionKey;
+        int icon = 0;
+        friend bool operator==(const PendingMessage &, const PendingMessage &) = default;
+    };
+    std::vector<PendingMessage> pendingMessages_;
+    bool messageOpen_ = false;
     bool updatingActions_ = false;
     bool firstActivationDone_ = false;
 };

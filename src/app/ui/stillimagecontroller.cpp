@@ -188,6 +188,9 @@ void StillImageController::CaptureImageCom(const platform::Bitmap &picture)
     library::SaveOutcome outcome = library::SaveOutcome::Unknown;
     if (c.save != library::AutoSaveKind::None)
         outcome = Save_ImageFile(still.picture()) ? library::SaveOutcome::Saved : library::SaveOutcome::WriteFailed;
+    // A snapshot is nobody's file even when it was just stored: the hint stays empty, so Delete
+    // clears the still area and leaves the capture in the library, where it belongs now.
+    still.setHintPath(QString());
     // A picture that did not reach a file is an unsaved edit: it must not be lost silently.
     if (library::needsUnsavedMark(outcome))
         still.setChangeCount(2);

@@ -175,6 +175,7 @@ void ThumbnailBrowserWidget::FileList(int kind)
     if (!LibraryPages::valid(kind))
         return;
     const LibraryPages::Kind &k = pages_.refresh(kind, deps_.curListPath[kind]);
+    maker_.cache().forgetMissing(deps_.curListPath[kind], k.files);
     for (int s = 0; s < kSlotsPerPage; ++s)
         showSlot(kind, s, k.slots[s]);
     if (kind == currentIndex())

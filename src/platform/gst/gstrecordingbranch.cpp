@@ -273,10 +273,13 @@ RecordingEnd GstRecordingBranch::stop()
 
 void GstRecordingBranch::remove()
 {
+    // The branch stays known to the bus handler until it is out of the pipeline: closing the
+    // file on a full disk posts an error of its own, which must end the recording, not be taken
+    // for a failure of the preview.
     GstPtr<GstElement> bin;
     {
         std::lock_guard lock(state_->mutex);
-        bin = std::move(state_->bin);
+        bin = GstPtr<GstElement>::ref(state_->bin.get());
     }
     if (teePad_) {
         if (entry_ && gst_pad_is_linked(teePad_.get()))
@@ -288,6 +291,10 @@ void GstRecordingBranch::remove()
         // NULL closes the file; the branch is then taken out of the running pipeline.
         gst_element_set_state(bin.get(), GST_STATE_NULL);
         gst_bin_remove(GST_BIN(pipeline_), bin.get());
+    }
+    {
+        std::lock_guard lock(state_->mutex);
+        state_->bin = {};
     }
     entry_ = {};
 }

@@ -21,6 +21,7 @@ public:
     static QString defaultLibraryPath(const QString &programDir);
 
     bool loaded() const { return open_ && close_ && identity_; }
+    bool libraryPresent() const override { return loaded(); }
     const QString &loadError() const { return loadError_; }
 
     int open() override;

@@ -125,10 +125,13 @@ void MediaPlayerController::sync()
         item->setChecked(player_.repeat());
     if (!video_)
         return;
-    // The still is shown as the video is: turned by the same flip mode, so pausing or stopping
-    // does not make the picture jump.
+    // A paused still is the picture the video showed, so it is turned by the same flip mode and
+    // does not jump. The stopped one is frame 30 of the file, which stands for the file as it
+    // was recorded: it is shown as it is, whatever orientation the playback had.
     if (player_.stillShown() && !player_.still().isNull())
-        video_->setStill(camera::flipped(player_.still(), video_->flipMode()));
+        video_->setStill(player_.state() == PlayerState::Stopped
+                             ? player_.still()
+                             : camera::flipped(player_.still(), video_->flipMode()));
     else if (!player_.stillShown())
         video_->clearStill();
 }

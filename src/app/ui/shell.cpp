@@ -45,13 +45,14 @@ constexpr std::size_t mainButtonSlot(ControlId id) { return std::size_t(id) - st
 
 Shell::Shell(ShellDeps deps, QObject *parent) : QObject(parent), deps_(std::move(deps))
 {
+    window_ = std::make_unique<MainWindow>(deps_.programDir);
     if (deps_.presenter) {
         presenter_ = deps_.presenter;
     } else {
-        ownDialog_ = std::make_unique<MessageBoxDialog>(deps_.programDir);
+        // A child of the main window: it opens over it and stays above it.
+        ownDialog_ = std::make_unique<MessageBoxDialog>(deps_.programDir, window_.get());
         presenter_ = ownDialog_.get();
     }
-    window_ = std::make_unique<MainWindow>(deps_.programDir);
     Controls &c = window_->controls();
     for (const state::ControlSpec &spec : state::kControlTable)
         if (spec.kind == state::ControlKind::MainButton && spec.group == state::ControlGroup::MainButtons)
@@ -279,9 +280,7 @@ void Shell::showAbout()
     if (!about_)
         about_ = std::make_unique<AboutDialog>(window_.get());
     about_->applyTexts(texts_, deps_.programDir + QStringLiteral("/sendra-cam.png"));
-    about_->adjustSize();
-    const QRect r = window_->frameGeometry();
-    about_->move(r.x() + (r.width() - about_->width()) / 2, r.y() + (r.height() - about_->height()) / 2);
+    about_->adjustSize();   // the texts of another language may be longer
     about_->exec();
 }
 

@@ -11,6 +11,7 @@
 #include <memory>
 
 class QAction;
+class QDialog;
 
 namespace platform {
 class MediaBackend;
@@ -74,6 +75,9 @@ public:
     std::function<void()> resetModeButtons = [] {};
     // The picture size changed (connect, format): "By Resolution" follows it.
     std::function<void(QSize)> resolutionChanged = [](QSize) {};
+    // Runs the format or the source dialog modally and returns its result. Default: exec(); tests
+    // answer instead.
+    std::function<int(QDialog &)> runDialog;
 
     void readInputs(ActionInputs &in) const override;
     void applyRules(const ActionInputs &in, ActionState &s) const override;

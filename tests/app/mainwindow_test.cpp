@@ -18,7 +18,10 @@
 #include "platform/vendorchannel.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QFileInfo>
+#include <QLibraryInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
@@ -415,6 +418,34 @@ TEST(AboutDialog, OpensCentredOnTheMainWindowWithACloseButtonOnly)
     ASSERT_TRUE(seen.seen);
     expectCloseButtonOnly(seen.flags);
     expectNear(seen.centre, w->frameGeometry().center());
+}
+
+TEST(MainWindowLanguage, QtsOwnDialogsAndButtonsFollowTheInterfaceLanguage)
+{
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const char *file : {"qtbase_de.qm", "qtbase_fr.qm"})
+        if (!QFileInfo::exists(folder + "/" + file))
+            GTEST_SKIP() << file << " is not installed in " << folder.toStdString() << " (Debian: qt6-translations-l10n)";
+    const auto cancelText = [] { return QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text(); };
+    {
+        Fixture f;
+        auto wp = f.make(); Parts &w = *wp;
+        EXPECT_EQ(cancelText(), "Cancel");
+        w.action("Lang_German")->trigger();
+        EXPECT_EQ(w.shell->qtTranslationLocale(), "de");
+        EXPECT_EQ(cancelText(), "Abbrechen");
+        EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:"), "Look in:");
+        w.action("Lang_French")->trigger();   // replaced, not stacked over the German one
+        EXPECT_EQ(cancelText(), "Annuler");
+        w.action("Lang_English")->trigger();
+        EXPECT_EQ(cancelText(), "Cancel");
+        w.action("Lang_ChineseTraditional")->trigger();
+        EXPECT_EQ(w.shell->qtTranslationLocale(), "zh_TW");
+    }
+    EXPECT_EQ(cancelText(), "Cancel") << "the shell takes its translation with it";
+    Fixture f;
+    auto wp = f.make("0407");   // German chosen at the first start
+    EXPECT_EQ(cancelText(), "Abbrechen");
 }
 
 TEST(MainWindowPresets, MaximisingGivesFullScreenAndRestoringGivesNormal)

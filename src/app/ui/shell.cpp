@@ -20,11 +20,13 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
+#include <QTranslator>
 
 namespace app::ui {
 
@@ -201,6 +203,7 @@ void Shell::UpdateInterface(const QString &language)
             texts_ = LanguageTexts();
     }
     SetCheckedLang(language);
+    loadQtTranslation(language);
     const bool changed = language != state_.settings().Language;
     commonLanguage_ = language;
     state_.settingsRecord().Language = language;
@@ -223,6 +226,38 @@ void Shell::UpdateInterface(const QString &language)
     for (Feature *feature : features_)
         feature->languageChanged();
     Q_EMIT languageChanged();
+}
+
+void Shell::loadQtTranslation(const QString &language)
+{
+    if (qtTranslator_) {
+        QCoreApplication::removeTranslator(qtTranslator_.get());
+        qtTranslator_.reset();
+    }
+    qtLocale_.clear();
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const state::LanguageInfo &info : state::languageTable()) {
+        if (language != QLatin1String(info.name))
+            continue;
+        for (const char *locale : info.qtLocales) {
+            if (!locale)
+                break;
+            // Exactly this locale's file: QTranslator::load would fall back to a shorter name on
+            // its own ("qtbase_pt" for "qtbase_pt_PT") and skip the better candidate after it.
+            const QString file = folder + QStringLiteral("/qtbase_") + QLatin1String(locale) + QStringLiteral(".qm");
+            auto translator = std::make_unique<QTranslator>();
+            if (!QFileInfo::exists(file) || !translator->load(file))
+                continue;
+            QCoreApplication::installTranslator(translator.get());
+            qtTranslator_ = std::move(translator);
+            qtLocale_ = QLatin1String(locale);
+            return;
+        }
+        // English needs no file: Qt's own texts are English.
+        if (language != QLatin1String("English"))
+            deps_.log.append(QStringLiteral("Qt translations missing for ") + language + QStringLiteral(" in ") + folder);
+        return;
+    }
 }
 
 void Shell::applyTexts()

@@ -19,6 +19,7 @@
 #include "measure/ui/measuringsurface.h"
 #include "platform/diagnosticslog.h"
 
+#include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QAction>
 #include <QApplication>
@@ -249,4 +250,36 @@ TEST(Program, EveryMainButtonAndTheKeysWorkThroughTheRealWindow)
     clickShown(w, C::Exit_Btn);
     EXPECT_TRUE(w.state().flags().IsClosing);
     EXPECT_FALSE(w.window().isVisible());
+}
+
+TEST(Program, ColourButtonOpensAtThePensColourAndWhiteStaysWhiteToTheUser)
+{
+    Program p;
+    ASSERT_TRUE(p.connect());
+    Shell &w = p.app->shell();
+    w.controls().button(C::ChangeModeTB_Draw)->click();
+    w.UpdateActions();
+    QAbstractButton *colourButton = w.controls().button(C::DrawRulerTB_SetColor);
+    ASSERT_TRUE(colourButton->isEnabled());
+    measure::MeasuringSession &session = p.app->measure().surface().session();
+
+    QList<QColor> offered;
+    QColor answer;
+    p.app->measure().pickColour = [&](const QColor &initial) {
+        offered << initial;
+        return answer;
+    };
+    session.setColour(platform::rgbColor(0, 128, 255));
+    answer = QColor();   // cancelled: the pen keeps its colour
+    colourButton->click();
+    ASSERT_EQ(offered.size(), 1);
+    EXPECT_EQ(offered[0], QColor(0, 128, 255));
+    EXPECT_EQ(session.shape().colour, platform::rgbColor(0, 128, 255));
+
+    answer = QColor(Qt::white);   // stored as near-white, offered as white next time
+    colourButton->click();
+    EXPECT_EQ(session.shape().colour, 0xFFFFFEu);
+    colourButton->click();
+    ASSERT_EQ(offered.size(), 3);
+    EXPECT_EQ(offered[2], QColor(Qt::white));
 }

@@ -439,7 +439,7 @@ TEST(MainWindowLanguage, QtsOwnDialogsAndButtonsFollowTheInterfaceLanguage)
         EXPECT_EQ(cancelText(), "Annuler");
         w.action("Lang_English")->trigger();
         EXPECT_EQ(cancelText(), "Cancel");
-        w.action("Lang_ChineseTraditional")->trigger();
+        w.action("Lang_ChineseTradition")->trigger();
         EXPECT_EQ(w.shell->qtTranslationLocale(), "zh_TW");
     }
     EXPECT_EQ(cancelText(), "Cancel") << "the shell takes its translation with it";

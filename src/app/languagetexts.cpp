@@ -51,6 +51,10 @@ constexpr const char *kCalibrateDialogData[] = {
 // Texts this program adds beyond the classic records.
 constexpr const char *kExtraTexts[] = {"CannotSaveImage_MsgBox", "AboutInfo1_Dlg", "AboutInfo2_Dlg",
                                        "LanguageFileMissing_MsgBox"};
+// The camera dialogs' own labels (format, size and frame rate of the format dialog; the compressor
+// list's first entry) and the close button of dialogs that change things at once.
+constexpr const char *kCameraDialogData[] = {"VF_Format_Dlg", "VF_Size_Dlg", "VF_FrameRate_Dlg", "CF_NoCompressor_Dlg",
+                                             "CloseBtn_Dlg"};
 
 constexpr TextRecord kRecords[] = {
     {"ButtonHintData", kButtonHintData},
@@ -67,6 +71,7 @@ constexpr TextRecord kRecords[] = {
     {"LabelCaptionData", kLabelCaptionData},
     {"CalibrateDialogData", kCalibrateDialogData},
     {"ExtraTexts", kExtraTexts},
+    {"CameraDialogData", kCameraDialogData},
 };
 
 } // namespace

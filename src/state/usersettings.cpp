@@ -37,17 +37,18 @@ QString readText(const platform::ProfileStore &s, const QString &section, const 
 }
 
 constexpr std::array<LanguageInfo, 11> kLanguages{{
-    {"English", "Lang_English", "0409"},
-    {"ChineseTraditional", "Lang_ChineseTradition", "0404"},
-    {"ChineseSimplified", "Lang_ChineseSimplified", "0804"},
-    {"Japanese", "Lang_Japanese", "0411"},
-    {"German", "Lang_German", "0407"},
-    {"Russian", "Lang_Russian", "0419"},
-    {"Korean", "Lang_Korean", "0412"},
-    {"Polish", "Lang_Polish", "0415"},
-    {"Spanish", "Lang_Spanish", "0c0a"},
-    {"French", "Lang_French", "040c"},
-    {"Portuguese", "Lang_Portuguese", "0816"},
+    {"English", "Lang_English", "0409", {"en", nullptr}},
+    {"ChineseTraditional", "Lang_ChineseTradition", "0404", {"zh_TW", nullptr}},
+    {"ChineseSimplified", "Lang_ChineseSimplified", "0804", {"zh_CN", nullptr}},
+    {"Japanese", "Lang_Japanese", "0411", {"ja", nullptr}},
+    {"German", "Lang_German", "0407", {"de", nullptr}},
+    {"Russian", "Lang_Russian", "0419", {"ru", nullptr}},
+    {"Korean", "Lang_Korean", "0412", {"ko", nullptr}},
+    {"Polish", "Lang_Polish", "0415", {"pl", nullptr}},
+    {"Spanish", "Lang_Spanish", "0c0a", {"es", nullptr}},
+    {"French", "Lang_French", "040c", {"fr", nullptr}},
+    // The texts are European Portuguese; Qt ships only Brazilian, which beats English.
+    {"Portuguese", "Lang_Portuguese", "0816", {"pt_PT", "pt_BR"}},
 }};
 
 // The first-run table, in the order it is searched.

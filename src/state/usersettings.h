@@ -6,6 +6,7 @@
 
 #include <QDate>
 
+#include <array>
 #include <functional>
 #include <vector>
 
@@ -49,6 +50,8 @@ struct LanguageInfo {
     const char *name;
     const char *menuItem;
     const char *windowsId;   // the locale identifier that chooses it at first run
+    // Qt locales whose translations of Qt's own dialogs fit the language, best first.
+    std::array<const char *, 2> qtLocales;
 };
 const std::array<LanguageInfo, 11> &languageTable();
 bool isLanguageName(const QString &name);

@@ -18,7 +18,10 @@
 #include "platform/vendorchannel.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QFileInfo>
+#include <QLibraryInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
@@ -32,6 +35,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <functional>
 #include <utility>
 
@@ -441,6 +445,101 @@ TEST(AboutDialog, ShowsTheVersion)
     d.applyTexts(*app::LanguageTexts::load(kProgramDir, "English"), kProgramDir + "/sendra-cam.png");
     EXPECT_EQ(d.versionLabel()->text(), "Version 2.407.5.00FBs");
     EXPECT_EQ(d.versionLabel()->font().pointSize(), 9);
+}
+
+namespace {
+
+// The modal dialog the next event-loop turn finds open: its title-bar flags and where it stands
+// relative to the main window, then closed.
+struct ModalSeen {
+    bool seen = false;
+    Qt::WindowFlags flags;
+    QPoint centre;
+};
+
+void inspectNextModal(ModalSeen &seen)
+{
+    QTimer::singleShot(0, [&seen] {
+        auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!d)
+            return;
+        seen = {true, d->windowFlags(), d->frameGeometry().center()};
+        d->done(kResultCancel);
+    });
+}
+
+void expectCloseButtonOnly(Qt::WindowFlags f)
+{
+    EXPECT_EQ(f & Qt::WindowType_Mask, Qt::Dialog);
+    EXPECT_TRUE(f & Qt::CustomizeWindowHint);
+    EXPECT_TRUE(f & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(f & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(f & Qt::WindowMaximizeButtonHint);
+}
+
+void expectNear(QPoint a, QPoint b)
+{
+    EXPECT_LE(std::abs(a.x() - b.x()), 1) << a.x() << " vs " << b.x();
+    EXPECT_LE(std::abs(a.y() - b.y()), 1) << a.y() << " vs " << b.y();
+}
+
+} // namespace
+
+TEST(MessageBoxDialog, OpensCentredOnTheMainWindowWithACloseButtonOnly)
+{
+    Fixture f;
+    Shell shell(ShellDeps{f.programDir, f.paths, f.clock, *f.store, f.vendor, f.log, QString(), true, nullptr});
+    shell.window().move(12, 20);   // away from the screen's centre, where the dialog used to open
+    shell.window().show();
+    ModalSeen seen;
+    inspectNextModal(seen);
+    shell.ShowMessageBox(QStringLiteral("WhetherExitQuila_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
+                         kIconAttention);
+    ASSERT_TRUE(seen.seen);
+    expectCloseButtonOnly(seen.flags);
+    expectNear(seen.centre, shell.window().frameGeometry().center());
+}
+
+TEST(AboutDialog, OpensCentredOnTheMainWindowWithACloseButtonOnly)
+{
+    Fixture f;
+    auto wp = f.make(); Parts &w = *wp;
+    w->move(12, 20);
+    w->show();
+    ModalSeen seen;
+    inspectNextModal(seen);
+    w.action("About")->trigger();
+    ASSERT_TRUE(seen.seen);
+    expectCloseButtonOnly(seen.flags);
+    expectNear(seen.centre, w->frameGeometry().center());
+}
+
+TEST(MainWindowLanguage, QtsOwnDialogsAndButtonsFollowTheInterfaceLanguage)
+{
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const char *file : {"qtbase_de.qm", "qtbase_fr.qm"})
+        if (!QFileInfo::exists(folder + "/" + file))
+            GTEST_SKIP() << file << " is not installed in " << folder.toStdString() << " (Debian: qt6-translations-l10n)";
+    const auto cancelText = [] { return QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text(); };
+    {
+        Fixture f;
+        auto wp = f.make(); Parts &w = *wp;
+        EXPECT_EQ(cancelText(), "Cancel");
+        w.action("Lang_German")->trigger();
+        EXPECT_EQ(w.shell->qtTranslationLocale(), "de");
+        EXPECT_EQ(cancelText(), "Abbrechen");
+        EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:"), "Look in:");
+        w.action("Lang_French")->trigger();   // replaced, not stacked over the German one
+        EXPECT_EQ(cancelText(), "Annuler");
+        w.action("Lang_English")->trigger();
+        EXPECT_EQ(cancelText(), "Cancel");
+        w.action("Lang_ChineseTradition")->trigger();
+        EXPECT_EQ(w.shell->qtTranslationLocale(), "zh_TW");
+    }
+    EXPECT_EQ(cancelText(), "Cancel") << "the shell takes its translation with it";
+    Fixture f;
+    auto wp = f.make("0407");   // German chosen at the first start
+    EXPECT_EQ(cancelText(), "Abbrechen");
 }
 
 TEST(MainWindowPresets, MaximisingGivesFullScreenAndRestoringGivesNormal)

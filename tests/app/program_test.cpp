@@ -22,6 +22,7 @@
 #include "platform/controldevice.h"
 #include "platform/diagnosticslog.h"
 
+#include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QAction>
 #include <QApplication>
@@ -488,4 +489,36 @@ TEST(Program, CtrlDragMovesAnOverhangingVideoAreaOnlyWithinItsRange)
     QApplication::sendEvent(video, &tryMove);
     QTest::mouseRelease(video, Qt::LeftButton, Qt::ControlModifier, QPoint(150, 150));
     EXPECT_EQ(area->pos(), normal);
+}
+
+TEST(Program, ColourButtonOpensAtThePensColourAndWhiteStaysWhiteToTheUser)
+{
+    Program p;
+    ASSERT_TRUE(p.connect());
+    Shell &w = p.app->shell();
+    w.controls().button(C::ChangeModeTB_Draw)->click();
+    w.UpdateActions();
+    QAbstractButton *colourButton = w.controls().button(C::DrawRulerTB_SetColor);
+    ASSERT_TRUE(colourButton->isEnabled());
+    measure::MeasuringSession &session = p.app->measure().surface().session();
+
+    QList<QColor> offered;
+    QColor answer;
+    p.app->measure().pickColour = [&](const QColor &initial) {
+        offered << initial;
+        return answer;
+    };
+    session.setColour(platform::rgbColor(0, 128, 255));
+    answer = QColor();   // cancelled: the pen keeps its colour
+    colourButton->click();
+    ASSERT_EQ(offered.size(), 1);
+    EXPECT_EQ(offered[0], QColor(0, 128, 255));
+    EXPECT_EQ(session.shape().colour, platform::rgbColor(0, 128, 255));
+
+    answer = QColor(Qt::white);   // stored as near-white, offered as white next time
+    colourButton->click();
+    EXPECT_EQ(session.shape().colour, 0xFFFFFEu);
+    colourButton->click();
+    ASSERT_EQ(offered.size(), 3);
+    EXPECT_EQ(offered[2], QColor(Qt::white));
 }

@@ -3,6 +3,8 @@
 #include "app/ui/shell.h"
 #include "app/ui/messagepresenter.h"
 #include "camera/ui/videocontroltoolbar.h"
+#include "camera/ui/videoformatdialog.h"
+#include "camera/ui/videosourcedialog.h"
 #include "camera/ui/videowidget.h"
 #include "camera/videocamerads.h"
 #include "fakes.h"
@@ -223,4 +225,37 @@ TEST(CameraControllerIntegration, AChipThatRefusesBothOpensAsksForAccessRightsAt
         EXPECT_EQ(w.presenter.captions.last(), w.shell->texts().text("AttentionTitle_MsgBox"));
         w.click(state::ControlId::Connect_Btn);
     }
+}
+
+TEST(CameraControllerIntegration, FormatAndSourceDialogsSpeakTheInterfaceLanguage)
+{
+    Window w;
+    w.click(state::ControlId::Connect_Btn);
+    ASSERT_TRUE(w.shell->state().flags().VideoConnected) << w.log.lines().join('\n').toStdString();
+    w.shell->UpdateInterface("Russian");
+    const app::LanguageTexts &t = w.shell->texts();
+    QStringList shown;
+    w.controller->runDialog = [&](QDialog &d) {
+        shown << d.objectName();
+        if (auto *format = qobject_cast<camera::ui::VideoFormatDialog *>(&d)) {
+            EXPECT_EQ(format->windowTitle(), t.caption("VideoFormat"));
+            EXPECT_EQ(format->formatLabel()->text(), t.text("VF_Format_Dlg"));
+            EXPECT_EQ(format->sizeLabel()->text(), t.text("VF_Size_Dlg"));
+            EXPECT_EQ(format->rateLabel()->text(), t.text("VF_FrameRate_Dlg"));
+            EXPECT_EQ(format->okButton()->text(), t.text("OKBtn_Dlg"));
+            EXPECT_EQ(format->cancelButton()->text(), t.text("CancelBtn_Dlg"));
+            EXPECT_NE(format->formatLabel()->text(), "Format");
+        }
+        if (auto *source = qobject_cast<camera::ui::VideoSourceDialog *>(&d)) {
+            EXPECT_EQ(source->windowTitle(), t.caption("VideoSource"));
+            EXPECT_EQ(source->closeButton()->text(), t.text("CloseBtn_Dlg"));
+        }
+        return int(QDialog::Rejected);
+    };
+    w.controller->VideoFormatClick();
+    EXPECT_EQ(shown, QStringList{"VideoFormatDialog"});
+    if (!w.controller->camera().controlDevice())
+        GTEST_SKIP() << "the virtual camera offers no control device, so the source dialog cannot open";
+    w.controller->VideoSourceClick();
+    EXPECT_EQ(shown, (QStringList{"VideoFormatDialog", "VideoSourceDialog"}));
 }

@@ -22,6 +22,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -363,4 +364,65 @@ TEST(RecordingControllerIntegration, ADiskFullAtTheStartSaysItCannotBeWritten)
     EXPECT_EQ(w.presenter.texts, QStringList{w.text("CannotRecordVideo_MsgBox")});
     EXPECT_TRUE(w.flags().VideoConnected);
     EXPECT_TRUE(w.waitFrames(3));
+}
+
+TEST(RecordingControllerIntegration, CompressorDialogSpeaksTheInterfaceLanguageAndFollowsAChange)
+{
+    Window w;
+    QAction *menu = w.shell->controls().action(state::ControlId::VideoCompress);
+    w.shell->UpdateInterface("German");
+    struct Seen {
+        QString title, info, ok, cancel, first;
+    } seen;
+    camera::ui::TCompressorFilterDlg *kept = nullptr;
+    w.answerDialog = [&](QDialog &d) {
+        kept = qobject_cast<camera::ui::TCompressorFilterDlg *>(&d);
+        seen = {d.windowTitle(), d.findChild<QLabel *>("CompressOptionInfo")->text(),
+                d.findChild<QPushButton *>("OKBtn")->text(), d.findChild<QPushButton *>("CancelBtn")->text(),
+                d.findChild<QComboBox *>("CompressorComboBox")->itemText(0)};
+        return int(QDialog::Rejected);
+    };
+    menu->trigger();
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(seen.title, w.text("CompressTitle_Dlg"));
+    EXPECT_EQ(seen.info, w.text("CompressOptionInfo_Dlg"));
+    EXPECT_EQ(seen.ok, w.text("OKBtn_Dlg"));
+    EXPECT_EQ(seen.cancel, w.text("CancelBtn_Dlg"));
+    EXPECT_EQ(seen.first, w.text("CF_NoCompressor_Dlg"));
+    EXPECT_NE(seen.first, "No Compressor");
+
+    // The dialog lives on between showings: a language change reaches it at once, and Qt's own
+    // announcement of the change (delivered later) does not put Qt's words back.
+    w.shell->UpdateInterface("French");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    EXPECT_EQ(kept->windowTitle(), w.text("CompressTitle_Dlg"));
+    EXPECT_EQ(kept->findChild<QPushButton *>("OKBtn")->text(), w.text("OKBtn_Dlg"));
+    EXPECT_EQ(kept->findChild<QPushButton *>("CancelBtn")->text(), w.text("CancelBtn_Dlg"));
+    EXPECT_EQ(kept->comboBox()->itemText(0), w.text("CF_NoCompressor_Dlg"));
+}
+
+TEST(RecordingControllerIntegration, CompressorSettingsButtonsSpeakTheInterfaceLanguage)
+{
+    Window w;
+    if (!w.hasAvi() || !w.compressorIndex("jpegenc"))
+        GTEST_SKIP() << "avimux and jpegenc (gst-plugins-good) are needed";
+    ASSERT_TRUE(w.flags().VideoConnected);
+    w.shell->UpdateInterface("Japanese");
+    w.camera().SetCompressorIndex(w.compressorIndex("jpegenc"));
+    QTemporaryDir out;
+    w.chosenPath = out.filePath("chosen.avi");
+    QString ok, cancel;
+    w.answerDialog = [&](QDialog &d) {
+        if (auto *settings = qobject_cast<camera::ui::EncoderSettingsDialog *>(&d)) {
+            ok = settings->okButton()->text();
+            cancel = settings->cancelButton()->text();
+        }
+        return int(QDialog::Rejected);
+    };
+    w.clickRecord();
+    EXPECT_EQ(w.dialogsShown, QStringList{"EncoderSettingsDialog"});
+    EXPECT_EQ(ok, w.text("OKBtn_Dlg"));
+    EXPECT_EQ(cancel, w.text("CancelBtn_Dlg"));
+    w.clickRecord();
+    EXPECT_FALSE(w.flags().VideoRecording);
 }

@@ -1,6 +1,7 @@
 #include "aboutdialog.h"
 
 #include "app/languagetexts.h"
+#include "widgets/dialogframe.h"
 
 #include <QDesktopServices>
 #include <QGridLayout>
@@ -14,6 +15,7 @@ AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("TAboutQuilaDlg"));
     setModal(true);
+    widgets::frameDialog(*this);
     auto *grid = new QGridLayout(this);
     icon_ = new QLabel(this);
     title_ = new QLabel(QStringLiteral("Sendra-CAM Viewer"), this);

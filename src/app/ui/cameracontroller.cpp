@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -31,6 +32,7 @@ using state::ControlId;
 CameraController::CameraController(Shell &shell, platform::MediaBackend &backend, QObject *parent)
     : QObject(parent), shell_(shell)
 {
+    runDialog = [](QDialog &d) { return d.exec(); };
     camera_ = new camera::TVideoCameraDS(backend, shell_.log(), this);
     // Users of other UVC microscopes add their ids: SENDRA_CAM_EXTRA_IDS=046d:0825,0c45:6366.
     const QString extra = qEnvironmentVariable("SENDRA_CAM_EXTRA_IDS");
@@ -339,9 +341,12 @@ std::optional<platform::CaptureFormat> CameraController::runFormatDialog(
     const std::vector<platform::PixelFormatInfo> &formats, const platform::CaptureFormat &current)
 {
     camera::ui::VideoFormatDialog dialog(&shell_.window());
-    dialog.setWindowTitle(shell_.texts().text(QStringLiteral("VideoFormat->Caption")));
+    const LanguageTexts &t = shell_.texts();
+    dialog.setTexts({t.caption(QStringLiteral("VideoFormat")), t.text(QStringLiteral("VF_Format_Dlg")),
+                     t.text(QStringLiteral("VF_Size_Dlg")), t.text(QStringLiteral("VF_FrameRate_Dlg")),
+                     t.text(QStringLiteral("OKBtn_Dlg")), t.text(QStringLiteral("CancelBtn_Dlg"))});
     dialog.setFormats(formats, current);
-    if (dialog.exec() != QDialog::Accepted)
+    if (runDialog(dialog) != QDialog::Accepted)
         return std::nullopt;
     return dialog.selectedFormat();
 }
@@ -351,8 +356,8 @@ void CameraController::VideoSourceClick()
     if (!camera_->isConnected() || !camera_->controlDevice())
         return;
     camera::ui::VideoSourceDialog dialog(*camera_->controlDevice(), &shell_.window());
-    dialog.setWindowTitle(shell_.texts().text(QStringLiteral("VideoSource->Caption")));
-    dialog.exec();
+    dialog.setTexts({shell_.texts().caption(QStringLiteral("VideoSource")), shell_.texts().text(QStringLiteral("CloseBtn_Dlg"))});
+    runDialog(dialog);
 }
 
 void CameraController::SetMJPGPreviewClick(bool on)

@@ -14,6 +14,7 @@
 #include <vector>
 
 class QAction;
+class QDialog;
 
 namespace platform {
 class MediaBackend;
@@ -84,6 +85,9 @@ public:
     std::function<std::optional<platform::CaptureFormat>(const std::vector<platform::PixelFormatInfo> &,
                                                          const platform::CaptureFormat &)>
         chooseFormat;
+    // Runs the format or the source dialog modally and returns its result. Default: exec(); tests
+    // answer instead.
+    std::function<int(QDialog &)> runDialog;
 
     void readInputs(ActionInputs &in) const override;
     void applyRules(const ActionInputs &in, ActionState &s) const override;

@@ -11,6 +11,7 @@
 #include "measure/canvas.h"
 #include "measure/framelockcontrol.h"
 #include "measure/shaperenderer.h"
+#include "measure/shapes.h"
 #include "measure/ui/measuringsurface.h"
 
 #include <QAbstractButton>
@@ -63,6 +64,7 @@ MeasureController::MeasureController(Shell &shell, LayoutController &layout, cam
     : QObject(parent), shell_(shell), layout_(layout), camera_(camera), video_(video)
 {
     surface_ = new measure::MeasuringSurface(this);
+    pickColour = [this](const QColor &initial) { return QColorDialog::getColor(initial, &shell_.window()); };
 
     connect(&video_, &camera::ui::VideoWidget::videoMousePressed, this,
             [this](Qt::MouseButton b, Qt::KeyboardModifiers m, QPoint p) {
@@ -234,11 +236,8 @@ void MeasureController::buildDrawToolBar()
     connect(c.toolButton(ControlId::DrawRulerTB_Redo), &QToolButton::clicked, surface_, &measure::MeasuringSurface::redo);
     connect(c.toolButton(ControlId::DrawRulerTB_ClearFrame), &QToolButton::clicked, surface_,
             &measure::MeasuringSurface::clearFrame);
-    connect(c.toolButton(ControlId::DrawRulerTB_SetColor), &QToolButton::clicked, this, [this] {
-        const QColor colour = QColorDialog::getColor(Qt::red, &shell_.window());
-        if (colour.isValid())
-            surface_->session().setColour(platform::fromQRgb(colour.rgb()));
-    });
+    connect(c.toolButton(ControlId::DrawRulerTB_SetColor), &QToolButton::clicked, this,
+            &MeasureController::DrawRulerTB_SetColorClick);
     QComboBox *combo = c.comboBox(ControlId::DrawRulerTB_PenStyle);
     combo->setIconSize(QSize(64, 12));
     combo->setFixedWidth(90);
@@ -246,6 +245,15 @@ void MeasureController::buildDrawToolBar()
         combo->addItem(penIcon(item), QString());
     connect(combo, &QComboBox::currentIndexChanged, this, [this](int item) { surface_->session().setPenComboItem(item); });
     c.toolBar(ControlId::DrawRuler_ToolBar)->adjustSize();
+}
+
+void MeasureController::DrawRulerTB_SetColorClick()
+{
+    // The pen's colour as the user chose it: the stored near-white is shown as white.
+    const platform::ColorRef current = measure::dialogColour(surface_->session().shape().colour);
+    const QColor colour = pickColour(QColor::fromRgb(platform::toQRgb(current)));
+    if (colour.isValid())
+        surface_->session().setColour(platform::fromQRgb(colour.rgb()));
 }
 
 void MeasureController::onConnected(bool connected)

@@ -12,6 +12,9 @@
 #include <memory>
 #include <optional>
 
+#include <functional>
+
+class QColor;
 class QMenu;
 
 namespace camera {
@@ -66,6 +69,13 @@ public:
     void leaveLiveMode(int oldMode, int newMode) override;
     void enterLiveMode(int mode) override { setDrawMode(mode == state::kLiveDraw); }
     void videoAreaChanged() override;
+
+    // The colour button: the colour dialog, opened at the pen's colour; the choice (unless
+    // cancelled) becomes the pen's colour.
+    void DrawRulerTB_SetColorClick();
+    // Asks for a colour starting at `initial`; an invalid colour means cancelled. Default: Qt's
+    // colour dialog over the main window; tests answer instead.
+    std::function<QColor(const QColor &initial)> pickColour;
 
 private:
     void onConnected(bool connected);

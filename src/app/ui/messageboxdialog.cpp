@@ -1,11 +1,10 @@
 #include "messageboxdialog.h"
 
 #include "app/messageboxlayout.h"
+#include "widgets/dialogframe.h"
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyle>
 
 namespace app::ui {
@@ -24,6 +23,7 @@ MessageBoxDialog::MessageBoxDialog(const QString &pictureDir, QWidget *parent) :
 {
     setObjectName(QStringLiteral("TMessageBoxDlg"));
     setModal(true);
+    widgets::frameDialog(*this);
     const char *names[] = {"TntImage_Question", "TntImage_Attention", "TntImage_Error", "TntImage_Info"};
     const char *files[] = {"Question.bmp", "Attention.bmp", "Error.bmp", "Info.bmp"};
     const QStyle::StandardPixmap fallback[] = {QStyle::SP_MessageBoxQuestion, QStyle::SP_MessageBoxWarning,
@@ -98,10 +98,6 @@ void MessageBoxDialog::prepare(const QString &text, const QString &caption, bool
 
     for (int i = 0; i < 4; ++i)
         icons_[i]->setVisible(i == icon);
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect r = screen->geometry();
-        move(r.x() + (r.width() - width()) / 2, r.y() + (r.height() - height()) / 2);
-    }
 }
 
 int MessageBoxDialog::show(const QString &text, const QString &caption, bool withCancel, int icon)

@@ -9,7 +9,8 @@ class QPushButton;
 
 namespace app::ui {
 
-// TMessageBoxDlg: icon, text, OK and an optional Cancel, laid out by app::layoutMessageBox.
+// TMessageBoxDlg: icon, text, OK and an optional Cancel, laid out by app::layoutMessageBox. Shown
+// centred on its parent (the main window), or on the screen without one.
 class MessageBoxDialog final : public QDialog, public MessagePresenter
 {
     Q_OBJECT

@@ -119,13 +119,7 @@ void RecordingController::VideoCompressClick()
 {
     if (!compressorDialog_)
         compressorDialog_ = new camera::ui::TCompressorFilterDlg(&shell_.window());
-    camera::ui::TCompressorFilterDlg::Texts texts;
-    const LanguageTexts &lang = shell_.texts();
-    if (const QString t = lang.text(QStringLiteral("CompressTitle_Dlg")); !t.isEmpty())
-        texts.title = t;
-    if (const QString t = lang.text(QStringLiteral("CompressOptionInfo_Dlg")); !t.isEmpty())
-        texts.info = t;
-    compressorDialog_->setTexts(texts);
+    applyCompressorTexts();
     compressorDialog_->prepare(camera_.compressors());
     if (runDialog(*compressorDialog_) != QDialog::Accepted)
         return;
@@ -133,6 +127,27 @@ void RecordingController::VideoCompressClick()
     if (index != camera_.compressorIndex())
         camera_.setCompressorSettings({});   // another compressor: its own defaults
     camera_.SetCompressorIndex(index);
+}
+
+void RecordingController::languageChanged()
+{
+    // The compressor dialog is kept between showings, so it follows the language while it lives.
+    if (compressorDialog_)
+        applyCompressorTexts();
+}
+
+void RecordingController::applyCompressorTexts()
+{
+    const LanguageTexts &lang = shell_.texts();
+    // An empty key falls back to the dialog's classic captions, so it never opens without words.
+    const auto textOr = [&lang](const char *key, const char *fallback) {
+        const QString t = lang.text(QLatin1String(key));
+        return t.isEmpty() ? QString::fromLatin1(fallback) : t;
+    };
+    compressorDialog_->setTexts({textOr("CompressTitle_Dlg", "Compressor Filter Dialog"),
+                                 textOr("CompressOptionInfo_Dlg", "Choose Compressor"),
+                                 lang.text(QStringLiteral("OKBtn_Dlg")), lang.text(QStringLiteral("CancelBtn_Dlg")),
+                                 textOr("CF_NoCompressor_Dlg", "No Compressor")});
 }
 
 void RecordingController::configureCompressor()
@@ -147,6 +162,7 @@ void RecordingController::configureCompressor()
         if (c.factory == name)
             name = c.name;
     camera::ui::EncoderSettingsDialog dialog(name, std::move(properties), camera_.compressorSettings(), &shell_.window());
+    dialog.setButtonTexts(shell_.texts().text(QStringLiteral("OKBtn_Dlg")), shell_.texts().text(QStringLiteral("CancelBtn_Dlg")));
     if (runDialog(dialog) == QDialog::Accepted)
         camera_.setCompressorSettings(dialog.settings());
 }

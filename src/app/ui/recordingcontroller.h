@@ -49,6 +49,7 @@ public:
 
     // The close sequence (and SIGTERM) must leave a finished file behind.
     void closing() override { stopRecording(); }
+    void languageChanged() override;
 
     // The file last recorded (the save dialog's file name).
     const QString &lastRecordedFile() const { return lastRecorded_; }
@@ -67,6 +68,7 @@ private:
     void onRecordingEnded();
     // The compressor's settings dialog before a recording the user started by hand.
     void configureCompressor();
+    void applyCompressorTexts();
 
     Shell &shell_;
     StillImageController &still_;

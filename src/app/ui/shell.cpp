@@ -20,11 +20,13 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
+#include <QTranslator>
 
 #include <algorithm>
 
@@ -47,13 +49,14 @@ constexpr std::size_t mainButtonSlot(ControlId id) { return std::size_t(id) - st
 
 Shell::Shell(ShellDeps deps, QObject *parent) : QObject(parent), deps_(std::move(deps))
 {
+    window_ = std::make_unique<MainWindow>(deps_.programDir);
     if (deps_.presenter) {
         presenter_ = deps_.presenter;
     } else {
-        ownDialog_ = std::make_unique<MessageBoxDialog>(deps_.programDir);
+        // A child of the main window: it opens over it and stays above it.
+        ownDialog_ = std::make_unique<MessageBoxDialog>(deps_.programDir, window_.get());
         presenter_ = ownDialog_.get();
     }
-    window_ = std::make_unique<MainWindow>(deps_.programDir);
     Controls &c = window_->controls();
     for (const state::ControlSpec &spec : state::kControlTable)
         if (spec.kind == state::ControlKind::MainButton && spec.group == state::ControlGroup::MainButtons)
@@ -205,6 +208,7 @@ void Shell::UpdateInterface(const QString &wanted)
             texts_ = LanguageTexts();
     }
     SetCheckedLang(language);
+    loadQtTranslation(language);
     const bool changed = language != state_.settings().Language;
     commonLanguage_ = language;
     state_.settingsRecord().Language = language;
@@ -227,6 +231,38 @@ void Shell::UpdateInterface(const QString &wanted)
     for (Feature *feature : features_)
         feature->languageChanged();
     Q_EMIT languageChanged();
+}
+
+void Shell::loadQtTranslation(const QString &language)
+{
+    if (qtTranslator_) {
+        QCoreApplication::removeTranslator(qtTranslator_.get());
+        qtTranslator_.reset();
+    }
+    qtLocale_.clear();
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const state::LanguageInfo &info : state::languageTable()) {
+        if (language != QLatin1String(info.name))
+            continue;
+        for (const char *locale : info.qtLocales) {
+            if (!locale)
+                break;
+            // Exactly this locale's file: QTranslator::load would fall back to a shorter name on
+            // its own ("qtbase_pt" for "qtbase_pt_PT") and skip the better candidate after it.
+            const QString file = folder + QStringLiteral("/qtbase_") + QLatin1String(locale) + QStringLiteral(".qm");
+            auto translator = std::make_unique<QTranslator>();
+            if (!QFileInfo::exists(file) || !translator->load(file))
+                continue;
+            QCoreApplication::installTranslator(translator.get());
+            qtTranslator_ = std::move(translator);
+            qtLocale_ = QLatin1String(locale);
+            return;
+        }
+        // English needs no file: Qt's own texts are English.
+        if (language != QLatin1String("English"))
+            deps_.log.append(QStringLiteral("Qt translations missing for ") + language + QStringLiteral(" in ") + folder);
+        return;
+    }
 }
 
 void Shell::applyTexts()
@@ -317,9 +353,7 @@ void Shell::showAbout()
     if (!about_)
         about_ = std::make_unique<AboutDialog>(window_.get());
     about_->applyTexts(texts_, deps_.programDir + QStringLiteral("/sendra-cam.png"));
-    about_->adjustSize();
-    const QRect r = window_->frameGeometry();
-    about_->move(r.x() + (r.width() - about_->width()) / 2, r.y() + (r.height() - about_->height()) / 2);
+    about_->adjustSize();   // the texts of another language may be longer
     about_->exec();
 }
 

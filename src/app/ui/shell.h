@@ -12,6 +12,7 @@
 #include <vector>
 
 class QTimer;
+class QTranslator;
 
 namespace platform {
 class Clock;
@@ -92,6 +93,9 @@ public:
     QString GetLocaleLanguage() const;
     // Texts of every table control, for controls whose texts were changed by hand.
     void applyTexts();
+    // The Qt locale whose translations Qt's own dialogs and buttons use now; empty when none of
+    // the language's translation files is installed (Qt then speaks English).
+    const QString &qtTranslationLocale() const { return qtLocale_; }
 
     // --- The idle-time update and the shell's moments ---
     void UpdateActions();
@@ -109,6 +113,7 @@ private:
     void LoadUserSettings();
     void onLanguageItem(const QString &language);
     void SetCheckedLang(const QString &language);
+    void loadQtTranslation(const QString &language);
     void closeSequence();
     void showPendingMessage();
     void onListTimer();
@@ -122,6 +127,10 @@ private:
     std::unique_ptr<AboutDialog> about_;
     std::unique_ptr<bridge::EETI_com> eetiCom_;
     LanguageTexts texts_;
+    // Qt's translations of its own dialogs (file, colour, print) and standard buttons for the
+    // interface language; replaced, not stacked, when the language changes.
+    std::unique_ptr<QTranslator> qtTranslator_;
+    QString qtLocale_;
     QString commonLanguage_;
     std::array<QString, 10> buttonHintKeys_;
     std::vector<Feature *> features_;

@@ -12,28 +12,29 @@ namespace camera::ui {
 
 // The compressor choice ("Compressor Filter Dialog"). Kept by its owner between showings: it
 // remembers the last chosen name and selects it again. Each prepare() refills the list from the
-// compressors installed now. OK without a change keeps the previous index.
+// compressors installed now. OK without a change keeps the previous index. Every text comes from
+// setTexts(), in the interface language; the dialog holds none of its own.
 class TCompressorFilterDlg final : public QDialog
 {
     Q_OBJECT
 public:
     struct Texts {
-        QString title = QStringLiteral("Compressor Filter Dialog");
-        QString info = QStringLiteral("Choose Compressor");
-        QString ok = QStringLiteral("OK");
-        QString cancel = QStringLiteral("Cancel");
+        QString title;
+        QString info;
+        QString ok;
+        QString cancel;
+        QString noCompressor;   // list position 0
     };
     explicit TCompressorFilterDlg(QWidget *parent = nullptr);
 
+    // Also renames position 0 of a filled list at once, so a language change reaches a shown list.
     void setTexts(const Texts &texts);
-    // Fills the combo box: "No Compressor", then the listed compressors of `enumeration`.
+    // Fills the combo box: Texts::noCompressor, then the listed compressors of `enumeration`.
     void prepare(const std::vector<platform::CompressorInfo> &enumeration);
     // The index chosen by the last OK (or `previous` when OK came without a change).
     int chosenIndex(int previous) const { return changed_ ? index_ : previous; }
     const std::vector<CompressorChoice> &choices() const { return choices_; }
     QComboBox *comboBox() const { return combo_; }
-
-    static constexpr const char *kNoCompressor = "No Compressor";
 
 private:
     void onSelected(int position);
@@ -43,6 +44,7 @@ private:
     QPushButton *ok_ = nullptr;
     QPushButton *cancel_ = nullptr;
     std::vector<CompressorChoice> choices_;
+    Texts texts_;
     QString lastName_;
     int index_ = 0;
     bool changed_ = false;

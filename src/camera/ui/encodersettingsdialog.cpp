@@ -1,5 +1,7 @@
 #include "encodersettingsdialog.h"
 
+#include "widgets/dialogframe.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -7,6 +9,7 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -22,6 +25,7 @@ EncoderSettingsDialog::EncoderSettingsDialog(const QString &compressorName, std:
     : QDialog(parent), properties_(std::move(properties))
 {
     setObjectName(QStringLiteral("EncoderSettingsDialog"));
+    widgets::frameDialog(*this);
     setWindowTitle(compressorName);
     auto *outer = new QVBoxLayout(this);
     auto *scroll = new QScrollArea(this);
@@ -90,11 +94,20 @@ EncoderSettingsDialog::EncoderSettingsDialog(const QString &compressorName, std:
         editors_.push_back(editor);
         readers_.push_back(std::move(read));
     }
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    // Role buttons: standard ones would take Qt's text back at a language change.
+    auto *buttons = new QDialogButtonBox(this);
+    ok_ = buttons->addButton(QString(), QDialogButtonBox::AcceptRole);
+    cancel_ = buttons->addButton(QString(), QDialogButtonBox::RejectRole);
     outer->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     resize(420, 480);
+}
+
+void EncoderSettingsDialog::setButtonTexts(const QString &ok, const QString &cancel)
+{
+    ok_->setText(ok);
+    cancel_->setText(cancel);
 }
 
 std::vector<platform::EncoderSetting> EncoderSettingsDialog::settings() const

@@ -1,29 +1,51 @@
 #include "videoformatdialog.h"
 
+#include "widgets/dialogframe.h"
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QLabel>
+#include <QPushButton>
 
 namespace camera::ui {
 
 VideoFormatDialog::VideoFormatDialog(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("VideoFormatDialog"));
+    widgets::frameDialog(*this);
     auto *form = new QFormLayout(this);
     format_ = new QComboBox(this);
     size_ = new QComboBox(this);
     rate_ = new QComboBox(this);
-    // Labels are the V4L2 terms; the dialog has no language keys of its own.
-    form->addRow(QStringLiteral("Format"), format_);
-    form->addRow(QStringLiteral("Size"), size_);
-    form->addRow(QStringLiteral("Frame rate"), rate_);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    formatLabel_ = new QLabel(this);
+    sizeLabel_ = new QLabel(this);
+    rateLabel_ = new QLabel(this);
+    formatLabel_->setBuddy(format_);
+    sizeLabel_->setBuddy(size_);
+    rateLabel_->setBuddy(rate_);
+    form->addRow(formatLabel_, format_);
+    form->addRow(sizeLabel_, size_);
+    form->addRow(rateLabel_, rate_);
+    // Role buttons: standard ones would take Qt's text back at a language change.
+    auto *buttons = new QDialogButtonBox(this);
+    ok_ = buttons->addButton(QString(), QDialogButtonBox::AcceptRole);
+    cancel_ = buttons->addButton(QString(), QDialogButtonBox::RejectRole);
     form->addRow(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(format_, &QComboBox::currentIndexChanged, this, &VideoFormatDialog::fillSizes);
     connect(size_, &QComboBox::currentIndexChanged, this, &VideoFormatDialog::fillRates);
-    move(30, 30);
+}
+
+void VideoFormatDialog::setTexts(const Texts &texts)
+{
+    setWindowTitle(texts.title);
+    formatLabel_->setText(texts.format);
+    sizeLabel_->setText(texts.size);
+    rateLabel_->setText(texts.rate);
+    ok_->setText(texts.ok);
+    cancel_->setText(texts.cancel);
 }
 
 void VideoFormatDialog::setFormats(const std::vector<platform::PixelFormatInfo> &formats, const platform::CaptureFormat &current)

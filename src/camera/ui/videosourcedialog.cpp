@@ -1,6 +1,7 @@
 #include "videosourcedialog.h"
 
 #include "platform/controldevice.h"
+#include "widgets/dialogframe.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,6 +16,7 @@ namespace camera::ui {
 VideoSourceDialog::VideoSourceDialog(platform::ControlDevice &device, QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("VideoSourceDialog"));
+    widgets::frameDialog(*this);
     auto *form = new QFormLayout(this);
     platform::ControlDevice *dev = &device;
     for (const platform::ControlInfo &c : device.controls()) {
@@ -75,10 +77,17 @@ VideoSourceDialog::VideoSourceDialog(platform::ControlDevice &device, QWidget *p
         form->addRow(c.name, editor);
         ++count_;
     }
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    // A role button: a standard one would take Qt's text back at a language change.
+    auto *buttons = new QDialogButtonBox(this);
+    close_ = buttons->addButton(QString(), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::accept);
     form->addRow(buttons);
-    move(30, 30);
+}
+
+void VideoSourceDialog::setTexts(const Texts &texts)
+{
+    setWindowTitle(texts.title);
+    close_->setText(texts.close);
 }
 
 } // namespace camera::ui

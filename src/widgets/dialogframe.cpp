@@ -1,0 +1,56 @@
+#include "dialogframe.h"
+
+#include <QDialog>
+#include <QEvent>
+#include <QScreen>
+
+#include <algorithm>
+
+namespace widgets {
+namespace {
+
+// Centres its dialog at every show event. The event comes after the layout has given the dialog
+// its final size and after QDialog's own placement, and before the native window is mapped, so
+// the dialog appears in place without a jump.
+class CentreOnShow final : public QObject
+{
+public:
+    explicit CentreOnShow(QDialog &dialog) : QObject(&dialog), dialog_(dialog) {}
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == &dialog_ && event->type() == QEvent::Show && !event->spontaneous())
+            centreOn(dialog_, dialog_.parentWidget());
+        return false;
+    }
+
+private:
+    QDialog &dialog_;
+};
+
+} // namespace
+
+void frameDialog(QDialog &dialog)
+{
+    dialog.setWindowFlags(kDialogFlags);
+    dialog.installEventFilter(new CentreOnShow(dialog));
+}
+
+void centreOn(QWidget &window, const QWidget *anchor)
+{
+    const QWidget *anchorWindow = anchor ? anchor->window() : nullptr;
+    QScreen *screen = anchorWindow ? anchorWindow->screen() : window.screen();
+    const QRect free = screen ? screen->availableGeometry() : QRect();
+    const QRect area = anchorWindow ? anchorWindow->frameGeometry() : free;
+    if (area.isEmpty())
+        return;
+    const QSize size = window.frameGeometry().size();
+    QPoint topLeft(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
+    if (!free.isEmpty()) {
+        topLeft.setX(std::clamp(topLeft.x(), free.left(), std::max(free.left(), free.x() + free.width() - size.width())));
+        topLeft.setY(std::clamp(topLeft.y(), free.top(), std::max(free.top(), free.y() + free.height() - size.height())));
+    }
+    window.move(topLeft);
+}
+
+} // namespace widgets

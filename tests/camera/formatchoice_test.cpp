@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 using namespace platform;
@@ -90,12 +91,23 @@ TEST(FrameMailbox, ConcurrentPutsNeverLoseTheLastFrame)
         for (int i = 1; i <= kFrames; ++i)
             box.put({QImage(), std::uint64_t(i)});
     });
+    // Taking until the producer has finished, then once more, ends whatever the mailbox does: a
+    // lost last frame fails the test instead of spinning for ever.
+    std::atomic<bool> produced = false;
+    std::thread watcher([&] {
+        producer.join();
+        produced = true;
+    });
     std::uint64_t last = 0;
-    while (last != kFrames) {
+    auto takeOne = [&] {
         if (auto f = box.take()) {
             EXPECT_GT(f->sequence, last);   // never older than what was seen
             last = f->sequence;
         }
-    }
-    producer.join();
+    };
+    while (!produced)
+        takeOne();
+    watcher.join();
+    takeOne();
+    EXPECT_EQ(last, std::uint64_t(kFrames)) << "the newest frame was lost";
 }

@@ -259,8 +259,9 @@ TEST_F(Recording, RawAndCompressedClipsPlayElsewhereWhileThePreviewRuns)
         expectPlayable(clip(c.file), 5);
         const ClipReport r = checkClip(clip(c.file));
         EXPECT_TRUE(r.videoCaps.startsWith(QLatin1String(c.caps))) << r.videoCaps.toStdString();
-        if (r.ffprobeAvailable)   // a second, independent reader when installed
+        if (r.ffprobeAvailable) {   // a second, independent reader when installed
             EXPECT_EQ(r.ffprobeCodec, c.ffprobeCodec);
+        }
     }
     EXPECT_FALSE(QFileInfo::exists(clip("second.avi")));
 }

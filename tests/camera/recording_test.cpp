@@ -111,6 +111,8 @@ TEST(CompressorNames, ComboPositionsMapToEnumerationPositionPlusOne)
     EXPECT_EQ(choices, expected);
     EXPECT_FALSE(camera::compressorFactory(enumeration, 0).has_value());
     EXPECT_EQ(camera::compressorFactory(enumeration, 2).value(), "b");
+    EXPECT_EQ(camera::compressorFactory(enumeration, 4).value(), "d");   // the last one enumerated
+    EXPECT_EQ(camera::compressorFactory(enumeration, 5).value(), "");    // one past it
     EXPECT_EQ(camera::compressorFactory(enumeration, 9).value(), "");   // gone since it was chosen
 }
 

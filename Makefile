@@ -53,8 +53,8 @@ sanitize: deps
 	$(SAN_CMAKE) -S . -B $(TSANBUILD) -DCMAKE_C_FLAGS="$(TSAN_FLAGS)" -DCMAKE_CXX_FLAGS="$(TSAN_FLAGS)" \
 	    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=thread"
 	cmake --build $(TSANBUILD) -j $(JOBS) --target camera_tests playback_tests
-	# die_after_fork=0: the tests start ffprobe and GStreamer's helpers from a threaded process;
-	# the child only calls exec, which TSan cannot tell from a child that goes on running.
+	# die_after_fork=0: the clip checks fork helpers (ffprobe, the GStreamer discoverer's) from a
+	# threaded process, and TSan would otherwise end the forked child before it runs its program.
 	cd $(TSANBUILD) && for t in camera playback; do \
 	    QT_QPA_PLATFORM=offscreen \
 	    TSAN_OPTIONS="halt_on_error=1:die_after_fork=0:second_deadlock_stack=1:suppressions=$(CURDIR)/tests/$$t/tsan.supp" \

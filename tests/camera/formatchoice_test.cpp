@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 using namespace platform;
@@ -90,12 +91,48 @@ TEST(FrameMailbox, ConcurrentPutsNeverLoseTheLastFrame)
         for (int i = 1; i <= kFrames; ++i)
             box.put({QImage(), std::uint64_t(i)});
     });
+    // Taking until the producer has finished, then once more, ends whatever the mailbox does: a
+    // lost last frame fails the test instead of spinning for ever.
+    std::atomic<bool> produced = false;
+    std::thread watcher([&] {
+        producer.join();
+        produced = true;
+    });
     std::uint64_t last = 0;
-    while (last != kFrames) {
+    auto takeOne = [&] {
         if (auto f = box.take()) {
             EXPECT_GT(f->sequence, last);   // never older than what was seen
             last = f->sequence;
         }
+    };
+    while (!produced)
+        takeOne();
+    watcher.join();
+    takeOne();
+    EXPECT_EQ(last, std::uint64_t(kFrames)) << "the newest frame was lost";
+}
+
+TEST(FormatChoice, TheMjpgSizeInARawFormatIsNotAnExactMatch)
+{
+    // A camera without MJPG that offers 1600 x 1200 raw: the size is right, the format is not.
+    const auto c = camera::chooseCaptureFormat(usbCamera(false, {{640, 480, kRates}, {1600, 1200, kRates}}), true);
+    ASSERT_TRUE(c.found);
+    EXPECT_TRUE(c.mjpgMissing);
+    EXPECT_EQ(c.format, (CaptureFormat{kFourccYuyv, 1600, 1200, {30, 1}}));
+    EXPECT_FALSE(c.exactSize);
+}
+
+TEST(FormatChoice, OfTwoEquallyNearSizesTheLargerWinsInEitherOrder)
+{
+    // 600 x 440 and 680 x 520 both lie 80 pixels (in sum) from 640 x 480.
+    for (bool reversed : {false, true}) {
+        std::vector<FrameSizeInfo> sizes{{600, 440, kRates}, {680, 520, kRates}};
+        if (reversed)
+            std::swap(sizes[0], sizes[1]);
+        const auto c = camera::chooseCaptureFormat(usbCamera(false, sizes), false);
+        ASSERT_TRUE(c.found);
+        EXPECT_EQ(c.format.width, 680) << (reversed ? "reversed" : "in order");
+        EXPECT_EQ(c.format.height, 520);
+        EXPECT_FALSE(c.exactSize);
     }
-    producer.join();
 }

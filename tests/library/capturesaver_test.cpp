@@ -165,6 +165,27 @@ TEST_F(SaverFixture, BurntInScaleGoesIntoTheAutomaticName)
     EXPECT_FALSE(r.turnedToJpgPage);
 }
 
+TEST_F(SaverFixture, BurntInScaleOnTheAviPageSavesAJpegButKeepsThePage)
+{
+    const library::SaveResult r =
+        saver.Save_ImageFile(picture, context(2, true, library::scalePrefix(true, 0, 100, 75)), {});
+    ASSERT_EQ(r.outcome, SaveOutcome::Saved);
+    EXPECT_FALSE(r.turnedToJpgPage);
+    EXPECT_EQ(r.path, jpgDir() + "/Jpg_h100v75mm_20141111_00001.jpg");
+    EXPECT_EQ(platform::sniffPictureFile(r.path), platform::PictureKind::Jpeg);
+}
+
+TEST_F(SaverFixture, ABackslashPathToTheBmpFolderIsRedirectedLikeASlashPath)
+{
+    // Typed the way another system writes folders; below the profile, so a wrong save stays there.
+    const QString chosen = paths.userDataDir + "DATA\\Image\\Bmp\\typed.jpg";
+    const library::SaveResult r = saver.Save_ImageFile(picture, context(0, false), answer(chosen));
+    ASSERT_EQ(r.outcome, SaveOutcome::Saved);
+    EXPECT_EQ(r.path, jpgDir() + "/Jpg_20141111_00001.jpg");
+    EXPECT_EQ(platform::sniffPictureFile(r.path), platform::PictureKind::Jpeg);
+    EXPECT_FALSE(QFile::exists(chosen));
+}
+
 TEST_F(SaverFixture, DialogIsPreparedForThePageShown)
 {
     const QString prefix = library::scalePrefix(true, 2, 1000, 750);

@@ -169,3 +169,31 @@ TEST_F(ListerFixture, ANewFileTurnsToItsPageOnce)
     pages.markNewFile(1, "/elsewhere/chosen.jpg");   // saved outside the folder: index -1, page 0
     EXPECT_EQ(pages.refresh(1, dir.path()).page, 0);
 }
+
+TEST_F(ListerFixture, LinksCountByWhatTheyPointTo)
+{
+    QDir(dir.path()).mkpath("store");
+    put(at("store/real.bmp"), kBmpHead);
+    put(at("store/text.bmp"), "not a picture");
+    ASSERT_EQ(::symlink(qPrintable(at("store/real.bmp")), qPrintable(at("linked.bmp"))), 0);
+    ASSERT_EQ(::symlink(qPrintable(at("store/text.bmp")), qPrintable(at("linked-text.bmp"))), 0);
+    ASSERT_EQ(::symlink(qPrintable(at("store/gone.bmp")), qPrintable(at("dangling.bmp"))), 0);
+    ASSERT_EQ(::symlink(qPrintable(at("store")), qPrintable(at("folder.bmp"))), 0);
+    EXPECT_EQ(library::listLibraryFiles(dir.path(), 0), QStringList{at("linked.bmp")});
+}
+
+TEST_F(ListerFixture, AFileWrittenBetweenOthersTurnsToThePageItLandsOn)
+{
+    captures(10, "Jpg", kJpgHead);
+    QFile::remove(at("Jpg_20141111_00005.jpg"));
+    LibraryPages pages;
+    pages.refresh(1, dir.path());
+    ASSERT_TRUE(pages.next(1));
+    EXPECT_EQ(pages.refresh(1, dir.path()).page, 1);
+    put(at("Jpg_20141111_00005.jpg"), kJpgHead);   // fifth of ten: the last slot of page one
+    pages.markNewFile(1, at("Jpg_20141111_00005.jpg"));
+    const LibraryPages::Kind &k = pages.refresh(1, dir.path());
+    EXPECT_EQ(k.page, 0);
+    EXPECT_EQ(k.slots[4], at("Jpg_20141111_00005.jpg"));
+    EXPECT_EQ(pages.label(1), "001/002");
+}

@@ -26,6 +26,7 @@ TEST(ScaleFactorsFor, PicksBitmapPictureOrWindow)
     for (const Row &r : {
              Row{{800, 600}, {640, 480}, {}, false, 118.0f / 640, 88.5f / 480},       // window wider: picture pixels
              Row{{640, 480}, {640, 480}, {}, false, 118.0f / 640, 88.5f / 480},
+             Row{{640, 400}, {640, 360}, {}, false, 118.0f / 640, 88.5f / 360},       // same width: picture pixels
              Row{{400, 300}, {1600, 1200}, {}, false, 118.0f / 400, 88.5f / 300},     // narrower: window pixels
              Row{{400, 300}, {640, 480}, {1600, 1200}, true, 118.0f / 1600, 88.5f / 1200},
          }) {

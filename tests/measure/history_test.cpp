@@ -24,6 +24,22 @@ TEST(MeasureHistory, FirstNodeResetsTheCounterAndEnablesNothing)
     EXPECT_FALSE(h.canRedo());
 }
 
+TEST(MeasureHistory, UndoStopsAtTheFirstShapeAndRedoAtTheLast)
+{
+    MeasureHistory h;
+    LabelSettings labels;
+    h.recordNode(ShapeDraft{}, labels);
+    h.recordNode(lineTo(1), labels);
+    EXPECT_TRUE(h.stepBack());
+    EXPECT_FALSE(h.stepBack()) << "nothing before the first shape";
+    EXPECT_EQ(h.currentIndex(), 0);
+    EXPECT_FALSE(h.canUndo());
+    EXPECT_TRUE(h.stepForward());
+    EXPECT_FALSE(h.stepForward());
+    EXPECT_EQ(h.currentIndex(), 1);
+    EXPECT_EQ(h.node(h.currentIndex()).shape.b.x, 1.0f);
+}
+
 TEST(MeasureHistory, StepsAndTruncation)
 {
     MeasureHistory h;

@@ -29,6 +29,14 @@ TEST(LabelRounding, TiesToEvenThenHalfUpInDouble)
     EXPECT_NEAR(roundForLabel(123456789.0, 9), 123456789.0, 1e-6);
 }
 
+TEST(LabelRounding, ValuesJustBelowAStepInBinaryKeepTheirLastDigit)
+{
+    // 0.29 and 0.58 are stored a hair below themselves; the half added before flooring keeps them.
+    EXPECT_DOUBLE_EQ(roundForLabel(0.29, 2), 0.29);
+    EXPECT_DOUBLE_EQ(roundForLabel(0.58, 2), 0.58);
+    EXPECT_EQ(composeLabel(0.29, 2, UnitCode::Mm, QStringLiteral("L")).text, QStringLiteral("L=0.29mm"));
+}
+
 TEST(ComposeLabel, WorkedExamples)
 {
     struct Row { double value; int precision; UnitCode unit; const char *label; const char *text; bool two; };

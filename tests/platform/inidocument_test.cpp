@@ -113,3 +113,29 @@ TEST(LocaleId, LcAllBeatsLcMessagesBeatsLang)
     env.clear();
     EXPECT_EQ(messagesLocaleName(get), "");
 }
+
+TEST(IniDocument, ALineWithoutAKeyOrBeforeAnySectionIsIgnored)
+{
+    const IniDocument doc = IniDocument::parse("orphan=1\n[S]\n=no key\n  = spaced\nk=v\n");
+    EXPECT_EQ(doc.keys("S"), QStringList{"k"});
+    EXPECT_FALSE(doc.value("S", ""));
+    EXPECT_EQ(doc.sections(), QStringList{"S"});
+    EXPECT_EQ(doc.serialize(), "[S]\nk=v\n");
+}
+
+TEST(IniDocument, TheFirstOfTwoEqualKeysWinsInTheFileAndInTheIndex)
+{
+    const IniDocument doc = IniDocument::parse("[S]\nKey=first\nkey=second\n");
+    EXPECT_EQ(doc.value("S", "KEY"), "first");
+    EXPECT_EQ(doc.keys("S"), QStringList{"Key"});
+}
+
+TEST(IniDocument, ASectionRepeatedInAnotherCaseIsOneSection)
+{
+    IniDocument doc = IniDocument::parse("[English]\na=1\n[ENGLISH]\nb=2\n");
+    EXPECT_EQ(doc.sections(), QStringList{"English"});
+    EXPECT_EQ(doc.keys("english"), (QStringList{"a", "b"}));
+    doc.setValue("english", "A", "3");   // an existing key in any case is replaced in place
+    doc.setValue("eNGLISH", "c", "4");
+    EXPECT_EQ(doc.serialize(), "[English]\na=3\nb=2\nc=4\n");
+}

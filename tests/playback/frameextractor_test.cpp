@@ -100,7 +100,7 @@ TEST_P(BrokenFile, FailsWithoutHanging)
     timer.start();
     platform::DiagnosticsLog log;
     EXPECT_FALSE(GetAviFrame(path, 30, &log).has_value());
-    EXPECT_LT(timer.elapsed(), 2 * kFrameTimeoutMs);
+    EXPECT_LT(timer.elapsed(), 3 * kFrameTimeoutMs);   // a hang never returns; room for a loaded machine
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, BrokenFile, ::testing::Values("missing", "text", "still", "empty"));
@@ -112,6 +112,7 @@ TEST_F(FrameExtraction, StillPictureHasNoFrameRateAndIsRefused)
         EXPECT_FALSE(data->hasUsableRate());
         EXPECT_FALSE(GetAviFrame(clips.stillPicture(), *data, 30).has_value());
     }
+    EXPECT_FALSE(GetAviFrame(clips.stillPicture(), 30).has_value());   // whichever way the probe went
 }
 
 TEST_F(FrameExtraction, TruncatedClipGivesAnEarlierPictureOrNothingInBoundedTime)
@@ -119,7 +120,7 @@ TEST_F(FrameExtraction, TruncatedClipGivesAnEarlierPictureOrNothingInBoundedTime
     QElapsedTimer timer;
     timer.start();
     const std::optional<platform::Bitmap> frame = GetAviFrame(clips.truncated(), 30);
-    EXPECT_LT(timer.elapsed(), 2 * kFrameTimeoutMs);
+    EXPECT_LT(timer.elapsed(), 3 * kFrameTimeoutMs);   // a hang never returns; room for a loaded machine
     if (frame) {
         EXPECT_EQ(frame->size(), QSize(176, 100));
         const int index = testclips::decodeFrameIndex(frame->image());

@@ -17,18 +17,11 @@ using testclips::decodeFrameIndex;
 
 namespace {
 
-// Spins the event loop (so queued hand-overs run) until `done` holds or the time is up.
+// Spins the event loop (so queued hand-overs run) until `done` holds; the bound only stops a hang.
 template <typename Pred>
 bool waitFor(Pred done, int timeoutMs = 8000)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QTest::qWait(5);
-    }
-    return true;
+    return QTest::qWaitFor(done, timeoutMs);
 }
 
 class RealPlayer : public ::testing::Test
@@ -126,7 +119,8 @@ TEST_P(UnplayableFile, IsRefusedInBoundedTime)
     QElapsedTimer timer;
     timer.start();
     EXPECT_FALSE(player.OpenPlayer(path));
-    EXPECT_LE(timer.elapsed(), platform::GstPlaybackEngine::kOpenTimeoutMs + 1000);
+    // A hang never returns; three open timeouts leave room for a loaded machine.
+    EXPECT_LE(timer.elapsed(), 3 * platform::GstPlaybackEngine::kOpenTimeoutMs);
     EXPECT_FALSE(player.isOpen());
 }
 
@@ -134,8 +128,11 @@ INSTANTIATE_TEST_SUITE_P(Table, UnplayableFile, ::testing::Values("text", "missi
 
 TEST_F(RealPlayer, TruncatedClipPlaysWhatItHasAndEnds)
 {
-    if (!player.OpenPlayer(clips.truncated()))
-        return;   // refusing it is as good: what matters is that nothing hangs
+    if (!player.OpenPlayer(clips.truncated())) {
+        // Refusing it is as good: what matters is that nothing hangs and nothing stays half open.
+        EXPECT_FALSE(player.isOpen());
+        GTEST_SKIP() << "the engine refused the truncated clip; only the refusal was checked";
+    }
     ASSERT_TRUE(waitFor([&] { return player.state() == PlayerState::Stopped; }));
 }
 

@@ -7,7 +7,6 @@
 #include "clipfolder.h"
 
 #include <QAction>
-#include <QElapsedTimer>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
@@ -27,14 +26,7 @@ namespace {
 template <typename Pred>
 bool waitFor(Pred done, int timeoutMs = 8000)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QTest::qWait(5);
-    }
-    return true;
+    return QTest::qWaitFor(done, timeoutMs);
 }
 
 // The controls the main window creates, with the same object names.

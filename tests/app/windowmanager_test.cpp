@@ -33,6 +33,7 @@ struct AnswerOk final : MessagePresenter {
 };
 
 struct NoBridge final : platform::VendorChannel {
+    bool libraryPresent() const override { return false; }
     int open() override { return 0; }
     void close() override {}
     int identity(int, char16_t *) override { return -1; }

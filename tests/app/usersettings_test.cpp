@@ -231,3 +231,25 @@ TEST(Settings, RealFileRoundTripAndADamagedFileFallsBackToDefaults)
     EXPECT_EQ(reread.read("Initial", "DefData.Init"), "1");
     EXPECT_EQ(reread.read("User", "DefData.User"), paths.userProfileDir);
 }
+
+TEST(Settings, EachStoredFolderThatVanishedFallsBackToItsOwnDefault)
+{
+    // Table: which of the three stored folders still exist; the others take their own default.
+    for (int existing = 0; existing < 8; ++existing) {
+        Start s;
+        s.store.present = true;
+        s.store.values = {{"Initial/DefData.Init", "1"},
+                          {"User/DefData.User", "/home/ana"},
+                          {"ListPath/DefData.BmpPath", "/data/bmp"},
+                          {"ListPath/DefData.JpgPath", "/data/jpg"},
+                          {"ListPath/DefData.AviPath", "/data/avi"}};
+        const QString stored[] = {"/data/bmp", "/data/jpg", "/data/avi"};
+        for (int k = 0; k < 3; ++k)
+            if (existing & (1 << k))
+                s.folders << stored[k];
+        const state::LoadedSettings r = s.run();
+        for (int k = 0; k < 3; ++k)
+            EXPECT_EQ(r.curListPath[std::size_t(k)], (existing & (1 << k)) ? stored[k] : s.paths.defListPath[std::size_t(k)])
+                << "existing " << existing << " kind " << k;
+    }
+}

@@ -53,26 +53,6 @@ struct NoBridge final : platform::VendorChannel {
     int identity(int, char16_t *) override { return -1; }
 };
 
-// A file-size limit for this process while in scope: writes beyond it fail with EFBIG instead
-// of raising SIGXFSZ, as a full disk fails them with ENOSPC.
-struct FileSizeLimit {
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &old);
-        previous = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit r = old;
-        r.rlim_cur = bytes;
-        ok = setrlimit(RLIMIT_FSIZE, &r) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, previous);
-    }
-    rlimit old{};
-    void (*previous)(int) = nullptr;
-    bool ok = false;
-};
 
 // The real main window with its camera and recording sides on the virtual camera.
 struct Window {
@@ -329,7 +309,7 @@ TEST(RecordingControllerIntegration, AFullDiskEndsTheClipSaysItCannotBeWrittenAn
     ASSERT_TRUE(w.flags().VideoConnected);
     w.shell->controls().action(state::ControlId::AutoSave)->setChecked(true);
     {
-        FileSizeLimit limit(8 * 1024 * 1024);   // about nine raw 640 x 480 frames
+        fakes::FileSizeLimit limit(8 * 1024 * 1024);   // about nine raw 640 x 480 frames
         ASSERT_TRUE(limit.ok);
         w.clickRecord();
         ASSERT_TRUE(w.flags().VideoRecording) << w.log.lines().join('\n').toStdString();
@@ -355,7 +335,7 @@ TEST(RecordingControllerIntegration, ADiskFullAtTheStartSaysItCannotBeWritten)
     ASSERT_TRUE(w.flags().VideoConnected);
     w.shell->controls().action(state::ControlId::AutoSave)->setChecked(true);
     {
-        FileSizeLimit limit(64 * 1024);   // the header fits, the first frame does not
+        fakes::FileSizeLimit limit(64 * 1024);   // the header fits, the first frame does not
         ASSERT_TRUE(limit.ok);
         w.clickRecord();
         ASSERT_TRUE(w.waitFrames(3));

@@ -42,26 +42,6 @@ QImage quadrants()
     return image;
 }
 
-// A file-size limit for this process while in scope: writes beyond it fail with EFBIG instead
-// of raising SIGXFSZ, as a full disk fails them with ENOSPC.
-struct FileSizeLimit {
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &old);
-        previous = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit r = old;
-        r.rlim_cur = bytes;
-        ok = setrlimit(RLIMIT_FSIZE, &r) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, previous);
-    }
-    rlimit old{};
-    void (*previous)(int) = nullptr;
-    bool ok = false;
-};
 
 struct Recording : ::testing::Test {
     fakes::TemporaryProfile profile;
@@ -341,7 +321,7 @@ TEST_F(Recording, AStartThatCannotWriteLeavesThePreviewAndAcceptsTheNextStart)
     }
     // A disk that fills up at once: the header fits, the first frame does not.
     {
-        FileSizeLimit limit(64 * 1024);
+        fakes::FileSizeLimit limit(64 * 1024);
         ASSERT_TRUE(limit.ok);
         EXPECT_FALSE(s.camera.VideoCaptureAvi(clip("full.avi")));
         EXPECT_EQ(s.camera.lastRecordingStart(), RecordingStart::WriteFailed);
@@ -361,7 +341,7 @@ TEST_F(Recording, ADiskFillingUpMidRecordingEndsTheRecordingNotThePreview)
     ASSERT_TRUE(s.connect());
     QSignalSpy ended(&s.camera, &TVideoCameraDS::recordingEnded);
     {
-        FileSizeLimit limit(8 * 1024 * 1024);   // about nine raw 640 x 480 frames
+        fakes::FileSizeLimit limit(8 * 1024 * 1024);   // about nine raw 640 x 480 frames
         ASSERT_TRUE(limit.ok);
         ASSERT_TRUE(s.camera.VideoCaptureAvi(clip("fills.avi")));
         // How soon the limit is reached depends on the frame rate a loaded machine delivers, so

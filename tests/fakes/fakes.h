@@ -7,6 +7,10 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <csignal>
+
+#include <sys/resource.h>
+
 namespace fakes {
 
 struct FakeClock final : platform::Clock {
@@ -42,6 +46,29 @@ public:
 private:
     QTemporaryDir dir_;
     QByteArray oldProfile_, oldHome_, oldData_;
+};
+
+// A file-size limit for this process while in scope: writes beyond it fail with EFBIG, as a full
+// disk fails them with ENOSPC, instead of raising SIGXFSZ.
+struct FileSizeLimit {
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &old);
+        previous = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit r = old;
+        r.rlim_cur = bytes;
+        ok = setrlimit(RLIMIT_FSIZE, &r) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, previous);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+    rlimit old{};
+    void (*previous)(int) = nullptr;
+    bool ok = false;
 };
 
 } // namespace fakes

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "fakes.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -35,26 +37,6 @@ void writeText(const QString &path, const QByteArray &text)
     f.write(text);
 }
 
-// A file-size limit for this process while in scope: writes beyond it fail with EFBIG, as a full
-// disk fails them with ENOSPC, instead of raising SIGXFSZ.
-struct FileSizeLimit {
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &old);
-        previous = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit r = old;
-        r.rlim_cur = bytes;
-        ok = setrlimit(RLIMIT_FSIZE, &r) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, previous);
-    }
-    rlimit old{};
-    void (*previous)(int) = nullptr;
-    bool ok = false;
-};
 
 Bitmap gradient(int w, int h)
 {
@@ -100,7 +82,7 @@ TEST(AtomicFile, AFailedWriteLeavesTheOldFileAndNoTemporaryFile)
     const QByteArray data(256 * 1024, 'x');
     std::error_code ec;
     {
-        FileSizeLimit limit(64 * 1024);
+        fakes::FileSizeLimit limit(64 * 1024);
         ASSERT_TRUE(limit.ok);
         ec = writeFileAtomically(path, data.constData(), std::size_t(data.size()));
     }

@@ -54,13 +54,19 @@ sanitize: deps
 	    ctest --output-on-failure -j $(JOBS)
 	$(SAN_CMAKE) -S . -B $(TSANBUILD) -DCMAKE_C_FLAGS="$(TSAN_FLAGS)" -DCMAKE_CXX_FLAGS="$(TSAN_FLAGS)" \
 	    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=thread"
-	cmake --build $(TSANBUILD) -j $(JOBS) --target camera_tests playback_tests
+	cmake --build $(TSANBUILD) -j $(JOBS) --target camera_tests playback_tests recording_controller_tests
 	# die_after_fork=0: the clip checks fork helpers (ffprobe, the GStreamer discoverer's) from a
 	# threaded process, and TSan would otherwise end the forked child before it runs its program.
 	cd $(TSANBUILD) && for t in camera playback; do \
 	    QT_QPA_PLATFORM=offscreen \
 	    TSAN_OPTIONS="halt_on_error=1:die_after_fork=0:second_deadlock_stack=1:suppressions=$(CURDIR)/tests/$$t/tsan.supp" \
 	    ./$${t}_tests --gtest_brief=1 || exit 1; done
+	# The recording controller records and plays back in one process: both suppression lists, as
+	# TSan reads one file.
+	cat tests/camera/tsan.supp tests/playback/tsan.supp > $(TSANBUILD)/camera-and-playback.supp
+	cd $(TSANBUILD) && QT_QPA_PLATFORM=offscreen \
+	    TSAN_OPTIONS="halt_on_error=1:die_after_fork=0:second_deadlock_stack=1:suppressions=$(CURDIR)/$(TSANBUILD)/camera-and-playback.supp" \
+	    ./recording_controller_tests --gtest_brief=1
 
 install: build
 	cmake --install $(BUILD)

@@ -4,9 +4,9 @@ namespace state {
 
 std::optional<ControlId> controlByName(std::string_view name)
 {
-    for (const ControlSpec &spec : kControlTable)
-        if (spec.name == name)
-            return spec.id;
+    for (const ControlRow &row : kControlTable)
+        if (row.name == name)
+            return row.id;
     return std::nullopt;
 }
 

@@ -274,7 +274,7 @@ enum class ControlId : std::uint16_t {
 
 inline constexpr std::size_t kControlCount = std::size_t(ControlId::Count);
 
-struct ControlSpec {
+struct ControlRow {
     ControlId id;
     std::string_view name;
     ControlKind kind;
@@ -285,16 +285,16 @@ struct ControlSpec {
     ControlText text;
 };
 
-inline constexpr std::array<ControlSpec, kControlCount> kControlTable{{
-#define SENDRA_CONTROL_SPEC(name, kind, group, holds, picture, shortcut, text)                                       \
+inline constexpr std::array<ControlRow, kControlCount> kControlTable{{
+#define SENDRA_CONTROL_ROW(name, kind, group, holds, picture, shortcut, text)                                       \
     {ControlId::name, #name, ControlKind::kind, ControlGroup::group, ControlGroup::holds, picture, shortcut,          \
      ControlText::text},
-    SENDRA_CONTROLS(SENDRA_CONTROL_SPEC)
-#undef SENDRA_CONTROL_SPEC
+    SENDRA_CONTROLS(SENDRA_CONTROL_ROW)
+#undef SENDRA_CONTROL_ROW
 }};
 
-constexpr const ControlSpec &controlSpec(ControlId id) { return kControlTable[std::size_t(id)]; }
-constexpr std::string_view controlName(ControlId id) { return controlSpec(id).name; }
+constexpr const ControlRow &controlRow(ControlId id) { return kControlTable[std::size_t(id)]; }
+constexpr std::string_view controlName(ControlId id) { return controlRow(id).name; }
 // The control of a language or picture name; nullopt for a name the window does not have.
 std::optional<ControlId> controlByName(std::string_view name);
 

@@ -27,7 +27,7 @@ namespace {
 
 const QString kProgramDir = QStringLiteral(SENDRA_PROGRAM_DIR);
 
-QString name(const state::ControlSpec &spec) { return QString::fromLatin1(spec.name.data(), qsizetype(spec.name.size())); }
+QString name(const state::ControlRow &row) { return QString::fromLatin1(row.name.data(), qsizetype(row.name.size())); }
 
 // Language keys that belong to other windows (the library's pages, dialogs and tool windows, the
 // editor's menus): not controls of the main window.
@@ -48,14 +48,14 @@ TEST(ControlTable, EveryControlIsBuiltOnceUnderItsName)
 {
     MainWindow w(kProgramDir);
     std::set<std::string_view> seen;
-    for (const state::ControlSpec &spec : kControlTable) {
-        EXPECT_TRUE(seen.insert(spec.name).second) << "declared twice: " << spec.name;
-        QObject *o = w.controls().object(spec.id);
-        ASSERT_NE(o, nullptr) << spec.name;
-        QObject *named = spec.kind == ControlKind::Menu ? w.controls().action(spec.id) : o;
-        EXPECT_EQ(named->objectName().toStdString(), spec.name);
-        EXPECT_EQ(w.findChildren<QObject *>(name(spec)).size(), 1) << spec.name;
-        EXPECT_EQ(state::controlByName(spec.name), spec.id);
+    for (const state::ControlRow &row : kControlTable) {
+        EXPECT_TRUE(seen.insert(row.name).second) << "declared twice: " << row.name;
+        QObject *o = w.controls().object(row.id);
+        ASSERT_NE(o, nullptr) << row.name;
+        QObject *named = row.kind == ControlKind::Menu ? w.controls().action(row.id) : o;
+        EXPECT_EQ(named->objectName().toStdString(), row.name);
+        EXPECT_EQ(w.findChildren<QObject *>(name(row)).size(), 1) << row.name;
+        EXPECT_EQ(state::controlByName(row.name), row.id);
     }
     EXPECT_FALSE(state::controlByName("VideoCtrlTB_BrightnessBar").has_value());
 }
@@ -67,10 +67,10 @@ TEST(ControlTable, EveryTextKeyIsInEveryLanguageAndEveryComponentKeyIsAControl)
         ASSERT_TRUE(texts) << language.name;
         const QStringList keys = texts->keys();
         const std::set<QString> present(keys.begin(), keys.end());
-        for (const state::ControlSpec &spec : kControlTable) {
-            if (spec.text == ControlText::None)
+        for (const state::ControlRow &row : kControlTable) {
+            if (row.text == ControlText::None)
                 continue;
-            const QString key = name(spec) + (spec.text == ControlText::Caption ? "->Caption" : "->Hint");
+            const QString key = name(row) + (row.text == ControlText::Caption ? "->Caption" : "->Hint");
             EXPECT_TRUE(present.count(key)) << language.name << ": no " << key.toStdString();
         }
         for (const QString &key : keys) {
@@ -83,7 +83,7 @@ TEST(ControlTable, EveryTextKeyIsInEveryLanguageAndEveryComponentKeyIsAControl)
                 continue;
             const auto id = state::controlByName(component.toStdString());
             ASSERT_TRUE(id.has_value()) << language.name << ": " << key.toStdString() << " names no control";
-            const ControlText text = state::controlSpec(*id).text;
+            const ControlText text = state::controlRow(*id).text;
             EXPECT_EQ(property.toStdString(), text == ControlText::Hint ? "Hint" : "Caption") << key.toStdString();
         }
     }
@@ -92,17 +92,17 @@ TEST(ControlTable, EveryTextKeyIsInEveryLanguageAndEveryComponentKeyIsAControl)
 TEST(ControlTable, EveryPictureBelongsToAControlAndEveryControlsPictureExists)
 {
     std::set<QString> named;
-    for (const state::ControlSpec &spec : kControlTable) {
-        if (spec.picture.empty())
+    for (const state::ControlRow &row : kControlTable) {
+        if (row.picture.empty())
             continue;
-        const bool mainRow = spec.kind == ControlKind::MainButton || spec.kind == ControlKind::Label;
+        const bool mainRow = row.kind == ControlKind::MainButton || row.kind == ControlKind::Label;
         const QString folder = kProgramDir + (mainRow ? "/Bitmap/MainButton/" : "/Bitmap/ToolBar/");
-        const QString picture = QString::fromLatin1(spec.picture.data(), qsizetype(spec.picture.size()));
-        EXPECT_TRUE(QFileInfo::exists(folder + picture)) << spec.name;
-        if (spec.group == state::ControlGroup::MainButtons) {
+        const QString picture = QString::fromLatin1(row.picture.data(), qsizetype(row.picture.size()));
+        EXPECT_TRUE(QFileInfo::exists(folder + picture)) << row.name;
+        if (row.group == state::ControlGroup::MainButtons) {
             QString grey = picture;
             grey.insert(grey.lastIndexOf('.'), "_Gray");
-            EXPECT_TRUE(QFileInfo::exists(folder + grey)) << spec.name;
+            EXPECT_TRUE(QFileInfo::exists(folder + grey)) << row.name;
         }
         if (!mainRow)
             named.insert(picture);
@@ -116,14 +116,14 @@ TEST(ControlTable, EveryButtonShowsItsPictureAndEveryHintArrives)
     MainWindow w(kProgramDir);
     const auto english = app::LanguageTexts::load(kProgramDir, "English");
     ASSERT_TRUE(english);
-    for (const state::ControlSpec &spec : kControlTable) {
-        if (spec.kind == ControlKind::Button || spec.kind == ControlKind::CheckButton) {
-            const auto *b = w.controls().button(spec.id);
-            ASSERT_NE(b, nullptr) << spec.name;
-            EXPECT_FALSE(b->icon().isNull()) << spec.name << " has no picture";
+    for (const state::ControlRow &row : kControlTable) {
+        if (row.kind == ControlKind::Button || row.kind == ControlKind::CheckButton) {
+            const auto *b = w.controls().button(row.id);
+            ASSERT_NE(b, nullptr) << row.name;
+            EXPECT_FALSE(b->icon().isNull()) << row.name << " has no picture";
         }
-        if (spec.text == ControlText::Hint) {
-            EXPECT_FALSE(english->hint(name(spec)).isEmpty()) << spec.name << " has an empty hint";
+        if (row.text == ControlText::Hint) {
+            EXPECT_FALSE(english->hint(name(row)).isEmpty()) << row.name << " has an empty hint";
         }
     }
 }

@@ -26,7 +26,7 @@ namespace app::ui {
 using state::ControlGroup;
 using state::ControlId;
 using state::ControlKind;
-using state::ControlSpec;
+using state::ControlRow;
 using state::kControlTable;
 
 namespace {
@@ -111,22 +111,22 @@ void MainWindow::buildMenus()
 {
     std::map<ControlGroup, QMenu *> menus;
     std::map<ControlGroup, QActionGroup *> radioGroups;
-    for (const ControlSpec &spec : kControlTable) {
-        const QString name = text(spec.name);
-        QMenu *parent = spec.group == ControlGroup::MenuBar ? nullptr : menus[spec.group];
-        switch (spec.kind) {
+    for (const ControlRow &row : kControlTable) {
+        const QString name = text(row.name);
+        QMenu *parent = row.group == ControlGroup::MenuBar ? nullptr : menus[row.group];
+        switch (row.kind) {
         case ControlKind::Menu:
         case ControlKind::PopupMenu: {
-            QMenu *m = spec.kind == ControlKind::PopupMenu ? new QMenu(this)
+            QMenu *m = row.kind == ControlKind::PopupMenu ? new QMenu(this)
                        : parent                            ? parent->addMenu(QString())
                                                            : menuBar()->addMenu(QString());
             m->setObjectName(name + QStringLiteral("_Menu"));
-            if (spec.kind == ControlKind::Menu)
+            if (row.kind == ControlKind::Menu)
                 m->menuAction()->setObjectName(name);
             else
                 m->setObjectName(name);
-            menus[spec.holds] = m;
-            controls_.add(spec.id, m);
+            menus[row.holds] = m;
+            controls_.add(row.id, m);
             break;
         }
         case ControlKind::Action:
@@ -134,13 +134,13 @@ void MainWindow::buildMenus()
         case ControlKind::RadioAction: {
             auto *a = new QAction(this);
             a->setObjectName(name);
-            if (!spec.shortcut.empty()) {
-                a->setShortcut(QKeySequence(text(spec.shortcut), QKeySequence::PortableText));
+            if (!row.shortcut.empty()) {
+                a->setShortcut(QKeySequence(text(row.shortcut), QKeySequence::PortableText));
                 a->setShortcutContext(Qt::ApplicationShortcut);
             }
-            a->setCheckable(spec.kind != ControlKind::Action);
-            if (spec.kind == ControlKind::RadioAction) {
-                QActionGroup *&group = radioGroups[spec.group];
+            a->setCheckable(row.kind != ControlKind::Action);
+            if (row.kind == ControlKind::RadioAction) {
+                QActionGroup *&group = radioGroups[row.group];
                 if (!group)
                     group = new QActionGroup(this);
                 group->addAction(a);
@@ -149,14 +149,14 @@ void MainWindow::buildMenus()
                 parent->addAction(a);
             else
                 menuBar()->addAction(a);
-            controls_.add(spec.id, a);
+            controls_.add(row.id, a);
             break;
         }
         case ControlKind::Separator:
             if (parent) {
                 QAction *s = parent->addSeparator();
                 s->setObjectName(name);
-                controls_.add(spec.id, s);
+                controls_.add(row.id, s);
             }
             break;
         default:
@@ -219,20 +219,20 @@ void MainWindow::buildAreas()
 void MainWindow::buildMainButtons()
 {
     int slot = 0;
-    for (const ControlSpec &spec : kControlTable) {
-        if (spec.kind != ControlKind::MainButton && spec.id != ControlId::ReturnMain_Image)
+    for (const ControlRow &row : kControlTable) {
+        if (row.kind != ControlKind::MainButton && row.id != ControlId::ReturnMain_Image)
             continue;
-        const QString picture = text(spec.picture);
-        if (spec.kind == ControlKind::Label) {   // the return button's grey picture
+        const QString picture = text(row.picture);
+        if (row.kind == ControlKind::Label) {   // the return button's grey picture
             auto *grey = new QLabel(central_);
-            grey->setObjectName(text(spec.name));
-            grey->setPixmap(QPixmap(picturePath(QStringLiteral("MainButton"), spec.picture)));
+            grey->setObjectName(text(row.name));
+            grey->setPixmap(QPixmap(picturePath(QStringLiteral("MainButton"), row.picture)));
             grey->resize(kButtonWidth, kButtonHeight);
             grey->hide();
-            controls_.add(spec.id, grey);
+            controls_.add(row.id, grey);
             continue;
         }
-        const bool inRow = spec.group == ControlGroup::MainButtons;
+        const bool inRow = row.group == ControlGroup::MainButtons;
         const QRect rect(kButtonWidth * slot, 0, kButtonWidth, kButtonHeight);
         if (inRow) {
             auto *grey = new QLabel(central_);
@@ -242,16 +242,16 @@ void MainWindow::buildMainButtons()
             greyPictures_[std::size_t(slot)] = grey;
         }
         auto *b = new QPushButton(central_);
-        b->setObjectName(text(spec.name));
+        b->setObjectName(text(row.name));
         b->setGeometry(inRow ? rect : QRect(0, 0, kButtonWidth, kButtonHeight));
         b->setIconSize(QSize(kButtonWidth, kButtonHeight));
-        b->setIcon(QIcon(QPixmap(picturePath(QStringLiteral("MainButton"), spec.picture))));
+        b->setIcon(QIcon(QPixmap(picturePath(QStringLiteral("MainButton"), row.picture))));
         b->setFlat(true);
         b->setFocusPolicy(Qt::NoFocus);
         b->setStyleSheet(QLatin1String(kMainButtonStyle));
         if (!inRow)
             b->hide();
-        controls_.add(spec.id, b);
+        controls_.add(row.id, b);
         slot += inRow ? 1 : 0;
     }
 }
@@ -259,9 +259,9 @@ void MainWindow::buildMainButtons()
 void MainWindow::buildToolBars()
 {
     std::map<ControlGroup, QToolBar *> bars;
-    for (const ControlSpec &spec : kControlTable) {
-        const QString name = text(spec.name);
-        if (spec.kind == ControlKind::ToolBar) {
+    for (const ControlRow &row : kControlTable) {
+        const QString name = text(row.name);
+        if (row.kind == ControlKind::ToolBar) {
             auto *bar = new QToolBar(central_);
             bar->setObjectName(name);
             bar->setIconSize(QSize(24, 24));
@@ -272,29 +272,29 @@ void MainWindow::buildToolBars()
             bar->setStyleSheet(QStringLiteral("QToolBar { spacing: 1px; padding: 0px; border: none; }"
                                               "QToolButton { padding: 1px; }"));
             bar->hide();
-            bars[spec.holds] = bar;
-            controls_.add(spec.id, bar);
+            bars[row.holds] = bar;
+            controls_.add(row.id, bar);
             continue;
         }
-        auto it = bars.find(spec.group);
+        auto it = bars.find(row.group);
         if (it == bars.end())
             continue;
         QToolBar *bar = it->second;
         QWidget *w = nullptr;
-        switch (spec.kind) {
+        switch (row.kind) {
         case ControlKind::Separator: {
             QAction *separator = bar->addSeparator();
             separator->setObjectName(name);
-            controls_.add(spec.id, separator);
+            controls_.add(row.id, separator);
             continue;
         }
         case ControlKind::Button:
         case ControlKind::CheckButton: {
             auto *tb = new QToolButton(bar);
-            tb->setIcon(QIcon(QPixmap(picturePath(QStringLiteral("ToolBar"), spec.picture))));
+            tb->setIcon(QIcon(QPixmap(picturePath(QStringLiteral("ToolBar"), row.picture))));
             tb->setIconSize(QSize(24, 24));
             tb->setAutoRaise(true);
-            tb->setCheckable(spec.kind == ControlKind::CheckButton);
+            tb->setCheckable(row.kind == ControlKind::CheckButton);
             w = tb;
             break;
         }
@@ -322,7 +322,7 @@ void MainWindow::buildToolBars()
         }
         w->setObjectName(name);
         bar->addWidget(w);
-        controls_.add(spec.id, w);
+        controls_.add(row.id, w);
     }
     for (auto &[group, bar] : bars) {
         bar->adjustSize();

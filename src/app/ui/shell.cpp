@@ -58,9 +58,9 @@ Shell::Shell(ShellDeps deps, QObject *parent) : QObject(parent), deps_(std::move
         presenter_ = ownDialog_.get();
     }
     Controls &c = window_->controls();
-    for (const state::ControlSpec &spec : state::kControlTable)
-        if (spec.kind == state::ControlKind::MainButton && spec.group == state::ControlGroup::MainButtons)
-            buttonHintKeys_[mainButtonSlot(spec.id)] = text(spec.name);
+    for (const state::ControlRow &row : state::kControlTable)
+        if (row.kind == state::ControlKind::MainButton && row.group == state::ControlGroup::MainButtons)
+            buttonHintKeys_[mainButtonSlot(row.id)] = text(row.name);
 
     // Ten languages offered; Portuguese is hidden and so can neither be chosen nor detected.
     c.action(ControlId::Lang_Portuguese)->setVisible(false);
@@ -268,15 +268,15 @@ void Shell::loadQtTranslation(const QString &language)
 void Shell::applyTexts()
 {
     const Controls &c = window_->controls();
-    for (const state::ControlSpec &spec : state::kControlTable) {
-        const QString name = text(spec.name);
-        if (spec.text == state::ControlText::Caption) {
-            if (QAction *a = c.action(spec.id))
+    for (const state::ControlRow &row : state::kControlTable) {
+        const QString name = text(row.name);
+        if (row.text == state::ControlText::Caption) {
+            if (QAction *a = c.action(row.id))
                 a->setText(texts_.caption(name));
-            else if (QPushButton *b = c.mainButton(spec.id))
+            else if (QPushButton *b = c.mainButton(row.id))
                 b->setText(texts_.caption(name));
-        } else if (spec.text == state::ControlText::Hint) {
-            if (QWidget *w = c.widget(spec.id))
+        } else if (row.text == state::ControlText::Hint) {
+            if (QWidget *w = c.widget(row.id))
                 w->setToolTip(texts_.hint(name));
         }
     }

@@ -71,21 +71,13 @@ struct ScriptedPresenter final : MessagePresenter {
     }
 };
 
-struct NoBridge final : platform::VendorChannel {
-    bool libraryPresent() const override { return false; }
-    int closes = 0;
-    int open() override { return 0; }
-    void close() override { ++closes; }
-    int identity(int, char16_t *) override { return -1; }
-};
-
 // One main window over a throw-away profile.
 struct Fixture {
     fakes::TemporaryProfile profile;
     fakes::FakeClock clock;
     state::UserPaths paths = state::UserPaths::fromProfileDir(profile.path());
     std::unique_ptr<platform::IniProfileStore> store = std::make_unique<platform::IniProfileStore>(paths.settingsFile());
-    NoBridge vendor;
+    fakes::FakeBridge vendor;
     platform::DiagnosticsLog log;
     ScriptedPresenter presenter;
     QString programDir = kProgramDir;

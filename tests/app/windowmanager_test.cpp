@@ -32,19 +32,12 @@ struct AnswerOk final : MessagePresenter {
     int show(const QString &, const QString &, bool, int) override { return kResultOk; }
 };
 
-struct NoBridge final : platform::VendorChannel {
-    bool libraryPresent() const override { return false; }
-    int open() override { return 0; }
-    void close() override {}
-    int identity(int, char16_t *) override { return -1; }
-};
-
 struct Window {
     fakes::TemporaryProfile profile;
     fakes::FakeClock clock;
     state::UserPaths paths = state::UserPaths::fromProfileDir(profile.path());
     platform::IniProfileStore store{paths.settingsFile()};
-    NoBridge vendor;
+    fakes::FakeBridge vendor;
     platform::DiagnosticsLog log;
     AnswerOk presenter;
     std::unique_ptr<Shell> shell;

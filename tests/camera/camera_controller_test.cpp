@@ -41,19 +41,6 @@ struct ScriptedPresenter final : MessagePresenter {
 
 // The bridge chip's vendor library: missing (the ordinary machine), or present with a chip that
 // refuses every open.
-struct ScriptedBridge final : platform::VendorChannel {
-    bool present = false;
-    int opens = 0;
-    bool libraryPresent() const override { return present; }
-    int open() override
-    {
-        ++opens;
-        return 0;
-    }
-    void close() override {}
-    int identity(int, char16_t *) override { return -1; }
-};
-
 // The main window with its camera side on the virtual camera, driven from outside through the
 // control FIFO as a test script or a user's shell would.
 struct Window {
@@ -88,7 +75,7 @@ struct Window {
     fakes::FakeClock clock;
     state::UserPaths paths = state::UserPaths::fromProfileDir(profile.path());
     std::unique_ptr<platform::IniProfileStore> store = std::make_unique<platform::IniProfileStore>(paths.settingsFile());
-    ScriptedBridge vendor;
+    fakes::FakeBridge vendor;
     ScriptedPresenter presenter;
     platform::DiagnosticsLog log;
     QTemporaryDir fifoDir;

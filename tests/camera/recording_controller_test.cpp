@@ -46,13 +46,6 @@ struct ScriptedPresenter final : MessagePresenter {
     }
 };
 
-struct NoBridge final : platform::VendorChannel {
-    bool libraryPresent() const override { return false; }
-    int open() override { return 0; }
-    void close() override {}
-    int identity(int, char16_t *) override { return -1; }
-};
-
 
 // The real main window with its camera and recording sides on the virtual camera.
 struct Window {
@@ -116,7 +109,7 @@ struct Window {
     fakes::FakeClock clock;
     state::UserPaths paths = state::UserPaths::fromProfileDir(profile.path());
     std::unique_ptr<platform::IniProfileStore> store = std::make_unique<platform::IniProfileStore>(paths.settingsFile());
-    NoBridge vendor;
+    fakes::FakeBridge vendor;
     ScriptedPresenter presenter;
     platform::DiagnosticsLog log;
     QTemporaryDir fifoDir;

@@ -2,6 +2,7 @@
 
 #include "platform/clock.h"
 #include "platform/profilestore.h"
+#include "platform/vendorchannel.h"
 
 #include <QHash>
 #include <QString>
@@ -46,6 +47,22 @@ public:
 private:
     QTemporaryDir dir_;
     QByteArray oldProfile_, oldHome_, oldData_;
+};
+
+// The camera bridge chip's vendor channel: the library absent unless `present`, the chip
+// refusing every open; opens and closes are counted.
+struct FakeBridge final : platform::VendorChannel {
+    bool present = false;
+    int opens = 0;
+    int closes = 0;
+    bool libraryPresent() const override { return present; }
+    int open() override
+    {
+        ++opens;
+        return 0;
+    }
+    void close() override { ++closes; }
+    int identity(int, char16_t *) override { return -1; }
 };
 
 // A file-size limit for this process while in scope: writes beyond it fail with EFBIG, as a full

@@ -75,7 +75,7 @@ void BM_UiThreadFrame(benchmark::State &state)
     QImage target(widgetW, widgetH, QImage::Format_RGB32);
     std::uint64_t seq = 0;
     for (auto _ : state) {
-        box.put({frame, ++seq});   // (streaming side, a pointer copy)
+        box.put(platform::VideoFrame::of(frame, ++seq));   // (streaming side, a pointer copy)
         auto f = box.take();
         widget.setFrame(f->image);
         QPainter p(&target);

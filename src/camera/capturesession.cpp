@@ -19,6 +19,7 @@ platform::StartResult CaptureSession::start(const platform::DeviceRecord &device
                 QMetaObject::invokeMethod(this, &CaptureSession::takeLatest, Qt::QueuedConnection);
         },
         [this](const platform::PipelineEvent &event) { Q_EMIT pipelineEvent(event); });
+    pipeline_->setPreviewSize(previewSize_);
     const platform::StartResult r = pipeline_->start(device, format);
     if (r != platform::StartResult::Started)
         stop();
@@ -31,6 +32,13 @@ void CaptureSession::stop()
         pipeline_->stop();   // joins the streaming threads
     pipeline_.reset();
     mailbox_.take();
+}
+
+void CaptureSession::setPreviewSize(QSize size)
+{
+    previewSize_ = size;
+    if (pipeline_)
+        pipeline_->setPreviewSize(size);
 }
 
 bool CaptureSession::setPaused(bool paused) { return pipeline_ && pipeline_->setPaused(paused); }

@@ -30,6 +30,10 @@ public:
     QSize negotiatedSize() const { return pipeline_ ? pipeline_->negotiatedSize() : QSize(); }
     const platform::CaptureFormat &format() const { return format_; }
     const platform::DeviceRecord &device() const { return device_; }
+    // The size the video area shows frames at; the pipeline decodes and filters to it on its own
+    // threads, from the next frame on. Empty: the picture's own size.
+    void setPreviewSize(QSize size);
+    QSize previewSize() const { return previewSize_; }
     // The pipeline for a recording branch; null while stopped.
     platform::MediaPipeline *pipeline() const { return pipeline_.get(); }
 
@@ -53,6 +57,7 @@ private:
     platform::FrameMailbox mailbox_;
     platform::VideoFrame latest_;
     std::uint64_t taken_ = 0;
+    QSize previewSize_;
 };
 
 } // namespace camera

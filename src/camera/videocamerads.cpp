@@ -251,7 +251,9 @@ bool TVideoCameraDS::FilterGraph_Pause(int selector, const QString &fileName)
 {
     Q_EMIT overlayClearRequested();
     if (selector == 0) {
-        const QImage &shown = session_.latestFrame().image;
+        // The frame on screen, at the camera's full resolution: measuring on the frozen picture
+        // works in its pixels.
+        const QImage shown = platform::fullPicture(session_.latestFrame());
         if (!shown.isNull())
             still_ = flipped(shown, flipMode_).copy();   // detached from the pipeline's buffer
     } else if (QFileInfo::exists(fileName)) {
@@ -299,7 +301,7 @@ int TVideoCameraDS::GetFilterGraphState() const
 
 platform::Bitmap TVideoCameraDS::grabFrame() const
 {
-    const QImage &shown = session_.latestFrame().image;
+    const QImage shown = platform::fullPicture(session_.latestFrame());
     if (shown.isNull())
         return {};
     return platform::Bitmap(flipped(shown, flipMode_).copy());
@@ -331,8 +333,9 @@ void TVideoCameraDS::onPipelineEvent(const platform::PipelineEvent &event)
 
 bool TVideoCameraDS::GetStreamImage(platform::Bitmap &bitmap)
 {
-    // The video window shows the newest frame through the flip mode.
-    const QImage &shown = session_.latestFrame().image;
+    // The video window shows the newest frame through the flip mode; the picture keeps the
+    // camera's full resolution whatever size it is shown at.
+    const QImage shown = platform::fullPicture(session_.latestFrame());
     if (!shown.isNull())
         bitmap = platform::Bitmap(flipped(shown, flipMode_).copy());
     return true;
@@ -346,7 +349,7 @@ bool TVideoCameraDS::VideoSnapShot(platform::Bitmap &bitmap, int source)
         return false;
     if (source == 1)
         return GetStreamImage(bitmap);
-    const QImage &shown = session_.latestFrame().image;
+    const QImage shown = platform::fullPicture(session_.latestFrame());
     if (shown.isNull())
         return false;
     // No deep copy: the picture shares the frame's read-only buffer (kept alive by the image,

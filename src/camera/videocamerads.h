@@ -84,6 +84,10 @@ public:
     // 0 no pipeline, 1 stopped, 2 paused (also while a frame is frozen), 3 playing.
     int GetFilterGraphState() const;
 
+    // The size the video area shows the live picture at: frames are decoded and filtered to it
+    // on the streaming side. Snapshots, frozen frames and recordings keep the full size.
+    void setPreviewSize(QSize size) { session_.setPreviewSize(size); }
+
     // The format dialog's work once the user has chosen: stop, rebuild with `format`, start.
     bool applyFormat(const platform::CaptureFormat &format);
     std::vector<platform::PixelFormatInfo> availableFormats();

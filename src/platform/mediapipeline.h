@@ -7,6 +7,7 @@
 #include <QSize>
 #include <QString>
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -15,12 +16,38 @@
 
 namespace platform {
 
-// A decoded frame, top-down, QImage::Format_RGB32 (GStreamer "BGRx"). The image may share the
-// pipeline's buffer read-only; writing to it detaches.
+// A frame as the camera compressed it (one JPEG picture of an MJPEG camera), kept alive by
+// `keep` without a copy.
+struct EncodedFrame {
+    const unsigned char *data = nullptr;
+    std::size_t size = 0;
+    std::shared_ptr<const void> keep;
+};
+
+// One camera frame as it reaches the UI thread. `image` is what the video area shows: top-down,
+// QImage::Format_RGB32 (GStreamer "BGRx"), already scaled to the preview size when one is set,
+// and it may share the pipeline's buffer read-only (writing to it detaches). The picture itself,
+// at the camera's full size, is `full` when the pipeline had it anyway (a raw camera), otherwise
+// it is decoded from `encoded` only when somebody needs it: see fullPicture().
 struct VideoFrame {
     QImage image;
-    std::uint64_t sequence = 0;   // counts frames delivered by one pipeline, from 1
+    std::uint64_t sequence = 0;                    // counts frames delivered by one pipeline, from 1
+    QSize pictureSize;                             // the camera's own size
+    QImage full;                                   // null unless decoded at full size already
+    std::shared_ptr<const EncodedFrame> encoded;   // MJPEG: the camera's own bytes
+
+    static VideoFrame of(QImage image, std::uint64_t sequence = 0)
+    {
+        VideoFrame f;
+        f.image = std::move(image);
+        f.sequence = sequence;
+        return f;
+    }
 };
+
+// The frame at the camera's full resolution: `full`, `image` when that is full size, or a full
+// decode of the JPEG the camera sent. Null when none of these exists (a damaged JPEG).
+QImage fullPicture(const VideoFrame &frame);
 
 // Four-character code of a pixel format as V4L2 names it ("YUYV", "MJPG").
 using FourCC = std::uint32_t;
@@ -112,7 +139,9 @@ struct EncoderSetting {
 // What a recording is asked to write.
 struct RecordingRequest {
     QString path;                          // the AVI file, created or overwritten
-    QString encoderFactory;                // empty: "No Compressor", raw 24-bit BGR frames
+    // Empty: "No Compressor", the camera's own frames (an MJPEG camera's JPEGs as they come, a
+    // raw camera's frames as 24-bit BGR).
+    QString encoderFactory;
     std::vector<EncoderSetting> settings;  // applied to the encoder before it starts
 };
 
@@ -125,6 +154,13 @@ enum class RecordingStart {
     CannotOpenFile,   // the folder is missing or read-only
     WriteFailed,      // the first frames could not be written (disk full, file-size limit)
     Refused,          // the compressor refused the camera's format
+};
+
+// What a recording branch did with the frames it was handed.
+struct RecordingCounts {
+    std::uint64_t framesIn = 0;        // frames the camera handed to the branch
+    std::uint64_t framesWritten = 0;   // frames that reached the multiplexer
+    std::uint64_t dropped() const { return framesIn > framesWritten ? framesIn - framesWritten : 0; }
 };
 
 // How a recording ended.
@@ -151,6 +187,9 @@ public:
     virtual PipelineState state() const = 0;
     // The size actually negotiated (empty before the first caps).
     virtual QSize negotiatedSize() const = 0;
+    // The size the video area shows the picture at (empty: the picture's own size). Any thread;
+    // the streaming side reads it for the next frame, so a preset change needs no restart.
+    virtual void setPreviewSize(QSize) {}
     // Set before start(). `onFrame` runs on a streaming thread and must only hand the frame over.
     virtual void setCallbacks(std::function<void(VideoFrame &&)> onFrame,
                               std::function<void(const PipelineEvent &)> onEvent) = 0;
@@ -162,6 +201,8 @@ public:
     // stop(), so a pipeline never goes away with a half-written AVI.
     virtual RecordingEnd stopRecording() { return RecordingEnd::Unknown; }
     virtual bool isRecording() const { return false; }
+    // The counts of the running recording, or of the last one once it has stopped.
+    virtual RecordingCounts recordingCounts() const { return {}; }
 };
 
 // The snapshot button of one camera; the callback runs on the UI thread.

@@ -73,14 +73,14 @@ TEST(FlipMode, NormalizedRectanglesOfTheFourModes)
 TEST(FrameMailbox, NewestFrameWinsWithOneWakeUpInFlight)
 {
     platform::FrameMailbox box;
-    EXPECT_TRUE(box.put({QImage(1, 1, QImage::Format_RGB32), 1}));
-    EXPECT_FALSE(box.put({QImage(1, 1, QImage::Format_RGB32), 2}));   // a wake-up is already queued
+    EXPECT_TRUE(box.put(platform::VideoFrame::of(QImage(1, 1, QImage::Format_RGB32), 1)));
+    EXPECT_FALSE(box.put(platform::VideoFrame::of(QImage(1, 1, QImage::Format_RGB32), 2)));   // a wake-up is already queued
     auto f = box.take();
     ASSERT_TRUE(f);
     EXPECT_EQ(f->sequence, 2u);
     EXPECT_EQ(box.overwritten(), 1u);
     EXPECT_FALSE(box.take());
-    EXPECT_TRUE(box.put({QImage(), 3}));   // taken: the next put wakes again
+    EXPECT_TRUE(box.put(platform::VideoFrame::of(QImage(), 3)));   // taken: the next put wakes again
 }
 
 TEST(FrameMailbox, ConcurrentPutsNeverLoseTheLastFrame)
@@ -89,7 +89,7 @@ TEST(FrameMailbox, ConcurrentPutsNeverLoseTheLastFrame)
     constexpr int kFrames = 20000;
     std::thread producer([&] {
         for (int i = 1; i <= kFrames; ++i)
-            box.put({QImage(), std::uint64_t(i)});
+            box.put(platform::VideoFrame::of(QImage(), std::uint64_t(i)));
     });
     // Taking until the producer has finished, then once more, ends whatever the mailbox does: a
     // lost last frame fails the test instead of spinning for ever.

@@ -50,6 +50,8 @@ CameraController::CameraController(Shell &shell, platform::MediaBackend &backend
     c.widget(ControlId::CoverPanel)->raise();
 
     connect(camera_, &camera::TVideoCameraDS::frameReady, video_, [this] { video_->setFrame(camera_->latestFrame().image); });
+    connect(video_, &camera::ui::VideoWidget::shownSizeChanged, camera_, &camera::TVideoCameraDS::setPreviewSize);
+    camera_->setPreviewSize(video_->shownSize());
     connect(camera_, &camera::TVideoCameraDS::flipModeChanged, video_, &camera::ui::VideoWidget::setFlipMode);
     connect(camera_, &camera::TVideoCameraDS::frozenChanged, video_, [this](bool frozen) {
         if (frozen)

@@ -260,6 +260,17 @@ void VideoWidget::paintEvent(QPaintEvent *)
     paintVideo(p, rect());
 }
 
+QSize VideoWidget::shownSize() const
+{
+    const qreal ratio = devicePixelRatioF();
+    return QSize(qRound(width() * ratio), qRound(height() * ratio));
+}
+
+void VideoWidget::resizeEvent(QResizeEvent *)
+{
+    Q_EMIT shownSizeChanged(shownSize());
+}
+
 void VideoWidget::mousePressEvent(QMouseEvent *e)
 {
     Q_EMIT videoMousePressed(e->button(), e->modifiers(), e->position().toPoint());

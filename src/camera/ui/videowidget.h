@@ -49,7 +49,12 @@ public:
     // The white-keyed overlay layer (premultiplied ARGB, white made transparent).
     static QImage keyWhite(const QImage &overlay);
 
+    // The size in device pixels that a frame is painted at without scaling.
+    QSize shownSize() const;
+
 Q_SIGNALS:
+    // The widget was resized: frames of shownSize() are now the ones painted 1:1.
+    void shownSizeChanged(QSize size);
     void videoMousePressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint position);
     void videoMouseMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint position);
     void videoMouseReleased(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint position);
@@ -57,6 +62,7 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;

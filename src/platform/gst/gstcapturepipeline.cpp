@@ -4,6 +4,7 @@
 #include "platform/gst/gstptr.h"
 #include "platform/gst/gstrecordingbranch.h"
 #include "platform/gst/virtualcamera.h"
+#include "platform/previewdecoder.h"
 
 #include <gst/app/gstappsink.h>
 #include <gst/video/video.h>
@@ -20,6 +21,10 @@ struct GstCapturePipeline::Shared {
     std::function<void(VideoFrame &&)> onFrame;
     GstCapturePipeline *owner = nullptr;   // UI-thread object; only used as a queued-call context
     std::uint64_t generation = 0;
+    // The size the video area shows, packed as width << 32 | height (0: the picture's own size).
+    // Written by the UI thread at any time, read once per frame by the appsink's thread.
+    std::atomic<std::uint64_t> previewSize{0};
+    PreviewDecoder decoder;   // the appsink's streaming thread only
 
     std::mutex mutex;   // guards the fields below
     std::shared_ptr<RecordingState> recording;   // the running recording branch, if any
@@ -70,18 +75,30 @@ void releaseMapped(void *info)
     delete m;
 }
 
-GstFlowReturn onNewSample(GstAppSink *sink, gpointer user)
+QSize unpackSize(std::uint64_t packed) { return QSize(int(packed >> 32), int(packed & 0xFFFFFFFFu)); }
+
+// Streaming thread: a mapped buffer kept alive for as long as a frame refers to it.
+std::shared_ptr<MappedSample> mapSample(GstSamplePtr sample)
 {
-    // Runs on the appsink's streaming thread: build the frame, hand it over, nothing else.
-    auto *shared = static_cast<GstCapturePipeline::Shared *>(user);
-    GstSamplePtr sample(gst_app_sink_pull_sample(sink));
-    if (!sample)
-        return GST_FLOW_OK;
+    GstBuffer *buffer = gst_sample_get_buffer(sample.get());
+    if (!buffer)
+        return nullptr;
+    auto *mapped = new MappedSample{std::move(sample), {}};
+    if (!gst_buffer_map(buffer, &mapped->map, GST_MAP_READ)) {
+        delete mapped;
+        return nullptr;
+    }
+    return std::shared_ptr<MappedSample>(mapped, [](MappedSample *m) { releaseMapped(m); });
+}
+
+// A raw frame after videoconvert: the BGRx picture at full size, sharing the buffer.
+bool rawFrame(GstSamplePtr sample, VideoFrame &frame)
+{
     GstVideoInfo info;
     GstBuffer *buffer = gst_sample_get_buffer(sample.get());
     if (!buffer || !gst_video_info_from_caps(&info, gst_sample_get_caps(sample.get())) ||
         GST_VIDEO_INFO_FORMAT(&info) != GST_VIDEO_FORMAT_BGRx)
-        return GST_FLOW_OK;
+        return false;
     int stride = GST_VIDEO_INFO_PLANE_STRIDE(&info, 0);
     gsize offset = GST_VIDEO_INFO_PLANE_OFFSET(&info, 0);
     if (GstVideoMeta *meta = gst_buffer_get_video_meta(buffer)) {
@@ -91,21 +108,52 @@ GstFlowReturn onNewSample(GstAppSink *sink, gpointer user)
     auto *mapped = new MappedSample{std::move(sample), {}};
     if (!gst_buffer_map(buffer, &mapped->map, GST_MAP_READ)) {
         delete mapped;
-        return GST_FLOW_OK;
+        return false;
     }
     const int w = GST_VIDEO_INFO_WIDTH(&info), h = GST_VIDEO_INFO_HEIGHT(&info);
     if (gsize(stride) * gsize(h - 1) + gsize(w) * 4 + offset > mapped->map.size) {
         releaseMapped(mapped);
-        return GST_FLOW_OK;
+        return false;
     }
+    frame.full = QImage(static_cast<const uchar *>(mapped->map.data + offset), w, h, stride, QImage::Format_RGB32,
+                        releaseMapped, mapped);
+    frame.pictureSize = frame.full.size();
+    return true;
+}
+
+GstFlowReturn onNewSample(GstAppSink *sink, gpointer user)
+{
+    // Runs on the appsink's streaming thread: make the picture the video area shows (decoded and
+    // filtered to its size here, not on the UI thread), hand it over, nothing else.
+    auto *shared = static_cast<GstCapturePipeline::Shared *>(user);
+    GstSamplePtr sample(gst_app_sink_pull_sample(sink));
+    if (!sample)
+        return GST_FLOW_OK;
+    const QSize shown = unpackSize(shared->previewSize.load(std::memory_order_relaxed));
     VideoFrame frame;
-    frame.image = QImage(static_cast<const uchar *>(mapped->map.data + offset), w, h, stride, QImage::Format_RGB32,
-                         releaseMapped, mapped);
+    const GstStructure *format = gst_caps_get_structure(gst_sample_get_caps(sample.get()), 0);
+    if (format && gst_structure_has_name(format, "image/jpeg")) {
+        std::shared_ptr<MappedSample> mapped = mapSample(std::move(sample));
+        if (!mapped)
+            return GST_FLOW_OK;
+        auto encoded = std::make_shared<EncodedFrame>();
+        encoded->data = mapped->map.data;
+        encoded->size = mapped->map.size;
+        encoded->keep = mapped;
+        frame.image = shared->decoder.decodeJpeg(encoded->data, encoded->size, shown, frame.pictureSize);
+        if (frame.image.isNull())
+            return GST_FLOW_OK;   // a damaged frame: the next one shows
+        frame.encoded = std::move(encoded);
+    } else {
+        if (!rawFrame(std::move(sample), frame))
+            return GST_FLOW_OK;
+        frame.image = shared->decoder.scaleFrame(frame.full, shown);
+    }
     {
         std::lock_guard lock(shared->mutex);
         frame.sequence = ++shared->frames;
-        if (shared->size != QSize(w, h)) {
-            shared->size = QSize(w, h);
+        if (shared->size != frame.pictureSize) {
+            shared->size = frame.pictureSize;
             shared->changed.notify_all();
         }
     }
@@ -215,6 +263,7 @@ StartResult GstCapturePipeline::start(const DeviceRecord &device, const CaptureF
     shared->owner = this;
     shared->onFrame = pendingFrame_;
     shared->generation = ++generation_;
+    shared->previewSize.store(previewSize_, std::memory_order_relaxed);
 
     GstElement *source = nullptr;
     if (VirtualCameraRig::isVirtual(device)) {
@@ -234,11 +283,15 @@ StartResult GstCapturePipeline::start(const DeviceRecord &device, const CaptureF
     }
     shared->source = GstPtr<GstElement>::sink(source);
 
+    // The tee hands the camera's own stream to a recording, before anything decodes it. The
+    // preview's queue lets old frames go rather than hold the camera up; an MJPEG camera's JPEGs
+    // reach the appsink as they are, decoded there at the size shown.
     const bool mjpg = format.code == kFourccMjpg;
-    const QString tail = QStringLiteral("capsfilter name=camera-caps caps=\"%1\" ! queue max-size-buffers=3 ! %2"
-                                        "videoconvert ! video/x-raw,format=BGRx ! tee name=preview-tee ! "
-                                        "queue max-size-buffers=2 ! appsink name=preview-sink")
-                             .arg(capsText(format), mjpg ? QStringLiteral("jpegdec ! ") : QString());
+    const QString tail = QStringLiteral("capsfilter name=camera-caps caps=\"%1\" ! tee name=preview-tee ! "
+                                        "queue max-size-buffers=2 max-size-bytes=0 max-size-time=0 leaky=downstream ! "
+                                        "%2appsink name=preview-sink")
+                             .arg(capsText(format),
+                                  mjpg ? QString() : QStringLiteral("videoconvert ! video/x-raw,format=BGRx ! "));
     GError *rawError = nullptr;
     GstElement *bin = gst_parse_bin_from_description(tail.toUtf8().constData(), FALSE, &rawError);
     GErrorPtr error(rawError);
@@ -321,6 +374,14 @@ PipelineState GstCapturePipeline::state() const
     return paused_ ? PipelineState::Paused : PipelineState::Playing;
 }
 
+void GstCapturePipeline::setPreviewSize(QSize size)
+{
+    previewSize_ = size.isValid() && !size.isEmpty() ? (std::uint64_t(size.width()) << 32) | std::uint64_t(size.height())
+                                                     : 0;
+    if (shared_)
+        shared_->previewSize.store(previewSize_, std::memory_order_relaxed);
+}
+
 QSize GstCapturePipeline::negotiatedSize() const
 {
     if (!shared_)
@@ -353,6 +414,7 @@ RecordingEnd GstCapturePipeline::stopRecording()
     if (!recording_)
         return RecordingEnd::Unknown;
     const RecordingEnd end = recording_->stop();
+    lastCounts_ = recording_->counts();
     recording_.reset();
     if (shared_) {
         std::lock_guard lock(shared_->mutex);
@@ -362,6 +424,8 @@ RecordingEnd GstCapturePipeline::stopRecording()
 }
 
 bool GstCapturePipeline::isRecording() const { return recording_ && recording_->running(); }
+
+RecordingCounts GstCapturePipeline::recordingCounts() const { return recording_ ? recording_->counts() : lastCounts_; }
 
 GstElement *GstCapturePipeline::pipelineElement() const { return shared_ ? shared_->pipeline.get() : nullptr; }
 GstElement *GstCapturePipeline::teeElement() const { return shared_ ? shared_->tee.get() : nullptr; }

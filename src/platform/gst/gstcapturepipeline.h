@@ -19,10 +19,12 @@ class VirtualCameraRig;
 class GstRecordingBranch;
 
 // The preview pipeline of one capture session:
-//   source ! caps ! queue ! [jpegdec] ! videoconvert ! video/x-raw,format=BGRx ! tee ! queue ! appsink
-// The source is v4l2src on the device node, or the virtual camera's source bin. The appsink keeps
-// one buffer and drops older ones, so a busy UI never stalls the camera. The tee is named
-// "preview-tee" so a recording branch can be linked to it.
+//   source ! caps ! tee ! queue (leaky) ! [videoconvert ! video/x-raw,format=BGRx] ! appsink
+// The source is v4l2src on the device node, or the virtual camera's source bin. An MJPEG
+// camera's JPEGs reach the appsink undecoded; its streaming thread decodes them at the size the
+// video area shows (raw frames are filtered down to it), so the UI thread only copies a picture
+// of the shown size. The appsink keeps one buffer and drops older ones, so a busy UI never stalls
+// the camera. The tee, named "preview-tee", carries the camera's own stream to a recording branch.
 class GstCapturePipeline final : public QObject, public MediaPipeline
 {
     Q_OBJECT
@@ -35,11 +37,13 @@ public:
     bool setPaused(bool paused) override;
     PipelineState state() const override;
     QSize negotiatedSize() const override;
+    void setPreviewSize(QSize size) override;
     void setCallbacks(std::function<void(VideoFrame &&)> onFrame,
                       std::function<void(const PipelineEvent &)> onEvent) override;
     RecordingStart startRecording(const RecordingRequest &request) override;
     RecordingEnd stopRecording() override;
     bool isRecording() const override;
+    RecordingCounts recordingCounts() const override;
 
     // For a recording branch: the pipeline and its tee (borrowed; valid until stop()).
     GstElement *pipelineElement() const;
@@ -63,6 +67,8 @@ private:
     std::function<void(const PipelineEvent &)> onEvent_;
     std::uint64_t generation_ = 0;
     bool paused_ = false;
+    std::uint64_t previewSize_ = 0;   // packed as in Shared::previewSize
+    RecordingCounts lastCounts_;
 };
 
 // Turns a bus message into a value; nullopt for messages nobody needs.

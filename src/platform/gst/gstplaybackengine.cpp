@@ -44,7 +44,7 @@ void handOver(GstPlaybackEngine::Shared *shared, GstSample *sample)
     QImage image = imageFromSample(sample, true);
     if (image.isNull())
         return;
-    if (shared->mailbox.put(platform::VideoFrame{std::move(image), 0})) {
+    if (shared->mailbox.put(platform::VideoFrame::of(std::move(image)))) {
         GstPlaybackEngine *owner = shared->owner;
         QMetaObject::invokeMethod(owner, [owner] { owner->takeFrame(); }, Qt::QueuedConnection);
     }

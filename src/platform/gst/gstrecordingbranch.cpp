@@ -47,6 +47,7 @@ GstFlowReturn branchChain(GstPad *pad, GstObject *parent, GstBuffer *buffer)
         gst_buffer_unref(buffer);
         return GST_FLOW_OK;
     }
+    state->framesIn.fetch_add(1, std::memory_order_relaxed);
     const GstFlowReturn r = gst_proxy_pad_chain_default(pad, parent, buffer);
     if (r < GST_FLOW_EOS || r == GST_FLOW_NOT_LINKED)
         state->fail(r == GST_FLOW_NOT_NEGOTIATED);
@@ -60,6 +61,7 @@ GstFlowReturn branchChainList(GstPad *pad, GstObject *parent, GstBufferList *lis
         gst_buffer_list_unref(list);
         return GST_FLOW_OK;
     }
+    state->framesIn.fetch_add(gst_buffer_list_length(list), std::memory_order_relaxed);
     const GstFlowReturn r = gst_proxy_pad_chain_list_default(pad, parent, list);
     if (r < GST_FLOW_EOS || r == GST_FLOW_NOT_LINKED)
         state->fail(r == GST_FLOW_NOT_NEGOTIATED);
@@ -76,6 +78,19 @@ GstPadProbeReturn onFileSinkData(GstPad *, GstPadProbeInfo *info, gpointer user)
     else if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_EOS)
         state->endOfStream = true;
     state->changed.notify_all();
+    return GST_PAD_PROBE_OK;
+}
+
+// Streaming thread of the branch's queue: a frame left the queue for the multiplexer. The queue
+// is the only place where the branch lets frames go, so frames in minus frames out are the ones
+// it dropped.
+GstPadProbeReturn onQueueOut(GstPad *, GstPadProbeInfo *info, gpointer user)
+{
+    auto *state = static_cast<std::shared_ptr<RecordingState> *>(user)->get();
+    if (info->type & GST_PAD_PROBE_TYPE_BUFFER)
+        state->framesOut.fetch_add(1, std::memory_order_relaxed);
+    else if (info->type & GST_PAD_PROBE_TYPE_BUFFER_LIST)
+        state->framesOut.fetch_add(gst_buffer_list_length(GST_PAD_PROBE_INFO_BUFFER_LIST(info)), std::memory_order_relaxed);
     return GST_PAD_PROBE_OK;
 }
 
@@ -125,8 +140,10 @@ RecordingStart GstRecordingBranch::start(const RecordingRequest &request)
     GstPtr<GstPad> teeSink = GstPtr<GstPad>::adopt(gst_element_get_static_pad(tee_, "sink"));
     GstCapsPtr caps(teeSink ? gst_pad_get_current_caps(teeSink.get()) : nullptr);
     int width = 0, height = 0, rateN = 0, rateD = 1;
+    bool jpeg = false;
     if (caps && gst_caps_get_size(caps.get()) > 0) {
         const GstStructure *s = gst_caps_get_structure(caps.get(), 0);
+        jpeg = gst_structure_has_name(s, "image/jpeg");
         gst_structure_get_int(s, "width", &width);
         gst_structure_get_int(s, "height", &height);
         gst_structure_get_fraction(s, "framerate", &rateN, &rateD);
@@ -137,14 +154,24 @@ RecordingStart GstRecordingBranch::start(const RecordingRequest &request)
         return RecordingStart::Refused;
     }
 
+    // The queue holds two seconds of frames while the disk catches up; what it still cannot take
+    // is counted and logged, never lost without a word.
     QString chain = QStringLiteral("queue name=rec-queue max-size-buffers=0 max-size-bytes=0 "
                                    "max-size-time=2000000000 leaky=downstream ! ");
-    if (rateN <= 0)   // a variable-rate camera: stamp a steady rate so players know the timing
+    // "No Compressor" on an MJPEG camera writes the camera's JPEGs as they came: no decode, no
+    // re-encode, a tenth of the data rate of raw frames. Without a frame rate in the caps the
+    // frames are decoded so that videorate can stamp one.
+    passthrough_ = jpeg && request.encoderFactory.isEmpty() && rateN > 0;
+    if (jpeg && !passthrough_)
+        chain += QStringLiteral("jpegdec ! ");
+    if (!passthrough_ && rateN <= 0)   // a variable-rate camera: stamp a steady rate so players know the timing
         chain += QStringLiteral("videorate ! video/x-raw,framerate=%1/1 ! ").arg(kFallbackFramesPerSecond);
-    chain += QStringLiteral("videoconvert ! ");
-    if (request.encoderFactory.isEmpty()) {
-        chain += QStringLiteral("video/x-raw,format=BGR ! ");   // "No Compressor": 24-bit frames
+    if (passthrough_) {
+        chain += QStringLiteral("image/jpeg ! ");
+    } else if (request.encoderFactory.isEmpty()) {
+        chain += QStringLiteral("videoconvert ! video/x-raw,format=BGR ! ");   // "No Compressor": 24-bit frames
     } else {
+        chain += QStringLiteral("videoconvert ! ");
         GstPtr<GstElementFactory> factory = GstPtr<GstElementFactory>::adopt(
             isFactoryName(request.encoderFactory) ? gst_element_factory_find(request.encoderFactory.toUtf8().constData())
                                                   : nullptr);
@@ -192,6 +219,9 @@ RecordingStart GstRecordingBranch::start(const RecordingRequest &request)
     gst_pad_set_active(ghost, TRUE);
     gst_element_add_pad(bin.get(), ghost);   // the bin takes the floating reference
     entry_ = GstPtr<GstPad>::ref(ghost);
+    GstPtr<GstPad> queueSrc = GstPtr<GstPad>::adopt(gst_element_get_static_pad(queue.get(), "src"));
+    gst_pad_add_probe(queueSrc.get(), GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_BUFFER_LIST),
+                      onQueueOut, new std::shared_ptr<RecordingState>(state_), releaseState);
     GstPtr<GstPad> fileSink = GstPtr<GstPad>::adopt(gst_element_get_static_pad(file.get(), "sink"));
     gst_pad_add_probe(fileSink.get(), GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
                       onFileSinkData, new std::shared_ptr<RecordingState>(state_), releaseState);
@@ -214,7 +244,9 @@ RecordingStart GstRecordingBranch::start(const RecordingRequest &request)
                     .arg(request.path)
                     .arg(width)
                     .arg(height)
-                    .arg(request.encoderFactory.isEmpty() ? QStringLiteral("no compressor") : request.encoderFactory));
+                    .arg(passthrough_                      ? QStringLiteral("the camera's JPEG frames")
+                         : request.encoderFactory.isEmpty() ? QStringLiteral("no compressor")
+                                                            : request.encoderFactory));
 
     // A full disk, a file-size limit or a compressor that refuses the format shows up with the
     // first frames: tell the caller now rather than record nothing. avimux writes its header,
@@ -259,16 +291,22 @@ RecordingEnd GstRecordingBranch::stop()
     const bool finished = state_->changed.wait_until(lock, deadline, [&] { return state_->endOfStream || state_->failed; }) &&
                           state_->endOfStream;
     const bool failed = state_->failed;
-    const std::uint64_t written = state_->buffersWritten;
     lock.unlock();
     remove();
-    log_.append(QStringLiteral("RECORD %1 closed after %2 buffers%3")
+    const RecordingCounts c = counts();
+    log_.append(QStringLiteral("RECORD %1 closed: %2 frames written, %3 dropped%4")
                     .arg(path_)
-                    .arg(written)
-                    .arg(finished ? QString() : QStringLiteral(" without its end of stream")));
+                    .arg(c.framesWritten)
+                    .arg(c.dropped())
+                    .arg(finished ? QString() : QStringLiteral(" (without its end of stream)")));
     if (failed)
         return RecordingEnd::Failed;
     return finished ? RecordingEnd::Finished : RecordingEnd::TimedOut;
+}
+
+RecordingCounts GstRecordingBranch::counts() const
+{
+    return {state_->framesIn.load(std::memory_order_relaxed), state_->framesOut.load(std::memory_order_relaxed)};
 }
 
 void GstRecordingBranch::remove()

@@ -3,6 +3,7 @@
 #include "platform/gst/gstptr.h"
 #include "platform/mediapipeline.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -18,6 +19,10 @@ struct RecordingState {
     std::condition_variable changed;
     GstPtr<GstElement> bin;        // the branch; null once removed
     std::uint64_t buffersWritten = 0;   // buffers that reached the file sink
+    // Streaming threads count without the lock: frames handed to the branch, frames that left
+    // its queue for the multiplexer.
+    std::atomic<std::uint64_t> framesIn{0};
+    std::atomic<std::uint64_t> framesOut{0};
     bool endOfStream = false;      // the end of stream reached the file sink
     bool failed = false;           // an element of the branch posted an error
     bool refused = false;          // ... and it was a negotiation failure
@@ -29,8 +34,9 @@ struct RecordingState {
     void fail(bool negotiation);
 };
 
-// The AVI branch of a running capture pipeline:
-//   tee ! queue ! [videorate ! framerate] ! videoconvert ! (BGR | encoder) ! avimux ! filesink
+// The AVI branch of a running capture pipeline, on the camera's own stream:
+//   tee ! queue ! image/jpeg ! avimux ! filesink        (MJPEG camera, "No Compressor")
+//   tee ! queue ! [jpegdec] ! [videorate ! framerate] ! videoconvert ! (BGR | encoder) ! avimux ! filesink
 // It hangs on a request pad of the tee while the preview keeps running. A failing branch (disk
 // full, a refused format) never hands its error upstream: the branch's entry pad swallows the
 // flow error so the tee, and with it the camera, carry on. UI thread only, apart from RecordingState.
@@ -47,6 +53,9 @@ public:
     // takes the branch out. Safe to call when the source is already gone.
     RecordingEnd stop();
     bool running() const { return bool(teePad_); }
+    // True when the branch writes the camera's JPEGs unchanged.
+    bool passthrough() const { return passthrough_; }
+    RecordingCounts counts() const;
     const std::shared_ptr<RecordingState> &state() const { return state_; }
     // Called (UI thread) with each recording's new state before its branch joins the pipeline.
     std::function<void(std::shared_ptr<RecordingState>)> onStateRenewed;
@@ -70,6 +79,7 @@ private:
     GstPtr<GstPad> teePad_;      // the tee's request pad, released in remove()
     GstPtr<GstPad> entry_;       // the branch's ghost sink pad
     QString path_;
+    bool passthrough_ = false;
 };
 
 } // namespace platform

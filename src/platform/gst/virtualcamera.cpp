@@ -3,6 +3,7 @@
 #include "platform/diagnosticslog.h"
 #include "platform/gst/gstptr.h"
 #include "platform/gst/specimen.h"
+#include "platform/picturecodec.h"
 
 #include <QSocketNotifier>
 
@@ -10,6 +11,7 @@
 #include <gst/gst.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -26,6 +28,27 @@ constexpr int kContrastDefault = 32;
 constexpr int kExposureDefault = 250;
 
 const char *const kSourceName = "camera-source";
+
+// The feeder of a pre-encoded source: one JPEG, sent again with the timestamps of a steady rate.
+// clocksync downstream holds each frame until its time, as a camera delivers them.
+struct JpegRepeater {
+    GstBufferPtr frame;
+    GstClockTime duration = 0;
+    std::uint64_t sent = 0;
+    std::atomic<std::uint64_t> *total = nullptr;
+};
+
+void repeatJpeg(GstAppSrc *src, guint, gpointer user)
+{
+    // Streaming thread of the appsrc.
+    auto *r = static_cast<JpegRepeater *>(user);
+    GstBuffer *buffer = gst_buffer_copy(r->frame.get());   // shares the JPEG's memory
+    GST_BUFFER_PTS(buffer) = r->sent * r->duration;
+    GST_BUFFER_DURATION(buffer) = r->duration;
+    ++r->sent;
+    r->total->fetch_add(1, std::memory_order_relaxed);
+    gst_app_src_push_buffer(src, buffer);
+}
 
 } // namespace
 
@@ -154,6 +177,8 @@ std::optional<VirtualCameraOptions> VirtualCameraOptions::parse(const QString &t
             o.contrast = false;
         else if (w == QLatin1String("failopen"))
             o.failOpen = true;
+        else if (w == QLatin1String("preencoded"))
+            o.preEncoded = true;
     }
     return o;
 }
@@ -234,6 +259,35 @@ std::unique_ptr<StillButton> VirtualCameraRig::watchStillButton(const DeviceReco
     return std::make_unique<VirtualStillButton>(*this, i, std::move(pressed));
 }
 
+GstElement *VirtualCameraRig::createPreEncodedSource(int width, int height, int fps, QString &why)
+{
+    const QByteArray jpeg = encodeJpeg(Bitmap(drawSpecimen(width, height)), 85);
+    GError *rawError = nullptr;
+    GstElement *bin = gst_parse_bin_from_description("appsrc name=jpegs is-live=true format=time ! clocksync", TRUE,
+                                                     &rawError);
+    GErrorPtr error(rawError);
+    if (!bin || jpeg.isEmpty()) {
+        why = QString::fromUtf8(error ? error->message : "cannot build the pre-encoded source");
+        return nullptr;
+    }
+    gst_object_set_name(GST_OBJECT(bin), kSourceName);
+    GstPtr<GstElement> appsrc = GstPtr<GstElement>::adopt(gst_bin_get_by_name(GST_BIN(bin), "jpegs"));
+    GstCapsPtr caps(gst_caps_new_simple("image/jpeg", "width", G_TYPE_INT, width, "height", G_TYPE_INT, height,
+                                        "framerate", GST_TYPE_FRACTION, fps, 1, nullptr));
+    gst_app_src_set_caps(GST_APP_SRC(appsrc.get()), caps.get());
+    auto *repeater = new JpegRepeater;
+    repeater->frame.reset(gst_buffer_new_memdup(jpeg.constData(), gsize(jpeg.size())));
+    repeater->duration = gst_util_uint64_scale_int(GST_SECOND, 1, fps);
+    repeater->total = &preEncodedSent_;
+    GstAppSrcCallbacks callbacks{};
+    callbacks.need_data = repeatJpeg;
+    gst_app_src_set_callbacks(GST_APP_SRC(appsrc.get()), &callbacks, repeater,
+                              [](gpointer r) { delete static_cast<JpegRepeater *>(r); });
+    return bin;
+}
+
+std::uint64_t VirtualCameraRig::preEncodedFramesSent() const { return preEncodedSent_.load(std::memory_order_relaxed); }
+
 void VirtualCameraRig::applyControls(int camera)
 {
     Camera &c = *cameras_[std::size_t(camera)];
@@ -271,6 +325,8 @@ GstElement *VirtualCameraRig::createSource(const DeviceRecord &device, const Cap
         why = QStringLiteral("virtual camera does not offer %1 %2 x %3").arg(fourccText(format.code)).arg(format.width).arg(format.height);
     }
     const int fps = format.rate.numerator > 0 ? int(format.rate.fps() + 0.5) : kFramesPerSecond;
+    if (mjpg && offered && options_.preEncoded)
+        return createPreEncodedSource(format.width, format.height, fps, why);
     QString desc = QStringLiteral("appsrc name=specimen format=time ! imagefreeze is-live=true ! "
                                   "video/x-raw,framerate=%1/1 ! videobalance name=balance ! videoconvert ! ")
                        .arg(fps);

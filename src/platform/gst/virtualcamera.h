@@ -5,6 +5,7 @@
 
 #include <QObject>
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <optional>
@@ -20,7 +21,8 @@ class DiagnosticsLog;
 // What the virtual camera offers; SENDRA_CAM_VIRTUAL_CAMERA holds "1" or a comma list of words:
 // "two" (a second camera), "decoy" (a camera with another product id), "upper" (an upper-case
 // device path), "nostill" (no snapshot button), "nocontrast" (no contrast control), "failopen"
-// (the source cannot be opened).
+// (the source cannot be opened), "preencoded" (MJPEG frames are one JPEG encoded at opening and
+// sent again at the frame rate, so that measuring the receiving side does not count the encoding).
 struct VirtualCameraOptions {
     int cameras = 1;
     bool decoy = false;
@@ -28,6 +30,7 @@ struct VirtualCameraOptions {
     bool stillButton = true;
     bool contrast = true;
     bool failOpen = false;
+    bool preEncoded = false;
 
     static std::optional<VirtualCameraOptions> parse(const QString &text);   // nullopt: disabled
     static std::optional<VirtualCameraOptions> fromEnvironment();
@@ -61,6 +64,8 @@ public:
     void unplug();
     void plug();
     bool plugged() const { return plugged_; }
+    // Frames the pre-encoded sources have sent since the rig was made (any thread).
+    std::uint64_t preEncodedFramesSent() const;
 
     // Reads control lines from a FIFO (created when missing). False when it cannot be opened.
     bool listenOnFifo(const QString &path);
@@ -77,11 +82,13 @@ private:
     struct Camera;
     int cameraIndex(const DeviceRecord &device) const;
     void applyControls(int camera);
+    GstElement *createPreEncodedSource(int width, int height, int fps, QString &why);
     void readFifo();
 
     VirtualCameraOptions options_;
     DiagnosticsLog &log_;
     bool plugged_ = true;
+    std::atomic<std::uint64_t> preEncodedSent_{0};
     std::vector<std::unique_ptr<Camera>> cameras_;
     std::vector<std::pair<int, std::function<void()> *>> stillWatchers_;
     UniqueFd fifo_;

@@ -1,0 +1,271 @@
+// The live path of a 1600 x 1200 MJPEG camera, each figure beside its anchor from the same run.
+// The camera is the virtual camera in its pre-encoded mode: one JPEG of the micrometer sent again
+// at 30 fps, so that neither side counts the encoding a real camera does in its own chip.
+//  (a) process CPU of the preview (pipeline, decode at the size shown, hand-off, painting) in the
+//      Normal preset (400 x 300) and in Full Screen on a 1920 x 1080 screen (1920 x 972), against
+//      the chain gst-launch-1.0 runs for "jpegdec ! videoconvert ! fakesink" on the same source,
+//      built in this process (gst-launch itself cannot pace a pre-encoded JPEG stream with the
+//      plugins installed here); frames the preview dropped;
+//  (b) the same preview while recording with "No Compressor" (the camera's JPEGs into the AVI):
+//      frames written and dropped, CPU against the preview alone;
+//  (c) the UI thread's work for one 400 x 300 frame against a memcpy of one 1600 x 1200 frame.
+// SENDRA_BENCH_LIVE_SECONDS sets the length of each run of (a) and (b) (60 by default).
+#include "ratio.h"
+
+#include "camera/ui/videowidget.h"
+#include "camera/videocamerads.h"
+#include "platform/diagnosticslog.h"
+#include "platform/framemailbox.h"
+#include "platform/gst/gstinit.h"
+#include "platform/gst/gstptr.h"
+#include "platform/gst/systemmediabackend.h"
+#include "platform/gst/virtualcamera.h"
+#include "platform/previewdecoder.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gst/gst.h>
+
+#include <cstring>
+#include <sys/resource.h>
+
+namespace {
+
+constexpr int kW = 1600, kH = 1200, kFps = 30;
+
+int runSeconds()
+{
+    bool ok = false;
+    const int s = qEnvironmentVariableIntValue("SENDRA_BENCH_LIVE_SECONDS", &ok);
+    return ok && s > 0 ? s : 60;
+}
+
+double cpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+void spin(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// The frames ("00dc" chunks) in an AVI's movi list.
+int aviFrames(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray avi = file.readAll();
+    const qsizetype movi = avi.indexOf("movi");
+    int frames = 0;
+    for (qsizetype at = movi + 4; movi >= 0 && at + 8 <= avi.size();) {
+        const QByteArray id = avi.mid(at, 4);
+        const auto size = qsizetype(quint8(avi[at + 4]) | quint8(avi[at + 5]) << 8 | quint8(avi[at + 6]) << 16 |
+                                    quint32(quint8(avi[at + 7])) << 24);
+        if (id == "idx1")
+            break;
+        if (id == "LIST") {
+            at += 12;
+            continue;
+        }
+        frames += id == "00dc" || id == "00db";   // avimux marks JPEG frames "db"
+        at += 8 + size + (size & 1);
+    }
+    return frames;
+}
+
+struct LiveRun {
+    double cpu = 0, seconds = 0;
+    std::uint64_t sent = 0, decoded = 0, shown = 0;
+    std::uint64_t recordedIn = 0, recordedWritten = 0;
+    int framesInFile = -1;
+};
+
+// The program's camera component and video widget on the pre-encoded virtual camera.
+LiveRun runPreview(QSize shown, int seconds, const QString &recordTo = {})
+{
+    platform::DiagnosticsLog log;
+    platform::VirtualCameraRig rig(*platform::VirtualCameraOptions::parse(QStringLiteral("preencoded")), log);
+    platform::SystemMediaBackend backend(log, &rig);
+    camera::TVideoCameraDS cam(backend, log);
+    camera::ui::VideoWidget widget;
+    widget.resize(shown);
+    widget.show();
+    QObject::connect(&cam, &camera::TVideoCameraDS::frameReady, &widget, [&] { widget.setFrame(cam.latestFrame().image); });
+    cam.setPreviewSize(widget.shownSize());
+    cam.SetPreviewDefalutState(1, true);
+    LiveRun run;
+    if (!cam.SearchDevice())
+        return run;
+    for (int slot = 0; slot < camera::DeviceTable::kSlots; ++slot)
+        if (cam.deviceTable().slotIsSupported(slot) && platform::VirtualCameraRig::isVirtual(cam.deviceTable().record(slot)))
+            cam.SetDeviceIndex(slot);
+    if (!cam.DeviceConnect())
+        return run;
+    spin(500);   // past the start-up frames
+    if (!recordTo.isEmpty() && !cam.VideoCaptureAvi(recordTo))
+        return run;
+    const std::uint64_t sent0 = rig.preEncodedFramesSent(), seq0 = cam.latestFrame().sequence,
+                        shown0 = widget.framesShown();
+    const double cpu0 = cpuSeconds();
+    QElapsedTimer clock;
+    clock.start();
+    spin(seconds * 1000);
+    run.seconds = clock.elapsed() / 1000.0;
+    run.cpu = cpuSeconds() - cpu0;
+    run.sent = rig.preEncodedFramesSent() - sent0;
+    run.decoded = cam.latestFrame().sequence - seq0;
+    run.shown = widget.framesShown() - shown0;
+    if (!recordTo.isEmpty()) {
+        cam.VideoCaptureAviStop();
+        const platform::RecordingCounts c = cam.session().pipeline()->recordingCounts();
+        run.recordedIn = c.framesIn;
+        run.recordedWritten = c.framesWritten;
+        run.framesInFile = aviFrames(recordTo);
+    }
+    cam.DeviceDisConnect();
+    return run;
+}
+
+GstPadProbeReturn countBuffer(GstPad *, GstPadProbeInfo *, gpointer user)
+{
+    ++*static_cast<std::uint64_t *>(user);
+    return GST_PAD_PROBE_OK;
+}
+
+// "source ! jpegdec ! videoconvert ! fakesink" on the same pre-encoded source.
+LiveRun runDecodeChain(int seconds)
+{
+    platform::DiagnosticsLog log;
+    platform::VirtualCameraRig rig(*platform::VirtualCameraOptions::parse(QStringLiteral("preencoded")), log);
+    LiveRun run;
+    const std::vector<platform::DeviceRecord> devices = rig.devices();
+    if (devices.empty())
+        return run;
+    QString why;
+    GstElement *source = rig.createSource(devices.front(), {platform::kFourccMjpg, kW, kH, {kFps, 1}}, why);
+    GError *error = nullptr;
+    GstElement *tail = gst_parse_bin_from_description("jpegdec ! videoconvert ! fakesink name=sink", TRUE, &error);
+    if (!source || !tail) {
+        g_clear_error(&error);
+        return run;
+    }
+    auto pipeline = platform::GstPtr<GstElement>::sink(gst_pipeline_new("anchor"));
+    gst_bin_add_many(GST_BIN(pipeline.get()), source, tail, nullptr);
+    gst_element_link(source, tail);
+    std::uint64_t decoded = 0;
+    auto sink = platform::GstPtr<GstElement>::adopt(gst_bin_get_by_name(GST_BIN(tail), "sink"));
+    auto pad = platform::GstPtr<GstPad>::adopt(gst_element_get_static_pad(sink.get(), "sink"));
+    gst_pad_add_probe(pad.get(), GST_PAD_PROBE_TYPE_BUFFER, countBuffer, &decoded, nullptr);
+    gst_element_set_state(pipeline.get(), GST_STATE_PLAYING);
+    spin(500);
+    const std::uint64_t sent0 = rig.preEncodedFramesSent(), decoded0 = decoded;
+    const double cpu0 = cpuSeconds();
+    QElapsedTimer clock;
+    clock.start();
+    spin(seconds * 1000);
+    run.seconds = clock.elapsed() / 1000.0;
+    run.cpu = cpuSeconds() - cpu0;
+    run.sent = rig.preEncodedFramesSent() - sent0;
+    run.decoded = decoded - decoded0;
+    gst_element_set_state(pipeline.get(), GST_STATE_NULL);
+    return run;
+}
+
+void report(benchmark::State &state, const LiveRun &ours, const LiveRun &anchor)
+{
+    state.counters["ours_cpu_s"] = ours.cpu;
+    state.counters["anchor_cpu_s"] = anchor.cpu;
+    state.counters["cpu_ratio"] = anchor.cpu > 0 ? ours.cpu / anchor.cpu : 0;
+    state.counters["sent"] = double(ours.sent);
+    state.counters["dropped"] = double(ours.sent) - double(ours.decoded);
+    state.counters["shown_fps"] = ours.seconds > 0 ? ours.shown / ours.seconds : 0;
+}
+
+// (a) Arguments: shown width and height. Goals: Normal at most 0.5, Full Screen at most 1.1.
+void LivePreviewCpuVsDecodeChain(benchmark::State &state)
+{
+    const QSize shown(int(state.range(0)), int(state.range(1)));
+    LiveRun ours, anchor;
+    for (auto _ : state) {
+        ours = runPreview(shown, runSeconds());
+        anchor = runDecodeChain(runSeconds());
+    }
+    report(state, ours, anchor);
+}
+
+// (b) Goal: 0 dropped, every frame in the file, CPU at most 1.05 of the preview alone.
+void RecordingNoCompressorVsPreviewAlone(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    LiveRun recording, alone;
+    for (auto _ : state) {
+        recording = runPreview({400, 300}, runSeconds(), dir.filePath(QStringLiteral("passthrough.avi")));
+        alone = runPreview({400, 300}, runSeconds());
+    }
+    report(state, recording, alone);
+    state.counters["rec_in"] = double(recording.recordedIn);
+    state.counters["rec_written"] = double(recording.recordedWritten);
+    state.counters["rec_dropped"] = double(recording.recordedIn) - double(recording.recordedWritten);
+    state.counters["frames_in_file"] = recording.framesInFile;
+}
+
+// (c) One frame as the UI thread handles it at 400 x 300: mailbox, widget, painting into the
+// window's backing store; against one memcpy of a 1600 x 1200 frame. Goal: at most 1.
+void UiThreadFrame400x300VsMemcpy1600x1200(benchmark::State &state)
+{
+    const QImage shownFrame = platform::scaleForPreview(QImage(kW, kH, QImage::Format_RGB32), {400, 300});
+    platform::FrameMailbox box;
+    camera::ui::VideoWidget widget;
+    widget.resize(400, 300);
+    QImage store(400, 300, QImage::Format_RGB32);   // stands for the window's backing store
+    QImage from(kW, kH, QImage::Format_RGB32), to(kW, kH, QImage::Format_RGB32);
+    from.fill(0x808080);
+    std::uint64_t seq = 0;
+    bench::measureRatio(
+        state,
+        [&] {
+            box.put(platform::VideoFrame::of(shownFrame, ++seq));
+            auto f = box.take();
+            widget.setFrame(f->image);
+            QPainter p(&store);
+            widget.paintVideo(p, store.rect());
+            p.end();
+            benchmark::DoNotOptimize(store.constBits());
+        },
+        [&] {
+            std::memcpy(to.bits(), from.constBits(), std::size_t(from.sizeInBytes()));
+            benchmark::DoNotOptimize(to.bits());
+            benchmark::ClobberMemory();
+        });
+}
+
+} // namespace
+
+BENCHMARK(LivePreviewCpuVsDecodeChain)->Args({400, 300})->Args({1920, 972})->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(RecordingNoCompressorVsPreviewAlone)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(UiThreadFrame400x300VsMemcpy1600x1200)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    platform::initGStreamer();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

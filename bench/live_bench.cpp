@@ -20,6 +20,8 @@
 #include "platform/gst/gstptr.h"
 #include "platform/gst/systemmediabackend.h"
 #include "platform/gst/virtualcamera.h"
+#include "platform/picturecodec.h"
+#include "platform/gst/specimen.h"
 #include "platform/previewdecoder.h"
 
 #include <QApplication>
@@ -31,6 +33,7 @@
 #include <QTimer>
 
 #include <gst/gst.h>
+#include <turbojpeg.h>
 
 #include <cstring>
 #include <sys/resource.h>
@@ -251,8 +254,35 @@ void UiThreadFrame400x300VsMemcpy1600x1200(benchmark::State &state)
         });
 }
 
+// (d) The streaming thread's work for one frame at a shown size (decode at the reduction, filter
+// to the size) against what jpegdec does with the same JPEG: a full decode to YUV planes, no
+// colour conversion. Arguments: shown width and height.
+void ShownFrameFromJpegVsFullYuvDecode(benchmark::State &state)
+{
+    const QSize shown(int(state.range(0)), int(state.range(1)));
+    const QByteArray jpeg = platform::encodeJpeg(platform::Bitmap(platform::drawSpecimen(kW, kH)), 85);
+    const auto *data = reinterpret_cast<const unsigned char *>(jpeg.constData());
+    platform::PreviewDecoder decoder;
+    tjhandle tj = tjInitDecompress();
+    std::vector<unsigned char> yuv(tjBufSizeYUV2(kW, 4, kH, TJSAMP_420));
+    QImage picture;
+    bench::measureRatio(
+        state,
+        [&] {
+            QSize size;
+            picture = decoder.decodeJpeg(data, std::size_t(jpeg.size()), shown, size);
+            benchmark::DoNotOptimize(picture.constBits());
+        },
+        [&] {
+            tjDecompressToYUV2(tj, data, static_cast<unsigned long>(jpeg.size()), yuv.data(), kW, 4, kH, 0);
+            benchmark::DoNotOptimize(yuv.data());
+        });
+    tjDestroy(tj);
+}
+
 } // namespace
 
+BENCHMARK(ShownFrameFromJpegVsFullYuvDecode)->Args({400, 300})->Args({1376, 1032})->Args({1920, 972})->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(LivePreviewCpuVsDecodeChain)->Args({400, 300})->Args({1920, 972})->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(RecordingNoCompressorVsPreviewAlone)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(UiThreadFrame400x300VsMemcpy1600x1200)->Unit(benchmark::kMicrosecond)->MinTime(2.0);

@@ -4,6 +4,14 @@
 
 #include <turbojpeg.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace platform {
 
 int previewReduction(QSize picture, QSize shown)
@@ -19,13 +27,206 @@ int previewReduction(QSize picture, QSize shown)
     return 1;
 }
 
+namespace {
+
+// Which source pixels make one output pixel along one direction, and how much each counts.
+// Weights are fixed point and sum exactly to `unit`, so a flat picture stays flat.
+struct Taps {
+    std::vector<int> first;           // per output pixel: index of its first tap
+    std::vector<int> count;           // per output pixel: number of taps
+    std::vector<int> source;          // per tap: source pixel
+    std::vector<std::int16_t> weight;   // per tap
+};
+
+Taps makeTaps(int from, int to, int unit)
+{
+    Taps t;
+    t.first.resize(std::size_t(to));
+    t.count.resize(std::size_t(to));
+    const double s = double(from) / to;
+    std::vector<std::pair<int, double>> part;
+    for (int i = 0; i < to; ++i) {
+        part.clear();
+        if (s > 1.0) {
+            // Shrinking: the average of everything the output pixel covers, by covered length.
+            const double a = i * s, b = (i + 1) * s;
+            for (int j = int(a); j < from && j < b; ++j) {
+                const double overlap = std::min(b, j + 1.0) - std::max(a, double(j));
+                if (overlap > 1e-9)
+                    part.emplace_back(j, overlap / s);
+            }
+        } else {
+            // Enlarging (or the same size): bilinear between the two nearest source centres.
+            const double pos = std::clamp((i + 0.5) * s - 0.5, 0.0, double(from - 1));
+            const int j = int(pos);
+            const double f = pos - j;
+            part.emplace_back(j, 1.0 - f);
+            if (f > 1e-9 && j + 1 < from)
+                part.emplace_back(j + 1, f);
+        }
+        t.first[std::size_t(i)] = int(t.source.size());
+        t.count[std::size_t(i)] = int(part.size());
+        int sum = 0, largest = 0;
+        for (std::size_t k = 0; k < part.size(); ++k) {
+            const int w = int(part[k].second * unit + 0.5);
+            t.source.push_back(part[k].first);
+            t.weight.push_back(std::int16_t(w));
+            sum += w;
+            if (w > t.weight[std::size_t(t.first[std::size_t(i)]) + std::size_t(largest)])
+                largest = int(k);
+        }
+        t.weight[std::size_t(t.first[std::size_t(i)]) + std::size_t(largest)] += std::int16_t(unit - sum);
+    }
+    return t;
+}
+
+// Fixed point: rows are combined with weights summing to 256 and kept at 14 bits (a quarter),
+// then pixels with weights summing to 128; 2^8 / 4 * 2^7 = 2^13 scales back to bytes.
+constexpr int kRowUnit = 256, kPixelUnit = 128, kFinalShift = 13;
+
+// acc = sum of rows times their weights, all four channels of every pixel at once.
+void combineRows(const QImage &src, const Taps &rows, int y, std::vector<std::uint16_t> &acc)
+{
+    const std::size_t n = std::size_t(src.width()) * 4;
+    std::fill(acc.begin(), acc.end(), std::uint16_t(0));
+    const int first = rows.first[std::size_t(y)];
+    for (int k = 0; k < rows.count[std::size_t(y)]; ++k) {
+        const auto *row = src.constScanLine(rows.source[std::size_t(first + k)]);
+        const std::uint16_t w = std::uint16_t(rows.weight[std::size_t(first + k)]);
+        std::size_t i = 0;
+#ifdef __SSE2__
+        const __m128i weight = _mm_set1_epi16(std::int16_t(w)), zero = _mm_setzero_si128();
+        for (; i + 16 <= n; i += 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(row + i));
+            auto *a = reinterpret_cast<__m128i *>(acc.data() + i);
+            _mm_storeu_si128(a, _mm_add_epi16(_mm_loadu_si128(a), _mm_mullo_epi16(_mm_unpacklo_epi8(bytes, zero), weight)));
+            _mm_storeu_si128(a + 1, _mm_add_epi16(_mm_loadu_si128(a + 1),
+                                                  _mm_mullo_epi16(_mm_unpackhi_epi8(bytes, zero), weight)));
+        }
+#endif
+        for (; i < n; ++i)
+            acc[i] = std::uint16_t(acc[i] + row[i] * w);
+    }
+    // 255 x 256 fits 16 bits unsigned; a quarter of it fits the signed lanes of the next step.
+    std::size_t i = 0;
+#ifdef __SSE2__
+    for (; i + 8 <= n; i += 8) {
+        auto *a = reinterpret_cast<__m128i *>(acc.data() + i);
+        _mm_storeu_si128(a, _mm_srli_epi16(_mm_loadu_si128(a), 2));
+    }
+#endif
+    for (; i < n; ++i)
+        acc[i] = std::uint16_t(acc[i] >> 2);
+}
+
+void combinePixels(const std::vector<std::uint16_t> &acc, const Taps &cols, std::uint32_t *out, int width)
+{
+    const std::uint16_t *px = acc.data();
+    for (int x = 0; x < width; ++x) {
+        const int first = cols.first[std::size_t(x)], count = cols.count[std::size_t(x)];
+        const int *source = cols.source.data() + first;
+        const std::int16_t *weight = cols.weight.data() + first;
+#ifdef __SSE2__
+        // Two taps per multiply-add: their channels interleaved, their weights paired.
+        __m128i sum = _mm_setzero_si128();
+        int k = 0;
+        for (; k + 1 < count; k += 2) {
+            const __m128i a = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(px + 4 * source[k]));
+            const __m128i b = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(px + 4 * source[k + 1]));
+            const __m128i w = _mm_set1_epi32(int(std::uint16_t(weight[k])) | (int(weight[k + 1]) << 16));
+            sum = _mm_add_epi32(sum, _mm_madd_epi16(_mm_unpacklo_epi16(a, b), w));
+        }
+        if (k < count) {
+            const __m128i a = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(px + 4 * source[k]));
+            sum = _mm_add_epi32(sum, _mm_madd_epi16(_mm_unpacklo_epi16(a, _mm_setzero_si128()),
+                                                    _mm_set1_epi32(int(std::uint16_t(weight[k])))));
+        }
+        sum = _mm_srai_epi32(_mm_add_epi32(sum, _mm_set1_epi32(1 << (kFinalShift - 1))), kFinalShift);
+        const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(sum, sum), _mm_setzero_si128());
+        out[x] = std::uint32_t(_mm_cvtsi128_si32(packed));
+#else
+        std::uint32_t pixel = 0;
+        for (int c = 0; c < 4; ++c) {
+            int sum = 0;
+            for (int k = 0; k < count; ++k)
+                sum += px[4 * source[k] + c] * weight[k];
+            pixel |= std::uint32_t(std::clamp((sum + (1 << (kFinalShift - 1))) >> kFinalShift, 0, 255)) << (8 * c);
+        }
+        out[x] = pixel;
+#endif
+    }
+}
+
+} // namespace
+
+// The taps of one source size and shown size, kept while the sizes stay, and the row buffer.
+struct PreviewScalePlan {
+    QSize from, to;
+    Taps rows, cols;
+    std::vector<std::uint16_t> acc;
+
+    void prepare(QSize source, QSize shown)
+    {
+        if (source == from && shown == to)
+            return;
+        from = source;
+        to = shown;
+        rows = makeTaps(source.height(), shown.height(), kRowUnit);
+        cols = makeTaps(source.width(), shown.width(), kPixelUnit);
+        acc.assign(std::size_t(source.width()) * 4 + 4, 0);
+    }
+    // Area averaging where a direction shrinks, bilinear where it grows, each direction on its
+    // own: rows first (whole rows at a time), then pixels along the combined row.
+    void scale(const QImage &src, QImage &out)
+    {
+        for (int y = 0; y < to.height(); ++y) {
+            combineRows(src, rows, y, acc);
+            combinePixels(acc, cols, reinterpret_cast<std::uint32_t *>(out.scanLine(y)), to.width());
+        }
+    }
+};
+
+namespace {
+
+bool needsScaling(const QImage &picture, QSize shown)
+{
+    return !picture.isNull() && shown.isValid() && !shown.isEmpty() && picture.size() != shown;
+}
+
+QImage asRgb32(const QImage &picture)
+{
+    return picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32
+               ? picture
+               : picture.convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace
+
 QImage scaleForPreview(const QImage &picture, QSize shown)
 {
-    if (picture.isNull() || !shown.isValid() || shown.isEmpty() || picture.size() == shown)
+    if (!needsScaling(picture, shown))
         return picture;
-    // Qt's smooth scaling averages every source pixel that falls into a shrunk pixel and
-    // interpolates bilinearly where it enlarges; a direction can do either independently.
-    return picture.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage src = asRgb32(picture);
+    QImage out(shown, QImage::Format_RGB32);
+    if (out.isNull())
+        return {};
+    PreviewScalePlan plan;
+    plan.prepare(src.size(), shown);
+    plan.scale(src, out);
+    return out;
+}
+
+QImage PreviewDecoder::scaleFrame(const QImage &frame, QSize shown)
+{
+    if (!needsScaling(frame, shown))
+        return frame;
+    const QImage src = asRgb32(frame);
+    plan_->prepare(src.size(), shown);
+    QImage &out = pooled(shown);
+    if (out.isNull())
+        return {};
+    plan_->scale(src, out);
+    return out;
 }
 
 struct PreviewDecoder::Handle {
@@ -37,7 +238,7 @@ struct PreviewDecoder::Handle {
     }
 };
 
-PreviewDecoder::PreviewDecoder() : handle_(std::make_unique<Handle>()) {}
+PreviewDecoder::PreviewDecoder() : handle_(std::make_unique<Handle>()), plan_(std::make_unique<PreviewScalePlan>()) {}
 PreviewDecoder::~PreviewDecoder() = default;
 
 QImage &PreviewDecoder::pooled(QSize size)
@@ -76,7 +277,10 @@ QImage PreviewDecoder::decodeJpeg(const unsigned char *data, std::size_t size, Q
         tjGetErrorCode(handle_->tj) != TJERR_WARNING)
         return {};
     ++counts_[n == 8 ? 3 : n == 4 ? 2 : n == 2 ? 1 : 0];
-    return scaleForPreview(out, target);
+    if (decoded == target)
+        return out;
+    const QImage full = out;   // stays in its pool slot while the shown picture is made from it
+    return scaleFrame(full, target);
 }
 
 QImage fullPicture(const VideoFrame &frame)

@@ -23,6 +23,8 @@ QImage scaleForPreview(const QImage &picture, QSize shown);
 // Turns the frames of one camera into the pictures the video area shows, on the streaming
 // thread that delivers them: JPEGs are decoded at the reduction previewReduction() picks, then
 // filtered to the size shown. One object per pipeline; used by one thread at a time.
+struct PreviewScalePlan;
+
 class PreviewDecoder
 {
 public:
@@ -35,7 +37,7 @@ public:
     // JPEG cannot be read (a damaged frame is skipped, the next one shows).
     QImage decodeJpeg(const unsigned char *data, std::size_t size, QSize shown, QSize &pictureSize);
     // A decoded frame at full size: the shown picture (the frame itself when no scaling is due).
-    QImage scaleFrame(const QImage &frame, QSize shown) { return scaleForPreview(frame, shown); }
+    QImage scaleFrame(const QImage &frame, QSize shown);
 
     // How many JPEG frames were decoded at each reduction (index 0: 1/1 ... 3: 1/8), for tests
     // and the log.
@@ -48,6 +50,7 @@ private:
 
     struct Handle;
     std::unique_ptr<Handle> handle_;
+    std::unique_ptr<PreviewScalePlan> plan_;
     std::array<QImage, 4> pool_;
     QImage spare_;
     std::array<std::uint64_t, 4> counts_{};

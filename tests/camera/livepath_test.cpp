@@ -137,6 +137,44 @@ TEST(PreviewReduction, TheSmallestDecodeThatCoversTheVideoArea)
             << c.shown.height();
 }
 
+TEST(PreviewScaling, AveragesWhereItShrinksInterpolatesWhereItGrowsAndKeepsFlatAreasExact)
+{
+    // Flat stays flat, exactly, in every direction and ratio.
+    QImage flat(1600, 1200, QImage::Format_RGB32);
+    flat.fill(qRgb(200, 117, 3));
+    for (QSize to : {QSize(400, 300), QSize(1920, 972), QSize(1376, 1032), QSize(7, 5), QSize(3000, 2000)}) {
+        const QImage out = platform::scaleForPreview(flat, to);
+        ASSERT_EQ(out.size(), to);
+        for (QPoint p : {QPoint(0, 0), QPoint(to.width() - 1, to.height() - 1), QPoint(to.width() / 2, to.height() / 3)})
+            EXPECT_EQ(out.pixel(p), qRgb(200, 117, 3)) << to.width() << "x" << to.height();
+    }
+    // Halving a one-pixel checkerboard averages every pair: mid grey, not black or white.
+    QImage checker(8, 8, QImage::Format_RGB32);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            checker.setPixel(x, y, (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+    const QImage half = platform::scaleForPreview(checker, {4, 4});
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+            EXPECT_NEAR(qGray(half.pixel(x, y)), 128, 1);
+    // Shrinking by 3 averages three columns: a single dark column in each group counts a third.
+    QImage columns(9, 1, QImage::Format_RGB32);
+    columns.fill(qRgb(240, 240, 240));
+    columns.setPixel(4, 0, qRgb(0, 0, 0));
+    const QImage third = platform::scaleForPreview(columns, {3, 1});
+    EXPECT_NEAR(qGray(third.pixel(1, 0)), 160, 1);
+    EXPECT_EQ(third.pixel(0, 0), qRgb(240, 240, 240));
+    // Doubling two pixels interpolates between their centres.
+    QImage two(2, 1, QImage::Format_RGB32);
+    two.setPixel(0, 0, qRgb(0, 0, 0));
+    two.setPixel(1, 0, qRgb(200, 200, 200));
+    const QImage four = platform::scaleForPreview(two, {4, 1});
+    EXPECT_EQ(qGray(four.pixel(0, 0)), 0);
+    EXPECT_NEAR(qGray(four.pixel(1, 0)), 50, 1);
+    EXPECT_NEAR(qGray(four.pixel(2, 0)), 150, 1);
+    EXPECT_EQ(qGray(four.pixel(3, 0)), 200);
+}
+
 TEST(PreviewDecoder, DamagedFramesAreSkippedAndSizesFollowTheRequest)
 {
     const QImage specimen = platform::drawSpecimen(1600, 1200);

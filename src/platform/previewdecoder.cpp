@@ -85,20 +85,22 @@ Taps makeTaps(int from, int to, int unit)
 constexpr int kRowUnit = 256, kPixelUnit = 128, kFinalShift = 13;
 
 // acc = sum of rows times their weights, all four channels of every pixel at once.
-void combineRows(const QImage &src, const Taps &rows, int y, std::vector<std::uint16_t> &acc)
+void combineRows(const QImage &src, const Taps &rows, int y, std::vector<std::uint16_t> &buffer)
 {
     const std::size_t n = std::size_t(src.width()) * 4;
-    std::fill(acc.begin(), acc.end(), std::uint16_t(0));
-    const int first = rows.first[std::size_t(y)];
-    for (int k = 0; k < rows.count[std::size_t(y)]; ++k) {
-        const auto *row = src.constScanLine(rows.source[std::size_t(first + k)]);
-        const std::uint16_t w = std::uint16_t(rows.weight[std::size_t(first + k)]);
+    // A local pointer: stores through it cannot be taken to change the vector itself.
+    std::uint16_t *const acc = buffer.data();
+    std::fill(acc, acc + n, std::uint16_t(0));
+    const int first = rows.first[std::size_t(y)], count = rows.count[std::size_t(y)];
+    for (int k = 0; k < count; ++k) {
+        const uchar *const row = src.constScanLine(rows.source[std::size_t(first + k)]);
+        const auto w = std::uint16_t(rows.weight[std::size_t(first + k)]);
         std::size_t i = 0;
 #ifdef __SSE2__
         const __m128i weight = _mm_set1_epi16(std::int16_t(w)), zero = _mm_setzero_si128();
         for (; i + 16 <= n; i += 16) {
             const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(row + i));
-            auto *a = reinterpret_cast<__m128i *>(acc.data() + i);
+            auto *a = reinterpret_cast<__m128i *>(acc + i);
             _mm_storeu_si128(a, _mm_add_epi16(_mm_loadu_si128(a), _mm_mullo_epi16(_mm_unpacklo_epi8(bytes, zero), weight)));
             _mm_storeu_si128(a + 1, _mm_add_epi16(_mm_loadu_si128(a + 1),
                                                   _mm_mullo_epi16(_mm_unpackhi_epi8(bytes, zero), weight)));
@@ -111,7 +113,7 @@ void combineRows(const QImage &src, const Taps &rows, int y, std::vector<std::ui
     std::size_t i = 0;
 #ifdef __SSE2__
     for (; i + 8 <= n; i += 8) {
-        auto *a = reinterpret_cast<__m128i *>(acc.data() + i);
+        auto *a = reinterpret_cast<__m128i *>(acc + i);
         _mm_storeu_si128(a, _mm_srli_epi16(_mm_loadu_si128(a), 2));
     }
 #endif
@@ -119,42 +121,80 @@ void combineRows(const QImage &src, const Taps &rows, int y, std::vector<std::ui
         acc[i] = std::uint16_t(acc[i] >> 2);
 }
 
-void combinePixels(const std::vector<std::uint16_t> &acc, const Taps &cols, std::uint32_t *out, int width)
+// The taps of a row pass paired up for the multiply-add: per output pixel, pairs of source
+// offsets (in 16-bit words) with their two weights packed into one word; an odd tap pairs with a
+// zero weight.
+struct PairedTaps {
+    std::vector<int> first, count;   // per output pixel, into the pair arrays
+    std::vector<int> a, b;
+    std::vector<std::int32_t> weights;
+};
+
+PairedTaps pairTaps(const Taps &t)
+{
+    PairedTaps p;
+    p.first.resize(t.first.size());
+    p.count.resize(t.first.size());
+    for (std::size_t x = 0; x < t.first.size(); ++x) {
+        p.first[x] = int(p.a.size());
+        const int first = t.first[x], n = t.count[x];
+        for (int k = 0; k < n; k += 2) {
+            const int i = first + k;
+            const bool odd = k + 1 >= n;
+            p.a.push_back(4 * t.source[std::size_t(i)]);
+            p.b.push_back(4 * t.source[std::size_t(odd ? i : i + 1)]);
+            const int wa = t.weight[std::size_t(i)], wb = odd ? 0 : t.weight[std::size_t(i + 1)];
+            p.weights.push_back(std::int32_t(std::uint32_t(std::uint16_t(wa)) | (std::uint32_t(std::uint16_t(wb)) << 16)));
+        }
+        p.count[x] = int(p.a.size()) - p.first[x];
+    }
+    return p;
+}
+
+#ifdef __SSE2__
+// One output pixel, all four channels, still scaled by 2^13.
+inline __m128i pixelSum(const std::uint16_t *px, const PairedTaps &t, int x)
+{
+    __m128i sum = _mm_setzero_si128();
+    const int first = t.first[std::size_t(x)], end = first + t.count[std::size_t(x)];
+    for (int k = first; k < end; ++k) {
+        const __m128i a = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(px + t.a[std::size_t(k)]));
+        const __m128i b = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(px + t.b[std::size_t(k)]));
+        sum = _mm_add_epi32(sum, _mm_madd_epi16(_mm_unpacklo_epi16(a, b), _mm_set1_epi32(t.weights[std::size_t(k)])));
+    }
+    return _mm_srai_epi32(_mm_add_epi32(sum, _mm_set1_epi32(1 << (kFinalShift - 1))), kFinalShift);
+}
+#endif
+
+void combinePixels(const std::vector<std::uint16_t> &acc, const PairedTaps &cols, std::uint32_t *out, int width)
 {
     const std::uint16_t *px = acc.data();
-    for (int x = 0; x < width; ++x) {
-        const int first = cols.first[std::size_t(x)], count = cols.count[std::size_t(x)];
-        const int *source = cols.source.data() + first;
-        const std::int16_t *weight = cols.weight.data() + first;
+    int x = 0;
 #ifdef __SSE2__
-        // Two taps per multiply-add: their channels interleaved, their weights paired.
-        __m128i sum = _mm_setzero_si128();
-        int k = 0;
-        for (; k + 1 < count; k += 2) {
-            const __m128i a = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(px + 4 * source[k]));
-            const __m128i b = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(px + 4 * source[k + 1]));
-            const __m128i w = _mm_set1_epi32(int(std::uint16_t(weight[k])) | (int(weight[k + 1]) << 16));
-            sum = _mm_add_epi32(sum, _mm_madd_epi16(_mm_unpacklo_epi16(a, b), w));
-        }
-        if (k < count) {
-            const __m128i a = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(px + 4 * source[k]));
-            sum = _mm_add_epi32(sum, _mm_madd_epi16(_mm_unpacklo_epi16(a, _mm_setzero_si128()),
-                                                    _mm_set1_epi32(int(std::uint16_t(weight[k])))));
-        }
-        sum = _mm_srai_epi32(_mm_add_epi32(sum, _mm_set1_epi32(1 << (kFinalShift - 1))), kFinalShift);
-        const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(sum, sum), _mm_setzero_si128());
-        out[x] = std::uint32_t(_mm_cvtsi128_si32(packed));
+    // Two output pixels per store.
+    for (; x + 2 <= width; x += 2) {
+        const __m128i two = _mm_packs_epi32(pixelSum(px, cols, x), pixelSum(px, cols, x + 1));
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(out + x), _mm_packus_epi16(two, two));
+    }
+    if (x < width) {
+        const __m128i one = _mm_packs_epi32(pixelSum(px, cols, x), _mm_setzero_si128());
+        out[x] = std::uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(one, one)));
+    }
 #else
+    for (; x < width; ++x) {
         std::uint32_t pixel = 0;
+        const int first = cols.first[std::size_t(x)], end = first + cols.count[std::size_t(x)];
         for (int c = 0; c < 4; ++c) {
             int sum = 0;
-            for (int k = 0; k < count; ++k)
-                sum += px[4 * source[k] + c] * weight[k];
+            for (int k = first; k < end; ++k) {
+                const auto w = std::uint32_t(cols.weights[std::size_t(k)]);
+                sum += px[cols.a[std::size_t(k)] + c] * std::int16_t(w & 0xFFFF) + px[cols.b[std::size_t(k)] + c] * std::int16_t(w >> 16);
+            }
             pixel |= std::uint32_t(std::clamp((sum + (1 << (kFinalShift - 1))) >> kFinalShift, 0, 255)) << (8 * c);
         }
         out[x] = pixel;
-#endif
     }
+#endif
 }
 
 } // namespace
@@ -162,7 +202,8 @@ void combinePixels(const std::vector<std::uint16_t> &acc, const Taps &cols, std:
 // The taps of one source size and shown size, kept while the sizes stay, and the row buffer.
 struct PreviewScalePlan {
     QSize from, to;
-    Taps rows, cols;
+    Taps rows;
+    PairedTaps cols;
     std::vector<std::uint16_t> acc;
 
     void prepare(QSize source, QSize shown)
@@ -172,7 +213,7 @@ struct PreviewScalePlan {
         from = source;
         to = shown;
         rows = makeTaps(source.height(), shown.height(), kRowUnit);
-        cols = makeTaps(source.width(), shown.width(), kPixelUnit);
+        cols = pairTaps(makeTaps(source.width(), shown.width(), kPixelUnit));
         acc.assign(std::size_t(source.width()) * 4 + 4, 0);
     }
     // Area averaging where a direction shrinks, bilinear where it grows, each direction on its

@@ -65,6 +65,7 @@ CompareController::CompareController(Shell &shell, camera::TVideoCameraDS &camer
         // The overlay went with the picture: the tool bar starts over at the next connect, with
         // the reference and its settings kept.
         if (!connected) {
+            model_.VMRBitmap_Clear(QSize());
             releaseAssignButton(false);
             releaseAssignButton(true);
             disableSplitControls();

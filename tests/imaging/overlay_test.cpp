@@ -1,5 +1,6 @@
 // The comparison overlay's arithmetic, the reticle's figures, the mixing bitmap and the compositing
 // of an overlay over a picture, without a window or a camera.
+#include "app/updateactions.h"
 #include "camera/overlaybitmap.h"
 #include "camera/overlaycompositor.h"
 #include "camera/ui/videowidget.h"
@@ -387,4 +388,35 @@ TEST(VideoWidgetOverlay, FusedAndTiledPathsShowTheSameBlendAndTheSnapshotInclude
     w.clearOverlay();
     EXPECT_EQ(w.grabVideo().pixel(5, 5), frame.pixel(5, 5));
     EXPECT_EQ(w.withOverlay(frame), frame);
+}
+
+// ---- the tool bars' idle-time rules -------------------------------------------------------------
+
+TEST(OverlayToolBarRules, OfferTheControlsOnlyWhenTheyCanWork)
+{
+    using C = state::ControlId;
+    app::ActionInputs in;
+    in.flags.DeviceFound = in.flags.VideoConnected = in.flags.VmrAvailable = true;
+    in.stillEmpty = true;
+    in.crossShapeDown = {true, false, true, false};
+    app::ActionState s = app::computeActions(in);
+    EXPECT_FALSE(s.enabled.value(C::CompareTB_AssignWindowsImage, true)) << "needs a shown picture";
+    EXPECT_FALSE(s.enabled.value(C::CompareTB_LeftRight, true)) << "needs an assigned reference";
+    EXPECT_TRUE(s.enabled.value(C::CompareTB_AssignFile, true));
+    EXPECT_TRUE(s.enabled.value(C::CrossTB_CrossSB));
+    EXPECT_FALSE(s.enabled.value(C::CrossTB_AreaSB, true));
+    EXPECT_TRUE(s.enabled.value(C::CrossTB_RectSB));
+    EXPECT_FALSE(s.enabled.value(C::CrossTB_CircleSB, true));
+    EXPECT_TRUE(s.enabled.value(C::CrossTB_LineColor, true));
+    // The sliders and buttons the handlers enable are left to them.
+    for (C id : {C::CompareTB_SideRatioSB, C::CompareTB_TransparentSB, C::CompareTB_WinImg_Mode, C::CompareTB_CombineNone})
+        EXPECT_FALSE(s.enabled.named(id)) << state::controlName(id);
+
+    in.stillEmpty = false;
+    in.compareImageAssigned = true;
+    s = app::computeActions(in);
+    EXPECT_TRUE(s.enabled.value(C::CompareTB_AssignWindowsImage));
+    for (C id : {C::CompareTB_Compare, C::CompareTB_LeftRight, C::CompareTB_RightLeft, C::CompareTB_TopBottom,
+                 C::CompareTB_BottomTop})
+        EXPECT_TRUE(s.enabled.value(id)) << state::controlName(id);
 }

@@ -20,6 +20,7 @@
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QColor>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
@@ -470,4 +471,19 @@ TEST(ReticleProgram, DrawsTheFourFiguresOverTheLiveVideoAndClears)
     p.click(C::CrossTB_Clear);
     EXPECT_FALSE(p.controls().isDown(C::CrossTB_Circle));
     EXPECT_FALSE(p.overlayShown());
+}
+
+TEST(CompareOverlayProgram, AShownPictureThatCannotBeStoredAssignsNothing)
+{
+    Program p;
+    ASSERT_TRUE(p.connect());
+    p.shell().controls().mainButton(C::CaptureImage_Btn)->click();
+    ASSERT_FALSE(p.shell().window().stillView()->isEmpty());
+    // A folder where CoverTemp.bmp should be written: the write fails.
+    ASSERT_TRUE(QDir().mkpath(p.shell().paths().coverTemp()));
+    p.click(C::CompareTB_AssignWindowsImage);
+    EXPECT_FALSE(p.controls().isDown(C::CompareTB_AssignWindowsImage));
+    EXPECT_FALSE(p.compare().state().referenceAssigned);
+    EXPECT_TRUE(p.compare().state().referencePath.isEmpty());
+    EXPECT_TRUE(p.log.contains("Exception Error at CompareTB_AssignWindowsImageClick")) << p.log.lines().join('\n').toStdString();
 }

@@ -52,7 +52,7 @@ void VMRBitmap_Area(measure::Canvas &canvas, QSize video, int a)
 
 void VMRBitmap_Rectangle(measure::Canvas &canvas, QSize video, int a)
 {
-    // Single precision, truncated toward zero, as the figure is specified.
+    // Single precision, truncated toward zero: with odd sizes the halves land on these pixels.
     const float cx = float(video.width() / 2), cy = float(video.height() / 2);
     const float w = 4.0f * float(a), h = 3.0f * float(a);
     canvas.rectangle(int(cx - w / 2 + 2), int(cy - h / 2 + 2), int(cx + w / 2), int(cy + h / 2));

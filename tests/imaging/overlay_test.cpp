@@ -204,7 +204,7 @@ std::vector<std::pair<QPoint, QPoint>> segments(const Rec &r)
 }
 } // namespace
 
-TEST(Reticle, FiguresOnA640x480VideoLieWhereTheyAreSpecified)
+TEST(Reticle, FiguresOnA640x480VideoLieOnTheirPixels)
 {
     const QSize video(640, 480);
     Rec cross;

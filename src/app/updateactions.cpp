@@ -126,9 +126,9 @@ void layoutRules(const ActionInputs &in, ActionState &s)
 
 void notYetBuiltRules(const ActionInputs &, ActionState &s)
 {
-    // Printing, the image viewer, the automation tools, the editor's and filters' tools, the
-    // comparison overlay, the reticle, and the scale, display and picture-saving settings of the
-    // drawing bar: each leaves this list when its feature lands.
+    // Printing, the image viewer, the automation tools, the editor's and filters' tools, and the
+    // scale, display and picture-saving settings of the drawing bar: each leaves this list when
+    // its feature lands.
     static constexpr C kPending[] = {
         C::PrintSet, C::PrintImage, C::TimingCapture_Tool, C::Vid2Img_Tool, C::Img2Vid_Tool, C::InfoStatus_Tool,
         C::ImageViewer_Tool,
@@ -140,11 +140,6 @@ void notYetBuiltRules(const ActionInputs &, ActionState &s)
         C::ImgBar_SelectSave,
         C::ImaPro_Original_Btn, C::ImaPro_GrayLevel_Btn, C::ImaPro_EdgeDetection_Btn, C::ImaPro_HightPassFilter_Btn,
         C::ImaPro_Binary_Btn, C::ImaPro_Complement_Btn, C::ImaPro_ScrollBar,
-        C::CompareTB_AssignWindowsImage, C::CompareTB_AssignFile, C::CompareTB_Compare, C::CompareTB_LeftRight,
-        C::CompareTB_RightLeft, C::CompareTB_TopBottom, C::CompareTB_BottomTop, C::CompareTB_SideRatioSB,
-        C::CompareTB_WinImg_Mode, C::CompareTB_TransparentSB, C::CompareTB_knockoutColor, C::CompareTB_CombineNone,
-        C::CrossTB_Cross, C::CrossTB_CrossSB, C::CrossTB_Area, C::CrossTB_AreaSB, C::CrossTB_Rect, C::CrossTB_RectSB,
-        C::CrossTB_Circle, C::CrossTB_CircleSB, C::CrossTB_LineColor, C::CrossTB_Clear,
         C::DrawRulerTB_SaveImage, C::DrawRulerTB_CopyImage,
         C::DrawRulerTB_SetScale, C::DrawRulerTB_SetShowInfo, C::VideoCtrlTB_WhiteBlanceSet};
     for (C id : kPending)

@@ -263,6 +263,8 @@ void CameraController::CaptureImage_BtnClick()
         const int source = shell_.controls().isDown(ControlId::CompareTB_CombineNone) ? 1 : 0;
         if (!camera_->VideoSnapShot(picture, source))
             picture = platform::Bitmap();
+        else if (source == 1)
+            picture = platform::Bitmap(video_->withOverlay(picture.image()));   // the overlay as shown, too
     }
     if (picture.isNull()) {
         shell_.ShowMessageBox(QStringLiteral("CannotSnapShot_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,

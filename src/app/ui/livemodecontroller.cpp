@@ -52,6 +52,8 @@ void LiveModeController::resetModeButtons()
         shell_.changeLiveMode(oldMode, state::kLiveCompare);
 }
 
+void LiveModeController::claimOverlay() { shell_.state().setOverlayMode(true); }
+
 void LiveModeController::readInputs(ActionInputs &in) const
 {
     const Controls &c = shell_.controls();

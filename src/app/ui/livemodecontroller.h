@@ -20,6 +20,9 @@ public:
     void ChangeModeTB_Click(int mode);
     // Back to the start: compare down, the drawing tool bar's lock, load and overlap released.
     void resetModeButtons();
+    // A comparison or reticle now covers the video (it can be built in the compare mode the
+    // window starts in, before any mode button was pressed).
+    void claimOverlay();
 
     void readInputs(ActionInputs &in) const override;
     void applyRules(const ActionInputs &in, ActionState &s) const override;

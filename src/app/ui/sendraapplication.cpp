@@ -1,6 +1,7 @@
 #include "sendraapplication.h"
 
 #include "cameracontroller.h"
+#include "comparecontroller.h"
 #include "keyrouter.h"
 #include "layoutcontroller.h"
 #include "livemodecontroller.h"
@@ -9,11 +10,14 @@
 #include "messagepresenter.h"
 #include "playerfeature.h"
 #include "recordingcontroller.h"
+#include "reticlecontroller.h"
 #include "shell.h"
 #include "stillimagecontroller.h"
 
+#include "camera/overlaybitmap.h"
 #include "camera/playback/ui/mediaplayercontroller.h"
 #include "camera/ui/videowidget.h"
+#include "imaging/ui/stillimageview.h"
 #include "camera/videocamerads.h"
 #include "library/ui/thumbnailbrowserwidget.h"
 #include "platform/diagnosticslog.h"
@@ -66,8 +70,11 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
         [&log](const QString &path, std::uint32_t index) { return platform::GetAviFrame(path, index, &log); }, &shell);
     player_ = new PlayerFeature(shell, *playerController_, &shell);
     measure_ = new MeasureController(shell, *layout_, camera_->camera(), *camera_->videoWidget(), &shell);
+    overlay_ = std::make_unique<camera::OverlayBitmap>();
+    compare_ = new CompareController(shell, camera_->camera(), *overlay_, &shell);
+    reticle_ = new ReticleController(shell, camera_->camera(), *overlay_, &shell);
     for (Feature *feature : std::initializer_list<Feature *>{still_, layout_, liveModes_, camera_, recording_, player_,
-                                                             measure_})
+                                                             measure_, compare_, reticle_})
         shell.addFeature(feature);
 
     // What the features answer for each other.
@@ -80,6 +87,16 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
     camera_->resolutionChanged = [this](QSize size) { layout_->setCameraResolution(size); };
     camera_->releaseFrozenFrame = [this] { measure_->releaseFrozenFrame(); };
     measure_->bmpTabShown = [this] { return still_->browser().currentIndex() == state::kListBmp; };
+    camera::ui::VideoWidget *video = camera_->videoWidget();
+    overlay_->setSink([video](const camera::OverlayBitmap &o) {
+        if (o.visible())
+            video->setOverlay(o.bitmap(), o.keyColour(), o.alpha());
+        else
+            video->clearOverlay();
+    });
+    compare_->shownPicture = [this] { return still_->view().picture(); };
+    compare_->claimOverlay = [this] { liveModes_->claimOverlay(); };
+    reticle_->claimOverlay = [this] { liveModes_->claimOverlay(); };
     layout_->stopVideo = [this, &shell, &player] {
         if (shell.state().flags().VideoConnected)
             camera_->Connect_BtnClick();

@@ -18,9 +18,14 @@ namespace camera::playback::ui {
 class MediaPlayerController;
 }
 
+namespace camera {
+class OverlayBitmap;
+}
+
 namespace app::ui {
 
 class CameraController;
+class CompareController;
 class KeyRouter;
 class LayoutController;
 class LiveModeController;
@@ -29,6 +34,7 @@ class MeasureController;
 class MessagePresenter;
 class PlayerFeature;
 class RecordingController;
+class ReticleController;
 class Shell;
 class StillImageController;
 
@@ -56,6 +62,8 @@ public:
     RecordingController &recording() { return *recording_; }
     PlayerFeature &player() { return *player_; }
     KeyRouter &keys() { return *keys_; }
+    CompareController &compare() { return *compare_; }
+    ReticleController &reticle() { return *reticle_; }
     platform::VirtualCameraRig *virtualCamera() { return rig_.get(); }
     // SIGTERM and friends: open questions are dismissed (nothing is asked), then the window
     // closes through its close sequence once the dialogs' event loops have unwound.
@@ -68,6 +76,8 @@ private:
     std::unique_ptr<platform::MediaBackend> backend_;
     std::unique_ptr<platform::PlaybackEngine> engine_;
     std::unique_ptr<Shell> shell_;
+    // The mixing bitmap over the live video, shared by the comparison and the reticle.
+    std::unique_ptr<camera::OverlayBitmap> overlay_;
     // Features, owned by the shell (QObject children), in registration order.
     StillImageController *still_ = nullptr;
     LayoutController *layout_ = nullptr;
@@ -78,6 +88,8 @@ private:
     PlayerFeature *player_ = nullptr;
     MeasureController *measure_ = nullptr;
     KeyRouter *keys_ = nullptr;
+    CompareController *compare_ = nullptr;
+    ReticleController *reticle_ = nullptr;
 };
 
 } // namespace app::ui

@@ -24,6 +24,7 @@ void VideoWidget::setFrame(const QImage &frame)
 {
     frame_ = frame;
     ++frameSerial_;
+    ++pictureSerial_;
     ++framesShown_;
     if (still_.isNull())
         update();
@@ -33,6 +34,7 @@ void VideoWidget::clearFrame()
 {
     frame_ = QImage();
     ++frameSerial_;
+    ++pictureSerial_;
     flipped_ = QImage();   // nothing left to reuse it for
     update();
 }
@@ -42,90 +44,86 @@ void VideoWidget::setFlipMode(int mode)
     if (mode == flipMode_)
         return;
     flipMode_ = mode;
+    ++pictureSerial_;
     update();
 }
 
 void VideoWidget::setStill(const QImage &still)
 {
     still_ = still;
+    ++pictureSerial_;
     update();
 }
 
 void VideoWidget::clearStill()
 {
     still_ = QImage();
+    ++pictureSerial_;
     update();
 }
 
-namespace {
+QImage VideoWidget::keyWhite(const QImage &overlay) { return keyOverlay(overlay, 0xFFFFFF); }
 
-constexpr int kOverlayTile = 64;
-
-// The overlay with pure white made transparent, in one pass over the pixels. When `tiles` is
-// given it also collects the 64 x 64 tiles that hold anything: measurements cover little of the
-// picture, so a frame painted at the overlay's own size blends only those. This runs on every
-// mouse move while a shape is drawn, so it reads the layer once.
-QImage keyWhiteInto(const QImage &overlay, std::vector<QRect> *tiles)
-{
-    const QImage src = overlay.format() == QImage::Format_RGB32 ? overlay
-                           : overlay.convertToFormat(QImage::Format_RGB32);
-    const int w = src.width(), h = src.height();
-    QImage keyed(w, h, QImage::Format_ARGB32_Premultiplied);
-    const int tilesAcross = (w + kOverlayTile - 1) / kOverlayTile;
-    std::vector<char> used(tiles ? std::size_t(tilesAcross) * std::size_t((h + kOverlayTile - 1) / kOverlayTile) : 0);
-    for (int y = 0; y < h; ++y) {
-        const auto *from = reinterpret_cast<const QRgb *>(src.constScanLine(y));
-        auto *to = reinterpret_cast<QRgb *>(keyed.scanLine(y));
-        char *usedRow = tiles ? used.data() + std::size_t(y / kOverlayTile) * std::size_t(tilesAcross) : nullptr;
-        for (int x = 0; x < w; ++x) {
-            // RGB32 is opaque, so the premultiplied pixel is the same word with alpha 0xFF.
-            const QRgb p = from[x] | 0xFF000000u;
-            if ((p & 0x00FFFFFFu) == 0x00FFFFFFu) {
-                to[x] = 0;   // transparent, premultiplied
-            } else {
-                to[x] = p;
-                if (usedRow)
-                    usedRow[x / kOverlayTile] = 1;
-            }
-        }
-    }
-    if (tiles) {
-        tiles->clear();
-        for (std::size_t i = 0; i < used.size(); ++i)
-            if (used[i])
-                tiles->push_back(QRect(int(i % std::size_t(tilesAcross)) * kOverlayTile,
-                                       int(i / std::size_t(tilesAcross)) * kOverlayTile, kOverlayTile, kOverlayTile)
-                                     .intersected(keyed.rect()));
-    }
-    return keyed;
-}
-
-} // namespace
-
-QImage VideoWidget::keyWhite(const QImage &overlay) { return keyWhiteInto(overlay, nullptr); }
-
-void VideoWidget::setOverlay(const platform::Bitmap &overlay)
+void VideoWidget::setOverlay(const platform::Bitmap &overlay, platform::ColorRef key, qreal opacity)
 {
     if (overlay.isNull()) {
-        overlay_ = QImage();
-        overlayTiles_.clear();
-    } else {
-        overlay_ = keyWhiteInto(overlay.image(), &overlayTiles_);
+        clearOverlay();
+        return;
     }
-    update();
+    key &= 0xFFFFFF;
+    // The transparency slider hands the same bitmap over with each step: only the opacity changes.
+    if (overlay_.isNull() || overlay.image().cacheKey() != overlaySource_ || key != overlayKey_) {
+        overlay_ = keyOverlay(overlay.image(), platform::toQRgb(key));
+        overlaySource_ = overlay.image().cacheKey();
+        overlayKey_ = key;
+    }
+    overlayOpacity_ = std::clamp(opacity, 0.0, 1.0);
+    overlayChanged();
 }
 
 void VideoWidget::clearOverlay()
 {
     overlay_ = QImage();
-    overlayTiles_.clear();
-    update();
+    overlaySource_ = 0;
+    overlayChanged();
 }
 
 void VideoWidget::setOverlayOpacity(qreal opacity)
 {
     overlayOpacity_ = std::clamp(opacity, 0.0, 1.0);
+    overlayChanged();
+}
+
+void VideoWidget::overlayChanged()
+{
+    ++overlaySerial_;
+    prepared_ = PreparedOverlay();
+    composed_ = QImage();
     update();
+}
+
+const PreparedOverlay *VideoWidget::preparedOverlay(QSize size) const
+{
+    if (overlay_.isNull())
+        return nullptr;
+    if (preparedSerial_ != overlaySerial_ || prepared_.image.size() != size) {
+        prepared_ = prepareOverlay(overlay_, size, overlayOpacity_);
+        preparedSerial_ = overlaySerial_;
+    }
+    return prepared_.isNull() ? nullptr : &prepared_;
+}
+
+QImage VideoWidget::withOverlay(const QImage &picture) const
+{
+    if (overlay_.isNull() || picture.isNull())
+        return picture;
+    const PreparedOverlay overlay = prepareOverlay(overlay_, picture.size(), overlayOpacity_);
+    if (overlay.isNull())
+        return picture;
+    const QImage source = picture.format() == QImage::Format_RGB32 ? picture : picture.convertToFormat(QImage::Format_RGB32);
+    QImage out(source.size(), QImage::Format_RGB32);
+    composeOverlay(source, overlay, out.bits(), out.bytesPerLine());
+    return out;
 }
 
 namespace {
@@ -182,11 +180,11 @@ const QImage &VideoWidget::flippedFrame() const
     return flipped_;
 }
 
-bool VideoWidget::flipOntoImage(QPainter &p, const QRect &target) const
+uchar *VideoWidget::directTarget(QPainter &p, const QRect &target, qsizetype &stride) const
 {
     QPaintDevice *device = p.device();
-    if (!device || device->devType() != QInternal::Image || frame_.format() != QImage::Format_RGB32)
-        return false;
+    if (!device || device->devType() != QInternal::Image)
+        return nullptr;
     auto *image = static_cast<QImage *>(device);
     const QTransform &t = p.worldTransform();
     const QRect onImage = target.translated(qRound(t.dx()), qRound(t.dy()));
@@ -196,11 +194,22 @@ bool VideoWidget::flipOntoImage(QPainter &p, const QRect &target) const
         || (p.compositionMode() != QPainter::CompositionMode_SourceOver
             && p.compositionMode() != QPainter::CompositionMode_Source)
         || !image->rect().contains(onImage))
-        return false;
+        return nullptr;
     // The image is the painter's own (not shared), so its bits are written in place, where the
     // painter itself draws.
-    uchar *bits = image->bits() + onImage.y() * image->bytesPerLine() + onImage.x() * 4;
-    copyFlipped(frame_, bits, image->bytesPerLine(), flipsHorizontally(flipMode_), flipsVertically(flipMode_));
+    stride = image->bytesPerLine();
+    return image->bits() + onImage.y() * stride + onImage.x() * 4;
+}
+
+bool VideoWidget::flipOntoImage(QPainter &p, const QRect &target) const
+{
+    if (frame_.format() != QImage::Format_RGB32)
+        return false;
+    qsizetype stride = 0;
+    uchar *bits = directTarget(p, target, stride);
+    if (!bits)
+        return false;
+    copyFlipped(frame_, bits, stride, flipsHorizontally(flipMode_), flipsVertically(flipMode_));
     return true;
 }
 
@@ -210,6 +219,26 @@ void VideoWidget::paintVideo(QPainter &p, const QRect &target) const
     p.setRenderHint(QPainter::SmoothPixmapTransform, false);
     const QImage &picture = still_.isNull() ? frame_ : still_;
     const bool flips = still_.isNull() && flipMode_ != kFlipNone && flipRect(flipMode_);
+    const PreparedOverlay *overlay = preparedOverlay(target.size());
+    if (overlay && overlay->dense && !picture.isNull() && picture.size() == target.size() && picture.depth() == 32) {
+        // A full-frame overlay (a blended or split reference) at the size shown: one fused pass
+        // over frame and overlay, straight into the target when it is an image.
+        const QImage &shown = flips ? flippedFrame() : picture;
+        qsizetype stride = 0;
+        if (uchar *bits = directTarget(p, target, stride)) {
+            composeOverlay(shown, *overlay, bits, stride);
+            return;
+        }
+        if (composedPicture_ != pictureSerial_ || composedOverlay_ != overlaySerial_ || composed_.size() != target.size()) {
+            if (composed_.size() != target.size() || !composed_.isDetached())
+                composed_ = QImage(target.size(), QImage::Format_RGB32);
+            composeOverlay(shown, *overlay, composed_.bits(), composed_.bytesPerLine());
+            composedPicture_ = pictureSerial_;
+            composedOverlay_ = overlaySerial_;
+        }
+        p.drawImage(target.topLeft(), composed_);
+        return;
+    }
     if (picture.isNull()) {
         p.fillRect(target, Qt::black);
     } else if (!flips) {
@@ -233,17 +262,10 @@ void VideoWidget::paintVideo(QPainter &p, const QRect &target) const
         p.drawImage(target, picture);
         p.restore();
     }
-    if (!overlay_.isNull()) {
-        p.save();
-        p.setOpacity(overlayOpacity_);
-        if (overlay_.size() == target.size()) {
-            for (const QRect &tile : overlayTiles_)
-                p.drawImage(tile.topLeft() + target.topLeft(), overlay_, tile);
-        } else {
-            p.drawImage(target, overlay_);
-        }
-        p.restore();
-    }
+    // A sparse overlay (measurements, a reticle): only the tiles that hold anything are blended.
+    if (overlay)
+        for (const QRect &tile : overlay->tiles)
+            p.drawImage(tile.topLeft() + target.topLeft(), overlay->image, tile);
 }
 
 QImage VideoWidget::grabVideo() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "camera/overlaycompositor.h"
 #include "platform/bitmap.h"
 
 #include <QImage>
@@ -31,10 +32,17 @@ public:
     bool showsStill() const { return !still_.isNull(); }
     void clearFrame();
 
-    void setOverlay(const platform::Bitmap &overlay);
+    // The overlay bitmap, laid over the whole picture: pixels of colour `key` are transparent, the
+    // rest drawn at `opacity`. It is keyed here, scaled once for the size shown and then
+    // composited onto every frame; setting the same bitmap again with another opacity does not key
+    // it anew.
+    void setOverlay(const platform::Bitmap &overlay, platform::ColorRef key = 0xFFFFFF, qreal opacity = 1.0);
     void clearOverlay();
     void setOverlayOpacity(qreal opacity);
     bool hasOverlay() const { return !overlay_.isNull(); }
+    // `picture` with the overlay laid over it as the widget shows it, scaled to the picture's
+    // size (a snapshot of the picture as shown). The picture itself when there is no overlay.
+    QImage withOverlay(const QImage &picture) const;
 
     // Paints what the widget shows into `target` of `painter`; paintEvent and tests use it.
     void paintVideo(QPainter &painter, const QRect &target) const;
@@ -76,6 +84,13 @@ private:
     // plain copy (same size and format, no clip, no transform beyond a shift): one pass over the
     // frame instead of a flip into a buffer and a second copy out of it. False when it cannot.
     bool flipOntoImage(QPainter &painter, const QRect &target) const;
+    // The bits of `target` in the RGB32 image `painter` paints on, when pixels may be written there
+    // directly (as for flipOntoImage); null otherwise.
+    uchar *directTarget(QPainter &painter, const QRect &target, qsizetype &stride) const;
+    // The overlay prepared for `size`, made again only when the overlay, its opacity or the size
+    // changed; null when there is nothing to draw.
+    const PreparedOverlay *preparedOverlay(QSize size) const;
+    void overlayChanged();
 
     QImage frame_;
     std::uint64_t frameSerial_ = 0;   // counts setFrame/clearFrame, so a flipped copy knows its frame
@@ -83,9 +98,17 @@ private:
     mutable std::uint64_t flippedSerial_ = 0;
     mutable int flippedMode_ = -1;
     QImage still_;
-    QImage overlay_;   // keyed
-    std::vector<QRect> overlayTiles_;   // the parts of the overlay that are not fully transparent
+    std::uint64_t pictureSerial_ = 0;   // counts every change of what is painted under the overlay
+    QImage overlay_;   // keyed, at its own size
+    qint64 overlaySource_ = 0;   // the cache key of the bitmap it was keyed from
+    platform::ColorRef overlayKey_ = 0xFFFFFF;
     qreal overlayOpacity_ = 1.0;
+    std::uint64_t overlaySerial_ = 0;
+    mutable PreparedOverlay prepared_;
+    mutable std::uint64_t preparedSerial_ = 0;
+    // The picture with the overlay on it, for targets that cannot be written directly.
+    mutable QImage composed_;
+    mutable std::uint64_t composedPicture_ = 0, composedOverlay_ = 0;
     int flipMode_ = 3;
     std::uint64_t framesShown_ = 0;
 };

@@ -1,0 +1,489 @@
+// The comparison and reticle tool bars in the whole program on the virtual camera. Every check
+// that matters looks at the frame the video widget composites, at 1:1 in the 640 x 480 preset.
+#include "app/ui/comparecontroller.h"
+#include "app/ui/layoutcontroller.h"
+#include "app/ui/mainwindow.h"
+#include "app/ui/messagepresenter.h"
+#include "app/ui/reticlecontroller.h"
+#include "app/ui/sendraapplication.h"
+#include "app/ui/shell.h"
+#include "app/ui/cameracontroller.h"
+
+#include "fakes.h"
+
+#include "camera/ui/videowidget.h"
+#include "camera/videocamerads.h"
+#include "imaging/ui/stillimageview.h"
+#include "platform/diagnosticslog.h"
+#include "platform/picturecodec.h"
+
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QColor>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace app::ui;
+using C = state::ControlId;
+using imaging::CompareMode;
+
+namespace {
+
+using Channel = int (*)(QRgb);
+const Channel kChannels[] = {qRed, qGreen, qBlue};
+
+struct AnswerOk final : MessagePresenter {
+    QStringList texts;
+    int show(const QString &text, const QString &, bool, int) override
+    {
+        texts << text;
+        return kResultOk;
+    }
+};
+
+// Every pixel names its column and row and none is white or green: red = x % 256,
+// green = 40 * (x / 256) + 1, blue = y % 255. A 20 x 20 block at (300, 200) is pure green, the
+// knockout colour the tests choose.
+constexpr QRect kGreenBlock(300, 200, 20, 20);
+QRgb named(int x, int y) { return qRgb(x % 256, 40 * (x / 256) + 1, y % 255); }
+platform::Bitmap reference()
+{
+    QImage img(640, 480, QImage::Format_RGB32);
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x)
+            img.setPixel(x, y, kGreenBlock.contains(x, y) ? qRgb(0, 255, 0) : named(x, y));
+    return platform::Bitmap(img);
+}
+
+struct Program {
+    fakes::TemporaryProfile profile;
+    fakes::FakeClock clock;
+    platform::DiagnosticsLog log;
+    AnswerOk presenter;
+    std::unique_ptr<SendraApplication> app;
+    QString refPath;
+
+    Program()
+    {
+        qputenv("SENDRA_CAM_VIRTUAL_CAMERA", "1");
+        app = std::make_unique<SendraApplication>(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, &presenter);
+        app->window().show();
+        refPath = profile.path() + "/reference.bmp";
+        EXPECT_TRUE(platform::writeBmpFile(refPath, reference()).ok());
+        compare().chooseReference = [this](const QString &) { return std::optional<QString>(refPath); };
+    }
+    ~Program() { qunsetenv("SENDRA_CAM_VIRTUAL_CAMERA"); }
+
+    Shell &shell() { return app->shell(); }
+    Controls &controls() { return app->shell().controls(); }
+    CompareController &compare() { return app->compare(); }
+    camera::ui::VideoWidget &video() { return *app->camera().videoWidget(); }
+    // A click as the user makes it: after the idle-time update, on an enabled button.
+    void click(C id)
+    {
+        shell().UpdateActions();
+        QAbstractButton *b = controls().button(id);
+        EXPECT_TRUE(b->isEnabled() && b->isVisible()) << state::controlName(id);
+        b->click();
+    }
+    QAbstractSlider *slider(C id) { return controls().slider(id); }
+
+    // Connected, with the video shown at the camera's 640 x 480, one widget pixel per pixel.
+    bool connect()
+    {
+        Shell &w = shell();
+        w.UpdateActions();
+        if (!w.state().flags().DeviceFound)
+            return false;
+        QSignalSpy frames(&app->camera().camera(), &camera::TVideoCameraDS::frameReady);
+        w.controls().mainButton(C::Connect_Btn)->click();
+        if (!w.state().flags().VideoConnected || !(frames.count() > 0 || frames.wait(5000)))
+            return false;
+        app->layout().applyPreset(state::kPreset640x480);
+        return QTest::qWaitFor([this] { return video().size() == QSize(640, 480); }, 3000)
+            && app->camera().camera().videoSize() == QSize(640, 480);
+    }
+
+    // What the widget shows now, and the live frame alone as it would show without an overlay.
+    struct Shot {
+        QImage composite, live;
+    };
+    Shot shot()
+    {
+        Shot s;
+        s.composite = video().grabVideo();
+        s.live = QImage(video().size(), QImage::Format_RGB32);
+        QPainter painter(&s.live);
+        painter.drawImage(s.live.rect(), video().shownFrame());
+        return s;
+    }
+    bool overlayShown() { return video().hasOverlay(); }
+};
+
+// The composite at `at` is `overlay` laid over the live pixel with `alpha`, within 2 steps.
+::testing::AssertionResult blendedAt(const Program::Shot &s, QPoint at, QRgb overlay, double alpha)
+{
+    const QRgb got = s.composite.pixel(at), live = s.live.pixel(at);
+    for (Channel ch : kChannels) {
+        const double expected = alpha * ch(overlay) + (1 - alpha) * ch(live);
+        if (std::abs(ch(got) - expected) > 2.0)
+            return ::testing::AssertionFailure() << "at " << at.x() << "," << at.y() << " got " << std::hex << got
+                                                 << " overlay " << overlay << " live " << live;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult liveAt(const Program::Shot &s, QPoint at)
+{
+    if (s.composite.pixel(at) == s.live.pixel(at))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "at " << at.x() << "," << at.y() << " the overlay shows: " << std::hex
+                                         << s.composite.pixel(at) << " over live " << s.live.pixel(at);
+}
+
+} // namespace
+
+TEST(CompareOverlayProgram, BlendsAndSplitsAReferenceFileOverTheLiveVideo)
+{
+    Program p;
+    ASSERT_TRUE(p.connect());
+    QString askedIn;
+    p.compare().chooseReference = [&](const QString &folder) {
+        askedIn = folder;
+        return std::optional<QString>(p.refPath);
+    };
+    p.shell().UpdateActions();
+    EXPECT_FALSE(p.controls().widget(C::CompareTB_LeftRight)->isEnabled()) << "no reference yet";
+
+    // The file button: the dialog starts in the cover folder, then blend at half opacity.
+    p.click(C::CompareTB_AssignFile);
+    EXPECT_TRUE(askedIn.endsWith("DATA/Image/Cover")) << askedIn.toStdString();
+    EXPECT_TRUE(p.controls().isDown(C::CompareTB_AssignFile));
+    EXPECT_TRUE(p.controls().isDown(C::CompareTB_Compare));
+    EXPECT_EQ(p.slider(C::CompareTB_TransparentSB)->value(), 5);
+    EXPECT_TRUE(p.slider(C::CompareTB_TransparentSB)->isEnabled());
+    EXPECT_FALSE(p.slider(C::CompareTB_SideRatioSB)->isEnabled());
+    EXPECT_TRUE(p.shell().state().flags().OverlayMode);
+    p.shell().UpdateActions();
+    EXPECT_TRUE(p.controls().widget(C::CompareTB_LeftRight)->isEnabled());
+    auto s = p.shot();
+    EXPECT_TRUE(blendedAt(s, {100, 100}, named(100, 100), 0.5));
+    EXPECT_TRUE(blendedAt(s, {639, 479}, named(639, 479), 0.5));
+
+    // Left-right: the slider runs 0..640 from 320, O = 160: reference columns 160..479 on the
+    // left half, the live video on the right half.
+    p.click(C::CompareTB_LeftRight);
+    QAbstractSlider *split = p.slider(C::CompareTB_SideRatioSB);
+    EXPECT_EQ(split->maximum(), 640);
+    EXPECT_EQ(split->value(), 320);
+    EXPECT_TRUE(split->isEnabled());
+    EXPECT_TRUE(p.controls().widget(C::CompareTB_WinImg_Mode)->isEnabled());
+    EXPECT_EQ(p.slider(C::CompareTB_TransparentSB)->value(), 10);
+    EXPECT_EQ(p.compare().state().split, (imaging::SplitState{640, 320, 320, 160}));
+    s = p.shot();
+    EXPECT_EQ(s.composite.pixel(0, 3), named(160, 3));
+    EXPECT_EQ(s.composite.pixel(319, 479), named(479, 479));
+    EXPECT_TRUE(liveAt(s, {320, 3}));
+    EXPECT_TRUE(liveAt(s, {639, 479}));
+
+    // The slider at the maximum shows the whole reference, at 0 only live video.
+    split->setValue(640);
+    s = p.shot();
+    EXPECT_EQ(s.composite.pixel(5, 5), named(5, 5));
+    EXPECT_EQ(s.composite.pixel(600, 400), named(600, 400));
+    split->setValue(0);
+    s = p.shot();
+    EXPECT_EQ(s.composite, s.live);
+
+    // Window move at R = 320: position 640 gives O = 320, the right half of the reference on the left.
+    split->setValue(320);
+    p.click(C::CompareTB_WinImg_Mode);
+    split->setValue(640);
+    EXPECT_EQ(p.compare().state().split.offset, 320);
+    s = p.shot();
+    EXPECT_EQ(s.composite.pixel(0, 9), named(320, 9));
+    EXPECT_EQ(s.composite.pixel(319, 9), named(639, 9));
+    EXPECT_TRUE(liveAt(s, {330, 9}));
+    // Up again: the slider returns to R and the part is centred again.
+    p.click(C::CompareTB_WinImg_Mode);
+    EXPECT_EQ(split->value(), 320);
+    EXPECT_EQ(p.compare().state().split, (imaging::SplitState{640, 320, 320, 160}));
+
+    // Transparency 3 is alpha 0.3, also kept when the split moves afterwards.
+    p.slider(C::CompareTB_TransparentSB)->setValue(3);
+    EXPECT_EQ(p.compare().state().alpha, 0.3f);
+    s = p.shot();
+    EXPECT_TRUE(blendedAt(s, {10, 50}, named(170, 50), 0.3));
+    EXPECT_TRUE(liveAt(s, {400, 50}));
+    split->setValue(330);
+    s = p.shot();
+    EXPECT_TRUE(blendedAt(s, {10, 50}, named(165, 50), 0.3));
+
+    // Top-bottom and bottom-top split the height.
+    p.click(C::CompareTB_TopBottom);
+    EXPECT_EQ(split->maximum(), 480);
+    s = p.shot();
+    EXPECT_EQ(s.composite.pixel(7, 0), named(7, 120));
+    EXPECT_TRUE(liveAt(s, {7, 240}));
+    p.click(C::CompareTB_BottomTop);
+    EXPECT_FALSE(p.controls().isDown(C::CompareTB_TopBottom));
+    s = p.shot();
+    EXPECT_TRUE(liveAt(s, {7, 239}));
+    EXPECT_EQ(s.composite.pixel(7, 479), named(7, 359));
+}
+
+TEST(CompareOverlayProgram, AKnockoutColouredReferencePixelShowsTheLiveVideoInEveryMode)
+{
+    Program p;
+    ASSERT_TRUE(p.connect());
+    p.compare().pickColour = [](const QColor &initial) {
+        EXPECT_EQ(initial, QColor(Qt::white)) << "the knockout colour starts white";
+        return QColor(0, 255, 0);
+    };
+    p.click(C::CompareTB_AssignFile);
+    p.click(C::CompareTB_knockoutColor);
+    EXPECT_EQ(p.compare().state().knockout, platform::rgbColor(0, 255, 0));
+    // Where the green block lands in each mode (split at the start: R half, O a quarter).
+    struct Row {
+        C button;
+        QPoint inBlock, beside;
+        double alpha;
+    };
+    for (const Row &r : {Row{C::CompareTB_Compare, {310, 210}, {295, 210}, 0.5}, Row{C::CompareTB_LeftRight, {150, 210}, {135, 210}, 1.0},
+                         Row{C::CompareTB_RightLeft, {470, 210}, {455, 210}, 1.0}, Row{C::CompareTB_TopBottom, {310, 90}, {295, 90}, 1.0},
+                         Row{C::CompareTB_BottomTop, {310, 330}, {295, 330}, 1.0}}) {
+        p.click(r.button);
+        const auto s = p.shot();
+        EXPECT_TRUE(liveAt(s, r.inBlock)) << state::controlName(r.button);
+        EXPECT_FALSE(liveAt(s, r.beside)) << state::controlName(r.button);
+    }
+}
+
+TEST(CompareOverlayProgram, TheShownPictureBecomesTheReferenceAndACancelledDialogChangesNothing)
+{
+    Program p;
+    ASSERT_TRUE(p.connect());
+    // A cancelled dialog with nothing assigned: the button comes up, nothing is assigned.
+    p.compare().chooseReference = [](const QString &) { return std::optional<QString>(); };
+    p.click(C::CompareTB_AssignFile);
+    EXPECT_FALSE(p.controls().isDown(C::CompareTB_AssignFile));
+    EXPECT_FALSE(p.compare().state().referenceAssigned);
+
+    // A snapshot is shown beside the video; it becomes the reference through CoverTemp.bmp.
+    p.shell().controls().mainButton(C::CaptureImage_Btn)->click();
+    const platform::Bitmap still = p.shell().window().stillView()->picture();
+    ASSERT_FALSE(still.isNull());
+    p.shell().UpdateActions();
+    ASSERT_TRUE(p.controls().widget(C::CompareTB_AssignWindowsImage)->isEnabled());
+    p.click(C::CompareTB_AssignWindowsImage);
+    const QString cover = p.shell().paths().coverTemp();
+    EXPECT_EQ(p.compare().state().referencePath, cover);
+    ASSERT_TRUE(QFile::exists(cover));
+    EXPECT_EQ(platform::readPictureFile(cover).bitmap, still);
+    EXPECT_TRUE(p.controls().isDown(C::CompareTB_Compare));
+    p.click(C::CompareTB_LeftRight);
+    auto s = p.shot();
+    EXPECT_EQ(s.composite.pixel(4, 4), platform::toQRgb(still.pixel(164, 4)));
+
+    // Now the file button, cancelled: reference, mode, overlay and the other button stay.
+    p.click(C::CompareTB_AssignFile);
+    EXPECT_FALSE(p.controls().isDown(C::CompareTB_AssignFile));
+    EXPECT_TRUE(p.controls().isDown(C::CompareTB_AssignWindowsImage));
+    EXPECT_TRUE(p.controls().isDown(C::CompareTB_LeftRight));
+    EXPECT_EQ(p.compare().state().referencePath, cover);
+    EXPECT_EQ(p.compare().state().mode, CompareMode::LeftRight);
+    EXPECT_TRUE(p.overlayShown());
+    EXPECT_EQ(p.shot().composite.pixel(4, 4), platform::toQRgb(still.pixel(164, 4)));
+
+    // Releasing the shown-picture button clears the overlay and the mode buttons.
+    p.click(C::CompareTB_AssignWindowsImage);
+    EXPECT_FALSE(p.overlayShown());
+    EXPECT_FALSE(p.controls().isDown(C::CompareTB_LeftRight));
+    EXPECT_FALSE(p.slider(C::CompareTB_TransparentSB)->isEnabled());
+    EXPECT_FALSE(p.slider(C::CompareTB_SideRatioSB)->isEnabled());
+}
+
+TEST(CompareOverlayProgram, LeavingAndEnteringTheModeKeepTheComparison)
+{
+    Program p;
+    ASSERT_TRUE(p.connect());
+    p.click(C::CompareTB_AssignFile);
+    p.click(C::CompareTB_LeftRight);
+    p.slider(C::CompareTB_SideRatioSB)->setValue(400);
+    const QRgb shown = p.shot().composite.pixel(10, 10);
+    EXPECT_EQ(shown, named(130, 10));
+
+    p.click(C::ChangeModeTB_VideoCtrl);
+    EXPECT_FALSE(p.controls().isDown(C::CompareTB_AssignFile));
+    EXPECT_FALSE(p.slider(C::CompareTB_SideRatioSB)->isEnabled());
+    EXPECT_FALSE(p.controls().widget(C::CompareTB_WinImg_Mode)->isEnabled());
+    EXPECT_TRUE(p.overlayShown()) << "the picture controls leave the overlay alone";
+
+    // The reticle takes the overlay over; coming back rebuilds the comparison as it was.
+    p.click(C::ChangeModeTB_Cross);
+    EXPECT_FALSE(p.overlayShown());
+    p.click(C::ChangeModeTB_Compare);
+    EXPECT_TRUE(p.overlayShown());
+    EXPECT_EQ(p.shot().composite.pixel(10, 10), shown);
+
+    // A size change while the comparison shows does not let the reticle wipe it.
+    p.app->reticle().videoSizeChanged();
+    EXPECT_EQ(p.shot().composite.pixel(10, 10), shown);
+
+    // The drawing mode hands its own layer to the video.
+    p.click(C::ChangeModeTB_Draw);
+    EXPECT_FALSE(p.shell().state().flags().OverlayMode);
+    EXPECT_NE(p.shot().composite.pixel(10, 10), shown);
+}
+
+TEST(CompareOverlayProgram, TheSnapshotSourceButtonTakesThePictureWithTheOverlay)
+{
+    Program p;
+    ASSERT_TRUE(p.connect());
+    p.click(C::CompareTB_AssignFile);
+    p.click(C::CompareTB_LeftRight);
+    ASSERT_TRUE(p.controls().widget(C::CompareTB_CombineNone)->isEnabled());
+    QPushButton *capture = p.shell().controls().mainButton(C::CaptureImage_Btn);
+    capture->click();
+    EXPECT_NE(p.shell().window().stillView()->picture().pixel(10, 10), platform::fromQRgb(named(170, 10)));
+    p.click(C::CompareTB_CombineNone);
+    capture->click();
+    const platform::Bitmap withOverlay = p.shell().window().stillView()->picture();
+    EXPECT_EQ(withOverlay.size(), QSize(640, 480));
+    EXPECT_EQ(withOverlay.pixel(10, 10), platform::fromQRgb(named(170, 10)));
+}
+
+TEST(CompareOverlayProgram, AReferenceThatDoesNotLoadShowsNothingAndSplitsToNothing)
+{
+    Program p;
+    ASSERT_TRUE(p.connect());
+    const QString broken = p.profile.path() + "/broken.bmp";
+    QFile f(broken);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("BM this is not a bitmap");
+    f.close();
+    p.compare().chooseReference = [&](const QString &) { return std::optional<QString>(broken); };
+    p.click(C::CompareTB_AssignFile);
+    EXPECT_TRUE(p.compare().state().referenceAssigned);
+    EXPECT_FALSE(p.overlayShown());
+    p.click(C::CompareTB_LeftRight);
+    EXPECT_EQ(p.slider(C::CompareTB_SideRatioSB)->maximum(), 0);
+    EXPECT_EQ(p.compare().state().split, (imaging::SplitState{}));
+    p.click(C::CompareTB_WinImg_Mode);
+    p.slider(C::CompareTB_SideRatioSB)->setValue(0);
+    EXPECT_EQ(p.compare().state().split.extent, 0);
+    EXPECT_EQ(p.compare().state().split.offset, 0);
+    EXPECT_FALSE(p.overlayShown());
+
+    // The file replaced by a smaller picture after the split was measured on a larger one.
+    p.compare().chooseReference = [&](const QString &) { return std::optional<QString>(p.refPath); };
+    p.click(C::CompareTB_AssignFile);   // up: clears
+    p.click(C::CompareTB_AssignFile);   // down: blend records 640 x 480
+    QImage small(100, 80, QImage::Format_RGB32);
+    small.fill(qRgb(1, 2, 3));
+    ASSERT_TRUE(platform::writeBmpFile(p.refPath, platform::Bitmap(small)).ok());
+    p.click(C::CompareTB_LeftRight);
+    EXPECT_EQ(p.compare().state().split, (imaging::SplitState{640, 320, 320, 160}));
+    const auto s = p.shot();
+    EXPECT_TRUE(liveAt(s, {5, 5})) << "reference columns 160.. do not exist in the new file";
+}
+
+// ---- reticle --------------------------------------------------------------------------------------
+
+TEST(ReticleProgram, DrawsTheFourFiguresOverTheLiveVideoAndClears)
+{
+    Program p;
+    ASSERT_TRUE(p.connect());
+    p.click(C::ChangeModeTB_Cross);
+    EXPECT_TRUE(p.shell().state().flags().OverlayMode);
+    EXPECT_EQ(p.slider(C::CrossTB_CrossSB)->maximum(), 320);
+    EXPECT_EQ(p.slider(C::CrossTB_AreaSB)->maximum(), 240);
+    EXPECT_EQ(p.slider(C::CrossTB_RectSB)->maximum(), 160);
+    EXPECT_EQ(p.slider(C::CrossTB_CircleSB)->maximum(), 480);
+    EXPECT_EQ(p.slider(C::CrossTB_CrossSB)->singleStep(), 2);
+    EXPECT_EQ(p.slider(C::CrossTB_CrossSB)->pageStep(), 2);
+    EXPECT_FALSE(p.overlayShown());
+
+    p.click(C::CrossTB_Cross);
+    p.shell().UpdateActions();
+    EXPECT_TRUE(p.slider(C::CrossTB_CrossSB)->isEnabled());
+    EXPECT_FALSE(p.slider(C::CrossTB_AreaSB)->isEnabled());
+    p.slider(C::CrossTB_CrossSB)->setValue(100);
+    for (C b : {C::CrossTB_Area, C::CrossTB_Rect, C::CrossTB_Circle})
+        p.click(b);
+    p.slider(C::CrossTB_AreaSB)->setValue(80);
+    p.slider(C::CrossTB_RectSB)->setValue(40);
+    p.slider(C::CrossTB_CircleSB)->setValue(101);
+    const QRgb red = qRgb(255, 0, 0);
+    auto s = p.shot();
+    auto redNear = [&](QPoint at) {   // the 2-pixel pen covers the point or its upper/left neighbour
+        return s.composite.pixel(at) == red || s.composite.pixel(at - QPoint(0, 1)) == red
+            || s.composite.pixel(at - QPoint(1, 0)) == red;
+    };
+    EXPECT_EQ(s.composite.pixel(300, 240), red);              // cross, horizontal
+    EXPECT_EQ(s.composite.pixel(320, 300), red);              // cross, vertical
+    EXPECT_TRUE(liveAt(s, {300, 245}));
+    EXPECT_TRUE(liveAt(s, {215, 240})) << "the cross ends at 220";
+    EXPECT_TRUE(redNear({247, 161}));                          // area: top-left bracket
+    EXPECT_TRUE(redNear({241, 167}));
+    EXPECT_TRUE(liveAt(s, {300, 161})) << "brackets, not a frame";
+    EXPECT_TRUE(redNear({260, 182}));                          // rectangle: top edge
+    EXPECT_TRUE(redNear({400, 250}));                          // right edge
+    EXPECT_TRUE(redNear({320, 190}) || redNear({320, 191}));   // circle: top
+    EXPECT_TRUE(redNear({270, 240}) || redNear({271, 240}));   // circle: left
+    EXPECT_TRUE(liveAt(s, {20, 20}));
+
+    // White as the line colour stays visible as (254, 255, 255); the dialog shows it as white.
+    p.app->reticle().pickColour = [](const QColor &) { return QColor(Qt::white); };
+    p.click(C::CrossTB_LineColor);
+    s = p.shot();
+    EXPECT_EQ(s.composite.pixel(300, 240), qRgb(254, 255, 255));
+    QColor offered;
+    p.app->reticle().pickColour = [&](const QColor &initial) {
+        offered = initial;
+        return QColor();
+    };
+    p.click(C::CrossTB_LineColor);
+    EXPECT_EQ(offered, QColor(Qt::white));
+    EXPECT_EQ(p.shot().composite.pixel(300, 240), qRgb(254, 255, 255)) << "cancelled: unchanged";
+
+    // Leaving and entering the mode redraws the figures; all buttons up clears the overlay.
+    p.click(C::ChangeModeTB_VideoCtrl);
+    p.click(C::ChangeModeTB_Cross);
+    EXPECT_EQ(p.shot().composite.pixel(300, 240), qRgb(254, 255, 255));
+    for (C b : {C::CrossTB_Cross, C::CrossTB_Area, C::CrossTB_Rect, C::CrossTB_Circle})
+        p.click(b);
+    EXPECT_FALSE(p.overlayShown());
+    s = p.shot();
+    EXPECT_EQ(s.composite, s.live);
+
+    // A figure button brings its stored size back; Clear raises every button.
+    p.click(C::CrossTB_Circle);
+    EXPECT_EQ(p.slider(C::CrossTB_CircleSB)->value(), 101);
+    EXPECT_TRUE(p.overlayShown());
+    p.click(C::CrossTB_Clear);
+    EXPECT_FALSE(p.controls().isDown(C::CrossTB_Circle));
+    EXPECT_FALSE(p.overlayShown());
+}
+
+TEST(CompareOverlayProgram, AShownPictureThatCannotBeStoredAssignsNothing)
+{
+    Program p;
+    ASSERT_TRUE(p.connect());
+    p.shell().controls().mainButton(C::CaptureImage_Btn)->click();
+    ASSERT_FALSE(p.shell().window().stillView()->isEmpty());
+    // A folder where CoverTemp.bmp should be written: the write fails.
+    ASSERT_TRUE(QDir().mkpath(p.shell().paths().coverTemp()));
+    p.click(C::CompareTB_AssignWindowsImage);
+    EXPECT_FALSE(p.controls().isDown(C::CompareTB_AssignWindowsImage));
+    EXPECT_FALSE(p.compare().state().referenceAssigned);
+    EXPECT_TRUE(p.compare().state().referencePath.isEmpty());
+    EXPECT_TRUE(p.log.contains("Exception Error at CompareTB_AssignWindowsImageClick")) << p.log.lines().join('\n').toStdString();
+}

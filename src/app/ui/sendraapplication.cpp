@@ -14,6 +14,7 @@
 
 #include "camera/playback/ui/mediaplayercontroller.h"
 #include "camera/ui/videowidget.h"
+#include "imaging/ui/stillimageview.h"
 #include "camera/videocamerads.h"
 #include "library/ui/thumbnailbrowserwidget.h"
 #include "platform/diagnosticslog.h"
@@ -80,6 +81,18 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
     camera_->resolutionChanged = [this](QSize size) { layout_->setCameraResolution(size); };
     camera_->releaseFrozenFrame = [this] { measure_->releaseFrozenFrame(); };
     measure_->bmpTabShown = [this] { return still_->browser().currentIndex() == state::kListBmp; };
+    measure_->saveImageFile = [this](const platform::Bitmap &picture, const QString &prefix) {
+        still_->view().setPicture(picture, QString());
+        return still_->Save_ImageFile(still_->view().picture(), prefix);
+    };
+    measure_->copyFollowUp = [this, &shell](const platform::Bitmap &picture) {
+        if (still_->view().hasUnsavedEdits()
+            && shell.ShowMessageBox(QStringLiteral("WhetherSaveImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
+                                    state::kIconQuestion)
+                   == state::kResultOk)
+            still_->Save_ImageFile(still_->view().picture());
+        still_->CaptureImageCom(picture);
+    };
     layout_->stopVideo = [this, &shell, &player] {
         if (shell.state().flags().VideoConnected)
             camera_->Connect_BtnClick();

@@ -3,8 +3,11 @@
 #include "measure/canvas.h"
 #include "measure/shaperenderer.h"
 
+#include <QStringList>
+
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace measure {
 

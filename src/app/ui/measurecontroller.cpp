@@ -15,12 +15,14 @@
 #include "measure/ui/measuringsurface.h"
 #include "measure/ui/showmeasureinfodialog.h"
 #include "library/scaleprefix.h"
+#include "platform/diagnosticslog.h"
 #include "platform/monitorinfo.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QDialog>
 #include <QClipboard>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -29,6 +31,8 @@
 #include <QMouseEvent>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace app::ui {
 namespace {

@@ -16,6 +16,9 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <vector>
+
 namespace measure::ui {
 
 namespace {

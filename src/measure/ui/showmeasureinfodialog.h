@@ -2,6 +2,7 @@
 
 #include "measure/shapes.h"
 
+#include <QColor>
 #include <QDialog>
 
 #include <array>

@@ -100,7 +100,7 @@ TEST_F(ScaleLayer, OverAFrozenPictureTheRubberBandKeepsTheBar)
     in.pos = {250, 300};
     surface.session().move(in);
     EXPECT_EQ(surface.layer().pixel(542, 39), kRed);
-    EXPECT_EQ(surface.layer().pixel(150, 300), kBlue);
+    EXPECT_GT(countColour(surface.layer(), kBlue, QRect(100, 300, 150, 1)), 50);   // the dotted rubber band
 }
 
 TEST_F(ScaleLayer, HiddenBarLeavesTheLayerWhite)

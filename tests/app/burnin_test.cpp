@@ -166,8 +166,13 @@ TEST(BurnIn, CopyWithScalePutsTheBurntPictureOnTheClipboardAndShowsIt)
     // A second copy asks first about the unsaved one (answered OK: it is saved, here without a
     // dialog).
     p.shell().controls().action(C::AutoSave)->setChecked(true);
+    const QString jpgFolder = p.shell().state().curListPath()[state::kListJpg];
+    const int before = int(QDir(jpgFolder).entryList(QDir::Files).size());
     p.clickTool(C::DrawRulerTB_CopyImage);
-    EXPECT_TRUE(p.presenter.texts.contains("WhetherSaveImage_MsgBox"));
+    EXPECT_TRUE(p.presenter.texts.contains(p.shell().texts().text("WhetherSaveImage_MsgBox")))
+        << p.presenter.texts.join(" | ").toStdString();
+    // The unsaved copy, then (auto save being on) the new copy went to files.
+    EXPECT_EQ(int(QDir(jpgFolder).entryList(QDir::Files).size()), before + 2);
 }
 
 TEST(BurnIn, WithoutAPictureNothingIsSavedOrCopied)

@@ -145,6 +145,9 @@ TEST(BurnIn, SaveWithScaleNamesTheFileAfterTheScaleAndBurnsTheBarIn)
     ASSERT_TRUE(p.app->camera().camera().isFrozen());
     p.clickTool(C::DrawRulerTB_SaveImage);
     EXPECT_TRUE(QFileInfo::exists(bmpFolder + "/Bmp_h100v75mm_20141111_00005.bmp"));
+    // A save right after a save is not swallowed: nothing in between refreshed the layer.
+    p.clickTool(C::DrawRulerTB_SaveImage);
+    EXPECT_TRUE(QFileInfo::exists(bmpFolder + "/Bmp_h100v75mm_20141111_00006.bmp"));
 }
 
 TEST(BurnIn, CopyWithScalePutsTheBurntPictureOnTheClipboardAndShowsIt)

@@ -26,9 +26,11 @@ MeasuringSurface::MeasuringSurface(QObject *parent) : QObject(parent)
 
 void MeasuringSurface::refreshScaleLayer()
 {
-    if (session_.layer().isNull())
+    // A shape between its clicks would be painted as if finished; its next move repaints the
+    // layer with the new bar anyway.
+    if (session_.layer().isNull() || session_.inProgress())
         return;
-    if (session_.overlap() && session_.history().currentIndex() >= 0 && !session_.inProgress())
+    if (session_.overlap() && session_.history().currentIndex() >= 0)
         deliver(session_.DrawUndoRedo());
     else
         deliver(session_.redraw());

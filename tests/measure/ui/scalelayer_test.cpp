@@ -85,6 +85,20 @@ TEST_F(ScaleLayer, ShapesAndBarShareTheLayerAndTheBarSurvivesAClear)
     EXPECT_EQ(surface.layer().pixel(542, 39), kRed);
 }
 
+TEST_F(ScaleLayer, AScaleChangeBetweenTheClicksOfAShapeDrawsNoHalfShape)
+{
+    surface.selectTool(ShapeKind::Line);
+    line({100, 200}, {300, 200});
+    PointerInput first;
+    first.pos = {100, 400};
+    surface.session().press(first);
+    surface.session().release(first);
+    surface.session().setScale(topLeftScale(11800, 8850));
+    // Not a line from the new first point to the old shape's end.
+    EXPECT_EQ(surface.layer().pixel(200, 300), kWhite);
+    EXPECT_TRUE(surface.session().inProgress());
+}
+
 TEST_F(ScaleLayer, OverAFrozenPictureTheRubberBandKeepsTheBar)
 {
     surface.session().setScale(topLeftScale(11800, 8850));

@@ -48,6 +48,13 @@ void MeasuringSession::setFlags(const SurfaceFlags &flags)
     flags_ = flags;
 }
 
+void MeasuringSession::setScale(const scales::RulerScaleControl &scale)
+{
+    scale_ = scale;
+    if (scaleBar_.scaleChanged)
+        scaleBar_.scaleChanged();
+}
+
 void MeasuringSession::setLabelSettings(const LabelSettings &settings)
 {
     const int counter = labels_.counter;
@@ -255,7 +262,7 @@ void MeasuringSession::rebuildLayer()
 
 void MeasuringSession::drawScaleBarInto(platform::Bitmap &bitmap)
 {
-    if (scaleBar_.drawInto)
+    if (scaleBar_.drawInto && !bitmap.isNull())
         scaleBar_.drawInto(bitmap);
 }
 
@@ -402,8 +409,9 @@ SurfaceOutcome MeasuringSession::move(const PointerInput &in)
 
     rebuildLayer();
     emptyScaleLayerWhenPaused();
-    if (flags_.live || flags_.calibrating)
-        drawScaleBarInto(layer_);
+    // The bar lives in the drawing layer over a frozen or loaded picture as well: without it the
+    // bar would vanish while a shape is being drawn there.
+    drawScaleBarInto(layer_);
     p = shiftAction(p, in, out);
     const int stage = counters_[counterSlot(shape_.kind)];
     storeLivePoint(p, in, stage);

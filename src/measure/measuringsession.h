@@ -54,6 +54,7 @@ struct ScaleBarHooks {
     std::function<void(platform::Bitmap &)> drawInto;   // draw the scale bar into a layer
     std::function<void()> emptyScaleLayer;             // picture paused: the scale layer is emptied
     std::function<void()> redrawScaleLayer;            // after clearing with mode 1
+    std::function<void()> scaleChanged;                // setScale took a new scale: repaint
 };
 
 // Factors that convert stored coordinates after the window changed from `reference` to `current`
@@ -78,7 +79,8 @@ public:
     const platform::Bitmap &layer() const { return layer_; }
     const platform::Bitmap &committed() const { return committed_; }
 
-    void setScale(const scales::RulerScaleControl &scale) { scale_ = scale; }
+    // Whoever changes the current scale calls this; the scale bar hook repaints the layers.
+    void setScale(const scales::RulerScaleControl &scale);
     const scales::RulerScaleControl &scale() const { return scale_; }
     // Returning to live video also forgets an earlier rescale of a narrow window.
     void setFlags(const SurfaceFlags &flags);
@@ -154,6 +156,8 @@ public:
     SurfaceOutcome ChangeWindows();
     // Burn-in: every shape on the picture, drawn onto a full-size picture.
     void drawInto(platform::Bitmap &picture);
+    // Draws the scale bar into the drawing layer as it stands (after it was emptied).
+    void drawScaleBar() { drawScaleBarInto(layer_); }
 
 private:
     static int counterSlot(ShapeKind kind) { return kind == ShapeKind::AuxiliaryLine ? int(ShapeKind::Line) : int(kind); }

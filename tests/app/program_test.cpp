@@ -348,6 +348,8 @@ TEST(Program, LoadImageShowsAPictureFileAndTakesTurnsWithLockFrame)
     w.UpdateActions();
     QAbstractButton *lock = w.controls().button(C::DrawRulerTB_LockFrame);
     QAbstractButton *load = w.controls().button(C::DrawRulerTB_LoadImage);
+    // The picture shown is compared with the file: no scale bar over it.
+    p.app->measure().surface().setScaleBarHidden(true);
 
     QImage picture(320, 200, QImage::Format_RGB32);
     picture.fill(qRgb(10, 200, 30));

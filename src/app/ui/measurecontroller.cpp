@@ -13,16 +13,26 @@
 #include "measure/shaperenderer.h"
 #include "measure/shapes.h"
 #include "measure/ui/measuringsurface.h"
+#include "measure/ui/showmeasureinfodialog.h"
+#include "library/scaleprefix.h"
+#include "platform/diagnosticslog.h"
+#include "platform/monitorinfo.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QDialog>
+#include <QClipboard>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace app::ui {
 namespace {
@@ -94,7 +104,10 @@ MeasureController::MeasureController(Shell &shell, LayoutController &layout, cam
     });
     connect(&camera_, &camera::TVideoCameraDS::connectedChanged, this, &MeasureController::onConnected);
     connect(&camera_, &camera::TVideoCameraDS::measurementsCleared, this, [this] { surface_->clearFrame(); });
-    connect(&camera_, &camera::TVideoCameraDS::frozenChanged, this, [this] { refreshFlags(); });
+    connect(&camera_, &camera::TVideoCameraDS::frozenChanged, this, [this] {
+        refreshFlags();
+        surface_->refreshScaleLayer();
+    });
     connect(&camera_, &camera::TVideoCameraDS::videoSizeChanged, this, &MeasureController::onVideoSizeChanged);
 
     // Ctrl-drag of a video window larger than the screen ("By Resolution"). The session clamps
@@ -104,8 +117,17 @@ MeasureController::MeasureController(Shell &shell, LayoutController &layout, cam
         if (layout_.videoDrag().enabled)
             shell_.window().videoArea()->move(topLeft);
     });
+    // Once at start, as the monitor description is read once.
+    detectedMonitorWidthCm_ = platform::EnumMonitorDevices().detectedWidthCm;
+    updateScreen();
     buildDrawToolBar();
     buildFrameButtons();
+}
+
+void MeasureController::updateScreen()
+{
+    const QScreen *screen = shell_.window().screen() ? shell_.window().screen() : QGuiApplication::primaryScreen();
+    surface_->setScreen(detectedMonitorWidthCm_, screen ? screen->size().width() : 0);
 }
 
 bool MeasureController::forwardsMouse(Qt::KeyboardModifiers modifiers) const
@@ -129,6 +151,7 @@ void MeasureController::onVideoSizeChanged(QSize picture)
         return;
     const QSize window = surface_->session().windowSize();
     surface_->setGeometry(window.isValid() ? window : shell_.window().videoArea()->size(), picture);
+    surface_->refreshScaleLayer();
 }
 
 void MeasureController::buildFrameButtons()
@@ -244,6 +267,12 @@ void MeasureController::buildDrawToolBar()
     for (int item = 0; item < 7; ++item)
         combo->addItem(penIcon(item), QString());
     connect(combo, &QComboBox::currentIndexChanged, this, [this](int item) { surface_->session().setPenComboItem(item); });
+    connect(c.toolButton(ControlId::DrawRulerTB_SaveImage), &QToolButton::clicked, this,
+            &MeasureController::Save_ImageFileWithScale);
+    connect(c.toolButton(ControlId::DrawRulerTB_CopyImage), &QToolButton::clicked, this,
+            &MeasureController::DrawRulerTB_CopyImageClick);
+    connect(c.toolButton(ControlId::DrawRulerTB_SetShowInfo), &QToolButton::clicked, this,
+            &MeasureController::DrawRulerTB_SetShowInfoClick);
     c.toolBar(ControlId::DrawRuler_ToolBar)->adjustSize();
 }
 
@@ -256,12 +285,77 @@ void MeasureController::DrawRulerTB_SetColorClick()
         surface_->session().setColour(platform::fromQRgb(colour.rgb()));
 }
 
+QString MeasureController::burnInPrefix() const
+{
+    const scales::RulerScaleControl &scale = surface_->session().scale();
+    const std::size_t unit = std::min<std::size_t>(std::size_t(scale.unit), scale.spinValues.size() - 1);
+    return library::scalePrefix(true, int(scale.unit), scale.spinValues[unit].horizontal, scale.spinValues[unit].vertical);
+}
+
+platform::Bitmap MeasureController::SaveDrawImage(bool copy)
+{
+    // A save dialog runs a nested event loop: a second click meanwhile must not start another.
+    if (saving_)
+        return {};
+    saving_ = true;
+    platform::Bitmap picture;
+    if (camera_.isConnected() && !camera_.isFrozen())
+        picture = camera_.grabFrame();
+    else if (!camera_.stillImage().isNull())
+        picture = platform::Bitmap(camera_.stillImage().copy());
+    if (picture.isNull()) {
+        shell_.log().append(QStringLiteral("Burn-in: no picture to draw on"));
+        saving_ = false;
+        return {};
+    }
+    picture = surface_->burnIn(std::move(picture));
+    if (copy) {
+        if (QClipboard *clipboard = QGuiApplication::clipboard())
+            clipboard->setImage(picture.image());
+    } else if (saveImageFile) {
+        saveImageFile(picture, burnInPrefix());
+    }
+    saving_ = false;
+    return picture;
+}
+
+void MeasureController::Save_ImageFileWithScale()
+{
+    SaveDrawImage(false);
+}
+
+void MeasureController::DrawRulerTB_CopyImageClick()
+{
+    const platform::Bitmap picture = SaveDrawImage(true);
+    if (!picture.isNull() && copyFollowUp)
+        copyFollowUp(picture);
+}
+
+measure::ui::TShowMeasureInfoDlg &MeasureController::showInfoDialog()
+{
+    if (!showInfo_)
+        showInfo_ = new measure::ui::TShowMeasureInfoDlg([this](const QString &key) { return shell_.texts().text(key); },
+                                                         &shell_.window());
+    return *showInfo_;
+}
+
+void MeasureController::DrawRulerTB_SetShowInfoClick()
+{
+    measure::ui::TShowMeasureInfoDlg &dialog = showInfoDialog();
+    dialog.FormShow(surface_->session().labels());
+    const bool ok = runShowInfoDialog ? runShowInfoDialog(dialog) : dialog.exec() == QDialog::Accepted;
+    if (ok)
+        surface_->session().setLabelSettings(dialog.pending());
+}
+
 void MeasureController::onConnected(bool connected)
 {
     if (connected) {
         surface_->setGeometry(shell_.window().videoArea()->size(), camera_.videoSize());
         surface_->session().EntryMeasurementMode();
         refreshFlags();
+        updateScreen();
+        surface_->refreshScaleLayer();
         showLayer();
     } else {
         surface_->session().ExitMeasurementMode();
@@ -282,6 +376,7 @@ void MeasureController::showLayer()
 {
     if (shell_.state().flags().OverlayMode || !camera_.isConnected())
         return;
+    shell_.controls().action(ControlId::mmMagniShow)->setText(surface_->scaleBar().magnificationCaption());
     const platform::Bitmap &layer = surface_->layer();
     if (layer.isNull())
         video_.clearOverlay();

@@ -12,8 +12,6 @@
 #include <memory>
 #include <optional>
 
-#include <functional>
-
 class QColor;
 class QMenu;
 
@@ -28,7 +26,14 @@ namespace measure {
 class FrameLockControl;
 class FrameSource;
 class MeasuringSurface;
+namespace ui {
+class TShowMeasureInfoDlg;
+}
 } // namespace measure
+
+namespace platform {
+class Bitmap;
+}
 
 namespace app::ui {
 
@@ -77,10 +82,36 @@ public:
     // colour dialog over the main window; tests answer instead.
     std::function<QColor(const QColor &initial)> pickColour;
 
+    // SaveDrawImage: the current frame (live) or the frozen or loaded picture, with the scale bar
+    // and every shape burnt in at the picture's own size. Copy mode puts it on the clipboard;
+    // otherwise it is saved through saveImageFile with the scale prefix. A null bitmap when
+    // nothing could be grabbed (then nothing is saved or copied) or while a save is running.
+    platform::Bitmap SaveDrawImage(bool copy);
+    // The save-with-scale button: burns in, saves, and shows the picture as the still image.
+    void Save_ImageFileWithScale();
+    // The copy-with-scale button: burns in, copies, then the copy's follow-up.
+    void DrawRulerTB_CopyImageClick();
+    // The display options dialog; OK changes what later labels show.
+    void DrawRulerTB_SetShowInfoClick();
+    measure::ui::TShowMeasureInfoDlg &showInfoDialog();
+    // "h" + H + "v" + V + unit + "_" of the current scale, in the unit's spin steps.
+    QString burnInPrefix() const;
+
+    // What other features answer; each does nothing until set. saveImageFile shows the picture
+    // as the still image and stores it with the prefix (true when a file was written);
+    // copyFollowUp asks about unsaved edits, shows the copy and runs the capture follow-up.
+    std::function<bool(const platform::Bitmap &picture, const QString &prefix)> saveImageFile;
+    std::function<void(const platform::Bitmap &picture)> copyFollowUp;
+    // Answers the display options dialog in tests: called with the dialog shown (FormShow done),
+    // returns whether OK was pressed. Default: the dialog's own modal loop.
+    std::function<bool(measure::ui::TShowMeasureInfoDlg &)> runShowInfoDialog;
+
 private:
     void onConnected(bool connected);
     void refreshFlags();
     void showLayer();
+    // The screen resolution and the monitor found at start give the screen pixel pitch.
+    void updateScreen();
     void buildDrawToolBar();
     void buildFrameButtons();
     void syncFrameButtons();
@@ -101,6 +132,9 @@ private:
     std::unique_ptr<measure::FrameSource> frameSource_;
     std::unique_ptr<measure::FrameLockControl> frameLock_;
     bool syncingFrameButtons_ = false;
+    bool saving_ = false;
+    float detectedMonitorWidthCm_ = 0.0f;
+    measure::ui::TShowMeasureInfoDlg *showInfo_ = nullptr;
 };
 
 } // namespace app::ui

@@ -97,6 +97,18 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
     compare_->shownPicture = [this] { return still_->view().picture(); };
     compare_->claimOverlay = [this] { liveModes_->claimOverlay(); };
     reticle_->claimOverlay = [this] { liveModes_->claimOverlay(); };
+    measure_->saveImageFile = [this](const platform::Bitmap &picture, const QString &prefix) {
+        still_->view().setPicture(picture, QString());
+        return still_->Save_ImageFile(still_->view().picture(), prefix);
+    };
+    measure_->copyFollowUp = [this, &shell](const platform::Bitmap &picture) {
+        if (still_->view().hasUnsavedEdits()
+            && shell.ShowMessageBox(QStringLiteral("WhetherSaveImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
+                                    state::kIconQuestion)
+                   == state::kResultOk)
+            still_->Save_ImageFile(still_->view().picture());
+        still_->CaptureImageCom(picture);
+    };
     layout_->stopVideo = [this, &shell, &player] {
         if (shell.state().flags().VideoConnected)
             camera_->Connect_BtnClick();

@@ -1,10 +1,76 @@
 #include "measure/ui/measuringsurface.h"
 
+#include "measure/canvas.h"
+
 #include <QMouseEvent>
 
 namespace measure {
 
-MeasuringSurface::MeasuringSurface(QObject *parent) : QObject(parent) {}
+MeasuringSurface::MeasuringSurface(QObject *parent) : QObject(parent)
+{
+    ScaleBarHooks hooks;
+    hooks.drawInto = [this](platform::Bitmap &bitmap) {
+        BitmapCanvas canvas(bitmap);
+        scaleBar_.setWindowWidth(session_.windowSize().width());
+        scaleBar_.DrawScale(canvas, bitmap.size(), session_.scale());
+    };
+    // The bar is drawn into the drawing layer itself, so there is no separate layer to empty.
+    hooks.emptyScaleLayer = [] {};
+    hooks.redrawScaleLayer = [this] { session_.drawScaleBar(); };
+    hooks.scaleChanged = [this] {
+        updatePitch();
+        refreshScaleLayer();
+    };
+    session_.setScaleBarHooks(std::move(hooks));
+}
+
+void MeasuringSurface::refreshScaleLayer()
+{
+    // A shape between its clicks would be painted as if finished; its next move repaints the
+    // layer with the new bar anyway.
+    if (session_.layer().isNull() || session_.inProgress())
+        return;
+    if (session_.overlap() && session_.history().currentIndex() >= 0)
+        deliver(session_.DrawUndoRedo());
+    else
+        deliver(session_.redraw());
+}
+
+void MeasuringSurface::setScaleBarHidden(bool hidden)
+{
+    if (scaleBar_.hidden() == hidden)
+        return;
+    scaleBar_.setHidden(hidden);
+    refreshScaleLayer();
+}
+
+void MeasuringSurface::setScreen(float detectedMonitorWidthCm, int screenWidthPx)
+{
+    detectedMonitorWidthCm_ = detectedMonitorWidthCm;
+    screenWidthPx_ = screenWidthPx;
+    updatePitch();
+}
+
+void MeasuringSurface::updatePitch()
+{
+    const scales::RulerScaleControl &scale = session_.scale();
+    // The scale dialog may carry its own detection; the one made at start stands in for it.
+    const float detected = scale.detectedMonitorWidthCm > 0.0f ? scale.detectedMonitorWidthCm : detectedMonitorWidthCm_;
+    scaleBar_.setScreenPitch(CaclculateScreenSize(scale, detected, screenWidthPx_));
+}
+
+platform::Bitmap MeasuringSurface::burnIn(platform::Bitmap picture)
+{
+    if (picture.isNull())
+        return picture;
+    struct BurnInFlag {
+        ScaleBar &bar;
+        explicit BurnInFlag(ScaleBar &b) : bar(b) { bar.setBurnIn(true); }
+        ~BurnInFlag() { bar.setBurnIn(false); }
+    } flag(scaleBar_);
+    session_.drawInto(picture);
+    return picture;
+}
 
 void MeasuringSurface::setGeometry(QSize window, QSize picture)
 {

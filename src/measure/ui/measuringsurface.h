@@ -1,6 +1,7 @@
 #pragma once
 
 #include "measure/measuringsession.h"
+#include "measure/scalebar.h"
 
 #include <QObject>
 #include <QPoint>
@@ -24,6 +25,22 @@ public:
     MeasuringSession &session() { return session_; }
     const MeasuringSession &session() const { return session_; }
     const platform::Bitmap &layer() const { return session_.layer(); }
+    ScaleBar &scaleBar() { return scaleBar_; }
+    const ScaleBar &scaleBar() const { return scaleBar_; }
+
+    // StartDrawScale: repaints the drawing layer with the current scale bar and every shape on
+    // it (the scale layer and the drawing layer are one layer here). Runs by itself whenever the
+    // session's scale changes.
+    void refreshScaleLayer();
+    // Hidden by calibration and the comparison modes.
+    void setScaleBarHidden(bool hidden);
+    // The monitor width found at start (cm, 0 unknown) and the screen's horizontal resolution:
+    // the screen pixel pitch follows them and the scale's monitor width mode.
+    void setScreen(float detectedMonitorWidthCm, int screenWidthPx);
+    float detectedMonitorWidthCm() const { return detectedMonitorWidthCm_; }
+    // Burn-in rendering of SaveDrawImage: the scale bar and every shape drawn onto `picture`
+    // (a full-size frame), coordinates scaled to it.
+    platform::Bitmap burnIn(platform::Bitmap picture);
 
     // The measurement window's size and the picture size shown in it.
     void setGeometry(QSize window, QSize picture);
@@ -59,7 +76,12 @@ private:
     static PointerInput toInput(const QMouseEvent &event, bool useButtonsHeld);
     static Qt::CursorShape toShape(CursorKind kind);
 
+    void updatePitch();
+
     MeasuringSession session_;
+    ScaleBar scaleBar_;
+    float detectedMonitorWidthCm_ = 0.0f;
+    int screenWidthPx_ = 0;
 };
 
 } // namespace measure

@@ -32,11 +32,13 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Talvent Technology")
 set(CPACK_PACKAGE_CONTACT "Talvent Technology <support@sendra-cam.example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "viewer and measuring tool for USB digital microscopes")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Sendra-CAM Viewer turns a USB digital microscope or inspection camera into a measuring instrument: "
-    "live picture, stills (BMP/JPEG) and AVI clips under a daily numbering, calibrated measurement with "
-    "fifteen tools, scale bar, comparison overlay, still-image editing and filters, a thumbnail library, "
-    "printing and automated capture, in eleven interface languages.")
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+    "Sendra-CAM Viewer turns a USB digital microscope or inspection camera into a"
+    "measuring instrument: live picture, stills (BMP/JPEG) and AVI clips under a"
+    "daily numbering, calibrated measurement with fifteen tools, scale bar,"
+    "comparison overlay, still-image editing and filters, a thumbnail library,"
+    "printing and automated capture, in eleven interface languages. A udev rule"
+    "lets the logged-in user open the supported cameras and their snapshot buttons.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # The test build carries debug information; the package does not.
 set(CPACK_STRIP_FILES ON)

@@ -65,7 +65,7 @@ zcat "$root/usr/share/man/man1/sendra-cam.1.gz" | grep -q -- 'virtual\\-camera' 
 
 desktop-file-validate "$root/usr/share/applications/sendra-cam.desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net "$root/usr/share/metainfo/org.example.sendra_cam.metainfo.xml" || fail "appstreamcli validate"
-lintian --fail-on error --no-tag-display-limit "$deb" || fail "lintian reports errors"
+lintian --fail-on error --tag-display-limit 0 "$deb" || fail "lintian reports errors"
 
 # The unpacked program answers without a display.
 out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/sendra-cam" --version) || fail "--version failed"

@@ -44,7 +44,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
         parser.addOption(option);
     }
     for (const char *name : kToolkitFlagOptions) {
-        QCommandLineOption option(QLatin1String(name), QString());
+        QCommandLineOption option{QLatin1String(name), QString{}};
         option.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(option);
     }

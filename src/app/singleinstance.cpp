@@ -41,8 +41,9 @@ bool SingleInstance::handOver()
 
 bool SingleInstance::listen(QString &error)
 {
+    // No socket options: with them Qt binds in a scratch folder and renames the socket over the
+    // path, which would take the name from a running instance. The runtime folder is private.
     auto *server = new QLocalServer(this);
-    server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!server->listen(path_)) {
         // Another start that won the race answers on it: that one is the instance.
         QLocalSocket probe;

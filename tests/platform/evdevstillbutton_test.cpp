@@ -45,7 +45,7 @@ TEST(EvdevStillButtonTest, PressOnAnOpenedNodeTakesAStill)
     int presses = 0;
     StillButtonAttempt attempt;
     // A vanished node beside the live one does not spoil the open.
-    auto button = platform::openEvdevStillButton({dir.filePath(QStringLiteral("gone")), fifo}, [&presses] { ++presses; },
+    auto button = platform::openEvdevStillButtonNodes({dir.filePath(QStringLiteral("gone")), fifo}, [&presses] { ++presses; },
                                                  attempt);
     ASSERT_TRUE(button);
     EXPECT_EQ(attempt.outcome, StillButtonOpen::Opened);
@@ -70,7 +70,7 @@ TEST(EvdevStillButtonTest, RefusedNodeIsNamedWithTheRuleThatFixesIt)
     QTemporaryDir dir;
     const QString node = refusingNode(dir);
     StillButtonAttempt attempt;
-    EXPECT_FALSE(platform::openEvdevStillButton({node}, [] {}, attempt));
+    EXPECT_FALSE(platform::openEvdevStillButtonNodes({node}, [] {}, attempt));
     EXPECT_EQ(attempt.outcome, StillButtonOpen::NotReadable);
     EXPECT_EQ(attempt.refusedNode, node);
 
@@ -91,9 +91,9 @@ TEST(EvdevStillButtonTest, NoNodeOrOnlyVanishedNodesIsNoPermissionProblem)
 {
     QTemporaryDir dir;
     StillButtonAttempt attempt;
-    EXPECT_FALSE(platform::openEvdevStillButton(std::vector<QString>{}, [] {}, attempt));
+    EXPECT_FALSE(platform::openEvdevStillButtonNodes(std::vector<QString>{}, [] {}, attempt));
     EXPECT_EQ(attempt.outcome, StillButtonOpen::NoInputNode);
-    EXPECT_FALSE(platform::openEvdevStillButton({dir.filePath(QStringLiteral("event9"))}, [] {}, attempt));
+    EXPECT_FALSE(platform::openEvdevStillButtonNodes({dir.filePath(QStringLiteral("event9"))}, [] {}, attempt));
     EXPECT_EQ(attempt.outcome, StillButtonOpen::NoInputNode);
     EXPECT_TRUE(attempt.refusedNode.isEmpty());
 }

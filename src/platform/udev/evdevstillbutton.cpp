@@ -40,11 +40,11 @@ void EvdevStillButton::readEvents(int fd)
 std::unique_ptr<EvdevStillButton> openEvdevStillButton(const QString &usbSysPath, std::function<void()> pressed,
                                                        StillButtonAttempt &attempt)
 {
-    return openEvdevStillButton(inputNodesOfUsbDevice(usbSysPath), std::move(pressed), attempt);
+    return openEvdevStillButtonNodes(inputNodesOfUsbDevice(usbSysPath), std::move(pressed), attempt);
 }
 
-std::unique_ptr<EvdevStillButton> openEvdevStillButton(const std::vector<QString> &nodes, std::function<void()> pressed,
-                                                       StillButtonAttempt &attempt)
+std::unique_ptr<EvdevStillButton> openEvdevStillButtonNodes(const std::vector<QString> &nodes,
+                                                            std::function<void()> pressed, StillButtonAttempt &attempt)
 {
     attempt = {};
     std::vector<UniqueFd> fds;

@@ -43,10 +43,11 @@ struct StillButtonAttempt {
 // Opens the input nodes of `usbSysPath`; null with the reason when none could be opened.
 std::unique_ptr<EvdevStillButton> openEvdevStillButton(const QString &usbSysPath, std::function<void()> pressed,
                                                        StillButtonAttempt &attempt);
-// The same for a given list of input nodes. A node that vanished before the open (unplugged) is
+// The same for a given list of input nodes (a name of its own: a braced single node would pick
+// the overload above). A node that vanished before the open (unplugged) is
 // not a permission problem and counts as no node.
-std::unique_ptr<EvdevStillButton> openEvdevStillButton(const std::vector<QString> &nodes, std::function<void()> pressed,
-                                                       StillButtonAttempt &attempt);
+std::unique_ptr<EvdevStillButton> openEvdevStillButtonNodes(const std::vector<QString> &nodes,
+                                                            std::function<void()> pressed, StillButtonAttempt &attempt);
 
 // The udev rule the package installs; it gives the logged-in user the built-in cameras' nodes.
 inline constexpr const char *kUdevRulesFile = "/usr/lib/udev/rules.d/70-sendra-cam.rules";

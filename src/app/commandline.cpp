@@ -59,6 +59,15 @@ CommandLine parseCommandLine(const QStringList &arguments)
     if (parser.isSet(help) || parser.optionNames().contains(QStringLiteral("help-all"))) {
         result.action = CommandLine::Action::ShowHelp;
         result.output = parser.helpText();
+        // The parser keeps the toolkit's own list to itself: name what it passes on.
+        if (parser.optionNames().contains(QStringLiteral("help-all"))) {
+            QStringList names;
+            for (const char *name : kToolkitValueOptions)
+                names << QStringLiteral("-%1 <value>").arg(QLatin1String(name));
+            for (const char *name : kToolkitFlagOptions)
+                names << QLatin1Char('-') + QLatin1String(name);
+            result.output += QStringLiteral("\nQt options:\n  ") + names.join(QStringLiteral(", ")) + QLatin1Char('\n');
+        }
         return result;
     }
     if (parser.isSet(version)) {

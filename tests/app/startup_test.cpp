@@ -35,6 +35,9 @@ TEST(CommandLineTest, AnswersHelpVersionAndUsageErrors)
     EXPECT_TRUE(help.output.contains(QLatin1String("--version")));
     EXPECT_FALSE(help.output.contains(QLatin1String("platform")));   // the toolkit's options stay hidden
     EXPECT_EQ(parse({QStringLiteral("-h")}).action, CommandLine::Action::ShowHelp);
+    const CommandLine all = parse({QStringLiteral("--help-all")});
+    EXPECT_EQ(all.action, CommandLine::Action::ShowHelp);
+    EXPECT_TRUE(all.output.contains(QLatin1String("-platform <value>"))) << all.output.toStdString();
 
     const CommandLine version = parse({QStringLiteral("--version")});
     EXPECT_EQ(version.action, CommandLine::Action::ShowVersion);

@@ -145,7 +145,8 @@ protected:
         ASSERT_TRUE(QDir().mkpath(runtime));
         QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         env_ = QProcessEnvironment::systemEnvironment();
-        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "SENDRA_CAM_VIRTUAL_CAMERA", "SENDRA_CAM_VIRTUAL_CONTROL"})
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "SENDRA_CAM_VIRTUAL_CAMERA",
+                                 "SENDRA_CAM_VIRTUAL_CONTROL"})
             env_.remove(QLatin1String(name));
         env_.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
         env_.insert(QStringLiteral("LANGUAGE"), QStringLiteral("C"));

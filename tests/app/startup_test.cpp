@@ -135,7 +135,7 @@ TEST(SingleInstanceTest, SocketLivesInTheUsersRuntimeFolder)
 }
 
 // The installed program, as a user or a desktop starts it.
-class ProgramTest : public ::testing::Test
+class InstalledProgramTest : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -182,7 +182,7 @@ protected:
     QString socket_;
 };
 
-TEST_F(ProgramTest, AnswersTheCommandLineWithoutADisplay)
+TEST_F(InstalledProgramTest, AnswersTheCommandLineWithoutADisplay)
 {
     const auto [helpStatus, help, helpError] = run({QStringLiteral("--help")});
     EXPECT_EQ(helpStatus, 0);
@@ -204,7 +204,7 @@ TEST_F(ProgramTest, AnswersTheCommandLineWithoutADisplay)
     EXPECT_FALSE(QFileInfo::exists(socket_));   // none of these got as far as the viewer
 }
 
-TEST_F(ProgramTest, SecondStartBringsTheFirstToTheFrontAndExitsZero)
+TEST_F(InstalledProgramTest, SecondStartBringsTheFirstToTheFrontAndExitsZero)
 {
     env_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env_.insert(QStringLiteral("SENDRA_CAM_LOG"), QStringLiteral("1"));

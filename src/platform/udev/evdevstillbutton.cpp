@@ -77,8 +77,8 @@ QString stillButtonAccessHint(const StillButtonAttempt &attempt, const QByteArra
     const int p = path.indexOf(QLatin1String("pid_"));
     const QString vendor = v >= 0 ? path.mid(v + 4, 4) : QStringLiteral("vvvv");
     const QString product = p >= 0 ? path.mid(p + 4, 4) : QStringLiteral("pppp");
-    QString line = QStringLiteral("Snapshot button input device %1 cannot be opened (%2); ")
-                       .arg(attempt.refusedNode, QString::fromStdString(attempt.error.message()));
+    const QString line = QStringLiteral("Snapshot button input device %1 cannot be opened (%2); ")
+                             .arg(attempt.refusedNode, QString::fromStdString(attempt.error.message()));
     if (vendor == QLatin1String("eb1a") && product == QLatin1String("5060"))
         return line + QStringLiteral("the udev rule %1 gives the logged-in user access: install the package or copy "
                                      "the rule, then unplug and plug the camera")

@@ -44,8 +44,8 @@ struct StillButtonAttempt {
 std::unique_ptr<EvdevStillButton> openEvdevStillButton(const QString &usbSysPath, std::function<void()> pressed,
                                                        StillButtonAttempt &attempt);
 // The same for a given list of input nodes (a name of its own: a braced single node would pick
-// the overload above). A node that vanished before the open (unplugged) is
-// not a permission problem and counts as no node.
+// the overload above). A node that vanished before the open (unplugged) is not a permission
+// problem and counts as no node.
 std::unique_ptr<EvdevStillButton> openEvdevStillButtonNodes(const std::vector<QString> &nodes,
                                                             std::function<void()> pressed, StillButtonAttempt &attempt);
 

@@ -6,7 +6,7 @@ ASANBUILD  ?= build-asan
 TSANBUILD  ?= build-tsan
 JOBS       ?= $(shell nproc)
 
-.PHONY: deps build run test bench fuzz sanitize clean install
+.PHONY: deps build run test bench fuzz sanitize clean install package
 
 deps:
 	@sh scripts/install-deps
@@ -70,6 +70,10 @@ sanitize: deps
 
 install: build
 	cmake --install $(BUILD)
+
+# The Debian package of the program (CPack): $(BUILD)/sendra-cam_<version>_<arch>.deb.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD) $(TESTBUILD) $(BENCHBUILD) $(ASANBUILD) $(TSANBUILD) build-fuzz

@@ -9,7 +9,9 @@ endif()
 foreach(f lib/sendra-cam/sendra-cam lib/sendra-cam/Lang/English.ini lib/sendra-cam/Lang/Japanese.ini
           lib/sendra-cam/Bitmap/MainButton/connect.bmp lib/sendra-cam/Bitmap/MainButton/connect_Gray.bmp
           lib/sendra-cam/Bitmap/ShowMap/Recording.bmp lib/sendra-cam/Bitmap/Icon.ico lib/sendra-cam/Sys/DefScaleData.ini
-          bin/sendra-cam share/applications/sendra-cam.desktop share/icons/hicolor/256x256/apps/sendra-cam.png)
+          bin/sendra-cam share/applications/sendra-cam.desktop share/icons/hicolor/256x256/apps/sendra-cam.png
+          share/metainfo/org.example.sendra_cam.metainfo.xml share/man/man1/sendra-cam.1.gz
+          lib/udev/rules.d/70-sendra-cam.rules)
     if(NOT EXISTS ${prefix}/${f})
         message(FATAL_ERROR "missing after install: ${f}")
     endif()

@@ -1,4 +1,6 @@
 // Sendra-CAM Viewer: start-up.
+#include "app/commandline.h"
+#include "app/singleinstance.h"
 #include "app/terminationwatcher.h"
 #include "app/ui/mainwindow.h"
 #include "app/ui/sendraapplication.h"
@@ -8,11 +10,45 @@
 #include "platform/gst/gstinit.h"
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include <clocale>
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+// Answers --help, --version and bad options before any window system is reached, so they work
+// over ssh and in scripts. nullopt: go on and start the viewer.
+std::optional<int> answerCommandLine(int &argc, char **argv)
+{
+    QCoreApplication probe(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("sendra-cam"));
+    // The parser's own texts ("Usage:", "Unknown option") in the user's language, from Qt's translations.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
+    const app::CommandLine command = app::parseCommandLine(QCoreApplication::arguments());
+    std::fputs(command.output.toLocal8Bit().constData(), stdout);
+    std::fputs(command.error.toLocal8Bit().constData(), stderr);
+    if (command.action != app::CommandLine::Action::Run)
+        return command.exitCode;
+    if (command.virtualCamera && qEnvironmentVariableIsEmpty("SENDRA_CAM_VIRTUAL_CAMERA"))
+        qputenv("SENDRA_CAM_VIRTUAL_CAMERA", "1");
+    return std::nullopt;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
+    if (const std::optional<int> exitCode = answerCommandLine(argc, argv))
+        return *exitCode;
+
     // Window presets and pixel-exact drawing assume one logical pixel per device pixel.
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     QApplication application(argc, argv);
@@ -21,11 +57,30 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("sendra-cam"));
     QApplication::setApplicationDisplayName(QString());
     QApplication::setDesktopFileName(QStringLiteral("sendra-cam"));
-    platform::initGStreamer();
 
     platform::DiagnosticsLog log;
+    // A second start hands over to the running viewer before it touches the camera or the settings.
+    app::SingleInstance instance(app::SingleInstance::defaultSocketPath());
+    if (instance.handOver())
+        return 0;
+    if (QString error; !instance.listen(error)) {
+        if (instance.handOver())
+            return 0;
+        log.append(QStringLiteral("Second starts cannot find this window: ") + error);
+    }
+
+    platform::initGStreamer();
     platform::SystemClock clock;
     app::ui::SendraApplication program(QApplication::applicationDirPath(), log, clock);
+
+    QObject::connect(&instance, &app::SingleInstance::activationRequested, &program.window(), [&program, &log] {
+        QWidget &window = program.window();
+        window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+        window.show();
+        window.raise();
+        window.activateWindow();
+        log.append(QStringLiteral("Second start: window brought to the front"));
+    });
 
     // A desktop session ending, `kill` or Ctrl+C close the window as its close box does.
     app::TerminationWatcher termination;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/version.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -16,7 +18,7 @@ class AboutDialog final : public QDialog
 {
     Q_OBJECT
 public:
-    static constexpr const char *kVersion = "2.407.5.00";
+    static constexpr const char *kVersion = SENDRA_PROGRAM_VERSION ".00";
     static constexpr const char *kBuildMark = "FBs";
     static constexpr const char *kWebAddress = "https://sendra-cam.example.org";
 

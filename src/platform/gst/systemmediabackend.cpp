@@ -58,12 +58,12 @@ std::unique_ptr<StillButton> SystemMediaBackend::watchStillButton(const DeviceRe
 {
     if (VirtualCameraRig::isVirtual(device))
         return rig_ ? rig_->watchStillButton(device, std::move(pressed)) : nullptr;
-    StillButtonOpen outcome = StillButtonOpen::Unknown;
-    auto button = openEvdevStillButton(device.usbSysPath, std::move(pressed), outcome);
-    if (outcome == StillButtonOpen::NotReadable && !stillUnreadableLogged_) {
+    StillButtonAttempt attempt;
+    auto button = openEvdevStillButton(device.usbSysPath, std::move(pressed), attempt);
+    // Once per run: every connect would otherwise repeat it.
+    if (attempt.outcome == StillButtonOpen::NotReadable && !stillUnreadableLogged_) {
         stillUnreadableLogged_ = true;
-        log_.append(QStringLiteral("Snapshot button of %1 is not readable (/dev/input permissions); see README")
-                        .arg(device.devnode));
+        log_.append(stillButtonAccessHint(attempt, device.devicePath));
     }
     return button;
 }

@@ -38,22 +38,55 @@ void EvdevStillButton::readEvents(int fd)
 }
 
 std::unique_ptr<EvdevStillButton> openEvdevStillButton(const QString &usbSysPath, std::function<void()> pressed,
-                                                       StillButtonOpen &outcome)
+                                                       StillButtonAttempt &attempt)
 {
+    return openEvdevStillButtonNodes(inputNodesOfUsbDevice(usbSysPath), std::move(pressed), attempt);
+}
+
+std::unique_ptr<EvdevStillButton> openEvdevStillButtonNodes(const std::vector<QString> &nodes,
+                                                            std::function<void()> pressed, StillButtonAttempt &attempt)
+{
+    attempt = {};
     std::vector<UniqueFd> fds;
-    const std::vector<QString> nodes = inputNodesOfUsbDevice(usbSysPath);
     for (const QString &node : nodes) {
         std::error_code error;
         UniqueFd fd = openFd(node.toLocal8Bit().constData(), O_RDONLY | O_NONBLOCK, error);
         if (fd)
             fds.push_back(std::move(fd));
+        else if (error != std::errc::no_such_file_or_directory && error != std::errc::no_such_device
+                 && attempt.refusedNode.isEmpty()) {
+            attempt.refusedNode = node;
+            attempt.error = error;
+        }
     }
     if (fds.empty()) {
-        outcome = nodes.empty() ? StillButtonOpen::NoInputNode : StillButtonOpen::NotReadable;
+        attempt.outcome = attempt.refusedNode.isEmpty() ? StillButtonOpen::NoInputNode : StillButtonOpen::NotReadable;
         return nullptr;
     }
-    outcome = StillButtonOpen::Opened;
+    attempt.outcome = StillButtonOpen::Opened;
+    attempt.refusedNode.clear();
+    attempt.error = {};
     return std::make_unique<EvdevStillButton>(std::move(fds), std::move(pressed));
+}
+
+QString stillButtonAccessHint(const StillButtonAttempt &attempt, const QByteArray &devicePath)
+{
+    // "usb#vid_eb1a&pid_5060#..." names the ids a rule has to match.
+    const QString path = QString::fromLatin1(devicePath).toLower();
+    const int v = path.indexOf(QLatin1String("vid_"));
+    const int p = path.indexOf(QLatin1String("pid_"));
+    const QString vendor = v >= 0 ? path.mid(v + 4, 4) : QStringLiteral("vvvv");
+    const QString product = p >= 0 ? path.mid(p + 4, 4) : QStringLiteral("pppp");
+    const QString line = QStringLiteral("Snapshot button input device %1 cannot be opened (%2); ")
+                             .arg(attempt.refusedNode, QString::fromStdString(attempt.error.message()));
+    if (vendor == QLatin1String("eb1a") && product == QLatin1String("5060"))
+        return line + QStringLiteral("the udev rule %1 gives the logged-in user access: install the package or copy "
+                                     "the rule, then unplug and plug the camera")
+                          .arg(QLatin1String(kUdevRulesFile));
+    return line + QStringLiteral("add a udev rule for this camera to /etc/udev/rules.d/70-sendra-cam-local.rules: "
+                                 "SUBSYSTEM==\"input\", KERNEL==\"event*\", ATTRS{idVendor}==\"%1\", "
+                                 "ATTRS{idProduct}==\"%2\", TAG+=\"uaccess\" (see %3), then unplug and plug the camera")
+                      .arg(vendor, product, QLatin1String(kUdevRulesFile));
 }
 
 } // namespace platform

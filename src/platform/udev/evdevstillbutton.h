@@ -4,9 +4,11 @@
 #include "platform/uniquefd.h"
 
 #include <QObject>
+#include <QString>
 
 #include <functional>
 #include <memory>
+#include <system_error>
 #include <vector>
 
 class QSocketNotifier;
@@ -31,8 +33,27 @@ private:
 
 enum class StillButtonOpen { Unknown, Opened, NoInputNode, NotReadable };
 
+// How opening went; for NotReadable, the first input node that exists but refused to open.
+struct StillButtonAttempt {
+    StillButtonOpen outcome = StillButtonOpen::Unknown;
+    QString refusedNode;
+    std::error_code error;
+};
+
 // Opens the input nodes of `usbSysPath`; null with the reason when none could be opened.
 std::unique_ptr<EvdevStillButton> openEvdevStillButton(const QString &usbSysPath, std::function<void()> pressed,
-                                                       StillButtonOpen &outcome);
+                                                       StillButtonAttempt &attempt);
+// The same for a given list of input nodes (a name of its own: a braced single node would pick
+// the overload above). A node that vanished before the open (unplugged) is not a permission
+// problem and counts as no node.
+std::unique_ptr<EvdevStillButton> openEvdevStillButtonNodes(const std::vector<QString> &nodes,
+                                                            std::function<void()> pressed, StillButtonAttempt &attempt);
+
+// The udev rule the package installs; it gives the logged-in user the built-in cameras' nodes.
+inline constexpr const char *kUdevRulesFile = "/usr/lib/udev/rules.d/70-sendra-cam.rules";
+
+// The log line for a snapshot button whose input node exists but cannot be opened: which node,
+// why, and the rule that fixes it for this camera's vendor and product.
+QString stillButtonAccessHint(const StillButtonAttempt &attempt, const QByteArray &devicePath);
 
 } // namespace platform

@@ -146,7 +146,7 @@ void notYetBuiltRules(const ActionInputs &, ActionState &s)
         C::CrossTB_Cross, C::CrossTB_CrossSB, C::CrossTB_Area, C::CrossTB_AreaSB, C::CrossTB_Rect, C::CrossTB_RectSB,
         C::CrossTB_Circle, C::CrossTB_CircleSB, C::CrossTB_LineColor, C::CrossTB_Clear,
         C::DrawRulerTB_SaveImage, C::DrawRulerTB_CopyImage,
-        C::DrawRulerTB_SetScale, C::DrawRulerTB_SetShowInfo, C::VideoCtrlTB_WhiteBlanceSet};
+        C::DrawRulerTB_SetShowInfo, C::VideoCtrlTB_WhiteBlanceSet};
     for (C id : kPending)
         s.enabled.set(id, false);
     s.visible.set(C::PrinterImage_Btn, false);

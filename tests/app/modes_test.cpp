@@ -208,7 +208,7 @@ TEST(UpdateActions, ControlsWithoutBehaviourYetAreNeverOffered)
     in.compareImageAssigned = true;
     in.crossShapeDown = {true, true, true, true};
     const ActionState s = computeActions(in);
-    for (C id : {C::PrintImage, C::TimingCapture_Tool, C::CompareTB_Compare, C::CrossTB_CrossSB, C::DrawRulerTB_SetScale,
+    for (C id : {C::PrintImage, C::TimingCapture_Tool, C::CompareTB_Compare, C::CrossTB_CrossSB, C::DrawRulerTB_SetShowInfo,
                  C::ImgBar_ZoomIn, C::ImaPro_GrayLevel_Btn})
         EXPECT_FALSE(s.enabled.value(id, true)) << int(id);
     EXPECT_FALSE(s.visible.value(C::PrinterImage_Btn, true));   // its grey picture shows instead

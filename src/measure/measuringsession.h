@@ -79,6 +79,13 @@ public:
     const platform::Bitmap &committed() const { return committed_; }
 
     void setScale(const scales::RulerScaleControl &scale) { scale_ = scale; }
+    // The calibration window's line: the pixel length (0 when calibrating starts) and the typed
+    // real length its label shows.
+    void setCalibrationLengths(float pixelLength, float realLength)
+    {
+        shape_.calibrationPixelLength = pixelLength;
+        shape_.calibrationRealLength = realLength;
+    }
     const scales::RulerScaleControl &scale() const { return scale_; }
     // Returning to live video also forgets an earlier rescale of a narrow window.
     void setFlags(const SurfaceFlags &flags);

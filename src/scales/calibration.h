@@ -15,6 +15,8 @@ class Calibration
 {
 public:
     explicit Calibration(QSize area = QSize(640, 480)) : area_(area) {}
+    // The pixels the line is measured in: the view, or the picture when it is smaller.
+    void setArea(QSize area) { area_ = area; }
 
     // The real-length spin box: clamped to [0, bound] of the unit; the real length is the spin
     // value times the unit's step. Clears the minimum pixel length.

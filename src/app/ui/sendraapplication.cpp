@@ -9,12 +9,14 @@
 #include "messagepresenter.h"
 #include "playerfeature.h"
 #include "recordingcontroller.h"
+#include "scalecontroller.h"
 #include "shell.h"
 #include "stillimagecontroller.h"
 
 #include "camera/playback/ui/mediaplayercontroller.h"
 #include "camera/ui/videowidget.h"
 #include "camera/videocamerads.h"
+#include "measure/ui/measuringsurface.h"
 #include "library/ui/thumbnailbrowserwidget.h"
 #include "platform/diagnosticslog.h"
 #include "platform/frameextractor.h"
@@ -66,8 +68,9 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
         [&log](const QString &path, std::uint32_t index) { return platform::GetAviFrame(path, index, &log); }, &shell);
     player_ = new PlayerFeature(shell, *playerController_, &shell);
     measure_ = new MeasureController(shell, *layout_, camera_->camera(), *camera_->videoWidget(), &shell);
+    scales_ = new ScaleController(shell, *camera_, *backend_, &shell);
     for (Feature *feature : std::initializer_list<Feature *>{still_, layout_, liveModes_, camera_, recording_, player_,
-                                                             measure_})
+                                                             measure_, scales_})
         shell.addFeature(feature);
 
     // What the features answer for each other.
@@ -79,6 +82,13 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
     camera_->resetModeButtons = [this] { liveModes_->resetModeButtons(); };
     camera_->resolutionChanged = [this](QSize size) { layout_->setCameraResolution(size); };
     camera_->releaseFrozenFrame = [this] { measure_->releaseFrozenFrame(); };
+    camera_->reloadRulerScales = [this] { scales_->reloadRulerScales(); };
+    camera_->semiAutoCalibrationRunning = [this] { return scales_->calibrationRunning(); };
+    camera_->closeCalibrationWindow = [this] { scales_->closeCalibrationWindow(); };
+    // Every measured value and label follows the current ruler scale.
+    QObject::connect(scales_, &ScaleController::scaleChanged, measure_,
+                     [this](const scales::RulerScaleControl &scale) { measure_->surface().setScale(scale); });
+    scales_->publish();
     measure_->bmpTabShown = [this] { return still_->browser().currentIndex() == state::kListBmp; };
     layout_->stopVideo = [this, &shell, &player] {
         if (shell.state().flags().VideoConnected)

@@ -29,6 +29,7 @@ class MeasureController;
 class MessagePresenter;
 class PlayerFeature;
 class RecordingController;
+class ScaleController;
 class Shell;
 class StillImageController;
 
@@ -55,6 +56,7 @@ public:
     LiveModeController &liveModes() { return *liveModes_; }
     RecordingController &recording() { return *recording_; }
     PlayerFeature &player() { return *player_; }
+    ScaleController &scales() { return *scales_; }
     KeyRouter &keys() { return *keys_; }
     platform::VirtualCameraRig *virtualCamera() { return rig_.get(); }
     // SIGTERM and friends: open questions are dismissed (nothing is asked), then the window
@@ -77,6 +79,7 @@ private:
     camera::playback::ui::MediaPlayerController *playerController_ = nullptr;
     PlayerFeature *player_ = nullptr;
     MeasureController *measure_ = nullptr;
+    ScaleController *scales_ = nullptr;
     KeyRouter *keys_ = nullptr;
 };
 

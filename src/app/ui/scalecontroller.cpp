@@ -27,7 +27,7 @@ ScaleController::ScaleController(Shell &shell, CameraController &camera, platfor
     deps.log = [this](const QString &line) { shell_.log().append(line); };
     deps.warn = [this](const QString &t, const QString &c) { warn(t, c, kIconAttention); };
     deps.detectedMonitorWidthCm = [this] { return detectedMonitorWidthCm ? detectedMonitorWidthCm() : 0.0f; };
-    dialog_ = std::make_unique<scales::ui::TSetRulerDlg>(std::move(deps), &shell_.window());
+    dialog_ = new scales::ui::TSetRulerDlg(std::move(deps), &shell_.window());
     dialog_->setModal(true);
     dialog_->runCalibration = [this](scales::RulerScaleControl &scale) { return runCalibration(scale); };
     current_ = dialog_->current();
@@ -99,7 +99,7 @@ bool ScaleController::runCalibration(scales::RulerScaleControl &scale)
         },
         main.GetFlipMode(),
         [this](const QString &t, const QString &c) { warn(t, c, kIconError); }};
-    scales::ui::TCalibrateWindow window(std::move(deps), scale, dialog_.get());
+    scales::ui::TCalibrateWindow window(std::move(deps), scale, dialog_);
     calibration_ = &window;
     runDialog(window);
     calibration_ = nullptr;

@@ -66,7 +66,8 @@ private:
     Shell &shell_;
     CameraController &camera_;
     platform::MediaBackend &backend_;
-    std::unique_ptr<scales::ui::TSetRulerDlg> dialog_;
+    // Owned by the main window, like every dialog of the program.
+    scales::ui::TSetRulerDlg *dialog_ = nullptr;
     scales::ui::TCalibrateWindow *calibration_ = nullptr;
     scales::RulerScaleControl current_;
     bool calibrating_ = false;

@@ -5,6 +5,8 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 
+#include <algorithm>
+
 namespace scales::ui {
 
 RadioGroup::RadioGroup(const QString &objectName, int columns, QWidget *parent)

@@ -96,14 +96,14 @@ int widgetX(double x, int picture, int widget)
 // to open.
 void whenModal(std::function<void()> action) { QTimer::singleShot(0, std::move(action)); }
 
-struct Run {
+struct ProgramRun {
     fakes::FakeClock clock;
     platform::DiagnosticsLog log;
     Answers presenter;
     std::unique_ptr<SendraApplication> app;
     QStringList labels;
 
-    Run()
+    ProgramRun()
     {
         app = std::make_unique<SendraApplication>(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, &presenter);
         app->window().show();
@@ -156,7 +156,7 @@ TEST(ProgramScales, CalibrateOnTheStageMicrometerThenMeasureAndKeepTheScaleAcros
     qputenv("SENDRA_CAM_VIRTUAL_CAMERA", "1");
     const QString scaleName = QStringLiteral("Micrometer 1 mm");
     {
-        Run run;
+        ProgramRun run;
         ASSERT_TRUE(run.connect());
         Shell &w = run.shell();
         ScaleController &scales = run.app->scales();
@@ -232,7 +232,7 @@ TEST(ProgramScales, CalibrateOnTheStageMicrometerThenMeasureAndKeepTheScaleAcros
     }
     {
         // After a restart the scale is in the list; chosen there, it measures the same.
-        Run run;
+        ProgramRun run;
         ASSERT_TRUE(run.connect());
         scales::ui::TSetRulerDlg &dialog = run.app->scales().dialog();
         ASSERT_EQ(dialog.ScaleFile_CB()->count(), 3);

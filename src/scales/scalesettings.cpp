@@ -56,10 +56,11 @@ std::int32_t fixedRatioHorizontal(std::int32_t vertical) { return std::int32_t(f
 
 std::int32_t monitorSpinFor(float widthCm, std::int32_t monitorUnit)
 {
-    // A hair of tolerance: 50.8 cm is 2000 hundredths of an inch, not 2001 or 1999.
+    // A float width is a few millionths off (47.6f is 47.5999985): without a little tolerance
+    // 47.6 cm would show 4759 and 50.8 cm 2001 hundredths of an inch.
     if (monitorUnit == 1)
-        return std::int32_t(std::ceil(double(widthCm) / 2.54 * 100.0 - 1e-4));
-    return std::int32_t(std::floor(double(widthCm) * 100.0 + 1e-4));
+        return std::int32_t(std::ceil(double(widthCm) / 2.54 * 100.0 - 1e-3));
+    return std::int32_t(std::floor(double(widthCm) * 100.0 + 1e-3));
 }
 
 float monitorWidthFromSpin(std::int32_t spin, std::int32_t monitorUnit)

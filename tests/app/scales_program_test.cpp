@@ -167,16 +167,16 @@ TEST(ProgramScales, CalibrateOnTheStageMicrometerThenMeasureAndKeepTheScaleAcros
         w.UpdateActions();
         QAbstractButton *setScale = w.controls().button(C::DrawRulerTB_SetScale);
         ASSERT_TRUE(setScale->isEnabled());
-        if (qEnvironmentVariableIsSet("SHOW_POS"))
-            qWarning() << "setScale" << setScale->mapTo(&w.window(), setScale->rect().center()) << "semi"
-                       << dialog.button("SemiAutomaticBtn")->mapTo(&dialog, dialog.button("SemiAutomaticBtn")->rect().center())
-                       << "new" << dialog.button("NewBtn")->mapTo(&dialog, dialog.button("NewBtn")->rect().center());
 
         bool calibrationSeen = false, mainDisconnected = false;
         QString distance;
         int hSpin = -1, vSpin = -1;
         whenModal([&] {
             ASSERT_TRUE(dialog.isVisible());
+            if (qEnvironmentVariableIsSet("SHOW_POS"))
+                qWarning() << "setScale" << setScale->mapTo(&w.window(), setScale->rect().center()) << "semi"
+                       << dialog.button("SemiAutomaticBtn")->mapTo(&dialog, dialog.button("SemiAutomaticBtn")->rect().center())
+                       << "new" << dialog.button("NewBtn")->mapTo(&dialog, dialog.button("NewBtn")->rect().center());
             // New scale: the name dialog answers with the name typed.
             whenModal([&] {
                 auto *names = qobject_cast<scales::ui::TNewScaleNameDlg *>(QApplication::activeModalWidget());

@@ -32,7 +32,6 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
-#include <QDebug>
 
 #include <gtest/gtest.h>
 
@@ -173,10 +172,6 @@ TEST(ProgramScales, CalibrateOnTheStageMicrometerThenMeasureAndKeepTheScaleAcros
         int hSpin = -1, vSpin = -1;
         whenModal([&] {
             ASSERT_TRUE(dialog.isVisible());
-            if (qEnvironmentVariableIsSet("SHOW_POS"))
-                qWarning() << "setScale" << setScale->mapTo(&w.window(), setScale->rect().center()) << "semi"
-                       << dialog.button("SemiAutomaticBtn")->mapTo(&dialog, dialog.button("SemiAutomaticBtn")->rect().center())
-                       << "new" << dialog.button("NewBtn")->mapTo(&dialog, dialog.button("NewBtn")->rect().center());
             // New scale: the name dialog answers with the name typed.
             whenModal([&] {
                 auto *names = qobject_cast<scales::ui::TNewScaleNameDlg *>(QApplication::activeModalWidget());

@@ -18,6 +18,8 @@
 #include "platform/gst/specimen.h"
 #include "scales/ui/calibratewindow.h"
 #include "scales/ui/newscalenamedlg.h"
+#include "scales/ui/radiogroup.h"
+#include "scales/scalestore.h"
 #include "scales/ui/setrulerdlg.h"
 
 #include <QAbstractButton>
@@ -202,6 +204,28 @@ TEST(ProgramScales, CalibrateOnTheStageMicrometerThenMeasureAndKeepTheScaleAcros
                 distance = cal->ST_Distance()->text();
                 hSpin = cal->scale().spinValues[0].horizontal;
                 vSpin = cal->scale().spinValues[0].vertical;
+
+                // A new real length recomputes the scale at once: 0.50 mm over the same line.
+                cal->CSpinEdit_RealLength()->setValue(50);
+                EXPECT_EQ(cal->ST_Length()->text(), "0.50 mm");
+                EXPECT_EQ(cal->scale().spinValues[0].horizontal, 64);
+                cal->CSpinEdit_RealLength()->setValue(100);
+                EXPECT_EQ(cal->scale().spinValues[0].horizontal, 128);
+
+                // "Horizontal Fixed": the end moved 40 px down still makes a horizontal line.
+                cal->RG_FixedAxis()->findChild<QAbstractButton *>("RG_FixedAxis1")->click();
+                QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, a);
+                QTest::mouseMove(view, b + QPoint(0, 40));
+                QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, b + QPoint(0, 40));
+                EXPECT_EQ(cal->ST_Distance()->text(), distance);
+                EXPECT_EQ(cal->surface().session().shape().b.y, cal->surface().session().shape().a.y);
+                EXPECT_EQ(cal->scale().spinValues[0].horizontal, 128);
+
+                // A right click freezes the picture and a second one lets it run again.
+                QTest::mouseClick(view, Qt::RightButton, Qt::NoModifier, QPoint(20, 20));
+                EXPECT_TRUE(cal->frozen());
+                QTest::mouseClick(view, Qt::RightButton, Qt::NoModifier, QPoint(20, 20));
+                EXPECT_FALSE(cal->frozen());
                 cal->Btn_QuitDlg()->click();
             });
             dialog.button("SemiAutomaticBtn")->click();
@@ -242,4 +266,32 @@ TEST(ProgramScales, CalibrateOnTheStageMicrometerThenMeasureAndKeepTheScaleAcros
         run.shell().window().close();
     }
     qunsetenv("SENDRA_CAM_VIRTUAL_CAMERA");
+}
+
+TEST(ProgramScales, ModelRecognitionReloadsTheStoreAndPublishesTheScale)
+{
+    fakes::TemporaryProfile profile;
+    ProgramRun run;
+    ScaleController &scales = run.app->scales();
+    ASSERT_EQ(scales.dialog().ScaleFile_CB()->count(), 2);
+    // The store changed on disk (another copy of the program): the reload reads it again.
+    scales::ScaleStore store(run.shell().paths().scaleStoreFile(), QString());
+    ASSERT_TRUE(store.load());
+    scales::RulerScaleControl s = store.scaleAt(0);
+    s.name = QStringLiteral("second camera");
+    store.append(s);
+    // The selected first entry changed as well: the published scale follows it.
+    s.name = store.names()[0];
+    scales::setLengthsFromSpin(s, scales::ScaleUnit::Millimetre, 5000, 3750);
+    store.setScaleAt(0, s);
+    ASSERT_FALSE(store.write());
+    QSignalSpy published(&scales, &ScaleController::scaleChanged);
+    run.app->camera().reloadRulerScales();
+    EXPECT_EQ(scales.dialog().ScaleFile_CB()->count(), 3);
+    ASSERT_EQ(published.count(), 1);
+    EXPECT_EQ(scales.current().spinValues[0].horizontal, 5000);
+    EXPECT_EQ(run.app->measure().surface().session().scale().spinValues[0].horizontal, 5000);
+    // Not while a calibration runs: its window holds the camera.
+    EXPECT_FALSE(run.app->camera().semiAutoCalibrationRunning());
+    run.shell().window().close();
 }

@@ -140,7 +140,7 @@ void notYetBuiltRules(const ActionInputs &, ActionState &s)
         C::ImgBar_SelectSave,
         C::ImaPro_Original_Btn, C::ImaPro_GrayLevel_Btn, C::ImaPro_EdgeDetection_Btn, C::ImaPro_HightPassFilter_Btn,
         C::ImaPro_Binary_Btn, C::ImaPro_Complement_Btn, C::ImaPro_ScrollBar,
-        C::DrawRulerTB_SetScale, C::VideoCtrlTB_WhiteBlanceSet};
+        C::VideoCtrlTB_WhiteBlanceSet};
     for (C id : kPending)
         s.enabled.set(id, false);
     s.visible.set(C::PrinterImage_Btn, false);

@@ -81,6 +81,13 @@ public:
 
     // Whoever changes the current scale calls this; the scale bar hook repaints the layers.
     void setScale(const scales::RulerScaleControl &scale);
+    // The calibration window's line: the pixel length (0 when calibrating starts) and the typed
+    // real length its label shows.
+    void setCalibrationLengths(float pixelLength, float realLength)
+    {
+        shape_.calibrationPixelLength = pixelLength;
+        shape_.calibrationRealLength = realLength;
+    }
     const scales::RulerScaleControl &scale() const { return scale_; }
     // Returning to live video also forgets an earlier rescale of a narrow window.
     void setFlags(const SurfaceFlags &flags);

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace scales {
 
@@ -53,10 +54,53 @@ struct RulerScaleControl {
     std::int32_t magnificationMode = 0;         // 0 none, 1 screen, 2 printing, 3 both
 };
 
+// What a spin value means in each unit: one step in the unit, the upper bound of the spin value,
+// and how the length is written beside the spin box.
+struct UnitInfo {
+    double step;          // unit length of one spin step
+    std::int32_t bound;   // largest spin value
+    int decimals;         // digits after the point of the length text
+    const char *suffix;   // " mm", " in.", " um", " mil"
+};
+const UnitInfo &unitInfo(ScaleUnit unit);
+// Unit index from a stored or chosen number; none outside 0..3.
+std::optional<ScaleUnit> unitFromIndex(int index);
+
+// A spin value held to [0, bound] of the unit. Takes the raw double so that a value beyond the
+// range of int32 is clamped before it becomes an integer.
+std::int32_t clampSpin(ScaleUnit unit, double value);
+// The length a spin value stands for, in the unit.
+double spinLength(ScaleUnit unit, std::int32_t spin);
+// The label beside a spin box: "1.00 mm", "4.6456 in.", "1000 um", "39 mil".
+QString lengthText(ScaleUnit unit, std::int32_t spin);
+
+// Sets the scale's lengths and spin values of every unit from the spin values typed in `unit`;
+// the other units follow the conversion rules (inch is mm x 0.03937, mil is inch x 1000), their
+// spin values truncated. hLength and vLength follow the scale's own unit.
+void setLengthsFromSpin(RulerScaleControl &scale, ScaleUnit unit, std::int32_t hSpin, std::int32_t vSpin);
+// The same from lengths computed in `unit` (calibration): the spin values are the truncated
+// lengths, held to the unit's bound.
+void setLengthsFromLength(RulerScaleControl &scale, ScaleUnit unit, double hLength, double vLength);
+
 // Fills every unit's lengths and spin values from millimetre spin values (hundredths of a mm), the
 // way a scale is loaded: inch is mm x 0.03937 (the store's own factor, not 1/25.4), spin values
 // truncate toward zero.
 void setLengthsFromMillimetreSpin(RulerScaleControl &scale, std::int32_t hSpin, std::int32_t vSpin);
+
+// The interface texts the built-in scale names are made of.
+struct BuiltInTexts {
+    QString low;          // DrawRulerTB_Low
+    QString high;         // DrawRulerTB_High
+    QString nonContact;   // DrawRulerTB_NonContact
+};
+constexpr int kBuiltInScales = 2;
+// "@" + low or high text + "[" + "12.0cm" or "0.50cm" + "," + non-contact text + "]".
+QString builtInScaleName(int index, const BuiltInTexts &texts);
+// Built-in scale 0 (118.00 mm x 88.50 mm) or 1 (1.70 mm x 1.27 mm), unit mm, with the defaults of
+// a rebuilt store.
+RulerScaleControl builtInScale(int index, const BuiltInTexts &texts);
+// The defaults of a rebuilt store, applied to everything but name, number and lengths.
+void applyStoreDefaults(RulerScaleControl &scale);
 
 // The first built-in scale (118.00 mm x 88.50 mm, unit mm) with the defaults of a rebuilt store.
 // Its name is "@" + lowText + "[12.0cm," + nonContactText + "]"; the two texts are interface texts.

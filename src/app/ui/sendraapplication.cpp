@@ -11,6 +11,7 @@
 #include "playerfeature.h"
 #include "recordingcontroller.h"
 #include "reticlecontroller.h"
+#include "scalecontroller.h"
 #include "shell.h"
 #include "stillimagecontroller.h"
 
@@ -19,6 +20,7 @@
 #include "camera/ui/videowidget.h"
 #include "imaging/ui/stillimageview.h"
 #include "camera/videocamerads.h"
+#include "measure/ui/measuringsurface.h"
 #include "library/ui/thumbnailbrowserwidget.h"
 #include "platform/diagnosticslog.h"
 #include "platform/frameextractor.h"
@@ -73,8 +75,9 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
     overlay_ = std::make_unique<camera::OverlayBitmap>();
     compare_ = new CompareController(shell, camera_->camera(), *overlay_, &shell);
     reticle_ = new ReticleController(shell, camera_->camera(), *overlay_, &shell);
+    scales_ = new ScaleController(shell, *camera_, *backend_, &shell);
     for (Feature *feature : std::initializer_list<Feature *>{still_, layout_, liveModes_, camera_, recording_, player_,
-                                                             measure_, compare_, reticle_})
+                                                             measure_, scales_, compare_, reticle_})
         shell.addFeature(feature);
 
     // What the features answer for each other.
@@ -86,6 +89,15 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
     camera_->resetModeButtons = [this] { liveModes_->resetModeButtons(); };
     camera_->resolutionChanged = [this](QSize size) { layout_->setCameraResolution(size); };
     camera_->releaseFrozenFrame = [this] { measure_->releaseFrozenFrame(); };
+    camera_->reloadRulerScales = [this] { scales_->reloadRulerScales(); };
+    camera_->semiAutoCalibrationRunning = [this] { return scales_->calibrationRunning(); };
+    camera_->closeCalibrationWindow = [this] { scales_->closeCalibrationWindow(); };
+    // Every measured value and label follows the current ruler scale.
+    QObject::connect(scales_, &ScaleController::scaleChanged, measure_,
+                     [this](const scales::RulerScaleControl &scale) { measure_->surface().setScale(scale); });
+    // The scale dialog offers the monitor width read from the monitor's own description.
+    scales_->detectedMonitorWidthCm = [this] { return measure_->surface().detectedMonitorWidthCm(); };
+    scales_->publish();
     measure_->bmpTabShown = [this] { return still_->browser().currentIndex() == state::kListBmp; };
     camera::ui::VideoWidget *video = camera_->videoWidget();
     overlay_->setSink([video](const camera::OverlayBitmap &o) {

@@ -35,6 +35,7 @@ class MessagePresenter;
 class PlayerFeature;
 class RecordingController;
 class ReticleController;
+class ScaleController;
 class Shell;
 class StillImageController;
 
@@ -61,6 +62,7 @@ public:
     LiveModeController &liveModes() { return *liveModes_; }
     RecordingController &recording() { return *recording_; }
     PlayerFeature &player() { return *player_; }
+    ScaleController &scales() { return *scales_; }
     KeyRouter &keys() { return *keys_; }
     CompareController &compare() { return *compare_; }
     ReticleController &reticle() { return *reticle_; }
@@ -87,6 +89,7 @@ private:
     camera::playback::ui::MediaPlayerController *playerController_ = nullptr;
     PlayerFeature *player_ = nullptr;
     MeasureController *measure_ = nullptr;
+    ScaleController *scales_ = nullptr;
     KeyRouter *keys_ = nullptr;
     CompareController *compare_ = nullptr;
     ReticleController *reticle_ = nullptr;

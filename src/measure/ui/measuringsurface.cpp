@@ -127,6 +127,19 @@ void MeasuringSurface::mouseDoubleClick(const QMouseEvent &event)
     deliver(session_.press(toInput(event, false)));
 }
 
+void MeasuringSurface::setScale(const scales::RulerScaleControl &scale)
+{
+    session_.setScale(scale);
+    if (!session_.inMeasurementMode() || session_.inProgress())
+        return;
+    deliver(session_.overlap() && session_.history().currentIndex() >= 0 ? session_.DrawUndoRedo() : session_.redraw());
+}
+
+void MeasuringSurface::redraw()
+{
+    deliver(session_.redraw());
+}
+
 void MeasuringSurface::selectTool(ShapeKind kind)
 {
     Q_EMIT cursorChangeRequested(toShape(session_.selectTool(kind)));

@@ -54,6 +54,12 @@ public:
     // separate press for it.
     void mouseDoubleClick(const QMouseEvent &event);
 
+    // A new current scale: the shapes on the layer are repainted with it (all of them with
+    // overlap on, else the last one).
+    void setScale(const scales::RulerScaleControl &scale);
+    // Repaints the current record (the calibration line after a new real length).
+    void redraw();
+
     // Tool bar actions.
     void selectTool(ShapeKind kind);
     void setOverlap(bool on);

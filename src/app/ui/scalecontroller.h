@@ -1,0 +1,76 @@
+#pragma once
+
+#include "app/ui/feature.h"
+#include "scales/rulerscale.h"
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+class QDialog;
+
+namespace platform {
+class MediaBackend;
+}
+
+namespace scales::ui {
+class TCalibrateWindow;
+class TSetRulerDlg;
+} // namespace scales::ui
+
+namespace app::ui {
+
+class CameraController;
+class Shell;
+
+// The current ruler scale: the scale settings dialog (created at start, so the store is read
+// then), opened from the draw tool bar's scale button; the calibration window it starts; the
+// reload after model recognition. Every change of the current scale is published through
+// scaleChanged. UI thread only.
+class ScaleController final : public QObject, public Feature
+{
+    Q_OBJECT
+public:
+    ScaleController(Shell &shell, CameraController &camera, platform::MediaBackend &backend, QObject *parent = nullptr);
+    ~ScaleController() override;
+
+    const scales::RulerScaleControl &current() const { return current_; }
+    scales::ui::TSetRulerDlg &dialog() { return *dialog_; }
+    // The calibration window while it is open, else null.
+    scales::ui::TCalibrateWindow *calibrationWindow() const { return calibration_; }
+
+    // The monitor's physical width in cm as detected from the monitor description; 0 for none.
+    std::function<float()> detectedMonitorWidthCm = [] { return 0.0f; };
+    // Runs the scale dialog or the calibration window modally. Default: exec().
+    std::function<int(QDialog &)> runDialog;
+
+    void DrawRulerTB_SetScaleClick();
+    bool calibrationRunning() const { return calibrating_; }
+    void closeCalibrationWindow();
+    // Model recognition found a camera whose scales are in the store: read it again.
+    void reloadRulerScales();
+    // Tells everyone the current scale (at start, once the receivers are connected).
+    void publish();
+
+    void languageChanged() override;
+    void closing() override { closeCalibrationWindow(); }
+
+Q_SIGNALS:
+    void scaleChanged(const scales::RulerScaleControl &scale);
+
+private:
+    bool runCalibration(scales::RulerScaleControl &scale);
+    void warn(const QString &textKey, const QString &captionKey, int icon);
+
+    Shell &shell_;
+    CameraController &camera_;
+    platform::MediaBackend &backend_;
+    // Owned by the main window, like every dialog of the program.
+    scales::ui::TSetRulerDlg *dialog_ = nullptr;
+    scales::ui::TCalibrateWindow *calibration_ = nullptr;
+    scales::RulerScaleControl current_;
+    bool calibrating_ = false;
+};
+
+} // namespace app::ui

@@ -1,0 +1,238 @@
+// The scale settings dialog through its widgets, on a real store file.
+#include "scales/ui/radiogroup.h"
+#include "scales/ui/setrulerdlg.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+using namespace scales;
+using scales::ui::TSetRulerDlg;
+
+namespace {
+
+struct DialogRig {
+    QTemporaryDir dir;
+    QMap<QString, QString> texts{{"DrawRulerTB_Low", "Low"}, {"DrawRulerTB_High", "High"},
+                                 {"DrawRulerTB_NonContact", "Non-contact"}, {"PosNone_rsDlg", "None"}};
+    QStringList warnings;
+    QStringList log;
+    std::deque<std::optional<QString>> names;   // answers of the name dialog
+    float detectedCm = 0;
+
+    QString store() const { return dir.filePath("DATA/ScaleData_Temp.txt"); }
+    QString marker() const { return dir.filePath("Sys/DefScaleData.ini"); }
+    DialogRig()
+    {
+        QDir().mkpath(dir.filePath("DATA"));
+        QDir().mkpath(dir.filePath("Sys"));
+        QFile m(marker());
+        m.open(QIODevice::WriteOnly);
+    }
+    std::unique_ptr<TSetRulerDlg> make()
+    {
+        TSetRulerDlg::Deps deps;
+        deps.storeFile = store();
+        deps.markerFile = marker();
+        deps.text = [this](const QString &k) { return texts.value(k); };
+        deps.log = [this](const QString &l) { log << l; };
+        deps.warn = [this](const QString &t, const QString &) { warnings << t; };
+        deps.detectedMonitorWidthCm = [this] { return detectedCm; };
+        auto d = std::make_unique<TSetRulerDlg>(std::move(deps));
+        d->askName = [this](const QString &) -> std::optional<QString> {
+            if (names.empty())
+                return std::nullopt;
+            auto n = names.front();
+            names.pop_front();
+            return n;
+        };
+        return d;
+    }
+    QByteArray bytes() const
+    {
+        QFile f(store());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
+
+} // namespace
+
+TEST(SetRulerDlg, StartsOnTheFirstBuiltInScaleAndConvertsUnits)
+{
+    DialogRig rig;
+    auto d = rig.make();
+    EXPECT_EQ(d->ScaleFile_CB()->count(), 2);
+    EXPECT_EQ(d->ScaleFile_CB()->itemText(0), "@Low[12.0cm,Non-contact]");
+    EXPECT_EQ(d->hCSpinEdit()->value(), 11800);
+    EXPECT_EQ(d->vCSpinEdit()->value(), 8850);
+    EXPECT_EQ(d->hLabel_mm()->text(), "118.00 mm");
+    EXPECT_FALSE(d->button("DeleteBtn")->isEnabled());
+    EXPECT_FALSE(d->button("RenameBtn")->isEnabled());
+    EXPECT_FALSE(d->saveEnabled());
+
+    d->ScaleUnit_CB()->setCurrentIndex(1);
+    EXPECT_EQ(d->hCSpinEdit()->value(), 46456);
+    EXPECT_EQ(d->hLabel_mm()->text(), "4.6456 in.");
+    EXPECT_TRUE(d->button("SaveBtn")->isEnabled());
+    // Above the bound is held at the bound.
+    d->hCSpinEdit()->setValue(99999);
+    EXPECT_EQ(d->hCSpinEdit()->value(), 64960);
+
+    // Fixed Ratio: one length sets the other at 4:3.
+    d->ScaleUnit_CB()->setCurrentIndex(0);
+    d->radioGroup("RulerRatio_RG")->findChild<QRadioButton *>("RulerRatio_RG1")->click();
+    EXPECT_TRUE(d->findChild<QLabel *>("link")->isVisibleTo(d.get()));
+    d->hCSpinEdit()->setValue(1000);
+    EXPECT_EQ(d->vCSpinEdit()->value(), 750);
+    d->vCSpinEdit()->setValue(300);
+    EXPECT_EQ(d->hCSpinEdit()->value(), 400);
+
+    // Save stores it; the current scale follows and the file has it.
+    d->SaveBtnClick();
+    EXPECT_FALSE(d->button("SaveBtn")->isEnabled());
+    EXPECT_EQ(d->current().spinValues[0].horizontal, 400);
+    EXPECT_FLOAT_EQ(d->current().hLength, 4.0f);
+    auto again = rig.make();
+    EXPECT_EQ(again->hCSpinEdit()->value(), 400);
+}
+
+TEST(SetRulerDlg, NewRenameAndDeleteKeepTheFileInStep)
+{
+    DialogRig rig;
+    auto d = rig.make();
+    // An empty name is refused with a message and asked again.
+    rig.names = {QString(""), QString("10x objective")};
+    d->NewBtnClick();
+    EXPECT_EQ(rig.warnings, QStringList{"PleaseInputFolderName_MsgBox"});
+    ASSERT_EQ(d->ScaleFile_CB()->count(), 3);
+    EXPECT_EQ(d->selectedEntry(), 2);
+    EXPECT_EQ(d->hCSpinEdit()->value(), 0);
+    EXPECT_TRUE(d->button("DeleteBtn")->isEnabled());
+
+    rig.names = {QString("20x objective")};
+    d->RenameBtnClick();
+    EXPECT_EQ(d->ScaleFile_CB()->itemText(2), "20x objective");
+    rig.names = {QString("a"), QString("b")};
+    d->NewBtnClick();
+    d->NewBtnClick();
+    ASSERT_EQ(d->store().count(), 5);
+
+    // Deleting the fourth of five: the fifth becomes number 4, the third is selected.
+    d->ScaleFile_CB()->setCurrentIndex(3);
+    d->DeleteBtnClick();
+    EXPECT_EQ(d->selectedEntry(), 2);
+    EXPECT_EQ(d->ScaleFile_CB()->currentText(), "20x objective");
+    ScaleStore reread(rig.store(), rig.marker());
+    ASSERT_TRUE(reread.load());
+    EXPECT_EQ(reread.names(), (QStringList{"@Low[12.0cm,Non-contact]", "@High[0.50cm,Non-contact]", "20x objective", "b"}));
+    EXPECT_EQ(reread.lines()[3 * 15 + 1], "4");
+
+    // A cancelled name dialog changes nothing.
+    const QByteArray before = rig.bytes();
+    d->NewBtnClick();
+    EXPECT_EQ(rig.bytes(), before);
+}
+
+TEST(SetRulerDlg, RulerDefaultThenCancelKeepsTheListAndOkResetsIt)
+{
+    DialogRig rig;
+    auto d = rig.make();
+    rig.names = {QString("mine")};
+    d->NewBtnClick();
+    const QByteArray withMine = rig.bytes();
+
+    d->DefaultValue_CB()->click();
+    EXPECT_EQ(d->ScaleFile_CB()->count(), 2);
+    EXPECT_FALSE(d->button("SaveBtn")->isEnabled());
+    d->CancelBtnClick();
+    EXPECT_EQ(d->ScaleFile_CB()->count(), 3);
+    EXPECT_EQ(rig.bytes(), withMine);
+
+    d->DefaultValue_CB()->click();
+    d->OKBtnClick();
+    EXPECT_FALSE(d->DefaultValue_CB()->isChecked());
+    EXPECT_EQ(d->ScaleFile_CB()->count(), 2);
+    ScaleStore reread(rig.store(), rig.marker());
+    ASSERT_TRUE(reread.load());
+    EXPECT_EQ(reread.count(), 2);
+
+    // Another change while "Ruler Default" is checked unchecks it and keeps the list.
+    d->DefaultValue_CB()->click();
+    d->hCSpinEdit()->setValue(5000);
+    EXPECT_FALSE(d->DefaultValue_CB()->isChecked());
+    EXPECT_TRUE(d->button("SaveBtn")->isEnabled());
+}
+
+TEST(SetRulerDlg, ColourAndMonitorWidth)
+{
+    DialogRig rig;
+    rig.detectedCm = 47.6f;
+    auto d = rig.make();
+    EXPECT_TRUE(d->AutoDetect_RB()->isEnabled());
+    EXPECT_EQ(d->amdh_Label()->text(), "47.60 cm");
+    EXPECT_EQ(d->mdh_CSE()->value(), 4760);   // a manual width of 0 takes the detected one
+
+    d->pickColour = [](platform::ColorRef initial) -> std::optional<platform::ColorRef> {
+        EXPECT_EQ(initial, 0x0000FFu);
+        return 0xFFFFFF;
+    };
+    d->RulerColorBtnClick();
+    d->ManualAdjust_RB()->click();
+    EXPECT_TRUE(d->mdh_CSE()->isEnabled());
+    d->mdh_CSE()->setValue(5080);
+    d->Unit_CB()->setCurrentIndex(1);
+    EXPECT_EQ(d->mdh_CSE()->value(), 2000);   // 50.8 cm in hundredths of an inch
+    EXPECT_EQ(d->mmdh_Label()->text(), "20.00 in.");
+    d->SaveBtnClick();
+    EXPECT_EQ(d->current().colour, 0xFFFFFEu);
+    EXPECT_EQ(d->current().monitorWidthMode, 1);
+    EXPECT_FLOAT_EQ(d->current().manualMonitorWidthCm, 50.8f);
+    ScaleStore reread(rig.store(), rig.marker());
+    ASSERT_TRUE(reread.load());
+    EXPECT_EQ(reread.lines()[9], "16777214");
+    EXPECT_EQ(reread.lines()[11], "50.8");
+    EXPECT_EQ(reread.lines()[12], "1");
+
+    // Without a detected width auto-detect is not offered.
+    rig.detectedCm = 0;
+    auto noMonitor = rig.make();
+    EXPECT_FALSE(noMonitor->AutoDetect_RB()->isEnabled());
+    EXPECT_TRUE(noMonitor->ManualAdjust_RB()->isChecked());
+}
+
+TEST(SetRulerDlg, LanguageChangeRenamesTheBuiltInScalesAndADamagedStoreIsRebuilt)
+{
+    DialogRig rig;
+    auto d = rig.make();
+    d->ScaleFile_CB()->setCurrentIndex(1);
+    rig.texts["DrawRulerTB_Low"] = "Niedrig";
+    rig.texts["DrawRulerTB_High"] = "Hoch";
+    rig.texts["DrawRulerTB_NonContact"] = "Berührungslos";
+    d->languageChanged();
+    EXPECT_EQ(d->ScaleFile_CB()->itemText(0), "@Niedrig[12.0cm,Berührungslos]");
+    EXPECT_EQ(d->selectedEntry(), 1);
+    EXPECT_EQ(d->hCSpinEdit()->value(), 170);
+
+    // A built-in entry without "@": the store is kept as .bak and rebuilt when it is loaded.
+    ScaleStore s(rig.store(), rig.marker());
+    ASSERT_TRUE(s.load());
+    s.rename(0, "broken");
+    s.write();
+    const QByteArray broken = rig.bytes();
+    auto fresh = rig.make();
+    EXPECT_EQ(fresh->ScaleFile_CB()->itemText(0), "@Niedrig[12.0cm,Berührungslos]");
+    QFile bak(rig.store() + ".bak");
+    ASSERT_TRUE(bak.open(QIODevice::ReadOnly));
+    EXPECT_EQ(bak.readAll(), broken);
+}

@@ -20,6 +20,7 @@ class MediaPlayerController;
 
 namespace app::ui {
 
+class AutomationController;
 class CameraController;
 class KeyRouter;
 class LayoutController;
@@ -50,6 +51,7 @@ public:
     MainWindow &window();
     CameraController &camera() { return *camera_; }
     MeasureController &measure() { return *measure_; }
+    AutomationController &automation() { return *automation_; }
     StillImageController &still() { return *still_; }
     LayoutController &layout() { return *layout_; }
     LiveModeController &liveModes() { return *liveModes_; }
@@ -77,6 +79,7 @@ private:
     camera::playback::ui::MediaPlayerController *playerController_ = nullptr;
     PlayerFeature *player_ = nullptr;
     MeasureController *measure_ = nullptr;
+    AutomationController *automation_ = nullptr;
     KeyRouter *keys_ = nullptr;
 };
 

@@ -28,18 +28,18 @@ ScheduleRecord plan(int type, int start, int startUnit, int interval, int interv
     return r;
 }
 
-struct Run {
+struct ScheduleRun {
     std::vector<int> actionTicks;
     int endTick = 0;   // the tick at which the schedule went inactive
 };
 
 // Drives the schedule with one advance() per tick, as the one-second timer does.
-Run runSchedule(const ScheduleRecord &settings, int maxTicks = 200)
+ScheduleRun runSchedule(const ScheduleRecord &settings, int maxTicks = 200)
 {
     TimedSchedule s;
     s.settings() = settings;
     s.arm();
-    Run run;
+    ScheduleRun run;
     for (int tick = 1; tick <= maxTicks; ++tick) {
         if (s.advance() != TickAction::None)
             run.actionTicks.push_back(tick);
@@ -53,7 +53,7 @@ Run runSchedule(const ScheduleRecord &settings, int maxTicks = 200)
 
 TEST(TimedSchedule, ThreeStillsFiveSecondsApartActAtTicksOneSixElevenAndEndAtTwelve)
 {
-    const Run run = runSchedule(plan(tools::kCaptureBmp, 0, tools::kUnitSeconds, 5, tools::kUnitSeconds, 3));
+    const ScheduleRun run = runSchedule(plan(tools::kCaptureBmp, 0, tools::kUnitSeconds, 5, tools::kUnitSeconds, 3));
     EXPECT_EQ(run.actionTicks, (std::vector<int>{1, 6, 11}));
     EXPECT_EQ(run.endTick, 12);
 }
@@ -80,8 +80,8 @@ TEST(TimedSchedule, TwoClipsRecordFromOneToElevenAndSixteenToTwentySix)
 
 TEST(TimedSchedule, StartDelayOfOneSecondActsAtTheFirstTickLikeNoDelay)
 {
-    const Run one = runSchedule(plan(tools::kCaptureJpg, 1, tools::kUnitSeconds, 2, tools::kUnitSeconds, 2));
-    const Run none = runSchedule(plan(tools::kCaptureJpg, 0, tools::kUnitSeconds, 2, tools::kUnitSeconds, 2));
+    const ScheduleRun one = runSchedule(plan(tools::kCaptureJpg, 1, tools::kUnitSeconds, 2, tools::kUnitSeconds, 2));
+    const ScheduleRun none = runSchedule(plan(tools::kCaptureJpg, 0, tools::kUnitSeconds, 2, tools::kUnitSeconds, 2));
     EXPECT_EQ(one.actionTicks, (std::vector<int>{1, 3}));
     EXPECT_EQ(none.actionTicks, one.actionTicks);
 }
@@ -89,7 +89,7 @@ TEST(TimedSchedule, StartDelayOfOneSecondActsAtTheFirstTickLikeNoDelay)
 TEST(TimedSchedule, MinuteUnitsCountSixtyTicksPerStep)
 {
     // Start 1 min, then two stills 1 min apart: the first at tick 60, the second at 120.
-    const Run run = runSchedule(plan(tools::kCaptureJpg, 1, tools::kUnitMinutes, 1, tools::kUnitMinutes, 2), 400);
+    const ScheduleRun run = runSchedule(plan(tools::kCaptureJpg, 1, tools::kUnitMinutes, 1, tools::kUnitMinutes, 2), 400);
     EXPECT_EQ(run.actionTicks, (std::vector<int>{60, 120}));
 }
 

@@ -23,6 +23,8 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace app::ui {
 
 using state::ControlId;

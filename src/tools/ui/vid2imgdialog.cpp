@@ -23,6 +23,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace tools::ui {
 
 namespace {

@@ -136,6 +136,7 @@ TEST(Automation, DisconnectingTheCameraStopsTheSchedule)
         dlg.TC_Execute_BtnClick();
         return dlg.result();
     };
+    ASSERT_TRUE(p.enabled(C::TimingCapture_Tool));
     p.shell().controls().action(C::TimingCapture_Tool)->trigger();
     ASSERT_TRUE(a.timer().isActive());
     a.TimingCapture_TimerTimer();

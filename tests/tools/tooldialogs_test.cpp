@@ -18,6 +18,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -144,6 +145,8 @@ TEST_F(DialogFixture, VideoToImagesClampsAndCountsFiles)
     dlg.openVideo(video.fileName());
     EXPECT_EQ(dlg.totalFrameEdit()->text(), QStringLiteral("3000  [ 25 fps]"));
     EXPECT_EQ(dlg.totalTimeEdit()->text(), QStringLiteral("00:02:00 [HH:MM:SS]"));
+    EXPECT_TRUE(dlg.intervalEdit()->isEnabled());
+    EXPECT_TRUE(dlg.unitBox()->isEnabled());
     dlg.setInterval(5, tools::kIntervalMinutes);
     EXPECT_EQ(dlg.intervalEdit()->text(), QStringLiteral("2"));
     EXPECT_EQ(dlg.totalFilesEdit()->text(), QStringLiteral("1"));
@@ -209,6 +212,12 @@ TEST_F(Img2VidFixture, ChoosingMovesItemsAndTheButtonsFollow)
     EXPECT_EQ(dlg.playerState(), tools::ui::TImg2VidDlg::kPlaying);
     EXPECT_EQ(dlg.previewIndex(), 2);
     EXPECT_FALSE(dlg.button("I2V_Unselect_BitBtn")->isEnabled());
+    // The player steps backwards at the frame period and stops after the first picture.
+    QTest::qWait(200);
+    EXPECT_EQ(dlg.playerState(), tools::ui::TImg2VidDlg::kPlaying);
+    EXPECT_EQ(dlg.previewIndex(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.playerState() == tools::ui::TImg2VidDlg::kStopped; }, 2000));
+    EXPECT_EQ(dlg.previewIndex(), 2);   // back at the start
     dlg.I2V_Stop_BtnClick();
     EXPECT_EQ(dlg.playerState(), tools::ui::TImg2VidDlg::kStopped);
     dlg.I2V_Execute_BtnClick();

@@ -221,6 +221,8 @@ TImg2VidDlg::TImg2VidDlg(ToolDialogDeps deps, QWidget *parent) : QDialog(parent)
     compressorBox_ = new QComboBox(this);
     compressorBox_->setObjectName(QStringLiteral("I2V_Compressor_CB"));
     compressorBox_->setEnabled(false);
+    compressorBox_->setMinimumContentsLength(18);
+    compressorBox_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     compressionBox_->layout()->addWidget(compressorBox_);
     connect(compression_, &QButtonGroup::idClicked, this, [this](int id) {
         if (id == 1 && compressorBox_->count() == 0)

@@ -80,6 +80,8 @@ TToolInfoDlg::TToolInfoDlg(std::function<QString(const QString &)> text, QWidget
         bars_[page]->setRange(0, 0);
         bars_[page]->setMaximum(1);
         bars_[page]->setValue(0);
+        // The status line below gives the percentage, rounded as the tool counts it.
+        bars_[page]->setTextVisible(false);
         status_[page] = new QLabel(w);
         status_[page]->setObjectName(prefix + QStringLiteral("_Status_Lab"));
         QPushButton *stop = button(w, prefix + QStringLiteral("_EnDis_Btn"));

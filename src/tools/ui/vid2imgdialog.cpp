@@ -275,6 +275,7 @@ void TVid2ImgDlg::openVideo(const QString &path)
     info_ = videoInfoOf(*data);
     totalFrame_->setText(totalFramesText(info_));
     totalTime_->setText(totalTimeText(info_));
+    setVideoPresent(true);
     recomputeInterval();
 }
 

@@ -125,6 +125,48 @@ TEST(Automation, TimedCaptureTakesTheStillsIntoItsFolderAndEnds)
     p.shell().window().close();
 }
 
+TEST(Automation, TimedClipsAreRecordedWithoutAskingAndEndedByTheSchedule)
+{
+    Program p;
+    AutomationController &a = p.app->automation();
+    ASSERT_TRUE(p.connect());
+    a.runDialog = [](QDialog &d) {
+        auto &dlg = static_cast<tools::ui::TTimingCapDlg &>(d);
+        dlg.setFileType(tools::kCaptureAvi);
+        dlg.field(tools::ScheduleField::StartTime)->setText(QStringLiteral("0"));
+        dlg.field(tools::ScheduleField::FilesNumber)->setText(QStringLiteral("1"));
+        dlg.field(tools::ScheduleField::RecordTime)->setText(QStringLiteral("2"));
+        dlg.TC_Execute_BtnClick();
+        return dlg.result();
+    };
+    ASSERT_TRUE(p.enabled(C::TimingCapture_Tool));
+    p.shell().controls().action(C::TimingCapture_Tool)->trigger();
+    ASSERT_TRUE(a.timedVideoRunning());
+    const QString folder = p.shell().state().curListPath()[state::kListAvi];
+    EXPECT_TRUE(folder.contains(QStringLiteral("TCavi_")));
+    QSignalSpy frames(&p.app->camera().camera(), &camera::TVideoCameraDS::frameReady);
+    const auto tickWithFrames = [&] {
+        a.TimingCapture_TimerTimer();
+        frames.clear();
+        while (frames.count() < 5 && frames.wait(2000)) {
+        }
+    };
+    tickWithFrames();   // the clip starts
+    EXPECT_TRUE(p.shell().state().flags().VideoRecording) << p.presenter.texts.join(u'|').toStdString();
+    tickWithFrames();
+    EXPECT_TRUE(p.shell().state().flags().VideoRecording);
+    tickWithFrames();   // the record time is over: the clip ends
+    EXPECT_FALSE(p.shell().state().flags().VideoRecording);
+    a.TimingCapture_TimerTimer();   // no file left: the schedule ends
+    EXPECT_FALSE(a.timer().isActive());
+    EXPECT_FALSE(a.timedVideoRunning());
+    const QStringList clips = QDir(folder).entryList({QStringLiteral("*.avi")}, QDir::Files);
+    ASSERT_EQ(clips.size(), 1);
+    EXPECT_TRUE(platform::probeVideo(QDir(folder).filePath(clips.first())).has_value());
+    EXPECT_TRUE(p.presenter.texts.isEmpty()) << p.presenter.texts.join(u'|').toStdString();
+    p.shell().window().close();
+}
+
 TEST(Automation, DisconnectingTheCameraStopsTheSchedule)
 {
     Program p;

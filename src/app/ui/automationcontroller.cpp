@@ -110,7 +110,12 @@ AutomationController::AutomationController(Shell &shell, QObject *parent) : QObj
     connect(c.action(ControlId::InfoStatus_Tool), &QAction::triggered, this, &AutomationController::InfoStatus_ToolClick);
 }
 
-AutomationController::~AutomationController() = default;
+AutomationController::~AutomationController()
+{
+    // The converters are children and go after this object: nothing they report may reach it.
+    vid2ImgRun_->disconnect(this);
+    img2VidRun_->disconnect(this);
+}
 
 void AutomationController::openFolder(const QString &folder, const QString &fallback)
 {

@@ -112,6 +112,7 @@ void toolRules(const ActionInputs &in, ActionState &s)
     const state::AppFlags &f = in.flags;
     s.enabled.set(C::TimingCapture_Tool, f.VideoConnected && f.VmrAvailable && !in.timedCaptureRunning);
     s.enabled.set(C::Vid2Img_Tool, !in.vid2ImgRunning);
+    s.enabled.set(C::Img2Vid_Tool, !in.img2VidRunning);
     s.enabled.set(C::ImageViewer_Tool, !f.ViewerOpen);
     s.enabled.set(C::InfoStatus_Tool, !in.toolStatusOpen);
 }
@@ -130,7 +131,7 @@ void notYetBuiltRules(const ActionInputs &, ActionState &s)
     // scale, display and picture-saving settings of the drawing bar: each leaves this list when
     // its feature lands.
     static constexpr C kPending[] = {
-        C::PrintSet, C::PrintImage, C::TimingCapture_Tool, C::Vid2Img_Tool, C::Img2Vid_Tool, C::InfoStatus_Tool,
+        C::PrintSet, C::PrintImage,
         C::ImageViewer_Tool,
         C::ImgBar_NormalMode, C::ImgBar_Move, C::ImgBar_NewFile, C::ImgBar_Save, C::ImgBar_RotateLeft,
         C::ImgBar_RotateRight, C::ImgBar_ZoomFit, C::ImgBar_ZoomIn, C::ImgBar_ZoomOut, C::ImgBar_Undo, C::ImgBar_Redo,

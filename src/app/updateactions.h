@@ -28,6 +28,7 @@ struct ActionInputs {
     int pressedMode = state::kLiveCompare;   // the mode button that is down
     bool timedCaptureRunning = false;
     bool vid2ImgRunning = false;
+    bool img2VidRunning = false;
     bool toolStatusOpen = false;
 };
 

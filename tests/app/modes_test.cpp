@@ -208,9 +208,25 @@ TEST(UpdateActions, ControlsWithoutBehaviourYetAreNeverOffered)
     in.compareImageAssigned = true;
     in.crossShapeDown = {true, true, true, true};
     const ActionState s = computeActions(in);
-    for (C id : {C::PrintImage, C::TimingCapture_Tool, C::ImgBar_ZoomIn, C::ImaPro_GrayLevel_Btn})
+    for (C id : {C::PrintImage, C::ImageViewer_Tool, C::ImgBar_ZoomIn, C::ImaPro_GrayLevel_Btn})
         EXPECT_FALSE(s.enabled.value(id, true)) << int(id);
     EXPECT_FALSE(s.visible.value(C::PrinterImage_Btn, true));   // its grey picture shows instead
     EXPECT_TRUE(s.visible.value(C::EditorImage_Btn));
     EXPECT_TRUE(s.enabled.value(C::VideoFormat));
+}
+
+TEST(UpdateActions, EachToolIsOfferedOnlyWhileItIsNotRunning)
+{
+    ActionInputs in = live(true);
+    ActionState s = computeActions(in);
+    for (C id : {C::TimingCapture_Tool, C::Vid2Img_Tool, C::Img2Vid_Tool, C::InfoStatus_Tool})
+        EXPECT_TRUE(s.enabled.value(id)) << int(id);
+    in.timedCaptureRunning = in.vid2ImgRunning = in.img2VidRunning = in.toolStatusOpen = true;
+    s = computeActions(in);
+    for (C id : {C::TimingCapture_Tool, C::Vid2Img_Tool, C::Img2Vid_Tool, C::InfoStatus_Tool})
+        EXPECT_FALSE(s.enabled.value(id, true)) << int(id);
+    // Timed capture needs a live camera.
+    in = live(true);
+    in.flags.VideoConnected = false;
+    EXPECT_FALSE(computeActions(in).enabled.value(C::TimingCapture_Tool, true));
 }

@@ -1,7 +1,9 @@
 #include "sendraapplication.h"
 
+#include "automationcontroller.h"
 #include "cameracontroller.h"
 #include "comparecontroller.h"
+#include "controls.h"
 #include "keyrouter.h"
 #include "layoutcontroller.h"
 #include "livemodecontroller.h"
@@ -31,6 +33,7 @@
 #include "platform/localeid.h"
 #include "platform/vendor/dlvendorchannel.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QTimer>
@@ -76,8 +79,9 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
     compare_ = new CompareController(shell, camera_->camera(), *overlay_, &shell);
     reticle_ = new ReticleController(shell, camera_->camera(), *overlay_, &shell);
     scales_ = new ScaleController(shell, *camera_, *backend_, &shell);
+    automation_ = new AutomationController(shell, &shell);
     for (Feature *feature : std::initializer_list<Feature *>{still_, layout_, liveModes_, camera_, recording_, player_,
-                                                             measure_, scales_, compare_, reticle_})
+                                                             measure_, scales_, compare_, reticle_, automation_})
         shell.addFeature(feature);
 
     // What the features answer for each other.
@@ -145,6 +149,25 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
     player.memoryTrim = [&shell] { shell.MemoryTrim(); };
     QObject::connect(&player, &camera::playback::ui::MediaPlayerController::aviPageRefreshRequested, still_,
                      [this] { still_->browser().showKind(state::kListAvi); });
+
+    // The automation tools capture through the camera and the recording, and save into the
+    // library folders.
+    automation_->takeSnapshot = [this] { camera_->CaptureImage_BtnClick(); };
+    automation_->toggleRecording = [this] { recording_->RecordVideo_BtnClick(); };
+    automation_->stopRecording = [this] { recording_->stopRecording(); };
+    automation_->recording = [&shell] { return shell.state().flags().VideoRecording; };
+    automation_->chooseCompressor = [this] { recording_->VideoCompressClick(); };
+    automation_->showLibraryPage = [this](int kind) { still_->browser().showKind(kind); };
+    automation_->refreshLibraryPage = [this](int kind) { still_->browser().FileList(kind); };
+    automation_->currentLibraryPage = [this] { return still_->browser().currentIndex(); };
+    automation_->jpegQuality = [this] { return still_->jpegQuality(); };
+    automation_->chooseJpegQuality = [&shell](int quality) {
+        using state::ControlId;
+        const ControlId item = quality >= 100 ? ControlId::NHeight_Q : quality >= 90 ? ControlId::NMiddle_Q : ControlId::NLow_Q;
+        shell.controls().action(item)->trigger();
+    };
+    still_->timedStillsRunning = [this] { return automation_->timedStillsRunning(); };
+    recording_->timedVideoRunning = [this] { return automation_->timedVideoRunning(); };
 
     // Space takes a snapshot and V starts or stops a recording while the camera is live, unless
     // the focused control takes keys itself.

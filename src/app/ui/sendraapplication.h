@@ -24,6 +24,7 @@ class OverlayBitmap;
 
 namespace app::ui {
 
+class AutomationController;
 class CameraController;
 class CompareController;
 class KeyRouter;
@@ -57,6 +58,7 @@ public:
     MainWindow &window();
     CameraController &camera() { return *camera_; }
     MeasureController &measure() { return *measure_; }
+    AutomationController &automation() { return *automation_; }
     StillImageController &still() { return *still_; }
     LayoutController &layout() { return *layout_; }
     LiveModeController &liveModes() { return *liveModes_; }
@@ -90,6 +92,7 @@ private:
     PlayerFeature *player_ = nullptr;
     MeasureController *measure_ = nullptr;
     ScaleController *scales_ = nullptr;
+    AutomationController *automation_ = nullptr;
     KeyRouter *keys_ = nullptr;
     CompareController *compare_ = nullptr;
     ReticleController *reticle_ = nullptr;

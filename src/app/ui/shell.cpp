@@ -308,7 +308,8 @@ void Shell::setMainButton(ControlId button, const QString &picture, const QStrin
 // ---------------------------------------------------------------------------------------------
 // Messages, exit and close
 
-int Shell::ShowMessageBox(const QString &textKey, const QString &captionKey, bool withCancel, int icon)
+int Shell::ShowMessageBox(const QString &textKey, const QString &captionKey, bool withCancel, int icon,
+                          const QString &prefix)
 {
     // One box at a time. A box asked for while one is open comes from an event delivered by the
     // open box's own loop (a recording that ended, a preview that stopped). Opening it there
@@ -320,7 +321,7 @@ int Shell::ShowMessageBox(const QString &textKey, const QString &captionKey, boo
             deps_.log.append(QStringLiteral("Question not asked while another message is open: ") + textKey);
             return state::kResultCancel;
         }
-        const PendingMessage message{textKey, captionKey, icon};
+        const PendingMessage message{textKey, captionKey, icon, prefix};
         if (std::find(pendingMessages_.begin(), pendingMessages_.end(), message) == pendingMessages_.end())
             pendingMessages_.push_back(message);
         deps_.log.append(QStringLiteral("Message waits for the open one: ") + textKey);
@@ -331,7 +332,7 @@ int Shell::ShowMessageBox(const QString &textKey, const QString &captionKey, boo
         ownDialog_->setWindowWidth(window_->width());
     }
     messageOpen_ = true;
-    const int result = presenter_->show(texts_.text(textKey), texts_.text(captionKey), withCancel, icon);
+    const int result = presenter_->show(prefix + texts_.text(textKey), texts_.text(captionKey), withCancel, icon);
     messageOpen_ = false;
     // The waiting ones follow from the event loop, not from inside the caller of this box.
     if (!pendingMessages_.empty())
@@ -345,7 +346,7 @@ void Shell::showPendingMessage()
         return;
     const PendingMessage next = pendingMessages_.front();
     pendingMessages_.erase(pendingMessages_.begin());
-    ShowMessageBox(next.textKey, next.captionKey, false, next.icon);
+    ShowMessageBox(next.textKey, next.captionKey, false, next.icon, next.prefix);
 }
 
 void Shell::showAbout()

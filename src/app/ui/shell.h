@@ -77,7 +77,9 @@ public:
     // ShowMessageBox by language keys; kResultOk or kResultCancel. Never stacks a second box:
     // while one is open, a message is shown after it closes (the call returns kResultOk at
     // once) and a question is answered kResultCancel without being asked.
-    int ShowMessageBox(const QString &textKey, const QString &captionKey, bool withCancel, int icon);
+    // `prefix` goes before the text (a folder name in quotes before FolderNameExisted_MsgBox).
+    int ShowMessageBox(const QString &textKey, const QString &captionKey, bool withCancel, int icon,
+                       const QString &prefix = {});
     // A main button's picture and the language key of its hint (the hint follows the language).
     void setMainButton(state::ControlId button, const QString &picture, const QString &hintKey);
     // The device-status label: DeviceToFound_Lab or DeviceNotToFound_Lab.
@@ -138,6 +140,7 @@ private:
     struct PendingMessage {
         QString textKey, captionKey;
         int icon = 0;
+        QString prefix;
         friend bool operator==(const PendingMessage &, const PendingMessage &) = default;
     };
     std::vector<PendingMessage> pendingMessages_;

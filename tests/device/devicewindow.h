@@ -77,8 +77,8 @@ public:
             e.element = QStringLiteral("v4l2src0");
             e.message = QStringLiteral("Could not read from resource.");
             timer_.stop();
-            if (onEvent_)
-                onEvent_(e);
+            // Delivered later on the UI thread, as bus messages are; the pipeline may be gone by then.
+            QMetaObject::invokeMethod(&context_, [e, onEvent = onEvent_] { if (onEvent) onEvent(e); }, Qt::QueuedConnection);
         };
         return platform::StartResult::Started;
     }
@@ -105,6 +105,7 @@ public:
 
 private:
     StreamLog &log_;
+    QObject context_;
     QTimer timer_;
     platform::CaptureFormat format_;
     std::uint64_t sequence_ = 0;

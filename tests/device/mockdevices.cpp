@@ -42,7 +42,12 @@ V4l2Mock::V4l2Mock()
     g_signal_connect(handler_, "handle-ioctl", G_CALLBACK(&V4l2Mock::onIoctl), this);
 }
 
-V4l2Mock::~V4l2Mock() { g_object_unref(handler_); }
+// The testbed keeps its own reference to the handler: a late ioctl must not reach a dead driver.
+V4l2Mock::~V4l2Mock()
+{
+    g_signal_handlers_disconnect_by_data(handler_, this);
+    g_object_unref(handler_);
+}
 
 void V4l2Mock::makeUvcMicroscope(V4l2Mock &m)
 {

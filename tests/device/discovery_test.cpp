@@ -197,11 +197,11 @@ TEST(DeviceHotPlug, ACableWiggleIsOneChangeAndKeepsTheCamera)
     const int searches = w.backend.monitor.enumerations;
 
     // Out and back in within 100 ms; the monitor reads each uevent as it comes. The camera comes
-    // back under new node numbers (a testbed cannot hand out a removed node's name again).
+    // back under new names (a testbed cannot give a removed device's or node's name out again).
     w.bed.unplug({cam.metadata, cam.capture, cam.usb});
     QTest::qWait(40);
     Drivers again;
-    cam = w.bed.addCamera("1-1", "eb1a", "5060", "SN", 2, again.capture, again.metadata, "Scope");
+    cam = w.bed.addCamera("1-2", "eb1a", "5060", "SN", 2, again.capture, again.metadata, "Scope");
     for (const QString &p : {cam.usb, cam.capture, cam.metadata})
         w.bed.uevent(p, "add");
     ASSERT_TRUE(w.waitChanges(1));

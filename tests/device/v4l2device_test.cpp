@@ -363,7 +363,9 @@ TEST(V4l2Controls, ACameraHeldByAnotherProgramFailsToConnectWithAMessage)
     EXPECT_FALSE(w.flags().VideoConnected);
     EXPECT_FALSE(w.controller->camera().isConnected());
     EXPECT_EQ(w.presenter.texts, QStringList{w.text("ConnectFailed_MsgBox")});
-    EXPECT_TRUE(w.log.lines().join('\n').contains("busy")) << w.log.lines().join('\n').toStdString();
+    EXPECT_TRUE(w.log.contains("CAPTURE /dev/video0 did not start: Device '/dev/video0' is busy"))
+        << w.log.lines().join('\n').toStdString();
+    EXPECT_EQ(w.controller->camera().lastFailure(), camera::PreviewFailure::OpenFailed);
     EXPECT_FALSE(w.controller->controlToolBar()->brightnessButton()->isEnabled());
     EXPECT_TRUE(s.capture.saw(VIDIOC_S_FMT));
 }

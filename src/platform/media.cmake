@@ -11,6 +11,15 @@ add_library(sendra::platform_udev ALIAS sendra_platform_udev)
 target_link_libraries(sendra_platform_udev PUBLIC sendra::platform sendra::platform_v4l2 PRIVATE PkgConfig::UDEV)
 sendra_set_warnings(sendra_platform_udev)
 
+# make coverage: only the device layer is counted, unoptimised so lines map to code; whatever
+# links it links libgcov too.
+if(SENDRA_COVERAGE)
+    foreach(target sendra_platform_v4l2 sendra_platform_udev)
+        target_compile_options(${target} PRIVATE --coverage -O0)
+        target_link_options(${target} INTERFACE --coverage)
+    endforeach()
+endif()
+
 add_library(sendra_platform_gst STATIC
     gst/gstinit.cpp gst/specimen.cpp gst/virtualcamera.cpp gst/gstcapturepipeline.cpp gst/systemmediabackend.cpp
     gst/gstcompressors.cpp gst/gstrecordingbranch.cpp

@@ -31,6 +31,7 @@ struct GstCapturePipeline::Shared {
     std::condition_variable changed;
     QSize size;
     bool failed = false;
+    PipelineEvent firstError;   // what made it fail: start() reports it, the queued copy comes too late
     std::uint64_t frames = 0;
 };
 
@@ -230,6 +231,8 @@ static GstBusSyncReply onBusMessage(GstBus *, GstMessage *message, gpointer user
             recording->fail(ev->negotiationError);
         if (ev->kind == PipelineEvent::Kind::Error && !ev->fromRecording) {
             std::lock_guard lock(shared->mutex);
+            if (!shared->failed)
+                shared->firstError = *ev;
             shared->failed = true;
             shared->changed.notify_all();
         }
@@ -331,10 +334,19 @@ StartResult GstCapturePipeline::start(const DeviceRecord &device, const CaptureF
     const bool settled = shared->changed.wait_for(lock, std::chrono::milliseconds(kStartTimeoutMs),
                                                   [&] { return shared->failed || shared->size.isValid(); });
     const bool failed = shared->failed || !settled;
+    const PipelineEvent why = shared->firstError;
     lock.unlock();
     if (failed) {
         stop();
-        return settled ? StartResult::FormatRefused : StartResult::StateChangeFailed;
+        if (!settled) {
+            log_.append(QStringLiteral("CAPTURE %1 gave no picture in time").arg(device.devnode));
+            return StartResult::StateChangeFailed;
+        }
+        // The event itself is stale once stopped: the reason goes to the log here.
+        log_.append(QStringLiteral("CAPTURE %1 did not start: %2").arg(device.devnode, why.message));
+        // A camera that cannot be opened (held by another program, gone) is not a format question.
+        return why.fromSource && why.resourceError && !why.negotiationError ? StartResult::OpenFailed
+                                                                             : StartResult::FormatRefused;
     }
     return StartResult::Started;
 }

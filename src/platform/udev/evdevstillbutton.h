@@ -24,8 +24,12 @@ public:
     EvdevStillButton(std::vector<UniqueFd> fds, std::function<void()> pressed);
     ~EvdevStillButton() override;
 
+    // False once every node has ended (unplugged) and nothing is watched any more.
+    bool isWatching() const;
+
 private:
-    void readEvents(int fd);
+    // False when the node has ended and is to be watched no more.
+    bool readEvents(int fd);
 
     std::vector<UniqueFd> fds_;
     std::function<void()> pressed_;

@@ -20,6 +20,10 @@ static_assert(exposuremode::Manual == V4L2_EXPOSURE_MANUAL && exposuremode::Aper
 
 namespace {
 
+// A driver that never ends a list (no EINVAL) must not hang the window: no camera offers more.
+constexpr __u32 kMaxListed = 64;
+constexpr qint64 kMaxMenuEntries = 256;
+
 UniqueFd openNode(const QString &devnode, std::error_code &error)
 {
     return openFd(devnode.toLocal8Bit().constData(), O_RDWR | O_NONBLOCK, error);
@@ -37,7 +41,7 @@ std::vector<FrameRate> frameRates(int fd, FourCC code, int width, int height)
     iv.pixel_format = code;
     iv.width = __u32(width);
     iv.height = __u32(height);
-    for (iv.index = 0; !xioctl(fd, VIDIOC_ENUM_FRAMEINTERVALS, &iv); ++iv.index) {
+    for (iv.index = 0; iv.index < kMaxListed && !xioctl(fd, VIDIOC_ENUM_FRAMEINTERVALS, &iv); ++iv.index) {
         if (iv.type == V4L2_FRMIVAL_TYPE_DISCRETE) {
             // An interval n/d seconds per frame is d/n frames per second.
             rates.push_back({int(iv.discrete.denominator), int(iv.discrete.numerator)});
@@ -58,23 +62,25 @@ public:
     std::vector<ControlInfo> controls() override
     {
         std::vector<ControlInfo> list;
-        v4l2_query_ext_ctrl q{};
-        q.id = V4L2_CTRL_FLAG_NEXT_CTRL | V4L2_CTRL_FLAG_NEXT_COMPOUND;
-        while (!xioctl(fd_.get(), VIDIOC_QUERY_EXT_CTRL, &q)) {
-            if (!(q.flags & V4L2_CTRL_FLAG_DISABLED) && q.type != V4L2_CTRL_TYPE_CTRL_CLASS)
-                list.push_back(describe(q));
-            q.id |= V4L2_CTRL_FLAG_NEXT_CTRL | V4L2_CTRL_FLAG_NEXT_COMPOUND;
+        std::uint32_t after = 0;
+        // Ids grow along the list; a driver that repeats one would otherwise loop for ever.
+        while (const auto q = query(after | V4L2_CTRL_FLAG_NEXT_CTRL | V4L2_CTRL_FLAG_NEXT_COMPOUND)) {
+            if (q->id <= after)
+                break;
+            after = q->id;
+            if (!(q->flags & V4L2_CTRL_FLAG_DISABLED) && q->type != V4L2_CTRL_TYPE_CTRL_CLASS)
+                if (auto c = describe(*q))
+                    list.push_back(std::move(*c));
         }
         return list;
     }
 
     std::optional<ControlInfo> info(std::uint32_t id) override
     {
-        v4l2_query_ext_ctrl q{};
-        q.id = id;
-        if (xioctl(fd_.get(), VIDIOC_QUERY_EXT_CTRL, &q) || (q.flags & V4L2_CTRL_FLAG_DISABLED))
+        const auto q = query(id);
+        if (!q || (q->flags & V4L2_CTRL_FLAG_DISABLED))
             return std::nullopt;
-        return describe(q);
+        return describe(*q);
     }
 
     std::optional<int> value(std::uint32_t id) override
@@ -95,8 +101,41 @@ public:
     }
 
 private:
-    ControlInfo describe(const v4l2_query_ext_ctrl &q)
+    // VIDIOC_QUERY_EXT_CTRL, or VIDIOC_QUERYCTRL where the driver does not know it (ENOTTY):
+    // many UVC cameras answer only the older call.
+    std::optional<v4l2_query_ext_ctrl> query(std::uint32_t id)
     {
+        v4l2_query_ext_ctrl q{};
+        if (!oldQueryOnly_) {
+            q.id = id;
+            const std::error_code e = xioctl(fd_.get(), VIDIOC_QUERY_EXT_CTRL, &q);
+            if (!e)
+                return q;
+            if (e != std::errc::inappropriate_io_control_operation)
+                return std::nullopt;
+            oldQueryOnly_ = true;
+        }
+        v4l2_queryctrl old{};
+        old.id = id & ~__u32(V4L2_CTRL_FLAG_NEXT_COMPOUND);
+        if (xioctl(fd_.get(), VIDIOC_QUERYCTRL, &old))
+            return std::nullopt;
+        q = {};
+        q.id = old.id;
+        q.type = old.type;
+        std::memcpy(q.name, old.name, std::min(sizeof q.name, sizeof old.name));
+        q.minimum = old.minimum;
+        q.maximum = old.maximum;
+        q.step = __u64(std::max(old.step, 0));
+        q.default_value = old.default_value;
+        q.flags = old.flags;
+        return q;
+    }
+
+    // Null for a range no control can have (minimum above maximum): it could be neither shown nor set.
+    std::optional<ControlInfo> describe(const v4l2_query_ext_ctrl &q)
+    {
+        if (q.minimum > q.maximum)
+            return std::nullopt;
         ControlInfo info;
         info.id = q.id;
         info.name = fixedText(reinterpret_cast<const __u8 *>(q.name), sizeof q.name);
@@ -115,7 +154,7 @@ private:
         default: info.type = ControlType::Other; break;
         }
         if (info.type == ControlType::Menu || info.type == ControlType::IntegerMenu) {
-            for (qint64 i = q.minimum; i <= q.maximum; ++i) {
+            for (qint64 i = q.minimum; i <= q.maximum && i < q.minimum + kMaxMenuEntries; ++i) {
                 v4l2_querymenu m{};
                 m.id = q.id;
                 m.index = __u32(i);
@@ -130,6 +169,7 @@ private:
     }
 
     UniqueFd fd_;
+    bool oldQueryOnly_ = false;
 };
 
 } // namespace
@@ -154,14 +194,14 @@ std::vector<PixelFormatInfo> enumerateFormats(const QString &devnode, std::error
         return formats;
     v4l2_fmtdesc desc{};
     desc.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-    for (desc.index = 0; !xioctl(fd.get(), VIDIOC_ENUM_FMT, &desc); ++desc.index) {
+    for (desc.index = 0; desc.index < kMaxListed && !xioctl(fd.get(), VIDIOC_ENUM_FMT, &desc); ++desc.index) {
         PixelFormatInfo f;
         f.code = desc.pixelformat;
         f.description = fixedText(desc.description, sizeof desc.description);
         f.compressed = desc.flags & V4L2_FMT_FLAG_COMPRESSED;
         v4l2_frmsizeenum fs{};
         fs.pixel_format = desc.pixelformat;
-        for (fs.index = 0; !xioctl(fd.get(), VIDIOC_ENUM_FRAMESIZES, &fs); ++fs.index) {
+        for (fs.index = 0; fs.index < kMaxListed && !xioctl(fd.get(), VIDIOC_ENUM_FRAMESIZES, &fs); ++fs.index) {
             if (fs.type == V4L2_FRMSIZE_TYPE_DISCRETE) {
                 const int w = int(fs.discrete.width), h = int(fs.discrete.height);
                 f.sizes.push_back({w, h, frameRates(fd.get(), f.code, w, h)});

@@ -56,7 +56,7 @@ public:
             if (onFrame_) {
                 QImage image(format_.width, format_.height, QImage::Format_RGB32);
                 image.fill(0xFF406080u);
-                onFrame_(platform::VideoFrame{image, ++sequence_});
+                onFrame_(platform::VideoFrame::of(image, ++sequence_));
             }
         });
     }

@@ -34,8 +34,9 @@ TEST(SnapshotButton, OnePressIsOneSnapshotAndAutoRepeatIsNone)
     const QString usb = bed.addUsbDevice("1-1", "eb1a", "5060", "SN");
     bed.addInputNode(usb, 4);
     int presses = 0;
-    platform::StillButtonOpen outcome = platform::StillButtonOpen::Unknown;
-    auto button = platform::openEvdevStillButton(usb, [&] { ++presses; }, outcome);
+    platform::StillButtonAttempt attempt;
+    const platform::StillButtonOpen &outcome = attempt.outcome;
+    auto button = platform::openEvdevStillButton(usb, [&] { ++presses; }, attempt);
     ASSERT_TRUE(button);
     EXPECT_EQ(outcome, platform::StillButtonOpen::Opened);
 
@@ -59,8 +60,8 @@ TEST(SnapshotButton, TheButtonOfAnotherUsbDeviceIsNotWatched)
     EXPECT_TRUE(platform::inputNodesOfUsbDevice(QString()).empty());
 
     int presses = 0;
-    platform::StillButtonOpen outcome = platform::StillButtonOpen::Unknown;
-    auto button = platform::openEvdevStillButton(camera, [&] { ++presses; }, outcome);
+    platform::StillButtonAttempt attempt;
+    auto button = platform::openEvdevStillButton(camera, [&] { ++presses; }, attempt);
     ASSERT_TRUE(button);
     ASSERT_TRUE(bed.replayEvents("/dev/input/event5", keyEvents({1, 0, 1, 0})));
     settle(4);
@@ -74,10 +75,11 @@ TEST(SnapshotButton, AnUnreadableButtonIsLoggedOnceAndAMissingOneQuietly)
     bed.addInputNode(locked, 4, false);   // listed by udev, but the node cannot be opened
     const QString bare = bed.addUsbDevice("1-2", "eb1a", "5060", "B");
 
-    platform::StillButtonOpen outcome = platform::StillButtonOpen::Unknown;
-    EXPECT_FALSE(platform::openEvdevStillButton(locked, [] {}, outcome));
+    platform::StillButtonAttempt attempt;
+    const platform::StillButtonOpen &outcome = attempt.outcome;
+    EXPECT_FALSE(platform::openEvdevStillButton(locked, [] {}, attempt));
     EXPECT_EQ(outcome, platform::StillButtonOpen::NotReadable);
-    EXPECT_FALSE(platform::openEvdevStillButton(bare, [] {}, outcome));
+    EXPECT_FALSE(platform::openEvdevStillButton(bare, [] {}, attempt));
     EXPECT_EQ(outcome, platform::StillButtonOpen::NoInputNode);
 
     platform::DiagnosticsLog log;

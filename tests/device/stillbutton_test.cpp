@@ -9,11 +9,15 @@
 #include "platform/udev/evdevstillbutton.h"
 #include "platform/udev/udevdevicemonitor.h"
 
+#include <QDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <linux/input.h>
 #include <unistd.h>
 
@@ -72,7 +76,19 @@ TEST(SnapshotButton, AnUnreadableButtonIsLoggedOnceAndAMissingOneQuietly)
 {
     Testbed bed;
     const QString locked = bed.addUsbDevice("1-1", "eb1a", "5060", "A");
-    bed.addInputNode(locked, 4, false);   // listed by udev, but the node cannot be opened
+    bed.addInputNode(locked, 4, false);   // listed by udev, but the node cannot be opened:
+    // a Unix socket in its place refuses open(2) even for root, as root-only /dev/input does a user
+    {
+        QDir(bed.rootDir()).mkpath(QStringLiteral("dev/input"));
+        const QByteArray path = (bed.rootDir() + QStringLiteral("/dev/input/event4")).toLocal8Bit();
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        ASSERT_LT(std::size_t(path.size()), sizeof address.sun_path);
+        std::memcpy(address.sun_path, path.constData(), std::size_t(path.size()));
+        ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+        ::close(fd);
+    }
     const QString bare = bed.addUsbDevice("1-2", "eb1a", "5060", "B");
 
     platform::StillButtonAttempt attempt;

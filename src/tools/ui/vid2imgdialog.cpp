@@ -1,5 +1,7 @@
 #include "vid2imgdialog.h"
 
+#include "folderfields.h"
+
 #include "tools/timedschedule.h"
 #include "tools/toolnaming.h"
 #include "library/toolfolders.h"
@@ -336,28 +338,8 @@ void TVid2ImgDlg::recomputeInterval()
 void TVid2ImgDlg::regenerateFolder()
 {
     const int mode = std::max(mode_->checkedId(), 0);
-    folderName_->setReadOnly(mode != kFolderKeyIn);
-    savePathButton_->setEnabled(mode == kFolderAssign);
-    switch (mode) {
-    case kFolderAuto:
-        folderName_->setText(autoName(toolFolderName(), deps_.clock->now()));
-        savePath_->setText(defaultFolder() + u'/' + folderName_->text());
-        break;
-    case kFolderKeyIn:
-        folderName_->setText(toolFolderName());
-        savePath_->setText(defaultFolder() + u'/' + folderName_->text());
-        break;
-    default: {
-        QString fallback = defaultFolder() + u'/' + toolFolderName();
-        if (!QDir().mkpath(fallback))
-            fallback = defaultFolder();
-        if (assignedFolder_.isEmpty() || !QFileInfo(assignedFolder_).isDir())
-            assignedFolder_ = fallback;
-        savePath_->setText(assignedFolder_);
-        folderName_->setText(QFileInfo(assignedFolder_).fileName());
-        break;
-    }
-    }
+    showFolderMode({folderName_, savePath_, savePathButton_}, mode, defaultFolder(), toolFolderName(),
+                   deps_.clock->now(), assignedFolder_);
 }
 
 void TVid2ImgDlg::pickFolder()

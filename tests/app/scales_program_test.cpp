@@ -25,6 +25,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -226,6 +227,22 @@ TEST(ProgramScales, CalibrateOnTheStageMicrometerThenMeasureAndKeepTheScaleAcros
                 EXPECT_TRUE(cal->frozen());
                 QTest::mouseClick(view, Qt::RightButton, Qt::NoModifier, QPoint(20, 20));
                 EXPECT_FALSE(cal->frozen());
+
+                // "Show Ruler" draws the scale bar into the view's layer and takes it away again.
+                auto inked = [&] {
+                    const QImage &layer = cal->surface().session().layer().image();
+                    int n = 0;
+                    for (int y = 0; y < layer.height(); ++y)
+                        for (int x = 0; x < layer.width(); ++x)
+                            n += (layer.pixel(x, y) & 0xFFFFFFu) != 0xFFFFFFu;
+                    return n;
+                };
+                ASSERT_FALSE(cal->CB_DisplayRuler()->isChecked());
+                const int lineOnly = inked();
+                cal->CB_DisplayRuler()->click();
+                EXPECT_GT(inked(), lineOnly + 200) << "the bar's graduations and labels";
+                cal->CB_DisplayRuler()->click();
+                EXPECT_EQ(inked(), lineOnly);
                 cal->Btn_QuitDlg()->click();
             });
             dialog.button("SemiAutomaticBtn")->click();

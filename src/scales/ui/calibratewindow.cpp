@@ -233,6 +233,7 @@ void TCalibrateWindow::FormActivate()
     session.setCalibrationLengths(float(pixelLength_), float(calibration_.realLength()));
     session.setScale(scale_);
     scaleBarHidden_ = !displayRuler_->isChecked();
+    surface_->setScaleBarHidden(scaleBarHidden_);
     refreshFlags();
     video_->setCursor(Qt::CrossCursor);
     surface_->selectTool(measure::ShapeKind::Line);
@@ -288,6 +289,7 @@ void TCalibrateWindow::RG_FixedAxisClick(int axis)
 void TCalibrateWindow::CB_DisplayRulerClick(bool checked)
 {
     scaleBarHidden_ = !checked;
+    surface_->setScaleBarHidden(scaleBarHidden_);
     if (frozen_)
         surface_->clearFrame();
     else if (active_)

@@ -17,6 +17,7 @@
 #include "tools/ui/toolinfodialog.h"
 
 #include "fakes.h"
+#include "wholeprogram.h"
 
 #include <QAction>
 #include <QDir>
@@ -33,49 +34,7 @@ using C = state::ControlId;
 
 namespace {
 
-struct AnswerOk final : MessagePresenter {
-    QStringList texts;
-    int show(const QString &text, const QString &, bool, int) override
-    {
-        texts << text;
-        return kResultOk;
-    }
-};
-
-struct Program {
-    fakes::TemporaryProfile profile;
-    fakes::FakeClock clock;
-    platform::DiagnosticsLog log;
-    AnswerOk presenter;
-    std::unique_ptr<SendraApplication> app;
-
-    Program()
-    {
-        qputenv("SENDRA_CAM_VIRTUAL_CAMERA", "1");
-        app = std::make_unique<SendraApplication>(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, &presenter);
-        app->window().show();
-    }
-    ~Program() { qunsetenv("SENDRA_CAM_VIRTUAL_CAMERA"); }
-
-    Shell &shell() { return app->shell(); }
-
-    bool connect()
-    {
-        Shell &w = shell();
-        w.UpdateActions();
-        if (!w.state().flags().DeviceFound)
-            return false;
-        QSignalSpy frames(&app->camera().camera(), &camera::TVideoCameraDS::frameReady);
-        w.controls().mainButton(C::Connect_Btn)->click();
-        return w.state().flags().VideoConnected && (frames.count() > 0 || frames.wait(5000));
-    }
-
-    bool enabled(C id)
-    {
-        shell().UpdateActions();
-        return shell().controls().action(id)->isEnabled();
-    }
-};
+using wholeprogram::Program;
 
 // Sets up two JPEG stills one second apart, started at once, into a folder typed by the user.
 int executeTwoStills(QDialog &d)

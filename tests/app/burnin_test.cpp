@@ -10,6 +10,7 @@
 #include "app/ui/stillimagecontroller.h"
 
 #include "fakes.h"
+#include "wholeprogram.h"
 
 #include "camera/ui/videowidget.h"
 #include "camera/videocamerads.h"
@@ -41,41 +42,7 @@ namespace {
 
 constexpr platform::ColorRef kRed = 0x0000FF;
 
-struct AnswerOk final : MessagePresenter {
-    QStringList texts;
-    int show(const QString &text, const QString &, bool, int) override
-    {
-        texts << text;
-        return kResultOk;
-    }
-};
-
-struct Program {
-    fakes::TemporaryProfile profile;
-    fakes::FakeClock clock;
-    platform::DiagnosticsLog log;
-    AnswerOk presenter;
-    std::unique_ptr<SendraApplication> app;
-
-    Program()
-    {
-        qputenv("SENDRA_CAM_VIRTUAL_CAMERA", "1");
-        app = std::make_unique<SendraApplication>(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, &presenter);
-        app->window().show();
-    }
-    ~Program() { qunsetenv("SENDRA_CAM_VIRTUAL_CAMERA"); }
-
-    Shell &shell() { return app->shell(); }
-    bool connect()
-    {
-        Shell &w = shell();
-        w.UpdateActions();
-        if (!w.state().flags().DeviceFound)
-            return false;
-        QSignalSpy frames(&app->camera().camera(), &camera::TVideoCameraDS::frameReady);
-        w.controls().mainButton(C::Connect_Btn)->click();
-        return w.state().flags().VideoConnected && (frames.count() > 0 || frames.wait(5000));
-    }
+struct Program : wholeprogram::Program {
     void drawMode()
     {
         shell().controls().button(C::ChangeModeTB_Draw)->click();

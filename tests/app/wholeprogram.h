@@ -1,0 +1,71 @@
+#pragma once
+
+// The whole program on the virtual camera, built as main() builds it, with every question the
+// message box would ask answered OK and remembered.
+#include "app/ui/cameracontroller.h"
+#include "app/ui/controls.h"
+#include "app/ui/mainwindow.h"
+#include "app/ui/messagepresenter.h"
+#include "app/ui/sendraapplication.h"
+#include "app/ui/shell.h"
+#include "camera/videocamerads.h"
+#include "platform/diagnosticslog.h"
+
+#include "fakes.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStringList>
+
+#include <memory>
+
+namespace wholeprogram {
+
+struct AnswerOk final : app::ui::MessagePresenter {
+    QStringList texts;
+    int show(const QString &text, const QString &, bool, int) override
+    {
+        texts << text;
+        return app::ui::kResultOk;
+    }
+};
+
+struct Program {
+    fakes::TemporaryProfile profile;
+    fakes::FakeClock clock;
+    platform::DiagnosticsLog log;
+    AnswerOk presenter;
+    std::unique_ptr<app::ui::SendraApplication> app;
+
+    Program()
+    {
+        qputenv("SENDRA_CAM_VIRTUAL_CAMERA", "1");
+        app = std::make_unique<app::ui::SendraApplication>(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, &presenter);
+        app->window().show();
+    }
+    ~Program() { qunsetenv("SENDRA_CAM_VIRTUAL_CAMERA"); }
+
+    app::ui::Shell &shell() { return app->shell(); }
+
+    // Connect pressed on the virtual camera; true once a frame has arrived.
+    bool connect()
+    {
+        app::ui::Shell &w = shell();
+        w.UpdateActions();
+        if (!w.state().flags().DeviceFound)
+            return false;
+        QSignalSpy frames(&app->camera().camera(), &camera::TVideoCameraDS::frameReady);
+        w.controls().mainButton(state::ControlId::Connect_Btn)->click();
+        return w.state().flags().VideoConnected && (frames.count() > 0 || frames.wait(5000));
+    }
+
+    // After the idle-time rules have run.
+    bool enabled(state::ControlId id)
+    {
+        shell().UpdateActions();
+        return shell().controls().action(id)->isEnabled();
+    }
+};
+
+} // namespace wholeprogram

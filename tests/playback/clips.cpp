@@ -184,11 +184,11 @@ ClipFolder &ClipFolder::instance()
 ClipFolder::ClipFolder()
 {
     QString why;
-    ClipRecipe shortSpec = recipe_;
-    shortSpec.frames = 12;
+    ClipRecipe shortRecipe = recipe_;
+    shortRecipe.frames = 12;
     ClipRecipe mjpg = recipe_;
     mjpg.encoder = QStringLiteral("jpegenc quality=90");
-    if (!writeClip(raw60(), recipe_, why) || !writeClip(mjpg60(), mjpg, why) || !writeClip(short12(), shortSpec, why) ||
+    if (!writeClip(raw60(), recipe_, why) || !writeClip(mjpg60(), mjpg, why) || !writeClip(short12(), shortRecipe, why) ||
         !writeStillPictureAs(stillPicture(), why)) {
         why_ = why;
         return;

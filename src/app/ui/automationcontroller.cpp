@@ -135,7 +135,7 @@ void AutomationController::TimingCapture_ToolClick()
         return;
     tools::TimedSchedule &schedule = timing_->schedule();
     const int kind = std::clamp(schedule.settings().fileType, 0, 2);
-    // Part 5.1 saves into the library folder of the type: the schedule's folder becomes it.
+    // Captures are saved into the library folder of their type, so the schedule's folder becomes it.
     shell_.state().listPathsRecord()[kind] = schedule.settings().savePath;
     showLibraryPage(kind);
     if (!shell_.state().flags().VideoConnected)

@@ -23,7 +23,8 @@ endif()
 add_library(sendra_platform_gst STATIC
     gst/gstinit.cpp gst/specimen.cpp gst/virtualcamera.cpp gst/gstcapturepipeline.cpp gst/systemmediabackend.cpp
     gst/gstcompressors.cpp gst/gstrecordingbranch.cpp
-    gst/sampleimage.cpp gst/frameextractor.cpp gst/gstplaybackengine.cpp gst/gstvideoframereader.cpp gst/gstaviwriter.cpp)
+    gst/sampleimage.cpp gst/frameextractor.cpp gst/gstplaybackengine.cpp gst/gstvideoframereader.cpp gst/gstaviwriter.cpp
+    gst/decodechain.cpp)
 add_library(sendra::platform_gst ALIAS sendra_platform_gst)
 target_link_libraries(sendra_platform_gst PUBLIC sendra::platform sendra::platform_udev sendra::platform_v4l2
                       PkgConfig::GST Qt6::Gui)

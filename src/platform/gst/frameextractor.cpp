@@ -1,5 +1,6 @@
 #include "platform/frameextractor.h"
 
+#include "platform/gst/decodechain.h"
 #include "platform/gst/sampleimage.h"
 #include "platform/diagnosticslog.h"
 #include "platform/gst/gstptr.h"
@@ -45,111 +46,37 @@ StreamKind kindOf(GstDiscovererStreamInfo *s)
     return StreamKind::Other;
 }
 
-// Waits on a private pipeline's bus until it has prerolled (ASYNC_DONE), it failed (ERROR) or the
-// deadline passed. Nobody else pops this bus: the pipeline lives only for one call.
-bool waitPrerolled(GstElement *pipeline, Clock::time_point deadline, QString &why)
-{
-    GstPtr<GstBus> bus = GstPtr<GstBus>::adopt(gst_element_get_bus(pipeline));
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0) {
-            why = QStringLiteral("timed out");
-            return false;
-        }
-        platform::GstMessagePtr msg(gst_bus_timed_pop_filtered(
-            bus.get(), nanos(left), GstMessageType(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR)));
-        if (!msg) {
-            why = QStringLiteral("timed out");
-            return false;
-        }
-        if (GST_MESSAGE_TYPE(msg.get()) == GST_MESSAGE_ERROR) {
-            GError *raw = nullptr;
-            gst_message_parse_error(msg.get(), &raw, nullptr);
-            platform::GErrorPtr error(raw);
-            why = QString::fromUtf8(error ? error->message : "error");
-            return false;
-        }
-        if (GST_MESSAGE_SRC(msg.get()) == GST_OBJECT(pipeline))
-            return true;
-    }
-}
-
-// decodebin's pad-added, on a streaming thread: the first decoded video pad goes to the
-// converter. Later video pads and every audio pad stay unlinked, so the demuxer drops their data.
-void onDecodedPad(GstElement *, GstPad *pad, gpointer user)
-{
-    auto *convertSink = static_cast<GstPad *>(user);
-    if (gst_pad_is_linked(convertSink))
-        return;
-    platform::GstCapsPtr caps(gst_pad_get_current_caps(pad));
-    if (!caps)
-        caps.reset(gst_pad_query_caps(pad, nullptr));
-    if (!caps || gst_caps_is_empty(caps.get()))
-        return;
-    const gchar *name = gst_structure_get_name(gst_caps_get_structure(caps.get(), 0));
-    if (g_str_has_prefix(name, "video/x-raw"))
-        gst_pad_link(pad, convertSink);
-}
-
 class FramePipeline
 {
 public:
+    // Only the prerolled buffer matters: no queueing beyond one picture.
     bool build(const QString &path)
     {
-        pipeline_ = GstPtr<GstElement>::sink(gst_pipeline_new("frame-extractor"));
-        GstElement *src = gst_element_factory_make("filesrc", nullptr);
-        GstElement *decode = gst_element_factory_make("decodebin", nullptr);
-        GstElement *convert = gst_element_factory_make("videoconvert", nullptr);
-        GstElement *filter = gst_element_factory_make("capsfilter", nullptr);
-        GstElement *sink = gst_element_factory_make("appsink", nullptr);
-        if (!src || !decode || !convert || !filter || !sink) {
-            for (GstElement *e : {src, decode, convert, filter, sink})
-                if (e)
-                    gst_object_unref(gst_object_ref_sink(e));
-            return false;
-        }
-        sink_ = GstPtr<GstElement>::ref(sink);
-        g_object_set(src, "location", QFile::encodeName(path).constData(), nullptr);
-        platform::GstCapsPtr bgrx(gst_caps_from_string("video/x-raw,format=BGRx"));
-        g_object_set(filter, "caps", bgrx.get(), nullptr);
-        // Only the prerolled buffer matters: no clock, no queueing beyond one picture.
-        g_object_set(sink, "sync", FALSE, "max-buffers", 1u, "enable-last-sample", FALSE, nullptr);
-        gst_bin_add_many(GST_BIN(pipeline_.get()), src, decode, convert, filter, sink, nullptr);
-        if (!gst_element_link(src, decode) || !gst_element_link_many(convert, filter, sink, nullptr))
-            return false;
-        convertSink_ = GstPtr<GstPad>::adopt(gst_element_get_static_pad(convert, "sink"));
-        // The pad outlives the pipeline's streaming threads: they are joined at NULL, in ~FramePipeline.
-        g_signal_connect(decode, "pad-added", G_CALLBACK(onDecodedPad), convertSink_.get());
-        return true;
-    }
-
-    ~FramePipeline()
-    {
-        if (pipeline_)
-            gst_element_set_state(pipeline_.get(), GST_STATE_NULL);
+        QString why;
+        return chain_.build("frame-extractor", path, 1, why);
     }
 
     bool preroll(Clock::time_point deadline, QString &why)
     {
-        if (gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
+        if (gst_element_set_state(chain_.pipeline(), GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
             why = QStringLiteral("cannot be opened");
             return false;
         }
-        return waitPrerolled(pipeline_.get(), deadline, why);
+        return waitPrerolled(chain_.pipeline(), deadline, why);
     }
 
     // An accurate flushing seek: the decoder starts at the key frame before and hands the sink
     // the frame that holds `timeNs`, which the sink keeps as its preroll.
     QImage frameAt(std::int64_t timeNs, Clock::time_point deadline, QString &why)
     {
-        if (!gst_element_seek_simple(pipeline_.get(), GST_FORMAT_TIME,
+        if (!gst_element_seek_simple(chain_.pipeline(), GST_FORMAT_TIME,
                                      GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), timeNs)) {
             why = QStringLiteral("seek refused");
             return {};
         }
-        if (!waitPrerolled(pipeline_.get(), deadline, why))
+        if (!waitPrerolled(chain_.pipeline(), deadline, why))
             return {};
-        platform::GstSamplePtr sample(gst_app_sink_try_pull_preroll(GST_APP_SINK(sink_.get()), 0));
+        platform::GstSamplePtr sample(gst_app_sink_try_pull_preroll(GST_APP_SINK(chain_.sink()), 0));
         if (!sample) {
             why = QStringLiteral("no picture at that time");
             return {};
@@ -161,9 +88,7 @@ public:
     }
 
 private:
-    GstPtr<GstElement> pipeline_;
-    GstPtr<GstElement> sink_;
-    GstPtr<GstPad> convertSink_;
+    DecodeChain chain_;
 };
 
 QString uriOf(const QString &path) { return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded); }

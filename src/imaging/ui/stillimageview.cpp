@@ -40,6 +40,7 @@ StillImageView::StillImageView(QWidget *parent) : QWidget(parent)
 void StillImageView::setPicture(platform::Bitmap picture, const QString &hintPath)
 {
     picture_ = std::move(picture);
+    committed_ = picture_;
     setHintPath(hintPath);
     changeCount_ = 1;
     filterApplied_ = false;
@@ -51,6 +52,21 @@ void StillImageView::setPicture(platform::Bitmap picture, const QString &hintPat
         control_->update();
     }
     Q_EMIT pictureChanged();
+}
+
+void StillImageView::replacePicture(platform::Bitmap picture)
+{
+    const bool sameSize = !picture_.isNull() && picture.size() == picture_.size();
+    picture_ = std::move(picture);
+    if (picture_.isNull()) {
+        control_->hide();
+    } else {
+        if (!sameSize)
+            control_->setGeometry(library::fitViewImage(picture_.size(), size()));
+        control_->show();
+        control_->update();
+    }
+    Q_EMIT pictureEdited();
 }
 
 void StillImageView::setHintPath(const QString &path)

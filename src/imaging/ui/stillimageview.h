@@ -23,6 +23,16 @@ public:
     void setPicture(platform::Bitmap picture, const QString &hintPath);
     void setHintPath(const QString &path);
     void clear();
+    // The editor and the filters change the pixels of the picture shown without putting a new
+    // picture in place: the control keeps its place and size when the picture keeps its size,
+    // and is fitted again when it does not (a quarter turn). Emits pictureEdited, not pictureChanged.
+    void replacePicture(platform::Bitmap picture);
+
+    // The picture as last committed by the editor (`CommittedPicture`); rubber bands and the
+    // marquee are drawn into the live picture only and erased by drawing this back. A new
+    // picture put in place becomes the committed picture too.
+    const platform::Bitmap &committedPicture() const { return committed_; }
+    void setCommittedPicture(platform::Bitmap picture) { committed_ = std::move(picture); }
 
     // The editor's change counter K: 1 for an untouched picture, above 1 once edited.
     int changeCount() const { return changeCount_; }
@@ -34,12 +44,16 @@ public:
     QWidget *pictureControl() const;
 
 Q_SIGNALS:
+    // A new picture was put in place (snapshot, file opened, cleared).
     void pictureChanged();
+    // The pixels of the picture shown were changed by the editor or a filter.
+    void pictureEdited();
 
 private:
     class PictureControl;
     PictureControl *control_ = nullptr;
     platform::Bitmap picture_;
+    platform::Bitmap committed_;
     QString hint_;
     int changeCount_ = 1;
     bool filterApplied_ = false;

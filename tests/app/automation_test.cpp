@@ -20,6 +20,7 @@
 #include "wholeprogram.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -51,7 +52,60 @@ int executeTwoStills(QDialog &d)
     return dlg.result();
 }
 
+int executeTwoStillsWithScale(QDialog &d)
+{
+    auto &dlg = static_cast<tools::ui::TTimingCapDlg &>(d);
+    dlg.setFileType(tools::kCaptureJpg);
+    dlg.field(tools::ScheduleField::Interval)->setText(QStringLiteral("1"));
+    dlg.field(tools::ScheduleField::FilesNumber)->setText(QStringLiteral("2"));
+    dlg.setFolderMode(tools::kFolderKeyIn);
+    dlg.folderNameEdit()->setText(QStringLiteral("scaled"));
+    Q_EMIT dlg.folderNameEdit()->textEdited(QStringLiteral("scaled"));
+    auto *withScale = dlg.findChild<QCheckBox *>(QStringLiteral("TC_SaveScale_CB"));
+    if (!withScale || !withScale->isEnabled()) {
+        ADD_FAILURE() << "no enabled Save Scale check box";
+        return QDialog::Rejected;
+    }
+    withScale->setChecked(true);
+    dlg.TC_Execute_BtnClick();
+    return dlg.result();
+}
+
 } // namespace
+
+TEST(Automation, TimedStillsWithSaveScaleCarryTheScaleInNameAndPixels)
+{
+    Program p;
+    AutomationController &a = p.app->automation();
+    ASSERT_TRUE(p.connect());
+    ASSERT_TRUE(p.enabled(C::TimingCapture_Tool));
+    a.runDialog = executeTwoStillsWithScale;
+    p.shell().controls().action(C::TimingCapture_Tool)->trigger();
+    ASSERT_TRUE(a.timedStillsRunning());
+    ASSERT_TRUE(a.timedStillsWithScale());
+    a.TimingCapture_TimerTimer();
+    a.TimingCapture_TimerTimer();
+    a.TimingCapture_TimerTimer();
+    EXPECT_FALSE(a.timedStillsRunning());
+    const QString folder = p.shell().state().curListPath()[state::kListJpg];
+    const QStringList files = QDir(folder).entryList({QStringLiteral("Jpg_h*.jpg")}, QDir::Files);
+    ASSERT_EQ(files.size(), 2) << QDir(folder).entryList().join(u' ').toStdString();
+    // The default scale's red horizontal bar crosses the middle of the saved picture; the plain
+    // picture there is the beige specimen.
+    const platform::DecodedPicture saved = platform::readPictureFile(QDir(folder).filePath(files.first()));
+    ASSERT_TRUE(saved.ok());
+    int best = 0;
+    for (int y = 236; y <= 244; ++y) {
+        int red = 0;
+        for (int x = 30; x < 630; x += 20) {
+            const QRgb c = saved.bitmap.image().pixel(x, y);
+            red += qRed(c) - qGreen(c) > 60;   // JPEG smears the thin red line, but it stays red
+        }
+        best = std::max(best, red);
+    }
+    EXPECT_EQ(best, 30);
+    p.shell().window().close();
+}
 
 TEST(Automation, TimedCaptureTakesTheStillsIntoItsFolderAndEnds)
 {

@@ -51,6 +51,9 @@ AutomationController::AutomationController(Shell &shell, QObject *parent) : QObj
     timing_->chooseJpegQuality = [this](int q) { chooseJpegQuality(q); };
     timing_->currentJpegQuality = [this] { return jpegQuality(); };
     timing_->schedule().log = [this](const QString &line) { shell_.log().append(line); };
+    // The scale bar and the shapes can always be burnt into a still (the built-in scales
+    // exist even before any calibration).
+    timing_->scaleBurnInAvailable = [] { return true; };
     vid2Img_ = new tools::ui::TVid2ImgDlg(deps, window);
     vid2Img_->chooseJpegQuality = [this](int q) { chooseJpegQuality(q); };
     vid2Img_->currentJpegQuality = [this] { return jpegQuality(); };
@@ -127,6 +130,11 @@ void AutomationController::refreshStatus()
 {
     if (info_->isVisible())
         info_->refreshTimedCapture(timing_->schedule().running(), timing_->schedule().settings());
+}
+
+bool AutomationController::timedStillsWithScale() const
+{
+    return timedStills_ && timing_->schedule().running().saveScale;
 }
 
 void AutomationController::TimingCapture_ToolClick()

@@ -45,6 +45,8 @@ public:
     // Read by the still saving and the recording: files are stored without asking.
     bool timedStillsRunning() const { return timedStills_; }
     bool timedVideoRunning() const { return timedVideo_; }
+    // The running timed capture of stills burns the scale into each picture.
+    bool timedStillsWithScale() const;
 
     tools::ui::TTimingCapDlg &timingDialog() const { return *timing_; }
     tools::ui::TVid2ImgDlg &vid2ImgDialog() const { return *vid2Img_; }

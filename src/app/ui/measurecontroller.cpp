@@ -324,6 +324,13 @@ void MeasureController::Save_ImageFileWithScale()
     SaveDrawImage(false);
 }
 
+bool MeasureController::saveSnapshotWithScale(const platform::Bitmap &snapshot)
+{
+    if (snapshot.isNull() || !saveImageFile)
+        return false;
+    return saveImageFile(surface_->burnIn(platform::Bitmap(snapshot.image().copy())), burnInPrefix());
+}
+
 void MeasureController::DrawRulerTB_CopyImageClick()
 {
     const platform::Bitmap picture = SaveDrawImage(true);

@@ -89,6 +89,9 @@ public:
     platform::Bitmap SaveDrawImage(bool copy);
     // The save-with-scale button: burns in, saves, and shows the picture as the still image.
     void Save_ImageFileWithScale();
+    // The timed capture's "Save Scale": the scale bar and the shapes burnt into this snapshot
+    // (not a frame grabbed later), saved with the scale prefix. True when a file was written.
+    bool saveSnapshotWithScale(const platform::Bitmap &snapshot);
     // The copy-with-scale button: burns in, copies, then the copy's follow-up.
     void DrawRulerTB_CopyImageClick();
     // The display options dialog; OK changes what later labels show.

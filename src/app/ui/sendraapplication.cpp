@@ -167,6 +167,8 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
         shell.controls().action(item)->trigger();
     };
     still_->timedStillsRunning = [this] { return automation_->timedStillsRunning(); };
+    still_->timedStillsWithScale = [this] { return automation_->timedStillsWithScale(); };
+    still_->saveWithScale = [this](const platform::Bitmap &picture) { return measure_->saveSnapshotWithScale(picture); };
     recording_->timedVideoRunning = [this] { return automation_->timedVideoRunning(); };
 
     // Space takes a snapshot and V starts or stops a recording while the camera is live, unless

@@ -184,10 +184,12 @@ void StillImageController::CaptureImageCom(const platform::Bitmap &picture)
     imaging::ui::StillImageView &still = view();
     still.setPicture(picture, QString());
     const library::CaptureCompletion c = library::captureCompletion(
-        shell_.state().settings().AutoSave, timedStillsRunning(), false, shell_.state().flags().SizePreset);
+        shell_.state().settings().AutoSave, timedStillsRunning(), timedStillsWithScale(), shell_.state().flags().SizePreset);
     library::SaveOutcome outcome = library::SaveOutcome::Unknown;
-    if (c.save != library::AutoSaveKind::None)
+    if (c.save == library::AutoSaveKind::Plain)
         outcome = Save_ImageFile(still.picture()) ? library::SaveOutcome::Saved : library::SaveOutcome::WriteFailed;
+    else if (c.save == library::AutoSaveKind::WithScale)
+        outcome = saveWithScale(still.picture()) ? library::SaveOutcome::Saved : library::SaveOutcome::WriteFailed;
     // A snapshot is nobody's file even when it was just stored: the hint stays empty, so Delete
     // clears the still area and leaves the capture in the library, where it belongs now.
     still.setHintPath(QString());

@@ -64,6 +64,9 @@ public:
     std::function<void()> leavePlayer = [] {};
     std::function<void()> showInViewer = [] {};
     std::function<bool()> timedStillsRunning = [] { return false; };
+    std::function<bool()> timedStillsWithScale = [] { return false; };
+    // Burns the scale bar and the shapes into a copy of the picture and saves that copy.
+    std::function<bool(const platform::Bitmap &)> saveWithScale = [](const platform::Bitmap &) { return false; };
     std::function<void(int quality)> jpegQualityChosen = [](int) {};
 
     void readInputs(ActionInputs &in) const override;

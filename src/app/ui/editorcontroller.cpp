@@ -72,6 +72,10 @@ constexpr DrawStyleItem kDrawStyles[] = {
     {ControlId::EDS_Ellipse, EditTool::Ellipse},   {ControlId::EDS_Square, EditTool::Square},
     {ControlId::EDS_Rectangle, EditTool::Rectangle}, {ControlId::EDS_Polygon, EditTool::Polygon}};
 
+// The box whose outline runs through both corners (a QRect outline lies one pixel outside its
+// right and bottom).
+QRect outlineBox(QPoint a, QPoint b) { return QRect(a, b).normalized().adjusted(0, 0, -1, -1); }
+
 QPixmap blankIcon()
 {
     QPixmap pm(24, 24);
@@ -188,10 +192,16 @@ void EditorController::buildMenuIcons()
     for (const auto &[button, menu] : dropDowns) {
         QToolButton *b = c.toolButton(button);
         b->setMenu(c.menu(menu));
-        b->setPopupMode(QToolButton::MenuButtonPopup);
+        b->setPopupMode(QToolButton::InstantPopup);
     }
-    for (ControlId id : {ControlId::ToolBar_ImageEdit1, ControlId::ToolBar_ImageEdit2})
-        c.toolBar(id)->adjustSize();
+    // Both bars fit the 400 pixels beside the video.
+    for (ControlId id : {ControlId::ToolBar_ImageEdit1, ControlId::ToolBar_ImageEdit2}) {
+        QToolBar *bar = c.toolBar(id);
+        bar->setIconSize(QSize(16, 16));
+        for (QToolButton *b : bar->findChildren<QToolButton *>())
+            b->setIconSize(QSize(16, 16));
+        bar->adjustSize();
+    }
 }
 
 void EditorController::connectControls()
@@ -280,9 +290,7 @@ void EditorController::connectControls()
     click(ControlId::ImgBar_Copy, [this] { ImgBar_CopyClick(); });
     click(ControlId::ImgBar_Paste, [this] { ImgBar_PasteClick(); });
     click(ControlId::ImgBar_SelectSave, [this] { ImgBar_SelectSaveClick(); });
-    // The draw-style button itself only erases the marquee; the line and fill buttons act only
-    // through their menus.
-    click(ControlId::ImgBar_DrawStyle, [this] { eraseMarquee(); });
+    // The three style buttons open their menus at once: they act only through them.
     connect(c.comboBox(ControlId::ImgBar_ComboBox_TextSize), &QComboBox::currentTextChanged, this,
             [this](const QString &size) {
                 bool ok = false;
@@ -785,17 +793,17 @@ void EditorController::drawShape(QPainter &p, QPoint from, QPoint to, bool shift
         p.drawLine(from, shift ? imaging::shiftConstrain(from, to) : to);
         break;
     case EditTool::Rectangle:
-        p.drawRect(QRect(from, to).normalized());
+        p.drawRect(outlineBox(from, to));
         break;
     case EditTool::Ellipse:
-        p.drawEllipse(QRect(from, to).normalized());
+        p.drawEllipse(outlineBox(from, to));
         break;
     case EditTool::Square:
-        p.drawRect(QRect(from, imaging::squareCorner(from, to)).normalized());
+        p.drawRect(outlineBox(from, imaging::squareCorner(from, to)));
         break;
     case EditTool::Circle: {
         const auto box = imaging::circleBox(from, to);
-        p.drawEllipse(QRect(box[0], box[1]).normalized());
+        p.drawEllipse(outlineBox(box[0], box[1]));
         break;
     }
     default:
@@ -876,7 +884,7 @@ void EditorController::mouseMove(QMouseEvent *e)
             QPainter p(&live.image());
             p.setPen(QPen(Qt::black, 1, Qt::DotLine));
             p.setBrush(Qt::NoBrush);
-            p.drawRect(QRect(p1_, current_).normalized());
+            p.drawRect(outlineBox(p1_, current_));
         }
         view().replacePicture(std::move(live));
         liveDirty_ = true;
@@ -951,7 +959,7 @@ void EditorController::mouseMove(QMouseEvent *e)
             QPainter p(&live.image());
             p.setPen(QPen(Qt::black, 1, Qt::DotLine));
             p.setBrush(Qt::NoBrush);
-            p.drawRect(QRect(p1_, current_).normalized());
+            p.drawRect(outlineBox(p1_, current_));
         }
         view().replacePicture(std::move(live));
         liveDirty_ = true;

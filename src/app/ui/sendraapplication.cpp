@@ -169,6 +169,7 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
         shell.controls().action(item)->trigger();
     };
     still_->timedStillsRunning = [this] { return automation_->timedStillsRunning(); };
+    editor_->leaveFilterMode = [this] { still_->leaveImageProcessMode(); };
     recording_->timedVideoRunning = [this] { return automation_->timedVideoRunning(); };
 
     // Space takes a snapshot and V starts or stops a recording while the camera is live, unless

@@ -338,21 +338,3 @@ TEST(EditorProgram, APolygonClosesOnTheRightClick)
     EXPECT_EQ(e.at(60, 60), kRed);    // closing side back to the first vertex
     EXPECT_EQ(e.editor().dragState(), imaging::DragState::Idle);
 }
-
-TEST(EditorProgram, ScratchPrintLayout)
-{
-    Editor e;
-    e.enterWith(platform::Bitmap(640, 480));
-    QWidget *top = &e.app->window();
-    for (const auto &row : state::kControlTable) {
-        if (row.group != state::ControlGroup::ImageEdit1 && row.group != state::ControlGroup::ImageEdit2)
-            continue;
-        QWidget *w = e.shell().controls().widget(row.id);
-        if (!w)
-            continue;
-        const QRect r(w->mapTo(top, QPoint(0, 0)), w->size());
-        std::printf("%s %d %d %d %d\n", std::string(row.name).c_str(), r.x(), r.y(), r.width(), r.height());
-    }
-    const QRect p(e.view().mapTo(top, QPoint(0, 0)), e.view().size());
-    std::printf("panel %d %d %d %d\n", p.x(), p.y(), p.width(), p.height());
-}

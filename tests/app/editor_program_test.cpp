@@ -338,3 +338,53 @@ TEST(EditorProgram, APolygonClosesOnTheRightClick)
     EXPECT_EQ(e.at(60, 60), kRed);    // closing side back to the first vertex
     EXPECT_EQ(e.editor().dragState(), imaging::DragState::Idle);
 }
+
+TEST(EditorProgram, TheTextBoxEdgeStopsAtThePanelBorderAndTheBoxMovesWithTheRightButton)
+{
+    Editor e;
+    e.enterWith(platform::Bitmap(640, 480));
+    e.click(ControlId::ImgBar_OriginalFit);
+    ASSERT_EQ(e.picture()->geometry(), QRect(-120, -90, 640, 480));
+    e.click(ControlId::ImgBar_Text);
+    // Picture pixels (220, 190) are panel pixels (100, 100).
+    e.drag({220, 190}, {320, 240});
+    imaging::ui::EditTextBox &box = e.editor().textBox();
+    ASSERT_TRUE(box.isShown());
+    ASSERT_EQ(box.geometry(), QRect(100, 100, 100, 50));
+    QWidget *vp = box.edit()->viewport();
+    const QPoint rightEdge(98, 25);
+    QTest::mousePress(vp, Qt::LeftButton, {}, rightEdge);
+    QTest::mouseMove(vp, rightEdge + QPoint(500, 0));
+    QTest::mouseRelease(vp, Qt::LeftButton, {}, rightEdge + QPoint(500, 0));
+    EXPECT_EQ(box.geometry(), QRect(100, 100, 300, 50));   // the panel is 400 wide
+    // The eight handles follow: the right-hand ones sit at the new right edge.
+    EXPECT_EQ(box.handles()[7]->pos(), QPoint(100 + 300 - 4, 100 + 50 - 4));
+    QTest::mousePress(vp, Qt::RightButton, {}, {50, 25});
+    QTest::mouseMove(vp, {30, 5});
+    QTest::mouseRelease(vp, Qt::RightButton, {}, {30, 5});
+    EXPECT_EQ(box.geometry(), QRect(80, 80, 300, 50));
+}
+
+TEST(EditorProgram, ThePopupMenuCopiesAndPastesTheWholePicture)
+{
+    Editor e;
+    e.enterWith();
+    e.shell().UpdateActions();
+    e.trigger(ControlId::VI_Copy);
+    EXPECT_EQ(QGuiApplication::clipboard()->image().size(), QSize(320, 240));
+    QImage other(200, 100, QImage::Format_RGB32);
+    other.fill(Qt::green);
+    QGuiApplication::clipboard()->setImage(other);
+    e.trigger(ControlId::VI_Paste);
+    EXPECT_EQ(e.view().picture().size(), QSize(200, 100));
+    EXPECT_EQ(e.view().committedPicture().size(), QSize(200, 100));
+    // An edit like any other: counted, and undone back to the picture before.
+    EXPECT_EQ(e.k(), 2);
+    e.editor().ImgBar_UndoClick();
+    EXPECT_EQ(e.view().picture().size(), QSize(320, 240));
+    EXPECT_EQ(e.picture()->size(), QSize(320, 240));
+    e.trigger(ControlId::VI_Cut);
+    EXPECT_EQ(e.at(5, 5), kWhite);
+    EXPECT_EQ(QGuiApplication::clipboard()->image().size(), QSize(320, 240));
+    EXPECT_EQ(e.k(), 2);
+}

@@ -318,26 +318,30 @@ void EditorController::connectControls()
         hideTextBox();
     });
 
+    // The pop-up menu's whole-picture cut and paste are edits like any other: committed and
+    // recorded, so they survive the next stroke and the exit, count as unsaved and can be undone.
     connect(c.action(ControlId::VI_Cut), &QAction::triggered, this, [this] {
-        // The whole picture goes to the clipboard and white is left; the committed picture and
-        // the history stay as they were.
         if (view().isEmpty())
             return;
+        eraseMarquee();
         QGuiApplication::clipboard()->setImage(view().picture().image());
         view().replacePicture(platform::Bitmap(view().picture().width(), view().picture().height()));
-        liveDirty_ = true;
+        record();
     });
     connect(c.action(ControlId::VI_Copy), &QAction::triggered, this, [this] {
-        if (!view().isEmpty())
-            QGuiApplication::clipboard()->setImage(view().picture().image());
+        if (view().isEmpty())
+            return;
+        eraseMarquee();
+        QGuiApplication::clipboard()->setImage(view().picture().image());
     });
     connect(c.action(ControlId::VI_Paste), &QAction::triggered, this, [this] {
         const QImage image = QGuiApplication::clipboard()->image();
         if (image.isNull() || view().isEmpty())
             return;
+        eraseMarquee();
         view().replacePicture(platform::Bitmap(image));
-        liveDirty_ = true;
         ImgBar_ZoomFitClick();
+        record();
     });
 }
 

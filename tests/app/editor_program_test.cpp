@@ -388,3 +388,19 @@ TEST(EditorProgram, ThePopupMenuCopiesAndPastesTheWholePicture)
     EXPECT_EQ(QGuiApplication::clipboard()->image().size(), QSize(320, 240));
     EXPECT_EQ(e.k(), 2);
 }
+
+TEST(EditorProgram, NewFileOffersTheEditsThenStartsABlankPictureOfNobodysFile)
+{
+    Editor e;
+    e.enterWith();
+    e.view().setHintPath(QStringLiteral("/somewhere/Jpg_20141111_00001.jpg"));
+    e.trigger(ControlId::EDS_Line);
+    e.drag({10, 10}, {50, 30});
+    e.click(ControlId::ImgBar_NewFile);
+    EXPECT_EQ(e.questions(), 1);
+    EXPECT_EQ(e.view().picture(), platform::Bitmap(640, 480));
+    EXPECT_EQ(e.picture()->geometry(), QRect(0, 0, 400, 300));
+    EXPECT_TRUE(e.view().hintPath().isEmpty());
+    EXPECT_EQ(e.k(), 1);
+    EXPECT_FALSE(e.enabled(ControlId::ImgBar_Undo));
+}

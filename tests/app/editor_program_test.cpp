@@ -5,6 +5,7 @@
 #include "wholeprogram.h"
 
 #include "app/ui/editorcontroller.h"
+#include "app/ui/keyrouter.h"
 #include "app/ui/stillimagecontroller.h"
 #include "imaging/ui/edittextbox.h"
 #include "imaging/ui/stillimageview.h"
@@ -403,4 +404,21 @@ TEST(EditorProgram, NewFileOffersTheEditsThenStartsABlankPictureOfNobodysFile)
     EXPECT_TRUE(e.view().hintPath().isEmpty());
     EXPECT_EQ(e.k(), 1);
     EXPECT_FALSE(e.enabled(ControlId::ImgBar_Undo));
+}
+
+TEST(EditorProgram, SpaceOverTheLiveVideoAsksAboutTheEditBeforeTheSnapshotReplacesIt)
+{
+    Editor e;
+    QApplication::setActiveWindow(&e.app->window());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&e.app->window()));
+    ASSERT_TRUE(e.connect());
+    e.enterWith();
+    e.trigger(ControlId::EDS_Line);
+    e.drag({10, 10}, {50, 30});
+    ASSERT_EQ(e.k(), 2);
+    e.app->window().centralWidget()->setFocus();
+    QTest::keyClick(&e.app->window(), Qt::Key_Space);
+    EXPECT_EQ(e.app->keys().snapshotPresses(), 1);
+    ASSERT_EQ(e.questions(), 1);
+    EXPECT_EQ(e.presenter.texts[0], e.shell().texts().text("WhetherSaveImage_MsgBox"));
 }

@@ -34,6 +34,37 @@ void stillImageRules(const ActionInputs &in, ActionState &s)
     s.visible.set(C::LogoImage_RW, in.stillEmpty);
 }
 
+void editorRules(const ActionInputs &in, ActionState &s)
+{
+    const EditorFacts &e = in.editor;
+    const bool still = !in.stillEmpty;
+    for (C id : {C::ImgBar_NormalMode, C::ImgBar_NewFile, C::ImgBar_Save, C::ImgBar_RotateLeft, C::ImgBar_RotateRight,
+                 C::ImgBar_LineStyle, C::ImgBar_Color, C::ImgBar_DeleteToolBar, C::ImgBar_BrushStyle})
+        s.enabled.set(id, still);
+    const bool selecting = e.selectDown && !e.textDown;
+    for (C id : {C::ImgBar_Cut, C::ImgBar_Copy, C::ImgBar_SelectSave})
+        s.enabled.set(id, still && selecting && e.selection);
+    s.enabled.set(C::ImgBar_Move, still && e.controlLargerThanPanel);
+    if (!e.controlLargerThanPanel)
+        s.checked.set(C::ImgBar_Move, false);
+    // Drawing, selecting and text work on the picture's own pixels.
+    const bool atOwnSize = still && e.originalSize;
+    for (C id : {C::ImgBar_DrawStyle, C::ImgBar_SelectRang, C::ImgBar_Text})
+        s.enabled.set(id, atOwnSize);
+    s.enabled.set(C::ImgBar_Paste, atOwnSize && e.clipboardBitmap);
+    for (C id : {C::ImgBar_ComboBox_TextSize, C::ImgBar_TextColor, C::ImgBar_TextBgColor, C::ImgBar_TextBgTransparent})
+        s.enabled.set(id, e.textDown);
+    s.enabled.set(C::ImgBar_Undo, still && e.canUndo);
+    s.enabled.set(C::ImgBar_Redo, still && e.canRedo);
+    s.enabled.set(C::ImgBar_ZoomIn, still && e.zoomInChanges);
+    s.enabled.set(C::ImgBar_ZoomOut, still && e.zoomOutChanges);
+    s.enabled.set(C::ImgBar_ZoomFit, still && e.fitChanges);
+    s.enabled.set(C::ImgBar_OriginalFit, still && e.originalChanges);
+    s.enabled.set(C::VI_Cut, still);
+    s.enabled.set(C::VI_Copy, still);
+    s.enabled.set(C::VI_Paste, still && e.clipboardBitmap);
+}
+
 void cameraRules(const ActionInputs &in, ActionState &s)
 {
     const state::AppFlags &f = in.flags;
@@ -133,12 +164,6 @@ void notYetBuiltRules(const ActionInputs &, ActionState &s)
     static constexpr C kPending[] = {
         C::PrintSet, C::PrintImage,
         C::ImageViewer_Tool,
-        C::ImgBar_NormalMode, C::ImgBar_Move, C::ImgBar_NewFile, C::ImgBar_Save, C::ImgBar_RotateLeft,
-        C::ImgBar_RotateRight, C::ImgBar_ZoomFit, C::ImgBar_ZoomIn, C::ImgBar_ZoomOut, C::ImgBar_Undo, C::ImgBar_Redo,
-        C::ImgBar_LineStyle, C::ImgBar_Color, C::ImgBar_DeleteToolBar, C::ImgBar_OriginalFit, C::ImgBar_Text,
-        C::ImgBar_TextColor, C::ImgBar_TextBgColor, C::ImgBar_TextBgTransparent, C::ImgBar_ComboBox_TextSize,
-        C::ImgBar_BrushStyle, C::ImgBar_DrawStyle, C::ImgBar_SelectRang, C::ImgBar_Cut, C::ImgBar_Copy, C::ImgBar_Paste,
-        C::ImgBar_SelectSave,
         C::ImaPro_Original_Btn, C::ImaPro_GrayLevel_Btn, C::ImaPro_EdgeDetection_Btn, C::ImaPro_HightPassFilter_Btn,
         C::ImaPro_Binary_Btn, C::ImaPro_Complement_Btn, C::ImaPro_ScrollBar,
         C::VideoCtrlTB_WhiteBlanceSet};
@@ -150,7 +175,7 @@ void notYetBuiltRules(const ActionInputs &, ActionState &s)
 ActionState computeActions(const ActionInputs &in)
 {
     ActionState s;
-    for (auto rules : {mainButtonRules, stillImageRules, cameraRules, playerRules, liveModeRules, overlayRules,
+    for (auto rules : {mainButtonRules, stillImageRules, editorRules, cameraRules, playerRules, liveModeRules, overlayRules,
                        measureRules, toolRules, layoutRules, notYetBuiltRules})
         rules(in, s);
     return s;

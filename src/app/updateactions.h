@@ -8,6 +8,19 @@
 
 namespace app {
 
+// The still-image editor's facts for its tool bars.
+struct EditorFacts {
+    bool selectDown = false;        // ImgBar_SelectRang down
+    bool textDown = false;          // ImgBar_Text down
+    bool selection = false;         // a selection with width and height
+    bool controlLargerThanPanel = false;
+    bool originalSize = false;      // the picture is shown at its own pixel size
+    bool clipboardBitmap = false;
+    bool canUndo = false, canRedo = false;
+    // Whether zoom in, zoom out, fit and own size would change the view.
+    bool zoomInChanges = false, zoomOutChanges = false, fitChanges = false, originalChanges = false;
+};
+
 // Everything the idle-time update looks at besides the shared flags. Each feature fills in its
 // own facts (Feature::readInputs) before the rules run.
 struct ActionInputs {
@@ -30,6 +43,7 @@ struct ActionInputs {
     bool vid2ImgRunning = false;
     bool img2VidRunning = false;
     bool toolStatusOpen = false;
+    EditorFacts editor;
 };
 
 // One yes/no per control, or "not named": controls a rule does not name keep their state.
@@ -65,6 +79,7 @@ struct ActionState {
 // remembers nothing between calls. The features call their own from Feature::applyRules.
 void mainButtonRules(const ActionInputs &in, ActionState &s);    // shell: the main row
 void stillImageRules(const ActionInputs &in, ActionState &s);    // still image: its buttons and items
+void editorRules(const ActionInputs &in, ActionState &s);        // still-image editor: its two tool bars
 void cameraRules(const ActionInputs &in, ActionState &s);        // camera: menu items, picture controls
 void playerRules(const ActionInputs &in, ActionState &s);        // player: the media tool bar
 void liveModeRules(const ActionInputs &in, ActionState &s);      // live modes: the bars below the video

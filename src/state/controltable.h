@@ -100,6 +100,39 @@ namespace state {
     X(ST_3PointsFillet, RadioAction, DrawStyleMenu, None, "", "", Caption)                                   \
     X(ST_4PointsAngle, RadioAction, DrawStyleMenu, None, "", "", Caption)                                    \
     X(ST_Polygon, RadioAction, DrawStyleMenu, None, "", "", Caption)                                         \
+    /* The still-image editor's drop-down menus and the picture's pop-up menu */                         \
+    X(TntPM_EditLineStyle, PopupMenu, Window, EditLineStyleMenu, "", "", None)                           \
+    X(ELS_Solid, RadioAction, EditLineStyleMenu, None, "", "", Caption)                                  \
+    X(ELS_Dot, RadioAction, EditLineStyleMenu, None, "", "", Caption)                                    \
+    X(ELS_Dash, RadioAction, EditLineStyleMenu, None, "", "", Caption)                                   \
+    X(ELS_DashDot, RadioAction, EditLineStyleMenu, None, "", "", Caption)                                \
+    X(ELS_DashDotDot, RadioAction, EditLineStyleMenu, None, "", "", Caption)                             \
+    X(ELS_Solid2, RadioAction, EditLineStyleMenu, None, "", "", Caption)                                 \
+    X(ELS_Solid4, RadioAction, EditLineStyleMenu, None, "", "", Caption)                                 \
+    X(ELS_Solid6, RadioAction, EditLineStyleMenu, None, "", "", Caption)                                 \
+    X(ELS_Solid8, RadioAction, EditLineStyleMenu, None, "", "", Caption)                                 \
+    X(TntPM_EditBurshStyle, PopupMenu, Window, EditBrushStyleMenu, "", "", None)                         \
+    X(EBS_Clear, RadioAction, EditBrushStyleMenu, None, "", "", Caption)                                 \
+    X(EBS_Solid, RadioAction, EditBrushStyleMenu, None, "", "", Caption)                                 \
+    X(EBS_Horizontal, RadioAction, EditBrushStyleMenu, None, "", "", Caption)                            \
+    X(EBS_Vertical, RadioAction, EditBrushStyleMenu, None, "", "", Caption)                              \
+    X(EBS_Cross, RadioAction, EditBrushStyleMenu, None, "", "", Caption)                                 \
+    X(EBS_FrontDiag, RadioAction, EditBrushStyleMenu, None, "", "", Caption)                             \
+    X(EBS_BackDiag, RadioAction, EditBrushStyleMenu, None, "", "", Caption)                              \
+    X(EBS_CrossDiag, RadioAction, EditBrushStyleMenu, None, "", "", Caption)                             \
+    X(TntPM_EditDrawStyle, PopupMenu, Window, EditDrawStyleMenu, "", "", None)                           \
+    X(EDS_None, RadioAction, EditDrawStyleMenu, None, "", "", Caption)                                   \
+    X(EDS_Sketch, RadioAction, EditDrawStyleMenu, None, "", "", Caption)                                 \
+    X(EDS_Line, RadioAction, EditDrawStyleMenu, None, "", "", Caption)                                   \
+    X(EDS_Circle, RadioAction, EditDrawStyleMenu, None, "", "", Caption)                                 \
+    X(EDS_Ellipse, RadioAction, EditDrawStyleMenu, None, "", "", Caption)                                \
+    X(EDS_Square, RadioAction, EditDrawStyleMenu, None, "", "", Caption)                                 \
+    X(EDS_Rectangle, RadioAction, EditDrawStyleMenu, None, "", "", Caption)                              \
+    X(EDS_Polygon, RadioAction, EditDrawStyleMenu, None, "", "", Caption)                                \
+    X(TntPM_ViewerImage, PopupMenu, Window, ViewerImageMenu, "", "", None)                               \
+    X(VI_Cut, Action, ViewerImageMenu, None, "", "", Caption)                                            \
+    X(VI_Copy, Action, ViewerImageMenu, None, "", "", Caption)                                           \
+    X(VI_Paste, Action, ViewerImageMenu, None, "", "", Caption)                                          \
     /* The ten main buttons, in row order, and the window's fixed parts */                                   \
     X(Connect_Btn, MainButton, MainButtons, None, "connect.bmp", "", Caption)                                \
     X(CaptureImage_Btn, MainButton, MainButtons, None, "capture.bmp", "", Caption)                           \
@@ -257,7 +290,7 @@ enum class ControlKind : std::uint8_t {
 enum class ControlGroup : std::uint8_t {
     None,
     MenuBar, FileMenu, SettingMenu, DevicesMenu, QualityMenu, WindowMenu, ToolMenu, DirectorMenu, LanguageMenu,
-    PopupVideo, DrawStyleMenu,
+    PopupVideo, DrawStyleMenu, EditLineStyleMenu, EditBrushStyleMenu, EditDrawStyleMenu, ViewerImageMenu,
     MainButtons, Window,
     ImageEdit1, ImageEdit2, MediaPlay, ImageProcess, Compare, ChangeMode, VideoCtrl, DrawRuler, Cross,
 };

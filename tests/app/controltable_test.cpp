@@ -29,13 +29,13 @@ const QString kProgramDir = QStringLiteral(SENDRA_PROGRAM_DIR);
 
 QString name(const state::ControlRow &row) { return QString::fromLatin1(row.name.data(), qsizetype(row.name.size())); }
 
-// Language keys that belong to other windows (the library's pages, dialogs and tool windows, the
-// editor's menus): not controls of the main window.
+// Language keys that belong to other windows (the library's pages, dialogs and tool windows):
+// not controls of the main window.
 bool belongsToAnotherWindow(const QString &component)
 {
     static const char *const prefixes[] = {"Font", "TabSheet", "ListBmpPath_Btn", "ListJpgPath_Btn", "ListAviPath_Btn",
-                                           "OpenFile1", "DeleteFile1", "DeleteAllFile1", "VI_", "ELS_", "EBS_", "EDS_",
-                                           "TC_", "V2I_", "I2V_", "TITC_", "TIVI_", "TIIV_", "ToolInfoDlg"};
+                                           "OpenFile1", "DeleteFile1", "DeleteAllFile1", "TC_", "V2I_", "I2V_", "TITC_",
+                                           "TIVI_", "TIIV_", "ToolInfoDlg"};
     for (const char *p : prefixes)
         if (component.startsWith(QLatin1String(p)))
             return true;

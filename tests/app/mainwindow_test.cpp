@@ -1,6 +1,7 @@
 #include "app/terminationwatcher.h"
 #include "app/ui/aboutdialog.h"
 #include "app/ui/feature.h"
+#include "app/ui/editorcontroller.h"
 #include "app/ui/layoutcontroller.h"
 #include "app/ui/livemodecontroller.h"
 #include "app/ui/mainwindow.h"
@@ -92,6 +93,7 @@ struct Parts {
     StillImageController *still = nullptr;
     LayoutController *layout = nullptr;
     LiveModeController *live = nullptr;
+    EditorController *editor = nullptr;
 
     MainWindow &window() const { return shell->window(); }
     MainWindow *operator->() const { return &shell->window(); }
@@ -113,7 +115,8 @@ std::unique_ptr<Parts> Fixture::make(const QString &localeId, bool renderer)
     p->still = new StillImageController(*p->shell, p->shell.get());
     p->layout = new LayoutController(*p->shell, p->shell.get());
     p->live = new LiveModeController(*p->shell, p->shell.get());
-    for (Feature *f : std::initializer_list<Feature *>{p->still, p->layout, p->live})
+    p->editor = new EditorController(*p->shell, *p->still, p->shell.get());
+    for (Feature *f : std::initializer_list<Feature *>{p->still, p->layout, p->live, p->editor})
         p->shell->addFeature(f);
     return p;
 }

@@ -230,3 +230,45 @@ TEST(UpdateActions, EachToolIsOfferedOnlyWhileItIsNotRunning)
     in.flags.VideoConnected = false;
     EXPECT_FALSE(computeActions(in).enabled.value(C::TimingCapture_Tool, true));
 }
+
+TEST(UpdateActions, EditorToolBarsFollowTheSelectionTheTextToolAndTheSizes)
+{
+    ActionInputs in;
+    in.stillEmpty = false;
+    in.flags.EditMode = true;
+    in.editor.originalSize = true;
+    in.editor.selectDown = true;
+    in.editor.selection = true;
+    ActionState s = computeActions(in);
+    for (C id : {C::ImgBar_Cut, C::ImgBar_Copy, C::ImgBar_SelectSave, C::ImgBar_Text, C::ImgBar_SelectRang,
+                 C::ImgBar_DrawStyle})
+        EXPECT_TRUE(s.enabled.value(id)) << int(id);
+    // No bitmap on the clipboard: nothing to paste.
+    EXPECT_FALSE(s.enabled.value(C::ImgBar_Paste));
+    EXPECT_FALSE(s.enabled.value(C::VI_Paste));
+    EXPECT_FALSE(s.enabled.value(C::ImgBar_ComboBox_TextSize));
+    // A picture that fits the panel cannot be panned: the move button is released.
+    EXPECT_FALSE(s.enabled.value(C::ImgBar_Move));
+    EXPECT_FALSE(s.checked.value(C::ImgBar_Move, true));
+
+    in.editor.textDown = true;
+    in.editor.clipboardBitmap = true;
+    s = computeActions(in);
+    EXPECT_FALSE(s.enabled.value(C::ImgBar_Cut));
+    EXPECT_TRUE(s.enabled.value(C::ImgBar_Paste));
+    for (C id : {C::ImgBar_ComboBox_TextSize, C::ImgBar_TextColor, C::ImgBar_TextBgColor, C::ImgBar_TextBgTransparent})
+        EXPECT_TRUE(s.enabled.value(id)) << int(id);
+
+    // A stretched picture takes no drawing, selecting or text.
+    in.editor.originalSize = false;
+    in.editor.controlLargerThanPanel = true;
+    s = computeActions(in);
+    for (C id : {C::ImgBar_Text, C::ImgBar_SelectRang, C::ImgBar_DrawStyle, C::ImgBar_Paste})
+        EXPECT_FALSE(s.enabled.value(id)) << int(id);
+    EXPECT_TRUE(s.enabled.value(C::ImgBar_Move));
+    EXPECT_FALSE(s.checked.named(C::ImgBar_Move));
+    // The history decides undo and redo.
+    EXPECT_FALSE(s.enabled.value(C::ImgBar_Undo));
+    in.editor.canUndo = true;
+    EXPECT_TRUE(computeActions(in).enabled.value(C::ImgBar_Undo));
+}

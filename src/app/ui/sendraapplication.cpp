@@ -4,6 +4,7 @@
 #include "cameracontroller.h"
 #include "comparecontroller.h"
 #include "controls.h"
+#include "editorcontroller.h"
 #include "keyrouter.h"
 #include "layoutcontroller.h"
 #include "livemodecontroller.h"
@@ -80,8 +81,9 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
     reticle_ = new ReticleController(shell, camera_->camera(), *overlay_, &shell);
     scales_ = new ScaleController(shell, *camera_, *backend_, &shell);
     automation_ = new AutomationController(shell, &shell);
+    editor_ = new EditorController(shell, *still_, &shell);
     for (Feature *feature : std::initializer_list<Feature *>{still_, layout_, liveModes_, camera_, recording_, player_,
-                                                             measure_, scales_, compare_, reticle_, automation_})
+                                                             measure_, scales_, compare_, reticle_, automation_, editor_})
         shell.addFeature(feature);
 
     // What the features answer for each other.
@@ -169,13 +171,17 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
     still_->timedStillsRunning = [this] { return automation_->timedStillsRunning(); };
     still_->timedStillsWithScale = [this] { return automation_->timedStillsWithScale(); };
     still_->saveWithScale = [this](const platform::Bitmap &picture) { return measure_->saveSnapshotWithScale(picture); };
+    editor_->leaveFilterMode = [this] { still_->leaveImageProcessMode(); };
     recording_->timedVideoRunning = [this] { return automation_->timedVideoRunning(); };
 
     // Space takes a snapshot and V starts or stops a recording while the camera is live, unless
     // the focused control takes keys itself.
     keys_ = new KeyRouter(&shell.window(), [&shell] { return shell.state().flags().VideoConnected && !shell.state().flags().IsClosing; },
                           &shell);
-    QObject::connect(keys_, &KeyRouter::snapshotRequested, camera_, &CameraController::CaptureImage_BtnClick);
+    QObject::connect(keys_, &KeyRouter::snapshotRequested, camera_, [this] {
+        editor_->beforeSnapshotKey();
+        camera_->CaptureImage_BtnClick();
+    });
     QObject::connect(keys_, &KeyRouter::recordRequested, recording_, &RecordingController::RecordVideo_BtnClick);
 
     // Texts of everything the features built, then the window's creation event: look for

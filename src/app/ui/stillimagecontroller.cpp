@@ -96,12 +96,8 @@ void StillImageController::connectControls()
     connect(c.mainButton(ControlId::SaveImage_Btn), &QPushButton::clicked, this, save);
     connect(c.action(ControlId::SaveFile), &QAction::triggered, this, save);
     connect(c.mainButton(ControlId::DelViewVideo_Btn), &QPushButton::clicked, this, &StillImageController::DeleteImage);
-    connect(c.mainButton(ControlId::EditorImage_Btn), &QPushButton::clicked, this,
-            &StillImageController::EditorImage_BtnClick);
     connect(c.mainButton(ControlId::ImageProcess_Btn), &QPushButton::clicked, this,
             &StillImageController::ImageProcess_BtnClick);
-    connect(c.toolButton(ControlId::ImgBar_ExitToolBar), &QToolButton::clicked, this,
-            &StillImageController::EditorImage_BtnClick);
     connect(c.toolButton(ControlId::ImaPro_Exit_Btn), &QToolButton::clicked, this,
             &StillImageController::ImageProcess_BtnClick);
     connect(c.action(ControlId::OpenFile), &QAction::triggered, this, &StillImageController::OpenFileClick);
@@ -259,43 +255,9 @@ void StillImageController::OpenFileClick()
         openPicture(path, selected.startsWith(u"JPEG") ? 2 : 1);
 }
 
-void StillImageController::EditorImage_BtnClick()
-{
-    Controls &c = shell_.controls();
-    if (!shell_.state().flags().EditMode) {
-        leaveImageProcessMode();
-        QToolBar *bar1 = c.toolBar(ControlId::ToolBar_ImageEdit1);
-        QToolBar *bar2 = c.toolBar(ControlId::ToolBar_ImageEdit2);
-        bar1->move(400, 364);
-        bar2->move(400, 392);
-        for (QToolBar *bar : {bar1, bar2}) {
-            bar->show();
-            bar->raise();
-        }
-        shell_.setMainButton(ControlId::EditorImage_Btn, QStringLiteral("exitedit.bmp"),
-                             QStringLiteral("EditorImageExit_Btn"));
-        shell_.state().setEditMode(true);
-        return;
-    }
-    imaging::ui::StillImageView &still = view();
-    if (still.changeCount() > 1 && !still.isEmpty()
-        && shell_.ShowMessageBox(QStringLiteral("WhetherSaveImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
-                                 state::kIconQuestion)
-               == state::kResultOk)
-        Save_ImageFile(still.picture());
-    leaveEditMode();
-    shell_.MemoryTrim();
-}
+void StillImageController::EditorImage_BtnClick() { toggleEditor(); }
 
-void StillImageController::leaveEditMode()
-{
-    if (!shell_.state().flags().EditMode)
-        return;
-    shell_.controls().toolBar(ControlId::ToolBar_ImageEdit1)->hide();
-    shell_.controls().toolBar(ControlId::ToolBar_ImageEdit2)->hide();
-    shell_.setMainButton(ControlId::EditorImage_Btn, QStringLiteral("edit.bmp"), QStringLiteral("EditorImage_Btn"));
-    shell_.state().setEditMode(false);
-}
+void StillImageController::leaveEditMode() { exitImageEdit(); }
 
 void StillImageController::ImageProcess_BtnClick()
 {

@@ -64,11 +64,13 @@ inline __m128i divideBy1000(__m128i sums)
     return _mm_cvttps_epi32(_mm_mul_ps(f, _mm_set1_ps(0.001f)));
 }
 
-// Four grey values (0..255 in 32-bit lanes) as four opaque grey pixels.
-inline __m128i spreadGrey4(__m128i g)
+// The grey values of sixteen pixels at `s` as sixteen bytes.
+inline __m128i greyBytes16(const std::uint8_t *s)
 {
-    const __m128i twice = _mm_or_si128(g, _mm_slli_epi32(g, 8));
-    return _mm_or_si128(_mm_or_si128(twice, _mm_slli_epi32(g, 16)), _mm_set1_epi32(int(kOpaque)));
+    __m128i g[4];
+    for (int i = 0; i < 4; ++i)
+        g[i] = divideBy1000(lumaSums4(_mm_loadu_si128(reinterpret_cast<const __m128i *>(s + 16 * i))));
+    return _mm_packus_epi16(_mm_packs_epi32(g[0], g[1]), _mm_packs_epi32(g[2], g[3]));
 }
 
 // Sixteen grey bytes as sixteen opaque grey pixels, stored at `out`.
@@ -86,36 +88,27 @@ inline void storeGrey16(__m128i g, std::uint32_t *out)
 
 #endif
 
-void greyRow(const std::uint8_t *s, std::uint32_t *d, int width)
-{
-    int x = 0;
-#if defined(__SSE2__)
-    for (; x + 8 <= width; x += 8) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + 4 * x));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + 4 * x + 16));
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(d + x), spreadGrey4(divideBy1000(lumaSums4(a))));
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(d + x + 4), spreadGrey4(divideBy1000(lumaSums4(b))));
-    }
-#endif
-    for (; x < width; ++x)
-        d[x] = greyPixel(lumaSum(s + 4 * x) / 1000);
-}
-
 // Grey values of one row as bytes.
 void greyBytes(const std::uint8_t *s, std::uint8_t *d, int width)
 {
     int x = 0;
 #if defined(__SSE2__)
-    for (; x + 16 <= width; x += 16) {
-        __m128i g[4];
-        for (int i = 0; i < 4; ++i)
-            g[i] = divideBy1000(lumaSums4(_mm_loadu_si128(reinterpret_cast<const __m128i *>(s + 4 * x + 16 * i))));
-        const __m128i words = _mm_packs_epi32(g[0], g[1]), words2 = _mm_packs_epi32(g[2], g[3]);
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(d + x), _mm_packus_epi16(words, words2));
-    }
+    for (; x + 16 <= width; x += 16)
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(d + x), greyBytes16(s + 4 * x));
 #endif
     for (; x < width; ++x)
         d[x] = std::uint8_t(lumaSum(s + 4 * x) / 1000);
+}
+
+void greyRow(const std::uint8_t *s, std::uint32_t *d, int width)
+{
+    int x = 0;
+#if defined(__SSE2__)
+    for (; x + 16 <= width; x += 16)
+        storeGrey16(greyBytes16(s + 4 * x), d + x);
+#endif
+    for (; x < width; ++x)
+        d[x] = greyPixel(lumaSum(s + 4 * x) / 1000);
 }
 
 void binaryRow(const std::uint8_t *s, std::uint32_t *d, int width, int k)

@@ -139,8 +139,6 @@ void notYetBuiltRules(const ActionInputs &, ActionState &s)
         C::ImgBar_TextColor, C::ImgBar_TextBgColor, C::ImgBar_TextBgTransparent, C::ImgBar_ComboBox_TextSize,
         C::ImgBar_BrushStyle, C::ImgBar_DrawStyle, C::ImgBar_SelectRang, C::ImgBar_Cut, C::ImgBar_Copy, C::ImgBar_Paste,
         C::ImgBar_SelectSave,
-        C::ImaPro_Original_Btn, C::ImaPro_GrayLevel_Btn, C::ImaPro_EdgeDetection_Btn, C::ImaPro_HightPassFilter_Btn,
-        C::ImaPro_Binary_Btn, C::ImaPro_Complement_Btn, C::ImaPro_ScrollBar,
         C::VideoCtrlTB_WhiteBlanceSet};
     for (C id : kPending)
         s.enabled.set(id, false);

@@ -1,6 +1,7 @@
 #include "app/terminationwatcher.h"
 #include "app/ui/aboutdialog.h"
 #include "app/ui/feature.h"
+#include "app/ui/filtercontroller.h"
 #include "app/ui/layoutcontroller.h"
 #include "app/ui/livemodecontroller.h"
 #include "app/ui/mainwindow.h"
@@ -92,6 +93,7 @@ struct Parts {
     StillImageController *still = nullptr;
     LayoutController *layout = nullptr;
     LiveModeController *live = nullptr;
+    FilterController *filters = nullptr;
 
     MainWindow &window() const { return shell->window(); }
     MainWindow *operator->() const { return &shell->window(); }
@@ -113,8 +115,12 @@ std::unique_ptr<Parts> Fixture::make(const QString &localeId, bool renderer)
     p->still = new StillImageController(*p->shell, p->shell.get());
     p->layout = new LayoutController(*p->shell, p->shell.get());
     p->live = new LiveModeController(*p->shell, p->shell.get());
-    for (Feature *f : std::initializer_list<Feature *>{p->still, p->layout, p->live})
+    p->filters = new FilterController(*p->shell, p->shell.get());
+    for (Feature *f : std::initializer_list<Feature *>{p->still, p->layout, p->live, p->filters})
         p->shell->addFeature(f);
+    p->still->toggleImageProcess = [f = p->filters] { f->ImageProcess_BtnClick(); };
+    p->still->leaveImageProcess = [f = p->filters] { f->ExitImageProcess(); };
+    p->filters->leaveEditor = [s = p->still] { s->leaveEditMode(); };
     return p;
 }
 

@@ -4,6 +4,7 @@
 #include "cameracontroller.h"
 #include "comparecontroller.h"
 #include "controls.h"
+#include "filtercontroller.h"
 #include "keyrouter.h"
 #include "layoutcontroller.h"
 #include "livemodecontroller.h"
@@ -80,8 +81,10 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
     reticle_ = new ReticleController(shell, camera_->camera(), *overlay_, &shell);
     scales_ = new ScaleController(shell, *camera_, *backend_, &shell);
     automation_ = new AutomationController(shell, &shell);
+    filters_ = new FilterController(shell, &shell);
     for (Feature *feature : std::initializer_list<Feature *>{still_, layout_, liveModes_, camera_, recording_, player_,
-                                                             measure_, scales_, compare_, reticle_, automation_})
+                                                             measure_, scales_, compare_, reticle_, automation_,
+                                                             filters_})
         shell.addFeature(feature);
 
     // What the features answer for each other.
@@ -167,6 +170,9 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
         shell.controls().action(item)->trigger();
     };
     still_->timedStillsRunning = [this] { return automation_->timedStillsRunning(); };
+    still_->toggleImageProcess = [this] { filters_->ImageProcess_BtnClick(); };
+    still_->leaveImageProcess = [this] { filters_->ExitImageProcess(); };
+    filters_->leaveEditor = [this] { still_->leaveEditMode(); };
     recording_->timedVideoRunning = [this] { return automation_->timedVideoRunning(); };
 
     // Space takes a snapshot and V starts or stops a recording while the camera is live, unless

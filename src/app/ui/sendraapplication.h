@@ -27,6 +27,7 @@ namespace app::ui {
 class AutomationController;
 class CameraController;
 class CompareController;
+class FilterController;
 class KeyRouter;
 class LayoutController;
 class LiveModeController;
@@ -68,6 +69,7 @@ public:
     KeyRouter &keys() { return *keys_; }
     CompareController &compare() { return *compare_; }
     ReticleController &reticle() { return *reticle_; }
+    FilterController &filters() { return *filters_; }
     platform::VirtualCameraRig *virtualCamera() { return rig_.get(); }
     // SIGTERM and friends: open questions are dismissed (nothing is asked), then the window
     // closes through its close sequence once the dialogs' event loops have unwound.
@@ -96,6 +98,7 @@ private:
     KeyRouter *keys_ = nullptr;
     CompareController *compare_ = nullptr;
     ReticleController *reticle_ = nullptr;
+    FilterController *filters_ = nullptr;
 };
 
 } // namespace app::ui

@@ -29,8 +29,7 @@ class Shell;
 
 // The still image beside the video and the library below it: saving (automatic or through the
 // save dialog), snapshots arriving, opening, deleting to the trash, the JPEG quality menu, the
-// folder menu items, and the editor and filter modes with their tool bars. The only writer of
-// EditMode and ImageProcessMode. UI thread.
+// folder menu items, and the editor mode with its tool bars. The only writer of EditMode. UI thread.
 class StillImageController final : public QObject, public Feature
 {
     Q_OBJECT
@@ -65,6 +64,9 @@ public:
     std::function<void()> showInViewer = [] {};
     std::function<bool()> timedStillsRunning = [] { return false; };
     std::function<void(int quality)> jpegQualityChosen = [](int) {};
+    // The filter mode's toggle and its leaving (FilterController).
+    std::function<void()> toggleImageProcess = [] {};
+    std::function<void()> leaveImageProcess = [] {};
 
     void readInputs(ActionInputs &in) const override;
     void applyRules(const ActionInputs &in, ActionState &s) const override;

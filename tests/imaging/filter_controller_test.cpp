@@ -198,7 +198,7 @@ TEST(FilterToolBar, LeavingAfterAFilterAndAnsweringNoShowsTheUnfilteredPicture)
     ASSERT_NE(p.picture(), p.original);
     p.presenter.answers = {kResultCancel};
     p.toggle();
-    EXPECT_EQ(p.presenter.texts, QStringList{"WhetherModifyImage"});
+    EXPECT_EQ(p.presenter.texts, QStringList{p.shell().texts().text("WhetherModifyImage")});
     EXPECT_FALSE(p.shell().state().flags().ImageProcessMode);
     EXPECT_EQ(p.picture(), p.original);
     EXPECT_EQ(p.view().changeCount(), 1);
@@ -224,7 +224,7 @@ TEST(FilterToolBar, AnsweringYesKeepsTheFilteredPictureAsAnUnsavedSourceForLater
     const Bitmap kept = p.picture();
     p.presenter.answers = {kResultOk};
     p.toggle();
-    EXPECT_EQ(p.presenter.texts, QStringList{"WhetherModifyImage"});
+    EXPECT_EQ(p.presenter.texts, QStringList{p.shell().texts().text("WhetherModifyImage")});
     EXPECT_EQ(p.picture(), kept);
     EXPECT_EQ(p.view().changeCount(), 2);
     EXPECT_TRUE(p.view().hasUnsavedEdits());

@@ -27,7 +27,8 @@ test: deps
 	cmake --build $(TESTBUILD) -j $(JOBS)
 	cd $(TESTBUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
-bench: deps
+bench:
+	@sh scripts/install-deps bench
 	cmake -S . -B $(BENCHBUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DSENDRA_BUILD_TESTS=OFF -DSENDRA_BUILD_BENCHMARKS=ON
 	cmake --build $(BENCHBUILD) -j $(JOBS)
 	QT_QPA_PLATFORM=offscreen sh scripts/run-benchmarks $(BENCHBUILD)

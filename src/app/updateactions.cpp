@@ -164,8 +164,6 @@ void notYetBuiltRules(const ActionInputs &, ActionState &s)
     static constexpr C kPending[] = {
         C::PrintSet, C::PrintImage,
         C::ImageViewer_Tool,
-        C::ImaPro_Original_Btn, C::ImaPro_GrayLevel_Btn, C::ImaPro_EdgeDetection_Btn, C::ImaPro_HightPassFilter_Btn,
-        C::ImaPro_Binary_Btn, C::ImaPro_Complement_Btn, C::ImaPro_ScrollBar,
         C::VideoCtrlTB_WhiteBlanceSet};
     for (C id : kPending)
         s.enabled.set(id, false);

@@ -26,7 +26,7 @@ public:
     void setVideoRecording(bool on) { set(flags_.VideoRecording, on); }      // recording controller
     void setClosing() { set(flags_.IsClosing, true); }                       // main window's close sequence
     void setEditMode(bool on) { set(flags_.EditMode, on); }                  // still-image controller
-    void setImageProcessMode(bool on) { set(flags_.ImageProcessMode, on); }  // still-image controller
+    void setImageProcessMode(bool on) { set(flags_.ImageProcessMode, on); }  // filter controller
     void setOverlayMode(bool on) { set(flags_.OverlayMode, on); }            // live-mode controller
     void setVmrAvailable(bool on) { set(flags_.VmrAvailable, on); }          // start-up
     void setViewerOpen(bool on) { set(flags_.ViewerOpen, on); }              // image viewer

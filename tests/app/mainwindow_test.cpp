@@ -2,6 +2,7 @@
 #include "app/ui/aboutdialog.h"
 #include "app/ui/feature.h"
 #include "app/ui/editorcontroller.h"
+#include "app/ui/filtercontroller.h"
 #include "app/ui/layoutcontroller.h"
 #include "app/ui/livemodecontroller.h"
 #include "app/ui/mainwindow.h"
@@ -94,6 +95,7 @@ struct Parts {
     LayoutController *layout = nullptr;
     LiveModeController *live = nullptr;
     EditorController *editor = nullptr;
+    FilterController *filters = nullptr;
 
     MainWindow &window() const { return shell->window(); }
     MainWindow *operator->() const { return &shell->window(); }
@@ -116,8 +118,16 @@ std::unique_ptr<Parts> Fixture::make(const QString &localeId, bool renderer)
     p->layout = new LayoutController(*p->shell, p->shell.get());
     p->live = new LiveModeController(*p->shell, p->shell.get());
     p->editor = new EditorController(*p->shell, *p->still, p->shell.get());
-    for (Feature *f : std::initializer_list<Feature *>{p->still, p->layout, p->live, p->editor})
+    p->filters = new FilterController(*p->shell, p->shell.get());
+    for (Feature *f : std::initializer_list<Feature *>{p->still, p->layout, p->live, p->editor, p->filters})
         p->shell->addFeature(f);
+    p->still->toggleImageProcess = [f = p->filters] { f->ImageProcess_BtnClick(); };
+    p->still->leaveImageProcess = [f = p->filters] { f->ExitImageProcess(); };
+    p->filters->leaveEditor = [s = p->still] { s->leaveEditMode(); };
+    p->filters->resetEditorTool = [e = p->editor] { e->resetTool(); };
+    p->editor->leaveFilterMode = [f = p->filters] { f->ExitImageProcess(); };
+    p->editor->refreshFilterCopies = [f = p->filters] { f->Imageprocess_CopyTemp(); };
+    p->editor->resetFilterButtons = [f = p->filters] { f->ImaProToolBtn_Reset(); };
     return p;
 }
 

@@ -208,7 +208,7 @@ TEST(UpdateActions, ControlsWithoutBehaviourYetAreNeverOffered)
     in.compareImageAssigned = true;
     in.crossShapeDown = {true, true, true, true};
     const ActionState s = computeActions(in);
-    for (C id : {C::PrintImage, C::ImageViewer_Tool, C::ImgBar_ZoomIn, C::ImaPro_GrayLevel_Btn})
+    for (C id : {C::PrintImage, C::ImageViewer_Tool, C::ImgBar_ZoomIn})
         EXPECT_FALSE(s.enabled.value(id, true)) << int(id);
     EXPECT_FALSE(s.visible.value(C::PrinterImage_Btn, true));   // its grey picture shows instead
     EXPECT_TRUE(s.visible.value(C::EditorImage_Btn));

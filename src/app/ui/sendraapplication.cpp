@@ -5,6 +5,7 @@
 #include "comparecontroller.h"
 #include "controls.h"
 #include "editorcontroller.h"
+#include "filtercontroller.h"
 #include "keyrouter.h"
 #include "layoutcontroller.h"
 #include "livemodecontroller.h"
@@ -82,8 +83,10 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
     scales_ = new ScaleController(shell, *camera_, *backend_, &shell);
     automation_ = new AutomationController(shell, &shell);
     editor_ = new EditorController(shell, *still_, &shell);
+    filters_ = new FilterController(shell, &shell);
     for (Feature *feature : std::initializer_list<Feature *>{still_, layout_, liveModes_, camera_, recording_, player_,
-                                                             measure_, scales_, compare_, reticle_, automation_, editor_})
+                                                             measure_, scales_, compare_, reticle_, automation_, editor_,
+                                                             filters_})
         shell.addFeature(feature);
 
     // What the features answer for each other.
@@ -171,7 +174,13 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
     still_->timedStillsRunning = [this] { return automation_->timedStillsRunning(); };
     still_->timedStillsWithScale = [this] { return automation_->timedStillsWithScale(); };
     still_->saveWithScale = [this](const platform::Bitmap &picture) { return measure_->saveSnapshotWithScale(picture); };
-    editor_->leaveFilterMode = [this] { still_->leaveImageProcessMode(); };
+    still_->toggleImageProcess = [this] { filters_->ImageProcess_BtnClick(); };
+    still_->leaveImageProcess = [this] { filters_->ExitImageProcess(); };
+    filters_->leaveEditor = [this] { still_->leaveEditMode(); };
+    editor_->leaveFilterMode = [this] { filters_->ExitImageProcess(); };
+    editor_->refreshFilterCopies = [this] { filters_->Imageprocess_CopyTemp(); };
+    editor_->resetFilterButtons = [this] { filters_->ImaProToolBtn_Reset(); };
+    filters_->resetEditorTool = [this] { editor_->resetTool(); };
     recording_->timedVideoRunning = [this] { return automation_->timedVideoRunning(); };
 
     // Space takes a snapshot and V starts or stops a recording while the camera is live, unless

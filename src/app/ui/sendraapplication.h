@@ -28,6 +28,7 @@ class AutomationController;
 class CameraController;
 class CompareController;
 class EditorController;
+class FilterController;
 class KeyRouter;
 class LayoutController;
 class LiveModeController;
@@ -70,6 +71,7 @@ public:
     CompareController &compare() { return *compare_; }
     ReticleController &reticle() { return *reticle_; }
     EditorController &editor() { return *editor_; }
+    FilterController &filters() { return *filters_; }
     platform::VirtualCameraRig *virtualCamera() { return rig_.get(); }
     // SIGTERM and friends: open questions are dismissed (nothing is asked), then the window
     // closes through its close sequence once the dialogs' event loops have unwound.
@@ -99,6 +101,7 @@ private:
     CompareController *compare_ = nullptr;
     ReticleController *reticle_ = nullptr;
     EditorController *editor_ = nullptr;
+    FilterController *filters_ = nullptr;
 };
 
 } // namespace app::ui

@@ -96,10 +96,6 @@ void StillImageController::connectControls()
     connect(c.mainButton(ControlId::SaveImage_Btn), &QPushButton::clicked, this, save);
     connect(c.action(ControlId::SaveFile), &QAction::triggered, this, save);
     connect(c.mainButton(ControlId::DelViewVideo_Btn), &QPushButton::clicked, this, &StillImageController::DeleteImage);
-    connect(c.mainButton(ControlId::ImageProcess_Btn), &QPushButton::clicked, this,
-            &StillImageController::ImageProcess_BtnClick);
-    connect(c.toolButton(ControlId::ImaPro_Exit_Btn), &QToolButton::clicked, this,
-            &StillImageController::ImageProcess_BtnClick);
     connect(c.action(ControlId::OpenFile), &QAction::triggered, this, &StillImageController::OpenFileClick);
     connect(c.action(ControlId::RestoreDefaultPath), &QAction::triggered, browser_,
             &library::ui::ThumbnailBrowserWidget::RestoreDefaultPath);
@@ -259,40 +255,8 @@ void StillImageController::EditorImage_BtnClick() { toggleEditor(); }
 
 void StillImageController::leaveEditMode() { exitImageEdit(); }
 
-void StillImageController::ImageProcess_BtnClick()
-{
-    if (!shell_.state().flags().ImageProcessMode) {
-        leaveEditMode();
-        QToolBar *bar = shell_.controls().toolBar(ControlId::ToolBar_ImageProcess);
-        bar->move(400, 364);
-        bar->show();
-        bar->raise();
-        shell_.setMainButton(ControlId::ImageProcess_Btn, QStringLiteral("imageprocessexit.bmp"),
-                             QStringLiteral("ImageProcessExit_Btn"));
-        shell_.state().setImageProcessMode(true);
-        return;
-    }
-    leaveImageProcessMode();
-    shell_.MemoryTrim();
-}
+void StillImageController::ImageProcess_BtnClick() { toggleImageProcess(); }
 
-void StillImageController::leaveImageProcessMode()
-{
-    const state::AppFlags &f = shell_.state().flags();
-    if (!f.ImageProcessMode)
-        return;
-    imaging::ui::StillImageView &still = view();
-    if (still.filterApplied() && (f.SizePreset == state::kPresetNormal || f.ViewerOpen)) {
-        // Keep the filtered picture as an unsaved edit, or go back to the base picture.
-        if (shell_.ShowMessageBox(QStringLiteral("WhetherModifyImage"), QStringLiteral("AttentionTitle_MsgBox"), true,
-                                  state::kIconQuestion)
-            == state::kResultOk)
-            still.setChangeCount(2);
-        still.setFilterApplied(false);
-    }
-    shell_.controls().toolBar(ControlId::ToolBar_ImageProcess)->hide();
-    shell_.setMainButton(ControlId::ImageProcess_Btn, QStringLiteral("imageprocess.bmp"), QStringLiteral("ImageProcess_Btn"));
-    shell_.state().setImageProcessMode(false);
-}
+void StillImageController::leaveImageProcessMode() { leaveImageProcess(); }
 
 } // namespace app::ui

@@ -29,8 +29,8 @@ class Shell;
 
 // The still image beside the video and the library below it: saving (automatic or through the
 // save dialog), snapshots arriving, opening, deleting to the trash, the JPEG quality menu, the
-// folder menu items, and the filter mode with its tool bar (the only writer of ImageProcessMode).
-// The editor's entry and exit belong to the editor, reached through the two hooks. UI thread.
+// folder menu items. The editor (EditorController) and the filter mode (FilterController) are
+// reached through the hooks below. UI thread.
 class StillImageController final : public QObject, public Feature
 {
     Q_OBJECT
@@ -68,6 +68,9 @@ public:
     // Burns the scale bar and the shapes into a copy of the picture and saves that copy.
     std::function<bool(const platform::Bitmap &)> saveWithScale = [](const platform::Bitmap &) { return false; };
     std::function<void(int quality)> jpegQualityChosen = [](int) {};
+    // The filter mode's toggle and its leaving (FilterController).
+    std::function<void()> toggleImageProcess = [] {};
+    std::function<void()> leaveImageProcess = [] {};
     // The editor's toggle and its exit (ExitImageEdit), set by the editor.
     std::function<void()> toggleEditor = [] {};
     std::function<void()> exitImageEdit = [] {};

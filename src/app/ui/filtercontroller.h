@@ -1,0 +1,71 @@
+#pragma once
+
+#include "app/ui/feature.h"
+#include "imaging/filters.h"
+#include "platform/bitmap.h"
+
+#include <QObject>
+
+#include <functional>
+
+namespace imaging::ui {
+class StillImageView;
+}
+
+namespace app::ui {
+
+class Shell;
+
+// The filter mode: the image-process button, the filter tool bar and its slider, and the five
+// filters over the still picture. Every run starts from `FilterSource`, the picture as it was
+// before any filter, so filters and slider positions never compound; leaving after a filter asks
+// whether the filtered picture replaces the source. The only writer of ImageProcessMode. UI thread.
+class FilterController final : public QObject, public Feature
+{
+    Q_OBJECT
+public:
+    explicit FilterController(Shell &shell, QObject *parent = nullptr);
+
+    // Enters the mode, or leaves it (and trims the heap).
+    void ImageProcess_BtnClick();
+    // Shows the tool bar with the slider disabled.
+    void EntryImageProcess();
+    // Leaves the mode if it is on: after a filter, asks whether to keep the filtered picture when
+    // the still image can be seen (the "Normal" layout or the image viewer).
+    void ExitImageProcess();
+    // A filter button was pressed or released (its checked state is the new one).
+    void filterButtonClick(imaging::FilterKind kind);
+    void ImaPro_ScrollBarChange(int position);
+    // Back to the source picture, all buttons up.
+    void ImaPro_Original_BtnClick();
+    // Runs the current filter on `FilterSource` with the slider's position and shows the result;
+    // it also becomes the editor's committed picture.
+    void ImageProcess_Function();
+    // Releases the filter buttons (and, through resetEditorTool, the editor's tool) and clears
+    // the filter-applied flag. The editor calls it too.
+    void ImaProToolBtn_Reset();
+    // Takes the picture shown (as the editor last committed it) as the new `FilterSource`. Runs
+    // whenever a new picture is put in place; the editor calls it when it is left and after New.
+    void Imageprocess_CopyTemp();
+
+    imaging::FilterKind filterKind() const { return kind_; }
+    const platform::Bitmap &filterSource() const { return source_; }
+
+    // Leaves the still-image editor (entering the filters does).
+    std::function<void()> leaveEditor = [] {};
+    // Resets the editor's tool: draw style None, its check buttons up, tool Normal, drag Idle.
+    std::function<void()> resetEditorTool = [] {};
+
+private:
+    imaging::ui::StillImageView &view() const;
+    // Shows a picture and makes it the committed one.
+    void putInPlace(const platform::Bitmap &picture);
+    void showSource();
+
+    Shell &shell_;
+    platform::Bitmap source_;   // FilterSource
+    platform::Bitmap work_;     // FilterWork: output of the neighbourhood filters
+    imaging::FilterKind kind_ = imaging::FilterKind::None;
+};
+
+} // namespace app::ui

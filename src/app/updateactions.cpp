@@ -127,12 +127,10 @@ void layoutRules(const ActionInputs &in, ActionState &s)
 
 void notYetBuiltRules(const ActionInputs &, ActionState &s)
 {
-    // Printing, the image viewer, the automation tools, the editor's and filters' tools, and the
+    // The automation tools, the editor's and filters' tools, and the
     // scale, display and picture-saving settings of the drawing bar: each leaves this list when
     // its feature lands.
     static constexpr C kPending[] = {
-        C::PrintSet, C::PrintImage,
-        C::ImageViewer_Tool,
         C::ImgBar_NormalMode, C::ImgBar_Move, C::ImgBar_NewFile, C::ImgBar_Save, C::ImgBar_RotateLeft,
         C::ImgBar_RotateRight, C::ImgBar_ZoomFit, C::ImgBar_ZoomIn, C::ImgBar_ZoomOut, C::ImgBar_Undo, C::ImgBar_Redo,
         C::ImgBar_LineStyle, C::ImgBar_Color, C::ImgBar_DeleteToolBar, C::ImgBar_OriginalFit, C::ImgBar_Text,
@@ -144,7 +142,6 @@ void notYetBuiltRules(const ActionInputs &, ActionState &s)
         C::VideoCtrlTB_WhiteBlanceSet};
     for (C id : kPending)
         s.enabled.set(id, false);
-    s.visible.set(C::PrinterImage_Btn, false);
 }
 
 ActionState computeActions(const ActionInputs &in)

@@ -39,6 +39,7 @@ class ReticleController;
 class ScaleController;
 class Shell;
 class StillImageController;
+class ViewerController;
 
 // Rejects every open modal dialog (message boxes answer Cancel).
 void dismissModalDialogs();
@@ -68,6 +69,7 @@ public:
     KeyRouter &keys() { return *keys_; }
     CompareController &compare() { return *compare_; }
     ReticleController &reticle() { return *reticle_; }
+    ViewerController &viewer() { return *viewer_; }
     platform::VirtualCameraRig *virtualCamera() { return rig_.get(); }
     // SIGTERM and friends: open questions are dismissed (nothing is asked), then the window
     // closes through its close sequence once the dialogs' event loops have unwound.
@@ -96,6 +98,7 @@ private:
     KeyRouter *keys_ = nullptr;
     CompareController *compare_ = nullptr;
     ReticleController *reticle_ = nullptr;
+    ViewerController *viewer_ = nullptr;
 };
 
 } // namespace app::ui

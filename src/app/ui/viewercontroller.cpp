@@ -68,6 +68,12 @@ void ViewerController::connectControls()
     connect(c.mainButton(ControlId::PrinterImage_Btn), &QPushButton::clicked, this, &ViewerController::PrintStillImage);
     connect(c.action(ControlId::PrintSet), &QAction::triggered, this, &ViewerController::PrintSetClick);
     connect(&shell_.window(), &MainWindow::activated, this, &ViewerController::returnFilterBar);
+    // The filter mode ended: its bar goes home hidden, so that the next start shows it in the
+    // main window and not in a corner of the viewer.
+    connect(&shell_.state(), &state::AppState::flagsChanged, this, [this] {
+        if (!shell_.state().flags().ImageProcessMode && filterBar()->isHidden())
+            returnFilterBar();
+    });
     imaging::ui::StillImageView &view = still_.view();
     connect(&view, &imaging::ui::StillImageView::pictureChanged, this, [this] { followStillPicture(true); });
     connect(&view, &imaging::ui::StillImageView::pictureEdited, this, [this] { followStillPicture(false); });

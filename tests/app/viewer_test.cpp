@@ -176,6 +176,19 @@ TEST(Viewer, OpensOnlyWithAStillPictureFollowsItAndDeletingEmptiesBoth)
     still.replacePicture(grey);
     EXPECT_EQ(shownImage(form), grey.image());
 
+    // Save_Image is the save button: the edited picture goes to the library.
+    still.setChangeCount(2);
+    w.controls().action(C::AutoSave)->setChecked(true);
+    w.UpdateActions();
+    ASSERT_TRUE(form.item(Item::Save_Image)->isEnabled());
+    form.item(Item::Save_Image)->trigger();
+    const QString saved = still.hintPath();
+    EXPECT_NE(saved, file);
+    EXPECT_TRUE(QFile::exists(saved)) << saved.toStdString();
+    EXPECT_FALSE(still.hasUnsavedEdits());
+    w.UpdateActions();
+    EXPECT_FALSE(form.item(Item::Save_Image)->isEnabled());
+
     // The filters go into the viewer's cool bar and come home when the main window is active.
     QToolBar *filters = w.controls().toolBar(C::ToolBar_ImageProcess);
     form.item(Item::Image_Process)->trigger();
@@ -214,7 +227,8 @@ TEST(Viewer, OpensOnlyWithAStillPictureFollowsItAndDeletingEmptiesBoth)
     // Deleting from the viewer (asked, answered OK) empties the still area and the viewer; the
     // filter mode ends with the picture.
     form.item(Item::Delete_Image)->trigger();
-    EXPECT_FALSE(QFile::exists(file));
+    EXPECT_FALSE(QFile::exists(saved));
+    EXPECT_TRUE(QFile::exists(file));
     EXPECT_TRUE(still.isEmpty());
     EXPECT_FALSE(form.hasPicture());
     EXPECT_TRUE(form.imageViewMap()->pixmap().isNull());

@@ -15,7 +15,6 @@
 
 #include <QAction>
 #include <QFile>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QToolBar>
 #include <QToolButton>

@@ -10,7 +10,6 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <QWindow>

@@ -44,6 +44,7 @@ ViewerController::ViewerController(Shell &shell, StillImageController &still, QO
     // A hand-over left by an earlier run belongs to no picture.
     removeIfPresent(handOverPath_);
     form_ = std::make_unique<library::ui::TImageViewForm>();
+    form_->setWindowIcon(shell_.window().windowIcon());
     printer_ = std::make_unique<library::ui::StillPrinter>(&shell_.window());
     filterBarHome_ = filterBar()->parentWidget();
     connectControls();

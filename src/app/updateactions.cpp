@@ -158,16 +158,11 @@ void layoutRules(const ActionInputs &in, ActionState &s)
 
 void notYetBuiltRules(const ActionInputs &, ActionState &s)
 {
-    // Printing, the image viewer, the automation tools, the editor's and filters' tools, and the
-    // scale, display and picture-saving settings of the drawing bar: each leaves this list when
-    // its feature lands.
+    // Controls whose behaviour is not built yet stay disabled.
     static constexpr C kPending[] = {
-        C::PrintSet, C::PrintImage,
-        C::ImageViewer_Tool,
         C::VideoCtrlTB_WhiteBlanceSet};
     for (C id : kPending)
         s.enabled.set(id, false);
-    s.visible.set(C::PrinterImage_Btn, false);
 }
 
 ActionState computeActions(const ActionInputs &in)

@@ -208,11 +208,35 @@ TEST(UpdateActions, ControlsWithoutBehaviourYetAreNeverOffered)
     in.compareImageAssigned = true;
     in.crossShapeDown = {true, true, true, true};
     const ActionState s = computeActions(in);
-    for (C id : {C::PrintImage, C::ImageViewer_Tool, C::ImgBar_ZoomIn})
+    for (C id : {C::VideoCtrlTB_WhiteBlanceSet})
         EXPECT_FALSE(s.enabled.value(id, true)) << int(id);
-    EXPECT_FALSE(s.visible.value(C::PrinterImage_Btn, true));   // its grey picture shows instead
     EXPECT_TRUE(s.visible.value(C::EditorImage_Btn));
     EXPECT_TRUE(s.enabled.value(C::VideoFormat));
+}
+
+TEST(UpdateActions, PrintingNeedsAStillPictureBesideTheVideoAndTheViewerOpensOnce)
+{
+    ActionInputs in = live(true);
+    in.stillEmpty = false;
+    ActionState s = computeActions(in);
+    EXPECT_TRUE(s.visible.value(C::PrinterImage_Btn));
+    EXPECT_TRUE(s.enabled.value(C::PrintImage));
+    EXPECT_TRUE(s.enabled.value(C::PrintSet, true));   // never named: always offered
+    EXPECT_TRUE(s.enabled.value(C::ImageViewer_Tool));
+    in.flags.ViewerOpen = true;
+    s = computeActions(in);
+    EXPECT_FALSE(s.enabled.value(C::ImageViewer_Tool, true));
+    in.flags.ViewerOpen = false;
+    in.stillEmpty = true;
+    s = computeActions(in);
+    EXPECT_FALSE(s.visible.value(C::PrinterImage_Btn, true));
+    EXPECT_FALSE(s.enabled.value(C::PrintImage, true));
+    // The single-window presets print from the viewer only.
+    in.stillEmpty = false;
+    in.flags.SizePreset = state::kPreset800x600;
+    s = computeActions(in);
+    EXPECT_FALSE(s.visible.value(C::PrinterImage_Btn, true));
+    EXPECT_FALSE(s.enabled.value(C::PrintImage, true));
 }
 
 TEST(UpdateActions, EachToolIsOfferedOnlyWhileItIsNotRunning)

@@ -8,9 +8,13 @@
 #include "app/ui/messagepresenter.h"
 #include "app/ui/shell.h"
 #include "app/ui/stillimagecontroller.h"
+#include "app/ui/viewercontroller.h"
 #include "app/windowpresets.h"
 
 #include "fakes.h"
+
+#include "imaging/ui/stillimageview.h"
+#include "library/ui/imageviewform.h"
 
 #include "platform/diagnosticslog.h"
 #include "platform/iniprofilestore.h"
@@ -20,6 +24,8 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -42,12 +48,13 @@ struct Window {
     AnswerOk presenter;
     std::unique_ptr<Shell> shell;
     LayoutController *layout = nullptr;
+    StillImageController *still = nullptr;
 
     Window()
     {
         shell = std::make_unique<Shell>(ShellDeps{QStringLiteral(SENDRA_PROGRAM_DIR), paths, clock, store, vendor, log,
                                                   QString(), true, &presenter});
-        auto *still = new StillImageController(*shell, shell.get());
+        still = new StillImageController(*shell, shell.get());
         layout = new LayoutController(*shell, shell.get());
         auto *live = new LiveModeController(*shell, shell.get());
         for (Feature *f : std::initializer_list<Feature *>{still, layout, live})
@@ -138,4 +145,41 @@ TEST(WindowManager, TheUsersMaximiseGivesFullScreenAndRestoreGivesNormal)
     EXPECT_TRUE(QTest::qWaitFor([&] { return win.holds(state::kPresetFullScreen); }, 3000)) << win.describe();
     win.w().showNormal();
     EXPECT_TRUE(QTest::qWaitFor([&] { return win.holds(state::kPresetNormal); }, 3000)) << win.describe();
+}
+
+TEST(WindowManager, TheViewerSitsAtTheScreensCornerAndWrapsOrFillsTheWorkArea)
+{
+    if (!underWindowManager())
+        GTEST_SKIP() << "needs an X server with a window manager (run through with-openbox.sh)";
+    Window win;
+    auto *viewer = new ViewerController(*win.shell, *win.still, win.shell.get());
+    win.shell->addFeature(viewer);
+    library::ui::TImageViewForm &form = viewer->form();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    QImage picture(640, 480, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    win.still->view().setPicture(platform::Bitmap(picture), QString());
+    viewer->ShowStillImage();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    auto describe = [&] {
+        const QRect f = form.frameGeometry();
+        return std::to_string(f.x()) + "," + std::to_string(f.y()) + " " + std::to_string(f.width()) + "x"
+               + std::to_string(f.height()) + " box " + std::to_string(form.scrollBox()->width()) + "x"
+               + std::to_string(form.scrollBox()->height());
+    };
+    // The frame, title bar included, at the corner; the box wraps the picture with its border.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form.frameGeometry().topLeft() == area.topLeft(); }, 3000)) << describe();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form.scrollBox()->size() == QSize(644, 484); }, 3000)) << describe();
+    EXPECT_FALSE(form.scrollBox()->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(form.scrollBox()->verticalScrollBar()->isVisible());
+
+    // Larger than the screen: the whole work area, frame included, with both scroll bars.
+    picture = QImage(3000, 2000, QImage::Format_RGB32);
+    picture.fill(Qt::darkYellow);
+    win.still->view().setPicture(platform::Bitmap(picture), QString());
+    viewer->ShowStillImage();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form.frameGeometry() == area; }, 3000)) << describe();
+    EXPECT_TRUE(form.scrollBox()->horizontalScrollBar()->isVisible());
+    EXPECT_TRUE(form.scrollBox()->verticalScrollBar()->isVisible());
+    form.close();
 }

@@ -18,6 +18,7 @@
 #include "scalecontroller.h"
 #include "shell.h"
 #include "stillimagecontroller.h"
+#include "viewercontroller.h"
 
 #include "camera/overlaybitmap.h"
 #include "camera/playback/ui/mediaplayercontroller.h"
@@ -84,9 +85,10 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
     automation_ = new AutomationController(shell, &shell);
     editor_ = new EditorController(shell, *still_, &shell);
     filters_ = new FilterController(shell, &shell);
+    viewer_ = new ViewerController(shell, *still_, &shell);
     for (Feature *feature : std::initializer_list<Feature *>{still_, layout_, liveModes_, camera_, recording_, player_,
                                                              measure_, scales_, compare_, reticle_, automation_, editor_,
-                                                             filters_})
+                                                             filters_, viewer_})
         shell.addFeature(feature);
 
     // What the features answer for each other.
@@ -140,6 +142,7 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
     still_->playVideoFile = [&player](const QString &path) { player.PlayerVideoCom(path); };
     still_->leavePlayer = [&player] { player.ExitMediaPlayer(); };
     still_->jpegQualityChosen = [&cam](int quality) { cam.SetCompressionQ(quality); };
+    still_->showInViewer = [this] { viewer_->ShowStillImage(); };
     player.showMessage = [&shell](const QString &t, const QString &c, bool cancel, int icon) {
         return shell.ShowMessageBox(t, c, cancel, icon);
     };

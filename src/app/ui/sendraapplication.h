@@ -41,6 +41,7 @@ class ReticleController;
 class ScaleController;
 class Shell;
 class StillImageController;
+class ViewerController;
 
 // Rejects every open modal dialog (message boxes answer Cancel).
 void dismissModalDialogs();
@@ -72,6 +73,7 @@ public:
     ReticleController &reticle() { return *reticle_; }
     EditorController &editor() { return *editor_; }
     FilterController &filters() { return *filters_; }
+    ViewerController &viewer() { return *viewer_; }
     platform::VirtualCameraRig *virtualCamera() { return rig_.get(); }
     // SIGTERM and friends: open questions are dismissed (nothing is asked), then the window
     // closes through its close sequence once the dialogs' event loops have unwound.
@@ -102,6 +104,7 @@ private:
     ReticleController *reticle_ = nullptr;
     EditorController *editor_ = nullptr;
     FilterController *filters_ = nullptr;
+    ViewerController *viewer_ = nullptr;
 };
 
 } // namespace app::ui

@@ -1,0 +1,256 @@
+#include "viewercontroller.h"
+
+#include "controls.h"
+#include "mainwindow.h"
+#include "shell.h"
+#include "stillimagecontroller.h"
+
+#include "app/updateactions.h"
+#include "imaging/ui/stillimageview.h"
+#include "library/imageviewlayout.h"
+#include "library/ui/imageviewform.h"
+#include "library/ui/stillprinter.h"
+#include "platform/diagnosticslog.h"
+#include "platform/picturecodec.h"
+
+#include <QAction>
+#include <QFile>
+#include <QPushButton>
+#include <QToolBar>
+#include <QToolButton>
+#include <QWindow>
+
+namespace app::ui {
+
+using state::ControlId;
+using Item = library::ui::TImageViewForm::Item;
+
+namespace {
+
+// The filter tool bar's place in the main window, beside the still image.
+constexpr QPoint kFilterBarHome(400, 364);
+
+void removeIfPresent(const QString &path)
+{
+    if (QFile::exists(path))
+        QFile::remove(path);
+}
+
+} // namespace
+
+ViewerController::ViewerController(Shell &shell, StillImageController &still, QObject *parent)
+    : QObject(parent), shell_(shell), still_(still), handOverPath_(shell.paths().tempBmp)
+{
+    // A hand-over left by an earlier run belongs to no picture.
+    removeIfPresent(handOverPath_);
+    form_ = std::make_unique<library::ui::TImageViewForm>();
+    form_->setWindowIcon(shell_.window().windowIcon());
+    printer_ = std::make_unique<library::ui::StillPrinter>(&shell_.window());
+    filterBarHome_ = filterBar()->parentWidget();
+    connectControls();
+    connectForm();
+    form_->applyTexts([this](const QString &key) { return shell_.texts().text(key); });
+}
+
+ViewerController::~ViewerController()
+{
+    // Closed without the close sequence (a test's shell going away): nothing is asked now.
+    closingQuietly_ = true;
+    form_.reset();
+    removeIfPresent(handOverPath_);
+}
+
+void ViewerController::connectControls()
+{
+    Controls &c = shell_.controls();
+    connect(c.action(ControlId::ImageViewer_Tool), &QAction::triggered, this, &ViewerController::ImageViewer_ToolClick);
+    connect(c.action(ControlId::PrintImage), &QAction::triggered, this, &ViewerController::PrintStillImage);
+    connect(c.mainButton(ControlId::PrinterImage_Btn), &QPushButton::clicked, this, &ViewerController::PrintStillImage);
+    connect(c.action(ControlId::PrintSet), &QAction::triggered, this, &ViewerController::PrintSetClick);
+    connect(&shell_.window(), &MainWindow::activated, this, &ViewerController::returnFilterBar);
+    // The filter mode ended: its bar goes home hidden, so that the next start shows it in the
+    // main window and not in a corner of the viewer.
+    connect(&shell_.state(), &state::AppState::flagsChanged, this, [this] {
+        if (!shell_.state().flags().ImageProcessMode && filterBar()->isHidden())
+            returnFilterBar();
+    });
+    imaging::ui::StillImageView &view = still_.view();
+    connect(&view, &imaging::ui::StillImageView::pictureChanged, this, [this] { followStillPicture(true); });
+    connect(&view, &imaging::ui::StillImageView::pictureEdited, this, [this] { followStillPicture(false); });
+}
+
+void ViewerController::connectForm()
+{
+    library::ui::TImageViewForm &f = *form_;
+    Controls &c = shell_.controls();
+    connect(f.item(Item::Open_Image), &QAction::triggered, this, [this] {
+        still_.OpenFileClick();
+        ShowStillImage();
+    });
+    // The main window's own buttons, so that the viewer does exactly what they do (hidden in
+    // the single-window presets, they still answer a click).
+    connect(f.item(Item::Save_Image), &QAction::triggered, c.mainButton(ControlId::SaveImage_Btn), &QPushButton::click);
+    connect(f.item(Item::Delete_Image), &QAction::triggered, this, [this] {
+        shell_.controls().mainButton(ControlId::DelViewVideo_Btn)->click();
+        if (still_.view().isEmpty())
+            form_->setPicture({});
+    });
+    connect(f.item(Item::Image_Process), &QAction::triggered, this, [this] {
+        shell_.controls().mainButton(ControlId::ImageProcess_Btn)->click();
+        takeFilterBar();
+    });
+    connect(f.item(Item::Print_Image), &QAction::triggered, this, &ViewerController::PrintStillImage);
+    connect(&f, &library::ui::TImageViewForm::activated, this, &ViewerController::takeFilterBar);
+    connect(&f, &library::ui::TImageViewForm::closing, this, &ViewerController::onFormClosing);
+}
+
+void ViewerController::ImageViewer_ToolClick()
+{
+    still_.leaveImageProcessMode();
+    ShowStillImage();
+}
+
+void ViewerController::ShowStillImage() { ShowStillImage(handOverPath_); }
+
+void ViewerController::ShowStillImage(const QString &path)
+{
+    library::ui::TImageViewForm &f = *form_;
+    if (f.isMaximized())
+        f.setWindowState(f.windowState() & ~Qt::WindowMaximized);
+    // A hand-over file is always replaced; without one and without a picture there is nothing
+    // to show. A stale file and an empty still area give nothing either: no empty picture is
+    // ever written.
+    removeIfPresent(path);
+    const platform::Bitmap &still = still_.view().picture();
+    if (still.isNull())
+        return;
+    platform::Bitmap shown = still;
+    if (const platform::WriteResult w = platform::writeBmpFile(path, still); !w.ok()) {
+        // The viewer still shows the picture; only the hand-over file is missing.
+        shell_.log().append(QStringLiteral("Cannot write ") + path + QStringLiteral(": ")
+                            + QString::fromStdString(w.system.message()));
+    } else if (platform::DecodedPicture d = platform::readPictureFile(path); d.ok()) {
+        shown = std::move(d.bitmap);
+    } else {
+        shell_.log().append(QStringLiteral("Cannot read ") + path + QStringLiteral(": ") + platform::pictureErrorText(d.error));
+    }
+    f.setPicture(shown);
+    shell_.state().setViewerOpen(true);
+    f.applyTexts([this](const QString &key) { return shell_.texts().text(key); });
+    sizeForm();
+    f.show();
+    f.raise();
+    f.activateWindow();
+}
+
+void ViewerController::followStillPicture(bool resize)
+{
+    if (!form_->isVisible())
+        return;
+    const platform::Bitmap &still = still_.view().picture();
+    const QSize before = form_->pictureSize();
+    form_->setPicture(still);
+    if (!still.isNull() && (resize || before != still.image().size()))
+        sizeForm();
+}
+
+void ViewerController::sizeForm()
+{
+    QMargins frame;
+    if (const std::optional<QMargins> known = form_->knownFrame())
+        frame = *known;
+    else if (QWindow *main = shell_.window().windowHandle(); main && shell_.window().isVisible())
+        frame = main->frameMargins();   // the same window manager decorates both windows
+    form_->setCoolBarHeight(filterBar()->sizeHint().height());
+    form_->sizeToPicture(frame);
+}
+
+bool ViewerController::PrintStillImage() { return printer_->PrintStillImage(still_.view().picture()); }
+
+void ViewerController::PrintSetClick() { printer_->PrintSetClick(); }
+
+QToolBar *ViewerController::filterBar() const { return shell_.controls().toolBar(ControlId::ToolBar_ImageProcess); }
+
+// Shown by the filter mode, wherever it sits now (the viewer may be hidden behind it).
+bool ViewerController::filterBarShown() const { return !filterBar()->isHidden(); }
+
+namespace {
+
+// Tool buttons drawn raised wherever the bar goes.
+void raiseButtons(QToolBar *bar)
+{
+    for (QToolButton *b : bar->findChildren<QToolButton *>())
+        b->setAutoRaise(false);
+}
+
+} // namespace
+
+void ViewerController::takeFilterBar()
+{
+    QToolBar *bar = filterBar();
+    if (!filterBarShown() || !form_->isVisible() || bar->parentWidget() == form_->coolBar())
+        return;
+    bar->setParent(form_->coolBar());
+    bar->move(0, 0);
+    raiseButtons(bar);
+    bar->show();
+    bar->raise();
+}
+
+void ViewerController::returnFilterBar()
+{
+    QToolBar *bar = filterBar();
+    if (bar->parentWidget() == filterBarHome_)
+        return;
+    // Hidden or not, the bar goes home: a closed viewer must not keep it out of sight.
+    const bool shown = filterBarShown();
+    bar->setParent(filterBarHome_);
+    bar->move(kFilterBarHome);
+    raiseButtons(bar);
+    bar->setVisible(shown);
+    bar->raise();
+}
+
+void ViewerController::onFormClosing()
+{
+    if (!closingQuietly_ && shell_.state().flags().ViewerOpen) {
+        still_.beforeExit();
+        if (shell_.state().flags().ImageProcessMode)
+            still_.leaveImageProcessMode();
+    }
+    returnFilterBar();
+    shell_.state().setViewerOpen(false);
+}
+
+void ViewerController::applyRules(const ActionInputs &in, ActionState &) const
+{
+    if (!in.flags.ViewerOpen)
+        return;
+    const library::ImageViewMenuState m = library::imageViewMenuState(in.stillEmpty, in.unsavedEdits, filterBarShown());
+    form_->item(Item::Save_Image)->setEnabled(m.save);
+    form_->item(Item::Delete_Image)->setEnabled(m.remove);
+    form_->item(Item::Image_Process)->setEnabled(m.imageProcess);
+    form_->item(Item::Print_Image)->setEnabled(m.print);
+}
+
+void ViewerController::languageChanged()
+{
+    form_->applyTexts([this](const QString &key) { return shell_.texts().text(key); });
+}
+
+void ViewerController::beforeExit()
+{
+    // The unsaved-image question was asked by the still image; the filter mode shown in the
+    // viewer ends with it.
+    if (shell_.state().flags().ViewerOpen && shell_.state().flags().ImageProcessMode)
+        still_.leaveImageProcessMode();
+}
+
+void ViewerController::closing()
+{
+    closingQuietly_ = true;
+    form_->close();
+    returnFilterBar();
+}
+
+} // namespace app::ui

@@ -376,6 +376,7 @@ TEST(EditorProgram, ThePopupMenuCopiesAndPastesTheWholePicture)
     QImage other(200, 100, QImage::Format_RGB32);
     other.fill(Qt::green);
     QGuiApplication::clipboard()->setImage(other);
+    e.shell().UpdateActions();   // Paste is offered only while the clipboard holds a picture
     e.trigger(ControlId::VI_Paste);
     EXPECT_EQ(e.view().picture().size(), QSize(200, 100));
     EXPECT_EQ(e.view().committedPicture().size(), QSize(200, 100));

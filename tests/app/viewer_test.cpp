@@ -174,6 +174,7 @@ TEST(Viewer, OpensOnlyWithAStillPictureFollowsItAndDeletingEmptiesBoth)
     platform::Bitmap grey = gradient(QSize(320, 240));
     grey.image().fill(Qt::gray);
     still.replacePicture(grey);
+    still.setCommittedPicture(grey);   // as the editor and the filters commit their results
     EXPECT_EQ(shownImage(form), grey.image());
 
     // Save_Image is the save button: the edited picture goes to the library.

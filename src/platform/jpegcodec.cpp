@@ -63,6 +63,23 @@ WriteResult writeJpegFile(const QString &path, const Bitmap &bitmap, int quality
     return {};
 }
 
+WriteResult writeJpegFile(const QString &path, const Bitmap &bitmap, int quality, const PictureMetadata &metadata)
+{
+    if (metadata.empty())
+        return writeJpegFile(path, bitmap, quality);
+    auto [buffer, size] = compress(bitmap, quality);
+    if (!buffer)
+        return {PictureError::Malformed, {}};
+    const QByteArrayView plain(reinterpret_cast<const char *>(buffer.get()), qsizetype(size));
+    // A picture is worth more than its metadata: when exiv2 refuses, the plain JPEG is written.
+    const std::optional<QByteArray> tagged = embedJpegMetadata(plain, metadata);
+    const std::error_code ec = tagged ? writeFileAtomically(path, tagged->constData(), std::size_t(tagged->size()))
+                                      : writeFileAtomically(path, buffer.get(), size);
+    if (ec)
+        return {PictureError::WriteFailed, ec};
+    return {};
+}
+
 DecodedPicture decodeJpeg(QByteArrayView bytes, QSize maxSize)
 {
     const auto *data = reinterpret_cast<const unsigned char *>(bytes.data());

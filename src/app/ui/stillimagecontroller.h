@@ -3,6 +3,7 @@
 #include "app/ui/feature.h"
 #include "library/thumbnailmaker.h"
 #include "platform/bitmap.h"
+#include "platform/picturemetadata.h"
 
 #include <QObject>
 
@@ -65,6 +66,8 @@ public:
     std::function<void()> showInViewer = [] {};
     std::function<bool()> timedStillsRunning = [] { return false; };
     std::function<void(int quality)> jpegQualityChosen = [](int) {};
+    // The calibration and shapes a saved picture of that size carries; none when unset.
+    std::function<platform::PictureMetadata(QSize picture)> pictureMetadata;
 
     void readInputs(ActionInputs &in) const override;
     void applyRules(const ActionInputs &in, ActionState &s) const override;

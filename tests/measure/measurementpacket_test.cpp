@@ -321,8 +321,9 @@ TEST(PictureShapes, TruncatedAndForeignPacketBytesNeverCrashAndYieldNothing)
     for (qsizetype cut = 0; cut < packet.size(); cut += 97) {
         const platform::MetadataRead r = platform::decodeXmpPacket(packet.first(cut));
         const measure::PacketRead p = measure::parsePacket(r.metadata.properties, QSize(1600, 1200));
-        if (p.packet)
+        if (p.packet) {
             EXPECT_LE(p.packet->shapes.size(), 4u);
+        }
     }
     EXPECT_FALSE(platform::decodeXmpPacket(QByteArray(70000, 'x')).error.isEmpty());
     EXPECT_TRUE(platform::decodeXmpPacket(QByteArray("<x:xmpmeta")).metadata.properties.empty());

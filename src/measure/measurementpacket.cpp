@@ -238,16 +238,18 @@ double MeasurementPacket::pixelsPerCm(double pixelSize) const
 
 std::optional<MeasurementPacket> packetFor(const scales::RulerScaleControl &scale, QSize picture,
                                            std::vector<HistoryNode> shapes, double screenMagnification,
-                                           double printMagnification)
+                                           double printMagnification, QSize measuredOn)
 {
+    if (measuredOn.width() <= 0 || measuredOn.height() <= 0)
+        measuredOn = picture;
     if (!(scale.hLength > 0) || !(scale.vLength > 0) || picture.width() <= 0 || picture.height() <= 0
         || !scales::unitFromIndex(int(scale.unit)))
         return std::nullopt;
     MeasurementPacket p;
     p.scaleName = scale.name;
     p.unit = scale.unit;
-    p.pixelWidth = double(scale.hLength) / picture.width();
-    p.pixelHeight = double(scale.vLength) / picture.height();
+    p.pixelWidth = double(scale.hLength) / measuredOn.width();
+    p.pixelHeight = double(scale.vLength) / measuredOn.height();
     p.picture = picture;
     p.screenMagnification = screenMagnification;
     p.printMagnification = printMagnification;

@@ -32,10 +32,11 @@ struct MeasurementPacket {
 };
 
 // The packet of a picture of `picture` pixels measured with `scale`; none when the scale covers
-// no length (then the picture is saved without metadata).
+// no length (then the picture is saved without metadata). The scale's lengths cover the picture
+// measured on, `measuredOn` (when valid): a cut-out of it keeps the pixel size of the whole.
 std::optional<MeasurementPacket> packetFor(const scales::RulerScaleControl &scale, QSize picture,
                                            std::vector<HistoryNode> shapes, double screenMagnification,
-                                           double printMagnification);
+                                           double printMagnification, QSize measuredOn = {});
 
 // The picture's resolution and our XMP properties.
 platform::PictureMetadata toMetadata(const MeasurementPacket &packet);

@@ -133,6 +133,12 @@ TEST(PictureCalibration, BmpCarriesThePixelsPerMetreOfTheScale)
     EXPECT_EQ(qFromLittleEndian<qint32>(bytes.constData() + 38), 1600000);
     EXPECT_EQ(qFromLittleEndian<qint32>(bytes.constData() + 42), 1600000);
     EXPECT_TRUE(platform::readPictureFile(path).ok());
+
+    // A cut-out of the measured picture keeps the pixel size of the whole.
+    const auto cut = measure::packetFor(smallScale(), QSize(800, 300), {}, 0, 0, QSize(1600, 1200));
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(platform::pelsPerMetre(measure::toMetadata(*cut).pixelsPerCmX), 1600000);
+    EXPECT_EQ(platform::pelsPerMetre(measure::toMetadata(*cut).pixelsPerCmY), 1600000);
 }
 
 TEST(PictureCalibration, JpegExifResolutionReadsBackAsTheScaleWithTwoReaders)
@@ -344,4 +350,25 @@ TEST(PictureShapes, TruncatedAndForeignPacketBytesNeverCrashAndYieldNothing)
     EXPECT_TRUE(platform::decodeJpeg(bytes).ok());
     // Not a JPEG at all.
     EXPECT_FALSE(platform::readJpegMetadata(QByteArray("BM123")).error.isEmpty());
+}
+
+TEST(PictureShapes, TheFuzzSeedsReadAsTheirNamesSay)
+{
+    const QString seeds = QStringLiteral(SENDRA_SOURCE_DIR "/tests/fuzz/corpus/xmp/");
+    const auto parse = [&](const char *name) {
+        return measure::parsePacket(platform::decodeXmpPacket(fileBytes(seeds + name)).metadata.properties,
+                                    QSize(1600, 1200));
+    };
+    const measure::PacketRead good = parse("two-shapes.xmp");
+    ASSERT_TRUE(good.packet) << good.error.toStdString();
+    ASSERT_EQ(good.packet->shapes.size(), 2u);
+    EXPECT_EQ(good.packet->shapes[1].shape.kind, measure::ShapeKind::Polygon);
+    EXPECT_EQ(good.packet->shapes[1].labels.squareItem, 2);
+    EXPECT_FALSE(good.packet->shapes[1].labels.displayUnit);
+    const measure::PacketRead scaleOnly = parse("scale-only.xmp");
+    ASSERT_TRUE(scaleOnly.packet);
+    EXPECT_TRUE(scaleOnly.packet->shapes.empty());
+    EXPECT_FALSE(parse("point-outside.xmp").packet);
+    EXPECT_FALSE(parse("wrong-type.xmp").packet);
+    EXPECT_FALSE(parse("truncated.xmp").packet);
 }

@@ -298,8 +298,8 @@ platform::PictureMetadata MeasureController::pictureMetadata(QSize picture) cons
         shapes = session.shapesOnPicture(picture);
     const measure::Magnification mag =
         measure::magnificationFor(session.scale(), surface_->scaleBar().screenPitch(), picture.width());
-    const std::optional<measure::MeasurementPacket> packet =
-        measure::packetFor(session.scale(), picture, std::move(shapes), mag.screen, mag.printing);
+    const std::optional<measure::MeasurementPacket> packet = measure::packetFor(
+        session.scale(), picture, std::move(shapes), mag.screen, mag.printing, session.pictureSize());
     return packet ? measure::toMetadata(*packet) : platform::PictureMetadata{};
 }
 

@@ -112,7 +112,8 @@ SaveResult CaptureSaver::Save_ImageFile(const platform::Bitmap &picture, const S
 
 SaveResult CaptureSaver::write(SaveResult r, const platform::Bitmap &picture, bool jpeg, const SaveContext &c)
 {
-    r.write = jpeg ? platform::writeJpegFile(r.path, picture, c.jpegQuality, c.metadata)
+    QString warning;
+    r.write = jpeg ? platform::writeJpegFile(r.path, picture, c.jpegQuality, c.metadata, &warning)
                    : platform::writeBmpFile(r.path, picture, c.metadata);
     if (!r.write.ok()) {
         log_.exceptionAt(jpeg ? QStringLiteral("SaveJpgFile") : QStringLiteral("SaveBmpFile"));
@@ -123,6 +124,8 @@ SaveResult CaptureSaver::write(SaveResult r, const platform::Bitmap &picture, bo
         r.outcome = SaveOutcome::WriteFailed;
         return r;
     }
+    if (!warning.isEmpty())
+        log_.append(r.path + QStringLiteral(": ") + warning);
     r.outcome = SaveOutcome::Saved;
     r.kindPage = jpeg ? state::kListJpg : state::kListBmp;
     return r;

@@ -63,7 +63,8 @@ WriteResult writeJpegFile(const QString &path, const Bitmap &bitmap, int quality
     return {};
 }
 
-WriteResult writeJpegFile(const QString &path, const Bitmap &bitmap, int quality, const PictureMetadata &metadata)
+WriteResult writeJpegFile(const QString &path, const Bitmap &bitmap, int quality, const PictureMetadata &metadata,
+                          QString *warning)
 {
     if (metadata.empty())
         return writeJpegFile(path, bitmap, quality);
@@ -72,11 +73,14 @@ WriteResult writeJpegFile(const QString &path, const Bitmap &bitmap, int quality
         return {PictureError::Malformed, {}};
     const QByteArrayView plain(reinterpret_cast<const char *>(buffer.get()), qsizetype(size));
     // A picture is worth more than its metadata: when exiv2 refuses, the plain JPEG is written.
-    const std::optional<QByteArray> tagged = embedJpegMetadata(plain, metadata);
+    QString why;
+    const std::optional<QByteArray> tagged = embedJpegMetadata(plain, metadata, &why);
     const std::error_code ec = tagged ? writeFileAtomically(path, tagged->constData(), std::size_t(tagged->size()))
                                       : writeFileAtomically(path, buffer.get(), size);
     if (ec)
         return {PictureError::WriteFailed, ec};
+    if (!tagged && warning)
+        *warning = QStringLiteral("metadata not written: ") + why;
     return {};
 }
 

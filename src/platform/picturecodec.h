@@ -60,7 +60,9 @@ constexpr int kDefaultJpegQuality = 90;
 DecodedPicture decodeJpeg(QByteArrayView bytes, QSize maxSize = {});
 WriteResult writeJpegFile(const QString &path, const Bitmap &bitmap, int quality = kDefaultJpegQuality);
 // With EXIF resolution and XMP properties; empty metadata writes exactly what the plain call does.
-WriteResult writeJpegFile(const QString &path, const Bitmap &bitmap, int quality, const PictureMetadata &metadata);
+// When the metadata cannot be added the plain picture is written and `warning` says why.
+WriteResult writeJpegFile(const QString &path, const Bitmap &bitmap, int quality, const PictureMetadata &metadata,
+                          QString *warning = nullptr);
 // Baseline JPEG in memory (empty on failure).
 QByteArray encodeJpeg(const Bitmap &bitmap, int quality = kDefaultJpegQuality);
 

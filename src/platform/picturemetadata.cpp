@@ -2,6 +2,8 @@
 // allows deprecated declarations; nothing of exiv2 reaches any other file.
 #include "picturemetadata.h"
 
+#include "picturecodec.h"
+
 #include <QFile>
 
 #include <cmath>
@@ -185,6 +187,49 @@ std::optional<QByteArray> embedJpegMetadata(QByteArrayView jpeg, const PictureMe
             *error = exivError(e);
     }
     return std::nullopt;
+}
+
+qsizetype jpegMetadataInsertPoint(QByteArrayView jpeg)
+{
+    const auto *d = reinterpret_cast<const unsigned char *>(jpeg.data());
+    if (jpeg.size() < 4 || d[0] != 0xFF || d[1] != 0xD8)
+        return 0;
+    if (jpeg.size() >= 6 && d[2] == 0xFF && d[3] == 0xE0) {
+        const qsizetype end = 4 + ((qsizetype(d[4]) << 8) | d[5]);
+        return end <= jpeg.size() ? end : 0;
+    }
+    return 2;
+}
+
+std::optional<QByteArray> jpegMetadataSegments(const PictureMetadata &metadata, QString *error)
+{
+    // An 8 x 8 grey picture: exiv2 rewrites a few hundred bytes instead of the whole picture.
+    static const QByteArray standIn = [] {
+        Bitmap b(8, 8);
+        b.fill(0x808080);
+        return encodeJpeg(b);
+    }();
+    const std::optional<QByteArray> tagged = embedJpegMetadata(standIn, metadata, error);
+    if (!tagged)
+        return std::nullopt;
+    // Every APP1 segment before the frame starts.
+    QByteArray segments;
+    const auto *d = reinterpret_cast<const unsigned char *>(tagged->constData());
+    qsizetype pos = 2;
+    while (pos + 4 <= tagged->size() && d[pos] == 0xFF && d[pos + 1] != 0xDA) {
+        const qsizetype length = (qsizetype(d[pos + 2]) << 8) | d[pos + 3];
+        if (pos + 2 + length > tagged->size())
+            break;
+        if (d[pos + 1] == 0xE1)
+            segments.append(tagged->constData() + pos, 2 + length);
+        pos += 2 + length;
+    }
+    if (segments.isEmpty() && !metadata.empty()) {
+        if (error)
+            *error = QStringLiteral("no metadata segments");
+        return std::nullopt;
+    }
+    return segments;
 }
 
 MetadataRead readJpegMetadata(QByteArrayView jpeg)

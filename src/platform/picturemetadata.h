@@ -46,6 +46,11 @@ inline constexpr qsizetype kMaxXmpPacketBytes = 65502;
 // EXIF XResolution/YResolution (pixels per centimetre, ResolutionUnit 3) and our XMP properties
 // put into JPEG bytes; none on failure, with the reason in `error`.
 std::optional<QByteArray> embedJpegMetadata(QByteArrayView jpeg, const PictureMetadata &metadata, QString *error = nullptr);
+// The same metadata as ready JPEG segments (EXIF and XMP APP1, markers included), made by exiv2 on
+// a small stand-in picture: a large picture then takes them without being copied through exiv2.
+std::optional<QByteArray> jpegMetadataSegments(const PictureMetadata &metadata, QString *error = nullptr);
+// Where metadata segments go in a JPEG: after SOI and a JFIF APP0 segment; 0 when `jpeg` is no JPEG.
+qsizetype jpegMetadataInsertPoint(QByteArrayView jpeg);
 // The resolution and our XMP properties of JPEG bytes. Never throws; damage ends up in `error`.
 MetadataRead readJpegMetadata(QByteArrayView jpeg);
 MetadataRead readJpegMetadataFile(const QString &path);

@@ -61,7 +61,7 @@ SaveResult CaptureSaver::Save_ImageFile(const platform::Bitmap &picture, const S
             return r;
         }
         r.path = folder + u'/' + word + c.prefix + r.number + ext;
-        return write(std::move(r), picture, jpegPage, c.jpegQuality);
+        return write(std::move(r), picture, jpegPage, c);
     }
 
     // The dialog path takes its number first: a cancelled dialog still consumes it.
@@ -107,12 +107,14 @@ SaveResult CaptureSaver::Save_ImageFile(const platform::Bitmap &picture, const S
     } else {
         r.path = *chosen;
     }
-    return write(std::move(r), picture, toJpeg, c.jpegQuality);
+    return write(std::move(r), picture, toJpeg, c);
 }
 
-SaveResult CaptureSaver::write(SaveResult r, const platform::Bitmap &picture, bool jpeg, int quality)
+SaveResult CaptureSaver::write(SaveResult r, const platform::Bitmap &picture, bool jpeg, const SaveContext &c)
 {
-    r.write = jpeg ? platform::writeJpegFile(r.path, picture, quality) : platform::writeBmpFile(r.path, picture);
+    QString warning;
+    r.write = jpeg ? platform::writeJpegFile(r.path, picture, c.jpegQuality, c.metadata, &warning)
+                   : platform::writeBmpFile(r.path, picture, c.metadata);
     if (!r.write.ok()) {
         log_.exceptionAt(jpeg ? QStringLiteral("SaveJpgFile") : QStringLiteral("SaveBmpFile"));
         log_.append(QStringLiteral("Cannot write %1: %2%3")
@@ -122,6 +124,8 @@ SaveResult CaptureSaver::write(SaveResult r, const platform::Bitmap &picture, bo
         r.outcome = SaveOutcome::WriteFailed;
         return r;
     }
+    if (!warning.isEmpty())
+        log_.append(r.path + QStringLiteral(": ") + warning);
     r.outcome = SaveOutcome::Saved;
     r.kindPage = jpeg ? state::kListJpg : state::kListBmp;
     return r;

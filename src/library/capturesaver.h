@@ -41,6 +41,8 @@ struct SaveContext {
     QString prefix;                    // scalePrefix(): empty unless a scale is burnt in
     state::ListPaths curListPath;
     int jpegQuality = platform::kDefaultJpegQuality;
+    // The calibration (and, for JPEG, the shapes) the file carries; empty writes the plain file.
+    platform::PictureMetadata metadata;
 };
 
 struct SaveResult {
@@ -66,7 +68,7 @@ public:
     SaveResult Save_ImageFile(const platform::Bitmap &picture, const SaveContext &context, const SaveDialog &dialog);
 
 private:
-    SaveResult write(SaveResult result, const platform::Bitmap &picture, bool jpeg, int quality);
+    SaveResult write(SaveResult result, const platform::Bitmap &picture, bool jpeg, const SaveContext &context);
     QString takeFreeNumber(int browserPage, const QString &folder, const QString &stem, const QString &extension);
 
     CaptureCounter &counter_;

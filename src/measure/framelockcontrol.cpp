@@ -37,6 +37,7 @@ void FrameLockControl::loadImageClicked(bool down, bool bmpTabShown, const QStri
     lockDown_ = false;
     // A file that cannot be decoded leaves the live picture: the button must not claim otherwise.
     loadDown_ = source_.pauseWithFile(*file);
+    loadedFile_ = loadDown_ ? *file : QString();
     if (pictureSwitched_)
         pictureSwitched_();
 }

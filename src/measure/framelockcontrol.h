@@ -39,6 +39,8 @@ public:
 
     bool lockDown() const { return lockDown_; }
     bool loadDown() const { return loadDown_; }
+    // The file shown while the load-image button is down.
+    const QString &loadedFile() const { return loadedFile_; }
 
 private:
     FrameSource &source_;
@@ -46,6 +48,7 @@ private:
     std::function<void()> pictureSwitched_;
     bool lockDown_ = false;
     bool loadDown_ = false;
+    QString loadedFile_;
 };
 
 } // namespace measure

@@ -747,4 +747,57 @@ void MeasuringSession::drawInto(platform::Bitmap &picture)
     reDrawBitmap(picture, true, false);
 }
 
+// Stored points are picture pixels unless the window is narrower than the picture; then they are
+// window pixels, as the burn-in converts them.
+std::vector<HistoryNode> MeasuringSession::shapesOnPicture(QSize picture) const
+{
+    std::vector<HistoryNode> out;
+    const bool convert = picture.width() >= window_.width() && window_.width() > 0 && window_.height() > 0;
+    const float fx = convert ? float(picture.width()) / float(window_.width()) : 1.0f;
+    const float fy = convert ? float(picture.height()) / float(window_.height()) : 1.0f;
+    const auto take = [&](const ShapeDraft &shape, const LabelSettings &labels) {
+        if (shape.kind == ShapeKind::None || shape.a == shape.b)
+            return;
+        HistoryNode node;
+        copyShapeInto(shape, node.shape);
+        node.labels = labels;
+        convertShape(node.shape, fx, fy);
+        out.push_back(node);
+    };
+    if (overlap_) {
+        for (int i = 0; i <= history_.currentIndex(); ++i)
+            take(history_.node(std::size_t(i)).shape, history_.node(std::size_t(i)).labels);
+    } else if (!inProgress_) {
+        take(savedShape_, savedLabels_);
+    }
+    return out;
+}
+
+SurfaceOutcome MeasuringSession::restoreShapes(const std::vector<HistoryNode> &shapes, QSize picture)
+{
+    const ShapeDraft user = savedShape_;
+    const LabelSettings userLabels = savedLabels_;
+    overlap_ = true;
+    ClearData(1);
+    const bool convert = picture.width() >= window_.width() && window_.width() > 0 && picture.width() > 0
+                         && picture.height() > 0;
+    const float fx = convert ? float(window_.width()) / float(picture.width()) : 1.0f;
+    const float fy = convert ? float(window_.height()) / float(picture.height()) : 1.0f;
+    for (const HistoryNode &node : shapes) {
+        copyShapeInto(node.shape, shape_);
+        convertShape(shape_, fx, fy);
+        labels_ = node.labels;
+        history_.recordNode(shape_, labels_);
+    }
+    DataSaveToTemp();
+    savedShape_.penStyle = user.penStyle;
+    savedShape_.penWidth = user.penWidth;
+    savedShape_.colour = user.colour;
+    savedShape_.kind = user.kind;
+    const int counter = savedLabels_.counter;
+    savedLabels_ = userLabels;
+    savedLabels_.counter = counter;
+    return DrawUndoRedo();
+}
+
 } // namespace measure

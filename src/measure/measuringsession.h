@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace measure {
 
@@ -163,6 +164,13 @@ public:
     SurfaceOutcome ChangeWindows();
     // Burn-in: every shape on the picture, drawn onto a full-size picture.
     void drawInto(platform::Bitmap &picture);
+    // The completed shapes on the picture (every history node up to the current one with overlap
+    // on, else the last shape), with their points in pixels of a picture of `picture` size.
+    std::vector<HistoryNode> shapesOnPicture(QSize picture) const;
+    // Shapes read back from a saved picture of `picture` size become history nodes again: overlap
+    // is switched on, the drawing cleared, each shape recorded in turn and all repainted. The
+    // user's pen, tool and label items stay as they were.
+    SurfaceOutcome restoreShapes(const std::vector<HistoryNode> &shapes, QSize picture);
     // Draws the scale bar into the drawing layer as it stands (after it was emptied).
     void drawScaleBar() { drawScaleBarInto(layer_); }
 

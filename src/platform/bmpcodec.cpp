@@ -235,7 +235,7 @@ DecodedPicture decodeBmp(QByteArrayView bytes)
     return {std::move(bitmap), PictureError::None, {}};
 }
 
-QByteArray encodeBmpHeader(int width, int height)
+QByteArray encodeBmpHeader(int width, int height, int pelsPerMetreX, int pelsPerMetreY)
 {
     const quint32 imageSize = quint32(rowStride(width, 24) * height);
     QByteArray header(int(kFileHeaderSize + kInfoHeaderSize), '\0');
@@ -252,12 +252,14 @@ QByteArray encodeBmpHeader(int width, int height)
     put16(info + 14, 24);
     put32(info + 16, kBiRgb);
     put32(info + 20, imageSize);
-    put32(info + 24, 3780);   // 96 dots per inch
-    put32(info + 28, 3780);
+    put32(info + 24, quint32(pelsPerMetreX));
+    put32(info + 28, quint32(pelsPerMetreY));
     return header;
 }
 
-WriteResult writeBmpFile(const QString &path, const Bitmap &bitmap)
+WriteResult writeBmpFile(const QString &path, const Bitmap &bitmap) { return writeBmpFile(path, bitmap, PictureMetadata{}); }
+
+WriteResult writeBmpFile(const QString &path, const Bitmap &bitmap, const PictureMetadata &metadata)
 {
     if (bitmap.isNull())
         return {PictureError::Malformed, {}};
@@ -265,7 +267,10 @@ WriteResult writeBmpFile(const QString &path, const Bitmap &bitmap)
     const int height = bitmap.height();
     const std::size_t stride = std::size_t(rowStride(width, 24));
     AtomicFileWriter file(path);
-    const QByteArray header = encodeBmpHeader(width, height);
+    const QByteArray header =
+        metadata.hasResolution()
+            ? encodeBmpHeader(width, height, pelsPerMetre(metadata.pixelsPerCmX), pelsPerMetre(metadata.pixelsPerCmY))
+            : encodeBmpHeader(width, height);
     file.write(header.constData(), std::size_t(header.size()));
 
     // Rows are converted a block at a time: large enough that the kernel copies in big runs,

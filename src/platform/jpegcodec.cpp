@@ -63,6 +63,33 @@ WriteResult writeJpegFile(const QString &path, const Bitmap &bitmap, int quality
     return {};
 }
 
+WriteResult writeJpegFile(const QString &path, const Bitmap &bitmap, int quality, const PictureMetadata &metadata,
+                          QString *warning)
+{
+    if (metadata.empty())
+        return writeJpegFile(path, bitmap, quality);
+    auto [buffer, size] = compress(bitmap, quality);
+    if (!buffer)
+        return {PictureError::Malformed, {}};
+    const QByteArrayView plain(reinterpret_cast<const char *>(buffer.get()), qsizetype(size));
+    // The segments go in beside the encoder's own headers; the compressed picture is not copied.
+    // A picture is worth more than its metadata: when exiv2 refuses, the plain JPEG is written.
+    QString why;
+    const std::optional<QByteArray> segments = jpegMetadataSegments(metadata, &why);
+    const std::size_t at = std::size_t(jpegMetadataInsertPoint(plain));
+    const bool tagged = segments && at > 0;
+    const std::error_code ec =
+        tagged ? writeFileAtomically(path, {ByteSpan{buffer.get(), at},
+                                            ByteSpan{segments->constData(), std::size_t(segments->size())},
+                                            ByteSpan{buffer.get() + at, size - at}})
+               : writeFileAtomically(path, buffer.get(), size);
+    if (ec)
+        return {PictureError::WriteFailed, ec};
+    if (!tagged && warning)
+        *warning = QStringLiteral("metadata not written: ") + why;
+    return {};
+}
+
 DecodedPicture decodeJpeg(QByteArrayView bytes, QSize maxSize)
 {
     const auto *data = reinterpret_cast<const unsigned char *>(bytes.data());

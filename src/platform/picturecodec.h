@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bitmap.h"
+#include "picturemetadata.h"
 
 #include <QByteArray>
 #include <QSize>
@@ -44,9 +45,13 @@ PictureKind sniffPictureFile(const QString &path);
 // 24 and 32 bits (plain or bit fields), bottom-up or top-down, into opaque RGB32. A palette index
 // beyond the file's palette is Malformed rather than clamped; run-length files are Unsupported.
 DecodedPicture decodeBmp(QByteArrayView bytes);
-// Always 24-bit, bottom-up, uncompressed.
-QByteArray encodeBmpHeader(int width, int height);
+// Always 24-bit, bottom-up, uncompressed. Without a calibration the header says 96 dots per inch.
+inline constexpr int kBmpDefaultPelsPerMetre = 3780;
+QByteArray encodeBmpHeader(int width, int height, int pelsPerMetreX = kBmpDefaultPelsPerMetre,
+                           int pelsPerMetreY = kBmpDefaultPelsPerMetre);
 WriteResult writeBmpFile(const QString &path, const Bitmap &bitmap);
+// A BMP's only metadata is its resolution: the calibration's pixels per metre, rounded.
+WriteResult writeBmpFile(const QString &path, const Bitmap &bitmap, const PictureMetadata &metadata);
 
 // JPEG quality as the quality menu offers it: 100, 90 (default) or 80.
 constexpr int kDefaultJpegQuality = 90;
@@ -54,6 +59,10 @@ constexpr int kDefaultJpegQuality = 90;
 // covers it: a thumbnail does not need a full decode of a 5-megapixel picture.
 DecodedPicture decodeJpeg(QByteArrayView bytes, QSize maxSize = {});
 WriteResult writeJpegFile(const QString &path, const Bitmap &bitmap, int quality = kDefaultJpegQuality);
+// With EXIF resolution and XMP properties; empty metadata writes exactly what the plain call does.
+// When the metadata cannot be added the plain picture is written and `warning` says why.
+WriteResult writeJpegFile(const QString &path, const Bitmap &bitmap, int quality, const PictureMetadata &metadata,
+                          QString *warning = nullptr);
 // Baseline JPEG in memory (empty on failure).
 QByteArray encodeJpeg(const Bitmap &bitmap, int quality = kDefaultJpegQuality);
 

@@ -10,6 +10,8 @@
 #include "camera/videocamerads.h"
 #include "measure/canvas.h"
 #include "measure/framelockcontrol.h"
+#include "measure/measurementpacket.h"
+#include "measure/scalebar.h"
 #include "measure/shaperenderer.h"
 #include "measure/shapes.h"
 #include "measure/ui/measuringsurface.h"
@@ -17,6 +19,7 @@
 #include "library/scaleprefix.h"
 #include "platform/diagnosticslog.h"
 #include "platform/monitorinfo.h"
+#include "platform/picturecodec.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -174,6 +177,8 @@ void MeasureController::buildFrameButtons()
         const state::ListPaths &folders = shell_.state().curListPath();
         frameLock_->loadImageClicked(down, bmpTabShown(), folders[state::kListBmp], folders[state::kListJpg]);
         syncFrameButtons();
+        if (down && frameLock_->loadDown())
+            restoreMeasurement(frameLock_->loadedFile());
     });
 }
 
@@ -283,6 +288,46 @@ void MeasureController::DrawRulerTB_SetColorClick()
     const QColor colour = pickColour(QColor::fromRgb(platform::toQRgb(current)));
     if (colour.isValid())
         surface_->session().setColour(platform::fromQRgb(colour.rgb()));
+}
+
+platform::PictureMetadata MeasureController::pictureMetadata(QSize picture) const
+{
+    const measure::MeasuringSession &session = surface_->session();
+    std::vector<measure::HistoryNode> shapes;
+    if (picture == session.pictureSize())
+        shapes = session.shapesOnPicture(picture);
+    const measure::Magnification mag =
+        measure::magnificationFor(session.scale(), surface_->scaleBar().screenPitch(), picture.width());
+    const std::optional<measure::MeasurementPacket> packet = measure::packetFor(
+        session.scale(), picture, std::move(shapes), mag.screen, mag.printing, session.pictureSize());
+    return packet ? measure::toMetadata(*packet) : platform::PictureMetadata{};
+}
+
+void MeasureController::restoreMeasurement(const QString &path)
+{
+    if (platform::sniffPictureFile(path) != platform::PictureKind::Jpeg)
+        return;
+    const platform::MetadataRead read = platform::readJpegMetadataFile(path);
+    if (!read.error.isEmpty())
+        shell_.log().append(QStringLiteral("Picture metadata of %1: %2").arg(path, read.error));
+    const measure::PacketRead packet = measure::parsePacket(read.metadata.properties, camera_.stillImage().size());
+    if (!packet.error.isEmpty()) {
+        shell_.log().append(QStringLiteral("Shapes of %1 not restored: %2").arg(path, packet.error));
+        return;
+    }
+    if (!packet.packet)
+        return;
+    // The scale first: the shapes are labelled with it.
+    if (adoptScale)
+        adoptScale(measure::scaleFromPacket(*packet.packet));
+    if (packet.packet->shapes.empty())
+        return;
+    // Restored shapes are history nodes, which exist with overlap on.
+    QToolButton *overlap = shell_.controls().toolButton(ControlId::DrawRulerTB_Overlap);
+    if (!overlap->isChecked())
+        overlap->setChecked(true);
+    surface_->restoreShapes(packet.packet->shapes, camera_.stillImage().size());
+    showLayer();
 }
 
 QString MeasureController::burnInPrefix() const

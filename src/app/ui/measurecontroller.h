@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ui/feature.h"
+#include "platform/picturemetadata.h"
 #include "state/globalvar.h"
 
 #include <QObject>
@@ -33,6 +34,10 @@ class TShowMeasureInfoDlg;
 
 namespace platform {
 class Bitmap;
+}
+
+namespace scales {
+struct RulerScaleControl;
 }
 
 namespace app::ui {
@@ -100,6 +105,12 @@ public:
     // "h" + H + "v" + V + unit + "_" of the current scale, in the unit's spin steps.
     QString burnInPrefix() const;
 
+    // What a picture of `picture` size saved now carries: the current scale's pixel size and,
+    // when the picture is the one measured on, the shapes on it. Empty without a scale.
+    platform::PictureMetadata pictureMetadata(QSize picture) const;
+    // A loaded JPEG named the scale it was measured with: select it or offer it as a new scale.
+    std::function<void(const scales::RulerScaleControl &scale)> adoptScale;
+
     // What other features answer; each does nothing until set. saveImageFile shows the picture
     // as the still image and stores it with the prefix (true when a file was written);
     // copyFollowUp asks about unsaved edits, shows the copy and runs the capture follow-up.
@@ -119,6 +130,8 @@ private:
     void buildFrameButtons();
     void syncFrameButtons();
     std::optional<QString> askPicture(int filterIndex, const QString &folder);
+    // A loaded JPEG's own packet: its scale, and its shapes as measured shapes again.
+    void restoreMeasurement(const QString &path);
     // The surface follows the picture shown (camera format, frozen or loaded picture).
     void onVideoSizeChanged(QSize picture);
     void onVideoDragChanged();

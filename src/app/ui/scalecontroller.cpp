@@ -45,6 +45,21 @@ void ScaleController::warn(const QString &textKey, const QString &captionKey, in
 
 void ScaleController::publish() { Q_EMIT scaleChanged(current_); }
 
+void ScaleController::adoptScale(const scales::RulerScaleControl &scale)
+{
+    if (calibrating_ || dialog_->isVisible())
+        return;
+    if (!dialog_->selectScale(scale.name)) {
+        if (shell_.ShowMessageBox(QStringLiteral("AddScaleFromPicture_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"),
+                                  true, kIconQuestion, u'"' + scale.name + QStringLiteral("\" "))
+            != kResultOk)
+            return;
+        dialog_->addScale(scale);
+    }
+    current_ = dialog_->current();
+    publish();
+}
+
 void ScaleController::DrawRulerTB_SetScaleClick()
 {
     if (dialog_->isVisible())

@@ -52,6 +52,10 @@ public:
     void reloadRulerScales();
     // Tells everyone the current scale (at start, once the receivers are connected).
     void publish();
+    // A picture names the scale it was measured with: a scale of that name becomes current;
+    // an unknown one is offered as a new scale (AddScaleFromPicture_MsgBox) and, accepted,
+    // added to the store and made current.
+    void adoptScale(const scales::RulerScaleControl &scale);
 
     void languageChanged() override;
     void closing() override { closeCalibrationWindow(); }

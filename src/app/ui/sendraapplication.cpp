@@ -120,6 +120,9 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
     compare_->shownPicture = [this] { return still_->view().picture(); };
     compare_->claimOverlay = [this] { liveModes_->claimOverlay(); };
     reticle_->claimOverlay = [this] { liveModes_->claimOverlay(); };
+    // Saved pictures carry the scale and the shapes; a loaded one brings them back.
+    still_->pictureMetadata = [this](QSize picture) { return measure_->pictureMetadata(picture); };
+    measure_->adoptScale = [this](const scales::RulerScaleControl &scale) { scales_->adoptScale(scale); };
     measure_->saveImageFile = [this](const platform::Bitmap &picture, const QString &prefix) {
         still_->view().setPicture(picture, QString());
         return still_->Save_ImageFile(still_->view().picture(), prefix);

@@ -144,7 +144,8 @@ bool StillImageController::Save_ImageFile(const platform::Bitmap &picture, const
         browser_->showKind(state::kListJpg);
     const state::DefaultData &settings = shell_.state().settings();
     const library::SaveContext context{browser_->currentIndex(), settings.AutoSave || timedStillsRunning(), prefix,
-                                       shell_.state().curListPath(), jpegQuality_->quality()};
+                                       shell_.state().curListPath(), jpegQuality_->quality(),
+                                       pictureMetadata ? pictureMetadata(picture.size()) : platform::PictureMetadata{}};
     const library::SaveResult r = saver_->Save_ImageFile(
         picture, context,
         library::ui::stillSaveDialog(&shell_.window(), [this](int filter) { browser_->setCurrentIndex(filter == 2 ? 1 : 0); }));

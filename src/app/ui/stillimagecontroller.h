@@ -3,6 +3,7 @@
 #include "app/ui/feature.h"
 #include "library/thumbnailmaker.h"
 #include "platform/bitmap.h"
+#include "platform/picturemetadata.h"
 
 #include <QObject>
 
@@ -74,6 +75,8 @@ public:
     // The editor's toggle and its exit (ExitImageEdit), set by the editor.
     std::function<void()> toggleEditor = [] {};
     std::function<void()> exitImageEdit = [] {};
+    // The calibration and shapes a saved picture of that size carries; none when unset.
+    std::function<platform::PictureMetadata(QSize picture)> pictureMetadata;
 
     void readInputs(ActionInputs &in) const override;
     void applyRules(const ActionInputs &in, ActionState &s) const override;

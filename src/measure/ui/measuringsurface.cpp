@@ -153,6 +153,12 @@ void MeasuringSurface::setOverlap(bool on)
     Q_EMIT historyChanged();
 }
 
+void MeasuringSurface::restoreShapes(const std::vector<HistoryNode> &shapes, QSize picture)
+{
+    deliver(session_.restoreShapes(shapes, picture));
+    Q_EMIT historyChanged();
+}
+
 void MeasuringSurface::clearFrame()
 {
     deliver(session_.ClearData(1));

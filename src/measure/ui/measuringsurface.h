@@ -63,6 +63,8 @@ public:
     // Tool bar actions.
     void selectTool(ShapeKind kind);
     void setOverlap(bool on);
+    // Shapes read back from a saved picture of `picture` size: recorded and repainted.
+    void restoreShapes(const std::vector<HistoryNode> &shapes, QSize picture);
     void clearFrame();
     void undo();
     void redo();

@@ -533,6 +533,28 @@ void TSetRulerDlg::NewBtnClick()
     LoadScale();
 }
 
+bool TSetRulerDlg::selectScale(const QString &name)
+{
+    const int index = int(store_.names().indexOf(name));
+    if (index < 0)
+        return false;
+    ScaleFile_CBChange(index);
+    return true;
+}
+
+void TSetRulerDlg::addScale(const RulerScaleControl &scale)
+{
+    RulerScaleControl s = scale;
+    applyStoreDefaults(s);
+    s.manualMonitorWidthCm = s.pendingManualMonitorWidthCm = deps_.detectedMonitorWidthCm();
+    store_.append(s);
+    if (const std::error_code ec = store_.write())
+        deps_.log(QStringLiteral("Scale store not written: ") + QString::fromStdString(ec.message()));
+    fillList();
+    selected_ = store_.count() - 1;
+    LoadScale();
+}
+
 void TSetRulerDlg::RenameBtnClick()
 {
     if (selected_ < kBuiltInScales)

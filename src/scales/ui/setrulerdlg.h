@@ -62,6 +62,11 @@ public:
     void languageChanged();
     // Model recognition: the store is read again and the selected scale reloaded.
     void reloadStore();
+    // Selects the first scale of that name; false when the list has none.
+    bool selectScale(const QString &name);
+    // Appends a scale (its name, unit and lengths; the look of a rebuilt store), writes the
+    // store and selects it.
+    void addScale(const RulerScaleControl &scale);
 
     // The operations behind the controls, by the design's names.
     void ScaleFile_CBChange(int index);

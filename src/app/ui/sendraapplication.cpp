@@ -9,6 +9,7 @@
 #include "livemodecontroller.h"
 #include "mainwindow.h"
 #include "measurecontroller.h"
+#include "resultscontroller.h"
 #include "messagepresenter.h"
 #include "playerfeature.h"
 #include "recordingcontroller.h"
@@ -80,8 +81,9 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
     reticle_ = new ReticleController(shell, camera_->camera(), *overlay_, &shell);
     scales_ = new ScaleController(shell, *camera_, *backend_, &shell);
     automation_ = new AutomationController(shell, &shell);
+    results_ = new ResultsController(shell, *measure_, &shell);
     for (Feature *feature : std::initializer_list<Feature *>{still_, layout_, liveModes_, camera_, recording_, player_,
-                                                             measure_, scales_, compare_, reticle_, automation_})
+                                                             measure_, scales_, compare_, reticle_, automation_, results_})
         shell.addFeature(feature);
 
     // What the features answer for each other.
@@ -111,6 +113,7 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
             video->clearOverlay();
     });
     compare_->shownPicture = [this] { return still_->view().picture(); };
+    results_->stillPicture = [this] { return still_->view().picture(); };
     compare_->claimOverlay = [this] { liveModes_->claimOverlay(); };
     reticle_->claimOverlay = [this] { liveModes_->claimOverlay(); };
     measure_->saveImageFile = [this](const platform::Bitmap &picture, const QString &prefix) {

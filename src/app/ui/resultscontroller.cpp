@@ -25,6 +25,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QScreen>
 
 namespace app::ui {
 
@@ -65,6 +66,18 @@ void ResultsController::showResults()
 {
     measure::ui::ResultsTableDialog &d = dialog();
     refresh();
+    if (!placed_) {
+        // Beside the picture rather than over it: right of the main window where the screen has
+        // room, else in the screen's bottom-right corner.
+        placed_ = true;
+        const QRect main = shell_.window().frameGeometry();
+        const QScreen *screen = shell_.window().screen();
+        const QRect area = screen ? screen->availableGeometry() : QRect();
+        QPoint at(main.right() + 1, main.top());
+        if (area.isValid() && at.x() + d.width() > area.right())
+            at = QPoint(area.right() - d.width(), area.bottom() - d.height() - 40);
+        d.move(at);
+    }
     d.show();
     d.raise();
 }

@@ -62,6 +62,7 @@ private:
     MeasureController &measure_;
     measure::ui::ResultsTableDialog *dialog_ = nullptr;
     QString lastCsvFolder_;
+    bool placed_ = false;
 };
 
 } // namespace app::ui

@@ -1,4 +1,5 @@
 // The results table and "Export for analysis" through the real window on the virtual camera.
+#include "app/ui/cameracontroller.h"
 #include "app/ui/controls.h"
 #include "app/ui/mainwindow.h"
 #include "app/ui/measurecontroller.h"
@@ -10,6 +11,8 @@
 #include "wholeprogram.h"
 
 #include "camera/ui/videowidget.h"
+#include "camera/videocamerads.h"
+#include "measure/measuringsession.h"
 #include "measure/ui/measuringsurface.h"
 #include "measure/ui/resultstabledialog.h"
 
@@ -72,7 +75,13 @@ TEST(ResultsWindow, FollowsDrawingUndoRedoClearAndTheScaleAndCopiesTabSeparatedR
 {
     Program p;
     ASSERT_TRUE(p.connect());
+    // "By Resolution": the video area is the frame's own size, so window pixels are picture pixels.
+    p.shell().controls().action(C::NBy_Resolution)->trigger();
+    p.shell().UpdateActions();
+    QCoreApplication::processEvents();
     p.drawMode();
+    const measure::MeasuringSession &session = p.app->measure().surface().session();
+    ASSERT_EQ(session.windowSize(), session.pictureSize());
     p.setScaleMm(6400, 4800);   // 64.00 mm over the 640 px frame: 0.1 mm per pixel
     p.clickTool(C::DrawRulerTB_Overlap);
     p.clickTool(C::DrawRulerTB_Results);
@@ -190,7 +199,8 @@ TEST(ExportForAnalysis, ProposesTheFirstFreeTifNameInTheJpgFolderAndWritesTheCal
 
     // The locked frame too; a write that fails is reported and leaves nothing.
     p.drawMode();
-    p.clickTool(C::DrawRulerTB_LockFrame);
+    p.shell().controls().button(C::DrawRulerTB_LockFrame)->click();
+    ASSERT_TRUE(p.app->camera().camera().isFrozen());
     QTemporaryDir dir;
     QFile blocker(dir.filePath("blocker"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));

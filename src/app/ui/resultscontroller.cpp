@@ -27,6 +27,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace app::ui {
 
 using state::ControlId;
@@ -74,8 +76,10 @@ void ResultsController::showResults()
         const QScreen *screen = shell_.window().screen();
         const QRect area = screen ? screen->availableGeometry() : QRect();
         QPoint at(main.right() + 1, main.top());
-        if (area.isValid() && at.x() + d.width() > area.right())
-            at = QPoint(area.right() - d.width(), area.bottom() - d.height() - 40);
+        constexpr int kFrameAllowance = 24;   // the window manager's frame is not known before showing
+        if (area.isValid() && at.x() + d.width() + kFrameAllowance > area.right())
+            at = QPoint(std::max(area.left(), area.right() - d.width() - kFrameAllowance),
+                        std::max(area.top(), area.bottom() - d.height() - 2 * kFrameAllowance));
         d.move(at);
     }
     d.show();

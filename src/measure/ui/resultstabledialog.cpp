@@ -49,7 +49,7 @@ ResultsTableDialog::ResultsTableDialog(TextLookup texts, QWidget *parent)
     layout->addLayout(buttons);
     connect(copy_, &QPushButton::clicked, this, &ResultsTableDialog::copyRequested);
     connect(export_, &QPushButton::clicked, this, &ResultsTableDialog::exportRequested);
-    resize(640, 300);
+    resize(860, 300);
     retranslate();
 }
 

@@ -56,6 +56,12 @@ constexpr const char *kExtraTexts[] = {"CannotSaveImage_MsgBox", "AboutInfo1_Dlg
 constexpr const char *kCameraDialogData[] = {"VF_Format_Dlg", "VF_Size_Dlg", "VF_FrameRate_Dlg", "CF_NoCompressor_Dlg",
                                              "CloseBtn_Dlg"};
 
+constexpr const char *kResultsTableData[] = {
+    "ResultsTitle_Dlg", "ResultsCopy_Btn", "ResultsExport_Btn", "ResultsNumber_Col", "ResultsTool_Col",
+    "ResultsLabel_Col", "ResultsLength_Col", "ResultsPerimeter_Col", "ResultsArea_Col", "ResultsRadius_Col",
+    "ResultsDiameter_Col", "ResultsAngle_Col", "ResultsPoints_Col", "CannotExportResults_MsgBox",
+    "CannotExportTiff_MsgBox"};
+
 constexpr TextRecord kRecords[] = {
     {"ButtonHintData", kButtonHintData},
     {"MessgeBoxData", kMessgeBoxData},
@@ -72,6 +78,7 @@ constexpr TextRecord kRecords[] = {
     {"CalibrateDialogData", kCalibrateDialogData},
     {"ExtraTexts", kExtraTexts},
     {"CameraDialogData", kCameraDialogData},
+    {"ResultsTableData", kResultsTableData},
 };
 
 } // namespace

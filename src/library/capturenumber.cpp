@@ -13,6 +13,16 @@ QString captureNumberText(QDate day, int counter)
     return day.toString(QStringLiteral("yyyyMMdd")) + u'_' + QString::asprintf("%.5d", counter);
 }
 
+QString firstFreeNumberedName(const QString &stem, QDate day, const std::function<bool(const QString &name)> &isTaken)
+{
+    for (int n = 1; n < std::numeric_limits<int>::max(); ++n) {
+        const QString name = stem + captureNumberText(day, n);
+        if (!isTaken || !isTaken(name))
+            return name;
+    }
+    return QString();
+}
+
 CounterKind counterForCapture(bool video, int browserPage)
 {
     if (video)

@@ -18,6 +18,10 @@ namespace library {
 // "20141111_00003"; beyond 99999 the number simply grows ("20141111_123456").
 QString captureNumberText(QDate day, int counter);
 
+// stem + captureNumberText(day, n) for the smallest n from 1 whose name is not taken: a name
+// proposed in the library's style without advancing any counter. Empty when every number is taken.
+QString firstFreeNumberedName(const QString &stem, QDate day, const std::function<bool(const QString &name)> &isTaken);
+
 // Which of the three daily counters a capture advances.
 enum class CounterKind { Unknown, Bmp, Jpg, Avi };
 

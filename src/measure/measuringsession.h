@@ -173,10 +173,11 @@ public:
     SurfaceOutcome restoreShapes(const std::vector<HistoryNode> &shapes, QSize picture);
     // Draws the scale bar into the drawing layer as it stands (after it was emptied).
     void drawScaleBar() { drawScaleBarInto(layer_); }
+    // What labels are computed from: onto the drawing layer, or (saving) onto a bitmap of that size.
+    LabelContext labelContext(bool saving, QSize bitmap) const;
 
 private:
     static int counterSlot(ShapeKind kind) { return kind == ShapeKind::AuxiliaryLine ? int(ShapeKind::Line) : int(kind); }
-    LabelContext labelContext(bool saving, QSize bitmap) const;
     std::unique_ptr<Canvas> canvasOn(platform::Bitmap &bitmap);
     QSize layerSize() const;
     void resizeLayers();

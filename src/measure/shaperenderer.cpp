@@ -240,6 +240,21 @@ struct Item {
     bool angle = false;
 };
 
+LabelQuantity quantityOf(const QString &letter)
+{
+    if (letter == u"L" || letter == u"cL")
+        return LabelQuantity::Length;
+    if (letter == u"C" || letter == u"P")
+        return LabelQuantity::Perimeter;
+    if (letter == u"A")
+        return LabelQuantity::Area;
+    if (letter.endsWith(u'R'))
+        return LabelQuantity::Radius;
+    if (letter.endsWith(u'D'))
+        return LabelQuantity::Diameter;
+    return LabelQuantity::Unknown;
+}
+
 } // namespace
 
 void applyUserPen(Canvas &canvas, const ShapeDraft &shape)
@@ -405,53 +420,59 @@ void DrawTextA(Canvas &canvas, int x, int y, double value, int precision, UnitCo
         canvas.setFont(kLabelFontPx, true);
 }
 
-void ShowDrawInfo(Canvas &canvas, ShapeDraft &shape, const LabelSettings &labels, const LabelContext &context)
+std::vector<LabelValue> labelValues(ShapeDraft &shape, const LabelSettings &labels, const LabelContext &context)
 {
+    std::vector<LabelValue> out;
     if (shape.kind == ShapeKind::None || SameSpot(shape.a, shape.b))
-        return;
+        return out;
     const auto factors = ScaleFactorsFor(context.hLength, context.vLength, context.window, context.picture,
                                          context.bitmap, context.useBitmap);
     if (!factors)
-        return;
+        return out;
     const ScaleFactors f = *factors;
     const UnitCode valueUnit = unitCodeFor(context.scaleUnitIndex, labels.displayUnit);
     const UnitCode angleUnit = unitCodeFor(kAngleUnitIndex, labels.displayUnit);
-    canvas.setTextColour(labels.labelColour);
-    canvas.setFont(kLabelFontPx, true);
-
-    const auto write = [&](MeasurePoint anchor, int offset, int item, const Item &what) {
-        if (item == 0) {
-            labelAt(canvas, anchor, offset, 0.0, labels.precision, UnitCode::NoValue, labelText(labels.counter, {}));
-            return;
-        }
+    const auto add = [&](LabelQuantity quantity, const QString &letter, double value, int precision, UnitCode unit,
+                         const QString &label, MeasurePoint anchor, int offset) -> LabelValue & {
+        out.push_back({quantity, letter, value, precision, unit, label, anchor, offset});
+        return out.back();
+    };
+    const auto numberOnly = [&](MeasurePoint anchor, int offset, int precision) -> LabelValue & {
+        return add(LabelQuantity::NumberOnly, {}, 0.0, precision, UnitCode::NoValue, labelText(labels.counter, {}),
+                   anchor, offset);
+    };
+    const auto write = [&](MeasurePoint anchor, int offset, int item, const Item &what) -> LabelValue & {
+        if (item == 0)
+            return numberOnly(anchor, offset, labels.precision);
         if (what.angle)
-            labelAt(canvas, anchor, offset, what.value, 1, angleUnit, labelText(labels.counter, kTheta));
-        else
-            labelAt(canvas, anchor, offset, what.value, labels.precision, valueUnit, labelText(labels.counter, what.letter));
+            return add(LabelQuantity::Angle, kTheta, what.value, 1, angleUnit, labelText(labels.counter, kTheta), anchor,
+                       offset);
+        return add(quantityOf(what.letter), what.letter, what.value, labels.precision, valueUnit,
+                   labelText(labels.counter, what.letter), anchor, offset);
     };
     const MeasurePoint a = shape.a, b = shape.b;
 
     switch (shape.kind) {
-    case ShapeKind::None: return;
+    case ShapeKind::None: return out;
     case ShapeKind::Line:
     case ShapeKind::AuxiliaryLine:
         if (context.calibrating && shape.kind == ShapeKind::Line) {
             const MeasurePoint m = midpoint(a, b);
             if (labels.lineItem == 0)
-                return;
-            labelAt(canvas, m, kLabelOffset, shape.calibrationRealLength, labels.precision, valueUnit, QStringLiteral("L"));
-            return;
+                return out;
+            add(LabelQuantity::Length, QStringLiteral("L"), shape.calibrationRealLength, labels.precision, valueUnit,
+                QStringLiteral("L"), m, kLabelOffset);
+            return out;
         }
         write(midpoint(a, b), kLabelOffset, labels.lineItem, {QStringLiteral("L"), ScaledDistance(a, b, f.sx, f.sy)});
-        return;
+        return out;
     case ShapeKind::NodeLine: {
         const int count = std::clamp(shape.nodeCount, 0, kMaxListPoints - 1);
         write(b, kLabelOffset, labels.lineItem, {QStringLiteral("L"), polylineLength(shape.nodes.data(), count + 1, f)});
-        return;
+        return out;
     }
     case ShapeKind::MultiLine: {
         const int count = std::clamp(shape.multiCount, 0, kMaxListPoints - 1);
-        const int lift = canvas.textHeight(QStringLiteral("0")) + 8;
         float total = 0;
         for (int i = 0; i < count; ++i) {
             const MeasurePoint p = shape.multi[i], q = shape.multi[i + 1];
@@ -460,12 +481,11 @@ void ShowDrawInfo(Canvas &canvas, ShapeDraft &shape, const LabelSettings &labels
             total += len;
             if (len == 0.0f)
                 break;
-            MeasurePoint anchor = midpoint(p, q);
-            if (std::abs(int(p.y - q.y)) <= lift && i % 2 == 0)
-                anchor.y -= float(lift);
-            write(anchor, kLabelOffset, labels.lineItem, {QStringLiteral("L"), len});
+            LabelValue &v = write(midpoint(p, q), kLabelOffset, labels.lineItem, {QStringLiteral("L"), len});
+            if (i % 2 == 0)
+                v.rise = std::abs(int(p.y - q.y));
         }
-        return;
+        return out;
     }
     case ShapeKind::TwoPointsCircle:
     case ShapeKind::ThreePointsCircle: {
@@ -476,7 +496,7 @@ void ShowDrawInfo(Canvas &canvas, ShapeDraft &shape, const LabelSettings &labels
         } else {
             const auto c = CircumCentre(a, b, shape.d);
             if (!c)
-                return;   // collinear: no circle, so nothing to label
+                return out;   // collinear: no circle, so nothing to label
             centre = *c;
             anchor = shape.d;
         }
@@ -486,7 +506,7 @@ void ShowDrawInfo(Canvas &canvas, ShapeDraft &shape, const LabelSettings &labels
         Item it = items[item];
         it.value = item == 1 ? m.circumference : item == 2 ? m.area : item == 3 ? m.radius : m.diameter;
         write(anchor, kLabelOffset, item, it);
-        return;
+        return out;
     }
     case ShapeKind::Arc: {
         const ArcMeasures m = arcMeasures(a, b, shape.d, f);
@@ -494,7 +514,7 @@ void ShowDrawInfo(Canvas &canvas, ShapeDraft &shape, const LabelSettings &labels
         const Item items[] = {{}, {"L", m.arcLength}, {"P", m.perimeter}, {"A", m.area}, {"R", m.radius},
                               {{}, m.angleDeg, true}};
         write(midpoint(a, b), kLabelOffset, item, items[item]);
-        return;
+        return out;
     }
     case ShapeKind::Arch: {
         const ArchMeasures m = archMeasures(a, b, shape.d, f);
@@ -502,25 +522,23 @@ void ShowDrawInfo(Canvas &canvas, ShapeDraft &shape, const LabelSettings &labels
         const Item items[] = {{}, {"P", m.perimeter}, {"A", m.area}, {"L", m.arcLength}, {"cL", m.chordLength},
                               {"R", m.radius}, {{}, m.angleDeg, true}};
         write(midpoint(a, b), kLabelOffset, item, items[item]);
-        return;
+        return out;
     }
     case ShapeKind::Ellipse: {
         const auto m = ellipseMeasures(a, b, f);
         if (!m)
-            return;
+            return out;
         const int item = std::clamp(labels.ellipseItem, 0, 4);
         const MeasurePoint centre = midpoint(a, b);
         if (item <= 2) {
             write(centre, 0, item, item == 1 ? Item{"C", m->circumference} : Item{"A", m->area});
-            return;
+            return out;
         }
         const Item first = item == 3 ? Item{"sR", m->shortRadius} : Item{"sD", m->shortDiameter};
         const Item second = item == 3 ? Item{"lR", m->longRadius} : Item{"lD", m->longDiameter};
         write(centre, kLabelOffset, item, first);
-        canvas.setFont(kLabelFontPx, true);
-        const int lineHeight = canvas.textHeight(QStringLiteral("0"));
-        write({centre.x, centre.y + float(lineHeight)}, kLabelOffset, item, second);
-        return;
+        write(centre, kLabelOffset, item, second).nextLine = true;
+        return out;
     }
     case ShapeKind::Square:
     case ShapeKind::Rectangle:
@@ -533,10 +551,10 @@ void ShowDrawInfo(Canvas &canvas, ShapeDraft &shape, const LabelSettings &labels
         else
             m = polygonMeasures(shape.polygon.data(), std::clamp(shape.polygonCount, 0, kMaxPolygonEntries - 2) + 1, f);
         if (!m)
-            return;
+            return out;
         const int item = std::clamp(labels.squareItem, 0, 2);
         write(midpoint(a, b), 0, item, item == 2 ? Item{"A", m->area} : Item{"P", m->perimeter});
-        return;
+        return out;
     }
     case ShapeKind::ThreePointsAngle:
     case ShapeKind::ThreePointsFillet:
@@ -551,12 +569,32 @@ void ShowDrawInfo(Canvas &canvas, ShapeDraft &shape, const LabelSettings &labels
         const MeasurePoint anchor = midpoint(shape.c, shape.d);
         if (!value) {
             // A ray of zero length has no angle: only the running number is written.
-            labelAt(canvas, anchor, kLabelOffset, 0.0, 1, UnitCode::NoValue, labelText(labels.counter, {}));
-            return;
+            numberOnly(anchor, kLabelOffset, 1);
+            return out;
         }
-        labelAt(canvas, anchor, kLabelOffset, *value, 1, angleUnit, labelText(labels.counter, kTheta));
-        return;
+        add(LabelQuantity::Angle, kTheta, *value, 1, angleUnit, labelText(labels.counter, kTheta), anchor, kLabelOffset);
+        return out;
     }
+    }
+    return out;
+}
+
+void ShowDrawInfo(Canvas &canvas, ShapeDraft &shape, const LabelSettings &labels, const LabelContext &context)
+{
+    const std::vector<LabelValue> values = labelValues(shape, labels, context);
+    if (values.empty())
+        return;
+    canvas.setTextColour(labels.labelColour);
+    canvas.setFont(kLabelFontPx, true);
+    const int lineHeight = canvas.textHeight(QStringLiteral("0"));
+    const int lift = lineHeight + 8;
+    for (const LabelValue &v : values) {
+        MeasurePoint anchor = v.anchor;
+        if (v.rise >= 0 && v.rise <= lift)
+            anchor.y -= float(lift);
+        if (v.nextLine)
+            anchor.y += float(lineHeight);
+        labelAt(canvas, anchor, v.offset, v.value, v.precision, v.unit, v.label);
     }
 }
 

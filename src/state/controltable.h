@@ -19,6 +19,7 @@ namespace state {
     X(File, Menu, MenuBar, FileMenu, "", "", Caption)                                                        \
     X(OpenFile, Action, FileMenu, None, "", "Ctrl+O", Caption)                                               \
     X(SaveFile, Action, FileMenu, None, "", "Ctrl+S", Caption)                                               \
+    X(ExportAnalysis, Action, FileMenu, None, "", "", Caption)                                               \
     X(FileMenu_Sep1, Separator, FileMenu, None, "", "", None)                                                \
     X(PrintSet, Action, FileMenu, None, "", "", Caption)                                                     \
     X(PrintImage, Action, FileMenu, None, "", "Ctrl+P", Caption)                                             \
@@ -61,6 +62,7 @@ namespace state {
     X(Img2Vid_Tool, Action, ToolMenu, None, "", "", Caption)                                                 \
     X(InfoStatus_Tool, Action, ToolMenu, None, "", "", Caption)                                              \
     X(ImageViewer_Tool, Action, ToolMenu, None, "", "", Caption)                                             \
+    X(ResultsTable_Tool, Action, ToolMenu, None, "", "", Caption)                                            \
     X(Language, Menu, MenuBar, LanguageMenu, "", "", Caption)                                                \
     X(Lang_English, RadioAction, LanguageMenu, None, "", "", Caption)                                        \
     X(Lang_ChineseTradition, RadioAction, LanguageMenu, None, "", "", Caption)                               \
@@ -247,6 +249,7 @@ namespace state {
     X(DrawRuler_Sep1, Separator, DrawRuler, None, "", "", None)                                              \
     X(DrawRulerTB_SetScale, Button, DrawRuler, None, "DrawRulerTB_SetScale.bmp", "", Hint)                   \
     X(DrawRulerTB_SetShowInfo, Button, DrawRuler, None, "DrawRulerTB_SetShowInfo.bmp", "", Hint)             \
+    X(DrawRulerTB_Results, Button, DrawRuler, None, "DrawRulerTB_Results.bmp", "", Hint)                     \
     X(DrawRulerTB_DrawStyle, Button, DrawRuler, None, "DrawRulerTB_DrawStyle.bmp", "", Hint)                 \
     X(DrawRulerTB_Overlap, CheckButton, DrawRuler, None, "DrawRulerTB_Overlap.bmp", "", Hint)                \
     X(DrawRulerTB_Undo, Button, DrawRuler, None, "DrawRulerTB_Undo.bmp", "", Hint)                           \

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QSet>
+
 #include <limits>
 #include <set>
 
@@ -99,4 +101,14 @@ TEST(ScalePrefix, UnitWordsAndNoBurnIn)
                 {true, 3, 39, 29, "h39v29mil_"},  {true, 7, 5, 4, "h5v4mm_"},         {false, 2, 100, 75, ""}};
     for (const Row &r : rows)
         EXPECT_EQ(library::scalePrefix(r.burnIn, r.unit, r.h, r.v), QLatin1String(r.expect)) << r.unit;
+}
+
+TEST(CaptureNumber, FirstFreeNumberedNameTakesTheLowestGapAndNoCounter)
+{
+    const QDate day(2014, 11, 11);
+    const QSet<QString> taken{"Tif_20141111_00001", "Tif_20141111_00002", "Tif_20141111_00004"};
+    const auto isTaken = [&taken](const QString &name) { return taken.contains(name); };
+    EXPECT_EQ(library::firstFreeNumberedName("Tif_", day, isTaken), "Tif_20141111_00003");
+    EXPECT_EQ(library::firstFreeNumberedName("Tif_", day.addDays(1), isTaken), "Tif_20141112_00001");
+    EXPECT_EQ(library::firstFreeNumberedName("Tif_", day, {}), "Tif_20141111_00001");
 }

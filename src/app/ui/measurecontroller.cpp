@@ -337,17 +337,22 @@ QString MeasureController::burnInPrefix() const
     return library::scalePrefix(true, int(scale.unit), scale.spinValues[unit].horizontal, scale.spinValues[unit].vertical);
 }
 
+platform::Bitmap MeasureController::currentPicture() const
+{
+    if (camera_.isConnected() && !camera_.isFrozen())
+        return camera_.grabFrame();
+    if (!camera_.stillImage().isNull())
+        return platform::Bitmap(camera_.stillImage().copy());
+    return {};
+}
+
 platform::Bitmap MeasureController::SaveDrawImage(bool copy)
 {
     // A save dialog runs a nested event loop: a second click meanwhile must not start another.
     if (saving_)
         return {};
     saving_ = true;
-    platform::Bitmap picture;
-    if (camera_.isConnected() && !camera_.isFrozen())
-        picture = camera_.grabFrame();
-    else if (!camera_.stillImage().isNull())
-        picture = platform::Bitmap(camera_.stillImage().copy());
+    platform::Bitmap picture = currentPicture();
     if (picture.isNull()) {
         shell_.log().append(QStringLiteral("Burn-in: no picture to draw on"));
         saving_ = false;

@@ -92,6 +92,9 @@ public:
     // otherwise it is saved through saveImageFile with the scale prefix. A null bitmap when
     // nothing could be grabbed (then nothing is saved or copied) or while a save is running.
     platform::Bitmap SaveDrawImage(bool copy);
+    // The picture under the measurement, without shapes: the live frame, or the locked or loaded
+    // one. Null when there is none.
+    platform::Bitmap currentPicture() const;
     // The save-with-scale button: burns in, saves, and shows the picture as the still image.
     void Save_ImageFileWithScale();
     // The timed capture's "Save Scale": the scale bar and the shapes burnt into this snapshot

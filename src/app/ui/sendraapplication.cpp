@@ -11,6 +11,7 @@
 #include "livemodecontroller.h"
 #include "mainwindow.h"
 #include "measurecontroller.h"
+#include "resultscontroller.h"
 #include "messagepresenter.h"
 #include "playerfeature.h"
 #include "recordingcontroller.h"
@@ -86,9 +87,10 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
     editor_ = new EditorController(shell, *still_, &shell);
     filters_ = new FilterController(shell, &shell);
     viewer_ = new ViewerController(shell, *still_, &shell);
+    results_ = new ResultsController(shell, *measure_, &shell);
     for (Feature *feature : std::initializer_list<Feature *>{still_, layout_, liveModes_, camera_, recording_, player_,
                                                              measure_, scales_, compare_, reticle_, automation_, editor_,
-                                                             filters_, viewer_})
+                                                             filters_, viewer_, results_})
         shell.addFeature(feature);
 
     // What the features answer for each other.
@@ -118,6 +120,7 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
             video->clearOverlay();
     });
     compare_->shownPicture = [this] { return still_->view().picture(); };
+    results_->stillPicture = [this] { return still_->view().picture(); };
     compare_->claimOverlay = [this] { liveModes_->claimOverlay(); };
     reticle_->claimOverlay = [this] { liveModes_->claimOverlay(); };
     // Saved pictures carry the scale and the shapes; a loaded one brings them back.

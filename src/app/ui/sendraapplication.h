@@ -34,6 +34,7 @@ class LayoutController;
 class LiveModeController;
 class MainWindow;
 class MeasureController;
+class ResultsController;
 class MessagePresenter;
 class PlayerFeature;
 class RecordingController;
@@ -62,6 +63,7 @@ public:
     CameraController &camera() { return *camera_; }
     MeasureController &measure() { return *measure_; }
     AutomationController &automation() { return *automation_; }
+    ResultsController &results() { return *results_; }
     StillImageController &still() { return *still_; }
     LayoutController &layout() { return *layout_; }
     LiveModeController &liveModes() { return *liveModes_; }
@@ -99,6 +101,7 @@ private:
     MeasureController *measure_ = nullptr;
     ScaleController *scales_ = nullptr;
     AutomationController *automation_ = nullptr;
+    ResultsController *results_ = nullptr;
     KeyRouter *keys_ = nullptr;
     CompareController *compare_ = nullptr;
     ReticleController *reticle_ = nullptr;

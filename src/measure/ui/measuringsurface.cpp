@@ -130,6 +130,7 @@ void MeasuringSurface::mouseDoubleClick(const QMouseEvent &event)
 void MeasuringSurface::setScale(const scales::RulerScaleControl &scale)
 {
     session_.setScale(scale);
+    Q_EMIT scaleChanged();
     if (!session_.inMeasurementMode() || session_.inProgress())
         return;
     deliver(session_.overlap() && session_.history().currentIndex() >= 0 ? session_.DrawUndoRedo() : session_.redraw());

@@ -78,6 +78,8 @@ Q_SIGNALS:
     void cursorChangeRequested(Qt::CursorShape shape);
     // Undo/redo availability may have changed.
     void historyChanged();
+    // A new current scale arrived (measured values change with it).
+    void scaleChanged();
 
 private:
     void deliver(const SurfaceOutcome &outcome);

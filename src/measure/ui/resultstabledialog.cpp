@@ -1,0 +1,101 @@
+#include "measure/ui/resultstabledialog.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace measure::ui {
+namespace {
+
+constexpr int kFixedColumns = 3;   // number, tool, label
+
+const char *quantityKey(LabelQuantity q)
+{
+    switch (q) {
+    case LabelQuantity::Length: return "ResultsLength_Col";
+    case LabelQuantity::Perimeter: return "ResultsPerimeter_Col";
+    case LabelQuantity::Area: return "ResultsArea_Col";
+    case LabelQuantity::Radius: return "ResultsRadius_Col";
+    case LabelQuantity::Diameter: return "ResultsDiameter_Col";
+    case LabelQuantity::Angle: return "ResultsAngle_Col";
+    default: return "";
+    }
+}
+
+} // namespace
+
+ResultsTableDialog::ResultsTableDialog(TextLookup texts, QWidget *parent)
+    : QDialog(parent, Qt::Tool), texts_(std::move(texts))
+{
+    setObjectName(QStringLiteral("ResultsTableDialog"));
+    setModal(false);
+    table_ = new QTableWidget(0, kFixedColumns + int(kResultQuantities.size()) + 1, this);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->verticalHeader()->setVisible(false);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    copy_ = new QPushButton(this);
+    export_ = new QPushButton(this);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(copy_);
+    buttons->addWidget(export_);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(table_);
+    layout->addLayout(buttons);
+    connect(copy_, &QPushButton::clicked, this, &ResultsTableDialog::copyRequested);
+    connect(export_, &QPushButton::clicked, this, &ResultsTableDialog::exportRequested);
+    resize(860, 300);
+    retranslate();
+}
+
+void ResultsTableDialog::setRows(const std::vector<ResultRow> &rows, int scaleUnitIndex)
+{
+    rows_ = rows;
+    unitIndex_ = scaleUnitIndex;
+    fill();
+}
+
+void ResultsTableDialog::retranslate()
+{
+    setWindowTitle(texts_(QStringLiteral("ResultsTitle_Dlg")));
+    copy_->setText(texts_(QStringLiteral("ResultsCopy_Btn")));
+    export_->setText(texts_(QStringLiteral("ResultsExport_Btn")));
+    fill();
+}
+
+void ResultsTableDialog::fill()
+{
+    QStringList headers{texts_(QStringLiteral("ResultsNumber_Col")), texts_(QStringLiteral("ResultsTool_Col")),
+                        texts_(QStringLiteral("ResultsLabel_Col"))};
+    for (LabelQuantity q : kResultQuantities)
+        headers << texts_(QLatin1String(quantityKey(q))) + QStringLiteral(" (") + quantityUnit(q, unitIndex_) + u')';
+    headers << texts_(QStringLiteral("ResultsPoints_Col"));
+    table_->setHorizontalHeaderLabels(headers);
+    table_->setRowCount(int(rows_.size()));
+    for (int r = 0; r < int(rows_.size()); ++r) {
+        const ResultRow &row = rows_[std::size_t(r)];
+        const std::string_view item = kShapeToolMenu[std::size_t(std::clamp(int(row.kind), 0, kShapeKindCount - 1))].itemName;
+        QString tool = texts_(QString::fromLatin1(item.data(), qsizetype(item.size())) + QStringLiteral("->Caption")).trimmed();
+        if (tool.isEmpty())
+            tool = toolName(row.kind);
+        QStringList cells{QString::number(row.number), tool, row.value.letter};
+        for (LabelQuantity q : kResultQuantities)
+            cells << resultCell(row, q);
+        cells << pointsCell(row);
+        for (int c = 0; c < cells.size(); ++c) {
+            auto *cell = new QTableWidgetItem(cells[c]);
+            if (c != 1 && c != 2 && c != cells.size() - 1)
+                cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            table_->setItem(r, c, cell);
+        }
+    }
+    table_->resizeColumnsToContents();
+    table_->horizontalHeader()->setStretchLastSection(true);
+}
+
+} // namespace measure::ui

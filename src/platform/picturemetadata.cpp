@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <map>
 #include <mutex>
 
 #pragma GCC diagnostic push
@@ -35,11 +36,39 @@ void initialiseOnce()
 
 QString exivError(const std::exception &e) { return QString::fromLocal8Bit(e.what()); }
 
+// "Name[3]" of a plain text item: the sequence's name, or empty for any other path.
+QString sequenceOfItem(const XmpProperty &p)
+{
+    if (p.kind != XmpProperty::Kind::Text || !p.path.endsWith(u']') || p.path.contains(u'/'))
+        return {};
+    const qsizetype open = p.path.indexOf(u'[');
+    return open > 0 ? p.path.left(open) : QString();
+}
+
 Exiv2::XmpData toXmpData(const std::vector<XmpProperty> &properties)
 {
+    // Plain text items of a sequence go into the sequence's own array value, the form in which
+    // exiv2 writes and reads back arrays of text; they are written in the order given.
+    std::map<QString, std::vector<std::string>> items;
+    for (const XmpProperty &p : properties)
+        if (p.kind == XmpProperty::Kind::Sequence)
+            items.emplace(p.path, std::vector<std::string>());
+    for (const XmpProperty &p : properties)
+        if (const auto it = items.find(sequenceOfItem(p)); it != items.end())
+            it->second.push_back(p.value.toStdString());
+
     Exiv2::XmpData xmp;
     for (const XmpProperty &p : properties) {
+        if (items.count(sequenceOfItem(p)))
+            continue;
         const Exiv2::XmpKey key(kKeyStart + p.path.toStdString());
+        if (p.kind == XmpProperty::Kind::Sequence && !items[p.path].empty()) {
+            Exiv2::XmpArrayValue array(Exiv2::xmpSeq);
+            for (const std::string &item : items[p.path])
+                array.read(item);
+            xmp.add(key, &array);
+            continue;
+        }
         Exiv2::XmpTextValue value(p.kind == XmpProperty::Kind::Text ? p.value.toStdString() : std::string());
         if (p.kind == XmpProperty::Kind::Sequence)
             value.setXmpArrayType(Exiv2::XmpValue::xaSeq);
@@ -69,8 +98,22 @@ void fromXmpData(const Exiv2::XmpData &xmp, MetadataRead &out)
             p.kind = XmpProperty::Kind::Unknown;
         } else if (value->xmpStruct() == Exiv2::XmpValue::xsStruct) {
             p.kind = XmpProperty::Kind::Structure;
-        } else if (value->typeId() == Exiv2::xmpSeq
-                   || (value->typeId() == Exiv2::xmpText && value->xmpArrayType() == Exiv2::XmpValue::xaSeq)) {
+        } else if (value->typeId() == Exiv2::xmpSeq) {
+            // An array of plain text: the sequence, then its items as "Name[1]", "Name[2]"...
+            p.kind = XmpProperty::Kind::Sequence;
+            const long count = value->count();
+            if (std::size_t(count) >= kMaxXmpProperties - out.metadata.properties.size()) {
+                out.error = QStringLiteral("more than %1 XMP properties").arg(kMaxXmpProperties);
+                out.metadata.properties.clear();
+                return;
+            }
+            const QString path = p.path;
+            out.metadata.properties.push_back(std::move(p));
+            for (long i = 0; i < count; ++i)
+                out.metadata.properties.push_back({path + u'[' + QString::number(i + 1) + u']', XmpProperty::Kind::Text,
+                                                   QString::fromStdString(value->toString(i))});
+            continue;
+        } else if (value->typeId() == Exiv2::xmpText && value->xmpArrayType() == Exiv2::XmpValue::xaSeq) {
             p.kind = XmpProperty::Kind::Sequence;
         } else if (value->typeId() == Exiv2::xmpText && value->xmpArrayType() == Exiv2::XmpValue::xaNone) {
             p.kind = XmpProperty::Kind::Text;

@@ -195,8 +195,8 @@ TEST(PictureMetadata, AHostilePacketLoadsThePictureWithoutShapesAndSaysWhy)
     platform::PictureMetadata m =
         measure::toMetadata(*measure::packetFor(scaleOf("Hostile", 200, 150), QSize(640, 480), {line}, 0, 0));
     for (platform::XmpProperty &x : m.properties)
-        if (x.path.endsWith("Points"))
-            x.value = "10,10 90000,5";
+        if (x.path == "Shapes[1]")
+            x.value.replace("Points=10,10 210,10", "Points=10,10 90000,5");
     ASSERT_TRUE(platform::writeJpegFile(path, grey(640, 480), 90, m).ok());
 
     p.loadImage(path);

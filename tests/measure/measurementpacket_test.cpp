@@ -228,6 +228,27 @@ XmpProperty *findProperty(std::vector<XmpProperty> &all, const QString &path)
     return nullptr;
 }
 
+// The fields of one shape are "Key=value" pairs joined by ';' in the text item Shapes[index].
+void setShapeField(std::vector<XmpProperty> &all, int index, const QString &key, const QString &value)
+{
+    XmpProperty *item = findProperty(all, QStringLiteral("Shapes[%1]").arg(index));
+    ASSERT_NE(item, nullptr);
+    QStringList fields = item->value.split(u';');
+    for (QString &f : fields)
+        if (f.startsWith(key + u'='))
+            f = key + u'=' + value;
+    item->value = fields.join(u';');
+}
+
+void dropShapeField(std::vector<XmpProperty> &all, int index, const QString &key)
+{
+    XmpProperty *item = findProperty(all, QStringLiteral("Shapes[%1]").arg(index));
+    ASSERT_NE(item, nullptr);
+    QStringList fields = item->value.split(u';');
+    fields.removeIf([&](const QString &f) { return f.startsWith(key + u'='); });
+    item->value = fields.join(u';');
+}
+
 void expectRefused(const std::vector<XmpProperty> &properties, const char *why)
 {
     const measure::PacketRead r = measure::parsePacket(properties, QSize(1600, 1200));
@@ -239,7 +260,6 @@ void expectRefused(const std::vector<XmpProperty> &properties, const char *why)
 
 TEST(PictureShapes, DamagedOrHostilePacketsAreRefusedWithAReason)
 {
-    const QString f = QStringLiteral("Shapes[2]/sendracam:");
     {
         auto p = goodProperties();
         p.push_back({QStringLiteral("Shapes[999999999]"), Kind::Structure, {}});
@@ -252,22 +272,22 @@ TEST(PictureShapes, DamagedOrHostilePacketsAreRefusedWithAReason)
     }
     {
         auto p = goodProperties();
-        findProperty(p, f + "Points")->kind = Kind::Structure;
-        expectRefused(p, "points of the wrong type");
+        findProperty(p, "Shapes[2]")->kind = Kind::Structure;
+        expectRefused(p, "a shape of the wrong type");
     }
     {
         auto p = goodProperties();
-        findProperty(p, f + "Points")->value = QStringLiteral("400,300 1601,10");
+        setShapeField(p, 2, "Points", QStringLiteral("400,300 1601,10"));
         expectRefused(p, "a point outside the picture");
     }
     {
         auto p = goodProperties();
-        findProperty(p, f + "Points")->value = QStringLiteral("nan,3 4,5");
+        setShapeField(p, 2, "Points", QStringLiteral("nan,3 4,5"));
         expectRefused(p, "a coordinate that is no number");
     }
     {
         auto p = goodProperties();
-        findProperty(p, f + "Points")->value = QStringLiteral("1,1");
+        setShapeField(p, 2, "Points", QStringLiteral("1,1"));
         expectRefused(p, "a circle of one point");
     }
     {
@@ -275,23 +295,38 @@ TEST(PictureShapes, DamagedOrHostilePacketsAreRefusedWithAReason)
         QString many;
         for (int i = 0; i < 70; ++i)
             many += QStringLiteral("1,1 ");
-        findProperty(p, "Shapes[4]/sendracam:Points")->value = many;
+        setShapeField(p, 4, "Points", many);
         expectRefused(p, "a polygon of more points than a list holds");
     }
     {
         auto p = goodProperties();
-        findProperty(p, f + "Tool")->value = QStringLiteral("16");
+        setShapeField(p, 2, "Tool", QStringLiteral("16"));
         expectRefused(p, "an unknown tool");
     }
     {
         auto p = goodProperties();
-        findProperty(p, f + "Item")->value = QStringLiteral("9");
+        setShapeField(p, 2, "Item", QStringLiteral("9"));
         expectRefused(p, "a label item the tool does not have");
     }
     {
         auto p = goodProperties();
-        std::erase_if(p, [&](const XmpProperty &x) { return x.path == f + "Number"; });
+        dropShapeField(p, 2, "Number");
         expectRefused(p, "a missing field");
+    }
+    {
+        auto p = goodProperties();
+        findProperty(p, "Shapes[2]")->value += QStringLiteral(";Tool=1");
+        expectRefused(p, "a repeated field");
+    }
+    {
+        auto p = goodProperties();
+        findProperty(p, "Shapes[2]")->value += QStringLiteral(";garbage");
+        expectRefused(p, "a field that is no Key=value");
+    }
+    {
+        auto p = goodProperties();
+        findProperty(p, "Shapes[2]")->value += QString(u';') + QString(20000, u'x') + QStringLiteral("=1");
+        expectRefused(p, "a shape text longer than any shape needs");
     }
     {
         auto p = goodProperties();

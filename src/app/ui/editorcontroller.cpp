@@ -556,22 +556,12 @@ void EditorController::rotate(bool left)
     record();
 }
 
-void EditorController::ImgBar_ZoomInClick()
+void EditorController::zoomStep(bool in)
 {
     const QRect ctl = control()->geometry();
     const bool keep = shell_.controls().isDown(ControlId::ImgBar_Move);
-    const imaging::ZoomStep s = imaging::zoomIn(zoom_, ctl, view().picture().size(), view().size(), keep);
-    control()->setGeometry(s.control);
-    zoom_ = s.zoom;
-    if (s.stepped && !keep)
-        resetTool();
-}
-
-void EditorController::ImgBar_ZoomOutClick()
-{
-    const QRect ctl = control()->geometry();
-    const bool keep = shell_.controls().isDown(ControlId::ImgBar_Move);
-    const imaging::ZoomStep s = imaging::zoomOut(zoom_, ctl, view().picture().size(), view().size(), keep);
+    const imaging::ZoomStep s = (in ? imaging::zoomIn : imaging::zoomOut)(zoom_, ctl, view().picture().size(),
+                                                                          view().size(), keep);
     control()->setGeometry(s.control);
     zoom_ = s.zoom;
     if (s.stepped && !keep)

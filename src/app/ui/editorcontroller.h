@@ -69,8 +69,8 @@ public:
     void ImgBar_UndoClick();
     void ImgBar_RedoClick();
     void rotate(bool left);
-    void ImgBar_ZoomInClick();
-    void ImgBar_ZoomOutClick();
+    void ImgBar_ZoomInClick() { zoomStep(true); }
+    void ImgBar_ZoomOutClick() { zoomStep(false); }
     void ImgBar_ZoomFitClick();
     void ImgBar_OriginalFitClick();
     void ImgBar_NewFileClick();
@@ -90,6 +90,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void zoomStep(bool in);
     imaging::ui::StillImageView &view() const;
     QWidget *control() const;
     void connectControls();

@@ -76,6 +76,14 @@ constexpr DrawStyleItem kDrawStyles[] = {
 // right and bottom).
 QRect outlineBox(QPoint a, QPoint b) { return QRect(a, b).normalized().adjusted(0, 0, -1, -1); }
 
+// The marquee, the text box's rubber band and the paste outline: black, dotted, unfilled.
+void drawDottedBox(QPainter &p, const QRect &box)
+{
+    p.setPen(QPen(Qt::black, 1, Qt::DotLine));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(box);
+}
+
 QPixmap blankIcon()
 {
     QPixmap pm(24, 24);
@@ -703,16 +711,7 @@ void EditorController::ImgBar_PasteClick()
     pasteBuffer_ = platform::Bitmap(image);
     const QPoint at = imaging::pasteDropPosition({}, {}, pasteBuffer_.size(), control()->geometry(),
                                                  view().picture().size(), view().size());
-    platform::Bitmap live = view().committedPicture();
-    {
-        QPainter p(&live.image());
-        p.drawImage(at, pasteBuffer_.image());
-        p.setPen(QPen(Qt::black, 1, Qt::DotLine));
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(QRect(at, pasteBuffer_.size()).adjusted(0, 0, -1, -1));
-    }
-    view().replacePicture(std::move(live));
-    liveDirty_ = true;
+    showPastePreview(at);
     setCursorShape(Qt::SizeAllCursor);
     tool_ = EditTool::PastePlacing;
 }
@@ -866,6 +865,27 @@ void EditorController::mouseDown(QMouseEvent *e)
     }
 }
 
+// Rubber bands, the marquee and the paste preview: drawn over a copy of the committed picture,
+// which erases the previous one.
+void EditorController::showOverCommitted(const std::function<void(QPainter &)> &draw)
+{
+    platform::Bitmap live = view().committedPicture();
+    {
+        QPainter p(&live.image());
+        draw(p);
+    }
+    view().replacePicture(std::move(live));
+    liveDirty_ = true;
+}
+
+void EditorController::showPastePreview(QPoint at)
+{
+    showOverCommitted([&](QPainter &p) {
+        p.drawImage(at, pasteBuffer_.image());
+        drawDottedBox(p, QRect(at, pasteBuffer_.size()).adjusted(0, 0, -1, -1));
+    });
+}
+
 void EditorController::mouseMove(QMouseEvent *e)
 {
     const QPoint pointer = e->position().toPoint();
@@ -873,15 +893,7 @@ void EditorController::mouseMove(QMouseEvent *e)
     switch (drag_) {
     case DragState::Selecting: {
         current_ = trackPointer(pointer, true);
-        platform::Bitmap live = view().committedPicture();
-        {
-            QPainter p(&live.image());
-            p.setPen(QPen(Qt::black, 1, Qt::DotLine));
-            p.setBrush(Qt::NoBrush);
-            p.drawRect(outlineBox(p1_, current_));
-        }
-        view().replacePicture(std::move(live));
-        liveDirty_ = true;
+        showOverCommitted([this](QPainter &p) { drawDottedBox(p, outlineBox(p1_, current_)); });
         selectionValid_ = current_.x() != p1_.x() && current_.y() != p1_.y();
         break;
     }
@@ -889,16 +901,7 @@ void EditorController::mouseMove(QMouseEvent *e)
         const QRect ctl = control()->geometry();
         const QPoint at = imaging::pasteDropPosition(p1_, toPicture(imaging::clampToVisible(pointer, ctl, view().size())),
                                                      pasteBuffer_.size(), ctl, view().picture().size(), view().size());
-        platform::Bitmap live = view().committedPicture();
-        {
-            QPainter p(&live.image());
-            p.drawImage(at, pasteBuffer_.image());
-            p.setPen(QPen(Qt::black, 1, Qt::DotLine));
-            p.setBrush(Qt::NoBrush);
-            p.drawRect(QRect(at, pasteBuffer_.size()).adjusted(0, 0, -1, -1));
-        }
-        view().replacePicture(std::move(live));
-        liveDirty_ = true;
+        showPastePreview(at);
         break;
     }
     case DragState::Drawing: {
@@ -917,9 +920,7 @@ void EditorController::mouseMove(QMouseEvent *e)
             liveDirty_ = true;
             break;
         }
-        platform::Bitmap live = view().committedPicture();
-        {
-            QPainter p(&live.image());
+        showOverCommitted([&](QPainter &p) {
             setupPainter(p);
             if (tool_ == EditTool::Polygon) {
                 p.drawLine(p1_, current_);
@@ -928,9 +929,7 @@ void EditorController::mouseMove(QMouseEvent *e)
             } else {
                 drawShape(p, p1_, current_, shift);
             }
-        }
-        view().replacePicture(std::move(live));
-        liveDirty_ = true;
+        });
         break;
     }
     case DragState::Panning: {
@@ -948,15 +947,7 @@ void EditorController::mouseMove(QMouseEvent *e)
     }
     case DragState::TextBox: {
         current_ = trackPointer(pointer, true);
-        platform::Bitmap live = view().committedPicture();
-        {
-            QPainter p(&live.image());
-            p.setPen(QPen(Qt::black, 1, Qt::DotLine));
-            p.setBrush(Qt::NoBrush);
-            p.drawRect(outlineBox(p1_, current_));
-        }
-        view().replacePicture(std::move(live));
-        liveDirty_ = true;
+        showOverCommitted([this](QPainter &p) { drawDottedBox(p, outlineBox(p1_, current_)); });
         break;
     }
     default:

@@ -12,6 +12,8 @@
 
 #include <functional>
 
+class QPainter;
+
 class QMenu;
 class QMouseEvent;
 class QPainter;
@@ -91,6 +93,8 @@ protected:
 
 private:
     void zoomStep(bool in);
+    void showOverCommitted(const std::function<void(QPainter &)> &draw);
+    void showPastePreview(QPoint at);
     imaging::ui::StillImageView &view() const;
     QWidget *control() const;
     void connectControls();

@@ -2,11 +2,9 @@
 
 namespace imaging {
 
-void EditHistory::reset(bool keepChangeCount)
+void EditHistory::reset()
 {
     w_ = c_ = n_ = a_ = 0;
-    if (!keepChangeCount)
-        k_ = 0;
     valid_.fill(false);
     live_.fill(false);
     savedViewOffset_ = QPoint();
@@ -29,7 +27,6 @@ void EditHistory::record(const platform::Bitmap &picture)
     valid_ = live_;
     w_ = wrap(w_ + 1);
     a_ = w_;
-    ++k_;
 }
 
 bool EditHistory::canUndo() const
@@ -52,7 +49,6 @@ std::optional<platform::Bitmap> EditHistory::undo()
     live_[std::size_t(c_)] = false;
     c_ = p;
     w_ = wrap(w_ - 1);
-    --k_;
     return slots_[std::size_t(p)];
 }
 
@@ -64,7 +60,6 @@ std::optional<platform::Bitmap> EditHistory::redo()
     c_ = p;
     w_ = wrap(w_ + 1);
     live_[std::size_t(c_)] = true;
-    ++k_;
     return slots_[std::size_t(p)];
 }
 

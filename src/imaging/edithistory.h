@@ -11,30 +11,26 @@ namespace imaging {
 
 // The editor's undo/redo history (`EditHistory`): four snapshot slots used as a ring. W is the
 // slot the next snapshot goes to, C the snapshot shown, N the newest, A the slot after the newest
-// (redo never reaches it), K the change counter that tells whether the picture has unsaved edits
-// (1 = the snapshot taken on entry only). V marks slots holding a snapshot that may be reached, L
-// the slots on the live line from the oldest to the current one. UI thread.
+// (redo never reaches it). V marks slots holding a snapshot that may be reached, L the slots on
+// the live line from the oldest to the current one. The change counter K that goes with it is
+// the still document's (StillDocument), which moves it with each step taken here. UI thread.
 class EditHistory
 {
 public:
     static constexpr int kSlots = 4;
 
-    // All indices, flags and K to zero (or K kept); the slot pictures stay until replaced.
-    void reset(bool keepChangeCount = false);
+    // All indices and flags to zero; the slot pictures stay until replaced.
+    void reset();
     // Replaces the slot pictures by empty ones (DeleteImageMemory).
     void releaseSlots();
-    // Stores `picture` as the newest snapshot (UndoRedoRecrod); K rises by one.
+    // Stores `picture` as the newest snapshot (UndoRedoRecrod).
     void record(const platform::Bitmap &picture);
-    // The snapshot to show after one step back or forward, or nullopt when there is none. K
-    // changes only when a step was taken: a click past the oldest snapshot must not make an
-    // edited picture look unedited.
+    // The snapshot to show after one step back or forward, or nullopt when there is none.
     std::optional<platform::Bitmap> undo();
     std::optional<platform::Bitmap> redo();
     bool canUndo() const;
     bool canRedo() const;
 
-    int changeCount() const { return k_; }
-    void setChangeCount(int k) { k_ = k; }
     // The view's left/top remembered after each stroke, restored by undo and redo.
     QPoint savedViewOffset() const { return savedViewOffset_; }
     void setSavedViewOffset(QPoint p) { savedViewOffset_ = p; }
@@ -48,7 +44,7 @@ private:
     static int wrap(int i) { return (i + kSlots) % kSlots; }
 
     std::array<platform::Bitmap, kSlots> slots_;
-    int w_ = 0, c_ = 0, n_ = 0, a_ = 0, k_ = 0;
+    int w_ = 0, c_ = 0, n_ = 0, a_ = 0;
     std::array<bool, kSlots> valid_{};
     std::array<bool, kSlots> live_{};
     QPoint savedViewOffset_;

@@ -14,7 +14,7 @@
 
 #include "camera/ui/videowidget.h"
 #include "camera/videocamerads.h"
-#include "imaging/ui/stillimageview.h"
+#include "imaging/stilldocument.h"
 #include "library/ui/thumbnailbrowserwidget.h"
 #include "measure/ui/measuringsurface.h"
 #include "measure/ui/showmeasureinfodialog.h"
@@ -104,8 +104,8 @@ TEST(BurnIn, SaveWithScaleNamesTheFileAfterTheScaleAndBurnsTheBarIn)
     EXPECT_EQ(saved.bitmap.pixel(0, 200), kRed);
     EXPECT_EQ(saved.bitmap.pixel(320, 19), kRed);   // the half-millimetre graduation
     // The saved picture is the still image now.
-    EXPECT_EQ(w.window().stillView()->picture().size(), QSize(640, 480));
-    EXPECT_EQ(w.window().stillView()->hintPath(), path);
+    EXPECT_EQ(p.app->still().document().picture().size(), QSize(640, 480));
+    EXPECT_EQ(p.app->still().document().filePath(), path);
 
     // Over a locked frame the burn-in draws on the frozen picture.
     w.controls().button(C::DrawRulerTB_LockFrame)->click();
@@ -129,7 +129,7 @@ TEST(BurnIn, CopyWithScalePutsTheBurntPictureOnTheClipboardAndShowsIt)
     ASSERT_FALSE(copied.isNull());
     EXPECT_EQ(copied.size(), QSize(640, 480));
     EXPECT_EQ(platform::fromQRgb(copied.pixel(200, 0)), kRed);
-    imaging::ui::StillImageView &still = *p.shell().window().stillView();
+    imaging::StillDocument &still = p.app->still().document();
     EXPECT_EQ(platform::fromQRgb(still.picture().image().pixel(200, 0)), kRed);
     EXPECT_TRUE(still.hasUnsavedEdits());   // a copy is nobody's file yet
 

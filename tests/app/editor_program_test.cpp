@@ -8,6 +8,7 @@
 #include "app/ui/keyrouter.h"
 #include "app/ui/stillimagecontroller.h"
 #include "imaging/ui/edittextbox.h"
+#include "imaging/stilldocument.h"
 #include "imaging/ui/stillimageview.h"
 
 #include <QApplication>
@@ -34,9 +35,9 @@ struct Editor : wholeprogram::Program {
         // Saving goes straight into the library, without the save dialog.
         shell().state().settingsRecord().AutoSave = true;
     }
-    imaging::ui::StillImageView &view() { return app->still().view(); }
+    imaging::StillDocument &doc() { return app->still().document(); }
     app::ui::EditorController &editor() { return app->editor(); }
-    QWidget *picture() { return view().pictureControl(); }
+    QWidget *picture() { return app->still().view().pictureControl(); }
     // As the user sees it: the idle-time rules have run, so a disabled button does not click.
     void click(ControlId id)
     {
@@ -44,13 +45,13 @@ struct Editor : wholeprogram::Program {
         shell().controls().toolButton(id)->click();
     }
     void trigger(ControlId id) { shell().controls().action(id)->trigger(); }
-    int k() { return view().changeCount(); }
+    int k() { return doc().changeCount(); }
     int questions() { return int(presenter.texts.size()); }
 
     // A white 320 x 240 picture: smaller than the panel, so it is shown at its own size.
     void enterWith(platform::Bitmap picture = platform::Bitmap(320, 240))
     {
-        view().setPicture(std::move(picture), QString());
+        doc().load(std::move(picture), QString());
         shell().UpdateActions();
         shell().controls().mainButton(ControlId::EditorImage_Btn)->click();
         ASSERT_TRUE(shell().state().flags().EditMode);
@@ -63,7 +64,7 @@ struct Editor : wholeprogram::Program {
         QTest::mouseMove(picture(), to);
         QTest::mouseRelease(picture(), button, mods, to);
     }
-    platform::ColorRef at(int x, int y) { return view().picture().pixel(x, y); }
+    platform::ColorRef at(int x, int y) { return doc().picture().pixel(x, y); }
     bool enabled(ControlId id)
     {
         shell().UpdateActions();
@@ -107,7 +108,7 @@ TEST(EditorProgram, LinesAndRectanglesLandInThePixelsWhereDrawn)
     EXPECT_EQ(e.at(120, 115), kWhite);   // no fill
     EXPECT_EQ(e.k(), 4);
     // The committed picture is what the erase step draws back: the shapes stay.
-    EXPECT_EQ(e.view().committedPicture(), e.view().picture());
+    EXPECT_EQ(e.doc().committedPicture(), e.doc().picture());
 }
 
 TEST(EditorProgram, ShapesLandWhereDrawnWhenThePictureIsStretched)
@@ -163,7 +164,69 @@ TEST(EditorProgram, LeavingAsksOnlyAfterAnEditAndSaves)
     const QString jpg = e.shell().state().curListPath()[state::kListJpg];
     const QString bmp = e.shell().state().curListPath()[state::kListBmp];
     EXPECT_EQ(QDir(jpg).entryList(QDir::Files).size() + QDir(bmp).entryList(QDir::Files).size(), 1);
-    EXPECT_FALSE(e.view().hasUnsavedEdits());
+    EXPECT_FALSE(e.doc().hasUnsavedEdits());
+}
+
+TEST(EditorProgram, LeavingWithCancelKeepsTheEditUnsavedAndOfferedAgain)
+{
+    Editor e;
+    e.enterWith();
+    e.trigger(ControlId::EDS_Line);
+    e.drag({10, 10}, {50, 30});
+    ASSERT_EQ(e.k(), 2);
+    e.presenter.answers = {app::ui::kResultCancel};
+    e.shell().controls().mainButton(ControlId::EditorImage_Btn)->click();
+    ASSERT_EQ(e.questions(), 1);
+    EXPECT_FALSE(e.shell().state().flags().EditMode);
+    // Nothing was stored, so the edit is still unsaved: the picture keeps its line, the save
+    // button stays offered, and the exit asks about it.
+    EXPECT_EQ(e.at(30, 20), kRed);
+    EXPECT_EQ(e.k(), 2);
+    EXPECT_TRUE(e.doc().hasUnsavedEdits());
+    e.shell().UpdateActions();
+    EXPECT_TRUE(e.shell().controls().mainButton(ControlId::SaveImage_Btn)->isVisible());
+    // The same through the tool bar's exit button, after entering again.
+    e.shell().controls().mainButton(ControlId::EditorImage_Btn)->click();
+    ASSERT_TRUE(e.shell().state().flags().EditMode);
+    e.presenter.answers = {app::ui::kResultCancel};
+    e.click(ControlId::ImgBar_ExitToolBar);
+    EXPECT_EQ(e.questions(), 2);
+    EXPECT_TRUE(e.doc().hasUnsavedEdits());
+    e.presenter.answers = {app::ui::kResultOk, app::ui::kResultCancel};   // save, then do not exit
+    e.shell().ExitRequested();
+    ASSERT_EQ(e.questions(), 4);
+    EXPECT_EQ(e.presenter.texts[2], e.shell().texts().text("WhetherSaveImage_MsgBox"));
+    EXPECT_FALSE(e.doc().hasUnsavedEdits());
+}
+
+TEST(EditorProgram, SavingStartsTheHistoryAgainFromTheSavedPicture)
+{
+    Editor e;
+    e.enterWith();
+    e.trigger(ControlId::EDS_Line);
+    e.drag({10, 10}, {50, 30});
+    e.drag({10, 100}, {50, 130});
+    ASSERT_EQ(e.k(), 3);
+    ASSERT_TRUE(e.enabled(ControlId::ImgBar_Undo));
+    e.click(ControlId::ImgBar_Save);
+    EXPECT_FALSE(e.doc().filePath().isEmpty());
+    EXPECT_EQ(e.k(), 1);
+    EXPECT_FALSE(e.doc().hasUnsavedEdits());
+    // Nothing to undo behind the save: the saved lines stay.
+    EXPECT_FALSE(e.enabled(ControlId::ImgBar_Undo));
+    e.editor().ImgBar_UndoClick();
+    EXPECT_EQ(e.at(30, 20), kRed);
+    EXPECT_EQ(e.at(30, 115), kRed);
+    EXPECT_EQ(e.k(), 1);
+    // The next edit is undone back to the saved picture, and no further.
+    e.trigger(ControlId::EDS_Rectangle);
+    e.drag({100, 100}, {140, 130});
+    EXPECT_EQ(e.k(), 2);
+    e.click(ControlId::ImgBar_Undo);
+    EXPECT_EQ(e.at(100, 115), kWhite);
+    EXPECT_EQ(e.at(30, 20), kRed);
+    EXPECT_EQ(e.k(), 1);
+    EXPECT_FALSE(e.enabled(ControlId::ImgBar_Undo));
 }
 
 TEST(EditorProgram, SnapshotKeyOffersUnsavedEditsFirst)
@@ -197,9 +260,9 @@ TEST(EditorProgram, CutCopyAndPasteGoThroughTheClipboard)
     EXPECT_TRUE(clip->image().isNull());
     e.drag({20, 20}, {60, 50});
     EXPECT_TRUE(e.enabled(ControlId::ImgBar_Copy));
-    EXPECT_TRUE(darkIn(e.view().picture(), QRect(20, 50, 40, 1)));   // the dotted marquee is in the live picture ...
+    EXPECT_TRUE(darkIn(e.doc().picture(), QRect(20, 50, 40, 1)));   // the dotted marquee is in the live picture ...
     e.click(ControlId::ImgBar_Copy);
-    EXPECT_FALSE(darkIn(e.view().picture(), QRect(20, 50, 40, 1)));   // ... and gone after the copy
+    EXPECT_FALSE(darkIn(e.doc().picture(), QRect(20, 50, 40, 1)));   // ... and gone after the copy
     const QImage copied = clip->image();
     ASSERT_EQ(copied.size(), QSize(40, 30));
     EXPECT_EQ(platform::fromQRgb(copied.pixel(5, 5)), platform::rgbColor(0, 0, 200));
@@ -230,11 +293,11 @@ TEST(EditorProgram, TurningLeftThenRightRestoresThePicture)
             picture.setPixel(x, y, platform::rgbColor(x & 0xFF, y & 0xFF, 7));
     e.enterWith(picture);
     e.click(ControlId::ImgBar_RotateLeft);
-    ASSERT_EQ(e.view().picture().size(), QSize(480, 640));
+    ASSERT_EQ(e.doc().picture().size(), QSize(480, 640));
     EXPECT_EQ(e.at(3, 640 - 1 - 5), picture.pixel(5, 3));
     EXPECT_EQ(e.picture()->height(), 300);   // fitted again
     e.click(ControlId::ImgBar_RotateRight);
-    EXPECT_EQ(e.view().picture(), picture);
+    EXPECT_EQ(e.doc().picture(), picture);
     EXPECT_EQ(e.k(), 3);
 }
 
@@ -291,7 +354,7 @@ TEST(EditorProgram, TextIsWrittenLineByLineIntoThePicture)
     QTest::mouseRelease(e.picture(), Qt::LeftButton, {}, {300, 200});
     EXPECT_FALSE(box.isShown());
     EXPECT_EQ(e.k(), before + 1);
-    const platform::Bitmap &pic = e.view().picture();
+    const platform::Bitmap &pic = e.doc().picture();
     EXPECT_TRUE(darkIn(pic, QRect(20, 20, 60, 16)));
     EXPECT_TRUE(darkIn(pic, QRect(20, 40, 60, 16)));
     EXPECT_FALSE(darkIn(pic, QRect(20, 57, 150, 40)));
@@ -378,12 +441,12 @@ TEST(EditorProgram, ThePopupMenuCopiesAndPastesTheWholePicture)
     QGuiApplication::clipboard()->setImage(other);
     e.shell().UpdateActions();   // Paste is offered only while the clipboard holds a picture
     e.trigger(ControlId::VI_Paste);
-    EXPECT_EQ(e.view().picture().size(), QSize(200, 100));
-    EXPECT_EQ(e.view().committedPicture().size(), QSize(200, 100));
+    EXPECT_EQ(e.doc().picture().size(), QSize(200, 100));
+    EXPECT_EQ(e.doc().committedPicture().size(), QSize(200, 100));
     // An edit like any other: counted, and undone back to the picture before.
     EXPECT_EQ(e.k(), 2);
     e.editor().ImgBar_UndoClick();
-    EXPECT_EQ(e.view().picture().size(), QSize(320, 240));
+    EXPECT_EQ(e.doc().picture().size(), QSize(320, 240));
     EXPECT_EQ(e.picture()->size(), QSize(320, 240));
     e.trigger(ControlId::VI_Cut);
     EXPECT_EQ(e.at(5, 5), kWhite);
@@ -395,14 +458,14 @@ TEST(EditorProgram, NewFileOffersTheEditsThenStartsABlankPictureOfNobodysFile)
 {
     Editor e;
     e.enterWith();
-    e.view().setHintPath(QStringLiteral("/somewhere/Jpg_20141111_00001.jpg"));
+    e.doc().saved(QStringLiteral("/somewhere/Jpg_20141111_00001.jpg"));
     e.trigger(ControlId::EDS_Line);
     e.drag({10, 10}, {50, 30});
     e.click(ControlId::ImgBar_NewFile);
     EXPECT_EQ(e.questions(), 1);
-    EXPECT_EQ(e.view().picture(), platform::Bitmap(640, 480));
+    EXPECT_EQ(e.doc().picture(), platform::Bitmap(640, 480));
     EXPECT_EQ(e.picture()->geometry(), QRect(0, 0, 400, 300));
-    EXPECT_TRUE(e.view().hintPath().isEmpty());
+    EXPECT_TRUE(e.doc().filePath().isEmpty());
     EXPECT_EQ(e.k(), 1);
     EXPECT_FALSE(e.enabled(ControlId::ImgBar_Undo));
 }

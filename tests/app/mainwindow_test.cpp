@@ -15,7 +15,7 @@
 #include "platform/diagnosticslog.h"
 #include "platform/iniprofilestore.h"
 #include "platform/picturecodec.h"
-#include "imaging/ui/stillimageview.h"
+#include "imaging/stilldocument.h"
 #include "library/ui/thumbnailbrowserwidget.h"
 #include "platform/vendorchannel.h"
 
@@ -106,7 +106,7 @@ struct Parts {
     state::DefaultData &defData() const { return shell->state().settingsRecord(); }
     state::ListPaths &curListPath() const { return shell->state().listPathsRecord(); }
     library::ui::ThumbnailBrowserWidget *browser() const { return &still->browser(); }
-    imaging::ui::StillImageView *stillView() const { return shell->window().stillView(); }
+    imaging::StillDocument &document() const { return still->document(); }
     QLabel *deviceLabel() const { return shell->controls().label(C::DeviceStatus_Lab); }
 };
 
@@ -118,7 +118,7 @@ std::unique_ptr<Parts> Fixture::make(const QString &localeId, bool renderer)
     p->layout = new LayoutController(*p->shell, p->shell.get());
     p->live = new LiveModeController(*p->shell, p->shell.get());
     p->editor = new EditorController(*p->shell, *p->still, p->shell.get());
-    p->filters = new FilterController(*p->shell, p->shell.get());
+    p->filters = new FilterController(*p->shell, p->still->document(), p->shell.get());
     for (Feature *f : std::initializer_list<Feature *>{p->still, p->layout, p->live, p->editor, p->filters})
         p->shell->addFeature(f);
     p->still->toggleImageProcess = [f = p->filters] { f->ImageProcess_BtnClick(); };
@@ -126,7 +126,6 @@ std::unique_ptr<Parts> Fixture::make(const QString &localeId, bool renderer)
     p->filters->leaveEditor = [s = p->still] { s->leaveEditMode(); };
     p->filters->resetEditorTool = [e = p->editor] { e->resetTool(); };
     p->editor->leaveFilterMode = [f = p->filters] { f->ExitImageProcess(); };
-    p->editor->refreshFilterCopies = [f = p->filters] { f->Imageprocess_CopyTemp(); };
     p->editor->resetFilterButtons = [f = p->filters] { f->ImaProToolBtn_Reset(); };
     return p;
 }
@@ -301,8 +300,8 @@ TEST(MainWindowExit, UnsavedStillIsOfferedBeforeTheExitQuestion)
     auto wp = f.make(); Parts &w = *wp;
     w.defData().AutoSave = true;   // saving needs no dialog
     w.browser()->setCurrentIndex(state::kListBmp);
-    w.stillView()->setPicture(platform::Bitmap(32, 24), QString());
-    w.stillView()->setChangeCount(2);
+    w.document().load(platform::Bitmap(32, 24), QString());
+    w.document().markUnsaved();
     f.presenter.answers = {kResultOk, kResultCancel};
     w.shell->ExitRequested();
     ASSERT_EQ(f.presenter.shown.size(), 2u);
@@ -635,8 +634,8 @@ TEST(MainWindowCapture, AutoSaveOnTheBmpPageWritesTheFirstNumberOfTheDay)
     w.still->CaptureImageCom(specimen());
     const QString expected = w.curListPath()[state::kListBmp] + "/Bmp_20141111_00001.bmp";
     ASSERT_TRUE(QFile::exists(expected));
-    EXPECT_EQ(w.stillView()->hintPath(), "");   // a snapshot names no file, even once stored
-    EXPECT_FALSE(w.stillView()->hasUnsavedEdits());
+    EXPECT_EQ(w.document().filePath(), "");   // a snapshot names no file, even once stored
+    EXPECT_FALSE(w.document().hasUnsavedEdits());
     EXPECT_EQ(platform::readPictureFile(expected).bitmap, specimen());
     EXPECT_EQ(w.browser()->currentIndex(), state::kListBmp);
     platform::IniProfileStore reread(f.paths.settingsFile());
@@ -672,7 +671,7 @@ TEST(MainWindowCapture, ARefusedWriteIsReportedAndThePictureStaysUnsaved)
     const auto english = app::LanguageTexts::load(kProgramDir, "English");
     EXPECT_EQ(f.presenter.shown[0].text, english->text("CannotSaveImage_MsgBox"));
     EXPECT_EQ(f.presenter.shown[0].icon, kIconError);
-    EXPECT_TRUE(w.stillView()->hasUnsavedEdits());
+    EXPECT_TRUE(w.document().hasUnsavedEdits());
     EXPECT_EQ(w.defData().BmpNumber, 1);   // the number stays taken: numbers never repeat
 }
 
@@ -685,10 +684,10 @@ TEST(MainWindowCapture, DeletingAnAutoSavedSnapshotClearsTheStillAndKeepsTheFile
     w.still->CaptureImageCom(specimen());
     const QString path = w.curListPath()[state::kListJpg] + "/Jpg_20141111_00001.jpg";
     ASSERT_TRUE(QFile::exists(path));
-    EXPECT_EQ(w.stillView()->hintPath(), "");
+    EXPECT_EQ(w.document().filePath(), "");
     w.still->DeleteImage();   // OK
     EXPECT_TRUE(QFile::exists(path)) << "the capture just stored stays in the library";
-    EXPECT_TRUE(w.stillView()->isEmpty());
+    EXPECT_TRUE(w.document().isEmpty());
     const QString trashed = qEnvironmentVariable("XDG_DATA_HOME") + "/Trash/files/" + QFileInfo(path).fileName();
     EXPECT_FALSE(QFile::exists(trashed));
 }
@@ -703,13 +702,13 @@ TEST(MainWindowCapture, DeletingAnOpenedPictureMovesItToTheTrash)
     const QString path = w.curListPath()[state::kListJpg] + "/Jpg_20141111_00001.jpg";
     ASSERT_TRUE(QFile::exists(path));
     w.still->openPicture(path);
-    ASSERT_EQ(w.stillView()->hintPath(), path);
+    ASSERT_EQ(w.document().filePath(), path);
     f.presenter.answers = {kResultCancel};
     w.still->DeleteImage();
     EXPECT_TRUE(QFile::exists(path));
     w.still->DeleteImage();   // OK
     EXPECT_FALSE(QFile::exists(path));
-    EXPECT_TRUE(w.stillView()->isEmpty());
+    EXPECT_TRUE(w.document().isEmpty());
     const QString trashed = qEnvironmentVariable("XDG_DATA_HOME") + "/Trash/files/" + QFileInfo(path).fileName();
     EXPECT_TRUE(QFile::exists(trashed)) << trashed.toStdString();
 }
@@ -719,7 +718,7 @@ TEST(MainWindowModes, EditorAndFiltersExcludeEachOther)
     Fixture f;
     auto wp = f.make(); Parts &w = *wp;
     w->show();
-    w.stillView()->setPicture(specimen(), QString());
+    w.document().load(specimen(), QString());
     w.still->EditorImage_BtnClick();
     EXPECT_TRUE(w.flags().EditMode);
     EXPECT_TRUE(w.toolBar("ToolBar_ImageEdit1")->isVisible());
@@ -732,15 +731,17 @@ TEST(MainWindowModes, EditorAndFiltersExcludeEachOther)
     EXPECT_FALSE(w.toolBar("ToolBar_ImageEdit1")->isVisible());
     EXPECT_TRUE(w.toolBar("ToolBar_ImageProcess")->isVisible());
     // Leaving the filters with a filtered picture asks whether to keep it.
-    w.stillView()->setFilterApplied(true);
+    w.document().filter(specimen());
     w.still->ImageProcess_BtnClick();
     ASSERT_EQ(f.presenter.shown.size(), 1u);
     EXPECT_FALSE(w.flags().ImageProcessMode);
-    EXPECT_TRUE(w.stillView()->hasUnsavedEdits());   // OK kept it as an unsaved edit
+    EXPECT_TRUE(w.document().hasUnsavedEdits());   // OK kept it as an unsaved edit
     // An edited picture is offered for saving when the editor is left.
     w.still->EditorImage_BtnClick();
     f.presenter.answers = {kResultCancel};
     w.still->EditorImage_BtnClick();
     EXPECT_EQ(f.presenter.shown.size(), 2u);
     EXPECT_FALSE(w.flags().EditMode);
+    // Cancel kept the picture as it was: still unsaved, still offered.
+    EXPECT_TRUE(w.document().hasUnsavedEdits());
 }

@@ -7,7 +7,7 @@
 #include "wholeprogram.h"
 
 #include "camera/ui/videowidget.h"
-#include "imaging/ui/stillimageview.h"
+#include "imaging/stilldocument.h"
 #include "library/ui/thumbnailbrowserwidget.h"
 #include "measure/measurementpacket.h"
 #include "measure/ui/measuringsurface.h"
@@ -233,5 +233,5 @@ TEST(PictureMetadata, WithoutAScaleASnapshotIsThePlainJpeg)
     ASSERT_FALSE(path.isEmpty());
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), platform::encodeJpeg(p.shell().window().stillView()->picture(), platform::kDefaultJpegQuality));
+    EXPECT_EQ(f.readAll(), platform::encodeJpeg(p.app->still().document().picture(), platform::kDefaultJpegQuality));
 }

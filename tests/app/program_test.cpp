@@ -17,7 +17,7 @@
 
 #include "camera/ui/videowidget.h"
 #include "camera/videocamerads.h"
-#include "imaging/ui/stillimageview.h"
+#include "imaging/stilldocument.h"
 #include "library/ui/thumbnailbrowserwidget.h"
 #include "measure/ui/measuringsurface.h"
 #include "platform/controldevice.h"
@@ -77,8 +77,8 @@ TEST(Program, ConnectDrawALineAndCaptureOnTheVirtualCamera)
 
     // A snapshot lands in the still-image area.
     w.controls().mainButton(C::CaptureImage_Btn)->click();
-    EXPECT_FALSE(w.window().stillView()->isEmpty());
-    EXPECT_EQ(w.window().stillView()->picture().size(), QSize(640, 480));
+    EXPECT_FALSE(p.app->still().document().isEmpty());
+    EXPECT_EQ(p.app->still().document().picture().size(), QSize(640, 480));
 
     // A short clip, named automatically, finished properly when the button is pressed again.
     w.controls().action(C::AutoSave)->setChecked(true);
@@ -94,14 +94,14 @@ TEST(Program, ConnectDrawALineAndCaptureOnTheVirtualCamera)
     EXPECT_GT(QFileInfo(clip).size(), 640 * 480 * 3);
 
     // Playing the clip back disconnects the camera; a snapshot then takes the frame on the screen.
-    w.window().stillView()->clear();
+    p.app->still().document().clear();
     p.app->still().playVideoFile(clip);
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.state().flags().VideoPlaying && !video->shownFrame().isNull(); }, 5000));
     EXPECT_FALSE(w.state().flags().VideoConnected);
     w.UpdateActions();
     EXPECT_TRUE(w.controls().mainButton(C::CaptureImage_Btn)->isVisible());
     w.controls().mainButton(C::CaptureImage_Btn)->click();
-    EXPECT_EQ(w.window().stillView()->picture().size(), QSize(640, 480));
+    EXPECT_EQ(p.app->still().document().picture().size(), QSize(640, 480));
 
     // Closing ends the session and writes the settings.
     w.window().close();
@@ -144,7 +144,7 @@ TEST(Program, EveryMainButtonAndTheKeysWorkThroughTheRealWindow)
 
     // Space snaps once per press, also when a held key comes as press/release pairs without the
     // auto-repeat flag, as an X server without that flag sends them.
-    imaging::ui::StillImageView *still = w.window().stillView();
+    imaging::StillDocument *still = &p.app->still().document();
     QTest::keyClick(&w.window(), Qt::Key_Space);
     EXPECT_EQ(p.app->keys().snapshotPresses(), 1);
     EXPECT_FALSE(still->isEmpty());
@@ -184,7 +184,7 @@ TEST(Program, EveryMainButtonAndTheKeysWorkThroughTheRealWindow)
     EXPECT_TRUE(still->hasUnsavedEdits());   // a snapshot without auto save is not on disk yet
     w.controls().action(C::AutoSave)->setChecked(true);
     clickShown(w, C::SaveImage_Btn);
-    const QString saved = still->hintPath();
+    const QString saved = still->filePath();
     ASSERT_TRUE(QFile::exists(saved)) << saved.toStdString();
     clickShown(w, C::EditorImage_Btn);
     EXPECT_TRUE(w.state().flags().EditMode);
@@ -284,7 +284,7 @@ TEST(Program, ALockedFrameStandsStillWhileTheCameraStreamsAndIsMeasuredAndSnappe
     EXPECT_FALSE(w.controls().mainButton(C::CaptureImage_Btn)->isVisible());
     w.window().setFocus();
     QTest::keyClick(&w.window(), Qt::Key_Space);
-    EXPECT_TRUE(samePixels(w.window().stillView()->picture().image(), locked));
+    EXPECT_TRUE(samePixels(p.app->still().document().picture().image(), locked));
 
     // Releasing brings the live (now brighter) picture back.
     QTest::mouseClick(lock, Qt::LeftButton);

@@ -6,7 +6,7 @@
 
 #include "wholeprogram.h"
 
-#include "imaging/ui/stillimageview.h"
+#include "imaging/stilldocument.h"
 #include "library/ui/imageviewform.h"
 #include "library/ui/stillprinter.h"
 #include "platform/picturecodec.h"
@@ -83,7 +83,7 @@ TEST(Viewer, ASnapshotInThe800x600PresetOpensTheViewerWithTheFullResolutionPictu
     w.UpdateActions();
     ASSERT_TRUE(w.controls().mainButton(C::CaptureImage_Btn)->isVisible());
     w.controls().mainButton(C::CaptureImage_Btn)->click();
-    const imaging::ui::StillImageView &still = *w.window().stillView();
+    const imaging::StillDocument &still = p.app->still().document();
     ASSERT_EQ(still.picture().size(), QSize(1600, 1200));
     ASSERT_TRUE(form.isVisible());
     EXPECT_TRUE(w.state().flags().ViewerOpen);
@@ -132,7 +132,7 @@ TEST(Viewer, ASnapshotInThe800x600PresetOpensTheViewerWithTheFullResolutionPictu
     EXPECT_FALSE(w.state().flags().ViewerOpen);
     ASSERT_EQ(p.presenter.texts.size(), 1);
     EXPECT_EQ(p.presenter.texts[0], w.texts().text(QStringLiteral("WhetherSaveImage_MsgBox")));
-    EXPECT_TRUE(QFile::exists(still.hintPath())) << still.hintPath().toStdString();
+    EXPECT_TRUE(QFile::exists(still.filePath())) << still.filePath().toStdString();
     EXPECT_FALSE(still.hasUnsavedEdits());
     EXPECT_TRUE(p.enabled(C::ImageViewer_Tool));
 }
@@ -143,7 +143,7 @@ TEST(Viewer, OpensOnlyWithAStillPictureFollowsItAndDeletingEmptiesBoth)
     Shell &w = p.shell();
     ViewerController &viewer = p.app->viewer();
     library::ui::TImageViewForm &form = viewer.form();
-    imaging::ui::StillImageView &still = *w.window().stillView();
+    imaging::StillDocument &still = p.app->still().document();
     const QString handOver = w.paths().tempBmp;
 
     // Nothing to show: the tool opens nothing and writes nothing.
@@ -173,17 +173,16 @@ TEST(Viewer, OpensOnlyWithAStillPictureFollowsItAndDeletingEmptiesBoth)
     // Pixels changed by the editor or a filter reach the viewer.
     platform::Bitmap grey = gradient(QSize(320, 240));
     grey.image().fill(Qt::gray);
-    still.replacePicture(grey);
-    still.setCommittedPicture(grey);   // as the editor and the filters commit their results
+    still.commit(grey);   // as the editor commits a stroke
     EXPECT_EQ(shownImage(form), grey.image());
 
     // Save_Image is the save button: the edited picture goes to the library.
-    still.setChangeCount(2);
+    still.markUnsaved();
     w.controls().action(C::AutoSave)->setChecked(true);
     w.UpdateActions();
     ASSERT_TRUE(form.item(Item::Save_Image)->isEnabled());
     form.item(Item::Save_Image)->trigger();
-    const QString saved = still.hintPath();
+    const QString saved = still.filePath();
     EXPECT_NE(saved, file);
     EXPECT_TRUE(QFile::exists(saved)) << saved.toStdString();
     EXPECT_FALSE(still.hasUnsavedEdits());
@@ -264,7 +263,7 @@ TEST(Viewer, TheHandOverFileOfAnEarlierRunIsRemovedAtStart)
         app.viewer().ShowStillImage();
         EXPECT_FALSE(app.viewer().form().isVisible());
         EXPECT_FALSE(QFile::exists(paths.tempBmp));
-        app.still().view().setPicture(gradient(QSize(16, 8)), QString());
+        app.still().document().load(gradient(QSize(16, 8)), QString());
         app.viewer().ShowStillImage();
         EXPECT_TRUE(QFile::exists(paths.tempBmp));
     }

@@ -1,7 +1,7 @@
 #pragma once
 
 // The whole program on the virtual camera, built as main() builds it, with every question the
-// message box would ask answered OK and remembered.
+// message box would ask answered OK (or as scripted) and remembered.
 #include "app/ui/cameracontroller.h"
 #include "app/ui/controls.h"
 #include "app/ui/mainwindow.h"
@@ -24,10 +24,11 @@ namespace wholeprogram {
 
 struct AnswerOk final : app::ui::MessagePresenter {
     QStringList texts;
+    QList<int> answers;   // the next answers, first to last; OK once they run out
     int show(const QString &text, const QString &, bool, int) override
     {
         texts << text;
-        return app::ui::kResultOk;
+        return answers.isEmpty() ? app::ui::kResultOk : answers.takeFirst();
     }
 };
 

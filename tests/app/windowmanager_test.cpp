@@ -13,7 +13,7 @@
 
 #include "fakes.h"
 
-#include "imaging/ui/stillimageview.h"
+#include "imaging/stilldocument.h"
 #include "library/ui/imageviewform.h"
 
 #include "platform/diagnosticslog.h"
@@ -158,7 +158,7 @@ TEST(WindowManager, TheViewerSitsAtTheScreensCornerAndWrapsOrFillsTheWorkArea)
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     QImage picture(640, 480, QImage::Format_RGB32);
     picture.fill(Qt::darkCyan);
-    win.still->view().setPicture(platform::Bitmap(picture), QString());
+    win.still->document().load(platform::Bitmap(picture), QString());
     viewer->ShowStillImage();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     auto describe = [&] {
@@ -176,7 +176,7 @@ TEST(WindowManager, TheViewerSitsAtTheScreensCornerAndWrapsOrFillsTheWorkArea)
     // Larger than the screen: the whole work area, frame included, with both scroll bars.
     picture = QImage(3000, 2000, QImage::Format_RGB32);
     picture.fill(Qt::darkYellow);
-    win.still->view().setPicture(platform::Bitmap(picture), QString());
+    win.still->document().load(platform::Bitmap(picture), QString());
     viewer->ShowStillImage();
     EXPECT_TRUE(QTest::qWaitFor([&] { return form.frameGeometry() == area; }, 3000)) << describe();
     EXPECT_TRUE(form.scrollBox()->horizontalScrollBar()->isVisible());

@@ -11,12 +11,13 @@
 #include "fakes.h"
 
 #include "imaging/filters.h"
-#include "imaging/ui/stillimageview.h"
+#include "imaging/stilldocument.h"
 #include "platform/diagnosticslog.h"
 #include "platform/picturecodec.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
+#include <QFile>
 #include <QPushButton>
 #include <QToolBar>
 
@@ -82,7 +83,7 @@ struct Program {
     Shell &shell() { return app->shell(); }
     Controls &controls() { return app->shell().controls(); }
     FilterController &filters() { return app->filters(); }
-    imaging::ui::StillImageView &view() { return app->still().view(); }
+    imaging::StillDocument &view() { return app->still().document(); }
     const Bitmap &picture() { return view().picture(); }
     QAbstractSlider *slider() { return controls().slider(C::ImaPro_ScrollBar); }
     bool down(C id) { return controls().isDown(id); }
@@ -272,4 +273,33 @@ TEST(FilterToolBar, EnteringLeavesTheEditorAndTheToolsAskNothingWithoutAPictureC
     EXPECT_FALSE(p.shell().state().flags().ImageProcessMode);
     EXPECT_EQ(p.picture(), p.original);
     EXPECT_FALSE(p.controls().toolBar(C::ToolBar_ImageProcess)->isVisible());
+}
+
+TEST(FilterToolBar, SavingAFilteredPictureMakesItTheSourceAndReleasesTheButtons)
+{
+    Program p;
+    p.controls().action(C::AutoSave)->setChecked(true);   // stored without the save dialog
+    p.toggle();
+    p.click(C::ImaPro_GrayLevel_Btn);
+    const Bitmap grey = p.picture();
+    ASSERT_EQ(grey, filtered(FilterKind::GreyLevel, 0, p.original));
+    p.click(C::SaveImage_Btn);
+    const QString saved = p.view().filePath();
+    ASSERT_TRUE(QFile::exists(saved)) << saved.toStdString();
+    EXPECT_FALSE(p.view().hasUnsavedEdits());
+    EXPECT_EQ(p.filters().filterSource(), grey);
+    EXPECT_FALSE(p.down(C::ImaPro_GrayLevel_Btn));
+    EXPECT_EQ(p.filters().filterKind(), FilterKind::None);
+    // Original shows what was saved, and the next filter starts from it.
+    p.click(C::ImaPro_Original_Btn);
+    EXPECT_EQ(p.picture(), grey);
+    p.click(C::ImaPro_Complement_Btn);
+    EXPECT_EQ(p.picture(), filtered(FilterKind::Complement, 0, grey));
+    p.click(C::ImaPro_Complement_Btn);   // up again
+    EXPECT_EQ(p.picture(), grey);
+    // Leaving asks nothing: what is shown is what was saved.
+    p.toggle();
+    EXPECT_TRUE(p.presenter.texts.isEmpty());
+    EXPECT_EQ(p.picture(), grey);
+    EXPECT_EQ(p.view().changeCount(), 1);
 }

@@ -13,7 +13,8 @@
 
 #include "camera/ui/videowidget.h"
 #include "camera/videocamerads.h"
-#include "imaging/ui/stillimageview.h"
+#include "app/ui/stillimagecontroller.h"
+#include "imaging/stilldocument.h"
 #include "platform/diagnosticslog.h"
 #include "platform/picturecodec.h"
 
@@ -278,7 +279,7 @@ TEST(CompareOverlayProgram, TheShownPictureBecomesTheReferenceAndACancelledDialo
 
     // A snapshot is shown beside the video; it becomes the reference through CoverTemp.bmp.
     p.shell().controls().mainButton(C::CaptureImage_Btn)->click();
-    const platform::Bitmap still = p.shell().window().stillView()->picture();
+    const platform::Bitmap still = p.app->still().document().picture();
     ASSERT_FALSE(still.isNull());
     p.shell().UpdateActions();
     ASSERT_TRUE(p.controls().widget(C::CompareTB_AssignWindowsImage)->isEnabled());
@@ -352,10 +353,10 @@ TEST(CompareOverlayProgram, TheSnapshotSourceButtonTakesThePictureWithTheOverlay
     ASSERT_TRUE(p.controls().widget(C::CompareTB_CombineNone)->isEnabled());
     QPushButton *capture = p.shell().controls().mainButton(C::CaptureImage_Btn);
     capture->click();
-    EXPECT_NE(p.shell().window().stillView()->picture().pixel(10, 10), platform::fromQRgb(named(170, 10)));
+    EXPECT_NE(p.app->still().document().picture().pixel(10, 10), platform::fromQRgb(named(170, 10)));
     p.click(C::CompareTB_CombineNone);
     capture->click();
-    const platform::Bitmap withOverlay = p.shell().window().stillView()->picture();
+    const platform::Bitmap withOverlay = p.app->still().document().picture();
     EXPECT_EQ(withOverlay.size(), QSize(640, 480));
     EXPECT_EQ(withOverlay.pixel(10, 10), platform::fromQRgb(named(170, 10)));
 }
@@ -478,7 +479,7 @@ TEST(CompareOverlayProgram, AShownPictureThatCannotBeStoredAssignsNothing)
     Program p;
     ASSERT_TRUE(p.connect());
     p.shell().controls().mainButton(C::CaptureImage_Btn)->click();
-    ASSERT_FALSE(p.shell().window().stillView()->isEmpty());
+    ASSERT_FALSE(p.app->still().document().isEmpty());
     // A folder where CoverTemp.bmp should be written: the write fails.
     ASSERT_TRUE(QDir().mkpath(p.shell().paths().coverTemp()));
     p.click(C::CompareTB_AssignWindowsImage);

@@ -6,6 +6,7 @@
 #include "stillimagecontroller.h"
 
 #include "app/updateactions.h"
+#include "imaging/stilldocument.h"
 #include "imaging/ui/edittextbox.h"
 #include "imaging/ui/stillimageview.h"
 #include "library/imagefit.h"
@@ -175,6 +176,8 @@ EditorController::~EditorController() = default;
 
 imaging::ui::StillImageView &EditorController::view() const { return still_.view(); }
 
+imaging::StillDocument &EditorController::doc() const { return still_.document(); }
+
 QWidget *EditorController::control() const { return view().pictureControl(); }
 
 bool EditorController::editing() const { return shell_.state().flags().EditMode; }
@@ -223,7 +226,7 @@ void EditorController::connectControls()
     click(ControlId::ImgBar_ExitToolBar, [this] {
         eraseMarquee();
         askToSave();
-        leave(true);
+        leave();
     });
     click(ControlId::ImgBar_NormalMode, [this] {
         eraseMarquee();
@@ -276,7 +279,7 @@ void EditorController::connectControls()
     click(ControlId::ImgBar_NewFile, [this] { ImgBar_NewFileClick(); });
     click(ControlId::ImgBar_Save, [this] {
         eraseMarquee();
-        still_.Save_ImageFile(view().picture());
+        still_.Save_ImageFile(doc().picture());
     });
     click(ControlId::ImgBar_RotateLeft, [this] { rotate(true); });
     click(ControlId::ImgBar_RotateRight, [this] { rotate(false); });
@@ -329,27 +332,25 @@ void EditorController::connectControls()
     // The pop-up menu's whole-picture cut and paste are edits like any other: committed and
     // recorded, so they survive the next stroke and the exit, count as unsaved and can be undone.
     connect(c.action(ControlId::VI_Cut), &QAction::triggered, this, [this] {
-        if (view().isEmpty())
+        if (doc().isEmpty())
             return;
         eraseMarquee();
-        QGuiApplication::clipboard()->setImage(view().picture().image());
-        view().replacePicture(platform::Bitmap(view().picture().width(), view().picture().height()));
-        record();
+        QGuiApplication::clipboard()->setImage(doc().picture().image());
+        doc().edit(platform::Bitmap(doc().picture().width(), doc().picture().height()));
     });
     connect(c.action(ControlId::VI_Copy), &QAction::triggered, this, [this] {
-        if (view().isEmpty())
+        if (doc().isEmpty())
             return;
         eraseMarquee();
-        QGuiApplication::clipboard()->setImage(view().picture().image());
+        QGuiApplication::clipboard()->setImage(doc().picture().image());
     });
     connect(c.action(ControlId::VI_Paste), &QAction::triggered, this, [this] {
         const QImage image = QGuiApplication::clipboard()->image();
-        if (image.isNull() || view().isEmpty())
+        if (image.isNull() || doc().isEmpty())
             return;
         eraseMarquee();
-        view().replacePicture(platform::Bitmap(image));
+        doc().edit(platform::Bitmap(image));
         ImgBar_ZoomFitClick();
-        record();
     });
 }
 
@@ -402,13 +403,13 @@ void EditorController::EditorImage_BtnClick()
         return;
     }
     askToSave();
-    leave(true);
+    leave();
     shell_.MemoryTrim();
 }
 
 void EditorController::askToSave()
 {
-    imaging::ui::StillImageView &still = view();
+    const imaging::StillDocument &still = doc();
     if (still.changeCount() > 1 && !still.isEmpty()
         && shell_.ShowMessageBox(QStringLiteral("WhetherSaveImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
                                  state::kIconQuestion)
@@ -418,13 +419,8 @@ void EditorController::askToSave()
 
 void EditorController::enter()
 {
-    if (view().isEmpty())
+    if (doc().isEmpty())
         return;
-    // Edits the picture carries in (a filter result kept, a snapshot that was not stored) are
-    // still unsaved: the counter must not fall back to "untouched".
-    const int carried = view().changeCount();
-    view().setCommittedPicture(view().picture());
-    liveDirty_ = false;
     Controls &c = shell_.controls();
     QToolBar *bar1 = c.toolBar(ControlId::ToolBar_ImageEdit1);
     QToolBar *bar2 = c.toolBar(ControlId::ToolBar_ImageEdit2);
@@ -436,23 +432,18 @@ void EditorController::enter()
     }
     shell_.setMainButton(ControlId::EditorImage_Btn, QStringLiteral("exitedit.bmp"), QStringLiteral("EditorImageExit_Btn"));
     shell_.state().setEditMode(true);
-    history_.releaseSlots();
-    history_.reset();
-    try {
-        history_.record(view().picture());
-    } catch (const std::exception &) {
-        shell_.log().append(QStringLiteral("Exception Error at UndoRedoRecrod"));
-    }
-    view().setChangeCount(std::max(history_.changeCount(), carried));
+    // Edits the picture carries in (a filter result kept, a snapshot that was not stored) stay
+    // unsaved: the document keeps K.
+    doc().beginEditing();
     const QRect ctl = control()->geometry();
     zoom_ = {1.0f, float(ctl.width()), float(ctl.height())};
     control()->setMouseTracking(true);
     leaveFilterMode();
 }
 
-void EditorController::ExitImageEdit() { leave(false); }
+void EditorController::ExitImageEdit() { leave(); }
 
-void EditorController::leave(bool resetChangeCount)
+void EditorController::leave()
 {
     if (!editing())
         return;
@@ -462,19 +453,13 @@ void EditorController::leave(bool resetChangeCount)
     shell_.setMainButton(ControlId::EditorImage_Btn, QStringLiteral("edit.bmp"), QStringLiteral("EditorImage_Btn"));
     resetTool();
     textBox_->clearAndHide();
-    textCommitted_ = false;
-    if (!view().committedPicture().isNull() && !view().isEmpty())
-        view().replacePicture(view().committedPicture());
-    liveDirty_ = false;
-    refreshFilterCopies();
+    // Unsaved edits stay unsaved whether the user saved them or not: the document keeps K and
+    // takes the picture as the filters' source.
+    doc().endEditing();
     shell_.state().setEditMode(false);
     resetFilterButtons();
     bar1->hide();
     bar2->hide();
-    history_.releaseSlots();
-    history_.reset();
-    if (resetChangeCount)
-        view().setChangeCount(1);
     control()->setMouseTracking(false);
     control()->unsetCursor();
 }
@@ -482,93 +467,58 @@ void EditorController::leave(bool resetChangeCount)
 void EditorController::beforeSnapshotKey()
 {
     // The snapshot replaces the picture: any unsaved edit is offered for saving first.
-    if (editing() && view().hasUnsavedEdits())
+    if (editing() && doc().hasUnsavedEdits())
         still_.beforeExit();
 }
 
 // --- History ---
 
-void EditorController::record()
+void EditorController::restoreViewOffset()
 {
-    try {
-        history_.setChangeCount(view().changeCount());
-        history_.record(view().picture());
-        view().setChangeCount(history_.changeCount());
-    } catch (const std::exception &) {
-        shell_.log().append(QStringLiteral("Exception Error at UndoRedoRecrod"));
-    }
-    commit();
-}
-
-void EditorController::restoreSnapshot(const platform::Bitmap &picture)
-{
-    view().replacePicture(picture);
-    commit();
     const QRect ctl = control()->geometry();
-    control()->move(imaging::panBounds(ctl.size(), view().size()).clamp(history_.savedViewOffset()));
+    control()->move(imaging::panBounds(ctl.size(), view().size()).clamp(doc().savedViewOffset()));
 }
 
 void EditorController::ImgBar_UndoClick()
 {
     eraseMarquee();
-    history_.setChangeCount(view().changeCount());
-    if (const auto back = history_.undo())
-        restoreSnapshot(*back);
-    view().setChangeCount(history_.changeCount());
+    if (doc().undo())
+        restoreViewOffset();
 }
 
 void EditorController::ImgBar_RedoClick()
 {
     eraseMarquee();
-    history_.setChangeCount(view().changeCount());
-    if (const auto fwd = history_.redo())
-        restoreSnapshot(*fwd);
-    view().setChangeCount(history_.changeCount());
+    if (doc().redo())
+        restoreViewOffset();
 }
 
-void EditorController::commit()
-{
-    view().setCommittedPicture(view().picture());
-    liveDirty_ = false;
-}
-
-void EditorController::eraseMarquee()
-{
-    if (!liveDirty_)
-        return;
-    liveDirty_ = false;
-    if (!view().committedPicture().isNull())
-        view().replacePicture(view().committedPicture());
-}
+void EditorController::eraseMarquee() { doc().erasePreview(); }
 
 // --- View: turns, zoom, fit ---
 
 void EditorController::fitPicture()
 {
-    const QRect fit = library::fitViewImage(view().picture().size(), view().size());
+    const QRect fit = library::fitViewImage(doc().picture().size(), view().size());
     control()->setGeometry(fit);
     zoom_ = {1.0f, float(fit.width()), float(fit.height())};
 }
 
 void EditorController::rotate(bool left)
 {
-    if (view().isEmpty())
+    if (doc().isEmpty())
         return;
     eraseMarquee();
-    const platform::Bitmap &source = view().committedPicture().isNull() ? view().picture() : view().committedPicture();
-    view().replacePicture(left ? imaging::rotateLeft(source) : imaging::rotateRight(source));
-    history_.releaseSlots();
-    history_.setChangeCount(view().changeCount());
-    history_.reset(true);
+    const platform::Bitmap &source = doc().committedPicture().isNull() ? doc().picture() : doc().committedPicture();
+    doc().replace(left ? imaging::rotateLeft(source) : imaging::rotateRight(source));
     fitPicture();
-    record();
 }
 
 void EditorController::zoomStep(bool in)
 {
     const QRect ctl = control()->geometry();
     const bool keep = shell_.controls().isDown(ControlId::ImgBar_Move);
-    const imaging::ZoomStep s = (in ? imaging::zoomIn : imaging::zoomOut)(zoom_, ctl, view().picture().size(),
+    const imaging::ZoomStep s = (in ? imaging::zoomIn : imaging::zoomOut)(zoom_, ctl, doc().picture().size(),
                                                                           view().size(), keep);
     control()->setGeometry(s.control);
     zoom_ = s.zoom;
@@ -580,42 +530,33 @@ void EditorController::ImgBar_ZoomFitClick()
 {
     eraseMarquee();
     fitPicture();
-    history_.setSavedViewOffset(QPoint());
+    doc().setSavedViewOffset(QPoint());
     resetFilterButtons();
 }
 
 void EditorController::ImgBar_OriginalFitClick()
 {
-    const QRect own = imaging::originalSizeRect(view().picture().size(), view().size());
+    const QRect own = imaging::originalSizeRect(doc().picture().size(), view().size());
     control()->setGeometry(own);
     zoom_ = {1.0f, float(own.width()), float(own.height())};
 }
 
 void EditorController::ImgBar_NewFileClick()
 {
-    imaging::ui::StillImageView &still = view();
+    imaging::StillDocument &still = doc();
     eraseMarquee();
     if (!still.isEmpty() && still.changeCount() >= 2
         && shell_.ShowMessageBox(QStringLiteral("WhetherSaveImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
                                  state::kIconQuestion)
                == state::kResultOk)
         still_.Save_ImageFile(still.picture());
-    // The blank picture is nobody's file: Delete must not reach the file saved a moment ago.
-    still.setHintPath(QString());
     hideTextBox();
     textBox_->clearAndHide();
-    if (still.isEmpty())
-        still.setPicture(platform::Bitmap(640, 480), QString());
-    else
-        still.replacePicture(platform::Bitmap(640, 480));
+    // A new picture, the history's first snapshot and the filters' source; it is nobody's file,
+    // so Delete cannot reach the file saved a moment ago.
+    still.load(platform::Bitmap(640, 480), QString());
     fitPicture();
-    commit();
-    refreshFilterCopies();
-    history_.releaseSlots();
-    history_.reset();
-    still.setChangeCount(0);
     resetFilterButtons();
-    record();
 }
 
 // --- Colours ---
@@ -658,7 +599,7 @@ platform::Bitmap EditorController::selectedPicture() const
 {
     const QRect r(QPoint(std::min(p1_.x(), p2_.x()), std::min(p1_.y(), p2_.y())),
                   QSize(std::abs(p2_.x() - p1_.x()), std::abs(p2_.y() - p1_.y())));
-    return platform::Bitmap(view().picture().image().copy(r));
+    return platform::Bitmap(doc().picture().image().copy(r));
 }
 
 void EditorController::ImgBar_CutClick()
@@ -671,15 +612,14 @@ void EditorController::ImgBar_CutClick()
     if (p1_.x() == p2_.x() || p1_.y() == p2_.y())
         return;
     QGuiApplication::clipboard()->setImage(selectedPicture().image());
-    platform::Bitmap live = view().picture();
+    platform::Bitmap live = doc().picture();
     {
         QPainter p(&live.image());
         p.fillRect(QRect(QPoint(std::min(p1_.x(), p2_.x()), std::min(p1_.y(), p2_.y())),
                          QSize(std::abs(p2_.x() - p1_.x()), std::abs(p2_.y() - p1_.y()))),
                    Qt::white);
     }
-    view().replacePicture(std::move(live));
-    record();
+    doc().edit(std::move(live));
 }
 
 void EditorController::ImgBar_CopyClick()
@@ -705,12 +645,12 @@ void EditorController::ImgBar_SelectSaveClick()
 void EditorController::ImgBar_PasteClick()
 {
     const QImage image = QGuiApplication::clipboard()->image();
-    if (image.isNull() || view().isEmpty())
+    if (image.isNull() || doc().isEmpty())
         return;
     eraseMarquee();
     pasteBuffer_ = platform::Bitmap(image);
     const QPoint at = imaging::pasteDropPosition({}, {}, pasteBuffer_.size(), control()->geometry(),
-                                                 view().picture().size(), view().size());
+                                                 doc().picture().size(), view().size());
     showPastePreview(at);
     setCursorShape(Qt::SizeAllCursor);
     tool_ = EditTool::PastePlacing;
@@ -722,12 +662,10 @@ void EditorController::commitText()
 {
     if (!textBox_->isShown() && textBox_->edit()->toPlainText().isEmpty())
         return;
-    platform::Bitmap picture = view().committedPicture().isNull() ? view().picture() : view().committedPicture();
+    platform::Bitmap picture = doc().committedPicture().isNull() ? doc().picture() : doc().committedPicture();
     if (!textBox_->commitInto(picture, control()->geometry()))
         return;
-    view().replacePicture(std::move(picture));
-    commit();
-    textCommitted_ = true;
+    doc().edit(std::move(picture));
 }
 
 // --- The mouse on the picture ---
@@ -753,7 +691,7 @@ bool EditorController::eventFilter(QObject *watched, QEvent *event)
 
 QPoint EditorController::toPicture(QPoint pointer) const
 {
-    return imaging::pointerToPicture(pointer, view().picture().size(), control()->size());
+    return imaging::pointerToPicture(pointer, doc().picture().size(), control()->size());
 }
 
 QPoint EditorController::trackPointer(QPoint pointer, bool scroll)
@@ -869,13 +807,12 @@ void EditorController::mouseDown(QMouseEvent *e)
 // which erases the previous one.
 void EditorController::showOverCommitted(const std::function<void(QPainter &)> &draw)
 {
-    platform::Bitmap live = view().committedPicture();
+    platform::Bitmap live = doc().committedPicture();
     {
         QPainter p(&live.image());
         draw(p);
     }
-    view().replacePicture(std::move(live));
-    liveDirty_ = true;
+    doc().preview(std::move(live));
 }
 
 void EditorController::showPastePreview(QPoint at)
@@ -900,7 +837,7 @@ void EditorController::mouseMove(QMouseEvent *e)
     case DragState::PasteDragging: {
         const QRect ctl = control()->geometry();
         const QPoint at = imaging::pasteDropPosition(p1_, toPicture(imaging::clampToVisible(pointer, ctl, view().size())),
-                                                     pasteBuffer_.size(), ctl, view().picture().size(), view().size());
+                                                     pasteBuffer_.size(), ctl, doc().picture().size(), view().size());
         showPastePreview(at);
         break;
     }
@@ -908,7 +845,7 @@ void EditorController::mouseMove(QMouseEvent *e)
         current_ = trackPointer(pointer, true);
         if (tool_ == EditTool::Sketch) {
             // A freehand stroke goes straight into the live picture and accumulates.
-            platform::Bitmap live = view().picture();
+            platform::Bitmap live = doc().picture();
             {
                 QPainter p(&live.image());
                 setupPainter(p);
@@ -916,8 +853,7 @@ void EditorController::mouseMove(QMouseEvent *e)
             }
             lastPen_ = current_;
             sketchDrew_ = true;
-            view().replacePicture(std::move(live));
-            liveDirty_ = true;
+            doc().preview(std::move(live));
             break;
         }
         showOverCommitted([&](QPainter &p) {
@@ -960,75 +896,67 @@ void EditorController::mouseUp(QMouseEvent *e)
     const QPoint pointer = e->position().toPoint();
     const bool shift = e->modifiers() & Qt::ShiftModifier;
     p2_ = trackPointer(pointer, false);
-    bool changed = false;   // the picture changed even without a drag
     const QRect ctl = control()->geometry();
     switch (drag_) {
     case DragState::PasteDragging: {
-        const QPoint at = imaging::pasteDropPosition(p1_, p2_, pasteBuffer_.size(), ctl, view().picture().size(),
+        const QPoint at = imaging::pasteDropPosition(p1_, p2_, pasteBuffer_.size(), ctl, doc().picture().size(),
                                                      view().size());
-        platform::Bitmap live = view().committedPicture();
+        platform::Bitmap live = doc().committedPicture();
         {
             QPainter p(&live.image());
             p.drawImage(at, pasteBuffer_.image());
         }
-        view().replacePicture(std::move(live));
-        commit();
+        doc().edit(std::move(live));
         setCursorShape(Qt::CrossCursor);
         tool_ = EditTool::SelectRange;
-        changed = true;
         break;
     }
-    case DragState::Drawing:
+    case DragState::Drawing: {
+        // A drag that moved in either direction drew something: a horizontal or vertical line is
+        // an edit as much as a slanted one. A click that closes a polygon or ends a freehand
+        // stroke that moved is one too.
+        bool counts = p2_ != p1_ || sketchDrew_;
+        platform::Bitmap live = doc().picture();
         if (tool_ != EditTool::Sketch) {
-            platform::Bitmap live = view().committedPicture();
-            {
-                QPainter p(&live.image());
-                setupPainter(p);
-                if (tool_ == EditTool::Polygon) {
-                    p.drawLine(p1_, p2_);
-                    if (e->button() == Qt::RightButton) {
-                        p.drawLine(anchor_, p2_);
-                        polygonInProgress_ = false;
-                        changed = true;
-                    }
-                } else {
-                    drawShape(p, p1_, p2_, shift);
+            live = doc().committedPicture();
+            QPainter p(&live.image());
+            setupPainter(p);
+            if (tool_ == EditTool::Polygon) {
+                p.drawLine(p1_, p2_);
+                if (e->button() == Qt::RightButton) {
+                    p.drawLine(anchor_, p2_);
+                    polygonInProgress_ = false;
+                    counts = true;
                 }
+            } else {
+                drawShape(p, p1_, p2_, shift);
             }
-            view().replacePicture(std::move(live));
         }
-        changed = changed || sketchDrew_;
         sketchDrew_ = false;
-        history_.setSavedViewOffset(ctl.topLeft());
-        commit();
+        doc().setSavedViewOffset(ctl.topLeft());
+        if (counts)
+            doc().edit(std::move(live));
+        else
+            doc().commit(std::move(live));
         break;
+    }
     case DragState::TextBox: {
         const imaging::PlacedBox box = imaging::placeTextBox(pressClamped_, releaseClamped_, ctl);
         eraseMarquee();
         if (box.shown)
             textBox_->showAt(box.rect);
-        history_.setSavedViewOffset(ctl.topLeft());
+        doc().setSavedViewOffset(ctl.topLeft());
         break;
     }
     case DragState::Selecting:
         selectionValid_ = p2_.x() != p1_.x() && p2_.y() != p1_.y();
-        history_.setSavedViewOffset(ctl.topLeft());
+        doc().setSavedViewOffset(ctl.topLeft());
         break;
     case DragState::Panning:
-        history_.setSavedViewOffset(ctl.topLeft());
+        doc().setSavedViewOffset(ctl.topLeft());
         break;
     default:
         break;
-    }
-    // A drag that moved in either direction drew something: a horizontal or vertical line is an
-    // edit as much as a slanted one.
-    const bool drew = drag_ != DragState::Selecting && drag_ != DragState::Idle && drag_ != DragState::TextBox
-                      && drag_ != DragState::Panning && tool_ != EditTool::Move;
-    if (drew && (p2_ != p1_ || changed))
-        record();
-    if (textCommitted_) {
-        record();
-        textCommitted_ = false;
     }
     drag_ = tool_ == EditTool::Polygon && polygonInProgress_ ? DragState::Drawing : DragState::Idle;
 }
@@ -1037,7 +965,7 @@ void EditorController::mouseUp(QMouseEvent *e)
 
 void EditorController::readInputs(ActionInputs &in) const
 {
-    if (!editing() || view().isEmpty())
+    if (!editing() || doc().isEmpty())
         return;
     EditorFacts &e = in.editor;
     const Controls &c = shell_.controls();
@@ -1046,13 +974,13 @@ void EditorController::readInputs(ActionInputs &in) const
     e.selection = selectionValid_;
     const QRect ctl = control()->geometry();
     const QSize panel = view().size();
-    const QSize picture = view().picture().size();
+    const QSize picture = doc().picture().size();
     e.controlLargerThanPanel = ctl.width() > panel.width() || ctl.height() > panel.height();
     e.originalSize = ctl.size() == picture;
     const QMimeData *mime = QGuiApplication::clipboard()->mimeData();
     e.clipboardBitmap = mime && mime->hasImage();
-    e.canUndo = history_.canUndo();
-    e.canRedo = history_.canRedo();
+    e.canUndo = doc().canUndo();
+    e.canRedo = doc().canRedo();
     e.zoomInChanges = imaging::zoomIn(zoom_, ctl, picture, panel, false).control.size() != ctl.size();
     e.zoomOutChanges = imaging::zoomOut(zoom_, ctl, picture, panel, false).control.size() != ctl.size();
     e.fitChanges = library::fitViewImage(picture, panel) != ctl;

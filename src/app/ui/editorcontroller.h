@@ -2,7 +2,6 @@
 
 #include "app/ui/feature.h"
 #include "imaging/editgeometry.h"
-#include "imaging/edithistory.h"
 #include "platform/bitmap.h"
 #include "state/controltable.h"
 
@@ -18,10 +17,13 @@ class QMenu;
 class QMouseEvent;
 class QPainter;
 
-namespace imaging::ui {
+namespace imaging {
+class StillDocument;
+namespace ui {
 class EditTextBox;
 class StillImageView;
-} // namespace imaging::ui
+} // namespace ui
+} // namespace imaging
 
 namespace app::ui {
 
@@ -30,8 +32,8 @@ class StillImageController;
 
 // The still-image editor: the edit button and the editor's two tool bars, their drop-down menus
 // and the picture's pop-up menu, the mouse on the picture (select, paste, draw, pan, text box),
-// the four-slot undo history whose change counter is the picture's K, zoom and pan, quarter
-// turns, the clipboard, and the text tool's box. Shapes and text are drawn in picture pixels;
+// zoom and pan, quarter turns, the clipboard, and the text tool's box. Every change of the
+// picture goes through the still document (its history and K are the document's). Shapes and text are drawn in picture pixels;
 // the pointer is mapped through the control's stretch, so they land where the user drew them at
 // any zoom. UI thread.
 class EditorController final : public QObject, public Feature
@@ -43,8 +45,8 @@ public:
 
     // The edit button: enters the editor, or asks about unsaved edits and leaves it.
     void EditorImage_BtnClick();
-    // Leaves the editor when others take the picture (filters, opening, deleting). The change
-    // counter is kept: whoever replaces the picture decides about it.
+    // Leaves the editor when others take the picture (filters, opening, deleting). The unsaved
+    // state is kept: whoever replaces the picture decides about it.
     void ExitImageEdit();
     // The editor's part of resetting the tool buttons: "None" draw style, select-range, text and
     // move buttons up, no tool, no drag.
@@ -53,7 +55,6 @@ public:
     void beforeSnapshotKey();
 
     // What the filters answer; each does nothing until set.
-    std::function<void()> refreshFilterCopies = [] {};
     std::function<void()> resetFilterButtons = [] {};
     std::function<void()> leaveFilterMode = [] {};
     // The colour dialogs (drawing, text, text background): the choice, or an invalid colour when
@@ -62,7 +63,6 @@ public:
 
     imaging::EditTool tool() const { return tool_; }
     imaging::DragState dragState() const { return drag_; }
-    const imaging::EditHistory &history() const { return history_; }
     imaging::ui::EditTextBox &textBox() const { return *textBox_; }
     QColor drawColour() const { return drawColour_; }
     const imaging::ZoomState &zoom() const { return zoom_; }
@@ -96,11 +96,12 @@ private:
     void showOverCommitted(const std::function<void(QPainter &)> &draw);
     void showPastePreview(QPoint at);
     imaging::ui::StillImageView &view() const;
+    imaging::StillDocument &doc() const;
     QWidget *control() const;
     void connectControls();
     void buildMenuIcons();
     void enter();
-    void leave(bool resetChangeCount);
+    void leave();
     bool editing() const;
     void askToSave();
 
@@ -114,10 +115,8 @@ private:
     void eraseMarquee();
     void setupPainter(QPainter &p) const;
     void drawShape(QPainter &p, QPoint from, QPoint to, bool shift) const;
-    // Copies the live picture into the committed one.
-    void commit();
-    void record();
-    void restoreSnapshot(const platform::Bitmap &picture);
+    // After undo and redo: the view goes back to where it was after that stroke.
+    void restoreViewOffset();
     void selectionRelease();
     platform::Bitmap selectedPicture() const;
     void fitPicture();
@@ -130,7 +129,6 @@ private:
     Shell &shell_;
     StillImageController &still_;
     imaging::ui::EditTextBox *textBox_ = nullptr;
-    imaging::EditHistory history_;
     imaging::EditTool tool_ = imaging::EditTool::Normal;
     imaging::DragState drag_ = imaging::DragState::Idle;
     imaging::ZoomState zoom_;
@@ -140,9 +138,7 @@ private:
     QPoint lastPen_;        // the freehand stroke's last point
     bool polygonInProgress_ = false;
     bool sketchDrew_ = false;
-    bool textCommitted_ = false;
     bool selectionValid_ = false;
-    bool liveDirty_ = false;   // a marquee, rubber band or paste preview is in the live picture
     QPoint pressClamped_, releaseClamped_;   // control pixels, for the text box
     platform::Bitmap pasteBuffer_;
     // Panning: the pointer in panel pixels and the control's place at press.

@@ -4,6 +4,7 @@
 #include "mainwindow.h"
 #include "shell.h"
 
+#include "imaging/stilldocument.h"
 #include "imaging/ui/stillimageview.h"
 #include "platform/diagnosticslog.h"
 #include "state/uiprotocol.h"
@@ -38,7 +39,8 @@ constexpr FilterButton kFilterButtons[] = {
 
 } // namespace
 
-FilterController::FilterController(Shell &shell, QObject *parent) : QObject(parent), shell_(shell)
+FilterController::FilterController(Shell &shell, imaging::StillDocument &document, QObject *parent)
+    : QObject(parent), shell_(shell), document_(document)
 {
     Controls &c = shell_.controls();
     connect(c.mainButton(ControlId::ImageProcess_Btn), &QPushButton::clicked, this,
@@ -55,15 +57,23 @@ FilterController::FilterController(Shell &shell, QObject *parent) : QObject(pare
     slider->setRange(0, 255);
     slider->setEnabled(false);
     connect(slider, &QAbstractSlider::valueChanged, this, &FilterController::ImaPro_ScrollBarChange);
-    // A snapshot, an opened file or New: the new picture is the source of every later filter.
-    connect(&view(), &imaging::ui::StillImageView::pictureChanged, this, [this] {
-        Imageprocess_CopyTemp();
-        if (kind_ != FilterKind::None)
-            ImaProToolBtn_Reset();
-    });
+    connect(&document_, &imaging::StillDocument::changed, this,
+            [this](imaging::StillDocument::Change change) { onDocumentChanged(int(change)); });
 }
 
-imaging::ui::StillImageView &FilterController::view() const { return *shell_.window().stillView(); }
+void FilterController::onDocumentChanged(int change)
+{
+    using Change = imaging::StillDocument::Change;
+    // A snapshot, an opened file or New is the source of every later filter (the document took it
+    // as such); a picture saved while a filter is shown is the new source too. Either way no
+    // filter button stays down over it.
+    const bool rebased = Change(change) == Change::Loaded
+                         || (Change(change) == Change::Saved && shell_.state().flags().ImageProcessMode);
+    if (rebased && kind_ != FilterKind::None)
+        ImaProToolBtn_Reset();
+}
+
+const platform::Bitmap &FilterController::filterSource() const { return document_.filterSource(); }
 
 void FilterController::ImageProcess_BtnClick()
 {
@@ -97,17 +107,15 @@ void FilterController::ExitImageProcess()
     const state::AppFlags &f = shell_.state().flags();
     if (!f.ImageProcessMode)
         return;
-    imaging::ui::StillImageView &still = view();
-    if (still.filterApplied() && (f.SizePreset == state::kPresetNormal || f.ViewerOpen)) {
+    if (document_.filterApplied() && (f.SizePreset == state::kPresetNormal || f.ViewerOpen)) {
         if (shell_.ShowMessageBox(QStringLiteral("WhetherModifyImage"), QStringLiteral("AttentionTitle_MsgBox"), true,
                                   state::kIconQuestion)
             == state::kResultOk) {
             // The filtered picture is the new source, and an unsaved change.
-            source_ = still.picture();
-            work_ = source_;
-            still.setChangeCount(2);
+            document_.keepFilter();
+            work_ = document_.filterSource();
         } else {
-            showSource();
+            document_.unfilter();
         }
     }
     ImaProToolBtn_Reset();
@@ -130,7 +138,6 @@ void FilterController::filterButtonClick(FilterKind kind)
     QAbstractSlider *slider = c.slider(ControlId::ImaPro_ScrollBar);
     if (!down) {
         kind_ = FilterKind::None;
-        view().setFilterApplied(false);
         slider->setEnabled(false);
         ImaPro_Original_BtnClick();
         return;
@@ -147,7 +154,6 @@ void FilterController::filterButtonClick(FilterKind kind)
         slider->setEnabled(s.enabled);
     }
     ImageProcess_Function();
-    view().setFilterApplied(!source_.isNull());
 }
 
 void FilterController::ImaPro_ScrollBarChange(int)
@@ -159,24 +165,29 @@ void FilterController::ImaPro_ScrollBarChange(int)
 void FilterController::ImaPro_Original_BtnClick()
 {
     shell_.controls().slider(ControlId::ImaPro_ScrollBar)->setEnabled(false);
-    showSource();
+    // The committed picture follows, so that the editor's next erase or restore cannot bring a
+    // filter back that the user turned down.
+    document_.unfilter();
     ImaProToolBtn_Reset();
 }
 
 void FilterController::ImageProcess_Function()
 {
-    if (source_.isNull() || kind_ == FilterKind::None)
+    const platform::Bitmap &source = document_.filterSource();
+    if (source.isNull() || kind_ == FilterKind::None)
         return;
     try {
         const int k = shell_.controls().slider(ControlId::ImaPro_ScrollBar)->value();
         if (kind_ == FilterKind::EdgeDetection || kind_ == FilterKind::HighPass) {
-            imaging::applyFilter(kind_, k, source_, work_);
-            putInPlace(work_);
-            work_ = source_;
+            if (work_.size() != source.size())
+                work_ = source;
+            imaging::applyFilter(kind_, k, source, work_);
+            document_.filter(work_);
+            work_ = document_.filterSource();
         } else {
             platform::Bitmap temporary;
-            imaging::applyFilter(kind_, k, source_, temporary);
-            putInPlace(temporary);
+            imaging::applyFilter(kind_, k, source, temporary);
+            document_.filter(std::move(temporary));
         }
     } catch (const std::exception &) {
         // Out of memory for a very large picture: the picture stays as it was.
@@ -196,32 +207,14 @@ void FilterController::ImaProToolBtn_Reset()
         c.slider(ControlId::ImaPro_ScrollBar)->setEnabled(false);
         kind_ = FilterKind::None;
     }
-    view().pictureControl()->unsetCursor();
-    view().setFilterApplied(false);
+    shell_.window().stillView()->pictureControl()->unsetCursor();
+    document_.forgetFilter();
 }
 
 void FilterController::Imageprocess_CopyTemp()
 {
-    imaging::ui::StillImageView &still = view();
-    if (!still.isEmpty() && !still.committedPicture().isNull() && !(still.picture() == still.committedPicture()))
-        still.replacePicture(still.committedPicture());
-    source_ = still.picture();
-    work_ = source_;
-}
-
-void FilterController::putInPlace(const platform::Bitmap &picture)
-{
-    imaging::ui::StillImageView &still = view();
-    still.replacePicture(picture);
-    still.setCommittedPicture(still.picture());
-}
-
-void FilterController::showSource()
-{
-    // The committed picture follows, so that the editor's next erase or restore cannot bring a
-    // filter back that the user turned down.
-    if (!source_.isNull())
-        putInPlace(source_);
+    document_.rebaseFilters();
+    work_ = document_.filterSource();
 }
 
 } // namespace app::ui

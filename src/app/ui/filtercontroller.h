@@ -8,8 +8,8 @@
 
 #include <functional>
 
-namespace imaging::ui {
-class StillImageView;
+namespace imaging {
+class StillDocument;
 }
 
 namespace app::ui {
@@ -17,14 +17,15 @@ namespace app::ui {
 class Shell;
 
 // The filter mode: the image-process button, the filter tool bar and its slider, and the five
-// filters over the still picture. Every run starts from `FilterSource`, the picture as it was
-// before any filter, so filters and slider positions never compound; leaving after a filter asks
-// whether the filtered picture replaces the source. The only writer of ImageProcessMode. UI thread.
+// filters over the still picture. Every run starts from the still document's `FilterSource`, the
+// picture as it was before any filter, so filters and slider positions never compound; leaving
+// after a filter asks whether the filtered picture replaces the source. The only writer of
+// ImageProcessMode. UI thread.
 class FilterController final : public QObject, public Feature
 {
     Q_OBJECT
 public:
-    explicit FilterController(Shell &shell, QObject *parent = nullptr);
+    FilterController(Shell &shell, imaging::StillDocument &document, QObject *parent = nullptr);
 
     // Enters the mode, or leaves it (and trims the heap).
     void ImageProcess_BtnClick();
@@ -44,12 +45,12 @@ public:
     // Releases the filter buttons (and, through resetEditorTool, the editor's tool) and clears
     // the filter-applied flag. The editor calls it too.
     void ImaProToolBtn_Reset();
-    // Takes the picture shown (as the editor last committed it) as the new `FilterSource`. Runs
-    // whenever a new picture is put in place; the editor calls it when it is left and after New.
+    // Takes the picture shown (as the editor last committed it) as the new `FilterSource`. The
+    // document does it too whenever a new picture is put in place, saved, or the editor is left.
     void Imageprocess_CopyTemp();
 
     imaging::FilterKind filterKind() const { return kind_; }
-    const platform::Bitmap &filterSource() const { return source_; }
+    const platform::Bitmap &filterSource() const;
 
     // Leaves the still-image editor (entering the filters does).
     std::function<void()> leaveEditor = [] {};
@@ -57,13 +58,10 @@ public:
     std::function<void()> resetEditorTool = [] {};
 
 private:
-    imaging::ui::StillImageView &view() const;
-    // Shows a picture and makes it the committed one.
-    void putInPlace(const platform::Bitmap &picture);
-    void showSource();
+    void onDocumentChanged(int change);
 
     Shell &shell_;
-    platform::Bitmap source_;   // FilterSource
+    imaging::StillDocument &document_;
     platform::Bitmap work_;     // FilterWork: output of the neighbourhood filters
     imaging::FilterKind kind_ = imaging::FilterKind::None;
 };

@@ -24,7 +24,7 @@
 #include "camera/overlaybitmap.h"
 #include "camera/playback/ui/mediaplayercontroller.h"
 #include "camera/ui/videowidget.h"
-#include "imaging/ui/stillimageview.h"
+#include "imaging/stilldocument.h"
 #include "camera/videocamerads.h"
 #include "measure/ui/measuringsurface.h"
 #include "library/ui/thumbnailbrowserwidget.h"
@@ -85,7 +85,7 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
     scales_ = new ScaleController(shell, *camera_, *backend_, &shell);
     automation_ = new AutomationController(shell, &shell);
     editor_ = new EditorController(shell, *still_, &shell);
-    filters_ = new FilterController(shell, &shell);
+    filters_ = new FilterController(shell, still_->document(), &shell);
     viewer_ = new ViewerController(shell, *still_, &shell);
     results_ = new ResultsController(shell, *measure_, &shell);
     for (Feature *feature : std::initializer_list<Feature *>{still_, layout_, liveModes_, camera_, recording_, player_,
@@ -119,23 +119,23 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
         else
             video->clearOverlay();
     });
-    compare_->shownPicture = [this] { return still_->view().picture(); };
-    results_->stillPicture = [this] { return still_->view().picture(); };
+    compare_->shownPicture = [this] { return still_->document().picture(); };
+    results_->stillPicture = [this] { return still_->document().picture(); };
     compare_->claimOverlay = [this] { liveModes_->claimOverlay(); };
     reticle_->claimOverlay = [this] { liveModes_->claimOverlay(); };
     // Saved pictures carry the scale and the shapes; a loaded one brings them back.
     still_->pictureMetadata = [this](QSize picture) { return measure_->pictureMetadata(picture); };
     measure_->adoptScale = [this](const scales::RulerScaleControl &scale) { scales_->adoptScale(scale); };
     measure_->saveImageFile = [this](const platform::Bitmap &picture, const QString &prefix) {
-        still_->view().setPicture(picture, QString());
-        return still_->Save_ImageFile(still_->view().picture(), prefix);
+        still_->document().load(picture, QString());
+        return still_->Save_ImageFile(still_->document().picture(), prefix);
     };
     measure_->copyFollowUp = [this, &shell](const platform::Bitmap &picture) {
-        if (still_->view().hasUnsavedEdits()
+        if (still_->document().hasUnsavedEdits()
             && shell.ShowMessageBox(QStringLiteral("WhetherSaveImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
                                     state::kIconQuestion)
                    == state::kResultOk)
-            still_->Save_ImageFile(still_->view().picture());
+            still_->Save_ImageFile(still_->document().picture());
         still_->CaptureImageCom(picture);
     };
     layout_->stopVideo = [this, &shell, &player] {
@@ -187,7 +187,6 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
     still_->leaveImageProcess = [this] { filters_->ExitImageProcess(); };
     filters_->leaveEditor = [this] { still_->leaveEditMode(); };
     editor_->leaveFilterMode = [this] { filters_->ExitImageProcess(); };
-    editor_->refreshFilterCopies = [this] { filters_->Imageprocess_CopyTemp(); };
     editor_->resetFilterButtons = [this] { filters_->ImaProToolBtn_Reset(); };
     filters_->resetEditorTool = [this] { editor_->resetTool(); };
     recording_->timedVideoRunning = [this] { return automation_->timedVideoRunning(); };

@@ -5,6 +5,7 @@
 
 #include "app/updateactions.h"
 #include "state/uiprotocol.h"
+#include "imaging/stilldocument.h"
 #include "imaging/ui/stillimageview.h"
 #include "library/capturenumber.h"
 #include "library/capturesaver.h"
@@ -27,8 +28,10 @@ namespace app::ui {
 
 using state::ControlId;
 
-StillImageController::StillImageController(Shell &shell, QObject *parent) : QObject(parent), shell_(shell)
+StillImageController::StillImageController(Shell &shell, QObject *parent)
+    : QObject(parent), shell_(shell), document_(std::make_unique<imaging::StillDocument>(&shell.log()))
 {
+    view().setDocument(document_.get());
     counter_ = std::make_unique<library::CaptureCounter>(shell_.state().settingsRecord(), shell_.clock(),
                                                          [this] { shell_.SysInfoUserSet(); }, &shell_.log());
     saver_ = std::make_unique<library::CaptureSaver>(*counter_, shell_.log());
@@ -82,7 +85,7 @@ void StillImageController::buildLibrary()
         },
         Qt::DirectConnection);
     connect(browser_, &library::ui::ThumbnailBrowserWidget::stillImageReset, this, [this] {
-        view().clear();
+        document_->clear();
         leaveEditMode();
         leaveImageProcessMode();
     });
@@ -92,7 +95,7 @@ void StillImageController::buildLibrary()
 void StillImageController::connectControls()
 {
     Controls &c = shell_.controls();
-    auto save = [this] { Save_ImageFile(view().picture()); };
+    auto save = [this] { Save_ImageFile(document_->picture()); };
     connect(c.mainButton(ControlId::SaveImage_Btn), &QPushButton::clicked, this, save);
     connect(c.action(ControlId::SaveFile), &QAction::triggered, this, save);
     connect(c.mainButton(ControlId::DelViewVideo_Btn), &QPushButton::clicked, this, &StillImageController::DeleteImage);
@@ -117,8 +120,8 @@ void StillImageController::connectControls()
 
 void StillImageController::readInputs(ActionInputs &in) const
 {
-    in.stillEmpty = view().isEmpty();
-    in.unsavedEdits = view().hasUnsavedEdits();
+    in.stillEmpty = document_->isEmpty();
+    in.unsavedEdits = document_->hasUnsavedEdits();
 }
 
 void StillImageController::applyRules(const ActionInputs &in, ActionState &s) const { stillImageRules(in, s); }
@@ -129,11 +132,11 @@ void StillImageController::beforeExit()
 {
     // Only the "Normal" layout and the viewer show the still image.
     const state::AppFlags &f = shell_.state().flags();
-    if ((f.SizePreset == state::kPresetNormal || f.ViewerOpen) && view().hasUnsavedEdits()
+    if ((f.SizePreset == state::kPresetNormal || f.ViewerOpen) && document_->hasUnsavedEdits()
         && shell_.ShowMessageBox(QStringLiteral("WhetherSaveImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
                                  state::kIconQuestion)
                == state::kResultOk)
-        Save_ImageFile(view().picture());
+        Save_ImageFile(document_->picture());
 }
 
 bool StillImageController::Save_ImageFile(const platform::Bitmap &picture, const QString &prefix)
@@ -149,14 +152,12 @@ bool StillImageController::Save_ImageFile(const platform::Bitmap &picture, const
     const library::SaveResult r = saver_->Save_ImageFile(
         picture, context,
         library::ui::stillSaveDialog(&shell_.window(), [this](int filter) { browser_->setCurrentIndex(filter == 2 ? 1 : 0); }));
-    imaging::ui::StillImageView &still = view();
+    imaging::StillDocument &doc = *document_;
     switch (r.outcome) {
     case library::SaveOutcome::Saved:
-        if (&picture == &still.picture() || still.isEmpty() || still.picture() == picture) {
-            still.setHintPath(r.path);
-            still.setChangeCount(1);
-            still.setFilterApplied(false);
-        }
+        // The picture shown was stored (not a selection or a burnt-in copy): it is saved work now.
+        if (!doc.isEmpty() && (&picture == &doc.picture() || doc.picture() == picture))
+            doc.saved(r.path);
         browser_->markNewFile(r.kindPage, r.path);
         browser_->showKind(r.kindPage);
         return true;
@@ -174,8 +175,8 @@ bool StillImageController::Save_ImageFile(const platform::Bitmap &picture, const
 
 void StillImageController::CaptureImageCom(const platform::Bitmap &picture)
 {
-    imaging::ui::StillImageView &still = view();
-    still.setPicture(picture, QString());
+    imaging::StillDocument &still = *document_;
+    still.load(picture, QString());
     const library::CaptureCompletion c = library::captureCompletion(
         shell_.state().settings().AutoSave, timedStillsRunning(), timedStillsWithScale(), shell_.state().flags().SizePreset);
     library::SaveOutcome outcome = library::SaveOutcome::Unknown;
@@ -185,10 +186,10 @@ void StillImageController::CaptureImageCom(const platform::Bitmap &picture)
         outcome = saveWithScale(still.picture()) ? library::SaveOutcome::Saved : library::SaveOutcome::WriteFailed;
     // A snapshot is nobody's file even when it was just stored: the hint stays empty, so Delete
     // clears the still area and leaves the capture in the library, where it belongs now.
-    still.setHintPath(QString());
+    still.forgetFile();
     // A picture that did not reach a file is an unsaved edit: it must not be lost silently.
     if (library::needsUnsavedMark(outcome))
-        still.setChangeCount(2);
+        still.markUnsaved();
     if (c.showInViewer)
         showInViewer();
 }
@@ -199,10 +200,8 @@ void StillImageController::DeleteImage()
                               state::kIconInformation)
         != state::kResultOk)
         return;
-    imaging::ui::StillImageView &still = view();
-    const QString path = still.hintPath();
-    still.setFilterApplied(false);
-    still.setChangeCount(1);
+    imaging::StillDocument &still = *document_;
+    const QString path = still.filePath();
     if (!path.isEmpty())
         library::deleteToTrash(*trash_, path);
     still.clear();
@@ -214,7 +213,7 @@ void StillImageController::DeleteImage()
 
 void StillImageController::openPicture(const QString &path, int filterIndex)
 {
-    imaging::ui::StillImageView &still = view();
+    imaging::StillDocument &still = *document_;
     if (still.hasUnsavedEdits()
         && shell_.ShowMessageBox(QStringLiteral("WhetherSaveImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
                                  state::kIconQuestion)
@@ -227,7 +226,7 @@ void StillImageController::openPicture(const QString &path, int filterIndex)
                             + platform::pictureErrorText(d.error) + QStringLiteral(" (") + d.detail + QStringLiteral(")"));
         return;
     }
-    still.setPicture(d.bitmap, path);
+    still.load(d.bitmap, path);
     leaveEditMode();
     leaveImageProcessMode();
 }

@@ -20,18 +20,22 @@ class ThumbnailBrowserWidget;
 }
 } // namespace library
 
-namespace imaging::ui {
+namespace imaging {
+class StillDocument;
+namespace ui {
 class StillImageView;
 }
+} // namespace imaging
 
 namespace app::ui {
 
 class Shell;
 
-// The still image beside the video and the library below it: saving (automatic or through the
-// save dialog), snapshots arriving, opening, deleting to the trash, the JPEG quality menu, the
-// folder menu items. The editor (EditorController) and the filter mode (FilterController) are
-// reached through the hooks below. UI thread.
+// The still image beside the video and the library below it: the still document (the picture,
+// its history and its unsaved state), saving (automatic or through the save dialog), snapshots
+// arriving, opening, deleting to the trash, the JPEG quality menu, the folder menu items. The
+// view only paints the document; the editor (EditorController) and the filter mode
+// (FilterController) change it through its transitions. UI thread.
 class StillImageController final : public QObject, public Feature
 {
     Q_OBJECT
@@ -55,6 +59,8 @@ public:
     void leaveImageProcessMode();
     int jpegQuality() const;
 
+    // The still picture: every change to it goes through the document's transitions.
+    imaging::StillDocument &document() const { return *document_; }
     imaging::ui::StillImageView &view() const;
     library::ui::ThumbnailBrowserWidget &browser() const { return *browser_; }
     library::CaptureCounter &captureCounter() const { return *counter_; }
@@ -88,6 +94,7 @@ private:
     void connectControls();
 
     Shell &shell_;
+    std::unique_ptr<imaging::StillDocument> document_;
     std::unique_ptr<library::SystemTrash> trash_;
     std::unique_ptr<library::CaptureCounter> counter_;
     std::unique_ptr<library::CaptureSaver> saver_;

@@ -6,7 +6,7 @@
 #include "stillimagecontroller.h"
 
 #include "app/updateactions.h"
-#include "imaging/ui/stillimageview.h"
+#include "imaging/stilldocument.h"
 #include "library/imageviewlayout.h"
 #include "library/ui/imageviewform.h"
 #include "library/ui/stillprinter.h"
@@ -74,9 +74,13 @@ void ViewerController::connectControls()
         if (!shell_.state().flags().ImageProcessMode && filterBar()->isHidden())
             returnFilterBar();
     });
-    imaging::ui::StillImageView &view = still_.view();
-    connect(&view, &imaging::ui::StillImageView::pictureChanged, this, [this] { followStillPicture(true); });
-    connect(&view, &imaging::ui::StillImageView::pictureEdited, this, [this] { followStillPicture(false); });
+    // A new picture may have any size; an edit keeps it unless it turned the picture. Saving and
+    // the unsaved state change no pixel.
+    connect(&still_.document(), &imaging::StillDocument::changed, this, [this](imaging::StillDocument::Change change) {
+        using Change = imaging::StillDocument::Change;
+        if (change != Change::Saved && change != Change::Marked)
+            followStillPicture(change == Change::Loaded);
+    });
 }
 
 void ViewerController::connectForm()
@@ -92,7 +96,7 @@ void ViewerController::connectForm()
     connect(f.item(Item::Save_Image), &QAction::triggered, c.mainButton(ControlId::SaveImage_Btn), &QPushButton::click);
     connect(f.item(Item::Delete_Image), &QAction::triggered, this, [this] {
         shell_.controls().mainButton(ControlId::DelViewVideo_Btn)->click();
-        if (still_.view().isEmpty())
+        if (still_.document().isEmpty())
             form_->setPicture({});
     });
     connect(f.item(Item::Image_Process), &QAction::triggered, this, [this] {
@@ -121,7 +125,7 @@ void ViewerController::ShowStillImage(const QString &path)
     // to show. A stale file and an empty still area give nothing either: no empty picture is
     // ever written.
     removeIfPresent(path);
-    const platform::Bitmap &still = still_.view().picture();
+    const platform::Bitmap &still = still_.document().picture();
     if (still.isNull())
         return;
     platform::Bitmap shown = still;
@@ -147,7 +151,7 @@ void ViewerController::followStillPicture(bool resize)
 {
     if (!form_->isVisible())
         return;
-    const platform::Bitmap &still = still_.view().picture();
+    const platform::Bitmap &still = still_.document().picture();
     const QSize before = form_->pictureSize();
     form_->setPicture(still);
     if (!still.isNull() && (resize || before != still.image().size()))
@@ -165,7 +169,7 @@ void ViewerController::sizeForm()
     form_->sizeToPicture(frame);
 }
 
-bool ViewerController::PrintStillImage() { return printer_->PrintStillImage(still_.view().picture()); }
+bool ViewerController::PrintStillImage() { return printer_->PrintStillImage(still_.document().picture()); }
 
 void ViewerController::PrintSetClick() { printer_->PrintSetClick(); }
 

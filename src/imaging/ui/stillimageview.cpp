@@ -1,5 +1,6 @@
 #include "stillimageview.h"
 
+#include "imaging/stilldocument.h"
 #include "library/imagefit.h"
 
 #include <QPainter>
@@ -14,11 +15,12 @@ public:
 protected:
     void paintEvent(QPaintEvent *) override
     {
-        if (view_->picture_.isNull())
+        const StillDocument *doc = view_->document_.data();
+        if (!doc || doc->isEmpty())
             return;
         QPainter p(this);
         p.setRenderHint(QPainter::SmoothPixmapTransform);
-        p.drawImage(rect(), view_->picture_.image());
+        p.drawImage(rect(), doc->picture().image());
     }
 
 private:
@@ -37,45 +39,38 @@ StillImageView::StillImageView(QWidget *parent) : QWidget(parent)
     control_->hide();
 }
 
-void StillImageView::setPicture(platform::Bitmap picture, const QString &hintPath)
+void StillImageView::setDocument(const StillDocument *document)
 {
-    picture_ = std::move(picture);
-    committed_ = picture_;
-    setHintPath(hintPath);
-    changeCount_ = 1;
-    filterApplied_ = false;
-    if (picture_.isNull()) {
+    if (document_)
+        disconnect(document_.data(), nullptr, this, nullptr);
+    document_ = document;
+    shownSize_ = QSize();
+    if (document_)
+        connect(document_, &StillDocument::changed, this,
+                [this](StillDocument::Change change) { follow(int(change)); });
+    follow(int(StillDocument::Change::Loaded));
+}
+
+void StillImageView::follow(int change)
+{
+    if (!document_ || document_->isEmpty()) {
+        shownSize_ = QSize();
         control_->hide();
-    } else {
-        control_->setGeometry(library::fitViewImage(picture_.size(), size()));
-        control_->show();
-        control_->update();
+        control_->setToolTip(QString());
+        return;
     }
-    Q_EMIT pictureChanged();
+    const QSize size = document_->picture().size();
+    // A new picture is fitted; an edit keeps the zoom and the scroll position unless it changed
+    // the picture's shape (a quarter turn), which fits it again.
+    if (StillDocument::Change(change) == StillDocument::Change::Loaded || size != shownSize_)
+        control_->setGeometry(library::fitViewImage(size, this->size()));
+    shownSize_ = size;
+    control_->setToolTip(document_->filePath());
+    control_->show();
+    control_->update();
 }
 
-void StillImageView::replacePicture(platform::Bitmap picture)
-{
-    const bool sameSize = !picture_.isNull() && picture.size() == picture_.size();
-    picture_ = std::move(picture);
-    if (picture_.isNull()) {
-        control_->hide();
-    } else {
-        if (!sameSize)
-            control_->setGeometry(library::fitViewImage(picture_.size(), size()));
-        control_->show();
-        control_->update();
-    }
-    Q_EMIT pictureEdited();
-}
-
-void StillImageView::setHintPath(const QString &path)
-{
-    hint_ = path;
-    control_->setToolTip(path);
-}
-
-void StillImageView::clear() { setPicture(platform::Bitmap(), QString()); }
+const StillDocument *StillImageView::document() const { return document_.data(); }
 
 QWidget *StillImageView::pictureControl() const { return control_; }
 

@@ -1,5 +1,7 @@
 #include "updateactions.h"
 
+#include "library/imageviewlayout.h"
+
 namespace app {
 
 using C = state::ControlId;
@@ -63,6 +65,8 @@ void editorRules(const ActionInputs &in, ActionState &s)
     s.enabled.set(C::VI_Cut, still);
     s.enabled.set(C::VI_Copy, still);
     s.enabled.set(C::VI_Paste, still && e.clipboardBitmap);
+    // The text box lives only while the text tool is down.
+    s.hideEditorTextBox = in.flags.EditMode && !e.textDown && e.textBoxShown;
 }
 
 void cameraRules(const ActionInputs &in, ActionState &s)
@@ -156,6 +160,19 @@ void layoutRules(const ActionInputs &in, ActionState &s)
     s.visible.set(C::CoverLayer, !normal);
 }
 
+void viewerRules(const ActionInputs &in, ActionState &s)
+{
+    if (!in.flags.ViewerOpen)
+        return;
+    const library::ImageViewMenuState m = library::imageViewMenuState(in.stillEmpty, in.unsavedEdits, in.filterBarShown);
+    s.viewerItems = ViewerItems{m.save, m.remove, m.imageProcess, m.print};
+}
+
+void resultsRules(const ActionInputs &in, ActionState &s)
+{
+    s.enabled.set(C::ExportAnalysis, in.flags.VideoConnected || !in.stillEmpty);
+}
+
 void notYetBuiltRules(const ActionInputs &, ActionState &s)
 {
     // Controls whose behaviour is not built yet stay disabled.
@@ -168,8 +185,8 @@ void notYetBuiltRules(const ActionInputs &, ActionState &s)
 ActionState computeActions(const ActionInputs &in)
 {
     ActionState s;
-    for (auto rules : {mainButtonRules, stillImageRules, editorRules, cameraRules, playerRules, liveModeRules, overlayRules,
-                       measureRules, toolRules, layoutRules, notYetBuiltRules})
+    for (auto rules : {mainButtonRules, stillImageRules, layoutRules, liveModeRules, overlayRules, cameraRules, playerRules,
+                       measureRules, toolRules, editorRules, viewerRules, resultsRules, notYetBuiltRules})
         rules(in, s);
     return s;
 }

@@ -30,32 +30,38 @@ CounterKind counterForCapture(bool video, int browserPage)
     return browserPage == state::kListJpg || browserPage == state::kListAvi ? CounterKind::Jpg : CounterKind::Bmp;
 }
 
-CaptureCounter::CaptureCounter(state::DefaultData &data, const platform::Clock &clock,
-                               std::function<void()> writeSettings, platform::DiagnosticsLog *log)
-    : dateText(&state::shortDateText), data_(data), clock_(clock), writeSettings_(std::move(writeSettings)), log_(log)
+CaptureCounter::CaptureCounter(CounterStore &store, const platform::Clock &clock, platform::DiagnosticsLog *log)
+    : dateText(&state::shortDateText), store_(store), clock_(clock), log_(log)
 {
 }
 
-qint32 *CaptureCounter::counterOf(CounterKind kind)
+namespace {
+
+qint32 *counterOf(state::CaptureNumbers &n, CounterKind kind)
 {
     switch (kind) {
     case CounterKind::Bmp:
-        return &data_.BmpNumber;
+        return &n.bmp;
     case CounterKind::Jpg:
-        return &data_.JpgNumber;
+        return &n.jpg;
     case CounterKind::Avi:
-        return &data_.AviNumber;
+        return &n.avi;
     case CounterKind::Unknown:
         break;
     }
     return nullptr;
 }
 
+} // namespace
+
 QString CaptureCounter::GetPhotoNumber(CounterKind kind, const NumberTaken &isTaken)
 {
     const QDate today = clock_.today();
-    state::checkPhotoDate(data_, dateText(today));
-    qint32 *counter = counterOf(kind);
+    state::CaptureNumbers n = store_.numbers();
+    // CheckPhotoDate: the first number of a new day restarts all three counters.
+    if (const QString day = dateText(today); n.todayDate != day)
+        n = {day, 0, 0, 0};
+    qint32 *counter = counterOf(n, kind);
     if (!counter) {
         if (log_)
             log_->exceptionAt(QStringLiteral("GetPhotoNumber"));
@@ -70,9 +76,8 @@ QString CaptureCounter::GetPhotoNumber(CounterKind kind, const NumberTaken &isTa
             break;
         }
     }
-    // Written also when no number was free, so the skipped numbers stay consumed.
-    if (writeSettings_)
-        writeSettings_();
+    // Stored also when no number was free, so the skipped numbers stay consumed.
+    store_.store(n);
     if (number.isEmpty() && log_)
         log_->exceptionAt(QStringLiteral("GetPhotoNumber"));
     return number;

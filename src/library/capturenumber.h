@@ -33,8 +33,20 @@ CounterKind counterForCapture(bool video, int browserPage);
 // knows the folder, the word and the extension.
 using NumberTaken = std::function<bool(const QString &numberText)>;
 
-// GetPhotoNumber over the settings record. Each call restarts the counters on a new day, advances
-// one counter, has the settings written (every given number is on disk before it is used, so a
+// Where the daily counters live: read before each number, stored (and written to disk) with the
+// number given. The program keeps them in the settings record; the counter is their one writer.
+class CounterStore
+{
+public:
+    virtual state::CaptureNumbers numbers() const = 0;
+    virtual void store(const state::CaptureNumbers &numbers) = 0;
+
+protected:
+    ~CounterStore() = default;
+};
+
+// GetPhotoNumber over the counter store. Each call restarts the counters on a new day, advances
+// one counter, has the numbers stored (every given number is on disk before it is used, so a
 // crash never hands it out twice) and returns the number text.
 //
 // With `isTaken`, numbers whose file exists are skipped: after a lost settings file, a changed
@@ -44,8 +56,7 @@ using NumberTaken = std::function<bool(const QString &numberText)>;
 class CaptureCounter
 {
 public:
-    CaptureCounter(state::DefaultData &data, const platform::Clock &clock, std::function<void()> writeSettings,
-                   platform::DiagnosticsLog *log = nullptr);
+    CaptureCounter(CounterStore &store, const platform::Clock &clock, platform::DiagnosticsLog *log = nullptr);
 
     QString GetPhotoNumber(CounterKind kind, const NumberTaken &isTaken = {});
 
@@ -53,11 +64,8 @@ public:
     std::function<QString(QDate)> dateText;
 
 private:
-    qint32 *counterOf(CounterKind kind);
-
-    state::DefaultData &data_;
+    CounterStore &store_;
     const platform::Clock &clock_;
-    std::function<void()> writeSettings_;
     platform::DiagnosticsLog *log_;
 };
 

@@ -33,12 +33,30 @@ public:
     void setLiveMode(int mode) { set(flags_.LiveMode, mode); }               // live-mode controller
     void setSizePreset(int preset) { set(flags_.SizePreset, preset); }       // layout controller
 
-    // The settings record: read by all; written by the settings controller (menu marks,
-    // language), the capture counter (numbers and date) and the folder buttons (paths).
+    // The settings record and the library folders in use: read by all, each part written through
+    // its setter by the one writer named beside it.
     const DefaultData &settings() const { return settings_; }
-    DefaultData &settingsRecord() { return settings_; }
     const ListPaths &curListPath() const { return curListPath_; }
-    ListPaths &listPathsRecord() { return curListPath_; }
+    CaptureNumbers captureNumbers() const
+    {
+        return {settings_.TodayDate, settings_.BmpNumber, settings_.JpgNumber, settings_.AviNumber};
+    }
+    void loadSettings(const DefaultData &data, const ListPaths &curListPath)   // the shell, at start
+    {
+        settings_ = data;
+        curListPath_ = curListPath;
+    }
+    void setLanguage(const QString &language) { settings_.Language = language; }   // the shell
+    void setAutoSave(bool on) { settings_.AutoSave = on; }                          // the shell (menu item)
+    void setMjpgPreview(bool on) { settings_.MJPG_2M = on; }                        // camera controller
+    void setCaptureNumbers(const CaptureNumbers &n)                                 // still image's capture counter
+    {
+        settings_.TodayDate = n.todayDate;
+        settings_.BmpNumber = n.bmp;
+        settings_.JpgNumber = n.jpg;
+        settings_.AviNumber = n.avi;
+    }
+    void setListPath(int kind, const QString &folder) { curListPath_[std::size_t(kind)] = folder; }   // thumbnail browser
 
 Q_SIGNALS:
     void flagsChanged();

@@ -27,6 +27,16 @@ struct DefaultData {
     qint16 MI_OutputFmt = 0;
 };
 
+// The daily capture counters of the settings record: the day they count for (the short date text)
+// and the last number given of each kind.
+struct CaptureNumbers {
+    QString todayDate;
+    qint32 bmp = 0;
+    qint32 jpg = 0;
+    qint32 avi = 0;
+    friend bool operator==(const CaptureNumbers &, const CaptureNumbers &) = default;
+};
+
 // Library folders, indexed as the three pages of the browser.
 enum ListKind { kListBmp = 0, kListJpg = 1, kListAvi = 2 };
 using ListPaths = std::array<QString, 3>;

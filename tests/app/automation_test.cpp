@@ -1,8 +1,8 @@
 // The Tools menu's automation in the whole program: timed stills on the virtual camera, the
 // menu rules while a conversion runs, and the close sequence finishing an images-to-video file.
-#include "app/ui/automationcontroller.h"
-#include "app/ui/cameracontroller.h"
-#include "app/ui/controls.h"
+#include "tools/ui/automationcontroller.h"
+#include "camera/ui/cameracontroller.h"
+#include "feature/ui/controls.h"
 #include "app/ui/mainwindow.h"
 #include "app/ui/messagepresenter.h"
 #include "app/ui/sendraapplication.h"
@@ -31,6 +31,7 @@
 #include <gtest/gtest.h>
 
 using namespace app::ui;
+using tools::ui::AutomationController;
 using C = state::ControlId;
 
 namespace {
@@ -79,7 +80,7 @@ TEST(Automation, TimedStillsWithSaveScaleCarryTheScaleInNameAndPixels)
     AutomationController &a = p.app->automation();
     ASSERT_TRUE(p.connect());
     ASSERT_TRUE(p.enabled(C::TimingCapture_Tool));
-    a.runDialog = executeTwoStillsWithScale;
+    p.dialogs.other = executeTwoStillsWithScale;
     p.shell().controls().action(C::TimingCapture_Tool)->trigger();
     ASSERT_TRUE(a.timedStillsRunning());
     ASSERT_TRUE(a.timedStillsWithScale());
@@ -114,7 +115,7 @@ TEST(Automation, TimedCaptureTakesTheStillsIntoItsFolderAndEnds)
     EXPECT_FALSE(p.enabled(C::TimingCapture_Tool));   // no camera yet
     ASSERT_TRUE(p.connect());
     ASSERT_TRUE(p.enabled(C::TimingCapture_Tool));
-    a.runDialog = executeTwoStills;
+    p.dialogs.other = executeTwoStills;
     p.shell().controls().action(C::TimingCapture_Tool)->trigger();
     ASSERT_TRUE(a.timer().isActive());
     EXPECT_TRUE(a.timedStillsRunning());
@@ -143,7 +144,7 @@ TEST(Automation, TimedClipsAreRecordedWithoutAskingAndEndedByTheSchedule)
     Program p;
     AutomationController &a = p.app->automation();
     ASSERT_TRUE(p.connect());
-    a.runDialog = [](QDialog &d) {
+    p.dialogs.other = [](QDialog &d) {
         auto &dlg = static_cast<tools::ui::TTimingCapDlg &>(d);
         dlg.setFileType(tools::kCaptureAvi);
         dlg.field(tools::ScheduleField::StartTime)->setText(QStringLiteral("0"));
@@ -185,7 +186,7 @@ TEST(Automation, DisconnectingTheCameraStopsTheSchedule)
     Program p;
     AutomationController &a = p.app->automation();
     ASSERT_TRUE(p.connect());
-    a.runDialog = [](QDialog &d) {
+    p.dialogs.other = [](QDialog &d) {
         auto &dlg = static_cast<tools::ui::TTimingCapDlg &>(d);
         dlg.field(tools::ScheduleField::StartTime)->setText(QStringLiteral("30"));
         dlg.TC_Execute_BtnClick();
@@ -216,7 +217,7 @@ TEST(Automation, ClosingTheProgramFinishesARunningImagesToVideoFile)
         ASSERT_TRUE(platform::writeBmpFile(pictures + QStringLiteral("/p%1.bmp").arg(i, 2, 10, QLatin1Char('0')),
                                            platform::Bitmap(320, 240, platform::rgbColor(i * 4, 0, 0)))
                         .ok());
-    a.runDialog = [&](QDialog &d) {
+    p.dialogs.other = [&](QDialog &d) {
         auto &dlg = static_cast<tools::ui::TImg2VidDlg &>(d);
         dlg.setInputType(false);
         dlg.setOpenFolder(pictures);

@@ -1,13 +1,13 @@
 // Burn-in through the real window on the virtual camera: save and copy with the scale bar, the
 // scale's name prefix, and the display options dialog.
-#include "app/ui/cameracontroller.h"
-#include "app/ui/controls.h"
+#include "camera/ui/cameracontroller.h"
+#include "feature/ui/controls.h"
 #include "app/ui/mainwindow.h"
 #include "app/ui/measurecontroller.h"
 #include "app/ui/messagepresenter.h"
 #include "app/ui/sendraapplication.h"
 #include "app/ui/shell.h"
-#include "app/ui/stillimagecontroller.h"
+#include "imaging/ui/stillimagecontroller.h"
 
 #include "fakes.h"
 #include "wholeprogram.h"
@@ -162,21 +162,23 @@ TEST(BurnIn, DisplayOptionsOkChangesTheNextLabelsAndCancelNothing)
     ASSERT_TRUE(p.connect());
     p.drawMode();
     MeasureController &m = p.app->measure();
-    m.runShowInfoDialog = [](measure::ui::TShowMeasureInfoDlg &d) {
+    p.dialogs.other = [](QDialog &dialog) {
+        auto &d = dynamic_cast<measure::ui::TShowMeasureInfoDlg &>(dialog);
         EXPECT_EQ(d.windowTitle(), "Measurement Display Options");
         d.precisionSpin()->setValue(1);
         d.okButton()->click();
-        return d.result() == QDialog::Accepted;
+        return d.result();
     };
     p.clickTool(C::DrawRulerTB_SetShowInfo);
     EXPECT_EQ(m.surface().session().labels().precision, 1);
     EXPECT_EQ(m.surface().session().savedLabels().precision, 1);
 
-    m.runShowInfoDialog = [](measure::ui::TShowMeasureInfoDlg &d) {
+    p.dialogs.other = [](QDialog &dialog) {
+        auto &d = dynamic_cast<measure::ui::TShowMeasureInfoDlg &>(dialog);
         EXPECT_EQ(d.precisionSpin()->value(), 1);
         d.precisionSpin()->setValue(6);
         d.cancelButton()->click();
-        return d.result() == QDialog::Accepted;
+        return d.result();
     };
     p.clickTool(C::DrawRulerTB_SetShowInfo);
     EXPECT_EQ(m.surface().session().labels().precision, 1);

@@ -4,6 +4,8 @@
 #include "app/ui/mainwindow.h"
 #include "app/updateactions.h"
 #include "app/languagetexts.h"
+#include "imaging/stilldocument.h"
+#include "imaging/ui/stillimagecontroller.h"
 #include "state/usersettings.h"
 
 #include <QAbstractButton>
@@ -12,6 +14,8 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QWidget>
+
+#include "wholeprogram.h"
 
 #include <gtest/gtest.h>
 
@@ -159,4 +163,35 @@ TEST(ControlTable, EveryControlTheRulesNameExistsAndTakesWhatIsSet)
     w.controls().apply(app::computeActions(inputs[1]));
     EXPECT_FALSE(w.controls().widget(ControlId::VideoCtrlTB_BrightnessTKB)->isEnabled());
     EXPECT_TRUE(w.controls().action(ControlId::VideoFormat)->isEnabled());
+}
+
+TEST(ControlTable, TheIdleUpdateAppliesTheRuleCompositionTheTestsCall)
+{
+    // The whole program, the editor open over a picture: every control a rule names shows what
+    // computeActions says for the features' own inputs, after the shell's idle-time update.
+    wholeprogram::Program p;
+    app::ui::Shell &shell = p.shell();
+    p.app->still().document().load(platform::Bitmap(320, 240), QString());
+    shell.UpdateActions();
+    shell.controls().mainButton(ControlId::EditorImage_Btn)->click();
+    ASSERT_TRUE(shell.state().flags().EditMode);
+    shell.UpdateActions();
+    const app::ActionState s = app::computeActions(shell.actionInputs());
+    int compared = 0;
+    for (std::size_t i = 0; i < state::kControlCount; ++i) {
+        const auto id = ControlId(i);
+        QWidget *widget = shell.controls().widget(id);
+        QAction *action = widget ? nullptr : shell.controls().action(id);
+        if (s.enabled.named(id) && (widget || action)) {
+            EXPECT_EQ(widget ? widget->isEnabled() : action->isEnabled(), s.enabled.value(id)) << controlName(id);
+            ++compared;
+        }
+        if (s.visible.named(id) && widget) {
+            EXPECT_EQ(!widget->isHidden(), s.visible.value(id)) << controlName(id);
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 60);
+    EXPECT_TRUE(shell.controls().widget(ControlId::ImgBar_Undo)->isVisible());
+    EXPECT_FALSE(s.enabled.value(ControlId::ImgBar_Undo, true)) << "nothing to undo yet";
 }

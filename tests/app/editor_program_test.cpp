@@ -4,9 +4,9 @@
 // and unsaved edits are offered for saving.
 #include "wholeprogram.h"
 
-#include "app/ui/editorcontroller.h"
+#include "imaging/ui/editorcontroller.h"
 #include "app/ui/keyrouter.h"
-#include "app/ui/stillimagecontroller.h"
+#include "imaging/ui/stillimagecontroller.h"
 #include "imaging/ui/edittextbox.h"
 #include "imaging/stilldocument.h"
 #include "imaging/ui/stillimageview.h"
@@ -33,10 +33,10 @@ struct Editor : wholeprogram::Program {
     Editor()
     {
         // Saving goes straight into the library, without the save dialog.
-        shell().state().settingsRecord().AutoSave = true;
+        shell().state().setAutoSave(true);
     }
     imaging::StillDocument &doc() { return app->still().document(); }
-    app::ui::EditorController &editor() { return app->editor(); }
+    imaging::ui::EditorController &editor() { return app->editor(); }
     QWidget *picture() { return app->still().view().pictureControl(); }
     // As the user sees it: the idle-time rules have run, so a disabled button does not click.
     void click(ControlId id)
@@ -360,7 +360,7 @@ TEST(EditorProgram, TextIsWrittenLineByLineIntoThePicture)
     EXPECT_FALSE(darkIn(pic, QRect(20, 57, 150, 40)));
     EXPECT_FALSE(darkIn(pic, QRect(20, 0, 150, 19)));
     // A box on a coloured background fills its whole rectangle first.
-    e.editor().pickColour = [](const QColor &) { return QColor(0, 0, 255); };
+    e.dialogs.colour = [](const QColor &) { return QColor(0, 0, 255); };
     e.click(ControlId::ImgBar_TextBgColor);
     e.drag({100, 120}, {200, 180});
     ASSERT_TRUE(box.isShown());
@@ -381,10 +381,10 @@ TEST(EditorProgram, DrawingColourComesFromTheDialogAndWhiteIsKeptOffTheKey)
 {
     Editor e;
     e.enterWith();
-    e.editor().pickColour = [](const QColor &) { return QColor(Qt::white); };
+    e.dialogs.colour = [](const QColor &) { return QColor(Qt::white); };
     e.click(ControlId::ImgBar_Color);
     EXPECT_EQ(e.editor().drawColour(), QColor(0xFE, 0xFF, 0xFF));
-    e.editor().pickColour = [](const QColor &) { return QColor(); };   // cancelled
+    e.dialogs.colour = [](const QColor &) { return QColor(); };   // cancelled
     e.click(ControlId::ImgBar_Color);
     EXPECT_EQ(e.editor().drawColour(), QColor(0xFE, 0xFF, 0xFF));
 }

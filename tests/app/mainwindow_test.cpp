@@ -1,16 +1,18 @@
 #include "app/terminationwatcher.h"
 #include "app/ui/aboutdialog.h"
-#include "app/ui/feature.h"
-#include "app/ui/editorcontroller.h"
-#include "app/ui/filtercontroller.h"
+#include "feature/feature.h"
+#include "imaging/ui/editorcontroller.h"
+#include "imaging/ui/filtercontroller.h"
 #include "app/ui/layoutcontroller.h"
 #include "app/ui/livemodecontroller.h"
 #include "app/ui/mainwindow.h"
 #include "app/ui/shell.h"
-#include "app/ui/stillimagecontroller.h"
+#include "imaging/ui/stillimagecontroller.h"
 #include "app/ui/messageboxdialog.h"
 
 #include "fakes.h"
+#include "scripteddialogs.h"
+#include "stillparts.h"
 
 #include "platform/diagnosticslog.h"
 #include "platform/iniprofilestore.h"
@@ -43,6 +45,7 @@
 
 using namespace app::ui;
 using C = state::ControlId;
+using stillparts::Parts;
 
 namespace {
 
@@ -84,49 +87,13 @@ struct Fixture {
     ScriptedPresenter presenter;
     QString programDir = kProgramDir;
 
-    std::unique_ptr<struct Parts> make(const QString &localeId = {}, bool renderer = true);
-};
-
-// The shell with the features that live in the shell's own folder, addressed as a test reads
-// best: controls by their table name.
-struct Parts {
-    std::unique_ptr<Shell> shell;
-    StillImageController *still = nullptr;
-    LayoutController *layout = nullptr;
-    LiveModeController *live = nullptr;
-    EditorController *editor = nullptr;
-    FilterController *filters = nullptr;
-
-    MainWindow &window() const { return shell->window(); }
-    MainWindow *operator->() const { return &shell->window(); }
-    QAction *action(const char *name) const { return shell->controls().action(*state::controlByName(name)); }
-    QToolBar *toolBar(const char *name) const { return shell->controls().toolBar(*state::controlByName(name)); }
-    QPushButton *mainButton(C id) const { return shell->controls().mainButton(id); }
-    const state::AppFlags &flags() const { return shell->state().flags(); }
-    state::DefaultData &defData() const { return shell->state().settingsRecord(); }
-    state::ListPaths &curListPath() const { return shell->state().listPathsRecord(); }
-    library::ui::ThumbnailBrowserWidget *browser() const { return &still->browser(); }
-    imaging::StillDocument &document() const { return still->document(); }
-    QLabel *deviceLabel() const { return shell->controls().label(C::DeviceStatus_Lab); }
+    std::unique_ptr<Parts> make(const QString &localeId = {}, bool renderer = true);
 };
 
 std::unique_ptr<Parts> Fixture::make(const QString &localeId, bool renderer)
 {
     auto p = std::make_unique<Parts>();
-    p->shell = std::make_unique<Shell>(ShellDeps{programDir, paths, clock, *store, vendor, log, localeId, renderer, &presenter});
-    p->still = new StillImageController(*p->shell, p->shell.get());
-    p->layout = new LayoutController(*p->shell, p->shell.get());
-    p->live = new LiveModeController(*p->shell, p->shell.get());
-    p->editor = new EditorController(*p->shell, *p->still, p->shell.get());
-    p->filters = new FilterController(*p->shell, p->still->document(), p->shell.get());
-    for (Feature *f : std::initializer_list<Feature *>{p->still, p->layout, p->live, p->editor, p->filters})
-        p->shell->addFeature(f);
-    p->still->toggleImageProcess = [f = p->filters] { f->ImageProcess_BtnClick(); };
-    p->still->leaveImageProcess = [f = p->filters] { f->ExitImageProcess(); };
-    p->filters->leaveEditor = [s = p->still] { s->leaveEditMode(); };
-    p->filters->resetEditorTool = [e = p->editor] { e->resetTool(); };
-    p->editor->leaveFilterMode = [f = p->filters] { f->ExitImageProcess(); };
-    p->editor->resetFilterButtons = [f = p->filters] { f->ImaProToolBtn_Reset(); };
+    p->build(ShellDeps{programDir, paths, clock, *store, vendor, log, localeId, renderer, &presenter, &p->dialogs});
     return p;
 }
 
@@ -284,7 +251,7 @@ TEST(MainWindowExit, CancelLeavesEverythingAsItWasAndOkRunsTheCloseSequence)
     EXPECT_EQ(closing.count(), 0);
     EXPECT_FALSE(QFile::exists(f.paths.settingsFile()));   // nothing written
 
-    w.defData().JpgNumber = 42;
+    w.setCaptureNumbers(0, 42);
     w.shell->ExitRequested();   // OK
     EXPECT_FALSE(w->isVisible());
     EXPECT_TRUE(w.flags().IsClosing);
@@ -298,7 +265,7 @@ TEST(MainWindowExit, UnsavedStillIsOfferedBeforeTheExitQuestion)
 {
     Fixture f;
     auto wp = f.make(); Parts &w = *wp;
-    w.defData().AutoSave = true;   // saving needs no dialog
+    w.shell->state().setAutoSave(true);   // saving needs no dialog
     w.browser()->setCurrentIndex(state::kListBmp);
     w.document().load(platform::Bitmap(32, 24), QString());
     w.document().markUnsaved();
@@ -319,7 +286,7 @@ TEST(MainWindowExit, TerminationSignalsCloseThroughTheCloseSequenceAskingNothing
         app::TerminationWatcher watcher;
         QObject::connect(&watcher, &app::TerminationWatcher::terminationRequested, &w.window(), [&w](int) { w->close(); });
         QSignalSpy closing(&w.window(), &MainWindow::closing);
-        w.defData().BmpNumber = 7;
+        w.setCaptureNumbers(7, 0);
         std::raise(sig);
         EXPECT_TRUE(closing.wait(2000)) << sig;
         EXPECT_TRUE(f.presenter.shown.empty());
@@ -550,7 +517,7 @@ TEST(MainWindowPresets, MaximisingGivesFullScreenAndRestoringGivesNormal)
 {
     Fixture f;
     auto wp = f.make(); Parts &w = *wp;
-    w.layout->screenSizeOverride = [] { return QSize(1920, 1200); };
+    w.layout->screenSizeOverride = QSize(1920, 1200);
     w->show();
     w.layout->applyPreset(state::kPreset800x600);
     EXPECT_EQ(w.flags().SizePreset, state::kPreset800x600);
@@ -577,14 +544,14 @@ TEST(MainWindowPresets, ASmallScreenDisablesTheLargePresets)
 {
     Fixture f;
     auto wp = f.make(); Parts &w = *wp;
-    w.layout->screenSizeOverride = [] { return QSize(1024, 768); };
+    w.layout->screenSizeOverride = QSize(1024, 768);
     w.layout->updatePresetAvailability();
     EXPECT_TRUE(w.action("N1024_768_Screen")->isEnabled());
     EXPECT_FALSE(w.action("N1280_800_Screen")->isEnabled());
     EXPECT_FALSE(w.action("N1280_960_Screen")->isEnabled());
     EXPECT_FALSE(w.action("N1600_1200_Screen")->isEnabled());
     // The refresh timer notices a new screen.
-    w.layout->screenSizeOverride = [] { return QSize(1920, 1200); };
+    w.layout->screenSizeOverride = QSize(1920, 1200);
     QSignalSpy tick(w.shell->listTimer(), &QTimer::timeout);
     ASSERT_TRUE(tick.wait(2000));
     EXPECT_TRUE(w.action("N1600_1200_Screen")->isEnabled());
@@ -629,7 +596,7 @@ TEST(MainWindowCapture, AutoSaveOnTheBmpPageWritesTheFirstNumberOfTheDay)
 {
     Fixture f;
     auto wp = f.make(); Parts &w = *wp;
-    w.defData().AutoSave = true;
+    w.shell->state().setAutoSave(true);
     w.browser()->setCurrentIndex(state::kListBmp);
     w.still->CaptureImageCom(specimen());
     const QString expected = w.curListPath()[state::kListBmp] + "/Bmp_20141111_00001.bmp";
@@ -646,7 +613,7 @@ TEST(MainWindowCapture, OnTheAviPageASnapshotBecomesJpegAndTheJpgPageShows)
 {
     Fixture f;
     auto wp = f.make(); Parts &w = *wp;
-    w.defData().AutoSave = true;
+    w.shell->state().setAutoSave(true);
     w.browser()->setCurrentIndex(state::kListAvi);
     w.still->CaptureImageCom(specimen());
     EXPECT_TRUE(QFile::exists(w.curListPath()[state::kListJpg] + "/Jpg_20141111_00001.jpg"));
@@ -657,7 +624,7 @@ TEST(MainWindowCapture, ARefusedWriteIsReportedAndThePictureStaysUnsaved)
 {
     Fixture f;
     auto wp = f.make(); Parts &w = *wp;
-    w.defData().AutoSave = true;
+    w.shell->state().setAutoSave(true);
     w.browser()->setCurrentIndex(state::kListBmp);
     // Root ignores folder permissions; a plain file where the folder should be refuses the
     // write for everyone (a missing folder would be made again).
@@ -665,7 +632,7 @@ TEST(MainWindowCapture, ARefusedWriteIsReportedAndThePictureStaysUnsaved)
     QFile blocker(folder + "/blocker");
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    w.curListPath()[state::kListBmp] = folder + "/blocker/gone";
+    w.browser()->useFolder(state::kListBmp, folder + "/blocker/gone");
     w.still->CaptureImageCom(specimen());
     ASSERT_EQ(f.presenter.shown.size(), 1u);
     const auto english = app::LanguageTexts::load(kProgramDir, "English");
@@ -679,7 +646,7 @@ TEST(MainWindowCapture, DeletingAnAutoSavedSnapshotClearsTheStillAndKeepsTheFile
 {
     Fixture f;
     auto wp = f.make(); Parts &w = *wp;
-    w.defData().AutoSave = true;
+    w.shell->state().setAutoSave(true);
     w.browser()->setCurrentIndex(state::kListJpg);
     w.still->CaptureImageCom(specimen());
     const QString path = w.curListPath()[state::kListJpg] + "/Jpg_20141111_00001.jpg";
@@ -696,7 +663,7 @@ TEST(MainWindowCapture, DeletingAnOpenedPictureMovesItToTheTrash)
 {
     Fixture f;
     auto wp = f.make(); Parts &w = *wp;
-    w.defData().AutoSave = true;
+    w.shell->state().setAutoSave(true);
     w.browser()->setCurrentIndex(state::kListJpg);
     w.still->CaptureImageCom(specimen());
     const QString path = w.curListPath()[state::kListJpg] + "/Jpg_20141111_00001.jpg";
@@ -719,27 +686,27 @@ TEST(MainWindowModes, EditorAndFiltersExcludeEachOther)
     auto wp = f.make(); Parts &w = *wp;
     w->show();
     w.document().load(specimen(), QString());
-    w.still->EditorImage_BtnClick();
+    w.editor->EditorImage_BtnClick();
     EXPECT_TRUE(w.flags().EditMode);
     EXPECT_TRUE(w.toolBar("ToolBar_ImageEdit1")->isVisible());
     EXPECT_EQ(w.toolBar("ToolBar_ImageEdit2")->pos(), QPoint(400, 392));
     EXPECT_EQ(w.mainButton(C::EditorImage_Btn)->toolTip(),
               app::LanguageTexts::load(kProgramDir, "English")->text("EditorImageExit_Btn"));
-    w.still->ImageProcess_BtnClick();
+    w.filters->ImageProcess_BtnClick();
     EXPECT_FALSE(w.flags().EditMode);
     EXPECT_TRUE(w.flags().ImageProcessMode);
     EXPECT_FALSE(w.toolBar("ToolBar_ImageEdit1")->isVisible());
     EXPECT_TRUE(w.toolBar("ToolBar_ImageProcess")->isVisible());
     // Leaving the filters with a filtered picture asks whether to keep it.
     w.document().filter(specimen());
-    w.still->ImageProcess_BtnClick();
+    w.filters->ImageProcess_BtnClick();
     ASSERT_EQ(f.presenter.shown.size(), 1u);
     EXPECT_FALSE(w.flags().ImageProcessMode);
     EXPECT_TRUE(w.document().hasUnsavedEdits());   // OK kept it as an unsaved edit
     // An edited picture is offered for saving when the editor is left.
-    w.still->EditorImage_BtnClick();
+    w.editor->EditorImage_BtnClick();
     f.presenter.answers = {kResultCancel};
-    w.still->EditorImage_BtnClick();
+    w.editor->EditorImage_BtnClick();
     EXPECT_EQ(f.presenter.shown.size(), 2u);
     EXPECT_FALSE(w.flags().EditMode);
     // Cancel kept the picture as it was: still unsaved, still offered.

@@ -2,7 +2,7 @@
 // a JPEG saved with shapes loads back with its scale and its shapes as measured shapes again.
 #include "app/ui/measurecontroller.h"
 #include "app/ui/scalecontroller.h"
-#include "app/ui/stillimagecontroller.h"
+#include "imaging/ui/stillimagecontroller.h"
 
 #include "wholeprogram.h"
 
@@ -47,7 +47,7 @@ struct Program : wholeprogram::Program {
     // The load-image button with the open dialog answered by `path`.
     void loadImage(const QString &path)
     {
-        measure().choosePicture = [path](int, const QString &) { return std::optional<QString>(path); };
+        dialogs.file = [path](QFileDialog &) { return std::optional<QString>(path); };
         shell().controls().button(C::DrawRulerTB_LoadImage)->click();
     }
     QString newestIn(const QString &folder)

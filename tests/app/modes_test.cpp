@@ -296,3 +296,37 @@ TEST(UpdateActions, EditorToolBarsFollowTheSelectionTheTextToolAndTheSizes)
     in.editor.canUndo = true;
     EXPECT_TRUE(computeActions(in).enabled.value(C::ImgBar_Undo));
 }
+
+TEST(UpdateActions, TheViewerMenuTheAnalysisExportAndTheTextBoxAreRulesToo)
+{
+    ActionInputs in;
+    ActionState s = computeActions(in);
+    EXPECT_FALSE(s.viewerItems.has_value()) << "no viewer open: its menu is left alone";
+    EXPECT_FALSE(s.enabled.value(C::ExportAnalysis, true));
+    EXPECT_FALSE(s.hideEditorTextBox);
+
+    // The viewer's menu: save only with unsaved work, the filters only while their bar is home.
+    in.flags.ViewerOpen = true;
+    in.stillEmpty = false;
+    s = computeActions(in);
+    ASSERT_TRUE(s.viewerItems.has_value());
+    EXPECT_EQ(*s.viewerItems, (ViewerItems{false, true, true, true}));
+    EXPECT_TRUE(s.enabled.value(C::ExportAnalysis)) << "a still picture can be exported";
+    in.unsavedEdits = true;
+    in.filterBarShown = true;
+    EXPECT_EQ(*computeActions(in).viewerItems, (ViewerItems{true, true, false, true}));
+    in.stillEmpty = true;
+    EXPECT_EQ(*computeActions(in).viewerItems, (ViewerItems{false, false, false, false}));
+    in.flags.VideoConnected = true;
+    EXPECT_TRUE(computeActions(in).enabled.value(C::ExportAnalysis)) << "the live picture can be exported";
+
+    // The editor's text box lives only while the text tool is down.
+    in.flags.EditMode = true;
+    in.editor.textBoxShown = true;
+    EXPECT_TRUE(computeActions(in).hideEditorTextBox);
+    in.editor.textDown = true;
+    EXPECT_FALSE(computeActions(in).hideEditorTextBox);
+    in.flags.EditMode = false;
+    in.editor.textDown = false;
+    EXPECT_FALSE(computeActions(in).hideEditorTextBox);
+}

@@ -1,20 +1,20 @@
 // The whole program on the virtual camera: connect, draw a measurement over the live picture,
 // take a snapshot, close.
-#include "app/ui/cameracontroller.h"
+#include "camera/ui/cameracontroller.h"
 #include "app/ui/mainwindow.h"
 #include "app/ui/shell.h"
-#include "app/ui/stillimagecontroller.h"
+#include "imaging/ui/stillimagecontroller.h"
 #include "app/ui/measurecontroller.h"
 #include "app/ui/messagepresenter.h"
 #include "app/ui/keyrouter.h"
-#include "app/ui/playerfeature.h"
+#include "camera/playback/ui/mediaplayercontroller.h"
 #include "app/ui/sendraapplication.h"
 #include "app/ui/layoutcontroller.h"
-#include "camera/playback/ui/mediaplayercontroller.h"
 
 #include "fakes.h"
 #include "wholeprogram.h"
 
+#include "camera/ui/videoformatdialog.h"
 #include "camera/ui/videowidget.h"
 #include "camera/videocamerads.h"
 #include "imaging/stilldocument.h"
@@ -95,7 +95,7 @@ TEST(Program, ConnectDrawALineAndCaptureOnTheVirtualCamera)
 
     // Playing the clip back disconnects the camera; a snapshot then takes the frame on the screen.
     p.app->still().document().clear();
-    p.app->still().playVideoFile(clip);
+    p.app->player().PlayerVideoCom(clip);
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.state().flags().VideoPlaying && !video->shownFrame().isNull(); }, 5000));
     EXPECT_FALSE(w.state().flags().VideoConnected);
     w.UpdateActions();
@@ -212,7 +212,7 @@ TEST(Program, EveryMainButtonAndTheKeysWorkThroughTheRealWindow)
     ASSERT_TRUE(QFile::exists(clip));
 
     // Play asks for a file and plays it; pressing it again leaves the player.
-    p.app->player().player().chooseFile = [&clip] { return clip; };
+    p.dialogs.file = [&clip](QFileDialog &) { return std::optional<QString>(clip); };
     clickShown(w, C::PlayVideo_Btn);
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.state().flags().VideoPlaying; }, 5000));
     clickShown(w, C::PlayVideo_Btn);
@@ -326,8 +326,8 @@ TEST(Program, LoadImageShowsAPictureFileAndTakesTurnsWithLockFrame)
     ASSERT_TRUE(picture.save(file, "BMP"));
     QList<std::pair<int, QString>> asked;
     std::optional<QString> answer;   // cancelled first
-    p.app->measure().choosePicture = [&](int filter, const QString &folder) {
-        asked.append({filter, folder});
+    p.dialogs.file = [&](QFileDialog &dialog) {
+        asked.append({int(dialog.nameFilters().indexOf(dialog.selectedNameFilter())) + 1, dialog.directory().absolutePath()});
         return answer;
     };
 
@@ -382,7 +382,7 @@ TEST(Program, AFormatChangeOfHeightAloneReachesTheMeasuringSurface)
 {
     Program p;
     Shell &w = p.app->shell();
-    p.app->layout().screenSizeOverride = [] { return QSize(1920, 1300); };
+    p.app->layout().screenSizeOverride = QSize(1920, 1300);
     p.app->layout().updatePresetAvailability();
     camera::TVideoCameraDS &cam = p.app->camera().camera();
     cam.SetPreviewDefalutState(1, true);   // MJPG 1600 x 1200
@@ -395,13 +395,15 @@ TEST(Program, AFormatChangeOfHeightAloneReachesTheMeasuringSurface)
 
     // The format dialog chooses 1600 x 900.
     std::optional<platform::CaptureFormat> offered;
-    p.app->camera().chooseFormat = [&](const std::vector<platform::PixelFormatInfo> &,
-                                       const platform::CaptureFormat &current) {
-        platform::CaptureFormat f = current;
+    p.dialogs.other = [&](QDialog &dialog) {
+        auto &d = dynamic_cast<camera::ui::VideoFormatDialog &>(dialog);
+        platform::CaptureFormat f = d.selectedFormat();
         f.width = 1600;
         f.height = 900;
-        offered = f;
-        return offered;
+        if (!d.select(f))
+            return int(QDialog::Rejected);
+        offered = d.selectedFormat();
+        return int(QDialog::Accepted);
     };
     w.UpdateActions();
     w.controls().action(C::VideoFormat)->trigger();
@@ -428,7 +430,7 @@ TEST(Program, CtrlDragMovesAnOverhangingVideoAreaOnlyWithinItsRange)
     Program p;
     Shell &w = p.app->shell();
     LayoutController &layout = p.app->layout();
-    layout.screenSizeOverride = [] { return QSize(1024, 768); };
+    layout.screenSizeOverride = QSize(1024, 768);
     layout.setCameraResolution(QSize(1600, 1200));
     w.controls().action(C::NBy_Resolution)->trigger();
     QWidget *area = w.window().videoArea();
@@ -473,7 +475,7 @@ TEST(Program, ColourButtonOpensAtThePensColourAndWhiteStaysWhiteToTheUser)
 
     QList<QColor> offered;
     QColor answer;
-    p.app->measure().pickColour = [&](const QColor &initial) {
+    p.dialogs.colour = [&](const QColor &initial) {
         offered << initial;
         return answer;
     };

@@ -1,6 +1,6 @@
 // The results table and "Export for analysis" through the real window on the virtual camera.
-#include "app/ui/cameracontroller.h"
-#include "app/ui/controls.h"
+#include "camera/ui/cameracontroller.h"
+#include "feature/ui/controls.h"
 #include "app/ui/mainwindow.h"
 #include "app/ui/measurecontroller.h"
 #include "app/ui/resultscontroller.h"
@@ -133,9 +133,9 @@ TEST(ResultsWindow, ExportWritesTheCsvAndAFailedWriteIsReported)
     QTemporaryDir dir;
     QString proposedFolder, proposedName;
     QString target = dir.filePath("out.csv");
-    p.app->results().chooseCsvPath = [&](const QString &folder, const QString &name) -> std::optional<QString> {
-        proposedFolder = folder;
-        proposedName = name;
+    p.dialogs.file = [&](QFileDialog &dialog) -> std::optional<QString> {
+        proposedFolder = dialog.directory().absolutePath();
+        proposedName = QFileInfo(dialog.selectedFiles().value(0)).fileName();
         return target;
     };
     p.app->results().dialog().exportButton()->click();
@@ -172,10 +172,10 @@ TEST(ExportForAnalysis, ProposesTheFirstFreeTifNameInTheJpgFolderAndWritesTheCal
     const state::DefaultData before = p.shell().state().settings();
 
     QString proposedFolder, proposedName;
-    p.app->results().chooseTiffPath = [&](const QString &folder, const QString &name) -> std::optional<QString> {
-        proposedFolder = folder;
-        proposedName = name;
-        return QDir(folder).filePath(name);
+    p.dialogs.file = [&](QFileDialog &dialog) -> std::optional<QString> {
+        proposedFolder = dialog.directory().absolutePath();
+        proposedName = QFileInfo(dialog.selectedFiles().value(0)).fileName();
+        return QDir(proposedFolder).filePath(proposedName);
     };
     p.shell().controls().action(C::ExportAnalysis)->trigger();
     EXPECT_EQ(proposedFolder, jpg);
@@ -205,9 +205,7 @@ TEST(ExportForAnalysis, ProposesTheFirstFreeTifNameInTheJpgFolderAndWritesTheCal
     QFile blocker(dir.filePath("blocker"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    p.app->results().chooseTiffPath = [&](const QString &, const QString &) -> std::optional<QString> {
-        return dir.filePath("blocker/x.tif");
-    };
+    p.dialogs.file = [&](QFileDialog &) -> std::optional<QString> { return dir.filePath("blocker/x.tif"); };
     EXPECT_FALSE(p.app->results().exportForAnalysis());
     EXPECT_TRUE(p.presenter.texts.contains(p.shell().texts().text("CannotExportTiff_MsgBox")));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"blocker"});

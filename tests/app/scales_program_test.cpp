@@ -1,6 +1,6 @@
 // The whole program on the virtual camera: calibrate a new ruler scale on the stage micrometer
 // through the scale dialog and the calibration window, measure with it, restart, measure again.
-#include "app/ui/cameracontroller.h"
+#include "camera/ui/cameracontroller.h"
 #include "app/ui/mainwindow.h"
 #include "app/ui/measurecontroller.h"
 #include "app/ui/messagepresenter.h"
@@ -303,12 +303,12 @@ TEST(ProgramScales, ModelRecognitionReloadsTheStoreAndPublishesTheScale)
     store.setScaleAt(0, s);
     ASSERT_FALSE(store.write());
     QSignalSpy published(&scales, &ScaleController::scaleChanged);
-    run.app->camera().reloadRulerScales();
+    run.app->scales().reloadRulerScales();
     EXPECT_EQ(scales.dialog().ScaleFile_CB()->count(), 3);
     ASSERT_EQ(published.count(), 1);
     EXPECT_EQ(scales.current().spinValues[0].horizontal, 5000);
     EXPECT_EQ(run.app->measure().surface().session().scale().spinValues[0].horizontal, 5000);
     // Not while a calibration runs: its window holds the camera.
-    EXPECT_FALSE(run.app->camera().semiAutoCalibrationRunning());
+    EXPECT_FALSE(run.app->scales().calibrationRunning());
     run.shell().window().close();
 }

@@ -1,8 +1,8 @@
 // The image viewer window and printing in the whole program on the virtual camera.
-#include "app/ui/cameracontroller.h"
+#include "camera/ui/cameracontroller.h"
 #include "app/ui/layoutcontroller.h"
-#include "app/ui/stillimagecontroller.h"
-#include "app/ui/viewercontroller.h"
+#include "imaging/ui/stillimagecontroller.h"
+#include "library/ui/viewercontroller.h"
 
 #include "wholeprogram.h"
 
@@ -27,6 +27,7 @@
 #include <gtest/gtest.h>
 
 using namespace app::ui;
+using library::ui::ViewerController;
 using C = state::ControlId;
 using Item = library::ui::TImageViewForm::Item;
 using wholeprogram::Program;
@@ -67,7 +68,7 @@ TEST(Viewer, ASnapshotInThe800x600PresetOpensTheViewerWithTheFullResolutionPictu
 {
     Program p;
     Shell &w = p.shell();
-    p.app->layout().screenSizeOverride = [] { return QSize(1920, 1300); };
+    p.app->layout().screenSizeOverride = QSize(1920, 1300);
     p.app->layout().updatePresetAvailability();
     camera::TVideoCameraDS &cam = p.app->camera().camera();
     cam.SetPreviewDefalutState(1, true);   // MJPG 1600 x 1200

@@ -1,17 +1,19 @@
 #pragma once
 
 // The whole program on the virtual camera, built as main() builds it, with every question the
-// message box would ask answered OK (or as scripted) and remembered.
-#include "app/ui/cameracontroller.h"
-#include "app/ui/controls.h"
+// message box would ask answered OK (or as scripted) and remembered, and the other dialogs
+// answered as scripted (cancelled unless a test says otherwise).
 #include "app/ui/mainwindow.h"
 #include "app/ui/messagepresenter.h"
 #include "app/ui/sendraapplication.h"
 #include "app/ui/shell.h"
+#include "camera/ui/cameracontroller.h"
 #include "camera/videocamerads.h"
+#include "feature/ui/controls.h"
 #include "platform/diagnosticslog.h"
 
 #include "fakes.h"
+#include "scripteddialogs.h"
 
 #include <QAction>
 #include <QPushButton>
@@ -37,12 +39,14 @@ struct Program {
     fakes::FakeClock clock;
     platform::DiagnosticsLog log;
     AnswerOk presenter;
+    fakes::ScriptedDialogs dialogs;
     std::unique_ptr<app::ui::SendraApplication> app;
 
     Program()
     {
         qputenv("SENDRA_CAM_VIRTUAL_CAMERA", "1");
-        app = std::make_unique<app::ui::SendraApplication>(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, &presenter);
+        app = std::make_unique<app::ui::SendraApplication>(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, &presenter,
+                                                           &dialogs);
         app->window().show();
     }
     ~Program() { qunsetenv("SENDRA_CAM_VIRTUAL_CAMERA"); }

@@ -7,11 +7,12 @@
 #include "app/ui/mainwindow.h"
 #include "app/ui/messagepresenter.h"
 #include "app/ui/shell.h"
-#include "app/ui/stillimagecontroller.h"
-#include "app/ui/viewercontroller.h"
+#include "imaging/ui/stillimagecontroller.h"
+#include "library/ui/viewercontroller.h"
 #include "app/windowpresets.h"
 
 #include "fakes.h"
+#include "stillparts.h"
 
 #include "imaging/stilldocument.h"
 #include "library/ui/imageviewform.h"
@@ -46,19 +47,17 @@ struct Window {
     fakes::FakeBridge vendor;
     platform::DiagnosticsLog log;
     AnswerOk presenter;
-    std::unique_ptr<Shell> shell;
+    stillparts::Parts parts;
+    std::unique_ptr<Shell> &shell = parts.shell;
     LayoutController *layout = nullptr;
-    StillImageController *still = nullptr;
+    imaging::ui::StillImageController *still = nullptr;
 
     Window()
     {
-        shell = std::make_unique<Shell>(ShellDeps{QStringLiteral(SENDRA_PROGRAM_DIR), paths, clock, store, vendor, log,
-                                                  QString(), true, &presenter});
-        still = new StillImageController(*shell, shell.get());
-        layout = new LayoutController(*shell, shell.get());
-        auto *live = new LiveModeController(*shell, shell.get());
-        for (Feature *f : std::initializer_list<Feature *>{still, layout, live})
-            shell->addFeature(f);
+        parts.build(ShellDeps{QStringLiteral(SENDRA_PROGRAM_DIR), paths, clock, store, vendor, log, QString(), true, &presenter,
+                              &parts.dialogs});
+        layout = parts.layout;
+        still = parts.still;
         shell->window().show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&shell->window()));
     }
@@ -152,8 +151,7 @@ TEST(WindowManager, TheViewerSitsAtTheScreensCornerAndWrapsOrFillsTheWorkArea)
     if (!underWindowManager())
         GTEST_SKIP() << "needs an X server with a window manager (run through with-openbox.sh)";
     Window win;
-    auto *viewer = new ViewerController(*win.shell, *win.still, win.shell.get());
-    win.shell->addFeature(viewer);
+    library::ui::ViewerController *viewer = &win.parts.addViewer();
     library::ui::TImageViewForm &form = viewer->form();
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     QImage picture(640, 480, QImage::Format_RGB32);

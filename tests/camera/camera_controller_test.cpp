@@ -1,4 +1,4 @@
-#include "app/ui/cameracontroller.h"
+#include "camera/ui/cameracontroller.h"
 #include "app/ui/mainwindow.h"
 #include "app/ui/shell.h"
 #include "app/ui/messagepresenter.h"
@@ -7,7 +7,9 @@
 #include "camera/ui/videosourcedialog.h"
 #include "camera/ui/videowidget.h"
 #include "camera/videocamerads.h"
+#include "camerapeers.h"
 #include "fakes.h"
+#include "scripteddialogs.h"
 #include "platform/diagnosticslog.h"
 #include "platform/gst/systemmediabackend.h"
 #include "platform/gst/virtualcamera.h"
@@ -25,6 +27,7 @@
 #include <gtest/gtest.h>
 
 using namespace app::ui;
+using camera::ui::CameraController;
 
 namespace {
 
@@ -42,20 +45,23 @@ struct ScriptedPresenter final : MessagePresenter {
 // The bridge chip's vendor library: missing (the ordinary machine), or present with a chip that
 // refuses every open.
 // The main window with its camera side on the virtual camera, driven from outside through the
-// control FIFO as a test script or a user's shell would.
-struct Window {
+// control FIFO as a test script or a user's shell would. Its peers are answered here: snapshots
+// are collected, the cover is the window's, the rest does nothing.
+struct Window final : fakes::CameraPeers {
     explicit Window(const QString &options = QStringLiteral("1"))
         : rig(*platform::VirtualCameraOptions::parse(options), log), backend(log, &rig)
     {
         fifoPath = fifoDir.filePath(QStringLiteral("control"));
         EXPECT_TRUE(rig.listenOnFifo(fifoPath));
         shell = std::make_unique<Shell>(ShellDeps{QStringLiteral(SENDRA_PROGRAM_DIR), paths, clock, *store, vendor, log,
-                                                  QString(), true, &presenter});
-        controller = std::make_unique<CameraController>(*shell, backend);
+                                                  QString(), true, &presenter, &dialogs});
+        controller = std::make_unique<CameraController>(shell->context(), *this, backend, *shell->window().videoArea(),
+                                                        shell->eetiCom());
         shell->addFeature(controller.get());
-        controller->captureStill = [this](const platform::Bitmap &b) { stills.push_back(b); };
+        cover = [this](bool shown) { shell->window().showCover(shown); };
         controller->startUp();
     }
+
     QMenu *menu() const { return shell->controls().menu(state::ControlId::DevicesEnum); }
     void click(state::ControlId id) const { shell->controls().mainButton(id)->click(); }
     void send(const char *line)
@@ -77,6 +83,7 @@ struct Window {
     std::unique_ptr<platform::IniProfileStore> store = std::make_unique<platform::IniProfileStore>(paths.settingsFile());
     fakes::FakeBridge vendor;
     ScriptedPresenter presenter;
+    fakes::ScriptedDialogs dialogs;
     platform::DiagnosticsLog log;
     QTemporaryDir fifoDir;
     QString fifoPath;
@@ -84,7 +91,6 @@ struct Window {
     platform::SystemMediaBackend backend;
     std::unique_ptr<Shell> shell;
     std::unique_ptr<CameraController> controller;
-    std::vector<platform::Bitmap> stills;
 };
 
 } // namespace
@@ -222,7 +228,7 @@ TEST(CameraControllerIntegration, FormatAndSourceDialogsSpeakTheInterfaceLanguag
     w.shell->UpdateInterface("Russian");
     const app::LanguageTexts &t = w.shell->texts();
     QStringList shown;
-    w.controller->runDialog = [&](QDialog &d) {
+    w.dialogs.other = [&](QDialog &d) {
         shown << d.objectName();
         if (auto *format = qobject_cast<camera::ui::VideoFormatDialog *>(&d)) {
             EXPECT_EQ(format->windowTitle(), t.caption("VideoFormat"));

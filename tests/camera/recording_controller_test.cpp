@@ -1,15 +1,17 @@
-#include "app/ui/cameracontroller.h"
+#include "camera/ui/cameracontroller.h"
 #include "app/ui/mainwindow.h"
 #include "app/ui/shell.h"
-#include "app/ui/stillimagecontroller.h"
+#include "imaging/ui/stillimagecontroller.h"
 #include "app/ui/messagepresenter.h"
-#include "app/ui/recordingcontroller.h"
+#include "camera/ui/recordingcontroller.h"
 #include "camera/ui/compressorfilterdialog.h"
 #include "camera/ui/encodersettingsdialog.h"
 #include "camera/videocamerads.h"
 #include "clipcheck.h"
 #include "fakes.h"
+#include "scripteddialogs.h"
 #include "library/capturesaver.h"
+#include "library/ui/thumbnailbrowserwidget.h"
 #include "platform/diagnosticslog.h"
 #include "platform/gst/gstptr.h"
 #include "platform/gst/systemmediabackend.h"
@@ -34,6 +36,9 @@
 #include <sys/resource.h>
 
 using namespace app::ui;
+using camera::ui::CameraController;
+using camera::ui::RecordingController;
+using imaging::ui::StillImageController;
 
 namespace {
 
@@ -47,24 +52,29 @@ struct ScriptedPresenter final : MessagePresenter {
 };
 
 
-// The real main window with its camera and recording sides on the virtual camera.
-struct Window {
+// The real main window with its camera and recording sides on the virtual camera, and the still
+// image whose library gets the recordings. The peers' ports are answered as the program does for
+// these three features; the save dialog and the other dialogs as the test says.
+struct Window final : camera::ui::CameraPort, camera::ui::RecordingPort, imaging::ui::StillPort {
     Window() : rig(*platform::VirtualCameraOptions::parse(QStringLiteral("1")), log), backend(log, &rig)
     {
         fifoPath = fifoDir.filePath(QStringLiteral("control"));
         EXPECT_TRUE(rig.listenOnFifo(fifoPath));
         shell = std::make_unique<Shell>(ShellDeps{QStringLiteral(SENDRA_PROGRAM_DIR), paths, clock, *store, vendor, log,
-                                                  QString(), true, &presenter});
-        still = std::make_unique<StillImageController>(*shell);
-        cameraSide = std::make_unique<CameraController>(*shell, backend);
-        recording = std::make_unique<RecordingController>(*shell, *cameraSide, *still);
+                                                  QString(), true, &presenter, &dialogs});
+        const feature::ui::FeatureContext ctx = shell->context();
+        still = std::make_unique<StillImageController>(ctx, *this, *shell->window().stillView(), library::FrameGrabber{});
+        shell->window().placeLibrary(&still->browser());
+        cameraSide = std::make_unique<CameraController>(ctx, *this, backend, *shell->window().videoArea(), shell->eetiCom());
+        recording = std::make_unique<RecordingController>(ctx, *this, cameraSide->camera(), still->captureCounter());
         for (Feature *f : std::initializer_list<Feature *>{still.get(), cameraSide.get(), recording.get()})
             shell->addFeature(f);
-        recording->saveDialog = [this](const library::SaveDialogRequest &r) -> std::optional<QString> {
-            requests.push_back(r);
+        dialogs.file = [this](QFileDialog &d) -> std::optional<QString> {
+            const QFileInfo proposed(d.selectedFiles().value(0));
+            requests.push_back({1, d.directory().absolutePath(), proposed.completeBaseName()});
             return chosenPath;
         };
-        recording->runDialog = [this](QDialog &d) {
+        dialogs.other = [this](QDialog &d) {
             dialogsShown << d.objectName();
             return answerDialog ? answerDialog(d) : int(QDialog::Rejected);
         };
@@ -78,6 +88,35 @@ struct Window {
         cameraSide.reset();
         still.reset();
     }
+    // The ports, answered as the program answers them for these features.
+    void captureStill(const platform::Bitmap &picture) override { still->CaptureImageCom(picture); }
+    void exitMediaPlayer() override {}
+    void stopRecording() override { recording->stopRecording(); }
+    void reenterDrawMode() override {}
+    void resetModeButtons() override {}
+    void resolutionChanged(QSize) override {}
+    void releaseFrozenFrame() override {}
+    void showCover(bool shown) override { shell->window().showCover(shown); }
+    bool calibrationRunning() const override { return false; }
+    void reloadRulerScales() override {}
+    void closeCalibrationWindow() override {}
+    bool timedVideoRunning() const override { return false; }
+    void showNewVideo(const QString &path) override
+    {
+        still->browser().markNewFile(state::kListAvi, path);
+        still->browser().showKind(state::kListAvi);
+    }
+    void playVideo(const QString &) override {}
+    void leaveEditor() override {}
+    void leaveFilterMode() override {}
+    void showStillInViewer() override {}
+    bool timedStillsRunning() const override { return false; }
+    bool timedStillsWithScale() const override { return false; }
+    bool saveWithScale(const platform::Bitmap &) override { return false; }
+    void setJpegQuality(int) override {}
+    platform::PictureMetadata pictureMetadata(QSize) const override { return {}; }
+    bool libraryPageChangeBlocked() const override { return false; }
+
     camera::TVideoCameraDS &camera() { return cameraSide->camera(); }
     bool waitFrames(int n)
     {
@@ -111,6 +150,7 @@ struct Window {
     std::unique_ptr<platform::IniProfileStore> store = std::make_unique<platform::IniProfileStore>(paths.settingsFile());
     fakes::FakeBridge vendor;
     ScriptedPresenter presenter;
+    fakes::ScriptedDialogs dialogs;
     platform::DiagnosticsLog log;
     QTemporaryDir fifoDir;
     QString fifoPath;

@@ -2,12 +2,14 @@
 
 #include "mockdevices.h"
 
-#include "app/ui/cameracontroller.h"
+#include "camera/ui/cameracontroller.h"
 #include "app/ui/mainwindow.h"
 #include "app/ui/messagepresenter.h"
 #include "app/ui/shell.h"
 #include "camera/videocamerads.h"
+#include "camerapeers.h"
 #include "fakes.h"
+#include "scripteddialogs.h"
 #include "platform/diagnosticslog.h"
 #include "platform/gst/gstptr.h"
 #include "platform/gst/systemmediabackend.h"
@@ -185,19 +187,24 @@ struct ScriptedPresenter final : app::ui::MessagePresenter {
 
 // The main window's camera side over a testbed. The testbed is made first: libudev and the
 // uevent monitor bind to it when they are created.
-struct DeviceWindow {
+// Its peers are answered here: snapshots are collected, the cover is the window's, the rest does
+// nothing.
+struct DeviceWindow final : fakes::CameraPeers {
     explicit DeviceWindow(bool realPipeline = false) : backend(log, realPipeline) {}
 
     // Builds the window (the device search of window creation runs here).
     void open()
     {
         shell = std::make_unique<app::ui::Shell>(app::ui::ShellDeps{QStringLiteral(SENDRA_PROGRAM_DIR), paths, clock,
-                                                                    *store, vendor, log, QString(), true, &presenter});
-        controller = std::make_unique<app::ui::CameraController>(*shell, backend);
+                                                                    *store, vendor, log, QString(), true, &presenter,
+                                                                    &dialogs});
+        controller = std::make_unique<camera::ui::CameraController>(shell->context(), *this, backend,
+                                                                    *shell->window().videoArea(), shell->eetiCom());
         shell->addFeature(controller.get());
-        controller->captureStill = [this](const platform::Bitmap &b) { stills.push_back(b); };
+        cover = [this](bool shown) { shell->window().showCover(shown); };
         controller->startUp();
     }
+
     QMenu *menu() const { return shell->controls().menu(state::ControlId::DevicesEnum); }
     QStringList captions() const
     {
@@ -234,11 +241,11 @@ struct DeviceWindow {
     std::unique_ptr<platform::IniProfileStore> store = std::make_unique<platform::IniProfileStore>(paths.settingsFile());
     fakes::FakeBridge vendor;
     ScriptedPresenter presenter;
+    fakes::ScriptedDialogs dialogs;
     platform::DiagnosticsLog log;
     DeviceLayerBackend backend;
     std::unique_ptr<app::ui::Shell> shell;
-    std::unique_ptr<app::ui::CameraController> controller;
-    std::vector<platform::Bitmap> stills;
+    std::unique_ptr<camera::ui::CameraController> controller;
 };
 
 } // namespace devtest

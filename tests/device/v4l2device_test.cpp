@@ -139,7 +139,7 @@ TEST(V4l2Formats, TheFormatDialogOffersTheCamerasFormatsAndKeepsTheMjpgRule)
 
     QStringList offered, mjpgSizes;
     platform::CaptureFormat pick{platform::kFourccMjpg, 1600, 900, {30, 1}};
-    w.controller->runDialog = [&](QDialog &d) {
+    w.dialogs.other = [&](QDialog &d) {
         auto &dialog = dynamic_cast<camera::ui::VideoFormatDialog &>(d);
         offered = items(dialog.formatBox());
         EXPECT_TRUE(dialog.select(pick));

@@ -14,6 +14,7 @@
 
 namespace fakes {
 
+
 struct FakeClock final : platform::Clock {
     QDateTime time{QDate(2014, 11, 11), QTime(10, 0)};
     QDate today() const override { return time.date(); }

@@ -1,17 +1,20 @@
 // The filter tool bar in the whole program: a picture opened from a file, the buttons and the
 // slider clicked as the user clicks them, and the question on leaving answered both ways.
-#include "app/ui/controls.h"
-#include "app/ui/filtercontroller.h"
+#include "feature/ui/controls.h"
+#include "imaging/ui/filtercontroller.h"
 #include "app/ui/mainwindow.h"
 #include "app/ui/messagepresenter.h"
 #include "app/ui/sendraapplication.h"
 #include "app/ui/shell.h"
-#include "app/ui/stillimagecontroller.h"
+#include "imaging/ui/stillimagecontroller.h"
 
 #include "fakes.h"
+#include "scripteddialogs.h"
 
 #include "imaging/filters.h"
 #include "imaging/stilldocument.h"
+#include "imaging/ui/editorcontroller.h"
+#include "imaging/ui/filtercontroller.h"
 #include "platform/diagnosticslog.h"
 #include "platform/picturecodec.h"
 
@@ -68,12 +71,13 @@ struct Program {
     fakes::FakeClock clock;
     platform::DiagnosticsLog log;
     ScriptedPresenter presenter;
+    fakes::ScriptedDialogs dialogs;
     std::unique_ptr<SendraApplication> app;
     Bitmap original = specimen();
 
     Program()
     {
-        app = std::make_unique<SendraApplication>(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, &presenter);
+        app = std::make_unique<SendraApplication>(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, &presenter, &dialogs);
         app->window().show();
         const QString path = profile.path() + "/specimen.bmp";
         EXPECT_TRUE(platform::writeBmpFile(path, original).ok());
@@ -82,7 +86,7 @@ struct Program {
 
     Shell &shell() { return app->shell(); }
     Controls &controls() { return app->shell().controls(); }
-    FilterController &filters() { return app->filters(); }
+    imaging::ui::FilterController &filters() { return app->filters(); }
     imaging::StillDocument &view() { return app->still().document(); }
     const Bitmap &picture() { return view().picture(); }
     QAbstractSlider *slider() { return controls().slider(C::ImaPro_ScrollBar); }
@@ -260,16 +264,16 @@ TEST(FilterToolBar, ANewPictureBecomesTheSourceAndReleasesTheButtons)
 TEST(FilterToolBar, EnteringLeavesTheEditorAndTheToolsAskNothingWithoutAPictureChange)
 {
     Program p;
-    p.app->still().EditorImage_BtnClick();
+    p.app->editor().EditorImage_BtnClick();
     ASSERT_TRUE(p.shell().state().flags().EditMode);
     p.toggle();
     EXPECT_FALSE(p.shell().state().flags().EditMode);
     EXPECT_TRUE(p.shell().state().flags().ImageProcessMode);
     EXPECT_EQ(p.controls().mainButton(C::ImageProcess_Btn)->toolTip(), p.shell().texts().text("ImageProcessExit_Btn"));
-    // The editor's entry leaves the filters, through the still-image controller.
+    // The editor's entry leaves the filters, through the composition root.
     p.click(C::ImaPro_GrayLevel_Btn);
     p.presenter.answers = {kResultCancel};
-    p.app->still().EditorImage_BtnClick();
+    p.app->editor().EditorImage_BtnClick();
     EXPECT_FALSE(p.shell().state().flags().ImageProcessMode);
     EXPECT_EQ(p.picture(), p.original);
     EXPECT_FALSE(p.controls().toolBar(C::ToolBar_ImageProcess)->isVisible());

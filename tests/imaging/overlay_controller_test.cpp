@@ -1,19 +1,20 @@
 // The comparison and reticle tool bars in the whole program on the virtual camera. Every check
 // that matters looks at the frame the video widget composites, at 1:1 in the 640 x 480 preset.
-#include "app/ui/comparecontroller.h"
+#include "imaging/ui/comparecontroller.h"
 #include "app/ui/layoutcontroller.h"
 #include "app/ui/mainwindow.h"
 #include "app/ui/messagepresenter.h"
-#include "app/ui/reticlecontroller.h"
+#include "imaging/ui/reticlecontroller.h"
 #include "app/ui/sendraapplication.h"
 #include "app/ui/shell.h"
-#include "app/ui/cameracontroller.h"
+#include "camera/ui/cameracontroller.h"
 
 #include "fakes.h"
+#include "scripteddialogs.h"
 
 #include "camera/ui/videowidget.h"
 #include "camera/videocamerads.h"
-#include "app/ui/stillimagecontroller.h"
+#include "imaging/ui/stillimagecontroller.h"
 #include "imaging/stilldocument.h"
 #include "platform/diagnosticslog.h"
 #include "platform/picturecodec.h"
@@ -68,23 +69,24 @@ struct Program {
     fakes::FakeClock clock;
     platform::DiagnosticsLog log;
     AnswerOk presenter;
+    fakes::ScriptedDialogs dialogs;
     std::unique_ptr<SendraApplication> app;
     QString refPath;
 
     Program()
     {
         qputenv("SENDRA_CAM_VIRTUAL_CAMERA", "1");
-        app = std::make_unique<SendraApplication>(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, &presenter);
+        app = std::make_unique<SendraApplication>(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, &presenter, &dialogs);
         app->window().show();
         refPath = profile.path() + "/reference.bmp";
         EXPECT_TRUE(platform::writeBmpFile(refPath, reference()).ok());
-        compare().chooseReference = [this](const QString &) { return std::optional<QString>(refPath); };
+        dialogs.file = [this](QFileDialog &) { return std::optional<QString>(refPath); };
     }
     ~Program() { qunsetenv("SENDRA_CAM_VIRTUAL_CAMERA"); }
 
     Shell &shell() { return app->shell(); }
     Controls &controls() { return app->shell().controls(); }
-    CompareController &compare() { return app->compare(); }
+    imaging::ui::CompareController &compare() { return app->compare(); }
     camera::ui::VideoWidget &video() { return *app->camera().videoWidget(); }
     // A click as the user makes it: after the idle-time update, on an enabled button.
     void click(C id)
@@ -156,8 +158,8 @@ TEST(CompareOverlayProgram, BlendsAndSplitsAReferenceFileOverTheLiveVideo)
     Program p;
     ASSERT_TRUE(p.connect());
     QString askedIn;
-    p.compare().chooseReference = [&](const QString &folder) {
-        askedIn = folder;
+    p.dialogs.file = [&](QFileDialog &dialog) {
+        askedIn = dialog.directory().absolutePath();
         return std::optional<QString>(p.refPath);
     };
     p.shell().UpdateActions();
@@ -244,7 +246,7 @@ TEST(CompareOverlayProgram, AKnockoutColouredReferencePixelShowsTheLiveVideoInEv
 {
     Program p;
     ASSERT_TRUE(p.connect());
-    p.compare().pickColour = [](const QColor &initial) {
+    p.dialogs.colour = [](const QColor &initial) {
         EXPECT_EQ(initial, QColor(Qt::white)) << "the knockout colour starts white";
         return QColor(0, 255, 0);
     };
@@ -272,7 +274,7 @@ TEST(CompareOverlayProgram, TheShownPictureBecomesTheReferenceAndACancelledDialo
     Program p;
     ASSERT_TRUE(p.connect());
     // A cancelled dialog with nothing assigned: the button comes up, nothing is assigned.
-    p.compare().chooseReference = [](const QString &) { return std::optional<QString>(); };
+    p.dialogs.file = [](QFileDialog &) { return std::optional<QString>(); };
     p.click(C::CompareTB_AssignFile);
     EXPECT_FALSE(p.controls().isDown(C::CompareTB_AssignFile));
     EXPECT_FALSE(p.compare().state().referenceAssigned);
@@ -370,7 +372,7 @@ TEST(CompareOverlayProgram, AReferenceThatDoesNotLoadShowsNothingAndSplitsToNoth
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("BM this is not a bitmap");
     f.close();
-    p.compare().chooseReference = [&](const QString &) { return std::optional<QString>(broken); };
+    p.dialogs.file = [&](QFileDialog &) { return std::optional<QString>(broken); };
     p.click(C::CompareTB_AssignFile);
     EXPECT_TRUE(p.compare().state().referenceAssigned);
     EXPECT_FALSE(p.overlayShown());
@@ -384,7 +386,7 @@ TEST(CompareOverlayProgram, AReferenceThatDoesNotLoadShowsNothingAndSplitsToNoth
     EXPECT_FALSE(p.overlayShown());
 
     // The file replaced by a smaller picture after the split was measured on a larger one.
-    p.compare().chooseReference = [&](const QString &) { return std::optional<QString>(p.refPath); };
+    p.dialogs.file = [&](QFileDialog &) { return std::optional<QString>(p.refPath); };
     p.click(C::CompareTB_AssignFile);   // up: clears
     p.click(C::CompareTB_AssignFile);   // down: blend records 640 x 480
     QImage small(100, 80, QImage::Format_RGB32);
@@ -442,12 +444,12 @@ TEST(ReticleProgram, DrawsTheFourFiguresOverTheLiveVideoAndClears)
     EXPECT_TRUE(liveAt(s, {20, 20}));
 
     // White as the line colour stays visible as (254, 255, 255); the dialog shows it as white.
-    p.app->reticle().pickColour = [](const QColor &) { return QColor(Qt::white); };
+    p.dialogs.colour = [](const QColor &) { return QColor(Qt::white); };
     p.click(C::CrossTB_LineColor);
     s = p.shot();
     EXPECT_EQ(s.composite.pixel(300, 240), qRgb(254, 255, 255));
     QColor offered;
-    p.app->reticle().pickColour = [&](const QColor &initial) {
+    p.dialogs.colour = [&](const QColor &initial) {
         offered = initial;
         return QColor();
     };

@@ -1,6 +1,7 @@
 #include "library/capturenumber.h"
 #include "library/scaleprefix.h"
 
+#include "counterstore.h"
 #include "fakes.h"
 #include "platform/diagnosticslog.h"
 
@@ -38,7 +39,8 @@ struct CounterFixture : ::testing::Test {
     state::DefaultData data;
     int writes = 0;
     platform::DiagnosticsLog log;
-    CaptureCounter counter{data, clock, [this] { ++writes; }, &log};
+    fakes::SettingsCounterStore store{data, writes};
+    CaptureCounter counter{store, clock, &log};
     CounterFixture()
     {
         counter.dateText = [](QDate d) { return d.toString(QStringLiteral("yyyy/MM/dd")); };

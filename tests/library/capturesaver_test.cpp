@@ -5,6 +5,7 @@
 #include "library/ui/savedialogs.h"
 
 #include "state/usersettings.h"
+#include "counterstore.h"
 #include "fakes.h"
 #include "platform/diagnosticslog.h"
 
@@ -107,7 +108,8 @@ struct SaverFixture : ::testing::Test {
     state::DefaultData data;
     int settingsWrites = 0;
     platform::DiagnosticsLog log;
-    library::CaptureCounter counter{data, clock, [this] { ++settingsWrites; }, &log};
+    fakes::SettingsCounterStore store{data, settingsWrites};
+    library::CaptureCounter counter{store, clock, &log};
     library::CaptureSaver saver{counter, log};
     platform::Bitmap picture = gradient(64, 48);
     std::vector<library::SaveDialogRequest> asked;

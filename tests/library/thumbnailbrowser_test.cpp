@@ -70,6 +70,7 @@ struct BrowserFixture : ::testing::Test {
             return answer;
         };
         deps.text = [](const QString &key) { return QStringLiteral("<%1>").arg(key); };
+        deps.setFolder = [this](int kind, const QString &folder) { cur[std::size_t(kind)] = folder; };
         deps.pickFolder = [this](const QString &title, const QString &start) {
             pickerTitle = title;
             pickerStart = start;

@@ -1,10 +1,17 @@
 #include "camera/playback/ui/mediaplayercontroller.h"
 
+#include "platform/diagnosticslog.h"
 #include "platform/frameextractor.h"
 #include "platform/gst/gstplaybackengine.h"
 #include "camera/flipmode.h"
 #include "camera/ui/videowidget.h"
 #include "clipfolder.h"
+#include "fakes.h"
+#include "feature/ui/controls.h"
+#include "feature/ui/shellport.h"
+#include "scripteddialogs.h"
+#include "state/appstate.h"
+#include "state/usersettings.h"
 
 #include <QAction>
 #include <QMenu>
@@ -62,45 +69,82 @@ struct Message {
     int icon;
 };
 
-class MediaToolBar : public ::testing::Test
+// The player feature on the stand-in window; its ports record what it asks of its peers (the
+// camera before the recording, the cover, the AVI page, messages by key, heap trims) and turn
+// the video as the camera's flip mode would.
+class MediaToolBar : public ::testing::Test,
+                     public camera::playback::ui::PlayerPort,
+                     public feature::ui::ShellPort
 {
 protected:
     void SetUp() override
     {
         if (!ClipFolder::instance().ok())
             GTEST_SKIP() << "the test clips could not be written: " << ClipFolder::instance().why().toStdString();
-        controller.attach([this](state::ControlId id) {
-            return ui.window.findChild<QObject *>(QString::fromLatin1(state::controlName(id).data()));
-        });
-        controller.showMessage = [this](const QString &t, const QString &c, bool cancel, int icon) {
-            messages.push_back({t, c, cancel, icon});
-            return 1;
-        };
-        controller.disconnectCamera = [this] { steps.push_back("camera"); };
-        controller.stopRecording = [this] { steps.push_back("recording"); };
+        for (const state::ControlRow &row : state::kControlTable)
+            if (QObject *o = ui.window.findChild<QObject *>(QString::fromLatin1(state::controlName(row.id).data())))
+                controls.add(row.id, o);
+        controller = std::make_unique<MediaPlayerController>(
+            feature::ui::FeatureContext{*this, dialogs, appState, controls, ui.window, log, clock, paths, QString()}, *this,
+            ui.video, engine, [](const QString &p, std::uint32_t i) { return GetAviFrame(p, i); });
     }
+
+    // PlayerPort
+    void disconnectCamera() override { steps.push_back("camera"); }
+    void stopRecording() override { steps.push_back("recording"); }
+    bool cameraConnected() const override { return connected; }
+    void setFlipMode(int mode) override
+    {
+        if (flip)
+            flip(mode);
+        else
+            ui.video->setFlipMode(mode);
+    }
+    void showCover(bool shown) override { covers.push_back(shown); }
+    void showLibraryPage(int kind) override { pagesShown.push_back(kind); }
+    // ShellPort
+    int ShowMessageBox(const QString &t, const QString &c, bool cancel, int icon, const QString &) override
+    {
+        messages.push_back({t, c, cancel, icon});
+        return 1;
+    }
+    QString text(const QString &key) const override { return key; }
+    void setMainButton(state::ControlId, const QString &, const QString &) override {}
+    void SysInfoUserSet() override {}
+    void MemoryTrim() override { ++trims; }
+
     const ClipFolder &clips = ClipFolder::instance();
     MainWindowStandIn ui;
+    fakes::TemporaryProfile profile;
+    fakes::FakeClock clock;
+    state::UserPaths paths = state::UserPaths::fromProfileDir(profile.path());
+    platform::DiagnosticsLog log;
+    fakes::ScriptedDialogs dialogs;
+    state::AppState appState;
+    feature::ui::Controls controls;
     platform::GstPlaybackEngine engine;
-    MediaPlayerController controller{ui.video, engine, [](const QString &p, std::uint32_t i) { return GetAviFrame(p, i); }};
+    std::unique_ptr<MediaPlayerController> controller;
     std::vector<Message> messages;
     std::vector<std::string> steps;
+    std::vector<bool> covers;
+    std::vector<int> pagesShown;
+    std::function<void(int)> flip;
+    bool connected = false;
+    int trims = 0;
 };
 
 TEST_F(MediaToolBar, OpeningAFileShowsTheToolBarAndSetsThePlayingFlag)
 {
-    QSignalSpy playing(&controller, &MediaPlayerController::playingChanged);
-    QSignalSpy cover(&controller, &MediaPlayerController::coverRequested);
-    QSignalSpy refresh(&controller, &MediaPlayerController::aviPageRefreshRequested);
-    ASSERT_TRUE(controller.PlayerVideoCom(clips.raw60()));
+    QSignalSpy playing(controller.get(), &MediaPlayerController::playingChanged);
+    ASSERT_TRUE(controller->PlayerVideoCom(clips.raw60()));
     EXPECT_EQ(steps, (std::vector<std::string>{"camera", "recording"}));   // the camera goes first
     EXPECT_FALSE(ui.bar->isHidden());
-    EXPECT_TRUE(controller.isPlaying());
+    EXPECT_TRUE(controller->isPlaying());
     ASSERT_EQ(playing.count(), 1);
     EXPECT_TRUE(playing.at(0).at(0).toBool());
-    ASSERT_EQ(cover.count(), 1);
-    EXPECT_FALSE(cover.at(0).at(0).toBool());
-    EXPECT_EQ(refresh.count(), 1);
+    EXPECT_EQ(covers, std::vector<bool>{false});
+    EXPECT_EQ(pagesShown, std::vector<int>{state::kListAvi});
+    EXPECT_TRUE(appState.flags().VideoPlaying);
     EXPECT_FALSE(ui.button("MediaPlay_Btn")->isEnabled());
     EXPECT_TRUE(ui.button("MediaPause_Btn")->isEnabled());
     EXPECT_TRUE(ui.button("MediaStop_Btn")->isEnabled());
@@ -112,21 +156,21 @@ TEST_F(MediaToolBar, OpeningAFileShowsTheToolBarAndSetsThePlayingFlag)
 
 TEST_F(MediaToolBar, UnplayableFileShowsTheErrorMessageAndNoToolBar)
 {
-    QSignalSpy refresh(&controller, &MediaPlayerController::aviPageRefreshRequested);
-    EXPECT_FALSE(controller.PlayerVideoCom(clips.textFile()));
+    EXPECT_FALSE(controller->PlayerVideoCom(clips.textFile()));
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, QStringLiteral("CannotPlayVideo_MsgBox"));
     EXPECT_EQ(messages[0].caption, QStringLiteral("ErrorTitle_MsgBox"));
     EXPECT_FALSE(messages[0].withCancel);
     EXPECT_EQ(messages[0].icon, 2);
     EXPECT_TRUE(ui.bar->isHidden());
-    EXPECT_FALSE(controller.isPlaying());
-    EXPECT_EQ(refresh.count(), 1);   // the AVI page is refreshed either way
+    EXPECT_FALSE(controller->isPlaying());
+    EXPECT_EQ(pagesShown, std::vector<int>{state::kListAvi});   // the AVI page is refreshed either way
+    EXPECT_FALSE(appState.flags().VideoPlaying);
 }
 
 TEST_F(MediaToolBar, StopButtonShowsFrameThirtyAndThePopupMirrorsTheCommands)
 {
-    ASSERT_TRUE(controller.PlayerVideoCom(clips.raw60()));
+    ASSERT_TRUE(controller->PlayerVideoCom(clips.raw60()));
     ui.button("MediaStop_Btn")->click();
     ASSERT_TRUE(ui.video->showsStill());
     EXPECT_EQ(decodeFrameIndex(ui.video->grabVideo().scaled(176, 100)), 30);
@@ -136,20 +180,19 @@ TEST_F(MediaToolBar, StopButtonShowsFrameThirtyAndThePopupMirrorsTheCommands)
     EXPECT_TRUE(ui.item("PopupVideoPlay")->isEnabled());
     EXPECT_FALSE(ui.item("PopupVideoStop")->isEnabled());
     // A disabled button does nothing, even when called directly.
-    controller.MediaStop_BtnClick();
-    EXPECT_EQ(controller.player().state(), PlayerState::Stopped);
+    controller->MediaStop_BtnClick();
+    EXPECT_EQ(controller->player().state(), PlayerState::Stopped);
     ui.item("PopupVideoPlay")->trigger();
-    EXPECT_EQ(controller.player().state(), PlayerState::Playing);
+    EXPECT_EQ(controller->player().state(), PlayerState::Playing);
     EXPECT_FALSE(ui.video->showsStill());
     ui.item("PopupVideoPause")->trigger();
-    EXPECT_EQ(controller.player().state(), PlayerState::Paused);
+    EXPECT_EQ(controller->player().state(), PlayerState::Paused);
     EXPECT_TRUE(ui.item("PopupVideoStop")->isEnabled());
 }
 
 TEST_F(MediaToolBar, TheStoppedFrameThirtyIsShownAsRecordedWhateverTheOrientation)
 {
-    ASSERT_TRUE(controller.PlayerVideoCom(clips.raw60()));
-    controller.setFlipMode = [this](int mode) { ui.video->setFlipMode(mode); };
+    ASSERT_TRUE(controller->PlayerVideoCom(clips.raw60()));
     ui.button("MediaLeftOthers_Btn")->click();   // mirrored: the frame-number bars would read backwards
     ASSERT_EQ(ui.video->flipMode(), camera::kFlipMirrored);
     ui.button("MediaStop_Btn")->click();
@@ -160,13 +203,13 @@ TEST_F(MediaToolBar, TheStoppedFrameThirtyIsShownAsRecordedWhateverTheOrientatio
 
 TEST_F(MediaToolBar, RepeatButtonAndMenuItemShareTheFlag)
 {
-    ASSERT_TRUE(controller.PlayerVideoCom(clips.short12()));
+    ASSERT_TRUE(controller->PlayerVideoCom(clips.short12()));
     ui.button("MediaRewind_Btn")->click();
-    EXPECT_TRUE(controller.player().repeat());
+    EXPECT_TRUE(controller->player().repeat());
     EXPECT_TRUE(ui.button("MediaRewind_Btn")->isChecked());
     EXPECT_TRUE(ui.item("PopupVideoRePlay")->isChecked());
     ui.item("PopupVideoRePlay")->trigger();
-    EXPECT_FALSE(controller.player().repeat());
+    EXPECT_FALSE(controller->player().repeat());
     EXPECT_FALSE(ui.item("PopupVideoRePlay")->isChecked());
 }
 
@@ -178,9 +221,9 @@ class OrientationButton : public MediaToolBar, public ::testing::WithParamInterf
 
 TEST_P(OrientationButton, SetsTheFlipModeOfThePlayedVideo)
 {
-    ASSERT_TRUE(controller.PlayerVideoCom(clips.raw60()));
+    ASSERT_TRUE(controller->PlayerVideoCom(clips.raw60()));
     std::vector<int> requested;
-    controller.setFlipMode = [&](int mode) {
+    flip = [&](int mode) {
         requested.push_back(mode);
         ui.video->setFlipMode(mode);
     };
@@ -200,52 +243,50 @@ INSTANTIATE_TEST_SUITE_P(Table, OrientationButton,
 
 TEST_F(MediaToolBar, ExitLeavesThePlayerAndShowsTheCoverWithoutACamera)
 {
-    ASSERT_TRUE(controller.PlayerVideoCom(clips.raw60()));
+    ASSERT_TRUE(controller->PlayerVideoCom(clips.raw60()));
     ui.button("MediaRewind_Btn")->click();
-    QSignalSpy playing(&controller, &MediaPlayerController::playingChanged);
-    QSignalSpy cover(&controller, &MediaPlayerController::coverRequested);
+    QSignalSpy playing(controller.get(), &MediaPlayerController::playingChanged);
+    covers.clear();
     ui.item("PopupVideoExit")->trigger();
-    EXPECT_FALSE(controller.isPlaying());
-    EXPECT_FALSE(controller.player().isOpen());
+    EXPECT_FALSE(controller->isPlaying());
+    EXPECT_FALSE(controller->player().isOpen());
     EXPECT_TRUE(ui.bar->isHidden());
     EXPECT_FALSE(ui.button("MediaRewind_Btn")->isChecked());
     EXPECT_FALSE(ui.item("PopupVideoRePlay")->isChecked());
     EXPECT_FALSE(ui.video->showsStill());
     EXPECT_EQ(ui.video->contextMenuPolicy(), Qt::DefaultContextMenu);
     ASSERT_EQ(playing.count(), 1);
-    ASSERT_EQ(cover.count(), 1);
-    EXPECT_TRUE(cover.at(0).at(0).toBool());
+    EXPECT_EQ(covers, std::vector<bool>{true});
+    EXPECT_FALSE(appState.flags().VideoPlaying);
     // Only while the tool bar is shown: a second exit does nothing.
-    controller.ExitMediaPlayer();
+    controller->ExitMediaPlayer();
     EXPECT_EQ(playing.count(), 1);
 }
 
 TEST_F(MediaToolBar, PlayButtonWhilePlayingLeavesAndTrimsElseOpensTheChosenFile)
 {
-    int trims = 0;
-    controller.memoryTrim = [&] { ++trims; };
-    controller.chooseFile = [&] { return clips.short12(); };
-    controller.PlayVideo_BtnClick();
-    EXPECT_TRUE(controller.isPlaying());
-    EXPECT_EQ(controller.player().path(), clips.short12());
-    controller.PlayVideo_BtnClick();
-    EXPECT_FALSE(controller.isPlaying());
+    dialogs.file = [&](QFileDialog &) { return std::optional<QString>(clips.short12()); };
+    controller->PlayVideo_BtnClick();
+    EXPECT_TRUE(controller->isPlaying());
+    EXPECT_EQ(controller->player().path(), clips.short12());
+    controller->PlayVideo_BtnClick();
+    EXPECT_FALSE(controller->isPlaying());
     EXPECT_EQ(trims, 1);
-    controller.chooseFile = [] { return QString(); };   // the dialog was cancelled
-    controller.PlayVideo_BtnClick();
-    EXPECT_FALSE(controller.isPlaying());
+    dialogs.file = [](QFileDialog &) { return std::optional<QString>(); };   // the dialog was cancelled
+    controller->PlayVideo_BtnClick();
+    EXPECT_FALSE(controller->isPlaying());
     EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(MediaToolBar, OpeningAnotherFileClosesTheFirst)
 {
-    ASSERT_TRUE(controller.PlayerVideoCom(clips.raw60()));
-    ASSERT_TRUE(controller.PlayerVideoCom(clips.mjpg60()));
-    EXPECT_EQ(controller.player().path(), clips.mjpg60());
-    EXPECT_TRUE(controller.isPlaying());
-    controller.cameraConnected = [] { return true; };
-    EXPECT_TRUE(controller.ClosePlayer());
-    EXPECT_FALSE(controller.ClosePlayer());   // nothing open any more
+    ASSERT_TRUE(controller->PlayerVideoCom(clips.raw60()));
+    ASSERT_TRUE(controller->PlayerVideoCom(clips.mjpg60()));
+    EXPECT_EQ(controller->player().path(), clips.mjpg60());
+    EXPECT_TRUE(controller->isPlaying());
+    connected = true;
+    EXPECT_TRUE(controller->ClosePlayer());
+    EXPECT_FALSE(controller->ClosePlayer());   // nothing open any more
 }
 
 } // namespace

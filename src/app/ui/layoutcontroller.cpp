@@ -24,7 +24,8 @@ ControlId presetItem(int preset) { return ControlId(std::size_t(ControlId::NNorm
 
 } // namespace
 
-LayoutController::LayoutController(Shell &shell, QObject *parent) : QObject(parent), shell_(shell)
+LayoutController::LayoutController(Shell &shell, LayoutPort &port, QObject *parent)
+    : QObject(parent), shell_(shell), port_(port)
 {
     clock_.start();
     Controls &c = shell_.controls();
@@ -59,7 +60,7 @@ LayoutController::LayoutController(Shell &shell, QObject *parent) : QObject(pare
 QSize LayoutController::screenSize() const
 {
     if (screenSizeOverride)
-        return screenSizeOverride();
+        return *screenSizeOverride;
     const QWidget &w = shell_.window();
     const QScreen *screen = w.screen() ? w.screen() : QGuiApplication::primaryScreen();
     return screen ? screen->size() : QSize(1024, 768);
@@ -84,7 +85,6 @@ void LayoutController::listTimerTick()
         w.applyLayout(*lastLayout_);
 }
 
-void LayoutController::applyRules(const ActionInputs &in, ActionState &s) const { layoutRules(in, s); }
 
 void LayoutController::setCameraResolution(QSize resolution)
 {
@@ -145,7 +145,7 @@ void LayoutController::applyPreset(int preset)
     }
     if (preset == state::kPresetDevCtrlToolbar) {
         w.move(screen.isValid() ? QPoint(0, 0) : w.pos());
-        stopVideo();
+        port_.stopVideo();
         w.layOutButtons(singleWindowButtons(w.central()->width(), w.toolBarSizes()));
         item->setChecked(true);
         shell_.state().setSizePreset(preset);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/ui/feature.h"
 #include "app/windowpresets.h"
+#include "feature/feature.h"
 
 #include <QObject>
 #include <QElapsedTimer>
@@ -10,12 +10,22 @@
 
 #include <deque>
 
-#include <functional>
 #include <optional>
 
 namespace app::ui {
 
 class Shell;
+
+// What the window presets need from their peers; the composition root answers. UI thread.
+class LayoutPort
+{
+public:
+    // The device control tool bar preset disconnects the camera or leaves the player.
+    virtual void stopVideo() = 0;
+
+protected:
+    ~LayoutPort() = default;
+};
 
 // Ctrl-dragging the video area: allowed only when the preset in force makes the picture overhang
 // the screen ("By Resolution" on a small screen), and only between min and max (top left corner,
@@ -28,27 +38,23 @@ struct VideoDrag {
 // Window-size presets: the Window Size menu and its short cuts, the return button, maximise and
 // restore by the user, "By Resolution" following the camera, and which presets the screen can
 // hold. The only writer of SizePreset. UI thread.
-class LayoutController final : public QObject, public Feature
+class LayoutController final : public QObject, public feature::Feature
 {
     Q_OBJECT
 public:
-    explicit LayoutController(Shell &shell, QObject *parent = nullptr);
+    LayoutController(Shell &shell, LayoutPort &port, QObject *parent = nullptr);
 
     // Applies a window-size preset (the menu handlers).
     void applyPreset(int preset);
     // The camera's picture size, for "By Resolution"; re-applies it when it is in force.
     void setCameraResolution(QSize resolution);
     QSize cameraResolution() const { return cameraResolution_; }
-    // The screen the presets are judged against; tests set it.
+    // The screen the presets are judged against: the window's screen, or the size tests set.
     QSize screenSize() const;
-    std::function<QSize()> screenSizeOverride;
+    std::optional<QSize> screenSizeOverride;
     void updatePresetAvailability();
     const VideoDrag &videoDrag() const { return videoDrag_; }
 
-    // Disconnects the camera or leaves the player (the device control tool bar preset).
-    std::function<void()> stopVideo = [] {};
-
-    void applyRules(const ActionInputs &in, ActionState &s) const override;
     void listTimerTick() override;
 
 Q_SIGNALS:
@@ -62,6 +68,7 @@ private:
     void setVideoDrag(const VideoDrag &drag);
 
     Shell &shell_;
+    LayoutPort &port_;
     QSize cameraResolution_{640, 480};
     QSize appliedResolution_;
     QSize lastScreen_;

@@ -1,6 +1,6 @@
 #include "livemodecontroller.h"
 
-#include "controls.h"
+#include "feature/ui/controls.h"
 #include "shell.h"
 
 #include "app/updateactions.h"
@@ -54,7 +54,7 @@ void LiveModeController::resetModeButtons()
 
 void LiveModeController::claimOverlay() { shell_.state().setOverlayMode(true); }
 
-void LiveModeController::readInputs(ActionInputs &in) const
+void LiveModeController::readInputs(feature::ActionInputs &in) const
 {
     const Controls &c = shell_.controls();
     in.pressedMode = state::kLiveCompare;
@@ -63,12 +63,6 @@ void LiveModeController::readInputs(ActionInputs &in) const
             in.pressedMode = mode;
     in.crossShapeDown = {c.isDown(ControlId::CrossTB_Cross), c.isDown(ControlId::CrossTB_Area),
                          c.isDown(ControlId::CrossTB_Rect), c.isDown(ControlId::CrossTB_Circle)};
-}
-
-void LiveModeController::applyRules(const ActionInputs &in, ActionState &s) const
-{
-    liveModeRules(in, s);
-    overlayRules(in, s);
 }
 
 } // namespace app::ui

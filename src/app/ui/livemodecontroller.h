@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ui/feature.h"
+#include "feature/feature.h"
 
 #include <QObject>
 
@@ -11,7 +11,7 @@ class Shell;
 // The four live-mode buttons below the video (comparison, reticle, picture controls, drawing)
 // and the comparison and reticle tool bars they show. The only writer of LiveMode and
 // OverlayMode; entering and leaving a mode is passed on to every feature. UI thread.
-class LiveModeController final : public QObject, public Feature
+class LiveModeController final : public QObject, public feature::Feature
 {
     Q_OBJECT
 public:
@@ -24,8 +24,7 @@ public:
     // window starts in, before any mode button was pressed).
     void claimOverlay();
 
-    void readInputs(ActionInputs &in) const override;
-    void applyRules(const ActionInputs &in, ActionState &s) const override;
+    void readInputs(feature::ActionInputs &in) const override;
 
 private:
     Shell &shell_;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ui/controls.h"
+#include "feature/ui/controls.h"
 #include "app/windowpresets.h"
 
 #include <QMainWindow>
@@ -13,6 +13,8 @@ class StillImageView;
 }
 
 namespace app::ui {
+
+using feature::ui::Controls;
 
 // TMainForm as a view: it builds every control of the control table, lays the window out and
 // reports what happens to the window itself. It holds no feature logic and no program state;

@@ -1,13 +1,12 @@
 #include "measurecontroller.h"
 
-#include "layoutcontroller.h"
-#include "mainwindow.h"
-#include "shell.h"
-
-#include "app/updateactions.h"
 
 #include "camera/ui/videowidget.h"
 #include "camera/videocamerads.h"
+#include "feature/actioninputs.h"
+#include "feature/ui/controls.h"
+#include "feature/ui/shellport.h"
+#include "feature/ui/userdialogs.h"
 #include "measure/canvas.h"
 #include "measure/framelockcontrol.h"
 #include "measure/measurementpacket.h"
@@ -20,10 +19,11 @@
 #include "platform/diagnosticslog.h"
 #include "platform/monitorinfo.h"
 #include "platform/picturecodec.h"
+#include "state/appstate.h"
+#include "state/usersettings.h"
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QDialog>
 #include <QClipboard>
@@ -70,14 +70,14 @@ QIcon penIcon(int item)
 
 } // namespace
 
+using feature::ui::Controls;
 using state::ControlId;
 
-MeasureController::MeasureController(Shell &shell, LayoutController &layout, camera::TVideoCameraDS &camera,
-                                     camera::ui::VideoWidget &video, QObject *parent)
-    : QObject(parent), shell_(shell), layout_(layout), camera_(camera), video_(video)
+MeasureController::MeasureController(feature::ui::FeatureContext context, MeasurePort &port, camera::TVideoCameraDS &camera,
+                                     camera::ui::VideoWidget &video, QWidget &videoArea, QObject *parent)
+    : QObject(parent), ctx_(context), port_(port), camera_(camera), video_(video), videoArea_(videoArea)
 {
     surface_ = new measure::MeasuringSurface(this);
-    pickColour = [this](const QColor &initial) { return QColorDialog::getColor(initial, &shell_.window()); };
 
     connect(&video_, &camera::ui::VideoWidget::videoMousePressed, this,
             [this](Qt::MouseButton b, Qt::KeyboardModifiers m, QPoint p) {
@@ -103,7 +103,7 @@ MeasureController::MeasureController(Shell &shell, LayoutController &layout, cam
     connect(surface_, &measure::MeasuringSurface::cursorChangeRequested, &video_,
             [this](Qt::CursorShape shape) { video_.setCursor(shape); });
     connect(surface_, &measure::MeasuringSurface::fullScreenToggleRequested, this, [this] {
-        layout_.applyPreset(shell_.state().flags().SizePreset == state::kPresetFullScreen4x3 ? state::kPresetNormal : state::kPresetFullScreen4x3);
+        port_.applyPreset(ctx_.state.flags().SizePreset == state::kPresetFullScreen4x3 ? state::kPresetNormal : state::kPresetFullScreen4x3);
     });
     connect(&camera_, &camera::TVideoCameraDS::connectedChanged, this, &MeasureController::onConnected);
     connect(&camera_, &camera::TVideoCameraDS::measurementsCleared, this, [this] { surface_->clearFrame(); });
@@ -115,10 +115,9 @@ MeasureController::MeasureController(Shell &shell, LayoutController &layout, cam
 
     // Ctrl-drag of a video window larger than the screen ("By Resolution"). The session clamps
     // to the range; the layout's word decides whether the area moves at all.
-    connect(&layout_, &LayoutController::videoDragChanged, this, &MeasureController::onVideoDragChanged);
     connect(surface_, &measure::MeasuringSurface::windowMoveRequested, this, [this](QPoint topLeft) {
-        if (layout_.videoDrag().enabled)
-            shell_.window().videoArea()->move(topLeft);
+        if (port_.videoDrag().enabled)
+            videoArea_.move(topLeft);
     });
     // Once at start, as the monitor description is read once.
     detectedMonitorWidthCm_ = platform::EnumMonitorDevices().detectedWidthCm;
@@ -129,7 +128,7 @@ MeasureController::MeasureController(Shell &shell, LayoutController &layout, cam
 
 void MeasureController::updateScreen()
 {
-    const QScreen *screen = shell_.window().screen() ? shell_.window().screen() : QGuiApplication::primaryScreen();
+    const QScreen *screen = ctx_.window.screen() ? ctx_.window.screen() : QGuiApplication::primaryScreen();
     surface_->setScreen(detectedMonitorWidthCm_, screen ? screen->size().width() : 0);
 }
 
@@ -141,11 +140,11 @@ bool MeasureController::forwardsMouse(Qt::KeyboardModifiers modifiers) const
 
 void MeasureController::onVideoDragChanged()
 {
-    const VideoDrag &drag = layout_.videoDrag();
+    const VideoDragRange drag = port_.videoDrag();
     measure::MeasuringSession &session = surface_->session();
     session.setWindowMoveEnable(drag.enabled);
     session.setWindowMoveRange(drag.min.x(), drag.min.y(), drag.max.x(), drag.max.y());
-    session.setWindowPosition(shell_.window().videoArea()->pos());
+    session.setWindowPosition(videoArea_.pos());
 }
 
 void MeasureController::onVideoSizeChanged(QSize picture)
@@ -153,7 +152,7 @@ void MeasureController::onVideoSizeChanged(QSize picture)
     if (!camera_.isConnected())
         return;
     const QSize window = surface_->session().windowSize();
-    surface_->setGeometry(window.isValid() ? window : shell_.window().videoArea()->size(), picture);
+    surface_->setGeometry(window.isValid() ? window : videoArea_.size(), picture);
     surface_->refreshScaleLayer();
 }
 
@@ -163,7 +162,7 @@ void MeasureController::buildFrameButtons()
     frameLock_ = std::make_unique<measure::FrameLockControl>(
         *frameSource_, [this](int filterIndex, const QString &folder) { return askPicture(filterIndex, folder); },
         [this] { surface_->clearFrame(); });
-    Controls &c = shell_.controls();
+    Controls &c = ctx_.controls;
     // toggled, not clicked: a release from code (disconnect, leaving draw) must reach the camera too.
     connect(c.button(ControlId::DrawRulerTB_LockFrame), &QAbstractButton::toggled, this, [this](bool down) {
         if (syncingFrameButtons_ || down == frameLock_->lockDown())
@@ -174,8 +173,8 @@ void MeasureController::buildFrameButtons()
     connect(c.button(ControlId::DrawRulerTB_LoadImage), &QAbstractButton::toggled, this, [this](bool down) {
         if (syncingFrameButtons_ || down == frameLock_->loadDown())
             return;
-        const state::ListPaths &folders = shell_.state().curListPath();
-        frameLock_->loadImageClicked(down, bmpTabShown(), folders[state::kListBmp], folders[state::kListJpg]);
+        const state::ListPaths &folders = ctx_.state.curListPath();
+        frameLock_->loadImageClicked(down, port_.bmpPageShown(), folders[state::kListBmp], folders[state::kListJpg]);
         syncFrameButtons();
         if (down && frameLock_->loadDown())
             restoreMeasurement(frameLock_->loadedFile());
@@ -184,7 +183,7 @@ void MeasureController::buildFrameButtons()
 
 void MeasureController::syncFrameButtons()
 {
-    Controls &c = shell_.controls();
+    Controls &c = ctx_.controls;
     syncingFrameButtons_ = true;
     c.button(ControlId::DrawRulerTB_LockFrame)->setChecked(frameLock_->lockDown());
     c.button(ControlId::DrawRulerTB_LoadImage)->setChecked(frameLock_->loadDown());
@@ -193,38 +192,33 @@ void MeasureController::syncFrameButtons()
 
 void MeasureController::releaseFrozenFrame()
 {
-    Controls &c = shell_.controls();
+    Controls &c = ctx_.controls;
     c.button(ControlId::DrawRulerTB_LockFrame)->setChecked(false);
     c.button(ControlId::DrawRulerTB_LoadImage)->setChecked(false);
 }
 
 std::optional<QString> MeasureController::askPicture(int filterIndex, const QString &folder)
 {
-    if (choosePicture)
-        return choosePicture(filterIndex, folder);
     const QStringList filters{QStringLiteral("Bitmaps (*.bmp)"), QStringLiteral("JPEG Image File (*.jpg)")};
-    QFileDialog dialog(&shell_.window());
+    QFileDialog dialog(&ctx_.window);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDirectory(folder);
     dialog.setNameFilters(filters);
     dialog.selectNameFilter(filters.value(filterIndex - 1, filters.constFirst()));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    return dialog.selectedFiles().constFirst();
+    return feature::ui::askFile(ctx_.dialogs, dialog);
 }
 
-void MeasureController::readInputs(ActionInputs &in) const
+void MeasureController::readInputs(feature::ActionInputs &in) const
 {
     const measure::MeasuringSession &session = surface_->session();
     in.shapeInProgress = session.inProgress();
     in.undoAvailable = session.undoEnabled();
     in.redoAvailable = session.redoEnabled();
-    const Controls &c = shell_.controls();
+    const Controls &c = ctx_.controls;
     in.overlapDown = c.isDown(ControlId::DrawRulerTB_Overlap);
     in.frameLockedOrLoaded = c.isDown(ControlId::DrawRulerTB_LockFrame) || c.isDown(ControlId::DrawRulerTB_LoadImage);
 }
 
-void MeasureController::applyRules(const ActionInputs &in, ActionState &s) const { measureRules(in, s); }
 
 void MeasureController::leaveLiveMode(int oldMode, int newMode)
 {
@@ -240,7 +234,7 @@ void MeasureController::videoAreaChanged()
     const QSize picture = camera_.videoSize();
     if (surface_->session().pictureSize() != picture)
         surface_->setGeometry(surface_->session().windowSize(), picture);
-    surface_->resizeWindow(shell_.window().videoArea()->size());
+    surface_->resizeWindow(videoArea_.size());
     onVideoDragChanged();
 }
 
@@ -248,7 +242,7 @@ MeasureController::~MeasureController() = default;
 
 void MeasureController::buildDrawToolBar()
 {
-    Controls &c = shell_.controls();
+    Controls &c = ctx_.controls;
     drawStyleMenu_ = c.menu(ControlId::TntPM_DrawStyle);
     for (std::size_t i = 0; i < measure::kShapeToolMenu.size(); ++i) {
         const measure::ShapeKind kind = measure::kShapeToolMenu[i].kind;
@@ -285,7 +279,7 @@ void MeasureController::DrawRulerTB_SetColorClick()
 {
     // The pen's colour as the user chose it: the stored near-white is shown as white.
     const platform::ColorRef current = measure::dialogColour(surface_->session().shape().colour);
-    const QColor colour = pickColour(QColor::fromRgb(platform::toQRgb(current)));
+    const QColor colour = feature::ui::askColour(ctx_.dialogs, &ctx_.window, QColor::fromRgb(platform::toQRgb(current)));
     if (colour.isValid())
         surface_->session().setColour(platform::fromQRgb(colour.rgb()));
 }
@@ -309,21 +303,20 @@ void MeasureController::restoreMeasurement(const QString &path)
         return;
     const platform::MetadataRead read = platform::readJpegMetadataFile(path);
     if (!read.error.isEmpty())
-        shell_.log().append(QStringLiteral("Picture metadata of %1: %2").arg(path, read.error));
+        ctx_.log.append(QStringLiteral("Picture metadata of %1: %2").arg(path, read.error));
     const measure::PacketRead packet = measure::parsePacket(read.metadata.properties, camera_.stillImage().size());
     if (!packet.error.isEmpty()) {
-        shell_.log().append(QStringLiteral("Shapes of %1 not restored: %2").arg(path, packet.error));
+        ctx_.log.append(QStringLiteral("Shapes of %1 not restored: %2").arg(path, packet.error));
         return;
     }
     if (!packet.packet)
         return;
     // The scale first: the shapes are labelled with it.
-    if (adoptScale)
-        adoptScale(measure::scaleFromPacket(*packet.packet));
+    port_.adoptScale(measure::scaleFromPacket(*packet.packet));
     if (packet.packet->shapes.empty())
         return;
     // Restored shapes are history nodes, which exist with overlap on.
-    QToolButton *overlap = shell_.controls().toolButton(ControlId::DrawRulerTB_Overlap);
+    QToolButton *overlap = ctx_.controls.toolButton(ControlId::DrawRulerTB_Overlap);
     if (!overlap->isChecked())
         overlap->setChecked(true);
     surface_->restoreShapes(packet.packet->shapes, camera_.stillImage().size());
@@ -354,7 +347,7 @@ platform::Bitmap MeasureController::SaveDrawImage(bool copy)
     saving_ = true;
     platform::Bitmap picture = currentPicture();
     if (picture.isNull()) {
-        shell_.log().append(QStringLiteral("Burn-in: no picture to draw on"));
+        ctx_.log.append(QStringLiteral("Burn-in: no picture to draw on"));
         saving_ = false;
         return {};
     }
@@ -362,8 +355,8 @@ platform::Bitmap MeasureController::SaveDrawImage(bool copy)
     if (copy) {
         if (QClipboard *clipboard = QGuiApplication::clipboard())
             clipboard->setImage(picture.image());
-    } else if (saveImageFile) {
-        saveImageFile(picture, burnInPrefix());
+    } else {
+        port_.saveBurntIn(picture, burnInPrefix());
     }
     saving_ = false;
     return picture;
@@ -376,23 +369,23 @@ void MeasureController::Save_ImageFileWithScale()
 
 bool MeasureController::saveSnapshotWithScale(const platform::Bitmap &snapshot)
 {
-    if (snapshot.isNull() || !saveImageFile)
+    if (snapshot.isNull())
         return false;
-    return saveImageFile(surface_->burnIn(platform::Bitmap(snapshot.image().copy())), burnInPrefix());
+    return port_.saveBurntIn(surface_->burnIn(platform::Bitmap(snapshot.image().copy())), burnInPrefix());
 }
 
 void MeasureController::DrawRulerTB_CopyImageClick()
 {
     const platform::Bitmap picture = SaveDrawImage(true);
-    if (!picture.isNull() && copyFollowUp)
-        copyFollowUp(picture);
+    if (!picture.isNull())
+        port_.showCopiedPicture(picture);
 }
 
 measure::ui::TShowMeasureInfoDlg &MeasureController::showInfoDialog()
 {
     if (!showInfo_)
-        showInfo_ = new measure::ui::TShowMeasureInfoDlg([this](const QString &key) { return shell_.texts().text(key); },
-                                                         &shell_.window());
+        showInfo_ = new measure::ui::TShowMeasureInfoDlg([this](const QString &key) { return ctx_.shell.text(key); },
+                                                         &ctx_.window);
     return *showInfo_;
 }
 
@@ -400,7 +393,7 @@ void MeasureController::DrawRulerTB_SetShowInfoClick()
 {
     measure::ui::TShowMeasureInfoDlg &dialog = showInfoDialog();
     dialog.FormShow(surface_->session().labels());
-    const bool ok = runShowInfoDialog ? runShowInfoDialog(dialog) : dialog.exec() == QDialog::Accepted;
+    const bool ok = ctx_.dialogs.runDialog(dialog) == QDialog::Accepted;
     if (ok)
         surface_->session().setLabelSettings(dialog.pending());
 }
@@ -408,7 +401,7 @@ void MeasureController::DrawRulerTB_SetShowInfoClick()
 void MeasureController::onConnected(bool connected)
 {
     if (connected) {
-        surface_->setGeometry(shell_.window().videoArea()->size(), camera_.videoSize());
+        surface_->setGeometry(videoArea_.size(), camera_.videoSize());
         surface_->session().EntryMeasurementMode();
         refreshFlags();
         updateScreen();
@@ -424,16 +417,16 @@ void MeasureController::refreshFlags()
 {
     measure::SurfaceFlags f = surface_->session().flags();
     f.live = camera_.isConnected() && !camera_.isFrozen();
-    f.rendererAvailable = shell_.state().flags().VmrAvailable;
+    f.rendererAvailable = ctx_.state.flags().VmrAvailable;
     f.drawMode = drawMode_;
     surface_->session().setFlags(f);
 }
 
 void MeasureController::showLayer()
 {
-    if (shell_.state().flags().OverlayMode || !camera_.isConnected())
+    if (ctx_.state.flags().OverlayMode || !camera_.isConnected())
         return;
-    shell_.controls().action(ControlId::mmMagniShow)->setText(surface_->scaleBar().magnificationCaption());
+    ctx_.controls.action(ControlId::mmMagniShow)->setText(surface_->scaleBar().magnificationCaption());
     const platform::Bitmap &layer = surface_->layer();
     if (layer.isNull())
         video_.clearOverlay();

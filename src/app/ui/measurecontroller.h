@@ -1,6 +1,7 @@
 #pragma once
 
-#include "app/ui/feature.h"
+#include "feature/feature.h"
+#include "feature/ui/featurecontext.h"
 #include "platform/picturemetadata.h"
 #include "state/globalvar.h"
 
@@ -9,11 +10,9 @@
 #include <QSize>
 #include <QString>
 
-#include <functional>
 #include <memory>
 #include <optional>
 
-class QColor;
 class QMenu;
 
 namespace camera {
@@ -42,19 +41,46 @@ struct RulerScaleControl;
 
 namespace app::ui {
 
-class LayoutController;
-class Shell;
+// The part of the video area a Ctrl-drag may move it to: allowed only when the window preset in
+// force makes the picture overhang the screen, and only between min and max (top left corner,
+// client coordinates).
+struct VideoDragRange {
+    bool enabled = false;
+    QPoint min, max;
+};
+
+// What the measuring side needs from its peers; the composition root answers. UI thread.
+class MeasurePort
+{
+public:
+    // The thumbnail browser shows its BMP page: the load-image dialog starts there.
+    virtual bool bmpPageShown() const = 0;
+    // A loaded JPEG named the scale it was measured with: select it or offer it as a new scale.
+    virtual void adoptScale(const scales::RulerScaleControl &scale) = 0;
+    // A burnt-in picture becomes the still image and is stored with the scale prefix; true when a
+    // file was written.
+    virtual bool saveBurntIn(const platform::Bitmap &picture, const QString &prefix) = 0;
+    // The copy's follow-up: unsaved edits are offered, the copy becomes the still image.
+    virtual void showCopiedPicture(const platform::Bitmap &picture) = 0;
+    // The window presets: a double click toggles Full Screen (4:3); the drag the preset allows.
+    virtual void applyPreset(int preset) = 0;
+    virtual VideoDragRange videoDrag() const = 0;
+
+protected:
+    ~MeasurePort() = default;
+};
 
 // The main window's measuring side: the drawing surface over the live picture, the draw tool
 // bar (shape tools, overlap, undo and redo, pen style, colour, clear, locked and loaded frames),
 // the Ctrl-drag of an overhanging video area and the double-click toggle of "Full Screen (4:3)".
 // UI thread only.
-class MeasureController final : public QObject, public Feature
+class MeasureController final : public QObject, public feature::Feature
 {
     Q_OBJECT
 public:
-    MeasureController(Shell &shell, LayoutController &layout, camera::TVideoCameraDS &camera,
-                      camera::ui::VideoWidget &video, QObject *parent = nullptr);
+    // The surface draws over `video`, the widget filling `videoArea`.
+    MeasureController(feature::ui::FeatureContext context, MeasurePort &port, camera::TVideoCameraDS &camera,
+                      camera::ui::VideoWidget &video, QWidget &videoArea, QObject *parent = nullptr);
     ~MeasureController() override;
 
     measure::MeasuringSurface &surface() { return *surface_; }
@@ -68,14 +94,10 @@ public:
     // Brings the lock-frame and load-image buttons up and the live picture back.
     void releaseFrozenFrame();
 
-    // The load-image button's open dialog: filter index 1 (BMP) or 2 (JPG) and the start folder;
-    // none when cancelled. Default: a file dialog. Tests answer it.
-    std::function<std::optional<QString>(int filterIndex, const QString &folder)> choosePicture;
-    // The thumbnail browser shows its BMP page: the dialog starts there.
-    std::function<bool()> bmpTabShown = [] { return true; };
+    // The window preset changed the drag the video area allows.
+    void onVideoDragChanged();
 
-    void readInputs(ActionInputs &in) const override;
-    void applyRules(const ActionInputs &in, ActionState &s) const override;
+    void readInputs(feature::ActionInputs &in) const override;
     void leaveLiveMode(int oldMode, int newMode) override;
     void enterLiveMode(int mode) override { setDrawMode(mode == state::kLiveDraw); }
     void videoAreaChanged() override;
@@ -83,13 +105,10 @@ public:
     // The colour button: the colour dialog, opened at the pen's colour; the choice (unless
     // cancelled) becomes the pen's colour.
     void DrawRulerTB_SetColorClick();
-    // Asks for a colour starting at `initial`; an invalid colour means cancelled. Default: Qt's
-    // colour dialog over the main window; tests answer instead.
-    std::function<QColor(const QColor &initial)> pickColour;
 
     // SaveDrawImage: the current frame (live) or the frozen or loaded picture, with the scale bar
     // and every shape burnt in at the picture's own size. Copy mode puts it on the clipboard;
-    // otherwise it is saved through saveImageFile with the scale prefix. A null bitmap when
+    // otherwise it is saved (MeasurePort::saveBurntIn) with the scale prefix. A null bitmap when
     // nothing could be grabbed (then nothing is saved or copied) or while a save is running.
     platform::Bitmap SaveDrawImage(bool copy);
     // The picture under the measurement, without shapes: the live frame, or the locked or loaded
@@ -111,17 +130,6 @@ public:
     // What a picture of `picture` size saved now carries: the current scale's pixel size and,
     // when the picture is the one measured on, the shapes on it. Empty without a scale.
     platform::PictureMetadata pictureMetadata(QSize picture) const;
-    // A loaded JPEG named the scale it was measured with: select it or offer it as a new scale.
-    std::function<void(const scales::RulerScaleControl &scale)> adoptScale;
-
-    // What other features answer; each does nothing until set. saveImageFile shows the picture
-    // as the still image and stores it with the prefix (true when a file was written);
-    // copyFollowUp asks about unsaved edits, shows the copy and runs the capture follow-up.
-    std::function<bool(const platform::Bitmap &picture, const QString &prefix)> saveImageFile;
-    std::function<void(const platform::Bitmap &picture)> copyFollowUp;
-    // Answers the display options dialog in tests: called with the dialog shown (FormShow done),
-    // returns whether OK was pressed. Default: the dialog's own modal loop.
-    std::function<bool(measure::ui::TShowMeasureInfoDlg &)> runShowInfoDialog;
 
 private:
     void onConnected(bool connected);
@@ -137,14 +145,14 @@ private:
     void restoreMeasurement(const QString &path);
     // The surface follows the picture shown (camera format, frozen or loaded picture).
     void onVideoSizeChanged(QSize picture);
-    void onVideoDragChanged();
     // Mouse events reach the surface in draw mode, and for a Ctrl-drag of the video area.
     bool forwardsMouse(Qt::KeyboardModifiers modifiers) const;
 
-    Shell &shell_;
-    LayoutController &layout_;
+    feature::ui::FeatureContext ctx_;
+    MeasurePort &port_;
     camera::TVideoCameraDS &camera_;
     camera::ui::VideoWidget &video_;
+    QWidget &videoArea_;
     measure::MeasuringSurface *surface_ = nullptr;
     QMenu *drawStyleMenu_ = nullptr;
     bool drawMode_ = false;

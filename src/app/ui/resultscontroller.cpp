@@ -1,11 +1,10 @@
 #include "resultscontroller.h"
 
-#include "controls.h"
-#include "mainwindow.h"
 #include "measurecontroller.h"
-#include "shell.h"
 
-#include "app/updateactions.h"
+#include "feature/ui/controls.h"
+#include "feature/ui/shellport.h"
+#include "feature/ui/userdialogs.h"
 #include "library/capturenumber.h"
 #include "measure/analysisexport.h"
 #include "measure/measuringsession.h"
@@ -16,6 +15,8 @@
 #include "platform/clock.h"
 #include "platform/diagnosticslog.h"
 #include "platform/tiffwriter.h"
+#include "state/appstate.h"
+#include "state/usersettings.h"
 #include "state/uiprotocol.h"
 
 #include <QAbstractButton>
@@ -31,12 +32,14 @@
 
 namespace app::ui {
 
+using feature::ui::Controls;
 using state::ControlId;
 
-ResultsController::ResultsController(Shell &shell, MeasureController &measure, QObject *parent)
-    : QObject(parent), shell_(shell), measure_(measure)
+ResultsController::ResultsController(feature::ui::FeatureContext context, ResultsPort &port, MeasureController &measure,
+                                     QObject *parent)
+    : QObject(parent), ctx_(context), port_(port), measure_(measure)
 {
-    Controls &c = shell_.controls();
+    Controls &c = ctx_.controls;
     connect(c.action(ControlId::ResultsTable_Tool), &QAction::triggered, this, &ResultsController::showResults);
     connect(c.button(ControlId::DrawRulerTB_Results), &QAbstractButton::clicked, this, &ResultsController::showResults);
     connect(c.action(ControlId::ExportAnalysis), &QAction::triggered, this, [this] { exportForAnalysis(); });
@@ -56,8 +59,8 @@ ResultsController::~ResultsController() = default;
 measure::ui::ResultsTableDialog &ResultsController::dialog()
 {
     if (!dialog_) {
-        dialog_ = new measure::ui::ResultsTableDialog([this](const QString &key) { return shell_.texts().text(key); },
-                                                      &shell_.window());
+        dialog_ = new measure::ui::ResultsTableDialog([this](const QString &key) { return ctx_.shell.text(key); },
+                                                      &ctx_.window);
         connect(dialog_, &measure::ui::ResultsTableDialog::copyRequested, this, &ResultsController::copyResults);
         connect(dialog_, &measure::ui::ResultsTableDialog::exportRequested, this, &ResultsController::exportResults);
     }
@@ -72,8 +75,8 @@ void ResultsController::showResults()
         // Beside the picture rather than over it: right of the main window where the screen has
         // room, else in the screen's bottom-right corner.
         placed_ = true;
-        const QRect main = shell_.window().frameGeometry();
-        const QScreen *screen = shell_.window().screen();
+        const QRect main = ctx_.window.frameGeometry();
+        const QScreen *screen = ctx_.window.screen();
         const QRect area = screen ? screen->availableGeometry() : QRect();
         QPoint at(main.right() + 1, main.top());
         constexpr int kFrameAllowance = 24;   // the window manager's frame is not known before showing
@@ -101,32 +104,29 @@ void ResultsController::copyResults()
 
 std::optional<QString> ResultsController::askPath(const QString &folder, const QString &name, const QString &filter)
 {
-    const QString path =
-        QFileDialog::getSaveFileName(dialog_ && dialog_->isVisible() ? static_cast<QWidget *>(dialog_) : &shell_.window(),
-                                     QString(), QDir(folder).filePath(name), filter);
-    if (path.isEmpty())
-        return std::nullopt;
-    return path;
+    QFileDialog dialog(dialog_ && dialog_->isVisible() ? static_cast<QWidget *>(dialog_) : &ctx_.window, QString(),
+                       folder, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.selectFile(name);
+    return feature::ui::askFile(ctx_.dialogs, dialog);
 }
 
 void ResultsController::exportResults()
 {
     const measure::MeasuringSession &session = measure_.surface().session();
-    const QString folder = lastCsvFolder_.isEmpty() ? shell_.state().curListPath()[state::kListJpg] : lastCsvFolder_;
+    const QString folder = lastCsvFolder_.isEmpty() ? ctx_.state.curListPath()[state::kListJpg] : lastCsvFolder_;
     const QString name = library::firstFreeNumberedName(
-        QStringLiteral("Results_"), shell_.clock().today(),
+        QStringLiteral("Results_"), ctx_.clock.today(),
         [&folder](const QString &n) { return QFileInfo::exists(QDir(folder).filePath(n + QStringLiteral(".csv"))); });
-    const std::optional<QString> path = chooseCsvPath ? chooseCsvPath(folder, name + QStringLiteral(".csv"))
-                                                      : askPath(folder, name + QStringLiteral(".csv"),
-                                                                QStringLiteral("CSV (*.csv)"));
+    const std::optional<QString> path = askPath(folder, name + QStringLiteral(".csv"), QStringLiteral("CSV (*.csv)"));
     if (!path)
         return;
     lastCsvFolder_ = QFileInfo(*path).absolutePath();
     const std::error_code error = measure::writeResultsCsv(*path, measure::resultRows(session), measure::resultsMetadata(session));
     if (error) {
-        shell_.log().append(QStringLiteral("Results export: writing %1 failed (%2)")
+        ctx_.log.append(QStringLiteral("Results export: writing %1 failed (%2)")
                                 .arg(*path, QString::fromStdString(error.message())));
-        shell_.ShowMessageBox(QStringLiteral("CannotExportResults_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
+        ctx_.shell.ShowMessageBox(QStringLiteral("CannotExportResults_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
                               state::kIconError);
     }
 }
@@ -134,8 +134,8 @@ void ResultsController::exportResults()
 platform::Bitmap ResultsController::pictureToExport() const
 {
     platform::Bitmap picture = measure_.currentPicture();
-    if (picture.isNull() && stillPicture)
-        picture = stillPicture();
+    if (picture.isNull())
+        picture = port_.stillPicture();
     return picture;
 }
 
@@ -143,36 +143,29 @@ bool ResultsController::exportForAnalysis()
 {
     const platform::Bitmap picture = pictureToExport();
     if (picture.isNull()) {
-        shell_.log().append(QStringLiteral("Export for analysis: no picture"));
+        ctx_.log.append(QStringLiteral("Export for analysis: no picture"));
         return false;
     }
-    const QString folder = shell_.state().curListPath()[state::kListJpg];
+    const QString folder = ctx_.state.curListPath()[state::kListJpg];
     // Proposed in the library's style, but no capture counter moves: the browser's pages stay
     // BMP, JPG and AVI, and a TIFF is no capture.
     const QString name = library::firstFreeNumberedName(
-        QStringLiteral("Tif_"), shell_.clock().today(),
+        QStringLiteral("Tif_"), ctx_.clock.today(),
         [&folder](const QString &n) { return QFileInfo::exists(QDir(folder).filePath(n + QStringLiteral(".tif"))); });
-    const std::optional<QString> path = chooseTiffPath ? chooseTiffPath(folder, name + QStringLiteral(".tif"))
-                                                       : askPath(folder, name + QStringLiteral(".tif"),
-                                                                 QStringLiteral("TIFF (*.tif *.tiff)"));
+    const std::optional<QString> path = askPath(folder, name + QStringLiteral(".tif"), QStringLiteral("TIFF (*.tif *.tiff)"));
     if (!path)
         return false;
     const measure::MeasuringSession &session = measure_.surface().session();
     const platform::TiffOptions options = measure::analysisTiffOptions(session.scale(), picture.size());
     const std::error_code error = platform::writeTiff(*path, picture.image(), options);
     if (error) {
-        shell_.log().append(QStringLiteral("Export for analysis: writing %1 failed (%2)")
+        ctx_.log.append(QStringLiteral("Export for analysis: writing %1 failed (%2)")
                                 .arg(*path, QString::fromStdString(error.message())));
-        shell_.ShowMessageBox(QStringLiteral("CannotExportTiff_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
+        ctx_.shell.ShowMessageBox(QStringLiteral("CannotExportTiff_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
                               state::kIconError);
         return false;
     }
     return true;
-}
-
-void ResultsController::applyRules(const ActionInputs &in, ActionState &s) const
-{
-    s.enabled.set(ControlId::ExportAnalysis, in.flags.VideoConnected || !in.stillEmpty);
 }
 
 void ResultsController::languageChanged()

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/ui/feature.h"
+#include "feature/feature.h"
+#include "feature/ui/featurecontext.h"
 
 #include <QObject>
 #include <QString>
 
-#include <functional>
 #include <optional>
 
 namespace measure::ui {
@@ -19,16 +19,27 @@ class Bitmap;
 namespace app::ui {
 
 class MeasureController;
-class Shell;
+
+// What the results need from their peers; the composition root answers. UI thread.
+class ResultsPort
+{
+public:
+    // The still image shown beside the live picture: exported when the camera has no picture.
+    virtual platform::Bitmap stillPicture() const = 0;
+
+protected:
+    ~ResultsPort() = default;
+};
 
 // The results table window (menu item and draw tool bar button) and "Export for analysis": the
 // picture under the measurement as a calibrated TIFF. The table follows every change of the
 // measurement and of the scale while it is shown. UI thread only.
-class ResultsController final : public QObject, public Feature
+class ResultsController final : public QObject, public feature::Feature
 {
     Q_OBJECT
 public:
-    ResultsController(Shell &shell, MeasureController &measure, QObject *parent = nullptr);
+    ResultsController(feature::ui::FeatureContext context, ResultsPort &port, MeasureController &measure,
+                      QObject *parent = nullptr);
     ~ResultsController() override;
 
     void showResults();
@@ -44,21 +55,14 @@ public:
     // JPG folder) and writes the picture with its scale. False when nothing was written.
     bool exportForAnalysis();
 
-    // The save dialogs: start folder and proposed file name (with extension); nullopt when
-    // cancelled. Default: a file dialog over the main window. Tests answer instead.
-    std::function<std::optional<QString>(const QString &folder, const QString &name)> chooseCsvPath;
-    std::function<std::optional<QString>(const QString &folder, const QString &name)> chooseTiffPath;
-    // The still image shown beside the live picture: exported when the camera has no picture.
-    std::function<platform::Bitmap()> stillPicture;
-
-    void applyRules(const ActionInputs &in, ActionState &s) const override;
     void languageChanged() override;
 
 private:
     platform::Bitmap pictureToExport() const;
     std::optional<QString> askPath(const QString &folder, const QString &name, const QString &filter);
 
-    Shell &shell_;
+    feature::ui::FeatureContext ctx_;
+    ResultsPort &port_;
     MeasureController &measure_;
     measure::ui::ResultsTableDialog *dialog_ = nullptr;
     QString lastCsvFolder_;

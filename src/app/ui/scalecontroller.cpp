@@ -1,12 +1,13 @@
 #include "scalecontroller.h"
 
-#include "cameracontroller.h"
-#include "mainwindow.h"
-#include "messagepresenter.h"
-#include "shell.h"
-
 #include "camera/videocamerads.h"
+#include "feature/ui/controls.h"
+#include "feature/ui/shellport.h"
+#include "feature/ui/userdialogs.h"
 #include "platform/diagnosticslog.h"
+#include "state/appstate.h"
+#include "state/uiprotocol.h"
+#include "state/usersettings.h"
 #include "scales/ui/calibratewindow.h"
 #include "scales/ui/setrulerdlg.h"
 
@@ -15,24 +16,28 @@
 namespace app::ui {
 
 using state::ControlId;
+using state::kIconAttention;
+using state::kIconError;
+using state::kIconQuestion;
+using state::kResultOk;
 
-ScaleController::ScaleController(Shell &shell, CameraController &camera, platform::MediaBackend &backend, QObject *parent)
-    : QObject(parent), shell_(shell), camera_(camera), backend_(backend)
+ScaleController::ScaleController(feature::ui::FeatureContext context, ScalePort &port, camera::TVideoCameraDS &camera,
+                                 platform::MediaBackend &backend, QObject *parent)
+    : QObject(parent), ctx_(context), port_(port), camera_(camera), backend_(backend)
 {
-    runDialog = [](QDialog &d) { return d.exec(); };
     scales::ui::TSetRulerDlg::Deps deps;
-    deps.storeFile = shell_.paths().scaleStoreFile();
-    deps.markerFile = shell_.programDir() + QStringLiteral("/Sys/DefScaleData.ini");
-    deps.text = [this](const QString &key) { return shell_.texts().text(key); };
-    deps.log = [this](const QString &line) { shell_.log().append(line); };
+    deps.storeFile = ctx_.paths.scaleStoreFile();
+    deps.markerFile = ctx_.programDir + QStringLiteral("/Sys/DefScaleData.ini");
+    deps.text = [this](const QString &key) { return ctx_.shell.text(key); };
+    deps.log = [this](const QString &line) { ctx_.log.append(line); };
     deps.warn = [this](const QString &t, const QString &c) { warn(t, c, kIconAttention); };
-    deps.detectedMonitorWidthCm = [this] { return detectedMonitorWidthCm ? detectedMonitorWidthCm() : 0.0f; };
-    dialog_ = new scales::ui::TSetRulerDlg(std::move(deps), &shell_.window());
+    deps.detectedMonitorWidthCm = [this] { return port_.detectedMonitorWidthCm(); };
+    dialog_ = new scales::ui::TSetRulerDlg(std::move(deps), &ctx_.window);
     dialog_->setModal(true);
     dialog_->runCalibration = [this](scales::RulerScaleControl &scale) { return runCalibration(scale); };
     current_ = dialog_->current();
 
-    connect(shell_.controls().button(ControlId::DrawRulerTB_SetScale), &QAbstractButton::clicked, this,
+    connect(ctx_.controls.button(ControlId::DrawRulerTB_SetScale), &QAbstractButton::clicked, this,
             &ScaleController::DrawRulerTB_SetScaleClick);
 }
 
@@ -40,7 +45,7 @@ ScaleController::~ScaleController() = default;
 
 void ScaleController::warn(const QString &textKey, const QString &captionKey, int icon)
 {
-    shell_.ShowMessageBox(textKey, captionKey, false, icon);
+    ctx_.shell.ShowMessageBox(textKey, captionKey, false, icon);
 }
 
 void ScaleController::publish() { Q_EMIT scaleChanged(current_); }
@@ -50,7 +55,7 @@ void ScaleController::adoptScale(const scales::RulerScaleControl &scale)
     if (calibrating_ || dialog_->isVisible())
         return;
     if (!dialog_->selectScale(scale.name)) {
-        if (shell_.ShowMessageBox(QStringLiteral("AddScaleFromPicture_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"),
+        if (ctx_.shell.ShowMessageBox(QStringLiteral("AddScaleFromPicture_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"),
                                   true, kIconQuestion, u'"' + scale.name + QStringLiteral("\" "))
             != kResultOk)
             return;
@@ -64,7 +69,7 @@ void ScaleController::DrawRulerTB_SetScaleClick()
 {
     if (dialog_->isVisible())
         return;
-    runDialog(*dialog_);
+    ctx_.dialogs.runDialog(*dialog_);
     // The selected scale is current after OK and after Cancel alike (Cancel reloads it).
     current_ = dialog_->current();
     publish();
@@ -94,19 +99,19 @@ void ScaleController::closeCalibrationWindow()
 
 bool ScaleController::runCalibration(scales::RulerScaleControl &scale)
 {
-    if (calibrating_ || !shell_.state().flags().DeviceFound)
+    if (calibrating_ || !ctx_.state.flags().DeviceFound)
         return false;
     calibrating_ = true;
     // Both views would open the same device: the main camera steps aside while calibrating.
-    const bool wasConnected = shell_.state().flags().VideoConnected;
+    const bool wasConnected = ctx_.state.flags().VideoConnected;
     if (wasConnected)
-        camera_.Connect_BtnClick();
+        port_.disconnectCamera();
 
-    camera::TVideoCameraDS &main = camera_.camera();
+    camera::TVideoCameraDS &main = camera_;
     scales::ui::TCalibrateWindow::Deps deps{
         backend_,
-        shell_.log(),
-        [this](const QString &key) { return shell_.texts().text(key); },
+        ctx_.log,
+        [this](const QString &key) { return ctx_.shell.text(key); },
         [&main](camera::TVideoCameraDS &own) {
             own.deviceTable() = main.deviceTable();
             own.SearchDevice();
@@ -116,14 +121,14 @@ bool ScaleController::runCalibration(scales::RulerScaleControl &scale)
         [this](const QString &t, const QString &c) { warn(t, c, kIconError); }};
     scales::ui::TCalibrateWindow window(std::move(deps), scale, dialog_);
     calibration_ = &window;
-    runDialog(window);
+    ctx_.dialogs.runDialog(window);
     calibration_ = nullptr;
     const bool computed = window.calibrated();
     if (computed)
         scale = window.scale();
 
-    if (wasConnected && shell_.state().flags().DeviceFound && !shell_.state().flags().VideoConnected)
-        camera_.Connect_BtnClick();
+    if (wasConnected && ctx_.state.flags().DeviceFound && !ctx_.state.flags().VideoConnected)
+        port_.connectCamera();
     calibrating_ = false;
     return computed;
 }

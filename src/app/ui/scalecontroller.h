@@ -1,14 +1,14 @@
 #pragma once
 
-#include "app/ui/feature.h"
+#include "feature/feature.h"
+#include "feature/ui/featurecontext.h"
 #include "scales/rulerscale.h"
 
 #include <QObject>
 
-#include <functional>
-#include <memory>
-
-class QDialog;
+namespace camera {
+class TVideoCameraDS;
+}
 
 namespace platform {
 class MediaBackend;
@@ -21,29 +21,38 @@ class TSetRulerDlg;
 
 namespace app::ui {
 
-class CameraController;
-class Shell;
+// What the scales need from their peers; the composition root answers. UI thread.
+class ScalePort
+{
+public:
+    // The monitor's physical width in cm as detected from the monitor description; 0 for none.
+    virtual float detectedMonitorWidthCm() const = 0;
+    // The calibration window opens the camera itself: the main camera disconnects before it and
+    // connects again after it.
+    virtual void disconnectCamera() = 0;
+    virtual void connectCamera() = 0;
+
+protected:
+    ~ScalePort() = default;
+};
 
 // The current ruler scale: the scale settings dialog (created at start, so the store is read
 // then), opened from the draw tool bar's scale button; the calibration window it starts; the
 // reload after model recognition. Every change of the current scale is published through
 // scaleChanged. UI thread only.
-class ScaleController final : public QObject, public Feature
+class ScaleController final : public QObject, public feature::Feature
 {
     Q_OBJECT
 public:
-    ScaleController(Shell &shell, CameraController &camera, platform::MediaBackend &backend, QObject *parent = nullptr);
+    // The calibration window takes its device table, device and flip mode from `camera`.
+    ScaleController(feature::ui::FeatureContext context, ScalePort &port, camera::TVideoCameraDS &camera,
+                    platform::MediaBackend &backend, QObject *parent = nullptr);
     ~ScaleController() override;
 
     const scales::RulerScaleControl &current() const { return current_; }
     scales::ui::TSetRulerDlg &dialog() { return *dialog_; }
     // The calibration window while it is open, else null.
     scales::ui::TCalibrateWindow *calibrationWindow() const { return calibration_; }
-
-    // The monitor's physical width in cm as detected from the monitor description; 0 for none.
-    std::function<float()> detectedMonitorWidthCm = [] { return 0.0f; };
-    // Runs the scale dialog or the calibration window modally. Default: exec().
-    std::function<int(QDialog &)> runDialog;
 
     void DrawRulerTB_SetScaleClick();
     bool calibrationRunning() const { return calibrating_; }
@@ -67,8 +76,9 @@ private:
     bool runCalibration(scales::RulerScaleControl &scale);
     void warn(const QString &textKey, const QString &captionKey, int icon);
 
-    Shell &shell_;
-    CameraController &camera_;
+    feature::ui::FeatureContext ctx_;
+    ScalePort &port_;
+    camera::TVideoCameraDS &camera_;
     platform::MediaBackend &backend_;
     // Owned by the main window, like every dialog of the program.
     scales::ui::TSetRulerDlg *dialog_ = nullptr;

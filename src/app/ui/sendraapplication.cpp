@@ -1,33 +1,20 @@
 #include "sendraapplication.h"
 
-#include "automationcontroller.h"
-#include "cameracontroller.h"
-#include "comparecontroller.h"
-#include "controls.h"
-#include "editorcontroller.h"
-#include "filtercontroller.h"
 #include "keyrouter.h"
-#include "layoutcontroller.h"
 #include "livemodecontroller.h"
 #include "mainwindow.h"
-#include "measurecontroller.h"
-#include "resultscontroller.h"
 #include "messagepresenter.h"
-#include "playerfeature.h"
-#include "recordingcontroller.h"
-#include "reticlecontroller.h"
-#include "scalecontroller.h"
 #include "shell.h"
-#include "stillimagecontroller.h"
-#include "viewercontroller.h"
 
 #include "camera/overlaybitmap.h"
-#include "camera/playback/ui/mediaplayercontroller.h"
 #include "camera/ui/videowidget.h"
-#include "imaging/stilldocument.h"
 #include "camera/videocamerads.h"
-#include "measure/ui/measuringsurface.h"
+#include "feature/ui/controls.h"
+#include "imaging/stilldocument.h"
+#include "imaging/ui/comparecontroller.h"
+#include "imaging/ui/reticlecontroller.h"
 #include "library/ui/thumbnailbrowserwidget.h"
+#include "measure/ui/measuringsurface.h"
 #include "platform/diagnosticslog.h"
 #include "platform/frameextractor.h"
 #include "platform/gst/gstplaybackengine.h"
@@ -44,10 +31,16 @@
 
 namespace app::ui {
 
+using state::ControlId;
+
 SendraApplication::SendraApplication(const QString &programDir, platform::DiagnosticsLog &log, platform::Clock &clock,
-                                     MessagePresenter *presenter)
+                                     MessagePresenter *presenter, feature::ui::UserDialogs *dialogs)
 {
     const state::UserPaths paths = state::UserPaths::fromProfileDir(state::UserPaths::profileDirFromEnvironment());
+
+    // The platform services the program runs on, created together: the settings file, the
+    // bridge chip's vendor library, the virtual camera, the media backend and the playback
+    // engine. Nothing below reaches GStreamer or the vendor library but through them.
     settings_ = std::make_unique<platform::IniProfileStore>(paths.settingsFile());
     auto vendor = std::make_unique<platform::DlVendorChannel>(platform::DlVendorChannel::defaultLibraryPath(programDir));
     if (!vendor->loaded())
@@ -64,54 +57,61 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
 
     const bool renderer = qEnvironmentVariable("SENDRA_CAM_NO_RENDERER") != QLatin1String("1");
     shell_ = std::make_unique<Shell>(ShellDeps{programDir, paths, clock, *settings_, *vendor_, log,
-                                               platform::systemLanguageId(), renderer, presenter});
-    Shell &shell = *shell_;
+                                               platform::systemLanguageId(), renderer, presenter, dialogs});
+    createFeatures(log);
+    connectFeatures();
 
+    // Texts of everything the features built, then the window's creation event: look for
+    // cameras and show what was found.
+    shell_->applyTexts();
+    camera_->startUp();
+}
+
+void SendraApplication::createFeatures(platform::DiagnosticsLog &log)
+{
+    Shell &shell = *shell_;
+    MainWindow &window = shell.window();
+    const feature::ui::FeatureContext ctx = shell.context();
     // The features, in the order the shell calls them; the close sequence runs them backwards,
     // so the player and the recording end before the camera.
-    still_ = new StillImageController(shell, &shell);
-    layout_ = new LayoutController(shell, &shell);
+    still_ = new imaging::ui::StillImageController(ctx, *this, *window.stillView(), &platform::grabFrameForThumbnail, &shell);
+    window.placeLibrary(&still_->browser());
+    layout_ = new LayoutController(shell, *this, &shell);
     liveModes_ = new LiveModeController(shell, &shell);
-    camera_ = new CameraController(shell, *backend_, &shell);
-    recording_ = new RecordingController(shell, *camera_, *still_, &shell);
-    playerController_ = new camera::playback::ui::MediaPlayerController(
-        camera_->videoWidget(), *engine_,
+    camera_ = new camera::ui::CameraController(ctx, *this, *backend_, *window.videoArea(), shell.eetiCom(), &shell);
+    recording_ = new camera::ui::RecordingController(ctx, *this, camera_->camera(), still_->captureCounter(), &shell);
+    player_ = new camera::playback::ui::MediaPlayerController(
+        ctx, *this, camera_->videoWidget(), *engine_,
         [&log](const QString &path, std::uint32_t index) { return platform::GetAviFrame(path, index, &log); }, &shell);
-    player_ = new PlayerFeature(shell, *playerController_, &shell);
-    measure_ = new MeasureController(shell, *layout_, camera_->camera(), *camera_->videoWidget(), &shell);
+    measure_ = new MeasureController(ctx, *this, camera_->camera(), *camera_->videoWidget(), *window.videoArea(), &shell);
     overlay_ = std::make_unique<camera::OverlayBitmap>();
-    compare_ = new CompareController(shell, camera_->camera(), *overlay_, &shell);
-    reticle_ = new ReticleController(shell, camera_->camera(), *overlay_, &shell);
-    scales_ = new ScaleController(shell, *camera_, *backend_, &shell);
-    automation_ = new AutomationController(shell, &shell);
-    editor_ = new EditorController(shell, *still_, &shell);
-    filters_ = new FilterController(shell, still_->document(), &shell);
-    viewer_ = new ViewerController(shell, *still_, &shell);
-    results_ = new ResultsController(shell, *measure_, &shell);
-    for (Feature *feature : std::initializer_list<Feature *>{still_, layout_, liveModes_, camera_, recording_, player_,
-                                                             measure_, scales_, compare_, reticle_, automation_, editor_,
-                                                             filters_, viewer_, results_})
+    compare_ = new imaging::ui::CompareController(ctx, *this, camera_->camera(), *overlay_, &shell);
+    reticle_ = new imaging::ui::ReticleController(ctx, *this, camera_->camera(), *overlay_, &shell);
+    scales_ = new ScaleController(ctx, *this, camera_->camera(), *backend_, &shell);
+    automation_ = new tools::ui::AutomationController(ctx, *this, &shell);
+    editor_ = new imaging::ui::EditorController(ctx, *this, still_->document(), still_->view(), &shell);
+    filters_ = new imaging::ui::FilterController(ctx, *this, still_->document(), still_->view(), &shell);
+    viewer_ = new library::ui::ViewerController(ctx, *this, &shell);
+    results_ = new ResultsController(ctx, *this, *measure_, &shell);
+    for (feature::Feature *feature : std::initializer_list<feature::Feature *>{
+             still_, layout_, liveModes_, camera_, recording_, player_, measure_, scales_, compare_, reticle_, automation_,
+             editor_, filters_, viewer_, results_})
         shell.addFeature(feature);
 
-    // What the features answer for each other.
-    camera::TVideoCameraDS &cam = camera_->camera();
-    camera::playback::ui::MediaPlayerController &player = *playerController_;
-    camera_->captureStill = [this](const platform::Bitmap &picture) { still_->CaptureImageCom(picture); };
-    camera_->exitMediaPlayer = [&player] { player.ExitMediaPlayer(); };
-    camera_->reenterDrawMode = [this, &shell] { measure_->setDrawMode(shell.state().flags().LiveMode == state::kLiveDraw); };
-    camera_->resetModeButtons = [this] { liveModes_->resetModeButtons(); };
-    camera_->resolutionChanged = [this](QSize size) { layout_->setCameraResolution(size); };
-    camera_->releaseFrozenFrame = [this] { measure_->releaseFrozenFrame(); };
-    camera_->reloadRulerScales = [this] { scales_->reloadRulerScales(); };
-    camera_->semiAutoCalibrationRunning = [this] { return scales_->calibrationRunning(); };
-    camera_->closeCalibrationWindow = [this] { scales_->closeCalibrationWindow(); };
+    // Space takes a snapshot and V starts or stops a recording while the camera is live, unless
+    // the focused control takes keys itself.
+    keys_ = new KeyRouter(&window, [&shell] { return shell.state().flags().VideoConnected && !shell.state().flags().IsClosing; },
+                          &shell);
+}
+
+void SendraApplication::connectFeatures()
+{
+    // Signals carry what happened to whoever follows it; what a feature needs from its peers
+    // goes through its port, answered below.
     // Every measured value and label follows the current ruler scale.
     QObject::connect(scales_, &ScaleController::scaleChanged, measure_,
                      [this](const scales::RulerScaleControl &scale) { measure_->surface().setScale(scale); });
-    // The scale dialog offers the monitor width read from the monitor's own description.
-    scales_->detectedMonitorWidthCm = [this] { return measure_->surface().detectedMonitorWidthCm(); };
     scales_->publish();
-    measure_->bmpTabShown = [this] { return still_->browser().currentIndex() == state::kListBmp; };
     camera::ui::VideoWidget *video = camera_->videoWidget();
     overlay_->setSink([video](const camera::OverlayBitmap &o) {
         if (o.visible())
@@ -119,92 +119,21 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
         else
             video->clearOverlay();
     });
-    compare_->shownPicture = [this] { return still_->document().picture(); };
-    results_->stillPicture = [this] { return still_->document().picture(); };
-    compare_->claimOverlay = [this] { liveModes_->claimOverlay(); };
-    reticle_->claimOverlay = [this] { liveModes_->claimOverlay(); };
-    // Saved pictures carry the scale and the shapes; a loaded one brings them back.
-    still_->pictureMetadata = [this](QSize picture) { return measure_->pictureMetadata(picture); };
-    measure_->adoptScale = [this](const scales::RulerScaleControl &scale) { scales_->adoptScale(scale); };
-    measure_->saveImageFile = [this](const platform::Bitmap &picture, const QString &prefix) {
-        still_->document().load(picture, QString());
-        return still_->Save_ImageFile(still_->document().picture(), prefix);
-    };
-    measure_->copyFollowUp = [this, &shell](const platform::Bitmap &picture) {
-        if (still_->document().hasUnsavedEdits()
-            && shell.ShowMessageBox(QStringLiteral("WhetherSaveImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
-                                    state::kIconQuestion)
-                   == state::kResultOk)
-            still_->Save_ImageFile(still_->document().picture());
-        still_->CaptureImageCom(picture);
-    };
-    layout_->stopVideo = [this, &shell, &player] {
-        if (shell.state().flags().VideoConnected)
-            camera_->Connect_BtnClick();
-        else if (shell.state().flags().VideoPlaying)
-            player.PlayVideo_BtnClick();
-    };
-    still_->grabVideoFrame = [](const QString &path, int index) { return platform::grabFrameForThumbnail(path, index); };
-    still_->playVideoFile = [&player](const QString &path) { player.PlayerVideoCom(path); };
-    still_->leavePlayer = [&player] { player.ExitMediaPlayer(); };
-    still_->jpegQualityChosen = [&cam](int quality) { cam.SetCompressionQ(quality); };
-    still_->showInViewer = [this] { viewer_->ShowStillImage(); };
-    player.showMessage = [&shell](const QString &t, const QString &c, bool cancel, int icon) {
-        return shell.ShowMessageBox(t, c, cancel, icon);
-    };
-    player.disconnectCamera = [this, &shell] {
-        if (shell.state().flags().VideoConnected)
-            camera_->Connect_BtnClick();
-    };
-    player.stopRecording = [this] { recording_->stopRecording(); };
-    player.cameraConnected = [&cam] { return cam.isConnected(); };
-    player.setFlipMode = [&cam](int mode) { cam.SetFlipMode(mode); };
-    player.aviFolder = [&shell] { return shell.state().curListPath()[state::kListAvi]; };
-    player.memoryTrim = [&shell] { shell.MemoryTrim(); };
-    QObject::connect(&player, &camera::playback::ui::MediaPlayerController::aviPageRefreshRequested, still_,
-                     [this] { still_->browser().showKind(state::kListAvi); });
-
-    // The automation tools capture through the camera and the recording, and save into the
-    // library folders.
-    automation_->takeSnapshot = [this] { camera_->CaptureImage_BtnClick(); };
-    automation_->toggleRecording = [this] { recording_->RecordVideo_BtnClick(); };
-    automation_->stopRecording = [this] { recording_->stopRecording(); };
-    automation_->recording = [&shell] { return shell.state().flags().VideoRecording; };
-    automation_->chooseCompressor = [this] { recording_->VideoCompressClick(); };
-    automation_->showLibraryPage = [this](int kind) { still_->browser().showKind(kind); };
-    automation_->refreshLibraryPage = [this](int kind) { still_->browser().FileList(kind); };
-    automation_->currentLibraryPage = [this] { return still_->browser().currentIndex(); };
-    automation_->jpegQuality = [this] { return still_->jpegQuality(); };
-    automation_->chooseJpegQuality = [&shell](int quality) {
-        using state::ControlId;
-        const ControlId item = quality >= 100 ? ControlId::NHeight_Q : quality >= 90 ? ControlId::NMiddle_Q : ControlId::NLow_Q;
-        shell.controls().action(item)->trigger();
-    };
-    still_->timedStillsRunning = [this] { return automation_->timedStillsRunning(); };
-    still_->timedStillsWithScale = [this] { return automation_->timedStillsWithScale(); };
-    still_->saveWithScale = [this](const platform::Bitmap &picture) { return measure_->saveSnapshotWithScale(picture); };
-    still_->toggleImageProcess = [this] { filters_->ImageProcess_BtnClick(); };
-    still_->leaveImageProcess = [this] { filters_->ExitImageProcess(); };
-    filters_->leaveEditor = [this] { still_->leaveEditMode(); };
-    editor_->leaveFilterMode = [this] { filters_->ExitImageProcess(); };
-    editor_->resetFilterButtons = [this] { filters_->ImaProToolBtn_Reset(); };
-    filters_->resetEditorTool = [this] { editor_->resetTool(); };
-    recording_->timedVideoRunning = [this] { return automation_->timedVideoRunning(); };
-
-    // Space takes a snapshot and V starts or stops a recording while the camera is live, unless
-    // the focused control takes keys itself.
-    keys_ = new KeyRouter(&shell.window(), [&shell] { return shell.state().flags().VideoConnected && !shell.state().flags().IsClosing; },
-                          &shell);
+    // A showing viewer follows the still picture: a new one may have any size, an edit keeps it
+    // unless it turned the picture; saving and the unsaved state change no pixel.
+    QObject::connect(&still_->document(), &imaging::StillDocument::changed, viewer_,
+                     [this](imaging::StillDocument::Change change) {
+                         using Change = imaging::StillDocument::Change;
+                         if (change != Change::Saved && change != Change::Marked)
+                             viewer_->stillPictureChanged(change == Change::Loaded);
+                     });
+    QObject::connect(&window(), &MainWindow::activated, viewer_, &library::ui::ViewerController::mainWindowActivated);
+    QObject::connect(layout_, &LayoutController::videoDragChanged, measure_, &MeasureController::onVideoDragChanged);
     QObject::connect(keys_, &KeyRouter::snapshotRequested, camera_, [this] {
         editor_->beforeSnapshotKey();
         camera_->CaptureImage_BtnClick();
     });
-    QObject::connect(keys_, &KeyRouter::recordRequested, recording_, &RecordingController::RecordVideo_BtnClick);
-
-    // Texts of everything the features built, then the window's creation event: look for
-    // cameras and show what was found.
-    shell.applyTexts();
-    camera_->startUp();
+    QObject::connect(keys_, &KeyRouter::recordRequested, recording_, &camera::ui::RecordingController::RecordVideo_BtnClick);
 }
 
 SendraApplication::~SendraApplication()
@@ -227,5 +156,169 @@ void dismissModalDialogs()
         if (auto *d = qobject_cast<QDialog *>(w); d && d->isVisible() && d->isModal())
             d->reject();
 }
+
+// ---------------------------------------------------------------------------------------------
+// The camera: connecting, snapshots, the player and the recording around it
+
+void SendraApplication::captureStill(const platform::Bitmap &picture) { still_->CaptureImageCom(picture); }
+
+void SendraApplication::exitMediaPlayer() { player_->ExitMediaPlayer(); }
+
+void SendraApplication::stopRecording() { recording_->stopRecording(); }
+
+void SendraApplication::toggleRecording() { recording_->RecordVideo_BtnClick(); }
+
+void SendraApplication::chooseCompressor() { recording_->VideoCompressClick(); }
+
+void SendraApplication::takeSnapshot() { camera_->CaptureImage_BtnClick(); }
+
+void SendraApplication::disconnectCamera()
+{
+    // The connect button disconnects a running camera.
+    if (shell_->state().flags().VideoConnected)
+        camera_->Connect_BtnClick();
+}
+
+void SendraApplication::connectCamera()
+{
+    if (!shell_->state().flags().VideoConnected)
+        camera_->Connect_BtnClick();
+}
+
+bool SendraApplication::cameraConnected() const { return camera_->camera().isConnected(); }
+
+void SendraApplication::stopVideo()
+{
+    if (shell_->state().flags().VideoConnected)
+        camera_->Connect_BtnClick();
+    else if (shell_->state().flags().VideoPlaying)
+        player_->PlayVideo_BtnClick();
+}
+
+void SendraApplication::setFlipMode(int mode) { camera_->camera().SetFlipMode(mode); }
+
+void SendraApplication::showCover(bool shown) { shell_->window().showCover(shown); }
+
+void SendraApplication::resolutionChanged(QSize size) { layout_->setCameraResolution(size); }
+
+bool SendraApplication::timedVideoRunning() const { return automation_->timedVideoRunning(); }
+
+// ---------------------------------------------------------------------------------------------
+// The live modes, the measurement and the scales
+
+void SendraApplication::reenterDrawMode() { measure_->setDrawMode(shell_->state().flags().LiveMode == state::kLiveDraw); }
+
+void SendraApplication::resetModeButtons() { liveModes_->resetModeButtons(); }
+
+void SendraApplication::releaseFrozenFrame() { measure_->releaseFrozenFrame(); }
+
+void SendraApplication::claimOverlay() { liveModes_->claimOverlay(); }
+
+bool SendraApplication::calibrationRunning() const { return scales_->calibrationRunning(); }
+
+void SendraApplication::reloadRulerScales() { scales_->reloadRulerScales(); }
+
+void SendraApplication::closeCalibrationWindow() { scales_->closeCalibrationWindow(); }
+
+void SendraApplication::adoptScale(const scales::RulerScaleControl &scale) { scales_->adoptScale(scale); }
+
+float SendraApplication::detectedMonitorWidthCm() const { return measure_->surface().detectedMonitorWidthCm(); }
+
+bool SendraApplication::saveBurntIn(const platform::Bitmap &picture, const QString &prefix)
+{
+    // The burnt-in picture is the still image now, and it is stored as such.
+    still_->document().load(picture, QString());
+    return still_->Save_ImageFile(still_->document().picture(), prefix);
+}
+
+void SendraApplication::showCopiedPicture(const platform::Bitmap &picture)
+{
+    if (still_->document().hasUnsavedEdits()
+        && shell_->ShowMessageBox(QStringLiteral("WhetherSaveImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
+                                  state::kIconQuestion)
+               == state::kResultOk)
+        still_->Save_ImageFile(still_->document().picture());
+    still_->CaptureImageCom(picture);
+}
+
+void SendraApplication::applyPreset(int preset) { layout_->applyPreset(preset); }
+
+VideoDragRange SendraApplication::videoDrag() const
+{
+    const VideoDrag &d = layout_->videoDrag();
+    return {d.enabled, d.min, d.max};
+}
+
+// ---------------------------------------------------------------------------------------------
+// The still picture, its editor, its filters and its viewer
+
+platform::Bitmap SendraApplication::stillPicture() const { return still_->document().picture(); }
+
+bool SendraApplication::saveStill(const platform::Bitmap &picture) { return still_->Save_ImageFile(picture); }
+
+void SendraApplication::deleteStill() { still_->DeleteImage(); }
+
+void SendraApplication::offerUnsavedStill() { still_->beforeExit(); }
+
+void SendraApplication::openStillFile() { still_->OpenFileClick(); }
+
+void SendraApplication::leaveEditor() { editor_->ExitImageEdit(); }
+
+void SendraApplication::resetEditorTool() { editor_->resetTool(); }
+
+void SendraApplication::leaveFilterMode() { filters_->ExitImageProcess(); }
+
+void SendraApplication::resetFilterButtons() { filters_->ImaProToolBtn_Reset(); }
+
+void SendraApplication::showStillInViewer() { viewer_->ShowStillImage(); }
+
+bool SendraApplication::timedStillsRunning() const { return automation_->timedStillsRunning(); }
+
+bool SendraApplication::timedStillsWithScale() const { return automation_->timedStillsWithScale(); }
+
+bool SendraApplication::saveWithScale(const platform::Bitmap &picture) { return measure_->saveSnapshotWithScale(picture); }
+
+platform::PictureMetadata SendraApplication::pictureMetadata(QSize picture) const
+{
+    return measure_->pictureMetadata(picture);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The library and the JPEG quality
+
+void SendraApplication::playVideo(const QString &path) { player_->PlayerVideoCom(path); }
+
+void SendraApplication::showNewVideo(const QString &path)
+{
+    still_->browser().markNewFile(state::kListAvi, path);
+    still_->browser().showKind(state::kListAvi);
+}
+
+void SendraApplication::showLibraryPage(int kind) { still_->browser().showKind(kind); }
+
+void SendraApplication::refreshLibraryPage(int kind) { still_->browser().FileList(kind); }
+
+void SendraApplication::setLibraryFolder(int kind, const QString &folder) { still_->browser().useFolder(kind, folder); }
+
+int SendraApplication::libraryPage() const { return still_->browser().currentIndex(); }
+
+bool SendraApplication::bmpPageShown() const { return still_->browser().currentIndex() == state::kListBmp; }
+
+bool SendraApplication::libraryPageChangeBlocked() const
+{
+    const feature::ActionInputs in = shell_->actionInputs();
+    return in.timedCaptureRunning || in.vid2ImgRunning;
+}
+
+int SendraApplication::jpegQuality() const { return still_->jpegQuality(); }
+
+void SendraApplication::chooseJpegQuality(int quality)
+{
+    // As the menu item does: the item is checked and the camera takes the quality.
+    const ControlId item = quality >= 100 ? ControlId::NHeight_Q : quality >= 90 ? ControlId::NMiddle_Q : ControlId::NLow_Q;
+    shell_->controls().action(item)->trigger();
+}
+
+void SendraApplication::setJpegQuality(int quality) { camera_->camera().SetCompressionQ(quality); }
 
 } // namespace app::ui

@@ -1,5 +1,19 @@
 #pragma once
 
+#include "app/ui/layoutcontroller.h"
+#include "app/ui/measurecontroller.h"
+#include "app/ui/resultscontroller.h"
+#include "app/ui/scalecontroller.h"
+#include "camera/playback/ui/mediaplayercontroller.h"
+#include "camera/ui/cameracontroller.h"
+#include "camera/ui/recordingcontroller.h"
+#include "imaging/ui/editorcontroller.h"
+#include "imaging/ui/filtercontroller.h"
+#include "imaging/ui/overlayport.h"
+#include "imaging/ui/stillimagecontroller.h"
+#include "library/ui/viewercontroller.h"
+#include "tools/ui/automationcontroller.h"
+
 #include <memory>
 
 class QString;
@@ -14,100 +28,167 @@ class VirtualCameraRig;
 class PlaybackEngine;
 } // namespace platform
 
-namespace camera::playback::ui {
-class MediaPlayerController;
-}
-
 namespace camera {
 class OverlayBitmap;
 }
 
+namespace feature::ui {
+class UserDialogs;
+}
+
+namespace imaging::ui {
+class CompareController;
+class ReticleController;
+} // namespace imaging::ui
+
 namespace app::ui {
 
-class AutomationController;
-class CameraController;
-class CompareController;
-class EditorController;
-class FilterController;
 class KeyRouter;
-class LayoutController;
 class LiveModeController;
 class MainWindow;
-class MeasureController;
-class ResultsController;
 class MessagePresenter;
-class PlayerFeature;
-class RecordingController;
-class ReticleController;
-class ScaleController;
 class Shell;
-class StillImageController;
-class ViewerController;
 
 // Rejects every open modal dialog (message boxes answer Cancel).
 void dismissModalDialogs();
 
-// The whole program wired together: the system services, the shell and the features that
-// register with it. main() owns one; an integration test can own another. Adding a feature
-// means constructing it here and registering it with the shell.
-class SendraApplication
+// The whole program wired together, the composition root: the system services, the shell, and
+// the features of the subsystem folders that register with it. Each feature declares the port it
+// needs from its peers; this class answers every port, so "who stops the recording?" is one
+// search for stopRecording here. main() owns one; an integration test can own another. Adding a
+// feature means constructing it here, answering its port and registering it with the shell.
+class SendraApplication final : public camera::ui::CameraPort,
+                                public camera::ui::RecordingPort,
+                                public camera::playback::ui::PlayerPort,
+                                public imaging::ui::StillPort,
+                                public imaging::ui::EditorPort,
+                                public imaging::ui::FilterPort,
+                                public imaging::ui::OverlayPort,
+                                public library::ui::ViewerPort,
+                                public tools::ui::AutomationPort,
+                                public MeasurePort,
+                                public ResultsPort,
+                                public ScalePort,
+                                public LayoutPort
 {
 public:
-    // `presenter` answers the message boxes (tests); null means the program's own dialog.
+    // `presenter` answers the message boxes and `dialogs` the other dialogs (tests); null means
+    // the program's own.
     SendraApplication(const QString &programDir, platform::DiagnosticsLog &log, platform::Clock &clock,
-                      MessagePresenter *presenter = nullptr);
+                      MessagePresenter *presenter = nullptr, feature::ui::UserDialogs *dialogs = nullptr);
     ~SendraApplication();
 
     Shell &shell() { return *shell_; }
     MainWindow &window();
-    CameraController &camera() { return *camera_; }
+    camera::ui::CameraController &camera() { return *camera_; }
     MeasureController &measure() { return *measure_; }
-    AutomationController &automation() { return *automation_; }
+    tools::ui::AutomationController &automation() { return *automation_; }
     ResultsController &results() { return *results_; }
-    StillImageController &still() { return *still_; }
+    imaging::ui::StillImageController &still() { return *still_; }
     LayoutController &layout() { return *layout_; }
     LiveModeController &liveModes() { return *liveModes_; }
-    RecordingController &recording() { return *recording_; }
-    PlayerFeature &player() { return *player_; }
+    camera::ui::RecordingController &recording() { return *recording_; }
+    camera::playback::ui::MediaPlayerController &player() { return *player_; }
     ScaleController &scales() { return *scales_; }
     KeyRouter &keys() { return *keys_; }
-    CompareController &compare() { return *compare_; }
-    ReticleController &reticle() { return *reticle_; }
-    EditorController &editor() { return *editor_; }
-    FilterController &filters() { return *filters_; }
-    ViewerController &viewer() { return *viewer_; }
+    imaging::ui::CompareController &compare() { return *compare_; }
+    imaging::ui::ReticleController &reticle() { return *reticle_; }
+    imaging::ui::EditorController &editor() { return *editor_; }
+    imaging::ui::FilterController &filters() { return *filters_; }
+    library::ui::ViewerController &viewer() { return *viewer_; }
     platform::VirtualCameraRig *virtualCamera() { return rig_.get(); }
     // SIGTERM and friends: open questions are dismissed (nothing is asked), then the window
     // closes through its close sequence once the dialogs' event loops have unwound.
     void closeForTermination();
 
 private:
+    void createFeatures(platform::DiagnosticsLog &log);
+    void connectFeatures();
+
+    // The camera: connecting, snapshots, the player and the recording around it.
+    void captureStill(const platform::Bitmap &picture) override;
+    void exitMediaPlayer() override;
+    void stopRecording() override;
+    void toggleRecording() override;
+    void chooseCompressor() override;
+    void takeSnapshot() override;
+    void disconnectCamera() override;
+    void connectCamera() override;
+    bool cameraConnected() const override;
+    void stopVideo() override;
+    void setFlipMode(int mode) override;
+    void showCover(bool shown) override;
+    void resolutionChanged(QSize size) override;
+    bool timedVideoRunning() const override;
+    // The live modes, the measurement and the scales.
+    void reenterDrawMode() override;
+    void resetModeButtons() override;
+    void releaseFrozenFrame() override;
+    void claimOverlay() override;
+    bool calibrationRunning() const override;
+    void reloadRulerScales() override;
+    void closeCalibrationWindow() override;
+    void adoptScale(const scales::RulerScaleControl &scale) override;
+    float detectedMonitorWidthCm() const override;
+    bool saveBurntIn(const platform::Bitmap &picture, const QString &prefix) override;
+    void showCopiedPicture(const platform::Bitmap &picture) override;
+    void applyPreset(int preset) override;
+    VideoDragRange videoDrag() const override;
+    // The still picture, its editor, its filters and its viewer.
+    platform::Bitmap stillPicture() const override;
+    bool saveStill(const platform::Bitmap &picture) override;
+    void deleteStill() override;
+    void offerUnsavedStill() override;
+    void openStillFile() override;
+    void leaveEditor() override;
+    void resetEditorTool() override;
+    void leaveFilterMode() override;
+    void resetFilterButtons() override;
+    void showStillInViewer() override;
+    bool timedStillsRunning() const override;
+    bool timedStillsWithScale() const override;
+    bool saveWithScale(const platform::Bitmap &picture) override;
+    platform::PictureMetadata pictureMetadata(QSize picture) const override;
+    // The library and the JPEG quality.
+    void playVideo(const QString &path) override;
+    void showNewVideo(const QString &path) override;
+    void showLibraryPage(int kind) override;
+    void refreshLibraryPage(int kind) override;
+    void setLibraryFolder(int kind, const QString &folder) override;
+    int libraryPage() const override;
+    bool bmpPageShown() const override;
+    bool libraryPageChangeBlocked() const override;
+    int jpegQuality() const override;
+    void chooseJpegQuality(int quality) override;
+    void setJpegQuality(int quality) override;
+
+    // The platform services the program runs on, created together in the constructor.
     std::unique_ptr<platform::IniProfileStore> settings_;
     std::unique_ptr<platform::VendorChannel> vendor_;
     std::unique_ptr<platform::VirtualCameraRig> rig_;
     std::unique_ptr<platform::MediaBackend> backend_;
     std::unique_ptr<platform::PlaybackEngine> engine_;
+
     std::unique_ptr<Shell> shell_;
     // The mixing bitmap over the live video, shared by the comparison and the reticle.
     std::unique_ptr<camera::OverlayBitmap> overlay_;
     // Features, owned by the shell (QObject children), in registration order.
-    StillImageController *still_ = nullptr;
+    imaging::ui::StillImageController *still_ = nullptr;
     LayoutController *layout_ = nullptr;
     LiveModeController *liveModes_ = nullptr;
-    CameraController *camera_ = nullptr;
-    RecordingController *recording_ = nullptr;
-    camera::playback::ui::MediaPlayerController *playerController_ = nullptr;
-    PlayerFeature *player_ = nullptr;
+    camera::ui::CameraController *camera_ = nullptr;
+    camera::ui::RecordingController *recording_ = nullptr;
+    camera::playback::ui::MediaPlayerController *player_ = nullptr;
     MeasureController *measure_ = nullptr;
     ScaleController *scales_ = nullptr;
-    AutomationController *automation_ = nullptr;
+    tools::ui::AutomationController *automation_ = nullptr;
     ResultsController *results_ = nullptr;
     KeyRouter *keys_ = nullptr;
-    CompareController *compare_ = nullptr;
-    ReticleController *reticle_ = nullptr;
-    EditorController *editor_ = nullptr;
-    FilterController *filters_ = nullptr;
-    ViewerController *viewer_ = nullptr;
+    imaging::ui::CompareController *compare_ = nullptr;
+    imaging::ui::ReticleController *reticle_ = nullptr;
+    imaging::ui::EditorController *editor_ = nullptr;
+    imaging::ui::FilterController *filters_ = nullptr;
+    library::ui::ViewerController *viewer_ = nullptr;
 };
 
 } // namespace app::ui

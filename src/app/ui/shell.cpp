@@ -1,11 +1,12 @@
 #include "shell.h"
 
 #include "aboutdialog.h"
-#include "feature.h"
 #include "mainwindow.h"
 #include "messageboxdialog.h"
 
 #include "app/updateactions.h"
+#include "feature/feature.h"
+#include "feature/ui/controls.h"
 #include "state/uiprotocol.h"
 #include "bridge/eeticom.h"
 #include "platform/clock.h"
@@ -36,7 +37,7 @@ using state::ControlId;
 
 namespace {
 
-QString text(std::string_view s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
+QString latin(std::string_view s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
 
 ControlId languageItem(std::size_t index)
 {
@@ -49,6 +50,7 @@ constexpr std::size_t mainButtonSlot(ControlId id) { return std::size_t(id) - st
 
 Shell::Shell(ShellDeps deps, QObject *parent) : QObject(parent), deps_(std::move(deps))
 {
+    dialogs_ = deps_.dialogs ? deps_.dialogs : &qtDialogs_;
     window_ = std::make_unique<MainWindow>(deps_.programDir);
     if (deps_.presenter) {
         presenter_ = deps_.presenter;
@@ -60,7 +62,7 @@ Shell::Shell(ShellDeps deps, QObject *parent) : QObject(parent), deps_(std::move
     Controls &c = window_->controls();
     for (const state::ControlRow &row : state::kControlTable)
         if (row.kind == state::ControlKind::MainButton && row.group == state::ControlGroup::MainButtons)
-            buttonHintKeys_[mainButtonSlot(row.id)] = text(row.name);
+            buttonHintKeys_[mainButtonSlot(row.id)] = latin(row.name);
 
     // Ten languages offered; Portuguese is hidden and so can neither be chosen nor detected.
     c.action(ControlId::Lang_Portuguese)->setVisible(false);
@@ -72,7 +74,7 @@ Shell::Shell(ShellDeps deps, QObject *parent) : QObject(parent), deps_(std::move
     connect(c.action(ControlId::Exit), &QAction::triggered, this, &Shell::ExitRequested);
     connect(c.mainButton(ControlId::Exit_Btn), &QPushButton::clicked, this, &Shell::ExitRequested);
     connect(c.action(ControlId::AutoSave), &QAction::toggled, this,
-            [this](bool on) { state_.settingsRecord().AutoSave = on; });
+            [this](bool on) { state_.setAutoSave(on); });
     c.menu(ControlId::DevicesEnum)->setEnabled(false);
     c.action(ControlId::mmMagniShow)->setEnabled(false);
     c.action(ControlId::mmMagniShow)->setVisible(false);
@@ -90,6 +92,11 @@ Shell::Shell(ShellDeps deps, QObject *parent) : QObject(parent), deps_(std::move
     // The creation event: the bridge channel.
     eetiCom_ = std::make_unique<bridge::EETI_com>(deps_.vendor);
     LabLanguage_CaptionSet();
+    // The device-status label says what the last search found.
+    connect(&state_, &state::AppState::flagsChanged, this, [this] {
+        if (state_.flags().DeviceFound != deviceFoundShown_)
+            LabLanguage_CaptionSet();
+    });
 
     listTimer_ = new QTimer(this);
     listTimer_->setObjectName(QStringLiteral("ListImage_Timer"));
@@ -119,6 +126,11 @@ Controls &Shell::controls() { return window_->controls(); }
 
 void Shell::addFeature(Feature *feature) { features_.push_back(feature); }
 
+feature::ui::FeatureContext Shell::context()
+{
+    return {*this, *dialogs_, state_, controls(), *window_, deps_.log, deps_.clock, deps_.paths, deps_.programDir};
+}
+
 // ---------------------------------------------------------------------------------------------
 // Settings and languages
 
@@ -131,8 +143,7 @@ void Shell::LoadUserSettings()
                                    [this](const QString &name) { return CheckLanguageExist(name); },
                                    [](const QString &folder) { return QFileInfo(folder).isDir(); }};
     state::LoadedSettings loaded = state::loadUserSettings(env);
-    state_.settingsRecord() = loaded.data;
-    state_.listPathsRecord() = loaded.curListPath;
+    state_.loadSettings(loaded.data, loaded.curListPath);
     for (const QString &key : loaded.writes)
         deps_.log.append(QStringLiteral("Settings written: ") + key);
     // Menu marks follow the record.
@@ -211,7 +222,7 @@ void Shell::UpdateInterface(const QString &wanted)
     loadQtTranslation(language);
     const bool changed = language != state_.settings().Language;
     commonLanguage_ = language;
-    state_.settingsRecord().Language = language;
+    state_.setLanguage(language);
     if (!texts_.fontCharset())
         deps_.log.append(QStringLiteral("Font->Charset is not a number in ") + language);
     QFont f = QApplication::font();
@@ -269,7 +280,7 @@ void Shell::applyTexts()
 {
     const Controls &c = window_->controls();
     for (const state::ControlRow &row : state::kControlTable) {
-        const QString name = text(row.name);
+        const QString name = latin(row.name);
         if (row.text == state::ControlText::Caption) {
             if (QAction *a = c.action(row.id))
                 a->setText(texts_.caption(name));
@@ -284,7 +295,7 @@ void Shell::applyTexts()
     for (std::size_t i = 0; i < buttonHintKeys_.size(); ++i) {
         const auto id = ControlId(std::size_t(ControlId::Connect_Btn) + i);
         c.mainButton(id)->setToolTip(texts_.text(buttonHintKeys_[i]));
-        window_->greyPicture(id)->setToolTip(texts_.text(text(state::controlName(id))));
+        window_->greyPicture(id)->setToolTip(texts_.text(latin(state::controlName(id))));
     }
     const QString back = texts_.caption(QStringLiteral("NNormal_Screen"));
     c.widget(ControlId::ReturnMain_Btn)->setToolTip(back);
@@ -293,6 +304,7 @@ void Shell::applyTexts()
 
 void Shell::LabLanguage_CaptionSet()
 {
+    deviceFoundShown_ = state_.flags().DeviceFound;
     controls().label(ControlId::DeviceStatus_Lab)
         ->setText(texts_.text(state_.flags().DeviceFound ? QStringLiteral("DeviceToFound_Lab")
                                                          : QStringLiteral("DeviceNotToFound_Lab")));
@@ -414,13 +426,10 @@ void Shell::UpdateActions()
     if (state_.flags().IsClosing || updatingActions_)
         return;
     updatingActions_ = true;
-    const ActionInputs in = actionInputs();
-    ActionState s;
-    mainButtonRules(in, s);
-    for (const Feature *feature : features_)
-        feature->applyRules(in, s);
-    notYetBuiltRules(in, s);
+    const ActionState s = computeActions(actionInputs());
     window_->controls().apply(s);
+    for (Feature *feature : features_)
+        feature->applyActions(s);
     updatingActions_ = false;
 }
 

@@ -2,6 +2,9 @@
 
 #include "app/languagetexts.h"
 #include "app/updateactions.h"
+#include "feature/ui/featurecontext.h"
+#include "feature/ui/qtdialogs.h"
+#include "feature/ui/shellport.h"
 #include "state/appstate.h"
 #include "state/controltable.h"
 #include "state/usersettings.h"
@@ -25,11 +28,19 @@ namespace bridge {
 class EETI_com;
 }
 
+namespace feature {
+class Feature;
+namespace ui {
+class Controls;
+}
+} // namespace feature
+
 namespace app::ui {
 
+using feature::Feature;
+using feature::ui::Controls;
+
 class AboutDialog;
-class Controls;
-class Feature;
 class MainWindow;
 class MessageBoxDialog;
 class MessagePresenter;
@@ -45,13 +56,15 @@ struct ShellDeps {
     QString localeLanguageId;            // "0407" ...; empty for none
     bool rendererAvailable = true;       // the video widget can composite overlays
     MessagePresenter *presenter = nullptr;   // null: the program's own message dialog
+    feature::ui::UserDialogs *dialogs = nullptr;   // null: the dialogs' own modal loops
 };
 
 // The application shell: the settings record and the shared flags (AppState), the main window
-// as a view, the interface texts, the one message box, the idle-time update composed from the
-// features' rules, the list timer and the close sequence. Features register once and are called
-// at the shell's moments (Feature); they reach the window only through controls(). UI thread.
-class Shell final : public QObject
+// as a view, the interface texts, the one message box, the idle-time update (the features' facts
+// through the one rule composition, computeActions), the list timer and the close sequence.
+// Features register once and are called at the shell's moments (Feature); they reach the shell
+// through its port and the window only through the controls (context()). UI thread.
+class Shell final : public QObject, public feature::ui::ShellPort
 {
     Q_OBJECT
 public:
@@ -69,6 +82,9 @@ public:
     platform::DiagnosticsLog &log() { return deps_.log; }
     platform::Clock &clock() { return deps_.clock; }
     bridge::EETI_com *eetiCom() { return eetiCom_.get(); }
+    feature::ui::UserDialogs &dialogs() { return *dialogs_; }
+    // What a feature controller is handed.
+    feature::ui::FeatureContext context();
 
     // Registers a feature for the shell's moments; it stays registered for the shell's life.
     void addFeature(Feature *feature);
@@ -79,14 +95,15 @@ public:
     // once) and a question is answered kResultCancel without being asked.
     // `prefix` goes before the text (a folder name in quotes before FolderNameExisted_MsgBox).
     int ShowMessageBox(const QString &textKey, const QString &captionKey, bool withCancel, int icon,
-                       const QString &prefix = {});
+                       const QString &prefix = {}) override;
+    QString text(const QString &key) const override { return texts_.text(key); }
     // A main button's picture and the language key of its hint (the hint follows the language).
-    void setMainButton(state::ControlId button, const QString &picture, const QString &hintKey);
-    // The device-status label: DeviceToFound_Lab or DeviceNotToFound_Lab.
+    void setMainButton(state::ControlId button, const QString &picture, const QString &hintKey) override;
+    // The device-status label: DeviceToFound_Lab or DeviceNotToFound_Lab; follows DeviceFound.
     void LabLanguage_CaptionSet();
-    void SysInfoUserSet();
+    void SysInfoUserSet() override;
     // Releases memory after a memory-hungry mode ends.
-    void MemoryTrim();
+    void MemoryTrim() override;
 
     // --- Languages ---
     // Builds the interface in `wanted`, or in English when its file is missing.
@@ -128,6 +145,9 @@ private:
     std::unique_ptr<MessageBoxDialog> ownDialog_;
     std::unique_ptr<AboutDialog> about_;
     std::unique_ptr<bridge::EETI_com> eetiCom_;
+    feature::ui::QtDialogs qtDialogs_;
+    feature::ui::UserDialogs *dialogs_ = nullptr;
+    bool deviceFoundShown_ = false;
     LanguageTexts texts_;
     // Qt's translations of its own dialogs (file, colour, print) and standard buttons for the
     // interface language; replaced, not stacked, when the language changes.

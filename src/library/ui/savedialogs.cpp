@@ -60,14 +60,16 @@ std::unique_ptr<QFileDialog> makeDialog(QWidget *parent, const SaveDialogRequest
     return dialog;
 }
 
-std::optional<QString> run(QFileDialog &dialog)
+std::optional<QString> run(QFileDialog &dialog, const DialogRunner &runner)
 {
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (runner(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return QDir::fromNativeSeparators(dialog.selectedFiles().first());
 }
 
 } // namespace
+
+int execDialog(QDialog &dialog) { return dialog.exec(); }
 
 std::unique_ptr<QFileDialog> makeStillSaveDialog(QWidget *parent, const SaveDialogRequest &request)
 {
@@ -79,22 +81,22 @@ std::unique_ptr<QFileDialog> makeVideoSaveDialog(QWidget *parent, const SaveDial
     return makeDialog(parent, request, kVideoTypes);
 }
 
-SaveDialog stillSaveDialog(QWidget *parent, std::function<void(int)> typeChanged)
+SaveDialog stillSaveDialog(QWidget *parent, std::function<void(int)> typeChanged, DialogRunner runner)
 {
-    return [parent, typeChanged = std::move(typeChanged)](const SaveDialogRequest &request) {
+    return [parent, typeChanged = std::move(typeChanged), runner = std::move(runner)](const SaveDialogRequest &request) {
         std::unique_ptr<QFileDialog> dialog = makeStillSaveDialog(parent, request);
         if (typeChanged)
             QObject::connect(dialog.get(), &QFileDialog::filterSelected, dialog.get(),
                              [typeChanged](const QString &filter) { typeChanged(filter.contains(QLatin1String("*.jpg")) ? 2 : 1); });
-        return run(*dialog);
+        return run(*dialog, runner);
     };
 }
 
-SaveDialog videoSaveDialog(QWidget *parent)
+SaveDialog videoSaveDialog(QWidget *parent, DialogRunner runner)
 {
-    return [parent](const SaveDialogRequest &request) {
+    return [parent, runner = std::move(runner)](const SaveDialogRequest &request) {
         std::unique_ptr<QFileDialog> dialog = makeVideoSaveDialog(parent, request);
-        return run(*dialog);
+        return run(*dialog, runner);
     };
 }
 

@@ -320,13 +320,20 @@ void ThumbnailBrowserWidget::chooseFolder(int kind)
     QString folder = QDir::fromNativeSeparators(*chosen);
     while (folder.size() > 1 && folder.endsWith(u'/'))
         folder.chop(1);
-    deps_.curListPath[kind] = folder;
+    useFolder(kind, folder);
     FileList(kind);
+}
+
+void ThumbnailBrowserWidget::useFolder(int kind, const QString &folder)
+{
+    if (LibraryPages::valid(kind) && deps_.setFolder)
+        deps_.setFolder(kind, folder);
 }
 
 void ThumbnailBrowserWidget::RestoreDefaultPath()
 {
-    deps_.curListPath = deps_.defListPath;
+    for (int kind = 0; kind < 3; ++kind)
+        useFolder(kind, deps_.defListPath[std::size_t(kind)]);
     refreshAll();
 }
 

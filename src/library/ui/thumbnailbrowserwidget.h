@@ -32,7 +32,7 @@ namespace library::ui {
 
 // What the browser needs from the window around it. The callbacks are answered by tests.
 struct ThumbnailBrowserDeps {
-    state::ListPaths &curListPath;   // the folders in use; the folder buttons change them
+    const state::ListPaths &curListPath;   // the folders in use, changed only through setFolder
     state::ListPaths defListPath;
     platform::DiagnosticsLog &log;
     Trash &trash;
@@ -47,6 +47,8 @@ struct ThumbnailBrowserDeps {
     std::function<bool(const QUrl &)> openUrl = {};
     // A timed capture or a conversion runs: turning the page must not refresh anything.
     std::function<bool()> pageChangeBlocked = {};
+    // Makes `folder` the folder of `kind` in use (the folder buttons, Restore Default Path).
+    std::function<void(int kind, const QString &folder)> setFolder = {};
 };
 
 // PageControl1: the three-page library (TabSheet1 BMP, TabSheet2 JPG, TabSheet3 AVI), five
@@ -82,6 +84,8 @@ public:
     void RestoreDefaultPath();
     bool openFolder(int kind);
     void chooseFolder(int kind);
+    // A tool's output folder becomes the folder of `kind` in use (the page is refreshed when shown).
+    void useFolder(int kind, const QString &folder);
 
     // Captions and hints from the language texts.
     void applyTexts();

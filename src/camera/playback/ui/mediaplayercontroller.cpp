@@ -2,9 +2,17 @@
 
 #include "camera/flipmode.h"
 #include "camera/ui/videowidget.h"
+#include "feature/actioninputs.h"
+#include "feature/ui/controls.h"
+#include "feature/ui/shellport.h"
+#include "feature/ui/userdialogs.h"
+#include "state/appstate.h"
+#include "state/usersettings.h"
+#include "state/uiprotocol.h"
 
 #include <QAction>
 #include <QFileDialog>
+#include <QPushButton>
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QToolBar>
@@ -28,14 +36,11 @@ constexpr int kOrientationMode[] = {-1, -1, -1, -1, kFlipNone, kFlipUpsideDown, 
 
 } // namespace
 
-MediaPlayerController::MediaPlayerController(camera::ui::VideoWidget *video, platform::PlaybackEngine &engine,
+MediaPlayerController::MediaPlayerController(feature::ui::FeatureContext context, PlayerPort &port,
+                                             camera::ui::VideoWidget *video, platform::PlaybackEngine &engine,
                                              VideoPlayer::FrameGrabber grabFrame, QObject *parent)
-    : QObject(parent), video_(video), player_(engine, std::move(grabFrame))
+    : QObject(parent), ctx_(context), port_(port), video_(video), player_(engine, std::move(grabFrame))
 {
-    setFlipMode = [this](int mode) {
-        if (video_)
-            video_->setFlipMode(mode);
-    };
     connect(&player_, &VideoPlayer::frame, this, [this](const QImage &f) {
         if (video_)
             video_->setFrame(f);
@@ -50,12 +55,32 @@ MediaPlayerController::MediaPlayerController(camera::ui::VideoWidget *video, pla
             if (popupAttached_ && popup_ && video_)
                 popup_->popup(video_->mapToGlobal(at));
         });
+    attach();
+    if (QPushButton *play = ctx_.controls.mainButton(ControlId::PlayVideo_Btn))
+        connect(play, &QPushButton::clicked, this, &MediaPlayerController::PlayVideo_BtnClick);
 }
 
 MediaPlayerController::~MediaPlayerController() = default;
 
-void MediaPlayerController::attach(const ControlLookup &control)
+void MediaPlayerController::readInputs(feature::ActionInputs &in) const
 {
+    in.playerBarShown = toolBar_ && !toolBar_->isHidden();
+    in.playerAtEnd = player_.GetPlayerEndState();
+}
+
+void MediaPlayerController::setPlaying(bool playing)
+{
+    playing_ = playing;
+    ctx_.state.setVideoPlaying(playing);
+    ctx_.shell.setMainButton(ControlId::PlayVideo_Btn,
+                             playing ? QStringLiteral("stopplay.bmp") : QStringLiteral("playvideo.bmp"),
+                             playing ? QStringLiteral("StopPlayVideo_Btn") : QStringLiteral("PlayVideo_Btn"));
+    Q_EMIT playingChanged(playing);
+}
+
+void MediaPlayerController::attach()
+{
+    const auto control = [this](ControlId id) { return ctx_.controls.object(id); };
     toolBar_ = qobject_cast<QToolBar *>(control(ControlId::MideaPlay_ToolBar));
     popup_ = qobject_cast<QMenu *>(control(ControlId::PopupMenu_Video));
     for (int b = 0; b < ButtonCount; ++b) {
@@ -150,26 +175,25 @@ void MediaPlayerController::showOrientation(int flipMode)
             button->setChecked(kOrientationMode[b] == flipMode);
 }
 
-QString MediaPlayerController::defaultChooseFile()
+QString MediaPlayerController::chooseFile()
 {
-    QFileDialog dialog(qobject_cast<QWidget *>(toolBar_ ? toolBar_->window() : nullptr));
+    // An open dialog in the AVI folder in use.
+    QFileDialog dialog(&ctx_.window);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDirectory(aviFolder());
+    dialog.setDirectory(ctx_.state.curListPath()[state::kListAvi]);
     dialog.setDefaultSuffix(QStringLiteral("avi"));
     dialog.setNameFilter(QStringLiteral("Audio Video Interleave  (*.avi)"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+    return feature::ui::askFile(ctx_.dialogs, dialog).value_or(QString());
 }
 
 void MediaPlayerController::PlayVideo_BtnClick()
 {
     if (playing_) {
         ExitMediaPlayer();
-        memoryTrim();
+        ctx_.shell.MemoryTrim();
         return;
     }
-    const QString path = chooseFile ? chooseFile() : defaultChooseFile();
+    const QString path = chooseFile();
     if (path.isEmpty())
         return;
     PlayerVideoCom(path);
@@ -177,25 +201,25 @@ void MediaPlayerController::PlayVideo_BtnClick()
 
 bool MediaPlayerController::PlayerVideoCom(const QString &path)
 {
-    disconnectCamera();
-    stopRecording();
+    port_.disconnectCamera();
+    port_.stopRecording();
     if (player_.isOpen())
         ClosePlayer();
     const bool ok = player_.OpenPlayer(path);
     if (ok) {
         setPopupAttached(true);
-        Q_EMIT coverRequested(false);
+        port_.showCover(false);
         if (toolBar_)
             toolBar_->show();
         sync();
         // The pressed button says "as recorded" whatever the flip mode is; a click applies one.
         showOrientation(kFlipNone);
-        playing_ = true;
-        Q_EMIT playingChanged(true);
+        setPlaying(true);
     } else {
-        showMessage(QStringLiteral("CannotPlayVideo_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false, state::kIconError);
+        ctx_.shell.ShowMessageBox(QStringLiteral("CannotPlayVideo_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
+                                  state::kIconError);
     }
-    Q_EMIT aviPageRefreshRequested();
+    port_.showLibraryPage(state::kListAvi);
     return ok;
 }
 
@@ -203,13 +227,12 @@ void MediaPlayerController::ExitMediaPlayer()
 {
     if (!toolBar_ || toolBar_->isHidden())
         return;
-    playing_ = false;
-    Q_EMIT playingChanged(false);
+    setPlaying(false);
     toolBar_->hide();
     if (QToolButton *b = buttons_[Rewind])
         b->setChecked(false);
     if (!ClosePlayer())
-        Q_EMIT coverRequested(true);
+        port_.showCover(true);
 }
 
 bool MediaPlayerController::ClosePlayer()
@@ -223,7 +246,7 @@ bool MediaPlayerController::ClosePlayer()
     }
     if (QAction *item = items_[ItemRePlay])
         item->setChecked(false);
-    return cameraConnected();
+    return port_.cameraConnected();
 }
 
 void MediaPlayerController::MediaPlay_BtnClick()
@@ -257,8 +280,7 @@ void MediaPlayerController::MediaRewind_BtnClick()
 void MediaPlayerController::orientationClick(int flipMode)
 {
     showOrientation(flipMode);
-    if (setFlipMode)
-        setFlipMode(flipMode);
+    port_.setFlipMode(flipMode);
     sync();   // a shown still turns with the video
 }
 

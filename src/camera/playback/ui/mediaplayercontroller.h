@@ -1,15 +1,14 @@
 #pragma once
 
 #include "camera/playback/videoplayer.h"
+#include "feature/feature.h"
+#include "feature/ui/featurecontext.h"
 #include "platform/bitmap.h"
-#include "state/controltable.h"
-#include "state/uiprotocol.h"
 
 #include <QObject>
 #include <QPointer>
 
 #include <array>
-#include <functional>
 
 class QAction;
 class QMenu;
@@ -23,27 +22,38 @@ class VideoWidget;
 
 namespace camera::playback::ui {
 
-// The main window's player side: the media tool bar `MideaPlay_ToolBar`, the video's pop-up
-// menu `PopupMenu_Video`, opening a file (`PlayerVideoCom`) and leaving the player
-// (`ExitMediaPlayer`). Frames are shown in the camera's VideoWidget with its flip mode; the
-// still layer is the widget's still picture. The main window creates the tool bar and the menu
-// with their object names; attach() finds and connects them. Texts are the main window's: this
-// class names message keys only. UI thread only.
-class MediaPlayerController final : public QObject
+// What the player needs from its peers; the composition root answers. UI thread.
+class PlayerPort
+{
+public:
+    // Before a file plays: the live camera disconnects, then a running recording ends.
+    virtual void disconnectCamera() = 0;
+    virtual void stopRecording() = 0;
+    // A camera is connected (the cover stays off when the player closes over it).
+    virtual bool cameraConnected() const = 0;
+    // The orientation buttons turn the video as the camera's flip mode does.
+    virtual void setFlipMode(int mode) = 0;
+    // The cover over the video area while no picture runs.
+    virtual void showCover(bool shown) = 0;
+    // The library shows (and refreshes) the page of `kind`: the AVI page after a file is opened.
+    virtual void showLibraryPage(int kind) = 0;
+
+protected:
+    ~PlayerPort() = default;
+};
+
+// The main window's player side: the play button, the media tool bar `MideaPlay_ToolBar`, the
+// video's pop-up menu `PopupMenu_Video`, opening a file (`PlayerVideoCom`) and leaving the player
+// (`ExitMediaPlayer`); the only writer of VideoPlaying. Frames are shown in the camera's
+// VideoWidget with its flip mode; the still layer is the widget's still picture. The controls are
+// the main window's, found by table identifier (missing ones are skipped and logged). UI thread.
+class MediaPlayerController final : public QObject, public feature::Feature
 {
     Q_OBJECT
 public:
-    // The program's message box by language keys.
-    using MessageBox = state::ShowMessageBoxFn;
-
-    MediaPlayerController(camera::ui::VideoWidget *video, platform::PlaybackEngine &engine, VideoPlayer::FrameGrabber grabFrame,
-                          QObject *parent = nullptr);
+    MediaPlayerController(feature::ui::FeatureContext context, PlayerPort &port, camera::ui::VideoWidget *video,
+                          platform::PlaybackEngine &engine, VideoPlayer::FrameGrabber grabFrame, QObject *parent = nullptr);
     ~MediaPlayerController() override;
-
-    // Takes MideaPlay_ToolBar with its buttons and PopupMenu_Video with its items from the main
-    // window's controls and connects them. Missing controls are skipped (and logged).
-    using ControlLookup = std::function<QObject *(state::ControlId)>;
-    void attach(const ControlLookup &control);
 
     VideoPlayer &player() { return player_; }
     // The playing flag (`VideoPlaying`): the media tool bar is active.
@@ -71,35 +81,27 @@ public:
     // 0 MediaLeftOthers_Btn.
     void orientationClick(int flipMode);
 
-    // Hooks into the rest of the main window; each does nothing until set.
-    MessageBox showMessage = [](const QString &, const QString &, bool, int) { return 1; };
-    std::function<void()> disconnectCamera = [] {};   // the connect action, when a camera runs
-    std::function<void()> stopRecording = [] {};      // when a recording runs
-    std::function<bool()> cameraConnected = [] { return false; };
-    std::function<void(int mode)> setFlipMode;        // default: the widget's flip mode
-    std::function<QString()> chooseFile;              // default: an open dialog in the AVI folder
-    std::function<QString()> aviFolder = [] { return QString(); };
-    std::function<void()> memoryTrim = [] {};
-
+    void readInputs(feature::ActionInputs &in) const override;
+    // The close sequence: the player closes before the capture session.
+    void closing() override { ClosePlayer(); }
 
 Q_SIGNALS:
-    // The playing flag changed: the main window sets VideoPlaying and the play button's picture
-    // ("stopplay.bmp" / "playvideo.bmp") and hint (StopPlayVideo_Btn / PlayVideo_Btn).
+    // The playing flag changed (VideoPlaying, the play button's picture and hint follow it).
     void playingChanged(bool playing);
-    // The cover panel over the video area is to be shown or hidden.
-    void coverRequested(bool shown);
-    // The browser shows its AVI page and refreshes it.
-    void aviPageRefreshRequested();
 
 private:
+    void attach();
+    void setPlaying(bool playing);
     enum Button { Play, Pause, Stop, Rewind, RightOthers, RightSelf, LeftOthers, LeftSelf, Exit, ButtonCount };
     enum Item { ItemPlay, ItemPause, ItemStop, ItemRePlay, ItemExit, ItemCount };
 
     void sync();
     void setPopupAttached(bool attached);
     void showOrientation(int flipMode);
-    QString defaultChooseFile();
+    QString chooseFile();
 
+    feature::ui::FeatureContext ctx_;
+    PlayerPort &port_;
     camera::ui::VideoWidget *video_;
     VideoPlayer player_;
     bool playing_ = false;

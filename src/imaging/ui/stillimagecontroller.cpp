@@ -1,12 +1,12 @@
 #include "stillimagecontroller.h"
 
-#include "mainwindow.h"
-#include "shell.h"
+#include "stillimageview.h"
 
-#include "app/updateactions.h"
-#include "state/uiprotocol.h"
+#include "feature/actioninputs.h"
+#include "feature/ui/controls.h"
+#include "feature/ui/shellport.h"
+#include "feature/ui/userdialogs.h"
 #include "imaging/stilldocument.h"
-#include "imaging/ui/stillimageview.h"
 #include "library/capturenumber.h"
 #include "library/capturesaver.h"
 #include "library/jpegquality.h"
@@ -16,6 +16,9 @@
 #include "library/ui/thumbnailbrowserwidget.h"
 #include "platform/diagnosticslog.h"
 #include "platform/picturecodec.h"
+#include "state/appstate.h"
+#include "state/usersettings.h"
+#include "state/uiprotocol.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -24,19 +27,39 @@
 #include <QToolBar>
 #include <QToolButton>
 
-namespace app::ui {
+namespace imaging::ui {
 
+using feature::ui::Controls;
 using state::ControlId;
 
-StillImageController::StillImageController(Shell &shell, QObject *parent)
-    : QObject(parent), shell_(shell), document_(std::make_unique<imaging::StillDocument>(&shell.log()))
+// The capture counters live in the settings record; the counter is their one writer, and each
+// number reaches the settings file before it is used.
+class StillImageController::SettingsCounters final : public library::CounterStore
 {
-    view().setDocument(document_.get());
-    counter_ = std::make_unique<library::CaptureCounter>(shell_.state().settingsRecord(), shell_.clock(),
-                                                         [this] { shell_.SysInfoUserSet(); }, &shell_.log());
-    saver_ = std::make_unique<library::CaptureSaver>(*counter_, shell_.log());
+public:
+    explicit SettingsCounters(const feature::ui::FeatureContext &ctx) : ctx_(ctx) {}
+    state::CaptureNumbers numbers() const override { return ctx_.state.captureNumbers(); }
+    void store(const state::CaptureNumbers &numbers) override
+    {
+        ctx_.state.setCaptureNumbers(numbers);
+        ctx_.shell.SysInfoUserSet();
+    }
+
+private:
+    feature::ui::FeatureContext ctx_;
+};
+
+StillImageController::StillImageController(feature::ui::FeatureContext context, StillPort &port, StillImageView &view,
+                                           library::FrameGrabber grabFrame, QObject *parent)
+    : QObject(parent), ctx_(context), port_(port), view_(view),
+      document_(std::make_unique<imaging::StillDocument>(&context.log))
+{
+    view_.setDocument(document_.get());
+    counters_ = std::make_unique<SettingsCounters>(ctx_);
+    counter_ = std::make_unique<library::CaptureCounter>(*counters_, ctx_.clock, &ctx_.log);
+    saver_ = std::make_unique<library::CaptureSaver>(*counter_, ctx_.log);
     jpegQuality_ = std::make_unique<library::JpegQuality>();
-    buildLibrary();
+    buildLibrary(std::move(grabFrame));
     connectControls();
     browser_->applyTexts();
     // The library's first page.
@@ -45,26 +68,20 @@ StillImageController::StillImageController(Shell &shell, QObject *parent)
 
 StillImageController::~StillImageController() = default;
 
-imaging::ui::StillImageView &StillImageController::view() const { return *shell_.window().stillView(); }
-
 int StillImageController::jpegQuality() const { return jpegQuality_->quality(); }
 
-void StillImageController::buildLibrary()
+void StillImageController::buildLibrary(library::FrameGrabber grabFrame)
 {
-    trash_ = std::make_unique<library::SystemTrash>(shell_.log());
-    library::ui::ThumbnailBrowserDeps bd{shell_.state().listPathsRecord(), shell_.paths().defListPath, shell_.log(),
-                                         *trash_};
-    bd.grabFrame = [this](const QString &path, int index) { return grabVideoFrame(path, index); };
-    bd.recordingPicture = shell_.programDir() + QStringLiteral("/Bitmap/ShowMap/Recording.bmp");
-    bd.showMessageBox = [this](const QString &t, const QString &c, bool w, int i) { return shell_.ShowMessageBox(t, c, w, i); };
-    bd.text = [this](const QString &key) { return shell_.texts().text(key); };
-    bd.pageChangeBlocked = [this] {
-        ActionInputs in;
-        for (const Feature *f : shell_.features())
-            if (f != this)
-                f->readInputs(in);
-        return in.timedCaptureRunning || in.vid2ImgRunning;
-    };
+    trash_ = std::make_unique<library::SystemTrash>(ctx_.log);
+    library::ui::ThumbnailBrowserDeps bd{ctx_.state.curListPath(), ctx_.paths.defListPath, ctx_.log, *trash_};
+    // The browser's folder buttons are the one writer of the library folders.
+    bd.setFolder = [this](int kind, const QString &folder) { ctx_.state.setListPath(kind, folder); };
+    bd.grabFrame = std::move(grabFrame);
+    bd.recordingPicture = ctx_.programDir + QStringLiteral("/Bitmap/ShowMap/Recording.bmp");
+    bd.showMessageBox = [this](const QString &t, const QString &c, bool w, int i) { return ctx_.shell.ShowMessageBox(t, c, w, i); };
+    bd.text = [this](const QString &key) { return ctx_.shell.text(key); };
+    bd.openUrl = [this](const QUrl &url) { return ctx_.dialogs.openUrl(url); };
+    bd.pageChangeBlocked = [this] { return port_.libraryPageChangeBlocked(); };
     browser_ = new library::ui::ThumbnailBrowserWidget(std::move(bd));
     // Pages and folder buttons are used with the mouse; taking the keyboard focus would swallow
     // the Space of the next snapshot.
@@ -72,29 +89,28 @@ void StillImageController::buildLibrary()
     for (QWidget *w : browser_->findChildren<QWidget *>())
         if (qobject_cast<QTabBar *>(w) || qobject_cast<QAbstractButton *>(w))
             w->setFocusPolicy(Qt::NoFocus);
-    shell_.window().placeLibrary(browser_);
     connect(browser_, &library::ui::ThumbnailBrowserWidget::pictureOpenRequested, this,
             [this](const QString &path) { openPicture(path); });
     connect(browser_, &library::ui::ThumbnailBrowserWidget::videoPlayRequested, this,
-            [this](const QString &path) { playVideoFile(path); });
+            [this](const QString &path) { port_.playVideo(path); });
     connect(
         browser_, &library::ui::ThumbnailBrowserWidget::videoDeletionStarting, this,
         [this] {
-            if (shell_.state().flags().VideoPlaying)
-                leavePlayer();
+            if (ctx_.state.flags().VideoPlaying)
+                port_.exitMediaPlayer();
         },
         Qt::DirectConnection);
     connect(browser_, &library::ui::ThumbnailBrowserWidget::stillImageReset, this, [this] {
         document_->clear();
-        leaveEditMode();
-        leaveImageProcessMode();
+        port_.leaveEditor();
+        port_.leaveFilterMode();
     });
-    connect(browser_, &library::ui::ThumbnailBrowserWidget::pageChanged, this, [this](int) { shell_.MemoryTrim(); });
+    connect(browser_, &library::ui::ThumbnailBrowserWidget::pageChanged, this, [this](int) { ctx_.shell.MemoryTrim(); });
 }
 
 void StillImageController::connectControls()
 {
-    Controls &c = shell_.controls();
+    Controls &c = ctx_.controls;
     auto save = [this] { Save_ImageFile(document_->picture()); };
     connect(c.mainButton(ControlId::SaveImage_Btn), &QPushButton::clicked, this, save);
     connect(c.action(ControlId::SaveFile), &QAction::triggered, this, save);
@@ -112,28 +128,26 @@ void StillImageController::connectControls()
         QAction *a = c.action(id);
         connect(a, &QAction::triggered, this, [this, a, quality] {
             if (jpegQuality_->choose(quality))
-                jpegQualityChosen(quality);
+                port_.setJpegQuality(quality);
             a->setChecked(true);
         });
     }
 }
 
-void StillImageController::readInputs(ActionInputs &in) const
+void StillImageController::readInputs(feature::ActionInputs &in) const
 {
     in.stillEmpty = document_->isEmpty();
     in.unsavedEdits = document_->hasUnsavedEdits();
 }
-
-void StillImageController::applyRules(const ActionInputs &in, ActionState &s) const { stillImageRules(in, s); }
 
 void StillImageController::languageChanged() { browser_->applyTexts(); }
 
 void StillImageController::beforeExit()
 {
     // Only the "Normal" layout and the viewer show the still image.
-    const state::AppFlags &f = shell_.state().flags();
+    const state::AppFlags &f = ctx_.state.flags();
     if ((f.SizePreset == state::kPresetNormal || f.ViewerOpen) && document_->hasUnsavedEdits()
-        && shell_.ShowMessageBox(QStringLiteral("WhetherSaveImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
+        && ctx_.shell.ShowMessageBox(QStringLiteral("WhetherSaveImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
                                  state::kIconQuestion)
                == state::kResultOk)
         Save_ImageFile(document_->picture());
@@ -145,13 +159,15 @@ bool StillImageController::Save_ImageFile(const platform::Bitmap &picture, const
         return false;
     if (prefix.isEmpty() && browser_->currentIndex() == state::kListAvi)
         browser_->showKind(state::kListJpg);
-    const state::DefaultData &settings = shell_.state().settings();
-    const library::SaveContext context{browser_->currentIndex(), settings.AutoSave || timedStillsRunning(), prefix,
-                                       shell_.state().curListPath(), jpegQuality_->quality(),
-                                       pictureMetadata ? pictureMetadata(picture.size()) : platform::PictureMetadata{}};
+    const state::DefaultData &settings = ctx_.state.settings();
+    const library::SaveContext context{browser_->currentIndex(), settings.AutoSave || port_.timedStillsRunning(), prefix,
+                                       ctx_.state.curListPath(), jpegQuality_->quality(),
+                                       port_.pictureMetadata(picture.size())};
     const library::SaveResult r = saver_->Save_ImageFile(
         picture, context,
-        library::ui::stillSaveDialog(&shell_.window(), [this](int filter) { browser_->setCurrentIndex(filter == 2 ? 1 : 0); }));
+        library::ui::stillSaveDialog(
+            &ctx_.window, [this](int filter) { browser_->setCurrentIndex(filter == 2 ? 1 : 0); },
+            [this](QDialog &d) { return ctx_.dialogs.runDialog(d); }));
     imaging::StillDocument &doc = *document_;
     switch (r.outcome) {
     case library::SaveOutcome::Saved:
@@ -163,9 +179,9 @@ bool StillImageController::Save_ImageFile(const platform::Bitmap &picture, const
         return true;
     case library::SaveOutcome::WriteFailed:
     case library::SaveOutcome::NoNumber:
-        shell_.log().append(QStringLiteral("Cannot save ") + r.path + QStringLiteral(": ")
+        ctx_.log.append(QStringLiteral("Cannot save ") + r.path + QStringLiteral(": ")
                             + QString::fromStdString(r.write.system.message()));
-        shell_.ShowMessageBox(QStringLiteral("CannotSaveImage_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
+        ctx_.shell.ShowMessageBox(QStringLiteral("CannotSaveImage_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
                               state::kIconError);
         return false;
     default:
@@ -178,12 +194,12 @@ void StillImageController::CaptureImageCom(const platform::Bitmap &picture)
     imaging::StillDocument &still = *document_;
     still.load(picture, QString());
     const library::CaptureCompletion c = library::captureCompletion(
-        shell_.state().settings().AutoSave, timedStillsRunning(), timedStillsWithScale(), shell_.state().flags().SizePreset);
+        ctx_.state.settings().AutoSave, port_.timedStillsRunning(), port_.timedStillsWithScale(), ctx_.state.flags().SizePreset);
     library::SaveOutcome outcome = library::SaveOutcome::Unknown;
     if (c.save == library::AutoSaveKind::Plain)
         outcome = Save_ImageFile(still.picture()) ? library::SaveOutcome::Saved : library::SaveOutcome::WriteFailed;
     else if (c.save == library::AutoSaveKind::WithScale)
-        outcome = saveWithScale(still.picture()) ? library::SaveOutcome::Saved : library::SaveOutcome::WriteFailed;
+        outcome = port_.saveWithScale(still.picture()) ? library::SaveOutcome::Saved : library::SaveOutcome::WriteFailed;
     // A snapshot is nobody's file even when it was just stored: the hint stays empty, so Delete
     // clears the still area and leaves the capture in the library, where it belongs now.
     still.forgetFile();
@@ -191,12 +207,12 @@ void StillImageController::CaptureImageCom(const platform::Bitmap &picture)
     if (library::needsUnsavedMark(outcome))
         still.markUnsaved();
     if (c.showInViewer)
-        showInViewer();
+        port_.showStillInViewer();
 }
 
 void StillImageController::DeleteImage()
 {
-    if (shell_.ShowMessageBox(QStringLiteral("WhetherDeleteImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
+    if (ctx_.shell.ShowMessageBox(QStringLiteral("WhetherDeleteImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
                               state::kIconInformation)
         != state::kResultOk)
         return;
@@ -205,8 +221,8 @@ void StillImageController::DeleteImage()
     if (!path.isEmpty())
         library::deleteToTrash(*trash_, path);
     still.clear();
-    leaveEditMode();
-    leaveImageProcessMode();
+    port_.leaveEditor();
+    port_.leaveFilterMode();
     browser_->FileList(state::kListBmp);
     browser_->FileList(state::kListJpg);
 }
@@ -215,48 +231,41 @@ void StillImageController::openPicture(const QString &path, int filterIndex)
 {
     imaging::StillDocument &still = *document_;
     if (still.hasUnsavedEdits()
-        && shell_.ShowMessageBox(QStringLiteral("WhetherSaveImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
+        && ctx_.shell.ShowMessageBox(QStringLiteral("WhetherSaveImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
                                  state::kIconQuestion)
                == state::kResultOk)
         Save_ImageFile(still.picture());
     const platform::DecodedPicture d = filterIndex > 0 ? library::loadPictureAs(path, filterIndex)
                                                         : platform::readPictureFile(path);
     if (!d.ok()) {
-        shell_.log().append(QStringLiteral("Cannot open ") + path + QStringLiteral(": ")
+        ctx_.log.append(QStringLiteral("Cannot open ") + path + QStringLiteral(": ")
                             + platform::pictureErrorText(d.error) + QStringLiteral(" (") + d.detail + QStringLiteral(")"));
         return;
     }
     still.load(d.bitmap, path);
-    leaveEditMode();
-    leaveImageProcessMode();
+    port_.leaveEditor();
+    port_.leaveFilterMode();
 }
 
 void StillImageController::OpenFileClick()
 {
-    const library::OpenFilePlan plan = library::openFilePlan(browser_->currentIndex(), shell_.state().flags().ViewerOpen,
-                                                             shell_.paths().userDataDir);
+    const library::OpenFilePlan plan = library::openFilePlan(browser_->currentIndex(), ctx_.state.flags().ViewerOpen,
+                                                             ctx_.paths.userDataDir);
     if (plan.turnToJpgPage)
         browser_->showKind(state::kListJpg);
     if (plan.video) {
-        const QString path = QFileDialog::getOpenFileName(&shell_.window(), QString(), plan.startFolder,
-                                                          QStringLiteral("Audio Video Interleave  (*.avi)"));
-        if (!path.isEmpty())
-            playVideoFile(path);
+        QFileDialog dialog(&ctx_.window, QString(), plan.startFolder, QStringLiteral("Audio Video Interleave  (*.avi)"));
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        if (const std::optional<QString> path = feature::ui::askFile(ctx_.dialogs, dialog))
+            port_.playVideo(*path);
         return;
     }
-    QString selected = plan.filterIndex == 2 ? QStringLiteral("JPEG Image File (*.jpg)") : QStringLiteral("Bitmaps (*.bmp)");
-    const QString path = QFileDialog::getOpenFileName(&shell_.window(), QString(), plan.startFolder,
-                                                      QStringLiteral("Bitmaps (*.bmp);;JPEG Image File (*.jpg)"), &selected);
-    if (!path.isEmpty())
-        openPicture(path, selected.startsWith(u"JPEG") ? 2 : 1);
+    QFileDialog dialog(&ctx_.window, QString(), plan.startFolder, QStringLiteral("Bitmaps (*.bmp);;JPEG Image File (*.jpg)"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.selectNameFilter(plan.filterIndex == 2 ? QStringLiteral("JPEG Image File (*.jpg)") : QStringLiteral("Bitmaps (*.bmp)"));
+    // The type chosen in the dialog decides the decoding.
+    if (const std::optional<QString> path = feature::ui::askFile(ctx_.dialogs, dialog))
+        openPicture(*path, dialog.selectedNameFilter().startsWith(u"JPEG") ? 2 : 1);
 }
 
-void StillImageController::EditorImage_BtnClick() { toggleEditor(); }
-
-void StillImageController::leaveEditMode() { exitImageEdit(); }
-
-void StillImageController::ImageProcess_BtnClick() { toggleImageProcess(); }
-
-void StillImageController::leaveImageProcessMode() { leaveImageProcess(); }
-
-} // namespace app::ui
+} // namespace imaging::ui

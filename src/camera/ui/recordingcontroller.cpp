@@ -1,70 +1,64 @@
 #include "recordingcontroller.h"
 
-#include "state/globalvar.h"
-#include "app/ui/cameracontroller.h"
-#include "app/ui/busyguard.h"
-#include "app/ui/mainwindow.h"
-#include "app/ui/shell.h"
-#include "app/ui/stillimagecontroller.h"
-#include "app/ui/messagepresenter.h"
-#include "camera/ui/compressorfilterdialog.h"
-#include "camera/ui/encodersettingsdialog.h"
+#include "compressorfilterdialog.h"
+#include "encodersettingsdialog.h"
+
 #include "camera/videocamerads.h"
+#include "feature/busyguard.h"
+#include "feature/ui/controls.h"
+#include "feature/ui/shellport.h"
+#include "feature/ui/userdialogs.h"
 #include "library/capturesaver.h"
 #include "library/ui/savedialogs.h"
-#include "library/ui/thumbnailbrowserwidget.h"
 #include "platform/diagnosticslog.h"
+#include "state/appstate.h"
+#include "state/usersettings.h"
+#include "state/globalvar.h"
+#include "state/uiprotocol.h"
 
 #include <QAction>
 #include <QPushButton>
 
-namespace app::ui {
+namespace camera::ui {
 
-
+using feature::BusyGuard;
 using state::ControlId;
 
-RecordingController::RecordingController(Shell &shell, CameraController &camera, StillImageController &still,
-                                         QObject *parent)
-    : QObject(parent), shell_(shell), still_(still), cameraSide_(&camera), camera_(camera.camera())
+RecordingController::RecordingController(feature::ui::FeatureContext context, RecordingPort &port, TVideoCameraDS &camera,
+                                         library::CaptureCounter &counter, QObject *parent)
+    : QObject(parent), ctx_(context), port_(port), camera_(camera), counter_(counter)
 {
-    saveDialog = library::ui::videoSaveDialog(&shell_.window());
-    runDialog = [](QDialog &d) { return d.exec(); };
-    connect(shell_.controls().mainButton(ControlId::RecordVideo_Btn), &QPushButton::clicked, this,
+    connect(ctx_.controls.mainButton(ControlId::RecordVideo_Btn), &QPushButton::clicked, this,
             &RecordingController::RecordVideo_BtnClick);
-    connect(shell_.controls().action(ControlId::VideoCompress), &QAction::triggered, this,
+    connect(ctx_.controls.action(ControlId::VideoCompress), &QAction::triggered, this,
             &RecordingController::VideoCompressClick);
-    camera.stopRecording = [this] { stopRecording(); };
     // A write error or a lost camera ended the file without the button.
     connect(&camera_, &camera::TVideoCameraDS::recordingEnded, this, &RecordingController::onRecordingEnded,
             Qt::QueuedConnection);
 }
 
-RecordingController::~RecordingController()
-{
-    if (cameraSide_)
-        cameraSide_->stopRecording = [] {};
-}
+RecordingController::~RecordingController() = default;
 
 void RecordingController::RecordVideo_BtnClick()
 {
     if (busy_)
         return;
     BusyGuard guard(busy_);
-    if (shell_.state().flags().VideoRecording) {
+    if (ctx_.state.flags().VideoRecording) {
         stopRecording();
         return;
     }
-    if (!shell_.state().flags().VideoConnected)
+    if (!ctx_.state.flags().VideoConnected)
         return;
     startRecording();
 }
 
 bool RecordingController::startRecording()
 {
-    const bool automatic = shell_.state().settings().AutoSave || timedVideoRunning();
-    const library::RecordingTarget target =
-        library::aviRecordingTarget(still_.captureCounter(), shell_.state().curListPath()[state::kListAvi], automatic,
-                                    [this](const library::SaveDialogRequest &r) { return saveDialog(r); });
+    const bool automatic = ctx_.state.settings().AutoSave || port_.timedVideoRunning();
+    const library::RecordingTarget target = library::aviRecordingTarget(
+        counter_, ctx_.state.curListPath()[state::kListAvi], automatic,
+        library::ui::videoSaveDialog(&ctx_.window, [this](QDialog &d) { return ctx_.dialogs.runDialog(d); }));
     if (target.outcome == library::SaveOutcome::Cancelled)
         return false;
     bool started = false;
@@ -74,21 +68,20 @@ bool RecordingController::startRecording()
         started = camera_.VideoCaptureAvi(target.path);
     }
     if (!started) {
-        shell_.ShowMessageBox(QStringLiteral("CannotRecordVideo_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
+        ctx_.shell.ShowMessageBox(QStringLiteral("CannotRecordVideo_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
                                state::kIconError);
         return false;
     }
     lastRecorded_ = target.path;
-    still_.browser().markNewFile(state::kListAvi, target.path);
-    still_.browser().showKind(state::kListAvi);
-    shell_.state().setVideoRecording(true);
-    shell_.setMainButton(ControlId::RecordVideo_Btn, QStringLiteral("stopvideo.bmp"), QStringLiteral("RecordStopVideo_Btn"));
+    port_.showNewVideo(target.path);
+    ctx_.state.setVideoRecording(true);
+    ctx_.shell.setMainButton(ControlId::RecordVideo_Btn, QStringLiteral("stopvideo.bmp"), QStringLiteral("RecordStopVideo_Btn"));
     return true;
 }
 
 void RecordingController::stopRecording()
 {
-    if (!shell_.state().flags().VideoRecording)
+    if (!ctx_.state.flags().VideoRecording)
         return;
     camera_.VideoCaptureAviStop();
     showStopped();
@@ -96,32 +89,31 @@ void RecordingController::stopRecording()
 
 void RecordingController::showStopped()
 {
-    shell_.setMainButton(ControlId::RecordVideo_Btn, QStringLiteral("videorecord.bmp"), QStringLiteral("RecordVideo_Btn"));
-    shell_.state().setVideoRecording(false);
-    still_.browser().markNewFile(state::kListAvi, lastRecorded_);
-    still_.browser().showKind(state::kListAvi);
-    shell_.MemoryTrim();
+    ctx_.shell.setMainButton(ControlId::RecordVideo_Btn, QStringLiteral("videorecord.bmp"), QStringLiteral("RecordVideo_Btn"));
+    ctx_.state.setVideoRecording(false);
+    port_.showNewVideo(lastRecorded_);
+    ctx_.shell.MemoryTrim();
 }
 
 void RecordingController::onRecordingEnded()
 {
     // Queued: the camera has finished the file; the window may have stopped it meanwhile.
-    if (!shell_.state().flags().VideoRecording || camera_.isRecording())
+    if (!ctx_.state.flags().VideoRecording || camera_.isRecording())
         return;
     const bool failed = camera_.lastRecordingEnd() == platform::RecordingEnd::Failed;
     showStopped();
     if (failed)
-        shell_.ShowMessageBox(QStringLiteral("CannotRecordVideo_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
+        ctx_.shell.ShowMessageBox(QStringLiteral("CannotRecordVideo_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
                                state::kIconError);
 }
 
 void RecordingController::VideoCompressClick()
 {
     if (!compressorDialog_)
-        compressorDialog_ = new camera::ui::TCompressorFilterDlg(&shell_.window());
+        compressorDialog_ = new TCompressorFilterDlg(&ctx_.window);
     applyCompressorTexts();
     compressorDialog_->prepare(camera_.compressors());
-    if (runDialog(*compressorDialog_) != QDialog::Accepted)
+    if (ctx_.dialogs.runDialog(*compressorDialog_) != QDialog::Accepted)
         return;
     const int index = compressorDialog_->chosenIndex(camera_.compressorIndex());
     if (index != camera_.compressorIndex())
@@ -138,7 +130,7 @@ void RecordingController::languageChanged()
 
 void RecordingController::applyCompressorTexts()
 {
-    const LanguageTexts &lang = shell_.texts();
+    const feature::ui::ShellPort &lang = ctx_.shell;
     // An empty key falls back to the dialog's classic captions, so it never opens without words.
     const auto textOr = [&lang](const char *key, const char *fallback) {
         const QString t = lang.text(QLatin1String(key));
@@ -161,10 +153,10 @@ void RecordingController::configureCompressor()
     for (const platform::CompressorInfo &c : camera_.compressors())
         if (c.factory == name)
             name = c.name;
-    camera::ui::EncoderSettingsDialog dialog(name, std::move(properties), camera_.compressorSettings(), &shell_.window());
-    dialog.setButtonTexts(shell_.texts().text(QStringLiteral("OKBtn_Dlg")), shell_.texts().text(QStringLiteral("CancelBtn_Dlg")));
-    if (runDialog(dialog) == QDialog::Accepted)
+    EncoderSettingsDialog dialog(name, std::move(properties), camera_.compressorSettings(), &ctx_.window);
+    dialog.setButtonTexts(ctx_.shell.text(QStringLiteral("OKBtn_Dlg")), ctx_.shell.text(QStringLiteral("CancelBtn_Dlg")));
+    if (ctx_.dialogs.runDialog(dialog) == QDialog::Accepted)
         camera_.setCompressorSettings(dialog.settings());
 }
 
-} // namespace app::ui
+} // namespace camera::ui

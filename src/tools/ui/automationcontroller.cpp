@@ -1,23 +1,25 @@
 #include "automationcontroller.h"
 
-#include "app/ui/busyguard.h"
-#include "app/ui/controls.h"
-#include "app/ui/mainwindow.h"
-#include "app/ui/shell.h"
-#include "app/updateactions.h"
+#include "img2viddialog.h"
+#include "timingcapdialog.h"
+#include "toolinfodialog.h"
+#include "vid2imgdialog.h"
+
+#include "feature/actioninputs.h"
+#include "feature/busyguard.h"
+#include "feature/ui/controls.h"
+#include "feature/ui/shellport.h"
+#include "feature/ui/userdialogs.h"
 #include "platform/aviwriter.h"
 #include "platform/diagnosticslog.h"
 #include "platform/gst/gstcompressors.h"
 #include "platform/videoframereader.h"
+#include "state/appstate.h"
+#include "state/usersettings.h"
 #include "tools/imagestovideoconverter.h"
-#include "tools/ui/img2viddialog.h"
-#include "tools/ui/timingcapdialog.h"
-#include "tools/ui/toolinfodialog.h"
-#include "tools/ui/vid2imgdialog.h"
 #include "tools/videotoimagesconverter.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -25,80 +27,84 @@
 
 #include <algorithm>
 
-namespace app::ui {
+namespace tools::ui {
 
+using feature::BusyGuard;
+using feature::ui::Controls;
 using state::ControlId;
 
-AutomationController::AutomationController(Shell &shell, QObject *parent) : QObject(parent), shell_(shell)
+AutomationController::AutomationController(feature::ui::FeatureContext context, AutomationPort &port, QObject *parent)
+    : QObject(parent), ctx_(context), port_(port)
 {
-    runDialog = [](QDialog &d) { return d.exec(); };
-    openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
-    MainWindow *window = &shell_.window();
-    tools::ui::ToolDialogDeps deps;
-    deps.text = [this](const QString &key) { return shell_.texts().text(key); };
+    QWidget *window = &ctx_.window;
+    ToolDialogDeps deps;
+    deps.text = [this](const QString &key) { return ctx_.shell.text(key); };
     deps.showMessage = [this](const QString &prefix, const QString &textKey, const QString &captionKey, bool withCancel,
-                              int icon) { return shell_.ShowMessageBox(textKey, captionKey, withCancel, icon, prefix); };
-    deps.pickFolder = [window](const QString &title, const QString &start) -> std::optional<QString> {
-        const QString chosen = QFileDialog::getExistingDirectory(window, title, start);
-        return chosen.isEmpty() ? std::nullopt : std::optional<QString>(QDir::fromNativeSeparators(chosen));
+                              int icon) { return ctx_.shell.ShowMessageBox(textKey, captionKey, withCancel, icon, prefix); };
+    deps.pickFolder = [this, window](const QString &title, const QString &start) -> std::optional<QString> {
+        QFileDialog dialog(window, title, start);
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly);
+        const std::optional<QString> chosen = feature::ui::askFile(ctx_.dialogs, dialog);
+        return chosen && !chosen->isEmpty() ? chosen : std::nullopt;
     };
-    deps.clock = &shell_.clock();
-    deps.log = &shell_.log();
-    deps.defListPath = shell_.paths().defListPath;
+    deps.clock = &ctx_.clock;
+    deps.log = &ctx_.log;
+    deps.defListPath = ctx_.paths.defListPath;
 
-    timing_ = new tools::ui::TTimingCapDlg(deps, window);
-    timing_->chooseCompressor = [this] { chooseCompressor(); };
-    timing_->chooseJpegQuality = [this](int q) { chooseJpegQuality(q); };
-    timing_->currentJpegQuality = [this] { return jpegQuality(); };
-    timing_->schedule().log = [this](const QString &line) { shell_.log().append(line); };
+    timing_ = new TTimingCapDlg(deps, window);
+    timing_->chooseCompressor = [this] { port_.chooseCompressor(); };
+    timing_->chooseJpegQuality = [this](int q) { port_.chooseJpegQuality(q); };
+    timing_->currentJpegQuality = [this] { return port_.jpegQuality(); };
+    timing_->schedule().log = [this](const QString &line) { ctx_.log.append(line); };
     // The scale bar and the shapes can always be burnt into a still (the built-in scales
     // exist even before any calibration).
     timing_->scaleBurnInAvailable = [] { return true; };
-    vid2Img_ = new tools::ui::TVid2ImgDlg(deps, window);
-    vid2Img_->chooseJpegQuality = [this](int q) { chooseJpegQuality(q); };
-    vid2Img_->currentJpegQuality = [this] { return jpegQuality(); };
-    img2Vid_ = new tools::ui::TImg2VidDlg(deps, window);
+    vid2Img_ = new TVid2ImgDlg(deps, window);
+    vid2Img_->chooseJpegQuality = [this](int q) { port_.chooseJpegQuality(q); };
+    vid2Img_->currentJpegQuality = [this] { return port_.jpegQuality(); };
+    img2Vid_ = new TImg2VidDlg(deps, window);
     img2Vid_->listCompressors = [] { return platform::listVideoCompressors(); };
-    info_ = new tools::ui::TToolInfoDlg(deps.text, window);
+    info_ = new TToolInfoDlg(deps.text, window);
 
     vid2ImgRun_ = new tools::VideoToImagesConverter(
-        shell_.log(), [](const QString &path, QString *why) { return platform::openVideoFrameReader(path, why); }, this);
+        ctx_.log, [](const QString &path, QString *why) { return platform::openVideoFrameReader(path, why); }, this);
     img2VidRun_ = new tools::ImagesToVideoConverter(
-        shell_.log(), [](const platform::AviWriterOptions &o) { return platform::createAviWriter(o); }, this);
+        ctx_.log, [](const platform::AviWriterOptions &o) { return platform::createAviWriter(o); }, this);
     connect(vid2ImgRun_, &tools::VideoToImagesConverter::progressed, this,
-            [this](const tools::ConversionProgress &p) { info_->setProgress(tools::ui::TToolInfoDlg::kVideoToImagesPage, p); });
+            [this](const tools::ConversionProgress &p) { info_->setProgress(TToolInfoDlg::kVideoToImagesPage, p); });
     connect(vid2ImgRun_, &tools::VideoToImagesConverter::finished, this, [this] {
         vid2ImgDone_ = true;
-        shell_.MemoryTrim();
+        ctx_.shell.MemoryTrim();
     });
     connect(img2VidRun_, &tools::ImagesToVideoConverter::progressed, this,
-            [this](const tools::ConversionProgress &p) { info_->setProgress(tools::ui::TToolInfoDlg::kImagesToVideoPage, p); });
+            [this](const tools::ConversionProgress &p) { info_->setProgress(TToolInfoDlg::kImagesToVideoPage, p); });
     connect(img2VidRun_, &tools::ImagesToVideoConverter::finished, this, [this] {
         img2VidDone_ = true;
-        shell_.MemoryTrim();
+        ctx_.shell.MemoryTrim();
     });
 
-    connect(info_, &tools::ui::TToolInfoDlg::timedEnableClicked, this, &AutomationController::toggleFromStatusWindow);
-    connect(info_, &tools::ui::TToolInfoDlg::timedFolderClicked, this, [this] {
+    connect(info_, &TToolInfoDlg::timedEnableClicked, this, &AutomationController::toggleFromStatusWindow);
+    connect(info_, &TToolInfoDlg::timedFolderClicked, this, [this] {
         const tools::ScheduleRecord &r = timing_->schedule().running();
-        openFolder(r.savePath, shell_.paths().defListPath[std::clamp(r.fileType, 0, 2)]);
+        openFolder(r.savePath, ctx_.paths.defListPath[std::clamp(r.fileType, 0, 2)]);
     });
-    connect(info_, &tools::ui::TToolInfoDlg::stopClicked, this, [this](int page) {
-        if (page == tools::ui::TToolInfoDlg::kVideoToImagesPage)
+    connect(info_, &TToolInfoDlg::stopClicked, this, [this](int page) {
+        if (page == TToolInfoDlg::kVideoToImagesPage)
             vid2ImgRun_->stop();
         else
             img2VidRun_->stop();
     });
-    connect(info_, &tools::ui::TToolInfoDlg::sourceFolderClicked, this, [this](int page) {
-        const state::ListPaths &def = shell_.paths().defListPath;
-        if (page == tools::ui::TToolInfoDlg::kVideoToImagesPage)
+    connect(info_, &TToolInfoDlg::sourceFolderClicked, this, [this](int page) {
+        const state::ListPaths &def = ctx_.paths.defListPath;
+        if (page == TToolInfoDlg::kVideoToImagesPage)
             openFolder(QFileInfo(vid2ImgRun_->job().videoPath).absolutePath(), def[state::kListAvi]);
         else
             openFolder(img2VidRun_->job().folder, def[state::kListJpg]);
     });
-    connect(info_, &tools::ui::TToolInfoDlg::savingFolderClicked, this, [this](int page) {
-        const state::ListPaths &def = shell_.paths().defListPath;
-        if (page == tools::ui::TToolInfoDlg::kVideoToImagesPage)
+    connect(info_, &TToolInfoDlg::savingFolderClicked, this, [this](int page) {
+        const state::ListPaths &def = ctx_.paths.defListPath;
+        if (page == TToolInfoDlg::kVideoToImagesPage)
             openFolder(vid2ImgRun_->job().savePath, def[vid2ImgRun_->job().jpg ? state::kListJpg : state::kListBmp]);
         else
             openFolder(QFileInfo(img2VidRun_->job().outputPath).absolutePath(), def[state::kListAvi]);
@@ -106,7 +112,7 @@ AutomationController::AutomationController(Shell &shell, QObject *parent) : QObj
 
     timer_.setInterval(1000);
     connect(&timer_, &QTimer::timeout, this, &AutomationController::TimingCapture_TimerTimer);
-    Controls &c = shell_.controls();
+    Controls &c = ctx_.controls;
     connect(c.action(ControlId::TimingCapture_Tool), &QAction::triggered, this, &AutomationController::TimingCapture_ToolClick);
     connect(c.action(ControlId::Vid2Img_Tool), &QAction::triggered, this, &AutomationController::Vid2Img_ToolClick);
     connect(c.action(ControlId::Img2Vid_Tool), &QAction::triggered, this, &AutomationController::Img2Vid_ToolClick);
@@ -123,7 +129,7 @@ AutomationController::~AutomationController()
 void AutomationController::openFolder(const QString &folder, const QString &fallback)
 {
     const QString target = !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : fallback;
-    openUrl(QUrl::fromLocalFile(target));
+    ctx_.dialogs.openUrl(QUrl::fromLocalFile(target));
 }
 
 void AutomationController::refreshStatus()
@@ -139,17 +145,17 @@ bool AutomationController::timedStillsWithScale() const
 
 void AutomationController::TimingCapture_ToolClick()
 {
-    if (runDialog(*timing_) != QDialog::Accepted)
+    if (ctx_.dialogs.runDialog(*timing_) != QDialog::Accepted)
         return;
     tools::TimedSchedule &schedule = timing_->schedule();
     const int kind = std::clamp(schedule.settings().fileType, 0, 2);
     // Captures are saved into the library folder of their type, so the schedule's folder becomes it.
-    shell_.state().listPathsRecord()[kind] = schedule.settings().savePath;
-    showLibraryPage(kind);
-    if (!shell_.state().flags().VideoConnected)
+    port_.setLibraryFolder(kind, schedule.settings().savePath);
+    port_.showLibraryPage(kind);
+    if (!ctx_.state.flags().VideoConnected)
         schedule.setActive(false);
     if (schedule.running().active) {
-        info_->showPage(tools::ui::TToolInfoDlg::kTimedCapturePage);
+        info_->showPage(TToolInfoDlg::kTimedCapturePage);
         info_->show();
         refreshStatus();
     }
@@ -168,33 +174,33 @@ void AutomationController::startStop(bool on)
         const bool wasVideo = timedVideo_;
         schedule.setActive(false);
         timedStills_ = timedVideo_ = false;
-        if (wasVideo && recording())
-            stopRecording();
+        if (wasVideo && ctx_.state.flags().VideoRecording)
+            port_.stopRecording();
         refreshStatus();
     }
     const int kind = std::clamp(schedule.running().fileType, 0, 2);
-    showLibraryPage(kind);
+    port_.showLibraryPage(kind);
     busy_ = false;
 }
 
 void AutomationController::TimingCapture_TimerTimer()
 {
     // A message shown by a failed snapshot runs a nested loop that delivers further ticks.
-    if (ticking_ || shell_.state().flags().IsClosing)
+    if (ticking_ || ctx_.state.flags().IsClosing)
         return;
     BusyGuard guard(ticking_);
     tools::TimedSchedule &schedule = timing_->schedule();
-    const bool connected = shell_.state().flags().VideoConnected;
+    const bool connected = ctx_.state.flags().VideoConnected;
     if (connected) {
         switch (schedule.advance()) {
         case tools::TickAction::Bmp:
         case tools::TickAction::Jpg:
-            showLibraryPage(schedule.running().fileType);
-            takeSnapshot();
+            port_.showLibraryPage(schedule.running().fileType);
+            port_.takeSnapshot();
             break;
         case tools::TickAction::Avi:
-            showLibraryPage(state::kListAvi);
-            toggleRecording();
+            port_.showLibraryPage(state::kListAvi);
+            port_.toggleRecording();
             break;
         default:
             break;
@@ -213,11 +219,11 @@ void AutomationController::toggleFromStatusWindow()
         return;
     busy_ = true;
     tools::TimedSchedule &schedule = timing_->schedule();
-    const bool on = !schedule.running().active && shell_.state().flags().VideoConnected;
+    const bool on = !schedule.running().active && ctx_.state.flags().VideoConnected;
     if (on) {
         schedule.setActive(true);
         const int kind = std::clamp(schedule.settings().fileType, 0, 2);
-        shell_.state().listPathsRecord()[kind] = schedule.settings().savePath;
+        port_.setLibraryFolder(kind, schedule.settings().savePath);
     }
     startStop(on);
     refreshStatus();
@@ -225,28 +231,28 @@ void AutomationController::toggleFromStatusWindow()
 
 void AutomationController::Vid2Img_ToolClick()
 {
-    if (vid2ImgRun_->running() || runDialog(*vid2Img_) != QDialog::Accepted)
+    if (vid2ImgRun_->running() || ctx_.dialogs.runDialog(*vid2Img_) != QDialog::Accepted)
         return;
     const tools::VideoToImagesJob &job = vid2Img_->job();
     const int kind = job.jpg ? state::kListJpg : state::kListBmp;
-    shell_.state().listPathsRecord()[kind] = job.savePath;
-    showLibraryPage(kind);
-    info_->setProgress(tools::ui::TToolInfoDlg::kVideoToImagesPage,
+    port_.setLibraryFolder(kind, job.savePath);
+    port_.showLibraryPage(kind);
+    info_->setProgress(TToolInfoDlg::kVideoToImagesPage,
                        {tools::ConversionStatus::Ready, 0, 0, job.totalFiles});
     vid2ImgRun_->start(job);
-    info_->showPage(tools::ui::TToolInfoDlg::kVideoToImagesPage);
+    info_->showPage(TToolInfoDlg::kVideoToImagesPage);
     info_->show();
 }
 
 void AutomationController::Img2Vid_ToolClick()
 {
-    if (img2VidRun_->converting() || runDialog(*img2Vid_) != QDialog::Accepted)
+    if (img2VidRun_->converting() || ctx_.dialogs.runDialog(*img2Vid_) != QDialog::Accepted)
         return;
     const tools::ImagesToVideoJob &job = img2Vid_->job();
-    shell_.state().listPathsRecord()[state::kListAvi] = QFileInfo(job.outputPath).absolutePath();
-    showLibraryPage(state::kListAvi);
+    port_.setLibraryFolder(state::kListAvi, QFileInfo(job.outputPath).absolutePath());
+    port_.showLibraryPage(state::kListAvi);
     img2VidRun_->start(job);
-    info_->showPage(tools::ui::TToolInfoDlg::kImagesToVideoPage);
+    info_->showPage(TToolInfoDlg::kImagesToVideoPage);
     info_->show();
 }
 
@@ -257,15 +263,13 @@ void AutomationController::InfoStatus_ToolClick()
     refreshStatus();
 }
 
-void AutomationController::readInputs(ActionInputs &in) const
+void AutomationController::readInputs(feature::ActionInputs &in) const
 {
     in.timedCaptureRunning = timing_->schedule().running().active;
     in.vid2ImgRunning = vid2ImgRun_->running();
     in.img2VidRunning = img2VidRun_->converting();
     in.toolStatusOpen = info_->isVisible();
 }
-
-void AutomationController::applyRules(const ActionInputs &in, ActionState &s) const { toolRules(in, s); }
 
 void AutomationController::languageChanged()
 {
@@ -281,7 +285,7 @@ void AutomationController::listTimerTick()
     if (!vid2ImgDone_ && !img2VidDone_)
         return;
     vid2ImgDone_ = img2VidDone_ = false;
-    refreshLibraryPage(currentLibraryPage());
+    port_.refreshLibraryPage(port_.libraryPage());
 }
 
 void AutomationController::closing()
@@ -297,4 +301,4 @@ void AutomationController::closing()
     info_->hide();
 }
 
-} // namespace app::ui
+} // namespace tools::ui

@@ -1,13 +1,14 @@
 #pragma once
 
-#include "app/ui/feature.h"
+#include "feature/feature.h"
+#include "feature/ui/featurecontext.h"
 #include "library/thumbnailmaker.h"
 #include "platform/bitmap.h"
 #include "platform/picturemetadata.h"
 
 #include <QObject>
+#include <QSize>
 
-#include <functional>
 #include <memory>
 
 namespace library {
@@ -22,25 +23,53 @@ class ThumbnailBrowserWidget;
 
 namespace imaging {
 class StillDocument;
-namespace ui {
-class StillImageView;
 }
-} // namespace imaging
 
-namespace app::ui {
+namespace imaging::ui {
 
-class Shell;
+class StillImageView;
+
+// What the still image and the library need from their peers; the composition root answers.
+// UI thread.
+class StillPort
+{
+public:
+    // The player: a video of the library plays; it is left before its file is deleted.
+    virtual void playVideo(const QString &path) = 0;
+    virtual void exitMediaPlayer() = 0;
+    // The editor and the filter mode are left when another picture takes the place.
+    virtual void leaveEditor() = 0;
+    virtual void leaveFilterMode() = 0;
+    // A snapshot in a single-window preset shows in the image viewer window.
+    virtual void showStillInViewer() = 0;
+    // The timed capture of stills: files are named without asking, and burnt in with the scale
+    // when it says so (saveWithScale: true when a file was written).
+    virtual bool timedStillsRunning() const = 0;
+    virtual bool timedStillsWithScale() const = 0;
+    virtual bool saveWithScale(const platform::Bitmap &picture) = 0;
+    // The JPEG quality chosen in the menu goes to the camera's snapshots.
+    virtual void setJpegQuality(int quality) = 0;
+    // The calibration and shapes a saved picture of that size carries.
+    virtual platform::PictureMetadata pictureMetadata(QSize picture) const = 0;
+    // A timed capture or a conversion runs: the library's pages must not turn.
+    virtual bool libraryPageChangeBlocked() const = 0;
+
+protected:
+    ~StillPort() = default;
+};
 
 // The still image beside the video and the library below it: the still document (the picture,
 // its history and its unsaved state), saving (automatic or through the save dialog), snapshots
 // arriving, opening, deleting to the trash, the JPEG quality menu, the folder menu items. The
 // view only paints the document; the editor (EditorController) and the filter mode
 // (FilterController) change it through its transitions. UI thread.
-class StillImageController final : public QObject, public Feature
+class StillImageController final : public QObject, public feature::Feature
 {
     Q_OBJECT
 public:
-    explicit StillImageController(Shell &shell, QObject *parent = nullptr);
+    // `view` paints the document; `grabFrame` grabs a video's thumbnail frame (on a worker thread).
+    StillImageController(feature::ui::FeatureContext context, StillPort &port, StillImageView &view,
+                         library::FrameGrabber grabFrame, QObject *parent = nullptr);
     ~StillImageController() override;
 
     // Names and stores a still picture; true when a file was written. `prefix` carries a burnt-in
@@ -53,53 +82,33 @@ public:
     // Opens a picture file into the still-image area (after the unsaved-edits question).
     void openPicture(const QString &path, int filterIndex = 0);
     void OpenFileClick();
-    void EditorImage_BtnClick();
-    void ImageProcess_BtnClick();
-    void leaveEditMode();
-    void leaveImageProcessMode();
     int jpegQuality() const;
 
     // The still picture: every change to it goes through the document's transitions.
     imaging::StillDocument &document() const { return *document_; }
-    imaging::ui::StillImageView &view() const;
+    StillImageView &view() const { return view_; }
     library::ui::ThumbnailBrowserWidget &browser() const { return *browser_; }
     library::CaptureCounter &captureCounter() const { return *counter_; }
 
-    // What other features answer; each does nothing until set.
-    library::FrameGrabber grabVideoFrame = [](const QString &, int) { return std::optional<platform::Bitmap>(); };
-    std::function<void(const QString &)> playVideoFile = [](const QString &) {};
-    std::function<void()> leavePlayer = [] {};
-    std::function<void()> showInViewer = [] {};
-    std::function<bool()> timedStillsRunning = [] { return false; };
-    std::function<bool()> timedStillsWithScale = [] { return false; };
-    // Burns the scale bar and the shapes into a copy of the picture and saves that copy.
-    std::function<bool(const platform::Bitmap &)> saveWithScale = [](const platform::Bitmap &) { return false; };
-    std::function<void(int quality)> jpegQualityChosen = [](int) {};
-    // The filter mode's toggle and its leaving (FilterController).
-    std::function<void()> toggleImageProcess = [] {};
-    std::function<void()> leaveImageProcess = [] {};
-    // The editor's toggle and its exit (ExitImageEdit), set by the editor.
-    std::function<void()> toggleEditor = [] {};
-    std::function<void()> exitImageEdit = [] {};
-    // The calibration and shapes a saved picture of that size carries; none when unset.
-    std::function<platform::PictureMetadata(QSize picture)> pictureMetadata;
-
-    void readInputs(ActionInputs &in) const override;
-    void applyRules(const ActionInputs &in, ActionState &s) const override;
+    void readInputs(feature::ActionInputs &in) const override;
     void languageChanged() override;
     void beforeExit() override;
 
 private:
-    void buildLibrary();
+    class SettingsCounters;
+    void buildLibrary(library::FrameGrabber grabFrame);
     void connectControls();
 
-    Shell &shell_;
+    feature::ui::FeatureContext ctx_;
+    StillPort &port_;
+    StillImageView &view_;
     std::unique_ptr<imaging::StillDocument> document_;
     std::unique_ptr<library::SystemTrash> trash_;
+    std::unique_ptr<SettingsCounters> counters_;
     std::unique_ptr<library::CaptureCounter> counter_;
     std::unique_ptr<library::CaptureSaver> saver_;
     std::unique_ptr<library::JpegQuality> jpegQuality_;
     library::ui::ThumbnailBrowserWidget *browser_ = nullptr;
 };
 
-} // namespace app::ui
+} // namespace imaging::ui

@@ -1,36 +1,34 @@
 #pragma once
 
-#include "app/ui/feature.h"
+#include "feature/feature.h"
+#include "feature/ui/featurecontext.h"
 #include "imaging/compareoverlay.h"
 #include "platform/bitmap.h"
 
 #include <QObject>
 #include <QString>
 
-#include <functional>
 #include <optional>
-
-class QColor;
 
 namespace camera {
 class OverlayBitmap;
 class TVideoCameraDS;
 } // namespace camera
 
-namespace app::ui {
+namespace imaging::ui {
 
-class Shell;
+class OverlayPort;
 
 // The comparison tool bar: a reference image (the shown still picture or a file) laid over the
 // live video, blended or split, with its split and transparency sliders, the window-move button,
 // the knockout colour and the snapshot source selector; and what entering and leaving the
 // comparison mode does to it. UI thread.
-class CompareController final : public QObject, public Feature
+class CompareController final : public QObject, public feature::Feature
 {
     Q_OBJECT
 public:
-    CompareController(Shell &shell, camera::TVideoCameraDS &camera, camera::OverlayBitmap &overlay,
-                      QObject *parent = nullptr);
+    CompareController(feature::ui::FeatureContext context, OverlayPort &port, camera::TVideoCameraDS &camera,
+                      camera::OverlayBitmap &overlay, QObject *parent = nullptr);
 
     // The tool bar's handlers; each runs after the clicked button changed its state.
     void CompareTB_AssignWindowsImageClick();
@@ -47,17 +45,7 @@ public:
 
     const imaging::CompareOverlay &state() const { return model_; }
 
-    // The still picture shown beside the video; null when there is none.
-    std::function<platform::Bitmap()> shownPicture = [] { return platform::Bitmap(); };
-    // The open-picture dialog for a reference, starting in `folder`; none when cancelled.
-    // Default: a file dialog over the main window. Tests answer it.
-    std::function<std::optional<QString>(const QString &folder)> chooseReference;
-    // The knockout colour dialog; an invalid colour means cancelled. Default: Qt's colour dialog.
-    std::function<QColor(const QColor &initial)> pickColour;
-    // The reference now covers the video: the measurement layer must not be handed over it.
-    std::function<void()> claimOverlay = [] {};
-
-    void readInputs(ActionInputs &in) const override;
+    void readInputs(feature::ActionInputs &in) const override;
     void leaveLiveMode(int oldMode, int newMode) override;
     void enterLiveMode(int mode) override;
 
@@ -72,9 +60,10 @@ private:
     std::optional<QString> askReference(const QString &folder);
     bool live() const;
 
-    Shell &shell_;
+    feature::ui::FeatureContext ctx_;
+    OverlayPort &port_;
     camera::TVideoCameraDS &camera_;
     imaging::CompareOverlay model_;
 };
 
-} // namespace app::ui
+} // namespace imaging::ui

@@ -1,32 +1,42 @@
 #pragma once
 
-#include "app/ui/feature.h"
+#include "feature/feature.h"
+#include "feature/ui/featurecontext.h"
 #include "imaging/editgeometry.h"
 #include "imaging/editgesture.h"
 #include "platform/bitmap.h"
-#include "state/controltable.h"
 
 #include <QColor>
 #include <QObject>
-#include <QPoint>
-
-#include <functional>
 
 namespace imaging {
 class StillDocument;
-namespace ui {
+}
+
+namespace imaging::ui {
+
 class EditorMouse;
 class EditorToolBars;
 class EditorViewport;
 class EditTextBox;
 class StillImageView;
-} // namespace ui
-} // namespace imaging
 
-namespace app::ui {
+// What the editor needs from its peers; the composition root answers. UI thread.
+class EditorPort
+{
+public:
+    // The filter mode is left when the editor is entered; its buttons are reset with the editor's.
+    virtual void leaveFilterMode() = 0;
+    virtual void resetFilterButtons() = 0;
+    // The still image's saving (true when a file was written) and deleting, and its question
+    // about unsaved work before a snapshot replaces the picture.
+    virtual bool saveStill(const platform::Bitmap &picture) = 0;
+    virtual void deleteStill() = 0;
+    virtual void offerUnsavedStill() = 0;
 
-class Shell;
-class StillImageController;
+protected:
+    ~EditorPort() = default;
+};
 
 // The still-image editor: the edit button and the editor's two tool bars, the picture's pop-up
 // menu, the mouse on the picture (handed to the edit gesture in picture pixels, or panning the
@@ -34,11 +44,12 @@ class StillImageController;
 // picture goes through the still document (its history and K are the document's); the gesture
 // paints, the tool bars set styles and tools. The pointer is mapped through the control's
 // stretch, so shapes land where the user drew them at any zoom. UI thread.
-class EditorController final : public QObject, public Feature
+class EditorController final : public QObject, public feature::Feature
 {
     Q_OBJECT
 public:
-    EditorController(Shell &shell, StillImageController &still, QObject *parent = nullptr);
+    EditorController(feature::ui::FeatureContext context, EditorPort &port, StillDocument &document, StillImageView &view,
+                     QObject *parent = nullptr);
     ~EditorController() override;
 
     // The edit button: enters the editor, or asks about unsaved edits and leaves it.
@@ -52,31 +63,24 @@ public:
     // Space over the live video: with enough unsaved edits, offer to save before the snapshot.
     void beforeSnapshotKey();
 
-    // What the filters answer; each does nothing until set.
-    std::function<void()> resetFilterButtons = [] {};
-    std::function<void()> leaveFilterMode = [] {};
-    // The colour dialogs (drawing, text, text background): the choice, or an invalid colour when
-    // cancelled. Default: the toolkit's colour dialog. Tests answer it.
-    std::function<QColor(const QColor &initial)> pickColour;
-
     imaging::EditTool tool() const { return gesture().tool(); }
     imaging::DragState dragState() const { return gesture().dragState(); }
-    imaging::ui::EditTextBox &textBox() const { return *textBox_; }
+    EditTextBox &textBox() const { return *textBox_; }
     QColor drawColour() const { return gesture().style().colour; }
 
     void ImgBar_UndoClick();
     void ImgBar_RedoClick();
     void ImgBar_CopyClick();
 
-    void readInputs(ActionInputs &in) const override;
-    void applyRules(const ActionInputs &in, ActionState &s) const override;
+    void readInputs(feature::ActionInputs &in) const override;
+    void applyActions(const feature::ActionState &s) override;
 
 private:
-    imaging::ui::StillImageView &view() const;
-    imaging::StillDocument &doc() const;
+    StillImageView &view() const;
+    StillDocument &doc() const;
     QWidget *control() const;
-    imaging::EditGesture &gesture() const;
-    imaging::ui::EditorViewport &viewport() const;
+    EditGesture &gesture() const;
+    EditorViewport &viewport() const;
     bool editing() const;
     void connectControls();
     void connectPopupMenu();
@@ -100,11 +104,13 @@ private:
     void pickDrawColour();
     void pickTextColour(bool background);
 
-    Shell &shell_;
-    StillImageController &still_;
-    imaging::ui::EditTextBox *textBox_ = nullptr;
-    imaging::ui::EditorToolBars *toolBars_ = nullptr;
-    imaging::ui::EditorMouse *mouse_ = nullptr;
+    feature::ui::FeatureContext ctx_;
+    EditorPort &port_;
+    StillDocument &doc_;
+    StillImageView &view_;
+    EditTextBox *textBox_ = nullptr;
+    EditorToolBars *toolBars_ = nullptr;
+    EditorMouse *mouse_ = nullptr;
 };
 
-} // namespace app::ui
+} // namespace imaging::ui

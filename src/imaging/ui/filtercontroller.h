@@ -1,31 +1,44 @@
 #pragma once
 
-#include "app/ui/feature.h"
+#include "feature/feature.h"
+#include "feature/ui/featurecontext.h"
 #include "imaging/filters.h"
 #include "platform/bitmap.h"
 
 #include <QObject>
 
-#include <functional>
-
 namespace imaging {
 class StillDocument;
 }
 
-namespace app::ui {
+namespace imaging::ui {
 
-class Shell;
+class StillImageView;
+
+// What the filter mode needs from its peers; the composition root answers. UI thread.
+class FilterPort
+{
+public:
+    // Entering the filters leaves the still-image editor; resetting the filter buttons resets the
+    // editor's tool (draw style None, its check buttons up, no tool, no drag) while it is open.
+    virtual void leaveEditor() = 0;
+    virtual void resetEditorTool() = 0;
+
+protected:
+    ~FilterPort() = default;
+};
 
 // The filter mode: the image-process button, the filter tool bar and its slider, and the five
 // filters over the still picture. Every run starts from the still document's `FilterSource`, the
 // picture as it was before any filter, so filters and slider positions never compound; leaving
 // after a filter asks whether the filtered picture replaces the source. The only writer of
 // ImageProcessMode. UI thread.
-class FilterController final : public QObject, public Feature
+class FilterController final : public QObject, public feature::Feature
 {
     Q_OBJECT
 public:
-    FilterController(Shell &shell, imaging::StillDocument &document, QObject *parent = nullptr);
+    FilterController(feature::ui::FeatureContext context, FilterPort &port, StillDocument &document, StillImageView &view,
+                     QObject *parent = nullptr);
 
     // Enters the mode, or leaves it (and trims the heap).
     void ImageProcess_BtnClick();
@@ -42,8 +55,8 @@ public:
     // Runs the current filter on `FilterSource` with the slider's position and shows the result;
     // it also becomes the editor's committed picture.
     void ImageProcess_Function();
-    // Releases the filter buttons (and, through resetEditorTool, the editor's tool) and clears
-    // the filter-applied flag. The editor calls it too.
+    // Releases the filter buttons (and, through the port, the editor's tool) and clears the
+    // filter-applied flag. The editor calls it too.
     void ImaProToolBtn_Reset();
     // Takes the picture shown (as the editor last committed it) as the new `FilterSource`. The
     // document does it too whenever a new picture is put in place, saved, or the editor is left.
@@ -52,18 +65,17 @@ public:
     imaging::FilterKind filterKind() const { return kind_; }
     const platform::Bitmap &filterSource() const;
 
-    // Leaves the still-image editor (entering the filters does).
-    std::function<void()> leaveEditor = [] {};
-    // Resets the editor's tool: draw style None, its check buttons up, tool Normal, drag Idle.
-    std::function<void()> resetEditorTool = [] {};
+    void readInputs(feature::ActionInputs &in) const override;
 
 private:
     void onDocumentChanged(int change);
 
-    Shell &shell_;
-    imaging::StillDocument &document_;
+    feature::ui::FeatureContext ctx_;
+    FilterPort &port_;
+    StillDocument &document_;
+    StillImageView &view_;
     platform::Bitmap work_;     // FilterWork: output of the neighbourhood filters
     imaging::FilterKind kind_ = imaging::FilterKind::None;
 };
 
-} // namespace app::ui
+} // namespace imaging::ui

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace app::ui {
+namespace feature {
 
 // Sets a busy flag for a scope and clears it on every way out, so a handler that re-enters
 // through a nested event loop (a modal dialog) sees it and returns.
@@ -12,4 +12,4 @@ struct BusyGuard {
     BusyGuard &operator=(const BusyGuard &) = delete;
 };
 
-} // namespace app::ui
+} // namespace feature

@@ -1,24 +1,24 @@
 #pragma once
 
-namespace app {
+namespace feature {
+
 struct ActionInputs;
 struct ActionState;
-} // namespace app
-
-namespace app::ui {
 
 // What every feature of the main window does at the shell's moments. A feature registers once
-// with the shell (Shell::addFeature) and is called on the UI thread; each hook does nothing
-// unless the feature overrides it.
+// with the shell and is called on the UI thread; each hook does nothing unless the feature
+// overrides it.
 class Feature
 {
 public:
     virtual ~Feature() = default;
 
-    // The idle-time update: first every feature adds its facts to the inputs, then every
-    // feature applies its rules to the controls it owns.
+    // The idle-time update: every feature adds its facts to the inputs; one pure function
+    // (app::computeActions) turns them into the controls' states, which the shell applies.
     virtual void readInputs(ActionInputs &) const {}
-    virtual void applyRules(const ActionInputs &, ActionState &) const {}
+    // Effects of the idle-time states outside the window's control table (a window of the
+    // feature's own, a box it shows), applied after the controls.
+    virtual void applyActions(const ActionState &) {}
     // The interface language changed; the shell has already set every table control's text.
     virtual void languageChanged() {}
     // The live-mode buttons below the video: the old mode is left, then the new one entered.
@@ -34,4 +34,4 @@ public:
     virtual void closing() {}
 };
 
-} // namespace app::ui
+} // namespace feature

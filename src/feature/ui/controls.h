@@ -18,11 +18,11 @@ class QToolBar;
 class QToolButton;
 class QWidget;
 
-namespace app {
+namespace feature {
 struct ActionState;
 }
 
-namespace app::ui {
+namespace feature::ui {
 
 // The main window's controls by their table identifier. The window fills it while it builds
 // the controls from the table; features look controls up here, never by name. UI thread only.
@@ -49,10 +49,10 @@ public:
 
     // Applies the idle-time rules: only what changed is touched, so an idle window costs a few
     // comparisons per pass.
-    void apply(const app::ActionState &state) const;
+    void apply(const ActionState &state) const;
 
 private:
     std::array<QPointer<QObject>, state::kControlCount> objects_{};
 };
 
-} // namespace app::ui
+} // namespace feature::ui

@@ -1,39 +1,56 @@
 #pragma once
 
-#include "app/ui/feature.h"
+#include "feature/feature.h"
+#include "feature/ui/featurecontext.h"
 
 #include <QObject>
+#include <QString>
 #include <QTimer>
-
-#include <functional>
-
-class QDialog;
-class QUrl;
 
 namespace tools {
 class ImagesToVideoConverter;
 class VideoToImagesConverter;
-namespace ui {
+} // namespace tools
+
+namespace tools::ui {
+
 class TImg2VidDlg;
 class TTimingCapDlg;
 class TToolInfoDlg;
 class TVid2ImgDlg;
-} // namespace ui
-} // namespace tools
 
-namespace app::ui {
+// What the automation tools need from their peers; the composition root answers. UI thread.
+class AutomationPort
+{
+public:
+    // The camera and the recording, as the capture button and the record button work them.
+    virtual void takeSnapshot() = 0;
+    virtual void toggleRecording() = 0;
+    virtual void stopRecording() = 0;
+    virtual void chooseCompressor() = 0;
+    // The library: a page shown (and refreshed), refreshed, its folder of a kind switched to a
+    // tool's output folder, and the page shown now.
+    virtual void showLibraryPage(int kind) = 0;
+    virtual void refreshLibraryPage(int kind) = 0;
+    virtual void setLibraryFolder(int kind, const QString &folder) = 0;
+    virtual int libraryPage() const = 0;
+    // The JPEG quality of the snapshots, and choosing one as the menu does.
+    virtual int jpegQuality() const = 0;
+    virtual void chooseJpegQuality(int quality) = 0;
 
-class Shell;
+protected:
+    ~AutomationPort() = default;
+};
 
 // The Tools menu's automation: timed capture with its one-second timer, video to images,
 // images to video, and the tool status window. Conversions are paced on the UI thread and do
 // their decoding and encoding on worker threads. The close sequence finishes a running
 // images-to-video file and stops every pacing. UI thread.
-class AutomationController final : public QObject, public Feature
+class AutomationController final : public QObject, public feature::Feature
 {
     Q_OBJECT
 public:
-    explicit AutomationController(Shell &shell, QObject *parent = nullptr);
+    AutomationController(feature::ui::FeatureContext context, AutomationPort &port, QObject *parent = nullptr);
     ~AutomationController() override;
 
     void TimingCapture_ToolClick();
@@ -48,32 +65,15 @@ public:
     // The running timed capture of stills burns the scale into each picture.
     bool timedStillsWithScale() const;
 
-    tools::ui::TTimingCapDlg &timingDialog() const { return *timing_; }
-    tools::ui::TVid2ImgDlg &vid2ImgDialog() const { return *vid2Img_; }
-    tools::ui::TImg2VidDlg &img2VidDialog() const { return *img2Vid_; }
-    tools::ui::TToolInfoDlg &infoDialog() const { return *info_; }
+    TTimingCapDlg &timingDialog() const { return *timing_; }
+    TVid2ImgDlg &vid2ImgDialog() const { return *vid2Img_; }
+    TImg2VidDlg &img2VidDialog() const { return *img2Vid_; }
+    TToolInfoDlg &infoDialog() const { return *info_; }
     tools::VideoToImagesConverter &vid2ImgConverter() const { return *vid2ImgRun_; }
     tools::ImagesToVideoConverter &img2VidConverter() const { return *img2VidRun_; }
     QTimer &timer() { return timer_; }
 
-    // What other features answer; each does nothing until set.
-    std::function<void()> takeSnapshot = [] {};
-    std::function<void()> toggleRecording = [] {};
-    std::function<void()> stopRecording = [] {};
-    std::function<bool()> recording = [] { return false; };
-    std::function<void()> chooseCompressor = [] {};
-    std::function<void(int kind)> showLibraryPage = [](int) {};
-    std::function<void(int kind)> refreshLibraryPage = [](int) {};
-    std::function<int()> currentLibraryPage = [] { return 0; };
-    std::function<int()> jpegQuality = [] { return 90; };
-    std::function<void(int quality)> chooseJpegQuality = [](int) {};
-    // Opens a folder in the desktop's file manager. Default: QDesktopServices.
-    std::function<bool(const QUrl &)> openUrl;
-    // Runs a tool dialog modally. Default: exec(); tests answer instead.
-    std::function<int(QDialog &)> runDialog;
-
-    void readInputs(ActionInputs &in) const override;
-    void applyRules(const ActionInputs &in, ActionState &s) const override;
+    void readInputs(feature::ActionInputs &in) const override;
     void languageChanged() override;
     void listTimerTick() override;
     void closing() override;
@@ -84,11 +84,12 @@ private:
     void refreshStatus();
     void openFolder(const QString &folder, const QString &fallback);
 
-    Shell &shell_;
-    tools::ui::TTimingCapDlg *timing_ = nullptr;
-    tools::ui::TVid2ImgDlg *vid2Img_ = nullptr;
-    tools::ui::TImg2VidDlg *img2Vid_ = nullptr;
-    tools::ui::TToolInfoDlg *info_ = nullptr;
+    feature::ui::FeatureContext ctx_;
+    AutomationPort &port_;
+    TTimingCapDlg *timing_ = nullptr;
+    TVid2ImgDlg *vid2Img_ = nullptr;
+    TImg2VidDlg *img2Vid_ = nullptr;
+    TToolInfoDlg *info_ = nullptr;
     tools::VideoToImagesConverter *vid2ImgRun_ = nullptr;
     tools::ImagesToVideoConverter *img2VidRun_ = nullptr;
     QTimer timer_;
@@ -100,4 +101,4 @@ private:
     bool img2VidDone_ = false;
 };
 
-} // namespace app::ui
+} // namespace tools::ui

@@ -1,34 +1,31 @@
 #pragma once
 
-#include "app/ui/feature.h"
+#include "feature/feature.h"
+#include "feature/ui/featurecontext.h"
 #include "imaging/reticle.h"
 
 #include <QObject>
 #include <QSize>
-
-#include <functional>
-
-class QColor;
 
 namespace camera {
 class OverlayBitmap;
 class TVideoCameraDS;
 } // namespace camera
 
-namespace app::ui {
+namespace imaging::ui {
 
-class Shell;
+class OverlayPort;
 
 // The reticle tool bar: cross, corner brackets, rectangle and circle over the live video, each
 // with its size slider (maxima from the video size), one line colour, and clear. The figures are
 // drawn while the reticle mode holds the overlay; the sizes, colour and buttons live as long as
 // the window. UI thread.
-class ReticleController final : public QObject, public Feature
+class ReticleController final : public QObject, public feature::Feature
 {
     Q_OBJECT
 public:
-    ReticleController(Shell &shell, camera::TVideoCameraDS &camera, camera::OverlayBitmap &overlay,
-                      QObject *parent = nullptr);
+    ReticleController(feature::ui::FeatureContext context, OverlayPort &port, camera::TVideoCameraDS &camera,
+                      camera::OverlayBitmap &overlay, QObject *parent = nullptr);
 
     // Redraws the figures whose buttons are down (or clears), while the reticle is shown.
     void CrossTB_Command();
@@ -41,11 +38,6 @@ public:
 
     const imaging::Reticle &reticle() const { return reticle_; }
 
-    // The line colour dialog; an invalid colour means cancelled. Default: Qt's colour dialog.
-    std::function<QColor(const QColor &initial)> pickColour;
-    // The reticle now covers the video: the measurement layer must not be handed over it.
-    std::function<void()> claimOverlay = [] {};
-
     void enterLiveMode(int mode) override;
     void videoAreaChanged() override { videoSizeChanged(); }
 
@@ -54,9 +46,10 @@ private:
     // would wipe the comparison or the measurement.
     bool shown() const;
 
-    Shell &shell_;
+    feature::ui::FeatureContext ctx_;
+    OverlayPort &port_;
     camera::TVideoCameraDS &camera_;
     imaging::Reticle reticle_;
 };
 
-} // namespace app::ui
+} // namespace imaging::ui

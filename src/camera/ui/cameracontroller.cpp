@@ -1,18 +1,21 @@
 #include "cameracontroller.h"
 
-#include "app/ui/busyguard.h"
-#include "app/ui/mainwindow.h"
-#include "app/ui/shell.h"
-#include "app/updateactions.h"
-#include "state/uiprotocol.h"
-#include "app/ui/messagepresenter.h"
+#include "videocontroltoolbar.h"
+#include "videoformatdialog.h"
+#include "videosourcedialog.h"
+#include "videowidget.h"
+
 #include "bridge/eeticom.h"
-#include "camera/ui/videocontroltoolbar.h"
-#include "camera/ui/videoformatdialog.h"
-#include "camera/ui/videosourcedialog.h"
-#include "camera/ui/videowidget.h"
 #include "camera/videocamerads.h"
+#include "feature/actioninputs.h"
+#include "feature/busyguard.h"
+#include "feature/ui/controls.h"
+#include "feature/ui/shellport.h"
+#include "feature/ui/userdialogs.h"
 #include "platform/diagnosticslog.h"
+#include "state/appstate.h"
+#include "state/usersettings.h"
+#include "state/uiprotocol.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -24,45 +27,45 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-namespace app::ui {
+namespace camera::ui {
 
-
+using feature::BusyGuard;
+using feature::ui::Controls;
 using state::ControlId;
 
-CameraController::CameraController(Shell &shell, platform::MediaBackend &backend, QObject *parent)
-    : QObject(parent), shell_(shell)
+CameraController::CameraController(feature::ui::FeatureContext context, CameraPort &port, platform::MediaBackend &backend,
+                                   QWidget &videoArea, bridge::EETI_com *bridge, QObject *parent)
+    : QObject(parent), ctx_(context), port_(port), bridge_(bridge)
 {
-    runDialog = [](QDialog &d) { return d.exec(); };
-    camera_ = new camera::TVideoCameraDS(backend, shell_.log(), this);
+    camera_ = new camera::TVideoCameraDS(backend, ctx_.log, this);
     // Users of other UVC microscopes add their ids: SENDRA_CAM_EXTRA_IDS=046d:0825,0c45:6366.
     const QString extra = qEnvironmentVariable("SENDRA_CAM_EXTRA_IDS");
     if (!extra.isEmpty() && camera_->deviceTable().addPairsFromList(extra) == 0)
-        shell_.log().append(QStringLiteral("SENDRA_CAM_EXTRA_IDS holds no vvvv:pppp pair: ") + extra);
-    camera_->SetPreviewDefalutState(1, shell_.state().settings().MJPG_2M);
+        ctx_.log.append(QStringLiteral("SENDRA_CAM_EXTRA_IDS holds no vvvv:pppp pair: ") + extra);
+    camera_->SetPreviewDefalutState(1, ctx_.state.settings().MJPG_2M);
 
-    MainWindow &window = shell_.window();
-    Controls &c = shell_.controls();
-    QWidget *area = window.videoArea();
-    video_ = new camera::ui::VideoWidget(area);
+    Controls &c = ctx_.controls;
+    QWidget *area = &videoArea;
+    video_ = new VideoWidget(area);
     auto *layout = area->layout() ? area->layout() : new QVBoxLayout(area);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(video_);
     c.widget(ControlId::CoverPanel)->raise();
 
     connect(camera_, &camera::TVideoCameraDS::frameReady, video_, [this] { video_->setFrame(camera_->latestFrame().image); });
-    connect(video_, &camera::ui::VideoWidget::shownSizeChanged, camera_, &camera::TVideoCameraDS::setPreviewSize);
+    connect(video_, &VideoWidget::shownSizeChanged, camera_, &camera::TVideoCameraDS::setPreviewSize);
     camera_->setPreviewSize(video_->shownSize());
-    connect(camera_, &camera::TVideoCameraDS::flipModeChanged, video_, &camera::ui::VideoWidget::setFlipMode);
+    connect(camera_, &camera::TVideoCameraDS::flipModeChanged, video_, &VideoWidget::setFlipMode);
     connect(camera_, &camera::TVideoCameraDS::frozenChanged, video_, [this](bool frozen) {
         if (frozen)
             video_->setStill(camera_->stillImage());
         else
             video_->clearStill();
     });
-    connect(camera_, &camera::TVideoCameraDS::overlayClearRequested, video_, &camera::ui::VideoWidget::clearOverlay);
+    connect(camera_, &camera::TVideoCameraDS::overlayClearRequested, video_, &VideoWidget::clearOverlay);
     connect(camera_, &camera::TVideoCameraDS::previewLost, this, &CameraController::onPreviewLost);
 
-    camera::ui::VideoControlToolBar::Controls bar;
+    VideoControlToolBar::Controls bar;
     bar.orientation = {c.toolButton(ControlId::VideoCtrlTB_LeftSelf), c.toolButton(ControlId::VideoCtrlTB_LeftOthers),
                        c.toolButton(ControlId::VideoCtrlTB_RightSelf), c.toolButton(ControlId::VideoCtrlTB_RightOthers)};
     bar.brightness = c.toolButton(ControlId::VideoCtrlTB_Brightness);
@@ -72,7 +75,7 @@ CameraController::CameraController(Shell &shell, platform::MediaBackend &backend
     bar.brightnessBar = qobject_cast<QSlider *>(c.slider(ControlId::VideoCtrlTB_BrightnessTKB));
     bar.contrastBar = qobject_cast<QSlider *>(c.slider(ControlId::VideoCtrlTB_ContrastTKB));
     bar.exposureBar = qobject_cast<QSlider *>(c.slider(ControlId::VideoCtrlTB_ExposureTKB));
-    controls_ = new camera::ui::VideoControlToolBar(*camera_, bar, this);
+    controls_ = new VideoControlToolBar(*camera_, bar, this);
 
     backend.deviceMonitor().setNodesChangedHandler([this] { onNodesChanged(); });
     connect(c.mainButton(ControlId::Connect_Btn), &QPushButton::clicked, this, &CameraController::Connect_BtnClick);
@@ -87,13 +90,13 @@ CameraController::~CameraController() = default;
 
 void CameraController::closing()
 {
-    if (shell_.state().flags().VideoConnected)
+    if (ctx_.state.flags().VideoConnected)
         disconnectBranch();
 }
 
-void CameraController::readInputs(ActionInputs &in) const
+void CameraController::readInputs(feature::ActionInputs &in) const
 {
-    const Controls &c = shell_.controls();
+    const Controls &c = ctx_.controls;
     in.brightnessDown = c.isDown(ControlId::VideoCtrlTB_Brightness);
     in.contrastDown = c.isDown(ControlId::VideoCtrlTB_Contrast);
     in.exposureDown = c.isDown(ControlId::VideoCtrlTB_Exposure);
@@ -112,17 +115,14 @@ void CameraController::listTimerTick()
     // A new picture size from the stream itself re-applies "By Resolution" when it is in force.
     if (camera_->resizeByResolutionNeeded()) {
         camera_->clearResizeByResolutionNeeded();
-        resolutionChanged(QSize(camera_->currentFormat().width, camera_->currentFormat().height));
+        port_.resolutionChanged(QSize(camera_->currentFormat().width, camera_->currentFormat().height));
     }
 }
 
-void CameraController::applyRules(const ActionInputs &in, ActionState &s) const { cameraRules(in, s); }
-
 void CameraController::startUp()
 {
-    if (!shell_.state().flags().DeviceFound)
-        shell_.state().setDeviceFound(ReSerachDevice());
-    shell_.LabLanguage_CaptionSet();
+    if (!ctx_.state.flags().DeviceFound)
+        ctx_.state.setDeviceFound(ReSerachDevice());
 }
 
 // ---- device menu ----------------------------------------------------------------------------
@@ -130,7 +130,7 @@ void CameraController::startUp()
 bool CameraController::ReSerachDevice()
 {
     const bool found = camera_->SearchDevice();
-    QMenu *menu = shell_.controls().menu(ControlId::DevicesEnum);
+    QMenu *menu = ctx_.controls.menu(ControlId::DevicesEnum);
     if (found) {
         NewMenuItem();
         menu->setEnabled(true);
@@ -143,11 +143,11 @@ bool CameraController::ReSerachDevice()
 
 void CameraController::NewMenuItem()
 {
-    QMenu *menu = shell_.controls().menu(ControlId::DevicesEnum);
+    QMenu *menu = ctx_.controls.menu(ControlId::DevicesEnum);
     const std::vector<camera::DeviceMenuEntry> entries = camera::deviceMenuEntries(camera_->deviceTable());
     // Another number of cameras while one is open: disconnect it before the menu changes.
     if (!entries.empty() && !menu->actions().isEmpty() && menu->actions().size() != qsizetype(entries.size()) &&
-        shell_.state().flags().VideoConnected)
+        ctx_.state.flags().VideoConnected)
         Connect_BtnClick();
     menu->clear();
     for (const camera::DeviceMenuEntry &e : entries) {
@@ -165,53 +165,52 @@ void CameraController::NewMenuItem()
 void CameraController::SubDevicesClick(QAction *item)
 {
     camera_->SetDeviceIndex(item->data().toInt());
-    const QList<QAction *> items = shell_.controls().menu(ControlId::DevicesEnum)->actions();
+    const QList<QAction *> items = ctx_.controls.menu(ControlId::DevicesEnum)->actions();
     for (QAction *a : items)
         a->setChecked(false);
     const int position = item->property("menuPosition").toString().toInt();
     if (position >= 0 && position < items.size())
         items[position]->setChecked(true);
-    if (shell_.state().flags().VideoConnected)
+    if (ctx_.state.flags().VideoConnected)
         Connect_BtnClick();   // disconnects the running camera
     Connect_BtnClick();       // connects the chosen one
 }
 
 void CameraController::onNodesChanged()
 {
-    state::AppState &st = shell_.state();
+    state::AppState &st = ctx_.state;
+    // The shell's device-status label follows DeviceFound.
     if (ReSerachDevice()) {
         st.setDeviceFound(true);
-        shell_.LabLanguage_CaptionSet();
         return;
     }
     if (!st.flags().DeviceFound)
         return;
     st.setDeviceFound(false);
-    shell_.LabLanguage_CaptionSet();
     Connect_BtnClick();   // with no device it takes the disconnect branch
-    shell_.window().showCover(true);
+    port_.showCover(true);
     st.setVideoConnected(false);
-    shell_.setMainButton(ControlId::Connect_Btn, QStringLiteral("connect.bmp"), QStringLiteral("Connect_Btn"));
-    closeCalibrationWindow();
+    ctx_.shell.setMainButton(ControlId::Connect_Btn, QStringLiteral("connect.bmp"), QStringLiteral("Connect_Btn"));
+    port_.closeCalibrationWindow();
 }
 
 // ---- connect button -----------------------------------------------------------------------------
 
 void CameraController::disconnectBranch()
 {
-    if (shell_.state().flags().VideoRecording)
-        stopRecording();
+    if (ctx_.state.flags().VideoRecording)
+        port_.stopRecording();
     if (camera_->isFrozen())
         camera_->FilterGraph_Play();
-    resetModeButtons();
-    shell_.window().showCover(true);
-    shell_.state().setVideoConnected(false);
-    shell_.setMainButton(ControlId::Connect_Btn, QStringLiteral("connect.bmp"), QStringLiteral("Connect_Btn"));
+    port_.resetModeButtons();
+    port_.showCover(true);
+    ctx_.state.setVideoConnected(false);
+    ctx_.shell.setMainButton(ControlId::Connect_Btn, QStringLiteral("connect.bmp"), QStringLiteral("Connect_Btn"));
     camera_->DeviceDisConnect();
     video_->clearFrame();
     if (controls_)
         controls_->disableControls();
-    shell_.MemoryTrim();
+    ctx_.shell.MemoryTrim();
 }
 
 void CameraController::Connect_BtnClick()
@@ -219,12 +218,12 @@ void CameraController::Connect_BtnClick()
     if (busy_)
         return;
     BusyGuard guard(busy_);
-    const state::AppFlags &flags = shell_.state().flags();
+    const state::AppFlags &flags = ctx_.state.flags();
     if (flags.VideoConnected || !flags.DeviceFound) {
         disconnectBranch();
         return;
     }
-    exitMediaPlayer();
+    port_.exitMediaPlayer();
     bool ok = camera_->isConnected();
     if (!ok) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -233,24 +232,24 @@ void CameraController::Connect_BtnClick()
     }
     if (!ok) {
         if (camera_->lastFailure() == camera::PreviewFailure::CannotStart)
-            shell_.ShowMessageBox(QStringLiteral("CannotStartVideo_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), false,
+            ctx_.shell.ShowMessageBox(QStringLiteral("CannotStartVideo_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), false,
                                    state::kIconAttention);
-        shell_.ShowMessageBox(QStringLiteral("ConnectFailed_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false, state::kIconError);
+        ctx_.shell.ShowMessageBox(QStringLiteral("ConnectFailed_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false, state::kIconError);
         return;
     }
-    shell_.state().setVideoConnected(true);
+    ctx_.state.setVideoConnected(true);
     recognizeModel();
-    shell_.window().showCover(false);
-    shell_.setMainButton(ControlId::Connect_Btn, QStringLiteral("disconnect.bmp"), QStringLiteral("DisConnect_Btn"));
-    resolutionChanged(camera_->videoSize());
-    reenterDrawMode();
+    port_.showCover(false);
+    ctx_.shell.setMainButton(ControlId::Connect_Btn, QStringLiteral("disconnect.bmp"), QStringLiteral("DisConnect_Btn"));
+    port_.resolutionChanged(camera_->videoSize());
+    port_.reenterDrawMode();
     if (controls_)
         controls_->initialiseAfterConnect();
 }
 
 void CameraController::CaptureImage_BtnClick()
 {
-    const state::AppFlags &flags = shell_.state().flags();
+    const state::AppFlags &flags = ctx_.state.flags();
     if (!flags.VideoConnected && !flags.VideoPlaying)
         return;
     platform::Bitmap picture;
@@ -260,23 +259,23 @@ void CameraController::CaptureImage_BtnClick()
         picture = platform::Bitmap(camera_->stillImage().copy());
     } else {
         // The overlay's "no combination" mode takes the picture as shown; otherwise the camera's frame.
-        const int source = shell_.controls().isDown(ControlId::CompareTB_CombineNone) ? 1 : 0;
+        const int source = ctx_.controls.isDown(ControlId::CompareTB_CombineNone) ? 1 : 0;
         if (!camera_->VideoSnapShot(picture, source))
             picture = platform::Bitmap();
         else if (source == 1)
             picture = platform::Bitmap(video_->withOverlay(picture.image()));   // the overlay as shown, too
     }
     if (picture.isNull()) {
-        shell_.ShowMessageBox(QStringLiteral("CannotSnapShot_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
+        ctx_.shell.ShowMessageBox(QStringLiteral("CannotSnapShot_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
                               state::kIconError);
         return;
     }
-    captureStill(picture);
+    port_.captureStill(picture);
 }
 
 void CameraController::recognizeModel()
 {
-    bridge::EETI_com *channel = shell_.eetiCom();
+    bridge::EETI_com *channel = bridge_;
     if (!channel)
         return;
     switch (bridge::recognizeModel(*channel)) {
@@ -285,16 +284,16 @@ void CameraController::recognizeModel()
         // per program run is enough for whoever reads the log.
         if (!modelUnknownLogged_) {
             modelUnknownLogged_ = true;
-            shell_.log().append(QStringLiteral("Camera model unknown: the bridge library is not installed"));
+            ctx_.log.append(QStringLiteral("Camera model unknown: the bridge library is not installed"));
         }
         break;
     case bridge::Recognition::NoBridge:
-        shell_.ShowMessageBox(QStringLiteral("UsingAdminPower_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), false,
+        ctx_.shell.ShowMessageBox(QStringLiteral("UsingAdminPower_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), false,
                                state::kIconAttention);
         break;
     case bridge::Recognition::KorvoModel:
-        if (!semiAutoCalibrationRunning())
-            reloadRulerScales();
+        if (!port_.calibrationRunning())
+            port_.reloadRulerScales();
         break;
     default:
         break;
@@ -304,7 +303,7 @@ void CameraController::recognizeModel()
 void CameraController::onPreviewLost(camera::PreviewLoss loss)
 {
     // The component has stopped already; bring the window to the disconnected state.
-    if (shell_.state().flags().VideoConnected && !busy_) {
+    if (ctx_.state.flags().VideoConnected && !busy_) {
         BusyGuard guard(busy_);
         disconnectBranch();
     }
@@ -313,7 +312,7 @@ void CameraController::onPreviewLost(camera::PreviewLoss loss)
         onNodesChanged();
         return;
     }
-    shell_.ShowMessageBox(QStringLiteral("CannotStartVideo_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), false,
+    ctx_.shell.ShowMessageBox(QStringLiteral("CannotStartVideo_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), false,
                            state::kIconAttention);
 }
 
@@ -323,34 +322,32 @@ void CameraController::VideoFormatClick()
 {
     if (!camera_->isConnected())
         return;
-    releaseFrozenFrame();
+    port_.releaseFrozenFrame();
     if (camera_->isFrozen())
         camera_->FilterGraph_Play();
-    const std::optional<platform::CaptureFormat> chosen =
-        chooseFormat ? chooseFormat(camera_->availableFormats(), camera_->currentFormat())
-                     : runFormatDialog(camera_->availableFormats(), camera_->currentFormat());
+    const std::optional<platform::CaptureFormat> chosen = runFormatDialog(camera_->availableFormats(), camera_->currentFormat());
     if (chosen && !camera_->applyFormat(*chosen)) {
         disconnectBranch();
-        shell_.ShowMessageBox(QStringLiteral("CannotStartVideo_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), false,
+        ctx_.shell.ShowMessageBox(QStringLiteral("CannotStartVideo_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), false,
                                state::kIconAttention);
         return;
     }
     camera_->clearResizeByResolutionNeeded();
-    resolutionChanged(camera_->videoSize());
+    port_.resolutionChanged(camera_->videoSize());
     if (!camera_->GetPreviewDefalutState(1))
-        shell_.controls().action(ControlId::SetMJPGPreview)->setChecked(false);
+        ctx_.controls.action(ControlId::SetMJPGPreview)->setChecked(false);
 }
 
 std::optional<platform::CaptureFormat> CameraController::runFormatDialog(
     const std::vector<platform::PixelFormatInfo> &formats, const platform::CaptureFormat &current)
 {
-    camera::ui::VideoFormatDialog dialog(&shell_.window());
-    const LanguageTexts &t = shell_.texts();
-    dialog.setTexts({t.caption(QStringLiteral("VideoFormat")), t.text(QStringLiteral("VF_Format_Dlg")),
+    VideoFormatDialog dialog(&ctx_.window);
+    const feature::ui::ShellPort &t = ctx_.shell;
+    dialog.setTexts({t.text(QStringLiteral("VideoFormat->Caption")), t.text(QStringLiteral("VF_Format_Dlg")),
                      t.text(QStringLiteral("VF_Size_Dlg")), t.text(QStringLiteral("VF_FrameRate_Dlg")),
                      t.text(QStringLiteral("OKBtn_Dlg")), t.text(QStringLiteral("CancelBtn_Dlg"))});
     dialog.setFormats(formats, current);
-    if (runDialog(dialog) != QDialog::Accepted)
+    if (ctx_.dialogs.runDialog(dialog) != QDialog::Accepted)
         return std::nullopt;
     return dialog.selectedFormat();
 }
@@ -359,15 +356,15 @@ void CameraController::VideoSourceClick()
 {
     if (!camera_->isConnected() || !camera_->controlDevice())
         return;
-    camera::ui::VideoSourceDialog dialog(*camera_->controlDevice(), &shell_.window());
-    dialog.setTexts({shell_.texts().caption(QStringLiteral("VideoSource")), shell_.texts().text(QStringLiteral("CloseBtn_Dlg"))});
-    runDialog(dialog);
+    VideoSourceDialog dialog(*camera_->controlDevice(), &ctx_.window);
+    dialog.setTexts({ctx_.shell.text(QStringLiteral("VideoSource") + QStringLiteral("->Caption")), ctx_.shell.text(QStringLiteral("CloseBtn_Dlg"))});
+    ctx_.dialogs.runDialog(dialog);
 }
 
 void CameraController::SetMJPGPreviewClick(bool on)
 {
     camera_->SetPreviewDefalutState(1, on);
-    shell_.state().settingsRecord().MJPG_2M = on;
+    ctx_.state.setMjpgPreview(on);
 }
 
 void CameraController::pollStillTrigger()
@@ -378,9 +375,9 @@ void CameraController::pollStillTrigger()
     polling_ = true;
     const platform::Bitmap frame = camera_->grabFrame();
     if (!frame.isNull())
-        captureStill(frame);
+        port_.captureStill(frame);
     camera_->stillTrigger().clear();
     polling_ = false;
 }
 
-} // namespace app::ui
+} // namespace camera::ui

@@ -1,12 +1,14 @@
 #include "filtercontroller.h"
 
-#include "controls.h"
-#include "mainwindow.h"
-#include "shell.h"
+#include "stillimageview.h"
 
+#include "feature/actioninputs.h"
+#include "feature/ui/controls.h"
+#include "feature/ui/shellport.h"
 #include "imaging/stilldocument.h"
-#include "imaging/ui/stillimageview.h"
 #include "platform/diagnosticslog.h"
+#include "state/appstate.h"
+#include "state/usersettings.h"
 #include "state/uiprotocol.h"
 
 #include <QAbstractButton>
@@ -17,8 +19,9 @@
 
 #include <exception>
 
-namespace app::ui {
+namespace imaging::ui {
 
+using feature::ui::Controls;
 using imaging::FilterKind;
 using state::ControlId;
 
@@ -39,15 +42,16 @@ constexpr FilterButton kFilterButtons[] = {
 
 } // namespace
 
-FilterController::FilterController(Shell &shell, imaging::StillDocument &document, QObject *parent)
-    : QObject(parent), shell_(shell), document_(document)
+FilterController::FilterController(feature::ui::FeatureContext context, FilterPort &port, StillDocument &document,
+                                   StillImageView &view, QObject *parent)
+    : QObject(parent), ctx_(context), port_(port), document_(document), view_(view)
 {
-    Controls &c = shell_.controls();
+    Controls &c = ctx_.controls;
     connect(c.mainButton(ControlId::ImageProcess_Btn), &QPushButton::clicked, this,
             &FilterController::ImageProcess_BtnClick);
     connect(c.button(ControlId::ImaPro_Exit_Btn), &QAbstractButton::clicked, this, [this] {
         ExitImageProcess();
-        shell_.MemoryTrim();
+        ctx_.shell.MemoryTrim();
     });
     connect(c.button(ControlId::ImaPro_Original_Btn), &QAbstractButton::clicked, this,
             &FilterController::ImaPro_Original_BtnClick);
@@ -68,47 +72,53 @@ void FilterController::onDocumentChanged(int change)
     // as such); a picture saved while a filter is shown is the new source too. Either way no
     // filter button stays down over it.
     const bool rebased = Change(change) == Change::Loaded
-                         || (Change(change) == Change::Saved && shell_.state().flags().ImageProcessMode);
+                         || (Change(change) == Change::Saved && ctx_.state.flags().ImageProcessMode);
     if (rebased && kind_ != FilterKind::None)
         ImaProToolBtn_Reset();
 }
 
 const platform::Bitmap &FilterController::filterSource() const { return document_.filterSource(); }
 
+void FilterController::readInputs(feature::ActionInputs &in) const
+{
+    // Shown in the main window or moved into the image viewer's cool bar.
+    in.filterBarShown = !ctx_.controls.toolBar(ControlId::ToolBar_ImageProcess)->isHidden();
+}
+
 void FilterController::ImageProcess_BtnClick()
 {
-    if (!shell_.state().flags().ImageProcessMode) {
-        shell_.state().setImageProcessMode(true);
+    if (!ctx_.state.flags().ImageProcessMode) {
+        ctx_.state.setImageProcessMode(true);
         EntryImageProcess();
-        leaveEditor();
+        port_.leaveEditor();
         // The source is the picture as it is now, whoever changed it last.
         Imageprocess_CopyTemp();
-        shell_.setMainButton(ControlId::ImageProcess_Btn, QStringLiteral("imageprocessexit.bmp"),
+        ctx_.shell.setMainButton(ControlId::ImageProcess_Btn, QStringLiteral("imageprocessexit.bmp"),
                              QStringLiteral("ImageProcessExit_Btn"));
         return;
     }
     ExitImageProcess();
-    shell_.MemoryTrim();
+    ctx_.shell.MemoryTrim();
 }
 
 void FilterController::EntryImageProcess()
 {
-    QToolBar *bar = shell_.controls().toolBar(ControlId::ToolBar_ImageProcess);
+    QToolBar *bar = ctx_.controls.toolBar(ControlId::ToolBar_ImageProcess);
     if (!bar->isHidden())
         return;
     bar->move(400, 364);
     bar->show();
     bar->raise();
-    shell_.controls().slider(ControlId::ImaPro_ScrollBar)->setEnabled(false);
+    ctx_.controls.slider(ControlId::ImaPro_ScrollBar)->setEnabled(false);
 }
 
 void FilterController::ExitImageProcess()
 {
-    const state::AppFlags &f = shell_.state().flags();
+    const state::AppFlags &f = ctx_.state.flags();
     if (!f.ImageProcessMode)
         return;
     if (document_.filterApplied() && (f.SizePreset == state::kPresetNormal || f.ViewerOpen)) {
-        if (shell_.ShowMessageBox(QStringLiteral("WhetherModifyImage"), QStringLiteral("AttentionTitle_MsgBox"), true,
+        if (ctx_.shell.ShowMessageBox(QStringLiteral("WhetherModifyImage"), QStringLiteral("AttentionTitle_MsgBox"), true,
                                   state::kIconQuestion)
             == state::kResultOk) {
             // The filtered picture is the new source, and an unsaved change.
@@ -119,14 +129,14 @@ void FilterController::ExitImageProcess()
         }
     }
     ImaProToolBtn_Reset();
-    shell_.state().setImageProcessMode(false);
-    shell_.controls().toolBar(ControlId::ToolBar_ImageProcess)->hide();
-    shell_.setMainButton(ControlId::ImageProcess_Btn, QStringLiteral("imageprocess.bmp"), QStringLiteral("ImageProcess_Btn"));
+    ctx_.state.setImageProcessMode(false);
+    ctx_.controls.toolBar(ControlId::ToolBar_ImageProcess)->hide();
+    ctx_.shell.setMainButton(ControlId::ImageProcess_Btn, QStringLiteral("imageprocess.bmp"), QStringLiteral("ImageProcess_Btn"));
 }
 
 void FilterController::filterButtonClick(FilterKind kind)
 {
-    Controls &c = shell_.controls();
+    Controls &c = ctx_.controls;
     bool down = false;
     for (const FilterButton &b : kFilterButtons) {
         if (b.kind == kind)
@@ -164,7 +174,7 @@ void FilterController::ImaPro_ScrollBarChange(int)
 
 void FilterController::ImaPro_Original_BtnClick()
 {
-    shell_.controls().slider(ControlId::ImaPro_ScrollBar)->setEnabled(false);
+    ctx_.controls.slider(ControlId::ImaPro_ScrollBar)->setEnabled(false);
     // The committed picture follows, so that the editor's next erase or restore cannot bring a
     // filter back that the user turned down.
     document_.unfilter();
@@ -177,7 +187,7 @@ void FilterController::ImageProcess_Function()
     if (source.isNull() || kind_ == FilterKind::None)
         return;
     try {
-        const int k = shell_.controls().slider(ControlId::ImaPro_ScrollBar)->value();
+        const int k = ctx_.controls.slider(ControlId::ImaPro_ScrollBar)->value();
         if (kind_ == FilterKind::EdgeDetection || kind_ == FilterKind::HighPass) {
             if (work_.size() != source.size())
                 work_ = source;
@@ -191,15 +201,15 @@ void FilterController::ImageProcess_Function()
         }
     } catch (const std::exception &) {
         // Out of memory for a very large picture: the picture stays as it was.
-        shell_.log().append(QStringLiteral("Exception Error at ImageProcess_Function"));
+        ctx_.log.append(QStringLiteral("Exception Error at ImageProcess_Function"));
     }
 }
 
 void FilterController::ImaProToolBtn_Reset()
 {
-    Controls &c = shell_.controls();
+    Controls &c = ctx_.controls;
     if (!c.toolBar(ControlId::ToolBar_ImageEdit1)->isHidden() || !c.toolBar(ControlId::ToolBar_ImageEdit2)->isHidden())
-        resetEditorTool();
+        port_.resetEditorTool();
     if (!c.toolBar(ControlId::ToolBar_ImageProcess)->isHidden()) {
         for (const FilterButton &b : kFilterButtons)
             c.button(b.id)->setChecked(false);
@@ -207,7 +217,7 @@ void FilterController::ImaProToolBtn_Reset()
         c.slider(ControlId::ImaPro_ScrollBar)->setEnabled(false);
         kind_ = FilterKind::None;
     }
-    shell_.window().stillView()->pictureControl()->unsetCursor();
+    view_.pictureControl()->unsetCursor();
     document_.forgetFilter();
 }
 
@@ -217,4 +227,4 @@ void FilterController::Imageprocess_CopyTemp()
     work_ = document_.filterSource();
 }
 
-} // namespace app::ui
+} // namespace imaging::ui

@@ -1,17 +1,15 @@
 #include "viewercontroller.h"
 
-#include "controls.h"
-#include "mainwindow.h"
-#include "shell.h"
-#include "stillimagecontroller.h"
+#include "imageviewform.h"
+#include "stillprinter.h"
 
-#include "app/updateactions.h"
-#include "imaging/stilldocument.h"
-#include "library/imageviewlayout.h"
-#include "library/ui/imageviewform.h"
-#include "library/ui/stillprinter.h"
+#include "feature/actionstate.h"
+#include "feature/ui/controls.h"
+#include "feature/ui/shellport.h"
 #include "platform/diagnosticslog.h"
 #include "platform/picturecodec.h"
+#include "state/appstate.h"
+#include "state/usersettings.h"
 
 #include <QAction>
 #include <QFile>
@@ -20,10 +18,11 @@
 #include <QToolButton>
 #include <QWindow>
 
-namespace app::ui {
+namespace library::ui {
 
+using feature::ui::Controls;
 using state::ControlId;
-using Item = library::ui::TImageViewForm::Item;
+using Item = TImageViewForm::Item;
 
 namespace {
 
@@ -38,18 +37,18 @@ void removeIfPresent(const QString &path)
 
 } // namespace
 
-ViewerController::ViewerController(Shell &shell, StillImageController &still, QObject *parent)
-    : QObject(parent), shell_(shell), still_(still), handOverPath_(shell.paths().tempBmp)
+ViewerController::ViewerController(feature::ui::FeatureContext context, ViewerPort &port, QObject *parent)
+    : QObject(parent), ctx_(context), port_(port), handOverPath_(context.paths.tempBmp)
 {
     // A hand-over left by an earlier run belongs to no picture.
     removeIfPresent(handOverPath_);
-    form_ = std::make_unique<library::ui::TImageViewForm>();
-    form_->setWindowIcon(shell_.window().windowIcon());
-    printer_ = std::make_unique<library::ui::StillPrinter>(&shell_.window());
+    form_ = std::make_unique<TImageViewForm>();
+    form_->setWindowIcon(ctx_.window.windowIcon());
+    printer_ = std::make_unique<StillPrinter>(&ctx_.window);
     filterBarHome_ = filterBar()->parentWidget();
     connectControls();
     connectForm();
-    form_->applyTexts([this](const QString &key) { return shell_.texts().text(key); });
+    form_->applyTexts([this](const QString &key) { return ctx_.shell.text(key); });
 }
 
 ViewerController::~ViewerController()
@@ -62,55 +61,47 @@ ViewerController::~ViewerController()
 
 void ViewerController::connectControls()
 {
-    Controls &c = shell_.controls();
+    Controls &c = ctx_.controls;
     connect(c.action(ControlId::ImageViewer_Tool), &QAction::triggered, this, &ViewerController::ImageViewer_ToolClick);
     connect(c.action(ControlId::PrintImage), &QAction::triggered, this, &ViewerController::PrintStillImage);
     connect(c.mainButton(ControlId::PrinterImage_Btn), &QPushButton::clicked, this, &ViewerController::PrintStillImage);
     connect(c.action(ControlId::PrintSet), &QAction::triggered, this, &ViewerController::PrintSetClick);
-    connect(&shell_.window(), &MainWindow::activated, this, &ViewerController::returnFilterBar);
     // The filter mode ended: its bar goes home hidden, so that the next start shows it in the
     // main window and not in a corner of the viewer.
-    connect(&shell_.state(), &state::AppState::flagsChanged, this, [this] {
-        if (!shell_.state().flags().ImageProcessMode && filterBar()->isHidden())
+    connect(&ctx_.state, &state::AppState::flagsChanged, this, [this] {
+        if (!ctx_.state.flags().ImageProcessMode && filterBar()->isHidden())
             returnFilterBar();
-    });
-    // A new picture may have any size; an edit keeps it unless it turned the picture. Saving and
-    // the unsaved state change no pixel.
-    connect(&still_.document(), &imaging::StillDocument::changed, this, [this](imaging::StillDocument::Change change) {
-        using Change = imaging::StillDocument::Change;
-        if (change != Change::Saved && change != Change::Marked)
-            followStillPicture(change == Change::Loaded);
     });
 }
 
 void ViewerController::connectForm()
 {
-    library::ui::TImageViewForm &f = *form_;
-    Controls &c = shell_.controls();
+    TImageViewForm &f = *form_;
+    Controls &c = ctx_.controls;
     connect(f.item(Item::Open_Image), &QAction::triggered, this, [this] {
-        still_.OpenFileClick();
+        port_.openStillFile();
         ShowStillImage();
     });
     // The main window's own buttons, so that the viewer does exactly what they do (hidden in
     // the single-window presets, they still answer a click).
     connect(f.item(Item::Save_Image), &QAction::triggered, c.mainButton(ControlId::SaveImage_Btn), &QPushButton::click);
     connect(f.item(Item::Delete_Image), &QAction::triggered, this, [this] {
-        shell_.controls().mainButton(ControlId::DelViewVideo_Btn)->click();
-        if (still_.document().isEmpty())
+        ctx_.controls.mainButton(ControlId::DelViewVideo_Btn)->click();
+        if (port_.stillPicture().isNull())
             form_->setPicture({});
     });
     connect(f.item(Item::Image_Process), &QAction::triggered, this, [this] {
-        shell_.controls().mainButton(ControlId::ImageProcess_Btn)->click();
+        ctx_.controls.mainButton(ControlId::ImageProcess_Btn)->click();
         takeFilterBar();
     });
     connect(f.item(Item::Print_Image), &QAction::triggered, this, &ViewerController::PrintStillImage);
-    connect(&f, &library::ui::TImageViewForm::activated, this, &ViewerController::takeFilterBar);
-    connect(&f, &library::ui::TImageViewForm::closing, this, &ViewerController::onFormClosing);
+    connect(&f, &TImageViewForm::activated, this, &ViewerController::takeFilterBar);
+    connect(&f, &TImageViewForm::closing, this, &ViewerController::onFormClosing);
 }
 
 void ViewerController::ImageViewer_ToolClick()
 {
-    still_.leaveImageProcessMode();
+    port_.leaveFilterMode();
     ShowStillImage();
 }
 
@@ -118,40 +109,42 @@ void ViewerController::ShowStillImage() { ShowStillImage(handOverPath_); }
 
 void ViewerController::ShowStillImage(const QString &path)
 {
-    library::ui::TImageViewForm &f = *form_;
+    TImageViewForm &f = *form_;
     if (f.isMaximized())
         f.setWindowState(f.windowState() & ~Qt::WindowMaximized);
     // A hand-over file is always replaced; without one and without a picture there is nothing
     // to show. A stale file and an empty still area give nothing either: no empty picture is
     // ever written.
     removeIfPresent(path);
-    const platform::Bitmap &still = still_.document().picture();
+    const platform::Bitmap still = port_.stillPicture();
     if (still.isNull())
         return;
     platform::Bitmap shown = still;
     if (const platform::WriteResult w = platform::writeBmpFile(path, still); !w.ok()) {
         // The viewer still shows the picture; only the hand-over file is missing.
-        shell_.log().append(QStringLiteral("Cannot write ") + path + QStringLiteral(": ")
+        ctx_.log.append(QStringLiteral("Cannot write ") + path + QStringLiteral(": ")
                             + QString::fromStdString(w.system.message()));
     } else if (platform::DecodedPicture d = platform::readPictureFile(path); d.ok()) {
         shown = std::move(d.bitmap);
     } else {
-        shell_.log().append(QStringLiteral("Cannot read ") + path + QStringLiteral(": ") + platform::pictureErrorText(d.error));
+        ctx_.log.append(QStringLiteral("Cannot read ") + path + QStringLiteral(": ") + platform::pictureErrorText(d.error));
     }
     f.setPicture(shown);
-    shell_.state().setViewerOpen(true);
-    f.applyTexts([this](const QString &key) { return shell_.texts().text(key); });
+    ctx_.state.setViewerOpen(true);
+    f.applyTexts([this](const QString &key) { return ctx_.shell.text(key); });
     sizeForm();
     f.show();
     f.raise();
     f.activateWindow();
 }
 
-void ViewerController::followStillPicture(bool resize)
+void ViewerController::mainWindowActivated() { returnFilterBar(); }
+
+void ViewerController::stillPictureChanged(bool resize)
 {
     if (!form_->isVisible())
         return;
-    const platform::Bitmap &still = still_.document().picture();
+    const platform::Bitmap still = port_.stillPicture();
     const QSize before = form_->pictureSize();
     form_->setPicture(still);
     if (!still.isNull() && (resize || before != still.image().size()))
@@ -163,17 +156,17 @@ void ViewerController::sizeForm()
     QMargins frame;
     if (const std::optional<QMargins> known = form_->knownFrame())
         frame = *known;
-    else if (QWindow *main = shell_.window().windowHandle(); main && shell_.window().isVisible())
+    else if (QWindow *main = ctx_.window.windowHandle(); main && ctx_.window.isVisible())
         frame = main->frameMargins();   // the same window manager decorates both windows
     form_->setCoolBarHeight(filterBar()->sizeHint().height());
     form_->sizeToPicture(frame);
 }
 
-bool ViewerController::PrintStillImage() { return printer_->PrintStillImage(still_.document().picture()); }
+bool ViewerController::PrintStillImage() { return printer_->PrintStillImage(port_.stillPicture()); }
 
 void ViewerController::PrintSetClick() { printer_->PrintSetClick(); }
 
-QToolBar *ViewerController::filterBar() const { return shell_.controls().toolBar(ControlId::ToolBar_ImageProcess); }
+QToolBar *ViewerController::filterBar() const { return ctx_.controls.toolBar(ControlId::ToolBar_ImageProcess); }
 
 // Shown by the filter mode, wherever it sits now (the viewer may be hidden behind it).
 bool ViewerController::filterBarShown() const { return !filterBar()->isHidden(); }
@@ -217,37 +210,36 @@ void ViewerController::returnFilterBar()
 
 void ViewerController::onFormClosing()
 {
-    if (!closingQuietly_ && shell_.state().flags().ViewerOpen) {
-        still_.beforeExit();
-        if (shell_.state().flags().ImageProcessMode)
-            still_.leaveImageProcessMode();
+    if (!closingQuietly_ && ctx_.state.flags().ViewerOpen) {
+        port_.offerUnsavedStill();
+        if (ctx_.state.flags().ImageProcessMode)
+            port_.leaveFilterMode();
     }
     returnFilterBar();
-    shell_.state().setViewerOpen(false);
+    ctx_.state.setViewerOpen(false);
 }
 
-void ViewerController::applyRules(const ActionInputs &in, ActionState &) const
+void ViewerController::applyActions(const feature::ActionState &s)
 {
-    if (!in.flags.ViewerOpen)
+    if (!s.viewerItems)
         return;
-    const library::ImageViewMenuState m = library::imageViewMenuState(in.stillEmpty, in.unsavedEdits, filterBarShown());
-    form_->item(Item::Save_Image)->setEnabled(m.save);
-    form_->item(Item::Delete_Image)->setEnabled(m.remove);
-    form_->item(Item::Image_Process)->setEnabled(m.imageProcess);
-    form_->item(Item::Print_Image)->setEnabled(m.print);
+    form_->item(Item::Save_Image)->setEnabled(s.viewerItems->save);
+    form_->item(Item::Delete_Image)->setEnabled(s.viewerItems->remove);
+    form_->item(Item::Image_Process)->setEnabled(s.viewerItems->imageProcess);
+    form_->item(Item::Print_Image)->setEnabled(s.viewerItems->print);
 }
 
 void ViewerController::languageChanged()
 {
-    form_->applyTexts([this](const QString &key) { return shell_.texts().text(key); });
+    form_->applyTexts([this](const QString &key) { return ctx_.shell.text(key); });
 }
 
 void ViewerController::beforeExit()
 {
     // The unsaved-image question was asked by the still image; the filter mode shown in the
     // viewer ends with it.
-    if (shell_.state().flags().ViewerOpen && shell_.state().flags().ImageProcessMode)
-        still_.leaveImageProcessMode();
+    if (ctx_.state.flags().ViewerOpen && ctx_.state.flags().ImageProcessMode)
+        port_.leaveFilterMode();
 }
 
 void ViewerController::closing()
@@ -257,4 +249,4 @@ void ViewerController::closing()
     returnFilterBar();
 }
 
-} // namespace app::ui
+} // namespace library::ui

@@ -1,22 +1,24 @@
 #include "reticlecontroller.h"
 
-#include "controls.h"
-#include "mainwindow.h"
-#include "shell.h"
+#include "overlayport.h"
 
 #include "camera/overlaybitmap.h"
 #include "camera/videocamerads.h"
+#include "feature/ui/controls.h"
+#include "feature/ui/userdialogs.h"
 #include "measure/shapes.h"
+#include "state/appstate.h"
+#include "state/usersettings.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
-#include <QColorDialog>
 #include <QSignalBlocker>
 
 #include <algorithm>
 
-namespace app::ui {
+namespace imaging::ui {
 
+using feature::ui::Controls;
 using state::ControlId;
 
 namespace {
@@ -28,12 +30,11 @@ constexpr ControlId kFigureSliders[imaging::kReticleFigures] = {ControlId::Cross
 
 } // namespace
 
-ReticleController::ReticleController(Shell &shell, camera::TVideoCameraDS &camera, camera::OverlayBitmap &overlay,
-                                     QObject *parent)
-    : QObject(parent), shell_(shell), camera_(camera), reticle_(overlay)
+ReticleController::ReticleController(feature::ui::FeatureContext context, OverlayPort &port, camera::TVideoCameraDS &camera,
+                                     camera::OverlayBitmap &overlay, QObject *parent)
+    : QObject(parent), ctx_(context), port_(port), camera_(camera), reticle_(overlay)
 {
-    pickColour = [this](const QColor &initial) { return QColorDialog::getColor(initial, &shell_.window()); };
-    Controls &c = shell_.controls();
+    Controls &c = ctx_.controls;
     for (int f = 0; f < imaging::kReticleFigures; ++f) {
         QAbstractSlider *slider = c.slider(kFigureSliders[f]);
         slider->setRange(0, 0);
@@ -50,7 +51,7 @@ ReticleController::ReticleController(Shell &shell, camera::TVideoCameraDS &camer
 
 bool ReticleController::shown() const
 {
-    const state::AppFlags &f = shell_.state().flags();
+    const state::AppFlags &f = ctx_.state.flags();
     return f.VideoConnected && camera_.isConnected() && f.LiveMode == state::kLiveCross;
 }
 
@@ -59,14 +60,14 @@ void ReticleController::CrossTB_Command()
     if (!shown())
         return;
     reticle_.CrossTB_Command(camera_.videoSize());
-    claimOverlay();
+    port_.claimOverlay();
 }
 
 void ReticleController::CrossTB_FigureClick(int figure)
 {
-    reticle_.down[std::size_t(figure)] = shell_.controls().isDown(kFigureButtons[figure]);
+    reticle_.down[std::size_t(figure)] = ctx_.controls.isDown(kFigureButtons[figure]);
     CrossTB_Command();
-    shell_.controls().slider(kFigureSliders[figure])->setValue(reticle_.sizes[std::size_t(figure)]);
+    ctx_.controls.slider(kFigureSliders[figure])->setValue(reticle_.sizes[std::size_t(figure)]);
 }
 
 void ReticleController::CrossTB_SliderChange(int figure, int position)
@@ -78,7 +79,8 @@ void ReticleController::CrossTB_SliderChange(int figure, int position)
 void ReticleController::CrossTB_LineColorClick()
 {
     // The stored near-white is offered as the white the user chose.
-    const QColor colour = pickColour(QColor::fromRgb(platform::toQRgb(measure::dialogColour(reticle_.lineColour()))));
+    const QColor colour = feature::ui::askColour(ctx_.dialogs, &ctx_.window,
+                                                 QColor::fromRgb(platform::toQRgb(measure::dialogColour(reticle_.lineColour()))));
     if (!colour.isValid())
         return;
     reticle_.setLineColour(platform::fromQRgb(colour.rgb()));
@@ -89,7 +91,7 @@ void ReticleController::CrossTB_ClearClick()
 {
     reticle_.VMRBitmap_Clear(camera_.videoSize());
     for (int f = 0; f < imaging::kReticleFigures; ++f) {
-        shell_.controls().button(kFigureButtons[f])->setChecked(false);
+        ctx_.controls.button(kFigureButtons[f])->setChecked(false);
         reticle_.down[std::size_t(f)] = false;
     }
 }
@@ -99,7 +101,7 @@ void ReticleController::videoSizeChanged()
     const std::array<int, imaging::kReticleFigures> maxima = imaging::reticleMaxima(camera_.videoSize());
     for (int f = 0; f < imaging::kReticleFigures; ++f) {
         // A smaller maximum pulls the slider (and the size) in; one redraw follows for all four.
-        QAbstractSlider *slider = shell_.controls().slider(kFigureSliders[f]);
+        QAbstractSlider *slider = ctx_.controls.slider(kFigureSliders[f]);
         const QSignalBlocker quiet(slider);
         slider->setMaximum(maxima[std::size_t(f)]);
         reticle_.sizes[std::size_t(f)] = std::min(reticle_.sizes[std::size_t(f)], slider->maximum());
@@ -115,4 +117,4 @@ void ReticleController::enterLiveMode(int mode)
     CrossTB_Command();
 }
 
-} // namespace app::ui
+} // namespace imaging::ui

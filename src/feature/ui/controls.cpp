@@ -1,6 +1,6 @@
 #include "controls.h"
 
-#include "app/updateactions.h"
+#include "feature/actionstate.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -12,7 +12,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
-namespace app::ui {
+namespace feature::ui {
 
 using state::ControlId;
 
@@ -44,7 +44,7 @@ bool Controls::isDown(ControlId id) const
     return a && a->isChecked();
 }
 
-void Controls::apply(const app::ActionState &state) const
+void Controls::apply(const ActionState &state) const
 {
     for (std::size_t i = 0; i < state::kControlCount; ++i) {
         const auto id = ControlId(i);
@@ -77,4 +77,4 @@ void Controls::apply(const app::ActionState &state) const
     }
 }
 
-} // namespace app::ui
+} // namespace feature::ui

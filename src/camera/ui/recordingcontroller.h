@@ -1,43 +1,47 @@
 #pragma once
 
-#include "app/ui/feature.h"
+#include "feature/feature.h"
+#include "feature/ui/featurecontext.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
-
-#include <functional>
-#include <memory>
-#include <optional>
-
-class QDialog;
 
 namespace camera {
 class TVideoCameraDS;
-namespace ui {
-class TCompressorFilterDlg;
 }
-} // namespace camera
 
 namespace library {
-struct SaveDialogRequest;
+class CaptureCounter;
 }
 
-namespace app::ui {
+namespace camera::ui {
 
-class CameraController;
-class Shell;
-class StillImageController;
+class TCompressorFilterDlg;
+
+// What the recording needs from its peers; the composition root answers. UI thread.
+class RecordingPort
+{
+public:
+    // A timed video capture runs: the file is named without asking.
+    virtual bool timedVideoRunning() const = 0;
+    // A recording started or ended in `path`: the library marks it new and shows its AVI page.
+    virtual void showNewVideo(const QString &path) = 0;
+
+protected:
+    ~RecordingPort() = default;
+};
 
 // The main window's recording side: the record button and the V key (start and stop), the
 // "Video Compress" menu item with the compressor dialog, and the end of a recording when the
 // camera is disconnected, unplugged, or the program closes. The only writer of VideoRecording.
 // UI thread.
-class RecordingController final : public QObject, public Feature
+class RecordingController final : public QObject, public feature::Feature
 {
     Q_OBJECT
 public:
-    RecordingController(Shell &shell, CameraController &camera, StillImageController &still, QObject *parent = nullptr);
+    // AVI names take the next number of `counter`, the library's capture counter.
+    RecordingController(feature::ui::FeatureContext context, RecordingPort &port, TVideoCameraDS &camera,
+                        library::CaptureCounter &counter, QObject *parent = nullptr);
     ~RecordingController() override;
 
     // Starts a recording under the next "Avi_" name, or stops the running one.
@@ -54,14 +58,6 @@ public:
     // The file last recorded (the save dialog's file name).
     const QString &lastRecordedFile() const { return lastRecorded_; }
 
-    // Outside-world hooks; tests replace them.
-    // Timed video capture running (the timed-capture tool answers once it exists).
-    std::function<bool()> timedVideoRunning = [] { return false; };
-    // The video save dialog; nullopt when cancelled. Default: the library's dialog.
-    std::function<std::optional<QString>(const library::SaveDialogRequest &)> saveDialog;
-    // Runs a modal dialog and returns its result. Default: exec().
-    std::function<int(QDialog &)> runDialog;
-
 private:
     bool startRecording();
     void showStopped();
@@ -70,14 +66,13 @@ private:
     void configureCompressor();
     void applyCompressorTexts();
 
-    Shell &shell_;
-    StillImageController &still_;
-    // The camera side may go first when the window deletes its children.
-    QPointer<CameraController> cameraSide_;
-    camera::TVideoCameraDS &camera_;
-    camera::ui::TCompressorFilterDlg *compressorDialog_ = nullptr;
+    feature::ui::FeatureContext ctx_;
+    RecordingPort &port_;
+    TVideoCameraDS &camera_;
+    library::CaptureCounter &counter_;
+    TCompressorFilterDlg *compressorDialog_ = nullptr;
     QString lastRecorded_;
     bool busy_ = false;
 };
 
-} // namespace app::ui
+} // namespace camera::ui

@@ -1,21 +1,22 @@
 #include "editorcontroller.h"
 
-#include "controls.h"
-#include "mainwindow.h"
-#include "shell.h"
-#include "stillimagecontroller.h"
+#include "editormouse.h"
+#include "editortoolbars.h"
+#include "edittextbox.h"
+#include "stillimageview.h"
 
-#include "app/updateactions.h"
+#include "feature/actioninputs.h"
+#include "feature/actionstate.h"
+#include "feature/ui/controls.h"
+#include "feature/ui/shellport.h"
+#include "feature/ui/userdialogs.h"
 #include "imaging/stilldocument.h"
-#include "imaging/ui/editormouse.h"
-#include "imaging/ui/editortoolbars.h"
-#include "imaging/ui/edittextbox.h"
-#include "imaging/ui/stillimageview.h"
+#include "state/appstate.h"
+#include "state/usersettings.h"
 #include "state/uiprotocol.h"
 
 #include <QAction>
 #include <QClipboard>
-#include <QColorDialog>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMimeData>
@@ -25,59 +26,58 @@
 #include <QPushButton>
 #include <QToolButton>
 
-namespace app::ui {
+namespace imaging::ui {
 
+using feature::ui::Controls;
 using imaging::DragState;
 using imaging::EditTool;
 using state::ControlId;
 
-EditorController::EditorController(Shell &shell, StillImageController &still, QObject *parent)
-    : QObject(parent), shell_(shell), still_(still)
+EditorController::EditorController(feature::ui::FeatureContext context, EditorPort &port, StillDocument &document,
+                                   StillImageView &stillView, QObject *parent)
+    : QObject(parent), ctx_(context), port_(port), doc_(document), view_(stillView)
 {
-    pickColour = [this](const QColor &initial) { return QColorDialog::getColor(initial, &shell_.window()); };
-    textBox_ = new imaging::ui::EditTextBox(&view(), control(), this);
-    mouse_ = new imaging::ui::EditorMouse(view(), doc(), *textBox_, this);
-    connect(mouse_, &imaging::ui::EditorMouse::popupRequested, this,
-            [this](QPoint global) { shell_.controls().menu(ControlId::TntPM_ViewerImage)->popup(global); });
-    Controls &c = shell_.controls();
-    toolBars_ = new imaging::ui::EditorToolBars([&c](ControlId id) { return c.object(id); }, this);
-    connect(toolBars_, &imaging::ui::EditorToolBars::lineStyleChosen, this, [this](Qt::PenStyle style, int width) {
+    textBox_ = new EditTextBox(&view(), control(), this);
+    mouse_ = new EditorMouse(view(), doc(), *textBox_, this);
+    connect(mouse_, &EditorMouse::popupRequested, this,
+            [this](QPoint global) { ctx_.controls.menu(ControlId::TntPM_ViewerImage)->popup(global); });
+    Controls &c = ctx_.controls;
+    toolBars_ = new EditorToolBars([&c](ControlId id) { return c.object(id); }, this);
+    connect(toolBars_, &EditorToolBars::lineStyleChosen, this, [this](Qt::PenStyle style, int width) {
         gesture().style().pen = style;
         gesture().style().penWidth = width;
     });
-    connect(toolBars_, &imaging::ui::EditorToolBars::brushStyleChosen, this,
+    connect(toolBars_, &EditorToolBars::brushStyleChosen, this,
             [this](Qt::BrushStyle style) { gesture().style().brush = style; });
-    connect(toolBars_, &imaging::ui::EditorToolBars::toolChosen, this, &EditorController::chooseTool);
-    connect(toolBars_, &imaging::ui::EditorToolBars::drawStyleMenuOpening, this, [this] {
+    connect(toolBars_, &EditorToolBars::toolChosen, this, &EditorController::chooseTool);
+    connect(toolBars_, &EditorToolBars::drawStyleMenuOpening, this, [this] {
         eraseMarquee();
         textBox_->hideBox();
     });
-    connect(toolBars_, &imaging::ui::EditorToolBars::textSizeChosen, textBox_, &imaging::ui::EditTextBox::setPointSize);
-    connect(toolBars_, &imaging::ui::EditorToolBars::textBackgroundTransparent, textBox_,
-            &imaging::ui::EditTextBox::setTransparentBackground);
+    connect(toolBars_, &EditorToolBars::textSizeChosen, textBox_, &EditTextBox::setPointSize);
+    connect(toolBars_, &EditorToolBars::textBackgroundTransparent, textBox_,
+            &EditTextBox::setTransparentBackground);
     connectControls();
     connectPopupMenu();
-    still_.toggleEditor = [this] { EditorImage_BtnClick(); };
-    still_.exitImageEdit = [this] { ExitImageEdit(); };
 }
 
 EditorController::~EditorController() = default;
 
-imaging::ui::StillImageView &EditorController::view() const { return still_.view(); }
+StillImageView &EditorController::view() const { return view_; }
 
-imaging::StillDocument &EditorController::doc() const { return still_.document(); }
+StillDocument &EditorController::doc() const { return doc_; }
 
 QWidget *EditorController::control() const { return view().pictureControl(); }
 
 imaging::EditGesture &EditorController::gesture() const { return mouse_->gesture(); }
 
-imaging::ui::EditorViewport &EditorController::viewport() const { return mouse_->viewport(); }
+EditorViewport &EditorController::viewport() const { return mouse_->viewport(); }
 
-bool EditorController::editing() const { return shell_.state().flags().EditMode; }
+bool EditorController::editing() const { return ctx_.state.flags().EditMode; }
 
 void EditorController::connectControls()
 {
-    Controls &c = shell_.controls();
+    Controls &c = ctx_.controls;
     auto click = [this, &c](ControlId id, auto handler) { connect(c.toolButton(id), &QToolButton::clicked, this, handler); };
     connect(c.mainButton(ControlId::EditorImage_Btn), &QAbstractButton::clicked, this,
             &EditorController::EditorImage_BtnClick);
@@ -89,7 +89,7 @@ void EditorController::connectControls()
     click(ControlId::ImgBar_NewFile, [this] { newFile(); });
     click(ControlId::ImgBar_Save, [this] {
         eraseMarquee();
-        still_.Save_ImageFile(doc().picture());
+        port_.saveStill(doc().picture());
     });
     click(ControlId::ImgBar_RotateLeft, [this] { rotate(true); });
     click(ControlId::ImgBar_RotateRight, [this] { rotate(false); });
@@ -102,7 +102,7 @@ void EditorController::connectControls()
     click(ControlId::ImgBar_Color, [this] { pickDrawColour(); });
     click(ControlId::ImgBar_DeleteToolBar, [this] {
         eraseMarquee();
-        still_.DeleteImage();
+        port_.deleteStill();
     });
     click(ControlId::ImgBar_TextColor, [this] { pickTextColour(false); });
     click(ControlId::ImgBar_TextBgColor, [this] { pickTextColour(true); });
@@ -116,7 +116,7 @@ void EditorController::connectPopupMenu()
 {
     // The pop-up menu's whole-picture cut and paste are edits like any other: committed and
     // recorded, so they survive the next stroke and the exit, count as unsaved and can be undone.
-    Controls &c = shell_.controls();
+    Controls &c = ctx_.controls;
     connect(c.action(ControlId::VI_Cut), &QAction::triggered, this, [this] {
         if (doc().isEmpty())
             return;
@@ -172,7 +172,7 @@ void EditorController::EditorImage_BtnClick()
         return enter();
     askToSave();
     leave();
-    shell_.MemoryTrim();
+    ctx_.shell.MemoryTrim();
 }
 
 // Edits beyond the entry snapshot (K > 1) are offered for saving.
@@ -180,10 +180,10 @@ void EditorController::askToSave()
 {
     const imaging::StillDocument &still = doc();
     if (still.changeCount() > 1 && !still.isEmpty()
-        && shell_.ShowMessageBox(QStringLiteral("WhetherSaveImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
+        && ctx_.shell.ShowMessageBox(QStringLiteral("WhetherSaveImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
                                  state::kIconQuestion)
                == state::kResultOk)
-        still_.Save_ImageFile(still.picture());
+        port_.saveStill(still.picture());
 }
 
 void EditorController::enter()
@@ -191,14 +191,14 @@ void EditorController::enter()
     if (doc().isEmpty())
         return;
     toolBars_->show();
-    shell_.setMainButton(ControlId::EditorImage_Btn, QStringLiteral("exitedit.bmp"), QStringLiteral("EditorImageExit_Btn"));
-    shell_.state().setEditMode(true);
+    ctx_.shell.setMainButton(ControlId::EditorImage_Btn, QStringLiteral("exitedit.bmp"), QStringLiteral("EditorImageExit_Btn"));
+    ctx_.state.setEditMode(true);
     // Edits the picture carries in (a filter result kept, a snapshot that was not stored) stay
     // unsaved: the document keeps K.
     doc().beginEditing();
     viewport().takeCurrentAsFit();
     mouse_->attach();
-    leaveFilterMode();
+    port_.leaveFilterMode();
 }
 
 void EditorController::ExitImageEdit() { leave(); }
@@ -207,14 +207,14 @@ void EditorController::leave()
 {
     if (!editing())
         return;
-    shell_.setMainButton(ControlId::EditorImage_Btn, QStringLiteral("edit.bmp"), QStringLiteral("EditorImage_Btn"));
+    ctx_.shell.setMainButton(ControlId::EditorImage_Btn, QStringLiteral("edit.bmp"), QStringLiteral("EditorImage_Btn"));
     resetTool();
     textBox_->clearAndHide();
     // Unsaved edits stay unsaved whether the user saved them or not: the document keeps K and
     // takes the picture as the filters' source.
     doc().endEditing();
-    shell_.state().setEditMode(false);
-    resetFilterButtons();
+    ctx_.state.setEditMode(false);
+    port_.resetFilterButtons();
     toolBars_->hide();
     mouse_->detach();
     control()->unsetCursor();
@@ -224,7 +224,7 @@ void EditorController::beforeSnapshotKey()
 {
     // The snapshot replaces the picture: any unsaved edit is offered for saving first.
     if (editing() && doc().hasUnsavedEdits())
-        still_.beforeExit();
+        port_.offerUnsavedStill();
 }
 
 // --- History, turns, zoom, New ---
@@ -256,7 +256,7 @@ void EditorController::rotate(bool left)
 void EditorController::zoomStep(bool in)
 {
     // Without the move button the zoomed picture is centred and no tool stays chosen.
-    const bool keep = shell_.controls().isDown(ControlId::ImgBar_Move);
+    const bool keep = ctx_.controls.isDown(ControlId::ImgBar_Move);
     if (viewport().zoomStep(in, keep) && !keep)
         resetTool();
 }
@@ -266,7 +266,7 @@ void EditorController::zoomFit()
     eraseMarquee();
     viewport().fit();
     doc().setSavedViewOffset(QPoint());
-    resetFilterButtons();
+    port_.resetFilterButtons();
 }
 
 void EditorController::newFile()
@@ -278,7 +278,7 @@ void EditorController::newFile()
     // so Delete cannot reach the file saved a moment ago.
     doc().load(platform::Bitmap(640, 480), QString());
     viewport().fit();
-    resetFilterButtons();
+    port_.resetFilterButtons();
 }
 
 // --- Colours ---
@@ -286,7 +286,7 @@ void EditorController::newFile()
 void EditorController::pickDrawColour()
 {
     eraseMarquee();
-    QColor c = pickColour(gesture().style().colour);
+    QColor c = feature::ui::askColour(ctx_.dialogs, &ctx_.window, gesture().style().colour);
     if (!c.isValid())
         return;
     // White is the transparency key of every drawing layer: the nearest other white is stored.
@@ -298,7 +298,8 @@ void EditorController::pickDrawColour()
 void EditorController::pickTextColour(bool background)
 {
     eraseMarquee();
-    const QColor c = pickColour(background ? textBox_->backgroundColor() : textBox_->textColor());
+    const QColor c = feature::ui::askColour(ctx_.dialogs, &ctx_.window,
+                                            background ? textBox_->backgroundColor() : textBox_->textColor());
     if (!c.isValid())
         return;
     if (background)
@@ -311,7 +312,7 @@ void EditorController::pickTextColour(bool background)
 
 void EditorController::cut()
 {
-    if (!shell_.controls().isDown(ControlId::ImgBar_SelectRang))
+    if (!ctx_.controls.isDown(ControlId::ImgBar_SelectRang))
         return;
     gesture().clearSelection();
     eraseMarquee();
@@ -327,7 +328,7 @@ void EditorController::cut()
 
 void EditorController::ImgBar_CopyClick()
 {
-    if (!shell_.controls().isDown(ControlId::ImgBar_SelectRang))
+    if (!ctx_.controls.isDown(ControlId::ImgBar_SelectRang))
         return;
     gesture().clearSelection();
     eraseMarquee();
@@ -340,7 +341,7 @@ void EditorController::selectSave()
     gesture().clearSelection();
     eraseMarquee();
     if (const QRect r = gesture().selectionRect(); !r.isEmpty())
-        still_.Save_ImageFile(platform::Bitmap(doc().picture().image().copy(r)));
+        port_.saveStill(platform::Bitmap(doc().picture().image().copy(r)));
 }
 
 void EditorController::paste()
@@ -355,16 +356,17 @@ void EditorController::paste()
 
 // --- Idle-time rules ---
 
-void EditorController::readInputs(ActionInputs &in) const
+void EditorController::readInputs(feature::ActionInputs &in) const
 {
     if (!editing() || doc().isEmpty())
         return;
-    EditorFacts &e = in.editor;
-    const Controls &c = shell_.controls();
+    feature::EditorFacts &e = in.editor;
+    const Controls &c = ctx_.controls;
     e.selectDown = c.isDown(ControlId::ImgBar_SelectRang);
     e.textDown = c.isDown(ControlId::ImgBar_Text);
+    e.textBoxShown = textBox_->isShown();
     e.selection = gesture().hasSelection();
-    const imaging::ui::EditorViewport::Facts v = viewport().facts();
+    const EditorViewport::Facts v = viewport().facts();
     e.controlLargerThanPanel = v.largerThanPanel;
     e.originalSize = v.originalSize;
     const QMimeData *mime = QGuiApplication::clipboard()->mimeData();
@@ -377,12 +379,10 @@ void EditorController::readInputs(ActionInputs &in) const
     e.originalChanges = v.originalChanges;
 }
 
-void EditorController::applyRules(const ActionInputs &in, ActionState &s) const
+void EditorController::applyActions(const feature::ActionState &s)
 {
-    editorRules(in, s);
-    // The text box lives only while the text tool is down.
-    if (editing() && !in.editor.textDown && textBox_->isShown())
+    if (s.hideEditorTextBox)
         textBox_->hideBox();
 }
 
-} // namespace app::ui
+} // namespace imaging::ui

@@ -1,25 +1,27 @@
 #include "comparecontroller.h"
 
-#include "controls.h"
-#include "mainwindow.h"
-#include "shell.h"
+#include "overlayport.h"
 
-#include "app/updateactions.h"
 #include "camera/overlaybitmap.h"
 #include "camera/videocamerads.h"
+#include "feature/actioninputs.h"
+#include "feature/ui/controls.h"
+#include "feature/ui/userdialogs.h"
 #include "platform/diagnosticslog.h"
 #include "platform/picturecodec.h"
+#include "state/appstate.h"
+#include "state/usersettings.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
-#include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QSignalBlocker>
 
-namespace app::ui {
+namespace imaging::ui {
 
+using feature::ui::Controls;
 using imaging::CompareMode;
 using state::ControlId;
 
@@ -32,12 +34,11 @@ constexpr int kTransparencySteps = 10;
 
 } // namespace
 
-CompareController::CompareController(Shell &shell, camera::TVideoCameraDS &camera, camera::OverlayBitmap &overlay,
-                                     QObject *parent)
-    : QObject(parent), shell_(shell), camera_(camera), model_(overlay)
+CompareController::CompareController(feature::ui::FeatureContext context, OverlayPort &port, camera::TVideoCameraDS &camera,
+                                     camera::OverlayBitmap &overlay, QObject *parent)
+    : QObject(parent), ctx_(context), port_(port), camera_(camera), model_(overlay)
 {
-    pickColour = [this](const QColor &initial) { return QColorDialog::getColor(initial, &shell_.window()); };
-    Controls &c = shell_.controls();
+    Controls &c = ctx_.controls;
     QAbstractSlider *transparency = c.slider(ControlId::CompareTB_TransparentSB);
     transparency->setRange(0, kTransparencySteps);
     transparency->setPageStep(1);
@@ -69,19 +70,19 @@ CompareController::CompareController(Shell &shell, camera::TVideoCameraDS &camer
             releaseAssignButton(false);
             releaseAssignButton(true);
             disableSplitControls();
-            shell_.controls().widget(ControlId::CompareTB_TransparentSB)->setEnabled(false);
-            shell_.controls().button(ControlId::CompareTB_CombineNone)->setChecked(false);
+            ctx_.controls.widget(ControlId::CompareTB_TransparentSB)->setEnabled(false);
+            ctx_.controls.button(ControlId::CompareTB_CombineNone)->setChecked(false);
             pressModeButton(std::nullopt);
         }
     });
 }
 
-bool CompareController::live() const { return shell_.state().flags().VideoConnected && camera_.isConnected(); }
+bool CompareController::live() const { return ctx_.state.flags().VideoConnected && camera_.isConnected(); }
 
 std::optional<CompareMode> CompareController::pressedMode() const
 {
     for (int m = 0; m <= 4; ++m)
-        if (shell_.controls().isDown(kModeButtons[m]))
+        if (ctx_.controls.isDown(kModeButtons[m]))
             return CompareMode(m);
     return std::nullopt;
 }
@@ -89,23 +90,23 @@ std::optional<CompareMode> CompareController::pressedMode() const
 void CompareController::pressModeButton(std::optional<CompareMode> mode)
 {
     for (int m = 0; m <= 4; ++m)
-        shell_.controls().button(kModeButtons[m])->setChecked(mode && int(*mode) == m);
+        ctx_.controls.button(kModeButtons[m])->setChecked(mode && int(*mode) == m);
 }
 
 void CompareController::releaseAssignButton(bool file)
 {
-    shell_.controls().button(file ? ControlId::CompareTB_AssignFile : ControlId::CompareTB_AssignWindowsImage)->setChecked(false);
+    ctx_.controls.button(file ? ControlId::CompareTB_AssignFile : ControlId::CompareTB_AssignWindowsImage)->setChecked(false);
 }
 
 void CompareController::disableSplitControls()
 {
-    shell_.controls().widget(ControlId::CompareTB_SideRatioSB)->setEnabled(false);
-    shell_.controls().widget(ControlId::CompareTB_WinImg_Mode)->setEnabled(false);
+    ctx_.controls.widget(ControlId::CompareTB_SideRatioSB)->setEnabled(false);
+    ctx_.controls.widget(ControlId::CompareTB_WinImg_Mode)->setEnabled(false);
 }
 
 void CompareController::pressAssignButtonForSource()
 {
-    Controls &c = shell_.controls();
+    Controls &c = ctx_.controls;
     if (!c.isDown(ControlId::CompareTB_AssignWindowsImage) && !c.isDown(ControlId::CompareTB_AssignFile))
         c.button(model_.fromFile ? ControlId::CompareTB_AssignFile : ControlId::CompareTB_AssignWindowsImage)->setChecked(true);
 }
@@ -113,13 +114,13 @@ void CompareController::pressAssignButtonForSource()
 void CompareController::build()
 {
     model_.VMRBitmap_LoadAssignImage(model_.referencePath, model_.mode);
-    claimOverlay();
+    port_.claimOverlay();
 }
 
 void CompareController::clearCompare()
 {
     model_.VMRBitmap_Clear(camera_.videoSize());
-    Controls &c = shell_.controls();
+    Controls &c = ctx_.controls;
     c.widget(ControlId::CompareTB_TransparentSB)->setEnabled(false);
     c.button(ControlId::CompareTB_CombineNone)->setChecked(false);
     pressModeButton(std::nullopt);
@@ -127,7 +128,7 @@ void CompareController::clearCompare()
 
 void CompareController::CompareTB_CompareClick()
 {
-    Controls &c = shell_.controls();
+    Controls &c = ctx_.controls;
     model_.mode = CompareMode::Blend;
     pressModeButton(CompareMode::Blend);
     QAbstractSlider *transparency = c.slider(ControlId::CompareTB_TransparentSB);
@@ -145,7 +146,7 @@ void CompareController::CompareTB_CompareClick()
 
 void CompareController::CompareTB_SplitClick(CompareMode mode)
 {
-    Controls &c = shell_.controls();
+    Controls &c = ctx_.controls;
     model_.mode = mode;
     pressModeButton(mode);
     model_.split = imaging::splitStart(mode, model_.referenceSize);
@@ -171,26 +172,26 @@ void CompareController::CompareTB_SideRatioSBChange(int position)
 {
     if (model_.mode == CompareMode::Blend)
         return;
-    model_.split = imaging::splitMoved(model_.split, position, shell_.controls().isDown(ControlId::CompareTB_WinImg_Mode));
+    model_.split = imaging::splitMoved(model_.split, position, ctx_.controls.isDown(ControlId::CompareTB_WinImg_Mode));
     build();
 }
 
 void CompareController::CompareTB_WinImg_ModeClick()
 {
     // Up again: the slider goes back to the extent, and the reference part centres on it.
-    if (!shell_.controls().isDown(ControlId::CompareTB_WinImg_Mode))
-        shell_.controls().slider(ControlId::CompareTB_SideRatioSB)->setValue(model_.split.extent);
+    if (!ctx_.controls.isDown(ControlId::CompareTB_WinImg_Mode))
+        ctx_.controls.slider(ControlId::CompareTB_SideRatioSB)->setValue(model_.split.extent);
 }
 
 void CompareController::CompareTB_TransparentSBChange(int position)
 {
-    const QAbstractSlider *transparency = shell_.controls().slider(ControlId::CompareTB_TransparentSB);
+    const QAbstractSlider *transparency = ctx_.controls.slider(ControlId::CompareTB_TransparentSB);
     model_.VMRBitmap_Transparent(imaging::transparencyAlpha(position, transparency->maximum()));
 }
 
 void CompareController::CompareTB_AssignWindowsImageClick()
 {
-    Controls &c = shell_.controls();
+    Controls &c = ctx_.controls;
     const bool down = c.isDown(ControlId::CompareTB_AssignWindowsImage);
     if (c.isDown(ControlId::CompareTB_AssignFile)) {
         clearCompare();
@@ -203,15 +204,15 @@ void CompareController::CompareTB_AssignWindowsImageClick()
         disableSplitControls();
         return;
     }
-    const platform::Bitmap picture = shownPicture();
-    const QString path = shell_.paths().coverTemp();
+    const platform::Bitmap picture = port_.stillPicture();
+    const QString path = ctx_.paths.coverTemp();
     QDir().mkpath(QFileInfo(path).absolutePath());
     const platform::WriteResult written = picture.isNull() ? platform::WriteResult{platform::PictureError::CannotOpen, {}}
                                                            : platform::writeBmpFile(path, picture);
     if (!written.ok()) {
         // No reference to compare with: the button comes up and nothing else changes.
-        shell_.log().exceptionAt(QStringLiteral("CompareTB_AssignWindowsImageClick"));
-        shell_.log().append(QStringLiteral("CoverTemp.bmp %1: %2").arg(path, platform::pictureErrorText(written.error)));
+        ctx_.log.exceptionAt(QStringLiteral("CompareTB_AssignWindowsImageClick"));
+        ctx_.log.append(QStringLiteral("CoverTemp.bmp %1: %2").arg(path, platform::pictureErrorText(written.error)));
         releaseAssignButton(false);
         return;
     }
@@ -224,13 +225,13 @@ void CompareController::CompareTB_AssignWindowsImageClick()
 
 void CompareController::CompareTB_AssignFileClick()
 {
-    Controls &c = shell_.controls();
+    Controls &c = ctx_.controls;
     const bool down = c.isDown(ControlId::CompareTB_AssignFile);
     std::optional<QString> chosen;
     if (down) {
         // Asked first: a cancelled dialog leaves the reference, the mode and the other assign
         // button exactly as they were.
-        chosen = askReference(QFileInfo(shell_.paths().coverTemp()).absolutePath());
+        chosen = askReference(QFileInfo(ctx_.paths.coverTemp()).absolutePath());
         if (!chosen) {
             releaseAssignButton(true);
             return;
@@ -256,20 +257,16 @@ void CompareController::CompareTB_AssignFileClick()
 
 std::optional<QString> CompareController::askReference(const QString &folder)
 {
-    if (chooseReference)
-        return chooseReference(folder);
-    QFileDialog dialog(&shell_.window());
+    QFileDialog dialog(&ctx_.window);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDirectory(folder);
     dialog.setNameFilters({QStringLiteral("Bitmaps (*.bmp)"), QStringLiteral("JPEG Image File (*.jpg)")});
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    return dialog.selectedFiles().constFirst();
+    return feature::ui::askFile(ctx_.dialogs, dialog);
 }
 
 void CompareController::CompareTB_knockoutColorClick()
 {
-    const QColor colour = pickColour(QColor::fromRgb(platform::toQRgb(model_.knockout)));
+    const QColor colour = feature::ui::askColour(ctx_.dialogs, &ctx_.window, QColor::fromRgb(platform::toQRgb(model_.knockout)));
     if (!colour.isValid())
         return;
     model_.knockout = platform::fromQRgb(colour.rgb());
@@ -279,7 +276,7 @@ void CompareController::CompareTB_knockoutColorClick()
     }
 }
 
-void CompareController::readInputs(ActionInputs &in) const { in.compareImageAssigned = model_.referenceAssigned; }
+void CompareController::readInputs(feature::ActionInputs &in) const { in.compareImageAssigned = model_.referenceAssigned; }
 
 void CompareController::leaveLiveMode(int oldMode, int)
 {
@@ -301,4 +298,4 @@ void CompareController::enterLiveMode(int mode)
     }
 }
 
-} // namespace app::ui
+} // namespace imaging::ui

@@ -3,7 +3,7 @@
 #include "camera/ui/cameracontroller.h"
 #include "feature/ui/controls.h"
 #include "app/ui/mainwindow.h"
-#include "app/ui/measurecontroller.h"
+#include "measure/ui/measurecontroller.h"
 #include "app/ui/messagepresenter.h"
 #include "app/ui/sendraapplication.h"
 #include "app/ui/shell.h"
@@ -36,6 +36,9 @@
 #include <gtest/gtest.h>
 
 using namespace app::ui;
+using measure::ui::MeasureController;
+using measure::ui::ResultsController;
+using scales::ui::ScaleController;
 using C = state::ControlId;
 
 namespace {

@@ -1,7 +1,7 @@
 // Calibration and shapes inside saved pictures, through the real window on the virtual camera:
 // a JPEG saved with shapes loads back with its scale and its shapes as measured shapes again.
-#include "app/ui/measurecontroller.h"
-#include "app/ui/scalecontroller.h"
+#include "measure/ui/measurecontroller.h"
+#include "scales/ui/scalecontroller.h"
 #include "imaging/ui/stillimagecontroller.h"
 
 #include "wholeprogram.h"
@@ -24,6 +24,9 @@
 #include <gtest/gtest.h>
 
 using namespace app::ui;
+using measure::ui::MeasureController;
+using measure::ui::ResultsController;
+using scales::ui::ScaleController;
 using C = state::ControlId;
 
 namespace {

@@ -4,7 +4,7 @@
 #include "app/ui/mainwindow.h"
 #include "app/ui/shell.h"
 #include "imaging/ui/stillimagecontroller.h"
-#include "app/ui/measurecontroller.h"
+#include "measure/ui/measurecontroller.h"
 #include "app/ui/messagepresenter.h"
 #include "app/ui/keyrouter.h"
 #include "camera/playback/ui/mediaplayercontroller.h"
@@ -41,6 +41,9 @@
 #include <gtest/gtest.h>
 
 using namespace app::ui;
+using measure::ui::MeasureController;
+using measure::ui::ResultsController;
+using scales::ui::ScaleController;
 using C = state::ControlId;
 
 namespace {

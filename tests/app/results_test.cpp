@@ -2,8 +2,8 @@
 #include "camera/ui/cameracontroller.h"
 #include "feature/ui/controls.h"
 #include "app/ui/mainwindow.h"
-#include "app/ui/measurecontroller.h"
-#include "app/ui/resultscontroller.h"
+#include "measure/ui/measurecontroller.h"
+#include "measure/ui/resultscontroller.h"
 #include "app/ui/sendraapplication.h"
 #include "app/ui/shell.h"
 
@@ -33,6 +33,9 @@
 #include <tiffio.h>
 
 using namespace app::ui;
+using measure::ui::MeasureController;
+using measure::ui::ResultsController;
+using scales::ui::ScaleController;
 using C = state::ControlId;
 
 namespace {

@@ -2,9 +2,9 @@
 // through the scale dialog and the calibration window, measure with it, restart, measure again.
 #include "camera/ui/cameracontroller.h"
 #include "app/ui/mainwindow.h"
-#include "app/ui/measurecontroller.h"
+#include "measure/ui/measurecontroller.h"
 #include "app/ui/messagepresenter.h"
-#include "app/ui/scalecontroller.h"
+#include "scales/ui/scalecontroller.h"
 #include "app/ui/sendraapplication.h"
 #include "app/ui/shell.h"
 
@@ -41,6 +41,9 @@
 #include <cmath>
 
 using namespace app::ui;
+using measure::ui::MeasureController;
+using measure::ui::ResultsController;
+using scales::ui::ScaleController;
 using C = state::ControlId;
 
 namespace {

@@ -33,6 +33,9 @@
 #include <gtest/gtest.h>
 
 using namespace app::ui;
+using measure::ui::MeasureController;
+using measure::ui::ResultsController;
+using scales::ui::ScaleController;
 using C = state::ControlId;
 using imaging::CompareMode;
 

@@ -83,16 +83,16 @@ void SendraApplication::createFeatures(platform::DiagnosticsLog &log)
     player_ = new camera::playback::ui::MediaPlayerController(
         ctx, *this, camera_->videoWidget(), *engine_,
         [&log](const QString &path, std::uint32_t index) { return platform::GetAviFrame(path, index, &log); }, &shell);
-    measure_ = new MeasureController(ctx, *this, camera_->camera(), *camera_->videoWidget(), *window.videoArea(), &shell);
+    measure_ = new measure::ui::MeasureController(ctx, *this, camera_->camera(), *camera_->videoWidget(), *window.videoArea(), &shell);
     overlay_ = std::make_unique<camera::OverlayBitmap>();
     compare_ = new imaging::ui::CompareController(ctx, *this, camera_->camera(), *overlay_, &shell);
     reticle_ = new imaging::ui::ReticleController(ctx, *this, camera_->camera(), *overlay_, &shell);
-    scales_ = new ScaleController(ctx, *this, camera_->camera(), *backend_, &shell);
+    scales_ = new scales::ui::ScaleController(ctx, *this, camera_->camera(), *backend_, &shell);
     automation_ = new tools::ui::AutomationController(ctx, *this, &shell);
     editor_ = new imaging::ui::EditorController(ctx, *this, still_->document(), still_->view(), &shell);
     filters_ = new imaging::ui::FilterController(ctx, *this, still_->document(), still_->view(), &shell);
     viewer_ = new library::ui::ViewerController(ctx, *this, &shell);
-    results_ = new ResultsController(ctx, *this, *measure_, &shell);
+    results_ = new measure::ui::ResultsController(ctx, *this, *measure_, &shell);
     for (feature::Feature *feature : std::initializer_list<feature::Feature *>{
              still_, layout_, liveModes_, camera_, recording_, player_, measure_, scales_, compare_, reticle_, automation_,
              editor_, filters_, viewer_, results_})
@@ -109,7 +109,7 @@ void SendraApplication::connectFeatures()
     // Signals carry what happened to whoever follows it; what a feature needs from its peers
     // goes through its port, answered below.
     // Every measured value and label follows the current ruler scale.
-    QObject::connect(scales_, &ScaleController::scaleChanged, measure_,
+    QObject::connect(scales_, &scales::ui::ScaleController::scaleChanged, measure_,
                      [this](const scales::RulerScaleControl &scale) { measure_->surface().setScale(scale); });
     scales_->publish();
     camera::ui::VideoWidget *video = camera_->videoWidget();
@@ -128,7 +128,7 @@ void SendraApplication::connectFeatures()
                              viewer_->stillPictureChanged(change == Change::Loaded);
                      });
     QObject::connect(&window(), &MainWindow::activated, viewer_, &library::ui::ViewerController::mainWindowActivated);
-    QObject::connect(layout_, &LayoutController::videoDragChanged, measure_, &MeasureController::onVideoDragChanged);
+    QObject::connect(layout_, &LayoutController::videoDragChanged, measure_, &measure::ui::MeasureController::onVideoDragChanged);
     QObject::connect(keys_, &KeyRouter::snapshotRequested, camera_, [this] {
         editor_->beforeSnapshotKey();
         camera_->CaptureImage_BtnClick();
@@ -243,7 +243,7 @@ void SendraApplication::showCopiedPicture(const platform::Bitmap &picture)
 
 void SendraApplication::applyPreset(int preset) { layout_->applyPreset(preset); }
 
-VideoDragRange SendraApplication::videoDrag() const
+measure::ui::VideoDragRange SendraApplication::videoDrag() const
 {
     const VideoDrag &d = layout_->videoDrag();
     return {d.enabled, d.min, d.max};

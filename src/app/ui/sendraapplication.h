@@ -1,9 +1,6 @@
 #pragma once
 
 #include "app/ui/layoutcontroller.h"
-#include "app/ui/measurecontroller.h"
-#include "app/ui/resultscontroller.h"
-#include "app/ui/scalecontroller.h"
 #include "camera/playback/ui/mediaplayercontroller.h"
 #include "camera/ui/cameracontroller.h"
 #include "camera/ui/recordingcontroller.h"
@@ -12,6 +9,9 @@
 #include "imaging/ui/overlayport.h"
 #include "imaging/ui/stillimagecontroller.h"
 #include "library/ui/viewercontroller.h"
+#include "measure/ui/measurecontroller.h"
+#include "measure/ui/resultscontroller.h"
+#include "scales/ui/scalecontroller.h"
 #include "tools/ui/automationcontroller.h"
 
 #include <memory>
@@ -66,9 +66,9 @@ class SendraApplication final : public camera::ui::CameraPort,
                                 public imaging::ui::OverlayPort,
                                 public library::ui::ViewerPort,
                                 public tools::ui::AutomationPort,
-                                public MeasurePort,
-                                public ResultsPort,
-                                public ScalePort,
+                                public measure::ui::MeasurePort,
+                                public measure::ui::ResultsPort,
+                                public scales::ui::ScalePort,
                                 public LayoutPort
 {
 public:
@@ -81,15 +81,15 @@ public:
     Shell &shell() { return *shell_; }
     MainWindow &window();
     camera::ui::CameraController &camera() { return *camera_; }
-    MeasureController &measure() { return *measure_; }
+    measure::ui::MeasureController &measure() { return *measure_; }
     tools::ui::AutomationController &automation() { return *automation_; }
-    ResultsController &results() { return *results_; }
+    measure::ui::ResultsController &results() { return *results_; }
     imaging::ui::StillImageController &still() { return *still_; }
     LayoutController &layout() { return *layout_; }
     LiveModeController &liveModes() { return *liveModes_; }
     camera::ui::RecordingController &recording() { return *recording_; }
     camera::playback::ui::MediaPlayerController &player() { return *player_; }
-    ScaleController &scales() { return *scales_; }
+    scales::ui::ScaleController &scales() { return *scales_; }
     KeyRouter &keys() { return *keys_; }
     imaging::ui::CompareController &compare() { return *compare_; }
     imaging::ui::ReticleController &reticle() { return *reticle_; }
@@ -133,7 +133,7 @@ private:
     bool saveBurntIn(const platform::Bitmap &picture, const QString &prefix) override;
     void showCopiedPicture(const platform::Bitmap &picture) override;
     void applyPreset(int preset) override;
-    VideoDragRange videoDrag() const override;
+    measure::ui::VideoDragRange videoDrag() const override;
     // The still picture, its editor, its filters and its viewer.
     platform::Bitmap stillPicture() const override;
     bool saveStill(const platform::Bitmap &picture) override;
@@ -179,10 +179,10 @@ private:
     camera::ui::CameraController *camera_ = nullptr;
     camera::ui::RecordingController *recording_ = nullptr;
     camera::playback::ui::MediaPlayerController *player_ = nullptr;
-    MeasureController *measure_ = nullptr;
-    ScaleController *scales_ = nullptr;
+    measure::ui::MeasureController *measure_ = nullptr;
+    scales::ui::ScaleController *scales_ = nullptr;
     tools::ui::AutomationController *automation_ = nullptr;
-    ResultsController *results_ = nullptr;
+    measure::ui::ResultsController *results_ = nullptr;
     KeyRouter *keys_ = nullptr;
     imaging::ui::CompareController *compare_ = nullptr;
     imaging::ui::ReticleController *reticle_ = nullptr;

@@ -13,7 +13,7 @@
 
 #include <QAbstractButton>
 
-namespace app::ui {
+namespace scales::ui {
 
 using state::ControlId;
 using state::kIconAttention;
@@ -133,4 +133,4 @@ bool ScaleController::runCalibration(scales::RulerScaleControl &scale)
     return computed;
 }
 
-} // namespace app::ui
+} // namespace scales::ui

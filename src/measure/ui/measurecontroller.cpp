@@ -37,7 +37,7 @@
 
 #include <algorithm>
 
-namespace app::ui {
+namespace measure::ui {
 namespace {
 
 QMouseEvent mouseEvent(QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons buttons, Qt::KeyboardModifiers mods,
@@ -452,4 +452,4 @@ void MeasureController::leaveDrawMode(int newMode)
     setDrawMode(false);
 }
 
-} // namespace app::ui
+} // namespace measure::ui

@@ -19,7 +19,7 @@ class TCalibrateWindow;
 class TSetRulerDlg;
 } // namespace scales::ui
 
-namespace app::ui {
+namespace scales::ui {
 
 // What the scales need from their peers; the composition root answers. UI thread.
 class ScalePort
@@ -87,4 +87,4 @@ private:
     bool calibrating_ = false;
 };
 
-} // namespace app::ui
+} // namespace scales::ui

@@ -30,7 +30,7 @@
 
 #include <algorithm>
 
-namespace app::ui {
+namespace measure::ui {
 
 using feature::ui::Controls;
 using state::ControlId;
@@ -174,4 +174,4 @@ void ResultsController::languageChanged()
         dialog_->retranslate();
 }
 
-} // namespace app::ui
+} // namespace measure::ui

@@ -16,7 +16,7 @@ namespace platform {
 class Bitmap;
 }
 
-namespace app::ui {
+namespace measure::ui {
 
 class MeasureController;
 
@@ -69,4 +69,4 @@ private:
     bool placed_ = false;
 };
 
-} // namespace app::ui
+} // namespace measure::ui

@@ -39,7 +39,7 @@ namespace scales {
 struct RulerScaleControl;
 }
 
-namespace app::ui {
+namespace measure::ui {
 
 // The part of the video area a Ctrl-drag may move it to: allowed only when the window preset in
 // force makes the picture overhang the screen, and only between min and max (top left corner,
@@ -164,4 +164,4 @@ private:
     measure::ui::TShowMeasureInfoDlg *showInfo_ = nullptr;
 };
 
-} // namespace app::ui
+} // namespace measure::ui

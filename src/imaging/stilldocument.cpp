@@ -40,15 +40,20 @@ void StillDocument::restartHistory()
         record();
 }
 
-void StillDocument::load(platform::Bitmap picture, const QString &filePath)
+void StillDocument::startAfresh(const QString &filePath, Change change)
 {
-    show(std::move(picture));
-    filterSource_ = picture_;
     filePath_ = filePath;
+    filterSource_ = picture_;
     filterApplied_ = false;
     setChangeCount(1);
     restartHistory();
-    announce(Change::Loaded);
+    announce(change);
+}
+
+void StillDocument::load(platform::Bitmap picture, const QString &filePath)
+{
+    show(std::move(picture));
+    startAfresh(filePath, Change::Loaded);
 }
 
 void StillDocument::clear() { load(platform::Bitmap(), QString()); }
@@ -189,14 +194,6 @@ void StillDocument::forgetFilter()
     announce(Change::Marked);
 }
 
-void StillDocument::saved(const QString &filePath)
-{
-    filePath_ = filePath;
-    filterApplied_ = false;
-    filterSource_ = picture_;
-    setChangeCount(1);
-    restartHistory();
-    announce(Change::Saved);
-}
+void StillDocument::saved(const QString &filePath) { startAfresh(filePath, Change::Saved); }
 
 } // namespace imaging

@@ -121,6 +121,9 @@ private:
     void setChangeCount(int k) { changeCount_ = k; }
     // Releases the history; while editing, the picture shown is its first snapshot.
     void restartHistory();
+    // The picture shown as untouched work of `filePath`: K = 1, no filter, the filters' source,
+    // the history's first snapshot.
+    void startAfresh(const QString &filePath, Change change);
     void record();
     void show(platform::Bitmap picture);
     void announce(Change change) { Q_EMIT changed(change); }

@@ -4,6 +4,8 @@
 // and unsaved edits are offered for saving.
 #include "wholeprogram.h"
 
+#include "darkpixels.h"
+
 #include "imaging/ui/editorcontroller.h"
 #include "app/ui/keyrouter.h"
 #include "imaging/ui/stillimagecontroller.h"
@@ -26,6 +28,8 @@ using state::ControlId;
 
 namespace {
 
+using fakes::darkIn;
+
 constexpr platform::ColorRef kRed = platform::rgbColor(255, 0, 0);
 constexpr platform::ColorRef kWhite = 0xFFFFFF;
 
@@ -45,6 +49,22 @@ struct Editor : wholeprogram::Program {
         shell().controls().toolButton(id)->click();
     }
     void trigger(ControlId id) { shell().controls().action(id)->trigger(); }
+    // The left button pressed and released over a shown, enabled button of the window.
+    void mouseClick(ControlId id)
+    {
+        shell().UpdateActions();
+        QWidget *button = shell().controls().widget(id);
+        ASSERT_TRUE(button->isVisible() && button->isEnabled()) << state::controlName(id);
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    // The editor entered over a white picture with one red line drawn: one unsaved edit.
+    void enterAndDrawALine()
+    {
+        enterWith();
+        trigger(ControlId::EDS_Line);
+        drag({10, 10}, {50, 30});
+        ASSERT_EQ(k(), 2);
+    }
     int k() { return doc().changeCount(); }
     int questions() { return int(presenter.texts.size()); }
 
@@ -71,15 +91,6 @@ struct Editor : wholeprogram::Program {
         return shell().controls().widget(id)->isEnabled();
     }
 };
-
-bool darkIn(const platform::Bitmap &b, QRect r)
-{
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x)
-            if (platform::redOf(b.pixel(x, y)) < 128)
-                return true;
-    return false;
-}
 
 } // namespace
 
@@ -170,12 +181,9 @@ TEST(EditorProgram, LeavingAsksOnlyAfterAnEditAndSaves)
 TEST(EditorProgram, LeavingWithCancelKeepsTheEditUnsavedAndOfferedAgain)
 {
     Editor e;
-    e.enterWith();
-    e.trigger(ControlId::EDS_Line);
-    e.drag({10, 10}, {50, 30});
-    ASSERT_EQ(e.k(), 2);
+    e.enterAndDrawALine();
     e.presenter.answers = {app::ui::kResultCancel};
-    e.shell().controls().mainButton(ControlId::EditorImage_Btn)->click();
+    e.mouseClick(ControlId::EditorImage_Btn);
     ASSERT_EQ(e.questions(), 1);
     EXPECT_FALSE(e.shell().state().flags().EditMode);
     // Nothing was stored, so the edit is still unsaved: the picture keeps its line, the save
@@ -186,10 +194,10 @@ TEST(EditorProgram, LeavingWithCancelKeepsTheEditUnsavedAndOfferedAgain)
     e.shell().UpdateActions();
     EXPECT_TRUE(e.shell().controls().mainButton(ControlId::SaveImage_Btn)->isVisible());
     // The same through the tool bar's exit button, after entering again.
-    e.shell().controls().mainButton(ControlId::EditorImage_Btn)->click();
+    e.mouseClick(ControlId::EditorImage_Btn);
     ASSERT_TRUE(e.shell().state().flags().EditMode);
     e.presenter.answers = {app::ui::kResultCancel};
-    e.click(ControlId::ImgBar_ExitToolBar);
+    e.mouseClick(ControlId::ImgBar_ExitToolBar);
     EXPECT_EQ(e.questions(), 2);
     EXPECT_TRUE(e.doc().hasUnsavedEdits());
     e.presenter.answers = {app::ui::kResultOk, app::ui::kResultCancel};   // save, then do not exit
@@ -202,13 +210,11 @@ TEST(EditorProgram, LeavingWithCancelKeepsTheEditUnsavedAndOfferedAgain)
 TEST(EditorProgram, SavingStartsTheHistoryAgainFromTheSavedPicture)
 {
     Editor e;
-    e.enterWith();
-    e.trigger(ControlId::EDS_Line);
-    e.drag({10, 10}, {50, 30});
+    e.enterAndDrawALine();
     e.drag({10, 100}, {50, 130});
     ASSERT_EQ(e.k(), 3);
     ASSERT_TRUE(e.enabled(ControlId::ImgBar_Undo));
-    e.click(ControlId::ImgBar_Save);
+    e.mouseClick(ControlId::ImgBar_Save);
     EXPECT_FALSE(e.doc().filePath().isEmpty());
     EXPECT_EQ(e.k(), 1);
     EXPECT_FALSE(e.doc().hasUnsavedEdits());
@@ -222,7 +228,7 @@ TEST(EditorProgram, SavingStartsTheHistoryAgainFromTheSavedPicture)
     e.trigger(ControlId::EDS_Rectangle);
     e.drag({100, 100}, {140, 130});
     EXPECT_EQ(e.k(), 2);
-    e.click(ControlId::ImgBar_Undo);
+    e.mouseClick(ControlId::ImgBar_Undo);
     EXPECT_EQ(e.at(100, 115), kWhite);
     EXPECT_EQ(e.at(30, 20), kRed);
     EXPECT_EQ(e.k(), 1);

@@ -17,6 +17,7 @@
 #include "library/ui/viewercontroller.h"
 
 #include "scripteddialogs.h"
+#include "stillpeers.h"
 
 #include <QAction>
 #include <QLabel>
@@ -30,7 +31,7 @@ namespace stillparts {
 using namespace app::ui;
 using C = state::ControlId;
 
-struct Parts final : imaging::ui::StillPort,
+struct Parts final : fakes::StillPeers,
                      imaging::ui::EditorPort,
                      imaging::ui::FilterPort,
                      library::ui::ViewerPort,
@@ -92,8 +93,6 @@ struct Parts final : imaging::ui::StillPort,
     }
 
     // The ports, answered by the features built here.
-    void playVideo(const QString &) override {}
-    void exitMediaPlayer() override {}
     void leaveEditor() override { editor->ExitImageEdit(); }
     void leaveFilterMode() override { filters->ExitImageProcess(); }
     void showStillInViewer() override
@@ -101,12 +100,6 @@ struct Parts final : imaging::ui::StillPort,
         if (viewer)
             viewer->ShowStillImage();
     }
-    bool timedStillsRunning() const override { return false; }
-    bool timedStillsWithScale() const override { return false; }
-    bool saveWithScale(const platform::Bitmap &) override { return false; }
-    void setJpegQuality(int) override {}
-    platform::PictureMetadata pictureMetadata(QSize) const override { return {}; }
-    bool libraryPageChangeBlocked() const override { return false; }
     void resetFilterButtons() override { filters->ImaProToolBtn_Reset(); }
     bool saveStill(const platform::Bitmap &picture) override { return still->Save_ImageFile(picture); }
     void deleteStill() override { still->DeleteImage(); }

@@ -10,6 +10,7 @@
 #include "clipcheck.h"
 #include "fakes.h"
 #include "scripteddialogs.h"
+#include "stillpeers.h"
 #include "library/capturesaver.h"
 #include "library/ui/thumbnailbrowserwidget.h"
 #include "platform/diagnosticslog.h"
@@ -55,7 +56,7 @@ struct ScriptedPresenter final : MessagePresenter {
 // The real main window with its camera and recording sides on the virtual camera, and the still
 // image whose library gets the recordings. The peers' ports are answered as the program does for
 // these three features; the save dialog and the other dialogs as the test says.
-struct Window final : camera::ui::CameraPort, camera::ui::RecordingPort, imaging::ui::StillPort {
+struct Window final : camera::ui::CameraPort, camera::ui::RecordingPort, fakes::StillPeers {
     Window() : rig(*platform::VirtualCameraOptions::parse(QStringLiteral("1")), log), backend(log, &rig)
     {
         fifoPath = fifoDir.filePath(QStringLiteral("control"));
@@ -90,7 +91,7 @@ struct Window final : camera::ui::CameraPort, camera::ui::RecordingPort, imaging
     }
     // The ports, answered as the program answers them for these features.
     void captureStill(const platform::Bitmap &picture) override { still->CaptureImageCom(picture); }
-    void exitMediaPlayer() override {}
+    void exitMediaPlayer() override {}   // the camera's port and the still image's alike
     void stopRecording() override { recording->stopRecording(); }
     void reenterDrawMode() override {}
     void resetModeButtons() override {}
@@ -106,16 +107,6 @@ struct Window final : camera::ui::CameraPort, camera::ui::RecordingPort, imaging
         still->browser().markNewFile(state::kListAvi, path);
         still->browser().showKind(state::kListAvi);
     }
-    void playVideo(const QString &) override {}
-    void leaveEditor() override {}
-    void leaveFilterMode() override {}
-    void showStillInViewer() override {}
-    bool timedStillsRunning() const override { return false; }
-    bool timedStillsWithScale() const override { return false; }
-    bool saveWithScale(const platform::Bitmap &) override { return false; }
-    void setJpegQuality(int) override {}
-    platform::PictureMetadata pictureMetadata(QSize) const override { return {}; }
-    bool libraryPageChangeBlocked() const override { return false; }
 
     camera::TVideoCameraDS &camera() { return cameraSide->camera(); }
     bool waitFrames(int n)

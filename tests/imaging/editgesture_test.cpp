@@ -4,6 +4,8 @@
 // button), freehand strokes accumulate, selections and pastes land where dragged.
 #include "imaging/editgesture.h"
 
+#include "darkpixels.h"
+
 #include <gtest/gtest.h>
 
 using imaging::DragState;
@@ -11,6 +13,8 @@ using imaging::EditGesture;
 using imaging::EditTool;
 
 namespace {
+
+using fakes::darkIn;
 
 constexpr platform::ColorRef kRed = platform::rgbColor(255, 0, 0);
 constexpr platform::ColorRef kWhite = 0xFFFFFF;
@@ -49,15 +53,6 @@ struct Gesture {
         take(g.release(at, button, false, committed, shown, kView));
     }
 };
-
-bool darkIn(const platform::Bitmap &b, QRect r)
-{
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x)
-            if (platform::redOf(b.pixel(x, y)) < 128)
-                return true;
-    return false;
-}
 
 } // namespace
 

@@ -22,6 +22,7 @@
 #include <QAbstractSlider>
 #include <QFile>
 #include <QPushButton>
+#include <QTest>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
@@ -92,13 +93,14 @@ struct Program {
     QAbstractSlider *slider() { return controls().slider(C::ImaPro_ScrollBar); }
     bool down(C id) { return controls().isDown(id); }
 
-    // A click as the user makes it: after the idle-time update, on a shown, enabled button.
+    // A click as the user makes it: after the idle-time update, the mouse on a shown, enabled
+    // button.
     void click(C id)
     {
         shell().UpdateActions();
         QAbstractButton *b = controls().button(id);
         ASSERT_TRUE(b->isEnabled() && b->isVisible()) << state::controlName(id);
-        b->click();
+        QTest::mouseClick(b, Qt::LeftButton);
     }
     // The image-process button, entering or leaving the mode.
     void toggle() { click(C::ImageProcess_Btn); }

@@ -149,6 +149,7 @@ namespace state {
     X(ReturnMain_Btn, MainButton, Window, None, "returntomain.bmp", "", None)                                \
     X(ReturnMain_Image, Label, Window, None, "returntomain_Gray.bmp", "", None)                              \
     X(VideoArea, Area, Window, None, "", "", None)                                                           \
+    X(VideoSeek_TKB, TrackBar, Window, None, "", "", None)                                                   \
     X(CoverPanel, Area, Window, None, "", "", None)                                                          \
     X(DeviceStatus_Lab, Label, Window, None, "", "", None)                                                   \
     X(LogoImage_RW, Label, Window, None, "", "", None)                                                       \

@@ -175,6 +175,19 @@ void MainWindow::buildAreas()
     black.setColor(QPalette::Window, Qt::black);
     video->setPalette(black);
     controls_.add(ControlId::VideoArea, video);
+    // The player's seek bar, 12 pixels along the bottom of the video area; hidden until a file
+    // plays. Its thumb is 8 pixels wide so that it fits the bar's height.
+    auto *seek = new QSlider(Qt::Horizontal, video);
+    seek->setObjectName(QStringLiteral("VideoSeek_TKB"));
+    seek->setFixedHeight(12);
+    seek->setFocusPolicy(Qt::NoFocus);
+    seek->setStyleSheet(QStringLiteral("QSlider { background: #202020; }"
+                                       "QSlider::groove:horizontal { height: 4px; background: #5A6A74; margin: 0 4px; }"
+                                       "QSlider::sub-page:horizontal { background: #8AA4B4; margin: 0 4px; }"
+                                       "QSlider::handle:horizontal { width: 8px; margin: -4px -4px; background: #E8E8E8;"
+                                       " border: 1px solid #404040; }"));
+    seek->hide();
+    controls_.add(ControlId::VideoSeek_TKB, seek);
 
     auto *cover = new QWidget(central_);
     cover->setObjectName(QStringLiteral("CoverPanel"));

@@ -319,7 +319,8 @@ TEST_F(InstalledProgramTest, AnotherProfileFolderStartsAViewerOfItsOwn)
     EXPECT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(secondSocket) || second.state() == QProcess::NotRunning; }, 60000));
     EXPECT_EQ(second.state(), QProcess::Running) << second.readAllStandardError().toStdString();
     EXPECT_FALSE(second.readAllStandardError().contains("already runs"));
-    EXPECT_TRUE(QFileInfo::exists(b + QStringLiteral("/Talvent Technology/Sendra-CAM/UserSysInfo.ini")));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return QFileInfo::exists(b + QStringLiteral("/Talvent Technology/Sendra-CAM/UserSysInfo.ini")); }, 60000));
     EXPECT_EQ(first.state(), QProcess::Running);
     EXPECT_EQ(sockets().size(), 2) << sockets().join(u' ').toStdString();
     for (QProcess *p : {&first, &second}) {
@@ -343,11 +344,11 @@ public:
         if (!server_.waitForStarted(10000))
             return;
         QByteArray out;
-        QTest::qWaitFor([&] {
+        const bool told = QTest::qWaitFor([&] {
             out += server_.readAllStandardOutput();
             return out.contains('\n') || server_.state() == QProcess::NotRunning;
         }, 20000);
-        if (out.contains('\n'))
+        if (told && out.contains('\n'))
             name_ = u':' + QString::fromLatin1(out.trimmed());
     }
     ~VirtualDisplay()

@@ -312,9 +312,10 @@ platform::Bitmap TVideoCameraDS::grabFrame() const
 void TVideoCameraDS::onPipelineEvent(const platform::PipelineEvent &event)
 {
     if (event.fromRecording) {
-        // The recording failed (disk full, a refused format); the preview carries on.
-        if (event.kind == platform::PipelineEvent::Kind::Error && recordingActive_) {
-            log_.append(QStringLiteral("RECORD failed: %1").arg(event.message));
+        // The recording failed (a write error, a refused format) or stopped itself on a disk
+        // about to be full; the preview carries on.
+        if ((event.kind == platform::PipelineEvent::Kind::Error || event.noSpaceLeft) && recordingActive_) {
+            log_.append(QStringLiteral("RECORD ended: %1").arg(event.message));
             finishRecording(true);
         }
         return;
@@ -447,6 +448,7 @@ void TVideoCameraDS::finishRecording(bool unasked)
         return;
     recordingActive_ = false;
     lastRecordingEnd_ = session_.pipeline() ? session_.pipeline()->stopRecording() : platform::RecordingEnd::Unknown;
+    lastRecordingCounts_ = session_.pipeline() ? session_.pipeline()->recordingCounts() : platform::RecordingCounts{};
     if (unasked)
         Q_EMIT recordingEnded(lastRecordingEnd_);
 }

@@ -160,6 +160,8 @@ public:
     bool isRecording() const { return recordingActive_; }
     platform::RecordingStart lastRecordingStart() const { return lastRecordingStart_; }
     platform::RecordingEnd lastRecordingEnd() const { return lastRecordingEnd_; }
+    // What the last recording left behind once it ended (its file removed when it held no frame).
+    const platform::RecordingCounts &lastRecordingCounts() const { return lastRecordingCounts_; }
 
 Q_SIGNALS:
     void frameReady();
@@ -218,6 +220,7 @@ private:
     bool recordingActive_ = false;
     platform::RecordingStart lastRecordingStart_ = platform::RecordingStart::Unknown;
     platform::RecordingEnd lastRecordingEnd_ = platform::RecordingEnd::Unknown;
+    platform::RecordingCounts lastRecordingCounts_;
 };
 
 } // namespace camera

@@ -154,6 +154,9 @@ namespace state {
     X(DeviceStatus_Lab, Label, Window, None, "", "", None)                                                   \
     X(LogoImage_RW, Label, Window, None, "", "", None)                                                       \
     X(CoverLayer, Area, Window, None, "", "", None)                                                          \
+    X(StatusBar, Area, Window, None, "", "", None)                                                           \
+    X(StatusRecording_Lab, Label, Window, None, "", "", None)                                                \
+    X(StatusOrientation_Lab, Label, Window, None, "", "", None)                                              \
     /* Tool bars and their controls */                                                                      \
     X(ToolBar_ImageEdit1, ToolBar, Window, ImageEdit1, "", "", None)                                         \
     X(ImgBar_NormalMode, CheckButton, ImageEdit1, None, "ImgBar_NormalMode.bmp", "", Hint)                   \

@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSlider>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -83,7 +84,8 @@ MainWindow::MainWindow(const QString &programDir, QWidget *parent) : QMainWindow
     setCentralWidget(central_);
     setFocusProxy(central_);
     buildMenus();
-    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    buildStatusBar();
+    resize(kClientWidth, kClientHeight + chromeHeight());
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect r = screen->availableGeometry();
         move(r.x() + (r.width() - width()) / 2, r.y() + (r.height() - height()) / 2);
@@ -364,6 +366,31 @@ void MainWindow::buildToolBars()
                         change->sizeHint().height());
 }
 
+void MainWindow::buildStatusBar()
+{
+    // The status line below the client area: a running recording and an orientation other than
+    // "as delivered" are said here, and a feature's passing notes (showMessage) too. It is as tall
+    // as a line of its text with room around it, whatever the style would make of an empty bar.
+    QStatusBar *bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar"));
+    bar->setSizeGripEnabled(false);
+    bar->setMinimumHeight(bar->fontMetrics().height() + 8);
+    controls_.add(ControlId::StatusBar, bar);
+    for (ControlId id : {ControlId::StatusOrientation_Lab, ControlId::StatusRecording_Lab}) {
+        auto *label = new QLabel(bar);
+        label->setObjectName(text(state::controlName(id)));
+        label->setContentsMargins(6, 0, 6, 0);
+        label->hide();
+        bar->addPermanentWidget(label);
+        controls_.add(id, label);
+    }
+}
+
+int MainWindow::chromeHeight() const
+{
+    return menuBar()->sizeHint().height() + statusBar()->sizeHint().expandedTo(statusBar()->minimumSize()).height();
+}
+
 QLabel *MainWindow::greyPicture(ControlId mainButton) const
 {
     const auto slot = std::size_t(mainButton) - std::size_t(ControlId::Connect_Btn);
@@ -412,7 +439,7 @@ void MainWindow::applyLayout(const PresetLayout &layout)
         central_->setFixedSize(layout.clientSize);
         // The window itself is fixed too: a window manager restoring the size the window had
         // before it was maximised would otherwise leave an empty strip beside the client.
-        const QSize window(layout.clientSize.width(), layout.clientSize.height() + menuBar()->sizeHint().height());
+        const QSize window(layout.clientSize.width(), layout.clientSize.height() + chromeHeight());
         setFixedSize(window);
         if (QLayout *l = this->layout())
             l->activate();

@@ -71,6 +71,9 @@ private:
     void buildAreas();
     void buildMainButtons();
     void buildToolBars();
+    void buildStatusBar();
+    // What the window adds to the client area's height: the menu bar and the status line.
+    int chromeHeight() const;
     QString picturePath(const QString &folder, std::string_view picture) const;
 
     QString programDir_;

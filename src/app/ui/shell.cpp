@@ -374,9 +374,11 @@ void Shell::ExitRequested()
 {
     for (Feature *feature : features_)
         feature->beforeExit();
-    if (ShowMessageBox(QStringLiteral("WhetherExitQuila_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
-                       state::kIconAttention)
-        != state::kResultOk)
+    // A running recording is named in the question: OK stops it (the close sequence finishes the
+    // file) and closes.
+    const QString question = state_.flags().VideoRecording ? QStringLiteral("WhetherExitRecording_MsgBox")
+                                                            : QStringLiteral("WhetherExitQuila_MsgBox");
+    if (ShowMessageBox(question, QStringLiteral("AttentionTitle_MsgBox"), true, state::kIconAttention) != state::kResultOk)
         return;
     window_->close();
 }

@@ -93,6 +93,15 @@ VideoControlToolBar::VideoControlToolBar(camera::TVideoCameraDS &camera, const C
 
 QAbstractButton *VideoControlToolBar::orientationButton(int flipMode) const { return orientation_->button(flipMode); }
 
+void VideoControlToolBar::showFlipMode(int mode)
+{
+    if (QAbstractButton *b = orientation_->button(mode)) {
+        const QSignalBlocker block(orientation_);
+        b->setChecked(true);
+        lastFlipMode_ = mode;
+    }
+}
+
 int VideoControlToolBar::initialiseAfterConnect()
 {
     auto &pc = camera_.pictureControls();

@@ -39,6 +39,9 @@ public:
 
     // The flip mode chosen last through the orientation buttons.
     int lastFlipMode() const { return lastFlipMode_; }
+    // The camera's flip mode changed elsewhere (the player's buttons share it): the pressed
+    // orientation button follows, without setting it again.
+    void showFlipMode(int mode);
 
     QToolButton *brightnessButton() const { return brightness_; }
     QToolButton *contrastButton() const { return contrast_; }

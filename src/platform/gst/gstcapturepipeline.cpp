@@ -182,6 +182,16 @@ std::optional<PipelineEvent> toPipelineEvent(GstMessage *message, GstElement *so
     case GST_MESSAGE_EOS:
         ev.kind = PipelineEvent::Kind::EndOfStream;
         return ev;
+    case GST_MESSAGE_ELEMENT:
+        // The recording branch stopped itself before its disk was full: a warning, since its
+        // file is finished properly, but the recording is over.
+        if (!gst_message_has_name(message, GstRecordingBranch::kDiskFullMessage))
+            return std::nullopt;
+        ev.kind = PipelineEvent::Kind::Warning;
+        ev.noSpaceLeft = true;
+        ev.element = QString::fromUtf8(GST_MESSAGE_SRC_NAME(message));
+        ev.message = QStringLiteral("the disk is full");
+        return ev;
     default:
         return std::nullopt;
     }
@@ -193,6 +203,7 @@ std::optional<PipelineEvent> toPipelineEvent(GstMessage *message, GstElement *so
     if (error) {
         ev.message = QString::fromUtf8(error->message);
         ev.resourceError = error->domain == GST_RESOURCE_ERROR;
+        ev.noSpaceLeft = ev.resourceError && error->code == GST_RESOURCE_ERROR_NO_SPACE_LEFT;
         ev.negotiationError = (error->domain == GST_STREAM_ERROR && error->code == GST_STREAM_ERROR_FORMAT) ||
                               (debug && std::strstr(debug, "not-negotiated"));
     }
@@ -228,7 +239,7 @@ static GstBusSyncReply onBusMessage(GstBus *, GstMessage *message, gpointer user
         ev->fromRecording = recording && ev->kind != PipelineEvent::Kind::EndOfStream &&
                             recording->contains(GST_MESSAGE_SRC(message));
         if (ev->fromRecording && ev->kind == PipelineEvent::Kind::Error)
-            recording->fail(ev->negotiationError);
+            recording->fail(ev->negotiationError, ev->noSpaceLeft);
         if (ev->kind == PipelineEvent::Kind::Error && !ev->fromRecording) {
             std::lock_guard lock(shared->mutex);
             if (!shared->failed)

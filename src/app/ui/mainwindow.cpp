@@ -64,6 +64,15 @@ const char *const kMainButtonStyle = "QPushButton { border: none; padding: 0; }"
                                      "QPushButton:hover { border: 1px solid #8AA4B4; }"
                                      "QPushButton:pressed { padding-top: 2px; padding-left: 2px; }";
 
+// The tool bars' controls are compact enough that every bar fits the 400-pixel half of the
+// "Normal" window it sits under (the live-mode bars below the video, the editor's and the
+// filters' below the still picture): at their full 24 pixels the pictures made the widest bars
+// reach 535 pixels and cover the other half's bars.
+constexpr QSize kToolIcon{20, 20};
+constexpr int kTrackBarWidth = 64;
+constexpr int kScrollBarWidth = 56;
+constexpr int kComboBoxWidth = 60;
+
 // Live-mode bars sit just below the video in the "Normal" layout until a preset moves them.
 constexpr QPoint kModeToolBarPos{0, 364};
 constexpr QRect kChangeModeToolBarRect{300, 392, 100, 0};
@@ -279,13 +288,13 @@ void MainWindow::buildToolBars()
         if (row.kind == ControlKind::ToolBar) {
             auto *bar = new QToolBar(central_);
             bar->setObjectName(name);
-            bar->setIconSize(QSize(24, 24));
+            bar->setIconSize(kToolIcon);
             bar->setMovable(false);
             bar->setFloatable(false);
             // Over the video in the small single-window presets: keep the bar's own background.
             bar->setAutoFillBackground(true);
-            bar->setStyleSheet(QStringLiteral("QToolBar { spacing: 1px; padding: 0px; border: none; }"
-                                              "QToolButton { padding: 1px; }"));
+            bar->setStyleSheet(QStringLiteral("QToolBar { spacing: 0px; padding: 0px; border: none; }"
+                                              "QToolButton { padding: 0px; }"));
             bar->hide();
             bars[row.holds] = bar;
             controls_.add(row.id, bar);
@@ -307,7 +316,7 @@ void MainWindow::buildToolBars()
         case ControlKind::CheckButton: {
             auto *tb = new QToolButton(bar);
             tb->setIcon(QIcon(QPixmap(picturePath(QStringLiteral("ToolBar"), row.picture))));
-            tb->setIconSize(QSize(24, 24));
+            tb->setIconSize(kToolIcon);
             tb->setAutoRaise(true);
             tb->setCheckable(row.kind == ControlKind::CheckButton);
             w = tb;
@@ -315,20 +324,20 @@ void MainWindow::buildToolBars()
         }
         case ControlKind::ComboBox: {
             auto *cb = new QComboBox(bar);
-            cb->setFixedWidth(64);
+            cb->setFixedWidth(kComboBoxWidth);
             w = cb;
             break;
         }
         case ControlKind::TrackBar: {
             auto *s = new QSlider(Qt::Horizontal, bar);
-            s->setFixedWidth(90);
+            s->setFixedWidth(kTrackBarWidth);
             s->setEnabled(false);
             w = s;
             break;
         }
         case ControlKind::ScrollBar: {
             auto *s = new QScrollBar(Qt::Horizontal, bar);
-            s->setFixedWidth(64);
+            s->setFixedWidth(kScrollBarWidth);
             w = s;
             break;
         }
@@ -388,7 +397,7 @@ void MainWindow::buildStatusBar()
 
 int MainWindow::chromeHeight() const
 {
-    return menuBar()->sizeHint().height() + statusBar()->sizeHint().expandedTo(statusBar()->minimumSize()).height();
+    return menuBar()->sizeHint().height() + statusLineHeight();
 }
 
 QLabel *MainWindow::greyPicture(ControlId mainButton) const
@@ -421,9 +430,14 @@ void MainWindow::setButtonPicture(ControlId mainButton, const QString &picture)
 
 ToolBarSizes MainWindow::toolBarSizes() const
 {
-    return {controls_.toolBar(ControlId::ChangeMode_ToolBar)->size(),
-            controls_.toolBar(ControlId::Compare_ToolBar)->sizeHint()};
+    QSize modes;
+    for (ControlId id : {ControlId::Compare_ToolBar, ControlId::Cross_ToolBar, ControlId::VideoCtrl_ToolBar,
+                         ControlId::DrawRuler_ToolBar, ControlId::MideaPlay_ToolBar})
+        modes = modes.expandedTo(controls_.toolBar(id)->sizeHint());
+    return {controls_.toolBar(ControlId::ChangeMode_ToolBar)->size(), modes};
 }
+
+int MainWindow::statusLineHeight() const { return statusBar()->sizeHint().expandedTo(statusBar()->minimumSize()).height(); }
 
 void MainWindow::applyLayout(const PresetLayout &layout)
 {
@@ -437,10 +451,14 @@ void MainWindow::applyLayout(const PresetLayout &layout)
         if (isMaximized())
             showNormal();
         central_->setFixedSize(layout.clientSize);
-        // The window itself is fixed too: a window manager restoring the size the window had
-        // before it was maximised would otherwise leave an empty strip beside the client.
+        // The window takes the preset's size but is not fixed to it: a window fixed in size
+        // loses the window manager's maximise and resize (openbox drops them for good), and
+        // maximising by the window manager is how the user reaches "Full Screen" from a preset.
+        // Only smaller is refused, so that the picture is never cut; a size the window manager
+        // restores later is answered by the layout controller.
         const QSize window(layout.clientSize.width(), layout.clientSize.height() + chromeHeight());
-        setFixedSize(window);
+        setMinimumSize(window);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
         if (QLayout *l = this->layout())
             l->activate();
         resize(window);

@@ -50,6 +50,8 @@ public:
     void applyLayout(const PresetLayout &layout);
     void layOutButtons(const ButtonLayout &layout);
     ToolBarSizes toolBarSizes() const;
+    // The status line's height, which a maximised window's picture leaves to it.
+    int statusLineHeight() const;
 
 Q_SIGNALS:
     // The window is closing (every way of closing); the receiver runs the close sequence.

@@ -60,11 +60,16 @@ private:
 };
 
 // The pen combo shows each style as a drawn line, as the design's owner-drawn list does.
+// The pen samples: wide enough for two periods of the longest dash pattern (DASHDOT is 24
+// pixels), narrow enough that the drawing bar fits the 400 pixels under the "Normal" video.
+constexpr QSize kPenSample{44, 12};
+constexpr int kPenComboWidth = 66;
+
 QIcon penIcon(int item)
 {
-    platform::Bitmap b(64, 12);
+    platform::Bitmap b(kPenSample.width(), kPenSample.height());
     measure::BitmapCanvas canvas(b);
-    measure::ShapeRenderer::drawPenComboItem(canvas, 0, 0, 64, 12, item);
+    measure::ShapeRenderer::drawPenComboItem(canvas, 0, 0, kPenSample.width(), kPenSample.height(), item);
     return QIcon(QPixmap::fromImage(b.image()));
 }
 
@@ -261,8 +266,8 @@ void MeasureController::buildDrawToolBar()
     connect(c.toolButton(ControlId::DrawRulerTB_SetColor), &QToolButton::clicked, this,
             &MeasureController::DrawRulerTB_SetColorClick);
     QComboBox *combo = c.comboBox(ControlId::DrawRulerTB_PenStyle);
-    combo->setIconSize(QSize(64, 12));
-    combo->setFixedWidth(90);
+    combo->setIconSize(kPenSample);
+    combo->setFixedWidth(kPenComboWidth);
     for (int item = 0; item < 7; ++item)
         combo->addItem(penIcon(item), QString());
     connect(combo, &QComboBox::currentIndexChanged, this, [this](int item) { surface_->session().setPenComboItem(item); });

@@ -6,6 +6,7 @@
 #include "app/ui/mainwindow.h"
 #include "app/ui/messagepresenter.h"
 #include "app/ui/shell.h"
+#include "camera/ui/cameramemorykeeper.h"
 #include "camera/videocamerads.h"
 #include "fakes.h"
 #include "platform/diagnosticslog.h"
@@ -195,6 +196,13 @@ struct DeviceWindow {
                                                                     *store, vendor, log, QString(), true, &presenter});
         controller = std::make_unique<app::ui::CameraController>(*shell, backend);
         shell->addFeature(controller.get());
+        if (rememberCameras) {
+            // As the program wires it: every camera offered, each one's settings remembered.
+            keeper = std::make_unique<camera::ui::CameraMemoryKeeper>(
+                paths.cameraMemoryFile(), controller->camera(), *controller->controlToolBar(),
+                shell->controls().action(state::ControlId::ShowAllCameras), log);
+            keeper->searchAgain = [this] { controller->onNodesChanged(); };
+        }
         controller->captureStill = [this](const platform::Bitmap &b) { stills.push_back(b); };
         controller->startUp();
     }
@@ -238,6 +246,9 @@ struct DeviceWindow {
     DeviceLayerBackend backend;
     std::unique_ptr<app::ui::Shell> shell;
     std::unique_ptr<app::ui::CameraController> controller;
+    // Set before open(): the camera memory and the "Show all cameras" switch of the program.
+    bool rememberCameras = false;
+    std::unique_ptr<camera::ui::CameraMemoryKeeper> keeper;
     std::vector<platform::Bitmap> stills;
 };
 

@@ -61,7 +61,7 @@ TEST(DeviceDiscovery, ASupportedCameraIsListedByItsCaptureNodeOnly)
     EXPECT_EQ(table.GetIndexDevice(), 0);
 }
 
-TEST(DeviceDiscovery, NamesComeFromUdevThenTheCardThenTheDefault)
+TEST(DeviceDiscovery, NamesComeFromUdevThenTheCardAndANodeRefusingTheQueryIsLeftOut)
 {
     Testbed bed;
     Drivers d;
@@ -71,15 +71,18 @@ TEST(DeviceDiscovery, NamesComeFromUdevThenTheCardThenTheDefault)
     bed.addVideoNode(other, 2, nullptr);                            // ioctl() is refused
 
     platform::DiagnosticsLog log;
-    const auto records = enumerate(log);
-    ASSERT_EQ(records.size(), 2u) << "a node whose capabilities cannot be read is still listed";
+    platform::UdevDeviceMonitor monitor(log);
+    const auto records = monitor.enumerate();
+    ASSERT_EQ(records.size(), 1u) << "a node whose capabilities cannot be read is no camera to offer";
     EXPECT_EQ(records[0].friendlyName, "USB2.0 Microscope");
     EXPECT_EQ(records[0].devicePath, QByteArray("usb#vid_eb1a&pid_5060#1-1#/dev/video0"));
-    EXPECT_EQ(records[1].friendlyName, "");
+    ASSERT_EQ(monitor.lastSkipped().size(), 1u);
+    EXPECT_EQ(monitor.lastSkipped()[0].devnode, "/dev/video2");
+    EXPECT_EQ(monitor.lastSkipped()[0].why, platform::SkippedNode::Why::RefusesCapabilities);
 
     camera::DeviceTable table;
     ASSERT_TRUE(table.SearchDevice(records));
-    EXPECT_EQ(menuCaptions(table), (QStringList{"USB2.0 Microscope # 0", "USB Video Device # 1"}));
+    EXPECT_EQ(menuCaptions(table), (QStringList{"USB2.0 Microscope # 0"}));
 }
 
 TEST(DeviceDiscovery, TwoCamerasTakeSlotsInNodeOrderAndTheSecondIsSelected)

@@ -76,6 +76,14 @@ void V4l2Mock::makeMetadataNode(V4l2Mock &m)
     m.controls.clear();
 }
 
+void V4l2Mock::makeLoopbackOutput(V4l2Mock &m)
+{
+    m.card = "Dummy video device (0x0000)";
+    m.deviceCaps = V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_VIDEO_OUTPUT | V4L2_CAP_READWRITE | V4L2_CAP_STREAMING;
+    m.formats.clear();
+    m.controls.clear();
+}
+
 int V4l2Mock::value(std::uint32_t id) const
 {
     std::lock_guard lock(mutex_);
@@ -144,13 +152,15 @@ bool V4l2Mock::handle(UMockdevIoctlClient *client)
     seen_.insert(request);
     switch (request) {
     case VIDIOC_QUERYCAP: {
+        if (queryCapErrno)
+            return done(queryCapErrno);
         auto *cap = data((v4l2_capability *)nullptr);
         COPY_TEXT(cap->driver, "uvcvideo");
         COPY_TEXT(cap->card, card);
         COPY_TEXT(cap->bus_info, "usb-0000:00:14.0-1");
         cap->version = 0x060100;
-        cap->device_caps = (capture ? V4L2_CAP_VIDEO_CAPTURE : V4L2_CAP_META_CAPTURE) | V4L2_CAP_STREAMING;
-        cap->capabilities = V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_META_CAPTURE | V4L2_CAP_STREAMING | V4L2_CAP_DEVICE_CAPS;
+        cap->device_caps = deviceCaps ? deviceCaps : (capture ? V4L2_CAP_VIDEO_CAPTURE : V4L2_CAP_META_CAPTURE) | V4L2_CAP_STREAMING;
+        cap->capabilities = cap->device_caps | V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_META_CAPTURE | V4L2_CAP_DEVICE_CAPS;
         return done(0);
     }
     case VIDIOC_ENUM_FMT: {
@@ -328,6 +338,16 @@ void add(UMockdevTestbed *bed, const QString &record)
 
 QString devicesPath(const QString &sysPath) { return sysPath.mid(4); }   // without "/sys"
 
+void attach(UMockdevTestbed *bed, int number, V4l2Mock *driver)
+{
+    GError *error = nullptr;
+    const QByteArray node = QStringLiteral("/dev/video%1").arg(number).toUtf8();
+    if (!umockdev_testbed_attach_ioctl(bed, node.constData(), driver->handler(), &error)) {
+        g_clear_error(&error);
+        throw std::runtime_error("cannot attach the V4L2 driver");
+    }
+}
+
 } // namespace
 
 QString Testbed::addUsbDevice(const QString &name, const QString &vid, const QString &pid, const QString &serial)
@@ -350,15 +370,28 @@ QString Testbed::addVideoNode(const QString &usb, int number, V4l2Mock *driver, 
     if (!product.isEmpty())
         record += QStringLiteral("E: ID_V4L_PRODUCT=%1\n").arg(product);
     add(bed_, record);
-    if (driver) {
-        GError *error = nullptr;
-        const QByteArray node = QStringLiteral("/dev/video%1").arg(number).toUtf8();
-        if (!umockdev_testbed_attach_ioctl(bed_, node.constData(), driver->handler(), &error)) {
-            g_clear_error(&error);
-            throw std::runtime_error("cannot attach the V4L2 driver");
-        }
-    }
+    if (driver)
+        attach(bed_, number, driver);
     return QStringLiteral("/sys") + path;
+}
+
+QString Testbed::addVirtualVideoNode(int number, V4l2Mock *driver, const QString &product)
+{
+    const QString path = QStringLiteral("/devices/virtual/video4linux/video%1").arg(number);
+    QString record = QStringLiteral("P: %1\nN: video%2\nE: SUBSYSTEM=video4linux\nE: DEVNAME=/dev/video%2\nA: dev=81:%2\n")
+                         .arg(path)
+                         .arg(number);
+    if (!product.isEmpty())
+        record += QStringLiteral("E: ID_V4L_PRODUCT=%1\n").arg(product);
+    add(bed_, record);
+    if (driver)
+        attach(bed_, number, driver);
+    return QStringLiteral("/sys") + path;
+}
+
+void Testbed::setAttribute(const QString &sysPath, const char *name, const QString &value)
+{
+    umockdev_testbed_set_attribute(bed_, sysPath.toUtf8().constData(), name, value.toUtf8().constData());
 }
 
 QString Testbed::addInputNode(const QString &usb, int number, bool withNodeFile)

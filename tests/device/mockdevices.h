@@ -58,10 +58,15 @@ public:
     static void makeUvcMicroscope(V4l2Mock &m);
     // A UVC metadata node: answers QUERYCAP without capture capability.
     static void makeMetadataNode(V4l2Mock &m);
+    // A loopback device nobody feeds (v4l2loopback without exclusive_caps): its node claims both
+    // capture and output, but lists no capture format until a writer sets one.
+    static void makeLoopbackOutput(V4l2Mock &m);
 
     // The model; set before the code under test opens the node.
     std::string card = "USB2.0 Microscope";
     bool capture = true;
+    std::uint32_t deviceCaps = 0;   // QUERYCAP's device_caps when set; else from `capture`
+    int queryCapErrno = 0;          // QUERYCAP fails with this
     std::vector<MockFormat> formats;
     std::uint32_t currentFourcc = 0;
     std::vector<MockControl> controls;
@@ -105,6 +110,10 @@ public:
     // /dev/video<number> on interface 0 of `usb`, answered by `driver` when given. `product` is
     // the udev property ID_V4L_PRODUCT (none when empty).
     QString addVideoNode(const QString &usb, int number, V4l2Mock *driver, const QString &product = {});
+    // /dev/video<number> that is not on USB (a loopback device under /devices/virtual).
+    QString addVirtualVideoNode(int number, V4l2Mock *driver, const QString &product = {});
+    // A sysfs attribute of a device, e.g. "removable" = "fixed" for a laptop's own webcam.
+    void setAttribute(const QString &sysPath, const char *name, const QString &value);
     // /dev/input/event<number> on interface 0 of `usb`. Without a node file it is listed by udev but
     // cannot be opened (as with root-only /dev/input).
     QString addInputNode(const QString &usb, int number, bool withNodeFile = true);

@@ -23,6 +23,7 @@
 
 #include "camera/overlaybitmap.h"
 #include "camera/playback/ui/mediaplayercontroller.h"
+#include "camera/ui/cameramemorykeeper.h"
 #include "camera/ui/videowidget.h"
 #include "imaging/ui/stillimageview.h"
 #include "camera/videocamerads.h"
@@ -73,6 +74,10 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
     layout_ = new LayoutController(shell, &shell);
     liveModes_ = new LiveModeController(shell, &shell);
     camera_ = new CameraController(shell, *backend_, &shell);
+    // Before the first search: it sets up the device table ("Show all cameras", the camera used last).
+    cameraMemory_ = new camera::ui::CameraMemoryKeeper(paths.cameraMemoryFile(), camera_->camera(), *camera_->controlToolBar(),
+                                                       shell.controls().action(state::ControlId::ShowAllCameras), log, &shell);
+    cameraMemory_->searchAgain = [this] { camera_->onNodesChanged(); };
     recording_ = new RecordingController(shell, *camera_, *still_, &shell);
     playerController_ = new camera::playback::ui::MediaPlayerController(
         camera_->videoWidget(), *engine_,

@@ -22,6 +22,10 @@ namespace camera {
 class OverlayBitmap;
 }
 
+namespace camera::ui {
+class CameraMemoryKeeper;
+}
+
 namespace app::ui {
 
 class AutomationController;
@@ -77,6 +81,8 @@ public:
     FilterController &filters() { return *filters_; }
     ViewerController &viewer() { return *viewer_; }
     platform::VirtualCameraRig *virtualCamera() { return rig_.get(); }
+    // What is remembered per camera; memory().current() is the record of the camera in use.
+    camera::ui::CameraMemoryKeeper &cameraMemory() { return *cameraMemory_; }
     // SIGTERM and friends: open questions are dismissed (nothing is asked), then the window
     // closes through its close sequence once the dialogs' event loops have unwound.
     void closeForTermination();
@@ -95,6 +101,7 @@ private:
     LayoutController *layout_ = nullptr;
     LiveModeController *liveModes_ = nullptr;
     CameraController *camera_ = nullptr;
+    camera::ui::CameraMemoryKeeper *cameraMemory_ = nullptr;
     RecordingController *recording_ = nullptr;
     camera::playback::ui::MediaPlayerController *playerController_ = nullptr;
     PlayerFeature *player_ = nullptr;

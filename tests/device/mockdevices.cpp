@@ -12,6 +12,7 @@
 #include <linux/input.h>
 #include <linux/videodev2.h>
 #include <stdexcept>
+#include <unistd.h>
 
 namespace devtest {
 namespace {
@@ -40,6 +41,7 @@ V4l2Mock::V4l2Mock()
 {
     handler_ = umockdev_ioctl_base_new();
     g_signal_connect(handler_, "handle-ioctl", G_CALLBACK(&V4l2Mock::onIoctl), this);
+    g_signal_connect(handler_, "handle-read", G_CALLBACK(&V4l2Mock::onRead), this);
 }
 
 // The testbed keeps its own reference to the handler: a late ioctl must not reach a dead driver.
@@ -105,9 +107,47 @@ int V4l2Mock::setCount(std::uint32_t id) const
     return int(std::count_if(sets_.begin(), sets_.end(), [id](const auto &s) { return s.first == id; }));
 }
 
+int V4l2Mock::framesRead() const
+{
+    std::lock_guard lock(mutex_);
+    return framesRead_;
+}
+
+std::tuple<std::uint32_t, int, int> V4l2Mock::formatSet() const
+{
+    std::lock_guard lock(mutex_);
+    return {setFourcc_, setWidth_, setHeight_};
+}
+
 int V4l2Mock::onIoctl(UMockdevIoctlBase *, UMockdevIoctlClient *client, void *self)
 {
     return static_cast<V4l2Mock *>(self)->handle(client);
+}
+
+int V4l2Mock::onRead(UMockdevIoctlBase *, UMockdevIoctlClient *client, void *self)
+{
+    return static_cast<V4l2Mock *>(self)->read(client);
+}
+
+// umockdev worker thread. One grey YUYV frame of the format set, at most as much as asked for.
+bool V4l2Mock::read(UMockdevIoctlClient *client)
+{
+    UMockdevIoctlData *arg = umockdev_ioctl_client_get_arg(client);
+    std::vector<guint8> frame;
+    {
+        std::lock_guard lock(mutex_);
+        if (!readFrames || setFourcc_ != V4L2_PIX_FMT_YUYV) {
+            umockdev_ioctl_client_complete(client, -1, EINVAL);
+            return true;
+        }
+        frame.assign(std::min<std::size_t>(std::size_t(arg->data_len), std::size_t(setWidth_) * setHeight_ * 2), 0x80);
+        ++framesRead_;
+    }
+    // The pace of a camera, so that the reader does not spin; only this node's reads wait.
+    g_usleep(30000);
+    umockdev_ioctl_data_update(arg, 0, frame.data(), int(frame.size()));
+    umockdev_ioctl_client_complete(client, long(frame.size()), 0);
+    return true;
 }
 
 MockControl *V4l2Mock::find(std::uint32_t id)
@@ -159,7 +199,9 @@ bool V4l2Mock::handle(UMockdevIoctlClient *client)
         COPY_TEXT(cap->card, card);
         COPY_TEXT(cap->bus_info, "usb-0000:00:14.0-1");
         cap->version = 0x060100;
-        cap->device_caps = deviceCaps ? deviceCaps : (capture ? V4L2_CAP_VIDEO_CAPTURE : V4L2_CAP_META_CAPTURE) | V4L2_CAP_STREAMING;
+        cap->device_caps = deviceCaps   ? deviceCaps
+                           : readFrames ? V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_READWRITE
+                                        : (capture ? V4L2_CAP_VIDEO_CAPTURE : V4L2_CAP_META_CAPTURE) | V4L2_CAP_STREAMING;
         cap->capabilities = cap->device_caps | V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_META_CAPTURE | V4L2_CAP_DEVICE_CAPS;
         return done(0);
     }
@@ -219,9 +261,14 @@ bool V4l2Mock::handle(UMockdevIoctlClient *client)
         if (request == VIDIOC_S_FMT && setFormatErrno)
             return done(setFormatErrno);
         if (request == VIDIOC_G_FMT) {
-            d->fmt.pix.pixelformat = currentFourcc;
-            d->fmt.pix.width = __u32(formats.front().sizes.front().width);
-            d->fmt.pix.height = __u32(formats.front().sizes.front().height);
+            d->fmt.pix.pixelformat = setFourcc_ ? setFourcc_ : currentFourcc;
+            d->fmt.pix.width = __u32(setFourcc_ ? setWidth_ : formats.front().sizes.front().width);
+            d->fmt.pix.height = __u32(setFourcc_ ? setHeight_ : formats.front().sizes.front().height);
+        }
+        if (request == VIDIOC_S_FMT) {
+            setFourcc_ = d->fmt.pix.pixelformat;
+            setWidth_ = int(d->fmt.pix.width);
+            setHeight_ = int(d->fmt.pix.height);
         }
         d->fmt.pix.field = V4L2_FIELD_NONE;
         d->fmt.pix.bytesperline = d->fmt.pix.width * 2;
@@ -387,6 +434,12 @@ QString Testbed::addVirtualVideoNode(int number, V4l2Mock *driver, const QString
     if (driver)
         attach(bed_, number, driver);
     return QStringLiteral("/sys") + path;
+}
+
+bool Testbed::makeReadable(const QString &devnode)
+{
+    const int fd = umockdev_testbed_get_dev_fd(bed_, devnode.toUtf8().constData());
+    return fd >= 0 && ::write(fd, "r", 1) == 1;
 }
 
 void Testbed::setAttribute(const QString &sysPath, const char *name, const QString &value)

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 typedef struct _UMockdevTestbed UMockdevTestbed;
@@ -76,16 +77,25 @@ public:
     // Broken drivers: a size list without end, a control list that keeps answering its first control.
     bool endlessSizes = false;
     bool stuckControlList = false;
+    // Frames through read() instead of mapped buffers (which a testbed cannot share): the node
+    // reports read/write I/O and no streaming, so v4l2src reads grey YUYV frames of the format
+    // last set, about 30 a second.
+    bool readFrames = false;
 
     int value(std::uint32_t id) const;
     bool saw(unsigned long request) const;
     int setCount(std::uint32_t id) const;
+    int framesRead() const;
+    // The format of the last VIDIOC_S_FMT: code, width, height (all 0 before one).
+    std::tuple<std::uint32_t, int, int> formatSet() const;
 
     UMockdevIoctlBase *handler() const { return handler_; }
 
 private:
     static int onIoctl(UMockdevIoctlBase *, UMockdevIoctlClient *client, void *self);
+    static int onRead(UMockdevIoctlBase *, UMockdevIoctlClient *client, void *self);
     bool handle(UMockdevIoctlClient *client);
+    bool read(UMockdevIoctlClient *client);
     MockControl *find(std::uint32_t id);
     const MockControl *next(std::uint32_t after) const;
 
@@ -93,6 +103,9 @@ private:
     mutable std::mutex mutex_;
     std::set<unsigned long> seen_;
     std::vector<std::pair<std::uint32_t, int>> sets_;
+    std::uint32_t setFourcc_ = 0;
+    int setWidth_ = 0, setHeight_ = 0;
+    int framesRead_ = 0;
 };
 
 // A testbed that lives as long as the object; UMOCKDEV_DIR points at it meanwhile.
@@ -112,6 +125,10 @@ public:
     QString addVideoNode(const QString &usb, int number, V4l2Mock *driver, const QString &product = {});
     // /dev/video<number> that is not on USB (a loopback device under /devices/virtual).
     QString addVirtualVideoNode(int number, V4l2Mock *driver, const QString &product = {});
+    // A node is a pty in a testbed: its reader's poll() waits for the other end. One byte there
+    // (never read: read() goes to the driver) makes the node ready for good, as a streaming
+    // camera's node is; the driver's read() sets the pace.
+    bool makeReadable(const QString &devnode);
     // A sysfs attribute of a device, e.g. "removable" = "fixed" for a laptop's own webcam.
     void setAttribute(const QString &sysPath, const char *name, const QString &value);
     // /dev/input/event<number> on interface 0 of `usb`. Without a node file it is listed by udev but

@@ -3,6 +3,7 @@
 // loopback device nobody feeds and the known bridge, all through the real libudev, open() and
 // ioctl() calls answered by a umockdev testbed.
 
+#include "desk.h"
 #include "devicewindow.h"
 #include "mockdevices.h"
 
@@ -20,40 +21,13 @@
 
 #include <linux/videodev2.h>
 
+using devtest::Camera;
+using devtest::Desk;
 using devtest::Testbed;
 using devtest::V4l2Mock;
 namespace cid = platform::cid;
 
 namespace {
-
-struct Camera {
-    Camera()
-    {
-        V4l2Mock::makeUvcMicroscope(capture);
-        V4l2Mock::makeMetadataNode(metadata);
-    }
-    Testbed::Camera nodes;
-    V4l2Mock capture, metadata;
-};
-
-// The desk of the acceptance: node numbers as the kernel would hand them out in plugging order.
-struct Desk {
-    Camera webcam, scopeA, scopeB, scopeC, bridge;
-    V4l2Mock loopback;
-
-    explicit Desk(Testbed &bed)
-    {
-        webcam.capture.card = "Integrated Camera";
-        webcam.nodes = bed.addCamera("1-6", "04f2", "b6dd", {}, 0, webcam.capture, webcam.metadata, "Integrated Camera");
-        bed.setAttribute(webcam.nodes.usb, "removable", "fixed");
-        scopeA.nodes = bed.addCamera("1-1", "0c45", "636b", "MS-A1", 2, scopeA.capture, scopeA.metadata, "USB Microscope");
-        scopeB.nodes = bed.addCamera("1-2", "0c45", "636b", "MS-B2", 4, scopeB.capture, scopeB.metadata, "USB Microscope");
-        scopeC.nodes = bed.addCamera("1-3.4", "0c45", "636b", {}, 6, scopeC.capture, scopeC.metadata, "USB Microscope");
-        bridge.nodes = bed.addCamera("2-1", "eb1a", "5060", "SN0042", 8, bridge.capture, bridge.metadata, "USB2.0 Microscope");
-        V4l2Mock::makeLoopbackOutput(loopback);
-        bed.addVirtualVideoNode(10, &loopback, "Dummy video device (0x0000)");
-    }
-};
 
 const QStringList kDeskMenu{"USB2.0 Microscope (SN0042) # 0", "Integrated Camera (USB 1-6) # 1",
                             "USB Microscope (MS-A1) # 2", "USB Microscope (MS-B2) # 3", "USB Microscope (USB 1-3.4) # 4"};

@@ -174,18 +174,6 @@ private:
 
 } // namespace
 
-std::optional<Capabilities> queryCapabilities(const QString &devnode, std::error_code &error)
-{
-    UniqueFd fd = openNode(devnode, error);
-    if (!fd)
-        return std::nullopt;
-    v4l2_capability cap{};
-    if ((error = xioctl(fd.get(), VIDIOC_QUERYCAP, &cap)))
-        return std::nullopt;
-    const __u32 caps = (cap.capabilities & V4L2_CAP_DEVICE_CAPS) ? cap.device_caps : cap.capabilities;
-    return Capabilities{fixedText(cap.card, sizeof cap.card), bool(caps & V4L2_CAP_VIDEO_CAPTURE)};
-}
-
 std::optional<NodeProbe> probeNode(const QString &devnode, std::error_code &error)
 {
     UniqueFd fd = openNode(devnode, error);

@@ -12,13 +12,6 @@
 
 namespace platform::v4l2 {
 
-struct Capabilities {
-    QString card;
-    bool videoCapture = false;   // the node delivers pictures (a UVC metadata node does not)
-};
-
-std::optional<Capabilities> queryCapabilities(const QString &devnode, std::error_code &error);
-
 // What the device search needs to know of a node, asked through one descriptor: VIDIOC_QUERYCAP
 // (the node's own device capabilities, not those of the whole device) and, for a capture node,
 // the capture pixel formats of VIDIOC_ENUM_FMT. Null when the node cannot be opened or refuses

@@ -385,15 +385,6 @@ void add(UMockdevTestbed *bed, const QString &record)
 
 QString devicesPath(const QString &sysPath) { return sysPath.mid(4); }   // without "/sys"
 
-void attach(UMockdevTestbed *bed, int number, V4l2Mock *driver)
-{
-    GError *error = nullptr;
-    const QByteArray node = QStringLiteral("/dev/video%1").arg(number).toUtf8();
-    if (!umockdev_testbed_attach_ioctl(bed, node.constData(), driver->handler(), &error)) {
-        g_clear_error(&error);
-        throw std::runtime_error("cannot attach the V4L2 driver");
-    }
-}
 
 } // namespace
 
@@ -410,29 +401,31 @@ QString Testbed::addUsbDevice(const QString &name, const QString &vid, const QSt
 QString Testbed::addVideoNode(const QString &usb, int number, V4l2Mock *driver, const QString &product)
 {
     const QString name = usb.section(u'/', -1);
-    const QString path = QStringLiteral("%1/%2:1.0/video4linux/video%3").arg(devicesPath(usb), name).arg(number);
-    QString record = QStringLiteral("P: %1\nN: video%2\nE: SUBSYSTEM=video4linux\nE: DEVNAME=/dev/video%2\nA: dev=81:%2\n")
-                         .arg(path)
-                         .arg(number);
-    if (!product.isEmpty())
-        record += QStringLiteral("E: ID_V4L_PRODUCT=%1\n").arg(product);
-    add(bed_, record);
-    if (driver)
-        attach(bed_, number, driver);
-    return QStringLiteral("/sys") + path;
+    return addNodeAt(QStringLiteral("%1/%2:1.0/video4linux/video%3").arg(devicesPath(usb), name).arg(number), number,
+                     driver, product);
 }
 
 QString Testbed::addVirtualVideoNode(int number, V4l2Mock *driver, const QString &product)
 {
-    const QString path = QStringLiteral("/devices/virtual/video4linux/video%1").arg(number);
+    return addNodeAt(QStringLiteral("/devices/virtual/video4linux/video%1").arg(number), number, driver, product);
+}
+
+QString Testbed::addNodeAt(const QString &path, int number, V4l2Mock *driver, const QString &product)
+{
     QString record = QStringLiteral("P: %1\nN: video%2\nE: SUBSYSTEM=video4linux\nE: DEVNAME=/dev/video%2\nA: dev=81:%2\n")
                          .arg(path)
                          .arg(number);
     if (!product.isEmpty())
         record += QStringLiteral("E: ID_V4L_PRODUCT=%1\n").arg(product);
     add(bed_, record);
-    if (driver)
-        attach(bed_, number, driver);
+    if (driver) {
+        GError *error = nullptr;
+        const QByteArray node = QStringLiteral("/dev/video%1").arg(number).toUtf8();
+        if (!umockdev_testbed_attach_ioctl(bed_, node.constData(), driver->handler(), &error)) {
+            g_clear_error(&error);
+            throw std::runtime_error("cannot attach the V4L2 driver");
+        }
+    }
     return QStringLiteral("/sys") + path;
 }
 

@@ -151,6 +151,9 @@ public:
     QString rootDir() const;
 
 private:
+    // A video4linux node at the sysfs `path` (below /devices), answered by `driver` when given.
+    QString addNodeAt(const QString &path, int number, V4l2Mock *driver, const QString &product);
+
     UMockdevTestbed *bed_ = nullptr;
     std::vector<QString> scratch_;
 };

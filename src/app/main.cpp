@@ -1,4 +1,5 @@
 // Sendra-CAM Viewer: start-up.
+#include "app/cameralisting.h"
 #include "app/commandline.h"
 #include "app/singleinstance.h"
 #include "app/terminationwatcher.h"
@@ -35,10 +36,16 @@ std::optional<int> answerCommandLine(int &argc, char **argv)
     const app::CommandLine command = app::parseCommandLine(QCoreApplication::arguments());
     std::fputs(command.output.toLocal8Bit().constData(), stdout);
     std::fputs(command.error.toLocal8Bit().constData(), stderr);
-    if (command.action != app::CommandLine::Action::Run)
-        return command.exitCode;
     if (command.virtualCamera && qEnvironmentVariableIsEmpty("SENDRA_CAM_VIRTUAL_CAMERA"))
         qputenv("SENDRA_CAM_VIRTUAL_CAMERA", "1");
+    if (command.action == app::CommandLine::Action::ListCameras) {
+        const app::CameraListing listing = app::listCameras();
+        std::fputs(listing.output.toLocal8Bit().constData(), stdout);
+        std::fputs(listing.errors.toLocal8Bit().constData(), stderr);
+        return 0;
+    }
+    if (command.action != app::CommandLine::Action::Run)
+        return command.exitCode;
     return std::nullopt;
 }
 

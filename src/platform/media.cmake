@@ -6,7 +6,7 @@ add_library(sendra::platform_v4l2 ALIAS sendra_platform_v4l2)
 target_link_libraries(sendra_platform_v4l2 PUBLIC sendra::platform)
 sendra_set_warnings(sendra_platform_v4l2)
 
-add_library(sendra_platform_udev STATIC udev/udevdevicemonitor.cpp udev/evdevstillbutton.cpp)
+add_library(sendra_platform_udev STATIC udev/udevdevicemonitor.cpp udev/capturenodes.cpp udev/evdevstillbutton.cpp)
 add_library(sendra::platform_udev ALIAS sendra_platform_udev)
 target_link_libraries(sendra_platform_udev PUBLIC sendra::platform sendra::platform_v4l2 PRIVATE PkgConfig::UDEV)
 sendra_set_warnings(sendra_platform_udev)

@@ -37,6 +37,7 @@ namespace state {
     X(SettingMenu_Sep1, Separator, SettingMenu, None, "", "", None)                                          \
     X(AutoSave, CheckAction, SettingMenu, None, "", "", Caption)                                             \
     X(SetMJPGPreview, CheckAction, SettingMenu, None, "", "", Caption)                                       \
+    X(ShowAllCameras, CheckAction, SettingMenu, None, "", "", Caption)                                       \
     X(WindowSize, Menu, MenuBar, WindowMenu, "", "", Caption)                                                \
     X(NNormal_Screen, RadioAction, WindowMenu, None, "", "Ctrl+N", Caption)                                  \
     X(N640_480_Screen, RadioAction, WindowMenu, None, "", "Ctrl+F1", Caption)                                \

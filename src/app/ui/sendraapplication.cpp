@@ -7,6 +7,7 @@
 #include "shell.h"
 
 #include "camera/overlaybitmap.h"
+#include "camera/ui/cameramemorykeeper.h"
 #include "camera/ui/videowidget.h"
 #include "camera/videocamerads.h"
 #include "feature/ui/controls.h"
@@ -79,6 +80,12 @@ void SendraApplication::createFeatures(platform::DiagnosticsLog &log)
     layout_ = new LayoutController(shell, *this, &shell);
     liveModes_ = new LiveModeController(shell, &shell);
     camera_ = new camera::ui::CameraController(ctx, *this, *backend_, *window.videoArea(), shell.eetiCom(), &shell);
+    // Before the first search: it sets up the device table ("Show all cameras", the camera used last).
+    cameraMemory_ = new camera::ui::CameraMemoryKeeper(shell.paths().cameraMemoryFile(), camera_->camera(),
+                                                       *camera_->controlToolBar(),
+                                                       ctx.controls.action(state::ControlId::ShowAllCameras), log, &shell);
+    QObject::connect(cameraMemory_, &camera::ui::CameraMemoryKeeper::searchRequested, camera_,
+                     &camera::ui::CameraController::onNodesChanged);
     recording_ = new camera::ui::RecordingController(ctx, *this, camera_->camera(), still_->captureCounter(), &shell);
     player_ = new camera::playback::ui::MediaPlayerController(
         ctx, *this, camera_->videoWidget(), *engine_,

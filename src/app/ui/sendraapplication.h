@@ -41,6 +41,10 @@ class CompareController;
 class ReticleController;
 } // namespace imaging::ui
 
+namespace camera::ui {
+class CameraMemoryKeeper;
+}
+
 namespace app::ui {
 
 class KeyRouter;
@@ -97,6 +101,8 @@ public:
     imaging::ui::FilterController &filters() { return *filters_; }
     library::ui::ViewerController &viewer() { return *viewer_; }
     platform::VirtualCameraRig *virtualCamera() { return rig_.get(); }
+    // What is remembered per camera; memory().current() is the record of the camera in use.
+    camera::ui::CameraMemoryKeeper &cameraMemory() { return *cameraMemory_; }
     // SIGTERM and friends: open questions are dismissed (nothing is asked), then the window
     // closes through its close sequence once the dialogs' event loops have unwound.
     void closeForTermination();
@@ -177,6 +183,7 @@ private:
     LayoutController *layout_ = nullptr;
     LiveModeController *liveModes_ = nullptr;
     camera::ui::CameraController *camera_ = nullptr;
+    camera::ui::CameraMemoryKeeper *cameraMemory_ = nullptr;
     camera::ui::RecordingController *recording_ = nullptr;
     camera::playback::ui::MediaPlayerController *player_ = nullptr;
     measure::ui::MeasureController *measure_ = nullptr;

@@ -1,11 +1,14 @@
-// JPEG through libjpeg-turbo's TurboJPEG API. Pixels go in and out as BGRX straight from the
-// Bitmap's own rows: no intermediate buffer, no colour conversion of ours.
-#include "picturecodec.h"
+// JPEG through libjpeg-turbo's TurboJPEG API, the only file that includes it. Pixels go in and out
+// as BGRX straight from the Bitmap's own rows: no intermediate buffer, no colour conversion of
+// ours.
+#include "jpegcodec.h"
 
 #include "atomicfile.h"
+#include "picturecodec.h"
 
 #include <turbojpeg.h>
 
+#include <array>
 #include <memory>
 
 namespace platform {
@@ -135,6 +138,87 @@ DecodedPicture decodeJpeg(QByteArrayView bytes, QSize maxSize)
             return {Bitmap(), PictureError::Malformed, tjError(handle.get())};
     }
     return {std::move(bitmap), PictureError::None, {}};
+}
+
+struct JpegCodec::Handle {
+    TjHandle tj{tjInitDecompress()};
+};
+
+JpegCodec::JpegCodec() : handle_(std::make_unique<Handle>()) {}
+JpegCodec::~JpegCodec() = default;
+
+QString JpegCodec::lastError() const
+{
+    return handle_->tj ? tjError(handle_->tj.get()) : QStringLiteral("decoder unavailable");
+}
+
+std::optional<JpegHeader> JpegCodec::readHeader(const std::uint8_t *data, std::size_t size)
+{
+    void *tj = handle_->tj.get();
+    if (!tj || !data || size < 2 || data[0] != 0xFF || data[1] != 0xD8)
+        return std::nullopt;
+    int width = 0, height = 0, subsampling = 0, colourspace = 0;
+    if (tjDecompressHeader3(tj, data, static_cast<unsigned long>(size), &width, &height, &subsampling, &colourspace) != 0 ||
+        width <= 0 || height <= 0 || !sizeIsAcceptable(width, height) || subsampling < 0 || subsampling >= TJ_NUMSAMP)
+        return std::nullopt;
+    JpegHeader header;
+    header.size = QSize(width, height);
+    header.grey = subsampling == TJSAMP_GRAY;
+    if (!header.grey) {
+        header.chromaStepX = tjMCUWidth[subsampling] / 8;
+        header.chromaStepY = tjMCUHeight[subsampling] / 8;
+    }
+    header.planar = colourspace == TJCS_YCbCr || colourspace == TJCS_GRAY;
+    return header;
+}
+
+QSize JpegCodec::reducedSize(QSize picture, int reduction)
+{
+    const tjscalingfactor f{1, std::max(1, reduction)};
+    return QSize(TJSCALED(picture.width(), f), TJSCALED(picture.height(), f));
+}
+
+namespace {
+
+// A warning (a few stray bytes, a missing end marker) still leaves a whole picture.
+bool decodedWell(int rc, void *tj) { return rc == 0 || tjGetErrorCode(tj) == TJERR_WARNING; }
+
+} // namespace
+
+bool JpegCodec::decodeBgrx(const std::uint8_t *data, std::size_t size, int reduction, std::uint8_t *out,
+                           std::ptrdiff_t stride, bool fastTransform)
+{
+    const std::optional<JpegHeader> header = readHeader(data, size);
+    if (!header || !out)
+        return false;
+    const QSize scaled = reducedSize(header->size, reduction);
+    void *tj = handle_->tj.get();
+    return decodedWell(tjDecompress2(tj, data, static_cast<unsigned long>(size), out, scaled.width(), int(stride),
+                                     scaled.height(), TJPF_BGRX, fastTransform ? TJFLAG_FASTDCT : 0),
+                       tj);
+}
+
+bool JpegCodec::decodePlanes(const std::uint8_t *data, std::size_t size, YuvPlanes &planes, bool fastTransform)
+{
+    void *tj = handle_->tj.get();
+    int width = 0, height = 0, subsampling = 0, colourspace = 0;
+    if (!tj || !data || size < 2 ||
+        tjDecompressHeader3(tj, data, static_cast<unsigned long>(size), &width, &height, &subsampling, &colourspace) != 0 ||
+        width <= 0 || height <= 0 || !sizeIsAcceptable(width, height) || subsampling < 0 || subsampling >= TJ_NUMSAMP ||
+        (colourspace != TJCS_YCbCr && colourspace != TJCS_GRAY))
+        return false;
+    const QSize scaled(width, height);
+    const bool grey = subsampling == TJSAMP_GRAY;
+    const QSize chroma = grey ? QSize()
+                              : QSize(tjPlaneWidth(1, scaled.width(), subsampling),
+                                      tjPlaneHeight(1, scaled.height(), subsampling));
+    planes.reshape(scaled, chroma, grey ? 1 : tjMCUWidth[subsampling] / 8, grey ? 1 : tjMCUHeight[subsampling] / 8);
+    std::array<unsigned char *, 3> dst{planes.y.data(), grey ? nullptr : planes.cb.data(),
+                                       grey ? nullptr : planes.cr.data()};
+    std::array<int, 3> strides{planes.lumaStride, planes.chromaStride, planes.chromaStride};
+    return decodedWell(tjDecompressToYUVPlanes(tj, data, static_cast<unsigned long>(size), dst.data(), scaled.width(),
+                                               strides.data(), scaled.height(), fastTransform ? TJFLAG_FASTDCT : 0),
+                       tj);
 }
 
 } // namespace platform

@@ -1,14 +1,15 @@
 // Plane filtering and colour conversion for the shown picture. Three kernels, each in a portable,
 // an SSE2 and an AVX2 version that give the same bytes:
-//  - rows: the taps of one output row combined, whole source rows at a time (16-bit sums);
-//  - columns: the taps of each output sample along the combined row (32-bit multiply-adds; the
-//    AVX2 version gathers eight outputs' taps at once);
+//  - rows: the taps of one output row combined, whole source rows at a time, back to bytes;
+//  - columns: the taps of each output sample along the combined line (multiply-adds of tap
+//    pairs; the AVX2 version shuffles sixteen outputs' pairs out of two loaded windows);
 //  - colour: luma and chroma lines to B, G, R, 0xFF pixels, in 16-bit fixed point.
 #include "yuvscaler.h"
 
 #include "platform/filtertaps.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -30,12 +31,13 @@ SimdLevel bestSimdLevel()
 
 namespace {
 
-// Rows are combined with weights summing to 256 and kept at 15 bits (value x 128); samples along
-// the row with weights summing to 2^14; 2^7 x 2^14 = 2^21 scales back to bytes.
-constexpr int kRowUnit = 256;
-constexpr int kColumnUnit = 1 << 14;
-constexpr int kColumnShift = 21;
-constexpr int kColumnBlock = 8;   // outputs per step of the column kernels
+// Rows are combined with weights summing to 128 and samples along the combined line with weights
+// summing to 64, each rounded back to bytes: a byte-by-byte multiply-add takes weights up to 127.
+constexpr int kRowUnit = 128;
+constexpr int kRowShift = 7;
+constexpr int kColumnUnit = 64;
+constexpr int kColumnShift = 6;
+constexpr int kColumnBlock = 16;   // outputs per step of the column kernels
 
 // JFIF colour conversion in units of a quarter: chroma enters as (c - 128) x 128, a coefficient
 // K gives (c - 128) x K / 512 through a 16-bit high multiply, so K is the factor x 2048.
@@ -58,9 +60,11 @@ inline void convertPixel(int y, int cb, int cr, std::uint8_t *bgrx)
 }
 
 // The taps of one direction as the kernels read them. Rows: per output row, the first source row
-// and its weights. Columns: per block of eight outputs, each output's first source sample, then for
-// every pair of taps the two weights packed in one 32-bit word (low half for the first sample),
-// eight at a time; a missing tap has weight 0.
+// and its weights. Columns: per block of sixteen outputs, each output's first source sample, then
+// for every pair of taps the two weights packed in one 32-bit word (low half for the first
+// sample), sixteen at a time; a missing tap has weight 0. When every block's taps lie within two
+// 16-byte windows (one per eight outputs), the same taps are also kept as byte shuffles of those
+// windows with byte weights, for the byte multiply-add of the AVX2 kernel.
 struct RowTaps {
     std::vector<int> first, start, count;
     std::vector<std::int16_t> weight;
@@ -70,13 +74,12 @@ struct ColumnTaps {
     int outputs = 0;
     int blocks = 0;
     int pairs = 0;
-    std::vector<std::int32_t> first;     // blocks x 8
-    std::vector<std::int32_t> weights;   // blocks x pairs x 8
-    // The same taps seen from each block's first source sample: the eight outputs' offsets from
-    // it. `span` is the largest offset of any block; a span below 16 lets a vector kernel pick
-    // the tap pairs out of two loaded vectors instead of loading each on its own.
-    std::vector<std::int32_t> offsets;   // blocks x 8
-    int span = 0;
+    std::vector<std::int32_t> first;     // blocks x 16
+    std::vector<std::int32_t> weights;   // blocks x pairs x 16
+    bool windowed = false;
+    std::vector<std::int32_t> windows;   // blocks x 2: where each half's window starts
+    std::vector<std::int8_t> shuffles;   // blocks x pairs x 32: per output, its pair's two bytes
+    std::vector<std::int8_t> bytes;      // blocks x pairs x 32: per output, the pair's two weights
 };
 
 RowTaps rowTaps(int from, int to)
@@ -99,8 +102,9 @@ ColumnTaps columnTaps(int from, int to)
     c.outputs = to;
     c.blocks = (to + kColumnBlock - 1) / kColumnBlock;
     c.pairs = (*std::max_element(t.count.begin(), t.count.end()) + 1) / 2;
-    c.first.assign(std::size_t(c.blocks) * kColumnBlock, 0);
-    c.weights.assign(std::size_t(c.blocks) * std::size_t(c.pairs) * kColumnBlock, 0);
+    const std::size_t lanes = std::size_t(c.blocks) * kColumnBlock;
+    c.first.assign(lanes, 0);
+    c.weights.assign(lanes * std::size_t(c.pairs), 0);
     for (int i = 0; i < to; ++i) {
         const int block = i / kColumnBlock, lane = i % kColumnBlock;
         const int tap0 = t.first[std::size_t(i)];
@@ -112,74 +116,116 @@ ColumnTaps columnTaps(int from, int to)
             slot = std::int32_t(std::uint32_t(slot) | (k % 2 ? w << 16 : w));
         }
     }
-    c.offsets.assign(c.first.size(), 0);
-    for (int b = 0; b < c.blocks; ++b)
-        for (int lane = 0; lane < kColumnBlock; ++lane) {
-            const std::size_t i = std::size_t(b * kColumnBlock + lane);
-            // Padding lanes past the last output repeat the block's first sample.
-            const int offset = int(i) < to ? c.first[i] - c.first[std::size_t(b * kColumnBlock)] : 0;
-            c.offsets[i] = offset;
-            c.span = std::max(c.span, offset);
+    // Padding outputs past the last one read the last output's samples with no weight.
+    for (std::size_t i = std::size_t(to); i < lanes; ++i)
+        c.first[i] = c.first[std::size_t(to - 1)];
+
+    c.windowed = true;
+    c.windows.assign(std::size_t(c.blocks) * 2, 0);
+    c.shuffles.assign(lanes * std::size_t(c.pairs) * 2, 0);
+    c.bytes.assign(lanes * std::size_t(c.pairs) * 2, 0);
+    for (int b = 0; b < c.blocks && c.windowed; ++b)
+        for (int half = 0; half < 2; ++half) {
+            const int lead = b * kColumnBlock + half * 8;
+            const int window = c.first[std::size_t(lead)];
+            c.windows[std::size_t(b * 2 + half)] = window;
+            for (int lane = 0; lane < 8; ++lane) {
+                const int i = lead + lane;
+                const int offset = c.first[std::size_t(i)] - window;
+                // The last pair's second byte must still lie in the 16-byte window.
+                if (offset < 0 || offset + 2 * c.pairs > 16) {
+                    c.windowed = false;
+                    break;
+                }
+                for (int p = 0; p < c.pairs; ++p) {
+                    const auto w = std::uint32_t(c.weights[(std::size_t(b) * std::size_t(c.pairs) + std::size_t(p)) * kColumnBlock +
+                                                           std::size_t(i - b * kColumnBlock)]);
+                    const std::size_t at = (std::size_t(b) * std::size_t(c.pairs) + std::size_t(p)) * 32 +
+                                           std::size_t(half * 16 + lane * 2);
+                    c.shuffles[at] = std::int8_t(offset + 2 * p);
+                    c.shuffles[at + 1] = std::int8_t(offset + 2 * p + 1);
+                    c.bytes[at] = std::int8_t(w & 0xFF);
+                    c.bytes[at + 1] = std::int8_t((w >> 16) & 0xFF);
+                }
+            }
         }
     return c;
 }
 
-// ---- rows: acc[x] = sum of rows[k][x] x weight[k], halved (value x 128) ------------------------
+// ---- rows: out[x] = (sum of rows[k][x] x weight[k] + 64) / 128 --------------------------------
 
-using RowKernel = void (*)(const std::uint8_t *const *rows, const std::int16_t *weight, int count, std::int16_t *acc,
+using RowKernel = void (*)(const std::uint8_t *const *rows, const std::int16_t *weight, int count, std::uint8_t *out,
                            int width);
 
-void rowsPortable(const std::uint8_t *const *rows, const std::int16_t *weight, int count, std::int16_t *acc, int width)
+void rowsPortable(const std::uint8_t *const *rows, const std::int16_t *weight, int count, std::uint8_t *out, int width)
 {
     for (int x = 0; x < width; ++x) {
-        unsigned sum = 0;
+        unsigned sum = 1u << (kRowShift - 1);
         for (int k = 0; k < count; ++k)
             sum += unsigned(rows[k][x]) * unsigned(weight[k]);
-        acc[x] = std::int16_t((sum & 0xFFFF) >> 1);
+        out[x] = std::uint8_t(std::min(255u, sum >> kRowShift));
     }
 }
 
 #ifdef SENDRA_X86
-// `width` is a multiple of 32: the planes and the sum buffer are padded for it.
-void rowsSse2(const std::uint8_t *const *rows, const std::int16_t *weight, int count, std::int16_t *acc, int width)
+// `width` is a multiple of 32: the planes and the line buffer are padded for it.
+void rowsSse2(const std::uint8_t *const *rows, const std::int16_t *weight, int count, std::uint8_t *out, int width)
 {
-    const __m128i zero = _mm_setzero_si128();
+    const __m128i zero = _mm_setzero_si128(), round = _mm_set1_epi16(1 << (kRowShift - 1));
     for (int x = 0; x < width; x += 16) {
-        __m128i lo = zero, hi = zero;
+        __m128i lo = round, hi = round;
         for (int k = 0; k < count; ++k) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(rows[k] + x));
             const __m128i w = _mm_set1_epi16(weight[k]);
             lo = _mm_add_epi16(lo, _mm_mullo_epi16(_mm_unpacklo_epi8(v, zero), w));
             hi = _mm_add_epi16(hi, _mm_mullo_epi16(_mm_unpackhi_epi8(v, zero), w));
         }
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(acc + x), _mm_srli_epi16(lo, 1));
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(acc + x + 8), _mm_srli_epi16(hi, 1));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + x),
+                         _mm_packus_epi16(_mm_srli_epi16(lo, kRowShift), _mm_srli_epi16(hi, kRowShift)));
     }
 }
 
+// Rows taken two at a time: their bytes interleaved and multiplied by the two weights in one
+// byte multiply-add. A single row (weight 128) is the row itself.
 __attribute__((target("avx2"))) void rowsAvx2(const std::uint8_t *const *rows, const std::int16_t *weight, int count,
-                                               std::int16_t *acc, int width)
+                                               std::uint8_t *out, int width)
 {
+    if (count == 1) {
+        std::memcpy(out, rows[0], std::size_t(width));
+        return;
+    }
+    const __m256i round = _mm256_set1_epi16(1 << (kRowShift - 1));
+    __m256i pairWeights[8];
+    const int pairs = (count + 1) / 2;
+    // A byte multiply-add takes weights up to 127; more rows than eight pairs are rare.
+    if (pairs > 8 || std::any_of(weight, weight + count, [](std::int16_t w) { return w > 127; })) {
+        rowsSse2(rows, weight, count, out, width);
+        return;
+    }
+    for (int p = 0; p < pairs; ++p) {
+        const int w1 = 2 * p + 1 < count ? weight[2 * p + 1] : 0;
+        pairWeights[p] = _mm256_set1_epi16(std::int16_t((weight[2 * p] & 0xFF) | (w1 << 8)));
+    }
     for (int x = 0; x < width; x += 32) {
-        __m256i lo = _mm256_setzero_si256(), hi = _mm256_setzero_si256();
-        for (int k = 0; k < count; ++k) {
-            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(rows[k] + x));
-            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(rows[k] + x + 16));
-            const __m256i w = _mm256_set1_epi16(weight[k]);
-            lo = _mm256_add_epi16(lo, _mm256_mullo_epi16(_mm256_cvtepu8_epi16(a), w));
-            hi = _mm256_add_epi16(hi, _mm256_mullo_epi16(_mm256_cvtepu8_epi16(b), w));
+        __m256i lo = round, hi = round;
+        for (int p = 0; p < pairs; ++p) {
+            const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(rows[2 * p] + x));
+            const __m256i b = 2 * p + 1 < count ? _mm256_loadu_si256(reinterpret_cast<const __m256i *>(rows[2 * p + 1] + x)) : a;
+            lo = _mm256_add_epi16(lo, _mm256_maddubs_epi16(_mm256_unpacklo_epi8(a, b), pairWeights[p]));
+            hi = _mm256_add_epi16(hi, _mm256_maddubs_epi16(_mm256_unpackhi_epi8(a, b), pairWeights[p]));
         }
-        _mm256_storeu_si256(reinterpret_cast<__m256i *>(acc + x), _mm256_srli_epi16(lo, 1));
-        _mm256_storeu_si256(reinterpret_cast<__m256i *>(acc + x + 16), _mm256_srli_epi16(hi, 1));
+        // The unpacks and the pack both work within 128-bit lanes, so the bytes come back in order.
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + x),
+                            _mm256_packus_epi16(_mm256_srli_epi16(lo, kRowShift), _mm256_srli_epi16(hi, kRowShift)));
     }
 }
 #endif
 
-// ---- columns: out[x] = sum of acc[first + k] x weight[k], back to bytes ------------------------
+// ---- columns: out[x] = (sum of line[first + k] x weight[k] + 32) / 64 --------------------------
 
-using ColumnKernel = void (*)(const std::int16_t *acc, const ColumnTaps &taps, std::uint8_t *out);
+using ColumnKernel = void (*)(const std::uint8_t *line, const ColumnTaps &taps, std::uint8_t *out);
 
-void columnsPortable(const std::int16_t *acc, const ColumnTaps &taps, std::uint8_t *out)
+void columnsPortable(const std::uint8_t *line, const ColumnTaps &taps, std::uint8_t *out)
 {
     for (int b = 0; b < taps.blocks; ++b)
         for (int lane = 0; lane < kColumnBlock; ++lane) {
@@ -187,78 +233,58 @@ void columnsPortable(const std::int16_t *acc, const ColumnTaps &taps, std::uint8
             int sum = 1 << (kColumnShift - 1);
             for (int p = 0; p < taps.pairs; ++p) {
                 const auto w = std::uint32_t(taps.weights[(std::size_t(b) * std::size_t(taps.pairs) + std::size_t(p)) * kColumnBlock + std::size_t(lane)]);
-                sum += acc[first + 2 * p] * std::int16_t(w & 0xFFFF) + acc[first + 2 * p + 1] * std::int16_t(w >> 16);
+                sum += line[first + 2 * p] * int(w & 0xFFFF) + line[first + 2 * p + 1] * int(w >> 16);
             }
             out[b * kColumnBlock + lane] = clampByte(sum >> kColumnShift);
         }
 }
 
 #ifdef SENDRA_X86
-inline std::int32_t twoSamples(const std::int16_t *at)
-{
-    std::int32_t v;
-    std::memcpy(&v, at, sizeof v);
-    return v;
-}
+// Two neighbouring samples as one 32-bit lane: the first in the low half.
+inline std::int32_t twoSamples(const std::uint8_t *at) { return std::int32_t(at[0] | (at[1] << 16)); }
 
-void columnsSse2(const std::int16_t *acc, const ColumnTaps &taps, std::uint8_t *out)
+void columnsSse2(const std::uint8_t *line, const ColumnTaps &taps, std::uint8_t *out)
 {
     const __m128i round = _mm_set1_epi32(1 << (kColumnShift - 1));
     for (int b = 0; b < taps.blocks; ++b) {
         const std::int32_t *first = taps.first.data() + b * kColumnBlock;
+        __m128i sum[4] = {round, round, round, round};
         const std::int32_t *weights = taps.weights.data() + std::size_t(b) * std::size_t(taps.pairs) * kColumnBlock;
-        __m128i sumLo = round, sumHi = round;
         for (int p = 0; p < taps.pairs; ++p, weights += kColumnBlock) {
             const int o = 2 * p;
-            const __m128i lo = _mm_setr_epi32(twoSamples(acc + first[0] + o), twoSamples(acc + first[1] + o),
-                                              twoSamples(acc + first[2] + o), twoSamples(acc + first[3] + o));
-            const __m128i hi = _mm_setr_epi32(twoSamples(acc + first[4] + o), twoSamples(acc + first[5] + o),
-                                              twoSamples(acc + first[6] + o), twoSamples(acc + first[7] + o));
-            sumLo = _mm_add_epi32(sumLo, _mm_madd_epi16(lo, _mm_loadu_si128(reinterpret_cast<const __m128i *>(weights))));
-            sumHi = _mm_add_epi32(sumHi, _mm_madd_epi16(hi, _mm_loadu_si128(reinterpret_cast<const __m128i *>(weights + 4))));
+            for (int q = 0; q < 4; ++q) {
+                const std::int32_t *f = first + 4 * q;
+                const __m128i two = _mm_setr_epi32(twoSamples(line + f[0] + o), twoSamples(line + f[1] + o),
+                                                   twoSamples(line + f[2] + o), twoSamples(line + f[3] + o));
+                sum[q] = _mm_add_epi32(sum[q], _mm_madd_epi16(two, _mm_loadu_si128(reinterpret_cast<const __m128i *>(weights + 4 * q))));
+            }
         }
-        const __m128i words = _mm_packs_epi32(_mm_srai_epi32(sumLo, kColumnShift), _mm_srai_epi32(sumHi, kColumnShift));
-        _mm_storel_epi64(reinterpret_cast<__m128i *>(out + b * kColumnBlock), _mm_packus_epi16(words, words));
+        const __m128i lo = _mm_packs_epi32(_mm_srai_epi32(sum[0], kColumnShift), _mm_srai_epi32(sum[1], kColumnShift));
+        const __m128i hi = _mm_packs_epi32(_mm_srai_epi32(sum[2], kColumnShift), _mm_srai_epi32(sum[3], kColumnShift));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + b * kColumnBlock), _mm_packus_epi16(lo, hi));
     }
 }
 
-// The sums paired up: pairs[x] holds sums[x] in its low and sums[x + 1] in its high half, so that
-// one 32-bit lane brings a tap pair to the multiply-add. `width` is a multiple of 16.
-__attribute__((target("avx2"))) void pairUpAvx2(const std::int16_t *sums, std::int32_t *pairs, int width)
+// Sixteen outputs a step, their taps picked out of two 16-byte windows by one byte shuffle and
+// multiplied byte by byte, where loading each tap pair on its own would take sixteen loads. Only
+// for windowed taps.
+__attribute__((target("avx2"))) void columnsAvx2(const std::uint8_t *line, const ColumnTaps &taps, std::uint8_t *out)
 {
-    for (int x = 0; x < width; x += 16) {
-        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(sums + x));
-        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(sums + x + 1));
-        const __m256i lo = _mm256_unpacklo_epi16(a, b), hi = _mm256_unpackhi_epi16(a, b);   // [0-3|8-11], [4-7|12-15]
-        _mm256_storeu_si256(reinterpret_cast<__m256i *>(pairs + x), _mm256_permute2x128_si256(lo, hi, 0x20));
-        _mm256_storeu_si256(reinterpret_cast<__m256i *>(pairs + x + 8), _mm256_permute2x128_si256(lo, hi, 0x31));
-    }
-}
-
-// Eight outputs a step, their tap pairs picked out of the sixteen pairs that start at the block's
-// first source sample (two loads and a lane permute each, where a gather would load eight times).
-// Only for taps whose span is below 16.
-__attribute__((target("avx2"))) void columnsAvx2(const std::int32_t *pairs, const ColumnTaps &taps, std::uint8_t *out)
-{
-    const __m256i round = _mm256_set1_epi32(1 << (kColumnShift - 1));
-    const bool narrow = taps.span < 8;
+    const __m256i round = _mm256_set1_epi16(1 << (kColumnShift - 1));
+    const auto *shuffles = reinterpret_cast<const __m256i *>(taps.shuffles.data());
+    const auto *bytes = reinterpret_cast<const __m256i *>(taps.bytes.data());
     for (int b = 0; b < taps.blocks; ++b) {
-        const std::int32_t *from = pairs + taps.first[std::size_t(b * kColumnBlock)];
-        const __m256i offsets = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(taps.offsets.data() + b * kColumnBlock));
-        const __m256i upper = _mm256_cmpgt_epi32(offsets, _mm256_set1_epi32(7));
-        const std::int32_t *weights = taps.weights.data() + std::size_t(b) * std::size_t(taps.pairs) * kColumnBlock;
+        const __m256i windows = _mm256_loadu2_m128i(
+            reinterpret_cast<const __m128i *>(line + taps.windows[std::size_t(b * 2 + 1)]),
+            reinterpret_cast<const __m128i *>(line + taps.windows[std::size_t(b * 2)]));
         __m256i sum = round;
-        for (int p = 0; p < taps.pairs; ++p, weights += kColumnBlock, from += 2) {
-            __m256i two = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(from)), offsets);
-            if (!narrow)
-                two = _mm256_blendv_epi8(
-                    two, _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(from + 8)), offsets),
-                    upper);
-            sum = _mm256_add_epi32(sum, _mm256_madd_epi16(two, _mm256_loadu_si256(reinterpret_cast<const __m256i *>(weights))));
+        for (int p = 0; p < taps.pairs; ++p, ++shuffles, ++bytes) {
+            const __m256i pairs = _mm256_shuffle_epi8(windows, _mm256_loadu_si256(shuffles));
+            sum = _mm256_add_epi16(sum, _mm256_maddubs_epi16(pairs, _mm256_loadu_si256(bytes)));
         }
-        sum = _mm256_srai_epi32(sum, kColumnShift);
-        const __m128i words = _mm_packs_epi32(_mm256_castsi256_si128(sum), _mm256_extracti128_si256(sum, 1));
-        _mm_storel_epi64(reinterpret_cast<__m128i *>(out + b * kColumnBlock), _mm_packus_epi16(words, words));
+        const __m256i packed = _mm256_packus_epi16(_mm256_srai_epi16(sum, kColumnShift), _mm256_setzero_si256());
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + b * kColumnBlock),
+                         _mm256_castsi256_si128(_mm256_permute4x64_epi64(packed, 0x08)));
     }
 }
 #endif
@@ -386,11 +412,21 @@ __attribute__((target("avx2"))) inline void storeBgrx256(__m256i b8, __m256i g8,
     const __m256i raLo = _mm256_unpacklo_epi8(r8, opaque), raHi = _mm256_unpackhi_epi8(r8, opaque);
     const __m256i p0 = _mm256_unpacklo_epi16(bgLo, raLo), p1 = _mm256_unpackhi_epi16(bgLo, raLo);   // [0-3|8-11], [4-7|12-15]
     const __m256i p2 = _mm256_unpacklo_epi16(bgHi, raHi), p3 = _mm256_unpackhi_epi16(bgHi, raHi);   // [16-19|24-27], [20-23|28-31]
+    const __m256i q[4] = {_mm256_permute2x128_si256(p0, p1, 0x20), _mm256_permute2x128_si256(p0, p1, 0x31),
+                          _mm256_permute2x128_si256(p2, p3, 0x20), _mm256_permute2x128_si256(p2, p3, 0x31)};
+    if ((reinterpret_cast<std::uintptr_t>(out) & 15) == 0) {
+        // The picture goes to the UI thread, not back to this one: streaming stores spare the
+        // reads that ordinary stores make of every line they fill.
+        auto *o = reinterpret_cast<__m128i *>(out);
+        for (int i = 0; i < 4; ++i) {
+            _mm_stream_si128(o + 2 * i, _mm256_castsi256_si128(q[i]));
+            _mm_stream_si128(o + 2 * i + 1, _mm256_extracti128_si256(q[i], 1));
+        }
+        return;
+    }
     auto *o = reinterpret_cast<__m256i *>(out);
-    _mm256_storeu_si256(o, _mm256_permute2x128_si256(p0, p1, 0x20));
-    _mm256_storeu_si256(o + 1, _mm256_permute2x128_si256(p0, p1, 0x31));
-    _mm256_storeu_si256(o + 2, _mm256_permute2x128_si256(p2, p3, 0x20));
-    _mm256_storeu_si256(o + 3, _mm256_permute2x128_si256(p2, p3, 0x31));
+    for (int i = 0; i < 4; ++i)
+        _mm256_storeu_si256(o + i, q[i]);
 }
 
 __attribute__((target("avx2"))) void colourAvx2(const std::uint8_t *y, const std::uint8_t *cb, const std::uint8_t *cr,
@@ -446,8 +482,7 @@ struct YuvScaler::Plan {
     int shownStepX = 1, shownStepY = 1;   // luma pixels per shown chroma sample
     QSize shownChroma;
 
-    std::vector<std::int16_t> sums;     // one row's combined taps
-    std::vector<std::int32_t> pairs;    // the same, paired up for the AVX2 column kernel
+    std::vector<std::uint8_t> combined;   // one line's rows combined
     bool avx2 = false;
     std::vector<std::uint8_t> lineY, lineCb, lineCr, tail;
     std::vector<const std::uint8_t *> rows;
@@ -478,9 +513,8 @@ struct YuvScaler::Plan {
             widest = std::max(widest, chroma.width());
             pairs = std::max(pairs, chromaColumns.pairs);
         }
-        // Room for the row kernel's whole vectors and the column kernel's last pair.
-        sums.assign(std::size_t(YuvPlanes::paddedStride(widest) + 2 * pairs + 64), 0);
-        this->pairs.assign(sums.size() + 16, 0);
+        // Room for the row kernel's whole vectors and the column kernels' last pair or window.
+        combined.assign(std::size_t(YuvPlanes::paddedStride(widest) + 2 * pairs + 32), 0);
         const std::size_t line = std::size_t(YuvPlanes::paddedStride(shown.width()) + kColumnBlock);
         lineY.assign(line, 0);
         lineCb.assign(line, 128);
@@ -490,7 +524,7 @@ struct YuvScaler::Plan {
         if (level == SimdLevel::Avx2) {
             avx2 = true;
             rowKernel = rowsAvx2;
-            columnKernel = columnsSse2;   // for taps too far apart to pick out of two vectors
+            columnKernel = columnsSse2;   // for taps too far apart to pick out of two windows
             colourKernel = colourAvx2;
             colourStep = 32;
         } else if (level == SimdLevel::Sse2) {
@@ -513,17 +547,15 @@ struct YuvScaler::Plan {
         rows.resize(std::size_t(count));
         for (int k = 0; k < count; ++k)
             rows[std::size_t(k)] = plane + std::ptrdiff_t(first + k) * stride;
-        rowKernel(rows.data(), rowTaps.weight.data() + rowTaps.start[std::size_t(outputRow)], count, sums.data(),
+        rowKernel(rows.data(), rowTaps.weight.data() + rowTaps.start[std::size_t(outputRow)], count, combined.data(),
                   (width + 31) / 32 * 32);
 #ifdef SENDRA_X86
-        if (avx2 && columns.span < 16) {
-            // Every pair the kernel may pick: up to the last block's first sample + 2 x pairs + 16.
-            pairUpAvx2(sums.data(), pairs.data(), (width + 2 * columns.pairs + 16 + 15) / 16 * 16);
-            columnsAvx2(pairs.data(), columns, out);
+        if (avx2 && columns.windowed) {
+            columnsAvx2(combined.data(), columns, out);
             return;
         }
 #endif
-        columnKernel(sums.data(), columns, out);
+        columnKernel(combined.data(), columns, out);
     }
 
     void run(const YuvPlanes &p, QImage &out)
@@ -553,6 +585,9 @@ struct YuvScaler::Plan {
                 std::memcpy(row + 4 * std::ptrdiff_t(whole), tail.data(), std::size_t(w - whole) * 4);
             }
         }
+#ifdef SENDRA_X86
+        _mm_sfence();   // the streamed rows are complete before the picture is handed on
+#endif
     }
 };
 

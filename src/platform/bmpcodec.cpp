@@ -6,6 +6,7 @@
 
 #include <array>
 #include <bit>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <optional>
@@ -95,18 +96,40 @@ __attribute__((target("ssse3"))) void packRowSsse3(const uchar *src, uchar *dst,
     }
 }
 
-__attribute__((target("avx2"))) void packRowAvx2(const uchar *src, uchar *dst, int width)
+// Eight pixels as 24 bytes at the bottom of a vector: within each 128-bit lane four pixels become
+// twelve bytes, then the lane permute closes the gap between the lanes.
+__attribute__((target("avx2"))) inline __m256i eightPixels(const uchar *from)
 {
-    // Within each 128-bit lane four pixels become twelve bytes; the lane permute then closes the
-    // gap between the lanes, so each store writes 32 bytes of which 24 count.
     const __m256i shuffle = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, 0, 1, 2, 4, 5, 6, 8,
                                              9, 10, 12, 13, 14, -1, -1, -1, -1);
     const __m256i close = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7);
+    return _mm256_permutevar8x32_epi32(
+        _mm256_shuffle_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(from)), shuffle), close);
+}
+
+__attribute__((target("avx2"))) void packRowAvx2(const uchar *src, uchar *dst, int width)
+{
     int x = 0;
-    for (; x + 8 <= width; x += 8, src += 32, dst += 24) {
-        const __m256i packed = _mm256_shuffle_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(src)), shuffle);
-        _mm256_storeu_si256(reinterpret_cast<__m256i *>(dst), _mm256_permutevar8x32_epi32(packed, close));
+    if ((reinterpret_cast<std::uintptr_t>(dst) & 31) == 0) {
+        // Thirty-two pixels make three whole aligned vectors, stored past the cache: the file's
+        // bytes go to the kernel's copy, not back to this loop, and a streaming store does not
+        // first read the line it fills.
+        const __m256i head = _mm256_setr_epi32(0, 0, 0, 0, 0, 0, 0, 1), mid1 = _mm256_setr_epi32(2, 3, 4, 5, 0, 0, 0, 0),
+                      mid2 = _mm256_setr_epi32(0, 0, 0, 0, 0, 1, 2, 3), tail1 = _mm256_setr_epi32(4, 5, 0, 0, 0, 0, 0, 0),
+                      tail2 = _mm256_setr_epi32(0, 0, 0, 1, 2, 3, 4, 5);
+        for (; x + 32 <= width; x += 32, src += 128, dst += 96) {
+            const __m256i a = eightPixels(src), b = eightPixels(src + 32), c = eightPixels(src + 64), d = eightPixels(src + 96);
+            auto *o = reinterpret_cast<__m256i *>(dst);
+            _mm256_stream_si256(o, _mm256_blend_epi32(a, _mm256_permutevar8x32_epi32(b, head), 0xC0));
+            _mm256_stream_si256(o + 1, _mm256_blend_epi32(_mm256_permutevar8x32_epi32(b, mid1),
+                                                          _mm256_permutevar8x32_epi32(c, mid2), 0xF0));
+            _mm256_stream_si256(o + 2, _mm256_blend_epi32(_mm256_permutevar8x32_epi32(c, tail1),
+                                                          _mm256_permutevar8x32_epi32(d, tail2), 0xFC));
+        }
     }
+    // Each store writes 32 bytes of which 24 count.
+    for (; x + 8 <= width; x += 8, src += 32, dst += 24)
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(dst), eightPixels(src));
     packRowSsse3(src, dst, width - x);
 }
 
@@ -295,21 +318,26 @@ WriteResult writeBmpFile(const QString &path, const Bitmap &bitmap, const Pictur
             ? encodeBmpHeader(width, height, pelsPerMetre(metadata.pixelsPerCmX), pelsPerMetre(metadata.pixelsPerCmY))
             : encodeBmpHeader(width, height);
     // The whole file in one buffer, each row packed once straight into its place (bottom-up, its
-    // padding zeroed), so the atomic write hands the kernel one contiguous run.
+    // padding zeroed), so the atomic write hands the kernel one contiguous run. The pixels start
+    // on a 64-byte boundary, so rows whose length is a multiple of 32 bytes take aligned stores.
     const std::size_t headerBytes = std::size_t(header.size());
+    const std::size_t lead = (64 - headerBytes % 64) % 64;
     const std::size_t fileBytes = headerBytes + stride * std::size_t(height);
-    std::unique_ptr<uchar[]> file(new (std::nothrow) uchar[fileBytes + kPackSlack]);
-    if (!file)
+    std::unique_ptr<uchar[]> buffer(new (std::nothrow) uchar[lead + fileBytes + kPackSlack + 64]);
+    if (!buffer)
         return {PictureError::WriteFailed, std::make_error_code(std::errc::not_enough_memory)};
-    std::memcpy(file.get(), header.constData(), headerBytes);
+    uchar *const file =
+        buffer.get() + (64 - reinterpret_cast<std::uintptr_t>(buffer.get()) % 64) % 64 + lead;
+    std::memcpy(file, header.constData(), headerBytes);
     const PackRow packRow = choosePackRow();
     const std::size_t padding = stride - std::size_t(3 * width);
-    uchar *dst = file.get() + headerBytes;
+    uchar *dst = file + headerBytes;
     for (int row = height - 1; row >= 0; --row, dst += stride) {
         packRow(bitmap.constScanLine(row), dst, width);
         std::memset(dst + 3 * width, 0, padding);
     }
-    if (const std::error_code ec = writeFileAtomically(path, file.get(), fileBytes))
+    _mm_sfence();   // the streamed rows are in place before the write reads them
+    if (const std::error_code ec = writeFileAtomically(path, file, fileBytes))
         return {PictureError::WriteFailed, ec};
     return {};
 }

@@ -32,7 +32,8 @@ FilterTaps makeFilterTaps(int from, int to, int unit)
             if (f > 1e-9 && j + 1 < from)
                 part.emplace_back(j + 1, f);
         }
-        t.first[std::size_t(i)] = int(t.source.size());
+        const std::size_t first = t.source.size();
+        t.first[std::size_t(i)] = int(first);
         t.count[std::size_t(i)] = int(part.size());
         int sum = 0, largest = 0;
         for (std::size_t k = 0; k < part.size(); ++k) {
@@ -40,10 +41,23 @@ FilterTaps makeFilterTaps(int from, int to, int unit)
             t.source.push_back(part[k].first);
             t.weight.push_back(std::int16_t(w));
             sum += w;
-            if (w > t.weight[std::size_t(t.first[std::size_t(i)]) + std::size_t(largest)])
+            if (w > t.weight[first + std::size_t(largest)])
                 largest = int(k);
         }
-        t.weight[std::size_t(t.first[std::size_t(i)]) + std::size_t(largest)] += std::int16_t(unit - sum);
+        t.weight[first + std::size_t(largest)] += std::int16_t(unit - sum);
+        if (t.weight[first + std::size_t(largest)] < 0) {
+            // Many small taps whose roundings add up to more than the unit (a strong reduction
+            // in few weight steps): round the running total instead, so every weight stays
+            // between 0 and the unit and they still sum to it exactly.
+            double total = 0;
+            int given = 0;
+            for (std::size_t k = 0; k < part.size(); ++k) {
+                total += part[k].second;
+                const int upTo = k + 1 == part.size() ? unit : std::min(unit, int(total * unit + 0.5));
+                t.weight[first + k] = std::int16_t(upTo - given);
+                given = upTo;
+            }
+        }
     }
     return t;
 }

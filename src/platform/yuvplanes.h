@@ -18,6 +18,7 @@ namespace platform {
 // unspecified), so SIMD loops may read whole vectors past a row's last sample.
 struct YuvPlanes {
     static constexpr int kPlanePadding = 64;
+    static constexpr int kSlackRows = 16;
 
     QSize lumaSize;
     QSize chromaSize;   // empty for a grey picture
@@ -37,8 +38,11 @@ struct YuvPlanes {
         chromaStepY = stepY;
         lumaStride = paddedStride(luma.width());
         chromaStride = chroma.isEmpty() ? 0 : paddedStride(chroma.width());
-        y.resize(std::size_t(lumaStride) * std::size_t(luma.height()));
-        const std::size_t chromaBytes = std::size_t(chromaStride) * std::size_t(std::max(0, chroma.height()));
+        // Room for a whole last row of blocks: libjpeg-turbo 2.1 writes the rows of the last MCU
+        // row past the picture's height into the planes.
+        y.resize(std::size_t(lumaStride) * std::size_t(luma.height() + kSlackRows));
+        const std::size_t chromaBytes =
+            chroma.isEmpty() ? 0 : std::size_t(chromaStride) * std::size_t(chroma.height() + kSlackRows);
         cb.resize(chromaBytes);
         cr.resize(chromaBytes);
     }

@@ -1,6 +1,7 @@
 // The shown picture made from luma and chroma planes: the codec's planes, the colour conversion
 // against worked JFIF examples, every vector version against the portable one, and the shown
 // picture against the one made by converting first and filtering after.
+#include "platform/filtertaps.h"
 #include "platform/jpegcodec.h"
 #include "platform/picturecodec.h"
 #include "platform/previewdecoder.h"
@@ -194,4 +195,35 @@ TEST(PreviewDecoder, FullScreenFromPlanesMatchesConvertingFirst)
         for (int x = 0; x < 1920; x += 3)
             sum += std::abs(qGray(fromPlanes.pixel(x, y)) - qGray(convertedFirst.pixel(x, y)));
     EXPECT_LT(sum / (324.0 * 640.0), 1.5);
+}
+
+// A strong reduction in few weight steps: before, the rounding surplus of many small taps was
+// taken from the largest one, which went negative, and a shrunk gradient came out as noise.
+TEST(FilterTaps, WeightsStayBetweenZeroAndTheUnitAndSumToIt)
+{
+    struct Case {
+        int from, to, unit;
+    };
+    for (const Case &c : {Case{803, 33, 64}, Case{1600, 7, 128}, Case{1600, 7, 256}, Case{1200, 972, 128},
+                          Case{1600, 1920, 64}, Case{601, 600, 128}, Case{2592, 1, 64}, Case{5, 3000, 64}}) {
+        const platform::FilterTaps t = platform::makeFilterTaps(c.from, c.to, c.unit);
+        for (int i = 0; i < c.to; ++i) {
+            int sum = 0;
+            for (int k = 0; k < t.count[std::size_t(i)]; ++k) {
+                const int w = t.weight[std::size_t(t.first[std::size_t(i)] + k)];
+                EXPECT_GE(w, 0) << c.from << "->" << c.to << " output " << i;
+                EXPECT_LE(w, c.unit);
+                sum += w;
+            }
+            EXPECT_EQ(sum, c.unit) << c.from << "->" << c.to << " output " << i;
+        }
+    }
+    // A 1600-pixel ramp shrunk to 7: each pixel is the mean of the 228 or so it covers.
+    QImage ramp(1600, 2, QImage::Format_RGB32);
+    for (int x = 0; x < 1600; ++x)
+        for (int y = 0; y < 2; ++y)
+            ramp.setPixel(x, y, qRgb(x * 255 / 1599, x * 255 / 1599, x * 255 / 1599));
+    const QImage seven = platform::scaleForPreview(ramp, {7, 1});
+    for (int i = 0; i < 7; ++i)
+        EXPECT_NEAR(qGray(seven.pixel(i, 0)), (i + 0.5) * 1600 / 7 * 255 / 1599, 2) << i;
 }

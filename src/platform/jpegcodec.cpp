@@ -142,6 +142,11 @@ DecodedPicture decodeJpeg(QByteArrayView bytes, QSize maxSize)
 
 struct JpegCodec::Handle {
     TjHandle tj{tjInitDecompress()};
+    // The header readHeader() read last, and of which bytes: a decode of the same bytes right
+    // after it does not parse the markers again (the decoder itself still does).
+    const std::uint8_t *headerData = nullptr;
+    std::size_t headerSize = 0;
+    std::optional<JpegHeader> header;
 };
 
 JpegCodec::JpegCodec() : handle_(std::make_unique<Handle>()) {}
@@ -153,6 +158,21 @@ QString JpegCodec::lastError() const
 }
 
 std::optional<JpegHeader> JpegCodec::readHeader(const std::uint8_t *data, std::size_t size)
+{
+    handle_->headerData = data;
+    handle_->headerSize = size;
+    handle_->header = parseHeader(data, size);
+    return handle_->header;
+}
+
+std::optional<JpegHeader> JpegCodec::takeHeader(const std::uint8_t *data, std::size_t size)
+{
+    const bool known = data && data == handle_->headerData && size == handle_->headerSize;
+    handle_->headerData = nullptr;   // good for one decode only: the next frame may reuse the buffer
+    return known ? handle_->header : parseHeader(data, size);
+}
+
+std::optional<JpegHeader> JpegCodec::parseHeader(const std::uint8_t *data, std::size_t size)
 {
     void *tj = handle_->tj.get();
     if (!tj || !data || size < 2 || data[0] != 0xFF || data[1] != 0xD8)
@@ -188,7 +208,7 @@ bool decodedWell(int rc, void *tj) { return rc == 0 || tjGetErrorCode(tj) == TJE
 bool JpegCodec::decodeBgrx(const std::uint8_t *data, std::size_t size, int reduction, std::uint8_t *out,
                            std::ptrdiff_t stride, bool fastTransform)
 {
-    const std::optional<JpegHeader> header = readHeader(data, size);
+    const std::optional<JpegHeader> header = takeHeader(data, size);
     if (!header || !out)
         return false;
     const QSize scaled = reducedSize(header->size, reduction);
@@ -200,24 +220,20 @@ bool JpegCodec::decodeBgrx(const std::uint8_t *data, std::size_t size, int reduc
 
 bool JpegCodec::decodePlanes(const std::uint8_t *data, std::size_t size, YuvPlanes &planes, bool fastTransform)
 {
-    void *tj = handle_->tj.get();
-    int width = 0, height = 0, subsampling = 0, colourspace = 0;
-    if (!tj || !data || size < 2 ||
-        tjDecompressHeader3(tj, data, static_cast<unsigned long>(size), &width, &height, &subsampling, &colourspace) != 0 ||
-        width <= 0 || height <= 0 || !sizeIsAcceptable(width, height) || subsampling < 0 || subsampling >= TJ_NUMSAMP ||
-        (colourspace != TJCS_YCbCr && colourspace != TJCS_GRAY))
+    const std::optional<JpegHeader> header = takeHeader(data, size);
+    if (!header || !header->planar)
         return false;
-    const QSize scaled(width, height);
-    const bool grey = subsampling == TJSAMP_GRAY;
-    const QSize chroma = grey ? QSize()
-                              : QSize(tjPlaneWidth(1, scaled.width(), subsampling),
-                                      tjPlaneHeight(1, scaled.height(), subsampling));
-    planes.reshape(scaled, chroma, grey ? 1 : tjMCUWidth[subsampling] / 8, grey ? 1 : tjMCUHeight[subsampling] / 8);
-    std::array<unsigned char *, 3> dst{planes.y.data(), grey ? nullptr : planes.cb.data(),
-                                       grey ? nullptr : planes.cr.data()};
+    const QSize picture = header->size;
+    const QSize chroma = header->grey ? QSize()
+                                      : QSize((picture.width() + header->chromaStepX - 1) / header->chromaStepX,
+                                              (picture.height() + header->chromaStepY - 1) / header->chromaStepY);
+    planes.reshape(picture, chroma, header->chromaStepX, header->chromaStepY);
+    std::array<unsigned char *, 3> dst{planes.y.data(), header->grey ? nullptr : planes.cb.data(),
+                                       header->grey ? nullptr : planes.cr.data()};
     std::array<int, 3> strides{planes.lumaStride, planes.chromaStride, planes.chromaStride};
-    return decodedWell(tjDecompressToYUVPlanes(tj, data, static_cast<unsigned long>(size), dst.data(), scaled.width(),
-                                               strides.data(), scaled.height(), fastTransform ? TJFLAG_FASTDCT : 0),
+    void *tj = handle_->tj.get();
+    return decodedWell(tjDecompressToYUVPlanes(tj, data, static_cast<unsigned long>(size), dst.data(), picture.width(),
+                                               strides.data(), picture.height(), fastTransform ? TJFLAG_FASTDCT : 0),
                        tj);
 }
 

@@ -38,7 +38,8 @@ public:
     JpegCodec &operator=(const JpegCodec &) = delete;
 
     // Nullopt when the bytes hold no readable JPEG header or the picture is beyond
-    // kMaxPictureSide / kMaxPicturePixels.
+    // kMaxPictureSide / kMaxPicturePixels. The next decode, when it is of the same bytes (same
+    // address and size, unchanged in between), takes this header instead of reading it again.
     std::optional<JpegHeader> readHeader(const std::uint8_t *data, std::size_t size);
 
     // The size of a picture decoded at 1/`reduction` (1, 2, 4 or 8): sides round up.
@@ -62,6 +63,10 @@ public:
     QString lastError() const;
 
 private:
+    std::optional<JpegHeader> parseHeader(const std::uint8_t *data, std::size_t size);
+    // The header readHeader() just read of these bytes, or a fresh read; used up either way.
+    std::optional<JpegHeader> takeHeader(const std::uint8_t *data, std::size_t size);
+
     struct Handle;
     std::unique_ptr<Handle> handle_;
 };

@@ -227,3 +227,23 @@ TEST(FilterTaps, WeightsStayBetweenZeroAndTheUnitAndSumToIt)
     for (int i = 0; i < 7; ++i)
         EXPECT_NEAR(qGray(seven.pixel(i, 0)), (i + 0.5) * 1600 / 7 * 255 / 1599, 2) << i;
 }
+
+// The header read just before a decode is reused for that decode only, and only for the same
+// bytes: a frame of another size in between is decoded by its own header.
+TEST(JpegCodec, AHeaderServesOnlyTheNextDecodeOfItsOwnBytes)
+{
+    const QByteArray small = platform::encodeJpeg(platform::Bitmap(busyPicture(64, 48)), 90);
+    const QByteArray large = platform::encodeJpeg(platform::Bitmap(busyPicture(320, 240)), 90);
+    auto bytes = [](const QByteArray &b) { return reinterpret_cast<const std::uint8_t *>(b.constData()); };
+    JpegCodec codec;
+    YuvPlanes planes;
+    ASSERT_TRUE(codec.readHeader(bytes(small), std::size_t(small.size())));
+    ASSERT_TRUE(codec.decodePlanes(bytes(large), std::size_t(large.size()), planes, false));
+    EXPECT_EQ(planes.lumaSize, QSize(320, 240));
+    ASSERT_TRUE(codec.readHeader(bytes(small), std::size_t(small.size())));
+    ASSERT_TRUE(codec.decodePlanes(bytes(small), std::size_t(small.size()), planes, false));
+    EXPECT_EQ(planes.lumaSize, QSize(64, 48));
+    QImage out(QSize(320, 240), QImage::Format_RGB32);
+    ASSERT_TRUE(codec.decodeBgrx(bytes(large), std::size_t(large.size()), 1, out.bits(), out.bytesPerLine(), false));
+    EXPECT_NEAR(qRed(out.pixel(319, 120)), 255, 8);   // the right edge of the red ramp, decoded whole
+}

@@ -1,0 +1,69 @@
+// The acceptance stack: nine frames of 1600 x 1200 of the tilted specimen with breathing and
+// drift (zstackplan.h), stacked once per process and checked against the placements they were
+// rendered with and against the exact all-in-focus picture.
+#include "stackfixture.h"
+
+#include "stack/sharpness.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using stackfixture::AcceptanceStack;
+
+TEST(Acceptance, AlignmentRecoversBreathingAndDriftWithinAFifthOfAPixelAtTheCorners)
+{
+    const AcceptanceStack &s = AcceptanceStack::get();
+    ASSERT_TRUE(s.result.ok()) << s.result.detail.toStdString();
+    ASSERT_EQ(s.result.reference, 4);
+    for (int i = 0; i < stackplan::kFrames; ++i) {
+        const double error = stack::cornerDistance(s.result.warps[std::size_t(i)], stackplan::trueWarp(4, i), s.size());
+        EXPECT_LE(error, 0.2) << "frame " << i;
+        const stack::Warp &e = s.result.warps[std::size_t(i)];
+        const stack::Warp t = stackplan::trueWarp(4, i);
+        std::printf("frame %d: corner error %.3f px est %.5f %.5f %.3f %.5f %.5f %.3f true %.5f %.3f %.3f\n", i, error,
+                    e.m[0], e.m[1], e.m[2], e.m[3], e.m[4], e.m[5], t.m[0], t.m[2], t.m[5]);
+    }
+}
+
+TEST(Acceptance, EveryTileIsAtLeastNinetyFivePercentAsSharpAsTheBestFrame)
+{
+    const AcceptanceStack &s = AcceptanceStack::get();
+    ASSERT_TRUE(s.result.ok());
+    // The frames as the stacking saw them: laid over the reference with the true warps, so that a
+    // tile compares the same part of the specimen in every picture.
+    std::vector<platform::Bitmap> laid;
+    for (int i = 0; i < stackplan::kFrames; ++i)
+        laid.push_back(stack::warpToReference(s.frames[std::size_t(i)], stackplan::trueWarp(4, i)));
+    const QRect inner = stackfixture::innerRect(s.size());
+    int tiles = 0;
+    double worst = 10;
+    for (int y = inner.top(); y + 64 <= inner.bottom() + 1; y += 64)
+        for (int x = inner.left(); x + 64 <= inner.right() + 1; x += 64) {
+            const QRect tile(x, y, 64, 64);
+            double best = 0;
+            for (const platform::Bitmap &f : laid)
+                best = std::max(best, stack::laplacianEnergy(f, tile));
+            const double fused = stack::laplacianEnergy(s.result.picture, tile);
+            if (best > 0) {
+                worst = std::min(worst, fused / best);
+                EXPECT_GE(fused, 0.95 * best) << "tile at " << x << "," << y;
+            }
+            ++tiles;
+        }
+    std::printf("%d tiles, worst ratio %.3f\n", tiles, worst);
+    EXPECT_EQ(tiles, 23 * 17);
+}
+
+TEST(Acceptance, FusedPictureIsCloseToTheTrueAllInFocusPicture)
+{
+    const AcceptanceStack &s = AcceptanceStack::get();
+    ASSERT_TRUE(s.result.ok());
+    const double ours = stackfixture::psnr(s.result.picture, s.truth, stackfixture::innerRect(s.size()));
+    const double sharpest = stackfixture::psnr(s.result.sharpestPicture, s.truth, stackfixture::innerRect(s.size()));
+    std::printf("PSNR fused %.2f dB, sharpest single frame %.2f dB\n", ours, sharpest);
+    EXPECT_GE(ours, sharpest + 6);
+    EXPECT_GE(ours, 34.0);
+}
+
+} // namespace

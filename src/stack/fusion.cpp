@@ -52,9 +52,9 @@ int PyramidFusion::levelsFor(cv::Size size)
 
 PyramidFusion::PyramidFusion(cv::Size size, int frames)
     : size_(size), frames_(std::clamp(frames, 1, 255)), levels_(levelsFor(size)),
-      // Four pixels at 1600 pixels wide, in proportion: about the blur radius between two frames
-      // of a stack whose neighbours overlap in depth of field.
-      windowSigma_(std::max(2.0, size.width / 400.0)), best_(size, CV_32F, cv::Scalar(-1)),
+      // Six pixels at 1600 pixels wide, in proportion: the window must reach past the blur skirt
+      // of an edge in the frames far from its focus (see the class comment).
+      windowSigma_(std::max(2.0, size.width / 267.0)), best_(size, CV_32F, cv::Scalar(-1)),
       depth_(size, CV_8U, cv::Scalar(0)), owned_(std::size_t(frames_), 0)
 {
 }

@@ -19,10 +19,7 @@ TEST(Acceptance, AlignmentRecoversBreathingAndDriftWithinAFifthOfAPixelAtTheCorn
     for (int i = 0; i < stackplan::kFrames; ++i) {
         const double error = stack::cornerDistance(s.result.warps[std::size_t(i)], stackplan::trueWarp(4, i), s.size());
         EXPECT_LE(error, 0.2) << "frame " << i;
-        const stack::Warp &e = s.result.warps[std::size_t(i)];
-        const stack::Warp t = stackplan::trueWarp(4, i);
-        std::printf("frame %d: corner error %.3f px est %.5f %.5f %.3f %.5f %.5f %.3f true %.5f %.3f %.3f\n", i, error,
-                    e.m[0], e.m[1], e.m[2], e.m[3], e.m[4], e.m[5], t.m[0], t.m[2], t.m[5]);
+        std::printf("frame %d: corner error %.3f px\n", i, error);
     }
 }
 
@@ -36,7 +33,7 @@ TEST(Acceptance, EveryTileIsAtLeastNinetyFivePercentAsSharpAsTheBestFrame)
     for (int i = 0; i < stackplan::kFrames; ++i)
         laid.push_back(stack::warpToReference(s.frames[std::size_t(i)], stackplan::trueWarp(4, i)));
     const QRect inner = stackfixture::innerRect(s.size());
-    int tiles = 0;
+    int tiles = 0, detailed = 0;
     double worst = 10;
     for (int y = inner.top(); y + 64 <= inner.bottom() + 1; y += 64)
         for (int x = inner.left(); x + 64 <= inner.right() + 1; x += 64) {
@@ -45,14 +42,20 @@ TEST(Acceptance, EveryTileIsAtLeastNinetyFivePercentAsSharpAsTheBestFrame)
             for (const platform::Bitmap &f : laid)
                 best = std::max(best, stack::laplacianEnergy(f, tile));
             const double fused = stack::laplacianEnergy(s.result.picture, tile);
-            if (best > 0) {
+            // Only tiles where the specimen itself has detail: in a tile the true picture shows flat,
+            // a frame's only "sharpness" is the blur skirt of an edge outside the tile, and
+            // reproducing it would be a halo. (Rounding a smooth shading to 8 bits alone gives an
+            // energy of about 2.)
+            if (stack::laplacianEnergy(s.truth, tile) > 4) {
+                ++detailed;
                 worst = std::min(worst, fused / best);
                 EXPECT_GE(fused, 0.95 * best) << "tile at " << x << "," << y;
             }
             ++tiles;
         }
-    std::printf("%d tiles, worst ratio %.3f\n", tiles, worst);
+    std::printf("%d tiles, %d with detail, worst ratio %.3f\n", tiles, detailed, worst);
     EXPECT_EQ(tiles, 23 * 17);
+    EXPECT_GT(detailed, tiles / 3);
 }
 
 TEST(Acceptance, FusedPictureIsCloseToTheTrueAllInFocusPicture)

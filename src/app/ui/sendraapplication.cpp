@@ -36,6 +36,8 @@
 #include "platform/iniprofilestore.h"
 #include "platform/localeid.h"
 #include "platform/vendor/dlvendorchannel.h"
+#include "stack/ui/focusstackcontroller.h"
+#include "stack/ui/programfocusstackport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -92,6 +94,7 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
                                                              measure_, scales_, compare_, reticle_, automation_, editor_,
                                                              filters_, viewer_, results_})
         shell.addFeature(feature);
+    shell.addFeature(new stack::ui::FocusStackController(shell, std::make_unique<stack::ui::ProgramFocusStackPort>(*camera_, *still_, *measure_), &shell));
 
     // What the features answer for each other.
     camera::TVideoCameraDS &cam = camera_->camera();

@@ -140,12 +140,37 @@ bool StillImageController::Save_ImageFile(const platform::Bitmap &picture, const
 {
     if (picture.isNull())
         return false;
+    return save(picture, prefix, QString(), shell_.state().settings().AutoSave || timedStillsRunning(),
+                pictureMetadata ? pictureMetadata(picture.size()) : platform::PictureMetadata{});
+}
+
+bool StillImageController::saveToolPicture(const platform::Bitmap &picture, const QString &lead,
+                                           const platform::PictureMetadata &metadata)
+{
+    if (picture.isNull())
+        return false;
+    imaging::ui::StillImageView &still = view();
+    if (still.hasUnsavedEdits()
+        && shell_.ShowMessageBox(QStringLiteral("WhetherSaveImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
+                                 state::kIconQuestion)
+               == state::kResultOk)
+        Save_ImageFile(still.picture());
+    still.setPicture(picture, QString());
+    leaveEditMode();
+    leaveImageProcessMode();
+    const bool saved = save(still.picture(), QString(), lead, true, metadata);
+    if (!saved)
+        still.setChangeCount(2);   // not in a file: ask before it is lost
+    return saved;
+}
+
+bool StillImageController::save(const platform::Bitmap &picture, const QString &prefix, const QString &lead, bool automatic,
+                                 const platform::PictureMetadata &metadata)
+{
     if (prefix.isEmpty() && browser_->currentIndex() == state::kListAvi)
         browser_->showKind(state::kListJpg);
-    const state::DefaultData &settings = shell_.state().settings();
-    const library::SaveContext context{browser_->currentIndex(), settings.AutoSave || timedStillsRunning(), prefix,
-                                       shell_.state().curListPath(), jpegQuality_->quality(),
-                                       pictureMetadata ? pictureMetadata(picture.size()) : platform::PictureMetadata{}};
+    const library::SaveContext context{browser_->currentIndex(), automatic, prefix, shell_.state().curListPath(),
+                                       jpegQuality_->quality(), metadata, lead};
     const library::SaveResult r = saver_->Save_ImageFile(
         picture, context,
         library::ui::stillSaveDialog(&shell_.window(), [this](int filter) { browser_->setCurrentIndex(filter == 2 ? 1 : 0); }));

@@ -27,6 +27,7 @@
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 extern char **environ;
@@ -58,11 +59,9 @@ ChildRun runChild(const QString &folder, const QStringList &command)
     if (pid == 0) {
         if (chdir(dir.constData()) != 0)
             _exit(126);
-        const int devnull = ::open("/dev/null", 1);
-        if (devnull >= 0) {
-            dup2(devnull, 1);
-            dup2(devnull, 2);
-        }
+        const int devnull = ::open("/dev/null", O_WRONLY);
+        if (devnull >= 0)
+            dup2(devnull, 1);   // the anchor's chatter; errors stay on stderr
         execvp(argv[0], argv.data());
         _exit(127);
     }
@@ -96,8 +95,10 @@ int stackFolder(const QString &folder)
 {
     const QStringList files = stack::stackFolderPictures(folder);
     const stack::StackResult r = stack::focusStack(stack::filesInput(files), stack::StackOptions{true});
-    if (!r.ok())
+    if (!r.ok()) {
+        std::fprintf(stderr, "stacking failed: status %d at frame %d %s\n", int(r.status), r.frame, qPrintable(r.detail));
         return 1;
+    }
     return platform::writeBmpFile(folder + QStringLiteral("/Stack_result.bmp"), r.picture).ok() ? 0 : 2;
 }
 

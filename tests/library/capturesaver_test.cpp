@@ -116,7 +116,7 @@ struct SaverFixture : ::testing::Test {
 
     library::SaveContext context(int page, bool automatic, QString prefix = {})
     {
-        return {page, automatic, std::move(prefix), paths.defListPath, 90, {}};
+        return {page, automatic, std::move(prefix), paths.defListPath, 90, {}, {}};
     }
     library::SaveDialog answer(std::optional<QString> path)
     {

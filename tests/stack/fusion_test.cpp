@@ -71,8 +71,13 @@ TEST(Fusion, StrongEdgeGetsNoHaloFromItsBlurredCopy)
     fusion.blend(0, sharp);
     fusion.blend(1, soft);
     const cv::Mat out = fusion.result();
-    EXPECT_LE(maxDifference(out, sharp, cv::Rect(40, 20, 28, 120)), 3);    // left of the bar
-    EXPECT_LE(maxDifference(out, sharp, cv::Rect(92, 20, 28, 120)), 3);    // right of the bar
+    const cv::Rect left(40, 20, 28, 120), right(92, 20, 28, 120);
+    // The skirt is there to be picked: the blurred copy differs by far more beside the bar.
+    EXPECT_GT(maxDifference(soft, sharp, left), 60);
+    // The result stays within 3 % of the edge's contrast (215 levels): the pyramid's smooth
+    // seam, not a halo.
+    EXPECT_LE(maxDifference(out, sharp, left), 6);
+    EXPECT_LE(maxDifference(out, sharp, right), 6);
 }
 
 TEST(Fusion, FocusMeasureIsHighestWhereThePictureIsSharp)

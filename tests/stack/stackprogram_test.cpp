@@ -14,6 +14,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -34,6 +35,7 @@ struct Program : wholeprogram::Program {
     QStringList stacksIn(const QString &folder) { return QDir(folder).entryList({QStringLiteral("Stack_*")}, QDir::Files); }
     void chooseFolder(const QString &folder)
     {
+        tool().FocusStack_ToolClick();
         tool().pickFolder = [folder](const QString &) { return std::optional<QString>(folder); };
         dialog().setFromLive(false);
         dialog().folderButton()->click();
@@ -161,6 +163,7 @@ TEST(FocusStackProgram, LiveFramesEveryIntervalUntilStopAndOnEachSpacePress)
 
     // On Space presses: two presses, two frames; Cancel drops them.
     d.setOnSpacePress(true);
+    EXPECT_TRUE(d.fromLive());
     d.startButton()->click();
     EXPECT_EQ(d.phase(), FocusStackDialog::Phase::Collecting);
     QTest::keyClick(&d, Qt::Key_Space);

@@ -20,7 +20,7 @@ std::vector<platform::Bitmap> smallStack(int frames, QSize size = {320, 240})
     platform::SpecimenRenderer r(size.width(), size.height(), platform::SpecimenRelief::Tilted);
     std::vector<platform::Bitmap> out;
     for (int i = 0; i < frames; ++i)
-        out.emplace_back(r.atFocus(20 + 60.0 * i / std::max(frames - 1, 1), {1.0 + 0.004 * i, 1.5 * i, -i}));
+        out.emplace_back(r.atFocus(20 + 60.0 * i / std::max(frames - 1, 1), {1.0 + 0.004 * i, 1.5 * i, -double(i)}));
     return out;
 }
 
@@ -64,10 +64,11 @@ TEST(StackRun, CountsEveryStepAndMakesTheDepthMapOnlyWhenAsked)
     EXPECT_EQ(plain.depth.size(), 320u * 240u);
     const stack::StackResult withDepth = stack::focusStack(inputOf(smallStack(4)), {true});
     ASSERT_TRUE(withDepth.ok());
-    // The left end is sharpest in the first frame, the right end in the last.
-    EXPECT_EQ(withDepth.depth[120 * 320 + 30], 0);
-    EXPECT_EQ(withDepth.depth[120 * 320 + 290], 3);
-    EXPECT_EQ(withDepth.depthMap.pixel(30, 120), platform::fromQRgb(stack::depthColour(0, 4).rgb()));
+    // Among the micrometer's ticks (row 95 of 240, between x 35 and 285): the left end is
+    // sharpest in the first frame, the right end in the last.
+    EXPECT_EQ(withDepth.depth[95 * 320 + 45], 0);
+    EXPECT_EQ(withDepth.depth[95 * 320 + 275], 3);
+    EXPECT_EQ(withDepth.depthMap.pixel(45, 95), platform::fromQRgb(stack::depthColour(0, 4).rgb()));
 }
 
 TEST(StackRun, CancelStopsBeforeTheNextStepAndKeepsNoPicture)

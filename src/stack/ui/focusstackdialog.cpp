@@ -2,6 +2,7 @@
 
 #include "stack/depthcolours.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -95,6 +96,12 @@ FocusStackDialog::FocusStackDialog(std::function<QString(const QString &)> text,
     sharpest_ = previewLabel();
     depthView_ = previewLabel();
     depthLegend_ = new QLabel;
+    // Two choices in one box: each pair is exclusive on its own.
+    for (const auto &pair : {std::pair{fromLive_, fromFolder_}, std::pair{onSpace_, every_}}) {
+        auto *group = new QButtonGroup(this);
+        group->addButton(pair.first);
+        group->addButton(pair.second);
+    }
     fromLive_->setChecked(true);
     onSpace_->setChecked(true);
     // Space takes a frame: no button may take the keyboard focus and swallow it as a click.

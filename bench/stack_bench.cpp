@@ -184,6 +184,14 @@ int main(int argc, char **argv)
         return stackFolder(QString::fromLocal8Bit(argv[2]));
     }
     QGuiApplication app(argc, argv);
+    if (argc == 3 && std::string_view(argv[1]) == "--write-frames") {
+        // The nine frames as JPEGs for looking at the tool (screenshots).
+        const stackplan::ZStack z = stackplan::render();
+        for (int i = 0; i < stackplan::kFrames; ++i)
+            platform::writeJpegFile(QStringLiteral("%1/Jpg_20261210_%2.jpg").arg(QString::fromLocal8Bit(argv[2])).arg(i + 1, 5, 10, QLatin1Char('0')),
+                                    z.frames[std::size_t(i)], 95);
+        return 0;
+    }
     selfPath = QCoreApplication::applicationFilePath();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -173,7 +173,7 @@ StackAligner::StackAligner(const cv::Mat &referenceBgr) : reference_(std::make_u
 
 StackAligner::~StackAligner() = default;
 
-std::optional<Warp> StackAligner::align(const cv::Mat &frameBgr, const Warp &guess) const
+std::optional<Warp> StackAligner::align(const cv::Mat &frameBgr, const Warp &guess, bool searchShift) const
 {
     if (frameBgr.size() != reference_->grey[0].size())
         return std::nullopt;
@@ -189,7 +189,7 @@ std::optional<Warp> StackAligner::align(const cv::Mat &frameBgr, const Warp &gue
                    cv::BORDER_REPLICATE);
     cv::Mat window;
     cv::createHanningWindow(window, ref.size(), CV_32F);
-    const cv::Point2d shift = cv::phaseCorrelate(ref, laid, window);
+    const cv::Point2d shift = searchShift ? cv::phaseCorrelate(ref, laid, window) : cv::Point2d();
     // laid(x) = ref(x - shift), so the frame shows reference point x at w(x + shift).
     if (std::isfinite(shift.x) && std::isfinite(shift.y)) {
         w.m[2] += w.m[0] * shift.x + w.m[1] * shift.y;

@@ -43,7 +43,9 @@ public:
     // The warp from the reference to `frameBgr` (same size), starting from `guess` (the warp of
     // the neighbouring frame is a good one); none when the fit does not converge to a plausible
     // map (a scale beyond 10 % or a shift beyond a quarter of the picture).
-    std::optional<Warp> align(const cv::Mat &frameBgr, const Warp &guess = {}) const;
+    // `searchShift` false skips the phase correlation and trusts the guess's shift (a second try
+    // when the correlation peak was a wrong one, as on a strongly periodic specimen).
+    std::optional<Warp> align(const cv::Mat &frameBgr, const Warp &guess = {}, bool searchShift = true) const;
 
 private:
     struct Levels;

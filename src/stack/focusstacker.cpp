@@ -95,7 +95,9 @@ StackResult focusStack(const StackInput &input, const StackOptions &options, Sta
             aligned[std::size_t(i)] = bgr;
         } else {
             const int neighbour = i > r.reference ? i - 1 : i + 1;
-            const std::optional<Warp> w = aligner->align(bgr, r.warps[std::size_t(neighbour)]);
+            std::optional<Warp> w = aligner->align(bgr, r.warps[std::size_t(neighbour)]);
+            if (!w)
+                w = aligner->align(bgr, r.warps[std::size_t(neighbour)], false);
             if (!w)
                 return failed(std::move(r), StackStatus::AlignmentFailed, i);
             r.warps[std::size_t(i)] = *w;

@@ -40,6 +40,7 @@ struct ChildRun {
     bool ok = false;
     double ms = 0;
     double peakMb = 0;
+    double cpuS = 0;   // user + system time of the process
 };
 
 // Runs a program to its end in `folder`; its wall time and peak resident memory.
@@ -71,6 +72,7 @@ ChildRun runChild(const QString &folder, const QStringList &command)
         return r;
     r.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
     r.peakMb = usage.ru_maxrss / 1024.0;
+    r.cpuS = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     r.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     return r;
 }
@@ -130,6 +132,7 @@ void BM_NineFrames_vs_AlignImageStackAndEnfuse(benchmark::State &state)
         }
     }
     state.counters["ours_ms"] = o.ms;
+    state.counters["ours_cpu_s"] = o.cpuS;
     state.counters["ours_peak_MB"] = o.peakMb;
     const platform::DecodedPicture result = platform::readPictureFile(ours.filePath(QStringLiteral("Stack_result.bmp")));
     if (o.ok && result.ok())
@@ -139,6 +142,9 @@ void BM_NineFrames_vs_AlignImageStackAndEnfuse(benchmark::State &state)
         return;
     }
     state.counters["anchor_ms"] = a.ms + e.ms;
+    state.counters["anchor_cpu_s"] = a.cpuS + e.cpuS;
+    // The machine is shared: beside the wall-time ratio, the ratio of the processes' own CPU time.
+    state.counters["cpu_ratio"] = (a.cpuS + e.cpuS) > 0 ? o.cpuS / (a.cpuS + e.cpuS) : 0;
     state.counters["anchor_peak_MB"] = std::max(a.peakMb, e.peakMb);
     state.counters["ratio"] = o.ms / (a.ms + e.ms);
     const cv::Mat enfused = cv::imread(theirs.filePath(QStringLiteral("enfused.tif")).toStdString(), cv::IMREAD_COLOR);

@@ -144,17 +144,24 @@ bool StillImageController::Save_ImageFile(const platform::Bitmap &picture, const
                 pictureMetadata ? pictureMetadata(picture.size()) : platform::PictureMetadata{});
 }
 
-bool StillImageController::saveToolPicture(const platform::Bitmap &picture, const QString &lead,
-                                           const platform::PictureMetadata &metadata)
+// Before the still picture is replaced: its unsaved edits are saved when the user says so.
+void StillImageController::offerToSaveEdits()
 {
-    if (picture.isNull())
-        return false;
     imaging::ui::StillImageView &still = view();
     if (still.hasUnsavedEdits()
         && shell_.ShowMessageBox(QStringLiteral("WhetherSaveImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
                                  state::kIconQuestion)
                == state::kResultOk)
         Save_ImageFile(still.picture());
+}
+
+bool StillImageController::saveToolPicture(const platform::Bitmap &picture, const QString &lead,
+                                           const platform::PictureMetadata &metadata)
+{
+    if (picture.isNull())
+        return false;
+    imaging::ui::StillImageView &still = view();
+    offerToSaveEdits();
     still.setPicture(picture, QString());
     leaveEditMode();
     leaveImageProcessMode();
@@ -240,11 +247,7 @@ void StillImageController::DeleteImage()
 void StillImageController::openPicture(const QString &path, int filterIndex)
 {
     imaging::ui::StillImageView &still = view();
-    if (still.hasUnsavedEdits()
-        && shell_.ShowMessageBox(QStringLiteral("WhetherSaveImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
-                                 state::kIconQuestion)
-               == state::kResultOk)
-        Save_ImageFile(still.picture());
+    offerToSaveEdits();
     const platform::DecodedPicture d = filterIndex > 0 ? library::loadPictureAs(path, filterIndex)
                                                         : platform::readPictureFile(path);
     if (!d.ok()) {

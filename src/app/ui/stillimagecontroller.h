@@ -88,6 +88,7 @@ public:
     void beforeExit() override;
 
 private:
+    void offerToSaveEdits();
     bool save(const platform::Bitmap &picture, const QString &prefix, const QString &lead, bool automatic,
               const platform::PictureMetadata &metadata);
     void buildLibrary();

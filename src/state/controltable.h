@@ -268,7 +268,9 @@ namespace state {
     X(CrossTB_Circle, CheckButton, Cross, None, "CrossTB_Circle.bmp", "", Hint)                              \
     X(CrossTB_CircleSB, ScrollBar, Cross, None, "", "", Hint)                                                \
     X(CrossTB_LineColor, Button, Cross, None, "CrossTB_LineColor.bmp", "", Hint)                             \
-    X(CrossTB_Clear, Button, Cross, None, "CrossTB_Clear.bmp", "", Hint)
+    X(CrossTB_Clear, Button, Cross, None, "CrossTB_Clear.bmp", "", Hint)                                     \
+    /* Focus stacking (appended: the Tools menu takes it last) */                                            \
+    X(FocusStack_Tool, Action, ToolMenu, None, "", "", Caption)
 
 // What a control is; the window builds each kind its own way.
 enum class ControlKind : std::uint8_t {

@@ -24,6 +24,9 @@
 #include "platform/iniprofilestore.h"
 #include "platform/localeid.h"
 #include "platform/vendor/dlvendorchannel.h"
+#include "measure/measurementpacket.h"
+#include "stack/stackfolder.h"
+#include "stack/ui/focusstackcontroller.h"
 
 #include <QAction>
 #include <QApplication>
@@ -104,6 +107,7 @@ void SendraApplication::createFeatures(platform::DiagnosticsLog &log)
              still_, layout_, liveModes_, camera_, recording_, player_, measure_, scales_, compare_, reticle_, automation_,
              editor_, filters_, viewer_, results_})
         shell.addFeature(feature);
+    shell.addFeature(new stack::ui::FocusStackController(ctx, *this, &shell));
 
     // Space takes a snapshot and V starts or stops a recording while the camera is live, unless
     // the focused control takes keys itself.
@@ -327,5 +331,27 @@ void SendraApplication::chooseJpegQuality(int quality)
 }
 
 void SendraApplication::setJpegQuality(int quality) { camera_->camera().SetCompressionQ(quality); }
+
+platform::Bitmap SendraApplication::liveFrame()
+{
+    camera::TVideoCameraDS &cam = camera_->camera();
+    if (!cam.isConnected() || cam.isFrozen())
+        return {};
+    return cam.grabFrame();
+}
+
+platform::PictureMetadata SendraApplication::currentCalibration(QSize picture)
+{
+    const std::optional<measure::MeasurementPacket> packet =
+        measure::packetFor(measure_->surface().session().scale(), picture, {}, 0, 0);
+    return packet ? measure::toMetadata(*packet) : platform::PictureMetadata{};
+}
+
+std::optional<QString> SendraApplication::saveStack(const platform::Bitmap &picture, const platform::PictureMetadata &metadata)
+{
+    if (!still_->saveToolPicture(picture, QLatin1String(stack::kStackNamePrefix), metadata))
+        return std::nullopt;
+    return still_->document().filePath();
+}
 
 } // namespace app::ui

@@ -12,6 +12,7 @@
 #include "measure/ui/measurecontroller.h"
 #include "measure/ui/resultscontroller.h"
 #include "scales/ui/scalecontroller.h"
+#include "stack/ui/focusstackport.h"
 #include "tools/ui/automationcontroller.h"
 
 #include <memory>
@@ -73,6 +74,7 @@ class SendraApplication final : public camera::ui::CameraPort,
                                 public measure::ui::MeasurePort,
                                 public measure::ui::ResultsPort,
                                 public scales::ui::ScalePort,
+                                public stack::ui::FocusStackPort,
                                 public LayoutPort
 {
 public:
@@ -167,6 +169,10 @@ private:
     int jpegQuality() const override;
     void chooseJpegQuality(int quality) override;
     void setJpegQuality(int quality) override;
+    // The focus stack: live frames in, a calibrated "Stack_" still out.
+    platform::Bitmap liveFrame() override;
+    platform::PictureMetadata currentCalibration(QSize picture) override;
+    std::optional<QString> saveStack(const platform::Bitmap &picture, const platform::PictureMetadata &metadata) override;
 
     // The platform services the program runs on, created together in the constructor.
     std::unique_ptr<platform::IniProfileStore> settings_;

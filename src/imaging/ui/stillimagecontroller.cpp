@@ -157,12 +157,44 @@ bool StillImageController::Save_ImageFile(const platform::Bitmap &picture, const
 {
     if (picture.isNull())
         return false;
+    return save(picture, prefix, QString(), ctx_.state.settings().AutoSave || port_.timedStillsRunning(),
+                port_.pictureMetadata(picture.size()));
+}
+
+// Before the still picture is replaced: its unsaved edits are saved when the user says so.
+void StillImageController::offerToSaveEdits()
+{
+    const imaging::StillDocument &still = *document_;
+    if (still.hasUnsavedEdits()
+        && ctx_.shell.ShowMessageBox(QStringLiteral("WhetherSaveImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
+                                     state::kIconQuestion)
+               == state::kResultOk)
+        Save_ImageFile(still.picture());
+}
+
+bool StillImageController::saveToolPicture(const platform::Bitmap &picture, const QString &lead,
+                                           const platform::PictureMetadata &metadata)
+{
+    if (picture.isNull())
+        return false;
+    offerToSaveEdits();
+    imaging::StillDocument &still = *document_;
+    still.load(picture, QString());
+    port_.leaveEditor();
+    port_.leaveFilterMode();
+    const bool saved = save(still.picture(), QString(), lead, true, metadata);
+    if (!saved)
+        still.markUnsaved();   // not in a file: ask before it is lost
+    return saved;
+}
+
+bool StillImageController::save(const platform::Bitmap &picture, const QString &prefix, const QString &lead, bool automatic,
+                                const platform::PictureMetadata &metadata)
+{
     if (prefix.isEmpty() && browser_->currentIndex() == state::kListAvi)
         browser_->showKind(state::kListJpg);
-    const state::DefaultData &settings = ctx_.state.settings();
-    const library::SaveContext context{browser_->currentIndex(), settings.AutoSave || port_.timedStillsRunning(), prefix,
-                                       ctx_.state.curListPath(), jpegQuality_->quality(),
-                                       port_.pictureMetadata(picture.size())};
+    const library::SaveContext context{browser_->currentIndex(), automatic, prefix, ctx_.state.curListPath(),
+                                       jpegQuality_->quality(), metadata, lead};
     const library::SaveResult r = saver_->Save_ImageFile(
         picture, context,
         library::ui::stillSaveDialog(
@@ -230,11 +262,7 @@ void StillImageController::DeleteImage()
 void StillImageController::openPicture(const QString &path, int filterIndex)
 {
     imaging::StillDocument &still = *document_;
-    if (still.hasUnsavedEdits()
-        && ctx_.shell.ShowMessageBox(QStringLiteral("WhetherSaveImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
-                                 state::kIconQuestion)
-               == state::kResultOk)
-        Save_ImageFile(still.picture());
+    offerToSaveEdits();
     const platform::DecodedPicture d = filterIndex > 0 ? library::loadPictureAs(path, filterIndex)
                                                         : platform::readPictureFile(path);
     if (!d.ok()) {

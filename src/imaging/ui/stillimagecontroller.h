@@ -75,6 +75,10 @@ public:
     // Names and stores a still picture; true when a file was written. `prefix` carries a burnt-in
     // scale's lengths. A write the disk refuses is reported to the user, never taken as saved.
     bool Save_ImageFile(const platform::Bitmap &picture, const QString &prefix = {});
+    // A picture a tool made (a focus stack): shown in the still area and saved at once, without
+    // the dialog, into the library folder of the page shown as `lead` + "Jpg_"/"Bmp_" + number,
+    // carrying `metadata`. True when a file was written; when not, it stays as an unsaved edit.
+    bool saveToolPicture(const platform::Bitmap &picture, const QString &lead, const platform::PictureMetadata &metadata);
     // A snapshot arrived: show it as the still image, then save it when auto save is on.
     void CaptureImageCom(const platform::Bitmap &picture);
     // Deletes the file of the picture shown, to the trash, after asking.
@@ -96,6 +100,9 @@ public:
 
 private:
     class SettingsCounters;
+    void offerToSaveEdits();
+    bool save(const platform::Bitmap &picture, const QString &prefix, const QString &lead, bool automatic,
+              const platform::PictureMetadata &metadata);
     void buildLibrary(library::FrameGrabber grabFrame);
     void connectControls();
 

@@ -282,10 +282,8 @@ TEST(Viewer, StaysWhereTheUserPutItForANewStillAndTakesTheHandOverAlongWhenClose
 {
     Program p;
     Shell &w = p.shell();
-    ViewerController &viewer = p.app->viewer();
-    library::ui::TImageViewForm &form = viewer.form();
+    library::ui::TImageViewForm &form = p.app->viewer().form();
     imaging::StillDocument &still = p.app->still().document();
-    const QString handOver = w.paths().tempBmp;
     const QPoint corner = QGuiApplication::primaryScreen()->availableGeometry().topLeft();
 
     still.load(gradient(QSize(320, 240)), QString());
@@ -293,7 +291,7 @@ TEST(Viewer, StaysWhereTheUserPutItForANewStillAndTakesTheHandOverAlongWhenClose
     w.controls().action(C::ImageViewer_Tool)->trigger();
     ASSERT_TRUE(form.isVisible());
     EXPECT_EQ(form.pos(), corner);
-    ASSERT_TRUE(QFile::exists(handOver));
+    ASSERT_TRUE(QFile::exists(w.paths().tempBmp));
 
     // The user moves the window; a picture of another size arrives (a file opened in the main
     // window): the window takes the new size where it stands.
@@ -314,7 +312,7 @@ TEST(Viewer, StaysWhereTheUserPutItForANewStillAndTakesTheHandOverAlongWhenClose
 
     form.item(Item::Exit_Image)->trigger();
     EXPECT_FALSE(form.isVisible());
-    EXPECT_FALSE(QFile::exists(handOver));
+    EXPECT_FALSE(QFile::exists(w.paths().tempBmp));
 }
 
 // "Printer Setup" is the print dialog used to choose the printer, titled with the item's caption,

@@ -64,7 +64,12 @@ EditorController::EditorController(feature::ui::FeatureContext context, EditorPo
         eraseMarquee();
         commitText();
     });
-    connect(toolBars_, &EditorToolBars::textSizeChosen, textBox_, &EditTextBox::setPointSize);
+    connect(toolBars_, &EditorToolBars::textSizeChosen, this, [this](int points) {
+        textBox_->setPointSize(points);
+        // Typing goes on in the box, not in the size box the mouse just used.
+        if (textBox_->isShown())
+            textBox_->edit()->setFocus(Qt::OtherFocusReason);
+    });
     connect(toolBars_, &EditorToolBars::textBackgroundTransparent, textBox_,
             &EditTextBox::setTransparentBackground);
     connectControls();

@@ -62,6 +62,9 @@ constexpr const char *kResultsTableData[] = {
     "ResultsDiameter_Col", "ResultsAngle_Col", "ResultsPoints_Col", "CannotExportResults_MsgBox",
     "CannotExportTiff_MsgBox"};
 
+// The still-image editor's status line.
+constexpr const char *kEditorTexts[] = {"EditorDragTextBox_Lab"};
+
 constexpr TextRecord kRecords[] = {
     {"ButtonHintData", kButtonHintData},
     {"MessgeBoxData", kMessgeBoxData},
@@ -79,6 +82,7 @@ constexpr TextRecord kRecords[] = {
     {"ExtraTexts", kExtraTexts},
     {"CameraDialogData", kCameraDialogData},
     {"ResultsTableData", kResultsTableData},
+    {"EditorTexts", kEditorTexts},
 };
 
 } // namespace

@@ -153,6 +153,7 @@ namespace state {
     X(CoverPanel, Area, Window, None, "", "", None)                                                          \
     X(DeviceStatus_Lab, Label, Window, None, "", "", None)                                                   \
     X(LogoImage_RW, Label, Window, None, "", "", None)                                                       \
+    X(EditorStatus_Lab, Label, Window, None, "", "", None)                                                   \
     X(CoverLayer, Area, Window, None, "", "", None)                                                          \
     /* Tool bars and their controls */                                                                      \
     X(ToolBar_ImageEdit1, ToolBar, Window, ImageEdit1, "", "", None)                                         \
@@ -209,6 +210,7 @@ namespace state {
     X(ImaPro_Binary_Btn, CheckButton, ImageProcess, None, "ImaPro_Binary_Btn.bmp", "", Hint)                 \
     X(ImaPro_Complement_Btn, CheckButton, ImageProcess, None, "ImaPro_Complement_Btn.bmp", "", Hint)         \
     X(ImaPro_ScrollBar, ScrollBar, ImageProcess, None, "", "", Hint)                                         \
+    X(ImaPro_Value_Lab, Label, ImageProcess, None, "", "", None)                                             \
     X(ImaPro_Exit_Btn, Button, ImageProcess, None, "ImaPro_Exit_Btn.bmp", "", Hint)                          \
     X(Compare_ToolBar, ToolBar, Window, Compare, "", "", None)                                               \
     X(CompareTB_AssignWindowsImage, CheckButton, Compare, None, "CompareTB_AssignWindowsImage.bmp", "", Hint) \

@@ -21,6 +21,7 @@
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QToolBar>
@@ -308,4 +309,35 @@ TEST(FilterToolBar, SavingAFilteredPictureMakesItTheSourceAndReleasesTheButtons)
     EXPECT_TRUE(p.presenter.texts.isEmpty());
     EXPECT_EQ(p.picture(), grey);
     EXPECT_EQ(p.view().changeCount(), 1);
+}
+
+// The binary threshold (and the complement's offset) is read beside the slider, as the slider
+// moves; a filter without a parameter shows nothing there.
+TEST(FilterToolBar, TheSlidersValueIsShownBesideIt)
+{
+    Program p;
+    p.toggle();
+    QLabel *value = p.controls().label(C::ImaPro_Value_Lab);
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(value->parentWidget(), p.controls().toolBar(C::ToolBar_ImageProcess));
+    EXPECT_TRUE(value->text().isEmpty());
+    p.click(C::ImaPro_Binary_Btn);
+    EXPECT_TRUE(value->isVisible());
+    EXPECT_EQ(value->text(), QStringLiteral("127"));
+    // Dragged with the mouse to the right end: the largest threshold.
+    QAbstractSlider *slider = p.slider();
+    QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(slider->width() - 2, slider->height() / 2));
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(slider->width() - 2, slider->height() / 2));
+    EXPECT_GT(slider->value(), 127);
+    EXPECT_EQ(value->text(), QString::number(slider->value()));
+    p.slider()->setValue(200);
+    EXPECT_EQ(value->text(), QStringLiteral("200"));
+    EXPECT_EQ(p.picture(), filtered(FilterKind::Binary, 200, p.original));
+    p.click(C::ImaPro_Complement_Btn);
+    EXPECT_EQ(value->text(), QStringLiteral("0"));
+    p.click(C::ImaPro_GrayLevel_Btn);
+    EXPECT_TRUE(value->text().isEmpty());
+    p.click(C::ImaPro_Binary_Btn);
+    p.click(C::ImaPro_Binary_Btn);   // released: back to the source, no parameter
+    EXPECT_TRUE(value->text().isEmpty());
 }

@@ -140,10 +140,8 @@ void SendraApplication::connectFeatures()
                      });
     QObject::connect(&window(), &MainWindow::activated, viewer_, &library::ui::ViewerController::mainWindowActivated);
     QObject::connect(layout_, &LayoutController::videoDragChanged, measure_, &measure::ui::MeasureController::onVideoDragChanged);
-    QObject::connect(keys_, &KeyRouter::snapshotRequested, camera_, [this] {
-        editor_->beforeSnapshotKey();
-        camera_->CaptureImage_BtnClick();
-    });
+    // Space is the capture button: it asks about unsaved work in the still picture the same way.
+    QObject::connect(keys_, &KeyRouter::snapshotRequested, camera_, &camera::ui::CameraController::CaptureImage_BtnClick);
     QObject::connect(keys_, &KeyRouter::recordRequested, recording_, &camera::ui::RecordingController::RecordVideo_BtnClick);
 }
 
@@ -181,7 +179,7 @@ void SendraApplication::toggleRecording() { recording_->RecordVideo_BtnClick(); 
 
 void SendraApplication::chooseCompressor() { recording_->VideoCompressClick(); }
 
-void SendraApplication::takeSnapshot() { camera_->CaptureImage_BtnClick(); }
+void SendraApplication::takeSnapshot() { camera_->captureSnapshot(); }
 
 void SendraApplication::disconnectCamera()
 {
@@ -244,11 +242,7 @@ bool SendraApplication::saveBurntIn(const platform::Bitmap &picture, const QStri
 
 void SendraApplication::showCopiedPicture(const platform::Bitmap &picture)
 {
-    if (still_->document().hasUnsavedEdits()
-        && shell_->ShowMessageBox(QStringLiteral("WhetherSaveImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
-                                  state::kIconQuestion)
-               == state::kResultOk)
-        still_->Save_ImageFile(still_->document().picture());
+    still_->offerToSave();
     still_->CaptureImageCom(picture);
 }
 
@@ -269,7 +263,9 @@ bool SendraApplication::saveStill(const platform::Bitmap &picture) { return stil
 
 void SendraApplication::deleteStill() { still_->DeleteImage(); }
 
-void SendraApplication::offerUnsavedStill() { still_->beforeExit(); }
+void SendraApplication::offerUnsavedStill() { still_->WhetherSaveImageMessage(); }
+
+void SendraApplication::commitEditorText() { editor_->commitText(); }
 
 void SendraApplication::openStillFile() { still_->OpenFileClick(); }
 

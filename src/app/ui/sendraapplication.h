@@ -147,6 +147,7 @@ private:
     bool saveStill(const platform::Bitmap &picture) override;
     void deleteStill() override;
     void offerUnsavedStill() override;
+    void commitEditorText() override;
     void openStillFile() override;
     void leaveEditor() override;
     void resetEditorTool() override;

@@ -255,6 +255,16 @@ void CameraController::CaptureImage_BtnClick()
     const state::AppFlags &flags = ctx_.state.flags();
     if (!flags.VideoConnected && !flags.VideoPlaying)
         return;
+    // The snapshot replaces the still picture: work there is not lost without a word.
+    port_.offerUnsavedStill();
+    captureSnapshot();
+}
+
+void CameraController::captureSnapshot()
+{
+    const state::AppFlags &flags = ctx_.state.flags();
+    if (!flags.VideoConnected && !flags.VideoPlaying)
+        return;
     platform::Bitmap picture;
     if (flags.VideoPlaying && !flags.VideoConnected) {
         picture = platform::Bitmap(video_->shownFrame());

@@ -111,7 +111,7 @@ void StillImageController::buildLibrary(library::FrameGrabber grabFrame)
 void StillImageController::connectControls()
 {
     Controls &c = ctx_.controls;
-    auto save = [this] { Save_ImageFile(document_->picture()); };
+    auto save = [this] { saveShown(); };
     connect(c.mainButton(ControlId::SaveImage_Btn), &QPushButton::clicked, this, save);
     connect(c.action(ControlId::SaveFile), &QAction::triggered, this, save);
     connect(c.mainButton(ControlId::DelViewVideo_Btn), &QPushButton::clicked, this, &StillImageController::DeleteImage);
@@ -142,15 +142,30 @@ void StillImageController::readInputs(feature::ActionInputs &in) const
 
 void StillImageController::languageChanged() { browser_->applyTexts(); }
 
-void StillImageController::beforeExit()
+void StillImageController::beforeExit() { WhetherSaveImageMessage(); }
+
+void StillImageController::WhetherSaveImageMessage()
 {
     // Only the "Normal" layout and the viewer show the still image.
     const state::AppFlags &f = ctx_.state.flags();
-    if ((f.SizePreset == state::kPresetNormal || f.ViewerOpen) && document_->hasUnsavedEdits()
+    if (f.SizePreset == state::kPresetNormal || f.ViewerOpen)
+        offerToSave();
+}
+
+void StillImageController::offerToSave()
+{
+    port_.commitEditorText();
+    if (document_->hasUnsavedEdits()
         && ctx_.shell.ShowMessageBox(QStringLiteral("WhetherSaveImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
-                                 state::kIconQuestion)
+                                     state::kIconQuestion)
                == state::kResultOk)
         Save_ImageFile(document_->picture());
+}
+
+bool StillImageController::saveShown()
+{
+    port_.commitEditorText();
+    return Save_ImageFile(document_->picture());
 }
 
 bool StillImageController::Save_ImageFile(const platform::Bitmap &picture, const QString &prefix)
@@ -161,23 +176,12 @@ bool StillImageController::Save_ImageFile(const platform::Bitmap &picture, const
                 port_.pictureMetadata(picture.size()));
 }
 
-// Before the still picture is replaced: its unsaved edits are saved when the user says so.
-void StillImageController::offerToSaveEdits()
-{
-    const imaging::StillDocument &still = *document_;
-    if (still.hasUnsavedEdits()
-        && ctx_.shell.ShowMessageBox(QStringLiteral("WhetherSaveImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
-                                     state::kIconQuestion)
-               == state::kResultOk)
-        Save_ImageFile(still.picture());
-}
-
 bool StillImageController::saveToolPicture(const platform::Bitmap &picture, const QString &lead,
                                            const platform::PictureMetadata &metadata)
 {
     if (picture.isNull())
         return false;
-    offerToSaveEdits();
+    offerToSave();
     imaging::StillDocument &still = *document_;
     still.load(picture, QString());
     port_.leaveEditor();
@@ -262,7 +266,7 @@ void StillImageController::DeleteImage()
 void StillImageController::openPicture(const QString &path, int filterIndex)
 {
     imaging::StillDocument &still = *document_;
-    offerToSaveEdits();
+    offerToSave();
     const platform::DecodedPicture d = filterIndex > 0 ? library::loadPictureAs(path, filterIndex)
                                                         : platform::readPictureFile(path);
     if (!d.ok()) {

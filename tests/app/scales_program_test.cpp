@@ -27,6 +27,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -310,5 +312,31 @@ TEST(ProgramScales, ModelRecognitionReloadsTheStoreAndPublishesTheScale)
     EXPECT_EQ(run.app->measure().surface().session().scale().spinValues[0].horizontal, 5000);
     // Not while a calibration runs: its window holds the camera.
     EXPECT_FALSE(run.app->camera().semiAutoCalibrationRunning());
+    run.shell().window().close();
+}
+
+TEST(ProgramScales, AScaleListThatCannotBeWrittenIsReportedWithItsFileAndTheReason)
+{
+    fakes::TemporaryProfile profile;
+    ProgramRun run;
+    const QString store = run.shell().paths().scaleStoreFile();
+    ASSERT_TRUE(QFile::exists(store));
+    // From now on the store cannot be replaced: a folder (not empty) stands where the file was.
+    ASSERT_TRUE(QFile::remove(store));
+    ASSERT_TRUE(QDir().mkpath(store));
+    QFile inside(store + "/keep");
+    ASSERT_TRUE(inside.open(QIODevice::WriteOnly));
+    inside.close();
+
+    scales::ui::TSetRulerDlg &dialog = run.app->scales().dialog();
+    const qsizetype before = run.presenter.texts.size();
+    dialog.hCSpinEdit()->setValue(5000);
+    dialog.button("SaveBtn")->click();
+    ASSERT_EQ(run.presenter.texts.size(), before + 1);
+    EXPECT_EQ(run.presenter.texts.last(),
+              u'"' + store + QStringLiteral("\" (Is a directory)")
+                  + run.shell().texts().text(QStringLiteral("ScaleStoreNotWritten_MsgBox")));
+    EXPECT_EQ(run.shell().texts().text(QStringLiteral("ScaleStoreNotWritten_MsgBox")),
+              ": the scale list could not be saved there. The previous list is kept.");
     run.shell().window().close();
 }

@@ -7,6 +7,7 @@
 
 #include "camera/videocamerads.h"
 #include "platform/diagnosticslog.h"
+#include "scales/scalelibrary.h"
 #include "scales/ui/calibratewindow.h"
 #include "scales/ui/setrulerdlg.h"
 
@@ -20,17 +21,27 @@ ScaleController::ScaleController(Shell &shell, CameraController &camera, platfor
     : QObject(parent), shell_(shell), camera_(camera), backend_(backend)
 {
     runDialog = [](QDialog &d) { return d.exec(); };
+    scales::ScaleLibrary::Deps store;
+    store.storeFile = shell_.paths().scaleStoreFile();
+    store.markerFile = shell_.programDir() + QStringLiteral("/Sys/DefScaleData.ini");
+    store.log = [this](const QString &line) { shell_.log().append(line); };
+    store.builtInTexts = [this] {
+        const LanguageTexts &t = shell_.texts();
+        return scales::BuiltInTexts{t.text(QStringLiteral("DrawRulerTB_Low")), t.text(QStringLiteral("DrawRulerTB_High")),
+                                    t.text(QStringLiteral("DrawRulerTB_NonContact"))};
+    };
+    store.detectedMonitorWidthCm = [this] { return detectedMonitorWidthCm ? detectedMonitorWidthCm() : 0.0f; };
+    store.writeFailed = [this](const scales::StoreWriteFailure &failure) { reportWriteFailure(failure); };
+    library_ = std::make_unique<scales::ScaleLibrary>(std::move(store));
+    library_->open();
+
     scales::ui::TSetRulerDlg::Deps deps;
-    deps.storeFile = shell_.paths().scaleStoreFile();
-    deps.markerFile = shell_.programDir() + QStringLiteral("/Sys/DefScaleData.ini");
     deps.text = [this](const QString &key) { return shell_.texts().text(key); };
-    deps.log = [this](const QString &line) { shell_.log().append(line); };
     deps.warn = [this](const QString &t, const QString &c) { warn(t, c, kIconAttention); };
-    deps.detectedMonitorWidthCm = [this] { return detectedMonitorWidthCm ? detectedMonitorWidthCm() : 0.0f; };
-    dialog_ = new scales::ui::TSetRulerDlg(std::move(deps), &shell_.window());
+    dialog_ = new scales::ui::TSetRulerDlg(*library_, std::move(deps), &shell_.window());
     dialog_->setModal(true);
     dialog_->runCalibration = [this](scales::RulerScaleControl &scale) { return runCalibration(scale); };
-    current_ = dialog_->current();
+    current_ = library_->current();
 
     connect(shell_.controls().button(ControlId::DrawRulerTB_SetScale), &QAbstractButton::clicked, this,
             &ScaleController::DrawRulerTB_SetScaleClick);
@@ -43,20 +54,33 @@ void ScaleController::warn(const QString &textKey, const QString &captionKey, in
     shell_.ShowMessageBox(textKey, captionKey, false, icon);
 }
 
+void ScaleController::reportWriteFailure(const scales::StoreWriteFailure &failure)
+{
+    // The store logs the failure itself; the user learns which file could not be written and why.
+    shell_.ShowMessageBox(QStringLiteral("ScaleStoreNotWritten_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
+                          kIconError,
+                          u'"' + failure.file + QStringLiteral("\" (") + QString::fromStdString(failure.error.message())
+                              + u')');
+}
+
 void ScaleController::publish() { Q_EMIT scaleChanged(current_); }
 
 void ScaleController::adoptScale(const scales::RulerScaleControl &scale)
 {
     if (calibrating_ || dialog_->isVisible())
         return;
-    if (!dialog_->selectScale(scale.name)) {
+    const int index = library_->find(scale.name);
+    if (index < 0) {
         if (shell_.ShowMessageBox(QStringLiteral("AddScaleFromPicture_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"),
                                   true, kIconQuestion, u'"' + scale.name + QStringLiteral("\" "))
             != kResultOk)
             return;
-        dialog_->addScale(scale);
+        library_->add(scale);
+    } else if (index != library_->selected()) {
+        library_->select(index);
     }
-    current_ = dialog_->current();
+    dialog_->refresh();
+    current_ = library_->current();
     publish();
 }
 
@@ -66,7 +90,7 @@ void ScaleController::DrawRulerTB_SetScaleClick()
         return;
     runDialog(*dialog_);
     // The selected scale is current after OK and after Cancel alike (Cancel reloads it).
-    current_ = dialog_->current();
+    current_ = library_->current();
     publish();
 }
 
@@ -74,15 +98,18 @@ void ScaleController::reloadRulerScales()
 {
     if (calibrating_)
         return;
-    dialog_->reloadStore();
-    current_ = dialog_->current();
+    library_->reload();
+    dialog_->refresh();
+    current_ = library_->current();
     publish();
 }
 
 void ScaleController::languageChanged()
 {
-    dialog_->languageChanged();
-    current_ = dialog_->current();
+    dialog_->applyTexts();
+    library_->retranslate();
+    dialog_->refresh();
+    current_ = library_->current();
     publish();
 }
 

@@ -14,20 +14,25 @@ namespace platform {
 class MediaBackend;
 }
 
-namespace scales::ui {
+namespace scales {
+class ScaleLibrary;
+struct StoreWriteFailure;
+namespace ui {
 class TCalibrateWindow;
 class TSetRulerDlg;
-} // namespace scales::ui
+} // namespace ui
+} // namespace scales
 
 namespace app::ui {
 
 class CameraController;
 class Shell;
 
-// The current ruler scale: the scale settings dialog (created at start, so the store is read
-// then), opened from the draw tool bar's scale button; the calibration window it starts; the
-// reload after model recognition. Every change of the current scale is published through
-// scaleChanged. UI thread only.
+// The current ruler scale: the scale library (the store, read at start, and the selected scale),
+// the scale settings dialog that edits it, opened from the draw tool bar's scale button; the
+// calibration window it starts; the reload after model recognition. Every change of the current
+// scale is published through scaleChanged, and every failed write of the store reaches the user
+// as ScaleStoreNotWritten_MsgBox naming the file and the reason. UI thread only.
 class ScaleController final : public QObject, public Feature
 {
     Q_OBJECT
@@ -36,6 +41,7 @@ public:
     ~ScaleController() override;
 
     const scales::RulerScaleControl &current() const { return current_; }
+    scales::ScaleLibrary &library() { return *library_; }
     scales::ui::TSetRulerDlg &dialog() { return *dialog_; }
     // The calibration window while it is open, else null.
     scales::ui::TCalibrateWindow *calibrationWindow() const { return calibration_; }
@@ -66,10 +72,12 @@ Q_SIGNALS:
 private:
     bool runCalibration(scales::RulerScaleControl &scale);
     void warn(const QString &textKey, const QString &captionKey, int icon);
+    void reportWriteFailure(const scales::StoreWriteFailure &failure);
 
     Shell &shell_;
     CameraController &camera_;
     platform::MediaBackend &backend_;
+    std::unique_ptr<scales::ScaleLibrary> library_;
     // Owned by the main window, like every dialog of the program.
     scales::ui::TSetRulerDlg *dialog_ = nullptr;
     scales::ui::TCalibrateWindow *calibration_ = nullptr;

@@ -1,6 +1,6 @@
 #include "measure/measurelayers.h"
 
-#include "measure/canvas.h"
+#include "platform/canvas.h"
 
 #include <cstring>
 
@@ -91,16 +91,16 @@ void MeasureLayers::scaleChanged()
         scaleBar_.scaleChanged();
 }
 
-std::unique_ptr<Canvas> MeasureLayers::canvasOn(platform::Bitmap &bitmap)
+std::unique_ptr<platform::Canvas> MeasureLayers::canvasOn(platform::Bitmap &bitmap)
 {
     if (canvasFactory_)
         return canvasFactory_(bitmap);
-    return std::make_unique<BitmapCanvas>(bitmap);
+    return std::make_unique<platform::BitmapCanvas>(bitmap);
 }
 
 void MeasureLayers::paintPreview(ShapeDraft &shape, const LabelSettings &labels, int stage, const LabelContext &context)
 {
-    const std::unique_ptr<Canvas> canvas = canvasOn(layer_);
+    const std::unique_ptr<platform::Canvas> canvas = canvasOn(layer_);
     ShapeRenderer::applyUserPen(*canvas, shape);
     if (ShapeRenderer::drawPreview(*canvas, shape, labels, stage))
         ShapeRenderer::ShowDrawInfo(*canvas, shape, labels, context);
@@ -109,7 +109,7 @@ void MeasureLayers::paintPreview(ShapeDraft &shape, const LabelSettings &labels,
 void MeasureLayers::paintPlacedPoints(ShapeDraft &shape, const LabelSettings &labels, int count,
                                       const LabelContext &context)
 {
-    const std::unique_ptr<Canvas> canvas = canvasOn(layer_);
+    const std::unique_ptr<platform::Canvas> canvas = canvasOn(layer_);
     ShapeRenderer::applyUserPen(*canvas, shape);
     ShapeRenderer::drawPreview(*canvas, shape, labels, count);
     ShapeRenderer::ShowDrawInfo(*canvas, shape, labels, context);
@@ -118,7 +118,7 @@ void MeasureLayers::paintPlacedPoints(ShapeDraft &shape, const LabelSettings &la
 void MeasureLayers::paintOutline(platform::Bitmap &target, ShapeDraft &shape, const LabelSettings &labels,
                                  const LabelContext &context)
 {
-    const std::unique_ptr<Canvas> canvas = canvasOn(target);
+    const std::unique_ptr<platform::Canvas> canvas = canvasOn(target);
     ShapeRenderer::applyUserPen(*canvas, shape);
     ShapeRenderer::drawFinalOutline(*canvas, shape, labels);
     ShapeRenderer::ShowDrawInfo(*canvas, shape, labels, context);

@@ -9,9 +9,11 @@
 #include <functional>
 #include <memory>
 
-namespace measure {
-
+namespace platform {
 class Canvas;
+}
+
+namespace measure {
 
 // Hooks into the scale bar, which is drawn by its own part of the program.
 struct ScaleBarHooks {
@@ -56,7 +58,7 @@ public:
     void scaleChanged();
 
     // The canvas put on a bitmap for each repaint; a BitmapCanvas unless a test records the calls.
-    using CanvasFactory = std::function<std::unique_ptr<Canvas>(platform::Bitmap &)>;
+    using CanvasFactory = std::function<std::unique_ptr<platform::Canvas>(platform::Bitmap &)>;
     void setCanvasFactory(CanvasFactory factory) { canvasFactory_ = std::move(factory); }
 
     // The rubber band of `stage` on the drawing layer, with its live label when the stage has one.
@@ -68,7 +70,7 @@ public:
                       const LabelContext &context);
 
 private:
-    std::unique_ptr<Canvas> canvasOn(platform::Bitmap &bitmap);
+    std::unique_ptr<platform::Canvas> canvasOn(platform::Bitmap &bitmap);
 
     platform::Bitmap layer_;
     platform::Bitmap committed_;

@@ -1,6 +1,6 @@
 #include "measure/shaperenderer.h"
 
-#include "measure/canvas.h"
+#include "platform/canvas.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,42 +13,42 @@ constexpr int kDotStyle = 3;
 constexpr float kMultiLineTickReach = 10.0f;
 constexpr float kChordTickReach = 20.0f;
 
-void line(Canvas &canvas, MeasurePoint p, MeasurePoint q)
+void line(platform::Canvas &canvas, MeasurePoint p, MeasurePoint q)
 {
     canvas.moveTo(int(p.x), int(p.y));
     canvas.lineTo(int(q.x), int(q.y));
 }
 
-void line(Canvas &canvas, const Segment &s)
+void line(platform::Canvas &canvas, const Segment &s)
 {
     line(canvas, s.from, s.to);
 }
 
-void endMarks(Canvas &canvas, MeasurePoint a, MeasurePoint b)
+void endMarks(platform::Canvas &canvas, MeasurePoint a, MeasurePoint b)
 {
     for (const Segment &s : auxiliaryEndMarks(a, b))
         line(canvas, s);
 }
 
-void ticks(Canvas &canvas, MeasurePoint a, MeasurePoint b, float reach)
+void ticks(platform::Canvas &canvas, MeasurePoint a, MeasurePoint b, float reach)
 {
     if (const auto t = endTicks(a, b, reach))
         for (const Segment &s : *t)
             line(canvas, s);
 }
 
-void circleBox(Canvas &canvas, MeasurePoint centre, float radius)
+void circleBox(platform::Canvas &canvas, MeasurePoint centre, float radius)
 {
     canvas.ellipse(int(centre.x - radius), int(centre.y - radius), int(centre.x + radius), int(centre.y + radius));
 }
 
-void nodeCircle(Canvas &canvas, MeasurePoint p)
+void nodeCircle(platform::Canvas &canvas, MeasurePoint p)
 {
     canvas.ellipse(int(p.x - 3), int(p.y - 3), int(p.x + 4), int(p.y + 4));
 }
 
 // Segments through points[0..last]; the segment into points[i] is dotted when i >= liveFrom.
-void polyline(Canvas &canvas, const ShapeDraft &shape, const MeasurePoint *points, int last, int liveFrom)
+void polyline(platform::Canvas &canvas, const ShapeDraft &shape, const MeasurePoint *points, int last, int liveFrom)
 {
     for (int i = 1; i <= last; ++i) {
         if (i >= liveFrom)
@@ -59,7 +59,7 @@ void polyline(Canvas &canvas, const ShapeDraft &shape, const MeasurePoint *point
     }
 }
 
-void nodeLineOutline(Canvas &canvas, const ShapeDraft &shape, int liveFrom)
+void nodeLineOutline(platform::Canvas &canvas, const ShapeDraft &shape, int liveFrom)
 {
     const int count = std::clamp(shape.nodeCount, 0, kMaxListPoints - 1);
     polyline(canvas, shape, shape.nodes.data(), count, liveFrom);
@@ -67,7 +67,7 @@ void nodeLineOutline(Canvas &canvas, const ShapeDraft &shape, int liveFrom)
         nodeCircle(canvas, shape.nodes[i]);
 }
 
-void multiLineOutline(Canvas &canvas, const ShapeDraft &shape, int liveFrom)
+void multiLineOutline(platform::Canvas &canvas, const ShapeDraft &shape, int liveFrom)
 {
     const int count = std::clamp(shape.multiCount, 0, kMaxListPoints - 1);
     polyline(canvas, shape, shape.multi.data(), count, liveFrom);
@@ -75,13 +75,13 @@ void multiLineOutline(Canvas &canvas, const ShapeDraft &shape, int liveFrom)
         ticks(canvas, shape.multi[i - 1], shape.multi[i], kMultiLineTickReach);
 }
 
-void polygonOutline(Canvas &canvas, const ShapeDraft &shape, int liveFrom)
+void polygonOutline(platform::Canvas &canvas, const ShapeDraft &shape, int liveFrom)
 {
     const int count = std::clamp(shape.polygonCount, 0, kMaxPolygonEntries - 2);
     polyline(canvas, shape, shape.polygon.data(), count + 1, liveFrom);
 }
 
-void twoPointCircleOutline(Canvas &canvas, const ShapeDraft &shape, int item)
+void twoPointCircleOutline(platform::Canvas &canvas, const ShapeDraft &shape, int item)
 {
     if (shape.a == shape.b)
         return;
@@ -95,7 +95,7 @@ void twoPointCircleOutline(Canvas &canvas, const ShapeDraft &shape, int item)
         line(canvas, behind, ahead);
 }
 
-void threePointCircleOutline(Canvas &canvas, const ShapeDraft &shape, int item)
+void threePointCircleOutline(platform::Canvas &canvas, const ShapeDraft &shape, int item)
 {
     const auto centre = CircumCentre(shape.a, shape.b, shape.d);
     if (!centre)
@@ -107,7 +107,7 @@ void threePointCircleOutline(Canvas &canvas, const ShapeDraft &shape, int item)
         line(canvas, shape.a, {2.0f * centre->x - shape.a.x, 2.0f * centre->y - shape.a.y});
 }
 
-void ellipseOutline(Canvas &canvas, const ShapeDraft &shape, int item)
+void ellipseOutline(platform::Canvas &canvas, const ShapeDraft &shape, int item)
 {
     const MeasurePoint a = shape.a, b = shape.b;
     canvas.ellipse(int(std::min(a.x, b.x)), int(std::min(a.y, b.y)), int(std::max(a.x, b.x)), int(std::max(a.y, b.y)));
@@ -121,7 +121,7 @@ void ellipseOutline(Canvas &canvas, const ShapeDraft &shape, int item)
     }
 }
 
-void squareOutline(Canvas &canvas, const ShapeDraft &shape)
+void squareOutline(platform::Canvas &canvas, const ShapeDraft &shape)
 {
     const SquareCorners q = squareCorners(shape.a, shape.b);
     canvas.moveTo(int(q.a.x), int(q.a.y));
@@ -129,24 +129,24 @@ void squareOutline(Canvas &canvas, const ShapeDraft &shape)
         canvas.lineTo(int(p.x), int(p.y));
 }
 
-void rectangleOutline(Canvas &canvas, const ShapeDraft &shape)
+void rectangleOutline(platform::Canvas &canvas, const ShapeDraft &shape)
 {
     canvas.rectangle(int(shape.a.x), int(shape.a.y), int(shape.b.x), int(shape.b.y));
 }
 
-void arcThrough(Canvas &canvas, MeasurePoint d, float radius, MeasurePoint from, MeasurePoint to)
+void arcThrough(platform::Canvas &canvas, MeasurePoint d, float radius, MeasurePoint from, MeasurePoint to)
 {
     canvas.arc(int(d.x - radius), int(d.y - radius), int(d.x + radius), int(d.y + radius), int(from.x), int(from.y),
                int(to.x), int(to.y));
 }
 
-void angleMark(Canvas &canvas, const ArcOutline &o, MeasurePoint d, MeasurePoint b)
+void angleMark(platform::Canvas &canvas, const ArcOutline &o, MeasurePoint d, MeasurePoint b)
 {
     const float r = float(int(0.2f * o.radiusPx));
     arcThrough(canvas, d, r, o.s, b);
 }
 
-void arcOutlineOf(Canvas &canvas, const ShapeDraft &shape, int item, bool live)
+void arcOutlineOf(platform::Canvas &canvas, const ShapeDraft &shape, int item, bool live)
 {
     const MeasurePoint b = shape.b, d = shape.d;
     const ArcOutline o = arcOutline(shape.a, b, d);
@@ -165,7 +165,7 @@ void arcOutlineOf(Canvas &canvas, const ShapeDraft &shape, int item, bool live)
     arcThrough(canvas, d, o.radiusPx, o.s, b);
 }
 
-void archOutlineOf(Canvas &canvas, const ShapeDraft &shape, int item, bool live)
+void archOutlineOf(platform::Canvas &canvas, const ShapeDraft &shape, int item, bool live)
 {
     const MeasurePoint b = shape.b, d = shape.d;
     const ArcOutline o = arcOutline(shape.a, b, d);
@@ -188,7 +188,7 @@ void archOutlineOf(Canvas &canvas, const ShapeDraft &shape, int item, bool live)
     line(canvas, o.s, b);
 }
 
-void angleOutline(Canvas &canvas, const ShapeDraft &shape, bool liveCd)
+void angleOutline(platform::Canvas &canvas, const ShapeDraft &shape, bool liveCd)
 {
     line(canvas, shape.a, shape.b);
     if (shape.c == MeasurePoint{} && shape.d == MeasurePoint{})
@@ -202,7 +202,7 @@ void angleOutline(Canvas &canvas, const ShapeDraft &shape, bool liveCd)
     canvas.ellipse(int(m.x - 2), int(m.y - 2), int(m.x + 2), int(m.y + 2));
 }
 
-void dottedLine(Canvas &canvas, const ShapeDraft &shape, MeasurePoint p, MeasurePoint q)
+void dottedLine(platform::Canvas &canvas, const ShapeDraft &shape, MeasurePoint p, MeasurePoint q)
 {
     applyLivePen(canvas, shape);
     line(canvas, p, q);
@@ -222,7 +222,7 @@ int itemFor(ShapeKind kind, const LabelSettings &l)
 }
 
 // One label: the anchor plus offset, both truncated.
-void labelAt(Canvas &canvas, MeasurePoint anchor, int offset, double value, int precision, UnitCode unit,
+void labelAt(platform::Canvas &canvas, MeasurePoint anchor, int offset, double value, int precision, UnitCode unit,
              const QString &label)
 {
     DrawTextA(canvas, int(anchor.x + float(offset)), int(anchor.y + float(offset)), value, precision, unit, label);
@@ -230,12 +230,12 @@ void labelAt(Canvas &canvas, MeasurePoint anchor, int offset, double value, int 
 
 } // namespace
 
-void applyUserPen(Canvas &canvas, const ShapeDraft &shape)
+void applyUserPen(platform::Canvas &canvas, const ShapeDraft &shape)
 {
     canvas.setPen(shape.penStyle, shape.penWidth, shape.colour);
 }
 
-void applyLivePen(Canvas &canvas, const ShapeDraft &shape)
+void applyLivePen(platform::Canvas &canvas, const ShapeDraft &shape)
 {
     canvas.setPen(kDotStyle, 1, shape.colour);
 }
@@ -262,7 +262,7 @@ MeasurePoint angleMarkerPoint(const ShapeDraft &shape)
     return midpoint(p, q);
 }
 
-void drawFinalOutline(Canvas &canvas, const ShapeDraft &shape, const LabelSettings &labels)
+void drawFinalOutline(platform::Canvas &canvas, const ShapeDraft &shape, const LabelSettings &labels)
 {
     const int item = itemFor(shape.kind, labels);
     switch (shape.kind) {
@@ -288,7 +288,7 @@ void drawFinalOutline(Canvas &canvas, const ShapeDraft &shape, const LabelSettin
     }
 }
 
-bool drawPreview(Canvas &canvas, const ShapeDraft &shape, const LabelSettings &labels, int stage)
+bool drawPreview(platform::Canvas &canvas, const ShapeDraft &shape, const LabelSettings &labels, int stage)
 {
     const int item = itemFor(shape.kind, labels);
     switch (shape.kind) {
@@ -377,7 +377,7 @@ bool drawPreview(Canvas &canvas, const ShapeDraft &shape, const LabelSettings &l
     }
 }
 
-void DrawTextA(Canvas &canvas, int x, int y, double value, int precision, UnitCode unit, const QString &label)
+void DrawTextA(platform::Canvas &canvas, int x, int y, double value, int precision, UnitCode unit, const QString &label)
 {
     canvas.setFont(kLabelFontPx, true);
     const LabelLine text = composeLabel(value, precision, unit, label);
@@ -393,7 +393,7 @@ void DrawTextA(Canvas &canvas, int x, int y, double value, int precision, UnitCo
         canvas.setFont(kLabelFontPx, true);
 }
 
-void ShowDrawInfo(Canvas &canvas, ShapeDraft &shape, const LabelSettings &labels, const LabelContext &context)
+void ShowDrawInfo(platform::Canvas &canvas, ShapeDraft &shape, const LabelSettings &labels, const LabelContext &context)
 {
     const std::vector<LabelValue> values = labelValues(shape, labels, context);
     if (values.empty())
@@ -412,7 +412,7 @@ void ShowDrawInfo(Canvas &canvas, ShapeDraft &shape, const LabelSettings &labels
     }
 }
 
-void drawPenComboItem(Canvas &canvas, int left, int top, int right, int bottom, int item)
+void drawPenComboItem(platform::Canvas &canvas, int left, int top, int right, int bottom, int item)
 {
     canvas.fillRect(left, top, right, bottom, 0xFFFFFF);
     const PenChoice pen = penForComboItem(item);

@@ -6,9 +6,11 @@
 #include "measure/shapes.h"
 
 
-namespace measure {
-
+namespace platform {
 class Canvas;
+}
+
+namespace measure {
 
 inline constexpr int kLabelFontPx = 11;   // 8 pt at 96 dpi
 inline constexpr int kAngleFontPx = 13;   // 10 pt at 96 dpi
@@ -17,30 +19,30 @@ inline constexpr int kAngleFontPx = 13;   // 10 pt at 96 dpi
 namespace ShapeRenderer {
 
 // Pen of the shape record: style, width, colour.
-void applyUserPen(Canvas &canvas, const ShapeDraft &shape);
+void applyUserPen(platform::Canvas &canvas, const ShapeDraft &shape);
 // The 1-pixel dotted pen of live parts.
-void applyLivePen(Canvas &canvas, const ShapeDraft &shape);
+void applyLivePen(platform::Canvas &canvas, const ShapeDraft &shape);
 
 // The completed shape's outline with the decorations of its display item.
-void drawFinalOutline(Canvas &canvas, const ShapeDraft &shape, const LabelSettings &labels);
+void drawFinalOutline(platform::Canvas &canvas, const ShapeDraft &shape, const LabelSettings &labels);
 
 // The rubber band while a point moves. stage is the number of releases so far (the click counter).
 // Returns whether the live label belongs to this stage.
-bool drawPreview(Canvas &canvas, const ShapeDraft &shape, const LabelSettings &labels, int stage);
+bool drawPreview(platform::Canvas &canvas, const ShapeDraft &shape, const LabelSettings &labels, int stage);
 
 // The label of the current shape (nothing for kind None, a same-spot shape or missing factors).
 // Multiple lines store their segment lengths into the record.
-void ShowDrawInfo(Canvas &canvas, ShapeDraft &shape, const LabelSettings &labels, const LabelContext &context);
+void ShowDrawInfo(platform::Canvas &canvas, ShapeDraft &shape, const LabelSettings &labels, const LabelContext &context);
 
 // Writes one label with its top-left at (x, y): value rounded to precision, unit, raised "2" for areas.
-void DrawTextA(Canvas &canvas, int x, int y, double value, int precision, UnitCode unit, const QString &label);
+void DrawTextA(platform::Canvas &canvas, int x, int y, double value, int precision, UnitCode unit, const QString &label);
 
 // The marker point of an angle outline.
 MeasurePoint angleMarkerPoint(const ShapeDraft &shape);
 
 // One item of the pen style combo box: white background, red line in the item's style across the
 // vertical middle of the item rectangle.
-void drawPenComboItem(Canvas &canvas, int left, int top, int right, int bottom, int item);
+void drawPenComboItem(platform::Canvas &canvas, int left, int top, int right, int bottom, int item);
 
 } // namespace ShapeRenderer
 } // namespace measure

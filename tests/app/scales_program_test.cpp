@@ -1,5 +1,6 @@
 // The whole program on the virtual camera: calibrate a new ruler scale on the stage micrometer
 // through the scale dialog and the calibration window, measure with it, restart, measure again.
+#include "app/main/systemservices.h"
 #include "app/ui/cameracontroller.h"
 #include "app/ui/mainwindow.h"
 #include "app/ui/measurecontroller.h"
@@ -12,14 +13,14 @@
 
 #include "camera/ui/videowidget.h"
 #include "camera/videocamerads.h"
-#include "measure/canvas.h"
 #include "measure/ui/measuringsurface.h"
+#include "platform/canvas.h"
 #include "platform/diagnosticslog.h"
 #include "platform/gst/specimen.h"
+#include "scales/scalestore.h"
 #include "scales/ui/calibratewindow.h"
 #include "scales/ui/newscalenamedlg.h"
 #include "scales/ui/radiogroup.h"
-#include "scales/scalestore.h"
 #include "scales/ui/setrulerdlg.h"
 
 #include <QAbstractButton>
@@ -57,7 +58,7 @@ struct Answers final : MessagePresenter {
 };
 
 // Draws for real and keeps every text drawn, so that a test reads the labels the user sees.
-class TextTap final : public measure::Canvas
+class TextTap final : public platform::Canvas
 {
 public:
     TextTap(platform::Bitmap &b, QStringList &texts) : inner_(b), texts_(texts) {}
@@ -79,7 +80,7 @@ public:
     int textHeight(const QString &t) override { return inner_.textHeight(t); }
 
 private:
-    measure::BitmapCanvas inner_;
+    platform::BitmapCanvas inner_;
     QStringList &texts_;
 };
 
@@ -104,12 +105,15 @@ struct ProgramRun {
     fakes::FakeClock clock;
     platform::DiagnosticsLog log;
     Answers presenter;
+    // Built before the program and destroyed after it.
+    std::unique_ptr<::app::SystemServices> system;
     std::unique_ptr<SendraApplication> app;
     QStringList labels;
 
     ProgramRun()
     {
-        app = std::make_unique<SendraApplication>(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, &presenter);
+        system = std::make_unique<::app::SystemServices>(QStringLiteral(SENDRA_PROGRAM_DIR), log);
+        app = std::make_unique<SendraApplication>(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, system->services(), &presenter);
         app->window().show();
         app->measure().surface().session().setCanvasFactory(
             [this](platform::Bitmap &b) { return std::make_unique<TextTap>(b, labels); });

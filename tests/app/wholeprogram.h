@@ -2,6 +2,7 @@
 
 // The whole program on the virtual camera, built as main() builds it, with every question the
 // message box would ask answered OK and remembered.
+#include "app/main/systemservices.h"
 #include "app/ui/cameracontroller.h"
 #include "app/ui/controls.h"
 #include "app/ui/mainwindow.h"
@@ -36,12 +37,15 @@ struct Program {
     fakes::FakeClock clock;
     platform::DiagnosticsLog log;
     AnswerOk presenter;
+    // Built before the program and destroyed after it.
+    std::unique_ptr<::app::SystemServices> system;
     std::unique_ptr<app::ui::SendraApplication> app;
 
     Program()
     {
         qputenv("SENDRA_CAM_VIRTUAL_CAMERA", "1");
-        app = std::make_unique<app::ui::SendraApplication>(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, &presenter);
+        system = std::make_unique<::app::SystemServices>(QStringLiteral(SENDRA_PROGRAM_DIR), log);
+        app = std::make_unique<app::ui::SendraApplication>(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, system->services(), &presenter);
         app->window().show();
     }
     ~Program() { qunsetenv("SENDRA_CAM_VIRTUAL_CAMERA"); }

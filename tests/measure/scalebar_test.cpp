@@ -1,5 +1,5 @@
-#include "measure/canvas.h"
 #include "measure/scalebar.h"
+#include "platform/canvas.h"
 #include "recordingcanvas.h"
 
 #include <gtest/gtest.h>
@@ -103,7 +103,7 @@ TEST(DrawScale, TopBarPixelsOnARealLayer)
 {
     platform::Bitmap layer(1280, 1024, kWhite);
     {
-        BitmapCanvas canvas(layer);
+        platform::BitmapCanvas canvas(layer);
         ScaleBar bar;
         bar.DrawScale(canvas, layer.size(), scaleOf(118.0f, 88.5f, 1, 0, 0, 0));
     }
@@ -283,7 +283,7 @@ TEST(Magnification, BurnInWritesTheLinesOfItsMode)
     // On a real layer: yellow text on a black box at the top-right corner.
     platform::Bitmap layer(640, 480, kWhite);
     {
-        BitmapCanvas canvas(layer);
+        platform::BitmapCanvas canvas(layer);
         bar.DrawScale(canvas, layer.size(), magnificationScale(1));
     }
     int yellow = 0, black = 0;

@@ -30,7 +30,7 @@ protected:
     {
         auto last = std::make_shared<RecordingCanvas>();
         s.setCanvasFactory([last](platform::Bitmap &) {
-            struct Forward final : Canvas {
+            struct Forward final : platform::Canvas {
                 std::shared_ptr<RecordingCanvas> to;
                 void setPen(int a, int b, platform::ColorRef c) override { to->setPen(a, b, c); }
                 void moveTo(int x, int y) override { to->moveTo(x, y); }

@@ -1,7 +1,7 @@
 #include "platform/gst/gstplaybackengine.h"
 
-#include "platform/frameextractor.h"
 #include "camera/playback/videoplayer.h"
+#include "platform/gst/frameextractor.h"
 #include "clipfolder.h"
 
 #include <QElapsedTimer>

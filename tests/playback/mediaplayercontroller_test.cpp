@@ -1,9 +1,9 @@
 #include "camera/playback/ui/mediaplayercontroller.h"
 
-#include "platform/frameextractor.h"
-#include "platform/gst/gstplaybackengine.h"
 #include "camera/flipmode.h"
 #include "camera/ui/videowidget.h"
+#include "platform/gst/frameextractor.h"
+#include "platform/gst/gstplaybackengine.h"
 #include "clipfolder.h"
 
 #include <QAction>

@@ -1,11 +1,12 @@
 #include "clips.h"
 #include "fakes.h"
+#include "platform/diagnosticslog.h"
+#include "platform/gst/gstvideoframereader.h"
+#include "platform/picturecodec.h"
+#include "platform/videoframereader.h"
 #include "tools/toolnaming.h"
 #include "tools/videotoimages.h"
 #include "tools/videotoimagesconverter.h"
-#include "platform/diagnosticslog.h"
-#include "platform/picturecodec.h"
-#include "platform/videoframereader.h"
 
 #include <QDir>
 #include <QFile>

@@ -5,10 +5,9 @@
 #include "app/ui/mainwindow.h"
 #include "app/ui/shell.h"
 #include "app/updateactions.h"
-#include "platform/aviwriter.h"
 #include "platform/diagnosticslog.h"
-#include "platform/gst/gstcompressors.h"
-#include "platform/videoframereader.h"
+#include "platform/mediafiles.h"
+#include "platform/mediapipeline.h"
 #include "tools/imagestovideoconverter.h"
 #include "tools/ui/img2viddialog.h"
 #include "tools/ui/timingcapdialog.h"
@@ -29,7 +28,9 @@ namespace app::ui {
 
 using state::ControlId;
 
-AutomationController::AutomationController(Shell &shell, QObject *parent) : QObject(parent), shell_(shell)
+AutomationController::AutomationController(Shell &shell, platform::MediaBackend &media, platform::MediaFiles &files,
+                                           QObject *parent)
+    : QObject(parent), shell_(shell)
 {
     runDialog = [](QDialog &d) { return d.exec(); };
     openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
@@ -57,14 +58,15 @@ AutomationController::AutomationController(Shell &shell, QObject *parent) : QObj
     vid2Img_ = new tools::ui::TVid2ImgDlg(deps, window);
     vid2Img_->chooseJpegQuality = [this](int q) { chooseJpegQuality(q); };
     vid2Img_->currentJpegQuality = [this] { return jpegQuality(); };
+    vid2Img_->probe = [&files](const QString &path) { return files.probeVideo(path); };
     img2Vid_ = new tools::ui::TImg2VidDlg(deps, window);
-    img2Vid_->listCompressors = [] { return platform::listVideoCompressors(); };
+    img2Vid_->listCompressors = [&media] { return media.compressors(); };
     info_ = new tools::ui::TToolInfoDlg(deps.text, window);
 
     vid2ImgRun_ = new tools::VideoToImagesConverter(
-        shell_.log(), [](const QString &path, QString *why) { return platform::openVideoFrameReader(path, why); }, this);
+        shell_.log(), [&files](const QString &path, QString *why) { return files.openFrameReader(path, why); }, this);
     img2VidRun_ = new tools::ImagesToVideoConverter(
-        shell_.log(), [](const platform::AviWriterOptions &o) { return platform::createAviWriter(o); }, this);
+        shell_.log(), [&files](const platform::AviWriterOptions &o) { return files.createAviWriter(o); }, this);
     connect(vid2ImgRun_, &tools::VideoToImagesConverter::progressed, this,
             [this](const tools::ConversionProgress &p) { info_->setProgress(tools::ui::TToolInfoDlg::kVideoToImagesPage, p); });
     connect(vid2ImgRun_, &tools::VideoToImagesConverter::finished, this, [this] {

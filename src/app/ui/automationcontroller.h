@@ -10,6 +10,11 @@
 class QDialog;
 class QUrl;
 
+namespace platform {
+class MediaBackend;
+class MediaFiles;
+} // namespace platform
+
 namespace tools {
 class ImagesToVideoConverter;
 class VideoToImagesConverter;
@@ -33,7 +38,9 @@ class AutomationController final : public QObject, public Feature
 {
     Q_OBJECT
 public:
-    explicit AutomationController(Shell &shell, QObject *parent = nullptr);
+    // `media` lists the compressors; `files` probes, reads and writes the clips. Both outlive this.
+    AutomationController(Shell &shell, platform::MediaBackend &media, platform::MediaFiles &files,
+                         QObject *parent = nullptr);
     ~AutomationController() override;
 
     void TimingCapture_ToolClick();

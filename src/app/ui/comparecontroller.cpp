@@ -5,9 +5,9 @@
 #include "shell.h"
 
 #include "app/updateactions.h"
-#include "camera/overlaybitmap.h"
 #include "camera/videocamerads.h"
 #include "platform/diagnosticslog.h"
+#include "platform/overlaybitmap.h"
 #include "platform/picturecodec.h"
 
 #include <QAbstractButton>
@@ -32,7 +32,7 @@ constexpr int kTransparencySteps = 10;
 
 } // namespace
 
-CompareController::CompareController(Shell &shell, camera::TVideoCameraDS &camera, camera::OverlayBitmap &overlay,
+CompareController::CompareController(Shell &shell, camera::TVideoCameraDS &camera, platform::OverlayBitmap &overlay,
                                      QObject *parent)
     : QObject(parent), shell_(shell), camera_(camera), model_(overlay)
 {

@@ -12,8 +12,11 @@
 
 class QColor;
 
-namespace camera {
+namespace platform {
 class OverlayBitmap;
+}
+
+namespace camera {
 class TVideoCameraDS;
 } // namespace camera
 
@@ -29,7 +32,7 @@ class CompareController final : public QObject, public Feature
 {
     Q_OBJECT
 public:
-    CompareController(Shell &shell, camera::TVideoCameraDS &camera, camera::OverlayBitmap &overlay,
+    CompareController(Shell &shell, camera::TVideoCameraDS &camera, platform::OverlayBitmap &overlay,
                       QObject *parent = nullptr);
 
     // The tool bar's handlers; each runs after the clicked button changed its state.

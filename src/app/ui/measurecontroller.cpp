@@ -8,7 +8,7 @@
 
 #include "camera/ui/videowidget.h"
 #include "camera/videocamerads.h"
-#include "measure/canvas.h"
+#include "library/scaleprefix.h"
 #include "measure/framelockcontrol.h"
 #include "measure/measurementpacket.h"
 #include "measure/scalebar.h"
@@ -16,7 +16,7 @@
 #include "measure/shapes.h"
 #include "measure/ui/measuringsurface.h"
 #include "measure/ui/showmeasureinfodialog.h"
-#include "library/scaleprefix.h"
+#include "platform/canvas.h"
 #include "platform/diagnosticslog.h"
 #include "platform/monitorinfo.h"
 #include "platform/picturecodec.h"
@@ -63,7 +63,7 @@ private:
 QIcon penIcon(int item)
 {
     platform::Bitmap b(64, 12);
-    measure::BitmapCanvas canvas(b);
+    platform::BitmapCanvas canvas(b);
     measure::ShapeRenderer::drawPenComboItem(canvas, 0, 0, 64, 12, item);
     return QIcon(QPixmap::fromImage(b.image()));
 }

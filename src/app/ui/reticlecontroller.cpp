@@ -4,9 +4,9 @@
 #include "mainwindow.h"
 #include "shell.h"
 
-#include "camera/overlaybitmap.h"
 #include "camera/videocamerads.h"
 #include "measure/shapes.h"
+#include "platform/overlaybitmap.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -28,7 +28,7 @@ constexpr ControlId kFigureSliders[imaging::kReticleFigures] = {ControlId::Cross
 
 } // namespace
 
-ReticleController::ReticleController(Shell &shell, camera::TVideoCameraDS &camera, camera::OverlayBitmap &overlay,
+ReticleController::ReticleController(Shell &shell, camera::TVideoCameraDS &camera, platform::OverlayBitmap &overlay,
                                      QObject *parent)
     : QObject(parent), shell_(shell), camera_(camera), reticle_(overlay)
 {

@@ -10,8 +10,11 @@
 
 class QColor;
 
-namespace camera {
+namespace platform {
 class OverlayBitmap;
+}
+
+namespace camera {
 class TVideoCameraDS;
 } // namespace camera
 
@@ -27,7 +30,7 @@ class ReticleController final : public QObject, public Feature
 {
     Q_OBJECT
 public:
-    ReticleController(Shell &shell, camera::TVideoCameraDS &camera, camera::OverlayBitmap &overlay,
+    ReticleController(Shell &shell, camera::TVideoCameraDS &camera, platform::OverlayBitmap &overlay,
                       QObject *parent = nullptr);
 
     // Redraws the figures whose buttons are down (or clears), while the reticle is shown.

@@ -21,21 +21,17 @@
 #include "stillimagecontroller.h"
 #include "viewercontroller.h"
 
-#include "camera/overlaybitmap.h"
 #include "camera/playback/ui/mediaplayercontroller.h"
 #include "camera/ui/videowidget.h"
-#include "imaging/ui/stillimageview.h"
 #include "camera/videocamerads.h"
-#include "measure/ui/measuringsurface.h"
+#include "imaging/ui/stillimageview.h"
 #include "library/ui/thumbnailbrowserwidget.h"
+#include "measure/ui/measuringsurface.h"
 #include "platform/diagnosticslog.h"
-#include "platform/frameextractor.h"
-#include "platform/gst/gstplaybackengine.h"
-#include "platform/gst/systemmediabackend.h"
-#include "platform/gst/virtualcamera.h"
 #include "platform/iniprofilestore.h"
 #include "platform/localeid.h"
-#include "platform/vendor/dlvendorchannel.h"
+#include "platform/mediafiles.h"
+#include "platform/overlaybitmap.h"
 
 #include <QAction>
 #include <QApplication>
@@ -45,25 +41,14 @@
 namespace app::ui {
 
 SendraApplication::SendraApplication(const QString &programDir, platform::DiagnosticsLog &log, platform::Clock &clock,
-                                     MessagePresenter *presenter)
+                                     PlatformServices services, MessagePresenter *presenter)
+    : services_(services)
 {
     const state::UserPaths paths = state::UserPaths::fromProfileDir(state::UserPaths::profileDirFromEnvironment());
     settings_ = std::make_unique<platform::IniProfileStore>(paths.settingsFile());
-    auto vendor = std::make_unique<platform::DlVendorChannel>(platform::DlVendorChannel::defaultLibraryPath(programDir));
-    if (!vendor->loaded())
-        log.append(QStringLiteral("Bridge library not loaded: ") + vendor->loadError());
-    vendor_ = std::move(vendor);
-    if (const auto options = platform::VirtualCameraOptions::fromEnvironment()) {
-        rig_ = std::make_unique<platform::VirtualCameraRig>(*options, log);
-        // A test outside the process presses the snapshot button or pulls the cable through it.
-        if (const QString fifo = qEnvironmentVariable("SENDRA_CAM_VIRTUAL_CONTROL"); !fifo.isEmpty())
-            rig_->listenOnFifo(fifo);
-    }
-    backend_ = std::make_unique<platform::SystemMediaBackend>(log, rig_.get());
-    engine_ = std::make_unique<platform::GstPlaybackEngine>();
 
     const bool renderer = qEnvironmentVariable("SENDRA_CAM_NO_RENDERER") != QLatin1String("1");
-    shell_ = std::make_unique<Shell>(ShellDeps{programDir, paths, clock, *settings_, *vendor_, log,
+    shell_ = std::make_unique<Shell>(ShellDeps{programDir, paths, clock, *settings_, services_.vendor, log,
                                                platform::systemLanguageId(), renderer, presenter});
     Shell &shell = *shell_;
 
@@ -72,18 +57,18 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
     still_ = new StillImageController(shell, &shell);
     layout_ = new LayoutController(shell, &shell);
     liveModes_ = new LiveModeController(shell, &shell);
-    camera_ = new CameraController(shell, *backend_, &shell);
+    camera_ = new CameraController(shell, services_.media, &shell);
     recording_ = new RecordingController(shell, *camera_, *still_, &shell);
     playerController_ = new camera::playback::ui::MediaPlayerController(
-        camera_->videoWidget(), *engine_,
-        [&log](const QString &path, std::uint32_t index) { return platform::GetAviFrame(path, index, &log); }, &shell);
+        camera_->videoWidget(), services_.playback,
+        [this](const QString &path, std::uint32_t index) { return services_.files.videoFrame(path, index); }, &shell);
     player_ = new PlayerFeature(shell, *playerController_, &shell);
     measure_ = new MeasureController(shell, *layout_, camera_->camera(), *camera_->videoWidget(), &shell);
-    overlay_ = std::make_unique<camera::OverlayBitmap>();
+    overlay_ = std::make_unique<platform::OverlayBitmap>();
     compare_ = new CompareController(shell, camera_->camera(), *overlay_, &shell);
     reticle_ = new ReticleController(shell, camera_->camera(), *overlay_, &shell);
-    scales_ = new ScaleController(shell, *camera_, *backend_, &shell);
-    automation_ = new AutomationController(shell, &shell);
+    scales_ = new ScaleController(shell, *camera_, services_.media, &shell);
+    automation_ = new AutomationController(shell, services_.media, services_.files, &shell);
     editor_ = new EditorController(shell, *still_, &shell);
     filters_ = new FilterController(shell, &shell);
     viewer_ = new ViewerController(shell, *still_, &shell);
@@ -113,7 +98,7 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
     scales_->publish();
     measure_->bmpTabShown = [this] { return still_->browser().currentIndex() == state::kListBmp; };
     camera::ui::VideoWidget *video = camera_->videoWidget();
-    overlay_->setSink([video](const camera::OverlayBitmap &o) {
+    overlay_->setSink([video](const platform::OverlayBitmap &o) {
         if (o.visible())
             video->setOverlay(o.bitmap(), o.keyColour(), o.alpha());
         else
@@ -144,7 +129,7 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
         else if (shell.state().flags().VideoPlaying)
             player.PlayVideo_BtnClick();
     };
-    still_->grabVideoFrame = [](const QString &path, int index) { return platform::grabFrameForThumbnail(path, index); };
+    still_->grabVideoFrame = [this](const QString &path, int index) { return services_.files.thumbnailFrame(path, index); };
     still_->playVideoFile = [&player](const QString &path) { player.PlayerVideoCom(path); };
     still_->leavePlayer = [&player] { player.ExitMediaPlayer(); };
     still_->jpegQualityChosen = [&cam](int quality) { cam.SetCompressionQ(quality); };

@@ -9,17 +9,15 @@ class Clock;
 class DiagnosticsLog;
 class IniProfileStore;
 class MediaBackend;
+class MediaFiles;
+class OverlayBitmap;
+class PlaybackEngine;
 class VendorChannel;
 class VirtualCameraRig;
-class PlaybackEngine;
 } // namespace platform
 
 namespace camera::playback::ui {
 class MediaPlayerController;
-}
-
-namespace camera {
-class OverlayBitmap;
 }
 
 namespace app::ui {
@@ -47,15 +45,25 @@ class ViewerController;
 // Rejects every open modal dialog (message boxes answer Cancel).
 void dismissModalDialogs();
 
-// The whole program wired together: the system services, the shell and the features that
-// register with it. main() owns one; an integration test can own another. Adding a feature
-// means constructing it here and registering it with the shell.
+// The system services the program runs on, borrowed for its whole life. The executable creates
+// them (app/main/systemservices.h), so nothing in the program links an adapter.
+struct PlatformServices {
+    platform::MediaBackend &media;        // cameras: discovery, pipelines, controls, snapshot buttons
+    platform::PlaybackEngine &playback;   // the video player
+    platform::MediaFiles &files;          // frames of clips, the conversions' readers and writers
+    platform::VendorChannel &vendor;      // the bridge chip's library
+    platform::VirtualCameraRig *virtualCamera = nullptr;   // when the environment asks for one
+};
+
+// The whole program wired together: the shell and the features that register with it, over the
+// system services it is given. main() owns one; an integration test can own another. Adding a
+// feature means constructing it here and registering it with the shell.
 class SendraApplication
 {
 public:
     // `presenter` answers the message boxes (tests); null means the program's own dialog.
     SendraApplication(const QString &programDir, platform::DiagnosticsLog &log, platform::Clock &clock,
-                      MessagePresenter *presenter = nullptr);
+                      PlatformServices services, MessagePresenter *presenter = nullptr);
     ~SendraApplication();
 
     Shell &shell() { return *shell_; }
@@ -76,20 +84,17 @@ public:
     EditorController &editor() { return *editor_; }
     FilterController &filters() { return *filters_; }
     ViewerController &viewer() { return *viewer_; }
-    platform::VirtualCameraRig *virtualCamera() { return rig_.get(); }
+    platform::VirtualCameraRig *virtualCamera() { return services_.virtualCamera; }
     // SIGTERM and friends: open questions are dismissed (nothing is asked), then the window
     // closes through its close sequence once the dialogs' event loops have unwound.
     void closeForTermination();
 
 private:
+    PlatformServices services_;
     std::unique_ptr<platform::IniProfileStore> settings_;
-    std::unique_ptr<platform::VendorChannel> vendor_;
-    std::unique_ptr<platform::VirtualCameraRig> rig_;
-    std::unique_ptr<platform::MediaBackend> backend_;
-    std::unique_ptr<platform::PlaybackEngine> engine_;
     std::unique_ptr<Shell> shell_;
     // The mixing bitmap over the live video, shared by the comparison and the reticle.
-    std::unique_ptr<camera::OverlayBitmap> overlay_;
+    std::unique_ptr<platform::OverlayBitmap> overlay_;
     // Features, owned by the shell (QObject children), in registration order.
     StillImageController *still_ = nullptr;
     LayoutController *layout_ = nullptr;

@@ -1,6 +1,6 @@
 #include "measure/ui/measuringsurface.h"
 
-#include "measure/canvas.h"
+#include "platform/canvas.h"
 
 #include <QMouseEvent>
 
@@ -10,7 +10,7 @@ MeasuringSurface::MeasuringSurface(QObject *parent) : QObject(parent)
 {
     ScaleBarHooks hooks;
     hooks.drawInto = [this](platform::Bitmap &bitmap) {
-        BitmapCanvas canvas(bitmap);
+        platform::BitmapCanvas canvas(bitmap);
         scaleBar_.setWindowWidth(session_.windowSize().width());
         scaleBar_.DrawScale(canvas, bitmap.size(), session_.scale());
     };

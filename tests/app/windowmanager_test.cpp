@@ -70,7 +70,8 @@ public:
         const QString title = widget_.windowTitle();
         answered_ = false;
         widget_.setWindowTitle(title + QStringLiteral(" %1").arg(++round));
-        const bool answered = QTest::qWaitFor([this] { return answered_; }, 5000);
+        // Generous: the answer comes at once, but a window manager on a loaded machine may be slow.
+        const bool answered = QTest::qWaitFor([this] { return answered_; }, 15000);
         widget_.setWindowTitle(title);
         return answered;
     }
@@ -168,8 +169,10 @@ struct Window {
         // Late answers of the window manager may still come; once a round trip through it is
         // back, they all are, and the window must still hold the preset.
         WindowManagerRoundTrip roundTrip(w());
-        if (!roundTrip.run())
+        if (!roundTrip.run()) {
+            ADD_FAILURE() << "the window manager did not answer a title change";
             return false;
+        }
         QCoreApplication::processEvents();
         return holds(preset);
     }

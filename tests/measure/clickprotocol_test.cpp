@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <vector>
 
 namespace measure {
@@ -22,6 +23,8 @@ struct Row {
     std::size_t completesAt;       // 1-based release that completes the shape
     MeasurePoint a, b, c, d;       // the record once complete (c, d only where the kind uses them)
 };
+
+void PrintTo(const Row &row, std::ostream *os) { *os << row.name; }
 
 class ClickProtocolTable : public ::testing::TestWithParam<Row> {};
 

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 using namespace scales;
@@ -144,6 +145,8 @@ struct FailingWrite {
     const char *operation;
     std::function<std::error_code(ScaleLibrary &)> run;
 };
+
+void PrintTo(const FailingWrite &write, std::ostream *os) { *os << write.operation; }
 
 class ScaleLibraryWriteFailure : public ::testing::TestWithParam<FailingWrite> {};
 

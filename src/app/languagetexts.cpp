@@ -50,7 +50,8 @@ constexpr const char *kCalibrateDialogData[] = {
     "RG_FixedAxisTittle_CW", "RG_NoneAxis_CW", "RG_HorizontalAxis_CW", "RG_VerticalAxis_CW"};
 // Texts this program adds beyond the classic records.
 constexpr const char *kExtraTexts[] = {"CannotSaveImage_MsgBox", "AboutInfo1_Dlg", "AboutInfo2_Dlg",
-                                       "LanguageFileMissing_MsgBox", "AddScaleFromPicture_MsgBox"};
+                                       "LanguageFileMissing_MsgBox", "AddScaleFromPicture_MsgBox",
+                                       "ScaleStoreNotWritten_MsgBox"};
 // The camera dialogs' own labels (format, size and frame rate of the format dialog; the compressor
 // list's first entry) and the close button of dialogs that change things at once.
 constexpr const char *kCameraDialogData[] = {"VF_Format_Dlg", "VF_Size_Dlg", "VF_FrameRate_Dlg", "CF_NoCompressor_Dlg",

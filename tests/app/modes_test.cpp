@@ -79,6 +79,19 @@ TEST(UpdateActions, MainButtonsFollowTheFlags)
     EXPECT_FALSE(computeActions(in).visible.value(C::CaptureImage_Btn));
 }
 
+TEST(UpdateActions, SaveIsOfferedOnlyForAStillWithUnsavedChanges)
+{
+    ActionInputs in = live(true);
+    in.stillEmpty = false;
+    in.flags.SizePreset = state::kPresetNormal;
+    for (bool unsaved : {false, true}) {
+        in.unsavedEdits = unsaved;
+        const ActionState s = computeActions(in);
+        EXPECT_EQ(s.visible.value(C::SaveImage_Btn), unsaved);
+        EXPECT_TRUE(s.visible.value(C::EditorImage_Btn)) << "the other still buttons do not wait for a change";
+    }
+}
+
 TEST(UpdateActions, StillButtonsOnlyInTheNormalPreset)
 {
     for (int preset = state::kPresetNormal; preset <= state::kPresetDevCtrlToolbar; ++preset) {

@@ -261,7 +261,8 @@ TEST(Viewer, TheHandOverFileOfAnEarlierRunIsRemovedAtStart)
         platform::DiagnosticsLog log;
         wholeprogram::AnswerOk presenter;
         qputenv("SENDRA_CAM_VIRTUAL_CAMERA", "1");
-        SendraApplication app(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, &presenter);
+        ::app::SystemServices system(QStringLiteral(SENDRA_PROGRAM_DIR), log);
+        SendraApplication app(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, system.services(), &presenter);
         qunsetenv("SENDRA_CAM_VIRTUAL_CAMERA");
         EXPECT_FALSE(QFile::exists(paths.tempBmp));
         // With a stale hand-over and nothing to show, nothing is opened either.

@@ -7,7 +7,8 @@
 #include "devicewindow.h"
 #include "mockdevices.h"
 
-#include "app/cameralisting.h"
+#include "app/main/cameralisting.h"
+#include "app/main/systemservices.h"
 #include "app/ui/sendraapplication.h"
 #include "camera/ui/videocontroltoolbar.h"
 #include "camera/ui/videoformatdialog.h"
@@ -301,7 +302,8 @@ TEST(NoBridge, AGenericUvcCameraIsListedAndTheWindowConnectsToIt)
     platform::DiagnosticsLog log;
     fakes::FakeClock clock;
     devtest::ScriptedPresenter presenter;
-    app::ui::SendraApplication program(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, &presenter);
+    app::SystemServices system(QStringLiteral(SENDRA_PROGRAM_DIR), log);
+    app::ui::SendraApplication program(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, system.services(), &presenter);
     app::ui::Shell &shell = program.shell();
     EXPECT_TRUE(shell.state().flags().DeviceFound);
     QMenu *menu = shell.controls().menu(state::ControlId::DevicesEnum);

@@ -15,6 +15,7 @@
 #include "platform/gst/gstptr.h"
 #include "platform/gst/systemmediabackend.h"
 #include "platform/iniprofilestore.h"
+#include "platform/udev/evdevstillbutton.h"
 #include "platform/udev/udevdevicemonitor.h"
 
 #include <QFileInfo>
@@ -166,12 +167,16 @@ public:
     std::unique_ptr<platform::StillButton> watchStillButton(const platform::DeviceRecord &d,
                                                             std::function<void()> pressed) override
     {
-        return system.watchStillButton(d, std::move(pressed));
+        std::unique_ptr<platform::StillButton> button = system.watchStillButton(d, std::move(pressed));
+        stillButton = dynamic_cast<platform::EvdevStillButton *>(button.get());
+        return button;
     }
 
     platform::SystemMediaBackend system;
     CountingMonitor monitor;
     StreamLog streams;
+    // The snapshot button watched last (owned by the camera); null when none was found.
+    platform::EvdevStillButton *stillButton = nullptr;
 
 private:
     bool real_;

@@ -1,5 +1,6 @@
 // The filter tool bar in the whole program: a picture opened from a file, the buttons and the
 // slider clicked as the user clicks them, and the question on leaving answered both ways.
+#include "app/main/systemservices.h"
 #include "feature/ui/controls.h"
 #include "imaging/ui/filtercontroller.h"
 #include "app/ui/mainwindow.h"
@@ -74,12 +75,16 @@ struct Program {
     platform::DiagnosticsLog log;
     ScriptedPresenter presenter;
     fakes::ScriptedDialogs dialogs;
+    // Built before the program and destroyed after it.
+    std::unique_ptr<::app::SystemServices> system;
     std::unique_ptr<SendraApplication> app;
     Bitmap original = specimen();
 
     Program()
     {
-        app = std::make_unique<SendraApplication>(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, &presenter, &dialogs);
+        system = std::make_unique<::app::SystemServices>(QStringLiteral(SENDRA_PROGRAM_DIR), log);
+        app = std::make_unique<SendraApplication>(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, system->services(), &presenter,
+                                                  &dialogs);
         app->window().show();
         const QString path = profile.path() + "/specimen.bmp";
         EXPECT_TRUE(platform::writeBmpFile(path, original).ok());

@@ -5,7 +5,7 @@
 #include "fakes.h"
 #include "gate.h"
 #include "platform/diagnosticslog.h"
-#include "platform/frameextractor.h"
+#include "platform/gst/frameextractor.h"
 #include "platform/gst/gstptr.h"
 #include "platform/picturecodec.h"
 #include "state/usersettings.h"

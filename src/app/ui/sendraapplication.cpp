@@ -6,7 +6,6 @@
 #include "messagepresenter.h"
 #include "shell.h"
 
-#include "camera/overlaybitmap.h"
 #include "camera/ui/cameramemorykeeper.h"
 #include "camera/ui/videowidget.h"
 #include "camera/videocamerads.h"
@@ -17,13 +16,10 @@
 #include "library/ui/thumbnailbrowserwidget.h"
 #include "measure/ui/measuringsurface.h"
 #include "platform/diagnosticslog.h"
-#include "platform/frameextractor.h"
-#include "platform/gst/gstplaybackengine.h"
-#include "platform/gst/systemmediabackend.h"
-#include "platform/gst/virtualcamera.h"
 #include "platform/iniprofilestore.h"
 #include "platform/localeid.h"
-#include "platform/vendor/dlvendorchannel.h"
+#include "platform/mediafiles.h"
+#include "platform/overlaybitmap.h"
 #include "measure/measurementpacket.h"
 #include "stack/stackfolder.h"
 #include "stack/ui/focusstackcontroller.h"
@@ -38,29 +34,16 @@ namespace app::ui {
 using state::ControlId;
 
 SendraApplication::SendraApplication(const QString &programDir, platform::DiagnosticsLog &log, platform::Clock &clock,
-                                     MessagePresenter *presenter, feature::ui::UserDialogs *dialogs)
+                                     PlatformServices services, MessagePresenter *presenter,
+                                     feature::ui::UserDialogs *dialogs)
+    : services_(services)
 {
     const state::UserPaths paths = state::UserPaths::fromProfileDir(state::UserPaths::profileDirFromEnvironment());
 
-    // The platform services the program runs on, created together: the settings file, the
-    // bridge chip's vendor library, the virtual camera, the media backend and the playback
-    // engine. Nothing below reaches GStreamer or the vendor library but through them.
     settings_ = std::make_unique<platform::IniProfileStore>(paths.settingsFile());
-    auto vendor = std::make_unique<platform::DlVendorChannel>(platform::DlVendorChannel::defaultLibraryPath(programDir));
-    if (!vendor->loaded())
-        log.append(QStringLiteral("Bridge library not loaded: ") + vendor->loadError());
-    vendor_ = std::move(vendor);
-    if (const auto options = platform::VirtualCameraOptions::fromEnvironment()) {
-        rig_ = std::make_unique<platform::VirtualCameraRig>(*options, log);
-        // A test outside the process presses the snapshot button or pulls the cable through it.
-        if (const QString fifo = qEnvironmentVariable("SENDRA_CAM_VIRTUAL_CONTROL"); !fifo.isEmpty())
-            rig_->listenOnFifo(fifo);
-    }
-    backend_ = std::make_unique<platform::SystemMediaBackend>(log, rig_.get());
-    engine_ = std::make_unique<platform::GstPlaybackEngine>();
 
     const bool renderer = qEnvironmentVariable("SENDRA_CAM_NO_RENDERER") != QLatin1String("1");
-    shell_ = std::make_unique<Shell>(ShellDeps{programDir, paths, clock, *settings_, *vendor_, log,
+    shell_ = std::make_unique<Shell>(ShellDeps{programDir, paths, clock, *settings_, services_.vendor, log,
                                                platform::systemLanguageId(), renderer, presenter, dialogs});
     createFeatures(log);
     connectFeatures();
@@ -78,11 +61,12 @@ void SendraApplication::createFeatures(platform::DiagnosticsLog &log)
     const feature::ui::FeatureContext ctx = shell.context();
     // The features, in the order the shell calls them; the close sequence runs them backwards,
     // so the player and the recording end before the camera.
-    still_ = new imaging::ui::StillImageController(ctx, *this, *window.stillView(), &platform::grabFrameForThumbnail, &shell);
+    still_ = new imaging::ui::StillImageController(ctx, *this, *window.stillView(),
+        [this](const QString &path, int index) { return services_.files.thumbnailFrame(path, index); }, &shell);
     window.placeLibrary(&still_->browser());
     layout_ = new LayoutController(shell, *this, &shell);
     liveModes_ = new LiveModeController(shell, &shell);
-    camera_ = new camera::ui::CameraController(ctx, *this, *backend_, *window.videoArea(), shell.eetiCom(), &shell);
+    camera_ = new camera::ui::CameraController(ctx, *this, services_.media, *window.videoArea(), shell.eetiCom(), &shell);
     // Before the first search: it sets up the device table ("Show all cameras", the camera used last).
     cameraMemory_ = new camera::ui::CameraMemoryKeeper(shell.paths().cameraMemoryFile(), camera_->camera(),
                                                        *camera_->controlToolBar(),
@@ -91,14 +75,14 @@ void SendraApplication::createFeatures(platform::DiagnosticsLog &log)
                      &camera::ui::CameraController::onNodesChanged);
     recording_ = new camera::ui::RecordingController(ctx, *this, camera_->camera(), still_->captureCounter(), &shell);
     player_ = new camera::playback::ui::MediaPlayerController(
-        ctx, *this, camera_->videoWidget(), *engine_,
-        [&log](const QString &path, std::uint32_t index) { return platform::GetAviFrame(path, index, &log); }, &shell);
+        ctx, *this, camera_->videoWidget(), services_.playback,
+        [this](const QString &path, std::uint32_t index) { return services_.files.videoFrame(path, index); }, &shell);
     measure_ = new measure::ui::MeasureController(ctx, *this, camera_->camera(), *camera_->videoWidget(), *window.videoArea(), &shell);
-    overlay_ = std::make_unique<camera::OverlayBitmap>();
+    overlay_ = std::make_unique<platform::OverlayBitmap>();
     compare_ = new imaging::ui::CompareController(ctx, *this, camera_->camera(), *overlay_, &shell);
     reticle_ = new imaging::ui::ReticleController(ctx, *this, camera_->camera(), *overlay_, &shell);
-    scales_ = new scales::ui::ScaleController(ctx, *this, camera_->camera(), *backend_, &shell);
-    automation_ = new tools::ui::AutomationController(ctx, *this, &shell);
+    scales_ = new scales::ui::ScaleController(ctx, *this, camera_->camera(), services_.media, &shell);
+    automation_ = new tools::ui::AutomationController(ctx, *this, services_.media, services_.files, &shell);
     editor_ = new imaging::ui::EditorController(ctx, *this, still_->document(), still_->view(), &shell);
     filters_ = new imaging::ui::FilterController(ctx, *this, still_->document(), still_->view(), &shell);
     viewer_ = new library::ui::ViewerController(ctx, *this, &shell);
@@ -124,7 +108,7 @@ void SendraApplication::connectFeatures()
                      [this](const scales::RulerScaleControl &scale) { measure_->surface().setScale(scale); });
     scales_->publish();
     camera::ui::VideoWidget *video = camera_->videoWidget();
-    overlay_->setSink([video](const camera::OverlayBitmap &o) {
+    overlay_->setSink([video](const platform::OverlayBitmap &o) {
         if (o.visible())
             video->setOverlay(o.bitmap(), o.keyColour(), o.alpha());
         else

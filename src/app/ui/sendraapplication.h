@@ -29,10 +29,6 @@ class VirtualCameraRig;
 class PlaybackEngine;
 } // namespace platform
 
-namespace camera {
-class OverlayBitmap;
-}
-
 namespace feature::ui {
 class UserDialogs;
 }
@@ -56,6 +52,16 @@ class Shell;
 
 // Rejects every open modal dialog (message boxes answer Cancel).
 void dismissModalDialogs();
+
+// The system services the program runs on, borrowed for its whole life. The executable creates
+// them (app/main/systemservices.h), so nothing in the program links an adapter.
+struct PlatformServices {
+    platform::MediaBackend &media;        // cameras: discovery, pipelines, controls, snapshot buttons
+    platform::PlaybackEngine &playback;   // the video player
+    platform::MediaFiles &files;          // frames of clips, the conversions' readers and writers
+    platform::VendorChannel &vendor;      // the bridge chip's library
+    platform::VirtualCameraRig *virtualCamera = nullptr;   // when the environment asks for one
+};
 
 // The whole program wired together, the composition root: the system services, the shell, and
 // the features of the subsystem folders that register with it. Each feature declares the port it
@@ -81,7 +87,8 @@ public:
     // `presenter` answers the message boxes and `dialogs` the other dialogs (tests); null means
     // the program's own.
     SendraApplication(const QString &programDir, platform::DiagnosticsLog &log, platform::Clock &clock,
-                      MessagePresenter *presenter = nullptr, feature::ui::UserDialogs *dialogs = nullptr);
+                      PlatformServices services, MessagePresenter *presenter = nullptr,
+                      feature::ui::UserDialogs *dialogs = nullptr);
     ~SendraApplication();
 
     Shell &shell() { return *shell_; }
@@ -102,7 +109,7 @@ public:
     imaging::ui::EditorController &editor() { return *editor_; }
     imaging::ui::FilterController &filters() { return *filters_; }
     library::ui::ViewerController &viewer() { return *viewer_; }
-    platform::VirtualCameraRig *virtualCamera() { return rig_.get(); }
+    platform::VirtualCameraRig *virtualCamera() { return services_.virtualCamera; }
     // What is remembered per camera; memory().current() is the record of the camera in use.
     camera::ui::CameraMemoryKeeper &cameraMemory() { return *cameraMemory_; }
     // SIGTERM and friends: open questions are dismissed (nothing is asked), then the window
@@ -175,16 +182,13 @@ private:
     platform::PictureMetadata currentCalibration(QSize picture) override;
     std::optional<QString> saveStack(const platform::Bitmap &picture, const platform::PictureMetadata &metadata) override;
 
-    // The platform services the program runs on, created together in the constructor.
+    // The system services, lent by the executable, and the settings file.
+    PlatformServices services_;
     std::unique_ptr<platform::IniProfileStore> settings_;
-    std::unique_ptr<platform::VendorChannel> vendor_;
-    std::unique_ptr<platform::VirtualCameraRig> rig_;
-    std::unique_ptr<platform::MediaBackend> backend_;
-    std::unique_ptr<platform::PlaybackEngine> engine_;
 
     std::unique_ptr<Shell> shell_;
     // The mixing bitmap over the live video, shared by the comparison and the reticle.
-    std::unique_ptr<camera::OverlayBitmap> overlay_;
+    std::unique_ptr<platform::OverlayBitmap> overlay_;
     // Features, owned by the shell (QObject children), in registration order.
     imaging::ui::StillImageController *still_ = nullptr;
     LayoutController *layout_ = nullptr;

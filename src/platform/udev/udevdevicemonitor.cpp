@@ -57,6 +57,8 @@ UdevDeviceMonitor::~UdevDeviceMonitor() = default;
 
 void UdevDeviceMonitor::notifyChanged() { coalesce_->start(); }
 
+bool UdevDeviceMonitor::changePending() const { return coalesce_->isActive(); }
+
 void UdevDeviceMonitor::drainMonitor()
 {
     // UI thread. Every pending uevent is read so the notifier does not fire again for it.

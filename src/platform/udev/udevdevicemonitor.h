@@ -37,6 +37,9 @@ public:
 
     // Something other than udev changed the device list: take the same coalesced path.
     void notifyChanged();
+    // A burst is being gathered: uevents were read and "nodes changed" follows once the burst
+    // has been quiet for kCoalesceMs.
+    bool changePending() const;
 
     static constexpr int kCoalesceMs = 250;
 

@@ -1,6 +1,7 @@
 // Sendra-CAM Viewer: start-up.
-#include "app/cameralisting.h"
 #include "app/commandline.h"
+#include "app/main/cameralisting.h"
+#include "app/main/systemservices.h"
 #include "app/singleinstance.h"
 #include "app/terminationwatcher.h"
 #include "app/ui/mainwindow.h"
@@ -78,7 +79,8 @@ int main(int argc, char **argv)
 
     platform::initGStreamer();
     platform::SystemClock clock;
-    app::ui::SendraApplication program(QApplication::applicationDirPath(), log, clock);
+    app::SystemServices system(QApplication::applicationDirPath(), log);
+    app::ui::SendraApplication program(QApplication::applicationDirPath(), log, clock, system.services());
 
     QObject::connect(&instance, &app::SingleInstance::activationRequested, &program.window(), [&program, &log] {
         QWidget &window = program.window();

@@ -1,4 +1,4 @@
-#include "cameralisting.h"
+#include "app/main/cameralisting.h"
 
 #include "camera/devicetable.h"
 #include "platform/diagnosticslog.h"

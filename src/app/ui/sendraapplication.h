@@ -9,6 +9,7 @@
 #include "imaging/ui/overlayport.h"
 #include "imaging/ui/stillimagecontroller.h"
 #include "library/ui/viewercontroller.h"
+#include "platform/overlaybitmap.h"
 #include "measure/ui/measurecontroller.h"
 #include "measure/ui/resultscontroller.h"
 #include "scales/ui/scalecontroller.h"

@@ -6,7 +6,7 @@
 #include <QSize>
 #include <QString>
 
-namespace camera {
+namespace platform {
 class OverlayBitmap;
 }
 
@@ -57,7 +57,7 @@ platform::Bitmap loadReference(const QString &path);
 class CompareOverlay
 {
 public:
-    explicit CompareOverlay(camera::OverlayBitmap &overlay);
+    explicit CompareOverlay(platform::OverlayBitmap &overlay);
 
     // VMRBitmap_LoadAssignImage: builds the overlay from the reference at `path` in `mode` with
     // the current split, knockout colour and opacity, and shows it. Blend mode records the
@@ -84,7 +84,7 @@ public:
 private:
     const platform::Bitmap &reference(const QString &path);
 
-    camera::OverlayBitmap &overlay_;
+    platform::OverlayBitmap &overlay_;
     platform::Bitmap cached_;
     QString cachedPath_;
     QDateTime cachedModified_;

@@ -62,6 +62,14 @@ constexpr const char *kResultsTableData[] = {
     "ResultsDiameter_Col", "ResultsAngle_Col", "ResultsPoints_Col", "CannotExportResults_MsgBox",
     "CannotExportTiff_MsgBox"};
 
+// Messages about files: the one to delete by name, why a picture cannot be read, a truncated
+// picture shown, a full disk, a picture a video cannot take.
+constexpr const char *kFileMessageData[] = {
+    "WhetherDeleteFile_MsgBox", "CannotOpenPicture_MsgBox", "PictureCannotRead_MsgBox", "PictureEmpty_MsgBox",
+    "PictureNotBmpJpeg_MsgBox", "PictureTooLarge_MsgBox", "PictureTooManyPixels_MsgBox", "PictureNoMemory_MsgBox",
+    "PictureDamaged_MsgBox", "PictureTruncated_MsgBox", "PictureUnsupported_MsgBox", "PictureIncomplete_Lab",
+    "PictureDamaged_Lab", "CannotReadThumbnail_Lab", "DiskFull_MsgBox", "VideoPictureSize_MsgBox"};
+
 constexpr TextRecord kRecords[] = {
     {"ButtonHintData", kButtonHintData},
     {"MessgeBoxData", kMessgeBoxData},
@@ -79,6 +87,7 @@ constexpr TextRecord kRecords[] = {
     {"ExtraTexts", kExtraTexts},
     {"CameraDialogData", kCameraDialogData},
     {"ResultsTableData", kResultsTableData},
+    {"FileMessageData", kFileMessageData},
 };
 
 } // namespace

@@ -20,6 +20,8 @@
 #include <QSignalSpy>
 #include <QStringList>
 
+#include <functional>
+
 #include <memory>
 
 namespace wholeprogram {
@@ -27,9 +29,12 @@ namespace wholeprogram {
 struct AnswerOk final : app::ui::MessagePresenter {
     QStringList texts;
     QList<int> answers;   // the next answers, first to last; OK once they run out
+    std::function<void(const QString &text)> whileOpen;   // looks at the window while a box is open
     int show(const QString &text, const QString &, bool, int) override
     {
         texts << text;
+        if (whileOpen)
+            whileOpen(text);
         return answers.isEmpty() ? app::ui::kResultOk : answers.takeFirst();
     }
 };

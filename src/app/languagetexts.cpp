@@ -66,9 +66,9 @@ constexpr const char *kResultsTableData[] = {
 // picture shown, a full disk, a picture a video cannot take.
 constexpr const char *kFileMessageData[] = {
     "WhetherDeleteFile_MsgBox", "CannotOpenPicture_MsgBox", "PictureCannotRead_MsgBox", "PictureEmpty_MsgBox",
-    "PictureNotBmpJpeg_MsgBox", "PictureTooLarge_MsgBox", "PictureTooManyPixels_MsgBox", "PictureNoMemory_MsgBox",
-    "PictureDamaged_MsgBox", "PictureTruncated_MsgBox", "PictureUnsupported_MsgBox", "PictureIncomplete_Lab",
-    "PictureDamaged_Lab", "CannotReadThumbnail_Lab", "DiskFull_MsgBox", "VideoPictureSize_MsgBox"};
+    "PictureNotBmpJpeg_MsgBox", "PictureOtherKind_MsgBox", "PictureTooLarge_MsgBox", "PictureTooManyPixels_MsgBox",
+    "PictureNoMemory_MsgBox", "PictureDamaged_MsgBox", "PictureTruncated_MsgBox", "PictureUnsupported_MsgBox",
+    "PictureIncomplete_Lab", "PictureDamaged_Lab", "CannotReadThumbnail_Lab", "DiskFull_MsgBox", "VideoPictureSize_MsgBox"};
 
 constexpr TextRecord kRecords[] = {
     {"ButtonHintData", kButtonHintData},

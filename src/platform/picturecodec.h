@@ -16,6 +16,7 @@ enum class PictureError {
     CannotOpen,      // the file is missing or unreadable
     Empty,           // the file holds no byte at all
     NotRecognised,   // the content is neither "BM" nor FF D8
+    OtherKind,       // read as one kind, the content is the other (`content` says which)
     Malformed,       // a header field is impossible
     Truncated,       // the header promises more pixels than the file holds
     TooLarge,        // beyond kMaxPictureSide / kMaxPicturePixels
@@ -44,6 +45,7 @@ struct DecodedPicture {
     QString detail;      // for the log: what exactly was wrong
     QSize claimedSize;   // TooLarge: the size the file's header claims
     PictureWarning warning = PictureWarning::None;
+    PictureKind content = PictureKind::Unknown;   // OtherKind: what the file holds
     bool ok() const { return error == PictureError::None; }
 };
 
@@ -83,7 +85,7 @@ WriteResult writeJpegFile(const QString &path, const Bitmap &bitmap, int quality
 QByteArray encodeJpeg(const Bitmap &bitmap, int quality = kDefaultJpegQuality);
 
 // Reads a BMP or JPEG by its content, whatever its extension says; with `as` set, reads it as that
-// kind only (a JPEG read as BMP is NotRecognised). A file of no bytes is Empty.
+// kind only (a JPEG read as BMP is OtherKind). A file of no bytes is Empty.
 DecodedPicture readPictureFile(const QString &path, QSize maxSize = {}, PictureKind as = PictureKind::Unknown);
 
 QString pictureErrorText(PictureError error);

@@ -38,11 +38,17 @@ DecodedPicture readPictureFile(const QString &path, QSize maxSize, PictureKind a
         copy = file.readAll();
         bytes = copy;
     }
+    const PictureKind content = sniffPicture(bytes.first(std::min<qsizetype>(2, bytes.size())));
+    if (as != PictureKind::Unknown && content != PictureKind::Unknown && content != as) {
+        DecodedPicture other(Bitmap(), PictureError::OtherKind, QStringLiteral("the content is the other kind"));
+        other.content = content;
+        return other;
+    }
     if (as == PictureKind::Bmp)
         return decodeBmp(bytes);
     if (as == PictureKind::Jpeg)
         return decodeJpeg(bytes, maxSize);
-    switch (sniffPicture(bytes.first(std::min<qsizetype>(2, bytes.size())))) {
+    switch (content) {
     case PictureKind::Bmp:
         return decodeBmp(bytes);
     case PictureKind::Jpeg:
@@ -60,6 +66,7 @@ QString pictureErrorText(PictureError error)
     case PictureError::CannotOpen: return QStringLiteral("cannot open");
     case PictureError::Empty: return QStringLiteral("empty file");
     case PictureError::NotRecognised: return QStringLiteral("not a BMP or JPEG file");
+    case PictureError::OtherKind: return QStringLiteral("the other kind of picture");
     case PictureError::Malformed: return QStringLiteral("malformed");
     case PictureError::Truncated: return QStringLiteral("truncated");
     case PictureError::TooLarge: return QStringLiteral("too large");

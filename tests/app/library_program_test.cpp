@@ -181,7 +181,7 @@ TEST(Library, AFileThatCannotBeReadSaysWhichAndWhyWhereverItIsOpened)
             << p.presenter.texts[0].toStdString();
     }
     // Through the menu as a JPEG, the BMP's own reason is that it is no JPEG.
-    EXPECT_EQ(p.presenter.texts.last(), "cut.bmp cannot be opened: not a BMP or JPEG picture.");
+    EXPECT_EQ(p.presenter.texts.last(), "cut.bmp cannot be opened: the file holds a BMP picture, not a JPEG one.");
 }
 
 TEST(Library, ATruncatedJpegOpensWithAWarningInTheStatusLine)

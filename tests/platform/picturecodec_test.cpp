@@ -517,7 +517,9 @@ TEST(PictureFile, ReadAsAKindRefusesTheOtherKind)
     QTemporaryDir dir;
     const QString jpeg = dir.filePath("p.bmp");
     ASSERT_TRUE(writeJpegFile(jpeg, gradient(8, 8)).ok());
-    EXPECT_EQ(readPictureFile(jpeg, {}, PictureKind::Bmp).error, PictureError::NotRecognised);
+    const DecodedPicture asBmp = readPictureFile(jpeg, {}, PictureKind::Bmp);
+    EXPECT_EQ(asBmp.error, PictureError::OtherKind);
+    EXPECT_EQ(asBmp.content, PictureKind::Jpeg);
     EXPECT_TRUE(readPictureFile(jpeg, {}, PictureKind::Jpeg).ok());
     QFile empty(dir.filePath("e.bmp"));
     ASSERT_TRUE(empty.open(QIODevice::WriteOnly));

@@ -41,6 +41,12 @@ QString pictureProblemText(const TextLookup &text, const platform::DecodedPictur
         return text(QStringLiteral("PictureEmpty_MsgBox"));
     case PictureError::NotRecognised:
         return text(QStringLiteral("PictureNotBmpJpeg_MsgBox"));
+    case PictureError::OtherKind: {
+        const bool jpeg = picture.content == platform::PictureKind::Jpeg;
+        return fillInArguments(text(QStringLiteral("PictureOtherKind_MsgBox")),
+                               {jpeg ? QStringLiteral("JPEG") : QStringLiteral("BMP"),
+                                jpeg ? QStringLiteral("BMP") : QStringLiteral("JPEG")});
+    }
     case PictureError::TooLarge:
         if (claimed.width() > platform::kMaxPictureSide || claimed.height() > platform::kMaxPictureSide)
             return fillInArguments(text(QStringLiteral("PictureTooLarge_MsgBox")),

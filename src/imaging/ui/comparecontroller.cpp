@@ -237,15 +237,12 @@ void CompareController::CompareTB_AssignFileClick()
             releaseAssignButton(true);
             return;
         }
-        // Read now, the file as it is: one that cannot be read is reported by name and reason and
-        // changes nothing, as a cancelled dialog.
+        // Read now, the file as it is: one that cannot be read is reported by name and reason; it
+        // is still the reference, which then shows nothing.
         model_.referenceReplaced();
         const platform::DecodedPicture &candidate = model_.reference(*chosen);
-        if (!candidate.ok()) {
+        if (!candidate.ok())
             feature::ui::reportUnreadablePicture(ctx_.shell, *chosen, candidate);
-            releaseAssignButton(true);
-            return;
-        }
     }
     if (c.isDown(ControlId::CompareTB_AssignWindowsImage)) {
         clearCompare();

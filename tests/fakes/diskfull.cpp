@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <string>
 #include <sys/mount.h>
 #include <sys/syscall.h>
@@ -17,14 +18,17 @@
 
 namespace {
 
-// Written only while no injection is active; read by any thread while one is.
-std::string g_folder;
-std::atomic<bool> g_active{false};
+// The folder refused, with its trailing '/'; null while nothing is injected. A folder, once
+// published, stays in g_folders for the process's life: a writer on another thread may still be
+// comparing against it after the injection ended. Only the thread of the test adds to the list.
+std::deque<std::string> g_folders;
+std::atomic<const std::string *> g_folder{nullptr};
 std::atomic<int> g_refused{0};
 
 bool refuses(int fd)
 {
-    if (!g_active.load(std::memory_order_acquire) || fd < 0)
+    const std::string *folder = g_folder.load(std::memory_order_acquire);
+    if (!folder || fd < 0)
         return false;
     char link[64];
     std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
@@ -33,7 +37,7 @@ bool refuses(int fd)
     if (n <= 0)
         return false;
     target[n] = '\0';
-    if (std::strncmp(target, g_folder.c_str(), g_folder.size()) != 0)
+    if (std::strncmp(target, folder->c_str(), folder->size()) != 0)
         return false;
     g_refused.fetch_add(1);
     return true;
@@ -65,11 +69,11 @@ namespace fakes {
 
 InjectedDiskFull::InjectedDiskFull(const QString &folder)
 {
-    g_folder = QFile::encodeName(folder).toStdString() + '/';
-    g_active.store(true, std::memory_order_release);
+    g_folders.push_back(QFile::encodeName(folder).toStdString() + '/');
+    g_folder.store(&g_folders.back(), std::memory_order_release);
 }
 
-InjectedDiskFull::~InjectedDiskFull() { g_active.store(false, std::memory_order_release); }
+InjectedDiskFull::~InjectedDiskFull() { g_folder.store(nullptr, std::memory_order_release); }
 
 int InjectedDiskFull::refused() { return g_refused.load(); }
 

@@ -20,10 +20,11 @@ build: deps
 run: build
 	SENDRA_CAM_VIRTUAL_CAMERA=1 $(BUILD)/sendra-cam
 
-# Builds from scratch in its own folder and runs every test headless.
+# Builds from scratch in its own folder, any compiler warning failing the build, and runs every
+# test headless.
 test: deps
 	rm -rf $(TESTBUILD)
-	cmake -S . -B $(TESTBUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSENDRA_BUILD_TESTS=ON
+	cmake -S . -B $(TESTBUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSENDRA_BUILD_TESTS=ON -DSENDRA_WARNINGS_AS_ERRORS=ON
 	cmake --build $(TESTBUILD) -j $(JOBS)
 	cd $(TESTBUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 

@@ -3,7 +3,7 @@
 // -frames:v 1 frame.bmp`, the same frame to a BMP file. The ratio is ours / ffmpeg; the goal is
 // at most 1.0. ffmpeg's time includes starting its process, which is what a caller of the tool
 // pays as well.
-#include "platform/frameextractor.h"
+#include "platform/gst/frameextractor.h"
 #include "ratio.h"
 #include "platform/gst/gstinit.h"
 #include "platform/gst/gstptr.h"

@@ -6,6 +6,8 @@
 
 #include <chrono>
 
+#include <sys/resource.h>
+
 namespace bench {
 
 template <class Ours, class Anchor>
@@ -29,6 +31,43 @@ void measureRatio(benchmark::State &state, Ours &&ours, Anchor &&anchor)
     state.counters["ours_ms"] = oursNs / rounds / 1e6;
     state.counters["anchor_ms"] = anchorNs / rounds / 1e6;
     state.counters["ratio"] = anchorNs > 0 ? oursNs / anchorNs : 0;
+}
+
+// The same, and also the process's CPU time on each side (all its threads), for operations that
+// spread over several threads: the wall-time ratio is what the user waits, the CPU ratio what the
+// machine pays.
+template <class Ours, class Anchor>
+void measureRatioAndCpu(benchmark::State &state, Ours &&ours, Anchor &&anchor)
+{
+    using Clock = std::chrono::steady_clock;
+    auto cpuNow = [] {
+        rusage u{};
+        getrusage(RUSAGE_SELF, &u);
+        return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e9 + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e3;
+    };
+    double oursNs = 0, anchorNs = 0, oursCpu = 0, anchorCpu = 0;
+    std::int64_t rounds = 0;
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        const double c0 = cpuNow();
+        ours();
+        const auto t1 = Clock::now();
+        const double c1 = cpuNow();
+        anchor();
+        const auto t2 = Clock::now();
+        const double c2 = cpuNow();
+        oursNs += std::chrono::duration<double, std::nano>(t1 - t0).count();
+        anchorNs += std::chrono::duration<double, std::nano>(t2 - t1).count();
+        oursCpu += c1 - c0;
+        anchorCpu += c2 - c1;
+        ++rounds;
+    }
+    if (rounds == 0)
+        return;
+    state.counters["ours_ms"] = oursNs / rounds / 1e6;
+    state.counters["anchor_ms"] = anchorNs / rounds / 1e6;
+    state.counters["ratio"] = anchorNs > 0 ? oursNs / anchorNs : 0;
+    state.counters["cpu_ratio"] = anchorCpu > 0 ? oursCpu / anchorCpu : 0;
 }
 
 } // namespace bench

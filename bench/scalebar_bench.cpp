@@ -3,9 +3,9 @@
 #include "freshfiles.h"
 #include "ratio.h"
 
-#include "measure/canvas.h"
 #include "measure/scalebar.h"
 #include "measure/ui/measuringsurface.h"
+#include "platform/canvas.h"
 #include "platform/picturecodec.h"
 
 #include <QGuiApplication>
@@ -56,7 +56,7 @@ void BM_ScaleBarLayerVsLayerCopy(benchmark::State &state)
         state,
         [&] {
             layer.fill(0xFFFFFF);
-            measure::BitmapCanvas canvas(layer);
+            platform::BitmapCanvas canvas(layer);
             bar.DrawScale(canvas, layer.size(), scale);
             benchmark::DoNotOptimize(layer.constScanLine(0));
         },

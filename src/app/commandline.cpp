@@ -38,6 +38,12 @@ CommandLine parseCommandLine(const QStringList &arguments)
         QStringLiteral("Offer the built-in virtual camera (a stage micrometer) beside any real camera, "
                        "as SENDRA_CAM_VIRTUAL_CAMERA=1 does."));
     parser.addOption(virtualCamera);
+    const QCommandLineOption listCameras(
+        QStringLiteral("list-cameras"),
+        QStringLiteral("Print the cameras the viewer offers, one a line (menu name, node, vendor:product, serial or "
+                       "port, supported by the bridge channel, capture formats), and the video nodes it leaves out "
+                       "on standard error; then exit. Needs no display."));
+    parser.addOption(listCameras);
     for (const char *name : kToolkitValueOptions) {
         QCommandLineOption option(QLatin1String(name), QString(), QStringLiteral("value"));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -82,7 +88,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
         result.exitCode = kUsageExitCode;
         return result;
     }
-    result.action = CommandLine::Action::Run;
+    result.action = parser.isSet(listCameras) ? CommandLine::Action::ListCameras : CommandLine::Action::Run;
     result.virtualCamera = parser.isSet(virtualCamera);
     return result;
 }

@@ -8,9 +8,9 @@ namespace app {
 // What the command line asks for. Answered before any window opens, so `--help` and `--version`
 // work without a display.
 struct CommandLine {
-    enum class Action { Unknown, Run, ShowHelp, ShowVersion, Fail };
+    enum class Action { Unknown, Run, ShowHelp, ShowVersion, ListCameras, Fail };
     Action action = Action::Unknown;
-    // --virtual-camera: the same as SENDRA_CAM_VIRTUAL_CAMERA=1.
+    // --virtual-camera: the same as SENDRA_CAM_VIRTUAL_CAMERA=1 (also for --list-cameras).
     bool virtualCamera = false;
     QString output;   // help or version text, for stdout
     QString error;    // what was wrong, for stderr

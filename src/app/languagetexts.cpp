@@ -50,7 +50,8 @@ constexpr const char *kCalibrateDialogData[] = {
     "RG_FixedAxisTittle_CW", "RG_NoneAxis_CW", "RG_HorizontalAxis_CW", "RG_VerticalAxis_CW"};
 // Texts this program adds beyond the classic records.
 constexpr const char *kExtraTexts[] = {"CannotSaveImage_MsgBox", "AboutInfo1_Dlg", "AboutInfo2_Dlg",
-                                       "LanguageFileMissing_MsgBox", "AddScaleFromPicture_MsgBox"};
+                                       "LanguageFileMissing_MsgBox", "AddScaleFromPicture_MsgBox",
+                                       "ScaleStoreNotWritten_MsgBox"};
 // The camera dialogs' own labels (format, size and frame rate of the format dialog; the compressor
 // list's first entry) and the close button of dialogs that change things at once.
 constexpr const char *kCameraDialogData[] = {"VF_Format_Dlg", "VF_Size_Dlg", "VF_FrameRate_Dlg", "CF_NoCompressor_Dlg",
@@ -69,6 +70,8 @@ constexpr const char *kFileMessageData[] = {
     "PictureNotBmpJpeg_MsgBox", "PictureOtherKind_MsgBox", "PictureTooLarge_MsgBox", "PictureTooManyPixels_MsgBox",
     "PictureNoMemory_MsgBox", "PictureDamaged_MsgBox", "PictureTruncated_MsgBox", "PictureUnsupported_MsgBox",
     "PictureIncomplete_Lab", "PictureDamaged_Lab", "CannotReadThumbnail_Lab", "DiskFull_MsgBox", "VideoPictureSize_MsgBox"};
+// The still-image editor's status line.
+constexpr const char *kEditorTexts[] = {"EditorDragTextBox_Lab"};
 
 constexpr TextRecord kRecords[] = {
     {"ButtonHintData", kButtonHintData},
@@ -88,6 +91,7 @@ constexpr TextRecord kRecords[] = {
     {"CameraDialogData", kCameraDialogData},
     {"ResultsTableData", kResultsTableData},
     {"FileMessageData", kFileMessageData},
+    {"EditorTexts", kEditorTexts},
 };
 
 } // namespace

@@ -49,11 +49,11 @@ void editorRules(const ActionInputs &in, ActionState &s)
     s.enabled.set(C::ImgBar_Move, still && e.controlLargerThanPanel);
     if (!e.controlLargerThanPanel)
         s.checked.set(C::ImgBar_Move, false);
-    // Drawing, selecting and text work on the picture's own pixels.
-    const bool atOwnSize = still && e.originalSize;
+    // Drawing, selecting, text and pasting work at every zoom: the pointer is mapped through the
+    // picture's stretch.
     for (C id : {C::ImgBar_DrawStyle, C::ImgBar_SelectRang, C::ImgBar_Text})
-        s.enabled.set(id, atOwnSize);
-    s.enabled.set(C::ImgBar_Paste, atOwnSize && e.clipboardBitmap);
+        s.enabled.set(id, still);
+    s.enabled.set(C::ImgBar_Paste, still && e.clipboardBitmap);
     for (C id : {C::ImgBar_ComboBox_TextSize, C::ImgBar_TextColor, C::ImgBar_TextBgColor, C::ImgBar_TextBgTransparent})
         s.enabled.set(id, e.textDown);
     s.enabled.set(C::ImgBar_Undo, still && e.canUndo);
@@ -65,8 +65,8 @@ void editorRules(const ActionInputs &in, ActionState &s)
     s.enabled.set(C::VI_Cut, still);
     s.enabled.set(C::VI_Copy, still);
     s.enabled.set(C::VI_Paste, still && e.clipboardBitmap);
-    // The text box lives only while the text tool is down.
-    s.hideEditorTextBox = in.flags.EditMode && !e.textDown && e.textBoxShown;
+    // The text box lives only while the text tool is down; its text is never thrown away.
+    s.commitEditorTextBox = in.flags.EditMode && !e.textDown && e.textBoxShown;
 }
 
 void cameraRules(const ActionInputs &in, ActionState &s)

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 
@@ -122,23 +123,85 @@ bool DeviceTable::SearchDevice(const std::vector<platform::DeviceRecord> &device
     records_.fill(platform::DeviceRecord{});
     names_.fill(QString());
     indexMap_.fill(-1);
+    supported_.fill(false);
+    identities_.fill(CameraIdentity{});
     count_ = 0;
+    offered_ = -1;
     std::vector<QByteArray> paths;
-    if (!dsGetDevicePath(devices, paths, count_)) {
+    // Every camera: the supported ones take the first slots, so they lead the menu and are
+    // never the ones crowded out beyond the sixteenth slot.
+    std::vector<platform::DeviceRecord> ordered = devices;
+    if (showAll_)
+        std::stable_partition(ordered.begin(), ordered.end(),
+                              [this](const platform::DeviceRecord &d) { return isSupportedPath(d.devicePath); });
+    if (!dsGetDevicePath(ordered, paths, count_)) {
         hasDevice_ = false;
         return false;
     }
+    const std::vector<CameraIdentity> ids =
+        identitiesOf(std::vector<platform::DeviceRecord>(records_.begin(), records_.begin() + count_));
+    std::copy(ids.begin(), ids.end(), identities_.begin());
     bool any = false;
     for (int i = 0; i < pairCount_; ++i)
         any = GetAssingVidPidEnumNoSN(i, pairs_[std::size_t(i)].vendorText, count_, paths,
                                       pairs_[std::size_t(i)].productText) || any;
-    return any;
+    for (int slot = 0; slot < count_; ++slot)
+        supported_[std::size_t(slot)] = indexMap_[std::size_t(slot)] != -1;
+    if (!showAll_) {
+        for (int slot = count_ - 1; slot >= 0 && offered_ < 0; --slot)
+            if (indexMap_[std::size_t(slot)] != -1)
+                offered_ = slot;
+        return any;
+    }
+    for (int slot = 0; slot < count_; ++slot) {
+        indexMap_[std::size_t(slot)] = slot;
+        names_[std::size_t(slot)] = identities_[std::size_t(slot)].name;
+    }
+    offered_ = chooseOffered();
+    selected_ = offered_;
+    hasDevice_ = true;
+    return true;
+}
+
+bool DeviceTable::isSupportedPath(const QByteArray &devicePath) const
+{
+    const QString path = QString::fromUtf8(devicePath).toLower();
+    for (int i = 0; i < pairCount_; ++i) {
+        const Pair &p = pairs_[std::size_t(i)];
+        if (!p.vendorText.isEmpty() && !p.productText.isEmpty() && path.contains(p.vendorText.toLower()) &&
+            path.contains(p.productText.toLower()))
+            return true;
+    }
+    return false;
+}
+
+int DeviceTable::chooseOffered() const
+{
+    if (!preferredKey_.isEmpty())
+        for (int slot = 0; slot < count_; ++slot)
+            if (identities_[std::size_t(slot)].key == preferredKey_)
+                return slot;
+    for (int slot = count_ - 1; slot >= 0; --slot)
+        if (supported_[std::size_t(slot)])
+            return slot;
+    for (int slot = 0; slot < count_; ++slot)
+        if (!records_[std::size_t(slot)].builtIn)
+            return slot;
+    return count_ > 0 ? 0 : -1;
 }
 
 void DeviceTable::GetDeviceIndexName(std::array<QString, kSlots> &names, std::array<int, kSlots> &indexMap) const
 {
     names = names_;
     indexMap = indexMap_;
+}
+
+QString addExtraIdsFromEnvironment(DeviceTable &table)
+{
+    const QString extra = qEnvironmentVariable("SENDRA_CAM_EXTRA_IDS");
+    if (extra.isEmpty() || table.addPairsFromList(extra) > 0)
+        return {};
+    return QStringLiteral("SENDRA_CAM_EXTRA_IDS holds no vvvv:pppp pair: ") + extra;
 }
 
 std::vector<DeviceMenuEntry> deviceMenuEntries(const DeviceTable &table)
@@ -151,7 +214,7 @@ std::vector<DeviceMenuEntry> deviceMenuEntries(const DeviceTable &table)
         if (map[std::size_t(slot)] == -1)
             continue;
         entries.push_back({names[std::size_t(slot)] + QStringLiteral(" # ") + QString::number(slot), slot,
-                           int(entries.size())});
+                           int(entries.size()), slot == table.offeredSlot()});
     }
     return entries;
 }

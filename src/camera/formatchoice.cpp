@@ -1,6 +1,7 @@
 #include "formatchoice.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 namespace camera {
@@ -30,6 +31,27 @@ std::optional<platform::CaptureFormat> nearestSize(const platform::PixelFormatIn
     if (!best)
         return std::nullopt;
     return platform::CaptureFormat{format.code, best->width, best->height, preferredRate(*best)};
+}
+
+std::optional<platform::CaptureFormat> offeredFormat(const std::vector<platform::PixelFormatInfo> &formats,
+                                                     const platform::CaptureFormat &wanted)
+{
+    for (const platform::PixelFormatInfo &f : formats) {
+        if (f.code != wanted.code)
+            continue;
+        for (const platform::FrameSizeInfo &s : f.sizes) {
+            if (s.width != wanted.width || s.height != wanted.height)
+                continue;
+            platform::CaptureFormat chosen = wanted;
+            const bool rateListed = std::any_of(s.rates.begin(), s.rates.end(), [&](const platform::FrameRate &r) {
+                return std::int64_t(r.numerator) * wanted.rate.denominator == std::int64_t(wanted.rate.numerator) * r.denominator;
+            });
+            if (!rateListed && !s.rates.empty())
+                chosen.rate = preferredRate(s);
+            return chosen;
+        }
+    }
+    return std::nullopt;
 }
 
 FormatChoice chooseCaptureFormat(const std::vector<platform::PixelFormatInfo> &formats, bool mjpgPreview)

@@ -26,6 +26,12 @@ FormatChoice chooseCaptureFormat(const std::vector<platform::PixelFormatInfo> &f
 // tie), with its preferred rate.
 std::optional<platform::CaptureFormat> nearestSize(const platform::PixelFormatInfo &format, int width, int height);
 
+// `wanted` when the camera offers its pixel format at its size: with its rate when listed for that
+// size (or when the size lists none), else with the size's preferred rate. nullopt when the
+// camera does not offer the format at that size (another camera, a firmware change).
+std::optional<platform::CaptureFormat> offeredFormat(const std::vector<platform::PixelFormatInfo> &formats,
+                                                     const platform::CaptureFormat &wanted);
+
 // The preferred rate of a size: 30 fps when offered, else the fastest; 0/1 when none is listed.
 platform::FrameRate preferredRate(const platform::FrameSizeInfo &size);
 

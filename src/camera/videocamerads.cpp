@@ -2,6 +2,7 @@
 
 #include "platform/diagnosticslog.h"
 #include "camera/compressorchoice.h"
+#include "camera/notifyingcontroldevice.h"
 #include "platform/picturecodec.h"
 
 #include <QFile>
@@ -81,16 +82,23 @@ void TVideoCameraDS::DeviceDisConnect()
 bool TVideoCameraDS::BuildPreviewGraph()
 {
     const int slot = table_.GetIndexDevice();
-    if (!table_.slotIsSupported(slot)) {
+    if (!table_.slotIsListed(slot)) {
         lastFailure_ = PreviewFailure::NoDevice;
         log_.append(QStringLiteral("CAPTURE no supported device in slot %1").arg(slot));
         return false;
     }
     // The slot's own record: its devnode, not its position in a new enumeration.
     device_ = table_.record(slot);
+    openedIdentity_ = table_.identity(slot);
+    openedBridgeKnown_ = table_.slotIsSupported(slot);
     formatChosen_ = false;
     built_ = true;
-    controlDevice_ = backend_.openControls(device_);
+    Q_EMIT cameraOpening();
+    if (auto controls = backend_.openControls(device_))
+        controlDevice_ = std::make_unique<NotifyingControlDevice>(
+            std::move(controls), [this](std::uint32_t id, int value) { Q_EMIT controlWritten(id, value); });
+    else
+        controlDevice_.reset();
     controls_.setDevice(controlDevice_.get());
     stillButton_ = backend_.watchStillButton(device_, [this] { stillTrigger_.press(); });
     previousSize_ = videoSize_;
@@ -99,7 +107,14 @@ bool TVideoCameraDS::BuildPreviewGraph()
 
 bool TVideoCameraDS::InitCapFilters()
 {
-    const FormatChoice choice = chooseCaptureFormat(backend_.formats(device_), mjpgPreview_);
+    const std::vector<platform::PixelFormatInfo> formats = backend_.formats(device_);
+    FormatChoice choice = chooseCaptureFormat(formats, mjpgPreview_);
+    if (formatPreference_)
+        if (const auto wanted = formatPreference_(device_, mjpgPreview_))
+            if (const auto offered = offeredFormat(formats, *wanted)) {
+                choice.format = *offered;
+                choice.found = choice.exactSize = true;
+            }
     if (!choice.found) {
         lastFailure_ = PreviewFailure::NoFormat;
         log_.append(QStringLiteral("CAPTURE %1 lists no format").arg(device_.devnode));
@@ -146,6 +161,7 @@ bool TVideoCameraDS::startSession(bool logLines)
     stillTrigger_.setGrabEnabled(true);
     GetResolution();
     Q_EMIT flipModeChanged(flipMode_);
+    Q_EMIT captureFormatStarted(format_);
     return true;
 }
 

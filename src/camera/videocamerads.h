@@ -13,7 +13,9 @@
 #include <QObject>
 #include <QSize>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 namespace platform {
 class DiagnosticsLog;
@@ -94,9 +96,19 @@ public:
     std::vector<platform::PixelFormatInfo> availableFormats();
     const platform::CaptureFormat &currentFormat() const { return format_; }
 
+    // A format to ask of the camera being opened instead of the default choice, when the camera
+    // offers it (see offeredFormat); asked once per connect with the device and the MJPG preview
+    // switch. Empty or nullopt: the default choice.
+    using FormatPreference = std::function<std::optional<platform::CaptureFormat>(const platform::DeviceRecord &, bool mjpgPreview)>;
+    void setFormatPreference(FormatPreference preference) { formatPreference_ = std::move(preference); }
+
     bool isConnected() const { return connected_; }
     PreviewFailure lastFailure() const { return lastFailure_; }
     const platform::DeviceRecord &openedDevice() const { return session_.device(); }
+    // The camera the last BuildPreviewGraph opened: who it is, and whether its bridge is one of
+    // the supported pairs (only then is there a bridge channel to ask and a model to recognise).
+    const CameraIdentity &openedIdentity() const { return openedIdentity_; }
+    bool openedBridgeKnown() const { return openedBridgeKnown_; }
 
     // Sizes of the picture shown: current (the frozen picture's while frozen), live (the camera's).
     QSize videoSize() const { return videoSize_; }
@@ -177,6 +189,12 @@ Q_SIGNALS:
     // A running preview ended by itself; the component is already disconnected.
     void previewLost(camera::PreviewLoss loss);
     void connectedChanged(bool connected);
+    // BuildPreviewGraph chose the camera to open (openedIdentity()); nothing of it is open yet.
+    void cameraOpening();
+    // The camera accepted a control value (tool bar, source dialog, restore).
+    void controlWritten(std::uint32_t id, int value);
+    // A preview started in `format` (a connect, a format change, a rebuild).
+    void captureFormatStarted(const platform::CaptureFormat &format);
     // A recording ended without VideoCaptureAviStop: a write error (disk full), or the camera
     // went away. The file holds what was recorded so far.
     void recordingEnded(platform::RecordingEnd end);
@@ -197,6 +215,9 @@ private:
     std::unique_ptr<platform::StillButton> stillButton_;
     StillTrigger stillTrigger_;
     platform::DeviceRecord device_;
+    CameraIdentity openedIdentity_;
+    bool openedBridgeKnown_ = false;
+    FormatPreference formatPreference_;
     platform::CaptureFormat format_;
     bool formatChosen_ = false;
     bool connected_ = false;

@@ -13,7 +13,6 @@ struct EditorFacts {
     bool textBoxShown = false;      // the text tool's box is on the picture
     bool selection = false;         // a selection with width and height
     bool controlLargerThanPanel = false;
-    bool originalSize = false;      // the picture is shown at its own pixel size
     bool clipboardBitmap = false;
     bool canUndo = false, canRedo = false;
     // Whether zoom in, zoom out, fit and own size would change the view.

@@ -46,7 +46,7 @@ struct ActionState {
     ControlStates enabled;
     ControlStates checked;
     std::optional<ViewerItems> viewerItems;   // named while the viewer is open
-    bool hideEditorTextBox = false;           // the editor's text box goes when its tool is up
+    bool commitEditorTextBox = false;         // the text box is written into the picture when its tool is up
 };
 
 } // namespace feature

@@ -1,6 +1,6 @@
 #include "imaging/compareoverlay.h"
 
-#include "camera/overlaybitmap.h"
+#include "platform/overlaybitmap.h"
 #include "platform/picturecodec.h"
 
 #include <QFile>
@@ -99,7 +99,7 @@ platform::Bitmap loadReference(const QString &path)
     return picture.ok() ? picture.bitmap : platform::Bitmap();
 }
 
-CompareOverlay::CompareOverlay(camera::OverlayBitmap &overlay) : overlay_(overlay) {}
+CompareOverlay::CompareOverlay(platform::OverlayBitmap &overlay) : overlay_(overlay) {}
 
 const platform::DecodedPicture &CompareOverlay::reference(const QString &path)
 {

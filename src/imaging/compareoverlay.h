@@ -7,7 +7,7 @@
 #include <QSize>
 #include <QString>
 
-namespace camera {
+namespace platform {
 class OverlayBitmap;
 }
 
@@ -61,7 +61,7 @@ platform::Bitmap loadReference(const QString &path);
 class CompareOverlay
 {
 public:
-    explicit CompareOverlay(camera::OverlayBitmap &overlay);
+    explicit CompareOverlay(platform::OverlayBitmap &overlay);
 
     // VMRBitmap_LoadAssignImage: builds the overlay from the reference at `path` in `mode` with
     // the current split, knockout colour and opacity, and shows it. Blend mode records the
@@ -88,7 +88,7 @@ public:
     bool fromFile = false;            // the last reference came from a file, not the shown picture
 
 private:
-    camera::OverlayBitmap &overlay_;
+    platform::OverlayBitmap &overlay_;
     platform::DecodedPicture cached_;
     QString cachedPath_;
     QDateTime cachedModified_;

@@ -172,23 +172,49 @@ ZoomStep applyStep(const ZoomState &zoom, float divisor, const QRect &control, Q
 
 } // namespace
 
+namespace {
+
+// The picture at its own size, when that is the way the step goes: zoom in never shrinks the
+// view and zoom out never enlarges it (from the fitted view of a large picture the own size
+// would be a jump the wrong way). Otherwise nothing changes.
+ZoomStep ownSizeUnlessBackwards(const ZoomState &zoom, const QRect &control, QSize picture, bool in)
+{
+    const bool grows = picture.width() > control.width() || picture.height() > control.height();
+    const bool shrinks = picture.width() < control.width() || picture.height() < control.height();
+    if (in ? shrinks : grows)
+        return {zoom, control, false};
+    return {zoom, QRect(control.topLeft(), picture), false};
+}
+
+// A divisor step that would move the view the wrong way on either axis (a control not at the
+// fitted size over the divisor) changes nothing.
+ZoomStep forwardOnly(ZoomStep step, const ZoomState &zoom, const QRect &control, bool in)
+{
+    const QSize s = step.control.size();
+    const bool backwards = in ? (s.width() < control.width() || s.height() < control.height())
+                              : (s.width() > control.width() || s.height() > control.height());
+    return backwards ? ZoomStep{zoom, control, false} : step;
+}
+
+} // namespace
+
 ZoomStep zoomIn(const ZoomState &zoom, const QRect &control, QSize picture, QSize panel, bool keepCentre)
 {
     const bool smaller = control.width() < picture.width() || control.height() < picture.height();
     const bool larger = picture.width() > panel.width() || picture.height() > panel.height();
     if (!(smaller && larger))
-        return {zoom, QRect(control.topLeft(), picture), false};
+        return ownSizeUnlessBackwards(zoom, control, picture, true);
     const float divisor = zoom.divisor - 0.1f;
     if (divisor < kMinZoomDivisor - 1e-4f)
         return {zoom, control, false};
-    return applyStep(zoom, divisor, control, panel, keepCentre);
+    return forwardOnly(applyStep(zoom, divisor, control, panel, keepCentre), zoom, control, true);
 }
 
 ZoomStep zoomOut(const ZoomState &zoom, const QRect &control, QSize picture, QSize panel, bool keepCentre)
 {
     if (control.width() <= panel.width() && control.height() <= panel.height())
-        return {zoom, QRect(control.topLeft(), picture), false};
-    return applyStep(zoom, zoom.divisor + 0.1f, control, panel, keepCentre);
+        return ownSizeUnlessBackwards(zoom, control, picture, false);
+    return forwardOnly(applyStep(zoom, zoom.divisor + 0.1f, control, panel, keepCentre), zoom, control, false);
 }
 
 QRect originalSizeRect(QSize picture, QSize panel)
@@ -278,7 +304,7 @@ int edgesForPress(QPoint pos, BoxZone zone, bool rightButton)
     }
 }
 
-QRect dragTextBox(const QRect &atPress, int edges, QPoint delta, const QRect &control, QSize panel)
+QRect dragTextBox(const QRect &atPress, int edges, QPoint delta, const QRect &control, QSize panel, QSize minimum)
 {
     int left = atPress.left(), top = atPress.top(), width = atPress.width(), height = atPress.height();
     const int controlRight = control.left() + control.width();
@@ -300,23 +326,29 @@ QRect dragTextBox(const QRect &atPress, int edges, QPoint delta, const QRect &co
             left = panel.width() - width;
         return {left, top, width, height};
     }
+    // The narrowest and lowest the drag may make the box: the minimum, or the box at press when
+    // it was smaller still (an edge never pushes the opposite one).
+    const int narrowest = std::min(minimum.width(), atPress.width());
+    const int lowest = std::min(minimum.height(), atPress.height());
     if (edges & EdgeLeft) {
-        left = std::max({atPress.left() + delta.x(), control.left(), 0});
-        width = atPress.width() + atPress.left() - left;
+        const int right = atPress.left() + atPress.width();
+        left = std::min(std::max({atPress.left() + delta.x(), control.left(), 0}), right - narrowest);
+        width = right - left;
     }
     if (edges & EdgeRight) {
-        width = atPress.width() + delta.x();
+        width = std::max(atPress.width() + delta.x(), narrowest);
         if (left + width >= controlRight)
             width = control.width() - std::abs(left - control.left());
         if (left + width >= panel.width())
             width = panel.width() - left;
     }
     if (edges & EdgeTop) {
-        top = std::max({atPress.top() + delta.y(), control.top(), 0});
-        height = atPress.height() + atPress.top() - top;
+        const int bottom = atPress.top() + atPress.height();
+        top = std::min(std::max({atPress.top() + delta.y(), control.top(), 0}), bottom - lowest);
+        height = bottom - top;
     }
     if (edges & EdgeBottom) {
-        height = atPress.height() + delta.y();
+        height = std::max(atPress.height() + delta.y(), lowest);
         if (top + height >= controlBottom)
             height = control.height() - std::abs(top - control.top());
         if (top + height >= panel.height())

@@ -64,7 +64,8 @@ struct ZoomState {
 inline constexpr float kMinZoomDivisor = 0.1f;
 // One zoom step: the new state and control rectangle (panel pixels). `keepCentre` is the move
 // button being down: the view keeps its place relative to the panel centre; otherwise the control
-// is centred. A step that cannot zoom shows the picture at its own size instead.
+// is centred. A step that cannot zoom shows the picture at its own size instead, but only when
+// that goes the way asked: zoom in never makes the view smaller, zoom out never larger.
 struct ZoomStep {
     ZoomState zoom;
     QRect control;
@@ -100,9 +101,13 @@ BoxZone boxZone(QPoint pos, QSize box, bool rightButtonDown);
 enum BoxEdge : int { EdgeNone = 0, EdgeMove = 1, EdgeLeft = 2, EdgeRight = 4, EdgeTop = 8, EdgeBottom = 16 };
 // The edges a press at `pos` (box coordinates) drags; a right press moves the whole box.
 int edgesForPress(QPoint pos, BoxZone zone, bool rightButton);
+// The smallest box the text tool shows: a drag must be more than 15 pixels both ways.
+inline constexpr QSize kMinTextBox{16, 16};
 // The box after a drag by `delta` (box coordinates) of `edges`, from the box at press; clamped to
-// the control and the panel.
-QRect dragTextBox(const QRect &atPress, int edges, QPoint delta, const QRect &control, QSize panel);
+// the control and the panel. An edge dragged towards or past the opposite one stops where the
+// box is `minimum` in size (the text it holds, at least kMinTextBox): the box never collapses.
+QRect dragTextBox(const QRect &atPress, int edges, QPoint delta, const QRect &control, QSize panel,
+                  QSize minimum = kMinTextBox);
 
 // The box grown to hold `lineLengths` (characters per line) at `fontHeight` (the toolkit's signed
 // height; negative for point sizes). Never shrinks.

@@ -1,8 +1,7 @@
 #include "imaging/reticle.h"
 
-#include "camera/overlaybitmap.h"
-#include "measure/canvas.h"
-#include "measure/shapes.h"
+#include "platform/canvas.h"
+#include "platform/overlaybitmap.h"
 
 #include <algorithm>
 
@@ -12,7 +11,7 @@ namespace {
 
 QPoint centre(QSize video) { return QPoint(video.width() / 2, video.height() / 2); }
 
-void line(measure::Canvas &canvas, int x0, int y0, int x1, int y1)
+void line(platform::Canvas &canvas, int x0, int y0, int x1, int y1)
 {
     canvas.moveTo(x0, y0);
     canvas.lineTo(x1, y1);
@@ -26,7 +25,7 @@ std::array<int, kReticleFigures> reticleMaxima(QSize video)
     return {w / 2, h / 2, w / 4, h};
 }
 
-void VMRBitmap_Cross(measure::Canvas &canvas, QSize video, int a)
+void VMRBitmap_Cross(platform::Canvas &canvas, QSize video, int a)
 {
     const QPoint c = centre(video);
     line(canvas, c.x() - a, c.y(), c.x() + a, c.y());
@@ -34,7 +33,7 @@ void VMRBitmap_Cross(measure::Canvas &canvas, QSize video, int a)
         line(canvas, c.x(), c.y() - a, c.x(), c.y() + a);
 }
 
-void VMRBitmap_Area(measure::Canvas &canvas, QSize video, int a)
+void VMRBitmap_Area(platform::Canvas &canvas, QSize video, int a)
 {
     const int cx = video.width() / 2, cy = video.height() / 2;
     const int arm = a / 8 + 4;
@@ -50,7 +49,7 @@ void VMRBitmap_Area(measure::Canvas &canvas, QSize video, int a)
     line(canvas, cx + a, cy + a - arm, cx + a, cy + a);
 }
 
-void VMRBitmap_Rectangle(measure::Canvas &canvas, QSize video, int a)
+void VMRBitmap_Rectangle(platform::Canvas &canvas, QSize video, int a)
 {
     // Single precision, truncated toward zero: with odd sizes the halves land on these pixels.
     const float cx = float(video.width() / 2), cy = float(video.height() / 2);
@@ -58,7 +57,7 @@ void VMRBitmap_Rectangle(measure::Canvas &canvas, QSize video, int a)
     canvas.rectangle(int(cx - w / 2 + 2), int(cy - h / 2 + 2), int(cx + w / 2), int(cy + h / 2));
 }
 
-void VMRBitmap_Circle(measure::Canvas &canvas, QSize video, int a)
+void VMRBitmap_Circle(platform::Canvas &canvas, QSize video, int a)
 {
     const float cx = float(video.width() / 2), cy = float(video.height() / 2), half = float(a) / 2;
     canvas.ellipse(int(cx - half + 1), int(cy - half + 1), int(cx + half), int(cy + half));
@@ -66,16 +65,16 @@ void VMRBitmap_Circle(measure::Canvas &canvas, QSize video, int a)
 
 namespace {
 
-using Figure = void (*)(measure::Canvas &, QSize, int);
+using Figure = void (*)(platform::Canvas &, QSize, int);
 constexpr Figure kFigures[kReticleFigures] = {VMRBitmap_Cross, VMRBitmap_Area, VMRBitmap_Rectangle, VMRBitmap_Circle};
 
 } // namespace
 
-Reticle::Reticle(camera::OverlayBitmap &overlay) : overlay_(overlay) {}
+Reticle::Reticle(platform::OverlayBitmap &overlay) : overlay_(overlay) {}
 
-void Reticle::setLineColour(platform::ColorRef chosen) { lineColour_ = measure::storableColour(chosen); }
+void Reticle::setLineColour(platform::ColorRef chosen) { lineColour_ = platform::keyFreeColour(chosen); }
 
-void Reticle::draw(measure::Canvas &canvas, QSize video) const
+void Reticle::draw(platform::Canvas &canvas, QSize video) const
 {
     canvas.setPen(0, 2, lineColour_);
     for (int f = 0; f < kReticleFigures; ++f)
@@ -94,10 +93,10 @@ void Reticle::CrossTB_Command(QSize video)
     }
     overlay_.VMRBitmap_Init(video);
     {
-        measure::BitmapCanvas canvas(overlay_.bitmap());
+        platform::BitmapCanvas canvas(overlay_.bitmap());
         draw(canvas, video);
     }
-    overlay_.setKeyColour(camera::OverlayBitmap::kKeyWhite);
+    overlay_.setKeyColour(platform::OverlayBitmap::kKeyWhite);
     overlay_.show(1.0f);
 }
 

@@ -6,13 +6,10 @@
 
 #include <array>
 
-namespace camera {
-class OverlayBitmap;
-}
-
-namespace measure {
+namespace platform {
 class Canvas;
-}
+class OverlayBitmap;
+} // namespace platform
 
 namespace imaging {
 
@@ -25,10 +22,10 @@ std::array<int, kReticleFigures> reticleMaxima(QSize video);
 
 // The figures, drawn with a solid 2-pixel pen already set on `canvas`, centred on the video of
 // size `video`; `a` is the figure's size.
-void VMRBitmap_Cross(measure::Canvas &canvas, QSize video, int a);
-void VMRBitmap_Area(measure::Canvas &canvas, QSize video, int a);
-void VMRBitmap_Rectangle(measure::Canvas &canvas, QSize video, int a);
-void VMRBitmap_Circle(measure::Canvas &canvas, QSize video, int a);
+void VMRBitmap_Cross(platform::Canvas &canvas, QSize video, int a);
+void VMRBitmap_Area(platform::Canvas &canvas, QSize video, int a);
+void VMRBitmap_Rectangle(platform::Canvas &canvas, QSize video, int a);
+void VMRBitmap_Circle(platform::Canvas &canvas, QSize video, int a);
 
 // The reticle's state and its redraw into the mixing bitmap. UI thread.
 class Reticle
@@ -36,10 +33,10 @@ class Reticle
 public:
     static constexpr platform::ColorRef kDefaultLineColour = 0x0000FF;   // red
 
-    explicit Reticle(camera::OverlayBitmap &overlay);
+    explicit Reticle(platform::OverlayBitmap &overlay);
 
     // The figures whose buttons are down, in order, onto `canvas` (no clearing).
-    void draw(measure::Canvas &canvas, QSize video) const;
+    void draw(platform::Canvas &canvas, QSize video) const;
     // CrossTB_Command: a new mixing bitmap of the video size with the figures whose buttons are
     // down, keyed white and shown at alpha 1.0; with no button down (or no video) the overlay is
     // cleared instead of drawn empty.
@@ -54,7 +51,7 @@ public:
     std::array<int, kReticleFigures> sizes{};
 
 private:
-    camera::OverlayBitmap &overlay_;
+    platform::OverlayBitmap &overlay_;
     platform::ColorRef lineColour_ = kDefaultLineColour;
 };
 

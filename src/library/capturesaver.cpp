@@ -54,13 +54,13 @@ SaveResult CaptureSaver::Save_ImageFile(const platform::Bitmap &picture, const S
 
     if (c.automatic) {
         makeLibraryFolder(folder, log_);
-        r.number = takeFreeNumber(c.browserPage, folder, word + c.prefix, ext);
+        r.number = takeFreeNumber(c.browserPage, folder, c.lead + word + c.prefix, ext);
         if (r.number.isEmpty()) {
             r.outcome = SaveOutcome::NoNumber;
             log_.exceptionAt(QStringLiteral("Save_ImageFile of 2"));
             return r;
         }
-        r.path = folder + u'/' + word + c.prefix + r.number + ext;
+        r.path = folder + u'/' + c.lead + word + c.prefix + r.number + ext;
         return write(std::move(r), picture, jpegPage, c);
     }
 
@@ -74,7 +74,7 @@ SaveResult CaptureSaver::Save_ImageFile(const platform::Bitmap &picture, const S
     SaveDialogRequest request;
     request.filterIndex = jpegPage ? 2 : 1;
     request.startFolder = folder;
-    request.proposedName = (c.prefix.isEmpty() ? word : QString()) + c.prefix + r.number;
+    request.proposedName = c.lead + (c.prefix.isEmpty() ? word : QString()) + c.prefix + r.number;
     const std::optional<QString> chosen = dialog ? dialog(request) : std::nullopt;
     if (!chosen || chosen->isEmpty()) {
         r.outcome = SaveOutcome::Cancelled;

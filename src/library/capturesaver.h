@@ -43,6 +43,7 @@ struct SaveContext {
     int jpegQuality = platform::kDefaultJpegQuality;
     // The calibration (and, for JPEG, the shapes) the file carries; empty writes the plain file.
     platform::PictureMetadata metadata;
+    QString lead;   // put before the whole name: "Stack_" for a focus stack
 };
 
 struct SaveResult {

@@ -1,5 +1,7 @@
 #include "filelister.h"
 
+#include "listingcache.h"
+
 #include <QCollator>
 #include <QFile>
 #include <QLocale>
@@ -32,16 +34,27 @@ bool isRegularFile(int dirFd, const dirent *entry)
     return fstatat(dirFd, entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
 }
 
-// Case-insensitive "*.ext" in the way the platform's wild cards matched names: ASCII folding.
-bool hasExtension(const char *name, std::size_t length, const QByteArray &extension)
+} // namespace
+
+bool nameHasExtension(QByteArrayView name, QByteArrayView extension)
 {
-    const std::size_t ext = std::size_t(extension.size());
-    if (length < ext + 1 || name[length - ext - 1] != '.')
+    const qsizetype ext = extension.size();
+    if (name.size() < ext + 1 || name[name.size() - ext - 1] != '.')
         return false;
-    return qstrnicmp(name + length - ext, extension.constData(), ext) == 0;
+    return qstrnicmp(name.data() + name.size() - ext, ext, extension.data(), ext) == 0;
 }
 
-bool headerMatches(int dirFd, const char *name, int kind)
+QList<QByteArray> kindExtensions(int kind)
+{
+    switch (kind) {
+    case 0: return {QByteArrayLiteral("bmp")};
+    case 1: return {QByteArrayLiteral("jpg"), QByteArrayLiteral("jpeg")};
+    case 2: return {QByteArrayLiteral("avi")};
+    default: return {};
+    }
+}
+
+bool hasKindHeaderAt(int dirFd, const char *name, int kind)
 {
     if (kind != 0 && kind != 1)
         return true;
@@ -57,11 +70,9 @@ bool headerMatches(int dirFd, const char *name, int kind)
     return kind == 0 ? value == 0x4D42 : value == 0xD8FF;
 }
 
-} // namespace
-
 bool hasKindHeader(const QString &path, int kind)
 {
-    return headerMatches(AT_FDCWD, QFile::encodeName(path).constData(), kind);
+    return hasKindHeaderAt(AT_FDCWD, QFile::encodeName(path).constData(), kind);
 }
 
 void FindFiles(const QString &folder, const QString &extension, int kind, QStringList &out)
@@ -79,33 +90,14 @@ void FindFiles(const QString &folder, const QString &extension, int kind, QStrin
         prefix += u'/';
     while (const dirent *entry = readdir(dir.get())) {
         const std::size_t length = std::strlen(entry->d_name);
-        if (!hasExtension(entry->d_name, length, ext) || !isRegularFile(dirFd, entry) ||
-            !headerMatches(dirFd, entry->d_name, kind))
+        if (!nameHasExtension(QByteArrayView(entry->d_name, qsizetype(length)), ext) || !isRegularFile(dirFd, entry) ||
+            !hasKindHeaderAt(dirFd, entry->d_name, kind))
             continue;
         out.append(prefix + QFile::decodeName(QByteArray(entry->d_name, qsizetype(length))));
     }
 }
 
-QStringList listLibraryFiles(const QString &folder, int kind)
-{
-    QStringList files;
-    switch (kind) {
-    case 0:
-        FindFiles(folder, QStringLiteral("bmp"), kind, files);
-        break;
-    case 1:
-        FindFiles(folder, QStringLiteral("jpg"), kind, files);
-        FindFiles(folder, QStringLiteral("jpeg"), kind, files);
-        break;
-    case 2:
-        FindFiles(folder, QStringLiteral("avi"), kind, files);
-        break;
-    default:
-        break;
-    }
-    sortLibraryPaths(files);
-    return files;
-}
+QStringList listLibraryFiles(const QString &folder, int kind) { return ListingCache().list(folder, kind); }
 
 void sortLibraryPaths(QStringList &paths)
 {

@@ -5,7 +5,7 @@ namespace library {
 const LibraryPages::Kind &LibraryPages::refresh(int kind, const QString &folder)
 {
     Kind &k = kinds_[kind];
-    k.files = listLibraryFiles(folder, kind);
+    k.files = listings_[kind].list(folder, kind);
     if (marks_[kind]) {
         // A path that is not listed (written elsewhere through the dialog) gives -1 / 5 = page 0.
         k.page = int(k.files.indexOf(lastPaths_[kind])) / kSlotsPerPage;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "filelister.h"
+#include "listingcache.h"
 
 #include <QString>
 #include <QStringList>
@@ -23,7 +24,9 @@ public:
     };
 
     // FileList's steps 1 to 3 and the slot paths of step 4: lists `folder`, follows a pending
-    // new-file mark, pulls the page back to the last one when files disappeared.
+    // new-file mark, pulls the page back to the last one when files disappeared. The listing
+    // remembers each file's signature by name, size, modification time and inode, so a refresh
+    // opens only new or changed files; the count stays exact.
     const Kind &refresh(int kind, const QString &folder);
 
     // The up-down control's halves; false (and nothing to refresh) at either end.
@@ -42,6 +45,7 @@ public:
 
 private:
     std::array<Kind, 3> kinds_;
+    std::array<ListingCache, 3> listings_;
     std::array<bool, 3> marks_{};
     std::array<QString, 3> lastPaths_;
 };

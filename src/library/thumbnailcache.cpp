@@ -1,6 +1,7 @@
 #include "thumbnailcache.h"
 
 #include <QFile>
+#include <QSet>
 
 #include <sys/stat.h>
 
@@ -26,10 +27,15 @@ std::optional<platform::Bitmap> ThumbnailCache::find(const QString &path, const 
 
 void ThumbnailCache::forgetMissing(const QString &folder, const QStringList &listed)
 {
+    // A few dozen entries against a listing of possibly thousands: a set of the listing, made
+    // only when some entry lies in that folder.
+    std::optional<QSet<QString>> present;
     for (auto it = entries_.begin(); it != entries_.end();) {
         const QString &path = it.key();
         const bool inFolder = path.lastIndexOf(u'/') == folder.size() && path.startsWith(folder);
-        if (inFolder && !listed.contains(path))
+        if (inFolder && !present)
+            present.emplace(listed.begin(), listed.end());
+        if (inFolder && !present->contains(path))
             it = entries_.erase(it);
         else
             ++it;

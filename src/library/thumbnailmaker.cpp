@@ -3,6 +3,10 @@
 #include "platform/diagnosticslog.h"
 #include "platform/picturecodec.h"
 
+#include <atomic>
+#include <thread>
+#include <vector>
+
 namespace library {
 
 platform::Bitmap scaleToThumbnail(const platform::Bitmap &picture)
@@ -65,6 +69,50 @@ ThumbnailMaker::Start ThumbnailMaker::start(int kind, const QString &path)
     const platform::Bitmap thumbnail = scaleToThumbnail(d.bitmap);
     cache_.insert(path, *stamp, thumbnail);
     return {thumbnail, std::nullopt, std::nullopt};
+}
+
+platform::Bitmap decodePictureThumbnail(const QString &path, QString *why)
+{
+    const platform::DecodedPicture d = platform::readPictureFile(path, kThumbnailSize);
+    if (!d.ok()) {
+        if (why)
+            *why = d.detail;
+        return {};
+    }
+    return scaleToThumbnail(d.bitmap);
+}
+
+void ThumbnailMaker::preparePictures(int kind, const QStringList &paths)
+{
+    if (kind != 0 && kind != 1)
+        return;
+    struct Job {
+        QString path;
+        FileStamp stamp;
+        platform::Bitmap thumbnail;
+    };
+    std::vector<Job> jobs;
+    for (const QString &path : paths) {
+        const std::optional<FileStamp> stamp = path.isEmpty() ? std::nullopt : stampOf(path);
+        if (stamp && !cache_.find(path, *stamp))
+            jobs.push_back({path, *stamp, {}});
+    }
+    // Each thread takes the next file not yet taken; a job touches only its own entry.
+    std::atomic<std::size_t> next{0};
+    auto work = [&jobs, &next] {
+        for (std::size_t i = next++; i < jobs.size(); i = next++)
+            jobs[i].thumbnail = decodePictureThumbnail(jobs[i].path);
+    };
+    if (jobs.size() > 1) {
+        std::thread helper(work);
+        work();
+        helper.join();
+    } else {
+        work();
+    }
+    for (const Job &job : jobs)
+        if (!job.thumbnail.isNull())
+            cache_.insert(job.path, job.stamp, job.thumbnail);
 }
 
 platform::Bitmap ThumbnailMaker::finishVideo(GrabbedFrame grabbed)

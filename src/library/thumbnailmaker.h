@@ -39,6 +39,11 @@ struct GrabbedFrame {
     QStringList logLines;         // for the DiagnosticsLog, which only the UI thread may write
 };
 
+// Any thread: the thumbnail of a BMP or JPEG file, decoded at the smallest size the codec offers
+// that still covers kThumbnailSize (a JPEG scales by 1/2, 1/4 or 1/8 inside its inverse
+// transform), then stretched; null with `why` set when the file cannot be read or decoded.
+platform::Bitmap decodePictureThumbnail(const QString &path, QString *why = nullptr);
+
 // Any thread: grabs frame kThumbnailFrame of `path` and scales it. Touches nothing but its
 // arguments, so it is the part of a video thumbnail that runs on a worker.
 GrabbedFrame grabVideoThumbnail(const FrameGrabber &grabFrame, const QString &path, const FileStamp &stamp);
@@ -76,6 +81,12 @@ public:
 
     // start() with the grab done here, on the calling thread.
     platform::Bitmap make(int kind, const QString &path);
+
+    // Decodes the pictures among `paths` that the cache does not hold in their current version,
+    // on the calling thread and one helper thread at once, and caches them: the slots of a page
+    // then come from start() without a decode, in half the time on two cores. Videos, and files
+    // that cannot be read or decoded (start() logs them), are left to start(). Kind 0 or 1.
+    void preparePictures(int kind, const QStringList &paths);
 
     const FrameGrabber &grabber() const { return grabFrame_; }
     ThumbnailCache &cache() { return cache_; }

@@ -1,7 +1,7 @@
 #include "measure/scalebar.h"
 
-#include "measure/canvas.h"
 #include "measure/shaperenderer.h"
+#include "platform/canvas.h"
 
 #include <QStringList>
 
@@ -39,7 +39,7 @@ struct TextMetrics {
     int wR = 0;   // width of the unit's reserve text
 };
 
-void number(Canvas &canvas, double x, double y, int value)
+void number(platform::Canvas &canvas, double x, double y, int value)
 {
     ShapeRenderer::DrawTextA(canvas, int(x), int(y), double(value), 0, UnitCode::None, QString());
 }
@@ -48,7 +48,7 @@ void number(Canvas &canvas, double x, double y, int value)
 // start, 1 centre, 2 end; n: major divisions across the extent; across(len) gives the start and
 // signed length of a graduation line of length len.
 template <class Across>
-void graduations(Canvas &canvas, int orientation, int along, int origin, double n, double step, Across across)
+void graduations(platform::Canvas &canvas, int orientation, int along, int origin, double n, double step, Across across)
 {
     struct Level { double count, step; int length; };
     const Level levels[] = {{10.0 * n, step / 10.0, kTenthTickPx}, {2.0 * n, step / 2.0, kHalfTickPx}, {n, step, T}};
@@ -146,7 +146,7 @@ float CaclculateScreenSize(const scales::RulerScaleControl &scale, float detecte
     return float(widthMm) / float(screenWidthPx);
 }
 
-void ScaleBar::DrawHV(Canvas &canvas, int orientation, double p, double q, double length)
+void ScaleBar::DrawHV(platform::Canvas &canvas, int orientation, double p, double q, double length)
 {
     if (orientation == 0) {
         canvas.moveTo(int(q), int(p));
@@ -157,7 +157,7 @@ void ScaleBar::DrawHV(Canvas &canvas, int orientation, double p, double q, doubl
     }
 }
 
-void ScaleBar::DrawScale(Canvas &canvas, QSize bitmap, const scales::RulerScaleControl &s)
+void ScaleBar::DrawScale(platform::Canvas &canvas, QSize bitmap, const scales::RulerScaleControl &s)
 {
     if (s.hLength == 0.0f || s.vLength == 0.0f || hidden_ || bitmap.isEmpty())
         return;
@@ -277,7 +277,7 @@ void ScaleBar::DrawScale(Canvas &canvas, QSize bitmap, const scales::RulerScaleC
     }
 }
 
-void ScaleBar::DrawMagnification(Canvas &canvas, QSize bitmap, const scales::RulerScaleControl &s)
+void ScaleBar::DrawMagnification(platform::Canvas &canvas, QSize bitmap, const scales::RulerScaleControl &s)
 {
     if (!s.displayMagnification) {
         caption_.clear();

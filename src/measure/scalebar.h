@@ -6,9 +6,11 @@
 #include <QSize>
 #include <QString>
 
-namespace measure {
-
+namespace platform {
 class Canvas;
+}
+
+namespace measure {
 
 // Graduation of a scale bar: the major unit in the scale's own unit, and how the total-length
 // label is written (value x labelFactor, with labelUnit and decimals).
@@ -63,11 +65,11 @@ public:
 
     // The bar(s) of the scale's positions and origins, or the magnification when both
     // positions are none; nothing for a zero length or while hidden.
-    void DrawScale(Canvas &canvas, QSize bitmap, const scales::RulerScaleControl &scale);
-    void DrawMagnification(Canvas &canvas, QSize bitmap, const scales::RulerScaleControl &scale);
+    void DrawScale(platform::Canvas &canvas, QSize bitmap, const scales::RulerScaleControl &scale);
+    void DrawMagnification(platform::Canvas &canvas, QSize bitmap, const scales::RulerScaleControl &scale);
     // One graduation line: orientation 0 horizontal at y = p from x = q to q + length,
     // orientation 1 vertical at x = p from y = q to q + length (coordinates truncated).
-    static void DrawHV(Canvas &canvas, int orientation, double p, double q, double length);
+    static void DrawHV(platform::Canvas &canvas, int orientation, double p, double q, double length);
 
     // "%0.1fX" of the last screen magnification drawn; empty when the display flag is off.
     const QString &magnificationCaption() const { return caption_; }

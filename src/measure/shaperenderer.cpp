@@ -1,6 +1,6 @@
 #include "measure/shaperenderer.h"
 
-#include "measure/canvas.h"
+#include "platform/canvas.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,49 +12,43 @@ namespace {
 constexpr int kDotStyle = 3;
 constexpr float kMultiLineTickReach = 10.0f;
 constexpr float kChordTickReach = 20.0f;
-constexpr int kLabelOffset = 4;
 
-MeasurePoint midpoint(MeasurePoint p, MeasurePoint q)
-{
-    return {(p.x + q.x) / 2.0f, (p.y + q.y) / 2.0f};
-}
-
-void line(Canvas &canvas, MeasurePoint p, MeasurePoint q)
+void line(platform::Canvas &canvas, MeasurePoint p, MeasurePoint q)
 {
     canvas.moveTo(int(p.x), int(p.y));
     canvas.lineTo(int(q.x), int(q.y));
 }
 
-void line(Canvas &canvas, const Segment &s)
+void line(platform::Canvas &canvas, const Segment &s)
 {
     line(canvas, s.from, s.to);
 }
 
-void endMarks(Canvas &canvas, MeasurePoint a, MeasurePoint b)
+void endMarks(platform::Canvas &canvas, MeasurePoint a, MeasurePoint b)
 {
     for (const Segment &s : auxiliaryEndMarks(a, b))
         line(canvas, s);
 }
 
-void ticks(Canvas &canvas, MeasurePoint a, MeasurePoint b, float reach)
+void ticks(platform::Canvas &canvas, MeasurePoint a, MeasurePoint b, float reach)
 {
     if (const auto t = endTicks(a, b, reach))
         for (const Segment &s : *t)
             line(canvas, s);
 }
 
-void circleBox(Canvas &canvas, MeasurePoint centre, float radius)
+void circleBox(platform::Canvas &canvas, MeasurePoint centre, float radius)
 {
     canvas.ellipse(int(centre.x - radius), int(centre.y - radius), int(centre.x + radius), int(centre.y + radius));
 }
 
-void nodeCircle(Canvas &canvas, MeasurePoint p)
+void nodeCircle(platform::Canvas &canvas, MeasurePoint p)
 {
     canvas.ellipse(int(p.x - 3), int(p.y - 3), int(p.x + 4), int(p.y + 4));
 }
 
 // Segments through points[0..last]; the segment into points[i] is dotted when i >= liveFrom.
-void polyline(Canvas &canvas, const ShapeDraft &shape, const MeasurePoint *points, int last, int liveFrom)
+void polyline(platform::Canvas &canvas, const ShapeDraft &shape, const MeasurePoint *points, int last, int liveFrom)
 {
     for (int i = 1; i <= last; ++i) {
         if (i >= liveFrom)
@@ -65,7 +59,7 @@ void polyline(Canvas &canvas, const ShapeDraft &shape, const MeasurePoint *point
     }
 }
 
-void nodeLineOutline(Canvas &canvas, const ShapeDraft &shape, int liveFrom)
+void nodeLineOutline(platform::Canvas &canvas, const ShapeDraft &shape, int liveFrom)
 {
     const int count = std::clamp(shape.nodeCount, 0, kMaxListPoints - 1);
     polyline(canvas, shape, shape.nodes.data(), count, liveFrom);
@@ -73,7 +67,7 @@ void nodeLineOutline(Canvas &canvas, const ShapeDraft &shape, int liveFrom)
         nodeCircle(canvas, shape.nodes[i]);
 }
 
-void multiLineOutline(Canvas &canvas, const ShapeDraft &shape, int liveFrom)
+void multiLineOutline(platform::Canvas &canvas, const ShapeDraft &shape, int liveFrom)
 {
     const int count = std::clamp(shape.multiCount, 0, kMaxListPoints - 1);
     polyline(canvas, shape, shape.multi.data(), count, liveFrom);
@@ -81,13 +75,13 @@ void multiLineOutline(Canvas &canvas, const ShapeDraft &shape, int liveFrom)
         ticks(canvas, shape.multi[i - 1], shape.multi[i], kMultiLineTickReach);
 }
 
-void polygonOutline(Canvas &canvas, const ShapeDraft &shape, int liveFrom)
+void polygonOutline(platform::Canvas &canvas, const ShapeDraft &shape, int liveFrom)
 {
     const int count = std::clamp(shape.polygonCount, 0, kMaxPolygonEntries - 2);
     polyline(canvas, shape, shape.polygon.data(), count + 1, liveFrom);
 }
 
-void twoPointCircleOutline(Canvas &canvas, const ShapeDraft &shape, int item)
+void twoPointCircleOutline(platform::Canvas &canvas, const ShapeDraft &shape, int item)
 {
     if (shape.a == shape.b)
         return;
@@ -101,7 +95,7 @@ void twoPointCircleOutline(Canvas &canvas, const ShapeDraft &shape, int item)
         line(canvas, behind, ahead);
 }
 
-void threePointCircleOutline(Canvas &canvas, const ShapeDraft &shape, int item)
+void threePointCircleOutline(platform::Canvas &canvas, const ShapeDraft &shape, int item)
 {
     const auto centre = CircumCentre(shape.a, shape.b, shape.d);
     if (!centre)
@@ -113,7 +107,7 @@ void threePointCircleOutline(Canvas &canvas, const ShapeDraft &shape, int item)
         line(canvas, shape.a, {2.0f * centre->x - shape.a.x, 2.0f * centre->y - shape.a.y});
 }
 
-void ellipseOutline(Canvas &canvas, const ShapeDraft &shape, int item)
+void ellipseOutline(platform::Canvas &canvas, const ShapeDraft &shape, int item)
 {
     const MeasurePoint a = shape.a, b = shape.b;
     canvas.ellipse(int(std::min(a.x, b.x)), int(std::min(a.y, b.y)), int(std::max(a.x, b.x)), int(std::max(a.y, b.y)));
@@ -127,7 +121,7 @@ void ellipseOutline(Canvas &canvas, const ShapeDraft &shape, int item)
     }
 }
 
-void squareOutline(Canvas &canvas, const ShapeDraft &shape)
+void squareOutline(platform::Canvas &canvas, const ShapeDraft &shape)
 {
     const SquareCorners q = squareCorners(shape.a, shape.b);
     canvas.moveTo(int(q.a.x), int(q.a.y));
@@ -135,24 +129,24 @@ void squareOutline(Canvas &canvas, const ShapeDraft &shape)
         canvas.lineTo(int(p.x), int(p.y));
 }
 
-void rectangleOutline(Canvas &canvas, const ShapeDraft &shape)
+void rectangleOutline(platform::Canvas &canvas, const ShapeDraft &shape)
 {
     canvas.rectangle(int(shape.a.x), int(shape.a.y), int(shape.b.x), int(shape.b.y));
 }
 
-void arcThrough(Canvas &canvas, MeasurePoint d, float radius, MeasurePoint from, MeasurePoint to)
+void arcThrough(platform::Canvas &canvas, MeasurePoint d, float radius, MeasurePoint from, MeasurePoint to)
 {
     canvas.arc(int(d.x - radius), int(d.y - radius), int(d.x + radius), int(d.y + radius), int(from.x), int(from.y),
                int(to.x), int(to.y));
 }
 
-void angleMark(Canvas &canvas, const ArcOutline &o, MeasurePoint d, MeasurePoint b)
+void angleMark(platform::Canvas &canvas, const ArcOutline &o, MeasurePoint d, MeasurePoint b)
 {
     const float r = float(int(0.2f * o.radiusPx));
     arcThrough(canvas, d, r, o.s, b);
 }
 
-void arcOutlineOf(Canvas &canvas, const ShapeDraft &shape, int item, bool live)
+void arcOutlineOf(platform::Canvas &canvas, const ShapeDraft &shape, int item, bool live)
 {
     const MeasurePoint b = shape.b, d = shape.d;
     const ArcOutline o = arcOutline(shape.a, b, d);
@@ -171,7 +165,7 @@ void arcOutlineOf(Canvas &canvas, const ShapeDraft &shape, int item, bool live)
     arcThrough(canvas, d, o.radiusPx, o.s, b);
 }
 
-void archOutlineOf(Canvas &canvas, const ShapeDraft &shape, int item, bool live)
+void archOutlineOf(platform::Canvas &canvas, const ShapeDraft &shape, int item, bool live)
 {
     const MeasurePoint b = shape.b, d = shape.d;
     const ArcOutline o = arcOutline(shape.a, b, d);
@@ -194,7 +188,7 @@ void archOutlineOf(Canvas &canvas, const ShapeDraft &shape, int item, bool live)
     line(canvas, o.s, b);
 }
 
-void angleOutline(Canvas &canvas, const ShapeDraft &shape, bool liveCd)
+void angleOutline(platform::Canvas &canvas, const ShapeDraft &shape, bool liveCd)
 {
     line(canvas, shape.a, shape.b);
     if (shape.c == MeasurePoint{} && shape.d == MeasurePoint{})
@@ -208,7 +202,7 @@ void angleOutline(Canvas &canvas, const ShapeDraft &shape, bool liveCd)
     canvas.ellipse(int(m.x - 2), int(m.y - 2), int(m.x + 2), int(m.y + 2));
 }
 
-void dottedLine(Canvas &canvas, const ShapeDraft &shape, MeasurePoint p, MeasurePoint q)
+void dottedLine(platform::Canvas &canvas, const ShapeDraft &shape, MeasurePoint p, MeasurePoint q)
 {
     applyLivePen(canvas, shape);
     line(canvas, p, q);
@@ -228,41 +222,20 @@ int itemFor(ShapeKind kind, const LabelSettings &l)
 }
 
 // One label: the anchor plus offset, both truncated.
-void labelAt(Canvas &canvas, MeasurePoint anchor, int offset, double value, int precision, UnitCode unit,
+void labelAt(platform::Canvas &canvas, MeasurePoint anchor, int offset, double value, int precision, UnitCode unit,
              const QString &label)
 {
     DrawTextA(canvas, int(anchor.x + float(offset)), int(anchor.y + float(offset)), value, precision, unit, label);
 }
 
-struct Item {
-    QString letter;
-    float value = 0;
-    bool angle = false;
-};
-
-LabelQuantity quantityOf(const QString &letter)
-{
-    if (letter == u"L" || letter == u"cL")
-        return LabelQuantity::Length;
-    if (letter == u"C" || letter == u"P")
-        return LabelQuantity::Perimeter;
-    if (letter == u"A")
-        return LabelQuantity::Area;
-    if (letter.endsWith(u'R'))
-        return LabelQuantity::Radius;
-    if (letter.endsWith(u'D'))
-        return LabelQuantity::Diameter;
-    return LabelQuantity::Unknown;
-}
-
 } // namespace
 
-void applyUserPen(Canvas &canvas, const ShapeDraft &shape)
+void applyUserPen(platform::Canvas &canvas, const ShapeDraft &shape)
 {
     canvas.setPen(shape.penStyle, shape.penWidth, shape.colour);
 }
 
-void applyLivePen(Canvas &canvas, const ShapeDraft &shape)
+void applyLivePen(platform::Canvas &canvas, const ShapeDraft &shape)
 {
     canvas.setPen(kDotStyle, 1, shape.colour);
 }
@@ -289,7 +262,7 @@ MeasurePoint angleMarkerPoint(const ShapeDraft &shape)
     return midpoint(p, q);
 }
 
-void drawFinalOutline(Canvas &canvas, const ShapeDraft &shape, const LabelSettings &labels)
+void drawFinalOutline(platform::Canvas &canvas, const ShapeDraft &shape, const LabelSettings &labels)
 {
     const int item = itemFor(shape.kind, labels);
     switch (shape.kind) {
@@ -315,7 +288,7 @@ void drawFinalOutline(Canvas &canvas, const ShapeDraft &shape, const LabelSettin
     }
 }
 
-bool drawPreview(Canvas &canvas, const ShapeDraft &shape, const LabelSettings &labels, int stage)
+bool drawPreview(platform::Canvas &canvas, const ShapeDraft &shape, const LabelSettings &labels, int stage)
 {
     const int item = itemFor(shape.kind, labels);
     switch (shape.kind) {
@@ -404,7 +377,7 @@ bool drawPreview(Canvas &canvas, const ShapeDraft &shape, const LabelSettings &l
     }
 }
 
-void DrawTextA(Canvas &canvas, int x, int y, double value, int precision, UnitCode unit, const QString &label)
+void DrawTextA(platform::Canvas &canvas, int x, int y, double value, int precision, UnitCode unit, const QString &label)
 {
     canvas.setFont(kLabelFontPx, true);
     const LabelLine text = composeLabel(value, precision, unit, label);
@@ -420,166 +393,7 @@ void DrawTextA(Canvas &canvas, int x, int y, double value, int precision, UnitCo
         canvas.setFont(kLabelFontPx, true);
 }
 
-std::vector<LabelValue> labelValues(ShapeDraft &shape, const LabelSettings &labels, const LabelContext &context)
-{
-    std::vector<LabelValue> out;
-    if (shape.kind == ShapeKind::None || SameSpot(shape.a, shape.b))
-        return out;
-    const auto factors = ScaleFactorsFor(context.hLength, context.vLength, context.window, context.picture,
-                                         context.bitmap, context.useBitmap);
-    if (!factors)
-        return out;
-    const ScaleFactors f = *factors;
-    const UnitCode valueUnit = unitCodeFor(context.scaleUnitIndex, labels.displayUnit);
-    const UnitCode angleUnit = unitCodeFor(kAngleUnitIndex, labels.displayUnit);
-    const auto add = [&](LabelQuantity quantity, const QString &letter, double value, int precision, UnitCode unit,
-                         const QString &label, MeasurePoint anchor, int offset) -> LabelValue & {
-        out.push_back({quantity, letter, value, precision, unit, label, anchor, offset});
-        return out.back();
-    };
-    const auto numberOnly = [&](MeasurePoint anchor, int offset, int precision) -> LabelValue & {
-        return add(LabelQuantity::NumberOnly, {}, 0.0, precision, UnitCode::NoValue, labelText(labels.counter, {}),
-                   anchor, offset);
-    };
-    const auto write = [&](MeasurePoint anchor, int offset, int item, const Item &what) -> LabelValue & {
-        if (item == 0)
-            return numberOnly(anchor, offset, labels.precision);
-        if (what.angle)
-            return add(LabelQuantity::Angle, kTheta, what.value, 1, angleUnit, labelText(labels.counter, kTheta), anchor,
-                       offset);
-        return add(quantityOf(what.letter), what.letter, what.value, labels.precision, valueUnit,
-                   labelText(labels.counter, what.letter), anchor, offset);
-    };
-    const MeasurePoint a = shape.a, b = shape.b;
-
-    switch (shape.kind) {
-    case ShapeKind::None: return out;
-    case ShapeKind::Line:
-    case ShapeKind::AuxiliaryLine:
-        if (context.calibrating && shape.kind == ShapeKind::Line) {
-            const MeasurePoint m = midpoint(a, b);
-            if (labels.lineItem == 0)
-                return out;
-            add(LabelQuantity::Length, QStringLiteral("L"), shape.calibrationRealLength, labels.precision, valueUnit,
-                QStringLiteral("L"), m, kLabelOffset);
-            return out;
-        }
-        write(midpoint(a, b), kLabelOffset, labels.lineItem, {QStringLiteral("L"), ScaledDistance(a, b, f.sx, f.sy)});
-        return out;
-    case ShapeKind::NodeLine: {
-        const int count = std::clamp(shape.nodeCount, 0, kMaxListPoints - 1);
-        write(b, kLabelOffset, labels.lineItem, {QStringLiteral("L"), polylineLength(shape.nodes.data(), count + 1, f)});
-        return out;
-    }
-    case ShapeKind::MultiLine: {
-        const int count = std::clamp(shape.multiCount, 0, kMaxListPoints - 1);
-        float total = 0;
-        for (int i = 0; i < count; ++i) {
-            const MeasurePoint p = shape.multi[i], q = shape.multi[i + 1];
-            const float len = ScaledDistance(p, q, f.sx, f.sy);
-            shape.segmentLengths[i] = len;
-            total += len;
-            if (len == 0.0f)
-                break;
-            LabelValue &v = write(midpoint(p, q), kLabelOffset, labels.lineItem, {QStringLiteral("L"), len});
-            if (i % 2 == 0)
-                v.rise = std::abs(int(p.y - q.y));
-        }
-        return out;
-    }
-    case ShapeKind::TwoPointsCircle:
-    case ShapeKind::ThreePointsCircle: {
-        MeasurePoint centre;
-        MeasurePoint anchor = b;
-        if (shape.kind == ShapeKind::TwoPointsCircle) {
-            centre = twoPointCircle(a, b).centre;
-        } else {
-            const auto c = CircumCentre(a, b, shape.d);
-            if (!c)
-                return out;   // collinear: no circle, so nothing to label
-            centre = *c;
-            anchor = shape.d;
-        }
-        const CircleMeasures m = circleMeasures(centre, a, f);
-        static const Item items[] = {{}, {"C", 0}, {"A", 0}, {"R", 0}, {"D", 0}};
-        const int item = std::clamp(labels.circleItem, 0, 4);
-        Item it = items[item];
-        it.value = item == 1 ? m.circumference : item == 2 ? m.area : item == 3 ? m.radius : m.diameter;
-        write(anchor, kLabelOffset, item, it);
-        return out;
-    }
-    case ShapeKind::Arc: {
-        const ArcMeasures m = arcMeasures(a, b, shape.d, f);
-        const int item = std::clamp(labels.arcItem, 0, 5);
-        const Item items[] = {{}, {"L", m.arcLength}, {"P", m.perimeter}, {"A", m.area}, {"R", m.radius},
-                              {{}, m.angleDeg, true}};
-        write(midpoint(a, b), kLabelOffset, item, items[item]);
-        return out;
-    }
-    case ShapeKind::Arch: {
-        const ArchMeasures m = archMeasures(a, b, shape.d, f);
-        const int item = std::clamp(labels.archItem, 0, 6);
-        const Item items[] = {{}, {"P", m.perimeter}, {"A", m.area}, {"L", m.arcLength}, {"cL", m.chordLength},
-                              {"R", m.radius}, {{}, m.angleDeg, true}};
-        write(midpoint(a, b), kLabelOffset, item, items[item]);
-        return out;
-    }
-    case ShapeKind::Ellipse: {
-        const auto m = ellipseMeasures(a, b, f);
-        if (!m)
-            return out;
-        const int item = std::clamp(labels.ellipseItem, 0, 4);
-        const MeasurePoint centre = midpoint(a, b);
-        if (item <= 2) {
-            write(centre, 0, item, item == 1 ? Item{"C", m->circumference} : Item{"A", m->area});
-            return out;
-        }
-        const Item first = item == 3 ? Item{"sR", m->shortRadius} : Item{"sD", m->shortDiameter};
-        const Item second = item == 3 ? Item{"lR", m->longRadius} : Item{"lD", m->longDiameter};
-        write(centre, kLabelOffset, item, first);
-        write(centre, kLabelOffset, item, second).nextLine = true;
-        return out;
-    }
-    case ShapeKind::Square:
-    case ShapeKind::Rectangle:
-    case ShapeKind::Polygon: {
-        std::optional<AreaMeasures> m;
-        if (shape.kind == ShapeKind::Square)
-            m = squareMeasures(a, b, f);
-        else if (shape.kind == ShapeKind::Rectangle)
-            m = rectangleMeasures(a, b, f);
-        else
-            m = polygonMeasures(shape.polygon.data(), std::clamp(shape.polygonCount, 0, kMaxPolygonEntries - 2) + 1, f);
-        if (!m)
-            return out;
-        const int item = std::clamp(labels.squareItem, 0, 2);
-        write(midpoint(a, b), 0, item, item == 2 ? Item{"A", m->area} : Item{"P", m->perimeter});
-        return out;
-    }
-    case ShapeKind::ThreePointsAngle:
-    case ShapeKind::ThreePointsFillet:
-    case ShapeKind::FourPointsAngle: {
-        std::optional<float> value;
-        if (shape.kind == ShapeKind::ThreePointsAngle)
-            value = threePointAngle(a, b, shape.d);
-        else if (shape.kind == ShapeKind::ThreePointsFillet)
-            value = threePointFillet(a, b, shape.d);
-        else
-            value = fourPointAngle(a, b, shape.c, shape.d);
-        const MeasurePoint anchor = midpoint(shape.c, shape.d);
-        if (!value) {
-            // A ray of zero length has no angle: only the running number is written.
-            numberOnly(anchor, kLabelOffset, 1);
-            return out;
-        }
-        add(LabelQuantity::Angle, kTheta, *value, 1, angleUnit, labelText(labels.counter, kTheta), anchor, kLabelOffset);
-        return out;
-    }
-    }
-    return out;
-}
-
-void ShowDrawInfo(Canvas &canvas, ShapeDraft &shape, const LabelSettings &labels, const LabelContext &context)
+void ShowDrawInfo(platform::Canvas &canvas, ShapeDraft &shape, const LabelSettings &labels, const LabelContext &context)
 {
     const std::vector<LabelValue> values = labelValues(shape, labels, context);
     if (values.empty())
@@ -598,7 +412,7 @@ void ShowDrawInfo(Canvas &canvas, ShapeDraft &shape, const LabelSettings &labels
     }
 }
 
-void drawPenComboItem(Canvas &canvas, int left, int top, int right, int bottom, int item)
+void drawPenComboItem(platform::Canvas &canvas, int left, int top, int right, int bottom, int item)
 {
     canvas.fillRect(left, top, right, bottom, 0xFFFFFF);
     const PenChoice pen = penForComboItem(item);

@@ -2,81 +2,47 @@
 
 #include "measure/geometry.h"
 #include "measure/labels.h"
+#include "measure/labelvalues.h"
 #include "measure/shapes.h"
 
-#include <QSize>
 
-#include <vector>
+namespace platform {
+class Canvas;
+}
 
 namespace measure {
 
-class Canvas;
-
-// What a label needs besides the shape: the current scale's lengths and unit, and the sizes from
-// which the per-pixel factors follow.
-struct LabelContext {
-    float hLength = 0;
-    float vLength = 0;
-    int scaleUnitIndex = 0;
-    QSize window;
-    QSize picture;
-    QSize bitmap;
-    bool useBitmap = false;     // re-rendering onto a full-size picture
-    bool calibrating = false;   // the line label shows the calibration length without number
-};
-
 inline constexpr int kLabelFontPx = 11;   // 8 pt at 96 dpi
 inline constexpr int kAngleFontPx = 13;   // 10 pt at 96 dpi
-
-// What a labelled value measures.
-enum class LabelQuantity { Unknown, NumberOnly, Length, Perimeter, Area, Radius, Diameter, Angle };
-
-// One value a label writes, with where it goes. The label's text is composeLabel(value, precision,
-// unit, label); anything listing the values (the results table) takes them from here, so a list
-// and the picture can never disagree.
-struct LabelValue {
-    LabelQuantity quantity = LabelQuantity::Unknown;
-    QString letter;               // "L", "sR", theta for angles; empty for a bare running number
-    double value = 0;
-    int precision = 0;
-    UnitCode unit = UnitCode::None;
-    QString label;                // the text before "=": "[03]L"
-    MeasurePoint anchor;
-    int offset = 0;
-    int rise = -1;                // segments of a multiple line at even index: |dy|; flat ones are lifted
-    bool nextLine = false;        // the second line of an ellipse's radii or diameters
-};
 
 // Paints shapes and labels from the shape record. Stateless: each call draws from its arguments.
 namespace ShapeRenderer {
 
 // Pen of the shape record: style, width, colour.
-void applyUserPen(Canvas &canvas, const ShapeDraft &shape);
+void applyUserPen(platform::Canvas &canvas, const ShapeDraft &shape);
 // The 1-pixel dotted pen of live parts.
-void applyLivePen(Canvas &canvas, const ShapeDraft &shape);
+void applyLivePen(platform::Canvas &canvas, const ShapeDraft &shape);
 
 // The completed shape's outline with the decorations of its display item.
-void drawFinalOutline(Canvas &canvas, const ShapeDraft &shape, const LabelSettings &labels);
+void drawFinalOutline(platform::Canvas &canvas, const ShapeDraft &shape, const LabelSettings &labels);
 
 // The rubber band while a point moves. stage is the number of releases so far (the click counter).
 // Returns whether the live label belongs to this stage.
-bool drawPreview(Canvas &canvas, const ShapeDraft &shape, const LabelSettings &labels, int stage);
+bool drawPreview(platform::Canvas &canvas, const ShapeDraft &shape, const LabelSettings &labels, int stage);
 
 // The label of the current shape (nothing for kind None, a same-spot shape or missing factors).
 // Multiple lines store their segment lengths into the record.
-void ShowDrawInfo(Canvas &canvas, ShapeDraft &shape, const LabelSettings &labels, const LabelContext &context);
-// The values ShowDrawInfo writes, in writing order (empty when it writes nothing).
-std::vector<LabelValue> labelValues(ShapeDraft &shape, const LabelSettings &labels, const LabelContext &context);
+void ShowDrawInfo(platform::Canvas &canvas, ShapeDraft &shape, const LabelSettings &labels, const LabelContext &context);
 
 // Writes one label with its top-left at (x, y): value rounded to precision, unit, raised "2" for areas.
-void DrawTextA(Canvas &canvas, int x, int y, double value, int precision, UnitCode unit, const QString &label);
+void DrawTextA(platform::Canvas &canvas, int x, int y, double value, int precision, UnitCode unit, const QString &label);
 
 // The marker point of an angle outline.
 MeasurePoint angleMarkerPoint(const ShapeDraft &shape);
 
 // One item of the pen style combo box: white background, red line in the item's style across the
 // vertical middle of the item rectangle.
-void drawPenComboItem(Canvas &canvas, int left, int top, int right, int bottom, int item);
+void drawPenComboItem(platform::Canvas &canvas, int left, int top, int right, int bottom, int item);
 
 } // namespace ShapeRenderer
 } // namespace measure

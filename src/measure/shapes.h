@@ -107,10 +107,7 @@ constexpr PenChoice penForComboItem(int item)
 }
 
 // Pure white is the transparency key of every layer, so a drawing colour is never stored as white.
-constexpr platform::ColorRef storableColour(platform::ColorRef chosen)
-{
-    return (chosen & 0xFFFFFF) == 0xFFFFFF ? 0xFFFFFE : (chosen & 0xFFFFFF);
-}
+constexpr platform::ColorRef storableColour(platform::ColorRef chosen) { return platform::keyFreeColour(chosen); }
 // The colour a colour dialog is preset to: the stored near-white is shown as white.
 constexpr platform::ColorRef dialogColour(platform::ColorRef stored)
 {

@@ -41,7 +41,4 @@ struct AviWriterOptions {
     int periodMs = 200;
     QString compressor;
 };
-// GStreamer implementation (platform/gst): appsrc ! videoconvert ! [encoder] ! avimux ! filesink.
-std::unique_ptr<AviWriter> createAviWriter(const AviWriterOptions &options);
-
 } // namespace platform

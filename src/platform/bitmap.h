@@ -18,6 +18,12 @@ constexpr int greenOf(ColorRef c) { return int((c >> 8) & 0xFF); }
 constexpr int blueOf(ColorRef c) { return int((c >> 16) & 0xFF); }
 constexpr QRgb toQRgb(ColorRef c) { return qRgb(redOf(c), greenOf(c), blueOf(c)); }
 constexpr ColorRef fromQRgb(QRgb c) { return rgbColor(qRed(c), qGreen(c), qBlue(c)); }
+// Pure white is the transparency key of every drawing layer, so a colour drawn on one is kept
+// as near-white 0xFFFFFE instead.
+constexpr ColorRef keyFreeColour(ColorRef chosen)
+{
+    return (chosen & 0xFFFFFF) == 0xFFFFFF ? 0xFFFFFE : (chosen & 0xFFFFFF);
+}
 
 // The largest picture any reader accepts. A header may claim anything; beyond this it is refused
 // before a byte is allocated.

@@ -6,10 +6,13 @@
 
 #include <array>
 #include <bit>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <optional>
-#include <tmmintrin.h>
+#include <immintrin.h>
+#include <memory>
+#include <new>
 #include <vector>
 
 namespace platform {
@@ -28,7 +31,6 @@ constexpr quint32 kBiRgb = 0;
 constexpr quint32 kBiRle8 = 1;
 constexpr quint32 kBiRle4 = 2;
 constexpr quint32 kBiBitfields = 3;
-constexpr std::size_t kBlockBytes = 2048 * 1024;
 
 DecodedPicture fail(PictureError e, QString detail) { return {Bitmap(), e, std::move(detail)}; }
 
@@ -73,14 +75,18 @@ quint32 pixelOf(quint32 value, const std::array<Channel, 3> &rgb)
     return 0xFF000000u | (expand(value, rgb[0]) << 16) | (expand(value, rgb[1]) << 8) | expand(value, rgb[2]);
 }
 
-// BGRx to BGR. Every x86-64 processor this program meets has SSSE3, whose byte shuffle packs
-// four pixels per instruction; the portable loop copies four bytes and advances three.
+// BGRx rows to BGR rows of a BMP. Each row kernel may store up to 32 bytes past the row's last
+// pixel: the caller gives it room (the next row, or slack after the last one).
+using PackRow = void (*)(const uchar *src, uchar *dst, int width);
+
+// Every x86-64 processor this program meets has SSSE3, whose byte shuffle packs four pixels per
+// instruction; AVX2 packs eight.
 __attribute__((target("ssse3"))) void packRowSsse3(const uchar *src, uchar *dst, int width)
 {
     const __m128i shuffle = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
     int x = 0;
-    // Each store writes 16 bytes of which 12 count; stop early enough to stay inside the row.
-    for (; x + 6 <= width; x += 4, src += 16, dst += 12)
+    // Each store writes 16 bytes of which 12 count.
+    for (; x + 4 <= width; x += 4, src += 16, dst += 12)
         _mm_storeu_si128(reinterpret_cast<__m128i *>(dst),
                          _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(src)), shuffle));
     for (; x < width; ++x, src += 4, dst += 3) {
@@ -90,20 +96,61 @@ __attribute__((target("ssse3"))) void packRowSsse3(const uchar *src, uchar *dst,
     }
 }
 
-void packRowPortable(const uchar *src, uchar *dst, int width)
+// Eight pixels as 24 bytes at the bottom of a vector: within each 128-bit lane four pixels become
+// twelve bytes, then the lane permute closes the gap between the lanes.
+__attribute__((target("avx2"))) inline __m256i eightPixels(const uchar *from)
+{
+    const __m256i shuffle = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, 0, 1, 2, 4, 5, 6, 8,
+                                             9, 10, 12, 13, 14, -1, -1, -1, -1);
+    const __m256i close = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7);
+    return _mm256_permutevar8x32_epi32(
+        _mm256_shuffle_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(from)), shuffle), close);
+}
+
+__attribute__((target("avx2"))) void packRowAvx2(const uchar *src, uchar *dst, int width)
 {
     int x = 0;
-    for (; x + 1 < width; ++x)
-        std::memcpy(dst + 3 * x, src + 4 * x, 4);
-    for (; x < width; ++x) {
+    if ((reinterpret_cast<std::uintptr_t>(dst) & 31) == 0) {
+        // Thirty-two pixels make three whole aligned vectors, stored past the cache: the file's
+        // bytes go to the kernel's copy, not back to this loop, and a streaming store does not
+        // first read the line it fills.
+        const __m256i head = _mm256_setr_epi32(0, 0, 0, 0, 0, 0, 0, 1), mid1 = _mm256_setr_epi32(2, 3, 4, 5, 0, 0, 0, 0),
+                      mid2 = _mm256_setr_epi32(0, 0, 0, 0, 0, 1, 2, 3), tail1 = _mm256_setr_epi32(4, 5, 0, 0, 0, 0, 0, 0),
+                      tail2 = _mm256_setr_epi32(0, 0, 0, 1, 2, 3, 4, 5);
+        for (; x + 32 <= width; x += 32, src += 128, dst += 96) {
+            const __m256i a = eightPixels(src), b = eightPixels(src + 32), c = eightPixels(src + 64), d = eightPixels(src + 96);
+            auto *o = reinterpret_cast<__m256i *>(dst);
+            _mm256_stream_si256(o, _mm256_blend_epi32(a, _mm256_permutevar8x32_epi32(b, head), 0xC0));
+            _mm256_stream_si256(o + 1, _mm256_blend_epi32(_mm256_permutevar8x32_epi32(b, mid1),
+                                                          _mm256_permutevar8x32_epi32(c, mid2), 0xF0));
+            _mm256_stream_si256(o + 2, _mm256_blend_epi32(_mm256_permutevar8x32_epi32(c, tail1),
+                                                          _mm256_permutevar8x32_epi32(d, tail2), 0xFC));
+        }
+    }
+    // Each store writes 32 bytes of which 24 count.
+    for (; x + 8 <= width; x += 8, src += 32, dst += 24)
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(dst), eightPixels(src));
+    packRowSsse3(src, dst, width - x);
+}
+
+void packRowPortable(const uchar *src, uchar *dst, int width)
+{
+    for (int x = 0; x < width; ++x) {
         dst[3 * x] = src[4 * x];
         dst[3 * x + 1] = src[4 * x + 1];
         dst[3 * x + 2] = src[4 * x + 2];
     }
 }
 
-using PackRow = void (*)(const uchar *, uchar *, int);
-PackRow choosePackRow() { return __builtin_cpu_supports("ssse3") ? packRowSsse3 : packRowPortable; }
+PackRow choosePackRow()
+{
+    if (__builtin_cpu_supports("avx2"))
+        return packRowAvx2;
+    return __builtin_cpu_supports("ssse3") ? packRowSsse3 : packRowPortable;
+}
+
+// Room the row kernels may write past the end of the last row.
+constexpr std::size_t kPackSlack = 32;
 
 } // namespace
 
@@ -270,29 +317,31 @@ WriteResult writeBmpFile(const QString &path, const Bitmap &bitmap, const Pictur
     const int width = bitmap.width();
     const int height = bitmap.height();
     const std::size_t stride = std::size_t(rowStride(width, 24));
-    AtomicFileWriter file(path);
     const QByteArray header =
         metadata.hasResolution()
             ? encodeBmpHeader(width, height, pelsPerMetre(metadata.pixelsPerCmX), pelsPerMetre(metadata.pixelsPerCmY))
             : encodeBmpHeader(width, height);
-    file.write(header.constData(), std::size_t(header.size()));
-
-    // Rows are converted a block at a time: large enough that the kernel copies in big runs,
-    // small enough to stay in the cache between conversion and write.
-    const int rowsPerBlock = std::max(1, int(kBlockBytes / stride));
+    // The whole file in one buffer, each row packed once straight into its place (bottom-up, its
+    // padding zeroed), so the atomic write hands the kernel one contiguous run. The pixels start
+    // on a 64-byte boundary, so rows whose length is a multiple of 32 bytes take aligned stores.
+    const std::size_t headerBytes = std::size_t(header.size());
+    const std::size_t lead = (64 - headerBytes % 64) % 64;
+    const std::size_t fileBytes = headerBytes + stride * std::size_t(height);
+    std::unique_ptr<uchar[]> buffer(new (std::nothrow) uchar[lead + fileBytes + kPackSlack + 64]);
+    if (!buffer)
+        return {PictureError::WriteFailed, std::make_error_code(std::errc::not_enough_memory)};
+    uchar *const file =
+        buffer.get() + (64 - reinterpret_cast<std::uintptr_t>(buffer.get()) % 64) % 64 + lead;
+    std::memcpy(file, header.constData(), headerBytes);
     const PackRow packRow = choosePackRow();
-    std::vector<uchar> block(stride * std::size_t(rowsPerBlock));
-    for (int first = 0; first < height && !file.error(); first += rowsPerBlock) {
-        const int rows = std::min(rowsPerBlock, height - first);
-        for (int r = 0; r < rows; ++r) {
-            const uchar *src = bitmap.constScanLine(height - 1 - (first + r));
-            uchar *dst = block.data() + stride * std::size_t(r);
-            packRow(src, dst, width);
-            std::memset(dst + 3 * width, 0, stride - std::size_t(3 * width));
-        }
-        file.write(block.data(), stride * std::size_t(rows));
+    const std::size_t padding = stride - std::size_t(3 * width);
+    uchar *dst = file + headerBytes;
+    for (int row = height - 1; row >= 0; --row, dst += stride) {
+        packRow(bitmap.constScanLine(row), dst, width);
+        std::memset(dst + 3 * width, 0, padding);
     }
-    if (const std::error_code ec = file.commit())
+    _mm_sfence();   // the streamed rows are in place before the write reads them
+    if (const std::error_code ec = writeFileAtomically(path, file, fileBytes))
         return {PictureError::WriteFailed, ec};
     return {};
 }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -19,6 +20,22 @@ struct DeviceRecord {
     QString devnode;
     // sysfs path of the USB device the node belongs to; the snapshot button's input device shares it.
     QString usbSysPath;
+
+    // What tells one camera from another, for its name in the menu and the memory of its
+    // settings. A USB camera has its ids, its serial (as the device reports it, case kept; empty
+    // when it has none) and the port it is plugged into ("1-1.2", the kernel's name of the USB
+    // device). A node that is not on USB (a loopback device, a board camera) has only `port`,
+    // its node's sysfs name. Records made before these fields existed (the virtual camera) leave
+    // them empty: the identity is then read back from `devicePath`.
+    bool onUsb = false;
+    std::uint16_t vendorId = 0;
+    std::uint16_t productId = 0;
+    QString serial{};
+    QString port{};
+    // The USB port is marked as fixed (sysfs `removable` = "fixed"): a laptop's own webcam.
+    bool builtIn = false;
+    // The capture pixel formats the node listed when it was found (V4L2 four-character codes).
+    std::vector<std::uint32_t> pixelFormats{};
 };
 
 // Builds the device path text from the USB identity of a node.

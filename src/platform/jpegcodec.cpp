@@ -1,12 +1,15 @@
-// JPEG through libjpeg-turbo's TurboJPEG API. Pixels go in and out as BGRX straight from the
-// Bitmap's own rows: no intermediate buffer, no colour conversion of ours.
-#include "picturecodec.h"
+// JPEG through libjpeg-turbo's TurboJPEG API, the only file that includes it. Pixels go in and out
+// as BGRX straight from the Bitmap's own rows: no intermediate buffer, no colour conversion of
+// ours.
+#include "jpegcodec.h"
 
 #include "atomicfile.h"
+#include "picturecodec.h"
 
 #include <turbojpeg.h>
 
 #include <algorithm>
+#include <array>
 #include <memory>
 
 namespace platform {
@@ -148,6 +151,103 @@ DecodedPicture decodeJpeg(QByteArrayView bytes, QSize maxSize)
         return {std::move(bitmap), PictureError::None, tjError(handle.get()), {}, warning};
     }
     return {std::move(bitmap), PictureError::None, {}};
+}
+
+struct JpegCodec::Handle {
+    TjHandle tj{tjInitDecompress()};
+    // The header readHeader() read last, and of which bytes: a decode of the same bytes right
+    // after it does not parse the markers again (the decoder itself still does).
+    const std::uint8_t *headerData = nullptr;
+    std::size_t headerSize = 0;
+    std::optional<JpegHeader> header;
+};
+
+JpegCodec::JpegCodec() : handle_(std::make_unique<Handle>()) {}
+JpegCodec::~JpegCodec() = default;
+
+QString JpegCodec::lastError() const
+{
+    return handle_->tj ? tjError(handle_->tj.get()) : QStringLiteral("decoder unavailable");
+}
+
+std::optional<JpegHeader> JpegCodec::readHeader(const std::uint8_t *data, std::size_t size)
+{
+    handle_->headerData = data;
+    handle_->headerSize = size;
+    handle_->header = parseHeader(data, size);
+    return handle_->header;
+}
+
+std::optional<JpegHeader> JpegCodec::takeHeader(const std::uint8_t *data, std::size_t size)
+{
+    const bool known = data && data == handle_->headerData && size == handle_->headerSize;
+    handle_->headerData = nullptr;   // good for one decode only: the next frame may reuse the buffer
+    return known ? handle_->header : parseHeader(data, size);
+}
+
+std::optional<JpegHeader> JpegCodec::parseHeader(const std::uint8_t *data, std::size_t size)
+{
+    void *tj = handle_->tj.get();
+    if (!tj || !data || size < 2 || data[0] != 0xFF || data[1] != 0xD8)
+        return std::nullopt;
+    int width = 0, height = 0, subsampling = 0, colourspace = 0;
+    if (tjDecompressHeader3(tj, data, static_cast<unsigned long>(size), &width, &height, &subsampling, &colourspace) != 0 ||
+        width <= 0 || height <= 0 || !sizeIsAcceptable(width, height) || subsampling < 0 || subsampling >= TJ_NUMSAMP)
+        return std::nullopt;
+    JpegHeader header;
+    header.size = QSize(width, height);
+    header.grey = subsampling == TJSAMP_GRAY;
+    if (!header.grey) {
+        header.chromaStepX = tjMCUWidth[subsampling] / 8;
+        header.chromaStepY = tjMCUHeight[subsampling] / 8;
+    }
+    header.planar = colourspace == TJCS_YCbCr || colourspace == TJCS_GRAY;
+    return header;
+}
+
+QSize JpegCodec::reducedSize(QSize picture, int reduction)
+{
+    const tjscalingfactor f{1, std::max(1, reduction)};
+    return QSize(TJSCALED(picture.width(), f), TJSCALED(picture.height(), f));
+}
+
+namespace {
+
+// A warning (a few stray bytes, a missing end marker) still leaves a whole picture.
+bool decodedWell(int rc, void *tj) { return rc == 0 || tjGetErrorCode(tj) == TJERR_WARNING; }
+
+} // namespace
+
+bool JpegCodec::decodeBgrx(const std::uint8_t *data, std::size_t size, int reduction, std::uint8_t *out,
+                           std::ptrdiff_t stride, bool fastTransform)
+{
+    const std::optional<JpegHeader> header = takeHeader(data, size);
+    if (!header || !out)
+        return false;
+    const QSize scaled = reducedSize(header->size, reduction);
+    void *tj = handle_->tj.get();
+    return decodedWell(tjDecompress2(tj, data, static_cast<unsigned long>(size), out, scaled.width(), int(stride),
+                                     scaled.height(), TJPF_BGRX, fastTransform ? TJFLAG_FASTDCT : 0),
+                       tj);
+}
+
+bool JpegCodec::decodePlanes(const std::uint8_t *data, std::size_t size, YuvPlanes &planes, bool fastTransform)
+{
+    const std::optional<JpegHeader> header = takeHeader(data, size);
+    if (!header || !header->planar)
+        return false;
+    const QSize picture = header->size;
+    const QSize chroma = header->grey ? QSize()
+                                      : QSize((picture.width() + header->chromaStepX - 1) / header->chromaStepX,
+                                              (picture.height() + header->chromaStepY - 1) / header->chromaStepY);
+    planes.reshape(picture, chroma, header->chromaStepX, header->chromaStepY);
+    std::array<unsigned char *, 3> dst{planes.y.data(), header->grey ? nullptr : planes.cb.data(),
+                                       header->grey ? nullptr : planes.cr.data()};
+    std::array<int, 3> strides{planes.lumaStride, planes.chromaStride, planes.chromaStride};
+    void *tj = handle_->tj.get();
+    return decodedWell(tjDecompressToYUVPlanes(tj, data, static_cast<unsigned long>(size), dst.data(), picture.width(),
+                                               strides.data(), picture.height(), fastTransform ? TJFLAG_FASTDCT : 0),
+                       tj);
 }
 
 } // namespace platform

@@ -1,15 +1,11 @@
 # Media adapters: V4L2 controls and formats, udev discovery and hot-plug, GStreamer pipelines,
 # playback, frame extraction and the virtual camera. Logic sees only the value types and
-# interfaces at the root of platform/.
-add_library(sendra_platform_v4l2 STATIC v4l2/v4l2device.cpp)
-add_library(sendra::platform_v4l2 ALIAS sendra_platform_v4l2)
+# interfaces at the root of platform/; only the executable's composition root links these.
+sendra_add_library(platform_v4l2 platform/v4l2 v4l2/v4l2device.cpp)
 target_link_libraries(sendra_platform_v4l2 PUBLIC sendra::platform)
-sendra_set_warnings(sendra_platform_v4l2)
 
-add_library(sendra_platform_udev STATIC udev/udevdevicemonitor.cpp udev/evdevstillbutton.cpp)
-add_library(sendra::platform_udev ALIAS sendra_platform_udev)
+sendra_add_library(platform_udev platform/udev udev/udevdevicemonitor.cpp udev/capturenodes.cpp udev/evdevstillbutton.cpp)
 target_link_libraries(sendra_platform_udev PUBLIC sendra::platform sendra::platform_v4l2 PRIVATE PkgConfig::UDEV)
-sendra_set_warnings(sendra_platform_udev)
 
 # make coverage: only the device layer is counted, unoptimised so lines map to code; whatever
 # links it links libgcov too.
@@ -20,12 +16,10 @@ if(SENDRA_COVERAGE)
     endforeach()
 endif()
 
-add_library(sendra_platform_gst STATIC
+sendra_add_library(platform_gst platform/gst
     gst/gstinit.cpp gst/specimen.cpp gst/virtualcamera.cpp gst/gstcapturepipeline.cpp gst/systemmediabackend.cpp
     gst/gstcompressors.cpp gst/gstrecordingbranch.cpp
     gst/sampleimage.cpp gst/frameextractor.cpp gst/gstplaybackengine.cpp gst/gstvideoframereader.cpp gst/gstaviwriter.cpp
-    gst/decodechain.cpp)
-add_library(sendra::platform_gst ALIAS sendra_platform_gst)
+    gst/gstmediafiles.cpp gst/decodechain.cpp)
 target_link_libraries(sendra_platform_gst PUBLIC sendra::platform sendra::platform_udev sendra::platform_v4l2
                       PkgConfig::GST Qt6::Gui)
-sendra_set_warnings(sendra_platform_gst)

@@ -1,8 +1,10 @@
 #include "previewdecoder.h"
 
+#include "platform/filtertaps.h"
+#include "platform/jpegcodec.h"
 #include "platform/picturecodec.h"
-
-#include <turbojpeg.h>
+#include "platform/yuvplanes.h"
+#include "platform/yuvscaler.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -29,63 +31,12 @@ int previewReduction(QSize picture, QSize shown)
 
 namespace {
 
-// Which source pixels make one output pixel along one direction, and how much each counts.
-// Weights are fixed point and sum exactly to `unit`, so a flat picture stays flat.
-struct Taps {
-    std::vector<int> first;           // per output pixel: index of its first tap
-    std::vector<int> count;           // per output pixel: number of taps
-    std::vector<int> source;          // per tap: source pixel
-    std::vector<std::int16_t> weight;   // per tap
-};
-
-Taps makeTaps(int from, int to, int unit)
-{
-    Taps t;
-    t.first.resize(std::size_t(to));
-    t.count.resize(std::size_t(to));
-    const double s = double(from) / to;
-    std::vector<std::pair<int, double>> part;
-    for (int i = 0; i < to; ++i) {
-        part.clear();
-        if (s > 1.0) {
-            // Shrinking: the average of everything the output pixel covers, by covered length.
-            const double a = i * s, b = (i + 1) * s;
-            for (int j = int(a); j < from && j < b; ++j) {
-                const double overlap = std::min(b, j + 1.0) - std::max(a, double(j));
-                if (overlap > 1e-9)
-                    part.emplace_back(j, overlap / s);
-            }
-        } else {
-            // Enlarging (or the same size): bilinear between the two nearest source centres.
-            const double pos = std::clamp((i + 0.5) * s - 0.5, 0.0, double(from - 1));
-            const int j = int(pos);
-            const double f = pos - j;
-            part.emplace_back(j, 1.0 - f);
-            if (f > 1e-9 && j + 1 < from)
-                part.emplace_back(j + 1, f);
-        }
-        t.first[std::size_t(i)] = int(t.source.size());
-        t.count[std::size_t(i)] = int(part.size());
-        int sum = 0, largest = 0;
-        for (std::size_t k = 0; k < part.size(); ++k) {
-            const int w = int(part[k].second * unit + 0.5);
-            t.source.push_back(part[k].first);
-            t.weight.push_back(std::int16_t(w));
-            sum += w;
-            if (w > t.weight[std::size_t(t.first[std::size_t(i)]) + std::size_t(largest)])
-                largest = int(k);
-        }
-        t.weight[std::size_t(t.first[std::size_t(i)]) + std::size_t(largest)] += std::int16_t(unit - sum);
-    }
-    return t;
-}
-
 // Fixed point: rows are combined with weights summing to 256 and kept at 14 bits (a quarter),
 // then pixels with weights summing to 128; 2^8 / 4 * 2^7 = 2^13 scales back to bytes.
 constexpr int kRowUnit = 256, kPixelUnit = 128, kFinalShift = 13;
 
 // acc = sum of rows times their weights, all four channels of every pixel at once.
-void combineRows(const QImage &src, const Taps &rows, int y, std::vector<std::uint16_t> &buffer)
+void combineRows(const QImage &src, const FilterTaps &rows, int y, std::vector<std::uint16_t> &buffer)
 {
     const std::size_t n = std::size_t(src.width()) * 4;
     // A local pointer: stores through it cannot be taken to change the vector itself.
@@ -130,7 +81,7 @@ struct PairedTaps {
     std::vector<std::int32_t> weights;
 };
 
-PairedTaps pairTaps(const Taps &t)
+PairedTaps pairTaps(const FilterTaps &t)
 {
     PairedTaps p;
     p.first.resize(t.first.size());
@@ -202,7 +153,7 @@ void combinePixels(const std::vector<std::uint16_t> &acc, const PairedTaps &cols
 // The taps of one source size and shown size, kept while the sizes stay, and the row buffer.
 struct PreviewScalePlan {
     QSize from, to;
-    Taps rows;
+    FilterTaps rows;
     PairedTaps cols;
     std::vector<std::uint16_t> acc;
 
@@ -212,8 +163,8 @@ struct PreviewScalePlan {
             return;
         from = source;
         to = shown;
-        rows = makeTaps(source.height(), shown.height(), kRowUnit);
-        cols = pairTaps(makeTaps(source.width(), shown.width(), kPixelUnit));
+        rows = makeFilterTaps(source.height(), shown.height(), kRowUnit);
+        cols = pairTaps(makeFilterTaps(source.width(), shown.width(), kPixelUnit));
         acc.assign(std::size_t(source.width()) * 4 + 4, 0);
     }
     // Area averaging where a direction shrinks, bilinear where it grows, each direction on its
@@ -270,16 +221,11 @@ QImage PreviewDecoder::scaleFrame(const QImage &frame, QSize shown)
     return out;
 }
 
-struct PreviewDecoder::Handle {
-    tjhandle tj = tjInitDecompress();
-    ~Handle()
-    {
-        if (tj)
-            tjDestroy(tj);
-    }
-};
-
-PreviewDecoder::PreviewDecoder() : handle_(std::make_unique<Handle>()), plan_(std::make_unique<PreviewScalePlan>()) {}
+PreviewDecoder::PreviewDecoder()
+    : codec_(std::make_unique<JpegCodec>()), plan_(std::make_unique<PreviewScalePlan>()),
+      planes_(std::make_unique<YuvPlanes>()), planeScaler_(std::make_unique<YuvScaler>())
+{
+}
 PreviewDecoder::~PreviewDecoder() = default;
 
 QImage &PreviewDecoder::pooled(QSize size)
@@ -298,30 +244,39 @@ QImage &PreviewDecoder::pooled(QSize size)
 
 QImage PreviewDecoder::decodeJpeg(const unsigned char *data, std::size_t size, QSize shown, QSize &pictureSize)
 {
-    if (!handle_->tj || !data || size < 2 || data[0] != 0xFF || data[1] != 0xD8)
+    const std::optional<JpegHeader> header = codec_->readHeader(data, size);
+    if (!header)
         return {};
-    int width = 0, height = 0, subsampling = 0, colourspace = 0;
-    if (tjDecompressHeader3(handle_->tj, data, static_cast<unsigned long>(size), &width, &height, &subsampling,
-                            &colourspace) != 0 ||
-        width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide)
-        return {};
-    pictureSize = QSize(width, height);
+    pictureSize = header->size;
     const QSize target = shown.isValid() && !shown.isEmpty() ? shown : pictureSize;
     const int n = previewReduction(pictureSize, target);
-    const QSize decoded((width + n - 1) / n, (height + n - 1) / n);
-    QImage &out = pooled(decoded);
+    const QSize decoded = JpegCodec::reducedSize(pictureSize, n);
+    const int countAt = n == 8 ? 3 : n == 4 ? 2 : n == 2 ? 1 : 0;
+    if (decoded == target || !header->planar || n != 1) {
+        // At the size shown (the Normal preset's quarter) the decoder's own colour conversion is
+        // the cheaper order: it converts no pixel that is not shown either. Pictures whose
+        // components are not luma and chroma (RGB, CMYK) are converted first and filtered after,
+        // and so are reduced decodes (the codec offers planes at full size only).
+        QImage &out = pooled(decoded);
+        // The pooled image is held by nobody else, so bits() writes in place without a copy.
+        if (out.isNull() || !codec_->decodeBgrx(data, size, n, out.bits(), out.bytesPerLine(), true))
+            return {};
+        ++counts_[std::size_t(countAt)];
+        if (decoded == target)
+            return out;
+        const QImage full = out;   // stays in its pool slot while the shown picture is made from it
+        return scaleFrame(full, target);
+    }
+    // Filtered to another size: the planes are filtered first and only the shown pixels are
+    // converted to colour, so a full-size picture is never converted.
+    if (!codec_->decodePlanes(data, size, *planes_, true))
+        return {};
+    ++counts_[std::size_t(countAt)];
+    QImage &out = pooled(target);
     if (out.isNull())
         return {};
-    // The pooled image is held by nobody else, so bits() writes in place without a copy.
-    if (tjDecompress2(handle_->tj, data, static_cast<unsigned long>(size), out.bits(), decoded.width(),
-                      int(out.bytesPerLine()), decoded.height(), TJPF_BGRX, TJFLAG_FASTDCT) != 0 &&
-        tjGetErrorCode(handle_->tj) != TJERR_WARNING)
-        return {};
-    ++counts_[n == 8 ? 3 : n == 4 ? 2 : n == 2 ? 1 : 0];
-    if (decoded == target)
-        return out;
-    const QImage full = out;   // stays in its pool slot while the shown picture is made from it
-    return scaleFrame(full, target);
+    planeScaler_->scale(*planes_, out);
+    return out;
 }
 
 QImage fullPicture(const VideoFrame &frame)

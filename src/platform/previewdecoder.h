@@ -22,8 +22,12 @@ QImage scaleForPreview(const QImage &picture, QSize shown);
 
 // Turns the frames of one camera into the pictures the video area shows, on the streaming
 // thread that delivers them: JPEGs are decoded at the reduction previewReduction() picks, then
-// filtered to the size shown. One object per pipeline; used by one thread at a time.
+// filtered to the size shown (as luma and chroma planes, so that only shown pixels are converted
+// to colour). One object per pipeline; used by one thread at a time.
 struct PreviewScalePlan;
+class JpegCodec;
+class YuvScaler;
+struct YuvPlanes;
 
 class PreviewDecoder
 {
@@ -48,9 +52,10 @@ private:
     // does not cost fresh pages every time.
     QImage &pooled(QSize size);
 
-    struct Handle;
-    std::unique_ptr<Handle> handle_;
+    std::unique_ptr<JpegCodec> codec_;
     std::unique_ptr<PreviewScalePlan> plan_;
+    std::unique_ptr<YuvPlanes> planes_;   // the last frame's planes, reused
+    std::unique_ptr<YuvScaler> planeScaler_;
     std::array<QImage, 4> pool_;
     QImage spare_;
     std::array<std::uint64_t, 4> counts_{};

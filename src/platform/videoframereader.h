@@ -24,8 +24,4 @@ public:
     virtual std::optional<Bitmap> frameAt(double seconds) = 0;
 };
 
-// Opens the file's first video stream; null with `why` filled when it has none or cannot be
-// decoded. GStreamer implementation (platform/gst).
-std::unique_ptr<VideoFrameReader> openVideoFrameReader(const QString &path, QString *why = nullptr);
-
 } // namespace platform

@@ -38,10 +38,7 @@ std::int32_t fixedRatioHorizontal(std::int32_t vertical);
 
 // The colour a scale stores for a colour the user chose: pure white is the layers' transparent
 // key, so it is kept as 0xFFFFFE; the colour dialog is preset the other way round.
-constexpr platform::ColorRef storableScaleColour(platform::ColorRef chosen)
-{
-    return (chosen & 0xFFFFFF) == 0xFFFFFF ? 0xFFFFFE : (chosen & 0xFFFFFF);
-}
+constexpr platform::ColorRef storableScaleColour(platform::ColorRef chosen) { return platform::keyFreeColour(chosen); }
 constexpr platform::ColorRef shownScaleColour(platform::ColorRef stored) { return stored == 0xFFFFFE ? 0xFFFFFF : stored; }
 
 // The monitor width spin box (`mdh_CSE`): hundredths of the chosen monitor unit.

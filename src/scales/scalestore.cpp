@@ -100,11 +100,11 @@ void ScaleStore::rebuild(const BuiltInTexts &texts)
         lines_ += scaleLines(builtInScale(i, texts));
 }
 
-void ScaleStore::open(const BuiltInTexts &texts)
+std::error_code ScaleStore::open(const BuiltInTexts &texts)
 {
     const bool present = load();
     if (present && lines_.size() >= kBuiltInScales * kLinesPerScale)
-        return;
+        return {};
     if (present) {
         logLine(QStringLiteral("Lines Count error"));
         // The short store may still hold what the user typed: keep it beside the new one.
@@ -112,7 +112,7 @@ void ScaleStore::open(const BuiltInTexts &texts)
         QFile::copy(storeFile_, backupPath());
     }
     rebuild(texts);
-    write();
+    return write();
 }
 
 void ScaleStore::backupAndRemove()
@@ -123,7 +123,7 @@ void ScaleStore::backupAndRemove()
     logLine(QStringLiteral("Scale store damaged: kept as ") + backupPath());
 }
 
-ScaleStore::Repair ScaleStore::repairDamaged(int index, const BuiltInTexts &texts)
+ScaleStore::Repair ScaleStore::repairDamaged(int index, const BuiltInTexts &texts, std::error_code *written)
 {
     if (!entryDamaged(index))
         return Repair::None;
@@ -131,7 +131,9 @@ ScaleStore::Repair ScaleStore::repairDamaged(int index, const BuiltInTexts &text
     if (!markerExists())
         return Repair::Removed;
     rebuild(texts);
-    write();
+    const std::error_code ec = write();
+    if (written)
+        *written = ec;
     return Repair::Rebuilt;
 }
 

@@ -27,8 +27,8 @@ public:
     ScaleStore(QString storeFile, QString markerFile, std::function<void(const QString &)> log = {});
 
     // Dialog creation: reads the store; a missing store, or one of fewer than two scales, is
-    // rebuilt from the built-in scales and written.
-    void open(const BuiltInTexts &texts);
+    // rebuilt from the built-in scales and written. The error of that write, if any.
+    std::error_code open(const BuiltInTexts &texts);
     // Reads the file into memory; false when it is missing or unreadable (the lines are then empty).
     bool load();
     // Writes the lines; an error leaves the previous file in place.
@@ -51,9 +51,10 @@ public:
     void backupAndRemove();
     // Loading a scale, step one: when entry `index` is a damaged built-in entry, the store is kept
     // as .bak and removed; with the marker file the built-in scales are rebuilt and written
-    // (Rebuilt), without it the list in memory stays as it is (Removed).
+    // (Rebuilt), without it the list in memory stays as it is (Removed). `written` receives the
+    // error of the rebuilt store's write, if any.
     enum class Repair { Unknown, None, Rebuilt, Removed };
-    Repair repairDamaged(int index, const BuiltInTexts &texts);
+    Repair repairDamaged(int index, const BuiltInTexts &texts, std::error_code *written = nullptr);
 
     // The scale at `index` with every unit filled from its mm spin values. A line that is not a
     // number or is out of its range takes the default of a rebuilt store and is logged.

@@ -37,6 +37,7 @@ namespace state {
     X(SettingMenu_Sep1, Separator, SettingMenu, None, "", "", None)                                          \
     X(AutoSave, CheckAction, SettingMenu, None, "", "", Caption)                                             \
     X(SetMJPGPreview, CheckAction, SettingMenu, None, "", "", Caption)                                       \
+    X(ShowAllCameras, CheckAction, SettingMenu, None, "", "", Caption)                                       \
     X(WindowSize, Menu, MenuBar, WindowMenu, "", "", Caption)                                                \
     X(NNormal_Screen, RadioAction, WindowMenu, None, "", "Ctrl+N", Caption)                                  \
     X(N640_480_Screen, RadioAction, WindowMenu, None, "", "Ctrl+F1", Caption)                                \
@@ -152,6 +153,7 @@ namespace state {
     X(CoverPanel, Area, Window, None, "", "", None)                                                          \
     X(DeviceStatus_Lab, Label, Window, None, "", "", None)                                                   \
     X(LogoImage_RW, Label, Window, None, "", "", None)                                                       \
+    X(EditorStatus_Lab, Label, Window, None, "", "", None)                                                   \
     X(CoverLayer, Area, Window, None, "", "", None)                                                          \
     /* Tool bars and their controls */                                                                      \
     X(ToolBar_ImageEdit1, ToolBar, Window, ImageEdit1, "", "", None)                                         \
@@ -208,6 +210,7 @@ namespace state {
     X(ImaPro_Binary_Btn, CheckButton, ImageProcess, None, "ImaPro_Binary_Btn.bmp", "", Hint)                 \
     X(ImaPro_Complement_Btn, CheckButton, ImageProcess, None, "ImaPro_Complement_Btn.bmp", "", Hint)         \
     X(ImaPro_ScrollBar, ScrollBar, ImageProcess, None, "", "", Hint)                                         \
+    X(ImaPro_Value_Lab, Label, ImageProcess, None, "", "", None)                                             \
     X(ImaPro_Exit_Btn, Button, ImageProcess, None, "ImaPro_Exit_Btn.bmp", "", Hint)                          \
     X(Compare_ToolBar, ToolBar, Window, Compare, "", "", None)                                               \
     X(CompareTB_AssignWindowsImage, CheckButton, Compare, None, "CompareTB_AssignWindowsImage.bmp", "", Hint) \
@@ -267,7 +270,9 @@ namespace state {
     X(CrossTB_Circle, CheckButton, Cross, None, "CrossTB_Circle.bmp", "", Hint)                              \
     X(CrossTB_CircleSB, ScrollBar, Cross, None, "", "", Hint)                                                \
     X(CrossTB_LineColor, Button, Cross, None, "CrossTB_LineColor.bmp", "", Hint)                             \
-    X(CrossTB_Clear, Button, Cross, None, "CrossTB_Clear.bmp", "", Hint)
+    X(CrossTB_Clear, Button, Cross, None, "CrossTB_Clear.bmp", "", Hint)                                     \
+    /* Focus stacking (appended: the Tools menu takes it last) */                                            \
+    X(FocusStack_Tool, Action, ToolMenu, None, "", "", Caption)
 
 // What a control is; the window builds each kind its own way.
 enum class ControlKind : std::uint8_t {

@@ -23,6 +23,8 @@ struct UserPaths {
     // $USERPROFILE when set and not empty, else $HOME; any length.
     static QString profileDirFromEnvironment();
     QString settingsFile() const { return userDataDir + QStringLiteral("UserSysInfo.ini"); }
+    // What is remembered of each camera (state::CameraMemory), beside the settings file.
+    QString cameraMemoryFile() const { return userDataDir + QStringLiteral("Cameras.ini"); }
     QString scaleStoreFile() const { return userDataDir + QStringLiteral("DATA/ScaleData_Temp.txt"); }
     QString coverTemp() const { return userDataDir + QStringLiteral("DATA/Image/Cover/CoverTemp.bmp"); }
 };

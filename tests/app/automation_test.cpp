@@ -9,7 +9,7 @@
 #include "app/ui/shell.h"
 #include "camera/videocamerads.h"
 #include "platform/diagnosticslog.h"
-#include "platform/frameextractor.h"
+#include "platform/gst/frameextractor.h"
 #include "platform/picturecodec.h"
 #include "tools/imagestovideoconverter.h"
 #include "tools/ui/img2viddialog.h"

@@ -12,14 +12,19 @@
 #include "imaging/ui/edittextbox.h"
 #include "imaging/stilldocument.h"
 #include "imaging/ui/stillimageview.h"
+#include "platform/picturecodec.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
+#include <QMainWindow>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QToolBar>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -85,6 +90,25 @@ struct Editor : wholeprogram::Program {
         QTest::mouseRelease(picture(), button, mods, to);
     }
     platform::ColorRef at(int x, int y) { return doc().picture().pixel(x, y); }
+    imaging::ui::EditTextBox &box() { return editor().textBox(); }
+    bool down(ControlId id) { return shell().controls().isDown(id); }
+    // The window is the active one, as the user's window is: the keyboard goes where it says.
+    void activate()
+    {
+        QApplication::setActiveWindow(&app->window());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&app->window()));
+    }
+    // The text tool chosen with the mouse, a box dragged open from `from` to `to` (control
+    // pixels) and `text` typed into it with the keyboard.
+    void typeInABox(QPoint from, QPoint to, const QString &text)
+    {
+        if (!down(ControlId::ImgBar_Text))
+            mouseClick(ControlId::ImgBar_Text);
+        drag(from, to);
+        ASSERT_TRUE(box().isShown());
+        QTest::keyClicks(box().edit(), text);
+        ASSERT_EQ(box().edit()->toPlainText(), text);
+    }
     bool enabled(ControlId id)
     {
         shell().UpdateActions();
@@ -235,18 +259,6 @@ TEST(EditorProgram, SavingStartsTheHistoryAgainFromTheSavedPicture)
     EXPECT_FALSE(e.enabled(ControlId::ImgBar_Undo));
 }
 
-TEST(EditorProgram, SnapshotKeyOffersUnsavedEditsFirst)
-{
-    Editor e;
-    e.enterWith();
-    e.editor().beforeSnapshotKey();
-    EXPECT_EQ(e.questions(), 0);
-    e.trigger(ControlId::EDS_Line);
-    e.drag({10, 10}, {50, 30});
-    e.editor().beforeSnapshotKey();
-    EXPECT_EQ(e.questions(), 1);
-}
-
 TEST(EditorProgram, CutCopyAndPasteGoThroughTheClipboard)
 {
     Editor e;
@@ -311,7 +323,7 @@ TEST(EditorProgram, ZoomStepsAndOwnSizeFollowThePanel)
 {
     Editor e;
     e.enterWith(platform::Bitmap(800, 600));
-    EXPECT_FALSE(e.enabled(ControlId::ImgBar_Text));   // stretched: no drawing tools
+    EXPECT_TRUE(e.enabled(ControlId::ImgBar_Text));   // stretched: the tools draw through the stretch
     EXPECT_FALSE(e.enabled(ControlId::ImgBar_Move));
     e.click(ControlId::ImgBar_ZoomIn);
     EXPECT_EQ(e.picture()->size(), QSize(444, 333));
@@ -383,16 +395,23 @@ TEST(EditorProgram, TextIsWrittenLineByLineIntoThePicture)
     EXPECT_EQ(e.k(), after);
 }
 
-TEST(EditorProgram, DrawingColourComesFromTheDialogAndWhiteIsKeptOffTheKey)
+TEST(EditorProgram, DrawingColourComesFromTheDialogAndWhiteIsDrawnAsWhite)
 {
     Editor e;
-    e.enterWith();
+    platform::Bitmap black(320, 240);
+    black.image().fill(Qt::black);
+    e.enterWith(black);
     e.dialogs.colour = [](const QColor &) { return QColor(Qt::white); };
-    e.click(ControlId::ImgBar_Color);
-    EXPECT_EQ(e.editor().drawColour(), QColor(0xFE, 0xFF, 0xFF));
+    e.mouseClick(ControlId::ImgBar_Color);
+    EXPECT_EQ(e.editor().drawColour(), QColor(Qt::white));
     e.dialogs.colour = [](const QColor &) { return QColor(); };   // cancelled
-    e.click(ControlId::ImgBar_Color);
-    EXPECT_EQ(e.editor().drawColour(), QColor(0xFE, 0xFF, 0xFF));
+    e.mouseClick(ControlId::ImgBar_Color);
+    EXPECT_EQ(e.editor().drawColour(), QColor(Qt::white));
+    // The still picture is no keyed layer: a white line is white in the pixels.
+    e.trigger(ControlId::EDS_Line);
+    e.drag({10, 10}, {50, 30});
+    EXPECT_EQ(e.at(30, 20), kWhite);
+    EXPECT_EQ(e.at(30, 10), platform::rgbColor(0, 0, 0));
 }
 
 TEST(EditorProgram, APolygonClosesOnTheRightClick)
@@ -491,4 +510,312 @@ TEST(EditorProgram, SpaceOverTheLiveVideoAsksAboutTheEditBeforeTheSnapshotReplac
     EXPECT_EQ(e.app->keys().snapshotPresses(), 1);
     ASSERT_EQ(e.questions(), 1);
     EXPECT_EQ(e.presenter.texts[0], e.shell().texts().text("WhetherSaveImage_MsgBox"));
+}
+
+// --- The keyboard, typed text, every direction, every zoom, and the snapshot over unsaved work
+
+// A click never gives a button the keyboard: Space and Enter afterwards press nothing, Tab never
+// lands on one, and a text box that goes away hands the keyboard back to the window.
+TEST(EditorProgram, NoButtonTakesTheKeyboardSoSpaceAndEnterPressNothing)
+{
+    Editor e;
+    e.activate();
+    QMainWindow *window = &e.app->window();
+    int buttons = 0;
+    for (QAbstractButton *b : window->findChildren<QAbstractButton *>()) {
+        const bool onABar = qobject_cast<QToolBar *>(b->parentWidget()) != nullptr;
+        const bool mainRow = b->parentWidget() == window->centralWidget();
+        if (!onABar && !mainRow)
+            continue;
+        ++buttons;
+        EXPECT_EQ(b->focusPolicy(), Qt::NoFocus) << b->objectName().toStdString();
+    }
+    EXPECT_GT(buttons, 100);
+
+    e.enterWith();
+    e.mouseClick(ControlId::ImgBar_SelectRang);
+    e.mouseClick(ControlId::ImgBar_Text);
+    e.typeInABox({20, 20}, {180, 100}, QStringLiteral("HEEH"));
+    EXPECT_TRUE(e.box().edit()->hasFocus());
+    // A size chosen in the size box (which the mouse gives the keyboard): typing goes on in the box.
+    QComboBox *sizes = e.shell().controls().comboBox(ControlId::ImgBar_ComboBox_TextSize);
+    sizes->setFocus(Qt::MouseFocusReason);
+    sizes->setCurrentText(QStringLiteral("12"));
+    EXPECT_TRUE(e.box().edit()->hasFocus());
+    e.mouseClick(ControlId::ImgBar_NormalMode);
+    EXPECT_FALSE(e.box().isShown());
+    EXPECT_EQ(QApplication::focusWidget(), window->centralWidget());
+    const int k = e.k();
+    for (int key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter})
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+    EXPECT_EQ(e.editor().tool(), imaging::EditTool::Normal);
+    for (ControlId id : {ControlId::ImgBar_Text, ControlId::ImgBar_SelectRang, ControlId::ImgBar_Move})
+        EXPECT_FALSE(e.down(id)) << state::controlName(id);
+    EXPECT_TRUE(e.shell().state().flags().EditMode);
+    EXPECT_EQ(e.k(), k);
+    EXPECT_EQ(e.questions(), 0);
+    for (int i = 0; i < 80; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(qobject_cast<QAbstractButton *>(QApplication::focusWidget()), nullptr)
+            << "Tab reached " << QApplication::focusWidget()->objectName().toStdString();
+    }
+}
+
+// Typed text goes into the picture when another tool is chosen, when the editor is left and when
+// the picture is saved: the pixels carry it, it is one edit, and Undo takes it back.
+TEST(EditorProgram, TypedTextIsWrittenWhenAnotherToolIsChosenTheEditorIsLeftOrThePictureSaved)
+{
+    Editor e;
+    e.activate();
+    e.enterWith();
+    // The picture sits at (40, 30) in the panel: the box opens at picture pixels (20, 20).
+    const QRect written(20, 20, 60, 14);
+    e.typeInABox({20, 20}, {180, 100}, QStringLiteral("HEEH"));
+    EXPECT_FALSE(darkIn(e.doc().picture(), written));
+    e.mouseClick(ControlId::ImgBar_NormalMode);
+    EXPECT_TRUE(darkIn(e.doc().picture(), written));
+    EXPECT_FALSE(darkIn(e.doc().picture(), QRect(0, 40, 320, 200)));
+    EXPECT_EQ(e.doc().committedPicture(), e.doc().picture());
+    EXPECT_EQ(e.k(), 2);
+    EXPECT_TRUE(e.enabled(ControlId::ImgBar_Undo));
+    e.mouseClick(ControlId::ImgBar_Undo);
+    EXPECT_FALSE(darkIn(e.doc().picture(), written));
+
+    // A drawing tool from the draw-style menu.
+    e.typeInABox({20, 120}, {180, 200}, QStringLiteral("HEEH"));
+    e.trigger(ControlId::EDS_Rectangle);
+    EXPECT_TRUE(darkIn(e.doc().picture(), QRect(20, 120, 60, 14)));
+    EXPECT_FALSE(e.box().isShown());
+
+    // Leaving the editor: the text counts as an edit and is asked about (Cancel keeps it unsaved).
+    e.typeInABox({150, 20}, {300, 100}, QStringLiteral("HEEH"));
+    e.shell().UpdateActions();
+    EXPECT_TRUE(e.shell().controls().mainButton(ControlId::SaveImage_Btn)->isVisible()) << "typed text is work to save";
+    const int asked = e.questions();
+    e.presenter.answers = {app::ui::kResultCancel};
+    e.mouseClick(ControlId::EditorImage_Btn);
+    EXPECT_FALSE(e.shell().state().flags().EditMode);
+    EXPECT_EQ(e.questions(), asked + 1);
+    EXPECT_TRUE(darkIn(e.doc().picture(), QRect(150, 20, 60, 14)));
+    EXPECT_TRUE(e.doc().hasUnsavedEdits());
+
+    // Saving with the editor's save button: the file holds the text.
+    e.mouseClick(ControlId::EditorImage_Btn);
+    e.typeInABox({20, 120}, {180, 200}, QStringLiteral("EEEE"));
+    e.mouseClick(ControlId::ImgBar_Save);
+    ASSERT_FALSE(e.doc().filePath().isEmpty());
+    const platform::DecodedPicture saved = platform::readPictureFile(e.doc().filePath());
+    ASSERT_TRUE(saved.ok());
+    EXPECT_TRUE(darkIn(saved.bitmap, QRect(20, 120, 60, 14)));
+    EXPECT_TRUE(darkIn(saved.bitmap, QRect(150, 20, 60, 14)));
+    EXPECT_FALSE(e.doc().hasUnsavedEdits());
+
+    // And with the main window's save button.
+    e.typeInABox({20, 170}, {180, 230}, QStringLiteral("HHHH"));
+    e.mouseClick(ControlId::SaveImage_Btn);
+    const platform::DecodedPicture again = platform::readPictureFile(e.doc().filePath());
+    ASSERT_TRUE(again.ok());
+    EXPECT_TRUE(darkIn(again.bitmap, QRect(20, 170, 60, 14)));
+    EXPECT_FALSE(e.box().isShown());
+}
+
+// An edge dragged past the opposite one stops where the box still holds its text (16 x 16 at
+// least); the text stays in sight and reaches the picture.
+TEST(EditorProgram, TheTextBoxNeverCollapsesUnderAnEdgeDrag)
+{
+    Editor e;
+    e.activate();
+    e.enterWith();
+    e.typeInABox({20, 20}, {180, 100}, QStringLiteral("HEEHHEEH"));
+    imaging::ui::EditTextBox &box = e.box();
+    ASSERT_EQ(box.geometry(), QRect(60, 50, 160, 80));
+    QWidget *vp = box.edit()->viewport();
+    // The left edge dragged 300 pixels right, far past the right edge: the right edge stays, and
+    // the box keeps the width eight characters need at 11 pixels ((11 - 0.5) x 0.5 x 8 = 42).
+    QTest::mousePress(vp, Qt::LeftButton, {}, {2, 40});
+    QTest::mouseMove(vp, {302, 40});
+    QTest::mouseRelease(vp, Qt::LeftButton, {}, {302, 40});
+    EXPECT_EQ(box.geometry(), QRect(220 - 42, 50, 42, 80));
+    // The bottom edge dragged far above the top: one line of 11 + 4 pixels, 16 at least.
+    const QPoint bottom(20, 78);
+    QTest::mousePress(vp, Qt::LeftButton, {}, bottom);
+    QTest::mouseMove(vp, bottom - QPoint(0, 300));
+    QTest::mouseRelease(vp, Qt::LeftButton, {}, bottom - QPoint(0, 300));
+    EXPECT_EQ(box.geometry(), QRect(178, 50, 42, 16));
+    e.mouseClick(ControlId::ImgBar_NormalMode);
+    EXPECT_TRUE(darkIn(e.doc().picture(), QRect(178 - 40, 50 - 30, 42, 14)));
+}
+
+// A click with the text tool opens no box: the status line at the foot of the picture says how,
+// in the language of the window, until a box is dragged open or another tool chosen.
+TEST(EditorProgram, AClickWithoutADragTellsTheUserToDragABoxOpen)
+{
+    Editor e;
+    e.enterWith();
+    QLabel *line = e.shell().controls().label(ControlId::EditorStatus_Lab);
+    ASSERT_NE(line, nullptr);
+    EXPECT_FALSE(line->isVisible());
+    e.mouseClick(ControlId::ImgBar_Text);
+    QTest::mouseClick(e.picture(), Qt::LeftButton, {}, {50, 50});
+    EXPECT_FALSE(e.box().isShown());
+    EXPECT_TRUE(line->isVisible());
+    EXPECT_EQ(line->text(), e.shell().texts().text("EditorDragTextBox_Lab"));
+    EXPECT_EQ(line->text(), QStringLiteral("drag to open a text box"));
+    // Along the foot of the picture's panel.
+    EXPECT_EQ(line->parentWidget(), &e.app->still().view());
+    EXPECT_EQ(line->geometry().bottom(), 299);
+    EXPECT_EQ(line->width(), 400);
+    // Dragged open: the hint goes.
+    e.drag({20, 20}, {180, 100});
+    EXPECT_TRUE(e.box().isShown());
+    EXPECT_FALSE(line->isVisible());
+    // Too small a drag is no box either; another tool takes the hint away.
+    e.drag({20, 20}, {30, 30});
+    EXPECT_TRUE(line->isVisible());
+    e.mouseClick(ControlId::ImgBar_NormalMode);
+    EXPECT_FALSE(line->isVisible());
+}
+
+// From the fitted view, zoom out has nowhere to go (the own size would enlarge the picture); zoom
+// in and out step the size the way asked, and at the own size zoom out steps down again.
+TEST(EditorProgram, ZoomOutNeverEnlargesAndZoomInNeverShrinks)
+{
+    Editor e;
+    e.enterWith(platform::Bitmap(800, 600));
+    ASSERT_EQ(e.picture()->geometry(), QRect(0, 0, 400, 300));
+    EXPECT_FALSE(e.enabled(ControlId::ImgBar_ZoomOut));
+    e.mouseClick(ControlId::ImgBar_ZoomIn);
+    EXPECT_EQ(e.picture()->size(), QSize(444, 333));
+    e.mouseClick(ControlId::ImgBar_ZoomOut);
+    EXPECT_EQ(e.picture()->size(), QSize(400, 300));
+    e.mouseClick(ControlId::ImgBar_OriginalFit);
+    ASSERT_EQ(e.picture()->size(), QSize(800, 600));
+    EXPECT_FALSE(e.enabled(ControlId::ImgBar_ZoomIn));
+    EXPECT_TRUE(e.enabled(ControlId::ImgBar_ZoomOut));
+    e.mouseClick(ControlId::ImgBar_ZoomOut);
+    EXPECT_EQ(e.picture()->size(), QSize(727, 545));
+    e.mouseClick(ControlId::ImgBar_ZoomIn);
+    EXPECT_EQ(e.picture()->size(), QSize(800, 600));
+}
+
+// At half zoom (800 x 600 fitted into the 400 x 300 panel) the text tool works: a box dragged
+// over control pixels (50, 50)-(150, 100) writes its text at picture pixels (100, 100), in the
+// size chosen (picture pixels), shown in the box at half that size.
+TEST(EditorProgram, TextWorksAtHalfZoom)
+{
+    Editor e;
+    e.activate();
+    e.enterWith(platform::Bitmap(800, 600));
+    ASSERT_EQ(e.picture()->size(), QSize(400, 300));
+    ASSERT_TRUE(e.enabled(ControlId::ImgBar_Text));
+    e.typeInABox({50, 50}, {150, 100}, QStringLiteral("HEEH"));
+    EXPECT_EQ(e.box().geometry(), QRect(50, 50, 100, 50));
+    EXPECT_EQ(e.box().shownFontHeight(), -6);   // the 11-pixel font shown at half its size
+    e.mouseClick(ControlId::ImgBar_NormalMode);
+    const platform::Bitmap &pic = e.doc().picture();
+    EXPECT_TRUE(darkIn(pic, QRect(100, 100, 40, 13)));
+    EXPECT_FALSE(darkIn(pic, QRect(0, 0, 800, 99)));
+    EXPECT_FALSE(darkIn(pic, QRect(0, 0, 99, 600)));
+    EXPECT_FALSE(darkIn(pic, QRect(0, 118, 800, 482)));
+    EXPECT_EQ(e.k(), 2);
+}
+
+// The worked square and circle, and a rectangle dragged each of the four ways, with the mouse on
+// the real picture control at the picture's own size.
+TEST(EditorProgram, TheWorkedSquareAndCircleAndEveryDirectionLandInThePixels)
+{
+    Editor e;
+    e.enterWith();
+    ASSERT_EQ(e.picture()->size(), QSize(320, 240));
+    e.trigger(ControlId::EDS_Square);
+    e.drag({40, 40}, {70, 30});
+    for (QPoint corner : {QPoint(40, 40), QPoint(70, 10), QPoint(40, 10), QPoint(70, 40)})
+        EXPECT_EQ(e.at(corner.x(), corner.y()), kRed) << corner.x() << "," << corner.y();
+    for (QPoint outside : {QPoint(55, 9), QPoint(55, 41), QPoint(39, 25), QPoint(71, 25), QPoint(55, 25)})
+        EXPECT_EQ(e.at(outside.x(), outside.y()), kWhite) << outside.x() << "," << outside.y();
+    e.mouseClick(ControlId::ImgBar_Undo);
+    ASSERT_EQ(e.doc().picture(), platform::Bitmap(320, 240));
+    e.trigger(ControlId::EDS_Circle);
+    e.drag({40, 40}, {60, 40});
+    for (QPoint p : {QPoint(40, 40), QPoint(60, 40), QPoint(50, 30), QPoint(50, 50)})
+        EXPECT_EQ(e.at(p.x(), p.y()), kRed) << p.x() << "," << p.y();
+    for (QPoint p : {QPoint(39, 40), QPoint(61, 40), QPoint(50, 29), QPoint(50, 51), QPoint(50, 40)})
+        EXPECT_EQ(e.at(p.x(), p.y()), kWhite) << p.x() << "," << p.y();
+
+    e.trigger(ControlId::EDS_Rectangle);
+    const QPoint a(100, 100), b(140, 130);
+    const std::pair<QPoint, QPoint> ways[] = {{a, b}, {b, a}, {{b.x(), a.y()}, {a.x(), b.y()}}, {{a.x(), b.y()}, {b.x(), a.y()}}};
+    std::optional<QImage> first;
+    for (const auto &[from, to] : ways) {
+        const platform::Bitmap before = e.doc().picture();
+        e.drag(from, to);
+        const QImage drawn = e.doc().picture().image().copy(95, 95, 50, 40);
+        for (QPoint p : {a, b, QPoint(a.x(), b.y()), QPoint(b.x(), a.y())})
+            EXPECT_EQ(e.at(p.x(), p.y()), kRed) << from.x() << "," << from.y() << " to " << to.x() << "," << to.y();
+        if (!first)
+            first = drawn;
+        else
+            EXPECT_EQ(drawn, *first) << from.x() << "," << from.y() << " to " << to.x() << "," << to.y();
+        e.editor().ImgBar_UndoClick();
+        ASSERT_EQ(e.doc().picture(), before);
+    }
+}
+
+// The Normal-mode button comes up when another tool is chosen, by menu or by button.
+TEST(EditorProgram, TheNormalModeButtonComesUpWhenAnotherToolIsChosen)
+{
+    Editor e;
+    e.enterWith();
+    e.mouseClick(ControlId::ImgBar_NormalMode);
+    ASSERT_TRUE(e.down(ControlId::ImgBar_NormalMode));
+    e.trigger(ControlId::EDS_Line);
+    EXPECT_FALSE(e.down(ControlId::ImgBar_NormalMode));
+    EXPECT_EQ(e.editor().tool(), imaging::EditTool::Line);
+    for (ControlId other : {ControlId::ImgBar_Text, ControlId::ImgBar_SelectRang}) {
+        e.mouseClick(ControlId::ImgBar_NormalMode);
+        ASSERT_TRUE(e.down(ControlId::ImgBar_NormalMode));
+        e.mouseClick(other);
+        EXPECT_FALSE(e.down(ControlId::ImgBar_NormalMode)) << state::controlName(other);
+    }
+}
+
+// The capture button and Space, outside the editor, ask before a snapshot replaces a picture
+// with unsaved work, and ask nothing over saved work.
+TEST(EditorProgram, TheCaptureButtonAndSpaceAskBeforeASnapshotReplacesUnsavedWork)
+{
+    Editor e;
+    e.activate();
+    ASSERT_TRUE(e.connect());
+    auto leaveAnEditUnsaved = [&e] {
+        e.enterAndDrawALine();
+        e.presenter.answers = {app::ui::kResultCancel};
+        e.mouseClick(ControlId::EditorImage_Btn);
+        ASSERT_FALSE(e.shell().state().flags().EditMode);
+        ASSERT_TRUE(e.doc().hasUnsavedEdits());
+    };
+    leaveAnEditUnsaved();
+    int asked = e.questions();
+    e.presenter.answers = {app::ui::kResultCancel};
+    e.mouseClick(ControlId::CaptureImage_Btn);
+    ASSERT_EQ(e.questions(), asked + 1);
+    EXPECT_EQ(e.presenter.texts.last(), e.shell().texts().text("WhetherSaveImage_MsgBox"));
+    // Cancel goes on: the snapshot took the place (and was stored: auto save is on here).
+    EXPECT_EQ(e.doc().picture().size(), e.app->camera().camera().videoSize());
+    EXPECT_FALSE(e.doc().hasUnsavedEdits());
+    // Over saved work, no question.
+    e.mouseClick(ControlId::CaptureImage_Btn);
+    EXPECT_EQ(e.questions(), asked + 1);
+
+    // Space, with the keyboard on the window.
+    leaveAnEditUnsaved();
+    asked = e.questions();
+    e.app->window().centralWidget()->setFocus();
+    const int presses = e.app->keys().snapshotPresses();
+    QTest::keyClick(&e.app->window(), Qt::Key_Space);
+    EXPECT_EQ(e.app->keys().snapshotPresses(), presses + 1);
+    ASSERT_EQ(e.questions(), asked + 1);
+    EXPECT_EQ(e.presenter.texts.last(), e.shell().texts().text("WhetherSaveImage_MsgBox"));
+    // OK saved the edited picture before the snapshot replaced it.
+    EXPECT_FALSE(e.doc().hasUnsavedEdits());
+    EXPECT_EQ(e.doc().picture().size(), e.app->camera().camera().videoSize());
 }

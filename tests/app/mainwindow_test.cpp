@@ -301,10 +301,13 @@ TEST(MainWindowStart, WithoutTheRendererTheFirstActivationWarnsOnce)
     auto wp = f.make({}, false); Parts &w = *wp;
     w->show();
     QApplication::setActiveWindow(&w.window());
-    QTest::qWait(20);
     QEvent activate(QEvent::ActivationChange);
     QApplication::sendEvent(&w.window(), &activate);
-    QTest::qWait(20);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !f.presenter.shown.empty(); }, 5000));
+    // A second activation, and everything it may have queued, adds no second warning.
+    QApplication::sendEvent(&w.window(), &activate);
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
     ASSERT_EQ(f.presenter.shown.size(), 1u);
     const auto english = app::LanguageTexts::load(kProgramDir, "English");
     EXPECT_EQ(f.presenter.shown[0].text, english->text("NoSupportVMR_MsgBox"));
@@ -530,12 +533,10 @@ TEST(MainWindowPresets, MaximisingGivesFullScreenAndRestoringGivesNormal)
     EXPECT_TRUE(w->greyPicture(C::SaveImage_Btn)->isHidden());
 
     w->showMaximized();
-    QTest::qWait(50);
-    EXPECT_EQ(w.flags().SizePreset, state::kPresetFullScreen);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.flags().SizePreset == state::kPresetFullScreen; }, 5000));
     EXPECT_TRUE(w.action("NFull_Screen")->isChecked());
     w->showNormal();
-    QTest::qWait(50);
-    EXPECT_EQ(w.flags().SizePreset, state::kPresetNormal);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.flags().SizePreset == state::kPresetNormal; }, 5000));
     EXPECT_EQ(w->videoArea()->geometry(), QRect(0, 64, 400, 300));
     EXPECT_EQ(w.mainButton(C::Exit_Btn)->pos(), QPoint(720, 0));
 }

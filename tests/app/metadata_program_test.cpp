@@ -12,6 +12,7 @@
 #include "measure/measurementpacket.h"
 #include "measure/ui/measuringsurface.h"
 #include "platform/picturecodec.h"
+#include "scales/scalelibrary.h"
 #include "scales/ui/setrulerdlg.h"
 
 #include <QAbstractButton>
@@ -100,11 +101,11 @@ TEST(PictureMetadata, SavedShapesComeBackWithTheirScaleAndCanBeUndone)
     w.controls().action(C::AutoSave)->setChecked(true);
     p.app->still().browser().showKind(state::kListJpg);
     ScaleController &scales = p.app->scales();
-    const int storeCount = scales.dialog().store().count();
-    scales.dialog().addScale(scaleOf("Stage 1 mm", 100, 75));
+    const int storeCount = scales.library().store().count();
+    scales.library().add(scaleOf("Stage 1 mm", 100, 75));
     scales.adoptScale(scaleOf("Stage 1 mm", 100, 75));   // known now: selected without a question
     EXPECT_EQ(scales.current().name, "Stage 1 mm");
-    EXPECT_EQ(scales.dialog().store().count(), storeCount + 1);
+    EXPECT_EQ(scales.library().store().count(), storeCount + 1);
 
     p.clickTool(C::DrawRulerTB_Overlap);
     ASSERT_TRUE(p.session().overlap());
@@ -132,7 +133,7 @@ TEST(PictureMetadata, SavedShapesComeBackWithTheirScaleAndCanBeUndone)
     EXPECT_DOUBLE_EQ(platform::readJpegMetadataFile(snapshot).metadata.pixelsPerCmX, picture.width() / 0.1);
 
     // Another scale and a cleared drawing, then the saved picture is loaded for measuring.
-    scales.adoptScale(scales.dialog().store().scaleAt(0));
+    scales.adoptScale(scales.library().store().scaleAt(0));
     ASSERT_NE(scales.current().name, "Stage 1 mm");
     p.clickTool(C::DrawRulerTB_ClearFrame);
     p.clickTool(C::DrawRulerTB_Overlap);   // overlap off: the load must switch it on again
@@ -140,7 +141,7 @@ TEST(PictureMetadata, SavedShapesComeBackWithTheirScaleAndCanBeUndone)
     p.loadImage(path);
     ASSERT_TRUE(p.app->camera().camera().isFrozen());
     EXPECT_EQ(scales.current().name, "Stage 1 mm");
-    EXPECT_EQ(scales.dialog().store().count(), storeCount + 1);   // selected, not added again
+    EXPECT_EQ(scales.library().store().count(), storeCount + 1);   // selected, not added again
     EXPECT_TRUE(p.session().overlap());
     EXPECT_TRUE(w.controls().toolButton(C::DrawRulerTB_Overlap)->isChecked());
     EXPECT_EQ(p.session().history().size(), 3u);   // the cleared state and two shapes
@@ -148,7 +149,7 @@ TEST(PictureMetadata, SavedShapesComeBackWithTheirScaleAndCanBeUndone)
 
     // The restored shapes are measured shapes: a new scale relabels them, undo takes them back.
     const QImage withFirstScale = p.measure().surface().layer().image().copy();
-    scales.adoptScale(scales.dialog().store().scaleAt(0));
+    scales.adoptScale(scales.library().store().scaleAt(0));
     EXPECT_NE(p.measure().surface().layer().image(), withFirstScale);
     EXPECT_EQ(p.session().shapesOnPicture(picture).size(), 2u);
     p.clickTool(C::DrawRulerTB_Undo);
@@ -180,7 +181,7 @@ TEST(PictureMetadata, AnUnknownScaleIsOfferedAndAddedOnOk)
     EXPECT_TRUE(p.presenter.texts.contains(asked)) << p.presenter.texts.join(" | ").toStdString();
     EXPECT_EQ(scales.current().name, "Picture scale 2 mm");
     EXPECT_FLOAT_EQ(scales.current().hLength, 2.0f);
-    EXPECT_TRUE(scales.dialog().store().names().contains("Picture scale 2 mm"));
+    EXPECT_TRUE(scales.library().store().names().contains("Picture scale 2 mm"));
     EXPECT_EQ(p.session().shapesOnPicture(QSize(640, 480)).size(), 1u);
 }
 

@@ -79,6 +79,19 @@ TEST(UpdateActions, MainButtonsFollowTheFlags)
     EXPECT_FALSE(computeActions(in).visible.value(C::CaptureImage_Btn));
 }
 
+TEST(UpdateActions, SaveIsOfferedOnlyForAStillWithUnsavedChanges)
+{
+    ActionInputs in = live(true);
+    in.stillEmpty = false;
+    in.flags.SizePreset = state::kPresetNormal;
+    for (bool unsaved : {false, true}) {
+        in.unsavedEdits = unsaved;
+        const ActionState s = computeActions(in);
+        EXPECT_EQ(s.visible.value(C::SaveImage_Btn), unsaved);
+        EXPECT_TRUE(s.visible.value(C::EditorImage_Btn)) << "the other still buttons do not wait for a change";
+    }
+}
+
 TEST(UpdateActions, StillButtonsOnlyInTheNormalPreset)
 {
     for (int preset = state::kPresetNormal; preset <= state::kPresetDevCtrlToolbar; ++preset) {
@@ -260,7 +273,6 @@ TEST(UpdateActions, EditorToolBarsFollowTheSelectionTheTextToolAndTheSizes)
     ActionInputs in;
     in.stillEmpty = false;
     in.flags.EditMode = true;
-    in.editor.originalSize = true;
     in.editor.selectDown = true;
     in.editor.selection = true;
     ActionState s = computeActions(in);
@@ -283,12 +295,12 @@ TEST(UpdateActions, EditorToolBarsFollowTheSelectionTheTextToolAndTheSizes)
     for (C id : {C::ImgBar_ComboBox_TextSize, C::ImgBar_TextColor, C::ImgBar_TextBgColor, C::ImgBar_TextBgTransparent})
         EXPECT_TRUE(s.enabled.value(id)) << int(id);
 
-    // A stretched picture takes no drawing, selecting or text.
-    in.editor.originalSize = false;
+    // A picture zoomed larger than the panel takes drawing, selecting, text and pasting as at
+    // any other zoom, and it can be panned.
     in.editor.controlLargerThanPanel = true;
     s = computeActions(in);
     for (C id : {C::ImgBar_Text, C::ImgBar_SelectRang, C::ImgBar_DrawStyle, C::ImgBar_Paste})
-        EXPECT_FALSE(s.enabled.value(id)) << int(id);
+        EXPECT_TRUE(s.enabled.value(id)) << int(id);
     EXPECT_TRUE(s.enabled.value(C::ImgBar_Move));
     EXPECT_FALSE(s.checked.named(C::ImgBar_Move));
     // The history decides undo and redo.
@@ -303,7 +315,7 @@ TEST(UpdateActions, TheViewerMenuTheAnalysisExportAndTheTextBoxAreRulesToo)
     ActionState s = computeActions(in);
     EXPECT_FALSE(s.viewerItems.has_value()) << "no viewer open: its menu is left alone";
     EXPECT_FALSE(s.enabled.value(C::ExportAnalysis, true));
-    EXPECT_FALSE(s.hideEditorTextBox);
+    EXPECT_FALSE(s.commitEditorTextBox);
 
     // The viewer's menu: save only with unsaved work, the filters only while their bar is home.
     in.flags.ViewerOpen = true;
@@ -320,13 +332,13 @@ TEST(UpdateActions, TheViewerMenuTheAnalysisExportAndTheTextBoxAreRulesToo)
     in.flags.VideoConnected = true;
     EXPECT_TRUE(computeActions(in).enabled.value(C::ExportAnalysis)) << "the live picture can be exported";
 
-    // The editor's text box lives only while the text tool is down.
+    // The editor's text box lives only while the text tool is down: its text is written then.
     in.flags.EditMode = true;
     in.editor.textBoxShown = true;
-    EXPECT_TRUE(computeActions(in).hideEditorTextBox);
+    EXPECT_TRUE(computeActions(in).commitEditorTextBox);
     in.editor.textDown = true;
-    EXPECT_FALSE(computeActions(in).hideEditorTextBox);
+    EXPECT_FALSE(computeActions(in).commitEditorTextBox);
     in.flags.EditMode = false;
     in.editor.textDown = false;
-    EXPECT_FALSE(computeActions(in).hideEditorTextBox);
+    EXPECT_FALSE(computeActions(in).commitEditorTextBox);
 }

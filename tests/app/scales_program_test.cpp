@@ -1,5 +1,6 @@
 // The whole program on the virtual camera: calibrate a new ruler scale on the stage micrometer
 // through the scale dialog and the calibration window, measure with it, restart, measure again.
+#include "app/main/systemservices.h"
 #include "camera/ui/cameracontroller.h"
 #include "app/ui/mainwindow.h"
 #include "measure/ui/measurecontroller.h"
@@ -12,14 +13,14 @@
 
 #include "camera/ui/videowidget.h"
 #include "camera/videocamerads.h"
-#include "measure/canvas.h"
 #include "measure/ui/measuringsurface.h"
+#include "platform/canvas.h"
 #include "platform/diagnosticslog.h"
 #include "platform/gst/specimen.h"
+#include "scales/scalestore.h"
 #include "scales/ui/calibratewindow.h"
 #include "scales/ui/newscalenamedlg.h"
 #include "scales/ui/radiogroup.h"
-#include "scales/scalestore.h"
 #include "scales/ui/setrulerdlg.h"
 
 #include <QAbstractButton>
@@ -27,6 +28,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -58,7 +61,7 @@ struct Answers final : MessagePresenter {
 };
 
 // Draws for real and keeps every text drawn, so that a test reads the labels the user sees.
-class TextTap final : public measure::Canvas
+class TextTap final : public platform::Canvas
 {
 public:
     TextTap(platform::Bitmap &b, QStringList &texts) : inner_(b), texts_(texts) {}
@@ -80,7 +83,7 @@ public:
     int textHeight(const QString &t) override { return inner_.textHeight(t); }
 
 private:
-    measure::BitmapCanvas inner_;
+    platform::BitmapCanvas inner_;
     QStringList &texts_;
 };
 
@@ -105,12 +108,15 @@ struct ProgramRun {
     fakes::FakeClock clock;
     platform::DiagnosticsLog log;
     Answers presenter;
+    // Built before the program and destroyed after it.
+    std::unique_ptr<::app::SystemServices> system;
     std::unique_ptr<SendraApplication> app;
     QStringList labels;
 
     ProgramRun()
     {
-        app = std::make_unique<SendraApplication>(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, &presenter);
+        system = std::make_unique<::app::SystemServices>(QStringLiteral(SENDRA_PROGRAM_DIR), log);
+        app = std::make_unique<SendraApplication>(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, system->services(), &presenter);
         app->window().show();
         app->measure().surface().session().setCanvasFactory(
             [this](platform::Bitmap &b) { return std::make_unique<TextTap>(b, labels); });
@@ -313,5 +319,31 @@ TEST(ProgramScales, ModelRecognitionReloadsTheStoreAndPublishesTheScale)
     EXPECT_EQ(run.app->measure().surface().session().scale().spinValues[0].horizontal, 5000);
     // Not while a calibration runs: its window holds the camera.
     EXPECT_FALSE(run.app->scales().calibrationRunning());
+    run.shell().window().close();
+}
+
+TEST(ProgramScales, AScaleListThatCannotBeWrittenIsReportedWithItsFileAndTheReason)
+{
+    fakes::TemporaryProfile profile;
+    ProgramRun run;
+    const QString store = run.shell().paths().scaleStoreFile();
+    ASSERT_TRUE(QFile::exists(store));
+    // From now on the store cannot be replaced: a folder (not empty) stands where the file was.
+    ASSERT_TRUE(QFile::remove(store));
+    ASSERT_TRUE(QDir().mkpath(store));
+    QFile inside(store + "/keep");
+    ASSERT_TRUE(inside.open(QIODevice::WriteOnly));
+    inside.close();
+
+    scales::ui::TSetRulerDlg &dialog = run.app->scales().dialog();
+    const qsizetype before = run.presenter.texts.size();
+    dialog.hCSpinEdit()->setValue(5000);
+    dialog.button("SaveBtn")->click();
+    ASSERT_EQ(run.presenter.texts.size(), before + 1);
+    EXPECT_EQ(run.presenter.texts.last(),
+              u'"' + store + QStringLiteral("\" (Is a directory)")
+                  + run.shell().texts().text(QStringLiteral("ScaleStoreNotWritten_MsgBox")));
+    EXPECT_EQ(run.shell().texts().text(QStringLiteral("ScaleStoreNotWritten_MsgBox")),
+              ": the scale list could not be saved there. The previous list is kept.");
     run.shell().window().close();
 }

@@ -71,6 +71,17 @@ TEST(CommandLineTest, RunsWithTheVirtualCameraOrTheToolkitsOwnOptions)
     EXPECT_EQ(parse({QStringLiteral("-platform")}).exitCode, 2);   // its value is missing
 }
 
+TEST(CommandLineTest, ListCamerasAnswersWithoutAWindowAndTakesTheVirtualCamera)
+{
+    const CommandLine list = parse({QStringLiteral("--list-cameras")});
+    EXPECT_EQ(list.action, CommandLine::Action::ListCameras);
+    EXPECT_FALSE(list.virtualCamera);
+    const CommandLine both = parse({QStringLiteral("--list-cameras"), QStringLiteral("--virtual-camera")});
+    EXPECT_EQ(both.action, CommandLine::Action::ListCameras);
+    EXPECT_TRUE(both.virtualCamera);
+    EXPECT_TRUE(parse({QStringLiteral("--help")}).output.contains(QLatin1String("--list-cameras")));
+}
+
 // A socket file nobody listens on, as a crashed run leaves it.
 void leaveStaleSocket(const QString &path)
 {

@@ -11,17 +11,22 @@
 #include "library/ui/stillprinter.h"
 #include "platform/picturecodec.h"
 
+#include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
@@ -256,7 +261,8 @@ TEST(Viewer, TheHandOverFileOfAnEarlierRunIsRemovedAtStart)
         platform::DiagnosticsLog log;
         wholeprogram::AnswerOk presenter;
         qputenv("SENDRA_CAM_VIRTUAL_CAMERA", "1");
-        SendraApplication app(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, &presenter);
+        ::app::SystemServices system(QStringLiteral(SENDRA_PROGRAM_DIR), log);
+        SendraApplication app(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, system.services(), &presenter);
         qunsetenv("SENDRA_CAM_VIRTUAL_CAMERA");
         EXPECT_FALSE(QFile::exists(paths.tempBmp));
         // With a stale hand-over and nothing to show, nothing is opened either.
@@ -269,4 +275,73 @@ TEST(Viewer, TheHandOverFileOfAnEarlierRunIsRemovedAtStart)
         EXPECT_TRUE(QFile::exists(paths.tempBmp));
     }
     EXPECT_FALSE(QFile::exists(paths.tempBmp));
+}
+
+// Showing the still image puts the viewer at the screen's top left corner; a new still arriving
+// in an open viewer keeps it where the user moved it. Closing it removes the hand-over file.
+TEST(Viewer, StaysWhereTheUserPutItForANewStillAndTakesTheHandOverAlongWhenClosed)
+{
+    Program p;
+    Shell &w = p.shell();
+    library::ui::TImageViewForm &form = p.app->viewer().form();
+    imaging::StillDocument &still = p.app->still().document();
+    const QPoint corner = QGuiApplication::primaryScreen()->availableGeometry().topLeft();
+
+    still.load(gradient(QSize(320, 240)), QString());
+    w.UpdateActions();
+    w.controls().action(C::ImageViewer_Tool)->trigger();
+    ASSERT_TRUE(form.isVisible());
+    EXPECT_EQ(form.pos(), corner);
+    ASSERT_TRUE(QFile::exists(w.paths().tempBmp));
+
+    // The user moves the window; a picture of another size arrives (a file opened in the main
+    // window): the window takes the new size where it stands.
+    form.move(corner + QPoint(300, 200));
+    ASSERT_EQ(form.pos(), corner + QPoint(300, 200));
+    still.load(gradient(QSize(200, 100)), QString());
+    EXPECT_EQ(form.pictureSize(), QSize(200, 100));
+    EXPECT_EQ(form.scrollBox()->size(), QSize(204, 104));
+    EXPECT_EQ(form.pos(), corner + QPoint(300, 200));
+    // An edit that turns the picture, the same.
+    still.commit(gradient(QSize(100, 200)));
+    EXPECT_EQ(form.pictureSize(), QSize(100, 200));
+    EXPECT_EQ(form.pos(), corner + QPoint(300, 200));
+    // Shown again through the tool menu, as the snapshot of a single-window preset shows it: the
+    // corner again.
+    w.controls().action(C::ImageViewer_Tool)->trigger();
+    EXPECT_EQ(form.pos(), corner);
+
+    form.item(Item::Exit_Image)->trigger();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_FALSE(QFile::exists(w.paths().tempBmp));
+}
+
+// "Printer Setup" is the print dialog used to choose the printer, titled with the item's caption,
+// its button keeping the choice rather than printing; nothing is printed and the picture stays.
+TEST(Viewer, PrinterSetupChoosesThePrinterInThePrintDialog)
+{
+    Program p;
+    Shell &w = p.shell();
+    p.app->still().document().load(gradient(QSize(64, 48)), QString());
+    QString title, accept;
+    bool printDialog = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        poll.stop();
+        printDialog = qobject_cast<QPrintDialog *>(modal) != nullptr;
+        title = modal->windowTitle();
+        for (QDialogButtonBox *box : modal->findChildren<QDialogButtonBox *>())
+            if (QPushButton *ok = box->button(QDialogButtonBox::Ok))
+                accept = ok->text();
+        qobject_cast<QDialog *>(modal)->reject();
+    });
+    poll.start(10);
+    w.controls().action(C::PrintSet)->trigger();
+    EXPECT_TRUE(printDialog);
+    EXPECT_EQ(title, QStringLiteral("Printer Setup"));   // the item's caption, "Printer Setup...", without its dots
+    EXPECT_EQ(accept, w.texts().text(QStringLiteral("OKBtn_Dlg")));
+    EXPECT_EQ(p.app->still().document().picture().size(), QSize(64, 48));
 }

@@ -3,6 +3,7 @@
 // The whole program on the virtual camera, built as main() builds it, with every question the
 // message box would ask answered OK (or as scripted) and remembered, and the other dialogs
 // answered as scripted (cancelled unless a test says otherwise).
+#include "app/main/systemservices.h"
 #include "app/ui/mainwindow.h"
 #include "app/ui/messagepresenter.h"
 #include "app/ui/sendraapplication.h"
@@ -48,13 +49,16 @@ struct Program {
     platform::DiagnosticsLog log;
     AnswerOk presenter;
     fakes::ScriptedDialogs dialogs;
+    // Built before the program and destroyed after it.
+    std::unique_ptr<::app::SystemServices> system;
     std::unique_ptr<app::ui::SendraApplication> app;
 
     Program()
     {
         qputenv("SENDRA_CAM_VIRTUAL_CAMERA", "1");
-        app = std::make_unique<app::ui::SendraApplication>(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, &presenter,
-                                                           &dialogs);
+        system = std::make_unique<::app::SystemServices>(QStringLiteral(SENDRA_PROGRAM_DIR), log);
+        app = std::make_unique<app::ui::SendraApplication>(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock,
+                                                           system->services(), &presenter, &dialogs);
         app->window().show();
     }
     ~Program() { qunsetenv("SENDRA_CAM_VIRTUAL_CAMERA"); }

@@ -21,6 +21,8 @@
 #include "platform/iniprofilestore.h"
 #include "platform/vendorchannel.h"
 
+#include <QAbstractEventDispatcher>
+#include <QAbstractNativeEventFilter>
 #include <QAction>
 #include <QApplication>
 #include <QGuiApplication>
@@ -31,9 +33,79 @@
 
 #include <gtest/gtest.h>
 
+#include <xcb/xcb.h>
+
 using namespace app::ui;
 
 namespace {
+
+// A round trip through the window manager. When a window's title changes, the window manager
+// answers by setting _NET_WM_VISIBLE_NAME on it, and it handles what its clients ask in order: once
+// that answer is here, every answer to an earlier request (a maximise, a restore, a new size) has
+// been sent as well. This replaces waiting a while and hoping nothing comes later.
+class WindowManagerRoundTrip final : public QAbstractNativeEventFilter
+{
+public:
+    explicit WindowManagerRoundTrip(QWidget &window) : widget_(window)
+    {
+        auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+        connection_ = x11 ? x11->connection() : nullptr;
+        if (!connection_)
+            return;
+        window_ = xcb_window_t(window.winId());
+        visibleName_ = atom("_NET_WM_VISIBLE_NAME");
+        QAbstractEventDispatcher::instance()->installNativeEventFilter(this);
+    }
+    ~WindowManagerRoundTrip() override
+    {
+        if (connection_)
+            QAbstractEventDispatcher::instance()->removeNativeEventFilter(this);
+    }
+
+    // True once the window manager has answered a title change made now; the title is put back.
+    bool run()
+    {
+        if (!connection_)
+            return false;
+        static int round = 0;
+        const QString title = widget_.windowTitle();
+        answered_ = false;
+        widget_.setWindowTitle(title + QStringLiteral(" %1").arg(++round));
+        // Generous: the answer comes at once, but a window manager on a loaded machine may be slow.
+        const bool answered = QTest::qWaitFor([this] { return answered_; }, 15000);
+        widget_.setWindowTitle(title);
+        return answered;
+    }
+
+    bool nativeEventFilter(const QByteArray &type, void *message, qintptr *) override
+    {
+        if (type != "xcb_generic_event_t")
+            return false;
+        const auto *event = static_cast<const xcb_generic_event_t *>(message);
+        if ((event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY) {
+            const auto *change = reinterpret_cast<const xcb_property_notify_event_t *>(event);
+            if (change->window == window_ && change->atom == visibleName_)
+                answered_ = true;
+        }
+        return false;
+    }
+
+private:
+    xcb_atom_t atom(const char *name) const
+    {
+        xcb_intern_atom_reply_t *reply =
+            xcb_intern_atom_reply(connection_, xcb_intern_atom(connection_, 0, uint16_t(strlen(name)), name), nullptr);
+        const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        free(reply);
+        return a;
+    }
+
+    QWidget &widget_;
+    xcb_connection_t *connection_ = nullptr;
+    xcb_window_t window_ = 0;
+    xcb_atom_t visibleName_ = XCB_ATOM_NONE;
+    bool answered_ = false;
+};
 
 struct AnswerOk final : MessagePresenter {
     int show(const QString &, const QString &, bool, int) override { return kResultOk; }
@@ -93,9 +165,15 @@ struct Window {
         shell->controls().action(item)->trigger();
         if (!QTest::qWaitFor([&] { return holds(preset); }, 3000))
             return false;
-        // Late answers of the window manager may still arrive; the window must end in the preset.
-        QTest::qWait(800);
-        return QTest::qWaitFor([&] { return holds(preset); }, 2000);
+        // Late answers of the window manager may still come; once a round trip through it is
+        // back, they all are, and the window must still hold the preset.
+        WindowManagerRoundTrip roundTrip(w());
+        if (!roundTrip.run()) {
+            ADD_FAILURE() << "the window manager did not answer a title change";
+            return false;
+        }
+        QCoreApplication::processEvents();
+        return holds(preset);
     }
 };
 

@@ -136,3 +136,25 @@ TEST(FormatChoice, OfTwoEquallyNearSizesTheLargerWinsInEitherOrder)
         EXPECT_FALSE(c.exactSize);
     }
 }
+
+TEST(FormatChoice, ARememberedFormatIsTakenOnlyWhenTheCameraStillOffersIt)
+{
+    const auto formats = usbCamera(true, {{640, 480, kRates}, {800, 600, {{20, 1}, {10, 1}}}, {1024, 768, {}}});
+    struct Row {
+        const char *what;
+        CaptureFormat wanted;
+        std::optional<CaptureFormat> expect;
+    };
+    const Row rows[] = {
+        {"as remembered", {kFourccMjpg, 1280, 720, {15, 1}}, CaptureFormat{kFourccMjpg, 1280, 720, {15, 1}}},
+        {"the same rate written another way", {kFourccYuyv, 800, 600, {40, 2}}, CaptureFormat{kFourccYuyv, 800, 600, {40, 2}}},
+        {"a rate no longer listed: the size's preferred one", {kFourccYuyv, 800, 600, {30, 1}},
+         CaptureFormat{kFourccYuyv, 800, 600, {20, 1}}},
+        {"a size that lists no rate keeps the remembered rate", {kFourccYuyv, 1024, 768, {30, 1}},
+         CaptureFormat{kFourccYuyv, 1024, 768, {30, 1}}},
+        {"a size the camera lacks", {kFourccYuyv, 1600, 1200, {30, 1}}, std::nullopt},
+        {"a pixel format the camera lacks", {fourcc('N', 'V', '1', '2'), 640, 480, {30, 1}}, std::nullopt},
+    };
+    for (const Row &r : rows)
+        EXPECT_EQ(camera::offeredFormat(formats, r.wanted), r.expect) << r.what;
+}

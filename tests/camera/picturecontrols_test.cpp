@@ -1,3 +1,4 @@
+#include "camera/controlrestore.h"
 #include "camera/picturecontrols.h"
 
 #include <gtest/gtest.h>
@@ -50,6 +51,8 @@ public:
         if (!infos.count(id))
             return std::make_error_code(std::errc::invalid_argument);
         if (id == cid::ExposureAbsolute && values[cid::ExposureAuto] != platform::exposuremode::Manual)
+            return std::make_error_code(std::errc::permission_denied);
+        if (id == cid::FocusAbsolute && values.count(cid::FocusAuto) && values[cid::FocusAuto] != 0)
             return std::make_error_code(std::errc::permission_denied);
         values[id] = v;
         writes.emplace_back(id, v);
@@ -184,4 +187,52 @@ TEST(PictureControls, WideRangesAreClampedToSixteenBits)
     Bar bar;
     ASSERT_TRUE(pc.CameraControl_tbCom(&bar, CameraCtl::Exposure, 0, 0));
     EXPECT_EQ(bar.max, 32767);
+}
+
+// ---- restoring remembered values --------------------------------------------------------------------
+
+TEST(ControlRestore, SwitchesGoFirstAndValuesTheCameraCannotHoldAreLeftOut)
+{
+    FakeControls c;
+    c.add(cid::Brightness, -64, 64, 0);
+    c.add(cid::ExposureAuto, 0, 3, 3, {{1, "Manual Mode"}, {3, "Aperture Priority Mode"}});
+    c.add(cid::ExposureAbsolute, 3, 2047, 250);
+    // Focus: the switch's id is above the distance's, so id order alone would write the distance first.
+    c.add(cid::FocusAbsolute, 0, 1023, 0);
+    c.add(cid::FocusAuto, 0, 1, 1);
+    c.infos[cid::FocusAuto].type = platform::ControlType::Boolean;
+    c.add(cid::Gain, 0, 100, 10);
+    c.infos[cid::Gain].readOnly = true;
+
+    const std::map<std::uint32_t, int> remembered{
+        {cid::Brightness, -30}, {cid::ExposureAuto, 1}, {cid::ExposureAbsolute, 300}, {cid::FocusAbsolute, 512},
+        {cid::FocusAuto, 0},
+        {cid::Contrast, 40},     // the camera has no contrast
+        {cid::Gain, 50},         // read-only
+        {cid::Saturation, 1}};   // unknown to the camera
+    const camera::ControlRestore r = camera::restoreControls(c, remembered);
+    EXPECT_EQ(r.written, 5);
+    EXPECT_EQ(r.skipped, 3);
+    EXPECT_EQ(r.refused, 0);
+    EXPECT_EQ(c.values[cid::Brightness], -30);
+    EXPECT_EQ(c.values[cid::ExposureAbsolute], 300);
+    EXPECT_EQ(c.values[cid::FocusAbsolute], 512);
+    EXPECT_EQ(c.values[cid::Gain], 10);
+    ASSERT_EQ(c.writes.size(), 5u);
+    EXPECT_EQ(c.writes[0].first, cid::ExposureAuto);
+    EXPECT_EQ(c.writes[1].first, cid::FocusAuto);
+}
+
+TEST(ControlRestore, OutOfRangeOrOffTheMenuIsSkippedAndARefusalCounted)
+{
+    FakeControls c;
+    c.add(cid::Brightness, -64, 64, 0);
+    c.add(cid::ExposureAuto, 0, 3, 3, {{1, "Manual Mode"}, {3, "Aperture Priority Mode"}});
+    c.add(cid::ExposureAbsolute, 3, 2047, 250);
+    const camera::ControlRestore r =
+        camera::restoreControls(c, {{cid::Brightness, 65}, {cid::ExposureAuto, 2}, {cid::ExposureAbsolute, 100}});
+    EXPECT_EQ(r.skipped, 2) << "65 is beyond the range, 2 not on the menu";
+    EXPECT_EQ(r.refused, 1) << "exposure time while exposure stays automatic";
+    EXPECT_EQ(r.written, 0);
+    EXPECT_EQ(c.values[cid::Brightness], 0);
 }

@@ -91,6 +91,7 @@ struct Window final : camera::ui::CameraPort, camera::ui::RecordingPort, fakes::
     }
     // The ports, answered as the program answers them for these features.
     void captureStill(const platform::Bitmap &picture) override { still->CaptureImageCom(picture); }
+    void offerUnsavedStill() override { still->WhetherSaveImageMessage(); }
     void exitMediaPlayer() override {}   // the camera's port and the still image's alike
     void stopRecording() override { recording->stopRecording(); }
     void reenterDrawMode() override {}

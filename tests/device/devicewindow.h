@@ -6,6 +6,7 @@
 #include "app/ui/mainwindow.h"
 #include "app/ui/messagepresenter.h"
 #include "app/ui/shell.h"
+#include "camera/ui/cameramemorykeeper.h"
 #include "camera/videocamerads.h"
 #include "camerapeers.h"
 #include "fakes.h"
@@ -14,6 +15,7 @@
 #include "platform/gst/gstptr.h"
 #include "platform/gst/systemmediabackend.h"
 #include "platform/iniprofilestore.h"
+#include "platform/udev/evdevstillbutton.h"
 #include "platform/udev/udevdevicemonitor.h"
 
 #include <QFileInfo>
@@ -165,12 +167,16 @@ public:
     std::unique_ptr<platform::StillButton> watchStillButton(const platform::DeviceRecord &d,
                                                             std::function<void()> pressed) override
     {
-        return system.watchStillButton(d, std::move(pressed));
+        std::unique_ptr<platform::StillButton> button = system.watchStillButton(d, std::move(pressed));
+        stillButton = dynamic_cast<platform::EvdevStillButton *>(button.get());
+        return button;
     }
 
     platform::SystemMediaBackend system;
     CountingMonitor monitor;
     StreamLog streams;
+    // The snapshot button watched last (owned by the camera); null when none was found.
+    platform::EvdevStillButton *stillButton = nullptr;
 
 private:
     bool real_;
@@ -202,6 +208,14 @@ struct DeviceWindow final : fakes::CameraPeers {
                                                                     *shell->window().videoArea(), shell->eetiCom());
         shell->addFeature(controller.get());
         cover = [this](bool shown) { shell->window().showCover(shown); };
+        if (rememberCameras) {
+            // As the program wires it: every camera offered, each one's settings remembered.
+            keeper = std::make_unique<camera::ui::CameraMemoryKeeper>(
+                paths.cameraMemoryFile(), controller->camera(), *controller->controlToolBar(),
+                shell->controls().action(state::ControlId::ShowAllCameras), log);
+            QObject::connect(keeper.get(), &camera::ui::CameraMemoryKeeper::searchRequested, controller.get(),
+                             &camera::ui::CameraController::onNodesChanged);
+        }
         controller->startUp();
     }
 
@@ -246,6 +260,9 @@ struct DeviceWindow final : fakes::CameraPeers {
     DeviceLayerBackend backend;
     std::unique_ptr<app::ui::Shell> shell;
     std::unique_ptr<camera::ui::CameraController> controller;
+    // Set before open(): the camera memory and the "Show all cameras" switch of the program.
+    bool rememberCameras = false;
+    std::unique_ptr<camera::ui::CameraMemoryKeeper> keeper;
 };
 
 } // namespace devtest

@@ -12,6 +12,7 @@
 #include <linux/input.h>
 #include <linux/videodev2.h>
 #include <stdexcept>
+#include <unistd.h>
 
 namespace devtest {
 namespace {
@@ -40,6 +41,7 @@ V4l2Mock::V4l2Mock()
 {
     handler_ = umockdev_ioctl_base_new();
     g_signal_connect(handler_, "handle-ioctl", G_CALLBACK(&V4l2Mock::onIoctl), this);
+    g_signal_connect(handler_, "handle-read", G_CALLBACK(&V4l2Mock::onRead), this);
 }
 
 // The testbed keeps its own reference to the handler: a late ioctl must not reach a dead driver.
@@ -76,6 +78,14 @@ void V4l2Mock::makeMetadataNode(V4l2Mock &m)
     m.controls.clear();
 }
 
+void V4l2Mock::makeLoopbackOutput(V4l2Mock &m)
+{
+    m.card = "Dummy video device (0x0000)";
+    m.deviceCaps = V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_VIDEO_OUTPUT | V4L2_CAP_READWRITE | V4L2_CAP_STREAMING;
+    m.formats.clear();
+    m.controls.clear();
+}
+
 int V4l2Mock::value(std::uint32_t id) const
 {
     std::lock_guard lock(mutex_);
@@ -97,9 +107,47 @@ int V4l2Mock::setCount(std::uint32_t id) const
     return int(std::count_if(sets_.begin(), sets_.end(), [id](const auto &s) { return s.first == id; }));
 }
 
+int V4l2Mock::framesRead() const
+{
+    std::lock_guard lock(mutex_);
+    return framesRead_;
+}
+
+std::tuple<std::uint32_t, int, int> V4l2Mock::formatSet() const
+{
+    std::lock_guard lock(mutex_);
+    return {setFourcc_, setWidth_, setHeight_};
+}
+
 int V4l2Mock::onIoctl(UMockdevIoctlBase *, UMockdevIoctlClient *client, void *self)
 {
     return static_cast<V4l2Mock *>(self)->handle(client);
+}
+
+int V4l2Mock::onRead(UMockdevIoctlBase *, UMockdevIoctlClient *client, void *self)
+{
+    return static_cast<V4l2Mock *>(self)->read(client);
+}
+
+// umockdev worker thread. One grey YUYV frame of the format set, at most as much as asked for.
+bool V4l2Mock::read(UMockdevIoctlClient *client)
+{
+    UMockdevIoctlData *arg = umockdev_ioctl_client_get_arg(client);
+    std::vector<guint8> frame;
+    {
+        std::lock_guard lock(mutex_);
+        if (!readFrames || setFourcc_ != V4L2_PIX_FMT_YUYV) {
+            umockdev_ioctl_client_complete(client, -1, EINVAL);
+            return true;
+        }
+        frame.assign(std::min<std::size_t>(std::size_t(arg->data_len), std::size_t(setWidth_) * setHeight_ * 2), 0x80);
+        ++framesRead_;
+    }
+    // The pace of a camera, so that the reader does not spin; only this node's reads wait.
+    g_usleep(30000);
+    umockdev_ioctl_data_update(arg, 0, frame.data(), int(frame.size()));
+    umockdev_ioctl_client_complete(client, long(frame.size()), 0);
+    return true;
 }
 
 MockControl *V4l2Mock::find(std::uint32_t id)
@@ -144,13 +192,17 @@ bool V4l2Mock::handle(UMockdevIoctlClient *client)
     seen_.insert(request);
     switch (request) {
     case VIDIOC_QUERYCAP: {
+        if (queryCapErrno)
+            return done(queryCapErrno);
         auto *cap = data((v4l2_capability *)nullptr);
         COPY_TEXT(cap->driver, "uvcvideo");
         COPY_TEXT(cap->card, card);
         COPY_TEXT(cap->bus_info, "usb-0000:00:14.0-1");
         cap->version = 0x060100;
-        cap->device_caps = (capture ? V4L2_CAP_VIDEO_CAPTURE : V4L2_CAP_META_CAPTURE) | V4L2_CAP_STREAMING;
-        cap->capabilities = V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_META_CAPTURE | V4L2_CAP_STREAMING | V4L2_CAP_DEVICE_CAPS;
+        cap->device_caps = deviceCaps   ? deviceCaps
+                           : readFrames ? V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_READWRITE
+                                        : (capture ? V4L2_CAP_VIDEO_CAPTURE : V4L2_CAP_META_CAPTURE) | V4L2_CAP_STREAMING;
+        cap->capabilities = cap->device_caps | V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_META_CAPTURE | V4L2_CAP_DEVICE_CAPS;
         return done(0);
     }
     case VIDIOC_ENUM_FMT: {
@@ -209,9 +261,14 @@ bool V4l2Mock::handle(UMockdevIoctlClient *client)
         if (request == VIDIOC_S_FMT && setFormatErrno)
             return done(setFormatErrno);
         if (request == VIDIOC_G_FMT) {
-            d->fmt.pix.pixelformat = currentFourcc;
-            d->fmt.pix.width = __u32(formats.front().sizes.front().width);
-            d->fmt.pix.height = __u32(formats.front().sizes.front().height);
+            d->fmt.pix.pixelformat = setFourcc_ ? setFourcc_ : currentFourcc;
+            d->fmt.pix.width = __u32(setFourcc_ ? setWidth_ : formats.front().sizes.front().width);
+            d->fmt.pix.height = __u32(setFourcc_ ? setHeight_ : formats.front().sizes.front().height);
+        }
+        if (request == VIDIOC_S_FMT) {
+            setFourcc_ = d->fmt.pix.pixelformat;
+            setWidth_ = int(d->fmt.pix.width);
+            setHeight_ = int(d->fmt.pix.height);
         }
         d->fmt.pix.field = V4L2_FIELD_NONE;
         d->fmt.pix.bytesperline = d->fmt.pix.width * 2;
@@ -328,6 +385,7 @@ void add(UMockdevTestbed *bed, const QString &record)
 
 QString devicesPath(const QString &sysPath) { return sysPath.mid(4); }   // without "/sys"
 
+
 } // namespace
 
 QString Testbed::addUsbDevice(const QString &name, const QString &vid, const QString &pid, const QString &serial)
@@ -343,7 +401,17 @@ QString Testbed::addUsbDevice(const QString &name, const QString &vid, const QSt
 QString Testbed::addVideoNode(const QString &usb, int number, V4l2Mock *driver, const QString &product)
 {
     const QString name = usb.section(u'/', -1);
-    const QString path = QStringLiteral("%1/%2:1.0/video4linux/video%3").arg(devicesPath(usb), name).arg(number);
+    return addNodeAt(QStringLiteral("%1/%2:1.0/video4linux/video%3").arg(devicesPath(usb), name).arg(number), number,
+                     driver, product);
+}
+
+QString Testbed::addVirtualVideoNode(int number, V4l2Mock *driver, const QString &product)
+{
+    return addNodeAt(QStringLiteral("/devices/virtual/video4linux/video%1").arg(number), number, driver, product);
+}
+
+QString Testbed::addNodeAt(const QString &path, int number, V4l2Mock *driver, const QString &product)
+{
     QString record = QStringLiteral("P: %1\nN: video%2\nE: SUBSYSTEM=video4linux\nE: DEVNAME=/dev/video%2\nA: dev=81:%2\n")
                          .arg(path)
                          .arg(number);
@@ -359,6 +427,17 @@ QString Testbed::addVideoNode(const QString &usb, int number, V4l2Mock *driver, 
         }
     }
     return QStringLiteral("/sys") + path;
+}
+
+bool Testbed::makeReadable(const QString &devnode)
+{
+    const int fd = umockdev_testbed_get_dev_fd(bed_, devnode.toUtf8().constData());
+    return fd >= 0 && ::write(fd, "r", 1) == 1;
+}
+
+void Testbed::setAttribute(const QString &sysPath, const char *name, const QString &value)
+{
+    umockdev_testbed_set_attribute(bed_, sysPath.toUtf8().constData(), name, value.toUtf8().constData());
 }
 
 QString Testbed::addInputNode(const QString &usb, int number, bool withNodeFile)

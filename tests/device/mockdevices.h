@@ -11,6 +11,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 typedef struct _UMockdevTestbed UMockdevTestbed;
@@ -58,10 +59,15 @@ public:
     static void makeUvcMicroscope(V4l2Mock &m);
     // A UVC metadata node: answers QUERYCAP without capture capability.
     static void makeMetadataNode(V4l2Mock &m);
+    // A loopback device nobody feeds (v4l2loopback without exclusive_caps): its node claims both
+    // capture and output, but lists no capture format until a writer sets one.
+    static void makeLoopbackOutput(V4l2Mock &m);
 
     // The model; set before the code under test opens the node.
     std::string card = "USB2.0 Microscope";
     bool capture = true;
+    std::uint32_t deviceCaps = 0;   // QUERYCAP's device_caps when set; else from `capture`
+    int queryCapErrno = 0;          // QUERYCAP fails with this
     std::vector<MockFormat> formats;
     std::uint32_t currentFourcc = 0;
     std::vector<MockControl> controls;
@@ -71,16 +77,25 @@ public:
     // Broken drivers: a size list without end, a control list that keeps answering its first control.
     bool endlessSizes = false;
     bool stuckControlList = false;
+    // Frames through read() instead of mapped buffers (which a testbed cannot share): the node
+    // reports read/write I/O and no streaming, so v4l2src reads grey YUYV frames of the format
+    // last set, about 30 a second.
+    bool readFrames = false;
 
     int value(std::uint32_t id) const;
     bool saw(unsigned long request) const;
     int setCount(std::uint32_t id) const;
+    int framesRead() const;
+    // The format of the last VIDIOC_S_FMT: code, width, height (all 0 before one).
+    std::tuple<std::uint32_t, int, int> formatSet() const;
 
     UMockdevIoctlBase *handler() const { return handler_; }
 
 private:
     static int onIoctl(UMockdevIoctlBase *, UMockdevIoctlClient *client, void *self);
+    static int onRead(UMockdevIoctlBase *, UMockdevIoctlClient *client, void *self);
     bool handle(UMockdevIoctlClient *client);
+    bool read(UMockdevIoctlClient *client);
     MockControl *find(std::uint32_t id);
     const MockControl *next(std::uint32_t after) const;
 
@@ -88,6 +103,9 @@ private:
     mutable std::mutex mutex_;
     std::set<unsigned long> seen_;
     std::vector<std::pair<std::uint32_t, int>> sets_;
+    std::uint32_t setFourcc_ = 0;
+    int setWidth_ = 0, setHeight_ = 0;
+    int framesRead_ = 0;
 };
 
 // A testbed that lives as long as the object; UMOCKDEV_DIR points at it meanwhile.
@@ -105,6 +123,14 @@ public:
     // /dev/video<number> on interface 0 of `usb`, answered by `driver` when given. `product` is
     // the udev property ID_V4L_PRODUCT (none when empty).
     QString addVideoNode(const QString &usb, int number, V4l2Mock *driver, const QString &product = {});
+    // /dev/video<number> that is not on USB (a loopback device under /devices/virtual).
+    QString addVirtualVideoNode(int number, V4l2Mock *driver, const QString &product = {});
+    // A node is a pty in a testbed: its reader's poll() waits for the other end. One byte there
+    // (never read: read() goes to the driver) makes the node ready for good, as a streaming
+    // camera's node is; the driver's read() sets the pace.
+    bool makeReadable(const QString &devnode);
+    // A sysfs attribute of a device, e.g. "removable" = "fixed" for a laptop's own webcam.
+    void setAttribute(const QString &sysPath, const char *name, const QString &value);
     // /dev/input/event<number> on interface 0 of `usb`. Without a node file it is listed by udev but
     // cannot be opened (as with root-only /dev/input).
     QString addInputNode(const QString &usb, int number, bool withNodeFile = true);
@@ -125,6 +151,9 @@ public:
     QString rootDir() const;
 
 private:
+    // A video4linux node at the sysfs `path` (below /devices), answered by `driver` when given.
+    QString addNodeAt(const QString &path, int number, V4l2Mock *driver, const QString &product);
+
     UMockdevTestbed *bed_ = nullptr;
     std::vector<QString> scratch_;
 };

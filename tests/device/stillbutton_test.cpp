@@ -27,8 +27,12 @@ using devtest::V4l2Mock;
 
 namespace {
 
-// Lets every replayed event arrive: the replay runs on its own thread, 10 ms per event.
-void settle(int events) { QTest::qWait(10 * events + 150); }
+// Waits until `button` has read every replayed event: each key event of keyEvents() comes with
+// its report separator. The replay runs on its own thread, 10 ms per event.
+bool readAll(const platform::EvdevStillButton &button, int keyEvents)
+{
+    return QTest::qWaitFor([&] { return button.eventsRead() >= 2 * keyEvents; }, 5000);
+}
 
 } // namespace
 
@@ -47,8 +51,7 @@ TEST(SnapshotButton, OnePressIsOneSnapshotAndAutoRepeatIsNone)
     // Held long enough to repeat three times, released; then a short press.
     const std::vector<int> values{1, 2, 2, 2, 0, 1, 0};
     ASSERT_TRUE(bed.replayEvents("/dev/input/event4", keyEvents(values)));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return presses >= 2; }, 5000));
-    settle(int(values.size()));
+    ASSERT_TRUE(readAll(*button, int(values.size())));
     EXPECT_EQ(presses, 2);
 }
 
@@ -63,12 +66,17 @@ TEST(SnapshotButton, TheButtonOfAnotherUsbDeviceIsNotWatched)
     EXPECT_EQ(platform::inputNodesOfUsbDevice(webcam), std::vector<QString>{"/dev/input/event5"});
     EXPECT_TRUE(platform::inputNodesOfUsbDevice(QString()).empty());
 
-    int presses = 0;
+    int presses = 0, webcamPresses = 0;
     platform::StillButtonAttempt attempt;
     auto button = platform::openEvdevStillButton(camera, [&] { ++presses; }, attempt);
     ASSERT_TRUE(button);
+    // The webcam's own button shows when its presses have all arrived.
+    auto other = platform::openEvdevStillButton(webcam, [&] { ++webcamPresses; }, attempt);
+    ASSERT_TRUE(other);
     ASSERT_TRUE(bed.replayEvents("/dev/input/event5", keyEvents({1, 0, 1, 0})));
-    settle(4);
+    ASSERT_TRUE(readAll(*other, 4));
+    EXPECT_EQ(webcamPresses, 2);
+    EXPECT_EQ(button->eventsRead(), 0);
     EXPECT_EQ(presses, 0);
 }
 
@@ -142,7 +150,8 @@ TEST(SnapshotButton, APressWhileStreamingTakesOneStillThroughTheListTimer)
 
     ASSERT_TRUE(w.bed.replayEvents("/dev/input/event6", keyEvents({1, 2, 2, 0})));
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.controller->camera().stillTrigger().isSet(); }, 5000));
-    settle(4);
+    ASSERT_TRUE(w.backend.stillButton);
+    ASSERT_TRUE(readAll(*w.backend.stillButton, 4));   // the repeats and the release as well
     w.controller->listTimerTick();
     w.controller->listTimerTick();
     ASSERT_EQ(w.stills.size(), 1u);

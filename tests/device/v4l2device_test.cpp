@@ -122,8 +122,8 @@ TEST(V4l2Formats, AMissingNodeOrAMetadataNodeGivesNoFormats)
     EXPECT_TRUE(platform::v4l2::enumerateFormats("/dev/video1", error).empty());
     EXPECT_TRUE(platform::v4l2::enumerateFormats("/dev/video9", error).empty());
     EXPECT_EQ(error, std::errc::no_such_file_or_directory);
-    EXPECT_FALSE(platform::v4l2::queryCapabilities("/dev/video1", error)->videoCapture);
-    EXPECT_EQ(platform::v4l2::queryCapabilities("/dev/video0", error)->card, "USB2.0 Microscope");
+    EXPECT_FALSE(platform::v4l2::probeNode("/dev/video1", error)->videoCapture);
+    EXPECT_EQ(platform::v4l2::probeNode("/dev/video0", error)->card, "USB2.0 Microscope");
 }
 
 TEST(V4l2Formats, TheFormatDialogOffersTheCamerasFormatsAndKeepsTheMjpgRule)

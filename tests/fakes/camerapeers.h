@@ -9,12 +9,14 @@
 namespace fakes {
 
 // The camera side's peers as a window with only the camera has them: snapshots are collected,
-// the cover goes to `cover`, everything else does nothing.
+// the questions before a snapshot counted, the cover goes to `cover`, everything else does nothing.
 struct CameraPeers : camera::ui::CameraPort {
     std::vector<platform::Bitmap> stills;
+    int unsavedOffers = 0;
     std::function<void(bool)> cover;
 
     void captureStill(const platform::Bitmap &b) override { stills.push_back(b); }
+    void offerUnsavedStill() override { ++unsavedOffers; }
     void exitMediaPlayer() override {}
     void stopRecording() override {}
     void reenterDrawMode() override {}

@@ -12,6 +12,7 @@ struct StillPeers : imaging::ui::StillPort {
     void exitMediaPlayer() override {}
     void leaveEditor() override {}
     void leaveFilterMode() override {}
+    void commitEditorText() override {}
     void showStillInViewer() override {}
     bool timedStillsRunning() const override { return false; }
     bool timedStillsWithScale() const override { return false; }

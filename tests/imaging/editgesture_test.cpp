@@ -1,12 +1,19 @@
 // The editor's mouse gestures over picture pixels, without a window: rubber bands are previews
 // over the committed picture and never reach it, releases commit the worked shapes of the editor
 // (the Shift line, the square, the circle through its diameter, the polygon closed by the right
-// button), freehand strokes accumulate, selections and pastes land where dragged.
+// button) with the same pixels whichever way they are dragged, freehand strokes accumulate,
+// selections and pastes land where dragged.
 #include "imaging/editgesture.h"
 
 #include "darkpixels.h"
 
 #include <gtest/gtest.h>
+
+#include <array>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 using imaging::DragState;
 using imaging::EditGesture;
@@ -219,4 +226,102 @@ TEST(EditGesture, PanningAndTheTextToolPaintNothingAndChoosingAToolEndsAPolygon)
     poly.g.setTool(EditTool::Line);
     EXPECT_FALSE(poly.g.polygonInProgress());
     EXPECT_EQ(poly.g.dragState(), DragState::Idle);
+}
+
+namespace {
+
+// The four ways of dragging the box from `a` to `b`: from each corner to the opposite one.
+std::array<std::pair<QPoint, QPoint>, 4> fourWays(QPoint a, QPoint b)
+{
+    return {{{a, b}, {b, a}, {QPoint(b.x(), a.y()), QPoint(a.x(), b.y())}, {QPoint(a.x(), b.y()), QPoint(b.x(), a.y())}}};
+}
+
+const char *const kWayNames[] = {"down-right", "up-left", "down-left", "up-right"};
+
+struct ShapeRow {
+    const char *what;
+    EditTool tool;
+    // The drags: for the box tools the corners of the box, for the circle its diameter both ways
+    // along both axes.
+    std::array<std::pair<QPoint, QPoint>, 4> drags;
+    std::vector<QPoint> drawn;    // pixels the outline passes through
+    std::vector<QPoint> clear;    // pixels just outside it, and the inside (no fill)
+};
+
+} // namespace
+
+// Each shape dragged each way gives the same pixels, with the outline through the pressed and the
+// released point: nothing is one pixel short at the start or the end of an upward or leftward drag.
+TEST(EditGesture, EveryShapeGivesTheSamePixelsWhicheverWayItIsDragged)
+{
+    const std::vector<QPoint> boxDrawn = {{100, 100}, {140, 130}, {100, 130}, {140, 100}, {120, 100}, {120, 130},
+                                          {100, 115}, {140, 115}};
+    const std::vector<QPoint> boxClear = {{99, 115}, {141, 115}, {120, 99}, {120, 131}, {120, 115}};
+    const std::vector<QPoint> ellipseDrawn = {{100, 115}, {140, 115}, {120, 100}, {120, 130}};
+    const std::vector<QPoint> ellipseClear = {{99, 115}, {141, 115}, {120, 99}, {120, 131}, {120, 115}, {100, 100}};
+    const ShapeRow rows[] = {
+        {"rectangle", EditTool::Rectangle, fourWays({100, 100}, {140, 130}), boxDrawn, boxClear},
+        {"ellipse", EditTool::Ellipse, fourWays({100, 100}, {140, 130}), ellipseDrawn, ellipseClear},
+        // The worked square: dragged from (40, 40) to (70, 30) it is drawn from (40, 40) to (70, 10);
+        // the same square from its other corners.
+        {"square",
+         EditTool::Square,
+         {{{{40, 40}, {70, 30}}, {{70, 10}, {40, 20}}, {{70, 40}, {40, 30}}, {{40, 10}, {70, 20}}}},
+         {{40, 40}, {70, 10}, {40, 10}, {70, 40}, {55, 10}, {55, 40}, {40, 25}, {70, 25}},
+         {{39, 25}, {71, 25}, {55, 9}, {55, 41}, {55, 25}}},
+        // The worked circle: dragged from (40, 40) to (60, 40) it is the circle of diameter 20 on
+        // (50, 40), in the box (40, 50)-(60, 30); so is its diameter dragged back or upright.
+        {"circle",
+         EditTool::Circle,
+         {{{{40, 40}, {60, 40}}, {{60, 40}, {40, 40}}, {{50, 30}, {50, 50}}, {{50, 50}, {50, 30}}}},
+         {{40, 40}, {60, 40}, {50, 30}, {50, 50}},
+         {{39, 40}, {61, 40}, {50, 29}, {50, 51}, {50, 40}, {40, 30}}},
+    };
+    for (const ShapeRow &row : rows) {
+        std::optional<platform::Bitmap> first;
+        for (std::size_t way = 0; way < 4; ++way) {
+            SCOPED_TRACE(std::string(row.what) + " dragged " + kWayNames[way]);
+            Gesture t(row.tool);
+            t.drag(row.drags[way].first, row.drags[way].second);
+            for (QPoint p : row.drawn)
+                EXPECT_EQ(t.committed.pixel(p.x(), p.y()), kRed) << p.x() << "," << p.y();
+            for (QPoint p : row.clear)
+                EXPECT_EQ(t.committed.pixel(p.x(), p.y()), kWhite) << p.x() << "," << p.y();
+            EXPECT_EQ(t.edits, 1);
+            if (!first)
+                first = t.committed;
+            else
+                EXPECT_TRUE(t.committed == *first) << "other pixels than the drag down and right";
+        }
+    }
+}
+
+// The marquee and the text tool's rubber band are previews; they too run through both points,
+// whichever way the drag goes.
+TEST(EditGesture, TheMarqueeAndTheTextRubberBandRunThroughBothPointsInEveryDirection)
+{
+    for (EditTool tool : {EditTool::SelectRange, EditTool::Text}) {
+        std::optional<platform::Bitmap> first;
+        const auto ways = fourWays({20, 20}, {60, 50});
+        for (std::size_t way = 0; way < 4; ++way) {
+            SCOPED_TRACE(std::string(tool == EditTool::Text ? "text box" : "marquee") + " dragged " + kWayNames[way]);
+            Gesture t(tool);
+            t.take(t.g.press(ways[way].first, Qt::LeftButton));
+            t.take(t.g.move(ways[way].second, false, t.committed, t.shown, kView));
+            // All four sides, on the rows and columns of the two points, and nothing beyond.
+            EXPECT_TRUE(darkIn(t.shown, QRect(20, 20, 41, 1)));
+            EXPECT_TRUE(darkIn(t.shown, QRect(20, 50, 41, 1)));
+            EXPECT_TRUE(darkIn(t.shown, QRect(20, 20, 1, 31)));
+            EXPECT_TRUE(darkIn(t.shown, QRect(60, 20, 1, 31)));
+            EXPECT_FALSE(darkIn(t.shown, QRect(0, 0, 320, 20)));
+            EXPECT_FALSE(darkIn(t.shown, QRect(0, 51, 320, 100)));
+            EXPECT_FALSE(darkIn(t.shown, QRect(0, 0, 20, 240)));
+            EXPECT_FALSE(darkIn(t.shown, QRect(61, 0, 100, 240)));
+            EXPECT_EQ(t.committed, kBlank);
+            if (!first)
+                first = t.shown;
+            else
+                EXPECT_TRUE(t.shown == *first);
+        }
+    }
 }

@@ -1,10 +1,13 @@
 // The still-image editor's history and arithmetic without a window: the undo ring, the pointer
-// mapping and clamps, the shape constraints, quarter turns, zoom and pan, the paste drop and the
-// text box's placing, zones, drags, growth and line spacing.
+// mapping and clamps, the shape constraints, quarter turns, zoom and pan (each step the way asked),
+// the paste drop and the text box's placing, zones, drags (never below the minimum box), growth
+// and line spacing.
 #include "imaging/editgeometry.h"
 #include "imaging/edithistory.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
 
 using namespace imaging;
 
@@ -175,6 +178,58 @@ TEST(EditGeometry, ZoomStepsDivideTheFitAndStopAtTheLimit)
     EXPECT_EQ(own.control.size(), QSize(320, 240));
 }
 
+// From the fitted view of a picture larger than the panel, zoom out has nowhere to go: the
+// picture's own size would enlarge it. Zoom in from a view larger than the picture has nowhere to
+// go either: the own size would shrink it.
+TEST(EditGeometry, ZoomOutNeverEnlargesAndZoomInNeverShrinks)
+{
+    const QSize panel(400, 300);
+    const ZoomStep fromFit = zoomOut(ZoomState{1.0f, 400.0f, 300.0f}, QRect(0, 0, 400, 300), {800, 600}, panel, false);
+    EXPECT_FALSE(fromFit.stepped);
+    EXPECT_EQ(fromFit.control, QRect(0, 0, 400, 300));
+    // 1600 x 900 fitted at 400 x 225: the step to divisor 0.2 passes the own size (2000 x 1125).
+    const ZoomStep past = zoomIn(ZoomState{0.2f, 400.0f, 225.0f}, QRect(-800, -412, 2000, 1125), {1600, 900}, panel,
+                                 false);
+    EXPECT_FALSE(past.stepped);
+    EXPECT_EQ(past.control, QRect(-800, -412, 2000, 1125));
+    // At the own size reached from the fit, zoom out steps down again.
+    const ZoomStep down = zoomOut(ZoomState{1.0f, 800.0f, 600.0f}, QRect(-200, -150, 800, 600), {800, 600}, panel, false);
+    EXPECT_TRUE(down.stepped);
+    EXPECT_EQ(down.control.size(), QSize(727, 545));
+}
+
+// Any walk of zoom steps from the fitted view, over pictures of every shape: each step in gives a
+// view at least as large on both axes, each step out one at most as large.
+TEST(EditGeometry, EveryZoomStepGoesTheWayAsked)
+{
+    const QSize panel(400, 300);
+    const QSize pictures[] = {{800, 600}, {1600, 900}, {1280, 1024}, {480, 640}, {320, 240}, {8000, 6000}, {401, 299}};
+    const char *const walk = "iiiiiooooooooiiiiiiiiiiiiiiooooooooooooooooioioio";
+    for (const QSize picture : pictures) {
+        SCOPED_TRACE(std::to_string(picture.width()) + "x" + std::to_string(picture.height()));
+        QRect control(0, 0, 400, 300);
+        // As the view is fitted: the fitted rectangle is the zoom's base.
+        if (picture.width() < panel.width() && picture.height() < panel.height())
+            control = QRect((400 - picture.width()) / 2, (300 - picture.height()) / 2, picture.width(), picture.height());
+        ZoomState zoom{1.0f, float(control.width()), float(control.height())};
+        for (const char *step = walk; *step; ++step) {
+            const bool in = *step == 'i';
+            const ZoomStep s = (in ? zoomIn : zoomOut)(zoom, control, picture, panel, false);
+            const QSize before = control.size(), after = s.control.size();
+            if (in)
+                EXPECT_TRUE(after.width() >= before.width() && after.height() >= before.height())
+                    << "zoom in from " << before.width() << "x" << before.height() << " to " << after.width() << "x"
+                    << after.height();
+            else
+                EXPECT_TRUE(after.width() <= before.width() && after.height() <= before.height())
+                    << "zoom out from " << before.width() << "x" << before.height() << " to " << after.width() << "x"
+                    << after.height();
+            zoom = s.zoom;
+            control = s.control;
+        }
+    }
+}
+
 TEST(EditGeometry, ZoomWithTheMoveButtonKeepsTheCentre)
 {
     const QSize panel(400, 300);
@@ -264,6 +319,39 @@ TEST(TextBoxGeometry, DragsStopAtTheControlAndThePanel)
     EXPECT_EQ(dragTextBox(box, EdgeMove, {100, 500}, narrow, panel), QRect(310, 230, 50, 40));
     EXPECT_EQ(dragTextBox(box, EdgeMove, {-500, -500}, narrow, panel), QRect(40, 30, 50, 40));
     EXPECT_EQ(dragTextBox(box, EdgeBottom | EdgeRight, {5, 7}, narrow, panel), QRect(300, 100, 55, 47));
+}
+
+// An edge dragged towards the opposite one, and past it, stops where the box is at its minimum:
+// 16 x 16, or what its text needs; the opposite edge stays. The box never collapses to a line.
+TEST(TextBoxGeometry, AnEdgeDraggedPastTheOppositeOneStopsAtTheMinimumBox)
+{
+    const QSize panel(400, 300);
+    const QRect control(40, 30, 320, 240);
+    const QRect box(200, 100, 50, 40);
+    struct Row {
+        int edges;
+        QPoint delta;
+        QSize minimum;
+        QRect expected;
+    };
+    const Row rows[] = {
+        {EdgeLeft, {200, 0}, kMinTextBox, QRect(234, 100, 16, 40)},
+        {EdgeRight, {-200, 0}, kMinTextBox, QRect(200, 100, 16, 40)},
+        {EdgeTop, {0, 100}, kMinTextBox, QRect(200, 124, 50, 16)},
+        {EdgeBottom, {0, -100}, kMinTextBox, QRect(200, 100, 50, 16)},
+        {EdgeTop | EdgeLeft, {60, 60}, kMinTextBox, QRect(234, 124, 16, 16)},
+        {EdgeBottom | EdgeRight, {-60, -60}, kMinTextBox, QRect(200, 100, 16, 16)},
+        // A box holding text keeps room for it.
+        {EdgeLeft, {200, 0}, QSize(30, 20), QRect(220, 100, 30, 40)},
+        {EdgeBottom, {0, -100}, QSize(30, 20), QRect(200, 100, 50, 20)},
+        // Short of the minimum, an edge moves as dragged.
+        {EdgeLeft, {20, 0}, kMinTextBox, QRect(220, 100, 30, 40)},
+    };
+    for (const Row &r : rows)
+        EXPECT_EQ(dragTextBox(box, r.edges, r.delta, control, panel, r.minimum), r.expected)
+            << r.edges << " by " << r.delta.x() << "," << r.delta.y();
+    // A box already below the minimum is not pushed: its edges cannot move inwards.
+    EXPECT_EQ(dragTextBox(QRect(200, 100, 10, 10), EdgeLeft, {5, 0}, control, panel), QRect(200, 100, 10, 10));
 }
 
 TEST(TextBoxGeometry, TypingGrowsTheBoxAndLinesAreHeightPlusFourApart)

@@ -1,5 +1,6 @@
 // The filter tool bar in the whole program: a picture opened from a file, the buttons and the
 // slider clicked as the user clicks them, and the question on leaving answered both ways.
+#include "app/main/systemservices.h"
 #include "feature/ui/controls.h"
 #include "imaging/ui/filtercontroller.h"
 #include "app/ui/mainwindow.h"
@@ -21,6 +22,7 @@
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QToolBar>
@@ -73,12 +75,16 @@ struct Program {
     platform::DiagnosticsLog log;
     ScriptedPresenter presenter;
     fakes::ScriptedDialogs dialogs;
+    // Built before the program and destroyed after it.
+    std::unique_ptr<::app::SystemServices> system;
     std::unique_ptr<SendraApplication> app;
     Bitmap original = specimen();
 
     Program()
     {
-        app = std::make_unique<SendraApplication>(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, &presenter, &dialogs);
+        system = std::make_unique<::app::SystemServices>(QStringLiteral(SENDRA_PROGRAM_DIR), log);
+        app = std::make_unique<SendraApplication>(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, system->services(), &presenter,
+                                                  &dialogs);
         app->window().show();
         const QString path = profile.path() + "/specimen.bmp";
         EXPECT_TRUE(platform::writeBmpFile(path, original).ok());
@@ -308,4 +314,35 @@ TEST(FilterToolBar, SavingAFilteredPictureMakesItTheSourceAndReleasesTheButtons)
     EXPECT_TRUE(p.presenter.texts.isEmpty());
     EXPECT_EQ(p.picture(), grey);
     EXPECT_EQ(p.view().changeCount(), 1);
+}
+
+// The binary threshold (and the complement's offset) is read beside the slider, as the slider
+// moves; a filter without a parameter shows nothing there.
+TEST(FilterToolBar, TheSlidersValueIsShownBesideIt)
+{
+    Program p;
+    p.toggle();
+    QLabel *value = p.controls().label(C::ImaPro_Value_Lab);
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(value->parentWidget(), p.controls().toolBar(C::ToolBar_ImageProcess));
+    EXPECT_TRUE(value->text().isEmpty());
+    p.click(C::ImaPro_Binary_Btn);
+    EXPECT_TRUE(value->isVisible());
+    EXPECT_EQ(value->text(), QStringLiteral("127"));
+    // Dragged with the mouse to the right end: the largest threshold.
+    QAbstractSlider *slider = p.slider();
+    QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(slider->width() - 2, slider->height() / 2));
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(slider->width() - 2, slider->height() / 2));
+    EXPECT_GT(slider->value(), 127);
+    EXPECT_EQ(value->text(), QString::number(slider->value()));
+    p.slider()->setValue(200);
+    EXPECT_EQ(value->text(), QStringLiteral("200"));
+    EXPECT_EQ(p.picture(), filtered(FilterKind::Binary, 200, p.original));
+    p.click(C::ImaPro_Complement_Btn);
+    EXPECT_EQ(value->text(), QStringLiteral("0"));
+    p.click(C::ImaPro_GrayLevel_Btn);
+    EXPECT_TRUE(value->text().isEmpty());
+    p.click(C::ImaPro_Binary_Btn);
+    p.click(C::ImaPro_Binary_Btn);   // released: back to the source, no parameter
+    EXPECT_TRUE(value->text().isEmpty());
 }

@@ -1,5 +1,6 @@
 // The comparison and reticle tool bars in the whole program on the virtual camera. Every check
 // that matters looks at the frame the video widget composites, at 1:1 in the 640 x 480 preset.
+#include "app/main/systemservices.h"
 #include "imaging/ui/comparecontroller.h"
 #include "app/ui/layoutcontroller.h"
 #include "app/ui/mainwindow.h"
@@ -73,13 +74,17 @@ struct Program {
     platform::DiagnosticsLog log;
     AnswerOk presenter;
     fakes::ScriptedDialogs dialogs;
+    // Built before the program and destroyed after it.
+    std::unique_ptr<::app::SystemServices> system;
     std::unique_ptr<SendraApplication> app;
     QString refPath;
 
     Program()
     {
         qputenv("SENDRA_CAM_VIRTUAL_CAMERA", "1");
-        app = std::make_unique<SendraApplication>(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, &presenter, &dialogs);
+        system = std::make_unique<::app::SystemServices>(QStringLiteral(SENDRA_PROGRAM_DIR), log);
+        app = std::make_unique<SendraApplication>(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, system->services(), &presenter,
+                                                  &dialogs);
         app->window().show();
         refPath = profile.path() + "/reference.bmp";
         EXPECT_TRUE(platform::writeBmpFile(refPath, reference()).ok());

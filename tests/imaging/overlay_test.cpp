@@ -1,12 +1,12 @@
 // The comparison overlay's arithmetic, the reticle's figures, the mixing bitmap and the compositing
 // of an overlay over a picture, without a window or a camera.
 #include "app/updateactions.h"
-#include "camera/overlaybitmap.h"
 #include "camera/overlaycompositor.h"
 #include "camera/ui/videowidget.h"
 #include "imaging/compareoverlay.h"
 #include "imaging/reticle.h"
-#include "measure/canvas.h"
+#include "platform/canvas.h"
+#include "platform/overlaybitmap.h"
 #include "platform/picturecodec.h"
 #include "recordingcanvas.h"
 
@@ -160,9 +160,9 @@ TEST(CompareOverlayBuild, ShowsTheReferenceKeyedByTheKnockoutColourAndReadsARepl
     QTemporaryDir dir;
     const QString path = dir.filePath("ref.bmp");
     ASSERT_TRUE(platform::writeBmpFile(path, namedPixels(640, 480)).ok());
-    camera::OverlayBitmap bitmap;
+    platform::OverlayBitmap bitmap;
     int shown = 0;
-    bitmap.setSink([&](const camera::OverlayBitmap &) { ++shown; });
+    bitmap.setSink([&](const platform::OverlayBitmap &) { ++shown; });
     imaging::CompareOverlay compare(bitmap);
     compare.knockout = kKnockout;
     compare.alpha = 0.3f;
@@ -239,7 +239,7 @@ TEST(Reticle, FiguresOnA640x480VideoLieOnTheirPixels)
 
 TEST(Reticle, DrawsTheFiguresWhoseButtonsAreDownInTwoPixelLinesOrClears)
 {
-    camera::OverlayBitmap bitmap;
+    platform::OverlayBitmap bitmap;
     imaging::Reticle reticle(bitmap);
     reticle.down = {true, false, false, true};
     reticle.sizes = {100, 80, 40, 101};

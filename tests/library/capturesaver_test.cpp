@@ -118,7 +118,7 @@ struct SaverFixture : ::testing::Test {
 
     library::SaveContext context(int page, bool automatic, QString prefix = {})
     {
-        return {page, automatic, std::move(prefix), paths.defListPath, 90, {}};
+        return {page, automatic, std::move(prefix), paths.defListPath, 90, {}, {}};
     }
     library::SaveDialog answer(std::optional<QString> path)
     {
@@ -475,4 +475,23 @@ TEST(ToolFolders, NamesBelowTheDefaultFolders)
         {ToolFolder::Unknown, ""}};
     for (const auto &[folder, path] : rows)
         EXPECT_EQ(library::toolFolderPath(folder, def), QLatin1String(path));
+}
+
+// A tool's picture (a focus stack) goes before the library's own name, and shares its numbering
+// and its free-name search.
+TEST_F(SaverFixture, LeadWordGoesBeforeTheLibraryName)
+{
+    library::SaveContext jpg = context(1, true);
+    jpg.lead = QStringLiteral("Stack_");
+    const library::SaveResult first = saver.Save_ImageFile(picture, jpg, {});
+    ASSERT_EQ(first.outcome, SaveOutcome::Saved);
+    EXPECT_EQ(first.path, jpgDir() + "/Stack_Jpg_20141111_00001.jpg");
+    library::SaveContext bmp = context(0, true);
+    bmp.lead = QStringLiteral("Stack_");
+    EXPECT_EQ(saver.Save_ImageFile(picture, bmp, {}).path, bmpDir() + "/Stack_Bmp_20141111_00001.bmp");
+    // A file of that name already there: the next free number.
+    QFile taken(jpgDir() + "/Stack_Jpg_20141111_00002.jpg");
+    ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
+    taken.close();
+    EXPECT_EQ(saver.Save_ImageFile(picture, jpg, {}).path, jpgDir() + "/Stack_Jpg_20141111_00003.jpg");
 }

@@ -277,7 +277,7 @@ TEST(ImageViewForm, ShowsThePictureAtItsOwnSizeAndTakesTheMainWindowsTexts)
     form.setPicture(halves(QSize(300, 200)));
     EXPECT_EQ(form.imageViewMap()->size(), QSize(300, 200));
     EXPECT_EQ(form.imageViewMap()->pixmap().size(), QSize(300, 200));
-    form.sizeToPicture(QMargins());
+    form.sizeToPicture(QMargins(), true);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     EXPECT_EQ(form.width(), 304);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "measure/canvas.h"
+#include "platform/canvas.h"
 
 #include <QString>
 
@@ -10,7 +10,7 @@ namespace measure::testing {
 
 // Records what is drawn, with fixed text metrics (7 px per character, 13 px high) so that label
 // positions do not depend on the installed fonts.
-class RecordingCanvas final : public Canvas
+class RecordingCanvas final : public platform::Canvas
 {
 public:
     struct Line { QPoint from, to; int style, width; platform::ColorRef colour; };

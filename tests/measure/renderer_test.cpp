@@ -1,5 +1,5 @@
-#include "measure/canvas.h"
 #include "measure/shaperenderer.h"
+#include "platform/canvas.h"
 #include "recordingcanvas.h"
 
 #include <gtest/gtest.h>
@@ -270,7 +270,7 @@ TEST(BitmapCanvas, LineLeavesOutItsEndPointAndKeepsColourOrder)
 {
     platform::Bitmap bmp(200, 50, kWhite);
     {
-        BitmapCanvas canvas(bmp);
+        platform::BitmapCanvas canvas(bmp);
         canvas.setPen(1, 1, 0x0000FF);
         canvas.moveTo(10, 10);
         canvas.lineTo(110, 10);
@@ -293,7 +293,7 @@ TEST(BitmapCanvas, MultipleLineTicksSitAtTheSegmentEnds)
     s.multi[0] = {10, 30};
     s.multi[1] = {110, 30};
     {
-        BitmapCanvas canvas(bmp);
+        platform::BitmapCanvas canvas(bmp);
         ShapeRenderer::applyUserPen(canvas, s);
         ShapeRenderer::drawFinalOutline(canvas, s, LabelSettings{});
     }
@@ -316,7 +316,7 @@ TEST(BitmapCanvas, NodeCirclesCoverSevenPixelsAroundEachNode)
     s.nodes[0] = {20, 50};
     s.nodes[1] = {80, 50};
     {
-        BitmapCanvas canvas(bmp);
+        platform::BitmapCanvas canvas(bmp);
         ShapeRenderer::applyUserPen(canvas, s);
         ShapeRenderer::drawFinalOutline(canvas, s, LabelSettings{});
     }
@@ -338,7 +338,7 @@ TEST(BitmapCanvas, WhitePenIsStoredNearWhiteAndStaysVisible)
     ShapeDraft s = shapeOf(ShapeKind::Line, {5, 5}, {45, 5});
     s.colour = storableColour(0xFFFFFF);
     {
-        BitmapCanvas canvas(bmp);
+        platform::BitmapCanvas canvas(bmp);
         ShapeRenderer::applyUserPen(canvas, s);
         ShapeRenderer::drawFinalOutline(canvas, s, LabelSettings{});
     }
@@ -349,7 +349,7 @@ TEST(BitmapCanvas, PenComboItemDrawsARedMiddleLine)
 {
     platform::Bitmap bmp(60, 20, 0);
     {
-        BitmapCanvas canvas(bmp);
+        platform::BitmapCanvas canvas(bmp);
         ShapeRenderer::drawPenComboItem(canvas, 0, 0, 60, 20, 6);
     }
     EXPECT_EQ(bmp.pixel(0, 0), kWhite);
@@ -362,7 +362,7 @@ TEST(BitmapCanvas, LabelTextIsDrawnBelowItsTopLeftCorner)
 {
     platform::Bitmap bmp(200, 60, kWhite);
     {
-        BitmapCanvas canvas(bmp);
+        platform::BitmapCanvas canvas(bmp);
         canvas.setTextColour(0x0000FF);
         ShapeRenderer::DrawTextA(canvas, 20, 20, 8.0, 1, UnitCode::Mm, "[01]L");
     }

@@ -74,7 +74,7 @@ protected:
         setScaleMm(640.0f, 480.0f);
         s.EntryMeasurementMode();
         s.setCanvasFactory([this](platform::Bitmap &) {
-            struct Forward final : Canvas {
+            struct Forward final : platform::Canvas {
                 std::shared_ptr<RecordingCanvas> to;
                 void setPen(int a, int b, platform::ColorRef c) override { to->setPen(a, b, c); }
                 void moveTo(int x, int y) override { to->moveTo(x, y); }

@@ -1,5 +1,5 @@
-#include "measure/canvas.h"
 #include "measure/scalebar.h"
+#include "platform/canvas.h"
 #include "recordingcanvas.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +17,6 @@ constexpr platform::ColorRef kBlue = 0xFF0000;
 constexpr platform::ColorRef kWhite = 0xFFFFFF;
 const QSize kPicture(1280, 1024);
 // RecordingCanvas metrics: 7 px per character, 13 px high.
-constexpr int kW0 = 7, kW3 = 21, kH0 = 13;
 
 // A millimetre scale of h x v mm with the bars asked for (position 0 none).
 RulerScaleControl scaleOf(float hMm, float vMm, int hPos, int hOrigin, int vPos, int vOrigin)
@@ -93,10 +92,10 @@ TEST(DrawScale, TopBarOf118MillimetresOn1280Pixels)
     EXPECT_EQ(c.lines.front().to, QPoint(1280, 0));
 
     EXPECT_EQ(c.textStrings(), (QStringList{"1", "0", "H=11.80cm"}));
-    EXPECT_EQ(c.texts[0].x, 1084 - kW0 / 2);   // trunc(1084.75 - 3)
-    EXPECT_EQ(c.texts[0].y, 40 - 11 + kH0);
+    EXPECT_EQ(c.texts[0].x, 1081);   // the step 1280 / 1.18 = 1084.75, less half of "0" (3), truncated
+    EXPECT_EQ(c.texts[0].y, 42);     // T 40, font height -11, text height 13
     EXPECT_EQ(QPoint(c.texts[1].x, c.texts[1].y), QPoint(20, 20));
-    EXPECT_EQ(QPoint(c.texts[2].x, c.texts[2].y), QPoint(1, 40 + kH0));
+    EXPECT_EQ(QPoint(c.texts[2].x, c.texts[2].y), QPoint(1, 53));
     EXPECT_EQ(c.texts[2].colour, kBlue);
 }
 
@@ -104,7 +103,7 @@ TEST(DrawScale, TopBarPixelsOnARealLayer)
 {
     platform::Bitmap layer(1280, 1024, kWhite);
     {
-        BitmapCanvas canvas(layer);
+        platform::BitmapCanvas canvas(layer);
         ScaleBar bar;
         bar.DrawScale(canvas, layer.size(), scaleOf(118.0f, 88.5f, 1, 0, 0, 0));
     }
@@ -136,7 +135,7 @@ TEST(DrawScale, SmallMillimetreScaleIsLabelledInMillimetres)
     ScaleBar bar;
     bar.DrawScale(c, kPicture, scaleOf(1.7f, 1.27f, 1, 0, 0, 0));
     EXPECT_EQ(c.textStrings(), (QStringList{"1", "0", "H=1.70mm"}));
-    EXPECT_EQ(c.texts[0].x, int(1280.0 / 1.7 - kW0 / 2));
+    EXPECT_EQ(c.texts[0].x, 749);   // 1280 / 1.7 = 752.94, less 3
     EXPECT_EQ(verticalTicks(c, 40), (std::vector<int>{0, 752}));
 }
 
@@ -147,17 +146,18 @@ TEST(DrawScale, TopAndLeftBarsShareOneZeroAndMoveTheirTotals)
     bar.DrawScale(c, kPicture, scaleOf(118.0f, 150.0f, 1, 0, 1, 0));
     EXPECT_EQ(c.textStrings().count("0"), 1);
     EXPECT_EQ(QPoint(findText(c, "0")->x, findText(c, "0")->y), QPoint(20, 20));
-    const int wR = 7 * 8;   // "vh0.00mm"
+    // The H label moves to the right edge: W - wR - 1 with the reserve text "vh0.00mm" 56 wide.
     const auto *h = findText(c, "H=11.80cm");
     ASSERT_NE(h, nullptr);
-    EXPECT_EQ(QPoint(h->x, h->y), QPoint(1280 - wR - 1, 40 + kH0));
+    EXPECT_EQ(QPoint(h->x, h->y), QPoint(1223, 53));
+    // The V label moves to the bottom: H - h0.
     const auto *v = findText(c, "V=15.00cm");
     ASSERT_NE(v, nullptr);
-    EXPECT_EQ(QPoint(v->x, v->y), QPoint(40 + kW3, 1024 - kH0));
-    // The vertical "1" sits beside its graduation at y = trunc(1024 / 1.5 - 5 - 1).
+    EXPECT_EQ(QPoint(v->x, v->y), QPoint(61, 1011));
+    // The vertical "1" sits beside its graduation: step 1024 / 1.5 = 682.67, plus -11/2 - 1.
     const auto vOne = std::find_if(c.texts.begin(), c.texts.end(), [](const auto &t) { return t.text == "1" && t.x == 40; });
     ASSERT_NE(vOne, c.texts.end());
-    EXPECT_EQ(vOne->y, int(1024.0 / 1.5 - 6));
+    EXPECT_EQ(vOne->y, 676);
 }
 
 TEST(DrawScale, CentreOriginIsNumberedOutwardsFromZero)
@@ -170,7 +170,7 @@ TEST(DrawScale, CentreOriginIsNumberedOutwardsFromZero)
     std::vector<int> xs;
     for (int i = 0; i < 5; ++i)
         xs.push_back(plain.texts[std::size_t(i)].x);
-    EXPECT_EQ(xs, (std::vector<int>{640 - 3, 896 - 3, 1152 - 3, 384 - 3, 128 - 3}));
+    EXPECT_EQ(xs, (std::vector<int>{637, 893, 1149, 381, 125}));
     EXPECT_EQ(verticalTicks(plain, 40), (std::vector<int>{128, 384, 640, 896, 1152}));
 
     // With a vertical bar through the middle the "0" steps left of it.
@@ -178,7 +178,7 @@ TEST(DrawScale, CentreOriginIsNumberedOutwardsFromZero)
     bar.DrawScale(crossed, kPicture, scaleOf(50.0f, 40.0f, 1, 1, 2, 1));
     QStringList horizontal = crossed.textStrings().mid(0, 6);
     EXPECT_EQ(horizontal, (QStringList{"1", "2", "0", "1", "2", "H=5.000cm"}));
-    EXPECT_EQ(QPoint(crossed.texts[2].x, crossed.texts[2].y), QPoint(640 - kW3, 20 - 11 + kH0));
+    EXPECT_EQ(QPoint(crossed.texts[2].x, crossed.texts[2].y), QPoint(619, 22));   // W/2 - w3
     // The vertical middle bar (no horizontal middle bar) counts from its own "0".
     const QStringList vertical = crossed.textStrings().mid(6);
     EXPECT_EQ(vertical.first(), "0");
@@ -196,13 +196,13 @@ TEST(DrawScale, RightOriginAndBottomRowCountFromTheFarCorner)
         if (l.from.x() == l.to.x() && l.from.y() == 1024 && l.to.y() == 1024 - 40)
             majors.push_back(l.from.x());
     std::sort(majors.begin(), majors.end());
-    EXPECT_EQ(majors, (std::vector<int>{int(1279 - 1280 / 1.18), 1279}));
+    EXPECT_EQ(majors, (std::vector<int>{194, 1279}));   // 1279 - 1084.75, truncated
     const auto *zero = findText(c, "0");
     ASSERT_NE(zero, nullptr);
-    EXPECT_EQ(QPoint(zero->x, zero->y), QPoint(1280 - 20 - 1, 1024 - 20 - kH0));
+    EXPECT_EQ(QPoint(zero->x, zero->y), QPoint(1259, 991));
     const auto *total = findText(c, "H=11.80cm");
     ASSERT_NE(total, nullptr);
-    EXPECT_EQ(total->y, 1024 - 40 - kH0 - 11);
+    EXPECT_EQ(total->y, 960);
 }
 
 TEST(DrawScale, NothingForZeroLengthOrAHiddenBar)
@@ -242,14 +242,14 @@ TEST(Magnification, ScreenPitchAndScreenFigureOfTheExample)
 {
     const RulerScaleControl s = magnificationScale(0);
     const float pitch = CaclculateScreenSize(s, 47.6f, 1920);
-    EXPECT_FLOAT_EQ(pitch, 476.0f / 1920.0f);
+    EXPECT_FLOAT_EQ(pitch, 0.24791667f);   // 476 mm over 1920 pixels
     ScaleBar bar;
     bar.setScreenPitch(pitch);
     bar.setWindowWidth(640);
     RecordingCanvas c;
     bar.DrawScale(c, QSize(640, 480), s);
     ASSERT_EQ(c.textStrings(), QStringList{"1.3X"});
-    EXPECT_EQ(QPoint(c.texts[0].x, c.texts[0].y), QPoint(640 - 4 * 7, 0));   // flush right from the top
+    EXPECT_EQ(QPoint(c.texts[0].x, c.texts[0].y), QPoint(612, 0));   // flush right from the top: 4 characters of 7
     EXPECT_EQ(c.texts[0].colour, kMagnificationColour);
     EXPECT_EQ(c.texts[0].fontPx, kMagnificationFontPx);
     EXPECT_EQ(bar.magnificationCaption(), "1.3X");
@@ -275,7 +275,7 @@ TEST(Magnification, BurnInWritesTheLinesOfItsMode)
     ASSERT_EQ(both.textStrings(), (QStringList{"S:1.3X", "P:1.4X"}));
     EXPECT_EQ(both.texts[0].y, 0);
     EXPECT_EQ(both.texts[1].y, 13);
-    EXPECT_EQ(both.texts[1].x, 640 - 6 * 7);
+    EXPECT_EQ(both.texts[1].x, 598);
     RecordingCanvas none;
     bar.DrawScale(none, QSize(640, 480), magnificationScale(0));
     EXPECT_TRUE(none.texts.empty());
@@ -283,7 +283,7 @@ TEST(Magnification, BurnInWritesTheLinesOfItsMode)
     // On a real layer: yellow text on a black box at the top-right corner.
     platform::Bitmap layer(640, 480, kWhite);
     {
-        BitmapCanvas canvas(layer);
+        platform::BitmapCanvas canvas(layer);
         bar.DrawScale(canvas, layer.size(), magnificationScale(1));
     }
     int yellow = 0, black = 0;
@@ -307,7 +307,7 @@ TEST(Magnification, PrintingFigureDoesNotDependOnTheUnit)
     inch.unit = ScaleUnit::Inch;
     inch.hLength = inch.lengths[std::size_t(ScaleUnit::Inch)].horizontal;
     const double p = magnificationFor(mm, 0.25f, 1280).printing;
-    EXPECT_NEAR(p, 0.26458332 * 1280 / 118.0, 1e-6);
+    EXPECT_NEAR(p, 2.8700564, 1e-6);   // 0.26458332 mm a pixel, 1280 pixels over 118 mm
     EXPECT_NEAR(magnificationFor(um, 0.25f, 1280).printing, p, 1e-5);
     // The inch scale is kept with the store's factor 0.03937, so it agrees to that factor's accuracy.
     EXPECT_NEAR(magnificationFor(inch, 0.25f, 1280).printing, p, 1e-3);

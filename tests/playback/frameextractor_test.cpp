@@ -1,4 +1,4 @@
-#include "platform/frameextractor.h"
+#include "platform/gst/frameextractor.h"
 
 #include "clipfolder.h"
 #include "platform/diagnosticslog.h"

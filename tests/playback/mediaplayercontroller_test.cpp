@@ -1,17 +1,18 @@
 #include "camera/playback/ui/mediaplayercontroller.h"
 
-#include "platform/diagnosticslog.h"
-#include "platform/frameextractor.h"
-#include "platform/gst/gstplaybackengine.h"
 #include "camera/flipmode.h"
 #include "camera/ui/videowidget.h"
-#include "clipfolder.h"
-#include "fakes.h"
 #include "feature/ui/controls.h"
 #include "feature/ui/shellport.h"
-#include "scripteddialogs.h"
+#include "platform/diagnosticslog.h"
+#include "platform/gst/frameextractor.h"
+#include "platform/gst/gstplaybackengine.h"
 #include "state/appstate.h"
 #include "state/usersettings.h"
+
+#include "clipfolder.h"
+#include "fakes.h"
+#include "scripteddialogs.h"
 
 #include <QAction>
 #include <QMenu>

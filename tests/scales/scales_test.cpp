@@ -119,7 +119,8 @@ TEST(ScaleDialogRules, SaveIsNeededExactlyWhenAStoredValueDiffers)
     c.hSpin = s.spinValues[kInch].horizontal;
     c.vSpin = s.spinValues[kInch].vertical;
     EXPECT_TRUE(saveNeeded(c, s));
-    for (auto edit : {+[](ScaleControls &x) { x.hSpin += 1; }, +[](ScaleControls &x) { x.verticalOrigin = 0; },
+    for (auto edit : {+[](ScaleControls &x) { x.hSpin += 1; }, +[](ScaleControls &x) { x.vSpin += 1; },
+                      +[](ScaleControls &x) { x.verticalOrigin = 0; },
                       +[](ScaleControls &x) { x.colour = 0x00FF00; }, +[](ScaleControls &x) { x.monitorWidthUnit = 1; },
                       +[](ScaleControls &x) { x.manualMonitorWidthCm = 30; }, +[](ScaleControls &x) { x.magnificationMode = 1; },
                       +[](ScaleControls &x) { x.displayMagnification = false; }}) {

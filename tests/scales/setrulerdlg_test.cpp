@@ -40,24 +40,42 @@ struct DialogRig {
         QFile m(marker());
         m.open(QIODevice::WriteOnly);
     }
-    std::unique_ptr<TSetRulerDlg> make()
+    std::vector<StoreWriteFailure> failures;
+
+    // A library opened on the rig's store and the dialog editing it.
+    struct Opened {
+        std::unique_ptr<ScaleLibrary> library;
+        std::unique_ptr<TSetRulerDlg> dialog;
+        TSetRulerDlg *operator->() const { return dialog.get(); }
+        TSetRulerDlg *get() const { return dialog.get(); }
+    };
+    Opened make()
     {
+        ScaleLibrary::Deps store;
+        store.storeFile = this->store();
+        store.markerFile = marker();
+        store.log = [this](const QString &l) { log << l; };
+        store.builtInTexts = [this] {
+            return BuiltInTexts{texts.value("DrawRulerTB_Low"), texts.value("DrawRulerTB_High"),
+                                texts.value("DrawRulerTB_NonContact")};
+        };
+        store.detectedMonitorWidthCm = [this] { return detectedCm; };
+        store.writeFailed = [this](const StoreWriteFailure &f) { failures.push_back(f); };
+        Opened o;
+        o.library = std::make_unique<ScaleLibrary>(std::move(store));
+        o.library->open();
         TSetRulerDlg::Deps deps;
-        deps.storeFile = store();
-        deps.markerFile = marker();
         deps.text = [this](const QString &k) { return texts.value(k); };
-        deps.log = [this](const QString &l) { log << l; };
         deps.warn = [this](const QString &t, const QString &) { warnings << t; };
-        deps.detectedMonitorWidthCm = [this] { return detectedCm; };
-        auto d = std::make_unique<TSetRulerDlg>(std::move(deps));
-        d->askName = [this](const QString &) -> std::optional<QString> {
+        o.dialog = std::make_unique<TSetRulerDlg>(*o.library, std::move(deps));
+        o.dialog->askName = [this](const QString &) -> std::optional<QString> {
             if (names.empty())
                 return std::nullopt;
             auto n = names.front();
             names.pop_front();
             return n;
         };
-        return d;
+        return o;
     }
     QByteArray bytes() const
     {
@@ -101,8 +119,8 @@ TEST(SetRulerDlg, StartsOnTheFirstBuiltInScaleAndConvertsUnits)
     // Save stores it; the current scale follows and the file has it.
     d->SaveBtnClick();
     EXPECT_FALSE(d->button("SaveBtn")->isEnabled());
-    EXPECT_EQ(d->current().spinValues[0].horizontal, 400);
-    EXPECT_FLOAT_EQ(d->current().hLength, 4.0f);
+    EXPECT_EQ(d.library->current().spinValues[0].horizontal, 400);
+    EXPECT_FLOAT_EQ(d.library->current().hLength, 4.0f);
     auto again = rig.make();
     EXPECT_EQ(again->hCSpinEdit()->value(), 400);
 }
@@ -116,7 +134,7 @@ TEST(SetRulerDlg, NewRenameAndDeleteKeepTheFileInStep)
     d->NewBtnClick();
     EXPECT_EQ(rig.warnings, QStringList{"PleaseInputFolderName_MsgBox"});
     ASSERT_EQ(d->ScaleFile_CB()->count(), 3);
-    EXPECT_EQ(d->selectedEntry(), 2);
+    EXPECT_EQ(d.library->selected(), 2);
     EXPECT_EQ(d->hCSpinEdit()->value(), 0);
     EXPECT_TRUE(d->button("DeleteBtn")->isEnabled());
 
@@ -126,12 +144,12 @@ TEST(SetRulerDlg, NewRenameAndDeleteKeepTheFileInStep)
     rig.names = {QString("a"), QString("b")};
     d->NewBtnClick();
     d->NewBtnClick();
-    ASSERT_EQ(d->store().count(), 5);
+    ASSERT_EQ(d.library->count(), 5);
 
     // Deleting the fourth of five: the fifth becomes number 4, the third is selected.
     d->ScaleFile_CB()->setCurrentIndex(3);
     d->DeleteBtnClick();
-    EXPECT_EQ(d->selectedEntry(), 2);
+    EXPECT_EQ(d.library->selected(), 2);
     EXPECT_EQ(d->ScaleFile_CB()->currentText(), "20x objective");
     ScaleStore reread(rig.store(), rig.marker());
     ASSERT_TRUE(reread.load());
@@ -195,9 +213,9 @@ TEST(SetRulerDlg, ColourAndMonitorWidth)
     EXPECT_EQ(d->mdh_CSE()->value(), 2000);   // 50.8 cm in hundredths of an inch
     EXPECT_EQ(d->mmdh_Label()->text(), "20.00 in.");
     d->SaveBtnClick();
-    EXPECT_EQ(d->current().colour, 0xFFFFFEu);
-    EXPECT_EQ(d->current().monitorWidthMode, 1);
-    EXPECT_FLOAT_EQ(d->current().manualMonitorWidthCm, 50.8f);
+    EXPECT_EQ(d.library->current().colour, 0xFFFFFEu);
+    EXPECT_EQ(d.library->current().monitorWidthMode, 1);
+    EXPECT_FLOAT_EQ(d.library->current().manualMonitorWidthCm, 50.8f);
     ScaleStore reread(rig.store(), rig.marker());
     ASSERT_TRUE(reread.load());
     EXPECT_EQ(reread.lines()[9], "16777214");
@@ -219,9 +237,11 @@ TEST(SetRulerDlg, LanguageChangeRenamesTheBuiltInScalesAndADamagedStoreIsRebuilt
     rig.texts["DrawRulerTB_Low"] = "Niedrig";
     rig.texts["DrawRulerTB_High"] = "Hoch";
     rig.texts["DrawRulerTB_NonContact"] = "Berührungslos";
-    d->languageChanged();
+    d->applyTexts();
+    d.library->retranslate();
+    d->refresh();
     EXPECT_EQ(d->ScaleFile_CB()->itemText(0), "@Niedrig[12.0cm,Berührungslos]");
-    EXPECT_EQ(d->selectedEntry(), 1);
+    EXPECT_EQ(d.library->selected(), 1);
     EXPECT_EQ(d->hCSpinEdit()->value(), 170);
 
     // A built-in entry without "@": the store is kept as .bak and rebuilt when it is loaded.

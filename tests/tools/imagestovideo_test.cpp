@@ -1,12 +1,14 @@
 #include "clips.h"
 #include "fakes.h"
-#include "tools/imagestovideo.h"
-#include "tools/imagestovideoconverter.h"
 #include "platform/aviwriter.h"
 #include "platform/diagnosticslog.h"
-#include "platform/frameextractor.h"
+#include "platform/gst/frameextractor.h"
+#include "platform/gst/gstaviwriter.h"
+#include "platform/gst/gstvideoframereader.h"
 #include "platform/picturecodec.h"
 #include "platform/videoframereader.h"
+#include "tools/imagestovideo.h"
+#include "tools/imagestovideoconverter.h"
 
 #include <QDir>
 #include <QFile>

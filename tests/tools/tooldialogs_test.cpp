@@ -215,12 +215,17 @@ TEST_F(Img2VidFixture, ChoosingMovesItemsAndTheButtonsFollow)
     dlg.I2V_Preview_BtnClick();
     EXPECT_EQ(dlg.playerState(), tools::ui::TImg2VidDlg::kPlaying);
     EXPECT_EQ(dlg.previewIndex(), 2);
+    // Every picture the player shows from now on, with the player's state at that moment.
+    std::vector<std::pair<int, int>> shown;
+    QObject::connect(dlg.chosenList(), &QListWidget::currentRowChanged, &dlg,
+                     [&](int row) { shown.emplace_back(row, dlg.playerState()); });
     EXPECT_FALSE(dlg.button("I2V_Unselect_BitBtn")->isEnabled());
-    // The player steps backwards at the frame period and stops after the first picture.
-    QTest::qWait(200);
-    EXPECT_EQ(dlg.playerState(), tools::ui::TImg2VidDlg::kPlaying);
-    EXPECT_EQ(dlg.previewIndex(), 1);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.playerState() == tools::ui::TImg2VidDlg::kStopped; }, 2000));
+    // The player steps backwards at the frame period and stops after the first picture, back at
+    // the start; however late each step comes, the order is the same.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.playerState() == tools::ui::TImg2VidDlg::kStopped; }, 5000));
+    using P = std::pair<int, int>;
+    EXPECT_EQ(shown, (std::vector<P>{{1, tools::ui::TImg2VidDlg::kPlaying}, {0, tools::ui::TImg2VidDlg::kPlaying},
+                                     {2, tools::ui::TImg2VidDlg::kStopped}}));
     EXPECT_EQ(dlg.previewIndex(), 2);   // back at the start
     dlg.I2V_Stop_BtnClick();
     EXPECT_EQ(dlg.playerState(), tools::ui::TImg2VidDlg::kStopped);

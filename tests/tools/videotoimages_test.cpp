@@ -1,10 +1,14 @@
 #include "clips.h"
 #include "fakes.h"
+#include "platform/diagnosticslog.h"
+#include "platform/gst/gstvideoframereader.h"
+#include "platform/picturecodec.h"
+#include "platform/videoframereader.h"
 #include "tools/toolnaming.h"
 #include "tools/videotoimages.h"
 #include "tools/videotoimagesconverter.h"
 #include "platform/diagnosticslog.h"
-#include "platform/frameextractor.h"
+#include "platform/gst/frameextractor.h"
 #include "platform/picturecodec.h"
 #include "platform/videoframereader.h"
 
@@ -65,6 +69,24 @@ TEST(VideoToImages, TotalFramesOfARealClipIsTheCountThePlayerAndFfprobeKnow)
                           "stream=nb_read_frames", "-of", "default=nokey=1:noprint_wrappers=1", path});
     ASSERT_TRUE(probe.waitForFinished(20000));
     EXPECT_EQ(QString::fromLatin1(probe.readAllStandardOutput()).trimmed(), QStringLiteral("161"));
+}
+
+TEST(VideoToImages, IntervalsInEachUnitAndAWholeNumberOfStepsUpToRounding)
+{
+    struct Row {
+        const char *what;
+        int value, unit;
+        double framesPerSecond, stepSeconds;
+    };
+    for (const Row &r : {Row{"25 frames at 25 fps", 25, tools::kIntervalFrames, 25, 1.0},
+                         Row{"3 frames at 10 fps", 3, tools::kIntervalFrames, 10, 0.3},
+                         Row{"4 seconds", 4, tools::kIntervalSeconds, 25, 4.0},
+                         Row{"2 minutes", 2, tools::kIntervalMinutes, 25, 120.0}})
+        EXPECT_DOUBLE_EQ(tools::stepSeconds(r.value, r.unit, r.framesPerSecond), r.stepSeconds) << r.what;
+    // 2.1 s in steps of 0.3 s is seven steps, although the division gives 7.000000000000001.
+    EXPECT_EQ(tools::totalFiles(2.1, tools::stepSeconds(3, tools::kIntervalFrames, 10)), 7);
+    EXPECT_EQ(tools::totalFiles(2.2, 0.3), 8) << "a part step still gives a file";
+    EXPECT_EQ(tools::totalFiles(7200, tools::stepSeconds(2, tools::kIntervalMinutes, 25)), 60);
 }
 
 TEST(VideoToImages, AnUnknownRateGivesNoFilesRatherThanAnEndlessRun)

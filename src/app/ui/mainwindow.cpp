@@ -214,6 +214,20 @@ void MainWindow::buildAreas()
         logo->setPixmap(faint);
     }
     controls_.add(ControlId::LogoImage_RW, logo);
+
+    // The editor's status line along the foot of the picture (a hint for the user, shown by the
+    // editor when it has one).
+    auto *status = new QLabel(still_);
+    status->setObjectName(QStringLiteral("EditorStatus_Lab"));
+    status->setAutoFillBackground(true);
+    status->setContentsMargins(4, 1, 4, 1);
+    status->setAttribute(Qt::WA_TransparentForMouseEvents);
+    QPalette statusPalette = status->palette();
+    statusPalette.setColor(QPalette::Window, QColor(0xFF, 0xF8, 0xD0));
+    statusPalette.setColor(QPalette::WindowText, Qt::black);
+    status->setPalette(statusPalette);
+    status->hide();
+    controls_.add(ControlId::EditorStatus_Lab, status);
 }
 
 void MainWindow::buildMainButtons()
@@ -294,6 +308,9 @@ void MainWindow::buildToolBars()
             tb->setIcon(QIcon(QPixmap(picturePath(QStringLiteral("ToolBar"), row.picture))));
             tb->setIconSize(QSize(24, 24));
             tb->setAutoRaise(true);
+            // As the main buttons: a click never takes the keyboard, so Space and Enter cannot
+            // press the button clicked last, and typing reaches the window's keys.
+            tb->setFocusPolicy(Qt::NoFocus);
             tb->setCheckable(row.kind == ControlKind::CheckButton);
             w = tb;
             break;
@@ -317,6 +334,14 @@ void MainWindow::buildToolBars()
             w = s;
             break;
         }
+        case ControlKind::Label: {
+            // A value shown beside its control; wide enough for three digits.
+            auto *l = new QLabel(bar);
+            l->setAlignment(Qt::AlignCenter);
+            l->setMinimumWidth(l->fontMetrics().horizontalAdvance(QStringLiteral("0000")));
+            w = l;
+            break;
+        }
         default:
             continue;
         }
@@ -325,6 +350,9 @@ void MainWindow::buildToolBars()
         controls_.add(row.id, w);
     }
     for (auto &[group, bar] : bars) {
+        // The bar's own buttons too (the extension arrow of a bar too narrow for its buttons).
+        for (QToolButton *b : bar->findChildren<QToolButton *>())
+            b->setFocusPolicy(Qt::NoFocus);
         bar->adjustSize();
         bar->move(kModeToolBarPos);
     }

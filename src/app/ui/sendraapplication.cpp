@@ -6,7 +6,7 @@
 #include "messagepresenter.h"
 #include "shell.h"
 
-#include "camera/overlaybitmap.h"
+#include "camera/ui/cameramemorykeeper.h"
 #include "camera/ui/videowidget.h"
 #include "camera/videocamerads.h"
 #include "feature/ui/controls.h"
@@ -16,13 +16,13 @@
 #include "library/ui/thumbnailbrowserwidget.h"
 #include "measure/ui/measuringsurface.h"
 #include "platform/diagnosticslog.h"
-#include "platform/frameextractor.h"
-#include "platform/gst/gstplaybackengine.h"
-#include "platform/gst/systemmediabackend.h"
-#include "platform/gst/virtualcamera.h"
 #include "platform/iniprofilestore.h"
 #include "platform/localeid.h"
-#include "platform/vendor/dlvendorchannel.h"
+#include "platform/mediafiles.h"
+#include "platform/overlaybitmap.h"
+#include "measure/measurementpacket.h"
+#include "stack/stackfolder.h"
+#include "stack/ui/focusstackcontroller.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,29 +34,16 @@ namespace app::ui {
 using state::ControlId;
 
 SendraApplication::SendraApplication(const QString &programDir, platform::DiagnosticsLog &log, platform::Clock &clock,
-                                     MessagePresenter *presenter, feature::ui::UserDialogs *dialogs)
+                                     PlatformServices services, MessagePresenter *presenter,
+                                     feature::ui::UserDialogs *dialogs)
+    : services_(services)
 {
     const state::UserPaths paths = state::UserPaths::fromProfileDir(state::UserPaths::profileDirFromEnvironment());
 
-    // The platform services the program runs on, created together: the settings file, the
-    // bridge chip's vendor library, the virtual camera, the media backend and the playback
-    // engine. Nothing below reaches GStreamer or the vendor library but through them.
     settings_ = std::make_unique<platform::IniProfileStore>(paths.settingsFile());
-    auto vendor = std::make_unique<platform::DlVendorChannel>(platform::DlVendorChannel::defaultLibraryPath(programDir));
-    if (!vendor->loaded())
-        log.append(QStringLiteral("Bridge library not loaded: ") + vendor->loadError());
-    vendor_ = std::move(vendor);
-    if (const auto options = platform::VirtualCameraOptions::fromEnvironment()) {
-        rig_ = std::make_unique<platform::VirtualCameraRig>(*options, log);
-        // A test outside the process presses the snapshot button or pulls the cable through it.
-        if (const QString fifo = qEnvironmentVariable("SENDRA_CAM_VIRTUAL_CONTROL"); !fifo.isEmpty())
-            rig_->listenOnFifo(fifo);
-    }
-    backend_ = std::make_unique<platform::SystemMediaBackend>(log, rig_.get());
-    engine_ = std::make_unique<platform::GstPlaybackEngine>();
 
     const bool renderer = qEnvironmentVariable("SENDRA_CAM_NO_RENDERER") != QLatin1String("1");
-    shell_ = std::make_unique<Shell>(ShellDeps{programDir, paths, clock, *settings_, *vendor_, log,
+    shell_ = std::make_unique<Shell>(ShellDeps{programDir, paths, clock, *settings_, services_.vendor, log,
                                                platform::systemLanguageId(), renderer, presenter, dialogs});
     createFeatures(log);
     connectFeatures();
@@ -74,21 +61,28 @@ void SendraApplication::createFeatures(platform::DiagnosticsLog &log)
     const feature::ui::FeatureContext ctx = shell.context();
     // The features, in the order the shell calls them; the close sequence runs them backwards,
     // so the player and the recording end before the camera.
-    still_ = new imaging::ui::StillImageController(ctx, *this, *window.stillView(), &platform::grabFrameForThumbnail, &shell);
+    still_ = new imaging::ui::StillImageController(ctx, *this, *window.stillView(),
+        [this](const QString &path, int index) { return services_.files.thumbnailFrame(path, index); }, &shell);
     window.placeLibrary(&still_->browser());
     layout_ = new LayoutController(shell, *this, &shell);
     liveModes_ = new LiveModeController(shell, &shell);
-    camera_ = new camera::ui::CameraController(ctx, *this, *backend_, *window.videoArea(), shell.eetiCom(), &shell);
+    camera_ = new camera::ui::CameraController(ctx, *this, services_.media, *window.videoArea(), shell.eetiCom(), &shell);
+    // Before the first search: it sets up the device table ("Show all cameras", the camera used last).
+    cameraMemory_ = new camera::ui::CameraMemoryKeeper(shell.paths().cameraMemoryFile(), camera_->camera(),
+                                                       *camera_->controlToolBar(),
+                                                       ctx.controls.action(state::ControlId::ShowAllCameras), log, &shell);
+    QObject::connect(cameraMemory_, &camera::ui::CameraMemoryKeeper::searchRequested, camera_,
+                     &camera::ui::CameraController::onNodesChanged);
     recording_ = new camera::ui::RecordingController(ctx, *this, camera_->camera(), still_->captureCounter(), &shell);
     player_ = new camera::playback::ui::MediaPlayerController(
-        ctx, *this, camera_->videoWidget(), *engine_,
-        [&log](const QString &path, std::uint32_t index) { return platform::GetAviFrame(path, index, &log); }, &shell);
+        ctx, *this, camera_->videoWidget(), services_.playback,
+        [this](const QString &path, std::uint32_t index) { return services_.files.videoFrame(path, index); }, &shell);
     measure_ = new measure::ui::MeasureController(ctx, *this, camera_->camera(), *camera_->videoWidget(), *window.videoArea(), &shell);
-    overlay_ = std::make_unique<camera::OverlayBitmap>();
+    overlay_ = std::make_unique<platform::OverlayBitmap>();
     compare_ = new imaging::ui::CompareController(ctx, *this, camera_->camera(), *overlay_, &shell);
     reticle_ = new imaging::ui::ReticleController(ctx, *this, camera_->camera(), *overlay_, &shell);
-    scales_ = new scales::ui::ScaleController(ctx, *this, camera_->camera(), *backend_, &shell);
-    automation_ = new tools::ui::AutomationController(ctx, *this, &shell);
+    scales_ = new scales::ui::ScaleController(ctx, *this, camera_->camera(), services_.media, &shell);
+    automation_ = new tools::ui::AutomationController(ctx, *this, services_.media, services_.files, &shell);
     editor_ = new imaging::ui::EditorController(ctx, *this, still_->document(), still_->view(), &shell);
     filters_ = new imaging::ui::FilterController(ctx, *this, still_->document(), still_->view(), &shell);
     viewer_ = new library::ui::ViewerController(ctx, *this, &shell);
@@ -97,6 +91,7 @@ void SendraApplication::createFeatures(platform::DiagnosticsLog &log)
              still_, layout_, liveModes_, camera_, recording_, player_, measure_, scales_, compare_, reticle_, automation_,
              editor_, filters_, viewer_, results_})
         shell.addFeature(feature);
+    shell.addFeature(new stack::ui::FocusStackController(ctx, *this, &shell));
 
     // Space takes a snapshot and V starts or stops a recording while the camera is live, unless
     // the focused control takes keys itself.
@@ -113,7 +108,7 @@ void SendraApplication::connectFeatures()
                      [this](const scales::RulerScaleControl &scale) { measure_->surface().setScale(scale); });
     scales_->publish();
     camera::ui::VideoWidget *video = camera_->videoWidget();
-    overlay_->setSink([video](const camera::OverlayBitmap &o) {
+    overlay_->setSink([video](const platform::OverlayBitmap &o) {
         if (o.visible())
             video->setOverlay(o.bitmap(), o.keyColour(), o.alpha());
         else
@@ -129,10 +124,8 @@ void SendraApplication::connectFeatures()
                      });
     QObject::connect(&window(), &MainWindow::activated, viewer_, &library::ui::ViewerController::mainWindowActivated);
     QObject::connect(layout_, &LayoutController::videoDragChanged, measure_, &measure::ui::MeasureController::onVideoDragChanged);
-    QObject::connect(keys_, &KeyRouter::snapshotRequested, camera_, [this] {
-        editor_->beforeSnapshotKey();
-        camera_->CaptureImage_BtnClick();
-    });
+    // Space is the capture button: it asks about unsaved work in the still picture the same way.
+    QObject::connect(keys_, &KeyRouter::snapshotRequested, camera_, &camera::ui::CameraController::CaptureImage_BtnClick);
     QObject::connect(keys_, &KeyRouter::recordRequested, recording_, &camera::ui::RecordingController::RecordVideo_BtnClick);
 }
 
@@ -170,7 +163,7 @@ void SendraApplication::toggleRecording() { recording_->RecordVideo_BtnClick(); 
 
 void SendraApplication::chooseCompressor() { recording_->VideoCompressClick(); }
 
-void SendraApplication::takeSnapshot() { camera_->CaptureImage_BtnClick(); }
+void SendraApplication::takeSnapshot() { camera_->captureSnapshot(); }
 
 void SendraApplication::disconnectCamera()
 {
@@ -233,11 +226,7 @@ bool SendraApplication::saveBurntIn(const platform::Bitmap &picture, const QStri
 
 void SendraApplication::showCopiedPicture(const platform::Bitmap &picture)
 {
-    if (still_->document().hasUnsavedEdits()
-        && shell_->ShowMessageBox(QStringLiteral("WhetherSaveImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
-                                  state::kIconQuestion)
-               == state::kResultOk)
-        still_->Save_ImageFile(still_->document().picture());
+    still_->offerToSave();
     still_->CaptureImageCom(picture);
 }
 
@@ -258,7 +247,9 @@ bool SendraApplication::saveStill(const platform::Bitmap &picture) { return stil
 
 void SendraApplication::deleteStill() { still_->DeleteImage(); }
 
-void SendraApplication::offerUnsavedStill() { still_->beforeExit(); }
+void SendraApplication::offerUnsavedStill() { still_->WhetherSaveImageMessage(); }
+
+void SendraApplication::commitEditorText() { editor_->commitText(); }
 
 void SendraApplication::openStillFile() { still_->OpenFileClick(); }
 
@@ -323,5 +314,27 @@ void SendraApplication::chooseJpegQuality(int quality)
 }
 
 void SendraApplication::setJpegQuality(int quality) { camera_->camera().SetCompressionQ(quality); }
+
+platform::Bitmap SendraApplication::liveFrame()
+{
+    camera::TVideoCameraDS &cam = camera_->camera();
+    if (!cam.isConnected() || cam.isFrozen())
+        return {};
+    return cam.grabFrame();
+}
+
+platform::PictureMetadata SendraApplication::currentCalibration(QSize picture)
+{
+    const std::optional<measure::MeasurementPacket> packet =
+        measure::packetFor(measure_->surface().session().scale(), picture, {}, 0, 0);
+    return packet ? measure::toMetadata(*packet) : platform::PictureMetadata{};
+}
+
+std::optional<QString> SendraApplication::saveStack(const platform::Bitmap &picture, const platform::PictureMetadata &metadata)
+{
+    if (!still_->saveToolPicture(picture, QLatin1String(stack::kStackNamePrefix), metadata))
+        return std::nullopt;
+    return still_->document().filePath();
+}
 
 } // namespace app::ui

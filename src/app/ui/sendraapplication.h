@@ -9,9 +9,11 @@
 #include "imaging/ui/overlayport.h"
 #include "imaging/ui/stillimagecontroller.h"
 #include "library/ui/viewercontroller.h"
+#include "platform/overlaybitmap.h"
 #include "measure/ui/measurecontroller.h"
 #include "measure/ui/resultscontroller.h"
 #include "scales/ui/scalecontroller.h"
+#include "stack/ui/focusstackport.h"
 #include "tools/ui/automationcontroller.h"
 
 #include <memory>
@@ -28,10 +30,6 @@ class VirtualCameraRig;
 class PlaybackEngine;
 } // namespace platform
 
-namespace camera {
-class OverlayBitmap;
-}
-
 namespace feature::ui {
 class UserDialogs;
 }
@@ -40,6 +38,10 @@ namespace imaging::ui {
 class CompareController;
 class ReticleController;
 } // namespace imaging::ui
+
+namespace camera::ui {
+class CameraMemoryKeeper;
+}
 
 namespace app::ui {
 
@@ -51,6 +53,16 @@ class Shell;
 
 // Rejects every open modal dialog (message boxes answer Cancel).
 void dismissModalDialogs();
+
+// The system services the program runs on, borrowed for its whole life. The executable creates
+// them (app/main/systemservices.h), so nothing in the program links an adapter.
+struct PlatformServices {
+    platform::MediaBackend &media;        // cameras: discovery, pipelines, controls, snapshot buttons
+    platform::PlaybackEngine &playback;   // the video player
+    platform::MediaFiles &files;          // frames of clips, the conversions' readers and writers
+    platform::VendorChannel &vendor;      // the bridge chip's library
+    platform::VirtualCameraRig *virtualCamera = nullptr;   // when the environment asks for one
+};
 
 // The whole program wired together, the composition root: the system services, the shell, and
 // the features of the subsystem folders that register with it. Each feature declares the port it
@@ -69,13 +81,15 @@ class SendraApplication final : public camera::ui::CameraPort,
                                 public measure::ui::MeasurePort,
                                 public measure::ui::ResultsPort,
                                 public scales::ui::ScalePort,
+                                public stack::ui::FocusStackPort,
                                 public LayoutPort
 {
 public:
     // `presenter` answers the message boxes and `dialogs` the other dialogs (tests); null means
     // the program's own.
     SendraApplication(const QString &programDir, platform::DiagnosticsLog &log, platform::Clock &clock,
-                      MessagePresenter *presenter = nullptr, feature::ui::UserDialogs *dialogs = nullptr);
+                      PlatformServices services, MessagePresenter *presenter = nullptr,
+                      feature::ui::UserDialogs *dialogs = nullptr);
     ~SendraApplication();
 
     Shell &shell() { return *shell_; }
@@ -96,7 +110,9 @@ public:
     imaging::ui::EditorController &editor() { return *editor_; }
     imaging::ui::FilterController &filters() { return *filters_; }
     library::ui::ViewerController &viewer() { return *viewer_; }
-    platform::VirtualCameraRig *virtualCamera() { return rig_.get(); }
+    platform::VirtualCameraRig *virtualCamera() { return services_.virtualCamera; }
+    // What is remembered per camera; memory().current() is the record of the camera in use.
+    camera::ui::CameraMemoryKeeper &cameraMemory() { return *cameraMemory_; }
     // SIGTERM and friends: open questions are dismissed (nothing is asked), then the window
     // closes through its close sequence once the dialogs' event loops have unwound.
     void closeForTermination();
@@ -139,6 +155,7 @@ private:
     bool saveStill(const platform::Bitmap &picture) override;
     void deleteStill() override;
     void offerUnsavedStill() override;
+    void commitEditorText() override;
     void openStillFile() override;
     void leaveEditor() override;
     void resetEditorTool() override;
@@ -161,22 +178,24 @@ private:
     int jpegQuality() const override;
     void chooseJpegQuality(int quality) override;
     void setJpegQuality(int quality) override;
+    // The focus stack: live frames in, a calibrated "Stack_" still out.
+    platform::Bitmap liveFrame() override;
+    platform::PictureMetadata currentCalibration(QSize picture) override;
+    std::optional<QString> saveStack(const platform::Bitmap &picture, const platform::PictureMetadata &metadata) override;
 
-    // The platform services the program runs on, created together in the constructor.
+    // The system services, lent by the executable, and the settings file.
+    PlatformServices services_;
     std::unique_ptr<platform::IniProfileStore> settings_;
-    std::unique_ptr<platform::VendorChannel> vendor_;
-    std::unique_ptr<platform::VirtualCameraRig> rig_;
-    std::unique_ptr<platform::MediaBackend> backend_;
-    std::unique_ptr<platform::PlaybackEngine> engine_;
 
     std::unique_ptr<Shell> shell_;
     // The mixing bitmap over the live video, shared by the comparison and the reticle.
-    std::unique_ptr<camera::OverlayBitmap> overlay_;
+    std::unique_ptr<platform::OverlayBitmap> overlay_;
     // Features, owned by the shell (QObject children), in registration order.
     imaging::ui::StillImageController *still_ = nullptr;
     LayoutController *layout_ = nullptr;
     LiveModeController *liveModes_ = nullptr;
     camera::ui::CameraController *camera_ = nullptr;
+    camera::ui::CameraMemoryKeeper *cameraMemory_ = nullptr;
     camera::ui::RecordingController *recording_ = nullptr;
     camera::playback::ui::MediaPlayerController *player_ = nullptr;
     measure::ui::MeasureController *measure_ = nullptr;

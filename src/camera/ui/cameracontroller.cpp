@@ -38,10 +38,8 @@ CameraController::CameraController(feature::ui::FeatureContext context, CameraPo
     : QObject(parent), ctx_(context), port_(port), bridge_(bridge)
 {
     camera_ = new camera::TVideoCameraDS(backend, ctx_.log, this);
-    // Users of other UVC microscopes add their ids: SENDRA_CAM_EXTRA_IDS=046d:0825,0c45:6366.
-    const QString extra = qEnvironmentVariable("SENDRA_CAM_EXTRA_IDS");
-    if (!extra.isEmpty() && camera_->deviceTable().addPairsFromList(extra) == 0)
-        ctx_.log.append(QStringLiteral("SENDRA_CAM_EXTRA_IDS holds no vvvv:pppp pair: ") + extra);
+    if (const QString problem = camera::addExtraIdsFromEnvironment(camera_->deviceTable()); !problem.isEmpty())
+        ctx_.log.append(problem);
     camera_->SetPreviewDefalutState(1, ctx_.state.settings().MJPG_2M);
 
     Controls &c = ctx_.controls;
@@ -158,8 +156,12 @@ void CameraController::NewMenuItem()
         connect(item, &QAction::triggered, this, [this, item] { SubDevicesClick(item); });
         camera_->SetDeviceIndex(e.slot);
     }
-    if (!menu->actions().isEmpty())
-        menu->actions().last()->setChecked(true);
+    // The table's choice: the last item with supported cameras only, else the camera used last.
+    for (const camera::DeviceMenuEntry &e : entries)
+        if (e.selected) {
+            camera_->SetDeviceIndex(e.slot);
+            menu->actions().at(e.position)->setChecked(true);
+        }
 }
 
 void CameraController::SubDevicesClick(QAction *item)
@@ -238,7 +240,8 @@ void CameraController::Connect_BtnClick()
         return;
     }
     ctx_.state.setVideoConnected(true);
-    recognizeModel();
+    if (camera_->openedBridgeKnown())   // another camera has no bridge channel to ask
+        recognizeModel();
     port_.showCover(false);
     ctx_.shell.setMainButton(ControlId::Connect_Btn, QStringLiteral("disconnect.bmp"), QStringLiteral("DisConnect_Btn"));
     port_.resolutionChanged(camera_->videoSize());
@@ -248,6 +251,16 @@ void CameraController::Connect_BtnClick()
 }
 
 void CameraController::CaptureImage_BtnClick()
+{
+    const state::AppFlags &flags = ctx_.state.flags();
+    if (!flags.VideoConnected && !flags.VideoPlaying)
+        return;
+    // The snapshot replaces the still picture: work there is not lost without a word.
+    port_.offerUnsavedStill();
+    captureSnapshot();
+}
+
+void CameraController::captureSnapshot()
 {
     const state::AppFlags &flags = ctx_.state.flags();
     if (!flags.VideoConnected && !flags.VideoPlaying)

@@ -37,6 +37,9 @@ class CameraPort
 public:
     // A snapshot (the capture button, Space, the camera's own button) becomes the still picture.
     virtual void captureStill(const platform::Bitmap &picture) = 0;
+    // Before the user's snapshot replaces the still picture: unsaved work there is offered for
+    // saving (the question of the exit button).
+    virtual void offerUnsavedStill() = 0;
     // The player is left before a camera connects; a recording ends before it disconnects.
     virtual void exitMediaPlayer() = 0;
     virtual void stopRecording() = 0;
@@ -83,9 +86,13 @@ public:
     void startUp();
 
     void Connect_BtnClick();
-    // The capture button and the Space key: the picture shown (a playing recording's frame as
-    // it is turned, a frozen frame, or the camera's frame) becomes the still picture.
+    // The capture button and the Space key: unsaved work in the still picture is offered for
+    // saving, then the snapshot is taken.
     void CaptureImage_BtnClick();
+    // The snapshot without a question (the timed capture): the picture shown (a playing
+    // recording's frame as it is turned, a frozen frame, or the camera's frame) becomes the
+    // still picture.
+    void captureSnapshot();
     bool ReSerachDevice();
     void NewMenuItem();
     void SubDevicesClick(QAction *item);

@@ -7,6 +7,9 @@
 #include <QSlider>
 #include <QToolButton>
 
+#include <optional>
+#include <tuple>
+
 namespace camera::ui {
 namespace {
 
@@ -110,7 +113,44 @@ int VideoControlToolBar::initialiseAfterConnect()
     brightnessBar_->setEnabled(false);
     contrastBar_->setEnabled(false);
     exposureBar_->setEnabled(false);
+    Q_EMIT controlsInitialised();
     return int(hasBrightness) + int(hasContrast) + int(hasExposure);
+}
+
+void VideoControlToolBar::showCameraValues()
+{
+    platform::ControlDevice *device = camera_.controlDevice();
+    if (!device)
+        return;
+    // Down with its bar at the camera's value, or up with the bar as it stands.
+    auto show = [](QToolButton *button, QSlider *bar, bool down, std::optional<int> value) {
+        if (!button->isEnabled())
+            return;
+        const QSignalBlocker blockButton(button), blockBar(bar);
+        button->setChecked(down);
+        bar->setEnabled(down);
+        if (down && value)
+            bar->setValue(*value);
+    };
+    for (auto [button, bar, property] : {std::tuple{brightness_, brightnessBar_, camera::ProcAmp::Brightness},
+                                         std::tuple{contrast_, contrastBar_, camera::ProcAmp::Contrast}}) {
+        const std::uint32_t id = camera::PictureControls::mapping(property).valueId;
+        const auto info = device->info(id);
+        const auto value = device->value(id);
+        show(button, bar, info && value && *value != info->defaultValue, value);
+    }
+    const camera::PictureControls::Mapping exposure = camera::PictureControls::mapping(camera::CameraCtl::Exposure);
+    const auto mode = exposure.autoId ? device->value(exposure.autoId) : std::nullopt;
+    show(exposure_, exposureBar_, mode && *mode == platform::exposuremode::Manual, device->value(exposure.valueId));
+}
+
+void VideoControlToolBar::showFlipMode(int flipMode)
+{
+    if (QAbstractButton *b = orientation_->button(flipMode)) {
+        const QSignalBlocker block(orientation_);
+        b->setChecked(true);
+        lastFlipMode_ = flipMode;
+    }
 }
 
 void VideoControlToolBar::disableControls()

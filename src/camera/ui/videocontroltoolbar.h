@@ -36,6 +36,12 @@ public:
     int initialiseAfterConnect();
     // After a disconnect: everything disabled.
     void disableControls();
+    // After the camera's controls were set from outside the bar (a restore): the bars show the
+    // camera's values, and a button is down where its control is away from the default (brightness,
+    // contrast) or manual (exposure), as if the user had set it so. Nothing is written.
+    void showCameraValues();
+    // The orientation button of `flipMode` pressed, as a flip set from outside the bar.
+    void showFlipMode(int flipMode);
 
     // The flip mode chosen last through the orientation buttons.
     int lastFlipMode() const { return lastFlipMode_; }
@@ -50,6 +56,8 @@ public:
 
 Q_SIGNALS:
     void flipModeChosen(int mode);
+    // initialiseAfterConnect() has put the controls to their defaults.
+    void controlsInitialised();
 
 private:
     camera::TVideoCameraDS &camera_;

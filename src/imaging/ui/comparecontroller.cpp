@@ -2,13 +2,13 @@
 
 #include "overlayport.h"
 
-#include "camera/overlaybitmap.h"
 #include "camera/videocamerads.h"
 #include "feature/actioninputs.h"
 #include "feature/ui/controls.h"
 #include "feature/ui/filemessages.h"
 #include "feature/ui/userdialogs.h"
 #include "platform/diagnosticslog.h"
+#include "platform/overlaybitmap.h"
 #include "platform/picturecodec.h"
 #include "state/appstate.h"
 #include "state/usersettings.h"
@@ -36,7 +36,7 @@ constexpr int kTransparencySteps = 10;
 } // namespace
 
 CompareController::CompareController(feature::ui::FeatureContext context, OverlayPort &port, camera::TVideoCameraDS &camera,
-                                     camera::OverlayBitmap &overlay, QObject *parent)
+                                     platform::OverlayBitmap &overlay, QObject *parent)
     : QObject(parent), ctx_(context), port_(port), camera_(camera), model_(overlay)
 {
     Controls &c = ctx_.controls;

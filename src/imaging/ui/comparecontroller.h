@@ -10,10 +10,13 @@
 
 #include <optional>
 
-namespace camera {
+namespace platform {
 class OverlayBitmap;
+}
+
+namespace camera {
 class TVideoCameraDS;
-} // namespace camera
+}
 
 namespace imaging::ui {
 
@@ -28,7 +31,7 @@ class CompareController final : public QObject, public feature::Feature
     Q_OBJECT
 public:
     CompareController(feature::ui::FeatureContext context, OverlayPort &port, camera::TVideoCameraDS &camera,
-                      camera::OverlayBitmap &overlay, QObject *parent = nullptr);
+                      platform::OverlayBitmap &overlay, QObject *parent = nullptr);
 
     // The tool bar's handlers; each runs after the clicked button changed its state.
     void CompareTB_AssignWindowsImageClick();

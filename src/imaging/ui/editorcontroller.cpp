@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -41,6 +42,15 @@ EditorController::EditorController(feature::ui::FeatureContext context, EditorPo
     mouse_ = new EditorMouse(view(), doc(), *textBox_, this);
     connect(mouse_, &EditorMouse::popupRequested, this,
             [this](QPoint global) { ctx_.controls.menu(ControlId::TntPM_ViewerImage)->popup(global); });
+    connect(mouse_, &EditorMouse::textBoxPlaced, this, [this](bool opened) {
+        if (opened)
+            hideHint();
+        else
+            showHint(QStringLiteral("EditorDragTextBox_Lab"));
+    });
+    // A new picture in place: a box typed over the one before has nothing left to go into
+    // (whoever replaced the picture committed it and asked about it first).
+    connect(&doc_, &StillDocument::changed, this, [this](StillDocument::Change change) { onDocumentChanged(int(change)); });
     Controls &c = ctx_.controls;
     toolBars_ = new EditorToolBars([&c](ControlId id) { return c.object(id); }, this);
     connect(toolBars_, &EditorToolBars::lineStyleChosen, this, [this](Qt::PenStyle style, int width) {
@@ -52,9 +62,14 @@ EditorController::EditorController(feature::ui::FeatureContext context, EditorPo
     connect(toolBars_, &EditorToolBars::toolChosen, this, &EditorController::chooseTool);
     connect(toolBars_, &EditorToolBars::drawStyleMenuOpening, this, [this] {
         eraseMarquee();
-        textBox_->hideBox();
+        commitText();
     });
-    connect(toolBars_, &EditorToolBars::textSizeChosen, textBox_, &EditTextBox::setPointSize);
+    connect(toolBars_, &EditorToolBars::textSizeChosen, this, [this](int points) {
+        textBox_->setPointSize(points);
+        // Typing goes on in the box, not in the size box the mouse just used.
+        if (textBox_->isShown())
+            textBox_->edit()->setFocus(Qt::OtherFocusReason);
+    });
     connect(toolBars_, &EditorToolBars::textBackgroundTransparent, textBox_,
             &EditTextBox::setTransparentBackground);
     connectControls();
@@ -83,12 +98,14 @@ void EditorController::connectControls()
             &EditorController::EditorImage_BtnClick);
     click(ControlId::ImgBar_ExitToolBar, [this] {
         eraseMarquee();
+        commitText();
         askToSave();
         leave();
     });
     click(ControlId::ImgBar_NewFile, [this] { newFile(); });
     click(ControlId::ImgBar_Save, [this] {
         eraseMarquee();
+        commitText();
         port_.saveStill(doc().picture());
     });
     click(ControlId::ImgBar_RotateLeft, [this] { rotate(true); });
@@ -96,7 +113,11 @@ void EditorController::connectControls()
     click(ControlId::ImgBar_ZoomFit, [this] { zoomFit(); });
     click(ControlId::ImgBar_ZoomIn, [this] { zoomStep(true); });
     click(ControlId::ImgBar_ZoomOut, [this] { zoomStep(false); });
-    click(ControlId::ImgBar_OriginalFit, [this] { viewport().originalSize(); });
+    click(ControlId::ImgBar_OriginalFit, [this] {
+        // The box sits on the view; the view is about to change under it.
+        commitText();
+        viewport().originalSize();
+    });
     click(ControlId::ImgBar_Undo, [this] { ImgBar_UndoClick(); });
     click(ControlId::ImgBar_Redo, [this] { ImgBar_RedoClick(); });
     click(ControlId::ImgBar_Color, [this] { pickDrawColour(); });
@@ -145,8 +166,10 @@ void EditorController::connectPopupMenu()
 void EditorController::chooseTool(EditTool tool)
 {
     eraseMarquee();
+    hideHint();
+    // Another tool: what was typed goes into the picture, it is not thrown away.
     if (tool != EditTool::Text)
-        textBox_->hideBox();
+        commitText();
     if (tool == EditTool::SelectRange || tool == EditTool::Text)
         gesture().clearSelection(true);
     if (tool == EditTool::Text)
@@ -164,12 +187,48 @@ void EditorController::resetTool()
 
 void EditorController::eraseMarquee() { doc().erasePreview(); }
 
+bool EditorController::commitText() { return mouse_->commitText(); }
+
+void EditorController::onDocumentChanged(int change)
+{
+    if (StillDocument::Change(change) == StillDocument::Change::Loaded) {
+        textBox_->clearAndHide();
+        hideHint();
+    }
+}
+
+void EditorController::showHint(const QString &key)
+{
+    hintKey_ = key;
+    QLabel *line = ctx_.controls.label(ControlId::EditorStatus_Lab);
+    line->setText(ctx_.shell.text(key));
+    // Along the foot of the picture's panel, over the picture.
+    QWidget *panel = line->parentWidget();
+    const int height = line->sizeHint().height();
+    line->setGeometry(0, panel->height() - height, panel->width(), height);
+    line->show();
+    line->raise();
+}
+
+void EditorController::hideHint()
+{
+    hintKey_.clear();
+    ctx_.controls.label(ControlId::EditorStatus_Lab)->hide();
+}
+
+void EditorController::languageChanged()
+{
+    if (!hintKey_.isEmpty())
+        showHint(hintKey_);
+}
+
 // --- Entering and leaving ---
 
 void EditorController::EditorImage_BtnClick()
 {
     if (!editing())
         return enter();
+    commitText();
     askToSave();
     leave();
     ctx_.shell.MemoryTrim();
@@ -208,8 +267,10 @@ void EditorController::leave()
     if (!editing())
         return;
     ctx_.shell.setMainButton(ControlId::EditorImage_Btn, QStringLiteral("edit.bmp"), QStringLiteral("EditorImage_Btn"));
+    // Typed text stays in the picture whoever ends the editor (the filters, the library).
+    commitText();
     resetTool();
-    textBox_->clearAndHide();
+    hideHint();
     // Unsaved edits stay unsaved whether the user saved them or not: the document keeps K and
     // takes the picture as the filters' source.
     doc().endEditing();
@@ -218,13 +279,6 @@ void EditorController::leave()
     toolBars_->hide();
     mouse_->detach();
     control()->unsetCursor();
-}
-
-void EditorController::beforeSnapshotKey()
-{
-    // The snapshot replaces the picture: any unsaved edit is offered for saving first.
-    if (editing() && doc().hasUnsavedEdits())
-        port_.offerUnsavedStill();
 }
 
 // --- History, turns, zoom, New ---
@@ -248,6 +302,7 @@ void EditorController::rotate(bool left)
     if (doc().isEmpty())
         return;
     eraseMarquee();
+    commitText();
     const platform::Bitmap &source = doc().committedPicture().isNull() ? doc().picture() : doc().committedPicture();
     doc().replace(left ? imaging::rotateLeft(source) : imaging::rotateRight(source));
     viewport().fit();
@@ -257,6 +312,8 @@ void EditorController::zoomStep(bool in)
 {
     // Without the move button the zoomed picture is centred and no tool stays chosen.
     const bool keep = ctx_.controls.isDown(ControlId::ImgBar_Move);
+    // The box sits on the view; the view is about to change under it.
+    commitText();
     if (viewport().zoomStep(in, keep) && !keep)
         resetTool();
 }
@@ -264,6 +321,7 @@ void EditorController::zoomStep(bool in)
 void EditorController::zoomFit()
 {
     eraseMarquee();
+    commitText();
     viewport().fit();
     doc().setSavedViewOffset(QPoint());
     port_.resetFilterButtons();
@@ -272,8 +330,8 @@ void EditorController::zoomFit()
 void EditorController::newFile()
 {
     eraseMarquee();
+    commitText();
     askToSave();
-    textBox_->clearAndHide();
     // A new picture, the history's first snapshot and the filters' source; it is nobody's file,
     // so Delete cannot reach the file saved a moment ago.
     doc().load(platform::Bitmap(640, 480), QString());
@@ -286,12 +344,10 @@ void EditorController::newFile()
 void EditorController::pickDrawColour()
 {
     eraseMarquee();
-    QColor c = feature::ui::askColour(ctx_.dialogs, &ctx_.window, gesture().style().colour);
+    // The still picture is no keyed layer: white is drawn as white.
+    const QColor c = feature::ui::askColour(ctx_.dialogs, &ctx_.window, gesture().style().colour);
     if (!c.isValid())
         return;
-    // White is the transparency key of every drawing layer: the nearest other white is stored.
-    if (c.rgb() == QColor(Qt::white).rgb())
-        c = QColor(0xFE, 0xFF, 0xFF);
     gesture().style().colour = c;
 }
 
@@ -360,6 +416,9 @@ void EditorController::readInputs(feature::ActionInputs &in) const
 {
     if (!editing() || doc().isEmpty())
         return;
+    // Text typed into the box is work the save button must offer, as an edit is.
+    if (!textBox_->edit()->toPlainText().isEmpty())
+        in.unsavedEdits = true;
     feature::EditorFacts &e = in.editor;
     const Controls &c = ctx_.controls;
     e.selectDown = c.isDown(ControlId::ImgBar_SelectRang);
@@ -368,7 +427,6 @@ void EditorController::readInputs(feature::ActionInputs &in) const
     e.selection = gesture().hasSelection();
     const EditorViewport::Facts v = viewport().facts();
     e.controlLargerThanPanel = v.largerThanPanel;
-    e.originalSize = v.originalSize;
     const QMimeData *mime = QGuiApplication::clipboard()->mimeData();
     e.clipboardBitmap = mime && mime->hasImage();
     e.canUndo = doc().canUndo();
@@ -381,8 +439,8 @@ void EditorController::readInputs(feature::ActionInputs &in) const
 
 void EditorController::applyActions(const feature::ActionState &s)
 {
-    if (s.hideEditorTextBox)
-        textBox_->hideBox();
+    if (s.commitEditorTextBox)
+        commitText();
 }
 
 } // namespace imaging::ui

@@ -28,11 +28,9 @@ public:
     // The filter mode is left when the editor is entered; its buttons are reset with the editor's.
     virtual void leaveFilterMode() = 0;
     virtual void resetFilterButtons() = 0;
-    // The still image's saving (true when a file was written) and deleting, and its question
-    // about unsaved work before a snapshot replaces the picture.
+    // The still image's saving (true when a file was written) and deleting.
     virtual bool saveStill(const platform::Bitmap &picture) = 0;
     virtual void deleteStill() = 0;
-    virtual void offerUnsavedStill() = 0;
 
 protected:
     ~EditorPort() = default;
@@ -60,8 +58,9 @@ public:
     // The editor's part of resetting the tool buttons: "None" draw style, select-range, text and
     // move buttons up, no tool, no drag.
     void resetTool();
-    // Space over the live video: with enough unsaved edits, offer to save before the snapshot.
-    void beforeSnapshotKey();
+    // Text typed into the text box goes into the picture (an edit), and the box is emptied and
+    // hidden: before the picture is saved, asked about or handed on. True when text was written.
+    bool commitText();
 
     imaging::EditTool tool() const { return gesture().tool(); }
     imaging::DragState dragState() const { return gesture().dragState(); }
@@ -74,6 +73,7 @@ public:
 
     void readInputs(feature::ActionInputs &in) const override;
     void applyActions(const feature::ActionState &s) override;
+    void languageChanged() override;
 
 private:
     StillImageView &view() const;
@@ -92,6 +92,10 @@ private:
     // A tool chosen on the tool bars: the cursor follows it.
     void chooseTool(imaging::EditTool tool);
     void eraseMarquee();
+    // The editor's status line at the foot of the picture: a hint, or nothing.
+    void showHint(const QString &key);
+    void hideHint();
+    void onDocumentChanged(int change);
 
     // The tool bar's operations.
     void rotate(bool left);
@@ -111,6 +115,7 @@ private:
     EditTextBox *textBox_ = nullptr;
     EditorToolBars *toolBars_ = nullptr;
     EditorMouse *mouse_ = nullptr;
+    QString hintKey_;   // the language key the status line shows; empty while hidden
 };
 
 } // namespace imaging::ui

@@ -8,6 +8,8 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 
+#include <optional>
+
 namespace imaging::ui {
 
 EditorMouse::EditorMouse(StillImageView &view, StillDocument &document, EditTextBox &textBox, QObject *parent)
@@ -59,13 +61,17 @@ void EditorMouse::show(EditGesture::Result r)
         document_.preview(std::move(*r.preview));
 }
 
-void EditorMouse::commitText()
+bool EditorMouse::commitText()
 {
-    if (!textBox_.isShown() && textBox_.edit()->toPlainText().isEmpty())
-        return;
-    platform::Bitmap picture = document_.committedPicture().isNull() ? document_.picture() : document_.committedPicture();
-    if (textBox_.commitInto(picture, viewport_.control()))
-        document_.edit(std::move(picture));
+    bool written = false;
+    if (!document_.isEmpty() && !textBox_.edit()->toPlainText().isEmpty()) {
+        platform::Bitmap picture = document_.committedPicture().isNull() ? document_.picture() : document_.committedPicture();
+        written = textBox_.commitInto(picture, viewport_.control());
+        if (written)
+            document_.edit(std::move(picture));
+    }
+    textBox_.clearAndHide();
+    return written;
 }
 
 void EditorMouse::press(QMouseEvent *e)
@@ -85,7 +91,6 @@ void EditorMouse::press(QMouseEvent *e)
     case EditTool::Text:
         // The box written so far goes into the picture; the next drag places a new one.
         commitText();
-        textBox_.clearAndHide();
         document_.erasePreview();
         break;
     case EditTool::Move:
@@ -132,13 +137,22 @@ void EditorMouse::release(QMouseEvent *e)
         document_.setSavedViewOffset(viewport_.control().topLeft());
     EditGesture::Result r = gesture_.release(at, e->button(), shift, document_.committedPicture(), document_.picture(),
                                              viewport_.where());
+    std::optional<bool> boxOpened;
     if (was == DragState::TextBox) {
         const PlacedBox box = placeTextBox(pressClamped_, viewport_.lastClamped(), viewport_.control());
         document_.erasePreview();
-        if (box.shown)
+        if (box.shown) {
+            // The font is picture pixels; the box shows it at the view's stretch.
+            const QSize picture = document_.picture().size();
+            if (!picture.isEmpty())
+                textBox_.setDisplayScale(double(viewport_.control().height()) / picture.height());
             textBox_.showAt(box.rect);
+        }
+        boxOpened = box.shown;
     }
     show(std::move(r));
+    if (boxOpened)
+        Q_EMIT textBoxPlaced(*boxOpened);
     // A placed paste leaves the select-range tool behind.
     if (gesture_.tool() != before)
         view_.pictureControl()->setCursor(Qt::CrossCursor);

@@ -39,13 +39,17 @@ public:
 
     // Shows a gesture's preview, or commits its picture (recorded when it counts as an edit).
     void show(EditGesture::Result r);
-    // Writes the text box into the committed picture (an edit) when it holds text.
-    void commitText();
+    // Writes the text box into the committed picture (an edit) when it holds text, then empties
+    // and hides it. True when text was written.
+    bool commitText();
 
 Q_SIGNALS:
     // The right button went down outside a polygon and the text box: the picture's pop-up menu
     // is wanted at `global` (screen pixels).
     void popupRequested(QPoint global);
+    // A drag with the text tool ended: `opened` when it was big enough for a box. A click
+    // without a drag opens none, and the user needs to know that a box is dragged open.
+    void textBoxPlaced(bool opened);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -149,6 +149,7 @@ void EditorToolBars::connectToolButtons()
                 showTool(EditTool::Normal);
                 for (ControlId other : b.others)
                     setChecked(other, false);
+                setChecked(ControlId::ImgBar_NormalMode, false);
             }
             // The text tool starts on an opaque background.
             if (down && b.tool == EditTool::Text)
@@ -239,6 +240,12 @@ void EditorToolBars::connectMenus()
     for (const DrawStyleItem &i : kDrawStyles)
         connect(action(i.id), &QAction::triggered, this, [this, i] {
             showTool(i.tool);
+            // A drawing tool is another tool: the tool buttons come up (as when the menu opened,
+            // for an item reached any other way), the no-tool button too.
+            if (i.tool != EditTool::Normal)
+                for (ControlId id : {ControlId::ImgBar_SelectRang, ControlId::ImgBar_Move, ControlId::ImgBar_Text,
+                                     ControlId::ImgBar_NormalMode})
+                    setChecked(id, false);
             Q_EMIT toolChosen(i.tool);
         });
     connect(qobject_cast<QComboBox *>(control_(ControlId::ImgBar_ComboBox_TextSize)), &QComboBox::currentTextChanged, this,
@@ -273,6 +280,7 @@ void EditorToolBars::show()
 
 void EditorToolBars::hide()
 {
+    setChecked(ControlId::ImgBar_NormalMode, false);
     for (ControlId id : {ControlId::ToolBar_ImageEdit1, ControlId::ToolBar_ImageEdit2})
         qobject_cast<QToolBar *>(control_(id))->hide();
 }

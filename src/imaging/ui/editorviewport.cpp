@@ -96,7 +96,6 @@ EditorViewport::Facts EditorViewport::facts() const
     const QSize p = panel();
     const QSize picture = pictureSize();
     f.largerThanPanel = ctl.width() > p.width() || ctl.height() > p.height();
-    f.originalSize = ctl.size() == picture;
     f.zoomInChanges = zoomIn(zoom_, ctl, picture, p, false).control.size() != ctl.size();
     f.zoomOutChanges = zoomOut(zoom_, ctl, picture, p, false).control.size() != ctl.size();
     f.fitChanges = library::fitViewImage(picture, p) != ctl;

@@ -52,7 +52,6 @@ public:
     // What the tool bar's rules need to know about the view.
     struct Facts {
         bool largerThanPanel = false;
-        bool originalSize = false;   // shown at the picture's own pixel size
         bool zoomInChanges = false, zoomOutChanges = false, fitChanges = false, originalChanges = false;
     };
     Facts facts() const;

@@ -7,6 +7,8 @@
 #include <QPlainTextEdit>
 #include <QTextBlock>
 
+#include <algorithm>
+
 namespace imaging::ui {
 
 namespace {
@@ -89,6 +91,10 @@ void EditTextBox::clearAndHide()
 
 void EditTextBox::hideBox()
 {
+    // Hiding the focused box would hand the keyboard to the next control in the focus chain,
+    // where Space and Enter would press it: the window takes it back first.
+    if (edit_->hasFocus())
+        panel_->window()->setFocus(Qt::OtherFocusReason);
     edit_->hide();
     for (QWidget *h : handles_)
         h->hide();
@@ -97,10 +103,38 @@ void EditTextBox::hideBox()
 void EditTextBox::setPointSize(int points)
 {
     fontHeight_ = fontHeightForPointSize(points);
+    applyFont();
+}
+
+void EditTextBox::setDisplayScale(double controlPerPicture)
+{
+    if (controlPerPicture <= 0 || controlPerPicture == displayScale_)
+        return;
+    displayScale_ = controlPerPicture;
+    applyFont();
+}
+
+int EditTextBox::shownFontHeight() const { return -std::max(1, int(-fontHeight_ * displayScale_ + 0.5)); }
+
+void EditTextBox::applyFont()
+{
     QFont f = edit_->font();
-    f.setPixelSize(-fontHeight_);
+    f.setPixelSize(-shownFontHeight());
     edit_->setFont(f);
     grow();
+}
+
+std::vector<int> EditTextBox::lineLengths() const
+{
+    std::vector<int> lengths;
+    for (QTextBlock b = edit_->document()->begin(); b.isValid(); b = b.next())
+        lengths.push_back(int(b.text().size()));
+    return lengths;
+}
+
+QSize EditTextBox::minimumBox() const
+{
+    return grownTextBox(QRect(QPoint(), kMinTextBox), lineLengths(), shownFontHeight()).size();
 }
 
 void EditTextBox::setTextColor(const QColor &c)
@@ -132,10 +166,7 @@ void EditTextBox::placeHandles()
 
 void EditTextBox::grow()
 {
-    std::vector<int> lengths;
-    for (QTextBlock b = edit_->document()->begin(); b.isValid(); b = b.next())
-        lengths.push_back(int(b.text().size()));
-    const QRect grown = grownTextBox(edit_->geometry(), lengths, fontHeight_);
+    const QRect grown = grownTextBox(edit_->geometry(), lineLengths(), shownFontHeight());
     if (grown != edit_->geometry()) {
         edit_->setGeometry(grown);
         placeHandles();
@@ -147,6 +178,8 @@ bool EditTextBox::commitInto(platform::Bitmap &picture, const QRect &control) co
     const QString text = edit_->toPlainText();
     if (text.isEmpty() || picture.isNull() || control.isEmpty())
         return false;
+    // The box's place goes through the picture's stretch; the font and the line spacing are
+    // picture pixels already.
     const double sx = double(picture.width()) / control.width();
     const double sy = double(picture.height()) / control.height();
     const QRect box = edit_->geometry().translated(-control.topLeft());
@@ -155,15 +188,13 @@ bool EditTextBox::commitInto(platform::Bitmap &picture, const QRect &control) co
     if (!transparent_)
         p.fillRect(target, backgroundColor_);
     QFont f = edit_->font();
-    f.setPixelSize(std::max(1, int(-fontHeight_ * sy)));
+    f.setPixelSize(-fontHeight_);
     p.setFont(f);
     p.setPen(textColor_);
     const QStringList lines = text.split(u'\n');
-    for (int i = 0; i < lines.size(); ++i) {
-        const int top = target.top() + int(textLineTop(i, fontHeight_) * sy);
-        p.drawText(QRect(target.left(), top, picture.width(), int((4 - fontHeight_) * sy)),
+    for (int i = 0; i < lines.size(); ++i)
+        p.drawText(QRect(target.left(), target.top() + textLineTop(i, fontHeight_), picture.width(), 4 - fontHeight_),
                    Qt::AlignLeft | Qt::AlignTop | Qt::TextExpandTabs, lines[i]);
-    }
     return true;
 }
 
@@ -192,7 +223,7 @@ bool EditTextBox::eventFilter(QObject *watched, QEvent *event)
             return false;
         }
         const QPoint delta = edit_->mapTo(panel_, inBox) - pressPos_;
-        edit_->setGeometry(dragTextBox(pressBox_, edges_, delta, control_->geometry(), panel_->size()));
+        edit_->setGeometry(dragTextBox(pressBox_, edges_, delta, control_->geometry(), panel_->size(), minimumBox()));
         placeHandles();
         return true;
     }

@@ -13,6 +13,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QToolBar>
@@ -61,8 +62,17 @@ FilterController::FilterController(feature::ui::FeatureContext context, FilterPo
     slider->setRange(0, 255);
     slider->setEnabled(false);
     connect(slider, &QAbstractSlider::valueChanged, this, &FilterController::ImaPro_ScrollBarChange);
+    connect(slider, &QAbstractSlider::valueChanged, this, &FilterController::showSliderValue);
+    showSliderValue();
     connect(&document_, &imaging::StillDocument::changed, this,
             [this](imaging::StillDocument::Change change) { onDocumentChanged(int(change)); });
+}
+
+void FilterController::showSliderValue()
+{
+    const QAbstractSlider *slider = ctx_.controls.slider(ControlId::ImaPro_ScrollBar);
+    ctx_.controls.label(ControlId::ImaPro_Value_Lab)->setText(slider->isEnabled() ? QString::number(slider->value())
+                                                                                   : QString());
 }
 
 void FilterController::onDocumentChanged(int change)
@@ -110,6 +120,7 @@ void FilterController::EntryImageProcess()
     bar->show();
     bar->raise();
     ctx_.controls.slider(ControlId::ImaPro_ScrollBar)->setEnabled(false);
+    showSliderValue();
 }
 
 void FilterController::ExitImageProcess()
@@ -149,6 +160,7 @@ void FilterController::filterButtonClick(FilterKind kind)
     if (!down) {
         kind_ = FilterKind::None;
         slider->setEnabled(false);
+        showSliderValue();
         ImaPro_Original_BtnClick();
         return;
     }
@@ -163,6 +175,7 @@ void FilterController::filterButtonClick(FilterKind kind)
         }
         slider->setEnabled(s.enabled);
     }
+    showSliderValue();
     ImageProcess_Function();
 }
 
@@ -175,6 +188,7 @@ void FilterController::ImaPro_ScrollBarChange(int)
 void FilterController::ImaPro_Original_BtnClick()
 {
     ctx_.controls.slider(ControlId::ImaPro_ScrollBar)->setEnabled(false);
+    showSliderValue();
     // The committed picture follows, so that the editor's next erase or restore cannot bring a
     // filter back that the user turned down.
     document_.unfilter();
@@ -215,6 +229,7 @@ void FilterController::ImaProToolBtn_Reset()
             c.button(b.id)->setChecked(false);
         c.button(ControlId::ImaPro_Original_Btn)->setChecked(false);
         c.slider(ControlId::ImaPro_ScrollBar)->setEnabled(false);
+        showSliderValue();
         kind_ = FilterKind::None;
     }
     view_.pictureControl()->unsetCursor();

@@ -69,6 +69,9 @@ public:
 
 private:
     void onDocumentChanged(int change);
+    // The slider's position beside it while the slider is in use (complement, binary); nothing
+    // while it is disabled.
+    void showSliderValue();
 
     feature::ui::FeatureContext ctx_;
     FilterPort &port_;

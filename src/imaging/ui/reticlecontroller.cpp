@@ -2,11 +2,11 @@
 
 #include "overlayport.h"
 
-#include "camera/overlaybitmap.h"
 #include "camera/videocamerads.h"
 #include "feature/ui/controls.h"
 #include "feature/ui/userdialogs.h"
 #include "measure/shapes.h"
+#include "platform/overlaybitmap.h"
 #include "state/appstate.h"
 #include "state/usersettings.h"
 
@@ -31,7 +31,7 @@ constexpr ControlId kFigureSliders[imaging::kReticleFigures] = {ControlId::Cross
 } // namespace
 
 ReticleController::ReticleController(feature::ui::FeatureContext context, OverlayPort &port, camera::TVideoCameraDS &camera,
-                                     camera::OverlayBitmap &overlay, QObject *parent)
+                                     platform::OverlayBitmap &overlay, QObject *parent)
     : QObject(parent), ctx_(context), port_(port), camera_(camera), reticle_(overlay)
 {
     Controls &c = ctx_.controls;

@@ -7,10 +7,13 @@
 #include <QObject>
 #include <QSize>
 
-namespace camera {
+namespace platform {
 class OverlayBitmap;
+}
+
+namespace camera {
 class TVideoCameraDS;
-} // namespace camera
+}
 
 namespace imaging::ui {
 
@@ -25,7 +28,7 @@ class ReticleController final : public QObject, public feature::Feature
     Q_OBJECT
 public:
     ReticleController(feature::ui::FeatureContext context, OverlayPort &port, camera::TVideoCameraDS &camera,
-                      camera::OverlayBitmap &overlay, QObject *parent = nullptr);
+                      platform::OverlayBitmap &overlay, QObject *parent = nullptr);
 
     // Redraws the figures whose buttons are down (or clears), while the reticle is shown.
     void CrossTB_Command();

@@ -139,7 +139,7 @@ void StillImageController::highlightChoice()
 void StillImageController::connectControls()
 {
     Controls &c = ctx_.controls;
-    auto save = [this] { Save_ImageFile(document_->picture()); };
+    auto save = [this] { saveShown(); };
     connect(c.mainButton(ControlId::SaveImage_Btn), &QPushButton::clicked, this, save);
     connect(c.action(ControlId::SaveFile), &QAction::triggered, this, save);
     connect(c.mainButton(ControlId::DelViewVideo_Btn), &QPushButton::clicked, this, &StillImageController::DeleteImage);
@@ -170,27 +170,63 @@ void StillImageController::readInputs(feature::ActionInputs &in) const
 
 void StillImageController::languageChanged() { browser_->applyTexts(); }
 
-void StillImageController::beforeExit()
+void StillImageController::beforeExit() { WhetherSaveImageMessage(); }
+
+void StillImageController::WhetherSaveImageMessage()
 {
     // Only the "Normal" layout and the viewer show the still image.
     const state::AppFlags &f = ctx_.state.flags();
-    if ((f.SizePreset == state::kPresetNormal || f.ViewerOpen) && document_->hasUnsavedEdits()
+    if (f.SizePreset == state::kPresetNormal || f.ViewerOpen)
+        offerToSave();
+}
+
+void StillImageController::offerToSave()
+{
+    port_.commitEditorText();
+    if (document_->hasUnsavedEdits()
         && ctx_.shell.ShowMessageBox(QStringLiteral("WhetherSaveImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
-                                 state::kIconQuestion)
+                                     state::kIconQuestion)
                == state::kResultOk)
         Save_ImageFile(document_->picture());
+}
+
+bool StillImageController::saveShown()
+{
+    port_.commitEditorText();
+    return Save_ImageFile(document_->picture());
 }
 
 bool StillImageController::Save_ImageFile(const platform::Bitmap &picture, const QString &prefix)
 {
     if (picture.isNull())
         return false;
+    return save(picture, prefix, QString(), ctx_.state.settings().AutoSave || port_.timedStillsRunning(),
+                port_.pictureMetadata(picture.size()));
+}
+
+bool StillImageController::saveToolPicture(const platform::Bitmap &picture, const QString &lead,
+                                           const platform::PictureMetadata &metadata)
+{
+    if (picture.isNull())
+        return false;
+    offerToSave();
+    imaging::StillDocument &still = *document_;
+    still.load(picture, QString());
+    port_.leaveEditor();
+    port_.leaveFilterMode();
+    const bool saved = save(still.picture(), QString(), lead, true, metadata);
+    if (!saved)
+        still.markUnsaved();   // not in a file: ask before it is lost
+    return saved;
+}
+
+bool StillImageController::save(const platform::Bitmap &picture, const QString &prefix, const QString &lead, bool automatic,
+                                const platform::PictureMetadata &metadata)
+{
     if (prefix.isEmpty() && browser_->currentIndex() == state::kListAvi)
         browser_->showKind(state::kListJpg);
-    const state::DefaultData &settings = ctx_.state.settings();
-    const library::SaveContext context{browser_->currentIndex(), settings.AutoSave || port_.timedStillsRunning(), prefix,
-                                       ctx_.state.curListPath(), jpegQuality_->quality(),
-                                       port_.pictureMetadata(picture.size())};
+    const library::SaveContext context{browser_->currentIndex(), automatic, prefix, ctx_.state.curListPath(),
+                                       jpegQuality_->quality(), metadata, lead};
     const library::SaveResult r = saver_->Save_ImageFile(
         picture, context,
         library::ui::stillSaveDialog(
@@ -285,16 +321,6 @@ void StillImageController::deleteLibraryFile(const QString &path)
         browser_->FileList(kind);
 }
 
-void StillImageController::offerUnsavedEdits()
-{
-    imaging::StillDocument &still = *document_;
-    if (still.hasUnsavedEdits()
-        && ctx_.shell.ShowMessageBox(QStringLiteral("WhetherSaveImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
-                                     state::kIconQuestion)
-               == state::kResultOk)
-        Save_ImageFile(still.picture());
-}
-
 bool StillImageController::loadPicture(const QString &path, int filterIndex)
 {
     const platform::DecodedPicture d = filterIndex > 0 ? library::loadPictureAs(path, filterIndex)
@@ -320,7 +346,7 @@ bool StillImageController::loadPicture(const QString &path, int filterIndex)
 
 void StillImageController::openPicture(const QString &path, int filterIndex)
 {
-    offerUnsavedEdits();
+    offerToSave();
     loadPicture(path, filterIndex);
 }
 
@@ -338,7 +364,7 @@ void StillImageController::OpenFileClick()
         return;
     }
     // Asked before the dialog, as for a double click: Cancel keeps the edits and still opens.
-    offerUnsavedEdits();
+    offerToSave();
     QFileDialog dialog(&ctx_.window, QString(), plan.startFolder, QStringLiteral("Bitmaps (*.bmp);;JPEG Image File (*.jpg)"));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.selectNameFilter(plan.filterIndex == 2 ? QStringLiteral("JPEG Image File (*.jpg)") : QStringLiteral("Bitmaps (*.bmp)"));

@@ -40,6 +40,9 @@ public:
     // The editor and the filter mode are left when another picture takes the place.
     virtual void leaveEditor() = 0;
     virtual void leaveFilterMode() = 0;
+    // Text typed into the editor's text box goes into the picture before the picture is saved
+    // or asked about (nothing when no text is typed).
+    virtual void commitEditorText() = 0;
     // A snapshot in a single-window preset shows in the image viewer window.
     virtual void showStillInViewer() = 0;
     // The timed capture of stills: files are named without asking, and burnt in with the scale
@@ -75,6 +78,19 @@ public:
     // Names and stores a still picture; true when a file was written. `prefix` carries a burnt-in
     // scale's lengths. A write the disk refuses is reported to the user, never taken as saved.
     bool Save_ImageFile(const platform::Bitmap &picture, const QString &prefix = {});
+    // A picture a tool made (a focus stack): shown in the still area and saved at once, without
+    // the dialog, into the library folder of the page shown as `lead` + "Jpg_"/"Bmp_" + number,
+    // carrying `metadata`. True when a file was written; when not, it stays as an unsaved edit.
+    bool saveToolPicture(const platform::Bitmap &picture, const QString &lead, const platform::PictureMetadata &metadata);
+    // The save button, the save item and the viewer's save: the picture shown, with the text
+    // typed into the editor's box.
+    bool saveShown();
+    // Before the picture is replaced or the program ends: typed text goes into the picture, and
+    // unsaved work is offered for saving (OK saves; Cancel goes on without saving).
+    // offerToSave() asks whenever there is unsaved work; WhetherSaveImageMessage() only where the
+    // still picture can be seen (the "Normal" layout or the image viewer).
+    void offerToSave();
+    void WhetherSaveImageMessage();
     // A snapshot arrived: show it as the still image, then save it when auto save is on.
     void CaptureImageCom(const platform::Bitmap &picture);
     // Deletes the file the user chose last, to the trash, after a question that names it while its
@@ -102,11 +118,10 @@ public:
 
 private:
     class SettingsCounters;
+    bool save(const platform::Bitmap &picture, const QString &prefix, const QString &lead, bool automatic,
+              const platform::PictureMetadata &metadata);
     void buildLibrary(library::FrameGrabber grabFrame);
     void connectControls();
-    // The unsaved-edits question (WhetherSaveImage_MsgBox); OK saves. Cancel does not stop what
-    // follows.
-    void offerUnsavedEdits();
     // Initial_And_Reset_ImageList for a file: read, shown, the clipboard emptied; false (and the
     // user told why) when it cannot be read.
     bool loadPicture(const QString &path, int filterIndex);

@@ -94,7 +94,7 @@ std::optional<QMargins> TImageViewForm::knownFrame() const
     return windowHandle()->frameMargins();
 }
 
-void TImageViewForm::sizeToPicture(QMargins frame)
+void TImageViewForm::sizeToPicture(QMargins frame, bool atCorner)
 {
     QScreen *screen = windowHandle() && windowHandle()->screen() ? windowHandle()->screen() : QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
@@ -111,7 +111,8 @@ void TImageViewForm::sizeToPicture(QMargins frame)
     scrollBox_->setVerticalScrollBarPolicy(s.verticalScroll ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
     // The window follows its contents: the menu, the cool bar and the scroll box, one above the other.
     resize(s.boxWidth, menuHeight + coolBar_->minimumHeight() + s.boxHeight);
-    move(area.topLeft());
+    if (atCorner)
+        move(area.topLeft());
 }
 
 void TImageViewForm::changeEvent(QEvent *event)

@@ -41,9 +41,10 @@ public:
     void applyTexts(const std::function<QString(const QString &)> &text);
 
     // Sizes the window around the picture within the work area of the screen it is on (or of
-    // the primary screen) and puts it at that area's top left corner. `frame` is the window
-    // frame's extent when the window manager has not told it yet.
-    void sizeToPicture(QMargins frame);
+    // the primary screen); `atCorner` also puts it at that area's top left corner, otherwise it
+    // stays where the user left it. `frame` is the window frame's extent when the window manager
+    // has not told it yet.
+    void sizeToPicture(QMargins frame, bool atCorner);
     // The frame the window manager drew around this window last time, if it was ever shown.
     std::optional<QMargins> knownFrame() const;
     // The cool bar's height while it hosts nothing: the height of the bar it is made for.

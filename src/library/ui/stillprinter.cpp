@@ -2,10 +2,11 @@
 
 #include "library/imageviewlayout.h"
 
-#include <QPageSetupDialog>
+#include <QDialogButtonBox>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 
 namespace library::ui {
 
@@ -17,8 +18,17 @@ StillPrinter::StillPrinter(QWidget *dialogParent) : printer_(std::make_unique<QP
         dialog.setOption(QAbstractPrintDialog::PrintSelection, true);
         return dialog.exec() == QDialog::Accepted;
     };
-    askSetup = [dialogParent](QPrinter &printer) {
-        QPageSetupDialog dialog(&printer, dialogParent);
+    askSetup = [this, dialogParent](QPrinter &printer) {
+        // The printer set-up: the print dialog choosing the printer and its options, with nothing
+        // of a print run (range, copies, file) to choose and nothing printed on OK.
+        QPrintDialog dialog(&printer, dialogParent);
+        dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize);
+        if (!setupTitle_.isEmpty())
+            dialog.setWindowTitle(setupTitle_);
+        if (!setupAccept_.isEmpty())
+            for (QDialogButtonBox *box : dialog.findChildren<QDialogButtonBox *>())
+                if (QPushButton *ok = box->button(QDialogButtonBox::Ok))
+                    ok->setText(setupAccept_);
         dialog.exec();
     };
 }
@@ -33,6 +43,12 @@ bool StillPrinter::PrintStillImage(const platform::Bitmap &picture)
 }
 
 void StillPrinter::PrintSetClick() { askSetup(*printer_); }
+
+void StillPrinter::setSetupTexts(const QString &title, const QString &accept)
+{
+    setupTitle_ = title;
+    setupAccept_ = accept;
+}
 
 QRect StillPrinter::printPicture(QPrinter &printer, const platform::Bitmap &picture)
 {

@@ -273,6 +273,8 @@ void ThumbnailBrowserWidget::FileList(int kind)
         return;
     const LibraryPages::Kind &k = pages_.refresh(kind, deps_.curListPath[kind]);
     maker_.cache().forgetMissing(deps_.curListPath[kind], k.files);
+    if (kind != state::kListAvi)
+        maker_.preparePictures(kind, QStringList(k.slots.begin(), k.slots.end()));
     for (int s = 0; s < kSlotsPerPage; ++s)
         showSlot(kind, s, k.slots[s]);
     highlight(kind);

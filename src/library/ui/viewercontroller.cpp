@@ -48,7 +48,7 @@ ViewerController::ViewerController(feature::ui::FeatureContext context, ViewerPo
     filterBarHome_ = filterBar()->parentWidget();
     connectControls();
     connectForm();
-    form_->applyTexts([this](const QString &key) { return ctx_.shell.text(key); });
+    applyTexts();
 }
 
 ViewerController::~ViewerController()
@@ -131,8 +131,8 @@ void ViewerController::ShowStillImage(const QString &path)
     }
     f.setPicture(shown);
     ctx_.state.setViewerOpen(true);
-    f.applyTexts([this](const QString &key) { return ctx_.shell.text(key); });
-    sizeForm();
+    applyTexts();
+    sizeForm(true);
     f.show();
     f.raise();
     f.activateWindow();
@@ -148,10 +148,10 @@ void ViewerController::stillPictureChanged(bool resize)
     const QSize before = form_->pictureSize();
     form_->setPicture(still);
     if (!still.isNull() && (resize || before != still.image().size()))
-        sizeForm();
+        sizeForm(false);
 }
 
-void ViewerController::sizeForm()
+void ViewerController::sizeForm(bool atCorner)
 {
     QMargins frame;
     if (const std::optional<QMargins> known = form_->knownFrame())
@@ -159,7 +159,7 @@ void ViewerController::sizeForm()
     else if (QWindow *main = ctx_.window.windowHandle(); main && ctx_.window.isVisible())
         frame = main->frameMargins();   // the same window manager decorates both windows
     form_->setCoolBarHeight(filterBar()->sizeHint().height());
-    form_->sizeToPicture(frame);
+    form_->sizeToPicture(frame, atCorner);
 }
 
 bool ViewerController::PrintStillImage() { return printer_->PrintStillImage(port_.stillPicture()); }
@@ -217,6 +217,8 @@ void ViewerController::onFormClosing()
     }
     returnFilterBar();
     ctx_.state.setViewerOpen(false);
+    // The hand-over served the window that closed.
+    removeIfPresent(handOverPath_);
 }
 
 void ViewerController::applyActions(const feature::ActionState &s)
@@ -229,9 +231,17 @@ void ViewerController::applyActions(const feature::ActionState &s)
     form_->item(Item::Print_Image)->setEnabled(s.viewerItems->print);
 }
 
-void ViewerController::languageChanged()
+void ViewerController::languageChanged() { applyTexts(); }
+
+void ViewerController::applyTexts()
 {
     form_->applyTexts([this](const QString &key) { return ctx_.shell.text(key); });
+    // The menu item's caption names the dialog, without the dots that say a dialog follows.
+    QString title = ctx_.shell.text(QStringLiteral("PrintSet->Caption")).trimmed();
+    for (const QString &dots : {QStringLiteral("..."), QStringLiteral("\u2026")})
+        if (title.endsWith(dots))
+            title.chop(dots.size());
+    printer_->setSetupTexts(title.trimmed(), ctx_.shell.text(QStringLiteral("OKBtn_Dlg")));
 }
 
 void ViewerController::beforeExit()

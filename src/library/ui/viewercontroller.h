@@ -69,7 +69,10 @@ private:
     void connectControls();
     void connectForm();
     void onFormClosing();
-    void sizeForm();
+    // Sizes the window to the picture; `atCorner` also places it at the top left of the screen
+    // (showing the still image does; following an edit or a new picture does not).
+    void sizeForm(bool atCorner);
+    void applyTexts();
     QToolBar *filterBar() const;
     bool filterBarShown() const;
     void takeFilterBar();

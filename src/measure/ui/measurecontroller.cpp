@@ -1,6 +1,5 @@
 #include "measurecontroller.h"
 
-
 #include "camera/ui/videowidget.h"
 #include "camera/videocamerads.h"
 #include "feature/actioninputs.h"
@@ -8,7 +7,7 @@
 #include "feature/ui/filemessages.h"
 #include "feature/ui/shellport.h"
 #include "feature/ui/userdialogs.h"
-#include "measure/canvas.h"
+#include "library/scaleprefix.h"
 #include "measure/framelockcontrol.h"
 #include "measure/measurementpacket.h"
 #include "measure/scalebar.h"
@@ -16,7 +15,7 @@
 #include "measure/shapes.h"
 #include "measure/ui/measuringsurface.h"
 #include "measure/ui/showmeasureinfodialog.h"
-#include "library/scaleprefix.h"
+#include "platform/canvas.h"
 #include "platform/diagnosticslog.h"
 #include "platform/monitorinfo.h"
 #include "platform/picturecodec.h"
@@ -73,7 +72,7 @@ private:
 QIcon penIcon(int item)
 {
     platform::Bitmap b(64, 12);
-    measure::BitmapCanvas canvas(b);
+    platform::BitmapCanvas canvas(b);
     measure::ShapeRenderer::drawPenComboItem(canvas, 0, 0, 64, 12, item);
     return QIcon(QPixmap::fromImage(b.image()));
 }
@@ -144,17 +143,17 @@ void MeasureController::updateScreen()
 
 bool MeasureController::forwardsMouse(Qt::KeyboardModifiers modifiers) const
 {
-    const measure::MeasuringSession &session = surface_->session();
-    return drawMode_ || session.dragging() || (modifiers.testFlag(Qt::ControlModifier) && session.windowMoveEnabled());
+    const measure::WindowDrag &drag = surface_->windowDrag();
+    return drawMode_ || drag.active() || (modifiers.testFlag(Qt::ControlModifier) && drag.enabled());
 }
 
 void MeasureController::onVideoDragChanged()
 {
     const VideoDragRange drag = port_.videoDrag();
-    measure::MeasuringSession &session = surface_->session();
-    session.setWindowMoveEnable(drag.enabled);
-    session.setWindowMoveRange(drag.min.x(), drag.min.y(), drag.max.x(), drag.max.y());
-    session.setWindowPosition(videoArea_.pos());
+    measure::WindowDrag &windowDrag = surface_->windowDrag();
+    windowDrag.setEnabled(drag.enabled);
+    windowDrag.setRange(drag.min.x(), drag.min.y(), drag.max.x(), drag.max.y());
+    windowDrag.setPosition(videoArea_.pos());
 }
 
 void MeasureController::onVideoSizeChanged(QSize picture)

@@ -1,4 +1,4 @@
-#include "platform/frameextractor.h"
+#include "platform/gst/frameextractor.h"
 
 #include "platform/gst/decodechain.h"
 #include "platform/gst/sampleimage.h"

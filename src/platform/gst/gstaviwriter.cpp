@@ -1,6 +1,6 @@
 // The AVI writer behind platform::createAviWriter: appsrc ! videoconvert ! [encoder] ! avimux !
 // filesink into a temporary file beside the target, renamed into place when the stream ended.
-#include "platform/aviwriter.h"
+#include "platform/gst/gstaviwriter.h"
 
 #include "platform/gst/gstptr.h"
 

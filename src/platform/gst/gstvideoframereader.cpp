@@ -1,5 +1,5 @@
 // The sequential frame reader behind platform::openVideoFrameReader.
-#include "platform/videoframereader.h"
+#include "platform/gst/gstvideoframereader.h"
 
 #include "platform/gst/decodechain.h"
 #include "platform/gst/gstptr.h"

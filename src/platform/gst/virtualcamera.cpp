@@ -179,6 +179,8 @@ std::optional<VirtualCameraOptions> VirtualCameraOptions::parse(const QString &t
             o.failOpen = true;
         else if (w == QLatin1String("preencoded"))
             o.preEncoded = true;
+        else if (w == QLatin1String("tilted"))
+            o.relief = SpecimenRelief::Tilted;
     }
     return o;
 }
@@ -261,7 +263,7 @@ std::unique_ptr<StillButton> VirtualCameraRig::watchStillButton(const DeviceReco
 
 GstElement *VirtualCameraRig::createPreEncodedSource(int width, int height, int fps, QString &why)
 {
-    const QByteArray jpeg = encodeJpeg(Bitmap(drawSpecimen(width, height)), 85);
+    const QByteArray jpeg = encodeJpeg(Bitmap(drawSpecimenAtFocus(width, height, kSpecimenFocusSharp, options_.relief)), 85);
     GError *rawError = nullptr;
     GstElement *bin = gst_parse_bin_from_description("appsrc name=jpegs is-live=true format=time ! clocksync", TRUE,
                                                      &rawError);
@@ -347,7 +349,7 @@ GstElement *VirtualCameraRig::createSource(const DeviceRecord &device, const Cap
 
     // The specimen is drawn once per opening at the asked size; imagefreeze repeats it live.
     const int w = offered ? format.width : 640, h = offered ? format.height : 480;
-    const QImage picture = drawSpecimen(w, h);
+    const QImage picture = drawSpecimenAtFocus(w, h, kSpecimenFocusSharp, options_.relief);
     GstPtr<GstElement> appsrc = GstPtr<GstElement>::adopt(gst_bin_get_by_name(GST_BIN(bin), "specimen"));
     GstCapsPtr caps(gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGRx", "width", G_TYPE_INT, w,
                                         "height", G_TYPE_INT, h, "framerate", GST_TYPE_FRACTION, 1, 1, nullptr));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/gst/specimen.h"
 #include "platform/mediapipeline.h"
 #include "platform/uniquefd.h"
 
@@ -22,7 +23,8 @@ class DiagnosticsLog;
 // "two" (a second camera), "decoy" (a camera with another product id), "upper" (an upper-case
 // device path), "nostill" (no snapshot button), "nocontrast" (no contrast control), "failopen"
 // (the source cannot be opened), "preencoded" (MJPEG frames are one JPEG encoded at opening and
-// sent again at the frame rate, so that measuring the receiving side does not count the encoding).
+// sent again at the frame rate, so that measuring the receiving side does not count the encoding),
+// "tilted" (the specimen is tilted in depth: SpecimenRelief::Tilted, for focus stacking).
 struct VirtualCameraOptions {
     int cameras = 1;
     bool decoy = false;
@@ -31,6 +33,7 @@ struct VirtualCameraOptions {
     bool contrast = true;
     bool failOpen = false;
     bool preEncoded = false;
+    SpecimenRelief relief = SpecimenRelief::Flat;
 
     static std::optional<VirtualCameraOptions> parse(const QString &text);   // nullopt: disabled
     static std::optional<VirtualCameraOptions> fromEnvironment();

@@ -47,6 +47,7 @@ bool EvdevStillButton::readEvents(int fd)
         // for ever, so watching it further would spin the UI thread. The device search takes over.
         if (n <= 0)
             return false;
+        eventsRead_ += int(n / ssize_t(sizeof(input_event)));
         for (ssize_t i = 0; i < n / ssize_t(sizeof(input_event)); ++i)
             // Value 1 is the press; 2 is the key's auto-repeat while held, 0 the release.
             if (events[i].type == EV_KEY && events[i].code == KEY_CAMERA && events[i].value == 1 && pressed_)

@@ -26,6 +26,9 @@ public:
 
     // False once every node has ended (unplugged) and nothing is watched any more.
     bool isWatching() const;
+    // Input events read so far, of every type: what a caller waits on to know that a burst of
+    // events has been taken in (repeats and releases leave no other trace).
+    int eventsRead() const { return eventsRead_; }
 
 private:
     // False when the node has ended and is to be watched no more.
@@ -33,6 +36,7 @@ private:
 
     std::vector<UniqueFd> fds_;
     std::function<void()> pressed_;
+    int eventsRead_ = 0;
 };
 
 enum class StillButtonOpen { Unknown, Opened, NoInputNode, NotReadable };

@@ -2,12 +2,10 @@
 
 #include "platform/diagnosticslog.h"
 #include "platform/udev/udevptr.h"
-#include "platform/v4l2/v4l2device.h"
 
 #include <QSocketNotifier>
 #include <QTimer>
 
-#include <algorithm>
 
 namespace platform {
 
@@ -19,14 +17,6 @@ struct UdevDeviceMonitor::Udev {
 namespace {
 
 QString text(const char *s) { return s ? QString::fromUtf8(s) : QString(); }
-
-int nodeNumber(const QString &devnode)
-{
-    qsizetype i = devnode.size();
-    while (i > 0 && devnode[i - 1].isDigit())
-        --i;
-    return devnode.mid(i).toInt();
-}
 
 } // namespace
 
@@ -67,6 +57,8 @@ UdevDeviceMonitor::~UdevDeviceMonitor() = default;
 
 void UdevDeviceMonitor::notifyChanged() { coalesce_->start(); }
 
+bool UdevDeviceMonitor::changePending() const { return coalesce_->isActive(); }
+
 void UdevDeviceMonitor::drainMonitor()
 {
     // UI thread. Every pending uevent is read so the notifier does not fire again for it.
@@ -77,47 +69,13 @@ void UdevDeviceMonitor::drainMonitor()
 
 std::vector<DeviceRecord> UdevDeviceMonitor::enumerate()
 {
-    std::vector<std::pair<int, DeviceRecord>> found;
-    if (udev_->context) {
-        UdevEnumeratePtr e{udev_enumerate_new(udev_->context.get())};
-        udev_enumerate_add_match_subsystem(e.get(), "video4linux");
-        udev_enumerate_scan_devices(e.get());
-        for (udev_list_entry *item = udev_enumerate_get_list_entry(e.get()); item;
-             item = udev_list_entry_get_next(item)) {
-            UdevDevicePtr dev{udev_device_new_from_syspath(udev_->context.get(), udev_list_entry_get_name(item))};
-            if (!dev || !udev_device_get_devnode(dev.get()))
-                continue;
-            const QString devnode = text(udev_device_get_devnode(dev.get()));
-            std::error_code error;
-            const auto caps = v4l2::queryCapabilities(devnode, error);
-            if (caps && !caps->videoCapture)
-                continue;   // metadata node of a UVC camera
-            DeviceRecord r;
-            r.devnode = devnode;
-            // Borrowed: the parent belongs to `dev`.
-            udev_device *usb = udev_device_get_parent_with_subsystem_devtype(dev.get(), "usb", "usb_device");
-            if (usb) {
-                const unsigned vid = text(udev_device_get_sysattr_value(usb, "idVendor")).toUInt(nullptr, 16);
-                const unsigned pid = text(udev_device_get_sysattr_value(usb, "idProduct")).toUInt(nullptr, 16);
-                QString serial = text(udev_device_get_sysattr_value(usb, "serial"));
-                if (serial.isEmpty())
-                    serial = text(udev_device_get_sysname(usb));
-                r.devicePath = makeDevicePath(vid, pid, serial.toLower(), devnode);
-                r.usbSysPath = text(udev_device_get_syspath(usb));
-            } else if (caps) {
-                r.devicePath = QByteArray("platform#") + udev_device_get_sysname(dev.get()) + '#' + devnode.toUtf8();
-            }
-            // No readable identity: the node takes a slot with an empty path and never matches.
-            r.friendlyName = text(udev_device_get_property_value(dev.get(), "ID_V4L_PRODUCT"));
-            if (r.friendlyName.isEmpty() && caps)
-                r.friendlyName = caps->card;
-            found.emplace_back(nodeNumber(devnode), std::move(r));
-        }
-    }
-    std::stable_sort(found.begin(), found.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
-    std::vector<DeviceRecord> records;
-    for (auto &f : found)
-        records.push_back(std::move(f.second));
+    CaptureNodes nodes = enumerateCaptureNodes(udev_->context.get());
+    // A node the user may not open is the usual reason for "no camera": say so once per node.
+    for (const SkippedNode &skip : nodes.skipped)
+        if (skip.why == SkippedNode::Why::CannotOpen && loggedUnopenable_.insert(skip.devnode).second)
+            log_.append(QStringLiteral("udev: %1 %2").arg(skip.devnode, skippedReasonText(skip)));
+    skipped_ = std::move(nodes.skipped);
+    std::vector<DeviceRecord> records = std::move(nodes.records);
     if (extra_)
         for (DeviceRecord &r : extra_())
             records.push_back(std::move(r));

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "platform/devicerecord.h"
+#include "platform/udev/capturenodes.h"
 
 #include <QObject>
 
 #include <functional>
 #include <memory>
+#include <set>
+#include <vector>
 
 class QSocketNotifier;
 class QTimer;
@@ -26,11 +29,17 @@ public:
                       QObject *parent = nullptr);
     ~UdevDeviceMonitor() override;
 
+    // The capture nodes (see enumerateCaptureNodes), then the extra devices.
     std::vector<DeviceRecord> enumerate() override;
+    // The nodes the last enumerate() left out, with the reason.
+    const std::vector<SkippedNode> &lastSkipped() const { return skipped_; }
     void setNodesChangedHandler(std::function<void()> handler) override { handler_ = std::move(handler); }
 
     // Something other than udev changed the device list: take the same coalesced path.
     void notifyChanged();
+    // A burst is being gathered: uevents were read and "nodes changed" follows once the burst
+    // has been quiet for kCoalesceMs.
+    bool changePending() const;
 
     static constexpr int kCoalesceMs = 250;
 
@@ -44,6 +53,8 @@ private:
     std::function<void()> handler_;
     QSocketNotifier *notifier_ = nullptr;
     QTimer *coalesce_ = nullptr;
+    std::vector<SkippedNode> skipped_;
+    std::set<QString> loggedUnopenable_;
 };
 
 // The input node(s) of the same USB device whose KEY_CAMERA is the camera's snapshot button.

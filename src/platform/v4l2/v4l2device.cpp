@@ -174,7 +174,7 @@ private:
 
 } // namespace
 
-std::optional<Capabilities> queryCapabilities(const QString &devnode, std::error_code &error)
+std::optional<NodeProbe> probeNode(const QString &devnode, std::error_code &error)
 {
     UniqueFd fd = openNode(devnode, error);
     if (!fd)
@@ -182,8 +182,25 @@ std::optional<Capabilities> queryCapabilities(const QString &devnode, std::error
     v4l2_capability cap{};
     if ((error = xioctl(fd.get(), VIDIOC_QUERYCAP, &cap)))
         return std::nullopt;
+    // `capabilities` describes the whole device (a UVC camera's metadata node reports video
+    // capture there too); `device_caps` is this node's own.
     const __u32 caps = (cap.capabilities & V4L2_CAP_DEVICE_CAPS) ? cap.device_caps : cap.capabilities;
-    return Capabilities{fixedText(cap.card, sizeof cap.card), bool(caps & V4L2_CAP_VIDEO_CAPTURE)};
+    NodeProbe probe;
+    probe.card = fixedText(cap.card, sizeof cap.card);
+    probe.videoCapture = caps & V4L2_CAP_VIDEO_CAPTURE;
+    probe.videoOutput = caps & (V4L2_CAP_VIDEO_OUTPUT | V4L2_CAP_VIDEO_OUTPUT_MPLANE);
+    probe.metadata = caps & V4L2_CAP_META_CAPTURE;
+    if (probe.videoCapture) {
+        v4l2_fmtdesc desc{};
+        desc.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+        std::error_code e;
+        for (desc.index = 0; desc.index < kMaxListed && !(e = xioctl(fd.get(), VIDIOC_ENUM_FMT, &desc)); ++desc.index)
+            probe.captureFormats.push_back(desc.pixelformat);
+        // EINVAL ends the list; a first call failing with anything else is a refusal.
+        probe.formatQueryRefused = probe.captureFormats.empty() && e && e != std::errc::invalid_argument;
+    }
+    error = {};
+    return probe;
 }
 
 std::vector<PixelFormatInfo> enumerateFormats(const QString &devnode, std::error_code &error)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "../vendorchannel.h"
+#include "platform/vendorchannel.h"
 
 #include <QString>
 

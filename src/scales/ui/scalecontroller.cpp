@@ -5,11 +5,12 @@
 #include "feature/ui/shellport.h"
 #include "feature/ui/userdialogs.h"
 #include "platform/diagnosticslog.h"
+#include "scales/scalelibrary.h"
+#include "scales/ui/calibratewindow.h"
+#include "scales/ui/setrulerdlg.h"
 #include "state/appstate.h"
 #include "state/uiprotocol.h"
 #include "state/usersettings.h"
-#include "scales/ui/calibratewindow.h"
-#include "scales/ui/setrulerdlg.h"
 
 #include <QAbstractButton>
 
@@ -25,17 +26,27 @@ ScaleController::ScaleController(feature::ui::FeatureContext context, ScalePort 
                                  platform::MediaBackend &backend, QObject *parent)
     : QObject(parent), ctx_(context), port_(port), camera_(camera), backend_(backend)
 {
+    scales::ScaleLibrary::Deps store;
+    store.storeFile = ctx_.paths.scaleStoreFile();
+    store.markerFile = ctx_.programDir + QStringLiteral("/Sys/DefScaleData.ini");
+    store.log = [this](const QString &line) { ctx_.log.append(line); };
+    store.builtInTexts = [this] {
+        return scales::BuiltInTexts{ctx_.shell.text(QStringLiteral("DrawRulerTB_Low")),
+                                    ctx_.shell.text(QStringLiteral("DrawRulerTB_High")),
+                                    ctx_.shell.text(QStringLiteral("DrawRulerTB_NonContact"))};
+    };
+    store.detectedMonitorWidthCm = [this] { return port_.detectedMonitorWidthCm(); };
+    store.writeFailed = [this](const scales::StoreWriteFailure &failure) { reportWriteFailure(failure); };
+    library_ = std::make_unique<scales::ScaleLibrary>(std::move(store));
+    library_->open();
+
     scales::ui::TSetRulerDlg::Deps deps;
-    deps.storeFile = ctx_.paths.scaleStoreFile();
-    deps.markerFile = ctx_.programDir + QStringLiteral("/Sys/DefScaleData.ini");
     deps.text = [this](const QString &key) { return ctx_.shell.text(key); };
-    deps.log = [this](const QString &line) { ctx_.log.append(line); };
     deps.warn = [this](const QString &t, const QString &c) { warn(t, c, kIconAttention); };
-    deps.detectedMonitorWidthCm = [this] { return port_.detectedMonitorWidthCm(); };
-    dialog_ = new scales::ui::TSetRulerDlg(std::move(deps), &ctx_.window);
+    dialog_ = new scales::ui::TSetRulerDlg(*library_, std::move(deps), &ctx_.window);
     dialog_->setModal(true);
     dialog_->runCalibration = [this](scales::RulerScaleControl &scale) { return runCalibration(scale); };
-    current_ = dialog_->current();
+    current_ = library_->current();
 
     connect(ctx_.controls.button(ControlId::DrawRulerTB_SetScale), &QAbstractButton::clicked, this,
             &ScaleController::DrawRulerTB_SetScaleClick);
@@ -48,20 +59,33 @@ void ScaleController::warn(const QString &textKey, const QString &captionKey, in
     ctx_.shell.ShowMessageBox(textKey, captionKey, false, icon);
 }
 
+void ScaleController::reportWriteFailure(const scales::StoreWriteFailure &failure)
+{
+    // The store logs the failure itself; the user learns which file could not be written and why.
+    ctx_.shell.ShowMessageBox(QStringLiteral("ScaleStoreNotWritten_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
+                              kIconError,
+                              u'"' + failure.file + QStringLiteral("\" (") + QString::fromStdString(failure.error.message())
+                                  + u')');
+}
+
 void ScaleController::publish() { Q_EMIT scaleChanged(current_); }
 
 void ScaleController::adoptScale(const scales::RulerScaleControl &scale)
 {
     if (calibrating_ || dialog_->isVisible())
         return;
-    if (!dialog_->selectScale(scale.name)) {
+    const int index = library_->find(scale.name);
+    if (index < 0) {
         if (ctx_.shell.ShowMessageBox(QStringLiteral("AddScaleFromPicture_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"),
-                                  true, kIconQuestion, u'"' + scale.name + QStringLiteral("\" "))
+                                      true, kIconQuestion, u'"' + scale.name + QStringLiteral("\" "))
             != kResultOk)
             return;
-        dialog_->addScale(scale);
+        library_->add(scale);
+    } else if (index != library_->selected()) {
+        library_->select(index);
     }
-    current_ = dialog_->current();
+    dialog_->refresh();
+    current_ = library_->current();
     publish();
 }
 
@@ -71,7 +95,7 @@ void ScaleController::DrawRulerTB_SetScaleClick()
         return;
     ctx_.dialogs.runDialog(*dialog_);
     // The selected scale is current after OK and after Cancel alike (Cancel reloads it).
-    current_ = dialog_->current();
+    current_ = library_->current();
     publish();
 }
 
@@ -79,15 +103,18 @@ void ScaleController::reloadRulerScales()
 {
     if (calibrating_)
         return;
-    dialog_->reloadStore();
-    current_ = dialog_->current();
+    library_->reload();
+    dialog_->refresh();
+    current_ = library_->current();
     publish();
 }
 
 void ScaleController::languageChanged()
 {
-    dialog_->languageChanged();
-    current_ = dialog_->current();
+    dialog_->applyTexts();
+    library_->retranslate();
+    dialog_->refresh();
+    current_ = library_->current();
     publish();
 }
 

@@ -6,6 +6,8 @@
 
 #include <QObject>
 
+#include <memory>
+
 namespace camera {
 class TVideoCameraDS;
 }
@@ -14,12 +16,15 @@ namespace platform {
 class MediaBackend;
 }
 
-namespace scales::ui {
-class TCalibrateWindow;
-class TSetRulerDlg;
-} // namespace scales::ui
+namespace scales {
+class ScaleLibrary;
+struct StoreWriteFailure;
+} // namespace scales
 
 namespace scales::ui {
+
+class TCalibrateWindow;
+class TSetRulerDlg;
 
 // What the scales need from their peers; the composition root answers. UI thread.
 class ScalePort
@@ -36,10 +41,11 @@ protected:
     ~ScalePort() = default;
 };
 
-// The current ruler scale: the scale settings dialog (created at start, so the store is read
-// then), opened from the draw tool bar's scale button; the calibration window it starts; the
-// reload after model recognition. Every change of the current scale is published through
-// scaleChanged. UI thread only.
+// The current ruler scale: the scale library (the store, read at start, and the selected scale),
+// the scale settings dialog that edits it, opened from the draw tool bar's scale button; the
+// calibration window it starts; the reload after model recognition. Every change of the current
+// scale is published through scaleChanged, and every failed write of the store reaches the user
+// as ScaleStoreNotWritten_MsgBox naming the file and the reason. UI thread only.
 class ScaleController final : public QObject, public feature::Feature
 {
     Q_OBJECT
@@ -50,6 +56,7 @@ public:
     ~ScaleController() override;
 
     const scales::RulerScaleControl &current() const { return current_; }
+    scales::ScaleLibrary &library() { return *library_; }
     scales::ui::TSetRulerDlg &dialog() { return *dialog_; }
     // The calibration window while it is open, else null.
     scales::ui::TCalibrateWindow *calibrationWindow() const { return calibration_; }
@@ -75,11 +82,13 @@ Q_SIGNALS:
 private:
     bool runCalibration(scales::RulerScaleControl &scale);
     void warn(const QString &textKey, const QString &captionKey, int icon);
+    void reportWriteFailure(const scales::StoreWriteFailure &failure);
 
     feature::ui::FeatureContext ctx_;
     ScalePort &port_;
     camera::TVideoCameraDS &camera_;
     platform::MediaBackend &backend_;
+    std::unique_ptr<scales::ScaleLibrary> library_;
     // Owned by the main window, like every dialog of the program.
     scales::ui::TSetRulerDlg *dialog_ = nullptr;
     scales::ui::TCalibrateWindow *calibration_ = nullptr;

@@ -1,5 +1,6 @@
 #include "scales/ui/setrulerdlg.h"
 
+#include "scales/ui/monitorwidthgroup.h"
 #include "scales/ui/newscalenamedlg.h"
 #include "scales/ui/radiogroup.h"
 
@@ -47,15 +48,13 @@ QPixmap linkPicture()
 
 } // namespace
 
-TSetRulerDlg::TSetRulerDlg(Deps deps, QWidget *parent)
-    : QDialog(parent), deps_(std::move(deps)), store_(deps_.storeFile, deps_.markerFile, deps_.log)
+TSetRulerDlg::TSetRulerDlg(ScaleLibrary &library, Deps deps, QWidget *parent)
+    : QDialog(parent), library_(library), deps_(std::move(deps))
 {
     setObjectName(QStringLiteral("TSetRulerDlg"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     if (!deps_.text)
         deps_.text = [](const QString &) { return QString(); };
-    if (!deps_.detectedMonitorWidthCm)
-        deps_.detectedMonitorWidthCm = [] { return 0.0f; };
     askName = [this](const QString &preset) -> std::optional<QString> {
         TNewScaleNameDlg dialog(this);
         dialog.setTexts(deps_.text(QStringLiteral("NewScaleNameInfoDlg_nsnDlg")),
@@ -74,24 +73,15 @@ TSetRulerDlg::TSetRulerDlg(Deps deps, QWidget *parent)
     };
     build();
     applyTexts();
-
-    // FormCreate: read the store (rebuilt when missing or short), list it, load the first scale.
-    store_.open(builtInTexts());
-    fillList();
-    selected_ = 0;
-    {
-        const Updating u(updating_);
-        scaleFile_->setCurrentIndex(0);
-    }
-    LoadScale();
+    refresh();
 }
 
 TSetRulerDlg::~TSetRulerDlg() = default;
 
-BuiltInTexts TSetRulerDlg::builtInTexts() const
+void TSetRulerDlg::refresh()
 {
-    return {deps_.text(QStringLiteral("DrawRulerTB_Low")), deps_.text(QStringLiteral("DrawRulerTB_High")),
-            deps_.text(QStringLiteral("DrawRulerTB_NonContact"))};
+    fillList();
+    showScale();
 }
 
 void TSetRulerDlg::build()
@@ -184,35 +174,7 @@ void TSetRulerDlg::build()
     origins->addWidget(vOrigin_);
     main->addLayout(origins);
 
-    monitorGroup_ = new QGroupBox(this);
-    monitorGroup_->setObjectName(QStringLiteral("SettingMonitorDimension_GB"));
-    auto *m = new QGridLayout(monitorGroup_);
-    autoDetect_ = new QRadioButton(monitorGroup_);
-    autoDetect_->setObjectName(QStringLiteral("AutoDetect_RB"));
-    manualAdjust_ = new QRadioButton(monitorGroup_);
-    manualAdjust_->setObjectName(QStringLiteral("ManualAdjust_RB"));
-    detectedLabel_ = new QLabel(QStringLiteral("0.00cm"), monitorGroup_);
-    detectedLabel_->setObjectName(QStringLiteral("amdh_Label"));
-    monitorSpin_ = new QSpinBox(monitorGroup_);
-    monitorSpin_->setObjectName(QStringLiteral("mdh_CSE"));
-    monitorSpin_->setRange(0, 1000000);
-    monitorSpin_->setMinimumWidth(90);
-    monitorUnit_ = new QComboBox(monitorGroup_);
-    monitorUnit_->setObjectName(QStringLiteral("Unit_CB"));
-    monitorUnit_->addItems({QStringLiteral("cm"), QStringLiteral("inch")});
-    manualLabel_ = new QLabel(QStringLiteral("0.00cm"), monitorGroup_);
-    manualLabel_->setObjectName(QStringLiteral("mmdh_Label"));
-    for (QLabel *l : {detectedLabel_, manualLabel_})
-        l->setMinimumWidth(80);
-    displayMag_ = new QCheckBox(monitorGroup_);
-    displayMag_->setObjectName(QStringLiteral("DisplayMag_CB"));
-    m->addWidget(autoDetect_, 0, 0);
-    m->addWidget(detectedLabel_, 0, 3);
-    m->addWidget(manualAdjust_, 1, 0);
-    m->addWidget(monitorSpin_, 1, 1);
-    m->addWidget(monitorUnit_, 1, 2);
-    m->addWidget(manualLabel_, 1, 3);
-    m->addWidget(displayMag_, 2, 0, 1, 4);
+    monitorGroup_ = new MonitorWidthGroup(this);
     main->addWidget(monitorGroup_);
 
     magMode_ = new RadioGroup(QStringLiteral("MagnificationDisplayMode_RG"), 4, this);
@@ -254,10 +216,7 @@ void TSetRulerDlg::build()
     });
     for (RadioGroup *r : {hPos_, vPos_, hOrigin_, vOrigin_, magMode_})
         connect(r, &RadioGroup::clicked, this, [this] { controlChanged(); });
-    connect(displayMag_, &QCheckBox::toggled, this, [this] { controlChanged(); });
-    connect(autoDetect_, &QRadioButton::toggled, this, [this] { onMonitorModeChanged(); });
-    connect(monitorUnit_, &QComboBox::currentIndexChanged, this, &TSetRulerDlg::onMonitorUnitChanged);
-    connect(monitorSpin_, &QSpinBox::valueChanged, this, &TSetRulerDlg::onMonitorSpinChanged);
+    connect(monitorGroup_, &MonitorWidthGroup::changed, this, [this] { controlChanged(); });
 }
 
 QPushButton *TSetRulerDlg::button(const char *objectName) const
@@ -270,6 +229,14 @@ RadioGroup *TSetRulerDlg::radioGroup(const char *objectName) const
     return findChild<RadioGroup *>(QString::fromLatin1(objectName));
 }
 
+QComboBox *TSetRulerDlg::Unit_CB() const { return monitorGroup_->unit(); }
+QSpinBox *TSetRulerDlg::mdh_CSE() const { return monitorGroup_->spin(); }
+QLabel *TSetRulerDlg::amdh_Label() const { return monitorGroup_->detectedLabel(); }
+QLabel *TSetRulerDlg::mmdh_Label() const { return monitorGroup_->manualLabel(); }
+QRadioButton *TSetRulerDlg::AutoDetect_RB() const { return monitorGroup_->autoDetect(); }
+QRadioButton *TSetRulerDlg::ManualAdjust_RB() const { return monitorGroup_->manualAdjust(); }
+QCheckBox *TSetRulerDlg::DisplayMag_CB() const { return monitorGroup_->displayMagnification(); }
+
 void TSetRulerDlg::applyTexts()
 {
     const auto t = deps_.text;
@@ -281,10 +248,7 @@ void TSetRulerDlg::applyTexts()
     horizontalSt_->setText(key("Horizontal_ST_rsDlg"));
     verticalSt_->setText(key("Vertical_ST_rsDlg"));
     default_->setText(key("DefaultValue_CB_rsDlg"));
-    displayMag_->setText(key("DisplayMag_CB_rsDlg"));
-    monitorGroup_->setTitle(key("SettingMonitorDimension_GB_rsDlg"));
-    autoDetect_->setText(key("AutoDetect_RB_rsDlg"));
-    manualAdjust_->setText(key("ManualAdjust_RB_rsDlg"));
+    monitorGroup_->applyTexts(t);
     button("OKBtn")->setText(key("OKBtn_Dlg"));
     button("CancelBtn")->setText(key("CancelBtn_Dlg"));
     // The radio groups share the position texts; each keeps its choice across the rebuild.
@@ -312,7 +276,7 @@ void TSetRulerDlg::fillList()
 {
     const Updating u(updating_);
     scaleFile_->clear();
-    scaleFile_->addItems(store_.names());
+    scaleFile_->addItems(library_.names());
 }
 
 // ---- loading and showing ---------------------------------------------------------------------
@@ -323,34 +287,30 @@ void TSetRulerDlg::ScaleFile_CBChange(int index)
         return;
     button("DeleteBtn")->setEnabled(index >= kBuiltInScales);
     button("RenameBtn")->setEnabled(index >= kBuiltInScales);
-    if (index != selected_) {
-        selected_ = index;
-        LoadScale();
+    if (index != library_.selected()) {
+        if (library_.select(index))
+            fillList();
+        showScale();
     }
 }
 
 void TSetRulerDlg::LoadScale()
 {
-    if (store_.count() == 0)
-        return;
-    selected_ = std::clamp(selected_, 0, store_.count() - 1);
-    if (store_.repairDamaged(selected_, builtInTexts()) == ScaleStore::Repair::Rebuilt) {
+    if (library_.select(library_.selected()))
         fillList();
-        selected_ = 0;
-    }
-    current_ = store_.scaleAt(selected_);
-    applyDetectedMonitorWidth(current_, deps_.detectedMonitorWidthCm());
     showScale();
 }
 
 void TSetRulerDlg::showScale()
 {
     const Updating u(updating_);
-    if (scaleFile_->currentIndex() != selected_)
-        scaleFile_->setCurrentIndex(selected_);
-    button("DeleteBtn")->setEnabled(selected_ >= kBuiltInScales);
-    button("RenameBtn")->setEnabled(selected_ >= kBuiltInScales);
-    const ScaleControls c = controlsFor(current_);
+    const int selected = library_.selected();
+    const RulerScaleControl &current = library_.current();
+    if (scaleFile_->currentIndex() != selected)
+        scaleFile_->setCurrentIndex(selected);
+    button("DeleteBtn")->setEnabled(selected >= kBuiltInScales);
+    button("RenameBtn")->setEnabled(selected >= kBuiltInScales);
+    const ScaleControls c = controlsFor(current);
     shownUnit_ = c.unit;
     scaleUnit_->setCurrentIndex(int(c.unit));
     const std::int32_t bound = unitInfo(c.unit).bound;
@@ -364,17 +324,9 @@ void TSetRulerDlg::showScale()
     vOrigin_->setItemIndex(c.verticalOrigin);
     shownColour_ = c.colour;
     showColour();
-    const bool detected = current_.detectedMonitorWidthCm > 0;
-    autoDetect_->setEnabled(detected);
-    (c.monitorWidthMode == 0 && detected ? autoDetect_ : manualAdjust_)->setChecked(true);
-    monitorSpin_->setEnabled(manualAdjust_->isChecked());
-    pendingManualCm_ = c.manualMonitorWidthCm;
-    monitorUnit_->setCurrentIndex(c.monitorWidthUnit);
-    monitorSpin_->setValue(monitorSpinFor(pendingManualCm_, c.monitorWidthUnit));
-    displayMag_->setChecked(c.displayMagnification);
+    monitorGroup_->showSettings(c, current.detectedMonitorWidthCm);
     magMode_->setItemIndex(c.magnificationMode);
     updateLengthLabels();
-    updateMonitorLabels();
     button("SaveBtn")->setEnabled(saveEnabled());
 }
 
@@ -389,27 +341,17 @@ ScaleControls TSetRulerDlg::readControls() const
     c.horizontalOrigin = hOrigin_->itemIndex();
     c.verticalOrigin = vOrigin_->itemIndex();
     c.colour = shownColour_;
-    c.monitorWidthMode = manualAdjust_->isChecked() ? 1 : 0;
-    c.monitorWidthUnit = monitorUnit_->currentIndex();
-    c.manualMonitorWidthCm = pendingManualCm_;
-    c.displayMagnification = displayMag_->isChecked();
+    monitorGroup_->readInto(c);
     c.magnificationMode = magMode_->itemIndex();
     return c;
 }
 
-bool TSetRulerDlg::saveEnabled() const { return !applyingDefault_ && saveNeeded(readControls(), current_); }
+bool TSetRulerDlg::saveEnabled() const { return !applyingDefault_ && saveNeeded(readControls(), library_.current()); }
 
 void TSetRulerDlg::updateLengthLabels()
 {
     hLabel_->setText(lengthText(shownUnit_, hSpin_->value()));
     vLabel_->setText(lengthText(shownUnit_, vSpin_->value()));
-}
-
-void TSetRulerDlg::updateMonitorLabels()
-{
-    const int unit = monitorUnit_->currentIndex();
-    detectedLabel_->setText(monitorWidthText(current_.detectedMonitorWidthCm, unit));
-    manualLabel_->setText(monitorWidthText(pendingManualCm_, unit));
 }
 
 void TSetRulerDlg::showColour()
@@ -469,35 +411,6 @@ void TSetRulerDlg::onUnitChanged(int unit)
     controlChanged();
 }
 
-void TSetRulerDlg::onMonitorModeChanged()
-{
-    monitorSpin_->setEnabled(manualAdjust_->isChecked());
-    controlChanged();
-}
-
-void TSetRulerDlg::onMonitorUnitChanged(int unit)
-{
-    if (updating_ || unit < 0)
-        return;
-    // The width stays; the spin box shows it in hundredths of the new unit, and the change this
-    // causes is not a new width.
-    {
-        const QSignalBlocker block(monitorSpin_);
-        monitorSpin_->setValue(monitorSpinFor(pendingManualCm_, unit));
-    }
-    updateMonitorLabels();
-    controlChanged();
-}
-
-void TSetRulerDlg::onMonitorSpinChanged(int value)
-{
-    if (updating_)
-        return;
-    pendingManualCm_ = monitorWidthFromSpin(value, monitorUnit_->currentIndex());
-    updateMonitorLabels();
-    controlChanged();
-}
-
 // ---- buttons ---------------------------------------------------------------------------------
 
 std::optional<QString> TSetRulerDlg::askScaleName(const QString &preset)
@@ -518,82 +431,40 @@ void TSetRulerDlg::NewBtnClick()
     const std::optional<QString> name = askScaleName(QStringLiteral("New"));
     if (!name)
         return;
-    RulerScaleControl s;
-    s.name = *name;
-    s.unit = ScaleUnit::Millimetre;
-    setLengthsFromSpin(s, ScaleUnit::Millimetre, 0, 0);
-    applyStoreDefaults(s);
-    s.colour = storableScaleColour(shownColour_);
-    s.manualMonitorWidthCm = s.pendingManualMonitorWidthCm = deps_.detectedMonitorWidthCm();
-    s.magnificationMode = std::max(0, magMode_->itemIndex());
-    store_.append(s);
-    store_.write();
-    fillList();
-    selected_ = store_.count() - 1;
-    LoadScale();
-}
-
-bool TSetRulerDlg::selectScale(const QString &name)
-{
-    const int index = int(store_.names().indexOf(name));
-    if (index < 0)
-        return false;
-    ScaleFile_CBChange(index);
-    return true;
-}
-
-void TSetRulerDlg::addScale(const RulerScaleControl &scale)
-{
-    RulerScaleControl s = scale;
-    applyStoreDefaults(s);
-    s.manualMonitorWidthCm = s.pendingManualMonitorWidthCm = deps_.detectedMonitorWidthCm();
-    store_.append(s);
-    if (const std::error_code ec = store_.write())
-        deps_.log(QStringLiteral("Scale store not written: ") + QString::fromStdString(ec.message()));
-    fillList();
-    selected_ = store_.count() - 1;
-    LoadScale();
+    library_.addNew(*name, shownColour_, magMode_->itemIndex());
+    refresh();
 }
 
 void TSetRulerDlg::RenameBtnClick()
 {
-    if (selected_ < kBuiltInScales)
+    const int selected = library_.selected();
+    if (selected < kBuiltInScales)
         return;
-    const std::optional<QString> name = askScaleName(store_.names().value(selected_));
+    const std::optional<QString> name = askScaleName(library_.names().value(selected));
     if (!name)
         return;
-    store_.rename(selected_, *name);
-    current_.name = *name;
-    {
-        const Updating u(updating_);
-        scaleFile_->setItemText(selected_, *name);
-    }
-    store_.write();
+    library_.renameSelected(*name);
+    const Updating u(updating_);
+    scaleFile_->setItemText(selected, *name);
 }
 
 void TSetRulerDlg::DeleteBtnClick()
 {
-    if (selected_ < kBuiltInScales || selected_ >= store_.count())
+    if (library_.selected() < kBuiltInScales)
         return;
-    store_.remove(selected_);
-    fillList();
-    --selected_;
-    LoadScale();
-    store_.write();
+    library_.removeSelected();
+    refresh();
 }
 
 void TSetRulerDlg::SaveBtnClick()
 {
-    storeControls(readControls(), selected_ + 1, current_);
-    current_.name = store_.names().value(selected_);
-    store_.setScaleAt(selected_, current_);
-    store_.write();
+    library_.saveSelected(readControls());
     button("SaveBtn")->setEnabled(saveEnabled());
 }
 
 void TSetRulerDlg::OKBtnClick()
 {
-    if (!store_.fileExists() || saveEnabled() || default_->isChecked())
+    if (!library_.fileExists() || saveEnabled() || default_->isChecked())
         SaveBtnClick();
     if (default_->isChecked()) {
         default_->setChecked(false);
@@ -617,25 +488,21 @@ void TSetRulerDlg::reject() { CancelBtnClick(); }
 void TSetRulerDlg::DefaultValue_CBClick(bool checked)
 {
     if (checked) {
-        if (!store_.markerExists()) {
+        applyingDefault_ = true;
+        const bool shown = library_.showDefaults();
+        if (shown)
+            refresh();
+        applyingDefault_ = false;
+        if (!shown) {
             const QSignalBlocker block(default_);
             default_->setChecked(false);
             return;
         }
-        applyingDefault_ = true;
-        store_.rebuild(builtInTexts());
-        fillList();
-        selected_ = 0;
-        LoadScale();
-        applyingDefault_ = false;
         button("SaveBtn")->setEnabled(false);
         return;
     }
-    store_.load();
-    if (store_.count() == 0)
-        store_.open(builtInTexts());
-    fillList();
-    LoadScale();
+    library_.dropDefaults();
+    refresh();
 }
 
 void TSetRulerDlg::RulerColorBtnClick()
@@ -652,7 +519,7 @@ void TSetRulerDlg::SemiAutomaticBtnClick()
     if (!runCalibration)
         return;
     // The calibration measures in the unit and draws the scale bar with the look shown here.
-    RulerScaleControl scale = current_;
+    RulerScaleControl scale = library_.current();
     const ScaleControls c = readControls();
     scale.unit = c.unit;
     setLengthsFromSpin(scale, c.unit, c.hSpin, c.vSpin);
@@ -673,27 +540,7 @@ void TSetRulerDlg::SemiAutomaticBtnClick()
     controlChanged();
 }
 
-// ---- language, reload, show ------------------------------------------------------------------
-
-void TSetRulerDlg::languageChanged()
-{
-    applyTexts();
-    if (!store_.fileExists()) {
-        store_.rebuild(builtInTexts());
-        store_.write();
-    }
-    store_.retranslateBuiltIns(builtInTexts());
-    store_.write();
-    fillList();
-    LoadScale();
-}
-
-void TSetRulerDlg::reloadStore()
-{
-    store_.open(builtInTexts());
-    fillList();
-    LoadScale();
-}
+// ---- show ------------------------------------------------------------------------------------
 
 void TSetRulerDlg::showEvent(QShowEvent *event)
 {
@@ -701,7 +548,8 @@ void TSetRulerDlg::showEvent(QShowEvent *event)
     showScale();
     QDialog::showEvent(event);
     // Asked once the dialog is up, from the event loop rather than inside the show.
-    if (current_.manualMonitorWidthCm == 0 && current_.detectedMonitorWidthCm == 0 && deps_.warn)
+    const RulerScaleControl &current = library_.current();
+    if (current.manualMonitorWidthCm == 0 && current.detectedMonitorWidthCm == 0 && deps_.warn)
         QTimer::singleShot(0, this, [this] {
             if (isVisible())
                 deps_.warn(QStringLiteral("KeyInHorizontalValue_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"));

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "scales/rulerscale.h"
+#include "scales/scalelibrary.h"
 #include "scales/scalesettings.h"
-#include "scales/scalestore.h"
 
 #include <QDialog>
 
@@ -20,32 +20,26 @@ class QSpinBox;
 
 namespace scales::ui {
 
+class MonitorWidthGroup;
 class RadioGroup;
 
 // The scale settings dialog (`TSetRulerDlg`): the list of named scales with their lengths in one
 // of four units, the scale bar's look, the monitor width and the magnification settings. Created
-// once at start (the store is read then) and shown modally from the draw tool bar. The selected
-// scale is the program's current scale whenever the dialog is closed. UI thread only.
+// once at start and shown modally from the draw tool bar. It edits the scales of a ScaleLibrary,
+// which holds the list, the selected entry and the current scale; the dialog holds only what its
+// controls show. UI thread only.
 class TSetRulerDlg : public QDialog
 {
     Q_OBJECT
 public:
     struct Deps {
-        QString storeFile;    // DATA/ScaleData_Temp.txt below the user's data folder
-        QString markerFile;   // Sys/DefScaleData.ini beside the program
         std::function<QString(const QString &key)> text;    // interface text by key
-        std::function<void(const QString &line)> log;       // the diagnostics log
         // A warning message box by language keys (text, caption).
         std::function<void(const QString &textKey, const QString &captionKey)> warn;
-        std::function<float()> detectedMonitorWidthCm = [] { return 0.0f; };
     };
-    explicit TSetRulerDlg(Deps deps, QWidget *parent = nullptr);
+    // The library must be open and outlive the dialog.
+    TSetRulerDlg(ScaleLibrary &library, Deps deps, QWidget *parent = nullptr);
     ~TSetRulerDlg() override;
-
-    // The scale the program measures with: the selected entry as loaded or last stored.
-    const RulerScaleControl &current() const { return current_; }
-    int selectedEntry() const { return selected_; }
-    ScaleStore &store() { return store_; }
 
     // The answers of the dialogs this one opens; each defaults to the real dialog, tests answer.
     // The name dialog: the name typed, none when cancelled.
@@ -58,15 +52,9 @@ public:
 
     // Texts from the current language (run at creation, on show and after a language change).
     void applyTexts();
-    // After new interface texts were loaded: the built-in names follow the language.
-    void languageChanged();
-    // Model recognition: the store is read again and the selected scale reloaded.
-    void reloadStore();
-    // Selects the first scale of that name; false when the list has none.
-    bool selectScale(const QString &name);
-    // Appends a scale (its name, unit and lengths; the look of a rebuilt store), writes the
-    // store and selects it.
-    void addScale(const RulerScaleControl &scale);
+    // The list and the selected scale as the library holds them now (after it changed outside
+    // the dialog: a reload, a language change, a scale from a picture).
+    void refresh();
 
     // The operations behind the controls, by the design's names.
     void ScaleFile_CBChange(int index);
@@ -92,13 +80,13 @@ public:
     QPushButton *button(const char *objectName) const;
     RadioGroup *radioGroup(const char *objectName) const;
     QCheckBox *DefaultValue_CB() const { return default_; }
-    QComboBox *Unit_CB() const { return monitorUnit_; }
-    QSpinBox *mdh_CSE() const { return monitorSpin_; }
-    QLabel *amdh_Label() const { return detectedLabel_; }
-    QLabel *mmdh_Label() const { return manualLabel_; }
-    QRadioButton *AutoDetect_RB() const { return autoDetect_; }
-    QRadioButton *ManualAdjust_RB() const { return manualAdjust_; }
-    QCheckBox *DisplayMag_CB() const { return displayMag_; }
+    QComboBox *Unit_CB() const;
+    QSpinBox *mdh_CSE() const;
+    QLabel *amdh_Label() const;
+    QLabel *mmdh_Label() const;
+    QRadioButton *AutoDetect_RB() const;
+    QRadioButton *ManualAdjust_RB() const;
+    QCheckBox *DisplayMag_CB() const;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -106,31 +94,22 @@ protected:
 
 private:
     void build();
-    BuiltInTexts builtInTexts() const;
     void fillList();
     void showScale();
     ScaleControls readControls() const;
     void updateLengthLabels();
-    void updateMonitorLabels();
     void controlChanged();
     void onSpinChanged(bool horizontal);
     void onUnitChanged(int unit);
-    void onMonitorUnitChanged(int unit);
-    void onMonitorSpinChanged(int value);
-    void onMonitorModeChanged();
     void showColour();
     std::optional<QString> askScaleName(const QString &preset);
 
+    ScaleLibrary &library_;
     Deps deps_;
-    ScaleStore store_;
-    RulerScaleControl current_;
-    int selected_ = 0;
     ScaleUnit shownUnit_ = ScaleUnit::Millimetre;
     platform::ColorRef shownColour_ = 0x0000FF;
-    float pendingManualCm_ = 0;
     int updating_ = 0;           // controls are being set from code: no change rules
     bool applyingDefault_ = false;
-    bool ignoreMonitorSpin_ = false;
 
     QGroupBox *fileGroup_ = nullptr;
     QComboBox *scaleFile_ = nullptr;
@@ -150,14 +129,7 @@ private:
     RadioGroup *vOrigin_ = nullptr;
     RadioGroup *magMode_ = nullptr;
     QCheckBox *default_ = nullptr;
-    QGroupBox *monitorGroup_ = nullptr;
-    QRadioButton *autoDetect_ = nullptr;
-    QRadioButton *manualAdjust_ = nullptr;
-    QComboBox *monitorUnit_ = nullptr;
-    QSpinBox *monitorSpin_ = nullptr;
-    QLabel *detectedLabel_ = nullptr;
-    QLabel *manualLabel_ = nullptr;
-    QCheckBox *displayMag_ = nullptr;
+    MonitorWidthGroup *monitorGroup_ = nullptr;
 };
 
 } // namespace scales::ui

@@ -10,10 +10,9 @@
 #include "feature/ui/controls.h"
 #include "feature/ui/shellport.h"
 #include "feature/ui/userdialogs.h"
-#include "platform/aviwriter.h"
 #include "platform/diagnosticslog.h"
-#include "platform/gst/gstcompressors.h"
-#include "platform/videoframereader.h"
+#include "platform/mediafiles.h"
+#include "platform/mediapipeline.h"
 #include "state/appstate.h"
 #include "state/usersettings.h"
 #include "state/uiprotocol.h"
@@ -34,7 +33,8 @@ using feature::BusyGuard;
 using feature::ui::Controls;
 using state::ControlId;
 
-AutomationController::AutomationController(feature::ui::FeatureContext context, AutomationPort &port, QObject *parent)
+AutomationController::AutomationController(feature::ui::FeatureContext context, AutomationPort &port,
+                                           platform::MediaBackend &media, platform::MediaFiles &files, QObject *parent)
     : QObject(parent), ctx_(context), port_(port)
 {
     QWidget *window = &ctx_.window;
@@ -68,14 +68,15 @@ AutomationController::AutomationController(feature::ui::FeatureContext context, 
     vid2Img_ = new TVid2ImgDlg(deps, window);
     vid2Img_->chooseJpegQuality = [this](int q) { port_.chooseJpegQuality(q); };
     vid2Img_->currentJpegQuality = [this] { return port_.jpegQuality(); };
+    vid2Img_->probe = [&files](const QString &path) { return files.probeVideo(path); };
     img2Vid_ = new TImg2VidDlg(deps, window);
-    img2Vid_->listCompressors = [] { return platform::listVideoCompressors(); };
+    img2Vid_->listCompressors = [&media] { return media.compressors(); };
     info_ = new TToolInfoDlg(deps.text, window);
 
     vid2ImgRun_ = new tools::VideoToImagesConverter(
-        ctx_.log, [](const QString &path, QString *why) { return platform::openVideoFrameReader(path, why); }, this);
+        ctx_.log, [&files](const QString &path, QString *why) { return files.openFrameReader(path, why); }, this);
     img2VidRun_ = new tools::ImagesToVideoConverter(
-        ctx_.log, [](const platform::AviWriterOptions &o) { return platform::createAviWriter(o); }, this);
+        ctx_.log, [&files](const platform::AviWriterOptions &o) { return files.createAviWriter(o); }, this);
     connect(vid2ImgRun_, &tools::VideoToImagesConverter::progressed, this,
             [this](const tools::ConversionProgress &p) { info_->setProgress(TToolInfoDlg::kVideoToImagesPage, p); });
     connect(vid2ImgRun_, &tools::VideoToImagesConverter::finished, this, [this] {

@@ -7,6 +7,11 @@
 #include <QString>
 #include <QTimer>
 
+namespace platform {
+class MediaBackend;
+class MediaFiles;
+} // namespace platform
+
 namespace tools {
 class ImagesToVideoConverter;
 class VideoToImagesConverter;
@@ -51,7 +56,9 @@ class AutomationController final : public QObject, public feature::Feature
 {
     Q_OBJECT
 public:
-    AutomationController(feature::ui::FeatureContext context, AutomationPort &port, QObject *parent = nullptr);
+    // `media` lists the compressors; `files` probes, reads and writes the clips. Both outlive this.
+    AutomationController(feature::ui::FeatureContext context, AutomationPort &port, platform::MediaBackend &media,
+                         platform::MediaFiles &files, QObject *parent = nullptr);
     ~AutomationController() override;
 
     void TimingCapture_ToolClick();

@@ -7,7 +7,6 @@
 #include "library/toolfolders.h"
 #include "platform/clock.h"
 #include "platform/diagnosticslog.h"
-#include "platform/frameextractor.h"
 #include "state/uiprotocol.h"
 #include "widgets/dialogframe.h"
 
@@ -50,7 +49,6 @@ TVid2ImgDlg::TVid2ImgDlg(ToolDialogDeps deps, QWidget *parent) : QDialog(parent)
     setObjectName(QStringLiteral("TVid2ImgDlg"));
     widgets::frameDialog(*this);
     setModal(true);
-    probe = [](const QString &path) { return platform::probeVideo(path); };
     chooseVideo = [this](const QString &start) -> std::optional<QString> {
         const QString path = QFileDialog::getOpenFileName(this, deps_.text(QStringLiteral("TCOM_OpenVideoFile")), start,
                                                           QStringLiteral("Audio Video Interleave  (*.avi)"));
@@ -263,7 +261,7 @@ void TVid2ImgDlg::setVideoPresent(bool present)
 void TVid2ImgDlg::openVideo(const QString &path)
 {
     const QFileInfo file(path);
-    const std::optional<platform::AviFrameData> data = file.isFile() ? probe(path) : std::nullopt;
+    const std::optional<platform::AviFrameData> data = file.isFile() && probe ? probe(path) : std::nullopt;
     if (!data) {
         if (file.isFile())
             deps_.log->append(QStringLiteral("V2I cannot read ") + path);

@@ -43,7 +43,8 @@ public:
     const VideoInfo &videoInfo() const { return info_; }
     long long totalFilesCount() const { return totalFiles_; }
 
-    // Hooks; tests replace them.
+    // Hooks; tests replace them. `probe` reads a clip's size, rate and length (the program hands
+    // in MediaFiles::probeVideo); without it no clip is taken.
     std::function<std::optional<platform::AviFrameData>(const QString &)> probe;
     std::function<std::optional<QString>(const QString &startFolder)> chooseVideo;
     std::function<void(int quality)> chooseJpegQuality = [](int) {};

@@ -1,5 +1,7 @@
 // Sendra-CAM Viewer: start-up.
 #include "app/commandline.h"
+#include "app/main/cameralisting.h"
+#include "app/main/systemservices.h"
 #include "app/singleinstance.h"
 #include "app/terminationwatcher.h"
 #include "app/ui/mainwindow.h"
@@ -35,10 +37,16 @@ std::optional<int> answerCommandLine(int &argc, char **argv)
     const app::CommandLine command = app::parseCommandLine(QCoreApplication::arguments());
     std::fputs(command.output.toLocal8Bit().constData(), stdout);
     std::fputs(command.error.toLocal8Bit().constData(), stderr);
-    if (command.action != app::CommandLine::Action::Run)
-        return command.exitCode;
     if (command.virtualCamera && qEnvironmentVariableIsEmpty("SENDRA_CAM_VIRTUAL_CAMERA"))
         qputenv("SENDRA_CAM_VIRTUAL_CAMERA", "1");
+    if (command.action == app::CommandLine::Action::ListCameras) {
+        const app::CameraListing listing = app::listCameras();
+        std::fputs(listing.output.toLocal8Bit().constData(), stdout);
+        std::fputs(listing.errors.toLocal8Bit().constData(), stderr);
+        return 0;
+    }
+    if (command.action != app::CommandLine::Action::Run)
+        return command.exitCode;
     return std::nullopt;
 }
 
@@ -71,7 +79,8 @@ int main(int argc, char **argv)
 
     platform::initGStreamer();
     platform::SystemClock clock;
-    app::ui::SendraApplication program(QApplication::applicationDirPath(), log, clock);
+    app::SystemServices system(QApplication::applicationDirPath(), log);
+    app::ui::SendraApplication program(QApplication::applicationDirPath(), log, clock, system.services());
 
     QObject::connect(&instance, &app::SingleInstance::activationRequested, &program.window(), [&program, &log] {
         QWidget &window = program.window();

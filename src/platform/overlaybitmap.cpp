@@ -1,8 +1,8 @@
-#include "camera/overlaybitmap.h"
+#include "platform/overlaybitmap.h"
 
 #include <algorithm>
 
-namespace camera {
+namespace platform {
 
 void OverlayBitmap::VMRBitmap_Init(QSize videoSize, platform::ColorRef fill)
 {
@@ -32,4 +32,4 @@ void OverlayBitmap::show(float alpha)
         sink_(*this);
 }
 
-} // namespace camera
+} // namespace platform

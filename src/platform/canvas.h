@@ -8,7 +8,7 @@
 
 #include <memory>
 
-namespace measure {
+namespace platform {
 
 // The drawing primitives the measurement rendering uses, with the classic device-context rules:
 // lineTo leaves out its end point, ellipse and rectangle leave out the right and bottom edges of
@@ -20,7 +20,7 @@ public:
     virtual ~Canvas() = default;
 
     // Pen style codes: 2 dash, 3 dot, 4 dash-dot, 5 dash-dot-dot, anything else solid.
-    virtual void setPen(int styleCode, int width, platform::ColorRef colour) = 0;
+    virtual void setPen(int styleCode, int width, ColorRef colour) = 0;
     virtual void moveTo(int x, int y) = 0;
     virtual void lineTo(int x, int y) = 0;
     // Outline only: the measurement layers never fill shapes.
@@ -29,11 +29,11 @@ public:
     // Counter-clockwise on the screen from the radial through (xs, ys) to the radial through (xe, ye).
     virtual void arc(int left, int top, int right, int bottom, int xs, int ys, int xe, int ye) = 0;
     // Solid fill of the box without its right and bottom edges.
-    virtual void fillRect(int left, int top, int right, int bottom, platform::ColorRef colour) = 0;
+    virtual void fillRect(int left, int top, int right, int bottom, ColorRef colour) = 0;
 
     // Font height in pixels (8 pt at 96 dpi is 11 px).
     virtual void setFont(int pixelSize, bool bold) = 0;
-    virtual void setTextColour(platform::ColorRef colour) = 0;
+    virtual void setTextColour(ColorRef colour) = 0;
     virtual void textOut(int x, int y, const QString &text) = 0;
     virtual int textWidth(const QString &text) = 0;
     virtual int textHeight(const QString &text) = 0;
@@ -43,20 +43,20 @@ public:
 class BitmapCanvas final : public Canvas
 {
 public:
-    explicit BitmapCanvas(platform::Bitmap &bitmap);
+    explicit BitmapCanvas(Bitmap &bitmap);
     ~BitmapCanvas() override;
     BitmapCanvas(const BitmapCanvas &) = delete;
     BitmapCanvas &operator=(const BitmapCanvas &) = delete;
 
-    void setPen(int styleCode, int width, platform::ColorRef colour) override;
+    void setPen(int styleCode, int width, ColorRef colour) override;
     void moveTo(int x, int y) override;
     void lineTo(int x, int y) override;
     void ellipse(int left, int top, int right, int bottom) override;
     void rectangle(int left, int top, int right, int bottom) override;
     void arc(int left, int top, int right, int bottom, int xs, int ys, int xe, int ye) override;
-    void fillRect(int left, int top, int right, int bottom, platform::ColorRef colour) override;
+    void fillRect(int left, int top, int right, int bottom, ColorRef colour) override;
     void setFont(int pixelSize, bool bold) override;
-    void setTextColour(platform::ColorRef colour) override;
+    void setTextColour(ColorRef colour) override;
     void textOut(int x, int y, const QString &text) override;
     int textWidth(const QString &text) override;
     int textHeight(const QString &text) override;
@@ -69,4 +69,4 @@ private:
     QPoint current_;
 };
 
-} // namespace measure
+} // namespace platform

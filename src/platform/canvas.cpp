@@ -1,11 +1,11 @@
-#include "measure/canvas.h"
+#include "platform/canvas.h"
 
 #include <QFontMetrics>
 
 #include <algorithm>
 #include <cmath>
 
-namespace measure {
+namespace platform {
 
 namespace {
 
@@ -130,4 +130,4 @@ int BitmapCanvas::textHeight(const QString &)
     return QFontMetrics(font_).height();
 }
 
-} // namespace measure
+} // namespace platform

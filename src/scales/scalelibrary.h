@@ -1,0 +1,97 @@
+#pragma once
+
+#include "platform/bitmap.h"
+#include "scales/rulerscale.h"
+#include "scales/scalesettings.h"
+#include "scales/scalestore.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <system_error>
+
+namespace scales {
+
+// A write of the scale store that failed: the file and the reason. The previous file stays.
+struct StoreWriteFailure {
+    QString file;
+    std::error_code error;
+};
+
+// The named scales and the selected one: the scale store on disk, the entry selected in it and
+// the scale loaded from that entry, with the operations of the scale settings dialog (New,
+// Rename, Delete, Save, Ruler Default). The dialog edits through this; it holds no list of its
+// own. Every write of the store goes through here, and every failed write is reported once
+// through Deps::writeFailed, naming the file and the reason. UI thread only.
+class ScaleLibrary
+{
+public:
+    struct Deps {
+        QString storeFile;    // DATA/ScaleData_Temp.txt below the user's data folder
+        QString markerFile;   // Sys/DefScaleData.ini beside the program
+        std::function<void(const QString &line)> log;                // the diagnostics log
+        std::function<BuiltInTexts()> builtInTexts;                  // built-in names in the current language
+        std::function<float()> detectedMonitorWidthCm;               // 0 when none was detected
+        std::function<void(const StoreWriteFailure &)> writeFailed;  // tell the user
+    };
+    explicit ScaleLibrary(Deps deps);
+
+    // FormCreate: reads the store (a missing or short one is rebuilt and written) and loads the
+    // first scale.
+    void open();
+    // Model recognition: the store is read again and the selected scale reloaded.
+    void reload();
+    // After new interface texts: the built-in names follow the language (written), the selected
+    // scale is reloaded.
+    void retranslate();
+
+    const ScaleStore &store() const { return store_; }
+    int count() const { return store_.count(); }
+    QStringList names() const { return store_.names(); }
+    bool fileExists() const { return store_.fileExists(); }
+    // The selected entry and the scale loaded from it: the program's current scale whenever the
+    // dialog is closed.
+    int selected() const { return selected_; }
+    const RulerScaleControl &current() const { return current_; }
+
+    // LoadScale: entry `index` (held inside the list) becomes the current scale. A damaged
+    // built-in entry is repaired first. True when that repair rebuilt the list (list it again).
+    bool select(int index);
+    // The first entry of that name, or -1.
+    int find(const QString &name) const { return int(store_.names().indexOf(name)); }
+    // The detected monitor width, 0 for none.
+    float detectedMonitorWidthCm() const;
+
+    // New: a scale of that name with zero millimetre lengths, the store's defaults, the colour and
+    // magnification mode shown, appended, written and selected.
+    std::error_code addNew(const QString &name, platform::ColorRef colour, int magnificationMode);
+    // A scale from a picture (its name, unit and lengths; the look of a rebuilt store), appended,
+    // written and selected.
+    std::error_code add(const RulerScaleControl &scale);
+    // Rename and Delete touch user scales only (not the built-in ones); Delete selects the one before.
+    std::error_code renameSelected(const QString &name);
+    std::error_code removeSelected();
+    // Save: the controls into the selected entry and the current scale, written.
+    std::error_code saveSelected(const ScaleControls &controls);
+    // "Ruler Default" checked: the list in memory becomes the built-in scales, the first selected;
+    // false (nothing changes) without the marker file. Nothing is written until a Save.
+    bool showDefaults();
+    // "Ruler Default" unchecked: the list as the file holds it again.
+    void dropDefaults();
+
+private:
+    BuiltInTexts texts() const;
+    void logLine(const QString &line) const;
+    // Writes the store; a failure is reported and returned.
+    std::error_code write();
+    std::error_code report(std::error_code ec);
+    std::error_code appendAndSelect(RulerScaleControl scale);
+
+    Deps deps_;
+    ScaleStore store_;
+    RulerScaleControl current_;
+    int selected_ = 0;
+};
+
+} // namespace scales

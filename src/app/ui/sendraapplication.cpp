@@ -289,7 +289,10 @@ void SendraApplication::showLibraryPage(int kind) { still_->browser().showKind(k
 
 void SendraApplication::refreshLibraryPage(int kind) { still_->browser().FileList(kind); }
 
-void SendraApplication::setLibraryFolder(int kind, const QString &folder) { still_->browser().useFolder(kind, folder); }
+void SendraApplication::useToolFolder(int kind, const QString &folder)
+{
+    still_->browser().showToolFolder(kind, folder);
+}
 
 int SendraApplication::libraryPage() const { return still_->browser().currentIndex(); }
 
@@ -298,7 +301,7 @@ bool SendraApplication::bmpPageShown() const { return still_->browser().currentI
 bool SendraApplication::libraryPageChangeBlocked() const
 {
     const feature::ActionInputs in = shell_->actionInputs();
-    return in.timedCaptureRunning || in.vid2ImgRunning;
+    return in.timedCaptureRunning || in.vid2ImgRunning || in.img2VidRunning;
 }
 
 int SendraApplication::jpegQuality() const { return still_->jpegQuality(); }

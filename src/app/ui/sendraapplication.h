@@ -171,7 +171,7 @@ private:
     void showNewVideo(const QString &path) override;
     void showLibraryPage(int kind) override;
     void refreshLibraryPage(int kind) override;
-    void setLibraryFolder(int kind, const QString &folder) override;
+    void useToolFolder(int kind, const QString &folder) override;
     int libraryPage() const override;
     bool bmpPageShown() const override;
     bool libraryPageChangeBlocked() const override;

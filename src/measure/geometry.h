@@ -16,6 +16,14 @@ struct MeasurePoint {
     friend bool operator==(const MeasurePoint &, const MeasurePoint &) = default;
 };
 
+// A point of a snapped or fitted shape at sub-pixel precision, in the same pixels as MeasurePoint:
+// a whole-pixel position stands for the centre of that pixel.
+struct PrecisePoint {
+    double x = 0.0;
+    double y = 0.0;
+    friend bool operator==(const PrecisePoint &, const PrecisePoint &) = default;
+};
+
 // Real length of one pixel along x and y, in the current ruler scale's unit.
 struct ScaleFactors {
     float sx = 0.0f;

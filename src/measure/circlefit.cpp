@@ -1,0 +1,266 @@
+#include "measure/circlefit.h"
+
+#include "measure/edgeprofile.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace measure {
+namespace {
+
+struct Circle {
+    double a = 0, b = 0, r = 0;
+};
+
+constexpr int kMaxRejectionRounds = 20;
+constexpr int kMaxGeometricSteps = 50;
+constexpr double kMinimumCutPx = 0.5;
+constexpr double kRobustSigma = 1.4826;   // median absolute deviation to standard deviation
+constexpr int kNoiseSteps = 16;           // first half-pixel steps of every ray, telling the noise inside
+constexpr double kFeatureShare = 0.5;     // of the median edge strength the rays met
+
+// Solves the 3 x 3 system m * x = v by elimination with partial pivoting; false when singular.
+bool solve3(std::array<std::array<double, 3>, 3> m, std::array<double, 3> v, std::array<double, 3> &x)
+{
+    for (int col = 0; col < 3; ++col) {
+        int pivot = col;
+        for (int row = col + 1; row < 3; ++row)
+            if (std::abs(m[std::size_t(row)][std::size_t(col)]) > std::abs(m[std::size_t(pivot)][std::size_t(col)]))
+                pivot = row;
+        if (!(std::abs(m[std::size_t(pivot)][std::size_t(col)]) > 1e-12))
+            return false;
+        std::swap(m[std::size_t(col)], m[std::size_t(pivot)]);
+        std::swap(v[std::size_t(col)], v[std::size_t(pivot)]);
+        for (int row = col + 1; row < 3; ++row) {
+            const double f = m[std::size_t(row)][std::size_t(col)] / m[std::size_t(col)][std::size_t(col)];
+            for (int k = col; k < 3; ++k)
+                m[std::size_t(row)][std::size_t(k)] -= f * m[std::size_t(col)][std::size_t(k)];
+            v[std::size_t(row)] -= f * v[std::size_t(col)];
+        }
+    }
+    for (int row = 2; row >= 0; --row) {
+        double s = v[std::size_t(row)];
+        for (int k = row + 1; k < 3; ++k)
+            s -= m[std::size_t(row)][std::size_t(k)] * x[std::size_t(k)];
+        x[std::size_t(row)] = s / m[std::size_t(row)][std::size_t(row)];
+    }
+    return true;
+}
+
+// The algebraic fit (the circle whose equation the points fit best), about the points' mean so
+// that large coordinates do not cost precision.
+std::optional<Circle> algebraicFit(const std::vector<PrecisePoint> &p, const std::vector<char> &keep)
+{
+    double n = 0, mx = 0, my = 0;
+    for (std::size_t i = 0; i < p.size(); ++i)
+        if (keep[i]) {
+            mx += p[i].x;
+            my += p[i].y;
+            ++n;
+        }
+    if (n < 3)
+        return std::nullopt;
+    mx /= n;
+    my /= n;
+    double suu = 0, svv = 0, suv = 0, suuu = 0, svvv = 0, suvv = 0, svuu = 0;
+    for (std::size_t i = 0; i < p.size(); ++i) {
+        if (!keep[i])
+            continue;
+        const double u = p[i].x - mx, v = p[i].y - my;
+        suu += u * u;
+        svv += v * v;
+        suv += u * v;
+        suuu += u * u * u;
+        svvv += v * v * v;
+        suvv += u * v * v;
+        svuu += v * u * u;
+    }
+    const double det = suu * svv - suv * suv;
+    if (!(std::abs(det) > 1e-9 * (suu + svv) * (suu + svv)))
+        return std::nullopt;   // the points lie on a line
+    const double ru = 0.5 * (suuu + suvv), rv = 0.5 * (svvv + svuu);
+    const double uc = (ru * svv - rv * suv) / det;
+    const double vc = (rv * suu - ru * suv) / det;
+    return Circle{mx + uc, my + vc, std::sqrt(uc * uc + vc * vc + (suu + svv) / n)};
+}
+
+// Gauss-Newton on the distances from the circle, from the algebraic start.
+Circle geometricFit(const std::vector<PrecisePoint> &p, const std::vector<char> &keep, Circle c)
+{
+    for (int step = 0; step < kMaxGeometricSteps; ++step) {
+        std::array<std::array<double, 3>, 3> jtj{};
+        std::array<double, 3> jtf{};
+        for (std::size_t i = 0; i < p.size(); ++i) {
+            if (!keep[i])
+                continue;
+            const double dx = p[i].x - c.a, dy = p[i].y - c.b;
+            const double d = std::hypot(dx, dy);
+            if (!(d > 0))
+                continue;
+            const std::array<double, 3> j{-dx / d, -dy / d, -1.0};
+            const double f = d - c.r;
+            for (std::size_t r = 0; r < 3; ++r) {
+                jtf[r] -= j[r] * f;
+                for (std::size_t k = 0; k < 3; ++k)
+                    jtj[r][k] += j[r] * j[k];
+            }
+        }
+        std::array<double, 3> delta{};
+        if (!solve3(jtj, jtf, delta))
+            break;
+        c.a += delta[0];
+        c.b += delta[1];
+        c.r += delta[2];
+        if (std::abs(delta[0]) + std::abs(delta[1]) + std::abs(delta[2]) < 1e-10)
+            break;
+    }
+    return c;
+}
+
+double medianOf(std::vector<double> v)
+{
+    if (v.empty())
+        return 0;
+    const auto mid = v.begin() + std::ptrdiff_t(v.size() / 2);
+    std::nth_element(v.begin(), mid, v.end());
+    return *mid;
+}
+
+} // namespace
+
+std::optional<CircleFit> fitCircle(const std::vector<PrecisePoint> &points, int minimumPoints)
+{
+    const int wanted = std::max(3, minimumPoints);
+    if (int(points.size()) < wanted)
+        return std::nullopt;
+    std::vector<char> keep(points.size(), 1);
+    Circle c;
+    for (int round = 0; round < kMaxRejectionRounds; ++round) {
+        const std::optional<Circle> start = algebraicFit(points, keep);
+        if (!start)
+            return std::nullopt;
+        c = geometricFit(points, keep, *start);
+        std::vector<double> kept;
+        for (std::size_t i = 0; i < points.size(); ++i)
+            if (keep[i])
+                kept.push_back(std::abs(std::hypot(points[i].x - c.a, points[i].y - c.b) - c.r));
+        const double cut = std::max(kMinimumCutPx, 3.0 * kRobustSigma * medianOf(kept));
+        std::vector<char> next(points.size(), 0);
+        int count = 0;
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            next[i] = std::abs(std::hypot(points[i].x - c.a, points[i].y - c.b) - c.r) <= cut ? 1 : 0;
+            count += next[i];
+        }
+        if (count < wanted)
+            return std::nullopt;
+        if (next == keep)
+            break;
+        keep = std::move(next);
+    }
+    CircleFit fit;
+    fit.centre = {c.a, c.b};
+    fit.radius = c.r;
+    fit.pointsFound = int(points.size());
+    double sum = 0;
+    for (std::size_t i = 0; i < points.size(); ++i)
+        if (keep[i]) {
+            const double r = std::hypot(points[i].x - c.a, points[i].y - c.b) - c.r;
+            sum += r * r;
+            ++fit.pointsKept;
+        }
+    fit.rmsResidual = std::sqrt(sum / fit.pointsKept);
+    if (!std::isfinite(fit.radius) || !(fit.radius > 0))
+        return std::nullopt;
+    return fit;
+}
+
+std::optional<CircleFit> circleByEdge(const LumaSampler &luma, PrecisePoint inside, const EdgeCircleOptions &options)
+{
+    if (luma.isNull() || options.rays < 3 || !luma.inside(inside.x, inside.y, -0.5))
+        return std::nullopt;
+    // Each ray reads the luma at half-pixel steps k (t = k / 2) from k = -reach on.
+    constexpr int reach = EdgeProfile::kReach;
+    struct Ray {
+        EdgeProfile profile;
+        std::vector<float> l;   // l[i] at step i - reach
+        // Reads one more step; false once the ray has left the picture or its allowed length.
+        bool extend(const LumaSampler &picture, double maxRadius)
+        {
+            const double t = (double(l.size()) - reach) * EdgeProfile::kStep;
+            const PrecisePoint p = profile.at(t);
+            if (!picture.inside(p.x, p.y, 1.5) || (maxRadius > 0 && t > maxRadius + 1.0))
+                return false;
+            l.push_back(profile.luma(t));
+            return true;
+        }
+        // Makes step k's derivative readable; false when the ray ends before.
+        bool readUpTo(int k, const LumaSampler &picture, double maxRadius)
+        {
+            while (int(l.size()) <= k + 2 * reach)
+                if (!extend(picture, maxRadius))
+                    return false;
+            return true;
+        }
+        double derivative(int k) const { return EdgeProfile::derivativeFrom(&l[std::size_t(k)]); }
+    };
+    std::vector<Ray> rays;
+    rays.reserve(std::size_t(options.rays));
+    for (int k = 0; k < options.rays; ++k) {
+        const double angle = kTwoPi * k / options.rays;
+        Ray ray{EdgeProfile(luma, inside, {std::cos(angle), std::sin(angle)}), {}};
+        ray.l.reserve(512);
+        for (int k = -reach; k < 0; ++k)   // behind the click the feature goes on
+            ray.l.push_back(ray.profile.luma(k * EdgeProfile::kStep));
+        rays.push_back(std::move(ray));
+    }
+
+    // The noise inside the feature, from the first steps of every ray.
+    std::vector<double> nearClick;
+    for (Ray &ray : rays)
+        for (int k = 1; k <= kNoiseSteps && ray.readUpTo(k, luma, options.maxRadiusPx); ++k)
+            nearClick.push_back(std::abs(ray.derivative(k)));
+    const double threshold = std::max(options.minimumGradient, options.noiseFactor * medianOf(nearClick));
+
+    // The first peak at least `floor` strong from step `from` on: its step and strength.
+    struct Peak {
+        int k = 0;
+        double strength = 0;
+    };
+    const auto firstPeak = [&](Ray &ray, int from, double floor) -> std::optional<Peak> {
+        for (int k = from; ray.readUpTo(k + 1, luma, options.maxRadiusPx); ++k) {
+            const double d = ray.derivative(k);
+            if (std::abs(d) < floor)
+                continue;
+            // Up to the top of this peak.
+            while (ray.readUpTo(k + 1, luma, options.maxRadiusPx) && std::abs(ray.derivative(k + 1)) >= std::abs(ray.derivative(k))
+                   && (ray.derivative(k + 1) > 0) == (d > 0))
+                ++k;
+            return Peak{k, std::abs(ray.derivative(k))};
+        }
+        return std::nullopt;
+    };
+    std::vector<std::optional<Peak>> peaks;
+    peaks.reserve(rays.size());
+    std::vector<double> strengths;
+    for (Ray &ray : rays) {
+        peaks.push_back(firstPeak(ray, 2, threshold));
+        if (peaks.back())
+            strengths.push_back(peaks.back()->strength);
+    }
+    // A ray that met a much weaker edge than most (a speck or texture inside the feature) walks on
+    // to the first edge of the feature's own strength.
+    const double strong = std::max(threshold, kFeatureShare * medianOf(strengths));
+    std::vector<PrecisePoint> edges;
+    edges.reserve(rays.size());
+    for (std::size_t i = 0; i < rays.size(); ++i) {
+        std::optional<Peak> &peak = peaks[i];
+        if (peak && peak->strength < strong)
+            peak = firstPeak(rays[i], peak->k + 1, strong);
+        if (peak)
+            edges.push_back(rays[i].profile.at(rays[i].profile.refinePeak(peak->k * EdgeProfile::kStep)));
+    }
+    return fitCircle(edges, options.minimumPoints);
+}
+
+} // namespace measure

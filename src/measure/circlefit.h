@@ -26,8 +26,10 @@ std::optional<CircleFit> fitCircle(const std::vector<PrecisePoint> &points, int 
 
 struct EdgeCircleOptions {
     int rays = 64;
-    double minimumGradient = 6.0;   // grey levels per pixel, as for snapping
-    double noiseFactor = 8.0;       // times the median gradient near the click
+    // An edge changes the luma along a ray by at least this many grey levels within 4 px...
+    double minimumStep = 12.0;
+    // ...and by at least this many times the median change near the click (the noise inside).
+    double noiseFactor = 6.0;
     double maxRadiusPx = 0;         // how far rays run; 0: to the picture's border
     int minimumPoints = 12;         // edge points the fit must keep
 };

@@ -137,12 +137,13 @@ std::optional<EdgeSnap> snapToEdge(const LumaSampler &luma, PrecisePoint click, 
     }
     if (bestStrength < threshold)
         return std::nullopt;
-    const double t = profile.refinePeak(best * EdgeProfile::kStep);
+    const bool rising = EdgeProfile::derivativeFrom(&l[std::size_t(best - first - EdgeProfile::kReach)]) > 0;
+    const double t = profile.refinePeak(best * EdgeProfile::kStep, rising);
     EdgeSnap snap;
     snap.point = profile.at(t);
     snap.strength = std::abs(profile.derivative(t));
     // The gradient points towards lighter luma; keep that sense whichever way the line runs.
-    const double sign = profile.derivative(t) >= 0 ? 1.0 : -1.0;
+    const double sign = rising ? 1.0 : -1.0;
     snap.normal = {sign * across.x, sign * across.y};
     return snap;
 }

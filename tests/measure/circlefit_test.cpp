@@ -68,10 +68,10 @@ void fitFromInside(double noise, double tolerance, bool darkOnLight)
         clickedRadius = std::max(clickedRadius, r);
         clickedCentre = std::max(clickedCentre, c);
     }
-    std::printf("[ disc r 41.70 px at (97.37, 103.61), noise sigma %.0f ] circle by edge: radius error at most "
+    std::printf("[ %s disc r 41.70 px at (97.37, 103.61), noise sigma %.0f ] circle by edge: radius error at most "
                 "%.3f px, centre error at most %.3f px, RMS residual at most %.3f px; three clicks up to 3 px off "
                 "the rim: radius error up to %.3f px, centre error up to %.3f px\n",
-                noise, worstRadius, worstCentre, worstRms, clickedRadius, clickedCentre);
+                darkOnLight ? "dark" : "light", noise, worstRadius, worstCentre, worstRms, clickedRadius, clickedCentre);
 }
 
 TEST(CircleByEdge, FindsTheDiscFromAnInnerClick) { fitFromInside(0, 0.10, true); }

@@ -42,7 +42,7 @@ void addRows(std::vector<ResultRow> &rows, const ShapeDraft &stored, const Label
              const LabelContext &context, double fx, double fy)
 {
     ShapeDraft shape = stored;   // labelValues records multiple-line segment lengths
-    const std::vector<LabelValue> values = ShapeRenderer::labelValues(shape, labels, context);
+    const std::vector<LabelValue> values = labelValues(shape, labels, context);
     if (values.empty())
         return;
     std::vector<QPointF> points = definingPoints(stored);

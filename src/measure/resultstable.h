@@ -1,6 +1,6 @@
 #pragma once
 
-#include "measure/shaperenderer.h"
+#include "measure/labelvalues.h"
 #include "measure/shapes.h"
 
 #include <QByteArray>

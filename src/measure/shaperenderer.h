@@ -2,50 +2,16 @@
 
 #include "measure/geometry.h"
 #include "measure/labels.h"
+#include "measure/labelvalues.h"
 #include "measure/shapes.h"
 
-#include <QSize>
-
-#include <vector>
 
 namespace measure {
 
 class Canvas;
 
-// What a label needs besides the shape: the current scale's lengths and unit, and the sizes from
-// which the per-pixel factors follow.
-struct LabelContext {
-    float hLength = 0;
-    float vLength = 0;
-    int scaleUnitIndex = 0;
-    QSize window;
-    QSize picture;
-    QSize bitmap;
-    bool useBitmap = false;     // re-rendering onto a full-size picture
-    bool calibrating = false;   // the line label shows the calibration length without number
-};
-
 inline constexpr int kLabelFontPx = 11;   // 8 pt at 96 dpi
 inline constexpr int kAngleFontPx = 13;   // 10 pt at 96 dpi
-
-// What a labelled value measures.
-enum class LabelQuantity { Unknown, NumberOnly, Length, Perimeter, Area, Radius, Diameter, Angle };
-
-// One value a label writes, with where it goes. The label's text is composeLabel(value, precision,
-// unit, label); anything listing the values (the results table) takes them from here, so a list
-// and the picture can never disagree.
-struct LabelValue {
-    LabelQuantity quantity = LabelQuantity::Unknown;
-    QString letter;               // "L", "sR", theta for angles; empty for a bare running number
-    double value = 0;
-    int precision = 0;
-    UnitCode unit = UnitCode::None;
-    QString label;                // the text before "=": "[03]L"
-    MeasurePoint anchor;
-    int offset = 0;
-    int rise = -1;                // segments of a multiple line at even index: |dy|; flat ones are lifted
-    bool nextLine = false;        // the second line of an ellipse's radii or diameters
-};
 
 // Paints shapes and labels from the shape record. Stateless: each call draws from its arguments.
 namespace ShapeRenderer {
@@ -65,8 +31,6 @@ bool drawPreview(Canvas &canvas, const ShapeDraft &shape, const LabelSettings &l
 // The label of the current shape (nothing for kind None, a same-spot shape or missing factors).
 // Multiple lines store their segment lengths into the record.
 void ShowDrawInfo(Canvas &canvas, ShapeDraft &shape, const LabelSettings &labels, const LabelContext &context);
-// The values ShowDrawInfo writes, in writing order (empty when it writes nothing).
-std::vector<LabelValue> labelValues(ShapeDraft &shape, const LabelSettings &labels, const LabelContext &context);
 
 // Writes one label with its top-left at (x, y): value rounded to precision, unit, raised "2" for areas.
 void DrawTextA(Canvas &canvas, int x, int y, double value, int precision, UnitCode unit, const QString &label);

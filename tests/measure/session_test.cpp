@@ -287,25 +287,6 @@ TEST_F(Session, SwallowedPressDoesNotLeaveAShapeInProgress)
     EXPECT_EQ(s.shape().a, (MeasurePoint{30, 30}));
 }
 
-TEST_F(Session, CtrlDragMovesTheWindowInsideItsRange)
-{
-    s.setWindowMoveEnable(true);
-    s.setWindowMoveRange(-100, -50, 0, 0);
-    s.setWindowPosition({-20, -10});
-    s.press(at(100, 100, PointerButton::Left, false, true));
-    EXPECT_TRUE(s.dragging());
-    SurfaceOutcome out = s.move(at(90, 95, PointerButton::Left, false, true));
-    ASSERT_TRUE(out.moveWindowTo);
-    EXPECT_EQ(*out.moveWindowTo, QPoint(-30, -15));
-    EXPECT_EQ(out.cursor, CursorKind::SizeAll);
-    out = s.move(at(400, 400, PointerButton::Left, false, true));
-    EXPECT_EQ(*out.moveWindowTo, QPoint(0, 0));
-    out = s.release(at(400, 400));
-    EXPECT_FALSE(s.dragging());
-    EXPECT_TRUE(out.cursor.has_value());
-    EXPECT_FALSE(s.inProgress());
-}
-
 TEST_F(Session, ThreeOverlappingLinesMakeFourNodes)
 {
     s.setOverlap(true);

@@ -135,17 +135,17 @@ void MeasureController::updateScreen()
 
 bool MeasureController::forwardsMouse(Qt::KeyboardModifiers modifiers) const
 {
-    const measure::MeasuringSession &session = surface_->session();
-    return drawMode_ || session.dragging() || (modifiers.testFlag(Qt::ControlModifier) && session.windowMoveEnabled());
+    const measure::WindowDrag &drag = surface_->windowDrag();
+    return drawMode_ || drag.active() || (modifiers.testFlag(Qt::ControlModifier) && drag.enabled());
 }
 
 void MeasureController::onVideoDragChanged()
 {
     const VideoDrag &drag = layout_.videoDrag();
-    measure::MeasuringSession &session = surface_->session();
-    session.setWindowMoveEnable(drag.enabled);
-    session.setWindowMoveRange(drag.min.x(), drag.min.y(), drag.max.x(), drag.max.y());
-    session.setWindowPosition(shell_.window().videoArea()->pos());
+    measure::WindowDrag &windowDrag = surface_->windowDrag();
+    windowDrag.setEnabled(drag.enabled);
+    windowDrag.setRange(drag.min.x(), drag.min.y(), drag.max.x(), drag.max.y());
+    windowDrag.setPosition(shell_.window().videoArea()->pos());
 }
 
 void MeasureController::onVideoSizeChanged(QSize picture)

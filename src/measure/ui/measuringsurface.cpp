@@ -105,26 +105,41 @@ Qt::CursorShape MeasuringSurface::toShape(CursorKind kind)
     }
 }
 
+void MeasuringSurface::press(const PointerInput &in)
+{
+    if (!drag_.press(in))
+        deliver(session_.press(in));
+}
+
 void MeasuringSurface::mousePress(const QMouseEvent &event)
 {
-    deliver(session_.press(toInput(event, false)));
+    press(toInput(event, false));
 }
 
 void MeasuringSurface::mouseMove(const QMouseEvent &event)
 {
-    deliver(session_.move(toInput(event, true)));
+    const PointerInput in = toInput(event, true);
+    if (const std::optional<QPoint> topLeft = drag_.move(in)) {
+        Q_EMIT windowMoveRequested(*topLeft);
+        Q_EMIT cursorChangeRequested(Qt::SizeAllCursor);
+        return;
+    }
+    deliver(session_.move(in));
 }
 
 void MeasuringSurface::mouseRelease(const QMouseEvent &event)
 {
-    deliver(session_.release(toInput(event, false)));
+    if (drag_.release())
+        Q_EMIT cursorChangeRequested(toShape(session_.noTool() ? CursorKind::Normal : CursorKind::Cross));
+    else
+        deliver(session_.release(toInput(event, false)));
     Q_EMIT historyChanged();
 }
 
 void MeasuringSurface::mouseDoubleClick(const QMouseEvent &event)
 {
     deliver(session_.doubleClick());
-    deliver(session_.press(toInput(event, false)));
+    press(toInput(event, false));
 }
 
 void MeasuringSurface::setScale(const scales::RulerScaleControl &scale)
@@ -180,10 +195,6 @@ void MeasuringSurface::redo()
 
 void MeasuringSurface::deliver(const SurfaceOutcome &out)
 {
-    if (out.moveWindowTo)
-        Q_EMIT windowMoveRequested(*out.moveWindowTo);
-    if (out.cursor)
-        Q_EMIT cursorChangeRequested(toShape(*out.cursor));
     if (out.toggleFrozen)
         Q_EMIT frozenToggleRequested();
     if (out.calibrationChanged)

@@ -2,6 +2,7 @@
 
 #include "measure/measuringsession.h"
 #include "measure/scalebar.h"
+#include "measure/ui/windowdrag.h"
 
 #include <QObject>
 #include <QPoint>
@@ -25,6 +26,9 @@ public:
     MeasuringSession &session() { return session_; }
     const MeasuringSession &session() const { return session_; }
     const platform::Bitmap &layer() const { return session_.layer(); }
+    // Ctrl + left drag of the measurement window; asked before the session.
+    WindowDrag &windowDrag() { return drag_; }
+    const WindowDrag &windowDrag() const { return drag_; }
     ScaleBar &scaleBar() { return scaleBar_; }
     const ScaleBar &scaleBar() const { return scaleBar_; }
 
@@ -83,12 +87,14 @@ Q_SIGNALS:
 
 private:
     void deliver(const SurfaceOutcome &outcome);
+    void press(const PointerInput &in);
     static PointerInput toInput(const QMouseEvent &event, bool useButtonsHeld);
     static Qt::CursorShape toShape(CursorKind kind);
 
     void updatePitch();
 
     MeasuringSession session_;
+    WindowDrag drag_;
     ScaleBar scaleBar_;
     float detectedMonitorWidthCm_ = 0.0f;
     int screenWidthPx_ = 0;

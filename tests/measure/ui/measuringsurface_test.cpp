@@ -124,8 +124,8 @@ TEST_F(Surface, NodeLineFinishesOnARightClickAwayFromTheLastPoint)
 
 TEST_F(Surface, CtrlDragRequestsWindowMoves)
 {
-    surface.session().setWindowMoveEnable(true);
-    surface.session().setWindowMoveRange(-200, -200, 0, 0);
+    surface.windowDrag().setEnabled(true);
+    surface.windowDrag().setRange(-200, -200, 0, 0);
     surface.selectTool(ShapeKind::Line);
     QSignalSpy moves(&surface, &MeasuringSurface::windowMoveRequested);
     QTest::mousePress(&widget, Qt::LeftButton, Qt::ControlModifier, {100, 100});

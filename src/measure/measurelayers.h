@@ -1,0 +1,79 @@
+#pragma once
+
+#include "measure/shaperenderer.h"
+#include "measure/shapes.h"
+#include "platform/bitmap.h"
+
+#include <QSize>
+
+#include <functional>
+#include <memory>
+
+namespace measure {
+
+class Canvas;
+
+// Hooks into the scale bar, which is drawn by its own part of the program.
+struct ScaleBarHooks {
+    std::function<void(platform::Bitmap &)> drawInto;   // draw the scale bar into a layer
+    std::function<void()> emptyScaleLayer;             // picture paused: the scale layer is emptied
+    std::function<void()> redrawScaleLayer;            // after clearing with mode 1
+    std::function<void()> scaleChanged;                // setScale took a new scale: repaint
+};
+
+// The two bitmaps of the measuring surface: the drawing layer shown over the picture, and the
+// committed bitmap that holds the completed shapes while overlap is on (each preview starts from
+// it). Both are white where nothing is drawn: white is the transparency key. UI thread only.
+class MeasureLayers
+{
+public:
+    static constexpr platform::ColorRef kTransparent = 0xFFFFFF;
+
+    const platform::Bitmap &layer() const { return layer_; }
+    platform::Bitmap &layer() { return layer_; }
+    const platform::Bitmap &committed() const { return committed_; }
+    // Measurement mode holds a committed bitmap; outside it there is none.
+    bool hasCommitted() const { return !committed_.isNull(); }
+
+    // Both bitmaps take `size` (the committed one only in measurement mode); an empty size leaves
+    // a 1 x 1 committed bitmap, so measurement mode stays on.
+    void resize(QSize size);
+    void enterMeasurementMode(QSize size);
+    void exitMeasurementMode() { committed_ = platform::Bitmap(); }
+
+    // The drawing layer emptied; with overlap the committed shapes go too.
+    void clear(bool overlap);
+    // The drawing layer back to the committed shapes (overlap) or empty.
+    void rebuild(bool overlap);
+    // The drawing layer as it stands becomes the committed bitmap.
+    void commit();
+
+    void setScaleBarHooks(ScaleBarHooks hooks) { scaleBar_ = std::move(hooks); }
+    void drawScaleBarInto(platform::Bitmap &bitmap);
+    // Over a paused picture the separate scale layer is emptied (its bar lives in this layer).
+    void emptyScaleLayerWhenPaused(bool live);
+    void redrawScaleLayer();
+    void scaleChanged();
+
+    // The canvas put on a bitmap for each repaint; a BitmapCanvas unless a test records the calls.
+    using CanvasFactory = std::function<std::unique_ptr<Canvas>(platform::Bitmap &)>;
+    void setCanvasFactory(CanvasFactory factory) { canvasFactory_ = std::move(factory); }
+
+    // The rubber band of `stage` on the drawing layer, with its live label when the stage has one.
+    void paintPreview(ShapeDraft &shape, const LabelSettings &labels, int stage, const LabelContext &context);
+    // The list shape's placed points and label, after a release that did not finish it.
+    void paintPlacedPoints(ShapeDraft &shape, const LabelSettings &labels, int count, const LabelContext &context);
+    // The completed outline with its label onto `target` (the drawing layer or a picture).
+    void paintOutline(platform::Bitmap &target, ShapeDraft &shape, const LabelSettings &labels,
+                      const LabelContext &context);
+
+private:
+    std::unique_ptr<Canvas> canvasOn(platform::Bitmap &bitmap);
+
+    platform::Bitmap layer_;
+    platform::Bitmap committed_;
+    ScaleBarHooks scaleBar_;
+    CanvasFactory canvasFactory_;
+};
+
+} // namespace measure

@@ -20,6 +20,7 @@ constexpr double kRobustSigma = 1.4826;   // median absolute deviation to standa
 constexpr double kCoarseStep = 3.0;       // px between the luma a ray reads while looking for an edge
 constexpr int kNoiseSteps = 4;            // first coarse steps of every ray, telling the noise inside
 constexpr double kFeatureShare = 0.5;     // of the median edge strength the rays met
+constexpr double kRoundShare = 0.05;      // the largest RMS residual of a round feature, of its radius
 
 // Solves the 3 x 3 system m * x = v by elimination with partial pivoting; false when singular.
 bool solve3(std::array<std::array<double, 3>, 3> m, std::array<double, 3> v, std::array<double, 3> &x)
@@ -273,7 +274,13 @@ std::optional<CircleFit> circleByEdge(const LumaSampler &luma, PrecisePoint insi
         if (peak)
             edges.push_back(rays[i].profile.at(rays[i].profile.refinePeak(peak->t, peak->rising)));
     }
-    return fitCircle(edges, options.minimumPoints);
+    // Rays from a click on open ground meet whatever lies around at any distance; a circle can
+    // be fitted to that too, but it explains few of the rays and those badly. A round feature's
+    // rim keeps most rays within a small part of its radius.
+    std::optional<CircleFit> fit = fitCircle(edges, options.minimumPoints);
+    if (fit && (2 * fit->pointsKept < options.rays || fit->rmsResidual > kRoundShare * fit->radius))
+        return std::nullopt;
+    return fit;
 }
 
 } // namespace measure

@@ -38,8 +38,9 @@ struct EdgeCircleOptions {
 // first strong luma edge, which each places to a fraction of a pixel as snapping does; a circle is
 // fitted to those points with outliers rejected. Strong means above the noise near the click and
 // at least half as strong as the median of the edges the rays met first, so a speck inside the
-// feature stops no ray. None when the click lies outside the picture or too few rays met
-// an edge (a click outside anything round, or on a flat picture).
+// feature stops no ray. None when the click lies outside the picture, too few rays met an edge
+// (a flat picture), or the circle is no round feature's: it keeps fewer than half the rays or its
+// RMS residual exceeds 5 % of its radius (a click on open ground among other things).
 std::optional<CircleFit> circleByEdge(const LumaSampler &luma, PrecisePoint inside, const EdgeCircleOptions &options = {});
 
 } // namespace measure

@@ -99,6 +99,17 @@ TEST(CircleByEdge, ASpeckInsideStopsNoRay)
     EXPECT_GE(fit->pointsKept, 60);   // a ray grazing the speck may still be dropped as an outlier
 }
 
+TEST(CircleByEdge, AClickBesideTheFeaturesFitsNothing)
+{
+    // Open ground between a bar and a disc: the rays meet both at all distances.
+    platform::Bitmap picture = disc(0);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 160; x < 180; ++x)
+            picture.setPixel(x, y, platform::rgbColor(60, 60, 60));
+    EXPECT_FALSE(circleByEdge(LumaSampler(picture), {150, 40}));
+    EXPECT_TRUE(circleByEdge(LumaSampler(picture), {97, 104}));
+}
+
 TEST(CircleByEdge, NothingToFitGivesNoCircle)
 {
     Greys flat;

@@ -49,7 +49,7 @@ ResultsTableDialog::ResultsTableDialog(TextLookup texts, QWidget *parent)
     layout->addLayout(buttons);
     connect(copy_, &QPushButton::clicked, this, &ResultsTableDialog::copyRequested);
     connect(export_, &QPushButton::clicked, this, &ResultsTableDialog::exportRequested);
-    resize(860, 300);
+    resize(960, 300);   // every column, the fit residual last, without a scroll bar
     retranslate();
 }
 

@@ -16,10 +16,13 @@ struct Circle {
 constexpr int kMaxRejectionRounds = 20;
 constexpr int kMaxGeometricSteps = 50;
 constexpr double kMinimumCutPx = 0.5;
+constexpr double kConsensusShare = 0.02;  // of the radius: how near a point lies to a candidate circle
 constexpr double kRobustSigma = 1.4826;   // median absolute deviation to standard deviation
 constexpr double kCoarseStep = 3.0;       // px between the luma a ray reads while looking for an edge
 constexpr int kNoiseSteps = 4;            // first coarse steps of every ray, telling the noise inside
 constexpr double kFeatureShare = 0.5;     // of the median edge strength the rays met
+constexpr int kLookAheadSteps = 2;       // coarse steps a ray looks past its first edge
+constexpr double kLookAheadFactor = 2.0;  // how much larger a change there must be to be the edge
 constexpr double kRoundShare = 0.05;      // the largest RMS residual of a round feature, of its radius
 
 // Solves the 3 x 3 system m * x = v by elimination with partial pivoting; false when singular.
@@ -129,6 +132,38 @@ double medianOf(std::vector<double> v)
     return *mid;
 }
 
+// The points on the circle most of them agree on, before any least squares: a point far off (a
+// ray that met something beyond the rim) would pull the first fit so far that the distances
+// could no longer tell it from the rest. Candidates are the circles through three points a third
+// of the way round from each other (the points come in ray order); the one that most points lie
+// on (within 2 % of its radius, at least a pixel) gives the starting set.
+std::vector<char> consensus(const std::vector<PrecisePoint> &p)
+{
+    const std::size_t n = p.size();
+    std::vector<char> best(n, 0);
+    int bestCount = 0;
+    if (n < 3)
+        return best;
+    for (std::size_t i = 0; i < (n + 2) / 3; ++i) {
+        const std::optional<PrecisePoint> centre = precise::CircumCentre(p[i], p[(i + n / 3) % n], p[(i + 2 * n / 3) % n]);
+        if (!centre)
+            continue;
+        const double r = std::hypot(p[i].x - centre->x, p[i].y - centre->y);
+        const double band = std::max(1.0, kConsensusShare * r);
+        std::vector<char> on(n, 0);
+        int count = 0;
+        for (std::size_t k = 0; k < n; ++k) {
+            on[k] = std::abs(std::hypot(p[k].x - centre->x, p[k].y - centre->y) - r) <= band ? 1 : 0;
+            count += on[k];
+        }
+        if (count > bestCount) {
+            bestCount = count;
+            best = std::move(on);
+        }
+    }
+    return best;
+}
+
 } // namespace
 
 std::optional<CircleFit> fitCircle(const std::vector<PrecisePoint> &points, int minimumPoints)
@@ -136,7 +171,9 @@ std::optional<CircleFit> fitCircle(const std::vector<PrecisePoint> &points, int 
     const int wanted = std::max(3, minimumPoints);
     if (int(points.size()) < wanted)
         return std::nullopt;
-    std::vector<char> keep(points.size(), 1);
+    std::vector<char> keep = consensus(points);
+    if (std::count(keep.begin(), keep.end(), 1) < wanted)
+        keep.assign(points.size(), 1);
     Circle c;
     for (int round = 0; round < kMaxRejectionRounds; ++round) {
         const std::optional<Circle> start = algebraicFit(points, keep);
@@ -212,12 +249,16 @@ std::optional<CircleFit> circleByEdge(const LumaSampler &luma, PrecisePoint insi
         rays.back().coarse.reserve(256);
     }
 
-    // The noise inside the feature, from the first steps of every ray.
+    // The noise inside the feature, from the first steps of every ray: their second differences,
+    // which a smooth shading (a particle darker towards its rim) leaves at nought, scaled to what
+    // noise alone gives a change across two steps (the square root of 2 / 6).
     std::vector<double> nearClick;
     for (Ray &ray : rays)
         for (int j = 1; j <= kNoiseSteps && ray.readUpTo(j + 1, luma, maxRadius); ++j)
-            nearClick.push_back(std::abs(ray.change(j)));
-    const double threshold = std::max(options.minimumStep, options.noiseFactor * medianOf(nearClick));
+            nearClick.push_back(std::abs(double(ray.coarse[std::size_t(j + 1)]) - 2.0 * double(ray.coarse[std::size_t(j)])
+                                         + double(ray.coarse[std::size_t(j - 1)])));
+    const double threshold =
+        std::max(options.minimumStep, options.noiseFactor * std::sqrt(1.0 / 3.0) * medianOf(nearClick));
 
     // The first coarse change at least `floor` strong from step `from` on, followed to its top;
     // then the half-pixel peak of the gradient near it, with its strength.
@@ -229,12 +270,19 @@ std::optional<CircleFit> circleByEdge(const LumaSampler &luma, PrecisePoint insi
     };
     const auto firstPeak = [&](Ray &ray, int from, double floor) -> std::optional<Peak> {
         for (int j = std::max(1, from); ray.readUpTo(j + 1, luma, maxRadius); ++j) {
-            const double c = ray.change(j);
+            double c = ray.change(j);
             if (std::abs(c) < floor)
                 continue;
             while (ray.readUpTo(j + 2, luma, maxRadius) && std::abs(ray.change(j + 1)) >= std::abs(c)
                    && (ray.change(j + 1) > 0) == (c > 0))
-                ++j;
+                c = ray.change(++j);
+            // A darker band just inside a rim (a particle's shaded border) comes first but is not
+            // the outline: a change at least twice as large right behind it is.
+            for (int ahead = j + 1; ahead <= j + kLookAheadSteps && ray.readUpTo(ahead + 1, luma, maxRadius); ++ahead)
+                if (std::abs(ray.change(ahead)) >= kLookAheadFactor * std::abs(c)) {
+                    j = ahead;
+                    c = ray.change(ahead);
+                }
             // The half-pixel steps within a coarse step either side, from one read of the luma.
             constexpr int reach = EdgeProfile::kReach;
             const double first = (j - 1) * kCoarseStep;
@@ -250,6 +298,10 @@ std::optional<CircleFit> circleByEdge(const LumaSampler &luma, PrecisePoint insi
                     best.strength = std::abs(d);
                 }
             }
+            // A gentle slope (the shading inside a particle) changes the luma as much over a few
+            // pixels but is no edge: its gradient never peaks.
+            if (best.strength < options.minimumGradient)
+                continue;
             return best;
         }
         return std::nullopt;
@@ -274,10 +326,10 @@ std::optional<CircleFit> circleByEdge(const LumaSampler &luma, PrecisePoint insi
         if (peak)
             edges.push_back(rays[i].profile.at(rays[i].profile.refinePeak(peak->t, peak->rising)));
     }
+    std::optional<CircleFit> fit = fitCircle(edges, options.minimumPoints);
     // Rays from a click on open ground meet whatever lies around at any distance; a circle can
     // be fitted to that too, but it explains few of the rays and those badly. A round feature's
     // rim keeps most rays within a small part of its radius.
-    std::optional<CircleFit> fit = fitCircle(edges, options.minimumPoints);
     if (fit && (2 * fit->pointsKept < options.rays || fit->rmsResidual > kRoundShare * fit->radius))
         return std::nullopt;
     return fit;

@@ -17,8 +17,9 @@ struct CircleFit {
     int pointsFound = 0;      // edge points offered to the fit
 };
 
-// Least squares circle through `points`: an algebraic fit to start, then the geometric fit that
-// minimises the points' distances from the circle. Points farther out than three robust standard
+// Least squares circle through `points`: the points that most agree on one circle through three
+// of them start it, then an algebraic fit, then the geometric fit that minimises the points'
+// distances from the circle. Points farther out than three robust standard
 // deviations of the distances (never less than half a pixel) are dropped and the circle fitted
 // again, until the kept set stays the same. None when fewer than `minimumPoints` points remain or
 // the points lie on a line.
@@ -28,8 +29,10 @@ struct EdgeCircleOptions {
     int rays = 64;
     // An edge changes the luma along a ray by at least this many grey levels within 4 px...
     double minimumStep = 12.0;
-    // ...and by at least this many times the median change near the click (the noise inside).
+    // ...and by at least this many times the median change near the click (the noise inside)...
     double noiseFactor = 6.0;
+    // ...with a gradient peak of at least this many grey levels per pixel, as snapping asks.
+    double minimumGradient = 6.0;
     double maxRadiusPx = 0;         // how far rays run; 0: to the picture's border
     int minimumPoints = 12;         // edge points the fit must keep
 };

@@ -99,6 +99,30 @@ TEST(CircleByEdge, ASpeckInsideStopsNoRay)
     EXPECT_GE(fit->pointsKept, 60);   // a ray grazing the speck may still be dropped as an outlier
 }
 
+TEST(CircleByEdge, AShadedParticleIsFoundByItsOutlineNotItsDarkerBorder)
+{
+    // A particle as a microscope shows one: lighter in the middle, darker towards a border band,
+    // then the light background. The shading and the band change the luma long before the rim.
+    constexpr PrecisePoint centre{60.3, 58.6};
+    constexpr double radius = 12.5;
+    platform::Bitmap picture(120, 120, platform::rgbColor(210, 210, 210));
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 120; ++x) {
+            const double r = std::hypot(x - centre.x, y - centre.y) / radius;
+            const double inner = r < 0.8 ? 95 - 35 * r / 0.8 : 60 - 150 * (r - 0.8);
+            const double c = testing::discCoverage(x - 0.5 - centre.x, x + 0.5 - centre.x, y - 0.5 - centre.y,
+                                                   y + 0.5 - centre.y, radius);
+            const int g = int(std::lround(210 * (1 - c) + std::max(30.0, inner) * c));
+            picture.setPixel(x, y, platform::rgbColor(g, g, g));
+        }
+    for (const PrecisePoint click : {PrecisePoint{60, 59}, PrecisePoint{58, 57}, PrecisePoint{63, 61}}) {
+        const auto fit = circleByEdge(LumaSampler(picture), click);
+        ASSERT_TRUE(fit) << click.x << "," << click.y;
+        EXPECT_NEAR(fit->radius, radius, 0.15);
+        EXPECT_LE(distance(fit->centre, centre), 0.15);
+    }
+}
+
 TEST(CircleByEdge, AClickBesideTheFeaturesFitsNothing)
 {
     // Open ground between a bar and a disc: the rays meet both at all distances.
@@ -139,6 +163,21 @@ TEST(CircleFit, RejectsOutliersAndReportsTheResidualOfTheRest)
     EXPECT_EQ(fit->pointsKept, 35);
     EXPECT_EQ(fit->pointsFound, 40);
     EXPECT_NEAR(fit->rmsResidual, 0.0, 1e-9);
+}
+
+TEST(CircleFit, APointFarBeyondTheRimDoesNotPullTheCircle)
+{
+    // A small circle and one ray that escaped to something 200 px away.
+    std::vector<PrecisePoint> points;
+    for (int i = 0; i < 64; ++i) {
+        const double a = 6.283185307179586 * i / 64, r = i == 54 ? 200.0 : 12.5;
+        points.push_back({306.8 + r * std::cos(a), 373.9 + r * std::sin(a)});
+    }
+    const auto fit = fitCircle(points);
+    ASSERT_TRUE(fit);
+    EXPECT_NEAR(fit->radius, 12.5, 1e-9);
+    EXPECT_NEAR(fit->centre.x, 306.8, 1e-9);
+    EXPECT_EQ(fit->pointsKept, 63);
 }
 
 TEST(CircleFit, ResidualIsTheRmsDistanceFromTheCircle)

@@ -3,6 +3,8 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -49,7 +51,7 @@ ResultsTableDialog::ResultsTableDialog(TextLookup texts, QWidget *parent)
     layout->addLayout(buttons);
     connect(copy_, &QPushButton::clicked, this, &ResultsTableDialog::copyRequested);
     connect(export_, &QPushButton::clicked, this, &ResultsTableDialog::exportRequested);
-    resize(960, 300);   // every column, the fit residual last, without a scroll bar
+    resize(860, 300);
     retranslate();
 }
 
@@ -96,6 +98,14 @@ void ResultsTableDialog::fill()
     }
     table_->resizeColumnsToContents();
     table_->horizontalHeader()->setStretchLastSection(true);
+    // Wide enough for every column (long point lists widen theirs), within the screen.
+    const QMargins margins = layout()->contentsMargins();
+    int needed = table_->horizontalHeader()->length() + 2 * table_->frameWidth()
+                 + table_->verticalScrollBar()->sizeHint().width() + margins.left() + margins.right();
+    if (const QScreen *s = screen())
+        needed = std::min(needed, s->availableGeometry().width());
+    if (needed > width())
+        resize(needed, height());
 }
 
 } // namespace measure::ui

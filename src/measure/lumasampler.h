@@ -16,6 +16,8 @@ class LumaSampler
 {
 public:
     explicit LumaSampler(const platform::Bitmap &picture);
+    // A sampler keeps pointers into its picture: one made from a temporary would read freed memory.
+    explicit LumaSampler(platform::Bitmap &&) = delete;
 
     int width() const { return width_; }
     int height() const { return height_; }

@@ -140,8 +140,9 @@ TEST(CircleByEdge, NothingToFitGivesNoCircle)
     flat.shape = flat.background;
     const platform::Bitmap blank = drawDisc(120, 120, {60, 60}, 30, flat);
     EXPECT_FALSE(circleByEdge(LumaSampler(blank), {60, 60}));
-    EXPECT_FALSE(circleByEdge(LumaSampler(disc(0)), {-5, 40}));   // outside the picture
-    EXPECT_FALSE(circleByEdge(LumaSampler(platform::Bitmap()), {0, 0}));
+    const platform::Bitmap round = disc(0), none;
+    EXPECT_FALSE(circleByEdge(LumaSampler(round), {-5, 40}));   // outside the picture
+    EXPECT_FALSE(circleByEdge(LumaSampler(none), {0, 0}));
 }
 
 TEST(CircleFit, RejectsOutliersAndReportsTheResidualOfTheRest)

@@ -89,7 +89,8 @@ TEST(EdgeSnap, LineAcrossANoisyBarMeasuresItsWidth) { measureAcrossBar(5.0, 0.20
 
 TEST(EdgeSnap, MovesAcrossTheEdgeOnlyNeverAlongIt)
 {
-    const LumaSampler luma(bar());
+    const platform::Bitmap picture = bar();
+    const LumaSampler luma(picture);
     const PrecisePoint click = whole(plus(plus(kOnFirstEdge, kAlong, 20), kAcross, 2.6));
     const auto s = snapToEdge(luma, click);
     ASSERT_TRUE(s);
@@ -136,7 +137,8 @@ TEST(EdgeSnap, StaysPutWithoutAnEdgeAboveTheNoise)
 
 TEST(EdgeSnap, RadiusBoundsHowFarAPointMoves)
 {
-    const LumaSampler luma(bar());
+    const platform::Bitmap picture = bar();
+    const LumaSampler luma(picture);
     const PrecisePoint click = whole(plus(kOnFirstEdge, kAcross, -5));
     EdgeSnapOptions near;
     near.radiusPx = 3;

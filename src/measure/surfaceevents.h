@@ -12,6 +12,7 @@ struct PointerInput {
     QPoint pos;
     bool shift = false;
     bool ctrl = false;
+    bool alt = false;   // inverts edge snapping for this press or release
 };
 
 enum class CursorKind { Unknown, Normal, Cross, SizeAll };

@@ -201,7 +201,7 @@ std::optional<MeasuringSession::SnapPicture> MeasuringSession::snapPicture() con
 
 MeasurePoint MeasuringSession::snapPoint(MeasurePoint p, const PointerInput &in)
 {
-    if (snapping_ == in.alt || !snapsPoints(protocol_.toolKind()))
+    if (snapping_ == in.invertSnap || !snapsPoints(protocol_.toolKind()))
         return p;
     const std::optional<SnapPicture> s = snapPicture();
     if (!s)

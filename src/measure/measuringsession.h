@@ -100,8 +100,8 @@ public:
 
     // --- edge snapping ---------------------------------------------------------------------------
     // The drawing bar's toggle. While on, each press or release that places a point of a
-    // point-based tool moves it onto the strongest luma edge near it (snapsPoints); Alt held
-    // inverts the toggle for that press or release. Off, every point is placed exactly as ever.
+    // point-based tool moves it onto the strongest luma edge near it (snapsPoints); Alt or Super
+    // held (PointerInput::invertSnap) inverts the toggle for that press or release. Off, every point is placed exactly as ever.
     void setSnapping(bool on) { snapping_ = on; }
     bool snapping() const { return snapping_; }
     // The picture under the measurement (the live frame, or the locked or loaded picture), asked

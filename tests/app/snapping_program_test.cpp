@@ -18,6 +18,7 @@
 #include "scales/calibration.h"
 
 #include <QTest>
+#include <QToolBar>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -92,10 +93,15 @@ TEST(SnappingProgram, ToggleSnapsClicksAltInvertsItAndTheSettingIsSaved)
     p.clickVideo({300, kLongTicksOnlyY});
     EXPECT_TRUE(p.session().shape().snapped.contains(p.session().shape().a));
     EXPECT_NE(p.session().shape().a.x, 70.0f);
-    // Alt held: this one click is not snapped.
-    p.clickVideo(nearTick, Qt::AltModifier);
-    p.clickVideo({300, kLongTicksOnlyY});
-    EXPECT_EQ(p.session().shape().a, (measure::MeasurePoint{70, kLongTicksOnlyY}));
+    // Alt held, or Super where the window manager takes Alt-clicks: this one click is not snapped.
+    for (const Qt::KeyboardModifiers invert : {Qt::AltModifier, Qt::MetaModifier}) {
+        p.clickVideo(nearTick, invert);
+        p.clickVideo({300, kLongTicksOnlyY});
+        EXPECT_EQ(p.session().shape().a, (measure::MeasurePoint{70, kLongTicksOnlyY})) << int(invert);
+        p.clickVideo(nearTick);
+        p.clickVideo({300, kLongTicksOnlyY});
+        EXPECT_NE(p.session().shape().a.x, 70.0f);
+    }
 
     p.shell().SysInfoUserSet();
     platform::IniProfileStore reread(p.profile.path() + "/Talvent Technology/Sendra-CAM/UserSysInfo.ini");
@@ -134,4 +140,51 @@ TEST(SnappingProgram, SnappedLinesBetweenDivisionEdgesRepeatWithinAThousandthOfA
     EXPECT_GT(plainHigh - plainLow, 0.004);   // the same clicks unsnapped scatter by pixels
     // Both ends find an edge of their division line: within a line's width of the millimetre.
     EXPECT_NEAR(low, 1.0, 0.005);
+}
+
+// The snapping toggle is the draw bar's last button: in the single-window presets the change-mode
+// bar sits beside the mode bars, and must cover none of the draw bar's buttons, however wide it is.
+// The maximised presets are laid out for the stated screen while the offscreen window keeps the
+// platform's size, so there only the change-mode bar's place is checked, not what is on top.
+TEST(SnappingProgram, EveryDrawBarButtonIsReachableInEveryWindowPreset)
+{
+    Program p;
+    p.app->layout().screenSizeOverride = QSize(1920, 1300);
+    p.app->layout().updatePresetAvailability();
+    p.setUp();
+    QWidget &window = p.app->window();
+    QToolBar *bar = p.shell().controls().toolBar(C::DrawRuler_ToolBar);
+    QToolBar *change = p.shell().controls().toolBar(C::ChangeMode_ToolBar);
+    for (const C preset : {C::NNormal_Screen, C::N640_480_Screen, C::N800_600_Screen, C::N1024_768_Screen, C::N1280_800_Screen,
+                           C::N1280_960_Screen, C::N1600_1200_Screen, C::NFull_Screen_4_3, C::NFull_Screen, C::NBy_Resolution}) {
+        SCOPED_TRACE(p.shell().controls().action(preset)->text().toStdString());
+        QAction *item = p.shell().controls().action(preset);
+        ASSERT_TRUE(item->isEnabled());
+        item->trigger();
+        p.shell().UpdateActions();
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(bar->isVisible());
+        ASSERT_TRUE(change->isVisible());
+        const bool maximised = preset == C::NFull_Screen_4_3 || preset == C::NFull_Screen;
+        const QRect changeRect(change->mapTo(&window, QPoint(0, 0)), change->size());
+        int checked = 0;
+        for (QToolButton *button : bar->findChildren<QToolButton *>(Qt::FindDirectChildrenOnly)) {
+            if (!button->isVisible())
+                continue;
+            const std::string name = button->objectName().toStdString();
+            const QRect rect(button->mapTo(&window, QPoint(0, 0)), button->size());
+            EXPECT_FALSE(changeRect.contains(rect.center())) << name;
+            ++checked;
+            if (maximised)
+                continue;
+            ASSERT_TRUE(window.rect().contains(rect.center())) << name;
+            QWidget *top = window.childAt(rect.center());
+            EXPECT_TRUE(top == button || button->isAncestorOf(top))
+                << name << " is covered by " << (top ? top->objectName().toStdString() : std::string("nothing"));
+        }
+        EXPECT_GE(checked, 14);
+    }
+    // Still the toggle it was: a click in the last preset switches snapping on.
+    p.clickTool(C::DrawRulerTB_SnapEdge);
+    EXPECT_TRUE(p.session().snapping());
 }

@@ -64,7 +64,7 @@ protected:
         s.setSnapping(true);
     }
 
-    static PointerInput at(QPoint p, bool alt = false) { return {PointerButton::Left, p, false, false, alt}; }
+    static PointerInput at(QPoint p, bool invert = false) { return {PointerButton::Left, p, false, false, invert}; }
     void click(QPoint p, bool alt = false)
     {
         s.press(at(p, alt));

@@ -527,6 +527,17 @@ def tb_line_and_circle():
     ])
 
 
+def tb_snap_edge():
+    # A clicked point drawn onto an edge, where it sits as the diamond the drawing marks it with.
+    return "".join([
+        rect(12, 2.5, 9.5, 19, rx=1, fill=INK2),
+        line(12, 2.5, 12, 21.5, stroke=INK, sw=1.4, cap="butt"),
+        line(2.5, 12, 6.2, 12, stroke=RED, sw=1.8),
+        path("M4.6 9.4 L7.4 12 L4.6 14.6", stroke=RED, sw=1.8),
+        poly([(12, 7.6), (16.4, 12), (12, 16.4), (7.6, 12)], fill=AMBER, stroke=DAMBER, sw=1.3),
+    ])
+
+
 def tb_layers():
     return "".join([
         path("M3 15.5 L12 20.5 L21 15.5", stroke=INK, sw=1.8),
@@ -778,6 +789,7 @@ def toolbar_glyphs():
     t["DrawRulerTB_PenStyle"] = tb_pen_style()
     t["DrawRulerTB_SetColor"] = palette()
     t["DrawRulerTB_ClearFrame"] = eraser()
+    t["DrawRulerTB_SnapEdge"] = tb_snap_edge()
     # reticle
     t["CrossTB_Cross"] = tb_cross()
     t["CrossTB_Area"] = tb_area()

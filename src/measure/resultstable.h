@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 #include <system_error>
 #include <vector>
 
@@ -27,6 +28,8 @@ struct ResultRow {
     ShapeKind kind = ShapeKind::None;
     LabelValue value;                 // as the label writes it
     std::vector<QPointF> pointsPx;    // the shape's defining points in picture pixels
+    // A circle by edge: the RMS distance of its edge points from the fitted circle, picture px.
+    std::optional<double> fitResidualPx;
 };
 
 // The columns of values, in order.
@@ -44,6 +47,8 @@ std::vector<ResultRow> resultRows(const MeasuringSession &session);
 QString resultCell(const ResultRow &row, LabelQuantity quantity);
 // "x y" pairs in picture pixels at one decimal, separated by "; ".
 QString pointsCell(const ResultRow &row);
+// A fitted circle's RMS residual in picture pixels at three decimals; empty for other shapes.
+QString residualCell(const ResultRow &row);
 // English tool name, as the draw style menu's built-in caption.
 QString toolName(ShapeKind kind);
 // Unit text of a column for the scale unit index: "mm", "mm²" for areas, "°" for angles.

@@ -53,6 +53,7 @@ public:
     void setLanguage(const QString &language) { settings_.Language = language; }   // the shell
     void setAutoSave(bool on) { settings_.AutoSave = on; }                          // the shell (menu item)
     void setMjpgPreview(bool on) { settings_.MJPG_2M = on; }                        // camera controller
+    void setSnapToEdge(bool on) { settings_.SnapToEdge = on; }                      // measure controller (drawing bar)
     void setCaptureNumbers(const CaptureNumbers &n)                                 // still image's capture counter
     {
         settings_.TodayDate = n.todayDate;

@@ -103,6 +103,7 @@ namespace state {
     X(ST_3PointsFillet, RadioAction, DrawStyleMenu, None, "", "", Caption)                                   \
     X(ST_4PointsAngle, RadioAction, DrawStyleMenu, None, "", "", Caption)                                    \
     X(ST_Polygon, RadioAction, DrawStyleMenu, None, "", "", Caption)                                         \
+    X(ST_EdgeCircle, RadioAction, DrawStyleMenu, None, "", "", Caption)                                      \
     /* The still-image editor's drop-down menus and the picture's pop-up menu */                         \
     X(TntPM_EditLineStyle, PopupMenu, Window, EditLineStyleMenu, "", "", None)                           \
     X(ELS_Solid, RadioAction, EditLineStyleMenu, None, "", "", Caption)                                  \
@@ -260,6 +261,7 @@ namespace state {
     X(DrawRulerTB_PenStyle, ComboBox, DrawRuler, None, "DrawRulerTB_PenStyle.bmp", "", Hint)                 \
     X(DrawRulerTB_SetColor, Button, DrawRuler, None, "DrawRulerTB_SetColor.bmp", "", Hint)                   \
     X(DrawRulerTB_ClearFrame, Button, DrawRuler, None, "DrawRulerTB_ClearFrame.bmp", "", Hint)               \
+    X(DrawRulerTB_SnapEdge, CheckButton, DrawRuler, None, "DrawRulerTB_SnapEdge.bmp", "", Hint)              \
     X(Cross_ToolBar, ToolBar, Window, Cross, "", "", None)                                                   \
     X(CrossTB_Cross, CheckButton, Cross, None, "CrossTB_Cross.bmp", "", Hint)                                \
     X(CrossTB_CrossSB, ScrollBar, Cross, None, "", "", Hint)                                                 \

@@ -279,7 +279,8 @@ TEST_F(Results, CsvRoundTripInAGermanLocaleKeepsTheLabelsDecimalPoints)
 
     const QStringList header = csv[7];
     EXPECT_EQ(header, (QStringList{"No.", "Tool", "Label", "Length (mm)", "Perimeter (mm)", "Area (mm\u00B2)",
-                                   "Radius (mm)", "Diameter (mm)", "Angle (\u00B0)", "Points (px)"}));
+                                   "Radius (mm)", "Diameter (mm)", "Angle (\u00B0)", "Points (px)",
+                                   "Fit RMS (px)"}));
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const QStringList &line = csv[8 + i];
         ASSERT_EQ(line.size(), header.size());

@@ -154,6 +154,7 @@ void Shell::LoadUserSettings()
     // Menu marks follow the record.
     controls().action(ControlId::AutoSave)->setChecked(loaded.data.AutoSave);
     controls().action(ControlId::SetMJPGPreview)->setChecked(loaded.data.MJPG_2M);
+    controls().toolButton(ControlId::DrawRulerTB_SnapEdge)->setChecked(loaded.data.SnapToEdge);
     // The stored language is applied even when it is the record's own, so start-up always
     // builds the interface.
     commonLanguage_.clear();

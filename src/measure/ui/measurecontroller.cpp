@@ -281,6 +281,14 @@ void MeasureController::buildDrawToolBar()
             &MeasureController::DrawRulerTB_CopyImageClick);
     connect(c.toolButton(ControlId::DrawRulerTB_SetShowInfo), &QToolButton::clicked, this,
             &MeasureController::DrawRulerTB_SetShowInfoClick);
+    // Edge snapping reads the picture under the measurement at the click; the toggle is a setting.
+    surface_->session().setPictureSource([this] { return currentPicture(); });
+    QToolButton *snap = c.toolButton(ControlId::DrawRulerTB_SnapEdge);
+    surface_->session().setSnapping(snap->isChecked());
+    connect(snap, &QToolButton::toggled, this, [this](bool on) {
+        surface_->session().setSnapping(on);
+        ctx_.state.setSnapToEdge(on);
+    });
     c.toolBar(ControlId::DrawRuler_ToolBar)->adjustSize();
 }
 

@@ -62,6 +62,12 @@ constexpr const char *kResultsTableData[] = {
     "ResultsDiameter_Col", "ResultsAngle_Col", "ResultsPoints_Col", "CannotExportResults_MsgBox",
     "CannotExportTiff_MsgBox"};
 
+// The focus aids: the sharpness meter, the live histogram and the line profile.
+constexpr const char *kFocusAidData[] = {
+    "FocusMeterTitle_Lab", "FocusMeterReset_Btn", "HistogramTitle_Dlg", "HistogramLuma_Dlg", "HistogramRgb_Dlg",
+    "HistogramClipped_Lab", "ProfileTitle_Dlg", "ProfileDistance_Lab", "ProfileIntensity_Lab", "ProfileLength_Lab",
+    "ProfileExport_Btn", "CannotExportProfile_MsgBox"};
+
 constexpr TextRecord kRecords[] = {
     {"ButtonHintData", kButtonHintData},
     {"MessgeBoxData", kMessgeBoxData},
@@ -79,6 +85,7 @@ constexpr TextRecord kRecords[] = {
     {"ExtraTexts", kExtraTexts},
     {"CameraDialogData", kCameraDialogData},
     {"ResultsTableData", kResultsTableData},
+    {"FocusAidData", kFocusAidData},
 };
 
 } // namespace

@@ -22,6 +22,8 @@
 #include "viewercontroller.h"
 
 #include "camera/overlaybitmap.h"
+#include "camera/ui/focusaidcontroller.h"
+#include "measure/ui/lineprofilecontroller.h"
 #include "camera/playback/ui/mediaplayercontroller.h"
 #include "camera/ui/videowidget.h"
 #include "imaging/ui/stillimageview.h"
@@ -92,6 +94,9 @@ SendraApplication::SendraApplication(const QString &programDir, platform::Diagno
                                                              measure_, scales_, compare_, reticle_, automation_, editor_,
                                                              filters_, viewer_, results_})
         shell.addFeature(feature);
+    // The focus aids over the live picture, and the line profile on still and locked pictures.
+    shell.addFeature(new camera::ui::FocusAidController(shell, *camera_, &shell));
+    shell.addFeature(new measure::ui::LineProfileController(shell, *measure_, *still_, *camera_, &shell));
 
     // What the features answer for each other.
     camera::TVideoCameraDS &cam = camera_->camera();

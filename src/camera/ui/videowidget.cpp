@@ -1,6 +1,7 @@
 #include "videowidget.h"
 
 #include "camera/flipmode.h"
+#include "camera/focusmarks.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -63,6 +64,50 @@ void VideoWidget::clearStill()
 }
 
 QImage VideoWidget::keyWhite(const QImage &overlay) { return keyOverlay(overlay, 0xFFFFFF); }
+
+void VideoWidget::setFocusMarks(std::shared_ptr<const camera::FocusMarks> marks, QRgb peakingColour)
+{
+    marks_ = std::move(marks);
+    peakingColour_ = peakingColour;
+    // What is painted changes although the frame does not.
+    ++frameSerial_;
+    ++pictureSerial_;
+    if (still_.isNull())
+        update();
+}
+
+void VideoWidget::clearFocusMarks()
+{
+    if (!marks_)
+        return;
+    setFocusMarks(nullptr, 0);
+}
+
+bool VideoWidget::showsFocusMarks() const { return &liveFrame() != &frame_; }
+
+const QImage &VideoWidget::liveFrame() const
+{
+    if (!marks_ || frame_.isNull() || frame_.format() != QImage::Format_RGB32 || marks_->imageKey != frame_.cacheKey() ||
+        marks_->size() != frame_.size())
+        return frame_;
+    if (markedSerial_ != frameSerial_ || marked_.size() != frame_.size()) {
+        if (marked_.size() != frame_.size() || !marked_.isDetached())
+            marked_ = QImage(frame_.size(), QImage::Format_RGB32);
+        composeMarks(frame_, *marks_, peakingColour_, marked_.bits(), marked_.bytesPerLine());
+        markedSerial_ = frameSerial_;
+    }
+    return marked_;
+}
+
+QImage VideoWidget::shownFrame() const
+{
+    if (!marks_)
+        return flippedFrame().copy();
+    // A snapshot of a playing recording is taken from here: never with the marks on it.
+    if (flipMode_ == kFlipNone || !flipRect(flipMode_))
+        return frame_.copy();
+    return frame_.mirrored(flipsHorizontally(flipMode_), flipsVertically(flipMode_));
+}
 
 void VideoWidget::setOverlay(const platform::Bitmap &overlay, platform::ColorRef key, qreal opacity)
 {
@@ -162,18 +207,19 @@ void copyFlipped(const QImage &src, uchar *dstBits, qsizetype dstStride, bool ho
 
 const QImage &VideoWidget::flippedFrame() const
 {
+    const QImage &frame = liveFrame();   // as shown: with the focus aids' marks
     if (flipMode_ == kFlipNone || !flipRect(flipMode_))
-        return frame_;
+        return frame;
     if (flippedSerial_ == frameSerial_ && flippedMode_ == flipMode_ && !flipped_.isNull())
         return flipped_;
     const bool horizontal = flipsHorizontally(flipMode_), vertical = flipsVertically(flipMode_);
-    if (frame_.depth() != 32) {
+    if (frame.depth() != 32) {
         // Frames from the pipeline are always 32-bit; anything else takes Qt's general path.
-        flipped_ = frame_.mirrored(horizontal, vertical);
+        flipped_ = frame.mirrored(horizontal, vertical);
     } else {
-        if (flipped_.size() != frame_.size() || flipped_.format() != frame_.format())
-            flipped_ = QImage(frame_.size(), frame_.format());
-        copyFlipped(frame_, flipped_.bits(), flipped_.bytesPerLine(), horizontal, vertical);
+        if (flipped_.size() != frame.size() || flipped_.format() != frame.format())
+            flipped_ = QImage(frame.size(), frame.format());
+        copyFlipped(frame, flipped_.bits(), flipped_.bytesPerLine(), horizontal, vertical);
     }
     flippedSerial_ = frameSerial_;
     flippedMode_ = flipMode_;
@@ -203,13 +249,14 @@ uchar *VideoWidget::directTarget(QPainter &p, const QRect &target, qsizetype &st
 
 bool VideoWidget::flipOntoImage(QPainter &p, const QRect &target) const
 {
-    if (frame_.format() != QImage::Format_RGB32)
+    const QImage &frame = liveFrame();
+    if (frame.format() != QImage::Format_RGB32)
         return false;
     qsizetype stride = 0;
     uchar *bits = directTarget(p, target, stride);
     if (!bits)
         return false;
-    copyFlipped(frame_, bits, stride, flipsHorizontally(flipMode_), flipsVertically(flipMode_));
+    copyFlipped(frame, bits, stride, flipsHorizontally(flipMode_), flipsVertically(flipMode_));
     return true;
 }
 
@@ -217,7 +264,7 @@ void VideoWidget::paintVideo(QPainter &p, const QRect &target) const
 {
     // Nearest-neighbour throughout: no smooth transform on the frame or the keyed layer.
     p.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    const QImage &picture = still_.isNull() ? frame_ : still_;
+    const QImage &picture = still_.isNull() ? liveFrame() : still_;
     const bool flips = still_.isNull() && flipMode_ != kFlipNone && flipRect(flipMode_);
     const PreparedOverlay *overlay = preparedOverlay(target.size());
     if (overlay && overlay->dense && !picture.isNull() && picture.size() == target.size() && picture.depth() == 32) {

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "app/ui/feature.h"
+#include "camera/focusaidanalyzer.h"
+
+#include <QColor>
+#include <QObject>
+#include <QRect>
+#include <QRectF>
+
+#include <functional>
+#include <memory>
+
+namespace app::ui {
+class CameraController;
+class Shell;
+} // namespace app::ui
+
+namespace camera::ui {
+
+class GuideOverlay;
+class HistogramDialog;
+class SharpnessMeterWidget;
+class VideoWidget;
+
+// The focus aids of the live picture: the sharpness meter beside the video (with its rectangle
+// tool and reset), focus peaking in a colour of the user's choice, the live histogram window and
+// the clipping warning's zebra stripes. Each is a switch in the Tools menu and on the focus tool
+// bar next to the live-mode buttons. The work runs on the capture pipeline's streaming thread
+// (FocusAidAnalyzer); what it finds arrives with each frame and is shown here, the marks only
+// through the video widget's painting. UI thread.
+class FocusAidController final : public QObject, public app::ui::Feature
+{
+    Q_OBJECT
+public:
+    FocusAidController(app::ui::Shell &shell, app::ui::CameraController &camera, QObject *parent = nullptr);
+    ~FocusAidController() override;
+
+    // The switches; each keeps its menu item and its tool button in step.
+    void setMeterOn(bool on);
+    void setPeakingOn(bool on);
+    void setHistogramOn(bool on);
+    void setZebraOn(bool on);
+    // The meter's rectangle tool: the next drag over the live picture sets the rectangle (a click
+    // without a drag gives the whole picture back); the tool then comes up again.
+    void setRegionToolOn(bool on);
+    // The meter's rectangle from a rectangle of the video widget, as the user sees the picture
+    // (flip mode applied); an empty rectangle means the whole picture.
+    void setRegionFromWidget(const QRect &widgetRect);
+    // The rectangle in the video widget as it is drawn now; empty for the whole picture.
+    QRect regionInWidget() const;
+    void resetBest();
+    // The colour dialog for the peaking tint, opened at the current one.
+    void choosePeakingColour();
+    QRgb peakingColour() const { return peakingColour_; }
+
+    const FocusAidSettings &settings() const { return settings_; }
+    FocusAidAnalyzer &analyzer() { return *analyzer_; }
+    SharpnessMeterWidget *meter() const { return meter_; }
+    HistogramDialog *histogramDialog() const { return histogram_; }
+
+    // Asks for a colour starting at `initial`; an invalid colour means cancelled. Default: Qt's
+    // colour dialog over the main window; tests answer instead.
+    std::function<QColor(const QColor &initial)> pickColour;
+
+    void applyRules(const app::ActionInputs &in, app::ActionState &s) const override;
+    void languageChanged() override;
+    void videoAreaChanged() override { place(); }
+    void closing() override;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void build();
+    void applySettings();
+    void onFrame();
+    void onFlagsChanged();
+    void place();
+    bool live() const;
+    // The region's rectangle in the widget for a normalised region (flip mode applied).
+    QRect widgetRectOf(const QRectF &region) const;
+
+    app::ui::Shell &shell_;
+    app::ui::CameraController &camera_;
+    VideoWidget *video_ = nullptr;
+    std::shared_ptr<FocusAidAnalyzer> analyzer_;
+    FocusAidSettings settings_;
+    QRgb peakingColour_ = kDefaultPeakingColour;
+    SharpnessMeterWidget *meter_ = nullptr;
+    HistogramDialog *histogram_ = nullptr;
+    GuideOverlay *guide_ = nullptr;
+    bool regionTool_ = false;
+    bool dragging_ = false;
+    QPoint dragFrom_;
+    std::uint64_t histogramShown_ = 0;
+    bool histogramPlaced_ = false;
+};
+
+} // namespace camera::ui

@@ -77,6 +77,7 @@ TEST(FocusAids, SwitchesInTheMenuAndOnTheBarBesideTheLiveModeButtonsMoveTogether
     Program p;
     Controls &c = p.shell().controls();
     ASSERT_TRUE(p.connect());
+    c.mainButton(C::CaptureImage_Btn)->click();   // a still picture: the line profile has something to work on
     p.shell().UpdateActions();
     QToolBar *bar = c.toolBar(C::FocusAid_ToolBar);
     QToolBar *modes = c.toolBar(C::ChangeMode_ToolBar);
@@ -213,9 +214,12 @@ TEST(FocusAids, PeakingAndZebraAreShownButNeverInASnapshotOrARecording)
 TEST(FocusAids, TheHistogramWindowAndTheZebraOnAnOverexposedPicture)
 {
     Program p;
-    ASSERT_TRUE(p.connect());
     Controls &c = p.shell().controls();
+    // MJPEG, whose full-range pictures reach 255, overexposed with brightness and contrast up.
+    c.action(C::SetMJPGPreview)->trigger();
+    ASSERT_TRUE(p.connect());
     ASSERT_FALSE(p.cam().controlDevice()->setValue(platform::cid::Brightness, 64));
+    ASSERT_FALSE(p.cam().controlDevice()->setValue(platform::cid::Contrast, 95));
     c.action(C::LiveHistogram_Tool)->trigger();
     c.action(C::ClippingWarning_Tool)->trigger();
     camera::ui::HistogramDialog *window = p.aids().histogramDialog();
@@ -223,21 +227,28 @@ TEST(FocusAids, TheHistogramWindowAndTheZebraOnAnOverexposedPicture)
     ASSERT_TRUE(p.waitFrames(10));
     EXPECT_TRUE(window->clippedText().contains(u'%'));
     EXPECT_TRUE(p.video().showsFocusMarks());
-    // The stripes cover the clipped pixels of the frame shown: every one changed.
+    // The stripes cover the clipped pixels of the frame shown, and nothing else: against the
+    // frame with the overlay bitmap (the scale bar) on it, exactly the clipped pixels the overlay
+    // leaves free change.
     const QImage shown = p.video().grabVideo();
     const QImage &frame = p.cam().latestFrame().image;
+    const QImage overlaid = p.video().withOverlay(frame);
     ASSERT_EQ(shown.size(), frame.size());
-    int clipped = 0, changed = 0;
+    int clipped = 0, changedWhereClipped = 0, changedElsewhere = 0;
     for (int y = 0; y < frame.height(); ++y)
         for (int x = 0; x < frame.width(); ++x) {
             const QRgb f = frame.pixel(x, y);
             const bool isClipped = qRed(f) == 255 || qGreen(f) == 255 || qBlue(f) == 255 || qRed(f) == 0 || qGreen(f) == 0 ||
                                    qBlue(f) == 0;
-            clipped += isClipped;
-            changed += (shown.pixel(x, y) & 0xFFFFFF) != (f & 0xFFFFFF);
+            const bool covered = (overlaid.pixel(x, y) & 0xFFFFFF) != (f & 0xFFFFFF);
+            const bool changed = (shown.pixel(x, y) & 0xFFFFFF) != (overlaid.pixel(x, y) & 0xFFFFFF);
+            clipped += isClipped && !covered;
+            changedWhereClipped += changed && isClipped && !covered;
+            changedElsewhere += changed && !(isClipped && !covered);
         }
     EXPECT_GT(clipped, frame.width() * frame.height() / 4);
-    EXPECT_EQ(changed, clipped);
+    EXPECT_EQ(changedWhereClipped, clipped);
+    EXPECT_EQ(changedElsewhere, 0);
     // RGB, then closing the window brings the switch up.
     window->findChild<QAbstractButton *>(QStringLiteral("HistogramRgb"))->click();
     EXPECT_EQ(p.aids().settings().channels, camera::HistogramChannels::Rgb);
@@ -315,7 +326,9 @@ TEST(LineProfileTool, WorksOnTheStillPictureButLeavesTheLivePictureToMeasuring)
     c.mainButton(C::CaptureImage_Btn)->click();
     imaging::ui::StillImageView &still = p.app->still().view();
     ASSERT_FALSE(still.isEmpty());
+    p.shell().UpdateActions();
     c.action(C::LineProfile_Tool)->trigger();
+    ASSERT_TRUE(p.profile().toolOn());
     QWidget *control = still.pictureControl();
     const QPoint from(control->width() / 10, control->height() * 2 / 5), to(control->width() * 9 / 10, control->height() * 2 / 5);
     QTest::mousePress(control, Qt::LeftButton, Qt::NoModifier, from);

@@ -20,6 +20,7 @@
 #include <QToolBar>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace camera::ui {
 
@@ -29,6 +30,12 @@ namespace {
 
 // A drag shorter than this either way is a click: the whole picture again.
 constexpr int kMinRegionPx = 4;
+
+// The rectangle a drag from `a` to `b` spans: `b` is its far corner, not a pixel inside it.
+QRect spanOf(QPoint a, QPoint b)
+{
+    return QRect(std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::abs(b.x() - a.x()), std::abs(b.y() - a.y()));
+}
 
 } // namespace
 
@@ -355,13 +362,13 @@ bool FocusAidController::eventFilter(QObject *watched, QEvent *event)
         return true;
     case QEvent::MouseMove:
         if (dragging_)
-            guide_->setRect(QRect(dragFrom_, mouse->position().toPoint()).normalized());
+            guide_->setRect(spanOf(dragFrom_, mouse->position().toPoint()));
         return dragging_;
     case QEvent::MouseButtonRelease:
         if (!dragging_ || mouse->button() != Qt::LeftButton)
             return false;
         dragging_ = false;
-        setRegionFromWidget(QRect(dragFrom_, mouse->position().toPoint()).normalized());
+        setRegionFromWidget(spanOf(dragFrom_, mouse->position().toPoint()));
         setRegionToolOn(false);
         return true;
     case QEvent::MouseButtonDblClick:

@@ -43,10 +43,10 @@ TEST(ProfilePlot, PlacesTheCurveInsideTheAxes)
     ProfilePlotWidget plot;
     plot.resize(400, 240);
     plot.setProfile(twoSamples(0.5, QStringLiteral("mm")));
-    const QRect area = plot.plotArea();
-    EXPECT_EQ(plot.pointOf(0, 0), QPointF(area.left(), area.bottom()));
-    EXPECT_EQ(plot.pointOf(0.5, 255), QPointF(area.left() + area.width(), area.bottom() - area.height()));
-    EXPECT_EQ(plot.pointOf(0.25, 127.5).x(), area.left() + area.width() / 2.0);
+    const QRectF area = plot.plotArea();   // as a painter fills it: from the left edge to the right edge
+    EXPECT_EQ(plot.pointOf(0, 0), area.bottomLeft());
+    EXPECT_EQ(plot.pointOf(0.5, 255), area.topRight());
+    EXPECT_EQ(plot.pointOf(0.25, 127.5), area.center());
     // It paints without a profile and with one.
     QImage img(plot.size(), QImage::Format_RGB32);
     plot.render(&img);

@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QColorDialog>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QToolBar>
 
@@ -156,9 +157,16 @@ void FocusAidController::setHistogramOn(bool on)
     applySettings();
     if (on) {
         if (!histogramPlaced_) {
-            // First opening: beside the main window's right edge, at the video's height.
+            // First opening: beside the main window's right edge at the video's height, or over
+            // the window's right side where the screen ends there.
             const QRect frame = shell_.window().frameGeometry();
-            histogram_->move(frame.right() + 8, frame.top() + 60);
+            QRect at(QPoint(frame.right() + 8, frame.top() + 60), histogram_->frameGeometry().size());
+            if (const QScreen *screen = shell_.window().screen()) {
+                const QRect room = screen->availableGeometry();
+                at.moveRight(std::min(at.right(), room.right()));
+                at.moveBottom(std::min(at.bottom(), room.bottom()));
+            }
+            histogram_->move(at.topLeft());
             histogramPlaced_ = true;
         }
         histogram_->show();

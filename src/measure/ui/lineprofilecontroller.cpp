@@ -20,8 +20,10 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QSignalBlocker>
 
+#include <algorithm>
 #include <cmath>
 
 namespace measure::ui {
@@ -107,8 +109,14 @@ void LineProfileController::showProfile(const QImage &picture, QPointF from, QPo
 {
     dialog_->setProfile(sampleLineProfile(picture, from, to, measure_.surface().session().scale()));
     if (!dialog_->isVisible()) {
+        // Over the main window's lower right, below the video's height: the line drawn on the
+        // video stays in sight. Kept on the screen.
         const QRect frame = shell_.window().frameGeometry();
-        dialog_->move(frame.left() + 40, frame.bottom() - dialog_->height() - 40);
+        QRect at(QPoint(std::max(frame.left(), frame.right() - dialog_->frameGeometry().width() - 8), frame.top() + 400),
+                 dialog_->frameGeometry().size());
+        if (const QScreen *screen = shell_.window().screen())
+            at.moveBottom(std::min(at.bottom(), screen->availableGeometry().bottom()));
+        dialog_->move(at.topLeft());
         dialog_->show();
     }
     dialog_->raise();

@@ -37,8 +37,23 @@ __attribute__((target("avx2"))) void clippedAvx2(const QRgb *pixels, int n, std:
     const __m256i colour = _mm256_set1_epi32(0x00FFFFFF);
     const __m256i full = _mm256_set1_epi8(char(0xFF));
     const __m256i zero = _mm256_setzero_si256();
+    // A colour byte at 0 or 255 becomes 1 or 0 after adding 1, and only those stay at 0 after a
+    // saturating subtraction of 1; the x byte is set to 0x80 first so that it never counts.
+    const __m256i neutralX = _mm256_set1_epi32(int(0x80000000u));
+    const __m256i one = _mm256_set1_epi8(1);
     int x = 0;
     for (; x + 32 <= n; x += 32) {
+        // Most blocks hold no clipped pixel: one cheap look at all 32 first.
+        __m256i low8 = _mm256_set1_epi8(char(0xFF));
+        for (int part = 0; part < 4; ++part) {
+            const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(pixels + x + 8 * part));
+            const __m256i shifted = _mm256_add_epi8(_mm256_or_si256(_mm256_and_si256(v, colour), neutralX), one);
+            low8 = _mm256_min_epu8(low8, _mm256_subs_epu8(shifted, one));
+        }
+        if (_mm256_testz_si256(_mm256_cmpeq_epi8(low8, zero), _mm256_cmpeq_epi8(low8, zero))) {
+            high[x >> 5] = low[x >> 5] = 0;
+            continue;
+        }
         std::uint32_t h = 0, l = 0;
         for (int part = 0; part < 4; ++part) {
             const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(pixels + x + 8 * part));

@@ -35,4 +35,11 @@ inline constexpr QRgb kDefaultPeakingColour = 0xFFFF0000u;
 // the overlay compositor (composeRow) the comparison overlay uses.
 void composeMarks(const QImage &picture, const FocusMarks &marks, QRgb peakingColour, uchar *dst, qsizetype dstStride);
 
+// The same over a picture of the marks' size already in `dst` (RGB32 rows, stride in bytes) as
+// the flip mode shows it: mirrored left to right and/or upside down. Only the 32-pixel pieces of
+// a row that hold a mark are touched, so a frame with few marks costs little more than a look at
+// its bits.
+void composeMarksOnto(const FocusMarks &marks, QRgb peakingColour, uchar *dst, qsizetype dstStride, bool mirroredX,
+                      bool mirroredY);
+
 } // namespace camera

@@ -72,7 +72,9 @@ LaplacianSums referencePass(const QImage &picture, QRect rect, int threshold, Bi
 // telescopes to its border terms, so the vector loop only adds L squared and the luma; the border
 // terms come from the rows' ends and sums.
 
-constexpr int kPad = 16;   // elements before and after a luma row, so that x - 1 and x + n stay inside
+// Elements before and after a luma row: x - 1 stays inside, and so does the vector code's last
+// block, which reads up to 31 elements past the row's end and masks them out.
+constexpr int kPad = 32;
 
 struct LumaRow {
     std::vector<std::uint16_t> storage;
@@ -100,14 +102,15 @@ __attribute__((target("avx2"))) void lumaSpanAvx2(const QRgb *pixels, int n, std
     const __m256i weights = _mm256_set1_epi32(platform::kLumaBlue | platform::kLumaGreen << 8 | platform::kLumaRed << 16);
     const __m256i ones = _mm256_set1_epi16(1);
     int i = 0;
+    const auto quad = [](const QRgb *p) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p)); };
     for (; i + 16 <= n; i += 16) {
-        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(pixels + i));
-        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(pixels + i + 8));
+        // packus works within 128-bit halves, so the halves are loaded crosswise: pixels 0-3 and
+        // 8-11 in one register, 4-7 and 12-15 in the other, and the pack comes out in order.
+        const __m256i a = _mm256_inserti128_si256(_mm256_castsi128_si256(quad(pixels + i)), quad(pixels + i + 8), 1);
+        const __m256i b = _mm256_inserti128_si256(_mm256_castsi128_si256(quad(pixels + i + 4)), quad(pixels + i + 12), 1);
         const __m256i ya = _mm256_srli_epi32(_mm256_madd_epi16(_mm256_maddubs_epi16(a, weights), ones), 7);
         const __m256i yb = _mm256_srli_epi32(_mm256_madd_epi16(_mm256_maddubs_epi16(b, weights), ones), 7);
-        // packus works within 128-bit halves: the qword shuffle puts the pixels back in order.
-        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + i),
-                            _mm256_permute4x64_epi64(_mm256_packus_epi32(ya, yb), 0xD8));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + i), _mm256_packus_epi32(ya, yb));
     }
     lumaSpanScalar(pixels + i, n - i, out + i);
 }
@@ -179,21 +182,34 @@ __attribute__((target("avx2"))) void laplacianRowAvx2(const std::uint16_t *up, c
     // 32-bit lane sums of one row: L squared pairs are at most 2 * 1020^2, so a row of up to
     // 16384 pixels stays below 2^32 in every lane.
     __m256i squares = _mm256_setzero_si256(), luma = _mm256_setzero_si256();
-    int i = 0;
-    for (; i + 32 <= n; i += 32) {
-        const __m256i c0 = load(mid + i), c1 = load(mid + i + 16);
-        const __m256i l0 = _mm256_sub_epi16(_mm256_slli_epi16(c0, 2),
+    // Lane numbers, for the last block's mask of the lanes inside the row.
+    const __m256i lanes0 = _mm256_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m256i lanes1 = _mm256_add_epi16(lanes0, _mm256_set1_epi16(16));
+    for (int i = 0; i < n; i += 32) {
+        __m256i c0 = load(mid + i), c1 = load(mid + i + 16);
+        __m256i l0 = _mm256_sub_epi16(_mm256_slli_epi16(c0, 2),
                                             _mm256_add_epi16(_mm256_add_epi16(load(mid + i - 1), load(mid + i + 1)),
                                                              _mm256_add_epi16(load(up + i), load(down + i))));
-        const __m256i l1 = _mm256_sub_epi16(_mm256_slli_epi16(c1, 2),
+        __m256i l1 = _mm256_sub_epi16(_mm256_slli_epi16(c1, 2),
                                             _mm256_add_epi16(_mm256_add_epi16(load(mid + i + 15), load(mid + i + 17)),
                                                              _mm256_add_epi16(load(up + i + 16), load(down + i + 16))));
+        std::uint32_t inside = ~0u;
+        if (n - i < 32) {
+            // The row ends inside this block: the lanes past it count for nothing.
+            const __m256i left = _mm256_set1_epi16(short(n - i));
+            const __m256i m0 = _mm256_cmpgt_epi16(left, lanes0), m1 = _mm256_cmpgt_epi16(left, lanes1);
+            l0 = _mm256_and_si256(l0, m0);
+            l1 = _mm256_and_si256(l1, m1);
+            c0 = _mm256_and_si256(c0, m0);
+            c1 = _mm256_and_si256(c1, m1);
+            inside = (1u << (n - i)) - 1;
+        }
         squares = _mm256_add_epi32(squares, _mm256_add_epi32(_mm256_madd_epi16(l0, l0), _mm256_madd_epi16(l1, l1)));
         luma = _mm256_add_epi32(luma, _mm256_madd_epi16(_mm256_add_epi16(c0, c1), ones));
         if (markRow) {
             const __m256i edges = _mm256_packs_epi16(_mm256_cmpgt_epi16(_mm256_abs_epi16(l0), limit),
                                                      _mm256_cmpgt_epi16(_mm256_abs_epi16(l1), limit));
-            markRow[i >> 5] = std::uint32_t(_mm256_movemask_epi8(_mm256_permute4x64_epi64(edges, 0xD8)));
+            markRow[i >> 5] = inside & std::uint32_t(_mm256_movemask_epi8(_mm256_permute4x64_epi64(edges, 0xD8)));
         }
     }
     alignas(32) std::uint32_t lanes[8];
@@ -203,7 +219,6 @@ __attribute__((target("avx2"))) void laplacianRowAvx2(const std::uint16_t *up, c
     _mm256_store_si256(reinterpret_cast<__m256i *>(lanes), luma);
     for (std::uint32_t v : lanes)
         sumLuma += v;
-    laplacianTail(up, mid, down, i, n, threshold, markRow, sumL2, sumLuma);
 }
 #endif
 

@@ -11,7 +11,11 @@
 
 #include <gst/gst.h>
 
+#include <QThread>
+
 #include <array>
+#include <mutex>
+#include <set>
 
 namespace {
 
@@ -215,4 +219,36 @@ TEST(VirtualCameraMjpeg, ShowsTheSpecimenAtItsOwnLevelsNotSqueezedToVideoRange)
     ASSERT_EQ(frame.size(), drawn.size());
     for (const QPoint at : {QPoint(800, 600), QPoint(300, 900), QPoint(1500, 100)})
         EXPECT_NEAR(qGreen(frame.pixel(at)), qGreen(drawn.pixel(at)), 4) << at.x() << "," << at.y();
+}
+
+TEST(VirtualCameraFocus, TheAnalysisRunsOnTheStreamingThreadNeverOnTheUiThread)
+{
+    SKIP_WITHOUT_GST_PLUGINS();
+    // An analyzer that notes the thread of every call and hands on to the real one.
+    struct Watching final : platform::FrameAnalyzer {
+        camera::FocusAidAnalyzer inner;
+        std::mutex mutex;
+        std::set<QThread *> threads;
+        std::shared_ptr<const platform::FrameAnalysis> analyze(const QImage &shown, std::uint64_t sequence) override
+        {
+            {
+                std::lock_guard lock(mutex);
+                threads.insert(QThread::currentThread());
+            }
+            return inner.analyze(shown, sequence);
+        }
+    };
+    auto watching = std::make_shared<Watching>();
+    camera::FocusAidSettings s;
+    s.meter = s.peaking = s.zebra = s.histogram = true;
+    watching->inner.setSettings(s);
+    VirtualCameraStack stack;
+    stack.camera.session().setFrameAnalyzer(watching);
+    ASSERT_TRUE(stack.connect());
+    ASSERT_TRUE(stack.waitFrames(5));
+    EXPECT_TRUE(std::dynamic_pointer_cast<const FocusAidAnalysis>(stack.camera.latestFrame().analysis));
+    stack.camera.DeviceDisConnect();   // the streaming threads are joined
+    std::lock_guard lock(watching->mutex);
+    ASSERT_FALSE(watching->threads.empty());
+    EXPECT_FALSE(watching->threads.count(QThread::currentThread()));
 }

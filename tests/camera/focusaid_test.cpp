@@ -9,6 +9,7 @@
 #include "camera/focusmarks.h"
 #include "camera/focusmeasure.h"
 #include "camera/livehistogram.h"
+#include "camera/ui/videowidget.h"
 #include "platform/gst/specimen.h"
 #include "platform/previewdecoder.h"
 
@@ -412,4 +413,43 @@ TEST(FocusAidAnalyzer, MarksBelongToTheirFrameAndTheHistogramComesAtMostTenTimes
     s.channels = HistogramChannels::Rgb;
     analyzer.setSettings(s);
     EXPECT_EQ(histogramAt(1160), 3u);
+}
+
+// ---- the marks as the video widget paints them ------------------------------------------------------
+
+TEST(VideoWidgetMarks, PaintedInPlaceTheyEqualTheMarkedFrameFlippedInEveryFlipMode)
+{
+    QImage frame = shownSpecimen(50, {400, 300});
+    for (int y = 20; y < 60; ++y)
+        for (int x = 250; x < 330; ++x)
+            frame.setPixel(x, y, qRgb(255, 255, 255));   // a clipped patch for the stripes
+    FocusAidAnalyzer analyzer([] { return std::int64_t(0); });
+    FocusAidSettings s;
+    s.peaking = s.zebra = true;
+    analyzer.setSettings(s);
+    const auto a = std::dynamic_pointer_cast<const FocusAidAnalysis>(analyzer.analyze(frame, 1));
+    ASSERT_TRUE(a && a->marks);
+    QImage marked(frame.size(), QImage::Format_RGB32);
+    composeMarks(frame, *a->marks, 0xFF00FF00u, marked.bits(), marked.bytesPerLine());
+    camera::ui::VideoWidget widget;
+    widget.resize(400, 300);
+    widget.setFrame(frame);
+    widget.setFocusMarks(a->marks, 0xFF00FF00u);
+    struct Mode {
+        int mode;
+        bool horizontal, vertical;
+    };
+    for (const Mode m : {Mode{3, false, false}, Mode{0, true, false}, Mode{1, true, true}, Mode{2, false, true}}) {
+        widget.setFlipMode(m.mode);
+        EXPECT_EQ(widget.grabVideo(), marked.mirrored(m.horizontal, m.vertical)) << "flip mode " << m.mode;
+    }
+    // Scaled, the marked frame is scaled as a whole: the marks are there too.
+    widget.setFlipMode(3);
+    widget.resize(200, 150);
+    EXPECT_EQ(widget.grabVideo(), marked.scaled(200, 150));
+    // Marks of another frame are not drawn over this one.
+    widget.resize(400, 300);
+    widget.setFrame(frame.copy());
+    EXPECT_FALSE(widget.showsFocusMarks());
+    EXPECT_EQ(widget.grabVideo(), frame);
 }

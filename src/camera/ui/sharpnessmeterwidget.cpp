@@ -45,9 +45,14 @@ SharpnessMeterWidget::SharpnessMeterWidget(QWidget *parent) : QWidget(parent)
 
 void SharpnessMeterWidget::setScore(double score, double best)
 {
+    score = std::max(0.0, score);
+    best = std::max(score, best);
+    // A still picture gives the same score frame after frame: nothing to paint again.
+    if (hasScore_ && score == score_ && best == best_)
+        return;
     hasScore_ = true;
-    score_ = std::max(0.0, score);
-    best_ = std::max(score_, best);
+    score_ = score;
+    best_ = best;
     update();
 }
 

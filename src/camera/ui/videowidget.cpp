@@ -83,12 +83,17 @@ void VideoWidget::clearFocusMarks()
     setFocusMarks(nullptr, 0);
 }
 
-bool VideoWidget::showsFocusMarks() const { return &liveFrame() != &frame_; }
+bool VideoWidget::showsFocusMarks() const { return still_.isNull() && marksBelongToFrame(); }
+
+bool VideoWidget::marksBelongToFrame() const
+{
+    return marks_ && !frame_.isNull() && frame_.format() == QImage::Format_RGB32 && marks_->imageKey == frame_.cacheKey() &&
+           marks_->size() == frame_.size();
+}
 
 const QImage &VideoWidget::liveFrame() const
 {
-    if (!marks_ || frame_.isNull() || frame_.format() != QImage::Format_RGB32 || marks_->imageKey != frame_.cacheKey() ||
-        marks_->size() != frame_.size())
+    if (!marksBelongToFrame())
         return frame_;
     if (markedSerial_ != frameSerial_ || marked_.size() != frame_.size()) {
         if (marked_.size() != frame_.size() || !marked_.isDetached())
@@ -247,9 +252,8 @@ uchar *VideoWidget::directTarget(QPainter &p, const QRect &target, qsizetype &st
     return image->bits() + onImage.y() * stride + onImage.x() * 4;
 }
 
-bool VideoWidget::flipOntoImage(QPainter &p, const QRect &target) const
+bool VideoWidget::flipOntoImage(QPainter &p, const QRect &target, const QImage &frame) const
 {
-    const QImage &frame = liveFrame();
     if (frame.format() != QImage::Format_RGB32)
         return false;
     qsizetype stride = 0;
@@ -264,9 +268,17 @@ void VideoWidget::paintVideo(QPainter &p, const QRect &target) const
 {
     // Nearest-neighbour throughout: no smooth transform on the frame or the keyed layer.
     p.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    const QImage &picture = still_.isNull() ? liveFrame() : still_;
     const bool flips = still_.isNull() && flipMode_ != kFlipNone && flipRect(flipMode_);
     const PreparedOverlay *overlay = preparedOverlay(target.size());
+    // The focus aids' marks at 1:1 into an image: the frame goes in as it is and only the pieces
+    // of it that hold a mark are composited again, in place. Otherwise (scaled, a full-frame
+    // reference over it, another paint device) the frame is marked into a copy first.
+    qsizetype markStride = 0;
+    uchar *markTarget = still_.isNull() && marksBelongToFrame() && frame_.size() == target.size() &&
+                                !(overlay && overlay->dense)
+                            ? directTarget(p, target, markStride)
+                            : nullptr;
+    const QImage &picture = !still_.isNull() ? still_ : markTarget ? frame_ : liveFrame();
     if (overlay && overlay->dense && !picture.isNull() && picture.size() == target.size() && picture.depth() == 32) {
         // A full-frame overlay (a blended or split reference) at the size shown: one fused pass
         // over frame and overlay, straight into the target when it is an image.
@@ -296,7 +308,7 @@ void VideoWidget::paintVideo(QPainter &p, const QRect &target) const
     } else if (picture.size() == target.size()) {
         // At 1:1 a transformed painter runs Qt's general per-pixel path, several times the cost
         // of a copy: flip by copying rows instead, into the target when it is an image.
-        if (!flipOntoImage(p, target))
+        if (!flipOntoImage(p, target, picture))
             p.drawImage(target.topLeft(), flippedFrame());
     } else {
         // Scaled, the painter mirrors while it scales, reading only the source pixels it needs:
@@ -309,6 +321,9 @@ void VideoWidget::paintVideo(QPainter &p, const QRect &target) const
         p.drawImage(target, picture);
         p.restore();
     }
+    if (markTarget)
+        composeMarksOnto(*marks_, peakingColour_, markTarget, markStride, flips && flipsHorizontally(flipMode_),
+                         flips && flipsVertically(flipMode_));
     // A sparse overlay (measurements, a reticle): only the tiles that hold anything are blended.
     if (overlay)
         for (const QRect &tile : overlay->tiles)

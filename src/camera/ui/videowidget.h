@@ -91,6 +91,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
+    // The focus aids' marks are of the live frame now shown.
+    bool marksBelongToFrame() const;
     // The live frame with the focus aids' marks on it when they belong to it (made at most once
     // per frame into a reused buffer), else the frame itself.
     const QImage &liveFrame() const;
@@ -100,7 +102,7 @@ private:
     // Writes the flipped live frame straight into the image `painter` paints on, when that is a
     // plain copy (same size and format, no clip, no transform beyond a shift): one pass over the
     // frame instead of a flip into a buffer and a second copy out of it. False when it cannot.
-    bool flipOntoImage(QPainter &painter, const QRect &target) const;
+    bool flipOntoImage(QPainter &painter, const QRect &target, const QImage &frame) const;
     // The bits of `target` in the RGB32 image `painter` paints on, when pixels may be written there
     // directly (as for flipOntoImage); null otherwise.
     uchar *directTarget(QPainter &painter, const QRect &target, qsizetype &stride) const;

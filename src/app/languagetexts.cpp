@@ -65,6 +65,11 @@ constexpr const char *kResultsTableData[] = {
 
 // The still-image editor's status line.
 constexpr const char *kEditorTexts[] = {"EditorDragTextBox_Lab"};
+// The focus aids: the sharpness meter, the live histogram and the line profile.
+constexpr const char *kFocusAidData[] = {
+    "FocusMeterTitle_Lab", "FocusMeterReset_Btn", "HistogramTitle_Dlg", "HistogramLuma_Dlg", "HistogramRgb_Dlg",
+    "HistogramClipped_Lab", "ProfileTitle_Dlg", "ProfileDistance_Lab", "ProfileIntensity_Lab", "ProfileLength_Lab",
+    "ProfileExport_Btn", "CannotExportProfile_MsgBox"};
 
 constexpr TextRecord kRecords[] = {
     {"ButtonHintData", kButtonHintData},
@@ -84,6 +89,7 @@ constexpr TextRecord kRecords[] = {
     {"CameraDialogData", kCameraDialogData},
     {"ResultsTableData", kResultsTableData},
     {"EditorTexts", kEditorTexts},
+    {"FocusAidData", kFocusAidData},
 };
 
 } // namespace

@@ -72,6 +72,11 @@ constexpr const char *kFileMessageData[] = {
     "PictureIncomplete_Lab", "PictureDamaged_Lab", "CannotReadThumbnail_Lab", "DiskFull_MsgBox", "VideoPictureSize_MsgBox"};
 // The still-image editor's status line.
 constexpr const char *kEditorTexts[] = {"EditorDragTextBox_Lab"};
+// The focus aids: the sharpness meter, the live histogram and the line profile.
+constexpr const char *kFocusAidData[] = {
+    "FocusMeterTitle_Lab", "FocusMeterReset_Btn", "HistogramTitle_Dlg", "HistogramLuma_Dlg", "HistogramRgb_Dlg",
+    "HistogramClipped_Lab", "ProfileTitle_Dlg", "ProfileDistance_Lab", "ProfileIntensity_Lab", "ProfileLength_Lab",
+    "ProfileExport_Btn", "CannotExportProfile_MsgBox"};
 
 constexpr TextRecord kRecords[] = {
     {"ButtonHintData", kButtonHintData},
@@ -92,6 +97,7 @@ constexpr TextRecord kRecords[] = {
     {"ResultsTableData", kResultsTableData},
     {"FileMessageData", kFileMessageData},
     {"EditorTexts", kEditorTexts},
+    {"FocusAidData", kFocusAidData},
 };
 
 } // namespace

@@ -182,16 +182,19 @@ QString csvField(const QString &text)
     return u'"' + quoted + u'"';
 }
 
+QString csvLine(const QStringList &fields)
+{
+    QStringList quoted;
+    for (const QString &f : fields)
+        quoted << csvField(f);
+    return quoted.join(u',') + QStringLiteral("\r\n");
+}
+
 QByteArray resultsCsv(const std::vector<ResultRow> &rows, const ResultsMetadata &meta)
 {
     const QString unit = GetUnitStr(unitCodeFor(meta.scaleUnitIndex, true));
     QString out;
-    const auto line = [&out](const QStringList &fields) {
-        QStringList quoted;
-        for (const QString &f : fields)
-            quoted << csvField(f);
-        out += quoted.join(u',') + QStringLiteral("\r\n");
-    };
+    const auto line = [&out](const QStringList &fields) { out += csvLine(fields); };
     line({QStringLiteral("scale"), meta.scaleName});
     line({QStringLiteral("unit"), unit});
     line({QStringLiteral("pixel width (") + unit + u')', exactNumber(meta.pixelWidth)});

@@ -7,6 +7,7 @@
 #include <QPointF>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <optional>
@@ -69,6 +70,8 @@ ResultsMetadata resultsMetadata(const MeasuringSession &session);
 
 // One CSV field, quoted when it holds a comma, quote, CR or LF (RFC 4180).
 QString csvField(const QString &text);
+// One CSV line of fields, each quoted as csvField does, ended by CR LF.
+QString csvLine(const QStringList &fields);
 // The whole file: UTF-8, CRLF line ends, metadata rows, a blank line, the header with units, the rows.
 QByteArray resultsCsv(const std::vector<ResultRow> &rows, const ResultsMetadata &meta);
 // Written atomically: the destination keeps its old content when anything fails.

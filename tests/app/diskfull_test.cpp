@@ -6,6 +6,7 @@
 #include "imaging/ui/stillimagecontroller.h"
 #include "library/ui/thumbnailbrowserwidget.h"
 #include "platform/aviwriter.h"
+#include "platform/gst/gstaviwriter.h"
 #include "platform/picturecodec.h"
 #include "tools/imagestovideoconverter.h"
 #include "tools/ui/automationcontroller.h"

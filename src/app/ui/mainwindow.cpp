@@ -76,6 +76,9 @@ constexpr int kComboBoxWidth = 60;
 // Live-mode bars sit just below the video in the "Normal" layout until a preset moves them.
 constexpr QPoint kModeToolBarPos{0, 364};
 constexpr QRect kChangeModeToolBarRect{300, 392, 100, 0};
+// The mode tool bars below the video: one place, one of them shown at a time.
+constexpr ControlId kModeToolBars[] = {ControlId::Compare_ToolBar, ControlId::Cross_ToolBar, ControlId::VideoCtrl_ToolBar,
+                                       ControlId::DrawRuler_ToolBar, ControlId::MideaPlay_ToolBar};
 
 } // namespace
 
@@ -528,8 +531,7 @@ void MainWindow::layOutButtons(const ButtonLayout &b)
         w->setVisible(b.returnShown);
         w->raise();
     }
-    for (ControlId id : {ControlId::Compare_ToolBar, ControlId::Cross_ToolBar, ControlId::VideoCtrl_ToolBar,
-                         ControlId::DrawRuler_ToolBar, ControlId::MideaPlay_ToolBar}) {
+    for (ControlId id : kModeToolBars) {
         QToolBar *bar = controls_.toolBar(id);
         bar->move(b.modeToolBars);
         bar->raise();

@@ -32,39 +32,52 @@ platform::Bitmap blank(QSize size)
 
 void MeasureLayers::resize(QSize size)
 {
-    if (layer_.size() != size)
+    if (layer_.size() != size) {
         layer_ = size.isEmpty() ? platform::Bitmap() : platform::Bitmap(size.width(), size.height(), kTransparent);
-    if (!committed_.isNull() && committed_.size() != size)
+        forgetLayerLabels();
+    }
+    if (!committed_.isNull() && committed_.size() != size) {
         committed_ = blank(size);
+        committedLabels_.clear();
+    }
 }
 
 void MeasureLayers::enterMeasurementMode(QSize size)
 {
     committed_ = blank(size);
+    committedLabels_.clear();
 }
 
 void MeasureLayers::clear(bool overlap)
 {
     if (!layer_.isNull())
         layer_.fill(kTransparent);
-    if (overlap && !committed_.isNull())
+    forgetLayerLabels();
+    if (overlap && !committed_.isNull()) {
         committed_.fill(kTransparent);
+        committedLabels_.clear();
+    }
 }
 
 void MeasureLayers::rebuild(bool overlap)
 {
     if (layer_.isNull())
         return;
-    if (overlap && !committed_.isNull() && committed_.size() == layer_.size())
+    forgetLayerLabels();
+    if (overlap && !committed_.isNull() && committed_.size() == layer_.size()) {
         copyPixels(committed_, layer_);
-    else
+        layerLabels_.setTaken(committedLabels_);
+    } else {
         layer_.fill(kTransparent);
+    }
 }
 
 void MeasureLayers::commit()
 {
-    if (!committed_.isNull())
+    if (!committed_.isNull()) {
         copyPixels(layer_, committed_);
+        committedLabels_ = layerLabels_.taken();
+    }
 }
 
 void MeasureLayers::drawScaleBarInto(platform::Bitmap &bitmap)
@@ -103,7 +116,7 @@ void MeasureLayers::paintPreview(ShapeDraft &shape, const LabelSettings &labels,
     const std::unique_ptr<platform::Canvas> canvas = canvasOn(layer_);
     ShapeRenderer::applyUserPen(*canvas, shape);
     if (ShapeRenderer::drawPreview(*canvas, shape, labels, stage))
-        ShapeRenderer::ShowDrawInfo(*canvas, shape, labels, context);
+        ShapeRenderer::ShowDrawInfo(*canvas, shape, labels, context, &layerLabels_);
 }
 
 void MeasureLayers::paintPlacedPoints(ShapeDraft &shape, const LabelSettings &labels, int count,
@@ -112,7 +125,7 @@ void MeasureLayers::paintPlacedPoints(ShapeDraft &shape, const LabelSettings &la
     const std::unique_ptr<platform::Canvas> canvas = canvasOn(layer_);
     ShapeRenderer::applyUserPen(*canvas, shape);
     ShapeRenderer::drawPreview(*canvas, shape, labels, count);
-    ShapeRenderer::ShowDrawInfo(*canvas, shape, labels, context);
+    ShapeRenderer::ShowDrawInfo(*canvas, shape, labels, context, &layerLabels_);
 }
 
 void MeasureLayers::paintOutline(platform::Bitmap &target, ShapeDraft &shape, const LabelSettings &labels,
@@ -121,7 +134,7 @@ void MeasureLayers::paintOutline(platform::Bitmap &target, ShapeDraft &shape, co
     const std::unique_ptr<platform::Canvas> canvas = canvasOn(target);
     ShapeRenderer::applyUserPen(*canvas, shape);
     ShapeRenderer::drawFinalOutline(*canvas, shape, labels);
-    ShapeRenderer::ShowDrawInfo(*canvas, shape, labels, context);
+    ShapeRenderer::ShowDrawInfo(*canvas, shape, labels, context, &placerFor(target));
 }
 
 } // namespace measure

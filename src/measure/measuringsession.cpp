@@ -326,6 +326,7 @@ void MeasuringSession::drawInto(platform::Bitmap &picture)
 {
     if (picture.isNull())
         return;
+    layers_.beginPicture(picture.size());
     if (overlap_ && history_.currentIndex() >= 0) {
         for (int i = 0; i <= history_.currentIndex(); ++i) {
             const HistoryNode &node = history_.node(std::size_t(i));

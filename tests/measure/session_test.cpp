@@ -479,6 +479,79 @@ TEST_F(Session, BurnInScalesShapesToThePicture)
     EXPECT_EQ(s.shape().b, (MeasurePoint{110, 10}));   // coordinates put back
 }
 
+// Two circles on one particle: the second label would cover the first, so it goes to the nearest
+// free place (just below) with a thin line from its anchor, B of the second circle.
+TEST_F(Session, TwoCirclesOnOneParticleKeepTheirLabelsApart)
+{
+    s.setOverlap(true);
+    s.selectTool(ShapeKind::TwoPointsCircle);
+    line(300, 200, 340, 200);
+    auto rec = record();
+    line(300, 200, 342, 203);
+    ASSERT_EQ(rec->texts.size(), 1u);
+    EXPECT_EQ(rec->texts[0].text.left(6), "[02]C=");
+    EXPECT_EQ(QPoint(rec->texts[0].x, rec->texts[0].y), QPoint(346, 217));   // wanted (346, 207)
+    ASSERT_FALSE(rec->lines.empty());
+    const RecordingCanvas::Line &leader = rec->lines.back();
+    EXPECT_EQ(leader.from, QPoint(342, 203));
+    EXPECT_EQ(leader.to, QPoint(346, 217));
+    EXPECT_EQ(leader.width, 1);
+    EXPECT_EQ(leader.colour, s.labels().labelColour);
+
+    // A repaint (undo, redo, window change) places them the same way.
+    rec->texts.clear();
+    s.DrawUndoRedo();
+    ASSERT_EQ(rec->texts.size(), 2u);
+    EXPECT_EQ(QPoint(rec->texts[0].x, rec->texts[0].y), QPoint(344, 204));
+    EXPECT_EQ(QPoint(rec->texts[1].x, rec->texts[1].y), QPoint(346, 217));
+}
+
+TEST_F(Session, TheFirstLabelKeepsItsPlaceAndUnitsStayInsideThePicture)
+{
+    auto rec = record();
+    s.selectTool(ShapeKind::Line);
+    line(100, 100, 200, 100);
+    ASSERT_EQ(rec->texts.size(), 1u);
+    EXPECT_EQ(QPoint(rec->texts[0].x, rec->texts[0].y), QPoint(154, 104));   // (A + B)/2 + 4
+    EXPECT_EQ(rec->lines.size(), 1u);                                         // the line only
+
+    // "[02]L=70.000mm" is 98 px wide: at x = 599 its unit would be cut at the right edge.
+    rec->texts.clear();
+    rec->lines.clear();
+    line(560, 100, 630, 100);
+    ASSERT_EQ(rec->texts.size(), 1u);
+    EXPECT_EQ(rec->texts[0].text, "[02]L=70.000mm");
+    EXPECT_EQ(QPoint(rec->texts[0].x, rec->texts[0].y), QPoint(542, 104));
+    ASSERT_EQ(rec->lines.size(), 2u);
+    EXPECT_EQ(rec->lines[1].from, QPoint(595, 100));
+    EXPECT_EQ(rec->lines[1].to, QPoint(595, 104));
+}
+
+// Burnt in at twice the window's size the shapes grow and the labels do not: the labels are placed
+// anew on the picture.
+TEST_F(Session, BurntInLabelsAreKeptApartOnThePicture)
+{
+    s.setOverlap(true);
+    s.selectTool(ShapeKind::TwoPointsCircle);
+    line(300, 200, 340, 200);
+    line(300, 200, 342, 203);
+    auto rec = record();
+    platform::Bitmap picture(1280, 960, 0x000000);
+    s.drawInto(picture);
+    ASSERT_EQ(rec->texts.size(), 2u);
+    EXPECT_EQ(QPoint(rec->texts[0].x, rec->texts[0].y), QPoint(684, 404));
+    EXPECT_EQ(QPoint(rec->texts[1].x, rec->texts[1].y), QPoint(688, 417));   // wanted (688, 410)
+    EXPECT_EQ(rec->lines.back().from, QPoint(684, 406));
+    EXPECT_EQ(rec->lines.back().to, QPoint(688, 417));
+
+    // The same burn-in again starts from an empty picture, not from the last one's labels.
+    rec->texts.clear();
+    platform::Bitmap again(1280, 960, 0x000000);
+    s.drawInto(again);
+    ASSERT_EQ(rec->texts.size(), 2u);
+    EXPECT_EQ(QPoint(rec->texts[0].x, rec->texts[0].y), QPoint(684, 404));
+}
+
 } // namespace
 } // namespace measure
 

@@ -337,20 +337,28 @@ TEST_F(Session, UndoAndRedoAreDisabledWhileAShapeIsInProgress)
     EXPECT_FALSE(s.redoEnabled());
 }
 
-TEST_F(Session, UndoRepaintsWithEachShapesOwnNumberAndSettings)
+// The display options act on what is shown: OK relabels the shapes already drawn, each with its
+// own running number.
+TEST_F(Session, NewLabelSettingsRelabelTheShapesAlreadyDrawn)
 {
     s.setOverlap(true);
     s.selectTool(ShapeKind::Line);
     line(10, 10, 110, 10);
+    line(10, 30, 60, 30);
     LabelSettings two = s.labels();
     two.precision = 1;
+    two.labelColour = 0x00FF00;
     s.setLabelSettings(two);
-    line(10, 30, 60, 30);
-    line(10, 50, 40, 50);
     auto rec = record();
+    s.DrawUndoRedo();
+    EXPECT_EQ(rec->textStrings(), (QStringList{"[01]L=100.0mm", "[02]L=50.0mm"}));
+    EXPECT_EQ(rec->texts[0].colour, 0x00FF00u);
+    line(10, 50, 40, 50);
+    rec->texts.clear();
     s.UndoList();
-    EXPECT_EQ(rec->textStrings(), (QStringList{"[01]L=100.000mm", "[02]L=50.0mm"}));
+    EXPECT_EQ(rec->textStrings(), (QStringList{"[01]L=100.0mm", "[02]L=50.0mm"}));
     EXPECT_EQ(s.labels().counter, 3);   // the live record comes back from the saved copy
+    EXPECT_EQ(s.labels().precision, 1);
 }
 
 TEST_F(Session, SwitchingOverlapClearsPictureAndHistory)

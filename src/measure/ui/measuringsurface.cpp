@@ -30,10 +30,12 @@ void MeasuringSurface::refreshScaleLayer()
     // layer with the new bar anyway.
     if (session_.layer().isNull() || session_.inProgress())
         return;
-    if (session_.overlap() && session_.history().currentIndex() >= 0)
-        deliver(session_.DrawUndoRedo());
-    else
-        deliver(session_.redraw());
+    repaintShapes();
+}
+
+void MeasuringSurface::repaintShapes()
+{
+    deliver(session_.overlap() && session_.history().currentIndex() >= 0 ? session_.DrawUndoRedo() : session_.redraw());
 }
 
 void MeasuringSurface::setScaleBarHidden(bool hidden)
@@ -148,12 +150,22 @@ void MeasuringSurface::setScale(const scales::RulerScaleControl &scale)
     Q_EMIT scaleChanged();
     if (!session_.inMeasurementMode() || session_.inProgress())
         return;
-    deliver(session_.overlap() && session_.history().currentIndex() >= 0 ? session_.DrawUndoRedo() : session_.redraw());
+    repaintShapes();
 }
 
 void MeasuringSurface::redraw()
 {
     deliver(session_.redraw());
+}
+
+void MeasuringSurface::setLabelSettings(const LabelSettings &settings)
+{
+    session_.setLabelSettings(settings);
+    // A shape between its clicks takes the settings at its next move.
+    if (!session_.inMeasurementMode() || session_.inProgress())
+        return;
+    repaintShapes();
+    Q_EMIT historyChanged();
 }
 
 void MeasuringSurface::selectTool(ShapeKind kind)

@@ -11,6 +11,12 @@ void LabelPlacer::reset(QSize picture)
     taken_.clear();
 }
 
+void LabelPlacer::take(const QRect &cell)
+{
+    if (std::find(taken_.begin(), taken_.end(), cell) == taken_.end())
+        taken_.push_back(cell);
+}
+
 bool LabelPlacer::free(const QRect &cell) const
 {
     return std::none_of(taken_.begin(), taken_.end(), [&cell](const QRect &t) { return t.intersects(cell); });

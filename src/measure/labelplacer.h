@@ -28,6 +28,8 @@ public:
     // one with no free place left, keeps its wanted place pushed inside as far as it fits.
     QRect place(const QRect &wanted);
     const std::vector<QRect> &taken() const { return taken_; }
+    // A place something else holds (a scale bar number); taking the same cell twice keeps one.
+    void take(const QRect &cell);
     void setTaken(std::vector<QRect> taken) { taken_ = std::move(taken); }
 
 private:

@@ -82,8 +82,11 @@ void MeasureLayers::commit()
 
 void MeasureLayers::drawScaleBarInto(platform::Bitmap &bitmap)
 {
-    if (scaleBar_.drawInto && !bitmap.isNull())
-        scaleBar_.drawInto(bitmap);
+    if (!scaleBar_.drawInto || bitmap.isNull())
+        return;
+    LabelPlacer &placer = placerFor(bitmap);
+    for (const QRect &cell : scaleBar_.drawInto(bitmap))
+        placer.take(cell);
 }
 
 void MeasureLayers::emptyScaleLayerWhenPaused(bool live)

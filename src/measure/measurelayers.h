@@ -18,7 +18,8 @@ namespace measure {
 
 // Hooks into the scale bar, which is drawn by its own part of the program.
 struct ScaleBarHooks {
-    std::function<void(platform::Bitmap &)> drawInto;   // draw the scale bar into a layer
+    // Draws the scale bar into a layer; answers the cells of the texts it wrote there.
+    std::function<std::vector<QRect>(platform::Bitmap &)> drawInto;
     std::function<void()> emptyScaleLayer;             // picture paused: the scale layer is emptied
     std::function<void()> redrawScaleLayer;            // after clearing with mode 1
     std::function<void()> scaleChanged;                // setScale took a new scale: repaint
@@ -54,6 +55,8 @@ public:
     void commit();
 
     void setScaleBarHooks(ScaleBarHooks hooks) { scaleBar_ = std::move(hooks); }
+    // The scale bar's texts are taken places for the labels of `bitmap` (the drawing layer, or the
+    // picture begun with beginPicture).
     void drawScaleBarInto(platform::Bitmap &bitmap);
     // Over a paused picture the separate scale layer is emptied (its bar lives in this layer).
     void emptyScaleLayerWhenPaused(bool live);

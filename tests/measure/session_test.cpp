@@ -1,4 +1,5 @@
 #include "measure/measuringsession.h"
+#include "measure/textcellcanvas.h"
 #include "recordingcanvas.h"
 
 #include <gtest/gtest.h>
@@ -533,6 +534,53 @@ TEST_F(Session, TheFirstLabelKeepsItsPlaceAndUnitsStayInsideThePicture)
     ASSERT_EQ(rec->lines.size(), 2u);
     EXPECT_EQ(rec->lines[1].from, QPoint(595, 100));
     EXPECT_EQ(rec->lines[1].to, QPoint(595, 104));
+}
+
+// The scale bar's numbers and totals are written before the shapes: labels keep clear of them, on
+// the layer and on a burnt-in picture.
+TEST_F(Session, LabelsKeepClearOfTheScaleBarsTexts)
+{
+    ScaleBarHooks hooks;
+    hooks.drawInto = [](platform::Bitmap &bitmap) {
+        RecordingCanvas recorder;
+        TextCellCanvas canvas(recorder);
+        // "H=11.80cm" where the line's label would go, scaled with the picture as a bar is.
+        canvas.textOut(150 * bitmap.width() / 640, 100 * bitmap.height() / 480, QStringLiteral("H=11.80cm"));
+        return canvas.cells();
+    };
+    s.setScaleBarHooks(std::move(hooks));
+    s.setOverlap(true);
+    auto rec = record();
+    s.selectTool(ShapeKind::Line);
+    line(100, 100, 200, 100);
+    ASSERT_EQ(rec->texts.size(), 1u);
+    // The total's cell is (150, 100) to (212, 112); the label wanted (154, 104).
+    EXPECT_EQ(QPoint(rec->texts[0].x, rec->texts[0].y), QPoint(154, 113));
+    // Further shapes keep counting the bar's cell, whoever repaints.
+    rec->texts.clear();
+    line(100, 100, 200, 100);
+    ASSERT_EQ(rec->texts.size(), 1u);
+    EXPECT_EQ(QPoint(rec->texts[0].x, rec->texts[0].y), QPoint(154, 87));   // above the bar: nearer than below [01]
+
+    rec->texts.clear();
+    platform::Bitmap picture(1280, 960, 0x000000);
+    s.drawInto(picture);
+    ASSERT_EQ(rec->texts.size(), 2u);
+    // Bar total at (300, 200) to (362, 212); the first label wanted (304, 204).
+    EXPECT_EQ(QPoint(rec->texts[0].x, rec->texts[0].y), QPoint(304, 213));
+}
+
+TEST(TextCellCanvas, NotesTheCellOfEveryTextItPassesOn)
+{
+    RecordingCanvas recorder;
+    TextCellCanvas canvas(recorder);
+    canvas.textOut(5, 6, QStringLiteral("100"));
+    canvas.textOut(7, 8, QString());
+    canvas.moveTo(0, 0);
+    canvas.lineTo(10, 0);
+    EXPECT_EQ(recorder.textStrings(), (QStringList{"100", ""}));
+    EXPECT_EQ(recorder.lines.size(), 1u);
+    EXPECT_EQ(canvas.cells(), (std::vector<QRect>{QRect(5, 6, 21, 13)}));
 }
 
 // Burnt in at twice the window's size the shapes grow and the labels do not: the labels are placed

@@ -1,5 +1,6 @@
 #include "measure/ui/measuringsurface.h"
 
+#include "measure/textcellcanvas.h"
 #include "platform/canvas.h"
 
 #include <QMouseEvent>
@@ -11,8 +12,10 @@ MeasuringSurface::MeasuringSurface(QObject *parent) : QObject(parent)
     ScaleBarHooks hooks;
     hooks.drawInto = [this](platform::Bitmap &bitmap) {
         platform::BitmapCanvas canvas(bitmap);
+        TextCellCanvas texts(canvas);
         scaleBar_.setWindowWidth(session_.windowSize().width());
-        scaleBar_.DrawScale(canvas, bitmap.size(), session_.scale());
+        scaleBar_.DrawScale(texts, bitmap.size(), session_.scale());
+        return texts.cells();
     };
     // The bar is drawn into the drawing layer itself, so there is no separate layer to empty.
     hooks.emptyScaleLayer = [] {};

@@ -122,6 +122,8 @@ TEST(BurnIn, SaveWithScaleNamesTheFileAfterTheScaleAndBurnsTheBarIn)
     p.clickTool(C::DrawRulerTB_SaveImage);
     EXPECT_FALSE(QFileInfo::exists(bmpFolder + "/Bmp_h100v75mm_20141111_00006.bmp"));
     EXPECT_EQ(QDir(bmpFolder).entryList({"Bmp_h100v75mm_*"}, QDir::Files).size(), 2);
+    // A copy writes no file: it is not held back.
+    EXPECT_FALSE(p.app->measure().SaveDrawImage(true).isNull());
     // A refreshed layer (here a new line) makes the next click save again.
     QTest::mouseClick(video, Qt::LeftButton, Qt::NoModifier, QPoint(100, 300));
     QTest::mouseClick(video, Qt::LeftButton, Qt::NoModifier, QPoint(300, 300));

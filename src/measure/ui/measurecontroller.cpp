@@ -347,8 +347,9 @@ platform::Bitmap MeasureController::currentPicture() const
 platform::Bitmap MeasureController::SaveDrawImage(bool copy)
 {
     // A save dialog runs a nested event loop: a second click meanwhile must not start another.
-    // A second click after the save is the same picture once more: it waits for a layer refresh.
-    if (saving_ || savingBusy_)
+    // A second save of the same picture waits for a layer refresh; a copy writes no file and
+    // goes through.
+    if (saving_ || (savingBusy_ && !copy))
         return {};
     saving_ = true;
     platform::Bitmap picture = currentPicture();

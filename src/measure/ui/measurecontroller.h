@@ -110,8 +110,8 @@ public:
     // and every shape burnt in at the picture's own size. Copy mode puts it on the clipboard;
     // otherwise it is saved (MeasurePort::saveBurntIn) with the scale prefix. A null bitmap when
     // nothing could be grabbed (then nothing is saved or copied), while a save is running, and
-    // after a save until the measurement layer is next refreshed: one save per click, however
-    // fast the clicks come.
+    // (saving only) after a save until the measurement layer is next refreshed: one save per
+    // click, however fast the clicks come.
     platform::Bitmap SaveDrawImage(bool copy);
     // A save happened and the layer was not refreshed since.
     bool savingBusy() const { return savingBusy_; }

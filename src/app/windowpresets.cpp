@@ -145,15 +145,15 @@ ButtonLayout singleWindowButtons(int clientWidth, const ToolBarSizes &bars)
         }
     }
     const int free = std::abs(clientWidth - 6 * kButtonWidth);
-    if (free >= bars.changeMode.width() + bars.compare.width() + 4) {
+    if (free >= bars.changeMode.width() + bars.modeBars.width() + 4) {
         b.modeToolBars = QPoint(480, 0);
-        b.changeModeToolBar = QPoint(480 + bars.compare.width(), 0);
-    } else if (free >= bars.compare.width()) {
+        b.changeModeToolBar = QPoint(480 + bars.modeBars.width(), 0);
+    } else if (free >= bars.modeBars.width()) {
         b.modeToolBars = QPoint(480, 0);
         b.changeModeToolBar = QPoint(480, bars.changeMode.height());
     } else {
         b.modeToolBars = QPoint(0, 60);
-        b.changeModeToolBar = QPoint(bars.compare.width(), 60);
+        b.changeModeToolBar = QPoint(bars.modeBars.width(), 60);
     }
     b.toolBarsOnTop = true;
     return b;

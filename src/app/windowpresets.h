@@ -29,7 +29,9 @@ struct PresetLayout {
 
 struct ToolBarSizes {
     QSize changeMode{100, 28};
-    QSize compare{300, 28};
+    // The widest of the five mode tool bars, which share one place: the change-mode bar goes to
+    // its right or below it, so that it covers none of their buttons (the draw bar is the widest).
+    QSize modeBars{300, 28};
 };
 
 // Main buttons, tool bars and the return button in one of the two layouts.

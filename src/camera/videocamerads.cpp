@@ -263,7 +263,7 @@ bool TVideoCameraDS::GetPreviewDefalutState(int selector) const { return selecto
 
 // ---- frozen frames ------------------------------------------------------------------------------
 
-bool TVideoCameraDS::FilterGraph_Pause(int selector, const QString &fileName)
+bool TVideoCameraDS::FilterGraph_Pause(int selector, const QString &fileName, platform::DecodedPicture *unreadable)
 {
     Q_EMIT overlayClearRequested();
     if (selector == 0) {
@@ -278,6 +278,8 @@ bool TVideoCameraDS::FilterGraph_Pause(int selector, const QString &fileName)
             const platform::DecodedPicture picture = platform::readPictureFile(fileName);
             if (!picture.ok()) {
                 log_.append(QStringLiteral("FilterGraph_Pause: %1: %2").arg(fileName, picture.detail));
+                if (unreadable)
+                    *unreadable = picture;
                 return false;
             }
             still_ = picture.bitmap.image();

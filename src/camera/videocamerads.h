@@ -81,7 +81,8 @@ public:
     // Freezes the picture: selector 0 the shown frame, otherwise a .BMP/.JPG file. The camera
     // keeps streaming underneath, so the snapshot button, a recording and the release go on
     // without the live source having to start again; only what the window shows stands still.
-    bool FilterGraph_Pause(int selector, const QString &fileName);
+    // A file that cannot be read gives false and, in `unreadable`, the decoder's reason.
+    bool FilterGraph_Pause(int selector, const QString &fileName, platform::DecodedPicture *unreadable = nullptr);
     bool FilterGraph_Play();
     // 0 no pipeline, 1 stopped, 2 paused (also while a frame is frozen), 3 playing.
     int GetFilterGraphState() const;

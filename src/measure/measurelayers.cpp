@@ -118,7 +118,9 @@ void MeasureLayers::paintPreview(ShapeDraft &shape, const LabelSettings &labels,
 {
     const std::unique_ptr<platform::Canvas> canvas = canvasOn(layer_);
     ShapeRenderer::applyUserPen(*canvas, shape);
-    if (ShapeRenderer::drawPreview(*canvas, shape, labels, stage))
+    const bool labelled = ShapeRenderer::drawPreview(*canvas, shape, labels, stage);
+    ShapeRenderer::drawSnapMarks(*canvas, shape);
+    if (labelled)
         ShapeRenderer::ShowDrawInfo(*canvas, shape, labels, context, &layerLabels_);
 }
 
@@ -128,6 +130,7 @@ void MeasureLayers::paintPlacedPoints(ShapeDraft &shape, const LabelSettings &la
     const std::unique_ptr<platform::Canvas> canvas = canvasOn(layer_);
     ShapeRenderer::applyUserPen(*canvas, shape);
     ShapeRenderer::drawPreview(*canvas, shape, labels, count);
+    ShapeRenderer::drawSnapMarks(*canvas, shape);
     ShapeRenderer::ShowDrawInfo(*canvas, shape, labels, context, &layerLabels_);
 }
 

@@ -34,8 +34,10 @@ std::vector<QPointF> definingPoints(const ShapeDraft &s)
     }
     std::vector<QPointF> out;
     out.reserve(p.size());
-    for (const MeasurePoint &m : p)
-        out.emplace_back(m.x, m.y);
+    for (const MeasurePoint &m : p) {
+        const PrecisePoint e = s.snapped.precise(m);   // where a snapped point truly lies
+        out.emplace_back(e.x, e.y);
+    }
     return out;
 }
 
@@ -49,8 +51,11 @@ void addRows(std::vector<ResultRow> &rows, const ShapeDraft &stored, const Label
     std::vector<QPointF> points = definingPoints(stored);
     for (QPointF &p : points)
         p = QPointF(p.x() * fx, p.y() * fy);
+    std::optional<double> residual;
+    if (stored.kind == ShapeKind::EdgeCircle)
+        residual = stored.fitResidualPx;
     for (const LabelValue &v : values)
-        rows.push_back({labels.counter, stored.kind, v, points});
+        rows.push_back({labels.counter, stored.kind, v, points, residual});
 }
 
 QString quantityTitle(LabelQuantity q)
@@ -71,7 +76,7 @@ QStringList headerFields(int scaleUnitIndex)
     QStringList h{QStringLiteral("No."), QStringLiteral("Tool"), QStringLiteral("Label")};
     for (LabelQuantity q : kResultQuantities)
         h << quantityTitle(q) + QStringLiteral(" (") + quantityUnit(q, scaleUnitIndex) + u')';
-    h << QStringLiteral("Points (px)");
+    h << QStringLiteral("Points (px)") << QStringLiteral("Fit RMS (px)");
     return h;
 }
 
@@ -81,7 +86,7 @@ QStringList rowFields(const ResultRow &row, const ToolNames &names)
     QStringList f{QString::number(row.number), tool, row.value.letter};
     for (LabelQuantity q : kResultQuantities)
         f << resultCell(row, q);
-    f << pointsCell(row);
+    f << pointsCell(row) << residualCell(row);
     return f;
 }
 
@@ -122,6 +127,11 @@ QString pointsCell(const ResultRow &row)
     for (const QPointF &p : row.pointsPx)
         parts << QString::number(p.x(), 'f', 1) + u' ' + QString::number(p.y(), 'f', 1);
     return parts.join(QStringLiteral("; "));
+}
+
+QString residualCell(const ResultRow &row)
+{
+    return row.fitResidualPx ? QString::number(*row.fitResidualPx, 'f', 3) : QString();
 }
 
 QString toolName(ShapeKind kind)
@@ -179,16 +189,19 @@ QString csvField(const QString &text)
     return u'"' + quoted + u'"';
 }
 
+QString csvLine(const QStringList &fields)
+{
+    QStringList quoted;
+    for (const QString &f : fields)
+        quoted << csvField(f);
+    return quoted.join(u',') + QStringLiteral("\r\n");
+}
+
 QByteArray resultsCsv(const std::vector<ResultRow> &rows, const ResultsMetadata &meta, const ToolNames &names)
 {
     const QString unit = GetUnitStr(unitCodeFor(meta.scaleUnitIndex, true));
     QString out;
-    const auto line = [&out](const QStringList &fields) {
-        QStringList quoted;
-        for (const QString &f : fields)
-            quoted << csvField(f);
-        out += quoted.join(u',') + QStringLiteral("\r\n");
-    };
+    const auto line = [&out](const QStringList &fields) { out += csvLine(fields); };
     line({QStringLiteral("scale"), meta.scaleName});
     line({QStringLiteral("unit"), unit});
     line({QStringLiteral("pixel width (") + unit + u')', shortestText(meta.pixelWidth)});

@@ -213,7 +213,8 @@ int itemFor(ShapeKind kind, const LabelSettings &l)
 {
     switch (kind) {
     case ShapeKind::TwoPointsCircle:
-    case ShapeKind::ThreePointsCircle: return l.circleItem;
+    case ShapeKind::ThreePointsCircle:
+    case ShapeKind::EdgeCircle: return l.circleItem;
     case ShapeKind::Ellipse: return l.ellipseItem;
     case ShapeKind::Arc: return l.arcItem;
     case ShapeKind::Arch: return l.archItem;
@@ -278,14 +279,34 @@ void drawFinalOutline(platform::Canvas &canvas, const ShapeDraft &shape, const L
     case ShapeKind::ThreePointsFillet:
     case ShapeKind::FourPointsAngle: angleOutline(canvas, shape, false); break;
     case ShapeKind::Polygon: polygonOutline(canvas, shape, kMaxPolygonEntries + 1); break;
+    // A fitted circle is kept as the ends of a diameter, so it draws as a two-point circle does.
+    case ShapeKind::EdgeCircle: twoPointCircleOutline(canvas, shape, item); break;
     }
+}
+
+void drawSnapMarks(platform::Canvas &canvas, const ShapeDraft &shape)
+{
+    if (shape.snapped.empty())
+        return;
+    canvas.setPen(int(PenStyle::Solid), 1, shape.colour);
+    for (int i = 0; i < shape.snapped.count; ++i) {
+        const MeasurePoint p = shape.snapped.entries[std::size_t(i)].stored;
+        const int x = int(p.x), y = int(p.y);
+        canvas.moveTo(x, y - kSnapMarkReach);
+        canvas.lineTo(x + kSnapMarkReach, y);
+        canvas.lineTo(x, y + kSnapMarkReach);
+        canvas.lineTo(x - kSnapMarkReach, y);
+        canvas.lineTo(x, y - kSnapMarkReach);
+    }
+    applyUserPen(canvas, shape);
 }
 
 bool drawPreview(platform::Canvas &canvas, const ShapeDraft &shape, const LabelSettings &labels, int stage)
 {
     const int item = itemFor(shape.kind, labels);
     switch (shape.kind) {
-    case ShapeKind::None: return false;
+    case ShapeKind::None:
+    case ShapeKind::EdgeCircle: return false;   // complete at the release of its one click
     case ShapeKind::Line:
     case ShapeKind::AuxiliaryLine:
         dottedLine(canvas, shape, shape.a, shape.b);

@@ -31,6 +31,11 @@ void drawFinalOutline(platform::Canvas &canvas, const ShapeDraft &shape, const L
 // Returns whether the live label belongs to this stage.
 bool drawPreview(platform::Canvas &canvas, const ShapeDraft &shape, const LabelSettings &labels, int stage);
 
+// A small diamond (kSnapMarkReach px from centre to corner, 1 px, the shape's colour) on every
+// snapped point of the shape: drawn with the rubber band while the shape is being drawn.
+inline constexpr int kSnapMarkReach = 4;
+void drawSnapMarks(platform::Canvas &canvas, const ShapeDraft &shape);
+
 // The label of the current shape (nothing for kind None, a same-spot shape or missing factors).
 // Multiple lines store their segment lengths into the record. With a placer, each label goes to
 // the place its shape gives it when that is free and inside the picture, else to the placer's

@@ -16,6 +16,9 @@
 
 namespace platform {
 
+class FrameAnalysis;
+class FrameAnalyzer;
+
 // A frame as the camera compressed it (one JPEG picture of an MJPEG camera), kept alive by
 // `keep` without a copy.
 struct EncodedFrame {
@@ -35,6 +38,7 @@ struct VideoFrame {
     QSize pictureSize;                             // the camera's own size
     QImage full;                                   // null unless decoded at full size already
     std::shared_ptr<const EncodedFrame> encoded;   // MJPEG: the camera's own bytes
+    std::shared_ptr<const FrameAnalysis> analysis; // what the frame analyzer found in `image`, if any
 
     static VideoFrame of(QImage image, std::uint64_t sequence = 0)
     {
@@ -193,6 +197,9 @@ public:
     // Set before start(). `onFrame` runs on a streaming thread and must only hand the frame over.
     virtual void setCallbacks(std::function<void(VideoFrame &&)> onFrame,
                               std::function<void(const PipelineEvent &)> onEvent) = 0;
+    // Set before start(): called on the streaming thread with every picture made for the video
+    // area, its result attached to the frame (VideoFrame::analysis). Null: none.
+    virtual void setFrameAnalyzer(std::shared_ptr<FrameAnalyzer>) {}
 
     // Recording: an AVI branch on the running preview, which keeps running. Blocks at most a
     // few seconds (file opened, first frames written or refused).

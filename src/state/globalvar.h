@@ -25,6 +25,8 @@ struct DefaultData {
     bool MI_ExtraInfo = false;
     bool MI_OnTop = false;
     qint16 MI_OutputFmt = 0;
+    // The drawing bar's edge snapping toggle.
+    bool SnapToEdge = false;
 };
 
 // The daily capture counters of the settings record: the day they count for (the short date text)

@@ -214,6 +214,25 @@ TEST(WindowPresets, SingleWindowRowHasSixSlotsWrappingIntoTheLastColumn)
     EXPECT_EQ(b.mainButtons[9], QPoint(160, 180));
 }
 
+// The change-mode bar goes beside or below the widest mode bar (the draw bar with its snapping
+// toggle last), never over its right end.
+TEST(WindowPresets, ChangeModeBarClearsTheWidestModeBar)
+{
+    const ToolBarSizes bars{QSize(100, 28), QSize(560, 28)};
+    struct Case {
+        int clientWidth;
+        QPoint modeBars, changeMode;
+    };
+    for (const Case &c : {Case{1280, {480, 0}, {1040, 0}},    // free 800 holds 560 + 100 + 4
+                          Case{1100, {480, 0}, {480, 28}},    // free 620: the draw bar, not both
+                          Case{1024, {0, 60}, {560, 60}},     // free 544: over the video
+                          Case{1920, {480, 0}, {1040, 0}}}) {
+        const ButtonLayout b = singleWindowButtons(c.clientWidth, bars);
+        EXPECT_EQ(b.modeToolBars, c.modeBars) << c.clientWidth;
+        EXPECT_EQ(b.changeModeToolBar, c.changeMode) << c.clientWidth;
+    }
+}
+
 TEST(UpdateActions, ControlsWithoutBehaviourYetAreNeverOffered)
 {
     ActionInputs in = live(true);

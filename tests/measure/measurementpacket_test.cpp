@@ -353,7 +353,7 @@ TEST(PictureShapes, DamagedOrHostilePacketsAreRefusedWithAReason)
     }
     {
         auto p = goodProperties();
-        setShapeField(p, 2, "Tool", QStringLiteral("16"));
+        setShapeField(p, 2, "Tool", QStringLiteral("17"));
         expectRefused(p, "an unknown tool");
     }
     {

@@ -2,6 +2,7 @@
 #include "measure/exactnumbers.h"
 #include "measure/measuringsession.h"
 #include "measure/resultstable.h"
+#include "csvreader.h"
 #include "recordingcanvas.h"
 
 #include "fakes.h"
@@ -23,45 +24,7 @@ namespace measure {
 namespace {
 
 using testing::RecordingCanvas;
-
-// A plain RFC 4180 reader: quoted fields may hold commas, quotes ("") and line breaks.
-std::vector<QStringList> parseCsv(const QString &text)
-{
-    std::vector<QStringList> rows;
-    QStringList row;
-    QString field;
-    bool quoted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c == u'"' && i + 1 < text.size() && text[i + 1] == u'"') {
-                field += u'"';
-                ++i;
-            } else if (c == u'"') {
-                quoted = false;
-            } else {
-                field += c;
-            }
-        } else if (c == u'"') {
-            quoted = true;
-        } else if (c == u',') {
-            row << field;
-            field.clear();
-        } else if (c == u'\r') {
-            continue;
-        } else if (c == u'\n') {
-            row << field;
-            rows.push_back(row);
-            row.clear();
-            field.clear();
-        } else {
-            field += c;
-        }
-    }
-    if (!field.isEmpty() || !row.isEmpty())
-        rows.push_back(row << field);
-    return rows;
-}
+using testing::parseCsv;
 
 class Results : public ::testing::Test
 {
@@ -280,7 +243,8 @@ TEST_F(Results, CsvRoundTripInAGermanLocaleKeepsTheLabelsDecimalPoints)
 
     const QStringList header = csv[7];
     EXPECT_EQ(header, (QStringList{"No.", "Tool", "Label", "Length (mm)", "Perimeter (mm)", "Area (mm\u00B2)",
-                                   "Radius (mm)", "Diameter (mm)", "Angle (\u00B0)", "Points (px)"}));
+                                   "Radius (mm)", "Diameter (mm)", "Angle (\u00B0)", "Points (px)",
+                                   "Fit RMS (px)"}));
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const QStringList &line = csv[8 + i];
         ASSERT_EQ(line.size(), header.size());

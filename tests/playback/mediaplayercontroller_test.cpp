@@ -109,6 +109,12 @@ protected:
         messages.push_back({t, c, cancel, icon});
         return 1;
     }
+    int ShowMessageBoxWith(const QString &t, const QStringList &, const QString &c, bool cancel, int icon) override
+    {
+        messages.push_back({t, c, cancel, icon});
+        return 1;
+    }
+    void showStatusMessage(const QString &) override {}
     QString text(const QString &key) const override { return key; }
     void setMainButton(state::ControlId, const QString &, const QString &) override {}
     void SysInfoUserSet() override {}

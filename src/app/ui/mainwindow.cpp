@@ -66,6 +66,9 @@ const char *const kMainButtonStyle = "QPushButton { border: none; padding: 0; }"
 // Live-mode bars sit just below the video in the "Normal" layout until a preset moves them.
 constexpr QPoint kModeToolBarPos{0, 364};
 constexpr QRect kChangeModeToolBarRect{300, 392, 100, 0};
+// The mode tool bars below the video: one place, one of them shown at a time.
+constexpr ControlId kModeToolBars[] = {ControlId::Compare_ToolBar, ControlId::Cross_ToolBar, ControlId::VideoCtrl_ToolBar,
+                                       ControlId::DrawRuler_ToolBar, ControlId::MideaPlay_ToolBar};
 
 } // namespace
 
@@ -409,8 +412,10 @@ void MainWindow::setButtonPicture(ControlId mainButton, const QString &picture)
 
 ToolBarSizes MainWindow::toolBarSizes() const
 {
-    return {controls_.toolBar(ControlId::ChangeMode_ToolBar)->size(),
-            controls_.toolBar(ControlId::Compare_ToolBar)->sizeHint()};
+    QSize widest;
+    for (ControlId id : kModeToolBars)
+        widest = widest.expandedTo(controls_.toolBar(id)->sizeHint());
+    return {controls_.toolBar(ControlId::ChangeMode_ToolBar)->size(), widest};
 }
 
 void MainWindow::applyLayout(const PresetLayout &layout)
@@ -470,8 +475,7 @@ void MainWindow::layOutButtons(const ButtonLayout &b)
         w->setVisible(b.returnShown);
         w->raise();
     }
-    for (ControlId id : {ControlId::Compare_ToolBar, ControlId::Cross_ToolBar, ControlId::VideoCtrl_ToolBar,
-                         ControlId::DrawRuler_ToolBar, ControlId::MideaPlay_ToolBar}) {
+    for (ControlId id : kModeToolBars) {
         QToolBar *bar = controls_.toolBar(id);
         bar->move(b.modeToolBars);
         bar->raise();

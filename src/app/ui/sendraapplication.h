@@ -10,6 +10,7 @@
 #include "imaging/ui/stillimagecontroller.h"
 #include "library/ui/viewercontroller.h"
 #include "platform/overlaybitmap.h"
+#include "measure/ui/lineprofilecontroller.h"
 #include "measure/ui/measurecontroller.h"
 #include "measure/ui/resultscontroller.h"
 #include "scales/ui/scalecontroller.h"
@@ -41,7 +42,8 @@ class ReticleController;
 
 namespace camera::ui {
 class CameraMemoryKeeper;
-}
+class FocusAidController;
+} // namespace camera::ui
 
 namespace app::ui {
 
@@ -80,6 +82,7 @@ class SendraApplication final : public camera::ui::CameraPort,
                                 public tools::ui::AutomationPort,
                                 public measure::ui::MeasurePort,
                                 public measure::ui::ResultsPort,
+                                public measure::ui::LineProfilePort,
                                 public scales::ui::ScalePort,
                                 public stack::ui::FocusStackPort,
                                 public LayoutPort
@@ -110,6 +113,8 @@ public:
     imaging::ui::EditorController &editor() { return *editor_; }
     imaging::ui::FilterController &filters() { return *filters_; }
     library::ui::ViewerController &viewer() { return *viewer_; }
+    camera::ui::FocusAidController &focusAids() { return *focusAids_; }
+    measure::ui::LineProfileController &lineProfile() { return *lineProfile_; }
     platform::VirtualCameraRig *virtualCamera() { return services_.virtualCamera; }
     // What is remembered per camera; memory().current() is the record of the camera in use.
     camera::ui::CameraMemoryKeeper &cameraMemory() { return *cameraMemory_; }
@@ -171,7 +176,7 @@ private:
     void showNewVideo(const QString &path) override;
     void showLibraryPage(int kind) override;
     void refreshLibraryPage(int kind) override;
-    void setLibraryFolder(int kind, const QString &folder) override;
+    void useToolFolder(int kind, const QString &folder) override;
     int libraryPage() const override;
     bool bmpPageShown() const override;
     bool libraryPageChangeBlocked() const override;
@@ -208,6 +213,8 @@ private:
     imaging::ui::EditorController *editor_ = nullptr;
     imaging::ui::FilterController *filters_ = nullptr;
     library::ui::ViewerController *viewer_ = nullptr;
+    camera::ui::FocusAidController *focusAids_ = nullptr;
+    measure::ui::LineProfileController *lineProfile_ = nullptr;
 };
 
 } // namespace app::ui

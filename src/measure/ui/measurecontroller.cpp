@@ -4,6 +4,7 @@
 #include "camera/videocamerads.h"
 #include "feature/actioninputs.h"
 #include "feature/ui/controls.h"
+#include "feature/ui/filemessages.h"
 #include "feature/ui/shellport.h"
 #include "feature/ui/userdialogs.h"
 #include "library/scaleprefix.h"
@@ -47,17 +48,26 @@ QMouseEvent mouseEvent(QEvent::Type type, Qt::MouseButton button, Qt::MouseButto
     return QMouseEvent(type, QPointF(pos), QPointF(pos), button, buttons, mods);
 }
 
-// The draw tool bar's frame buttons act on the camera component.
+// The draw tool bar's frame buttons act on the camera component. A picture file that cannot be
+// read is reported to the user with its name and the reason.
 class CameraFrameSource final : public measure::FrameSource
 {
 public:
-    explicit CameraFrameSource(camera::TVideoCameraDS &camera) : camera_(camera) {}
+    CameraFrameSource(camera::TVideoCameraDS &camera, feature::ui::ShellPort &shell) : camera_(camera), shell_(shell) {}
     bool pauseOnFrame() override { return camera_.FilterGraph_Pause(0, QString()); }
-    bool pauseWithFile(const QString &path) override { return camera_.FilterGraph_Pause(1, path); }
+    bool pauseWithFile(const QString &path) override
+    {
+        platform::DecodedPicture unreadable;
+        const bool shown = camera_.FilterGraph_Pause(1, path, &unreadable);
+        if (!shown && !unreadable.ok())
+            feature::ui::reportUnreadablePicture(shell_, path, unreadable);
+        return shown;
+    }
     bool play() override { return camera_.FilterGraph_Play(); }
 
 private:
     camera::TVideoCameraDS &camera_;
+    feature::ui::ShellPort &shell_;
 };
 
 // The pen combo shows each style as a drawn line, as the design's owner-drawn list does.
@@ -163,7 +173,7 @@ void MeasureController::onVideoSizeChanged(QSize picture)
 
 void MeasureController::buildFrameButtons()
 {
-    frameSource_ = std::make_unique<CameraFrameSource>(camera_);
+    frameSource_ = std::make_unique<CameraFrameSource>(camera_, ctx_.shell);
     frameLock_ = std::make_unique<measure::FrameLockControl>(
         *frameSource_, [this](int filterIndex, const QString &folder) { return askPicture(filterIndex, folder); },
         [this] { surface_->clearFrame(); });
@@ -277,6 +287,14 @@ void MeasureController::buildDrawToolBar()
             &MeasureController::DrawRulerTB_CopyImageClick);
     connect(c.toolButton(ControlId::DrawRulerTB_SetShowInfo), &QToolButton::clicked, this,
             &MeasureController::DrawRulerTB_SetShowInfoClick);
+    // Edge snapping reads the picture under the measurement at the click; the toggle is a setting.
+    surface_->session().setPictureSource([this] { return currentPicture(); });
+    QToolButton *snap = c.toolButton(ControlId::DrawRulerTB_SnapEdge);
+    surface_->session().setSnapping(snap->isChecked());
+    connect(snap, &QToolButton::toggled, this, [this](bool on) {
+        surface_->session().setSnapping(on);
+        ctx_.state.setSnapToEdge(on);
+    });
     c.toolBar(ControlId::DrawRuler_ToolBar)->adjustSize();
 }
 

@@ -98,6 +98,7 @@ PointerInput MeasuringSurface::toInput(const QMouseEvent &event, bool useButtons
     in.pos = event.position().toPoint();
     in.shift = event.modifiers().testFlag(Qt::ShiftModifier);
     in.ctrl = event.modifiers().testFlag(Qt::ControlModifier);
+    in.invertSnap = event.modifiers().testAnyFlags(Qt::AltModifier | Qt::MetaModifier);
     return in;
 }
 

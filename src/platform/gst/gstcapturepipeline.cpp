@@ -1,6 +1,7 @@
 #include "gstcapturepipeline.h"
 
 #include "platform/diagnosticslog.h"
+#include "platform/frameanalyzer.h"
 #include "platform/gst/gstptr.h"
 #include "platform/gst/gstrecordingbranch.h"
 #include "platform/gst/virtualcamera.h"
@@ -19,6 +20,7 @@ struct GstCapturePipeline::Shared {
     GstPtr<GstElement> source;
     GstPtr<GstElement> tee;
     std::function<void(VideoFrame &&)> onFrame;
+    std::shared_ptr<FrameAnalyzer> analyzer;   // called on the appsink's streaming thread
     GstCapturePipeline *owner = nullptr;   // UI-thread object; only used as a queued-call context
     std::uint64_t generation = 0;
     // The size the video area shows, packed as width << 32 | height (0: the picture's own size).
@@ -158,6 +160,8 @@ GstFlowReturn onNewSample(GstAppSink *sink, gpointer user)
             shared->changed.notify_all();
         }
     }
+    if (shared->analyzer)
+        frame.analysis = shared->analyzer->analyze(frame.image, frame.sequence);
     if (shared->onFrame)
         shared->onFrame(std::move(frame));
     return GST_FLOW_OK;
@@ -214,6 +218,8 @@ void GstCapturePipeline::setCallbacks(std::function<void(VideoFrame &&)> onFrame
     onEvent_ = std::move(onEvent);
 }
 
+void GstCapturePipeline::setFrameAnalyzer(std::shared_ptr<FrameAnalyzer> analyzer) { pendingAnalyzer_ = std::move(analyzer); }
+
 static GstBusSyncReply onBusMessage(GstBus *, GstMessage *message, gpointer user)
 {
     // Runs on whichever thread posted the message. Only values leave this function.
@@ -265,6 +271,7 @@ StartResult GstCapturePipeline::start(const DeviceRecord &device, const CaptureF
     auto shared = std::make_shared<Shared>();
     shared->owner = this;
     shared->onFrame = pendingFrame_;
+    shared->analyzer = pendingAnalyzer_;
     shared->generation = ++generation_;
     shared->previewSize.store(previewSize_, std::memory_order_relaxed);
 

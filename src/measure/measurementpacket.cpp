@@ -1,5 +1,7 @@
 #include "measure/measurementpacket.h"
 
+#include "measure/exactnumbers.h"
+
 #include <QRegularExpression>
 
 #include <cmath>
@@ -21,8 +23,8 @@ constexpr std::size_t kShapeFields = 12;
 constexpr qsizetype kMaxShapeText = 2 * kMaxPolygonEntries * 2 * 40 + 400;
 constexpr double kMaxResidualPx = 1.0e6;
 
-QString number(double v) { return QString::number(v, 'g', 17); }
-QString number(float v) { return QString::number(double(v), 'g', 9); }
+QString number(double v) { return shortestText(v); }
+QString number(float v) { return shortestText(v); }
 
 // The points of a completed shape, in the order the kind keeps them.
 std::vector<MeasurePoint> pointsOf(const ShapeDraft &s)
@@ -308,8 +310,8 @@ std::optional<MeasurementPacket> packetFor(const scales::RulerScaleControl &scal
     MeasurementPacket p;
     p.scaleName = scale.name;
     p.unit = scale.unit;
-    p.pixelWidth = double(scale.hLength) / measuredOn.width();
-    p.pixelHeight = double(scale.vLength) / measuredOn.height();
+    p.pixelWidth = typedValue(scale.hLength) / measuredOn.width();
+    p.pixelHeight = typedValue(scale.vLength) / measuredOn.height();
     p.picture = picture;
     p.screenMagnification = screenMagnification;
     p.printMagnification = printMagnification;

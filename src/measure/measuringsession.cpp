@@ -34,6 +34,12 @@ void MeasuringSession::setLabelSettings(const LabelSettings &settings)
     const int savedCounter = savedLabels_.counter;
     savedLabels_ = settings;
     savedLabels_.counter = savedCounter;
+    for (std::size_t i = 0; i < history_.size(); ++i) {
+        LabelSettings &node = history_.node(i).labels;
+        const int number = node.counter;
+        node = settings;
+        node.counter = number;
+    }
 }
 
 // Pen and colour changes go into the saved copy as well: a history repaint restores the live
@@ -429,6 +435,7 @@ void MeasuringSession::drawInto(platform::Bitmap &picture)
 {
     if (picture.isNull())
         return;
+    layers_.beginPicture(picture.size());
     if (overlap_ && history_.currentIndex() >= 0) {
         for (int i = 0; i <= history_.currentIndex(); ++i) {
             const HistoryNode &node = history_.node(std::size_t(i));

@@ -58,7 +58,9 @@ public:
     using CanvasFactory = MeasureLayers::CanvasFactory;
     void setCanvasFactory(CanvasFactory factory) { layers_.setCanvasFactory(std::move(factory)); }
 
-    // Options dialog OK: live and saved label settings (the running number is kept).
+    // Options dialog OK: live and saved label settings, and those of every shape in the history, so
+    // that the shapes already drawn are relabelled at their next repaint (each keeps its running
+    // number). The caller repaints (MeasuringSurface::setLabelSettings).
     void setLabelSettings(const LabelSettings &settings);
     // Pen style combo box item 0-6.
     void setPenComboItem(int item);

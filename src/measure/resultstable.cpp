@@ -1,5 +1,6 @@
 #include "measure/resultstable.h"
 
+#include "measure/exactnumbers.h"
 #include "measure/labels.h"
 #include "measure/measuringsession.h"
 #include "platform/atomicfile.h"
@@ -79,17 +80,15 @@ QStringList headerFields(int scaleUnitIndex)
     return h;
 }
 
-QStringList rowFields(const ResultRow &row)
+QStringList rowFields(const ResultRow &row, const ToolNames &names)
 {
-    QStringList f{QString::number(row.number), toolName(row.kind), row.value.letter};
+    const QString &tool = names[std::size_t(std::clamp(int(row.kind), 0, kShapeKindCount - 1))];
+    QStringList f{QString::number(row.number), tool, row.value.letter};
     for (LabelQuantity q : kResultQuantities)
         f << resultCell(row, q);
     f << pointsCell(row) << residualCell(row);
     return f;
 }
-
-// Shortest text that reads back as the same double; always with '.'.
-QString exactNumber(double v) { return QString::number(v, 'g', 17); }
 
 } // namespace
 
@@ -142,6 +141,14 @@ QString toolName(ShapeKind kind)
     return QString::fromUtf8(caption.data(), qsizetype(caption.size())).trimmed();
 }
 
+ToolNames builtInToolNames()
+{
+    ToolNames names;
+    for (int i = 0; i < kShapeKindCount; ++i)
+        names[std::size_t(i)] = toolName(ShapeKind(i));
+    return names;
+}
+
 QString quantityUnit(LabelQuantity quantity, int scaleUnitIndex)
 {
     if (quantity == LabelQuantity::Angle)
@@ -150,12 +157,12 @@ QString quantityUnit(LabelQuantity quantity, int scaleUnitIndex)
     return quantity == LabelQuantity::Area ? unit + QStringLiteral("\u00B2") : unit;
 }
 
-QString resultsTsv(const std::vector<ResultRow> &rows, int scaleUnitIndex)
+QString resultsTsv(const std::vector<ResultRow> &rows, int scaleUnitIndex, const ToolNames &names)
 {
     // Tabs and line breaks inside a cell would split it: none of ours hold any.
     QString out = headerFields(scaleUnitIndex).join(u'\t') + u'\n';
     for (const ResultRow &row : rows)
-        out += rowFields(row).join(u'\t') + u'\n';
+        out += rowFields(row, names).join(u'\t') + u'\n';
     return out;
 }
 
@@ -167,8 +174,8 @@ ResultsMetadata resultsMetadata(const MeasuringSession &session)
     m.scaleUnitIndex = int(scale.unit);
     m.picture = session.pictureSize();
     if (m.picture.width() > 0 && m.picture.height() > 0) {
-        m.pixelWidth = double(scale.hLength) / m.picture.width();
-        m.pixelHeight = double(scale.vLength) / m.picture.height();
+        m.pixelWidth = typedValue(scale.hLength) / m.picture.width();
+        m.pixelHeight = typedValue(scale.vLength) / m.picture.height();
     }
     return m;
 }
@@ -190,27 +197,28 @@ QString csvLine(const QStringList &fields)
     return quoted.join(u',') + QStringLiteral("\r\n");
 }
 
-QByteArray resultsCsv(const std::vector<ResultRow> &rows, const ResultsMetadata &meta)
+QByteArray resultsCsv(const std::vector<ResultRow> &rows, const ResultsMetadata &meta, const ToolNames &names)
 {
     const QString unit = GetUnitStr(unitCodeFor(meta.scaleUnitIndex, true));
     QString out;
     const auto line = [&out](const QStringList &fields) { out += csvLine(fields); };
     line({QStringLiteral("scale"), meta.scaleName});
     line({QStringLiteral("unit"), unit});
-    line({QStringLiteral("pixel width (") + unit + u')', exactNumber(meta.pixelWidth)});
-    line({QStringLiteral("pixel height (") + unit + u')', exactNumber(meta.pixelHeight)});
+    line({QStringLiteral("pixel width (") + unit + u')', shortestText(meta.pixelWidth)});
+    line({QStringLiteral("pixel height (") + unit + u')', shortestText(meta.pixelHeight)});
     line({QStringLiteral("picture width (px)"), QString::number(meta.picture.width())});
     line({QStringLiteral("picture height (px)"), QString::number(meta.picture.height())});
     out += QStringLiteral("\r\n");
     line(headerFields(meta.scaleUnitIndex));
     for (const ResultRow &row : rows)
-        line(rowFields(row));
+        line(rowFields(row, names));
     return out.toUtf8();
 }
 
-std::error_code writeResultsCsv(const QString &path, const std::vector<ResultRow> &rows, const ResultsMetadata &meta)
+std::error_code writeResultsCsv(const QString &path, const std::vector<ResultRow> &rows, const ResultsMetadata &meta,
+                                const ToolNames &names)
 {
-    const QByteArray bytes = resultsCsv(rows, meta);
+    const QByteArray bytes = resultsCsv(rows, meta, names);
     return platform::writeFileAtomically(path, bytes.constData(), std::size_t(bytes.size()));
 }
 

@@ -52,11 +52,16 @@ QString pointsCell(const ResultRow &row);
 QString residualCell(const ResultRow &row);
 // English tool name, as the draw style menu's built-in caption.
 QString toolName(ShapeKind kind);
+// The tool name of each kind (by ShapeKind), as the results table shows it: the table, the
+// clipboard's copy and the CSV all take their names from one such set.
+using ToolNames = std::array<QString, kShapeKindCount>;
+// The built-in captions (toolName), for a reader without language texts.
+ToolNames builtInToolNames();
 // Unit text of a column for the scale unit index: "mm", "mm²" for areas, "°" for angles.
 QString quantityUnit(LabelQuantity quantity, int scaleUnitIndex);
 
 // Tab-separated rows with a header line, for the clipboard.
-QString resultsTsv(const std::vector<ResultRow> &rows, int scaleUnitIndex);
+QString resultsTsv(const std::vector<ResultRow> &rows, int scaleUnitIndex, const ToolNames &names);
 
 // What the CSV's leading key,value block says about the picture and its scale.
 struct ResultsMetadata {
@@ -73,8 +78,11 @@ QString csvField(const QString &text);
 // One CSV line of fields, each quoted as csvField does, ended by CR LF.
 QString csvLine(const QStringList &fields);
 // The whole file: UTF-8, CRLF line ends, metadata rows, a blank line, the header with units, the rows.
-QByteArray resultsCsv(const std::vector<ResultRow> &rows, const ResultsMetadata &meta);
+// Numbers are the labels' own texts; the pixel sizes are the shortest texts that read back as the
+// same double, computed from the scale's lengths as typed.
+QByteArray resultsCsv(const std::vector<ResultRow> &rows, const ResultsMetadata &meta, const ToolNames &names);
 // Written atomically: the destination keeps its old content when anything fails.
-std::error_code writeResultsCsv(const QString &path, const std::vector<ResultRow> &rows, const ResultsMetadata &meta);
+std::error_code writeResultsCsv(const QString &path, const std::vector<ResultRow> &rows, const ResultsMetadata &meta,
+                                const ToolNames &names);
 
 } // namespace measure

@@ -222,13 +222,6 @@ int itemFor(ShapeKind kind, const LabelSettings &l)
     }
 }
 
-// One label: the anchor plus offset, both truncated.
-void labelAt(platform::Canvas &canvas, MeasurePoint anchor, int offset, double value, int precision, UnitCode unit,
-             const QString &label)
-{
-    DrawTextA(canvas, int(anchor.x + float(offset)), int(anchor.y + float(offset)), value, precision, unit, label);
-}
-
 } // namespace
 
 void applyUserPen(platform::Canvas &canvas, const ShapeDraft &shape)
@@ -414,7 +407,24 @@ void DrawTextA(platform::Canvas &canvas, int x, int y, double value, int precisi
         canvas.setFont(kLabelFontPx, true);
 }
 
-void ShowDrawInfo(platform::Canvas &canvas, ShapeDraft &shape, const LabelSettings &labels, const LabelContext &context)
+QRect labelCell(platform::Canvas &canvas, int x, int y, double value, int precision, UnitCode unit, const QString &label)
+{
+    const LabelLine text = composeLabel(value, precision, unit, label);
+    canvas.setFont(text.symbolSized ? kAngleFontPx : kLabelFontPx, true);
+    QRect cell(x, y, canvas.textWidth(text.text), canvas.textHeight(text.text));
+    if (text.symbolSized)
+        canvas.setFont(kLabelFontPx, true);
+    if (text.raisedTwo) {
+        const int up = int(canvas.textHeight(QStringLiteral("m")) / 2);
+        const QRect two(x + cell.width(), y - up, canvas.textWidth(QStringLiteral("2")),
+                        canvas.textHeight(QStringLiteral("2")));
+        cell = cell.united(two);
+    }
+    return cell;
+}
+
+void ShowDrawInfo(platform::Canvas &canvas, ShapeDraft &shape, const LabelSettings &labels, const LabelContext &context,
+                  LabelPlacer *placer)
 {
     const std::vector<LabelValue> values = labelValues(shape, labels, context);
     if (values.empty())
@@ -423,14 +433,35 @@ void ShowDrawInfo(platform::Canvas &canvas, ShapeDraft &shape, const LabelSettin
     canvas.setFont(kLabelFontPx, true);
     const int lineHeight = canvas.textHeight(QStringLiteral("0"));
     const int lift = lineHeight + 8;
+    QPoint previous;   // where the label before this one was written
+    bool leaderPen = false;
     for (const LabelValue &v : values) {
         MeasurePoint anchor = v.anchor;
         if (v.rise >= 0 && v.rise <= lift)
             anchor.y -= float(lift);
+        // The anchor plus offset, both truncated; a second line follows its first wherever that went.
+        QPoint at(int(anchor.x + float(v.offset)), int(anchor.y + float(v.offset)));
         if (v.nextLine)
-            anchor.y += float(lineHeight);
-        labelAt(canvas, anchor, v.offset, v.value, v.precision, v.unit, v.label);
+            at = previous + QPoint(0, lineHeight);
+        if (placer) {
+            const QRect wanted = labelCell(canvas, at.x(), at.y(), v.value, v.precision, v.unit, v.label);
+            const QRect cell = placer->place(wanted);
+            if (cell != wanted) {
+                at += cell.topLeft() - wanted.topLeft();
+                const QPoint from = v.nextLine ? previous : QPoint(int(v.anchor.x), int(v.anchor.y));
+                if (const auto leader = leaderLine(from, cell)) {
+                    canvas.setPen(int(PenStyle::Solid), 1, labels.labelColour);
+                    leaderPen = true;
+                    canvas.moveTo(leader->first.x(), leader->first.y());
+                    canvas.lineTo(leader->second.x(), leader->second.y());
+                }
+            }
+        }
+        DrawTextA(canvas, at.x(), at.y(), v.value, v.precision, v.unit, v.label);
+        previous = at;
     }
+    if (leaderPen)
+        applyUserPen(canvas, shape);
 }
 
 void drawPenComboItem(platform::Canvas &canvas, int left, int top, int right, int bottom, int item)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "measure/geometry.h"
+#include "measure/labelplacer.h"
 #include "measure/labels.h"
 #include "measure/labelvalues.h"
 #include "measure/shapes.h"
@@ -36,11 +37,18 @@ inline constexpr int kSnapMarkReach = 4;
 void drawSnapMarks(platform::Canvas &canvas, const ShapeDraft &shape);
 
 // The label of the current shape (nothing for kind None, a same-spot shape or missing factors).
-// Multiple lines store their segment lengths into the record.
-void ShowDrawInfo(platform::Canvas &canvas, ShapeDraft &shape, const LabelSettings &labels, const LabelContext &context);
+// Multiple lines store their segment lengths into the record. With a placer, each label goes to
+// the place its shape gives it when that is free and inside the picture, else to the placer's
+// nearest free place, tied to its anchor by a thin line in the label colour; without one, every
+// label goes where its shape puts it.
+void ShowDrawInfo(platform::Canvas &canvas, ShapeDraft &shape, const LabelSettings &labels, const LabelContext &context,
+                  LabelPlacer *placer = nullptr);
 
 // Writes one label with its top-left at (x, y): value rounded to precision, unit, raised "2" for areas.
 void DrawTextA(platform::Canvas &canvas, int x, int y, double value, int precision, UnitCode unit, const QString &label);
+// The cell DrawTextA with the same arguments covers: its text, and the raised "2" of areas above
+// and right of it. Leaves the canvas at the label font.
+QRect labelCell(platform::Canvas &canvas, int x, int y, double value, int precision, UnitCode unit, const QString &label);
 
 // The marker point of an angle outline.
 MeasurePoint angleMarkerPoint(const ShapeDraft &shape);

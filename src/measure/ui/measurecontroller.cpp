@@ -9,6 +9,7 @@
 #include "feature/ui/userdialogs.h"
 #include "library/scaleprefix.h"
 #include "measure/framelockcontrol.h"
+#include "measure/labelsettingsstore.h"
 #include "measure/measurementpacket.h"
 #include "measure/scalebar.h"
 #include "measure/shaperenderer.h"
@@ -17,6 +18,7 @@
 #include "measure/ui/showmeasureinfodialog.h"
 #include "platform/canvas.h"
 #include "platform/diagnosticslog.h"
+#include "platform/iniprofilestore.h"
 #include "platform/monitorinfo.h"
 #include "platform/picturecodec.h"
 #include "state/appstate.h"
@@ -114,6 +116,8 @@ MeasureController::MeasureController(feature::ui::FeatureContext context, Measur
                     surface_->mouseDoubleClick(mouseEvent(QEvent::MouseButtonDblClick, b, b, m, p));
             });
     connect(surface_, &measure::MeasuringSurface::layerChanged, this, &MeasureController::showLayer);
+    // Every refresh of the layer ends the saving-busy time of the save before it.
+    connect(surface_, &measure::MeasuringSurface::layerChanged, this, [this] { savingBusy_ = false; });
     connect(surface_, &measure::MeasuringSurface::cursorChangeRequested, &video_,
             [this](Qt::CursorShape shape) { video_.setCursor(shape); });
     connect(surface_, &measure::MeasuringSurface::fullScreenToggleRequested, this, [this] {
@@ -133,6 +137,8 @@ MeasureController::MeasureController(feature::ui::FeatureContext context, Measur
         if (port_.videoDrag().enabled)
             videoArea_.move(topLeft);
     });
+    // The display options chosen in an earlier run.
+    surface_->session().setLabelSettings(measure::readLabelSettings(platform::IniProfileStore(ctx_.paths.settingsFile())));
     // Once at start, as the monitor description is read once.
     detectedMonitorWidthCm_ = platform::EnumMonitorDevices().detectedWidthCm;
     updateScreen();
@@ -364,7 +370,9 @@ platform::Bitmap MeasureController::currentPicture() const
 platform::Bitmap MeasureController::SaveDrawImage(bool copy)
 {
     // A save dialog runs a nested event loop: a second click meanwhile must not start another.
-    if (saving_)
+    // A second save of the same picture waits for a layer refresh; a copy writes no file and
+    // goes through.
+    if (saving_ || (savingBusy_ && !copy))
         return {};
     saving_ = true;
     platform::Bitmap picture = currentPicture();
@@ -378,7 +386,7 @@ platform::Bitmap MeasureController::SaveDrawImage(bool copy)
         if (QClipboard *clipboard = QGuiApplication::clipboard())
             clipboard->setImage(picture.image());
     } else {
-        port_.saveBurntIn(picture, burnInPrefix());
+        savingBusy_ = port_.saveBurntIn(picture, burnInPrefix());
     }
     saving_ = false;
     return picture;
@@ -415,9 +423,13 @@ void MeasureController::DrawRulerTB_SetShowInfoClick()
 {
     measure::ui::TShowMeasureInfoDlg &dialog = showInfoDialog();
     dialog.FormShow(surface_->session().labels());
-    const bool ok = ctx_.dialogs.runDialog(dialog) == QDialog::Accepted;
-    if (ok)
-        surface_->session().setLabelSettings(dialog.pending());
+    if (ctx_.dialogs.runDialog(dialog) != QDialog::Accepted)
+        return;
+    surface_->setLabelSettings(dialog.pending());
+    // Kept at once: the settings file is written whole only at close, and a crash must not lose them.
+    platform::IniProfileStore store(ctx_.paths.settingsFile());
+    if (!store.write(measure::labelSettingsEntries(dialog.pending())))
+        ctx_.log.append(QStringLiteral("Display options: writing %1 failed").arg(ctx_.paths.settingsFile()));
 }
 
 void MeasureController::onConnected(bool connected)

@@ -70,6 +70,19 @@ void ResultsTableDialog::retranslate()
     fill();
 }
 
+ToolNames ResultsTableDialog::toolNames(const TextLookup &texts)
+{
+    ToolNames names = builtInToolNames();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string_view item = kShapeToolMenu[i].itemName;
+        const QString caption =
+            texts(QString::fromLatin1(item.data(), qsizetype(item.size())) + QStringLiteral("->Caption")).trimmed();
+        if (!caption.isEmpty())
+            names[i] = caption;
+    }
+    return names;
+}
+
 void ResultsTableDialog::fill()
 {
     QStringList headers{texts_(QStringLiteral("ResultsNumber_Col")), texts_(QStringLiteral("ResultsTool_Col")),
@@ -79,12 +92,10 @@ void ResultsTableDialog::fill()
     headers << texts_(QStringLiteral("ResultsPoints_Col")) << texts_(QStringLiteral("ResultsResidual_Col"));
     table_->setHorizontalHeaderLabels(headers);
     table_->setRowCount(int(rows_.size()));
+    const ToolNames names = toolNames(texts_);
     for (int r = 0; r < int(rows_.size()); ++r) {
         const ResultRow &row = rows_[std::size_t(r)];
-        const std::string_view item = kShapeToolMenu[std::size_t(std::clamp(int(row.kind), 0, kShapeKindCount - 1))].itemName;
-        QString tool = texts_(QString::fromLatin1(item.data(), qsizetype(item.size())) + QStringLiteral("->Caption")).trimmed();
-        if (tool.isEmpty())
-            tool = toolName(row.kind);
+        const QString &tool = names[std::size_t(std::clamp(int(row.kind), 0, kShapeKindCount - 1))];
         QStringList cells{QString::number(row.number), tool, row.value.letter};
         for (LabelQuantity q : kResultQuantities)
             cells << resultCell(row, q);

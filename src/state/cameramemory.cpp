@@ -19,6 +19,7 @@ const QString kSize = QStringLiteral("Size");
 const QString kRate = QStringLiteral("FrameRate");
 const QString kMjpg = QStringLiteral("MjpgPreview");
 const QString kFlip = QStringLiteral("Flip");
+const QString kScale = QStringLiteral("Scale");
 const QString kControlPrefix = QStringLiteral("Control.");
 
 constexpr int kMaxSide = 65535;
@@ -97,6 +98,8 @@ public:
             else
                 problem(section, kFlip, *v, "not an orientation (0 to 3)");
         }
+        if (const auto v = text(section, kScale); v && !v->isEmpty())
+            r.scale = *v;
         for (const QString &key : doc_.keys(section)) {
             if (!key.startsWith(kControlPrefix, Qt::CaseInsensitive))
                 continue;
@@ -202,6 +205,8 @@ bool CameraMemory::save(QString &error)
         }
         if (r.flipMode)
             doc.setValue(section, kFlip, QString::number(*r.flipMode));
+        if (r.scale)
+            doc.setValue(section, kScale, *r.scale);
         for (const auto &[id, value] : r.controls)
             doc.setValue(section, kControlPrefix + QStringLiteral("%1").arg(id, 8, 16, QLatin1Char('0')), QString::number(value));
     }

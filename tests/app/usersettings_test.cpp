@@ -77,7 +77,9 @@ TEST(Settings, FirstRunWritesEveryKeyThenInitAndTheLocaleLanguage)
     EXPECT_EQ(s.store.value("PhotoDate", "DefData.TodayDate"), "11/11/14");
     EXPECT_EQ(s.store.value("PhotoNumber", "DefData.JpgNumber"), "0");
     EXPECT_EQ(s.store.value("ListPath", "DefData.AviPath"), s.paths.defListPath[state::kListAvi]);
-    EXPECT_EQ(s.store.values.size(), 16);
+    // The sixteen classic keys and the scale chosen last (none yet).
+    EXPECT_EQ(s.store.values.size(), 17);
+    EXPECT_EQ(s.store.value("Scale", "DefData.ScaleName"), "");
     EXPECT_EQ(r.curListPath, s.paths.defListPath);
 }
 
@@ -95,7 +97,7 @@ TEST(Settings, EntriesAreWrittenInTableOrderAndPathsComeFromTheFoldersInUse)
                                  "DefData.Language", "DefData.User", "DefData.AutoSave", "DefData.MJPG_2M",
                                  "DefData.TodayDate", "DefData.BmpNumber", "DefData.JpgNumber", "DefData.AviNumber",
                                  "DefData.MI_ImaWithInfo", "DefData.MI_ExtraInfo", "DefData.MI_OnTop",
-                                 "DefData.MI_OutputFmt"}));
+                                 "DefData.MI_OutputFmt", "DefData.ScaleName"}));
     EXPECT_EQ(entries[1].value, "/a");
     EXPECT_EQ(entries[15].value, "-3");
 }

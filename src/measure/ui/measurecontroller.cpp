@@ -16,7 +16,6 @@
 #include "measure/ui/showmeasureinfodialog.h"
 #include "platform/canvas.h"
 #include "platform/diagnosticslog.h"
-#include "platform/monitorinfo.h"
 #include "platform/picturecodec.h"
 #include "state/appstate.h"
 #include "state/usersettings.h"
@@ -118,8 +117,6 @@ MeasureController::MeasureController(feature::ui::FeatureContext context, Measur
         if (port_.videoDrag().enabled)
             videoArea_.move(topLeft);
     });
-    // Once at start, as the monitor description is read once.
-    detectedMonitorWidthCm_ = platform::EnumMonitorDevices().detectedWidthCm;
     updateScreen();
     buildDrawToolBar();
     buildFrameButtons();

@@ -308,6 +308,8 @@ void TCalibrateWindow::recompute()
     if (used >= 0) {
         pixelLength_ = used;
         calibrated_ = true;
+        // The lengths hold for the picture size the camera streams now.
+        scale_.calibratedSize = camera_->videoSize();
         surface_->session().setScale(scale_);
     }
     distanceText_->setText(Calibration::distanceText(pixelLength_));

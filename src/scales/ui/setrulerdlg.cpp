@@ -304,6 +304,7 @@ void TSetRulerDlg::LoadScale()
 void TSetRulerDlg::showScale()
 {
     const Updating u(updating_);
+    calibrated_.reset();
     const int selected = library_.selected();
     const RulerScaleControl &current = library_.current();
     if (scaleFile_->currentIndex() != selected)
@@ -346,7 +347,15 @@ ScaleControls TSetRulerDlg::readControls() const
     return c;
 }
 
-bool TSetRulerDlg::saveEnabled() const { return !applyingDefault_ && saveNeeded(readControls(), library_.current()); }
+bool TSetRulerDlg::saveEnabled() const
+{
+    if (applyingDefault_)
+        return false;
+    const RulerScaleControl &current = library_.current();
+    // A calibration that gave the same lengths at another size or with another camera is news.
+    const bool newCalibration = calibrated_ && !(*calibrated_ == ScaleFact{current.calibratedSize, current.cameraKey});
+    return newCalibration || saveNeeded(readControls(), current);
+}
 
 void TSetRulerDlg::updateLengthLabels()
 {
@@ -458,7 +467,8 @@ void TSetRulerDlg::DeleteBtnClick()
 
 void TSetRulerDlg::SaveBtnClick()
 {
-    library_.saveSelected(readControls());
+    library_.saveSelected(readControls(), calibrated_ ? &*calibrated_ : nullptr);
+    calibrated_.reset();
     button("SaveBtn")->setEnabled(saveEnabled());
 }
 
@@ -530,6 +540,7 @@ void TSetRulerDlg::SemiAutomaticBtnClick()
     scale.colour = c.colour;
     if (!runCalibration(scale))
         return;
+    calibrated_ = ScaleFact{scale.calibratedSize, scale.cameraKey};
     {
         const Updating u(updating_);
         const AxisPair<std::int32_t> &spin = scale.spinValues[std::size_t(shownUnit_)];
@@ -547,13 +558,17 @@ void TSetRulerDlg::showEvent(QShowEvent *event)
     applyTexts();
     showScale();
     QDialog::showEvent(event);
-    // Asked once the dialog is up, from the event loop rather than inside the show.
+    // Asked once the dialog is up, from the event loop rather than inside the show; once a run:
+    // without a readable monitor description the answer is typed into the dialog, and asking at
+    // every opening only stands in the way.
     const RulerScaleControl &current = library_.current();
-    if (current.manualMonitorWidthCm == 0 && current.detectedMonitorWidthCm == 0 && deps_.warn)
+    if (current.manualMonitorWidthCm == 0 && current.detectedMonitorWidthCm == 0 && deps_.warn && !monitorAsked_) {
+        monitorAsked_ = true;
         QTimer::singleShot(0, this, [this] {
             if (isVisible())
                 deps_.warn(QStringLiteral("KeyInHorizontalValue_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"));
         });
+    }
 }
 
 } // namespace scales::ui

@@ -47,7 +47,8 @@ public:
     // The colour dialog preset to `initial` (0x00BBGGRR); none when cancelled.
     std::function<std::optional<platform::ColorRef>(platform::ColorRef initial)> pickColour;
     // The calibration window on `scale` (unit, look and lengths of the controls): true when it ran
-    // and `scale` holds the computed lengths.
+    // and `scale` holds the computed lengths, with the picture size and camera they were measured
+    // with (kept with the scale when it is saved).
     std::function<bool(RulerScaleControl &scale)> runCalibration;
 
     // Texts from the current language (run at creation, on show and after a language change).
@@ -110,6 +111,10 @@ private:
     platform::ColorRef shownColour_ = 0x0000FF;
     int updating_ = 0;           // controls are being set from code: no change rules
     bool applyingDefault_ = false;
+    // What the last calibration measured against, until the scale is saved or another loaded.
+    std::optional<ScaleFact> calibrated_;
+    // The monitor width question is asked once a run, not at every opening.
+    bool monitorAsked_ = false;
 
     QGroupBox *fileGroup_ = nullptr;
     QComboBox *scaleFile_ = nullptr;

@@ -308,6 +308,7 @@ TEST(ProgramScales, CalibrateOnTheStageMicrometerThenMeasureAndKeepTheScaleAcros
                 const QPoint a(widgetX(divisionX(picture.width(), 0), picture.width(), view->width()), y);
                 const QPoint b(widgetX(divisionX(picture.width(), 100), picture.width(), view->width()), y);
                 EXPECT_EQ(cal->ST_Length()->text(), "1.00 mm");
+                EXPECT_EQ(cal->CSpinEdit_RealLength()->text(), "1.00") << "the known length as a length";
                 QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, a);
                 QTest::mouseMove(view, b + QPoint(0, 7));
                 QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, b);

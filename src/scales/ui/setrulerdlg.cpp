@@ -1,5 +1,6 @@
 #include "scales/ui/setrulerdlg.h"
 
+#include "scales/ui/decimalspinbox.h"
 #include "scales/ui/monitorwidthgroup.h"
 #include "scales/ui/newscalenamedlg.h"
 #include "scales/ui/radiogroup.h"
@@ -105,9 +106,9 @@ void TSetRulerDlg::build()
     horizontalSt_->setObjectName(QStringLiteral("Horizontal_ST"));
     verticalSt_ = new QLabel(fileGroup_);
     verticalSt_->setObjectName(QStringLiteral("Vertical_ST"));
-    hSpin_ = new QSpinBox(fileGroup_);
+    hSpin_ = new DecimalSpinBox(fileGroup_);
     hSpin_->setObjectName(QStringLiteral("hCSpinEdit"));
-    vSpin_ = new QSpinBox(fileGroup_);
+    vSpin_ = new DecimalSpinBox(fileGroup_);
     vSpin_->setObjectName(QStringLiteral("vCSpinEdit"));
     for (QSpinBox *s : {hSpin_, vSpin_})
         s->setMinimumWidth(110);
@@ -229,6 +230,8 @@ RadioGroup *TSetRulerDlg::radioGroup(const char *objectName) const
     return findChild<RadioGroup *>(QString::fromLatin1(objectName));
 }
 
+QSpinBox *TSetRulerDlg::hCSpinEdit() const { return hSpin_; }
+QSpinBox *TSetRulerDlg::vCSpinEdit() const { return vSpin_; }
 QComboBox *TSetRulerDlg::Unit_CB() const { return monitorGroup_->unit(); }
 QSpinBox *TSetRulerDlg::mdh_CSE() const { return monitorGroup_->spin(); }
 QLabel *TSetRulerDlg::amdh_Label() const { return monitorGroup_->detectedLabel(); }
@@ -314,9 +317,7 @@ void TSetRulerDlg::showScale()
     const ScaleControls c = controlsFor(current);
     shownUnit_ = c.unit;
     scaleUnit_->setCurrentIndex(int(c.unit));
-    const std::int32_t bound = unitInfo(c.unit).bound;
-    hSpin_->setRange(0, bound);
-    vSpin_->setRange(0, bound);
+    showUnitRange(c.unit);
     hSpin_->setValue(c.hSpin);
     vSpin_->setValue(c.vSpin);
     hPos_->setItemIndex(c.horizontalPosition);
@@ -355,6 +356,15 @@ bool TSetRulerDlg::saveEnabled() const
     // A calibration that gave the same lengths at another size or with another camera is news.
     const bool newCalibration = calibrated_ && !(*calibrated_ == ScaleFact{current.calibratedSize, current.cameraKey});
     return newCalibration || saveNeeded(readControls(), current);
+}
+
+void TSetRulerDlg::showUnitRange(ScaleUnit unit)
+{
+    // The fields show the length with the unit's decimals; their values stay spin steps.
+    for (DecimalSpinBox *s : {hSpin_, vSpin_}) {
+        s->setRange(0, unitInfo(unit).bound);
+        s->setDecimals(unitInfo(unit).decimals);
+    }
 }
 
 void TSetRulerDlg::updateLengthLabels()
@@ -404,15 +414,18 @@ void TSetRulerDlg::onUnitChanged(int unit)
 {
     if (updating_ || unit < 0 || unit == int(shownUnit_))
         return;
-    // The lengths shown, typed or stored, in the new unit.
-    RulerScaleControl shown;
-    setLengthsFromSpin(shown, shownUnit_, hSpin_->value(), vSpin_->value());
+    // The record's own spin values of the new unit while the lengths shown are the record's: a
+    // conversion there and back through the truncated steps would drift (118.00 mm would come
+    // back as 117.99). Lengths typed since are converted.
+    const RulerScaleControl &record = library_.current();
+    const AxisPair<std::int32_t> &recordShown = record.spinValues[std::size_t(shownUnit_)];
+    RulerScaleControl shown = record;
+    if (hSpin_->value() != recordShown.horizontal || vSpin_->value() != recordShown.vertical)
+        setLengthsFromSpin(shown, shownUnit_, hSpin_->value(), vSpin_->value());
     shownUnit_ = ScaleUnit(unit);
     {
         const Updating u(updating_);
-        const std::int32_t bound = unitInfo(shownUnit_).bound;
-        hSpin_->setRange(0, bound);
-        vSpin_->setRange(0, bound);
+        showUnitRange(shownUnit_);
         hSpin_->setValue(shown.spinValues[std::size_t(unit)].horizontal);
         vSpin_->setValue(shown.spinValues[std::size_t(unit)].vertical);
     }

@@ -20,6 +20,7 @@ class QSpinBox;
 
 namespace scales::ui {
 
+class DecimalSpinBox;
 class MonitorWidthGroup;
 class RadioGroup;
 
@@ -74,8 +75,9 @@ public:
     // Controls, for tests and screenshots.
     QComboBox *ScaleFile_CB() const { return scaleFile_; }
     QComboBox *ScaleUnit_CB() const { return scaleUnit_; }
-    QSpinBox *hCSpinEdit() const { return hSpin_; }
-    QSpinBox *vCSpinEdit() const { return vSpin_; }
+    // The lengths as spin steps of the unit shown (value()), typed and shown as lengths.
+    QSpinBox *hCSpinEdit() const;
+    QSpinBox *vCSpinEdit() const;
     QLabel *hLabel_mm() const { return hLabel_; }
     QLabel *vLabel_mm() const { return vLabel_; }
     QPushButton *button(const char *objectName) const;
@@ -99,6 +101,7 @@ private:
     void showScale();
     ScaleControls readControls() const;
     void updateLengthLabels();
+    void showUnitRange(ScaleUnit unit);
     void controlChanged();
     void onSpinChanged(bool horizontal);
     void onUnitChanged(int unit);
@@ -121,8 +124,8 @@ private:
     QComboBox *scaleUnit_ = nullptr;
     QLabel *horizontalSt_ = nullptr;
     QLabel *verticalSt_ = nullptr;
-    QSpinBox *hSpin_ = nullptr;
-    QSpinBox *vSpin_ = nullptr;
+    DecimalSpinBox *hSpin_ = nullptr;
+    DecimalSpinBox *vSpin_ = nullptr;
     QLabel *hLabel_ = nullptr;
     QLabel *vLabel_ = nullptr;
     QLabel *link_ = nullptr;

@@ -190,7 +190,8 @@ void ScaleController::languageChanged()
     dialog_->applyTexts();
     library_->retranslate();
     dialog_->refresh();
-    updateCurrent(false, true);
+    // A built-in scale is renamed with the language: remembered by its new name.
+    updateCurrent(true, true);
 }
 
 void ScaleController::closeCalibrationWindow()

@@ -16,20 +16,6 @@ const QString kSectionPrefix = QStringLiteral("Scale ");
 const QString kName = QStringLiteral("Name");
 const QString kSize = QStringLiteral("CalibratedSize");
 const QString kCamera = QStringLiteral("Camera");
-constexpr int kMaxSide = 65535;
-
-// "1600x1200"; none for anything else.
-std::optional<QSize> parseSize(const QString &text)
-{
-    const QStringList parts = text.split(u'x');
-    if (parts.size() != 2)
-        return std::nullopt;
-    bool okW = false, okH = false;
-    const int w = parts[0].toInt(&okW), h = parts[1].toInt(&okH);
-    if (!okW || !okH || w <= 0 || h <= 0 || w > kMaxSide || h > kMaxSide)
-        return std::nullopt;
-    return QSize(w, h);
-}
 
 } // namespace
 
@@ -61,7 +47,7 @@ QStringList ScaleFacts::load()
         }
         ScaleFact f;
         if (const auto size = doc->value(section, kSize)) {
-            if (const auto parsed = parseSize(*size))
+            if (const auto parsed = platform::parseProfileSize(*size))
                 f.calibratedSize = *parsed;
             else
                 problems << QStringLiteral("%1: [%2] CalibratedSize=%3: not a size such as 1600x1200; left out")

@@ -22,8 +22,6 @@ const QString kFlip = QStringLiteral("Flip");
 const QString kScale = QStringLiteral("Scale");
 const QString kControlPrefix = QStringLiteral("Control.");
 
-constexpr int kMaxSide = 65535;
-
 std::optional<platform::FourCC> parseFourcc(const QString &text)
 {
     if (text.size() != 4)
@@ -33,19 +31,6 @@ std::optional<platform::FourCC> parseFourcc(const QString &text)
             return std::nullopt;
     const QByteArray b = text.toLatin1();
     return platform::fourcc(b[0], b[1], b[2], b[3]);
-}
-
-// "1600x1200"
-std::optional<std::pair<int, int>> parseSize(const QString &text)
-{
-    const QStringList parts = text.split(u'x');
-    if (parts.size() != 2)
-        return std::nullopt;
-    bool okW = false, okH = false;
-    const int w = parts[0].toInt(&okW), h = parts[1].toInt(&okH);
-    if (!okW || !okH || w <= 0 || h <= 0 || w > kMaxSide || h > kMaxSide)
-        return std::nullopt;
-    return std::pair{w, h};
 }
 
 // "30/1" frames per so many seconds; "0/1" is "whatever the camera gives".
@@ -123,7 +108,7 @@ private:
         if (!code && !size)
             return;
         const auto fourcc = code ? parseFourcc(*code) : std::nullopt;
-        const auto wh = size ? parseSize(*size) : std::nullopt;
+        const auto wh = size ? platform::parseProfileSize(*size) : std::nullopt;
         if (!fourcc) {
             problem(section, kFormat, code.value_or(QString()), "not a four-character pixel format");
             return;
@@ -134,8 +119,8 @@ private:
         }
         RememberedFormat f;
         f.format.code = *fourcc;
-        f.format.width = wh->first;
-        f.format.height = wh->second;
+        f.format.width = wh->width();
+        f.format.height = wh->height();
         f.format.rate = {0, 1};
         if (const auto rate = text(section, kRate)) {
             if (const auto parsed = parseRate(*rate))

@@ -51,7 +51,7 @@ constexpr const char *kCalibrateDialogData[] = {
 // Texts this program adds beyond the classic records.
 constexpr const char *kExtraTexts[] = {"CannotSaveImage_MsgBox", "AboutInfo1_Dlg", "AboutInfo2_Dlg",
                                        "LanguageFileMissing_MsgBox", "AddScaleFromPicture_MsgBox",
-                                       "ScaleStoreNotWritten_MsgBox"};
+                                       "ScaleStoreNotWritten_MsgBox", "ScaleOfOtherCamera_MsgBox", "ScaleUsedAtSize_Lab"};
 // The camera dialogs' own labels (format, size and frame rate of the format dialog; the compressor
 // list's first entry) and the close button of dialogs that change things at once.
 constexpr const char *kCameraDialogData[] = {"VF_Format_Dlg", "VF_Size_Dlg", "VF_FrameRate_Dlg", "CF_NoCompressor_Dlg",

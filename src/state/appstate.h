@@ -54,6 +54,7 @@ public:
     void setAutoSave(bool on) { settings_.AutoSave = on; }                          // the shell (menu item)
     void setMjpgPreview(bool on) { settings_.MJPG_2M = on; }                        // camera controller
     void setSnapToEdge(bool on) { settings_.SnapToEdge = on; }                      // measure controller (drawing bar)
+    void setScaleName(const QString &name) { settings_.ScaleName = name; }          // the composition root (scales)
     void setCaptureNumbers(const CaptureNumbers &n)                                 // still image's capture counter
     {
         settings_.TodayDate = n.todayDate;

@@ -77,8 +77,10 @@ TEST(Settings, FirstRunWritesEveryKeyThenInitAndTheLocaleLanguage)
     EXPECT_EQ(s.store.value("PhotoDate", "DefData.TodayDate"), "11/11/14");
     EXPECT_EQ(s.store.value("PhotoNumber", "DefData.JpgNumber"), "0");
     EXPECT_EQ(s.store.value("ListPath", "DefData.AviPath"), s.paths.defListPath[state::kListAvi]);
-    EXPECT_EQ(s.store.values.size(), 17);
+    // The sixteen classic keys, the snapping toggle and the scale chosen last (none yet).
+    EXPECT_EQ(s.store.values.size(), 18);
     EXPECT_EQ(s.store.value("Setting", "DefData.SnapToEdge"), "0");   // snapping starts off
+    EXPECT_EQ(s.store.value("Scale", "DefData.ScaleName"), "");
     EXPECT_EQ(r.curListPath, s.paths.defListPath);
 }
 
@@ -96,7 +98,7 @@ TEST(Settings, EntriesAreWrittenInTableOrderAndPathsComeFromTheFoldersInUse)
                                  "DefData.Language", "DefData.User", "DefData.AutoSave", "DefData.MJPG_2M",
                                  "DefData.TodayDate", "DefData.BmpNumber", "DefData.JpgNumber", "DefData.AviNumber",
                                  "DefData.MI_ImaWithInfo", "DefData.MI_ExtraInfo", "DefData.MI_OnTop",
-                                 "DefData.MI_OutputFmt", "DefData.SnapToEdge"}));
+                                 "DefData.MI_OutputFmt", "DefData.SnapToEdge", "DefData.ScaleName"}));
     EXPECT_EQ(entries[1].value, "/a");
     EXPECT_EQ(entries[15].value, "-3");
 }

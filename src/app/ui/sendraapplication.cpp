@@ -8,6 +8,7 @@
 
 #include "camera/ui/cameramemorykeeper.h"
 #include "camera/ui/focusaidcontroller.h"
+#include "state/cameramemory.h"
 #include "camera/ui/videowidget.h"
 #include "camera/videocamerads.h"
 #include "feature/ui/controls.h"
@@ -80,6 +81,8 @@ void SendraApplication::createFeatures(platform::DiagnosticsLog &log)
         ctx, *this, camera_->videoWidget(), services_.playback,
         [this](const QString &path, std::uint32_t index) { return services_.files.videoFrame(path, index); }, &shell);
     measure_ = new measure::ui::MeasureController(ctx, *this, camera_->camera(), *camera_->videoWidget(), *window.videoArea(), &shell);
+    // Before the scales load their first scale: its monitor width and magnification need it.
+    measure_->setDetectedMonitorWidthCm(services_.monitor.detectedWidthCm);
     overlay_ = std::make_unique<platform::OverlayBitmap>();
     compare_ = new imaging::ui::CompareController(ctx, *this, camera_->camera(), *overlay_, &shell);
     reticle_ = new imaging::ui::ReticleController(ctx, *this, camera_->camera(), *overlay_, &shell);
@@ -226,7 +229,27 @@ void SendraApplication::closeCalibrationWindow() { scales_->closeCalibrationWind
 
 void SendraApplication::adoptScale(const scales::RulerScaleControl &scale) { scales_->adoptScale(scale); }
 
-float SendraApplication::detectedMonitorWidthCm() const { return measure_->surface().detectedMonitorWidthCm(); }
+float SendraApplication::detectedMonitorWidthCm() const { return services_.monitor.detectedWidthCm; }
+
+scales::ui::RememberedScale SendraApplication::rememberedScale()
+{
+    // The camera's own from Cameras.ini, then the one chosen last from the settings; the scales
+    // fall back to their first entry.
+    scales::ui::RememberedScale r;
+    if (const state::CameraRecord *camera = cameraMemory_->memory().current(); camera && camera->scale)
+        r.forCamera = *camera->scale;
+    r.chosenLast = shell_->state().settings().ScaleName;
+    return r;
+}
+
+void SendraApplication::rememberScale(const QString &name)
+{
+    shell_->state().setScaleName(name);
+    if (state::CameraRecord *camera = cameraMemory_->memory().current())
+        camera->scale = name;
+}
+
+QString SendraApplication::currentCameraKey() const { return cameraMemory_->memory().currentCamera(); }
 
 bool SendraApplication::saveBurntIn(const platform::Bitmap &picture, const QString &prefix)
 {

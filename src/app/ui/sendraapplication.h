@@ -9,6 +9,7 @@
 #include "imaging/ui/overlayport.h"
 #include "imaging/ui/stillimagecontroller.h"
 #include "library/ui/viewercontroller.h"
+#include "platform/monitorinfo.h"
 #include "platform/overlaybitmap.h"
 #include "measure/ui/lineprofilecontroller.h"
 #include "measure/ui/measurecontroller.h"
@@ -64,6 +65,7 @@ struct PlatformServices {
     platform::MediaFiles &files;          // frames of clips, the conversions' readers and writers
     platform::VendorChannel &vendor;      // the bridge chip's library
     platform::VirtualCameraRig *virtualCamera = nullptr;   // when the environment asks for one
+    platform::MonitorSize monitor{};      // the monitor's description, read once at start
 };
 
 // The whole program wired together, the composition root: the system services, the shell, and
@@ -151,6 +153,9 @@ private:
     void closeCalibrationWindow() override;
     void adoptScale(const scales::RulerScaleControl &scale) override;
     float detectedMonitorWidthCm() const override;
+    scales::ui::RememberedScale rememberedScale() override;
+    void rememberScale(const QString &name) override;
+    QString currentCameraKey() const override;
     bool saveBurntIn(const platform::Bitmap &picture, const QString &prefix) override;
     void showCopiedPicture(const platform::Bitmap &picture) override;
     void applyPreset(int preset) override;

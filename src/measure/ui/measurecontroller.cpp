@@ -19,7 +19,6 @@
 #include "platform/canvas.h"
 #include "platform/diagnosticslog.h"
 #include "platform/iniprofilestore.h"
-#include "platform/monitorinfo.h"
 #include "platform/picturecodec.h"
 #include "state/appstate.h"
 #include "state/usersettings.h"
@@ -139,8 +138,6 @@ MeasureController::MeasureController(feature::ui::FeatureContext context, Measur
     });
     // The display options chosen in an earlier run.
     surface_->session().setLabelSettings(measure::readLabelSettings(platform::IniProfileStore(ctx_.paths.settingsFile())));
-    // Once at start, as the monitor description is read once.
-    detectedMonitorWidthCm_ = platform::EnumMonitorDevices().detectedWidthCm;
     updateScreen();
     buildDrawToolBar();
     buildFrameButtons();

@@ -96,6 +96,13 @@ public:
 
     // The window preset changed the drag the video area allows.
     void onVideoDragChanged();
+    // The monitor's width in cm as its description gives it (read once at start by the
+    // composition root); 0 for none. The screen pixel pitch follows.
+    void setDetectedMonitorWidthCm(float cm)
+    {
+        detectedMonitorWidthCm_ = cm;
+        updateScreen();
+    }
 
     void readInputs(feature::ActionInputs &in) const override;
     void leaveLiveMode(int oldMode, int newMode) override;

@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "imaging/ui/stillimageview.h"
+#include "widgets/toolbarslider.h"
 
 #include <QActionGroup>
 #include <QButtonGroup>
@@ -14,12 +15,12 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
-#include <QScrollBar>
 #include <QSlider>
 #include <QToolBar>
 #include <QToolButton>
 
 #include <map>
+#include <utility>
 
 namespace app::ui {
 
@@ -273,7 +274,10 @@ void MainWindow::buildMainButtons()
 void MainWindow::buildToolBars()
 {
     std::map<ControlGroup, QToolBar *> bars;
+    // A label that follows a slider in the table shows the slider's value.
+    widgets::ToolBarSlider *sliderBefore = nullptr;
     for (const ControlRow &row : kControlTable) {
+        widgets::ToolBarSlider *const slider = std::exchange(sliderBefore, nullptr);
         const QString name = text(row.name);
         if (row.kind == ControlKind::ToolBar) {
             auto *bar = new QToolBar(central_);
@@ -329,9 +333,10 @@ void MainWindow::buildToolBars()
             break;
         }
         case ControlKind::ScrollBar: {
-            auto *s = new QScrollBar(Qt::Horizontal, bar);
-            s->setFixedWidth(64);
-            w = s;
+            // Split, transparency, reticle sizes and filter parameter: long sliders whose page is
+            // a tenth of the range, their value in the label that follows them in the table.
+            sliderBefore = new widgets::ToolBarSlider(bar);
+            w = sliderBefore;
             break;
         }
         case ControlKind::Label: {
@@ -339,6 +344,8 @@ void MainWindow::buildToolBars()
             auto *l = new QLabel(bar);
             l->setAlignment(Qt::AlignCenter);
             l->setMinimumWidth(l->fontMetrics().horizontalAdvance(QStringLiteral("0000")));
+            if (slider)
+                slider->showValueIn(l);
             w = l;
             break;
         }
@@ -356,6 +363,12 @@ void MainWindow::buildToolBars()
         bar->adjustSize();
         bar->move(kModeToolBarPos);
     }
+    // The reticle bar holds four sliders with their values: its buttons go without padding so
+    // that the bar stays within the Normal window's width.
+    controls_.toolBar(ControlId::Cross_ToolBar)
+        ->setStyleSheet(QStringLiteral("QToolBar { spacing: 1px; padding: 0px; border: none; }"
+                                       "QToolButton { padding: 0px; }"));
+    controls_.toolBar(ControlId::Cross_ToolBar)->adjustSize();
     // The four live-mode buttons are one group: exactly one is down, compare at start. Their
     // bar is 100 pixels wide, so its pictures are drawn a little smaller.
     QToolBar *change = controls_.toolBar(ControlId::ChangeMode_ToolBar);

@@ -4,17 +4,9 @@
 // than it (or a caption on more lines than it is tall), or when it lies partly outside the
 // widgets that hold it (its window included), or when a tool bar hides some of its controls. A
 // screenshot of every window looked at is written beside the test, to look at.
-#include "app/main/systemservices.h"
-#include "app/ui/mainwindow.h"
-#include "app/ui/sendraapplication.h"
-#include "app/ui/shell.h"
-#include "camera/ui/cameracontroller.h"
-#include "camera/videocamerads.h"
-#include "feature/ui/controls.h"
-#include "platform/diagnosticslog.h"
 #include "state/usersettings.h"
 
-#include "fakes.h"
+#include "realprogram.h"
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
@@ -172,36 +164,6 @@ void screenshot(QWidget *window, const QString &name)
     QDir().mkpath(dir);
     EXPECT_TRUE(window->grab().save(dir + u'/' + name + QStringLiteral(".png"))) << name.toStdString();
 }
-
-struct RealProgram {
-    fakes::TemporaryProfile profile;
-    fakes::FakeClock clock;
-    platform::DiagnosticsLog log;
-    std::unique_ptr<app::SystemServices> system;
-    std::unique_ptr<app::ui::SendraApplication> app;
-
-    RealProgram()
-    {
-        qputenv("SENDRA_CAM_VIRTUAL_CAMERA", "1");
-        system = std::make_unique<app::SystemServices>(QStringLiteral(SENDRA_PROGRAM_DIR), log);
-        app = std::make_unique<app::ui::SendraApplication>(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock,
-                                                           system->services());
-        app->window().show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&app->window()));
-    }
-    ~RealProgram() { qunsetenv("SENDRA_CAM_VIRTUAL_CAMERA"); }
-    app::ui::Shell &shell() { return app->shell(); }
-
-    bool connect()
-    {
-        shell().UpdateActions();
-        if (!shell().state().flags().DeviceFound)
-            return false;
-        QSignalSpy frames(&app->camera().camera(), &camera::TVideoCameraDS::frameReady);
-        shell().controls().mainButton(C::Connect_Btn)->click();
-        return shell().state().flags().VideoConnected && (frames.count() > 0 || frames.wait(5000));
-    }
-};
 
 std::string lines(const QStringList &list) { return list.join(QStringLiteral("\n  ")).toStdString(); }
 

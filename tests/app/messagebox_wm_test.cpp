@@ -2,15 +2,9 @@
 // question asked while its window is still being mapped must come up on the screen, above and
 // centred on that window, and close with Escape typed on the keyboard. Offscreen, every window is
 // "exposed" at once and the fault cannot show.
-#include "app/main/systemservices.h"
-#include "app/ui/mainwindow.h"
 #include "app/ui/messageboxdialog.h"
-#include "app/ui/sendraapplication.h"
-#include "app/ui/shell.h"
-#include "feature/ui/controls.h"
-#include "platform/diagnosticslog.h"
 
-#include "fakes.h"
+#include "realprogram.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -58,28 +52,10 @@ void typeKey(const char *key)
     ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QLatin1String(key)}), 0);
 }
 
-// The whole program with its own message box and its own modal loops, on the virtual camera.
-struct RealProgram {
-    fakes::TemporaryProfile profile;
-    fakes::FakeClock clock;
-    platform::DiagnosticsLog log;
-    std::unique_ptr<app::SystemServices> system;
-    std::unique_ptr<app::ui::SendraApplication> app;
-
-    RealProgram()
-    {
-        qputenv("SENDRA_CAM_VIRTUAL_CAMERA", "1");
-        system = std::make_unique<app::SystemServices>(QStringLiteral(SENDRA_PROGRAM_DIR), log);
-        app = std::make_unique<app::ui::SendraApplication>(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock,
-                                                           system->services());
-        app->window().show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&app->window()));
-    }
-    ~RealProgram() { qunsetenv("SENDRA_CAM_VIRTUAL_CAMERA"); }
-
-    app::ui::MessageBoxDialog *box() { return app->window().findChild<app::ui::MessageBoxDialog *>(); }
-    QDialog *rulerSettings() { return app->window().findChild<QDialog *>(QStringLiteral("TSetRulerDlg")); }
-};
+app::ui::MessageBoxDialog *messageBox(RealProgram &program)
+{
+    return program.app->window().findChild<app::ui::MessageBoxDialog *>();
+}
 
 // Steps run from a repeating timer, so that they run inside whichever modal loop is innermost
 // (the ruler settings' or the box's); each step returns true when done, and the next one starts.
@@ -130,8 +106,8 @@ TEST(MessageBoxUnderWindowManager, TheRulerSettingsOpenTwentyTimesWithEveryQuest
     if (!underWindowManager())
         GTEST_SKIP() << "needs an X server with a window manager (run through with-openbox.sh)";
     RealProgram program;
-    app::ui::MessageBoxDialog *box = program.box();
-    QDialog *settings = program.rulerSettings();
+    app::ui::MessageBoxDialog *box = messageBox(program);
+    QDialog *settings = program.app->window().findChild<QDialog *>(QStringLiteral("TSetRulerDlg"));
     ASSERT_TRUE(box);
     ASSERT_TRUE(settings);
     QAbstractButton *setScale = program.app->shell().controls().button(state::ControlId::DrawRulerTB_SetScale);
@@ -243,7 +219,7 @@ TEST(MessageBoxUnderWindowManager, AMessageOpensCentredOnTheMainWindowEveryTime)
     if (!underWindowManager())
         GTEST_SKIP() << "needs an X server with a window manager (run through with-openbox.sh)";
     RealProgram program;
-    app::ui::MessageBoxDialog *box = program.box();
+    app::ui::MessageBoxDialog *box = messageBox(program);
     ASSERT_TRUE(box);
     app::ui::MainWindow &window = program.app->window();
     for (int showing = 1; showing <= 2; ++showing) {

@@ -10,6 +10,7 @@
 //      frames written and dropped, CPU against the preview alone;
 //  (c) the UI thread's work for one 400 x 300 frame against a memcpy of one 1600 x 1200 frame.
 // SENDRA_BENCH_LIVE_SECONDS sets the length of each run of (a) and (b) (60 by default).
+#include "livepreview.h"
 #include "ratio.h"
 
 #include "camera/ui/videowidget.h"
@@ -29,42 +30,22 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QPainter>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <gst/gst.h>
 #include <turbojpeg.h>
 
 #include <cstring>
-#include <sys/resource.h>
 
 namespace {
 
 constexpr int kW = 1600, kH = 1200, kFps = 30;
 
-int runSeconds()
-{
-    bool ok = false;
-    const int s = qEnvironmentVariableIntValue("SENDRA_BENCH_LIVE_SECONDS", &ok);
-    return ok && s > 0 ? s : 60;
-}
-
-double cpuSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-void spin(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
+using bench::cpuSeconds;
+using bench::runSeconds;
+using bench::spin;
 
 // The frames ("00dc" chunks) in an AVI's movi list.
 int aviFrames(const QString &path)
@@ -112,12 +93,7 @@ LiveRun runPreview(QSize shown, int seconds, const QString &recordTo = {})
     cam.setPreviewSize(widget.shownSize());
     cam.SetPreviewDefalutState(1, true);
     LiveRun run;
-    if (!cam.SearchDevice())
-        return run;
-    for (int slot = 0; slot < camera::DeviceTable::kSlots; ++slot)
-        if (cam.deviceTable().slotIsSupported(slot) && platform::VirtualCameraRig::isVirtual(cam.deviceTable().record(slot)))
-            cam.SetDeviceIndex(slot);
-    if (!cam.DeviceConnect())
+    if (!bench::connectVirtualCamera(cam))
         return run;
     spin(500);   // past the start-up frames
     if (!recordTo.isEmpty() && !cam.VideoCaptureAvi(recordTo))

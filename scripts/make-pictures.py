@@ -527,6 +527,17 @@ def tb_line_and_circle():
     ])
 
 
+def tb_snap_edge():
+    # A clicked point drawn onto an edge, where it sits as the diamond the drawing marks it with.
+    return "".join([
+        rect(12, 2.5, 9.5, 19, rx=1, fill=INK2),
+        line(12, 2.5, 12, 21.5, stroke=INK, sw=1.4, cap="butt"),
+        line(2.5, 12, 6.2, 12, stroke=RED, sw=1.8),
+        path("M4.6 9.4 L7.4 12 L4.6 14.6", stroke=RED, sw=1.8),
+        poly([(12, 7.6), (16.4, 12), (12, 16.4), (7.6, 12)], fill=AMBER, stroke=DAMBER, sw=1.3),
+    ])
+
+
 def tb_layers():
     return "".join([
         path("M3 15.5 L12 20.5 L21 15.5", stroke=INK, sw=1.8),
@@ -742,6 +753,72 @@ def tb_high_pass():
     ])
 
 
+
+# ---------------------------------------------------------------- focus aids (24 px)
+def tb_sharpness_meter():
+    """A vertical gauge, filled green to just below its best mark."""
+    return "".join([
+        rect(7.5, 2.5, 9, 19, rx=1.2, fill=INK),
+        rect(9, 8.5, 6, 11.5, fill=GREEN),
+        line(5, 6.5, 19, 6.5, stroke=WHITE, sw=1.6, cap="butt"),
+        line(4.5, 6.5, 5.8, 6.5, stroke=INK, sw=1.6, cap="butt"),
+        line(18.2, 6.5, 19.5, 6.5, stroke=INK, sw=1.6, cap="butt"),
+    ])
+
+
+def tb_meter_region():
+    """A dashed rectangle around a short green gauge."""
+    return "".join([
+        rect(2.5, 4.5, 19, 15, stroke=INK, sw=1.4, stroke_dasharray="2.4 1.6"),
+        rect(10, 8, 4, 9.5, rx=0.8, fill=INK),
+        rect(11, 11.5, 2, 5, fill=GREEN),
+    ])
+
+
+def tb_focus_peaking():
+    """A lens outline whose edge is traced in red."""
+    return "".join([
+        circle(12, 12, 9, fill=PALEBLUE, stroke=INK2, sw=1.2),
+        path("M5.2 8.5 A8 8 0 0 1 12 4 M18.8 15.5 A8 8 0 0 1 12 20", stroke=RED, sw=2.4),
+        path("M8 14 L11 9 L13.5 12.5 L16 10", stroke=INK, sw=1.6),
+    ])
+
+
+def tb_peaking_color():
+    """A palette with a red drop beside it."""
+    return palette(0.78, -0.5, 2.5) + path("M18 3 C18 3 22 8 22 10.5 A4 4 0 0 1 14 10.5 C14 8 18 3 18 3 Z",
+                                           fill=RED, stroke=DRED, sw=0.8)
+
+
+def tb_histogram():
+    """Bars rising and falling over a base line."""
+    heights = [3, 6, 10, 14, 16, 12, 8, 5, 3]
+    out = [line(2.5, 20.5, 21.5, 20.5, stroke=INK, sw=1.4, cap="butt")]
+    for k, hgt in enumerate(heights):
+        out.append(rect(3 + 2 * k, 20 - hgt, 1.6, hgt, fill=BLUE if k != 4 else DBLUE))
+    return "".join(out)
+
+
+def tb_zebra():
+    """Diagonal black and amber stripes in a frame: the clipping warning."""
+    stripes = [rect(2.5, 3.5, 19, 17, fill=AMBER)]
+    for k in range(-4, 5):
+        x = 5.5 * k
+        stripes.append(poly([(x, 3.5), (x + 2.8, 3.5), (x + 19.8, 20.5), (x + 17, 20.5)], fill=INK))
+    return clip(rect(2.5, 3.5, 19, 17), stripes) + rect(2.5, 3.5, 19, 17, stroke=INK, sw=1.4)
+
+
+def tb_line_profile():
+    """A profile curve with dips over a drawn line."""
+    return "".join([
+        line(2.5, 20.5, 21.5, 20.5, stroke=AMBER, sw=2, cap="round"),
+        line(2.5, 19, 2.5, 22, stroke=INK, sw=1.2, cap="butt"),
+        line(21.5, 19, 21.5, 22, stroke=INK, sw=1.2, cap="butt"),
+        path("M2.5 5 L5 5 L6.5 14 L8 5 L11 5 L12.5 14 L14 5 L17 5 L18.5 14 L20 5 L21.5 5",
+             stroke=DBLUE, sw=1.6),
+    ])
+
+
 def toolbar_glyphs():
     t = {}
     # live mode switch
@@ -778,6 +855,7 @@ def toolbar_glyphs():
     t["DrawRulerTB_PenStyle"] = tb_pen_style()
     t["DrawRulerTB_SetColor"] = palette()
     t["DrawRulerTB_ClearFrame"] = eraser()
+    t["DrawRulerTB_SnapEdge"] = tb_snap_edge()
     # reticle
     t["CrossTB_Cross"] = tb_cross()
     t["CrossTB_Area"] = tb_area()
@@ -832,6 +910,14 @@ def toolbar_glyphs():
     t["ImaPro_Binary_Btn"] = tb_filter_picture("binary")
     t["ImaPro_Complement_Btn"] = tb_filter_picture("complement")
     t["ImaPro_Exit_Btn"] = exit_door()
+    # focus aids
+    t["FocusTB_Meter"] = tb_sharpness_meter()
+    t["FocusTB_Region"] = tb_meter_region()
+    t["FocusTB_Peaking"] = tb_focus_peaking()
+    t["FocusTB_PeakingColor"] = tb_peaking_color()
+    t["FocusTB_Histogram"] = tb_histogram()
+    t["FocusTB_Zebra"] = tb_zebra()
+    t["FocusTB_Profile"] = tb_line_profile()
     return t
 
 

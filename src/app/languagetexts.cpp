@@ -51,7 +51,7 @@ constexpr const char *kCalibrateDialogData[] = {
 // Texts this program adds beyond the classic records.
 constexpr const char *kExtraTexts[] = {"CannotSaveImage_MsgBox", "AboutInfo1_Dlg", "AboutInfo2_Dlg",
                                        "LanguageFileMissing_MsgBox", "AddScaleFromPicture_MsgBox",
-                                       "ScaleStoreNotWritten_MsgBox"};
+                                       "ScaleStoreNotWritten_MsgBox", "ScaleOfOtherCamera_MsgBox", "ScaleUsedAtSize_Lab"};
 // The camera dialogs' own labels (format, size and frame rate of the format dialog; the compressor
 // list's first entry) and the close button of dialogs that change things at once.
 constexpr const char *kCameraDialogData[] = {"VF_Format_Dlg", "VF_Size_Dlg", "VF_FrameRate_Dlg", "CF_NoCompressor_Dlg",
@@ -63,8 +63,20 @@ constexpr const char *kResultsTableData[] = {
     "ResultsDiameter_Col", "ResultsAngle_Col", "ResultsPoints_Col", "CannotExportResults_MsgBox",
     "CannotExportTiff_MsgBox"};
 
+// Messages about files: the one to delete by name, why a picture cannot be read, a truncated
+// picture shown, a full disk, a picture a video cannot take.
+constexpr const char *kFileMessageData[] = {
+    "WhetherDeleteFile_MsgBox", "CannotOpenPicture_MsgBox", "PictureCannotRead_MsgBox", "PictureEmpty_MsgBox",
+    "PictureNotBmpJpeg_MsgBox", "PictureOtherKind_MsgBox", "PictureTooLarge_MsgBox", "PictureTooManyPixels_MsgBox",
+    "PictureNoMemory_MsgBox", "PictureDamaged_MsgBox", "PictureTruncated_MsgBox", "PictureUnsupported_MsgBox",
+    "PictureIncomplete_Lab", "PictureDamaged_Lab", "CannotReadThumbnail_Lab", "DiskFull_MsgBox", "VideoPictureSize_MsgBox"};
 // The still-image editor's status line.
 constexpr const char *kEditorTexts[] = {"EditorDragTextBox_Lab"};
+// The focus aids: the sharpness meter, the live histogram and the line profile.
+constexpr const char *kFocusAidData[] = {
+    "FocusMeterTitle_Lab", "FocusMeterReset_Btn", "HistogramTitle_Dlg", "HistogramLuma_Dlg", "HistogramRgb_Dlg",
+    "HistogramClipped_Lab", "ProfileTitle_Dlg", "ProfileDistance_Lab", "ProfileIntensity_Lab", "ProfileLength_Lab",
+    "ProfileExport_Btn", "CannotExportProfile_MsgBox"};
 
 constexpr TextRecord kRecords[] = {
     {"ButtonHintData", kButtonHintData},
@@ -83,7 +95,9 @@ constexpr TextRecord kRecords[] = {
     {"ExtraTexts", kExtraTexts},
     {"CameraDialogData", kCameraDialogData},
     {"ResultsTableData", kResultsTableData},
+    {"FileMessageData", kFileMessageData},
     {"EditorTexts", kEditorTexts},
+    {"FocusAidData", kFocusAidData},
 };
 
 } // namespace

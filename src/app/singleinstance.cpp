@@ -1,6 +1,10 @@
 #include "singleinstance.h"
 
+#include "state/usersettings.h"
+
 #include <QByteArray>
+#include <QCryptographicHash>
+#include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
@@ -16,11 +20,52 @@ SingleInstance::SingleInstance(QString socketPath, QObject *parent) : QObject(pa
 
 SingleInstance::~SingleInstance() = default;
 
-QString SingleInstance::defaultSocketPath()
+QString SingleInstance::displayKey(const QString &platform, const QString &x11Display, const QString &waylandDisplay)
+{
+    if (platform == QLatin1String("wayland"))
+        return QStringLiteral("wayland ") + (waylandDisplay.isEmpty() ? QStringLiteral("wayland-0") : waylandDisplay);
+    if (platform == QLatin1String("xcb")) {
+        // "host:display.screen": the screen is part of the same display, the host is not.
+        QString display = x11Display;
+        const qsizetype colon = display.lastIndexOf(u':');
+        const qsizetype dot = display.indexOf(u'.', colon < 0 ? 0 : colon);
+        if (colon >= 0 && dot > colon)
+            display.truncate(dot);
+        return QStringLiteral("x11 ") + display;
+    }
+    return platform;
+}
+
+namespace {
+// Two spellings of one folder (a link, "..") are one profile.
+QString sameFolder(const QString &folder)
+{
+    const QString canonical = QDir(folder).canonicalPath();
+    return canonical.isEmpty() ? QDir::cleanPath(QDir(folder).absolutePath()) : canonical;
+}
+} // namespace
+
+QString SingleInstance::socketPathFor(const QString &runtimeDir, const QString &displayKey, const QString &profileDir)
+{
+    const QString profile = sameFolder(profileDir);
+    const QByteArray digest = QCryptographicHash::hash((displayKey + u'\n' + profile).toUtf8(), QCryptographicHash::Sha256);
+    return runtimeDir + QStringLiteral("/sendra-cam-") + QString::fromLatin1(digest.toHex().left(16)) +
+           QStringLiteral(".socket");
+}
+
+QString SingleInstance::defaultSocketPath(const QString &platform)
 {
     // The runtime folder is the user's own (mode 0700), so no other user reaches the socket.
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    return runtime + QStringLiteral("/sendra-cam.socket");
+    const QString display = displayKey(platform, qEnvironmentVariable("DISPLAY"), qEnvironmentVariable("WAYLAND_DISPLAY"));
+    return socketPathFor(runtime, display, state::UserPaths::profileDirFromEnvironment());
+}
+
+QString SingleInstance::handOverNotice(const QString &displayKey, const QString &profileDir)
+{
+    return QStringLiteral("sendra-cam: a viewer already runs on this display (%1) with the profile folder %2; "
+                          "its window was brought to the front.\n")
+        .arg(displayKey, sameFolder(profileDir));
 }
 
 bool SingleInstance::handOver()

@@ -173,6 +173,19 @@ void resultsRules(const ActionInputs &in, ActionState &s)
     s.enabled.set(C::ExportAnalysis, in.flags.VideoConnected || !in.stillEmpty);
 }
 
+void focusAidRules(const ActionInputs &in, ActionState &s)
+{
+    const state::AppFlags &f = in.flags;
+    // The focus tool bar is a live tool bar: it stands beside the live-mode buttons.
+    s.visible.set(C::FocusAid_ToolBar, f.VideoConnected && !f.VideoPlaying);
+    s.enabled.set(C::FocusTB_Region, in.focusMeterOn && f.VideoConnected && !in.frameFrozen);
+    // A profile needs a picture that stands still: the locked or loaded frame, or the still
+    // picture; a tool that is on can always be switched off.
+    const bool picture = !in.stillEmpty || in.frameFrozen;
+    s.enabled.set(C::LineProfile_Tool, picture || in.profileToolOn);
+    s.enabled.set(C::FocusTB_Profile, picture || in.profileToolOn);
+}
+
 void notYetBuiltRules(const ActionInputs &, ActionState &s)
 {
     // Controls whose behaviour is not built yet stay disabled.
@@ -186,7 +199,8 @@ ActionState computeActions(const ActionInputs &in)
 {
     ActionState s;
     for (auto rules : {mainButtonRules, stillImageRules, layoutRules, liveModeRules, overlayRules, cameraRules, playerRules,
-                       measureRules, toolRules, editorRules, viewerRules, resultsRules, notYetBuiltRules})
+                       measureRules, toolRules, editorRules, viewerRules, resultsRules, focusAidRules,
+                       notYetBuiltRules})
         rules(in, s);
     return s;
 }

@@ -27,6 +27,7 @@ void toolRules(const ActionInputs &in, ActionState &s);          // Tools menu
 void layoutRules(const ActionInputs &in, ActionState &s);        // single-window presets
 void viewerRules(const ActionInputs &in, ActionState &s);        // image viewer window: its menu
 void resultsRules(const ActionInputs &in, ActionState &s);       // results table: the export item
+void focusAidRules(const ActionInputs &in, ActionState &s);      // focus aids and line profile: their bar
 
 // Controls whose behaviour is not built yet stay disabled (a main button stays hidden over its
 // grey picture), so nothing visible and enabled does nothing. Applied after every other rule.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
+#include <vector>
 
 namespace app {
 namespace {
@@ -127,15 +129,111 @@ ButtonLayout bothWindowButtons()
     return b;
 }
 
-ButtonLayout singleWindowButtons(int clientWidth, const ToolBarSizes &bars)
+namespace {
+
+// Places tool bars one after another on a client without covering what is already there.
+class BarPlacer
+{
+public:
+    BarPlacer(int clientWidth, std::vector<QRect> taken, int buttonsRight, const QRect &video, bool mayGrow)
+        : width_(clientWidth), taken_(std::move(taken)), buttonsRight_(buttonsRight), video_(video), mayGrow_(mayGrow)
+    {
+    }
+
+    // `wanted` when a bar of `size` is free to sit there; otherwise the next free row. `moved`
+    // says which it was.
+    QPoint place(QSize size, QPoint wanted, bool &moved)
+    {
+        moved = false;
+        if (free(QRect(wanted, size)))
+            return take(QRect(wanted, size));
+        // Beside the buttons: at their top, then below what sits there, as long as the button
+        // row holds the bar.
+        for (int y = 0; y + size.height() <= kButtonHeight; y = nextRowBelow(y, buttonsRight_))
+            if (const auto at = firstFreeIn(y, buttonsRight_, size)) {
+                moved = true;
+                return take(QRect(*at, size));
+            }
+        // Below the picture, row after row.
+        if (mayGrow_ && size.width() <= width_)
+            for (int y = video_.bottom() + 1;; y = nextRowBelow(y, 0))
+                if (const auto at = firstFreeIn(y, 0, size)) {
+                    moved = true;
+                    return take(QRect(*at, size));
+                }
+        return take(QRect(wanted, size));   // nowhere free: the fixed place stays
+    }
+
+    // How far the bars reach below the picture.
+    int rowsBelowVideo() const
+    {
+        int bottom = video_.bottom();
+        for (const QRect &r : placed_)
+            bottom = std::max(bottom, r.bottom());
+        return bottom - video_.bottom();
+    }
+
+private:
+    bool free(const QRect &r) const
+    {
+        if (r.left() < 0 || r.top() < 0 || r.right() >= width_)
+            return false;
+        return std::none_of(taken_.begin(), taken_.end(), [&r](const QRect &t) { return t.intersects(r); });
+    }
+    // The leftmost free place on the row at `y`, from `left` on.
+    std::optional<QPoint> firstFreeIn(int y, int left, QSize size) const
+    {
+        int x = left;
+        for (;;) {
+            const QRect r(QPoint(x, y), size);
+            if (r.right() >= width_)
+                return std::nullopt;
+            int next = x;
+            for (const QRect &t : taken_)
+                if (t.intersects(r))
+                    next = std::max(next, t.right() + 1);
+            if (next == x)
+                return r.topLeft();
+            x = next;
+        }
+    }
+    // The row after the one at `y`: below the lowest bar placed there.
+    int nextRowBelow(int y, int left) const
+    {
+        int below = y + 1;
+        for (const QRect &r : placed_)
+            if (r.top() <= y && r.bottom() >= y && r.right() >= left)
+                below = std::max(below, r.bottom() + 1);
+        return below;
+    }
+    QPoint take(const QRect &r)
+    {
+        taken_.push_back(r);
+        placed_.push_back(r);
+        return r.topLeft();
+    }
+
+    int width_;
+    std::vector<QRect> taken_;
+    std::vector<QRect> placed_;
+    int buttonsRight_;
+    QRect video_;
+    bool mayGrow_;
+};
+
+} // namespace
+
+ButtonLayout singleWindowButtons(int clientWidth, const ToolBarSizes &bars, const QRect &video, bool mayGrow)
 {
     ButtonLayout b;
     // Slot order: connect 0, capture 1, record 5, play 6, return, exit 9.
     constexpr int kSlotButtons[6] = {0, 1, 5, 6, -1, 9};
     const int columns = std::clamp(clientWidth / kButtonWidth, 1, 6);
+    std::vector<QRect> taken{video};
     for (int slot = 0; slot < 6; ++slot) {
         const QPoint pos = slot < columns ? QPoint(kButtonWidth * slot, 0)
                                           : QPoint(kButtonWidth * (columns - 1), kButtonHeight * (slot - columns + 1));
+        taken.emplace_back(pos, QSize(kButtonWidth, kButtonHeight));
         if (kSlotButtons[slot] < 0) {
             b.returnButton = pos;
             b.returnShown = true;
@@ -144,17 +242,23 @@ ButtonLayout singleWindowButtons(int clientWidth, const ToolBarSizes &bars)
             b.mainButtonShown[kSlotButtons[slot]] = true;
         }
     }
+    // The fixed places, judged by the widest bar that may show in the mode bars' place.
+    QPoint modes, changeMode;
     const int free = std::abs(clientWidth - 6 * kButtonWidth);
-    if (free >= bars.changeMode.width() + bars.compare.width() + 4) {
-        b.modeToolBars = QPoint(480, 0);
-        b.changeModeToolBar = QPoint(480 + bars.compare.width(), 0);
-    } else if (free >= bars.compare.width()) {
-        b.modeToolBars = QPoint(480, 0);
-        b.changeModeToolBar = QPoint(480, bars.changeMode.height());
+    if (free >= bars.changeMode.width() + bars.modes.width() + 4) {
+        modes = QPoint(480, 0);
+        changeMode = QPoint(480 + bars.modes.width(), 0);
+    } else if (free >= bars.modes.width()) {
+        modes = QPoint(480, 0);
+        changeMode = QPoint(480, bars.modes.height());
     } else {
-        b.modeToolBars = QPoint(0, 60);
-        b.changeModeToolBar = QPoint(bars.compare.width(), 60);
+        modes = QPoint(0, 60);
+        changeMode = QPoint(bars.modes.width(), 60);
     }
+    BarPlacer placer(clientWidth, std::move(taken), kButtonWidth * columns, video, mayGrow);
+    b.modeToolBars = placer.place(bars.modes, modes, b.modeToolBarsMoved);
+    b.changeModeToolBar = placer.place(bars.changeMode, changeMode, b.changeModeToolBarMoved);
+    b.rowsBelowVideo = placer.rowsBelowVideo();
     b.toolBarsOnTop = true;
     return b;
 }

@@ -29,7 +29,9 @@ struct PresetLayout {
 
 struct ToolBarSizes {
     QSize changeMode{100, 28};
-    QSize compare{300, 28};
+    // The live-mode bars (and the player's) share one place: the widest of them decides where
+    // that place may be, since any of them may show there.
+    QSize modes{300, 28};
 };
 
 // Main buttons, tool bars and the return button in one of the two layouts.
@@ -43,6 +45,12 @@ struct ButtonLayout {
     QPoint modeToolBars;
     QPoint changeModeToolBar;
     bool toolBarsOnTop = false;   // re-parented above the cover layer
+    // Where the fixed places would have put a bar over the picture or over another bar, that bar
+    // went to the next free row instead: these say which did, and how many pixels of rows the
+    // client area gained below the picture for them.
+    bool modeToolBarsMoved = false;
+    bool changeModeToolBarMoved = false;
+    int rowsBelowVideo = 0;
 };
 
 constexpr QSize kNormalClient{800, 556};
@@ -57,6 +65,11 @@ bool presetFitsScreen(int preset, QSize screen);
 PresetLayout layoutForPreset(int preset, QSize screen, QSize camera);
 
 ButtonLayout bothWindowButtons();
-ButtonLayout singleWindowButtons(int clientWidth, const ToolBarSizes &bars);
+// The single-window row for a client `clientWidth` wide whose picture fills `video`. The tool bars
+// go to their fixed places unless a place covers the picture, a button or a bar placed before:
+// such a bar goes to the next free row, first beside the buttons (at their height, then below
+// the bar already there), then below the picture, where the client grows by the rows taken
+// when `mayGrow` (a maximised window cannot grow: there the fixed place stays).
+ButtonLayout singleWindowButtons(int clientWidth, const ToolBarSizes &bars, const QRect &video, bool mayGrow);
 
 } // namespace app

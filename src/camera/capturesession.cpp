@@ -20,6 +20,7 @@ platform::StartResult CaptureSession::start(const platform::DeviceRecord &device
         },
         [this](const platform::PipelineEvent &event) { Q_EMIT pipelineEvent(event); });
     pipeline_->setPreviewSize(previewSize_);
+    pipeline_->setFrameAnalyzer(analyzer_);
     const platform::StartResult r = pipeline_->start(device, format);
     if (r != platform::StartResult::Started)
         stop();

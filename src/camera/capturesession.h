@@ -34,6 +34,9 @@ public:
     // threads, from the next frame on. Empty: the picture's own size.
     void setPreviewSize(QSize size);
     QSize previewSize() const { return previewSize_; }
+    // Runs on every shown frame of every pipeline started from now on (streaming thread); its
+    // findings arrive with the frame in latestFrame().analysis. Null: none.
+    void setFrameAnalyzer(std::shared_ptr<platform::FrameAnalyzer> analyzer) { analyzer_ = std::move(analyzer); }
     // The pipeline for a recording branch; null while stopped.
     platform::MediaPipeline *pipeline() const { return pipeline_.get(); }
 
@@ -58,6 +61,7 @@ private:
     platform::VideoFrame latest_;
     std::uint64_t taken_ = 0;
     QSize previewSize_;
+    std::shared_ptr<platform::FrameAnalyzer> analyzer_;
 };
 
 } // namespace camera

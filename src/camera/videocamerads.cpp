@@ -263,7 +263,7 @@ bool TVideoCameraDS::GetPreviewDefalutState(int selector) const { return selecto
 
 // ---- frozen frames ------------------------------------------------------------------------------
 
-bool TVideoCameraDS::FilterGraph_Pause(int selector, const QString &fileName)
+bool TVideoCameraDS::FilterGraph_Pause(int selector, const QString &fileName, platform::DecodedPicture *unreadable)
 {
     Q_EMIT overlayClearRequested();
     if (selector == 0) {
@@ -278,6 +278,8 @@ bool TVideoCameraDS::FilterGraph_Pause(int selector, const QString &fileName)
             const platform::DecodedPicture picture = platform::readPictureFile(fileName);
             if (!picture.ok()) {
                 log_.append(QStringLiteral("FilterGraph_Pause: %1: %2").arg(fileName, picture.detail));
+                if (unreadable)
+                    *unreadable = picture;
                 return false;
             }
             still_ = picture.bitmap.image();
@@ -328,9 +330,10 @@ platform::Bitmap TVideoCameraDS::grabFrame() const
 void TVideoCameraDS::onPipelineEvent(const platform::PipelineEvent &event)
 {
     if (event.fromRecording) {
-        // The recording failed (disk full, a refused format); the preview carries on.
-        if (event.kind == platform::PipelineEvent::Kind::Error && recordingActive_) {
-            log_.append(QStringLiteral("RECORD failed: %1").arg(event.message));
+        // The recording failed (a write error, a refused format) or stopped itself on a disk
+        // about to be full; the preview carries on.
+        if ((event.kind == platform::PipelineEvent::Kind::Error || event.noSpaceLeft) && recordingActive_) {
+            log_.append(QStringLiteral("RECORD ended: %1").arg(event.message));
             finishRecording(true);
         }
         return;
@@ -463,6 +466,7 @@ void TVideoCameraDS::finishRecording(bool unasked)
         return;
     recordingActive_ = false;
     lastRecordingEnd_ = session_.pipeline() ? session_.pipeline()->stopRecording() : platform::RecordingEnd::Unknown;
+    lastRecordingCounts_ = session_.pipeline() ? session_.pipeline()->recordingCounts() : platform::RecordingCounts{};
     if (unasked)
         Q_EMIT recordingEnded(lastRecordingEnd_);
 }

@@ -81,7 +81,8 @@ public:
     // Freezes the picture: selector 0 the shown frame, otherwise a .BMP/.JPG file. The camera
     // keeps streaming underneath, so the snapshot button, a recording and the release go on
     // without the live source having to start again; only what the window shows stands still.
-    bool FilterGraph_Pause(int selector, const QString &fileName);
+    // A file that cannot be read gives false and, in `unreadable`, the decoder's reason.
+    bool FilterGraph_Pause(int selector, const QString &fileName, platform::DecodedPicture *unreadable = nullptr);
     bool FilterGraph_Play();
     // 0 no pipeline, 1 stopped, 2 paused (also while a frame is frozen), 3 playing.
     int GetFilterGraphState() const;
@@ -172,6 +173,8 @@ public:
     bool isRecording() const { return recordingActive_; }
     platform::RecordingStart lastRecordingStart() const { return lastRecordingStart_; }
     platform::RecordingEnd lastRecordingEnd() const { return lastRecordingEnd_; }
+    // What the last recording left behind once it ended (its file removed when it held no frame).
+    const platform::RecordingCounts &lastRecordingCounts() const { return lastRecordingCounts_; }
 
 Q_SIGNALS:
     void frameReady();
@@ -239,6 +242,7 @@ private:
     bool recordingActive_ = false;
     platform::RecordingStart lastRecordingStart_ = platform::RecordingStart::Unknown;
     platform::RecordingEnd lastRecordingEnd_ = platform::RecordingEnd::Unknown;
+    platform::RecordingCounts lastRecordingCounts_;
 };
 
 } // namespace camera

@@ -42,6 +42,9 @@ struct ActionInputs {
     bool img2VidRunning = false;
     bool toolStatusOpen = false;
     bool filterBarShown = false;            // the filter tool bar, in the main window or the viewer
+    bool focusMeterOn = false;              // the sharpness meter is switched on
+    bool frameFrozen = false;               // the video area shows a locked or loaded frame
+    bool profileToolOn = false;             // the line profile tool is switched on
     EditorFacts editor;
 };
 

@@ -84,29 +84,30 @@ platform::Bitmap splitPicture(const platform::Bitmap &reference, CompareMode mod
     return out;
 }
 
-platform::Bitmap loadReference(const QString &path)
+platform::DecodedPicture readReference(const QString &path)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix != QLatin1String("bmp") && suffix != QLatin1String("jpg"))
-        return platform::Bitmap();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return platform::Bitmap();
-    const QByteArray bytes = file.readAll();
-    const platform::DecodedPicture picture =
-        suffix == QLatin1String("bmp") ? platform::decodeBmp(bytes) : platform::decodeJpeg(bytes);
+        return {platform::Bitmap(), platform::PictureError::NotRecognised, QStringLiteral("extension ") + suffix};
+    return platform::readPictureFile(path, {},
+                                     suffix == QLatin1String("bmp") ? platform::PictureKind::Bmp : platform::PictureKind::Jpeg);
+}
+
+platform::Bitmap loadReference(const QString &path)
+{
+    const platform::DecodedPicture picture = readReference(path);
     return picture.ok() ? picture.bitmap : platform::Bitmap();
 }
 
 CompareOverlay::CompareOverlay(platform::OverlayBitmap &overlay) : overlay_(overlay) {}
 
-const platform::Bitmap &CompareOverlay::reference(const QString &path)
+const platform::DecodedPicture &CompareOverlay::reference(const QString &path)
 {
     const QFileInfo info(path);
     const QDateTime modified = info.exists() ? info.lastModified() : QDateTime();
     const qint64 bytes = info.exists() ? info.size() : -1;
     if (path != cachedPath_ || modified != cachedModified_ || bytes != cachedBytes_) {
-        cached_ = info.exists() ? loadReference(path) : platform::Bitmap();
+        cached_ = readReference(path);
         cachedPath_ = path;
         cachedModified_ = modified;
         cachedBytes_ = bytes;
@@ -116,7 +117,7 @@ const platform::Bitmap &CompareOverlay::reference(const QString &path)
 
 bool CompareOverlay::VMRBitmap_LoadAssignImage(const QString &path, CompareMode buildMode)
 {
-    const platform::Bitmap &ref = reference(path);
+    const platform::Bitmap &ref = reference(path).bitmap;
     if (buildMode == CompareMode::Blend)
         referenceSize = ref.size();
     if (ref.isNull()) {

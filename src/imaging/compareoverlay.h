@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/bitmap.h"
+#include "platform/picturecodec.h"
 
 #include <QDateTime>
 #include <QSize>
@@ -48,7 +49,10 @@ platform::Bitmap splitPicture(const platform::Bitmap &reference, CompareMode mod
                               platform::ColorRef knockout);
 
 // A reference file by its extension, compared without regard to case: ".bmp" read as a bitmap,
-// ".jpg" decoded. A missing or unreadable file, or any other extension, gives a null bitmap.
+// ".jpg" decoded. A missing or unreadable file, or any other extension (NotRecognised), gives no
+// picture and the reason.
+platform::DecodedPicture readReference(const QString &path);
+// The same, as a bitmap: null when the file could not be read.
 platform::Bitmap loadReference(const QString &path);
 
 // The comparison overlay's state and its operations on the mixing bitmap. The reference file is
@@ -70,6 +74,8 @@ public:
     // The reference file was written anew: read it again at the next build even if its time
     // stamp and size look the same.
     void referenceReplaced() { cachedPath_.clear(); }
+    // The reference at `path` as the next build uses it: the picture, or why it cannot be read.
+    const platform::DecodedPicture &reference(const QString &path);
 
     // The data the tool bar works on.
     QString referencePath;
@@ -82,10 +88,8 @@ public:
     bool fromFile = false;            // the last reference came from a file, not the shown picture
 
 private:
-    const platform::Bitmap &reference(const QString &path);
-
     platform::OverlayBitmap &overlay_;
-    platform::Bitmap cached_;
+    platform::DecodedPicture cached_;
     QString cachedPath_;
     QDateTime cachedModified_;
     qint64 cachedBytes_ = -1;

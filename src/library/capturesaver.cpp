@@ -158,6 +158,11 @@ RecordingTarget aviRecordingTarget(CaptureCounter &counter, const QString &aviFo
         return t;
     }
     t.path = *chosen;
+    const QFileInfo typed(*chosen);
+    if (typed.suffix().compare(QLatin1String("avi"), Qt::CaseInsensitive) != 0) {
+        t.path = QDir(typed.path()).filePath(typed.completeBaseName() + ext);
+        t.extensionChanged = true;
+    }
     t.outcome = SaveOutcome::Saved;
     return t;
 }

@@ -78,11 +78,16 @@ private:
 
 // The file name a recording starts with: GetPhotoNumber(1), then the automatic path
 // CurListPath AVI + "/Avi_" + number + ".avi" (a free one) or the path chosen in the video save
-// dialog, whose proposed name is "Avi_" + number in the AVI folder. Cancelled starts nothing.
+// dialog, whose proposed name is "Avi_" + number in the AVI folder. A recording is always an AVI
+// file: a chosen name that does not end in ".avi" (any case) gets it in place of its own
+// extension. Cancelled starts nothing.
 struct RecordingTarget {
     SaveOutcome outcome = SaveOutcome::Unknown;   // Saved here means: record to `path`
     QString number;
     QString path;
+    // The dialog returned a name with another extension ("clip.jpg"): `path` has ".avi" in its
+    // place ("clip.avi"), a file the dialog's overwrite question did not ask about.
+    bool extensionChanged = false;
 };
 RecordingTarget aviRecordingTarget(CaptureCounter &counter, const QString &aviFolder, bool automatic,
                                    const SaveDialog &dialog);

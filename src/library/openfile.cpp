@@ -1,7 +1,5 @@
 #include "openfile.h"
 
-#include <QFile>
-
 namespace library {
 
 OpenFilePlan openFilePlan(int page, bool viewerOpen, const QString &userDataDir)
@@ -29,11 +27,7 @@ OpenFilePlan openFilePlan(int page, bool viewerOpen, const QString &userDataDir)
 
 platform::DecodedPicture loadPictureAs(const QString &path, int filterIndex)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {platform::Bitmap(), platform::PictureError::CannotOpen, file.errorString()};
-    const QByteArray bytes = file.readAll();
-    return filterIndex == 2 ? platform::decodeJpeg(bytes) : platform::decodeBmp(bytes);
+    return platform::readPictureFile(path, {}, filterIndex == 2 ? platform::PictureKind::Jpeg : platform::PictureKind::Bmp);
 }
 
 } // namespace library

@@ -51,21 +51,24 @@ ThumbnailMaker::Start ThumbnailMaker::start(int kind, const QString &path)
     const std::optional<FileStamp> stamp = stampOf(path);
     if (!stamp) {
         log_.append(QStringLiteral("Cannot open %1 at FileList").arg(path));
-        return {kind == 2 ? recordingPicture() : platform::Bitmap(), std::nullopt};
+        if (kind == 2)
+            return {recordingPicture(), std::nullopt, std::nullopt};
+        return {platform::Bitmap(), std::nullopt,
+                platform::DecodedPicture{platform::Bitmap(), platform::PictureError::CannotOpen, QStringLiteral("gone")}};
     }
     if (std::optional<platform::Bitmap> hit = cache_.find(path, *stamp))
-        return {*hit, std::nullopt};
+        return {*hit, std::nullopt, std::nullopt};
     if (kind == 2)
-        return {recordingPicture(), stamp};
+        return {recordingPicture(), stamp, std::nullopt};
 
-    QString why;
-    const platform::Bitmap thumbnail = decodePictureThumbnail(path, &why);
-    if (thumbnail.isNull()) {
-        log_.append(QStringLiteral("Cannot decode %1 at FileList: %2").arg(path, why));
-        return {};
+    const platform::DecodedPicture d = platform::readPictureFile(path, kThumbnailSize);
+    if (!d.ok()) {
+        log_.append(QStringLiteral("Cannot decode %1 at FileList: %2").arg(path, d.detail));
+        return {platform::Bitmap(), std::nullopt, d};
     }
+    const platform::Bitmap thumbnail = scaleToThumbnail(d.bitmap);
     cache_.insert(path, *stamp, thumbnail);
-    return {thumbnail, std::nullopt};
+    return {thumbnail, std::nullopt, std::nullopt};
 }
 
 platform::Bitmap decodePictureThumbnail(const QString &path, QString *why)

@@ -3,6 +3,7 @@
 #include "thumbnailcache.h"
 
 #include "platform/bitmap.h"
+#include "platform/picturecodec.h"
 
 #include <QSize>
 #include <QString>
@@ -51,8 +52,9 @@ GrabbedFrame grabVideoThumbnail(const FrameGrabber &grabFrame, const QString &pa
 // decoding; a video shows frame 30, or the recording picture when no frame can be taken.
 // Finished thumbnails are cached by path and file version.
 //
-// A file that cannot be decoded gives a null Bitmap (an empty slot) and a log line naming the
-// file; it never ends the refresh of the other slots.
+// A picture file that cannot be decoded gives a null Bitmap, the decoder's reason (the slot shows
+// that it cannot be read) and a log line naming the file; it never ends the refresh of the other
+// slots.
 //
 // UI thread only, cache included (it is not locked): the video work that must leave the UI thread
 // is grabVideoThumbnail(), whose result comes back through finishVideo().
@@ -67,6 +69,8 @@ public:
         // Set when a video's frame still has to be grabbed (grabVideoThumbnail with this stamp);
         // `shown` is then the placeholder, the recording picture.
         std::optional<FileStamp> grabStamp;
+        // Set when a picture file could not be read: why (`shown` is null).
+        std::optional<platform::DecodedPicture> unreadable;
     };
     // Pictures are decoded here (they are small or decoded scaled down); a video gives its cached
     // thumbnail, the recording picture when it is missing, or asks for a grab.

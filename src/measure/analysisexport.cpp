@@ -1,5 +1,6 @@
 #include "measure/analysisexport.h"
 
+#include "measure/exactnumbers.h"
 #include "scales/rulerscale.h"
 
 namespace measure {
@@ -19,8 +20,8 @@ platform::TiffOptions analysisTiffOptions(const scales::RulerScaleControl &scale
 {
     platform::TiffOptions o;
     const double cm = centimetresPerUnit(int(scale.unit));
-    const double widthCm = double(scale.hLength) * cm;
-    const double heightCm = double(scale.vLength) * cm;
+    const double widthCm = typedValue(scale.hLength) * cm;
+    const double heightCm = typedValue(scale.vLength) * cm;
     if (widthCm <= 0 || heightCm <= 0 || picture.width() <= 0 || picture.height() <= 0)
         return o;
     o.xPixelsPerCm = picture.width() / widthCm;

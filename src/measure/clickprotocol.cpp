@@ -128,7 +128,8 @@ void ClickProtocol::storeLivePoint(MeasurePoint p, const PointerInput &in, int s
 ClickProtocol::Step ClickProtocol::move(const PointerInput &in, MeasurePoint p, const SurfaceFlags &flags,
                                         ShapeDraft &shape, SurfaceOutcome &out)
 {
-    if (noTool_ || !inProgress_ || swallow_ || SameSpot(shape.a, p))
+    // A circle by edge is complete with its one click: nothing follows the mouse.
+    if (noTool_ || !inProgress_ || swallow_ || SameSpot(shape.a, p) || shape.kind == ShapeKind::EdgeCircle)
         return {};
     p = shiftAction(p, in, flags, shape, out);
     const int stage = counters_[counterSlot(shape.kind)];
@@ -213,6 +214,9 @@ ClickProtocol::Step ClickProtocol::release(const PointerInput &in, MeasurePoint 
             shape.b = p;
             completes = true;
         }
+        break;
+    case ShapeKind::EdgeCircle:
+        completes = true;   // the press placed the fitted circle
         break;
     case ShapeKind::FourPointsAngle:
         ++n;

@@ -7,8 +7,16 @@
 
 namespace measure {
 
-std::optional<ScaleFactors> ScaleFactorsFor(float hLength, float vLength, QSize window, QSize picture,
-                                            QSize bitmap, bool useBitmap)
+// Every formula is written once, for a point type P whose coordinates are T: float for the
+// stored points (the widths the formulas state, so the worked examples come out to the digit),
+// double for snapped points. Literals are T(...) so that the float instantiation computes exactly
+// what a float formula computes; a double constant (pi) meets a float as in the formula, widened.
+namespace {
+
+template <class P> using Scalar = decltype(P::x);
+
+template <class T> std::optional<ScaleFactorsT<T>> scaleFactorsFor(float hLength, float vLength, QSize window,
+                                                                   QSize picture, QSize bitmap, bool useBitmap)
 {
     QSize base;
     if (useBitmap)
@@ -19,59 +27,226 @@ std::optional<ScaleFactors> ScaleFactorsFor(float hLength, float vLength, QSize 
         base = window;    // mouse positions are window pixels
     if (base.width() <= 0 || base.height() <= 0)
         return std::nullopt;
-    return ScaleFactors{hLength / float(base.width()), vLength / float(base.height())};
+    return ScaleFactorsT<T>{T(hLength) / T(base.width()), T(vLength) / T(base.height())};
 }
 
-bool SameSpot(MeasurePoint a, MeasurePoint b)
+template <class P> bool sameSpot(P a, P b)
 {
     return int(b.x - a.x) == 0 && int(b.y - a.y) == 0;
 }
 
-float PixelDistance(MeasurePoint a, MeasurePoint b)
+template <class P> Scalar<P> pixelDistance(P a, P b)
 {
-    const float dx = b.x - a.x;
-    const float dy = b.y - a.y;
+    const Scalar<P> dx = b.x - a.x;
+    const Scalar<P> dy = b.y - a.y;
     return std::sqrt(dx * dx + dy * dy);
 }
 
-float ScaledDistance(MeasurePoint a, MeasurePoint b, float sx, float sy)
+template <class P> Scalar<P> scaledDistance(P a, P b, Scalar<P> sx, Scalar<P> sy)
 {
-    const float dx = (b.x - a.x) * sx;
-    const float dy = (b.y - a.y) * sy;
+    const Scalar<P> dx = (b.x - a.x) * sx;
+    const Scalar<P> dy = (b.y - a.y) * sy;
     return std::sqrt(dx * dx + dy * dy);
 }
 
-bool SideOfLine(MeasurePoint a, MeasurePoint b, MeasurePoint p)
+template <class P> bool sideOfLine(P a, P b, P p)
 {
-    return (a.y - b.y) * p.x + (b.x - a.x) * p.y + b.y * a.x - a.y * b.x > 0.0f;
+    return (a.y - b.y) * p.x + (b.x - a.x) * p.y + b.y * a.x - a.y * b.x > Scalar<P>(0);
 }
 
-float RayCosine(MeasurePoint a, MeasurePoint b, MeasurePoint c, MeasurePoint d)
+template <class P> Scalar<P> rayCosine(P a, P b, P c, P d)
 {
-    const float ab = PixelDistance(a, b);
-    const float dc = PixelDistance(d, c);
-    if (ab == 0.0f || dc == 0.0f)
-        return 0.0f;
-    const float dot = (b.x - a.x) * (c.x - d.x) + (b.y - a.y) * (c.y - d.y);
-    return std::clamp(dot / (ab * dc), -1.0f, 1.0f);
+    using T = Scalar<P>;
+    const T ab = pixelDistance(a, b);
+    const T dc = pixelDistance(d, c);
+    if (ab == T(0) || dc == T(0))
+        return T(0);
+    const T dot = (b.x - a.x) * (c.x - d.x) + (b.y - a.y) * (c.y - d.y);
+    return std::clamp(dot / (ab * dc), T(-1), T(1));
 }
 
-float RayAngle(MeasurePoint a, MeasurePoint b, MeasurePoint c, MeasurePoint d)
+template <class P> Scalar<P> rayAngle(P a, P b, P c, P d)
 {
-    if (PixelDistance(a, b) == 0.0f || PixelDistance(d, c) == 0.0f)
-        return 0.0f;
-    return std::acos(RayCosine(a, b, c, d));
+    using T = Scalar<P>;
+    if (pixelDistance(a, b) == T(0) || pixelDistance(d, c) == T(0))
+        return T(0);
+    return std::acos(rayCosine(a, b, c, d));
 }
 
-std::optional<MeasurePoint> CircumCentre(MeasurePoint a, MeasurePoint b, MeasurePoint c)
+template <class P> std::optional<P> circumCentre(P a, P b, P c)
 {
+    using T = Scalar<P>;
     if ((b.y - a.y) * (c.x - b.x) == (b.x - a.x) * (c.y - b.y))
         return std::nullopt;
-    const float m = (b.x * b.x - a.x * a.x + b.y * b.y - a.y * a.y) / 2.0f;
-    const float n = (c.x * c.x - b.x * b.x + c.y * c.y - b.y * b.y) / 2.0f;
-    const float det = (b.x - a.x) * (c.y - b.y) - (b.y - a.y) * (c.x - b.x);
-    return MeasurePoint{((c.y - b.y) * m - (b.y - a.y) * n) / det, ((b.x - a.x) * n - (c.x - b.x) * m) / det};
+    const T m = (b.x * b.x - a.x * a.x + b.y * b.y - a.y * a.y) / T(2);
+    const T n = (c.x * c.x - b.x * b.x + c.y * c.y - b.y * b.y) / T(2);
+    const T det = (b.x - a.x) * (c.y - b.y) - (b.y - a.y) * (c.x - b.x);
+    return P{((c.y - b.y) * m - (b.y - a.y) * n) / det, ((b.x - a.x) * n - (c.x - b.x) * m) / det};
 }
+
+template <class P> TwoPointCircleT<P> twoPointCircleOf(P a, P b)
+{
+    using T = Scalar<P>;
+    TwoPointCircleT<P> c;
+    const T d = pixelDistance(a, b);
+    const T theta = std::atan2(b.y - a.y, b.x - a.x);
+    c.cosTheta = std::cos(theta);
+    c.sinTheta = std::sin(theta);
+    c.centre = {a.x + c.cosTheta * d / T(2), a.y + c.sinTheta * d / T(2)};
+    c.radiusPx = d / T(2);
+    return c;
+}
+
+template <class P> CircleMeasuresT<Scalar<P>> circleMeasuresOf(P centre, P a, ScaleFactorsT<Scalar<P>> f)
+{
+    using T = Scalar<P>;
+    const T r = scaledDistance(centre, a, f.sx, f.sy);
+    return {T(r * kTwoPi), T(r * r * kPi), r, T(2) * r};
+}
+
+template <class P> Scalar<P> arcThetaOf(P a, P b, P d)
+{
+    using T = Scalar<P>;
+    T theta = rayAngle(b, d, d, a);
+    if (sideOfLine(a, b, d))
+        theta = T(kTwoPi - theta);
+    return theta;
+}
+
+template <class P> ArcMeasuresT<Scalar<P>> arcMeasuresOf(P a, P b, P d, ScaleFactorsT<Scalar<P>> f)
+{
+    using T = Scalar<P>;
+    const T theta = arcThetaOf(a, b, d);
+    const T r = scaledDistance(b, d, f.sx, f.sy);
+    const T len = r * theta;
+    return {len, T(2) * r + len, r * len / T(2), r, T(theta * kRadToDegArc)};
+}
+
+template <class P> ArchMeasuresT<Scalar<P>> archMeasuresOf(P a, P b, P d, ScaleFactorsT<Scalar<P>> f)
+{
+    using T = Scalar<P>;
+    const T theta = arcThetaOf(a, b, d);
+    const T r = scaledDistance(b, d, f.sx, f.sy);
+    const T len = r * theta;
+    const T chord = T(2) * r * std::sin(theta / T(2));
+    ArchMeasuresT<T> m;
+    m.arcLength = len;
+    m.chordLength = chord;
+    m.perimeter = len + chord;
+    m.area = len * r / T(2) - r * r * std::sin(theta) / T(2);
+    m.radius = r;
+    m.angleDeg = T(theta * kRadToDegArc);
+    return m;
+}
+
+template <class P> std::optional<EllipseMeasuresT<Scalar<P>>> ellipseMeasuresOf(P a, P b, ScaleFactorsT<Scalar<P>> f)
+{
+    using T = Scalar<P>;
+    const T w = (b.x - a.x) * f.sx;
+    const T h = (b.y - a.y) * f.sy;
+    if (w == T(0) && h == T(0))
+        return std::nullopt;
+    const T s = std::min(std::abs(w), std::abs(h)) / T(2);
+    const T l = std::max(std::abs(w), std::abs(h)) / T(2);
+    EllipseMeasuresT<T> m;
+    m.circumference = T(kPi * std::sqrt(T(2) * (s * s + l * l)));
+    m.area = T(kPi * s * l);
+    m.shortRadius = s;
+    m.longRadius = l;
+    m.shortDiameter = T(2) * s;
+    m.longDiameter = T(2) * l;
+    return m;
+}
+
+template <class P> std::optional<AreaMeasuresT<Scalar<P>>> squareMeasuresOf(P a, P b, ScaleFactorsT<Scalar<P>> f)
+{
+    using T = Scalar<P>;
+    if (sameSpot(a, b))
+        return std::nullopt;
+    const T side = T(scaledDistance(a, b, f.sx, f.sy) * kSquareSideFromDiagonal);
+    return AreaMeasuresT<T>{T(4) * side, side * side};
+}
+
+template <class P> std::optional<AreaMeasuresT<Scalar<P>>> rectangleMeasuresOf(P a, P b, ScaleFactorsT<Scalar<P>> f)
+{
+    using T = Scalar<P>;
+    const T dx = std::abs(b.x - a.x);
+    const T dy = std::abs(b.y - a.y);
+    if (int(dx) == 0 && int(dy) == 0)
+        return std::nullopt;
+    const T w = dx * f.sx;
+    const T h = dy * f.sy;
+    return AreaMeasuresT<T>{T(2) * w + T(2) * h, w * h};
+}
+
+template <class P> Scalar<P> polylineLengthOf(const P *points, int count, ScaleFactorsT<Scalar<P>> f)
+{
+    Scalar<P> total = 0;
+    for (int i = 0; i + 1 < count; ++i)
+        total += scaledDistance(points[i], points[i + 1], f.sx, f.sy);
+    return total;
+}
+
+template <class P> AreaMeasuresT<Scalar<P>> polygonMeasuresOf(const P *q, int k, ScaleFactorsT<Scalar<P>> f)
+{
+    using T = Scalar<P>;
+    if (k < 2)
+        return {};
+    if (k == 2)
+        return {scaledDistance(q[0], q[1], f.sx, f.sy), T(0)};
+    T perimeter = 0;
+    T twiceArea = 0;
+    for (int i = 0; i < k; ++i) {
+        const P p = q[i];
+        const P n = q[(i + 1) % k];
+        perimeter += scaledDistance(p, n, f.sx, f.sy);
+        twiceArea += f.sx * n.x * f.sy * p.y - f.sy * n.y * f.sx * p.x;
+    }
+    return {perimeter, std::abs(twiceArea) / T(2)};
+}
+
+template <class P, class Degrees> std::optional<Scalar<P>> threePointAngleOf(P a, P b, P d, Degrees perRadian)
+{
+    using T = Scalar<P>;
+    if (pixelDistance(a, b) == T(0) || pixelDistance(d, b) == T(0))
+        return std::nullopt;
+    return std::acos(rayCosine(a, b, b, d)) * perRadian;
+}
+
+template <class P, class Degrees> std::optional<Scalar<P>> threePointFilletOf(P a, P b, P d, Degrees perRadian)
+{
+    using T = Scalar<P>;
+    const std::optional<T> angle = threePointAngleOf(a, b, d, perRadian);
+    if (!angle)
+        return std::nullopt;
+    return T(180) - *angle;
+}
+
+template <class P, class Degrees> std::optional<Scalar<P>> fourPointAngleOf(P a, P b, P c, P d, Degrees perRadian)
+{
+    using T = Scalar<P>;
+    if (pixelDistance(a, b) == T(0) || pixelDistance(d, c) == T(0))
+        return std::nullopt;
+    return std::acos(std::abs(rayCosine(a, b, c, d))) * perRadian;
+}
+
+} // namespace
+
+// --- stored points, single precision ---------------------------------------------------------------
+
+std::optional<ScaleFactors> ScaleFactorsFor(float hLength, float vLength, QSize window, QSize picture,
+                                            QSize bitmap, bool useBitmap)
+{
+    return scaleFactorsFor<float>(hLength, vLength, window, picture, bitmap, useBitmap);
+}
+
+bool SameSpot(MeasurePoint a, MeasurePoint b) { return sameSpot(a, b); }
+float PixelDistance(MeasurePoint a, MeasurePoint b) { return pixelDistance(a, b); }
+float ScaledDistance(MeasurePoint a, MeasurePoint b, float sx, float sy) { return scaledDistance(a, b, sx, sy); }
+bool SideOfLine(MeasurePoint a, MeasurePoint b, MeasurePoint p) { return sideOfLine(a, b, p); }
+float RayCosine(MeasurePoint a, MeasurePoint b, MeasurePoint c, MeasurePoint d) { return rayCosine(a, b, c, d); }
+float RayAngle(MeasurePoint a, MeasurePoint b, MeasurePoint c, MeasurePoint d) { return rayAngle(a, b, c, d); }
+std::optional<MeasurePoint> CircumCentre(MeasurePoint a, MeasurePoint b, MeasurePoint c) { return circumCentre(a, b, c); }
 
 MeasurePoint CentreOnBisector(MeasurePoint a, MeasurePoint b, MeasurePoint p)
 {
@@ -98,55 +273,11 @@ MeasurePoint AxisSnap(MeasurePoint anchor, MeasurePoint point)
     return point;
 }
 
-TwoPointCircle twoPointCircle(MeasurePoint a, MeasurePoint b)
-{
-    TwoPointCircle c;
-    const float d = PixelDistance(a, b);
-    const float theta = std::atan2(b.y - a.y, b.x - a.x);
-    c.cosTheta = std::cos(theta);
-    c.sinTheta = std::sin(theta);
-    c.centre = {a.x + c.cosTheta * d / 2.0f, a.y + c.sinTheta * d / 2.0f};
-    c.radiusPx = d / 2.0f;
-    return c;
-}
-
-CircleMeasures circleMeasures(MeasurePoint centre, MeasurePoint a, ScaleFactors f)
-{
-    const float r = ScaledDistance(centre, a, f.sx, f.sy);
-    return {float(r * kTwoPi), float(r * r * kPi), r, 2.0f * r};
-}
-
-float arcTheta(MeasurePoint a, MeasurePoint b, MeasurePoint d)
-{
-    float theta = RayAngle(b, d, d, a);
-    if (SideOfLine(a, b, d))
-        theta = float(kTwoPi - theta);
-    return theta;
-}
-
-ArcMeasures arcMeasures(MeasurePoint a, MeasurePoint b, MeasurePoint d, ScaleFactors f)
-{
-    const float theta = arcTheta(a, b, d);
-    const float r = ScaledDistance(b, d, f.sx, f.sy);
-    const float len = r * theta;
-    return {len, 2.0f * r + len, r * len / 2.0f, r, float(theta * kRadToDegArc)};
-}
-
-ArchMeasures archMeasures(MeasurePoint a, MeasurePoint b, MeasurePoint d, ScaleFactors f)
-{
-    const float theta = arcTheta(a, b, d);
-    const float r = ScaledDistance(b, d, f.sx, f.sy);
-    const float len = r * theta;
-    const float chord = 2.0f * r * std::sin(theta / 2.0f);
-    ArchMeasures m;
-    m.arcLength = len;
-    m.chordLength = chord;
-    m.perimeter = len + chord;
-    m.area = len * r / 2.0f - r * r * std::sin(theta) / 2.0f;
-    m.radius = r;
-    m.angleDeg = float(theta * kRadToDegArc);
-    return m;
-}
+TwoPointCircle twoPointCircle(MeasurePoint a, MeasurePoint b) { return twoPointCircleOf(a, b); }
+CircleMeasures circleMeasures(MeasurePoint centre, MeasurePoint a, ScaleFactors f) { return circleMeasuresOf(centre, a, f); }
+float arcTheta(MeasurePoint a, MeasurePoint b, MeasurePoint d) { return arcThetaOf(a, b, d); }
+ArcMeasures arcMeasures(MeasurePoint a, MeasurePoint b, MeasurePoint d, ScaleFactors f) { return arcMeasuresOf(a, b, d, f); }
+ArchMeasures archMeasures(MeasurePoint a, MeasurePoint b, MeasurePoint d, ScaleFactors f) { return archMeasuresOf(a, b, d, f); }
 
 ArcOutline arcOutline(MeasurePoint a, MeasurePoint b, MeasurePoint d)
 {
@@ -159,23 +290,7 @@ ArcOutline arcOutline(MeasurePoint a, MeasurePoint b, MeasurePoint d)
     return o;
 }
 
-std::optional<EllipseMeasures> ellipseMeasures(MeasurePoint a, MeasurePoint b, ScaleFactors f)
-{
-    const float w = (b.x - a.x) * f.sx;
-    const float h = (b.y - a.y) * f.sy;
-    if (w == 0.0f && h == 0.0f)
-        return std::nullopt;
-    const float s = std::min(std::abs(w), std::abs(h)) / 2.0f;
-    const float l = std::max(std::abs(w), std::abs(h)) / 2.0f;
-    EllipseMeasures m;
-    m.circumference = float(kPi * std::sqrt(2.0f * (s * s + l * l)));
-    m.area = float(kPi * s * l);
-    m.shortRadius = s;
-    m.longRadius = l;
-    m.shortDiameter = 2.0f * s;
-    m.longDiameter = 2.0f * l;
-    return m;
-}
+std::optional<EllipseMeasures> ellipseMeasures(MeasurePoint a, MeasurePoint b, ScaleFactors f) { return ellipseMeasuresOf(a, b, f); }
 
 SquareCorners squareCorners(MeasurePoint a, MeasurePoint b)
 {
@@ -184,70 +299,22 @@ SquareCorners squareCorners(MeasurePoint a, MeasurePoint b)
     return {a, {m.x + h.x, m.y + h.y}, b, {m.x - h.x, m.y - h.y}};
 }
 
-std::optional<AreaMeasures> squareMeasures(MeasurePoint a, MeasurePoint b, ScaleFactors f)
-{
-    if (SameSpot(a, b))
-        return std::nullopt;
-    const float side = float(ScaledDistance(a, b, f.sx, f.sy) * kSquareSideFromDiagonal);
-    return AreaMeasures{4.0f * side, side * side};
-}
-
-std::optional<AreaMeasures> rectangleMeasures(MeasurePoint a, MeasurePoint b, ScaleFactors f)
-{
-    const float dx = std::abs(b.x - a.x);
-    const float dy = std::abs(b.y - a.y);
-    if (int(dx) == 0 && int(dy) == 0)
-        return std::nullopt;
-    const float w = dx * f.sx;
-    const float h = dy * f.sy;
-    return AreaMeasures{2.0f * w + 2.0f * h, w * h};
-}
-
-float polylineLength(const MeasurePoint *points, int count, ScaleFactors f)
-{
-    float total = 0.0f;
-    for (int i = 0; i + 1 < count; ++i)
-        total += ScaledDistance(points[i], points[i + 1], f.sx, f.sy);
-    return total;
-}
-
-AreaMeasures polygonMeasures(const MeasurePoint *q, int k, ScaleFactors f)
-{
-    if (k < 2)
-        return {};
-    if (k == 2)
-        return {ScaledDistance(q[0], q[1], f.sx, f.sy), 0.0f};
-    float perimeter = 0.0f;
-    float twiceArea = 0.0f;
-    for (int i = 0; i < k; ++i) {
-        const MeasurePoint p = q[i];
-        const MeasurePoint n = q[(i + 1) % k];
-        perimeter += ScaledDistance(p, n, f.sx, f.sy);
-        twiceArea += f.sx * n.x * f.sy * p.y - f.sy * n.y * f.sx * p.x;
-    }
-    return {perimeter, std::abs(twiceArea) / 2.0f};
-}
+std::optional<AreaMeasures> squareMeasures(MeasurePoint a, MeasurePoint b, ScaleFactors f) { return squareMeasuresOf(a, b, f); }
+std::optional<AreaMeasures> rectangleMeasures(MeasurePoint a, MeasurePoint b, ScaleFactors f) { return rectangleMeasuresOf(a, b, f); }
+float polylineLength(const MeasurePoint *points, int count, ScaleFactors f) { return polylineLengthOf(points, count, f); }
+AreaMeasures polygonMeasures(const MeasurePoint *q, int k, ScaleFactors f) { return polygonMeasuresOf(q, k, f); }
 
 std::optional<float> threePointAngle(MeasurePoint a, MeasurePoint b, MeasurePoint d)
 {
-    if (PixelDistance(a, b) == 0.0f || PixelDistance(d, b) == 0.0f)
-        return std::nullopt;
-    return std::acos(RayCosine(a, b, b, d)) * kRadToDegAngle;
+    return threePointAngleOf(a, b, d, kRadToDegAngle);
 }
-
 std::optional<float> threePointFillet(MeasurePoint a, MeasurePoint b, MeasurePoint d)
 {
-    const std::optional<float> angle = threePointAngle(a, b, d);
-    if (!angle)
-        return std::nullopt;
-    return 180.0f - *angle;
+    return threePointFilletOf(a, b, d, kRadToDegAngle);
 }
-
 std::optional<float> fourPointAngle(MeasurePoint a, MeasurePoint b, MeasurePoint c, MeasurePoint d)
 {
-    if (PixelDistance(a, b) == 0.0f || PixelDistance(d, c) == 0.0f)
-        return std::nullopt;
-    return std::acos(std::abs(RayCosine(a, b, c, d))) * kRadToDegAngle;
+    return fourPointAngleOf(a, b, c, d, kRadToDegAngle);
 }
 
 std::array<Segment, 2> auxiliaryEndMarks(MeasurePoint a, MeasurePoint b)
@@ -269,4 +336,59 @@ std::optional<std::array<Segment, 2>> endTicks(MeasurePoint a, MeasurePoint b, f
                                   Segment{{a.x + v, a.y - u}, {a.x - v, a.y + u}}};
 }
 
+// --- snapped points, double precision --------------------------------------------------------------
+
+std::optional<PreciseScaleFactors> PreciseScaleFactorsFor(float hLength, float vLength, QSize window, QSize picture,
+                                                          QSize bitmap, bool useBitmap)
+{
+    return scaleFactorsFor<double>(hLength, vLength, window, picture, bitmap, useBitmap);
+}
+
+namespace precise {
+
+bool SameSpot(PrecisePoint a, PrecisePoint b) { return sameSpot(a, b); }
+double PixelDistance(PrecisePoint a, PrecisePoint b) { return pixelDistance(a, b); }
+double ScaledDistance(PrecisePoint a, PrecisePoint b, double sx, double sy) { return scaledDistance(a, b, sx, sy); }
+std::optional<PrecisePoint> CircumCentre(PrecisePoint a, PrecisePoint b, PrecisePoint c) { return circumCentre(a, b, c); }
+TwoPointCircleT<PrecisePoint> twoPointCircle(PrecisePoint a, PrecisePoint b) { return twoPointCircleOf(a, b); }
+PreciseCircleMeasures circleMeasures(PrecisePoint centre, PrecisePoint a, PreciseScaleFactors f)
+{
+    return circleMeasuresOf(centre, a, f);
+}
+PreciseArcMeasures arcMeasures(PrecisePoint a, PrecisePoint b, PrecisePoint d, PreciseScaleFactors f)
+{
+    return arcMeasuresOf(a, b, d, f);
+}
+PreciseArchMeasures archMeasures(PrecisePoint a, PrecisePoint b, PrecisePoint d, PreciseScaleFactors f)
+{
+    return archMeasuresOf(a, b, d, f);
+}
+std::optional<PreciseEllipseMeasures> ellipseMeasures(PrecisePoint a, PrecisePoint b, PreciseScaleFactors f)
+{
+    return ellipseMeasuresOf(a, b, f);
+}
+std::optional<PreciseAreaMeasures> squareMeasures(PrecisePoint a, PrecisePoint b, PreciseScaleFactors f)
+{
+    return squareMeasuresOf(a, b, f);
+}
+std::optional<PreciseAreaMeasures> rectangleMeasures(PrecisePoint a, PrecisePoint b, PreciseScaleFactors f)
+{
+    return rectangleMeasuresOf(a, b, f);
+}
+double polylineLength(const PrecisePoint *points, int count, PreciseScaleFactors f) { return polylineLengthOf(points, count, f); }
+PreciseAreaMeasures polygonMeasures(const PrecisePoint *q, int k, PreciseScaleFactors f) { return polygonMeasuresOf(q, k, f); }
+std::optional<double> threePointAngle(PrecisePoint a, PrecisePoint b, PrecisePoint d)
+{
+    return threePointAngleOf(a, b, d, kRadToDegAnglePrecise);
+}
+std::optional<double> threePointFillet(PrecisePoint a, PrecisePoint b, PrecisePoint d)
+{
+    return threePointFilletOf(a, b, d, kRadToDegAnglePrecise);
+}
+std::optional<double> fourPointAngle(PrecisePoint a, PrecisePoint b, PrecisePoint c, PrecisePoint d)
+{
+    return fourPointAngleOf(a, b, c, d, kRadToDegAnglePrecise);
+}
+
+} // namespace precise
 } // namespace measure

@@ -16,32 +16,57 @@ struct MeasurePoint {
     friend bool operator==(const MeasurePoint &, const MeasurePoint &) = default;
 };
 
-// Real length of one pixel along x and y, in the current ruler scale's unit.
-struct ScaleFactors {
-    float sx = 0.0f;
-    float sy = 0.0f;
+// A point of a snapped or fitted shape at sub-pixel precision, in the same pixels as MeasurePoint:
+// a whole-pixel position stands for the centre of that pixel.
+struct PrecisePoint {
+    double x = 0.0;
+    double y = 0.0;
+    friend bool operator==(const PrecisePoint &, const PrecisePoint &) = default;
 };
 
-struct CircleMeasures {
-    float circumference = 0, area = 0, radius = 0, diameter = 0;
+// Real length of one pixel along x and y, in the current ruler scale's unit. The measures below
+// come in the single precision the formulas state (float) and, for the points of snapped shapes,
+// in double precision (the Precise... names): one formula, two widths.
+template <class T> struct ScaleFactorsT {
+    T sx = 0;
+    T sy = 0;
 };
-struct ArcMeasures {
-    float arcLength = 0, perimeter = 0, area = 0, radius = 0, angleDeg = 0;
+using ScaleFactors = ScaleFactorsT<float>;
+using PreciseScaleFactors = ScaleFactorsT<double>;
+
+template <class T> struct CircleMeasuresT {
+    T circumference = 0, area = 0, radius = 0, diameter = 0;
 };
-struct ArchMeasures {
-    float arcLength = 0, chordLength = 0, perimeter = 0, area = 0, radius = 0, angleDeg = 0;
+template <class T> struct ArcMeasuresT {
+    T arcLength = 0, perimeter = 0, area = 0, radius = 0, angleDeg = 0;
 };
-struct EllipseMeasures {
-    float circumference = 0, area = 0, shortRadius = 0, longRadius = 0, shortDiameter = 0, longDiameter = 0;
+template <class T> struct ArchMeasuresT {
+    T arcLength = 0, chordLength = 0, perimeter = 0, area = 0, radius = 0, angleDeg = 0;
 };
-struct AreaMeasures {   // square, rectangle, polygon
-    float perimeter = 0, area = 0;
+template <class T> struct EllipseMeasuresT {
+    T circumference = 0, area = 0, shortRadius = 0, longRadius = 0, shortDiameter = 0, longDiameter = 0;
 };
+template <class T> struct AreaMeasuresT {   // square, rectangle, polygon
+    T perimeter = 0, area = 0;
+};
+using CircleMeasures = CircleMeasuresT<float>;
+using ArcMeasures = ArcMeasuresT<float>;
+using ArchMeasures = ArchMeasuresT<float>;
+using EllipseMeasures = EllipseMeasuresT<float>;
+using AreaMeasures = AreaMeasuresT<float>;
+using PreciseCircleMeasures = CircleMeasuresT<double>;
+using PreciseArcMeasures = ArcMeasuresT<double>;
+using PreciseArchMeasures = ArchMeasuresT<double>;
+using PreciseEllipseMeasures = EllipseMeasuresT<double>;
+using PreciseAreaMeasures = AreaMeasuresT<double>;
 
 inline constexpr double kPi = 3.141592653589793;
 inline constexpr double kTwoPi = 6.283185307179586;
 inline constexpr double kRadToDegArc = 57.29577951308232;   // arcs and arches
 inline constexpr float kRadToDegAngle = 57.29578f;          // the three angle tools, single precision
+// The angle tools' factor in double precision, for snapped shapes: the single-precision one is
+// 57.29578 itself, not a rounding of this.
+inline constexpr double kRadToDegAnglePrecise = kRadToDegArc;
 // Side of a square from its diagonal. Slightly above sqrt(1/2); the labels depend on this value.
 inline constexpr double kSquareSideFromDiagonal = 0.7071067932881648;
 
@@ -71,11 +96,12 @@ MeasurePoint CentreOnBisector(MeasurePoint a, MeasurePoint b, MeasurePoint p);
 MeasurePoint AxisSnap(MeasurePoint anchor, MeasurePoint point);
 
 // Two-point circle: A and B are the ends of a diameter.
-struct TwoPointCircle {
-    MeasurePoint centre;
-    float radiusPx = 0;
-    float cosTheta = 0, sinTheta = 0;
+template <class P> struct TwoPointCircleT {
+    P centre;
+    decltype(P::x) radiusPx = 0;
+    decltype(P::x) cosTheta = 0, sinTheta = 0;
 };
+using TwoPointCircle = TwoPointCircleT<MeasurePoint>;
 TwoPointCircle twoPointCircle(MeasurePoint a, MeasurePoint b);
 
 // Measures of a circle whose centre is `centre` and which passes through `a`.
@@ -122,5 +148,31 @@ std::array<Segment, 2> auxiliaryEndMarks(MeasurePoint a, MeasurePoint b);
 // Perpendicular ticks of reach t at both ends of A-B (the one at B first); none for a zero-length
 // segment.
 std::optional<std::array<Segment, 2>> endTicks(MeasurePoint a, MeasurePoint b, float reach);
+
+// The factors in double precision, from the same float lengths.
+std::optional<PreciseScaleFactors> PreciseScaleFactorsFor(float hLength, float vLength, QSize window, QSize picture,
+                                                          QSize bitmap, bool useBitmap);
+
+// The same measures in double precision, for points that snapping or a circle fit placed between
+// pixels. Each follows the formula of its float namesake step by step. A namespace of their own,
+// so that a call with braced points ({10, 10}) still means the float formula.
+namespace precise {
+bool SameSpot(PrecisePoint a, PrecisePoint b);
+double PixelDistance(PrecisePoint a, PrecisePoint b);
+double ScaledDistance(PrecisePoint a, PrecisePoint b, double sx, double sy);
+std::optional<PrecisePoint> CircumCentre(PrecisePoint a, PrecisePoint b, PrecisePoint c);
+TwoPointCircleT<PrecisePoint> twoPointCircle(PrecisePoint a, PrecisePoint b);
+PreciseCircleMeasures circleMeasures(PrecisePoint centre, PrecisePoint a, PreciseScaleFactors f);
+PreciseArcMeasures arcMeasures(PrecisePoint a, PrecisePoint b, PrecisePoint d, PreciseScaleFactors f);
+PreciseArchMeasures archMeasures(PrecisePoint a, PrecisePoint b, PrecisePoint d, PreciseScaleFactors f);
+std::optional<PreciseEllipseMeasures> ellipseMeasures(PrecisePoint a, PrecisePoint b, PreciseScaleFactors f);
+std::optional<PreciseAreaMeasures> squareMeasures(PrecisePoint a, PrecisePoint b, PreciseScaleFactors f);
+std::optional<PreciseAreaMeasures> rectangleMeasures(PrecisePoint a, PrecisePoint b, PreciseScaleFactors f);
+double polylineLength(const PrecisePoint *points, int count, PreciseScaleFactors f);
+PreciseAreaMeasures polygonMeasures(const PrecisePoint *points, int count, PreciseScaleFactors f);
+std::optional<double> threePointAngle(PrecisePoint a, PrecisePoint b, PrecisePoint d);
+std::optional<double> threePointFillet(PrecisePoint a, PrecisePoint b, PrecisePoint d);
+std::optional<double> fourPointAngle(PrecisePoint a, PrecisePoint b, PrecisePoint c, PrecisePoint d);
+} // namespace precise
 
 } // namespace measure

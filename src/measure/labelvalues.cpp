@@ -1,7 +1,10 @@
 #include "measure/labelvalues.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <optional>
+#include <type_traits>
 
 namespace measure {
 
@@ -9,9 +12,9 @@ namespace {
 
 constexpr int kLabelOffset = 4;
 
-struct Item {
+template <class T> struct Item {
     QString letter;
-    float value = 0;
+    T value = 0;
     bool angle = false;
 };
 
@@ -37,16 +40,31 @@ MeasurePoint midpoint(MeasurePoint p, MeasurePoint q)
     return {(p.x + q.x) / 2.0f, (p.y + q.y) / 2.0f};
 }
 
-std::vector<LabelValue> labelValues(ShapeDraft &shape, const LabelSettings &labels, const LabelContext &context)
+namespace {
+
+// Both widths of every formula: the argument types choose.
+using namespace precise;
+
+// The values in the width of P's coordinates: float for stored points, double for snapped ones.
+// `at` gives a stored point's position as a P. Anchors are the stored points' as ever: a label
+// sits where it always sat, only its value comes from the precise points.
+template <class P, class At>
+std::vector<LabelValue> valuesOf(ShapeDraft &shape, const LabelSettings &labels, const LabelContext &context, At at)
 {
+    using T = decltype(P::x);
     std::vector<LabelValue> out;
     if (shape.kind == ShapeKind::None || SameSpot(shape.a, shape.b))
         return out;
-    const auto factors = ScaleFactorsFor(context.hLength, context.vLength, context.window, context.picture,
+    std::optional<ScaleFactorsT<T>> factors;
+    if constexpr (std::is_same_v<T, float>)
+        factors = ScaleFactorsFor(context.hLength, context.vLength, context.window, context.picture, context.bitmap,
+                                  context.useBitmap);
+    else
+        factors = PreciseScaleFactorsFor(context.hLength, context.vLength, context.window, context.picture,
                                          context.bitmap, context.useBitmap);
     if (!factors)
         return out;
-    const ScaleFactors f = *factors;
+    const ScaleFactorsT<T> f = *factors;
     const UnitCode valueUnit = unitCodeFor(context.scaleUnitIndex, labels.displayUnit);
     const UnitCode angleUnit = unitCodeFor(kAngleUnitIndex, labels.displayUnit);
     const auto add = [&](LabelQuantity quantity, const QString &letter, double value, int precision, UnitCode unit,
@@ -58,7 +76,7 @@ std::vector<LabelValue> labelValues(ShapeDraft &shape, const LabelSettings &labe
         return add(LabelQuantity::NumberOnly, {}, 0.0, precision, UnitCode::NoValue, labelText(labels.counter, {}),
                    anchor, offset);
     };
-    const auto write = [&](MeasurePoint anchor, int offset, int item, const Item &what) -> LabelValue & {
+    const auto write = [&](MeasurePoint anchor, int offset, int item, const Item<T> &what) -> LabelValue & {
         if (item == 0)
             return numberOnly(anchor, offset, labels.precision);
         if (what.angle)
@@ -68,6 +86,14 @@ std::vector<LabelValue> labelValues(ShapeDraft &shape, const LabelSettings &labe
                    labelText(labels.counter, what.letter), anchor, offset);
     };
     const MeasurePoint a = shape.a, b = shape.b;
+    const P pa = at(a), pb = at(b), pc = at(shape.c), pd = at(shape.d);
+    // A list's points in P's width.
+    std::array<P, kMaxPolygonEntries> list{};
+    const auto listOf = [&](const MeasurePoint *points, int count) {
+        for (int i = 0; i < count; ++i)
+            list[std::size_t(i)] = at(points[i]);
+        return list.data();
+    };
 
     switch (shape.kind) {
     case ShapeKind::None: return out;
@@ -81,22 +107,22 @@ std::vector<LabelValue> labelValues(ShapeDraft &shape, const LabelSettings &labe
                 QStringLiteral("L"), m, kLabelOffset);
             return out;
         }
-        write(midpoint(a, b), kLabelOffset, labels.lineItem, {QStringLiteral("L"), ScaledDistance(a, b, f.sx, f.sy)});
+        write(midpoint(a, b), kLabelOffset, labels.lineItem, {QStringLiteral("L"), ScaledDistance(pa, pb, f.sx, f.sy)});
         return out;
     case ShapeKind::NodeLine: {
         const int count = std::clamp(shape.nodeCount, 0, kMaxListPoints - 1);
-        write(b, kLabelOffset, labels.lineItem, {QStringLiteral("L"), polylineLength(shape.nodes.data(), count + 1, f)});
+        write(b, kLabelOffset, labels.lineItem, {QStringLiteral("L"), polylineLength(listOf(shape.nodes.data(), count + 1), count + 1, f)});
         return out;
     }
     case ShapeKind::MultiLine: {
         const int count = std::clamp(shape.multiCount, 0, kMaxListPoints - 1);
-        float total = 0;
+        T total = 0;
         for (int i = 0; i < count; ++i) {
             const MeasurePoint p = shape.multi[i], q = shape.multi[i + 1];
-            const float len = ScaledDistance(p, q, f.sx, f.sy);
-            shape.segmentLengths[i] = len;
+            const T len = ScaledDistance(at(p), at(q), f.sx, f.sy);
+            shape.segmentLengths[i] = float(len);
             total += len;
-            if (len == 0.0f)
+            if (len == T(0))
                 break;
             LabelValue &v = write(midpoint(p, q), kLabelOffset, labels.lineItem, {QStringLiteral("L"), len});
             if (i % 2 == 0)
@@ -105,54 +131,55 @@ std::vector<LabelValue> labelValues(ShapeDraft &shape, const LabelSettings &labe
         return out;
     }
     case ShapeKind::TwoPointsCircle:
-    case ShapeKind::ThreePointsCircle: {
-        MeasurePoint centre;
+    case ShapeKind::ThreePointsCircle:
+    case ShapeKind::EdgeCircle: {
+        P centre;
         MeasurePoint anchor = b;
-        if (shape.kind == ShapeKind::TwoPointsCircle) {
-            centre = twoPointCircle(a, b).centre;
+        if (shape.kind != ShapeKind::ThreePointsCircle) {
+            centre = twoPointCircle(pa, pb).centre;
         } else {
-            const auto c = CircumCentre(a, b, shape.d);
+            const auto c = CircumCentre(pa, pb, pd);
             if (!c)
                 return out;   // collinear: no circle, so nothing to label
             centre = *c;
             anchor = shape.d;
         }
-        const CircleMeasures m = circleMeasures(centre, a, f);
-        static const Item items[] = {{}, {"C", 0}, {"A", 0}, {"R", 0}, {"D", 0}};
+        const CircleMeasuresT<T> m = circleMeasures(centre, pa, f);
+        static const Item<T> items[] = {{}, {"C", 0}, {"A", 0}, {"R", 0}, {"D", 0}};
         const int item = std::clamp(labels.circleItem, 0, 4);
-        Item it = items[item];
+        Item<T> it = items[item];
         it.value = item == 1 ? m.circumference : item == 2 ? m.area : item == 3 ? m.radius : m.diameter;
         write(anchor, kLabelOffset, item, it);
         return out;
     }
     case ShapeKind::Arc: {
-        const ArcMeasures m = arcMeasures(a, b, shape.d, f);
+        const ArcMeasuresT<T> m = arcMeasures(pa, pb, pd, f);
         const int item = std::clamp(labels.arcItem, 0, 5);
-        const Item items[] = {{}, {"L", m.arcLength}, {"P", m.perimeter}, {"A", m.area}, {"R", m.radius},
+        const Item<T> items[] = {{}, {"L", m.arcLength}, {"P", m.perimeter}, {"A", m.area}, {"R", m.radius},
                               {{}, m.angleDeg, true}};
         write(midpoint(a, b), kLabelOffset, item, items[item]);
         return out;
     }
     case ShapeKind::Arch: {
-        const ArchMeasures m = archMeasures(a, b, shape.d, f);
+        const ArchMeasuresT<T> m = archMeasures(pa, pb, pd, f);
         const int item = std::clamp(labels.archItem, 0, 6);
-        const Item items[] = {{}, {"P", m.perimeter}, {"A", m.area}, {"L", m.arcLength}, {"cL", m.chordLength},
+        const Item<T> items[] = {{}, {"P", m.perimeter}, {"A", m.area}, {"L", m.arcLength}, {"cL", m.chordLength},
                               {"R", m.radius}, {{}, m.angleDeg, true}};
         write(midpoint(a, b), kLabelOffset, item, items[item]);
         return out;
     }
     case ShapeKind::Ellipse: {
-        const auto m = ellipseMeasures(a, b, f);
+        const auto m = ellipseMeasures(pa, pb, f);
         if (!m)
             return out;
         const int item = std::clamp(labels.ellipseItem, 0, 4);
         const MeasurePoint centre = midpoint(a, b);
         if (item <= 2) {
-            write(centre, 0, item, item == 1 ? Item{"C", m->circumference} : Item{"A", m->area});
+            write(centre, 0, item, item == 1 ? Item<T>{"C", m->circumference} : Item<T>{"A", m->area});
             return out;
         }
-        const Item first = item == 3 ? Item{"sR", m->shortRadius} : Item{"sD", m->shortDiameter};
-        const Item second = item == 3 ? Item{"lR", m->longRadius} : Item{"lD", m->longDiameter};
+        const Item<T> first = item == 3 ? Item<T>{"sR", m->shortRadius} : Item<T>{"sD", m->shortDiameter};
+        const Item<T> second = item == 3 ? Item<T>{"lR", m->longRadius} : Item<T>{"lD", m->longDiameter};
         write(centre, kLabelOffset, item, first);
         write(centre, kLabelOffset, item, second).nextLine = true;
         return out;
@@ -160,29 +187,31 @@ std::vector<LabelValue> labelValues(ShapeDraft &shape, const LabelSettings &labe
     case ShapeKind::Square:
     case ShapeKind::Rectangle:
     case ShapeKind::Polygon: {
-        std::optional<AreaMeasures> m;
-        if (shape.kind == ShapeKind::Square)
-            m = squareMeasures(a, b, f);
-        else if (shape.kind == ShapeKind::Rectangle)
-            m = rectangleMeasures(a, b, f);
-        else
-            m = polygonMeasures(shape.polygon.data(), std::clamp(shape.polygonCount, 0, kMaxPolygonEntries - 2) + 1, f);
+        std::optional<AreaMeasuresT<T>> m;
+        if (shape.kind == ShapeKind::Square) {
+            m = squareMeasures(pa, pb, f);
+        } else if (shape.kind == ShapeKind::Rectangle) {
+            m = rectangleMeasures(pa, pb, f);
+        } else {
+            const int count = std::clamp(shape.polygonCount, 0, kMaxPolygonEntries - 2) + 1;
+            m = polygonMeasures(listOf(shape.polygon.data(), count), count, f);
+        }
         if (!m)
             return out;
         const int item = std::clamp(labels.squareItem, 0, 2);
-        write(midpoint(a, b), 0, item, item == 2 ? Item{"A", m->area} : Item{"P", m->perimeter});
+        write(midpoint(a, b), 0, item, item == 2 ? Item<T>{"A", m->area} : Item<T>{"P", m->perimeter});
         return out;
     }
     case ShapeKind::ThreePointsAngle:
     case ShapeKind::ThreePointsFillet:
     case ShapeKind::FourPointsAngle: {
-        std::optional<float> value;
+        std::optional<T> value;
         if (shape.kind == ShapeKind::ThreePointsAngle)
-            value = threePointAngle(a, b, shape.d);
+            value = threePointAngle(pa, pb, pd);
         else if (shape.kind == ShapeKind::ThreePointsFillet)
-            value = threePointFillet(a, b, shape.d);
+            value = threePointFillet(pa, pb, pd);
         else
-            value = fourPointAngle(a, b, shape.c, shape.d);
+            value = fourPointAngle(pa, pb, pc, pd);
         const MeasurePoint anchor = midpoint(shape.c, shape.d);
         if (!value) {
             // A ray of zero length has no angle: only the running number is written.
@@ -194,6 +223,15 @@ std::vector<LabelValue> labelValues(ShapeDraft &shape, const LabelSettings &labe
     }
     }
     return out;
+}
+
+} // namespace
+
+std::vector<LabelValue> labelValues(ShapeDraft &shape, const LabelSettings &labels, const LabelContext &context)
+{
+    if (shape.snapped.empty())
+        return valuesOf<MeasurePoint>(shape, labels, context, [](MeasurePoint p) { return p; });
+    return valuesOf<PrecisePoint>(shape, labels, context, [&shape](MeasurePoint p) { return shape.snapped.precise(p); });
 }
 
 } // namespace measure

@@ -24,6 +24,8 @@ void copyShapeInto(const ShapeDraft &from, ShapeDraft &to)
     copyList(from.polygon, to.polygon, from.polygonCount + 1);
     copyList(from.nodes, to.nodes, from.nodeCount);
     copyList(from.multi, to.multi, from.multiCount);
+    to.snapped = from.snapped;
+    to.fitResidualPx = from.fitResidualPx;
 }
 
 void MeasureHistory::insertNode(const ShapeDraft &shape, LabelSettings &labels)

@@ -14,15 +14,17 @@ struct HistoryNode {
 };
 
 // Live record and label settings -> node, and back. Scalars are copied, and of the point lists
-// only the entries in use (polygon 0..count + 1, node and multiple line 0..count); segment lengths
-// and calibration values belong to the live record only.
+// only the entries in use (polygon 0..count + 1, node and multiple line 0..count), with the
+// snapped points and a fitted circle's residual; segment lengths and calibration values belong
+// to the live record only.
 void copyShapeInto(const ShapeDraft &from, ShapeDraft &to);
 
 // The undo/redo list of completed shapes while overlap is on. Nodes are kept in order with a
 // current position; everything after the current node is the redo part.
 //
-// There is no bound on the number of nodes: a node is under 2 KB, so even ten thousand shapes cost
-// about 20 MB, and dropping old nodes would make those shapes vanish at the next repaint.
+// There is no bound on the number of nodes: a node is under 4 KB (half of it the table of snapped
+// points), so even ten thousand shapes cost about 40 MB, and dropping old nodes would make those
+// shapes vanish at the next repaint.
 class MeasureHistory
 {
 public:

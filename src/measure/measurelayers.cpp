@@ -32,45 +32,61 @@ platform::Bitmap blank(QSize size)
 
 void MeasureLayers::resize(QSize size)
 {
-    if (layer_.size() != size)
+    if (layer_.size() != size) {
         layer_ = size.isEmpty() ? platform::Bitmap() : platform::Bitmap(size.width(), size.height(), kTransparent);
-    if (!committed_.isNull() && committed_.size() != size)
+        forgetLayerLabels();
+    }
+    if (!committed_.isNull() && committed_.size() != size) {
         committed_ = blank(size);
+        committedLabels_.clear();
+    }
 }
 
 void MeasureLayers::enterMeasurementMode(QSize size)
 {
     committed_ = blank(size);
+    committedLabels_.clear();
 }
 
 void MeasureLayers::clear(bool overlap)
 {
     if (!layer_.isNull())
         layer_.fill(kTransparent);
-    if (overlap && !committed_.isNull())
+    forgetLayerLabels();
+    if (overlap && !committed_.isNull()) {
         committed_.fill(kTransparent);
+        committedLabels_.clear();
+    }
 }
 
 void MeasureLayers::rebuild(bool overlap)
 {
     if (layer_.isNull())
         return;
-    if (overlap && !committed_.isNull() && committed_.size() == layer_.size())
+    forgetLayerLabels();
+    if (overlap && !committed_.isNull() && committed_.size() == layer_.size()) {
         copyPixels(committed_, layer_);
-    else
+        layerLabels_.setTaken(committedLabels_);
+    } else {
         layer_.fill(kTransparent);
+    }
 }
 
 void MeasureLayers::commit()
 {
-    if (!committed_.isNull())
+    if (!committed_.isNull()) {
         copyPixels(layer_, committed_);
+        committedLabels_ = layerLabels_.taken();
+    }
 }
 
 void MeasureLayers::drawScaleBarInto(platform::Bitmap &bitmap)
 {
-    if (scaleBar_.drawInto && !bitmap.isNull())
-        scaleBar_.drawInto(bitmap);
+    if (!scaleBar_.drawInto || bitmap.isNull())
+        return;
+    LabelPlacer &placer = placerFor(bitmap);
+    for (const QRect &cell : scaleBar_.drawInto(bitmap))
+        placer.take(cell);
 }
 
 void MeasureLayers::emptyScaleLayerWhenPaused(bool live)
@@ -102,8 +118,10 @@ void MeasureLayers::paintPreview(ShapeDraft &shape, const LabelSettings &labels,
 {
     const std::unique_ptr<platform::Canvas> canvas = canvasOn(layer_);
     ShapeRenderer::applyUserPen(*canvas, shape);
-    if (ShapeRenderer::drawPreview(*canvas, shape, labels, stage))
-        ShapeRenderer::ShowDrawInfo(*canvas, shape, labels, context);
+    const bool labelled = ShapeRenderer::drawPreview(*canvas, shape, labels, stage);
+    ShapeRenderer::drawSnapMarks(*canvas, shape);
+    if (labelled)
+        ShapeRenderer::ShowDrawInfo(*canvas, shape, labels, context, &layerLabels_);
 }
 
 void MeasureLayers::paintPlacedPoints(ShapeDraft &shape, const LabelSettings &labels, int count,
@@ -112,7 +130,8 @@ void MeasureLayers::paintPlacedPoints(ShapeDraft &shape, const LabelSettings &la
     const std::unique_ptr<platform::Canvas> canvas = canvasOn(layer_);
     ShapeRenderer::applyUserPen(*canvas, shape);
     ShapeRenderer::drawPreview(*canvas, shape, labels, count);
-    ShapeRenderer::ShowDrawInfo(*canvas, shape, labels, context);
+    ShapeRenderer::drawSnapMarks(*canvas, shape);
+    ShapeRenderer::ShowDrawInfo(*canvas, shape, labels, context, &layerLabels_);
 }
 
 void MeasureLayers::paintOutline(platform::Bitmap &target, ShapeDraft &shape, const LabelSettings &labels,
@@ -121,7 +140,7 @@ void MeasureLayers::paintOutline(platform::Bitmap &target, ShapeDraft &shape, co
     const std::unique_ptr<platform::Canvas> canvas = canvasOn(target);
     ShapeRenderer::applyUserPen(*canvas, shape);
     ShapeRenderer::drawFinalOutline(*canvas, shape, labels);
-    ShapeRenderer::ShowDrawInfo(*canvas, shape, labels, context);
+    ShapeRenderer::ShowDrawInfo(*canvas, shape, labels, context, &placerFor(target));
 }
 
 } // namespace measure

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "measure/labelplacer.h"
 #include "measure/shaperenderer.h"
 #include "measure/shapes.h"
 #include "platform/bitmap.h"
@@ -17,7 +18,8 @@ namespace measure {
 
 // Hooks into the scale bar, which is drawn by its own part of the program.
 struct ScaleBarHooks {
-    std::function<void(platform::Bitmap &)> drawInto;   // draw the scale bar into a layer
+    // Draws the scale bar into a layer; answers the cells of the texts it wrote there.
+    std::function<std::vector<QRect>(platform::Bitmap &)> drawInto;
     std::function<void()> emptyScaleLayer;             // picture paused: the scale layer is emptied
     std::function<void()> redrawScaleLayer;            // after clearing with mode 1
     std::function<void()> scaleChanged;                // setScale took a new scale: repaint
@@ -25,7 +27,9 @@ struct ScaleBarHooks {
 
 // The two bitmaps of the measuring surface: the drawing layer shown over the picture, and the
 // committed bitmap that holds the completed shapes while overlap is on (each preview starts from
-// it). Both are white where nothing is drawn: white is the transparency key. UI thread only.
+// it). Both are white where nothing is drawn: white is the transparency key. Beside each bitmap
+// go the cells of the labels written on it, so that a new label finds a free place; a picture
+// painted for saving keeps its own. UI thread only.
 class MeasureLayers
 {
 public:
@@ -51,6 +55,8 @@ public:
     void commit();
 
     void setScaleBarHooks(ScaleBarHooks hooks) { scaleBar_ = std::move(hooks); }
+    // The scale bar's texts are taken places for the labels of `bitmap` (the drawing layer, or the
+    // picture begun with beginPicture).
     void drawScaleBarInto(platform::Bitmap &bitmap);
     // Over a paused picture the separate scale layer is emptied (its bar lives in this layer).
     void emptyScaleLayerWhenPaused(bool live);
@@ -65,15 +71,25 @@ public:
     void paintPreview(ShapeDraft &shape, const LabelSettings &labels, int stage, const LabelContext &context);
     // The list shape's placed points and label, after a release that did not finish it.
     void paintPlacedPoints(ShapeDraft &shape, const LabelSettings &labels, int count, const LabelContext &context);
-    // The completed outline with its label onto `target` (the drawing layer or a picture).
+    // A picture of `size` is about to be painted for saving: none of its labels is placed yet.
+    void beginPicture(QSize size) { pictureLabels_.reset(size); }
+    // The cells of the labels on the drawing layer, in writing order.
+    const std::vector<QRect> &layerLabels() const { return layerLabels_.taken(); }
+    // The completed outline with its label onto `target` (the drawing layer or a picture begun
+    // with beginPicture).
     void paintOutline(platform::Bitmap &target, ShapeDraft &shape, const LabelSettings &labels,
                       const LabelContext &context);
 
 private:
     std::unique_ptr<platform::Canvas> canvasOn(platform::Bitmap &bitmap);
+    LabelPlacer &placerFor(const platform::Bitmap &target) { return &target == &layer_ ? layerLabels_ : pictureLabels_; }
+    void forgetLayerLabels() { layerLabels_.reset(layer_.size()); }
 
     platform::Bitmap layer_;
     platform::Bitmap committed_;
+    LabelPlacer layerLabels_;
+    std::vector<QRect> committedLabels_;
+    LabelPlacer pictureLabels_;
     ScaleBarHooks scaleBar_;
     CanvasFactory canvasFactory_;
 };

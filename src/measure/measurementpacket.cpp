@@ -1,5 +1,7 @@
 #include "measure/measurementpacket.h"
 
+#include "measure/exactnumbers.h"
+
 #include <QRegularExpression>
 
 #include <cmath>
@@ -15,12 +17,14 @@ const QString kVersion = QStringLiteral("1");
 constexpr std::array<const char *, 4> kUnitNames{"mm", "inch", "um", "mil"};
 constexpr int kMaxNameLength = 256;
 constexpr double kMaxPixelSize = 1.0e6;
-// Ten fields a shape; the points of the largest list are bounded on their own below.
-constexpr std::size_t kShapeFields = 10;
-constexpr qsizetype kMaxShapeText = kMaxPolygonEntries * 2 * 40 + 400;
+// Ten fields a shape, and two more for snapped shapes; the points of the largest list are bounded
+// on their own below (twice: as stored and as snapped).
+constexpr std::size_t kShapeFields = 12;
+constexpr qsizetype kMaxShapeText = 2 * kMaxPolygonEntries * 2 * 40 + 400;
+constexpr double kMaxResidualPx = 1.0e6;
 
-QString number(double v) { return QString::number(v, 'g', 17); }
-QString number(float v) { return QString::number(double(v), 'g', 9); }
+QString number(double v) { return shortestText(v); }
+QString number(float v) { return shortestText(v); }
 
 // The points of a completed shape, in the order the kind keeps them.
 std::vector<MeasurePoint> pointsOf(const ShapeDraft &s)
@@ -45,6 +49,7 @@ std::int32_t &itemOf(LabelSettings &l, ShapeKind kind)
     switch (kind) {
     case ShapeKind::TwoPointsCircle:
     case ShapeKind::ThreePointsCircle:
+    case ShapeKind::EdgeCircle:
         return l.circleItem;
     case ShapeKind::Ellipse:
         return l.ellipseItem;
@@ -66,6 +71,7 @@ int maxItem(ShapeKind kind)
     switch (kind) {
     case ShapeKind::TwoPointsCircle:
     case ShapeKind::ThreePointsCircle:
+    case ShapeKind::EdgeCircle:
     case ShapeKind::Ellipse:
         return 4;
     case ShapeKind::Square:
@@ -173,6 +179,22 @@ std::vector<MeasurePoint> parsePoints(const QString &text, QSize picture, const 
     return points;
 }
 
+std::vector<PrecisePoint> parseExactPoints(const QString &text, const QString &path)
+{
+    if (text.size() > kMaxPolygonEntries * 2 * 40)
+        throw Fault{path + QStringLiteral(" is too long")};
+    std::vector<PrecisePoint> points;
+    for (const QString &pair : text.split(u' ', Qt::SkipEmptyParts)) {
+        const QStringList xy = pair.split(u',');
+        const auto x = xy.size() == 2 ? toReal(xy[0]) : std::nullopt;
+        const auto y = xy.size() == 2 ? toReal(xy[1]) : std::nullopt;
+        if (!x || !y)
+            throw Fault{path + QStringLiteral(" holds a point that is not x,y")};
+        points.push_back({*x, *y});
+    }
+    return points;
+}
+
 HistoryNode parseShapeFields(const Properties &props, const QString &f, QSize picture)
 {
     HistoryNode node;
@@ -220,6 +242,22 @@ HistoryNode parseShapeFields(const Properties &props, const QString &f, QSize pi
         s.a = p[0];
         s.b = p[1];
     }
+    // Snapped points: the same points in double precision. Each must round to its stored point,
+    // or the two fields contradict each other.
+    if (const auto exact = props.optionalText(f + QStringLiteral("Exact"))) {
+        const std::vector<PrecisePoint> e = parseExactPoints(*exact, f + "Exact");
+        if (int(e.size()) != n)
+            throw Fault{f + QStringLiteral("Exact: not one point for each of Points")};
+        for (int i = 0; i < n; ++i) {
+            const MeasurePoint stored = p[std::size_t(i)];
+            if (MeasurePoint{float(e[std::size_t(i)].x), float(e[std::size_t(i)].y)} != stored)
+                throw Fault{f + QStringLiteral("Exact: a point does not round to its stored point")};
+            if (e[std::size_t(i)] != PrecisePoint{double(stored.x), double(stored.y)})
+                s.snapped.add(stored, e[std::size_t(i)]);
+        }
+    }
+    if (s.kind == ShapeKind::EdgeCircle)
+        s.fitResidualPx = props.real(f + QStringLiteral("Residual"), 0.0, kMaxResidualPx);
     return node;
 }
 
@@ -272,8 +310,8 @@ std::optional<MeasurementPacket> packetFor(const scales::RulerScaleControl &scal
     MeasurementPacket p;
     p.scaleName = scale.name;
     p.unit = scale.unit;
-    p.pixelWidth = double(scale.hLength) / measuredOn.width();
-    p.pixelHeight = double(scale.vLength) / measuredOn.height();
+    p.pixelWidth = typedValue(scale.hLength) / measuredOn.width();
+    p.pixelHeight = typedValue(scale.vLength) / measuredOn.height();
     p.picture = picture;
     p.screenMagnification = screenMagnification;
     p.printMagnification = printMagnification;
@@ -304,10 +342,13 @@ platform::PictureMetadata toMetadata(const MeasurementPacket &packet)
         const QString base = QStringLiteral("Shapes[%1]").arg(++index);
         const ShapeDraft &s = node.shape;
         LabelSettings labels = node.labels;
-        QStringList points;
-        for (const MeasurePoint &p : pointsOf(s))
+        QStringList points, exact;
+        for (const MeasurePoint &p : pointsOf(s)) {
             points << number(p.x) + u',' + number(p.y);
-        const QStringList fields{
+            const PrecisePoint e = s.snapped.precise(p);
+            exact << number(e.x) + u',' + number(e.y);
+        }
+        QStringList fields{
             QStringLiteral("Tool=") + QString::number(int(s.kind)),
             QStringLiteral("Number=") + QString::number(labels.counter),
             QStringLiteral("Item=") + QString::number(itemOf(labels, s.kind)),
@@ -318,6 +359,12 @@ platform::PictureMetadata toMetadata(const MeasurementPacket &packet)
             QStringLiteral("Precision=") + QString::number(labels.precision),
             QStringLiteral("DisplayUnit=") + (labels.displayUnit ? QStringLiteral("1") : QStringLiteral("0")),
             QStringLiteral("LabelColour=") + QString::number(labels.labelColour & 0xFFFFFF)};
+        // Snapped shapes carry their points in double precision as well; readers that do not know
+        // the field still have the stored points.
+        if (!s.snapped.empty())
+            fields << QStringLiteral("Exact=") + exact.join(u' ');
+        if (s.kind == ShapeKind::EdgeCircle)
+            fields << QStringLiteral("Residual=") + number(s.fitResidualPx);
         m.properties.push_back({base, Kind::Text, fields.join(u';')});
     }
     return m;

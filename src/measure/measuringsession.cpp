@@ -1,6 +1,7 @@
 #include "measure/measuringsession.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace measure {
 
@@ -33,6 +34,12 @@ void MeasuringSession::setLabelSettings(const LabelSettings &settings)
     const int savedCounter = savedLabels_.counter;
     savedLabels_ = settings;
     savedLabels_.counter = savedCounter;
+    for (std::size_t i = 0; i < history_.size(); ++i) {
+        LabelSettings &node = history_.node(i).labels;
+        const int number = node.counter;
+        node = settings;
+        node.counter = number;
+    }
 }
 
 // Pen and colour changes go into the saved copy as well: a history repaint restores the live
@@ -142,6 +149,8 @@ SurfaceOutcome MeasuringSession::ClearData(int mode)
     shape_.nodes.fill({});
     shape_.multi.fill({});
     shape_.segmentLengths.fill(0.0f);
+    shape_.snapped.clear();
+    shape_.fitResidualPx = 0;
     DataSaveToTemp();
     layers_.clear(overlap_);
     if (mode == 1)
@@ -182,11 +191,108 @@ void MeasuringSession::prepareScaleBar(platform::Bitmap &target)
     layers_.drawScaleBarInto(target);
 }
 
+std::optional<MeasuringSession::SnapPicture> MeasuringSession::snapPicture() const
+{
+    if (!pictureSource_)
+        return std::nullopt;
+    SnapPicture s{pictureSource_(), 1, 1};
+    // Stored points are in layer pixels: the picture's, or the window's when it is narrower.
+    const QSize layer = rescaler_.layerSize();
+    if (s.picture.isNull() || layer.isEmpty())
+        return std::nullopt;
+    s.fx = double(s.picture.width()) / layer.width();
+    s.fy = double(s.picture.height()) / layer.height();
+    return s;
+}
+
+MeasurePoint MeasuringSession::snapPoint(MeasurePoint p, const PointerInput &in)
+{
+    if (snapping_ == in.invertSnap || !snapsPoints(protocol_.toolKind()))
+        return p;
+    const std::optional<SnapPicture> s = snapPicture();
+    if (!s)
+        return p;
+    const std::optional<EdgeSnap> edge = snapToEdge(LumaSampler(s->picture), {p.x * s->fx, p.y * s->fy});
+    if (!edge)
+        return p;   // no edge above the noise: the point stays where it was clicked
+    const PrecisePoint precise{edge->point.x / s->fx, edge->point.y / s->fy};
+    const MeasurePoint stored{float(precise.x), float(precise.y)};
+    dropUnusedSnapped(shape_);
+    shape_.snapped.add(stored, precise);
+    return stored;
+}
+
+bool MeasuringSession::releasePlacesSnappablePoint() const
+{
+    const ShapeKind kind = shape_.kind;
+    const int placed = protocol_.clickCounter(kind);
+    switch (kind) {
+    case ShapeKind::Line:
+    case ShapeKind::AuxiliaryLine:
+    case ShapeKind::TwoPointsCircle:
+    case ShapeKind::ThreePointsCircle:
+    case ShapeKind::ThreePointsAngle:
+    case ShapeKind::ThreePointsFillet:
+    case ShapeKind::FourPointsAngle: return placed >= 1;
+    case ShapeKind::Arc:
+    case ShapeKind::Arch: return placed == 1;
+    default: return snapsPoints(kind);   // every release of a list shape places or finishes
+    }
+}
+
+bool MeasuringSession::pressEdgeCircle(const PointerInput &in, MeasurePoint click, SurfaceOutcome &out)
+{
+    const std::optional<SnapPicture> s = snapPicture();
+    if (!s)
+        return false;
+    EdgeCircleOptions options;
+    const std::optional<CircleFit> fit = circleByEdge(LumaSampler(s->picture), {click.x * s->fx, click.y * s->fy}, options);
+    if (!fit)
+        return false;
+    // Kept as the ends of a diameter, so that it is drawn, rescaled, saved and labelled as a
+    // two-point circle is: a horizontal one, or the first of three other directions whose ends
+    // both lie on the picture (a saved picture refuses points beyond its edges).
+    const QSize layer = rescaler_.layerSize();
+    const auto end = [&](double angle, double side) {
+        return PrecisePoint{(fit->centre.x + side * fit->radius * std::cos(angle)) / s->fx,
+                            (fit->centre.y + side * fit->radius * std::sin(angle)) / s->fy};
+    };
+    const auto onPicture = [&](PrecisePoint p) { return p.x >= 0 && p.y >= 0 && p.x <= layer.width() && p.y <= layer.height(); };
+    PrecisePoint a = end(0, -1), b = end(0, 1);
+    for (const double angle : {kPi / 2, kPi / 4, 3 * kPi / 4}) {
+        if (onPicture(a) && onPicture(b))
+            break;
+        a = end(angle, -1);
+        b = end(angle, 1);
+    }
+    const MeasurePoint storedA{float(a.x), float(a.y)}, storedB{float(b.x), float(b.y)};
+    protocol_.press(in, storedA, flags_, shape_, labels_, out);
+    if (!protocol_.inProgress())
+        return false;
+    shape_.b = storedB;
+    shape_.snapped.clear();
+    shape_.snapped.add(storedA, a);
+    shape_.snapped.add(storedB, b);
+    shape_.fitResidualPx = fit->rmsResidual;
+    return true;
+}
+
 SurfaceOutcome MeasuringSession::press(const PointerInput &in)
 {
     SurfaceOutcome out;
     rescaler_.takeWindowAsReference();
-    protocol_.press(in, rescaler_.mapPoint(in.pos), flags_, shape_, labels_, out);
+    const MeasurePoint p = rescaler_.mapPoint(in.pos);
+    const bool starts = in.button == PointerButton::Left && !protocol_.noTool() && !protocol_.inProgress();
+    if (starts && protocol_.toolKind() == ShapeKind::EdgeCircle) {
+        pressEdgeCircle(in, p, out);   // no circle found around the click: nothing starts
+        return out;
+    }
+    if (starts) {
+        // A new shape: the snapped points of the last one go with it.
+        shape_.snapped.clear();
+        shape_.fitResidualPx = 0;
+    }
+    protocol_.press(in, starts ? snapPoint(p, in) : p, flags_, shape_, labels_, out);
     return out;
 }
 
@@ -210,7 +316,10 @@ SurfaceOutcome MeasuringSession::release(const PointerInput &in)
     SurfaceOutcome out;
     if (protocol_.takeSwallowedRelease() || layers_.layer().isNull())
         return out;
-    const ClickProtocol::Step step = protocol_.release(in, rescaler_.mapPoint(in.pos), flags_, shape_, out);
+    MeasurePoint p = rescaler_.mapPoint(in.pos);
+    if (protocol_.inProgress() && releasePlacesSnappablePoint())
+        p = snapPoint(p, in);
+    const ClickProtocol::Step step = protocol_.release(in, p, flags_, shape_, out);
     if (step.paint == ClickProtocol::Paint::Nothing)
         return out;
     layers_.rebuild(overlap_);
@@ -326,6 +435,7 @@ void MeasuringSession::drawInto(platform::Bitmap &picture)
 {
     if (picture.isNull())
         return;
+    layers_.beginPicture(picture.size());
     if (overlap_ && history_.currentIndex() >= 0) {
         for (int i = 0; i <= history_.currentIndex(); ++i) {
             const HistoryNode &node = history_.node(std::size_t(i));

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "measure/clickprotocol.h"
+#include "measure/circlefit.h"
+#include "measure/edgesnap.h"
 #include "measure/measurehistory.h"
 #include "measure/measurelayers.h"
 #include "measure/shaperenderer.h"
@@ -13,6 +15,7 @@
 #include <QPoint>
 #include <QSize>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -55,7 +58,9 @@ public:
     using CanvasFactory = MeasureLayers::CanvasFactory;
     void setCanvasFactory(CanvasFactory factory) { layers_.setCanvasFactory(std::move(factory)); }
 
-    // Options dialog OK: live and saved label settings (the running number is kept).
+    // Options dialog OK: live and saved label settings, and those of every shape in the history, so
+    // that the shapes already drawn are relabelled at their next repaint (each keeps its running
+    // number). The caller repaints (MeasuringSurface::setLabelSettings).
     void setLabelSettings(const LabelSettings &settings);
     // Pen style combo box item 0-6.
     void setPenComboItem(int item);
@@ -95,6 +100,18 @@ public:
     SurfaceOutcome UndoList();
     SurfaceOutcome RedoList();
 
+    // --- edge snapping ---------------------------------------------------------------------------
+    // The drawing bar's toggle. While on, each press or release that places a point of a
+    // point-based tool moves it onto the strongest luma edge near it (snapsPoints); Alt or Super
+    // held (PointerInput::invertSnap) inverts the toggle for that press or release. Off, every point is placed exactly as ever.
+    void setSnapping(bool on) { snapping_ = on; }
+    bool snapping() const { return snapping_; }
+    // The picture under the measurement (the live frame, or the locked or loaded picture), asked
+    // for by a click that snaps or fits a circle; a null picture snaps nothing. A single callback:
+    // the composition root hands in what shows the picture.
+    using PictureSource = std::function<platform::Bitmap()>;
+    void setPictureSource(PictureSource source) { pictureSource_ = std::move(source); }
+
     // --- the mouse ------------------------------------------------------------------------------
     // Each event's window position becomes a stored point here and goes to the click protocol;
     // the layers are repainted as the protocol's step asks.
@@ -129,6 +146,20 @@ public:
     LabelContext labelContext(bool saving, QSize bitmap) const;
 
 private:
+    // The picture and the factors from stored points to its pixels; none without a picture.
+    struct SnapPicture {
+        platform::Bitmap picture;
+        double fx = 1, fy = 1;
+    };
+    std::optional<SnapPicture> snapPicture() const;
+    // A point a press or release places, moved onto an edge when snapping applies to it and an
+    // edge is near; the precise position goes into the record's snapped points.
+    MeasurePoint snapPoint(MeasurePoint p, const PointerInput &in);
+    // Whether this release places a point that snapping moves (not the first release of a
+    // two-click tool, which places nothing, nor an arc's centre).
+    bool releasePlacesSnappablePoint() const;
+    // Circle by edge: the press fits the circle around the click; false when none was found.
+    bool pressEdgeCircle(const PointerInput &in, MeasurePoint click, SurfaceOutcome &out);
     LabelContext liveContext() const { return labelContext(false, layers_.layer().size()); }
     // Empties the scale layer over a paused picture and draws the bar into `target`.
     void prepareScaleBar(platform::Bitmap &target);
@@ -146,6 +177,8 @@ private:
     scales::RulerScaleControl scale_;
     SurfaceFlags flags_;
     bool overlap_ = false;
+    bool snapping_ = false;
+    PictureSource pictureSource_;
 
     ClickProtocol protocol_;
     MeasureLayers layers_;

@@ -1,5 +1,6 @@
 #include "measure/resultstable.h"
 
+#include "measure/exactnumbers.h"
 #include "measure/labels.h"
 #include "measure/measuringsession.h"
 #include "platform/atomicfile.h"
@@ -33,8 +34,10 @@ std::vector<QPointF> definingPoints(const ShapeDraft &s)
     }
     std::vector<QPointF> out;
     out.reserve(p.size());
-    for (const MeasurePoint &m : p)
-        out.emplace_back(m.x, m.y);
+    for (const MeasurePoint &m : p) {
+        const PrecisePoint e = s.snapped.precise(m);   // where a snapped point truly lies
+        out.emplace_back(e.x, e.y);
+    }
     return out;
 }
 
@@ -48,8 +51,11 @@ void addRows(std::vector<ResultRow> &rows, const ShapeDraft &stored, const Label
     std::vector<QPointF> points = definingPoints(stored);
     for (QPointF &p : points)
         p = QPointF(p.x() * fx, p.y() * fy);
+    std::optional<double> residual;
+    if (stored.kind == ShapeKind::EdgeCircle)
+        residual = stored.fitResidualPx;
     for (const LabelValue &v : values)
-        rows.push_back({labels.counter, stored.kind, v, points});
+        rows.push_back({labels.counter, stored.kind, v, points, residual});
 }
 
 QString quantityTitle(LabelQuantity q)
@@ -70,21 +76,19 @@ QStringList headerFields(int scaleUnitIndex)
     QStringList h{QStringLiteral("No."), QStringLiteral("Tool"), QStringLiteral("Label")};
     for (LabelQuantity q : kResultQuantities)
         h << quantityTitle(q) + QStringLiteral(" (") + quantityUnit(q, scaleUnitIndex) + u')';
-    h << QStringLiteral("Points (px)");
+    h << QStringLiteral("Points (px)") << QStringLiteral("Fit RMS (px)");
     return h;
 }
 
-QStringList rowFields(const ResultRow &row)
+QStringList rowFields(const ResultRow &row, const ToolNames &names)
 {
-    QStringList f{QString::number(row.number), toolName(row.kind), row.value.letter};
+    const QString &tool = names[std::size_t(std::clamp(int(row.kind), 0, kShapeKindCount - 1))];
+    QStringList f{QString::number(row.number), tool, row.value.letter};
     for (LabelQuantity q : kResultQuantities)
         f << resultCell(row, q);
-    f << pointsCell(row);
+    f << pointsCell(row) << residualCell(row);
     return f;
 }
-
-// Shortest text that reads back as the same double; always with '.'.
-QString exactNumber(double v) { return QString::number(v, 'g', 17); }
 
 } // namespace
 
@@ -125,11 +129,24 @@ QString pointsCell(const ResultRow &row)
     return parts.join(QStringLiteral("; "));
 }
 
+QString residualCell(const ResultRow &row)
+{
+    return row.fitResidualPx ? QString::number(*row.fitResidualPx, 'f', 3) : QString();
+}
+
 QString toolName(ShapeKind kind)
 {
     const int i = std::clamp(int(kind), 0, kShapeKindCount - 1);
     const std::string_view caption = kShapeToolMenu[std::size_t(i)].caption;
     return QString::fromUtf8(caption.data(), qsizetype(caption.size())).trimmed();
+}
+
+ToolNames builtInToolNames()
+{
+    ToolNames names;
+    for (int i = 0; i < kShapeKindCount; ++i)
+        names[std::size_t(i)] = toolName(ShapeKind(i));
+    return names;
 }
 
 QString quantityUnit(LabelQuantity quantity, int scaleUnitIndex)
@@ -140,12 +157,12 @@ QString quantityUnit(LabelQuantity quantity, int scaleUnitIndex)
     return quantity == LabelQuantity::Area ? unit + QStringLiteral("\u00B2") : unit;
 }
 
-QString resultsTsv(const std::vector<ResultRow> &rows, int scaleUnitIndex)
+QString resultsTsv(const std::vector<ResultRow> &rows, int scaleUnitIndex, const ToolNames &names)
 {
     // Tabs and line breaks inside a cell would split it: none of ours hold any.
     QString out = headerFields(scaleUnitIndex).join(u'\t') + u'\n';
     for (const ResultRow &row : rows)
-        out += rowFields(row).join(u'\t') + u'\n';
+        out += rowFields(row, names).join(u'\t') + u'\n';
     return out;
 }
 
@@ -157,8 +174,8 @@ ResultsMetadata resultsMetadata(const MeasuringSession &session)
     m.scaleUnitIndex = int(scale.unit);
     m.picture = session.pictureSize();
     if (m.picture.width() > 0 && m.picture.height() > 0) {
-        m.pixelWidth = double(scale.hLength) / m.picture.width();
-        m.pixelHeight = double(scale.vLength) / m.picture.height();
+        m.pixelWidth = typedValue(scale.hLength) / m.picture.width();
+        m.pixelHeight = typedValue(scale.vLength) / m.picture.height();
     }
     return m;
 }
@@ -172,32 +189,36 @@ QString csvField(const QString &text)
     return u'"' + quoted + u'"';
 }
 
-QByteArray resultsCsv(const std::vector<ResultRow> &rows, const ResultsMetadata &meta)
+QString csvLine(const QStringList &fields)
+{
+    QStringList quoted;
+    for (const QString &f : fields)
+        quoted << csvField(f);
+    return quoted.join(u',') + QStringLiteral("\r\n");
+}
+
+QByteArray resultsCsv(const std::vector<ResultRow> &rows, const ResultsMetadata &meta, const ToolNames &names)
 {
     const QString unit = GetUnitStr(unitCodeFor(meta.scaleUnitIndex, true));
     QString out;
-    const auto line = [&out](const QStringList &fields) {
-        QStringList quoted;
-        for (const QString &f : fields)
-            quoted << csvField(f);
-        out += quoted.join(u',') + QStringLiteral("\r\n");
-    };
+    const auto line = [&out](const QStringList &fields) { out += csvLine(fields); };
     line({QStringLiteral("scale"), meta.scaleName});
     line({QStringLiteral("unit"), unit});
-    line({QStringLiteral("pixel width (") + unit + u')', exactNumber(meta.pixelWidth)});
-    line({QStringLiteral("pixel height (") + unit + u')', exactNumber(meta.pixelHeight)});
+    line({QStringLiteral("pixel width (") + unit + u')', shortestText(meta.pixelWidth)});
+    line({QStringLiteral("pixel height (") + unit + u')', shortestText(meta.pixelHeight)});
     line({QStringLiteral("picture width (px)"), QString::number(meta.picture.width())});
     line({QStringLiteral("picture height (px)"), QString::number(meta.picture.height())});
     out += QStringLiteral("\r\n");
     line(headerFields(meta.scaleUnitIndex));
     for (const ResultRow &row : rows)
-        line(rowFields(row));
+        line(rowFields(row, names));
     return out.toUtf8();
 }
 
-std::error_code writeResultsCsv(const QString &path, const std::vector<ResultRow> &rows, const ResultsMetadata &meta)
+std::error_code writeResultsCsv(const QString &path, const std::vector<ResultRow> &rows, const ResultsMetadata &meta,
+                                const ToolNames &names)
 {
-    const QByteArray bytes = resultsCsv(rows, meta);
+    const QByteArray bytes = resultsCsv(rows, meta, names);
     return platform::writeFileAtomically(path, bytes.constData(), std::size_t(bytes.size()));
 }
 

@@ -213,19 +213,13 @@ int itemFor(ShapeKind kind, const LabelSettings &l)
 {
     switch (kind) {
     case ShapeKind::TwoPointsCircle:
-    case ShapeKind::ThreePointsCircle: return l.circleItem;
+    case ShapeKind::ThreePointsCircle:
+    case ShapeKind::EdgeCircle: return l.circleItem;
     case ShapeKind::Ellipse: return l.ellipseItem;
     case ShapeKind::Arc: return l.arcItem;
     case ShapeKind::Arch: return l.archItem;
     default: return 0;
     }
-}
-
-// One label: the anchor plus offset, both truncated.
-void labelAt(platform::Canvas &canvas, MeasurePoint anchor, int offset, double value, int precision, UnitCode unit,
-             const QString &label)
-{
-    DrawTextA(canvas, int(anchor.x + float(offset)), int(anchor.y + float(offset)), value, precision, unit, label);
 }
 
 } // namespace
@@ -285,14 +279,34 @@ void drawFinalOutline(platform::Canvas &canvas, const ShapeDraft &shape, const L
     case ShapeKind::ThreePointsFillet:
     case ShapeKind::FourPointsAngle: angleOutline(canvas, shape, false); break;
     case ShapeKind::Polygon: polygonOutline(canvas, shape, kMaxPolygonEntries + 1); break;
+    // A fitted circle is kept as the ends of a diameter, so it draws as a two-point circle does.
+    case ShapeKind::EdgeCircle: twoPointCircleOutline(canvas, shape, item); break;
     }
+}
+
+void drawSnapMarks(platform::Canvas &canvas, const ShapeDraft &shape)
+{
+    if (shape.snapped.empty())
+        return;
+    canvas.setPen(int(PenStyle::Solid), 1, shape.colour);
+    for (int i = 0; i < shape.snapped.count; ++i) {
+        const MeasurePoint p = shape.snapped.entries[std::size_t(i)].stored;
+        const int x = int(p.x), y = int(p.y);
+        canvas.moveTo(x, y - kSnapMarkReach);
+        canvas.lineTo(x + kSnapMarkReach, y);
+        canvas.lineTo(x, y + kSnapMarkReach);
+        canvas.lineTo(x - kSnapMarkReach, y);
+        canvas.lineTo(x, y - kSnapMarkReach);
+    }
+    applyUserPen(canvas, shape);
 }
 
 bool drawPreview(platform::Canvas &canvas, const ShapeDraft &shape, const LabelSettings &labels, int stage)
 {
     const int item = itemFor(shape.kind, labels);
     switch (shape.kind) {
-    case ShapeKind::None: return false;
+    case ShapeKind::None:
+    case ShapeKind::EdgeCircle: return false;   // complete at the release of its one click
     case ShapeKind::Line:
     case ShapeKind::AuxiliaryLine:
         dottedLine(canvas, shape, shape.a, shape.b);
@@ -393,7 +407,24 @@ void DrawTextA(platform::Canvas &canvas, int x, int y, double value, int precisi
         canvas.setFont(kLabelFontPx, true);
 }
 
-void ShowDrawInfo(platform::Canvas &canvas, ShapeDraft &shape, const LabelSettings &labels, const LabelContext &context)
+QRect labelCell(platform::Canvas &canvas, int x, int y, double value, int precision, UnitCode unit, const QString &label)
+{
+    const LabelLine text = composeLabel(value, precision, unit, label);
+    canvas.setFont(text.symbolSized ? kAngleFontPx : kLabelFontPx, true);
+    QRect cell(x, y, canvas.textWidth(text.text), canvas.textHeight(text.text));
+    if (text.symbolSized)
+        canvas.setFont(kLabelFontPx, true);
+    if (text.raisedTwo) {
+        const int up = int(canvas.textHeight(QStringLiteral("m")) / 2);
+        const QRect two(x + cell.width(), y - up, canvas.textWidth(QStringLiteral("2")),
+                        canvas.textHeight(QStringLiteral("2")));
+        cell = cell.united(two);
+    }
+    return cell;
+}
+
+void ShowDrawInfo(platform::Canvas &canvas, ShapeDraft &shape, const LabelSettings &labels, const LabelContext &context,
+                  LabelPlacer *placer)
 {
     const std::vector<LabelValue> values = labelValues(shape, labels, context);
     if (values.empty())
@@ -402,14 +433,35 @@ void ShowDrawInfo(platform::Canvas &canvas, ShapeDraft &shape, const LabelSettin
     canvas.setFont(kLabelFontPx, true);
     const int lineHeight = canvas.textHeight(QStringLiteral("0"));
     const int lift = lineHeight + 8;
+    QPoint previous;   // where the label before this one was written
+    bool leaderPen = false;
     for (const LabelValue &v : values) {
         MeasurePoint anchor = v.anchor;
         if (v.rise >= 0 && v.rise <= lift)
             anchor.y -= float(lift);
+        // The anchor plus offset, both truncated; a second line follows its first wherever that went.
+        QPoint at(int(anchor.x + float(v.offset)), int(anchor.y + float(v.offset)));
         if (v.nextLine)
-            anchor.y += float(lineHeight);
-        labelAt(canvas, anchor, v.offset, v.value, v.precision, v.unit, v.label);
+            at = previous + QPoint(0, lineHeight);
+        if (placer) {
+            const QRect wanted = labelCell(canvas, at.x(), at.y(), v.value, v.precision, v.unit, v.label);
+            const QRect cell = placer->place(wanted);
+            if (cell != wanted) {
+                at += cell.topLeft() - wanted.topLeft();
+                const QPoint from = v.nextLine ? previous : QPoint(int(v.anchor.x), int(v.anchor.y));
+                if (const auto leader = leaderLine(from, cell)) {
+                    canvas.setPen(int(PenStyle::Solid), 1, labels.labelColour);
+                    leaderPen = true;
+                    canvas.moveTo(leader->first.x(), leader->first.y());
+                    canvas.lineTo(leader->second.x(), leader->second.y());
+                }
+            }
+        }
+        DrawTextA(canvas, at.x(), at.y(), v.value, v.precision, v.unit, v.label);
+        previous = at;
     }
+    if (leaderPen)
+        applyUserPen(canvas, shape);
 }
 
 void drawPenComboItem(platform::Canvas &canvas, int left, int top, int right, int bottom, int item)

@@ -95,6 +95,13 @@ void ShapeRescaler::convert(ShapeDraft &s, float fx, float fy)
         scale(s.multi[i]);
     for (int i = 0; i <= std::min(s.polygonCount + 1, kMaxPolygonEntries - 1); ++i)
         scale(s.polygon[i]);
+    // A snapped point's stored float is scaled exactly as the record's copy of it, so the two
+    // still match; its precise position follows in double.
+    for (int i = 0; i < s.snapped.count; ++i) {
+        SnappedPoint &e = s.snapped.entries[std::size_t(i)];
+        scale(e.stored);
+        e.precise = {e.precise.x * double(fx), e.precise.y * double(fy)};
+    }
 }
 
 } // namespace measure

@@ -27,8 +27,9 @@ enum class ShapeKind : std::int32_t {
     ThreePointsFillet = 13,
     FourPointsAngle = 14,
     Polygon = 15,
+    EdgeCircle = 16,   // circle by edge: one click inside a round feature, the circle fitted to its edge
 };
-inline constexpr int kShapeKindCount = 16;
+inline constexpr int kShapeKindCount = 17;
 
 // One entry of the draw style menu: the menu item's name and its built-in caption (the language
 // file may replace the caption).
@@ -54,6 +55,7 @@ inline constexpr std::array<ShapeToolItem, kShapeKindCount> kShapeToolMenu{{
     {ShapeKind::ThreePointsFillet, "ST_3PointsFillet", "3 Points Fillet"},
     {ShapeKind::FourPointsAngle, "ST_4PointsAngle", "4 Points Angle"},
     {ShapeKind::Polygon, "ST_Polygon", "Polygon"},
+    {ShapeKind::EdgeCircle, "ST_EdgeCircle", "Circle by Edge"},
 }};
 
 inline constexpr int kMaxListPoints = 64;        // node and multiple line lists
@@ -62,6 +64,33 @@ inline constexpr int kListFinishCount = 63;      // placed points from which a r
 
 // Pen style codes of the shape record.
 enum class PenStyle : std::int32_t { Initial = 0, Solid = 1, Dash = 2, Dot = 3, DashDot = 4, DashDotDot = 5, Solid2 = 6, Solid3 = 7 };
+
+// A point of the record that edge snapping or a circle fit placed between pixels: the float
+// point stored in the record and the position it stands for, in double precision.
+struct SnappedPoint {
+    MeasurePoint stored;
+    PrecisePoint precise;
+};
+inline constexpr int kMaxSnappedPoints = kMaxPolygonEntries + 4;   // a list's points and A, B, C, D
+
+// Where the snapped points of a shape lie to a fraction of a pixel. A point of the record that
+// equals an entry's stored point exactly stands for the entry's precise position, wherever the
+// click protocol copies it (B to C, A into the polygon's closing entry, A and B swapped); every
+// other point is where its float says. Labels of a shape with entries are computed in double
+// precision from these positions; a shape without any is labelled exactly as ever.
+struct SnappedPoints {
+    std::int32_t count = 0;
+    std::array<SnappedPoint, kMaxSnappedPoints> entries{};
+
+    bool empty() const { return count == 0; }
+    // The precise position a stored point stands for; the point itself (widened) when none.
+    PrecisePoint precise(MeasurePoint stored) const;
+    bool contains(MeasurePoint stored) const;
+    // Records a snapped point; an entry for the same stored point is replaced. When the table is
+    // full the point keeps its float position, a hundred-thousandth of a pixel away.
+    void add(MeasurePoint stored, PrecisePoint precise);
+    void clear() { count = 0; }
+};
 
 // The shape being drawn or last drawn. History nodes copy it field by field.
 struct ShapeDraft {
@@ -80,6 +109,10 @@ struct ShapeDraft {
     std::array<float, kMaxListPoints> segmentLengths{};       // recomputed by every multiple-line label
     float calibrationPixelLength = 0;
     float calibrationRealLength = 0;
+    // Snapped points of the shape (none unless snapping placed or a circle fit made them).
+    SnappedPoints snapped;
+    // A circle by edge: the RMS distance of the edge points kept from the fitted circle, px.
+    double fitResidualPx = 0;
 };
 
 // What each label shows. Initial values are those at start; they are not stored between runs.
@@ -112,6 +145,17 @@ constexpr platform::ColorRef storableColour(platform::ColorRef chosen) { return 
 constexpr platform::ColorRef dialogColour(platform::ColorRef stored)
 {
     return stored == 0xFFFFFE ? 0xFFFFFF : stored;
+}
+
+// Forgets the snapped points that no point of the record (A, B, C, D, the lists up to their live
+// entries) stands at any more, so that the table never fills with points long replaced.
+void dropUnusedSnapped(ShapeDraft &shape);
+
+// The point-based tools whose clicked points move onto an edge when snapping is on. An arc's or
+// arch's centre (its third point) is not on an edge and stays as clicked.
+constexpr bool snapsPoints(ShapeKind k)
+{
+    return (k >= ShapeKind::Line && k <= ShapeKind::Arch) || (k >= ShapeKind::ThreePointsAngle && k <= ShapeKind::Polygon);
 }
 
 constexpr bool isLineKind(ShapeKind k) { return k >= ShapeKind::Line && k <= ShapeKind::MultiLine; }

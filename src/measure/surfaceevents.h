@@ -12,6 +12,9 @@ struct PointerInput {
     QPoint pos;
     bool shift = false;
     bool ctrl = false;
+    // Inverts edge snapping for this press or release: Alt, or the Super (Windows) key, which
+    // reaches the program under window managers that take Alt-clicks for moving windows.
+    bool invertSnap = false;
 };
 
 enum class CursorKind { Unknown, Normal, Cross, SizeAll };

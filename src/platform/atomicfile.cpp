@@ -65,6 +65,12 @@ std::error_code writeAll(int fd, std::vector<iovec> iov)
 
 } // namespace
 
+bool isDiskFull(const std::error_code &error)
+{
+    const std::error_condition condition = error.default_error_condition();
+    return condition == std::errc::no_space_on_device || condition == std::error_condition(EDQUOT, std::generic_category());
+}
+
 AtomicFileWriter::AtomicFileWriter(const QString &path, Durability durability) : durability_(durability)
 {
     static std::atomic<unsigned> counter{0};

@@ -44,6 +44,9 @@ private:
     std::error_code error_;
 };
 
+// ENOSPC, and EDQUOT: to the user a quota used up is a full disk.
+bool isDiskFull(const std::error_code &error);
+
 // Gathers the pieces of one file so that header and pixels reach the kernel in one call.
 struct ByteSpan {
     const void *data;

@@ -15,7 +15,12 @@ std::int64_t AviFrameData::totalFrames() const
     // A bogus header can claim anything; a frame count beyond 2^62 is no frame count.
     if (frames >= 4.6e18)
         return 0;
-    return std::int64_t(frames);   // truncation towards zero, as every float-to-int conversion
+    // Truncated towards zero, as every float-to-int conversion, but not below a whole frame that
+    // only rounding took away: the length arrives in whole nanoseconds, cut off, and the rate as a
+    // binary fraction, so 161 frames at 30 fps (5.366666666 s) multiply to 160.99999998. Nothing
+    // real is a thousandth of a frame.
+    constexpr double kRoundingSlack = 1e-3;
+    return std::int64_t(frames + kRoundingSlack);
 }
 
 std::optional<std::size_t> chooseVideoStream(const std::vector<StreamKind> &streams)

@@ -15,7 +15,8 @@ struct AviFrameData {
     double framesPerSecond = 0;
     double lengthSeconds = 0;
 
-    // length x rate, truncated towards zero; 0 when either is unusable.
+    // length x rate, truncated towards zero after allowing for the rounding of both (a length
+    // of 160.99999998 frames is 161); 0 when either is unusable.
     std::int64_t totalFrames() const;
     // A rate we can divide by: finite and above zero.
     bool hasUsableRate() const;

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <memory>
+#include <system_error>
 
 namespace platform {
 
@@ -28,6 +29,9 @@ public:
     // held no frame (nothing is left behind then). Later frames are refused.
     virtual bool close() = 0;
     virtual int framesWritten() const = 0;
+    // Why the writer failed, as an errno where the system gave one (a full disk is ENOSPC); empty
+    // while it has not failed or failed for another reason (a refused format, a missing encoder).
+    virtual std::error_code error() const = 0;
 };
 
 // What to write: the frame period gives the stream rate 1000 / periodMs. An empty compressor

@@ -188,8 +188,12 @@ DecodedPicture decodeBmp(QByteArrayView bytes)
         return fail(PictureError::Unsupported, QStringLiteral("run-length compression"));
     if (compression != kBiRgb && compression != kBiBitfields)
         return fail(PictureError::Unsupported, QStringLiteral("compression %1").arg(compression));
-    if (!sizeIsAcceptable(width, height))
-        return fail(PictureError::TooLarge, QStringLiteral("size %1 x %2").arg(width).arg(height));
+    if (!sizeIsAcceptable(width, height)) {
+        DecodedPicture tooLarge = fail(PictureError::TooLarge, QStringLiteral("size %1 x %2").arg(width).arg(height));
+        tooLarge.claimedSize = QSize(int(std::min<qint64>(width, std::numeric_limits<int>::max())),
+                                     int(std::min<qint64>(height, std::numeric_limits<int>::max())));
+        return tooLarge;
+    }
     if (offBits < kFileHeaderSize + infoSize || offBits > size)
         return fail(PictureError::Malformed, QStringLiteral("pixel offset %1").arg(offBits));
 
@@ -244,7 +248,7 @@ DecodedPicture decodeBmp(QByteArrayView bytes)
 
     Bitmap bitmap{int(width), int(height)};
     if (bitmap.isNull())
-        return fail(PictureError::TooLarge, QStringLiteral("out of memory"));
+        return {Bitmap(), PictureError::TooLarge, QStringLiteral("out of memory"), QSize(int(width), int(height))};
     // Two bytes have only 65536 values: one table turns each into its pixel.
     std::vector<quint32> wordTable;
     if (bitCount == 16) {

@@ -164,6 +164,19 @@ std::optional<qint32> parseProfileInt(const QString &text)
     return qint32(v);
 }
 
+std::optional<QSize> parseProfileSize(const QString &text)
+{
+    constexpr int kMaxSide = 65535;
+    const QStringList parts = text.split(u'x');
+    if (parts.size() != 2)
+        return std::nullopt;
+    bool okW = false, okH = false;
+    const int w = parts[0].toInt(&okW), h = parts[1].toInt(&okH);
+    if (!okW || !okH || w <= 0 || h <= 0 || w > kMaxSide || h > kMaxSide)
+        return std::nullopt;
+    return QSize(w, h);
+}
+
 std::optional<bool> parseProfileBool(const QString &text)
 {
     if (const auto v = parseProfileInt(text))

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -56,5 +57,7 @@ private:
 std::optional<qint32> parseProfileInt(const QString &text);
 // Any non-zero integer is true; a non-number is nullopt.
 std::optional<bool> parseProfileBool(const QString &text);
+// A picture size as profile files hold it, "1600x1200": both sides 1 to 65535; else nullopt.
+std::optional<QSize> parseProfileSize(const QString &text);
 
 } // namespace platform

@@ -8,6 +8,7 @@
 
 #include <turbojpeg.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 
@@ -25,6 +26,16 @@ struct TjBufferDeleter {
 using TjBuffer = std::unique_ptr<unsigned char, TjBufferDeleter>;
 
 QString tjError(void *handle) { return QString::fromLocal8Bit(tjGetErrorStr2(handle)); }
+
+// Whether the end-of-image marker FF D9 closes the data, allowing for padding a writer may put
+// after it. Inside the compressed data FF is always followed by 00 or a restart marker, so FF D9
+// near the end is the marker itself; a file cut short has none there.
+bool endsWithEndMarker(QByteArrayView bytes)
+{
+    const qsizetype tail = std::min<qsizetype>(bytes.size(), 4096);
+    const QByteArrayView last = bytes.last(tail);
+    return last.lastIndexOf(QByteArrayView("\xFF\xD9", 2)) >= 0;
+}
 
 int validQuality(int quality) { return (quality >= 1 && quality <= 100) ? quality : kDefaultJpegQuality; }
 
@@ -108,7 +119,7 @@ DecodedPicture decodeJpeg(QByteArrayView bytes, QSize maxSize)
     if (width <= 0 || height <= 0)
         return {Bitmap(), PictureError::Malformed, QStringLiteral("no frame header")};
     if (!sizeIsAcceptable(width, height))
-        return {Bitmap(), PictureError::TooLarge, QStringLiteral("size %1 x %2").arg(width).arg(height)};
+        return {Bitmap(), PictureError::TooLarge, QStringLiteral("size %1 x %2").arg(width).arg(height), QSize(width, height)};
 
     int outWidth = width, outHeight = height;
     if (maxSize.isValid() && maxSize.width() > 0 && maxSize.height() > 0) {
@@ -129,13 +140,15 @@ DecodedPicture decodeJpeg(QByteArrayView bytes, QSize maxSize)
 
     Bitmap bitmap(outWidth, outHeight);
     if (bitmap.isNull())
-        return {Bitmap(), PictureError::TooLarge, QStringLiteral("out of memory")};
+        return {Bitmap(), PictureError::TooLarge, QStringLiteral("out of memory"), QSize(outWidth, outHeight)};
     if (tjDecompress2(handle.get(), data, static_cast<unsigned long>(bytes.size()), bitmap.scanLine(0), outWidth,
                       int(bitmap.bytesPerLine()), outHeight, TJPF_BGRX, 0) != 0) {
         // A warning (a few stray bytes, a missing end marker) still leaves a whole picture, as
-        // every viewer shows it; only a real error refuses the file.
+        // every viewer shows it; only a real error refuses the file. The user is told which.
         if (tjGetErrorCode(handle.get()) != TJERR_WARNING)
             return {Bitmap(), PictureError::Malformed, tjError(handle.get())};
+        const PictureWarning warning = endsWithEndMarker(bytes) ? PictureWarning::Damaged : PictureWarning::Incomplete;
+        return {std::move(bitmap), PictureError::None, tjError(handle.get()), {}, warning};
     }
     return {std::move(bitmap), PictureError::None, {}};
 }

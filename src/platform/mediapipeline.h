@@ -16,6 +16,9 @@
 
 namespace platform {
 
+class FrameAnalysis;
+class FrameAnalyzer;
+
 // A frame as the camera compressed it (one JPEG picture of an MJPEG camera), kept alive by
 // `keep` without a copy.
 struct EncodedFrame {
@@ -35,6 +38,7 @@ struct VideoFrame {
     QSize pictureSize;                             // the camera's own size
     QImage full;                                   // null unless decoded at full size already
     std::shared_ptr<const EncodedFrame> encoded;   // MJPEG: the camera's own bytes
+    std::shared_ptr<const FrameAnalysis> analysis; // what the frame analyzer found in `image`, if any
 
     static VideoFrame of(QImage image, std::uint64_t sequence = 0)
     {
@@ -104,6 +108,9 @@ struct PipelineEvent {
     // Posted by an element of the recording branch: the recording failed (disk full, a
     // compressor that refused the format), the preview itself is unharmed.
     bool fromRecording = false;
+    // The disk is full: a write failed for want of space, or the recording stopped itself
+    // before that could happen (then the event is a warning, and the file is complete).
+    bool noSpaceLeft = false;
     QString element;
     QString message;
     QString debug;
@@ -152,7 +159,8 @@ enum class RecordingStart {
     AlreadyRecording,
     EncoderMissing,   // the compressor is not installed (any more)
     CannotOpenFile,   // the folder is missing or read-only
-    WriteFailed,      // the first frames could not be written (disk full, file-size limit)
+    WriteFailed,      // the first frames could not be written (a file-size limit, an I/O error)
+    DiskFull,         // the folder's disk has no room for a recording; no file is left behind
     Refused,          // the compressor refused the camera's format
 };
 
@@ -161,14 +169,18 @@ struct RecordingCounts {
     std::uint64_t framesIn = 0;        // frames the camera handed to the branch
     std::uint64_t framesWritten = 0;   // frames that reached the multiplexer
     std::uint64_t dropped() const { return framesIn > framesWritten ? framesIn - framesWritten : 0; }
+    // Once stopped: the file held no complete frame and was removed, so that no recording of no
+    // length is left in the library.
+    bool fileRemoved = false;
 };
 
 // How a recording ended.
 enum class RecordingEnd {
     Unknown,
     Finished,    // the end of stream reached the file: the AVI has its index
-    TimedOut,    // the end of stream did not arrive in time; the file was closed as it was
-    Failed,      // a write or encoder error ended it before
+    TimedOut,    // the end of stream did not arrive in time; the file was finished from what it held
+    Failed,      // a write or encoder error ended it before; the file was finished from what it held
+    DiskFull,    // the disk filled up: the recording stopped with what fit (see RecordingCounts)
 };
 
 // One capture session's pipeline: source, decode, convert to BGRx, newest-frame hand-off.
@@ -193,6 +205,9 @@ public:
     // Set before start(). `onFrame` runs on a streaming thread and must only hand the frame over.
     virtual void setCallbacks(std::function<void(VideoFrame &&)> onFrame,
                               std::function<void(const PipelineEvent &)> onEvent) = 0;
+    // Set before start(): called on the streaming thread with every picture made for the video
+    // area, its result attached to the frame (VideoFrame::analysis). Null: none.
+    virtual void setFrameAnalyzer(std::shared_ptr<FrameAnalyzer>) {}
 
     // Recording: an AVI branch on the running preview, which keeps running. Blocks at most a
     // few seconds (file opened, first frames written or refused).

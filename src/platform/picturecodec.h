@@ -14,7 +14,9 @@ namespace platform {
 enum class PictureError {
     None,
     CannotOpen,      // the file is missing or unreadable
+    Empty,           // the file holds no byte at all
     NotRecognised,   // the content is neither "BM" nor FF D8
+    OtherKind,       // read as one kind, the content is the other (`content` says which)
     Malformed,       // a header field is impossible
     Truncated,       // the header promises more pixels than the file holds
     TooLarge,        // beyond kMaxPictureSide / kMaxPicturePixels
@@ -24,10 +26,26 @@ enum class PictureError {
 
 enum class PictureKind { Unknown, Bmp, Jpeg };
 
+// A picture that was read, though not whole: the user is told, the picture is still shown.
+enum class PictureWarning {
+    None,
+    Incomplete,   // the file ends before the picture does: the missing rows are grey
+    Damaged,      // the decoder stepped over corrupt data; the picture may show faults
+};
+
 struct DecodedPicture {
+    DecodedPicture() = default;
+    DecodedPicture(Bitmap picture, PictureError why, QString what, QSize claimed = {},
+                   PictureWarning warned = PictureWarning::None)
+        : bitmap(std::move(picture)), error(why), detail(std::move(what)), claimedSize(claimed), warning(warned)
+    {
+    }
     Bitmap bitmap;
     PictureError error = PictureError::None;
     QString detail;      // for the log: what exactly was wrong
+    QSize claimedSize;   // TooLarge: the size the file's header claims
+    PictureWarning warning = PictureWarning::None;
+    PictureKind content = PictureKind::Unknown;   // OtherKind: what the file holds
     bool ok() const { return error == PictureError::None; }
 };
 
@@ -66,8 +84,9 @@ WriteResult writeJpegFile(const QString &path, const Bitmap &bitmap, int quality
 // Baseline JPEG in memory (empty on failure).
 QByteArray encodeJpeg(const Bitmap &bitmap, int quality = kDefaultJpegQuality);
 
-// Reads a BMP or JPEG by its content, whatever its extension says.
-DecodedPicture readPictureFile(const QString &path, QSize maxSize = {});
+// Reads a BMP or JPEG by its content, whatever its extension says; with `as` set, reads it as that
+// kind only (a JPEG read as BMP is OtherKind). A file of no bytes is Empty.
+DecodedPicture readPictureFile(const QString &path, QSize maxSize = {}, PictureKind as = PictureKind::Unknown);
 
 QString pictureErrorText(PictureError error);
 

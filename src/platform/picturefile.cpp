@@ -21,13 +21,15 @@ PictureKind sniffPictureFile(const QString &path)
     return sniffPicture(file.read(2));
 }
 
-DecodedPicture readPictureFile(const QString &path, QSize maxSize)
+DecodedPicture readPictureFile(const QString &path, QSize maxSize, PictureKind as)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {Bitmap(), PictureError::CannotOpen, file.errorString()};
     // Mapping avoids a copy of a large file; a file that cannot be mapped is read.
     const qint64 size = file.size();
+    if (size == 0)
+        return {Bitmap(), PictureError::Empty, QStringLiteral("no bytes")};
     QByteArray copy;
     QByteArrayView bytes;
     if (uchar *mapped = size > 0 ? file.map(0, size) : nullptr) {
@@ -36,7 +38,17 @@ DecodedPicture readPictureFile(const QString &path, QSize maxSize)
         copy = file.readAll();
         bytes = copy;
     }
-    switch (sniffPicture(bytes.first(std::min<qsizetype>(2, bytes.size())))) {
+    const PictureKind content = sniffPicture(bytes.first(std::min<qsizetype>(2, bytes.size())));
+    if (as != PictureKind::Unknown && content != PictureKind::Unknown && content != as) {
+        DecodedPicture other(Bitmap(), PictureError::OtherKind, QStringLiteral("the content is the other kind"));
+        other.content = content;
+        return other;
+    }
+    if (as == PictureKind::Bmp)
+        return decodeBmp(bytes);
+    if (as == PictureKind::Jpeg)
+        return decodeJpeg(bytes, maxSize);
+    switch (content) {
     case PictureKind::Bmp:
         return decodeBmp(bytes);
     case PictureKind::Jpeg:
@@ -52,7 +64,9 @@ QString pictureErrorText(PictureError error)
     switch (error) {
     case PictureError::None: return QStringLiteral("no error");
     case PictureError::CannotOpen: return QStringLiteral("cannot open");
+    case PictureError::Empty: return QStringLiteral("empty file");
     case PictureError::NotRecognised: return QStringLiteral("not a BMP or JPEG file");
+    case PictureError::OtherKind: return QStringLiteral("the other kind of picture");
     case PictureError::Malformed: return QStringLiteral("malformed");
     case PictureError::Truncated: return QStringLiteral("truncated");
     case PictureError::TooLarge: return QStringLiteral("too large");

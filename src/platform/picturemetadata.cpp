@@ -125,14 +125,33 @@ void fromXmpData(const Exiv2::XmpData &xmp, MetadataRead &out)
     }
 }
 
-// The largest power-of-ten denominator that keeps the numerator within 32 bits.
+// The simplest fraction within a few parts in 10^12 of `value` whose terms fit 32 bits: the first
+// convergent of its continued fraction that close, else the closest convergent that fits. So
+// 5000 pixels per centimetre, which reaches here as 4999.999999999999 or 5000.000000000001 after
+// the decimal arithmetic, is written 5000/1, and 7812.5 is 15625/2.
 Exiv2::URational toRational(double value)
 {
-    std::uint32_t den = 1000000;
-    while (den > 1 && value * den > double(std::numeric_limits<std::uint32_t>::max()))
-        den /= 10;
-    const double num = std::min(std::round(value * den), double(std::numeric_limits<std::uint32_t>::max()));
-    return {std::uint32_t(num), den};
+    constexpr double kMax = double(std::numeric_limits<std::uint32_t>::max());
+    if (!(value > 0) || !std::isfinite(value))
+        return {0, 1};
+    if (value >= kMax)
+        return {std::numeric_limits<std::uint32_t>::max(), 1};
+    // Convergents h/k: h(n) = a(n) h(n-1) + h(n-2), k likewise, from h(-1) = 1, k(-1) = 0.
+    double hPrev = 1, kPrev = 0, h = std::floor(value), k = 1;
+    double rest = value - h;
+    while (std::abs(h / k - value) > value * 1e-12 && rest > 0) {
+        const double inverse = 1.0 / rest;
+        const double a = std::floor(inverse);
+        const double hNext = a * h + hPrev, kNext = a * k + kPrev;
+        if (hNext > kMax || kNext > kMax)
+            break;
+        hPrev = h;
+        kPrev = k;
+        h = hNext;
+        k = kNext;
+        rest = inverse - a;
+    }
+    return {std::uint32_t(h), std::uint32_t(k)};
 }
 
 double fromRational(const Exiv2::Exifdatum &d)

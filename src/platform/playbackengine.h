@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 
 namespace platform {
@@ -28,6 +29,12 @@ public:
     // Paused at position 0 with the first picture cued; an end of stream reported before the
     // rewind is not delivered any more.
     virtual bool rewind() = 0;
+    // The played video's length and the current position in nanoseconds; -1 while not known.
+    virtual std::int64_t durationNs() const { return -1; }
+    virtual std::int64_t positionNs() const { return -1; }
+    // Jumps to `positionNs` and shows the picture there, playing on or staying paused as before;
+    // an end of stream reported before the jump is not delivered any more.
+    virtual bool seek(std::int64_t /*positionNs*/) { return false; }
 };
 
 } // namespace platform

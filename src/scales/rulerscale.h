@@ -2,6 +2,7 @@
 
 #include "platform/bitmap.h"
 
+#include <QSize>
 #include <QString>
 
 #include <array>
@@ -52,6 +53,12 @@ struct RulerScaleControl {
     std::int32_t unitChangeState = 0;           // 0 idle, 1 unit just changed, 2 ignore next spin change
     AxisPair<float> monitorLabelValues{};       // detected and manual widths in the shown unit
     std::int32_t magnificationMode = 0;         // 0 none, 1 screen, 2 printing, 3 both
+
+    // Kept beside the store (ScaleFacts), not in its 15 lines: the picture size the lengths were
+    // calibrated at and the camera (CameraIdentity key) they were calibrated with. Empty for a
+    // built-in scale, one typed by hand, or one calibrated before these were kept.
+    QSize calibratedSize;
+    QString cameraKey;
 };
 
 // What a spin value means in each unit: one step in the unit, the upper bound of the spin value,

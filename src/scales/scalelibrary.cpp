@@ -5,7 +5,8 @@
 namespace scales {
 
 ScaleLibrary::ScaleLibrary(Deps deps)
-    : deps_(std::move(deps)), store_(deps_.storeFile, deps_.markerFile, deps_.log)
+    : deps_(std::move(deps)), store_(deps_.storeFile, deps_.markerFile, deps_.log),
+      facts_(deps_.storeFile.isEmpty() ? QString() : ScaleFacts::pathFor(deps_.storeFile))
 {
 }
 
@@ -37,8 +38,22 @@ std::error_code ScaleLibrary::write()
     return report(store_.write());
 }
 
+std::error_code ScaleLibrary::writeFacts()
+{
+    facts_.retain(store_.names());
+    const std::error_code ec = facts_.write();
+    if (ec) {
+        logLine(QStringLiteral("Scale facts not written: ") + QString::fromStdString(ec.message()));
+        if (deps_.writeFailed)
+            deps_.writeFailed({facts_.path(), ec});
+    }
+    return ec;
+}
+
 void ScaleLibrary::open()
 {
+    for (const QString &problem : facts_.load())
+        logLine(problem);
     report(store_.open(texts()));
     selected_ = 0;
     select(0);
@@ -46,6 +61,8 @@ void ScaleLibrary::open()
 
 void ScaleLibrary::reload()
 {
+    for (const QString &problem : facts_.load())
+        logLine(problem);
     report(store_.open(texts()));
     select(selected_);
 }
@@ -70,8 +87,21 @@ bool ScaleLibrary::select(int index)
     if (rebuilt)
         selected_ = 0;
     current_ = store_.scaleAt(selected_);
+    const ScaleFact fact = facts_.fact(current_.name);
+    current_.calibratedSize = fact.calibratedSize;
+    current_.cameraKey = fact.cameraKey;
     applyDetectedMonitorWidth(current_, detectedMonitorWidthCm());
     return rebuilt;
+}
+
+int ScaleLibrary::selectFirstOf(const QStringList &names)
+{
+    int index = 0;
+    for (const QString &name : names)
+        if (!name.isEmpty() && (index = find(name)) >= 0)
+            break;
+    select(std::max(index, 0));
+    return selected_;
 }
 
 std::error_code ScaleLibrary::appendAndSelect(RulerScaleControl scale)
@@ -90,7 +120,8 @@ std::error_code ScaleLibrary::addNew(const QString &name, platform::ColorRef col
     setLengthsFromSpin(s, ScaleUnit::Millimetre, 0, 0);
     applyStoreDefaults(s);
     s.colour = storableScaleColour(colour);
-    s.manualMonitorWidthCm = s.pendingManualMonitorWidthCm = detectedMonitorWidthCm();
+    const float detected = detectedMonitorWidthCm();
+    s.manualMonitorWidthCm = s.pendingManualMonitorWidthCm = detected > 0 ? detected : current_.manualMonitorWidthCm;
     s.magnificationMode = std::max(0, magnificationMode);
     return appendAndSelect(s);
 }
@@ -107,9 +138,12 @@ std::error_code ScaleLibrary::renameSelected(const QString &name)
 {
     if (selected_ < kBuiltInScales || selected_ >= store_.count())
         return {};
+    facts_.rename(current_.name, name);
     store_.rename(selected_, name);
     current_.name = name;
-    return write();
+    const std::error_code ec = write();
+    writeFacts();
+    return ec;
 }
 
 std::error_code ScaleLibrary::removeSelected()
@@ -118,15 +152,28 @@ std::error_code ScaleLibrary::removeSelected()
         return {};
     store_.remove(selected_);
     select(selected_ - 1);
-    return write();
+    const std::error_code ec = write();
+    writeFacts();
+    return ec;
 }
 
-std::error_code ScaleLibrary::saveSelected(const ScaleControls &controls)
+std::error_code ScaleLibrary::saveSelected(const ScaleControls &controls, const ScaleFact *calibration)
 {
     storeControls(controls, selected_ + 1, current_);
     current_.name = store_.names().value(selected_);
     store_.setScaleAt(selected_, current_);
-    return write();
+    const std::error_code ec = write();
+    const ScaleFacts before = facts_;
+    if (calibration) {
+        current_.calibratedSize = calibration->calibratedSize;
+        current_.cameraKey = calibration->cameraKey;
+        facts_.set(current_.name, *calibration);
+    }
+    // "Ruler Default" saved drops the user's scales, and with them their facts.
+    facts_.retain(store_.names());
+    if (!(facts_ == before))
+        writeFacts();
+    return ec;
 }
 
 bool ScaleLibrary::showDefaults()

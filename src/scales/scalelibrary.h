@@ -2,6 +2,7 @@
 
 #include "platform/bitmap.h"
 #include "scales/rulerscale.h"
+#include "scales/scalefacts.h"
 #include "scales/scalesettings.h"
 #include "scales/scalestore.h"
 
@@ -23,7 +24,9 @@ struct StoreWriteFailure {
 // the scale loaded from that entry, with the operations of the scale settings dialog (New,
 // Rename, Delete, Save, Ruler Default). The dialog edits through this; it holds no list of its
 // own. Every write of the store goes through here, and every failed write is reported once
-// through Deps::writeFailed, naming the file and the reason. UI thread only.
+// through Deps::writeFailed, naming the file and the reason. What the store's lines have no room
+// for (the picture size and camera of a calibration) lives in its side file, ScaleFacts, and
+// comes with the selected scale (RulerScaleControl::calibratedSize, cameraKey). UI thread only.
 class ScaleLibrary
 {
 public:
@@ -37,8 +40,8 @@ public:
     };
     explicit ScaleLibrary(Deps deps);
 
-    // FormCreate: reads the store (a missing or short one is rebuilt and written) and loads the
-    // first scale.
+    // FormCreate: reads the store (a missing or short one is rebuilt and written) and its side
+    // file, and loads the first scale.
     void open();
     // Model recognition: the store is read again and the selected scale reloaded.
     void reload();
@@ -60,11 +63,18 @@ public:
     bool select(int index);
     // The first entry of that name, or -1.
     int find(const QString &name) const { return int(store_.names().indexOf(name)); }
+    // The scale remembered for a start or a camera: the first of `names` (best first) that the
+    // list holds is selected, else the first entry. The index selected.
+    int selectFirstOf(const QStringList &names);
+    // The camera the scale at `index` was calibrated with; empty when not known.
+    QString scaleCameraKey(int index) const { return facts_.fact(store_.names().value(index)).cameraKey; }
     // The detected monitor width, 0 for none.
     float detectedMonitorWidthCm() const;
 
     // New: a scale of that name with zero millimetre lengths, the store's defaults, the colour and
-    // magnification mode shown, appended, written and selected.
+    // magnification mode shown, appended, written and selected. Its monitor width is the detected
+    // one, else the width the current scale uses on this machine: a new scale does not forget
+    // the monitor.
     std::error_code addNew(const QString &name, platform::ColorRef colour, int magnificationMode);
     // A scale from a picture (its name, unit and lengths; the look of a rebuilt store), appended,
     // written and selected.
@@ -72,8 +82,10 @@ public:
     // Rename and Delete touch user scales only (not the built-in ones); Delete selects the one before.
     std::error_code renameSelected(const QString &name);
     std::error_code removeSelected();
-    // Save: the controls into the selected entry and the current scale, written.
-    std::error_code saveSelected(const ScaleControls &controls);
+    // Save: the controls into the selected entry and the current scale, written. `calibration`,
+    // when given, is what the lengths were calibrated against (kept in the side file); without it
+    // the entry keeps what it had.
+    std::error_code saveSelected(const ScaleControls &controls, const ScaleFact *calibration = nullptr);
     // "Ruler Default" checked: the list in memory becomes the built-in scales, the first selected;
     // false (nothing changes) without the marker file. Nothing is written until a Save.
     bool showDefaults();
@@ -87,9 +99,12 @@ private:
     std::error_code write();
     std::error_code report(std::error_code ec);
     std::error_code appendAndSelect(RulerScaleControl scale);
+    // The side file after the list changed: facts of names no longer listed go; written.
+    std::error_code writeFacts();
 
     Deps deps_;
     ScaleStore store_;
+    ScaleFacts facts_;
     RulerScaleControl current_;
     int selected_ = 0;
 };

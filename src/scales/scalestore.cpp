@@ -13,9 +13,43 @@ namespace scales {
 
 namespace {
 
-// Largest mm spin value a stored scale can carry: lines 3 and 4 hold hundredths of a millimetre
-// even for um and mil scales, whose bounds reach 16500 mm.
-constexpr std::int32_t kMaxStoredMmSpin = 1650000;
+// Largest mm spin value a stored scale can carry, for the writer and the reader alike: lines 3
+// and 4 hold hundredths of a millimetre even for um and mil scales, whose bounds reach 16500 mm
+// (16500000 um, 649605 mil); the hundredth above leave room for the step that makes a mil or
+// inch scale read back exactly (storedMmSpin).
+constexpr std::int32_t kMaxStoredMmSpin = 1650100;
+
+// The hundredths of a millimetre that lines 3 and 4 hold for a scale. A mm scale stores its own
+// spin values. A scale kept in another unit stores the hundredths that read back (as scaleAt
+// derives every unit from them) as its own spin values: a 200000 um scale is 20000, not the mm
+// field's bound of 16500, and a 10000 mil scale is 25401, since 25400 reads back as 9999 mil.
+AxisPair<std::int32_t> storedMmSpin(const RulerScaleControl &s)
+{
+    const std::size_t mm = std::size_t(ScaleUnit::Millimetre);
+    const std::size_t own = std::size_t(s.unit);
+    if (own == mm)
+        return s.spinValues[mm];
+    const auto clamp = [](double v) {
+        return v <= 0 || !std::isfinite(v) ? 0 : v >= kMaxStoredMmSpin ? kMaxStoredMmSpin : std::int32_t(v);
+    };
+    const std::int32_t h0 = clamp(std::trunc(double(s.lengths[mm].horizontal) * 100.0));
+    const std::int32_t v0 = clamp(std::trunc(double(s.lengths[mm].vertical) * 100.0));
+    AxisPair<std::int32_t> best{h0, v0};
+    bool hFound = false, vFound = false;
+    for (std::int32_t d = 0; d <= 8 && !(hFound && vFound); ++d) {
+        RulerScaleControl back;
+        setLengthsFromMillimetreSpin(back, clamp(h0 + d), clamp(v0 + d));
+        if (!hFound && back.spinValues[own].horizontal == s.spinValues[own].horizontal) {
+            best.horizontal = clamp(h0 + d);
+            hFound = true;
+        }
+        if (!vFound && back.spinValues[own].vertical == s.spinValues[own].vertical) {
+            best.vertical = clamp(v0 + d);
+            vFound = true;
+        }
+    }
+    return best;
+}
 
 enum Line { kName, kNumber, kUnit, kHSpin, kVSpin, kHPos, kVPos, kHOrigin, kVOrigin, kColour, kMonitorMode,
             kManualWidth, kMonitorUnit, kDisplayMag, kMagMode };
@@ -206,7 +240,7 @@ RulerScaleControl ScaleStore::scaleAt(int index) const
 
 QStringList ScaleStore::scaleLines(const RulerScaleControl &s)
 {
-    const AxisPair<std::int32_t> &mm = s.spinValues[std::size_t(ScaleUnit::Millimetre)];
+    const AxisPair<std::int32_t> mm = storedMmSpin(s);
     return {s.name,
             QString::number(s.number),
             QString::number(int(s.unit)),

@@ -37,6 +37,9 @@ public:
     // its setter by the one writer named beside it.
     const DefaultData &settings() const { return settings_; }
     const ListPaths &curListPath() const { return curListPath_; }
+    // The library folders the user chose, stored in the settings file. They differ from the ones
+    // in use while a timed capture or a conversion has its output folder shown for the run.
+    const ListPaths &userListPath() const { return userListPath_; }
     CaptureNumbers captureNumbers() const
     {
         return {settings_.TodayDate, settings_.BmpNumber, settings_.JpgNumber, settings_.AviNumber};
@@ -45,10 +48,13 @@ public:
     {
         settings_ = data;
         curListPath_ = curListPath;
+        userListPath_ = curListPath;
     }
     void setLanguage(const QString &language) { settings_.Language = language; }   // the shell
     void setAutoSave(bool on) { settings_.AutoSave = on; }                          // the shell (menu item)
     void setMjpgPreview(bool on) { settings_.MJPG_2M = on; }                        // camera controller
+    void setSnapToEdge(bool on) { settings_.SnapToEdge = on; }                      // measure controller (drawing bar)
+    void setScaleName(const QString &name) { settings_.ScaleName = name; }          // the composition root (scales)
     void setCaptureNumbers(const CaptureNumbers &n)                                 // still image's capture counter
     {
         settings_.TodayDate = n.todayDate;
@@ -56,7 +62,12 @@ public:
         settings_.JpgNumber = n.jpg;
         settings_.AviNumber = n.avi;
     }
-    void setListPath(int kind, const QString &folder) { curListPath_[std::size_t(kind)] = folder; }   // thumbnail browser
+    void setListPath(int kind, const QString &folder)   // thumbnail browser: the user's choice
+    {
+        curListPath_[std::size_t(kind)] = folder;
+        userListPath_[std::size_t(kind)] = folder;
+    }
+    void useToolFolder(int kind, const QString &folder) { curListPath_[std::size_t(kind)] = folder; }   // thumbnail browser
 
 Q_SIGNALS:
     void flagsChanged();
@@ -73,6 +84,7 @@ private:
     AppFlags flags_;
     DefaultData settings_;
     ListPaths curListPath_;
+    ListPaths userListPath_;
 };
 
 } // namespace state

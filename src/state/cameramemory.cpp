@@ -19,9 +19,8 @@ const QString kSize = QStringLiteral("Size");
 const QString kRate = QStringLiteral("FrameRate");
 const QString kMjpg = QStringLiteral("MjpgPreview");
 const QString kFlip = QStringLiteral("Flip");
+const QString kScale = QStringLiteral("Scale");
 const QString kControlPrefix = QStringLiteral("Control.");
-
-constexpr int kMaxSide = 65535;
 
 std::optional<platform::FourCC> parseFourcc(const QString &text)
 {
@@ -32,19 +31,6 @@ std::optional<platform::FourCC> parseFourcc(const QString &text)
             return std::nullopt;
     const QByteArray b = text.toLatin1();
     return platform::fourcc(b[0], b[1], b[2], b[3]);
-}
-
-// "1600x1200"
-std::optional<std::pair<int, int>> parseSize(const QString &text)
-{
-    const QStringList parts = text.split(u'x');
-    if (parts.size() != 2)
-        return std::nullopt;
-    bool okW = false, okH = false;
-    const int w = parts[0].toInt(&okW), h = parts[1].toInt(&okH);
-    if (!okW || !okH || w <= 0 || h <= 0 || w > kMaxSide || h > kMaxSide)
-        return std::nullopt;
-    return std::pair{w, h};
 }
 
 // "30/1" frames per so many seconds; "0/1" is "whatever the camera gives".
@@ -97,6 +83,8 @@ public:
             else
                 problem(section, kFlip, *v, "not an orientation (0 to 3)");
         }
+        if (const auto v = text(section, kScale); v && !v->isEmpty())
+            r.scale = *v;
         for (const QString &key : doc_.keys(section)) {
             if (!key.startsWith(kControlPrefix, Qt::CaseInsensitive))
                 continue;
@@ -120,7 +108,7 @@ private:
         if (!code && !size)
             return;
         const auto fourcc = code ? parseFourcc(*code) : std::nullopt;
-        const auto wh = size ? parseSize(*size) : std::nullopt;
+        const auto wh = size ? platform::parseProfileSize(*size) : std::nullopt;
         if (!fourcc) {
             problem(section, kFormat, code.value_or(QString()), "not a four-character pixel format");
             return;
@@ -131,8 +119,8 @@ private:
         }
         RememberedFormat f;
         f.format.code = *fourcc;
-        f.format.width = wh->first;
-        f.format.height = wh->second;
+        f.format.width = wh->width();
+        f.format.height = wh->height();
         f.format.rate = {0, 1};
         if (const auto rate = text(section, kRate)) {
             if (const auto parsed = parseRate(*rate))
@@ -202,6 +190,8 @@ bool CameraMemory::save(QString &error)
         }
         if (r.flipMode)
             doc.setValue(section, kFlip, QString::number(*r.flipMode));
+        if (r.scale)
+            doc.setValue(section, kScale, *r.scale);
         for (const auto &[id, value] : r.controls)
             doc.setValue(section, kControlPrefix + QStringLiteral("%1").arg(id, 8, 16, QLatin1Char('0')), QString::number(value));
     }

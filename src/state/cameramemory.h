@@ -28,13 +28,14 @@ struct RememberedFormat {
 // What the program remembers of one camera. A camera seen for the first time has an empty
 // record and starts with the program's defaults.
 //
-// To remember more of a camera (the chosen scale, the size it was calibrated at), add the field
+// To remember more of a camera, add the field
 // here and its key to CameraMemory's reader and writer; everything else carries records whole.
 struct CameraRecord {
     QString name;                                   // the menu name it had last, for a reader of the file
     std::optional<RememberedFormat> format;
     std::map<std::uint32_t, int> controls;          // V4L2 control id -> the value last set
     std::optional<int> flipMode;                    // 0..3 as the orientation buttons set it
+    std::optional<QString> scale;                   // the ruler scale chosen last with it, by name
     friend bool operator==(const CameraRecord &, const CameraRecord &) = default;
 };
 
@@ -51,6 +52,7 @@ struct CameraRecord {
 //   FrameRate=30/1
 //   MjpgPreview=1
 //   Flip=3
+//   Scale=Micro1mm
 //   Control.00980900=-30
 //
 // Written whole and atomically; keys this program does not know (or could not read) are kept.

@@ -103,6 +103,7 @@ namespace state {
     X(ST_3PointsFillet, RadioAction, DrawStyleMenu, None, "", "", Caption)                                   \
     X(ST_4PointsAngle, RadioAction, DrawStyleMenu, None, "", "", Caption)                                    \
     X(ST_Polygon, RadioAction, DrawStyleMenu, None, "", "", Caption)                                         \
+    X(ST_EdgeCircle, RadioAction, DrawStyleMenu, None, "", "", Caption)                                      \
     /* The still-image editor's drop-down menus and the picture's pop-up menu */                         \
     X(TntPM_EditLineStyle, PopupMenu, Window, EditLineStyleMenu, "", "", None)                           \
     X(ELS_Solid, RadioAction, EditLineStyleMenu, None, "", "", Caption)                                  \
@@ -150,11 +151,15 @@ namespace state {
     X(ReturnMain_Btn, MainButton, Window, None, "returntomain.bmp", "", None)                                \
     X(ReturnMain_Image, Label, Window, None, "returntomain_Gray.bmp", "", None)                              \
     X(VideoArea, Area, Window, None, "", "", None)                                                           \
+    X(VideoSeek_TKB, TrackBar, Window, None, "", "", None)                                                   \
     X(CoverPanel, Area, Window, None, "", "", None)                                                          \
     X(DeviceStatus_Lab, Label, Window, None, "", "", None)                                                   \
     X(LogoImage_RW, Label, Window, None, "", "", None)                                                       \
     X(EditorStatus_Lab, Label, Window, None, "", "", None)                                                   \
     X(CoverLayer, Area, Window, None, "", "", None)                                                          \
+    X(StatusBar, Area, Window, None, "", "", None)                                                           \
+    X(StatusRecording_Lab, Label, Window, None, "", "", None)                                                \
+    X(StatusOrientation_Lab, Label, Window, None, "", "", None)                                              \
     /* Tool bars and their controls */                                                                      \
     X(ToolBar_ImageEdit1, ToolBar, Window, ImageEdit1, "", "", None)                                         \
     X(ImgBar_NormalMode, CheckButton, ImageEdit1, None, "ImgBar_NormalMode.bmp", "", Hint)                   \
@@ -262,6 +267,7 @@ namespace state {
     X(DrawRulerTB_PenStyle, ComboBox, DrawRuler, None, "DrawRulerTB_PenStyle.bmp", "", Hint)                 \
     X(DrawRulerTB_SetColor, Button, DrawRuler, None, "DrawRulerTB_SetColor.bmp", "", Hint)                   \
     X(DrawRulerTB_ClearFrame, Button, DrawRuler, None, "DrawRulerTB_ClearFrame.bmp", "", Hint)               \
+    X(DrawRulerTB_SnapEdge, CheckButton, DrawRuler, None, "DrawRulerTB_SnapEdge.bmp", "", Hint)              \
     X(Cross_ToolBar, ToolBar, Window, Cross, "", "", None)                                                   \
     X(CrossTB_Cross, CheckButton, Cross, None, "CrossTB_Cross.bmp", "", Hint)                                \
     X(CrossTB_CrossSB, ScrollBar, Cross, None, "", "", Hint)                                                 \
@@ -277,8 +283,25 @@ namespace state {
     X(CrossTB_Circle_Lab, Label, Cross, None, "", "", None)                                                  \
     X(CrossTB_LineColor, Button, Cross, None, "CrossTB_LineColor.bmp", "", Hint)                             \
     X(CrossTB_Clear, Button, Cross, None, "CrossTB_Clear.bmp", "", Hint)                                     \
-    /* Focus stacking (appended: the Tools menu takes it last) */                                            \
-    X(FocusStack_Tool, Action, ToolMenu, None, "", "", Caption)
+    /* Focus stacking */                                                                                     \
+    X(FocusStack_Tool, Action, ToolMenu, None, "", "", Caption)                                              \
+    /* The focus aids: switches in the Tools menu and on their tool bar beside the live-mode buttons */     \
+    X(FocusAidMenu_Sep1, Separator, ToolMenu, None, "", "", None)                                            \
+    X(SharpnessMeter_Tool, CheckAction, ToolMenu, None, "", "", Caption)                                     \
+    X(FocusPeaking_Tool, CheckAction, ToolMenu, None, "", "", Caption)                                       \
+    X(PeakingColor_Tool, Action, ToolMenu, None, "", "", Caption)                                            \
+    X(LiveHistogram_Tool, CheckAction, ToolMenu, None, "", "", Caption)                                      \
+    X(ClippingWarning_Tool, CheckAction, ToolMenu, None, "", "", Caption)                                    \
+    X(LineProfile_Tool, CheckAction, ToolMenu, None, "", "", Caption)                                        \
+    X(FocusAid_ToolBar, ToolBar, Window, FocusAid, "", "", None)                                             \
+    X(FocusTB_Meter, CheckButton, FocusAid, None, "FocusTB_Meter.bmp", "", Hint)                             \
+    X(FocusTB_Region, CheckButton, FocusAid, None, "FocusTB_Region.bmp", "", Hint)                           \
+    X(FocusTB_Peaking, CheckButton, FocusAid, None, "FocusTB_Peaking.bmp", "", Hint)                         \
+    X(FocusTB_PeakingColor, Button, FocusAid, None, "FocusTB_PeakingColor.bmp", "", Hint)                    \
+    X(FocusAid_Sep1, Separator, FocusAid, None, "", "", None)                                                \
+    X(FocusTB_Histogram, CheckButton, FocusAid, None, "FocusTB_Histogram.bmp", "", Hint)                     \
+    X(FocusTB_Zebra, CheckButton, FocusAid, None, "FocusTB_Zebra.bmp", "", Hint)                             \
+    X(FocusTB_Profile, CheckButton, FocusAid, None, "FocusTB_Profile.bmp", "", Hint)
 
 // What a control is; the window builds each kind its own way.
 enum class ControlKind : std::uint8_t {
@@ -307,6 +330,7 @@ enum class ControlGroup : std::uint8_t {
     PopupVideo, DrawStyleMenu, EditLineStyleMenu, EditBrushStyleMenu, EditDrawStyleMenu, ViewerImageMenu,
     MainButtons, Window,
     ImageEdit1, ImageEdit2, MediaPlay, ImageProcess, Compare, ChangeMode, VideoCtrl, DrawRuler, Cross,
+    FocusAid,
 };
 
 // The language text a control takes: "<name>->Caption" or "<name>->Hint".

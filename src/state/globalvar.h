@@ -25,6 +25,11 @@ struct DefaultData {
     bool MI_ExtraInfo = false;
     bool MI_OnTop = false;
     qint16 MI_OutputFmt = 0;
+    // The drawing bar's edge snapping toggle.
+    bool SnapToEdge = false;
+    // The ruler scale chosen last, by name: selected again at the next start (a camera that has a
+    // scale of its own remembered in Cameras.ini takes that one when it opens).
+    QString ScaleName;
 };
 
 // The daily capture counters of the settings record: the day they count for (the short date text)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -11,8 +12,9 @@ namespace state {
 enum MessageIcon { kIconQuestion = 0, kIconAttention = 1, kIconError = 2, kIconInformation = 3 };
 enum MessageResult { kResultOk = 1, kResultCancel = 2 };
 
-// ShowMessageBox by language keys: text key, caption key, Cancel offered, icon; kResultOk or
-// kResultCancel.
-using ShowMessageBoxFn = std::function<int(const QString &textKey, const QString &captionKey, bool withCancel, int icon)>;
+// ShowMessageBox by language keys: text key, the arguments for its "%1", "%2" ..., caption key,
+// Cancel offered, icon; kResultOk or kResultCancel.
+using ShowMessageBoxFn = std::function<int(const QString &textKey, const QStringList &arguments, const QString &captionKey,
+                                           bool withCancel, int icon)>;
 
 } // namespace state

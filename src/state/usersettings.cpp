@@ -16,6 +16,7 @@ const QString kSetting = QStringLiteral("Setting");
 const QString kPhotoDate = QStringLiteral("PhotoDate");
 const QString kPhotoNumber = QStringLiteral("PhotoNumber");
 const QString kMiSetting = QStringLiteral("MI_Setting");
+const QString kScale = QStringLiteral("Scale");
 
 QString boolText(bool b) { return b ? QStringLiteral("1") : QStringLiteral("0"); }
 
@@ -121,6 +122,8 @@ std::vector<platform::ProfileEntry> settingsEntries(const DefaultData &d, const 
         {kMiSetting, "DefData.MI_ExtraInfo", boolText(d.MI_ExtraInfo)},
         {kMiSetting, "DefData.MI_OnTop", boolText(d.MI_OnTop)},
         {kMiSetting, "DefData.MI_OutputFmt", QString::number(d.MI_OutputFmt)},
+        {kSetting, "DefData.SnapToEdge", boolText(d.SnapToEdge)},
+        {kScale, "DefData.ScaleName", d.ScaleName},
     };
 }
 
@@ -140,6 +143,8 @@ void readSettings(const platform::ProfileStore &s, DefaultData &d, const ListPat
     d.MI_OnTop = readBool(s, kMiSetting, "DefData.MI_OnTop", false);
     const qint32 fmt = readInt(s, kMiSetting, "DefData.MI_OutputFmt", 0);
     d.MI_OutputFmt = (fmt >= -32768 && fmt <= 32767) ? qint16(fmt) : qint16(0);
+    d.SnapToEdge = readBool(s, kSetting, "DefData.SnapToEdge", false);
+    d.ScaleName = readText(s, kScale, "DefData.ScaleName", QString());
 }
 
 void readPhotoNumbers(const platform::ProfileStore &s, DefaultData &d)

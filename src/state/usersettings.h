@@ -35,7 +35,8 @@ struct UserPaths {
 QStringList createUserFolders(const UserPaths &paths);
 
 // Every key of the settings file, in the order it is written. The three folders are always
-// written from the folders in use, never from the record's path fields.
+// written from the library folders the user chose (AppState::userListPath), never from the
+// record's path fields.
 std::vector<platform::ProfileEntry> settingsEntries(const DefaultData &data, const ListPaths &curListPath);
 
 // Reads every key but the three capture counters; missing or non-numeric keys take the defaults.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -17,6 +18,20 @@ int framePeriodMs(int framesPerSecond);
 // The pictures of `folder` of one type whose content is what their name says ("BM" for .bmp,
 // FF D8 for .jpg; a JPEG named .bmp is not a BMP), by name.
 QStringList listPictures(const QString &folder, bool jpg);
+
+// The AVI writer (avimux) takes pictures of 16 to 4096 pixels a side.
+constexpr int kMinVideoSide = 16;
+constexpr int kMaxVideoSide = 4096;
+
+// A chosen picture the video cannot be made of.
+struct UnfitPicture {
+    QString name;
+    QSize size;   // as decoded, or as its header claims when it is too large to decode
+};
+// The picture that gives the video its size is the first one readable in the order written;
+// later ones of another size are skipped. When the writer cannot take that size, the picture
+// and its size; nullopt when it can, or when no picture is readable at all.
+std::optional<UnfitPicture> unfitFirstPicture(const QString &folder, const QStringList &chosen, bool reverse);
 
 // Where a sequence played or written in `reverse` starts, and the position after `index`:
 // nullopt past the end unless `repeat` starts it again.

@@ -2,6 +2,7 @@
 
 #include "tools/imagestovideo.h"
 #include "tools/toolnaming.h"
+#include "platform/atomicfile.h"
 #include "platform/aviwriter.h"
 #include "platform/diagnosticslog.h"
 #include "platform/mediaworker.h"
@@ -34,6 +35,7 @@ bool ImagesToVideoConverter::start(const ImagesToVideoJob &job)
     writer_ = createWriter_(options);
     index_ = startIndex(int(job_.chosen.size()), job_.reverse);
     processed_ = written_ = 0;
+    writeError_ = {};
     finish_ = cancelled_ = false;
     converting_ = true;
     Q_EMIT progressed({ConversionStatus::Processing, 0, 0, job_.chosen.size()});
@@ -68,7 +70,7 @@ void ImagesToVideoConverter::finishNow()
 
 ImagesToVideoResult ImagesToVideoConverter::result(bool fileWritten) const
 {
-    return {cancelled_, written_, int(job_.chosen.size()), fileWritten};
+    return {cancelled_, written_, int(job_.chosen.size()), fileWritten, writeError_};
 }
 
 void ImagesToVideoConverter::scheduleNext()
@@ -93,6 +95,7 @@ struct FrameOutcome {
     platform::FrameWrite write = platform::FrameWrite::Unknown;
     bool loadFailed = false;
     QString why;
+    std::error_code writeError;
 };
 
 } // namespace
@@ -117,6 +120,8 @@ void ImagesToVideoConverter::addOne()
                 return out;
             }
             out.write = writer->addFrame(picture.bitmap);
+            if (out.write == platform::FrameWrite::WriterError)
+                out.writeError = writer->error();
             return out;
         },
         [this, name](FrameOutcome out) {
@@ -129,6 +134,12 @@ void ImagesToVideoConverter::addOne()
                 log_.append(QStringLiteral("I2V skipped ") + name + QStringLiteral(": not the size of the first frame"));
             } else if (out.write == platform::FrameWrite::Written) {
                 ++written_;
+            } else if (platform::isDiskFull(out.writeError)) {
+                // No later frame can be written either.
+                log_.append(QStringLiteral("I2V disk full: ") + job_.outputPath);
+                writeError_ = out.writeError;
+                cancelled_ = true;
+                finish_ = true;
             }
             ++processed_;
             const int count = int(job_.chosen.size());
@@ -142,27 +153,40 @@ void ImagesToVideoConverter::addOne()
         });
 }
 
+namespace {
+
+struct ClosedFile {
+    bool ok = false;
+    int frames = 0;
+    std::error_code error;
+};
+
+} // namespace
+
 void ImagesToVideoConverter::closeFile()
 {
     inFlight_ = true;
     worker_->post(
         [writer = writer_] {
             const bool ok = writer && writer->close();
-            return std::make_pair(ok, writer ? writer->framesWritten() : 0);
+            return ClosedFile{ok, writer ? writer->framesWritten() : 0, writer ? writer->error() : std::error_code()};
         },
-        [this](std::pair<bool, int> closed) {
+        [this](ClosedFile closed) {
             inFlight_ = false;
-            written_ = closed.second;
+            written_ = closed.frames;
+            // The end of the file (its index) may be what no longer fitted.
+            if (!writeError_ && platform::isDiskFull(closed.error))
+                writeError_ = closed.error;
             writer_.reset();
             converting_ = false;
             log_.append(QStringLiteral("I2V Convert Finished"));
             log_.append(QStringLiteral("I2V Thread Terminate"));
             const int count = int(job_.chosen.size());
             // Finished only when the file holds frames; a run that wrote none left no file.
-            const bool stopped = cancelled_ || !closed.first;
+            const bool stopped = cancelled_ || !closed.ok;
             Q_EMIT progressed({stopped ? ConversionStatus::Stopped : ConversionStatus::Finished,
                                percentUp(processed_, count), written_, count});
-            Q_EMIT finished(result(closed.first));
+            Q_EMIT finished(result(closed.ok));
         });
 }
 

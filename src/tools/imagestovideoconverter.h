@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tools/conversionstatus.h"
+#include "platform/atomicfile.h"
 
 #include <QObject>
 #include <QString>
@@ -9,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <system_error>
 
 namespace platform {
 class AviWriter;
@@ -37,12 +39,15 @@ struct ImagesToVideoResult {
     int framesWritten = 0;
     int count = 0;
     bool fileWritten = false;   // the AVI is in place (at least one frame)
+    std::error_code writeError;   // why the writer failed (ENOSPC: the disk is full); the run then ended
+    bool diskFull() const { return platform::isDiskFull(writeError); }
 };
 
 // The paced conversion: every period one step runs on the owner (UI) thread and hands one picture
 // (decode it, add it as a frame) to a worker thread; the next period starts when it came back.
 // Pictures that cannot be read, or whose size differs from the first frame, are skipped and
-// logged. The writer is closed on the worker too, except by finishNow().
+// logged. A full disk ends the run at once: nothing more can be written, and the half-written file
+// is removed. The writer is closed on the worker too, except by finishNow().
 class ImagesToVideoConverter final : public QObject
 {
     Q_OBJECT
@@ -82,6 +87,7 @@ private:
     int index_ = 0;
     int processed_ = 0;
     int written_ = 0;
+    std::error_code writeError_;
     bool finish_ = false;
     bool cancelled_ = false;
     bool converting_ = false;

@@ -9,7 +9,8 @@ VideoInfo videoInfoOf(const platform::AviFrameData &data)
     VideoInfo info;
     info.lengthSeconds = data.lengthSeconds > 0 && std::isfinite(data.lengthSeconds) ? data.lengthSeconds : 0;
     info.framesPerSecond = data.framesPerSecond > 0 && std::isfinite(data.framesPerSecond) ? data.framesPerSecond : 0;
-    info.totalFrames = std::int64_t(info.lengthSeconds * info.framesPerSecond);
+    // The count the player and the frame grabber use, so the dialog shows the frames they know.
+    info.totalFrames = data.totalFrames();
     const long long whole = (long long)info.lengthSeconds;
     info.seconds = int(whole % 60);
     info.minutes = int(whole / 60 % 60);

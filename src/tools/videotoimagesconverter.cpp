@@ -1,6 +1,7 @@
 #include "videotoimagesconverter.h"
 
 #include "tools/toolnaming.h"
+#include "platform/atomicfile.h"
 #include "platform/diagnosticslog.h"
 #include "platform/mediaworker.h"
 #include "platform/picturecodec.h"
@@ -30,6 +31,7 @@ bool VideoToImagesConverter::start(const VideoToImagesJob &job)
     running_ = true;
     cancelled_ = false;
     newRun_ = true;
+    writeError_ = {};
     phase_ = 0;
     log_.append(QStringLiteral("Run Thread"));
     scheduleNext();
@@ -132,6 +134,7 @@ struct FrameOutcome {
     bool firstFailed = false;
     bool written = false;
     QString why;
+    std::error_code writeError;
 };
 
 } // namespace
@@ -163,8 +166,13 @@ void VideoToImagesConverter::convertOne()
                 const platform::WriteResult w =
                     jpg ? platform::writeJpegFile(target, *frame, quality) : platform::writeBmpFile(target, *frame);
                 out.written = w.ok();
-                if (!w.ok())
+                if (!w.ok()) {
                     out.why = platform::pictureErrorText(w.error) + u' ' + QString::fromStdString(w.system.message());
+                    out.writeError = w.system;
+                    // Trying again cannot make room.
+                    if (platform::isDiskFull(w.system))
+                        break;
+                }
             }
             return out;
         },
@@ -172,7 +180,11 @@ void VideoToImagesConverter::convertOne()
             inFlight_ = false;
             if (out.firstFailed)
                 log_.append(QStringLiteral("WriteBitmapBits1 error"));
-            if (!out.written) {
+            if (!out.written && platform::isDiskFull(out.writeError)) {
+                log_.append(target + QStringLiteral(": ") + out.why);
+                writeError_ = out.writeError;
+                cancelled_ = true;
+            } else if (!out.written) {
                 log_.append(QStringLiteral("WriteBitmapBits2 error"));
                 log_.append(target + QStringLiteral(": ") + out.why);
                 tooManyFailures();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tools/conversionstatus.h"
+#include "platform/atomicfile.h"
 
 #include <QObject>
 #include <QString>
@@ -8,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <system_error>
 
 namespace platform {
 class DiagnosticsLog;
@@ -33,7 +35,8 @@ struct VideoToImagesJob {
 // The paced conversion: every period one step runs on the owner (UI) thread, and the step only
 // hands its work (opening the video, decoding one frame and writing its file) to a worker thread;
 // the next period starts when that work came back. Phases: 0 set-up, 1 converting, 2 finishing.
-// A set-up or a frame that keeps failing ends the run, cancelled, after 16 failures in a row.
+// A set-up or a frame that keeps failing ends the run, cancelled, after 16 failures in a row; a
+// full disk ends it at once (writeError() says so), keeping the files written whole.
 class VideoToImagesConverter final : public QObject
 {
     Q_OBJECT
@@ -54,6 +57,9 @@ public:
     bool running() const { return running_; }
     int phase() const { return phase_; }
     long long filesDone() const { return done_; }
+    // Why the last run ended early on a write: ENOSPC for a full disk; empty otherwise.
+    const std::error_code &writeError() const { return writeError_; }
+    bool endedOnFullDisk() const { return platform::isDiskFull(writeError_); }
     const VideoToImagesJob &job() const { return job_; }
 
 Q_SIGNALS:
@@ -82,6 +88,7 @@ private:
     bool inFlight_ = false;
     int failures_ = 0;
     long long done_ = 0;
+    std::error_code writeError_;
 };
 
 } // namespace tools

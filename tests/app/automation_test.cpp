@@ -209,27 +209,9 @@ TEST(Automation, ClosingTheProgramFinishesARunningImagesToVideoFile)
 {
     Program p;
     AutomationController &a = p.app->automation();
-    const QString pictures = p.shell().paths().defListPath[state::kListBmp] + QStringLiteral("/series");
-    const QString out = p.shell().paths().defListPath[state::kListAvi] + QStringLiteral("/out");
-    ASSERT_TRUE(QDir().mkpath(pictures));
-    ASSERT_TRUE(QDir().mkpath(out));
-    for (int i = 0; i < 60; ++i)
-        ASSERT_TRUE(platform::writeBmpFile(pictures + QStringLiteral("/p%1.bmp").arg(i, 2, 10, QLatin1Char('0')),
-                                           platform::Bitmap(320, 240, platform::rgbColor(i * 4, 0, 0)))
-                        .ok());
-    p.dialogs.other = [&](QDialog &d) {
-        auto &dlg = static_cast<tools::ui::TImg2VidDlg &>(d);
-        dlg.setInputType(false);
-        dlg.setOpenFolder(pictures);
-        dlg.setSaveFolder(out);
-        dlg.setFileNameMode(1);
-        dlg.selectAll();
-        dlg.I2V_Execute_BtnClick();
-        return dlg.result();
-    };
-    ASSERT_TRUE(p.enabled(C::Img2Vid_Tool));
     QSignalSpy progress(&a.img2VidConverter(), &tools::ImagesToVideoConverter::progressed);
-    p.shell().controls().action(C::Img2Vid_Tool)->trigger();
+    QString out;
+    ASSERT_TRUE(p.startImagesToVideo(60, out));
     ASSERT_TRUE(a.img2VidConverter().converting());
     EXPECT_FALSE(p.enabled(C::Img2Vid_Tool));
     EXPECT_EQ(a.infoDialog().currentPage(), tools::ui::TToolInfoDlg::kImagesToVideoPage);

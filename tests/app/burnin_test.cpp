@@ -22,6 +22,7 @@
 #include "platform/picturecodec.h"
 
 #include <QAbstractButton>
+#include <QButtonGroup>
 #include <QAction>
 #include <QClipboard>
 #include <QDir>
@@ -115,7 +116,17 @@ TEST(BurnIn, SaveWithScaleNamesTheFileAfterTheScaleAndBurnsTheBarIn)
     ASSERT_TRUE(p.app->camera().camera().isFrozen());
     p.clickTool(C::DrawRulerTB_SaveImage);
     EXPECT_TRUE(QFileInfo::exists(bmpFolder + "/Bmp_h100v75mm_20141111_00005.bmp"));
-    // A save right after a save is not swallowed: nothing in between refreshed the layer.
+    // One save per click: a second click with no layer refresh in between writes nothing.
+    p.clickTool(C::DrawRulerTB_SaveImage);
+    QCoreApplication::processEvents();
+    p.clickTool(C::DrawRulerTB_SaveImage);
+    EXPECT_FALSE(QFileInfo::exists(bmpFolder + "/Bmp_h100v75mm_20141111_00006.bmp"));
+    EXPECT_EQ(QDir(bmpFolder).entryList({"Bmp_h100v75mm_*"}, QDir::Files).size(), 2);
+    // A copy writes no file: it is not held back.
+    EXPECT_FALSE(p.app->measure().SaveDrawImage(true).isNull());
+    // A refreshed layer (here a new line) makes the next click save again.
+    QTest::mouseClick(video, Qt::LeftButton, Qt::NoModifier, QPoint(100, 300));
+    QTest::mouseClick(video, Qt::LeftButton, Qt::NoModifier, QPoint(300, 300));
     p.clickTool(C::DrawRulerTB_SaveImage);
     EXPECT_TRUE(QFileInfo::exists(bmpFolder + "/Bmp_h100v75mm_20141111_00006.bmp"));
 }
@@ -185,4 +196,51 @@ TEST(BurnIn, DisplayOptionsOkChangesTheNextLabelsAndCancelNothing)
     };
     p.clickTool(C::DrawRulerTB_SetShowInfo);
     EXPECT_EQ(m.surface().session().labels().precision, 1);
+}
+
+// OK relabels the shapes on the picture, and the choices are there again after a restart.
+TEST(BurnIn, DisplayOptionsRelabelTheShapesDrawnAndSurviveARestart)
+{
+    Program p;
+    ASSERT_TRUE(p.connect());
+    p.drawMode();
+    p.clickTool(C::DrawRulerTB_Overlap);
+    p.shell().controls().action(C::ST_Line)->trigger();
+    camera::ui::VideoWidget *video = p.app->camera().videoWidget();
+    QTest::mouseClick(video, Qt::LeftButton, Qt::NoModifier, QPoint(100, 200));
+    QTest::mouseClick(video, Qt::LeftButton, Qt::NoModifier, QPoint(300, 200));
+    const platform::Bitmap before = p.app->measure().surface().layer();
+    p.dialogs.other = [](QDialog &dialog) {
+        auto &d = dynamic_cast<measure::ui::TShowMeasureInfoDlg &>(dialog);
+        d.precisionSpin()->setValue(7);
+        d.group(measure::ui::TShowMeasureInfoDlg::Circle)->button(4)->click();
+        d.okButton()->click();
+        return d.result();
+    };
+    p.clickTool(C::DrawRulerTB_SetShowInfo);
+    const measure::MeasuringSession &session = p.app->measure().surface().session();
+    ASSERT_GE(session.history().currentIndex(), 1);
+    EXPECT_EQ(session.history().node(std::size_t(session.history().currentIndex())).labels.precision, 7);
+    EXPECT_EQ(session.history().node(std::size_t(session.history().currentIndex())).labels.counter, 1);
+    EXPECT_NE(p.app->measure().surface().layer(), before);   // the line's label was written anew
+
+    p.shell().window().close();
+    p.app.reset();
+    p.app = std::make_unique<SendraApplication>(QStringLiteral(SENDRA_PROGRAM_DIR), p.log, p.clock,
+                                                p.system->services(), &p.presenter, &p.dialogs);
+    const measure::LabelSettings kept = p.app->measure().surface().session().labels();
+    EXPECT_EQ(kept.precision, 7);
+    EXPECT_EQ(kept.circleItem, 4);
+    EXPECT_EQ(kept.counter, 0);
+    p.dialogs.other = [](QDialog &dialog) {
+        auto &d = dynamic_cast<measure::ui::TShowMeasureInfoDlg &>(dialog);
+        EXPECT_EQ(d.precisionSpin()->value(), 7);
+        EXPECT_TRUE(d.group(measure::ui::TShowMeasureInfoDlg::Circle)->button(4)->isChecked());
+        d.cancelButton()->click();
+        return d.result();
+    };
+    p.app->window().show();
+    ASSERT_TRUE(p.connect());
+    p.drawMode();
+    p.clickTool(C::DrawRulerTB_SetShowInfo);
 }

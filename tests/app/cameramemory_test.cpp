@@ -56,6 +56,7 @@ TEST(CameraMemory, TwoCamerasRoundTripThroughTheFileAsWritten)
         a.format = state::RememberedFormat{{platform::kFourccMjpg, 1600, 1200, {30, 1}}, true};
         a.controls = {{cid::Brightness, -30}, {cid::ExposureAuto, 1}, {cid::ExposureAbsolute, 300}};
         a.flipMode = 1;
+        a.scale = "Micro1mm = 100 div";
         CameraRecord &b = m.recordFor("0c45:636b@1-3.4");
         b.format = state::RememberedFormat{{platform::kFourccYuyv, 800, 600, {0, 1}}, false};
         QString error;
@@ -65,7 +66,7 @@ TEST(CameraMemory, TwoCamerasRoundTripThroughTheFileAsWritten)
     for (const char *line : {"[Cameras]\n", "ShowAllCameras=0\n", "LastCamera=0c45:636b:MS-B2\n",
                              "[Camera 0c45:636b:MS-A1]\n", "Name=USB Microscope (MS-A1)\n", "Format=MJPG\n",
                              "Size=1600x1200\n", "FrameRate=30/1\n", "MjpgPreview=1\n", "Flip=1\n",
-                             "Control.00980900=-30\n", "Control.009a0901=1\n", "Control.009a0902=300\n",
+                             "Scale=Micro1mm = 100 div\n", "Control.00980900=-30\n", "Control.009a0901=1\n", "Control.009a0902=300\n",
                              "[Camera 0c45:636b@1-3.4]\n", "Size=800x600\n", "FrameRate=0/1\n"})
         EXPECT_TRUE(text.contains(line)) << line << "\n" << text.toStdString();
 
@@ -80,9 +81,12 @@ TEST(CameraMemory, TwoCamerasRoundTripThroughTheFileAsWritten)
     expectA.format = state::RememberedFormat{{platform::kFourccMjpg, 1600, 1200, {30, 1}}, true};
     expectA.controls = {{cid::Brightness, -30}, {cid::ExposureAuto, 1}, {cid::ExposureAbsolute, 300}};
     expectA.flipMode = 1;
+    expectA.scale = "Micro1mm = 100 div";
     EXPECT_EQ(*a, expectA);
     ASSERT_NE(again.find("0c45:636b@1-3.4"), nullptr);
     EXPECT_FALSE(again.find("0c45:636b@1-3.4")->flipMode.has_value());
+    // A camera that never chose a scale takes the one chosen last with any camera.
+    EXPECT_FALSE(again.find("0c45:636b@1-3.4")->scale.has_value());
 }
 
 TEST(CameraMemory, DamagedValuesAreNamedLeftOutAndKeptInTheFile)

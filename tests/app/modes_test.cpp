@@ -189,7 +189,7 @@ TEST(WindowPresets, ByResolutionSizesToTheCamera)
 TEST(WindowPresets, SingleWindowRowHasSixSlotsWrappingIntoTheLastColumn)
 {
     const ToolBarSizes bars{QSize(100, 28), QSize(300, 28)};
-    ButtonLayout b = singleWindowButtons(1280, bars);
+    ButtonLayout b = singleWindowButtons(1280, bars, QRect(0, 60, 1280, 800), true);
     EXPECT_EQ(b.mainButtons[0], QPoint(0, 0));     // connect
     EXPECT_EQ(b.mainButtons[1], QPoint(80, 0));    // capture
     EXPECT_EQ(b.mainButtons[5], QPoint(160, 0));   // record
@@ -200,18 +200,65 @@ TEST(WindowPresets, SingleWindowRowHasSixSlotsWrappingIntoTheLastColumn)
     EXPECT_FALSE(b.mainButtonShown[4]);
     EXPECT_EQ(b.modeToolBars, QPoint(480, 0));
     EXPECT_EQ(b.changeModeToolBar, QPoint(780, 0));
-    // 640 wide: free 160 is less than the compare bar: bars over the video.
-    b = singleWindowButtons(640, bars);
-    EXPECT_EQ(b.modeToolBars, QPoint(0, 60));
-    EXPECT_EQ(b.changeModeToolBar, QPoint(300, 60));
-    // 800 wide: free 320 holds the compare bar, not both: change-mode bar below it.
-    b = singleWindowButtons(800, bars);
+    EXPECT_FALSE(b.modeToolBarsMoved || b.changeModeToolBarMoved);
+    EXPECT_EQ(b.rowsBelowVideo, 0);
+    // 800 wide: free 320 holds the mode bars, not both: the change-mode bar below them.
+    b = singleWindowButtons(800, bars, QRect(0, 60, 800, 600), true);
+    EXPECT_EQ(b.modeToolBars, QPoint(480, 0));
     EXPECT_EQ(b.changeModeToolBar, QPoint(480, 28));
+    EXPECT_EQ(b.rowsBelowVideo, 0);
     // 300 wide: three columns; slots 3, 4, 5 stack in the last column.
-    b = singleWindowButtons(300, bars);
+    b = singleWindowButtons(300, bars, QRect(0, 60, 300, 200), true);
     EXPECT_EQ(b.mainButtons[6], QPoint(160, 60));
     EXPECT_EQ(b.returnButton, QPoint(160, 120));
     EXPECT_EQ(b.mainButtons[9], QPoint(160, 180));
+}
+
+TEST(WindowPresets, ABarWhoseFixedPlaceCoversThePictureOrAnotherBarGoesToTheNextFreeRow)
+{
+    struct Row {
+        const char *what;
+        int width;
+        QRect video;
+        bool mayGrow;
+        QSize modes;
+        QPoint modesAt, changeModeAt;
+        bool modesMoved, changeModeMoved;
+        int rowsBelow;
+    };
+    const QSize changeMode(100, 24);
+    const Row rows[] = {
+        // 640*480: neither beside the buttons (160 free) nor over the picture: the mode bars get
+        // a row below the picture, the change-mode bar fits beside the buttons.
+        {"640", 640, QRect(0, 60, 640, 480), true, QSize(398, 25), QPoint(0, 540), QPoint(480, 0), true, true, 25},
+        // 800*600: 320 free is still narrower than the widest mode bar.
+        {"800", 800, QRect(0, 60, 800, 600), true, QSize(398, 25), QPoint(0, 660), QPoint(480, 0), true, true, 25},
+        // A mode bar so wide that the change-mode bar no longer fits beside it below the picture
+        // nor beside the buttons (60 free): a second row.
+        {"540 wide", 540, QRect(0, 60, 540, 400), true, QSize(460, 25), QPoint(0, 460), QPoint(0, 485), true, true, 49},
+        // 1024*768: both beside the buttons, in their fixed places.
+        {"1024", 1024, QRect(0, 60, 1024, 768), true, QSize(398, 25), QPoint(480, 0), QPoint(878, 0), false, false, 0},
+        // The change-mode bar's fixed place below the mode bars is taller than the bar row
+        // beside the buttons? It is not: 25 + 24 fits in 60.
+        {"900", 900, QRect(0, 60, 900, 700), true, QSize(398, 25), QPoint(480, 0), QPoint(480, 25), false, false, 0},
+        // A maximised window cannot grow: where nothing is free, the fixed places stay.
+        {"maximised 640", 640, QRect(0, 60, 640, 480), false, QSize(398, 25), QPoint(0, 60), QPoint(480, 0), false, true, 0},
+    };
+    for (const Row &r : rows) {
+        const ButtonLayout b = singleWindowButtons(r.width, ToolBarSizes{changeMode, r.modes}, r.video, r.mayGrow);
+        EXPECT_EQ(b.modeToolBars, r.modesAt) << r.what;
+        EXPECT_EQ(b.changeModeToolBar, r.changeModeAt) << r.what;
+        EXPECT_EQ(b.modeToolBarsMoved, r.modesMoved) << r.what;
+        EXPECT_EQ(b.changeModeToolBarMoved, r.changeModeMoved) << r.what;
+        EXPECT_EQ(b.rowsBelowVideo, r.rowsBelow) << r.what;
+        // Whatever happened, two bars never share a pixel, and a moved bar leaves the picture free.
+        const QRect modes(b.modeToolBars, r.modes), cm(b.changeModeToolBar, changeMode);
+        EXPECT_FALSE(modes.intersects(cm)) << r.what;
+        if (r.mayGrow) {
+            EXPECT_FALSE(modes.intersects(r.video)) << r.what;
+            EXPECT_FALSE(cm.intersects(r.video)) << r.what;
+        }
+    }
 }
 
 TEST(UpdateActions, ControlsWithoutBehaviourYetAreNeverOffered)

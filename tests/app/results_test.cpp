@@ -97,7 +97,8 @@ TEST(ResultsWindow, FollowsDrawingUndoRedoClearAndTheScaleAndCopiesTabSeparatedR
     EXPECT_EQ(p.cell(0, 0), "1");
     EXPECT_EQ(p.cell(0, 1), p.shell().texts().text("ST_Line->Caption"));
     EXPECT_EQ(p.cell(0, kLengthColumn), "20.000");
-    EXPECT_EQ(p.cell(0, p.table()->columnCount() - 1), "100.0 200.0; 300.0 200.0");
+    EXPECT_EQ(p.cell(0, p.table()->columnCount() - 2), "100.0 200.0; 300.0 200.0");
+    EXPECT_EQ(p.cell(0, p.table()->columnCount() - 1), "");   // no fit residual for a line
     EXPECT_TRUE(p.table()->horizontalHeaderItem(kLengthColumn)->text().endsWith("(mm)"));
 
     p.shell().controls().action(C::ST_Rectangle)->trigger();
@@ -131,8 +132,13 @@ TEST(ResultsWindow, ExportWritesTheCsvAndAFailedWriteIsReported)
     ASSERT_TRUE(p.connect());
     p.drawMode();
     p.shell().controls().action(C::ResultsTable_Tool)->trigger();
+    p.clickTool(C::DrawRulerTB_Overlap);
     p.shell().controls().action(C::ST_Line)->trigger();
     p.clickVideo({{100, 200}, {300, 200}});
+    p.shell().controls().action(C::ST_2PointsCircle)->trigger();
+    p.clickVideo({{100, 300}, {150, 300}});
+    ASSERT_EQ(p.table()->rowCount(), 2);
+    EXPECT_EQ(p.cell(1, 1), "Circle (2 Points)");
     QTemporaryDir dir;
     QString proposedFolder, proposedName;
     QString target = dir.filePath("out.csv");
@@ -149,6 +155,8 @@ TEST(ResultsWindow, ExportWritesTheCsvAndAFailedWriteIsReported)
     const QList<QByteArray> lines = f.readAll().split('\n');
     ASSERT_GE(lines.size(), 9);
     EXPECT_TRUE(lines[8].startsWith("1,Line,L,")) << lines[8].toStdString();
+    // The table's tool names, not a second set of the file's own.
+    EXPECT_TRUE(lines[9].startsWith("2,Circle (2 Points),C,")) << lines[9].toStdString();
     EXPECT_TRUE(p.presenter.texts.isEmpty());
 
     QFile blocker(dir.filePath("blocker"));

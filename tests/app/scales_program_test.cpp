@@ -18,6 +18,8 @@
 #include "platform/diagnosticslog.h"
 #include "platform/gst/specimen.h"
 #include "scales/scalestore.h"
+#include "state/cameramemory.h"
+#include "camera/ui/cameramemorykeeper.h"
 #include "scales/ui/calibratewindow.h"
 #include "scales/ui/newscalenamedlg.h"
 #include "scales/ui/radiogroup.h"
@@ -38,10 +40,14 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
+#include <QMenu>
+#include <QRadioButton>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iostream>
+#include <QTime>
 
 using namespace app::ui;
 using measure::ui::MeasureController;
@@ -53,10 +59,11 @@ namespace {
 
 struct Answers final : MessagePresenter {
     QStringList texts;
+    QList<int> answers;   // the next answers, first to last; OK once they run out
     int show(const QString &text, const QString &, bool, int) override
     {
         texts << text;
-        return kResultOk;
+        return answers.isEmpty() ? kResultOk : answers.takeFirst();
     }
 };
 
@@ -113,10 +120,14 @@ struct ProgramRun {
     std::unique_ptr<SendraApplication> app;
     QStringList labels;
 
-    ProgramRun()
+    // `monitorWidthCm`: the width the monitor's description gives; 0 for none (as under Xvfb).
+    explicit ProgramRun(float monitorWidthCm = 0)
     {
         system = std::make_unique<::app::SystemServices>(QStringLiteral(SENDRA_PROGRAM_DIR), log);
-        app = std::make_unique<SendraApplication>(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, system->services(), &presenter);
+        PlatformServices services = system->services();
+        services.monitor = platform::MonitorSize{};
+        services.monitor.detectedWidthCm = monitorWidthCm;
+        app = std::make_unique<SendraApplication>(QStringLiteral(SENDRA_PROGRAM_DIR), log, clock, services, &presenter);
         app->window().show();
         app->measure().surface().session().setCanvasFactory(
             [this](platform::Bitmap &b) { return std::make_unique<TextTap>(b, labels); });
@@ -131,6 +142,95 @@ struct ProgramRun {
         QSignalSpy frames(&app->camera().camera(), &camera::TVideoCameraDS::frameReady);
         shell().controls().mainButton(C::Connect_Btn)->click();
         return shell().state().flags().VideoConnected && (frames.count() > 0 || frames.wait(5000));
+    }
+
+    // The camera streams in another format; true once a frame of that size has arrived.
+    bool setFormat(platform::FourCC code, int width, int height)
+    {
+        camera::TVideoCameraDS &cam = app->camera().camera();
+        QSignalSpy frames(&cam, &camera::TVideoCameraDS::frameReady);
+        if (!cam.applyFormat({code, width, height, {30, 1}}))
+            return false;
+        return cam.videoSize() == QSize(width, height) && frames.wait(5000);
+    }
+
+    // The checked camera of the devices menu, by its place among the cameras listed.
+    int cameraInUse()
+    {
+        int i = 0;
+        for (QAction *a : shell().controls().menu(C::DevicesEnum)->actions())
+            if (a->isCheckable()) {
+                if (a->isChecked())
+                    return i;
+                ++i;
+            }
+        return -1;
+    }
+
+    // The camera chosen in the devices menu (`index` among the cameras listed), connected.
+    bool chooseCamera(int index)
+    {
+        QMenu *menu = shell().controls().menu(C::DevicesEnum);
+        QList<QAction *> cameras;
+        for (QAction *a : menu->actions())
+            if (a->isCheckable())
+                cameras << a;
+        if (index >= cameras.size())
+            return false;
+        QSignalSpy frames(&app->camera().camera(), &camera::TVideoCameraDS::frameReady);
+        cameras[index]->trigger();
+        return shell().state().flags().VideoConnected && frames.wait(5000);
+    }
+
+    // A new scale `name` calibrated on the stage micrometer, divisions 0 to 100 (1.00 mm), through
+    // the scale dialog and its calibration window, stored with OK. The picture size the
+    // calibration measured in.
+    QSize calibrateNewScale(const QString &name)
+    {
+        ScaleController &scales = app->scales();
+        scales::ui::TSetRulerDlg &dialog = scales.dialog();
+        QSize measuredAt;
+        whenModal([&] {
+            whenModal([&] {
+                auto *names = qobject_cast<scales::ui::TNewScaleNameDlg *>(QApplication::activeModalWidget());
+                ASSERT_TRUE(names);
+                names->InputNameEdit()->setText(name);
+                names->okButton()->click();
+            });
+            dialog.button("NewBtn")->click();
+            whenModal([&] {
+                scales::ui::TCalibrateWindow *cal = scales.calibrationWindow();
+                ASSERT_TRUE(cal);
+                if (QTest::qWaitFor([&] { return cal->connected() && cal->video()->hasFrame(); }, 5000)) {
+                    camera::ui::VideoWidget *view = cal->video();
+                    const QSize picture = view->shownFrame().size();
+                    const int y = int(picture.height() * 0.6) * view->height() / picture.height();
+                    const QPoint a(widgetX(divisionX(picture.width(), 0), picture.width(), view->width()), y);
+                    const QPoint b(widgetX(divisionX(picture.width(), 100), picture.width(), view->width()), y);
+                    QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, a);
+                    QTest::mouseMove(view, b);
+                    QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, b);
+                    measuredAt = cal->scale().calibratedSize;
+                }
+                cal->Btn_QuitDlg()->click();
+            });
+            dialog.button("SemiAutomaticBtn")->click();
+            dialog.button("OKBtn")->click();
+        });
+        shell().controls().button(C::DrawRulerTB_SetScale)->click();
+        return measuredAt;
+    }
+
+    // Opens the scale dialog and runs `inside` in it; Cancel unless `inside` closed it.
+    void inScaleDialog(const std::function<void(scales::ui::TSetRulerDlg &)> &inside)
+    {
+        scales::ui::TSetRulerDlg &dialog = app->scales().dialog();
+        whenModal([&] {
+            inside(dialog);
+            if (dialog.isVisible())
+                dialog.button("CancelBtn")->click();
+        });
+        shell().controls().button(C::DrawRulerTB_SetScale)->click();
     }
 
     // A line in draw mode from division `from` to division `to`; the value of its label in mm.
@@ -208,6 +308,7 @@ TEST(ProgramScales, CalibrateOnTheStageMicrometerThenMeasureAndKeepTheScaleAcros
                 const QPoint a(widgetX(divisionX(picture.width(), 0), picture.width(), view->width()), y);
                 const QPoint b(widgetX(divisionX(picture.width(), 100), picture.width(), view->width()), y);
                 EXPECT_EQ(cal->ST_Length()->text(), "1.00 mm");
+                EXPECT_EQ(cal->CSpinEdit_RealLength()->text(), "1.00") << "the known length as a length";
                 QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, a);
                 QTest::mouseMove(view, b + QPoint(0, 7));
                 QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, b);
@@ -276,19 +377,26 @@ TEST(ProgramScales, CalibrateOnTheStageMicrometerThenMeasureAndKeepTheScaleAcros
         w.window().close();
     }
     {
-        // After a restart the scale is in the list; chosen there, it measures the same.
+        // After a restart the scale chosen last is current again, before the camera connects and
+        // after: the same line reads the same, without a visit to the scale dialog.
         ProgramRun run;
-        ASSERT_TRUE(run.connect());
-        scales::ui::TSetRulerDlg &dialog = run.app->scales().dialog();
-        ASSERT_EQ(dialog.ScaleFile_CB()->count(), 3);
-        whenModal([&] {
-            dialog.ScaleFile_CB()->setCurrentIndex(2);
-            dialog.button("OKBtn")->click();
-        });
-        run.shell().controls().button(C::DrawRulerTB_SetScale)->click();
         EXPECT_EQ(run.app->scales().current().name, scaleName);
+        ASSERT_TRUE(run.connect());
+        EXPECT_EQ(run.app->scales().current().name, scaleName);
+        EXPECT_EQ(run.app->scales().dialog().ScaleFile_CB()->currentText(), scaleName);
         EXPECT_NEAR(run.measure(0, 100), 1.00, 0.01);
         EXPECT_NEAR(run.measure(0, 50), 0.50, 0.01);
+        run.shell().window().close();
+    }
+    {
+        // The scale gone from the list (deleted by another copy of the program): the first one.
+        scales::ScaleStore store(state::UserPaths::fromProfileDir(profile.path()).scaleStoreFile(), QString());
+        ASSERT_TRUE(store.load());
+        store.remove(2);
+        ASSERT_FALSE(store.write());
+        ProgramRun run;
+        ASSERT_TRUE(run.connect());
+        EXPECT_EQ(run.app->scales().current().name, store.names()[0]);
         run.shell().window().close();
     }
     qunsetenv("SENDRA_CAM_VIRTUAL_CAMERA");
@@ -345,5 +453,155 @@ TEST(ProgramScales, AScaleListThatCannotBeWrittenIsReportedWithItsFileAndTheReas
                   + run.shell().texts().text(QStringLiteral("ScaleStoreNotWritten_MsgBox")));
     EXPECT_EQ(run.shell().texts().text(QStringLiteral("ScaleStoreNotWritten_MsgBox")),
               ": the scale list could not be saved there. The previous list is kept.");
+    run.shell().window().close();
+}
+
+TEST(ProgramScales, ACalibrationAt1600x1200StillMeasuresAt800x600AndItsNameSaysSo)
+{
+    fakes::TemporaryProfile profile;
+    qputenv("SENDRA_CAM_VIRTUAL_CAMERA", "1");
+    {
+        ProgramRun run;
+        ASSERT_TRUE(run.connect());
+        ASSERT_TRUE(run.setFormat(platform::kFourccMjpg, 1600, 1200));
+        // The calibration window measures the picture the main camera streams.
+        EXPECT_EQ(run.calibrateNewScale("Micro1mm"), QSize(1600, 1200));
+        ScaleController &scales = run.app->scales();
+        EXPECT_EQ(scales.current().name, "Micro1mm");
+        EXPECT_NEAR(run.measure(0, 100), 1.00, 0.01);
+
+        ASSERT_TRUE(run.setFormat(platform::kFourccYuyv, 800, 600));
+        EXPECT_EQ(scales.current().name, "Micro1mm @1600x1200, used at 800x600");
+        EXPECT_EQ(run.app->measure().surface().session().scale().name, "Micro1mm @1600x1200, used at 800x600");
+        EXPECT_NEAR(run.measure(0, 100), 1.00, 0.01);
+        EXPECT_NEAR(run.measure(0, 50), 0.50, 0.01);
+
+        // Another shape of picture: the field keeps its width, a pixel stays square.
+        ASSERT_TRUE(run.setFormat(platform::kFourccMjpg, 1600, 900));
+        EXPECT_EQ(scales.current().name, "Micro1mm @1600x1200, used at 1600x900");
+        EXPECT_NEAR(scales.current().hLength, 1.28, 0.005);
+        EXPECT_NEAR(scales.current().vLength, 0.72, 0.005);
+        EXPECT_NEAR(run.measure(0, 100), 1.00, 0.01);
+        // The stored scale is the calibrated one.
+        EXPECT_EQ(scales.library().current().name, "Micro1mm");
+        EXPECT_NEAR(scales.library().current().vLength, 0.96, 0.005);
+        run.shell().window().close();
+    }
+    {
+        // The next start: the camera's format, its scale, and the scale at that size.
+        ProgramRun run;
+        ASSERT_TRUE(run.connect());
+        EXPECT_EQ(run.app->camera().camera().videoSize(), QSize(1600, 900));
+        EXPECT_EQ(run.app->scales().current().name, "Micro1mm @1600x1200, used at 1600x900");
+        EXPECT_NEAR(run.measure(0, 100), 1.00, 0.01);
+        run.shell().window().close();
+    }
+    qunsetenv("SENDRA_CAM_VIRTUAL_CAMERA");
+}
+
+TEST(ProgramScales, AScaleCalibratedWithAnotherCameraIsOfferedWithAWarning)
+{
+    qputenv("SENDRA_CAM_VIRTUAL_CAMERA", "two");
+    for (const int answer : {kResultCancel, kResultOk}) {
+        fakes::TemporaryProfile profile;
+        ProgramRun run;
+        ASSERT_TRUE(run.connect());
+        ScaleController &scales = run.app->scales();
+        const QString firstCamera = run.app->cameraMemory().memory().currentCamera();
+        ASSERT_FALSE(run.calibrateNewScale("Micro1mm").isEmpty());
+        ASSERT_EQ(scales.current().name, "Micro1mm");
+        const QString builtIn = scales.library().names()[0];
+        const QString question =
+            "\"Micro1mm\" (" + firstCamera + ") " + run.shell().texts().text("ScaleOfOtherCamera_MsgBox");
+        const QString expected = answer == kResultOk ? QStringLiteral("Micro1mm") : builtIn;
+
+        // The other camera: the first camera's scale is offered once it runs; after Cancel the
+        // first scale measures, not the other camera's.
+        const int other = 1 - run.cameraInUse();
+        ASSERT_TRUE(other == 0 || other == 1);
+        run.presenter.answers = {answer};
+        ASSERT_TRUE(run.chooseCamera(other));
+        ASSERT_NE(run.app->cameraMemory().memory().currentCamera(), firstCamera);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return run.presenter.texts.contains(question); }, 5000))
+            << run.presenter.texts.join(" | ").toStdString();
+        QTest::qWait(0);
+        EXPECT_EQ(scales.current().name, expected);
+
+        // Back on its own camera the scale is taken without a word, and the answer given for the
+        // other camera is that camera's own choice from then on.
+        const qsizetype asked = run.presenter.texts.size();
+        ASSERT_TRUE(run.chooseCamera(1 - other));
+        QTest::qWait(0);
+        EXPECT_EQ(scales.current().name, "Micro1mm");
+        ASSERT_TRUE(run.chooseCamera(other));
+        QTest::qWait(0);
+        EXPECT_EQ(scales.current().name, expected);
+        EXPECT_EQ(run.presenter.texts.size(), asked);
+        run.shell().window().close();
+    }
+    qunsetenv("SENDRA_CAM_VIRTUAL_CAMERA");
+}
+
+TEST(ProgramScales, WithAMonitorDescriptionTheMagnificationIsKnownAtStartAndNothingIsAsked)
+{
+    fakes::TemporaryProfile profile;
+    qputenv("SENDRA_CAM_VIRTUAL_CAMERA", "1");
+    const QString ask = QStringLiteral("KeyInHorizontalValue_MsgBox");
+    {
+        ProgramRun run(47.6f);
+        const QString asked = run.shell().texts().text(ask);
+        // No bars: the magnification figure is drawn instead.
+        run.inScaleDialog([](scales::ui::TSetRulerDlg &dialog) {
+            dialog.radioGroup("HorizontalPos_RG")->findChild<QAbstractButton *>("HorizontalPos_RG0")->click();
+            dialog.radioGroup("VerticalPos_RG")->findChild<QAbstractButton *>("VerticalPos_RG0")->click();
+            EXPECT_EQ(dialog.amdh_Label()->text(), "47.60 cm");
+            EXPECT_TRUE(dialog.AutoDetect_RB()->isChecked());
+            dialog.button("OKBtn")->click();
+        });
+        EXPECT_FALSE(run.presenter.texts.contains(asked));
+        scales::ScaleStore store(run.shell().paths().scaleStoreFile(), QString());
+        ASSERT_TRUE(store.load());
+        EXPECT_EQ(store.lines()[10], "0") << "saved in auto-detect mode";
+        run.shell().window().close();
+    }
+    {
+        ProgramRun run(47.6f);
+        ASSERT_TRUE(run.connect());
+        run.measure(0, 100);
+        // The figure drawn over the picture, as the magnification menu item shows it.
+        const QString shown = run.shell().controls().action(C::mmMagniShow)->text();
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9]+\\.[0-9]X$")).match(shown).hasMatch()) << shown.toStdString();
+        EXPECT_NE(shown, "0.0X");
+        EXPECT_EQ(run.app->measure().surface().scaleBar().magnificationCaption(), shown);
+        EXPECT_FALSE(run.presenter.texts.contains(run.shell().texts().text(ask)));
+        run.shell().window().close();
+    }
+    qunsetenv("SENDRA_CAM_VIRTUAL_CAMERA");
+}
+
+TEST(ProgramScales, WithoutAMonitorDescriptionTheWidthIsAskedOnceAndANewScaleKeepsIt)
+{
+    fakes::TemporaryProfile profile;
+    ProgramRun run;   // as under Xvfb: no monitor description
+    const QString asked = run.shell().texts().text(QStringLiteral("KeyInHorizontalValue_MsgBox"));
+    for (int i = 0; i < 3; ++i)
+        run.inScaleDialog([](scales::ui::TSetRulerDlg &) { QTest::qWait(0); });
+    EXPECT_EQ(run.presenter.texts.count(asked), 1);
+
+    run.inScaleDialog([](scales::ui::TSetRulerDlg &dialog) {
+        dialog.mdh_CSE()->setValue(4060);   // 40.60 cm
+        dialog.button("SaveBtn")->click();
+        whenModal([] {
+            auto *names = qobject_cast<scales::ui::TNewScaleNameDlg *>(QApplication::activeModalWidget());
+            ASSERT_TRUE(names);
+            names->InputNameEdit()->setText("10x");
+            names->okButton()->click();
+        });
+        dialog.button("NewBtn")->click();
+        EXPECT_EQ(dialog.ScaleFile_CB()->currentText(), "10x");
+        EXPECT_EQ(dialog.mmdh_Label()->text(), "40.60 cm") << "a new scale keeps the monitor";
+        dialog.button("OKBtn")->click();
+    });
+    EXPECT_EQ(run.presenter.texts.count(asked), 1);
     run.shell().window().close();
 }

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -135,14 +137,68 @@ TEST(SingleInstanceTest, SocketLeftByACrashedRunIsTakenOver)
     EXPECT_TRUE(second.get());
 }
 
-TEST(SingleInstanceTest, SocketLivesInTheUsersRuntimeFolder)
+TEST(SingleInstanceTest, SocketLivesInTheUsersRuntimeFolderUnderADisplayAndProfileName)
 {
     QTemporaryDir dir;
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    const QByteArray old = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray old = qgetenv("XDG_RUNTIME_DIR"), oldProfile = qgetenv("USERPROFILE"), oldDisplay = qgetenv("DISPLAY");
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path()));
-    EXPECT_EQ(app::SingleInstance::defaultSocketPath(), dir.path() + QStringLiteral("/sendra-cam.socket"));
+    qputenv("USERPROFILE", QFile::encodeName(dir.path()));
+    qputenv("DISPLAY", ":7.0");
+    EXPECT_EQ(app::SingleInstance::defaultSocketPath(QStringLiteral("xcb")),
+              app::SingleInstance::socketPathFor(dir.path(), QStringLiteral("x11 :7"), dir.path()));
+    EXPECT_TRUE(app::SingleInstance::defaultSocketPath(QStringLiteral("xcb"))
+                    .contains(QRegularExpression(QStringLiteral("^%1/sendra-cam-[0-9a-f]{16}\\.socket$")
+                                                     .arg(QRegularExpression::escape(dir.path())))));
     qputenv("XDG_RUNTIME_DIR", old);
+    qputenv("USERPROFILE", oldProfile);
+    qputenv("DISPLAY", oldDisplay);
+}
+
+TEST(SingleInstanceTest, OneViewerPerDisplayAndProfileFolder)
+{
+    using app::SingleInstance;
+    // The display as the platform names it: the screen number belongs to the display.
+    struct Case {
+        const char *platform, *x11, *wayland, *key;
+    };
+    const Case cases[] = {
+        {"xcb", ":1", "", "x11 :1"},
+        {"xcb", ":1.0", "", "x11 :1"},
+        {"xcb", ":1.1", "", "x11 :1"},
+        {"xcb", "localhost:10.0", "", "x11 localhost:10"},
+        {"xcb", "/tmp/launch-x/org.x:0", "", "x11 /tmp/launch-x/org.x:0"},
+        {"wayland", ":1", "wayland-1", "wayland wayland-1"},
+        {"wayland", "", "", "wayland wayland-0"},
+        {"offscreen", ":1", "", "offscreen"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(SingleInstance::displayKey(QLatin1String(c.platform), QLatin1String(c.x11), QLatin1String(c.wayland)),
+                  QLatin1String(c.key))
+            << c.platform << " " << c.x11;
+
+    QTemporaryDir profiles;
+    const QString a = profiles.filePath(QStringLiteral("a")), b = profiles.filePath(QStringLiteral("b"));
+    QDir().mkpath(a);
+    QDir().mkpath(b);
+    ASSERT_TRUE(QFile::link(a, profiles.filePath(QStringLiteral("link-to-a"))));
+    const QString run = QStringLiteral("/run/user/1000");
+    const QString here = SingleInstance::socketPathFor(run, QStringLiteral("x11 :1"), a);
+    // The same display and profile folder, however the folder is spelt: the same viewer.
+    EXPECT_EQ(SingleInstance::socketPathFor(run, QStringLiteral("x11 :1"), a + QStringLiteral("/../a/")), here);
+    EXPECT_EQ(SingleInstance::socketPathFor(run, QStringLiteral("x11 :1"), profiles.filePath(QStringLiteral("link-to-a"))),
+              here);
+    // Another display, another profile folder: a viewer of their own.
+    EXPECT_NE(SingleInstance::socketPathFor(run, QStringLiteral("x11 :2"), a), here);
+    EXPECT_NE(SingleInstance::socketPathFor(run, QStringLiteral("x11 :1"), b), here);
+    EXPECT_TRUE(here.startsWith(run + QStringLiteral("/sendra-cam-")));
+    // Short enough for a local socket's 108 bytes whatever the profile's path.
+    EXPECT_EQ(SingleInstance::socketPathFor(run, QStringLiteral("x11 :1"), QString(500, u'p')).size(), here.size());
+
+    EXPECT_EQ(SingleInstance::handOverNotice(QStringLiteral("x11 :1"), a),
+              QStringLiteral("sendra-cam: a viewer already runs on this display (x11 :1) with the profile folder %1; "
+                             "its window was brought to the front.\n")
+                  .arg(QDir(a).canonicalPath()));
 }
 
 // The installed program, as a user or a desktop starts it.
@@ -165,7 +221,14 @@ protected:
         env_.insert(QStringLiteral("HOME"), dir_.path());
         env_.insert(QStringLiteral("XDG_DATA_HOME"), dir_.filePath(QStringLiteral("data")));
         env_.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
-        socket_ = runtime + QStringLiteral("/sendra-cam.socket");
+        runtime_ = runtime;
+        socket_ = app::SingleInstance::socketPathFor(runtime, QStringLiteral("offscreen"), dir_.path());
+    }
+
+    // The local sockets in the runtime folder: one per running viewer.
+    QStringList sockets() const
+    {
+        return QDir(runtime_).entryList({QStringLiteral("sendra-cam*.socket")}, QDir::System | QDir::Files);
     }
 
     void start(QProcess &process, const QStringList &arguments)
@@ -190,6 +253,7 @@ protected:
 
     QTemporaryDir dir_;
     QProcessEnvironment env_;
+    QString runtime_;
     QString socket_;
 };
 
@@ -212,7 +276,7 @@ TEST_F(InstalledProgramTest, AnswersTheCommandLineWithoutADisplay)
     const auto [strayStatus, strayOut, stray] = run({QStringLiteral("picture.bmp")});
     EXPECT_EQ(strayStatus, 2);
     EXPECT_TRUE(stray.contains(QLatin1String("'picture.bmp'"))) << stray.toStdString();
-    EXPECT_FALSE(QFileInfo::exists(socket_));   // none of these got as far as the viewer
+    EXPECT_TRUE(sockets().isEmpty()) << sockets().join(u' ').toStdString();   // none of these got as far as the viewer
 }
 
 TEST_F(InstalledProgramTest, SecondStartBringsTheFirstToTheFrontAndExitsZero)
@@ -232,6 +296,8 @@ TEST_F(InstalledProgramTest, SecondStartBringsTheFirstToTheFrontAndExitsZero)
 
     const auto [status, out, error] = run({});
     EXPECT_EQ(status, 0) << error.toStdString();
+    // The user at a terminal learns where the start went.
+    EXPECT_EQ(error, app::SingleInstance::handOverNotice(QStringLiteral("offscreen"), dir_.path()));
     EXPECT_TRUE(QTest::qWaitFor([&] { return readFirst().contains("Second start: window brought to the front"); }, 30000))
         << firstLog.toStdString();
     EXPECT_EQ(first.state(), QProcess::Running);
@@ -242,6 +308,105 @@ TEST_F(InstalledProgramTest, SecondStartBringsTheFirstToTheFrontAndExitsZero)
     EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(first.exitCode(), 0) << readFirst().toStdString();
     EXPECT_FALSE(QFileInfo::exists(socket_));
+}
+
+TEST_F(InstalledProgramTest, AnotherProfileFolderStartsAViewerOfItsOwn)
+{
+    env_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    const QString a = dir_.filePath(QStringLiteral("alice")), b = dir_.filePath(QStringLiteral("bob"));
+    QDir().mkpath(a);
+    QDir().mkpath(b);
+    QProcess first, second;
+    env_.insert(QStringLiteral("USERPROFILE"), a);
+    start(first, {QStringLiteral("--virtual-camera")});
+    const QString firstSocket = app::SingleInstance::socketPathFor(runtime_, QStringLiteral("offscreen"), a);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(firstSocket) || first.state() == QProcess::NotRunning; }, 60000));
+    ASSERT_EQ(first.state(), QProcess::Running);
+
+    // Another user's profile folder on the same display: its own viewer, with its own settings.
+    env_.insert(QStringLiteral("USERPROFILE"), b);
+    start(second, {});
+    const QString secondSocket = app::SingleInstance::socketPathFor(runtime_, QStringLiteral("offscreen"), b);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(secondSocket) || second.state() == QProcess::NotRunning; }, 60000));
+    EXPECT_EQ(second.state(), QProcess::Running) << second.readAllStandardError().toStdString();
+    EXPECT_FALSE(second.readAllStandardError().contains("already runs"));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return QFileInfo::exists(b + QStringLiteral("/Talvent Technology/Sendra-CAM/UserSysInfo.ini")); }, 60000));
+    EXPECT_EQ(first.state(), QProcess::Running);
+    EXPECT_EQ(sockets().size(), 2) << sockets().join(u' ').toStdString();
+    for (QProcess *p : {&first, &second}) {
+        p->terminate();
+        EXPECT_TRUE(p->waitForFinished(60000));
+    }
+}
+
+// An X server of our own (Xvfb), on a display number it picks; gone with the object.
+class VirtualDisplay
+{
+public:
+    VirtualDisplay()
+    {
+        server_.setProgram(QStringLiteral("Xvfb"));
+        // -displayfd: the server writes the number it took once it accepts connections.
+        server_.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                              QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
+                              QStringLiteral("tcp")});
+        server_.start();
+        if (!server_.waitForStarted(10000))
+            return;
+        QByteArray out;
+        const bool told = QTest::qWaitFor([&] {
+            out += server_.readAllStandardOutput();
+            return out.contains('\n') || server_.state() == QProcess::NotRunning;
+        }, 20000);
+        if (told && out.contains('\n'))
+            name_ = u':' + QString::fromLatin1(out.trimmed());
+    }
+    ~VirtualDisplay()
+    {
+        server_.terminate();
+        server_.waitForFinished(10000);
+    }
+    const QString &name() const { return name_; }
+
+private:
+    QProcess server_;
+    QString name_;
+};
+
+TEST_F(InstalledProgramTest, AnotherDisplayStartsAViewerOfItsOwnAndTheSameDisplayHandsOver)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
+        GTEST_SKIP() << "Xvfb is not installed";
+    VirtualDisplay one, two;
+    ASSERT_FALSE(one.name().isEmpty());
+    ASSERT_FALSE(two.name().isEmpty());
+    env_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    QProcess first, second;
+    env_.insert(QStringLiteral("DISPLAY"), one.name());
+    start(first, {QStringLiteral("--virtual-camera")});
+    const QString firstSocket = app::SingleInstance::socketPathFor(runtime_, QStringLiteral("x11 ") + one.name(), dir_.path());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(firstSocket) || first.state() == QProcess::NotRunning; }, 60000))
+        << first.readAllStandardError().toStdString();
+    ASSERT_EQ(first.state(), QProcess::Running);
+
+    // The same user on a second display gets a window there.
+    env_.insert(QStringLiteral("DISPLAY"), two.name());
+    start(second, {});
+    const QString secondSocket = app::SingleInstance::socketPathFor(runtime_, QStringLiteral("x11 ") + two.name(), dir_.path());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(secondSocket) || second.state() == QProcess::NotRunning; }, 60000));
+    EXPECT_EQ(second.state(), QProcess::Running) << second.readAllStandardError().toStdString();
+
+    // A start on the first display's other screen name goes to the first viewer, and says so.
+    env_.insert(QStringLiteral("DISPLAY"), one.name() + QStringLiteral(".0"));
+    const auto [status, out, error] = run({});
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(error, app::SingleInstance::handOverNotice(QStringLiteral("x11 ") + one.name(), dir_.path()));
+    EXPECT_EQ(sockets().size(), 2) << sockets().join(u' ').toStdString();
+    for (QProcess *p : {&first, &second}) {
+        p->terminate();
+        EXPECT_TRUE(p->waitForFinished(60000));
+    }
 }
 
 } // namespace

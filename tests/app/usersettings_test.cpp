@@ -77,7 +77,10 @@ TEST(Settings, FirstRunWritesEveryKeyThenInitAndTheLocaleLanguage)
     EXPECT_EQ(s.store.value("PhotoDate", "DefData.TodayDate"), "11/11/14");
     EXPECT_EQ(s.store.value("PhotoNumber", "DefData.JpgNumber"), "0");
     EXPECT_EQ(s.store.value("ListPath", "DefData.AviPath"), s.paths.defListPath[state::kListAvi]);
-    EXPECT_EQ(s.store.values.size(), 16);
+    // The sixteen classic keys, the snapping toggle and the scale chosen last (none yet).
+    EXPECT_EQ(s.store.values.size(), 18);
+    EXPECT_EQ(s.store.value("Setting", "DefData.SnapToEdge"), "0");   // snapping starts off
+    EXPECT_EQ(s.store.value("Scale", "DefData.ScaleName"), "");
     EXPECT_EQ(r.curListPath, s.paths.defListPath);
 }
 
@@ -95,7 +98,7 @@ TEST(Settings, EntriesAreWrittenInTableOrderAndPathsComeFromTheFoldersInUse)
                                  "DefData.Language", "DefData.User", "DefData.AutoSave", "DefData.MJPG_2M",
                                  "DefData.TodayDate", "DefData.BmpNumber", "DefData.JpgNumber", "DefData.AviNumber",
                                  "DefData.MI_ImaWithInfo", "DefData.MI_ExtraInfo", "DefData.MI_OnTop",
-                                 "DefData.MI_OutputFmt"}));
+                                 "DefData.MI_OutputFmt", "DefData.SnapToEdge", "DefData.ScaleName"}));
     EXPECT_EQ(entries[1].value, "/a");
     EXPECT_EQ(entries[15].value, "-3");
 }
@@ -108,7 +111,8 @@ TEST(Settings, StoredDayKeepsCountersAndFolders)
                       {"Language/DefData.Language", "French"}, {"PhotoDate/DefData.TodayDate", "11/11/14"},
                       {"PhotoNumber/DefData.BmpNumber", "0x10"}, {"PhotoNumber/DefData.JpgNumber", "7"},
                       {"ListPath/DefData.BmpPath", "/data/bmp"}, {"ListPath/DefData.JpgPath", "/gone"},
-                      {"Setting/DefData.AutoSave", "5"},       {"Setting/DefData.MJPG_2M", "yes"}};
+                      {"Setting/DefData.AutoSave", "5"},       {"Setting/DefData.MJPG_2M", "yes"},
+                      {"Setting/DefData.SnapToEdge", "1"}};
     s.folders = {"/data/bmp"};
     const state::LoadedSettings r = s.run();
     EXPECT_EQ(r.language, "French");
@@ -117,6 +121,7 @@ TEST(Settings, StoredDayKeepsCountersAndFolders)
     EXPECT_EQ(r.data.AviNumber, 0);
     EXPECT_TRUE(r.data.AutoSave);     // any non-zero integer
     EXPECT_FALSE(r.data.MJPG_2M);     // not a number: the default
+    EXPECT_TRUE(r.data.SnapToEdge);
     EXPECT_EQ(r.curListPath[state::kListBmp], "/data/bmp");
     EXPECT_EQ(r.curListPath[state::kListJpg], s.paths.defListPath[state::kListJpg]);   // folder vanished
     EXPECT_TRUE(r.writes.isEmpty());

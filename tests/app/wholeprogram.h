@@ -12,14 +12,19 @@
 #include "camera/videocamerads.h"
 #include "feature/ui/controls.h"
 #include "platform/diagnosticslog.h"
+#include "platform/picturecodec.h"
+#include "tools/ui/img2viddialog.h"
 
 #include "fakes.h"
 #include "scripteddialogs.h"
 
 #include <QAction>
+#include <QDir>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStringList>
+
+#include <functional>
 
 #include <memory>
 
@@ -28,9 +33,12 @@ namespace wholeprogram {
 struct AnswerOk final : app::ui::MessagePresenter {
     QStringList texts;
     QList<int> answers;   // the next answers, first to last; OK once they run out
+    std::function<void(const QString &text)> whileOpen;   // looks at the window while a box is open
     int show(const QString &text, const QString &, bool, int) override
     {
         texts << text;
+        if (whileOpen)
+            whileOpen(text);
         return answers.isEmpty() ? app::ui::kResultOk : answers.takeFirst();
     }
 };
@@ -74,6 +82,37 @@ struct Program {
     {
         shell().UpdateActions();
         return shell().controls().action(id)->isEnabled();
+    }
+
+    // Images to Video from the Tools menu, answered as a user would: `count` BMP pictures of
+    // 320 x 240 (p00.bmp ... in shades of red) in the BMP folder's "series", all chosen, into
+    // "out" below the AVI folder as I2Vvid.avi. False when the pictures could not be written;
+    // `out` is the output folder.
+    bool startImagesToVideo(int count, QString &out)
+    {
+        const QString pictures = shell().paths().defListPath[state::kListBmp] + QStringLiteral("/series");
+        out = shell().paths().defListPath[state::kListAvi] + QStringLiteral("/out");
+        if (!QDir().mkpath(pictures) || !QDir().mkpath(out))
+            return false;
+        for (int i = 0; i < count; ++i)
+            if (!platform::writeBmpFile(pictures + QStringLiteral("/p%1.bmp").arg(i, 2, 10, QLatin1Char('0')),
+                                        platform::Bitmap(320, 240, platform::rgbColor(i * 4, 0, 0)))
+                     .ok())
+                return false;
+        dialogs.other = [pictures, out](QDialog &d) {
+            auto &dlg = static_cast<tools::ui::TImg2VidDlg &>(d);
+            dlg.setInputType(false);
+            dlg.setOpenFolder(pictures);
+            dlg.setSaveFolder(out);
+            dlg.setFileNameMode(1);
+            dlg.selectAll();
+            dlg.I2V_Execute_BtnClick();
+            return dlg.result();
+        };
+        if (!enabled(state::ControlId::Img2Vid_Tool))
+            return false;
+        shell().controls().action(state::ControlId::Img2Vid_Tool)->trigger();
+        return true;
     }
 };
 

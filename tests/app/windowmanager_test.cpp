@@ -26,6 +26,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QGuiApplication>
+#include <QProcess>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -138,7 +139,7 @@ struct Window {
     // The window manager has answered and the window holds what the preset asks for.
     bool holds(int preset)
     {
-        const app::PresetLayout l = app::layoutForPreset(preset, layout->screenSize(), layout->cameraResolution());
+        const app::PresetLayout l = layout->plan(preset).layout;
         MainWindow &win = w();
         if (shell->state().flags().SizePreset != preset)
             return false;
@@ -212,16 +213,101 @@ std::vector<std::pair<int, int>> transitions()
 
 INSTANTIATE_TEST_SUITE_P(AllPairs, PresetTransition, ::testing::ValuesIn(transitions()));
 
+namespace {
+
+// What the window manager offers for the window (_NET_WM_ALLOWED_ACTIONS), as xprop reads it.
+QString allowedActions(const QWidget &w)
+{
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(w.winId()),
+                                          QStringLiteral("_NET_WM_ALLOWED_ACTIONS")});
+    return xprop.waitForFinished(5000) ? QString::fromLatin1(xprop.readAllStandardOutput()) : QString();
+}
+
+// A double click on the middle of the window's title bar, as the user gives it: openbox toggles
+// maximise for it (its default binding), through the X server, not through the program.
+bool doubleClickTitleBar(const QWidget &w)
+{
+    const QRect frame = w.frameGeometry();
+    const int titleMiddle = frame.y() + (w.geometry().y() - frame.y()) / 2;
+    return QProcess::execute(QStringLiteral("xdotool"),
+                             {QStringLiteral("mousemove"), QString::number(frame.x() + frame.width() / 2),
+                              QString::number(titleMiddle), QStringLiteral("click"), QStringLiteral("--repeat"),
+                              QStringLiteral("2"), QStringLiteral("--delay"), QStringLiteral("120"), QStringLiteral("1")}) == 0;
+}
+
+} // namespace
+
 TEST(WindowManager, TheUsersMaximiseGivesFullScreenAndRestoreGivesNormal)
 {
     if (!underWindowManager())
         GTEST_SKIP() << "needs an X server with a window manager (run through with-openbox.sh)";
     Window win;
     ASSERT_TRUE(win.choose(state::kPreset800x600));
-    win.w().showMaximized();   // the title bar's maximise button
-    EXPECT_TRUE(QTest::qWaitFor([&] { return win.holds(state::kPresetFullScreen); }, 3000)) << win.describe();
-    win.w().showNormal();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return win.holds(state::kPresetNormal); }, 3000)) << win.describe();
+    // A windowed preset keeps its size, and the window manager still offers maximise and resize.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return allowedActions(win.w()).contains("_NET_WM_ACTION_MAXIMIZE_HORZ"); }, 3000))
+        << allowedActions(win.w()).toStdString();
+    EXPECT_TRUE(allowedActions(win.w()).contains("_NET_WM_ACTION_RESIZE")) << allowedActions(win.w()).toStdString();
+    ASSERT_TRUE(doubleClickTitleBar(win.w()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return win.holds(state::kPresetFullScreen); }, 5000)) << win.describe();
+    // Restored by the window manager again: "Normal", not "800*600".
+    ASSERT_TRUE(doubleClickTitleBar(win.w()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return win.holds(state::kPresetNormal); }, 5000)) << win.describe();
+    // Every preset, chosen one after another, leaves maximise to the window manager.
+    for (int preset : {state::kPreset640x480, state::kPresetFullScreen, state::kPresetNormal}) {
+        ASSERT_TRUE(win.choose(preset)) << preset << ": " << win.describe();
+        if (!win.w().isMaximized()) {
+            EXPECT_TRUE(allowedActions(win.w()).contains("_NET_WM_ACTION_MAXIMIZE_VERT")) << preset;
+        }
+    }
+    // The user's maximise, once the window manager's answers to the presets' own requests are in.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !win.layout->awaitingWindowManager(); }, 5000));
+    ASSERT_TRUE(doubleClickTitleBar(win.w()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return win.holds(state::kPresetFullScreen); }, 5000)) << win.describe();
+}
+
+TEST(WindowManager, TheUsersResizeOfAPresetWindowStaysAndThePictureKeepsItsPlace)
+{
+    if (!underWindowManager())
+        GTEST_SKIP() << "needs an X server with a window manager (run through with-openbox.sh)";
+    Window win;
+    ASSERT_TRUE(win.choose(state::kPreset800x600));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !win.layout->awaitingWindowManager(); }, 5000));
+    // The user drags the frame's lower right corner 120 pixels right and 40 down.
+    const QRect frame = win.w().frameGeometry();
+    const QPoint corner(frame.right() - 1, frame.bottom() - 1);
+    const auto xdotool = [](const QStringList &args) { return QProcess::execute(QStringLiteral("xdotool"), args) == 0; };
+    ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QString::number(corner.x()), QString::number(corner.y()),
+                         QStringLiteral("mousedown"), QStringLiteral("1")}));
+    ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QString::number(corner.x() + 60), QString::number(corner.y() + 20)}));
+    ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QString::number(corner.x() + 120), QString::number(corner.y() + 40),
+                         QStringLiteral("mouseup"), QStringLiteral("1")}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return win.w().width() >= 800 + 100; }, 5000)) << win.describe();
+    // Nothing takes the size back, and the preset and its picture stand.
+    QTest::qWait(500);
+    EXPECT_GE(win.w().width(), 800 + 100) << win.describe();
+    EXPECT_EQ(win.shell->state().flags().SizePreset, state::kPreset800x600);
+    EXPECT_EQ(win.w().videoArea()->geometry(), QRect(0, 60, 800, 600));
+    EXPECT_FALSE(win.w().isMaximized());
+}
+
+TEST(WindowManager, CtrlDFromFullScreenTakesTheWindowBackToTheNormalStateAtTheScreensCorner)
+{
+    if (!underWindowManager())
+        GTEST_SKIP() << "needs an X server with a window manager (run through with-openbox.sh)";
+    Window win;
+    ASSERT_TRUE(win.choose(state::kPresetFullScreen));
+    ASSERT_TRUE(win.w().isMaximized());
+    QTest::keyClick(&win.w(), Qt::Key_D, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return win.shell->state().flags().SizePreset == state::kPresetDevCtrlToolbar; }, 3000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !win.w().isMaximized(); }, 5000)) << win.describe();
+    // The window manager's late answers leave it so.
+    QTest::qWait(800);
+    EXPECT_FALSE(win.w().isMaximized()) << win.describe();
+    EXPECT_EQ(win.shell->state().flags().SizePreset, state::kPresetDevCtrlToolbar);
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return win.w().frameGeometry().topLeft() == area.topLeft(); }, 3000))
+        << win.w().frameGeometry().x() << "," << win.w().frameGeometry().y();
 }
 
 TEST(WindowManager, TheViewerSitsAtTheScreensCornerAndWrapsOrFillsTheWorkArea)

@@ -8,11 +8,13 @@
 #include "camera/ui/encodersettingsdialog.h"
 #include "camera/videocamerads.h"
 #include "clipcheck.h"
+#include "diskcapacity.h"
 #include "fakes.h"
 #include "scripteddialogs.h"
 #include "stillpeers.h"
 #include "library/capturesaver.h"
 #include "library/ui/thumbnailbrowserwidget.h"
+#include "platform/avirepair.h"
 #include "platform/diagnosticslog.h"
 #include "platform/gst/gstptr.h"
 #include "platform/gst/systemmediabackend.h"
@@ -33,7 +35,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <sys/mount.h>
 #include <sys/resource.h>
 
 using namespace app::ui;
@@ -228,6 +233,30 @@ TEST(RecordingControllerIntegration, ByHandTheSaveDialogAndTheCompressorSettings
     EXPECT_TRUE(checkClip(*w.chosenPath).discovered);
 }
 
+TEST(RecordingControllerIntegration, ANameTypedWithAPictureExtensionRecordsAnAviFileAndAsksBeforeReplacingOne)
+{
+    Window w;
+    if (!w.hasAvi())
+        GTEST_SKIP() << "avimux (gst-plugins-good) is not installed";
+    ASSERT_TRUE(w.flags().VideoConnected);
+    QTemporaryDir out;
+    w.chosenPath = out.filePath("clip.jpg");
+    w.clickRecord();
+    ASSERT_TRUE(w.flags().VideoRecording);
+    EXPECT_EQ(w.recording->lastRecordedFile(), out.filePath("clip.avi"));
+    EXPECT_TRUE(w.presenter.texts.isEmpty()) << "no clip.avi yet: nothing to ask";
+    ASSERT_TRUE(w.waitFrames(6));
+    w.clickRecord();
+    EXPECT_FALSE(QFileInfo::exists(out.filePath("clip.jpg"))) << "no video under a picture's name";
+    EXPECT_TRUE(checkClip(out.filePath("clip.avi")).discovered);
+
+    // clip.avi exists now, and the dialog asked about clip.jpg only: the window asks.
+    w.clickRecord();
+    EXPECT_EQ(w.presenter.texts, QStringList{QStringLiteral("\"clip.avi\" ") + w.text("FileNameExisted_MsgBox")});
+    EXPECT_TRUE(w.flags().VideoRecording) << "OK replaces it";
+    w.clickRecord();
+}
+
 TEST(RecordingControllerIntegration, AFailedStartSaysCannotRecordVideoAndKeepsThePreview)
 {
     Window w;
@@ -326,7 +355,10 @@ TEST(RecordingControllerIntegration, CompressorDialogChoosesKeepsAndRemembers)
     EXPECT_EQ(w.camera().compressorIndex(), jpeg) << "Cancel keeps the compressor";
 }
 
-TEST(RecordingControllerIntegration, AFullDiskEndsTheClipSaysItCannotBeWrittenAndKeepsTheLivePicture)
+// The folder as the recording messages name it, before their text.
+QString quoted(const QString &folder) { return u'"' + QDir::toNativeSeparators(QFileInfo(folder).absoluteFilePath()) + u'"'; }
+
+TEST(RecordingControllerIntegration, AFileSizeLimitEndsTheClipKeepsWhatWasWrittenAsAPlayableClipAndTheLivePicture)
 {
     Window w;
     if (!w.hasAvi())
@@ -342,7 +374,10 @@ TEST(RecordingControllerIntegration, AFullDiskEndsTheClipSaysItCannotBeWrittenAn
         // Whatever the closing file posts arrives while the limit still holds.
         ASSERT_TRUE(w.waitFrames(3));
     }
-    EXPECT_EQ(w.presenter.texts, QStringList{w.text("CannotRecordVideo_MsgBox")}) << w.log.lines().join('\n').toStdString();
+    // The recording had started: not "could not start", but why it stopped, and where.
+    const QString path = w.recording->lastRecordedFile();
+    EXPECT_EQ(w.presenter.texts, QStringList{quoted(QFileInfo(path).absolutePath()) + w.text("RecordWriteFailed_MsgBox")})
+        << w.log.lines().join('\n').toStdString();
     EXPECT_FALSE(w.presenter.texts.contains(w.text("CannotStartVideo_MsgBox")));
     EXPECT_TRUE(w.flags().VideoConnected) << "the live picture stays";
     EXPECT_TRUE(w.camera().isConnected());
@@ -350,9 +385,230 @@ TEST(RecordingControllerIntegration, AFullDiskEndsTheClipSaysItCannotBeWrittenAn
     EXPECT_EQ(w.hint(), w.text("RecordVideo_Btn"));
     for (const QString &line : w.log.lines())
         EXPECT_FALSE(line.contains("Recursive")) << line.toStdString();
+    // What fit under the limit is a clip other players open, with a length.
+    const ClipReport r = checkClip(path);
+    EXPECT_TRUE(r.discovered) << path.toStdString();
+    EXPECT_GT(r.seconds, 0.0);
+    if (r.ffprobeAvailable) {
+        EXPECT_GE(r.ffprobeFrames, 3);
+        EXPECT_EQ(r.ffprobeFrames, int(platform::AviRepair::countFrames(path).value_or(0)));
+    }
 }
 
-TEST(RecordingControllerIntegration, ADiskFullAtTheStartSaysItCannotBeWritten)
+// A file system of its own for the AVI folder: a small tmpfs, where the test may mount one.
+class SmallDisk
+{
+public:
+    explicit SmallDisk(const char *size)
+    {
+        const QByteArray where = QFile::encodeName(dir_.path());
+        const QByteArray options = QByteArray("size=") + size;
+        mounted_ = ::mount("tmpfs", where.constData(), "tmpfs", MS_NOSUID | MS_NODEV, options.constData()) == 0;
+        if (!mounted_)
+            why_ = QString::fromLocal8Bit(std::strerror(errno));
+    }
+    ~SmallDisk()
+    {
+        if (mounted_)
+            ::umount2(QFile::encodeName(dir_.path()).constData(), MNT_DETACH);
+    }
+    bool mounted() const { return mounted_; }
+    const QString &why() const { return why_; }
+    QString path() const { return dir_.path(); }
+
+private:
+    QTemporaryDir dir_;
+    bool mounted_ = false;
+    QString why_;
+};
+
+// Records with "No Compressor" (raw 640 x 480 frames, 0.9 MB each) into `folder` until the disk
+// there is full; true once the recording ended by itself.
+bool recordUntilTheDiskIsFull(Window &w, const QString &folder)
+{
+    w.still->browser().useFolder(state::kListAvi, folder);
+    w.shell->controls().action(state::ControlId::AutoSave)->setChecked(true);
+    w.camera().SetCompressorIndex(0);
+    w.clickRecord();
+    if (!w.flags().VideoRecording)
+        return false;
+    return QTest::qWaitFor([&] { return !w.flags().VideoRecording; }, 30000);
+}
+
+// After a recording stopped by a full disk: the message names the folder and says the disk is
+// full, the clip holds what was written as a playable AVI, nothing else is in the folder, the
+// library lists just it, and the live picture runs on. Then a second start on the full disk is
+// refused with the same reason and leaves no file.
+void expectAFinishedClipAndTheLivePicture(Window &w, const QString &folder)
+{
+    const QString path = w.recording->lastRecordedFile();
+    EXPECT_EQ(QFileInfo(path).absolutePath(), QFileInfo(folder).absoluteFilePath());
+    EXPECT_EQ(w.presenter.texts, QStringList{quoted(folder) + w.text("RecordDiskFull_MsgBox")})
+        << w.log.lines().join('\n').toStdString();
+    EXPECT_TRUE(w.flags().VideoConnected) << "the live picture stays";
+    EXPECT_TRUE(w.waitFrames(5));
+    EXPECT_EQ(w.hint(), w.text("RecordVideo_Btn"));
+    EXPECT_TRUE(w.shell->controls().label(state::ControlId::StatusRecording_Lab)->isHidden());
+
+    const ClipReport r = checkClip(path);
+    EXPECT_TRUE(r.discovered) << w.log.lines().join('\n').toStdString();
+    EXPECT_EQ(r.width, 640);
+    EXPECT_GT(r.seconds, 0.0) << "never a clip of no length";
+    const std::optional<std::uint32_t> frames = platform::AviRepair::countFrames(path);
+    ASSERT_TRUE(frames.has_value());
+    EXPECT_GE(*frames, 2u);
+    if (r.ffprobeAvailable) {
+        EXPECT_EQ(r.ffprobeFrames, int(*frames)) << "every frame the file holds decodes";
+        EXPECT_EQ(r.ffprobeCodec, "rawvideo");
+    }
+    // No half-written file beside it, and the library lists the clip.
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{QFileInfo(path).fileName()});
+    w.still->browser().FileList(state::kListAvi);
+    EXPECT_EQ(w.still->browser().pages().kind(state::kListAvi).files.size(), 1);
+
+    // The disk is still full: a new start says so and leaves nothing behind.
+    w.presenter.texts.clear();
+    w.clickRecord();
+    EXPECT_FALSE(w.flags().VideoRecording);
+    EXPECT_EQ(w.presenter.texts, QStringList{quoted(folder) + w.text("RecordDiskFullNothing_MsgBox")});
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 1);
+    EXPECT_TRUE(w.flags().VideoConnected);
+    EXPECT_TRUE(w.waitFrames(3));
+}
+
+TEST(RecordingOnAFullDisk, ASmallFileSystemFillsUpTheClipIsFinishedAndTheMessageSaysTheDiskIsFull)
+{
+    SmallDisk disk("24m");
+    if (!disk.mounted())
+        GTEST_SKIP() << "cannot mount a tmpfs here (" << disk.why().toStdString() << "); the injected full disk below runs instead";
+    Window w;
+    if (!w.hasAvi())
+        GTEST_SKIP() << "avimux (gst-plugins-good) is not installed";
+    ASSERT_TRUE(w.flags().VideoConnected);
+    ASSERT_TRUE(recordUntilTheDiskIsFull(w, disk.path())) << w.log.lines().join('\n').toStdString();
+    expectAFinishedClipAndTheLivePicture(w, disk.path());
+}
+
+TEST(RecordingOnAFullDisk, AWatchedDiskFillingUpEndsTheClipProperly)
+{
+    ASSERT_TRUE(DiskCapacity::interposed()) << "the test executable must export its write() (ENABLE_EXPORTS)";
+    QTemporaryDir folder;
+    Window w;
+    if (!w.hasAvi())
+        GTEST_SKIP() << "avimux (gst-plugins-good) is not installed";
+    ASSERT_TRUE(w.flags().VideoConnected);
+    // The file system tells how much room is left: the recording ends itself before a write fails.
+    DiskCapacity disk(folder.path(), 16u << 20, true);
+    ASSERT_TRUE(recordUntilTheDiskIsFull(w, folder.path())) << w.log.lines().join('\n').toStdString();
+    EXPECT_EQ(disk.refusedWrites(), 0u) << "the end came before the disk refused a write";
+    expectAFinishedClipAndTheLivePicture(w, folder.path());
+}
+
+TEST(RecordingOnAFullDisk, AWriteThatFindsTheDiskFullEndsTheClipWhichIsFinishedFromWhatWasWritten)
+{
+    ASSERT_TRUE(DiskCapacity::interposed()) << "the test executable must export its write() (ENABLE_EXPORTS)";
+    QTemporaryDir folder;
+    Window w;
+    if (!w.hasAvi())
+        GTEST_SKIP() << "avimux (gst-plugins-good) is not installed";
+    ASSERT_TRUE(w.flags().VideoConnected);
+    // The file system claims room it does not have (another writer took it meanwhile): the write
+    // meets ENOSPC half-way through a frame.
+    DiskCapacity disk(folder.path(), 8u << 20, false);
+    ASSERT_TRUE(recordUntilTheDiskIsFull(w, folder.path())) << w.log.lines().join('\n').toStdString();
+    EXPECT_GT(disk.refusedWrites(), 0u);
+    EXPECT_TRUE(w.log.lines().filter("finished from what was written").size() == 1) << w.log.lines().join('\n').toStdString();
+    expectAFinishedClipAndTheLivePicture(w, folder.path());
+}
+
+// A recording's file cut where a writer may have stopped: its frames are what the finished
+// file keeps.
+struct CutClip {
+    QByteArray whole;          // a properly finished recording
+    qint64 moviData = -1;      // the "movi" code's offset
+    qint64 index = -1;         // the idx1 chunk's offset: every frame before it is complete
+    std::uint32_t frames = 0;
+
+    explicit CutClip(const QString &recorded)
+    {
+        QFile f(recorded);
+        if (f.open(QIODevice::ReadOnly))
+            whole = f.readAll();
+        moviData = whole.indexOf("movi");
+        index = whole.lastIndexOf("idx1");
+        frames = platform::AviRepair::countFrames(recorded).value_or(0);
+    }
+    bool ok() const { return moviData > 0 && index > moviData && frames >= 6; }
+    // The first `bytes` of the recording as a file in `folder`.
+    QString write(const QString &folder, qint64 bytes) const
+    {
+        const QString path = QDir(folder).filePath(QStringLiteral("cut.avi"));
+        QFile f(path);
+        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            f.write(whole.left(bytes));
+        return path;
+    }
+};
+
+TEST(RecordingOnAFullDisk, AnInterruptedFileKeepsItsCompleteFramesAndGivesUpTheLastOnesWhenTheIndexDoesNotFit)
+{
+    ASSERT_TRUE(DiskCapacity::interposed());
+    QTemporaryDir recorded, out;
+    QString path;
+    {
+        Window w;
+        if (!w.hasAvi())
+            GTEST_SKIP() << "avimux (gst-plugins-good) is not installed";
+        w.still->browser().useFolder(state::kListAvi, recorded.path());
+        w.shell->controls().action(state::ControlId::AutoSave)->setChecked(true);
+        w.clickRecord();
+        ASSERT_TRUE(w.flags().VideoRecording);
+        ASSERT_TRUE(w.waitFrames(10));
+        w.clickRecord();
+        path = w.recording->lastRecordedFile();
+    }
+    const CutClip clip(path);
+    ASSERT_TRUE(clip.ok()) << clip.frames;
+    using Outcome = platform::AviRepairResult::Outcome;
+    const qint64 frameChunk = (clip.index - clip.moviData - 4) / clip.frames;   // raw frames: all one size
+
+    // Cut inside the last frame: the frames before it stay, the cut one goes.
+    platform::AviRepairResult r = platform::AviRepair::finish(clip.write(out.path(), clip.index - 100));
+    EXPECT_EQ(r.outcome, Outcome::Finished);
+    EXPECT_EQ(r.frames, clip.frames - 1);
+    ClipReport report = checkClip(out.filePath("cut.avi"));
+    EXPECT_TRUE(report.discovered);
+    EXPECT_NEAR(report.seconds, (clip.frames - 1) / 30.0, 0.01);
+    if (report.ffprobeAvailable) {
+        EXPECT_EQ(report.ffprobeFrames, int(clip.frames - 1));
+    }
+
+    // All frames complete but no room at all for the index: the last frame gives its room.
+    {
+        const QString cut = clip.write(out.path(), clip.index);
+        DiskCapacity disk(out.path(), std::uint64_t(clip.index), false);
+        r = platform::AviRepair::finish(cut);
+        EXPECT_GT(disk.refusedWrites(), 0u);
+    }
+    EXPECT_EQ(r.outcome, Outcome::Finished);
+    EXPECT_EQ(r.frames, clip.frames - 1);
+    EXPECT_EQ(r.framesDropped, 1u);
+    EXPECT_EQ(QFileInfo(out.filePath("cut.avi")).size(), clip.index - frameChunk + 8 + 16 * (clip.frames - 1));
+    report = checkClip(out.filePath("cut.avi"));
+    EXPECT_TRUE(report.discovered);
+    if (report.ffprobeAvailable) {
+        EXPECT_EQ(report.ffprobeFrames, int(clip.frames - 1));
+    }
+
+    // No complete frame, a header cut short, or no AVI at all: no recording is left behind.
+    for (const qint64 bytes : {clip.moviData + 4, clip.moviData + 4 + 8 + 1000, qint64(100), qint64(0)}) {
+        r = platform::AviRepair::finish(clip.write(out.path(), bytes));
+        EXPECT_EQ(r.outcome, Outcome::Removed) << bytes;
+        EXPECT_FALSE(QFileInfo::exists(out.filePath("cut.avi"))) << bytes;
+    }
+}
+
+TEST(RecordingControllerIntegration, AFileSizeLimitAtTheStartSaysItCannotRecordAndLeavesNoFile)
 {
     Window w;
     if (!w.hasAvi())
@@ -367,8 +623,33 @@ TEST(RecordingControllerIntegration, ADiskFullAtTheStartSaysItCannotBeWritten)
     }
     EXPECT_FALSE(w.flags().VideoRecording);
     EXPECT_EQ(w.presenter.texts, QStringList{w.text("CannotRecordVideo_MsgBox")});
+    EXPECT_TRUE(QDir(w.shell->state().curListPath()[state::kListAvi]).entryList(QDir::Files).isEmpty());
     EXPECT_TRUE(w.flags().VideoConnected);
     EXPECT_TRUE(w.waitFrames(3));
+}
+
+TEST(RecordingOnAFullDisk, ADiskFullAtTheStartSaysSoAndLeavesNoFile)
+{
+    ASSERT_TRUE(DiskCapacity::interposed());
+    QTemporaryDir folder;
+    Window w;
+    if (!w.hasAvi())
+        GTEST_SKIP() << "avimux (gst-plugins-good) is not installed";
+    ASSERT_TRUE(w.flags().VideoConnected);
+    w.still->browser().useFolder(state::kListAvi, folder.path());
+    w.shell->controls().action(state::ControlId::AutoSave)->setChecked(true);
+    for (const bool told : {true, false}) {
+        // Told: refused before a file is made. Not told: the first frame's write fails.
+        DiskCapacity disk(folder.path(), 256 * 1024, told);
+        w.presenter.texts.clear();
+        w.clickRecord();
+        EXPECT_FALSE(w.flags().VideoRecording);
+        EXPECT_EQ(w.presenter.texts, QStringList{quoted(folder.path()) + w.text("RecordDiskFullNothing_MsgBox")})
+            << told << w.log.lines().join('\n').toStdString();
+        EXPECT_TRUE(QDir(folder.path()).entryList(QDir::Files).isEmpty()) << told;
+        EXPECT_TRUE(w.flags().VideoConnected);
+        EXPECT_TRUE(w.waitFrames(3));
+    }
 }
 
 TEST(RecordingControllerIntegration, CompressorDialogSpeaksTheInterfaceLanguageAndFollowsAChange)

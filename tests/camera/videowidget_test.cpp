@@ -173,13 +173,19 @@ TEST(VideoDialogsIntegration, ListTheCamerasRealFormatsAndControls)
     EXPECT_FALSE(formats.select({platform::kFourccMjpg, 123, 45, {}}));
 
     camera::ui::VideoSourceDialog source(*s.camera.controlDevice());
-    EXPECT_EQ(source.controlCount(), 4);
+    EXPECT_EQ(source.controlCount(), 5);   // brightness, contrast, exposure mode and time, focus
     auto *brightness = source.findChild<QWidget *>(QStringLiteral("control_00980900"));
     ASSERT_NE(brightness, nullptr);
     auto *slider = brightness->findChild<QSlider *>();
     ASSERT_NE(slider, nullptr);
     slider->setValue(12);
     EXPECT_EQ(s.camera.controlDevice()->value(platform::cid::Brightness), 12);
+    // The focus is a slider like the others: users sweep it from here.
+    auto *focus = source.findChild<QWidget *>(QStringLiteral("control_009a090a"));
+    ASSERT_NE(focus, nullptr);
+    ASSERT_NE(focus->findChild<QSlider *>(), nullptr);
+    focus->findChild<QSlider *>()->setValue(70);
+    EXPECT_EQ(s.camera.controlDevice()->value(platform::cid::FocusAbsolute), 70);
 }
 
 TEST(VideoWidget, FlipsAtFullSizeExactlyLikeTheReferenceFlipWithTheKeyedOverlayOnTop)

@@ -443,6 +443,27 @@ TEST_F(SaverFixture, RecordingNames)
     EXPECT_EQ(data.BmpNumber, 0);
 }
 
+TEST_F(SaverFixture, ARecordingIsAlwaysAnAviFileWhateverExtensionIsTyped)
+{
+    const QString avi = paths.defListPath[state::kListAvi];
+    struct Row {
+        const char *typed, *recorded;
+        bool changed;
+    };
+    const Row rows[] = {
+        {"clip.avi", "clip.avi", false},   {"clip.AVI", "clip.AVI", false}, {"clip.jpg", "clip.avi", true},
+        {"clip.bmp", "clip.avi", true},    {"my.clip.JPG", "my.clip.avi", true},
+        {"clip", "clip.avi", true},        {"clip.", "clip.avi", true},
+    };
+    for (const Row &r : rows) {
+        const library::RecordingTarget t =
+            library::aviRecordingTarget(counter, avi, false, answer(avi + "/" + QLatin1String(r.typed)));
+        EXPECT_EQ(t.outcome, SaveOutcome::Saved) << r.typed;
+        EXPECT_EQ(t.path, avi + "/" + QLatin1String(r.recorded)) << r.typed;
+        EXPECT_EQ(t.extensionChanged, r.changed) << r.typed;
+    }
+}
+
 TEST(CaptureCompletion, AutomaticSaveViewerAndUnsavedMark)
 {
     using library::AutoSaveKind;

@@ -66,12 +66,14 @@ struct BrowserFixture : ::testing::Test {
         library::ui::ThumbnailBrowserDeps deps{cur, paths.defListPath, log, trash,
                                                 [](const QString &, int) -> std::optional<Bitmap> { return std::nullopt; },
                                                 profile.path() + "/Recording.bmp"};
-        deps.showMessageBox = [this](const QString &text, const QString &caption, bool withCancel, int icon) {
-            asked << QStringLiteral("%1|%2|%3|%4").arg(text, caption).arg(withCancel).arg(icon);
+        deps.showMessageBox = [this](const QString &text, const QStringList &arguments, const QString &caption,
+                                     bool withCancel, int icon) {
+            asked << QStringLiteral("%1|%2|%3|%4|%5").arg(text, arguments.join(u','), caption).arg(withCancel).arg(icon);
             return answer;
         };
         deps.text = [](const QString &key) { return QStringLiteral("<%1>").arg(key); };
         deps.setFolder = [this](int kind, const QString &folder) { cur[std::size_t(kind)] = folder; };
+        deps.useToolFolder = [this](int kind, const QString &folder) { cur[std::size_t(kind)] = folder; };
         deps.pickFolder = [this](const QString &title, const QString &start) {
             pickerTitle = title;
             pickerStart = start;
@@ -146,17 +148,16 @@ TEST_F(BrowserFixture, EmptyFolderAndTwelveFiles)
     EXPECT_EQ(browser->pages().kind(1).page, 1);
 }
 
-TEST_F(BrowserFixture, AnUndecodableFileLeavesOnlyItsSlotEmpty)
+TEST_F(BrowserFixture, AnUndecodableFileTakesOnlyItsOwnSlot)
 {
     jpegs(3, dir(1));
     put(dir(1) + "/Jpg_20141111_00002.jpg", QByteArray("\xFF\xD8\xFF\xDB garbage", 12));
     browser->FileList(1);
     EXPECT_TRUE(filled(1, 0));
-    EXPECT_FALSE(filled(1, 1));
+    EXPECT_TRUE(browser->slotLabel(1, 1)->toolTip().endsWith("<PictureDamaged_MsgBox>"));   // the placeholder
     EXPECT_TRUE(filled(1, 2));
     EXPECT_EQ(log.lines().size(), 1);
     QSignalSpy open(browser.get(), &ThumbnailBrowserWidget::pictureOpenRequested);
-    browser->activateSlot(1, 1);
     browser->activateSlot(1, 3);
     EXPECT_EQ(open.count(), 0);
     browser->activateSlot(1, 2);
@@ -206,7 +207,9 @@ TEST_F(BrowserFixture, DeleteFileAsksAndResetsTheStillImageWhateverTheAnswer)
     browser->DeleteFile1Click();
     EXPECT_TRUE(trash.taken.isEmpty());
     EXPECT_EQ(reset.count(), 1);
-    EXPECT_EQ(asked, QStringList{"WhetherDeleteImage_MsgBox|AttentionTitle_MsgBox|1|3"});
+    // The question names the file, whose thumbnail is highlighted.
+    EXPECT_EQ(asked, QStringList{"WhetherDeleteFile_MsgBox|Jpg_20141111_00001.jpg|AttentionTitle_MsgBox|1|3"});
+    EXPECT_EQ(browser->highlightedSlot(1), 0);
 
     answer = 1;
     browser->rememberContext(1, 0);
@@ -258,7 +261,7 @@ TEST_F(BrowserFixture, DeleteAllTakesTheRightClickedPagesFolder)
     QSignalSpy videoLeaving(browser.get(), &ThumbnailBrowserWidget::videoDeletionStarting);
     browser->rememberContext(0, 1);
     browser->DeleteAllFile1Click();
-    EXPECT_EQ(asked, QStringList{"WhetherDeleteAllImage_MsgBox|AttentionTitle_MsgBox|1|3"});
+    EXPECT_EQ(asked, QStringList{"WhetherDeleteAllImage_MsgBox||AttentionTitle_MsgBox|1|3"});
     EXPECT_EQ(trash.taken.size(), 2);
     EXPECT_TRUE(QDir(dir(0)).isEmpty());
     EXPECT_EQ(QDir(dir(1)).entryList(QDir::Files).size(), 2);
@@ -315,6 +318,85 @@ TEST_F(BrowserFixture, PageChangesRefreshUnlessAToolRuns)
     EXPECT_TRUE(filled(0, 0));
     ASSERT_EQ(changed.count(), 2);
     EXPECT_EQ(changed.at(1).at(0).toInt(), 0);
+}
+
+TEST_F(BrowserFixture, ASingleClickChoosesAndHighlightsWithoutOpening)
+{
+    jpegs(7, dir(1));
+    browser->show();
+    browser->FileList(1);
+    QSignalSpy chosen(browser.get(), &ThumbnailBrowserWidget::fileChosen);
+    QSignalSpy opened(browser.get(), &ThumbnailBrowserWidget::pictureOpenRequested);
+    EXPECT_EQ(browser->highlightedSlot(1), -1);
+    QTest::mouseClick(browser->slotLabel(1, 1), Qt::LeftButton);
+    ASSERT_EQ(chosen.count(), 1);
+    EXPECT_EQ(chosen.at(0).at(1).toString(), dir(1) + "/Jpg_20141111_00002.jpg");
+    EXPECT_EQ(opened.count(), 0) << "opening stays with the double click";
+    EXPECT_EQ(browser->highlightedSlot(1), 1);
+    EXPECT_EQ(browser->slotLabel(1, 1)->parentWidget()->backgroundRole(), QPalette::Highlight);
+    QTest::mouseClick(browser->slotLabel(1, 3), Qt::LeftButton);
+    EXPECT_EQ(browser->highlightedSlot(1), 3);
+    EXPECT_EQ(browser->slotLabel(1, 1)->parentWidget()->backgroundRole(), QPalette::Window);
+    QTest::mouseClick(browser->slotLabel(1, 4), Qt::LeftButton);   // slot 5 is empty on page 2 only
+    EXPECT_EQ(browser->highlightedSlot(1), 4);
+
+    // Turning the page: the highlight goes with its file, and comes back with it.
+    browser->turnPage(1, true);
+    EXPECT_EQ(browser->highlightedSlot(1), -1);
+    QTest::mouseClick(browser->slotLabel(1, 4), Qt::LeftButton);   // empty: chooses nothing
+    EXPECT_EQ(chosen.count(), 3);
+    browser->turnPage(1, false);
+    EXPECT_EQ(browser->highlightedSlot(1), 4);
+}
+
+TEST_F(BrowserFixture, RevealTurnsToThePageOfTheFileAndHighlightsIt)
+{
+    jpegs(12, dir(1));
+    ASSERT_TRUE(platform::writeBmpFile(dir(0) + "/Bmp_20141111_00001.bmp", Bitmap(8, 8)).ok());
+    browser->FileList(1);
+    EXPECT_TRUE(browser->reveal(dir(1) + "/Jpg_20141111_00012.jpg"));
+    EXPECT_EQ(browser->currentIndex(), 1);
+    EXPECT_EQ(browser->pages().kind(1).page, 2);
+    EXPECT_EQ(browser->highlightedSlot(1), 1);
+    EXPECT_TRUE(browser->reveal(dir(0) + "/Bmp_20141111_00001.bmp"));
+    EXPECT_EQ(browser->currentIndex(), 0);
+    EXPECT_EQ(browser->highlightedSlot(0), 0);
+    EXPECT_EQ(browser->highlightedSlot(1), -1);
+    // Not in a library folder, or while a tool holds the pages: nothing turns.
+    EXPECT_FALSE(browser->reveal(profile.path() + "/elsewhere.jpg"));
+    blocked = true;
+    EXPECT_FALSE(browser->reveal(dir(1) + "/Jpg_20141111_00003.jpg"));
+    EXPECT_EQ(browser->currentIndex(), 0);
+}
+
+TEST_F(BrowserFixture, APictureThatCannotBeReadShowsAPlaceholderWithItsNameAndReason)
+{
+    jpegs(2, dir(1));
+    QByteArray cut;
+    {
+        QFile whole(dir(1) + "/Jpg_20141111_00002.jpg");
+        ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+        cut = whole.read(40);   // the signature and part of a header: nothing to show
+    }
+    put(dir(1) + "/Jpg_20141111_00002.jpg", cut);
+    browser->FileList(1);
+    EXPECT_TRUE(filled(1, 0));
+    ASSERT_TRUE(filled(1, 1)) << "a broken file is not an empty slot";
+    EXPECT_EQ(browser->slotLabel(1, 1)->toolTip(),
+              dir(1) + "/Jpg_20141111_00002.jpg\n<PictureDamaged_MsgBox>");
+    // The placeholder is grey with dark writing: the words and the name are drawn on it.
+    const QImage shown = browser->slotLabel(1, 1)->pixmap().toImage();
+    EXPECT_EQ(shown.size(), QSize(128, 96));
+    EXPECT_EQ(shown.pixelColor(64, 2), QColor(0xD8, 0xD8, 0xD8));
+    int dark = 0;
+    for (int y = 0; y < 96; ++y)
+        for (int x = 0; x < 128; ++x)
+            dark += qGray(shown.pixel(x, y)) < 100;
+    EXPECT_GT(dark, 40);
+    // Opening it is still offered: the window then says why it cannot be opened.
+    QSignalSpy opened(browser.get(), &ThumbnailBrowserWidget::pictureOpenRequested);
+    browser->activateSlot(1, 1);
+    EXPECT_EQ(opened.count(), 1);
 }
 
 TEST(SaveDialogs, PreparedAsRequested)

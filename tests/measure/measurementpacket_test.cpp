@@ -82,6 +82,7 @@ std::vector<measure::HistoryNode> someShapes()
 struct ExifResolution {
     double x = 0, y = 0;
     int unit = 0;
+    std::pair<quint32, quint32> xRational, yRational;   // as stored: numerator, denominator
 };
 std::optional<ExifResolution> exifResolutionByMarkers(const QByteArray &jpeg)
 {
@@ -103,6 +104,7 @@ std::optional<ExifResolution> exifResolutionByMarkers(const QByteArray &jpeg)
                 if (tag == 0x011A || tag == 0x011B) {
                     const uchar *v = tiff + u32(e + 8);
                     (tag == 0x011A ? r.x : r.y) = double(u32(v)) / double(u32(v + 4));
+                    (tag == 0x011A ? r.xRational : r.yRational) = {u32(v), u32(v + 4)};
                 } else if (tag == 0x0128) {
                     r.unit = u16(e + 8);
                 }
@@ -161,6 +163,57 @@ TEST(PictureCalibration, JpegExifResolutionReadsBackAsTheScaleWithTwoReaders)
     const platform::DecodedPicture decoded = platform::readPictureFile(path);
     ASSERT_TRUE(decoded.ok());
     EXPECT_EQ(decoded.bitmap.size(), QSize(1600, 1200));
+}
+
+// 1.00 mm calibrated over 500 px: a 640 x 480 picture covers 1.28 mm x 0.96 mm, which the scale
+// keeps as floats. The file still says 0.002 mm per pixel and exactly 5000 pixels per centimetre.
+TEST(PictureCalibration, NumbersInTheFileAreTheCalibratedOnes)
+{
+    scales::RulerScaleControl scale;
+    scale.name = QStringLiteral("Calibrated");
+    scales::setLengthsFromLength(scale, scales::ScaleUnit::Millimetre, 1.28, 0.96);
+    ASSERT_EQ(scale.hLength, 1.28f);
+    const auto packet = measure::packetFor(scale, QSize(640, 480), {}, 0, 0);
+    ASSERT_TRUE(packet);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("c.jpg");
+    ASSERT_TRUE(platform::writeJpegFile(path, gradient(640, 480), 90, measure::toMetadata(*packet)).ok());
+
+    const auto byMarkers = exifResolutionByMarkers(fileBytes(path));
+    ASSERT_TRUE(byMarkers);
+    EXPECT_EQ(byMarkers->xRational, (std::pair<quint32, quint32>{5000, 1}));
+    EXPECT_EQ(byMarkers->yRational, (std::pair<quint32, quint32>{5000, 1}));
+    EXPECT_EQ(byMarkers->unit, 3);
+
+    const platform::MetadataRead read = platform::readJpegMetadataFile(path);
+    QString width, height;
+    for (const XmpProperty &p : read.metadata.properties) {
+        if (p.path == "PixelWidth")
+            width = p.value;
+        if (p.path == "PixelHeight")
+            height = p.value;
+    }
+    EXPECT_EQ(width, "0.002");
+    EXPECT_EQ(height, "0.002");
+}
+
+TEST(PictureCalibration, ResolutionRationalsAreTheSimplestExactFractions)
+{
+    struct Row { double pixelsPerCm; std::pair<quint32, quint32> expected; };
+    const Row rows[] = {
+        {4999.999999999999, {5000, 1}}, {5000.000000000001, {5000, 1}}, {7812.5, {15625, 2}},
+        {16000.0, {16000, 1}}, {1.0 / 3.0, {1, 3}}, {393.7007874015748, {50000, 127}},   // 1000 dpi
+    };
+    QTemporaryDir dir;
+    for (const Row &r : rows) {
+        platform::PictureMetadata m;
+        m.pixelsPerCmX = m.pixelsPerCmY = r.pixelsPerCm;
+        const QString path = dir.filePath("r.jpg");
+        ASSERT_TRUE(platform::writeJpegFile(path, gradient(16, 16), 90, m).ok());
+        const auto byMarkers = exifResolutionByMarkers(fileBytes(path));
+        ASSERT_TRUE(byMarkers);
+        EXPECT_EQ(byMarkers->xRational, r.expected) << r.pixelsPerCm;
+    }
 }
 
 TEST(PictureCalibration, PicturesWithoutAScaleAreByteForByteThePlainFiles)
@@ -300,7 +353,7 @@ TEST(PictureShapes, DamagedOrHostilePacketsAreRefusedWithAReason)
     }
     {
         auto p = goodProperties();
-        setShapeField(p, 2, "Tool", QStringLiteral("16"));
+        setShapeField(p, 2, "Tool", QStringLiteral("17"));
         expectRefused(p, "an unknown tool");
     }
     {

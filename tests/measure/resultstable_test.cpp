@@ -1,6 +1,8 @@
 // The results table's rows against the labels on the picture, and the CSV they export.
+#include "measure/exactnumbers.h"
 #include "measure/measuringsession.h"
 #include "measure/resultstable.h"
+#include "csvreader.h"
 #include "recordingcanvas.h"
 
 #include "fakes.h"
@@ -22,45 +24,7 @@ namespace measure {
 namespace {
 
 using testing::RecordingCanvas;
-
-// A plain RFC 4180 reader: quoted fields may hold commas, quotes ("") and line breaks.
-std::vector<QStringList> parseCsv(const QString &text)
-{
-    std::vector<QStringList> rows;
-    QStringList row;
-    QString field;
-    bool quoted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c == u'"' && i + 1 < text.size() && text[i + 1] == u'"') {
-                field += u'"';
-                ++i;
-            } else if (c == u'"') {
-                quoted = false;
-            } else {
-                field += c;
-            }
-        } else if (c == u'"') {
-            quoted = true;
-        } else if (c == u',') {
-            row << field;
-            field.clear();
-        } else if (c == u'\r') {
-            continue;
-        } else if (c == u'\n') {
-            row << field;
-            rows.push_back(row);
-            row.clear();
-            field.clear();
-        } else {
-            field += c;
-        }
-    }
-    if (!field.isEmpty() || !row.isEmpty())
-        rows.push_back(row << field);
-    return rows;
-}
+using testing::parseCsv;
 
 class Results : public ::testing::Test
 {
@@ -259,7 +223,7 @@ TEST_F(Results, CsvRoundTripInAGermanLocaleKeepsTheLabelsDecimalPoints)
 
     QTemporaryDir dir;
     const QString path = dir.filePath("results.csv");
-    ASSERT_FALSE(writeResultsCsv(path, rows, meta));
+    ASSERT_FALSE(writeResultsCsv(path, rows, meta, builtInToolNames()));
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray bytes = f.readAll();
@@ -279,7 +243,8 @@ TEST_F(Results, CsvRoundTripInAGermanLocaleKeepsTheLabelsDecimalPoints)
 
     const QStringList header = csv[7];
     EXPECT_EQ(header, (QStringList{"No.", "Tool", "Label", "Length (mm)", "Perimeter (mm)", "Area (mm\u00B2)",
-                                   "Radius (mm)", "Diameter (mm)", "Angle (\u00B0)", "Points (px)"}));
+                                   "Radius (mm)", "Diameter (mm)", "Angle (\u00B0)", "Points (px)",
+                                   "Fit RMS (px)"}));
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const QStringList &line = csv[8 + i];
         ASSERT_EQ(line.size(), header.size());
@@ -306,6 +271,34 @@ TEST_F(Results, CsvRoundTripInAGermanLocaleKeepsTheLabelsDecimalPoints)
     EXPECT_EQ(labelsOfRows(rows), labelsOnPicture());
 }
 
+// Calibrated as 1.00 mm over 500 px, a 640 x 480 picture is 1.28 mm x 0.96 mm wide, kept as floats
+// (1.2799999713897705): the CSV still says the 0.002 mm the user calibrated.
+TEST_F(Results, CsvWritesTheCalibratedNumbersAndTheTablesToolNames)
+{
+    setScaleMm(1.28f, 0.96f, QStringLiteral("Stage"));
+    draw(ShapeKind::TwoPointsCircle, {{100, 100}, {150, 100}});
+    const std::vector<ResultRow> rows = resultRows(s);
+    ToolNames names = builtInToolNames();
+    names[std::size_t(ShapeKind::TwoPointsCircle)] = QStringLiteral("Circle (2 Points)");
+    const QByteArray csv = resultsCsv(rows, resultsMetadata(s), names);
+    EXPECT_TRUE(csv.startsWith("scale,Stage\r\nunit,mm\r\npixel width (mm),0.002\r\npixel height (mm),0.002\r\n"))
+        << csv.toStdString();
+    EXPECT_TRUE(csv.contains("\r\n1,Circle (2 Points),C,,0.314,")) << csv.toStdString();
+    EXPECT_TRUE(resultsTsv(rows, 0, names).contains("\n1\tCircle (2 Points)\tC\t\t0.314\t"));
+}
+
+TEST(ExactNumbers, TypedDecimalsAndShortestTexts)
+{
+    EXPECT_EQ(typedValue(1.28f), 1.28);
+    EXPECT_EQ(typedValue(0.96f) / 480, 0.002);
+    EXPECT_NE(double(1.28f) / 640, 0.002);   // what the float itself gives
+    EXPECT_EQ(shortestText(typedValue(1.28f) / 640), "0.002");
+    EXPECT_EQ(shortestText(double(1.28f) / 640), "0.0019999999552965165");
+    EXPECT_EQ(shortestText(100.1f), "100.1");
+    EXPECT_EQ(shortestText(0.1 + 0.2), "0.30000000000000004");   // exact, not rounded
+    EXPECT_EQ(shortestText(5000.0), "5000");
+}
+
 TEST(ResultsCsv, FieldsAreQuotedOnlyWhenTheyMustBe)
 {
     EXPECT_EQ(csvField("plain"), "plain");
@@ -322,13 +315,13 @@ TEST(ResultsCsv, AFailedWriteIsReportedAndLeavesTheOldFileWhole)
     QFile blocker(dir.filePath("blocker"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    EXPECT_TRUE(writeResultsCsv(dir.filePath("blocker/results.csv"), {}, {}));
+    EXPECT_TRUE(writeResultsCsv(dir.filePath("blocker/results.csv"), {}, {}, builtInToolNames()));
 
     // A full disk halfway through: the earlier export stays as it was, and no temporary is left.
     const QString path = dir.filePath("results.csv");
     ResultsMetadata meta;
     meta.scaleName = "old";
-    ASSERT_FALSE(writeResultsCsv(path, {}, meta));
+    ASSERT_FALSE(writeResultsCsv(path, {}, meta, builtInToolNames()));
     const QByteArray before = [&] {
         QFile f(path);
         f.open(QIODevice::ReadOnly);
@@ -341,7 +334,7 @@ TEST(ResultsCsv, AFailedWriteIsReportedAndLeavesTheOldFileWhole)
     {
         fakes::FileSizeLimit limit(4096);
         ASSERT_TRUE(limit.ok);
-        EXPECT_TRUE(writeResultsCsv(path, many, meta));
+        EXPECT_TRUE(writeResultsCsv(path, many, meta, builtInToolNames()));
     }
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));

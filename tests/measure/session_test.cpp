@@ -1,4 +1,5 @@
 #include "measure/measuringsession.h"
+#include "measure/textcellcanvas.h"
 #include "recordingcanvas.h"
 
 #include <gtest/gtest.h>
@@ -337,20 +338,28 @@ TEST_F(Session, UndoAndRedoAreDisabledWhileAShapeIsInProgress)
     EXPECT_FALSE(s.redoEnabled());
 }
 
-TEST_F(Session, UndoRepaintsWithEachShapesOwnNumberAndSettings)
+// The display options act on what is shown: OK relabels the shapes already drawn, each with its
+// own running number.
+TEST_F(Session, NewLabelSettingsRelabelTheShapesAlreadyDrawn)
 {
     s.setOverlap(true);
     s.selectTool(ShapeKind::Line);
     line(10, 10, 110, 10);
+    line(10, 30, 60, 30);
     LabelSettings two = s.labels();
     two.precision = 1;
+    two.labelColour = 0x00FF00;
     s.setLabelSettings(two);
-    line(10, 30, 60, 30);
-    line(10, 50, 40, 50);
     auto rec = record();
+    s.DrawUndoRedo();
+    EXPECT_EQ(rec->textStrings(), (QStringList{"[01]L=100.0mm", "[02]L=50.0mm"}));
+    EXPECT_EQ(rec->texts[0].colour, 0x00FF00u);
+    line(10, 50, 40, 50);
+    rec->texts.clear();
     s.UndoList();
-    EXPECT_EQ(rec->textStrings(), (QStringList{"[01]L=100.000mm", "[02]L=50.0mm"}));
+    EXPECT_EQ(rec->textStrings(), (QStringList{"[01]L=100.0mm", "[02]L=50.0mm"}));
     EXPECT_EQ(s.labels().counter, 3);   // the live record comes back from the saved copy
+    EXPECT_EQ(s.labels().precision, 1);
 }
 
 TEST_F(Session, SwitchingOverlapClearsPictureAndHistory)
@@ -477,6 +486,126 @@ TEST_F(Session, BurnInScalesShapesToThePicture)
     EXPECT_EQ(picture.pixel(20, 20), 0xFF0000u);
     EXPECT_EQ(picture.pixel(218, 20), 0xFF0000u);
     EXPECT_EQ(s.shape().b, (MeasurePoint{110, 10}));   // coordinates put back
+}
+
+// Two circles on one particle: the second label would cover the first, so it goes to the nearest
+// free place (just below) with a thin line from its anchor, B of the second circle.
+TEST_F(Session, TwoCirclesOnOneParticleKeepTheirLabelsApart)
+{
+    s.setOverlap(true);
+    s.selectTool(ShapeKind::TwoPointsCircle);
+    line(300, 200, 340, 200);
+    auto rec = record();
+    line(300, 200, 342, 203);
+    ASSERT_EQ(rec->texts.size(), 1u);
+    EXPECT_EQ(rec->texts[0].text.left(6), "[02]C=");
+    EXPECT_EQ(QPoint(rec->texts[0].x, rec->texts[0].y), QPoint(346, 217));   // wanted (346, 207)
+    ASSERT_FALSE(rec->lines.empty());
+    const RecordingCanvas::Line &leader = rec->lines.back();
+    EXPECT_EQ(leader.from, QPoint(342, 203));
+    EXPECT_EQ(leader.to, QPoint(346, 217));
+    EXPECT_EQ(leader.width, 1);
+    EXPECT_EQ(leader.colour, s.labels().labelColour);
+
+    // A repaint (undo, redo, window change) places them the same way.
+    rec->texts.clear();
+    s.DrawUndoRedo();
+    ASSERT_EQ(rec->texts.size(), 2u);
+    EXPECT_EQ(QPoint(rec->texts[0].x, rec->texts[0].y), QPoint(344, 204));
+    EXPECT_EQ(QPoint(rec->texts[1].x, rec->texts[1].y), QPoint(346, 217));
+}
+
+TEST_F(Session, TheFirstLabelKeepsItsPlaceAndUnitsStayInsideThePicture)
+{
+    auto rec = record();
+    s.selectTool(ShapeKind::Line);
+    line(100, 100, 200, 100);
+    ASSERT_EQ(rec->texts.size(), 1u);
+    EXPECT_EQ(QPoint(rec->texts[0].x, rec->texts[0].y), QPoint(154, 104));   // (A + B)/2 + 4
+    EXPECT_EQ(rec->lines.size(), 1u);                                         // the line only
+
+    // "[02]L=70.000mm" is 98 px wide: at x = 599 its unit would be cut at the right edge.
+    rec->texts.clear();
+    rec->lines.clear();
+    line(560, 100, 630, 100);
+    ASSERT_EQ(rec->texts.size(), 1u);
+    EXPECT_EQ(rec->texts[0].text, "[02]L=70.000mm");
+    EXPECT_EQ(QPoint(rec->texts[0].x, rec->texts[0].y), QPoint(542, 104));
+    ASSERT_EQ(rec->lines.size(), 2u);
+    EXPECT_EQ(rec->lines[1].from, QPoint(595, 100));
+    EXPECT_EQ(rec->lines[1].to, QPoint(595, 104));
+}
+
+// The scale bar's numbers and totals are written before the shapes: labels keep clear of them, on
+// the layer and on a burnt-in picture.
+TEST_F(Session, LabelsKeepClearOfTheScaleBarsTexts)
+{
+    ScaleBarHooks hooks;
+    hooks.drawInto = [](platform::Bitmap &bitmap) {
+        RecordingCanvas recorder;
+        TextCellCanvas canvas(recorder);
+        // "H=11.80cm" where the line's label would go, scaled with the picture as a bar is.
+        canvas.textOut(150 * bitmap.width() / 640, 100 * bitmap.height() / 480, QStringLiteral("H=11.80cm"));
+        return canvas.cells();
+    };
+    s.setScaleBarHooks(std::move(hooks));
+    s.setOverlap(true);
+    auto rec = record();
+    s.selectTool(ShapeKind::Line);
+    line(100, 100, 200, 100);
+    ASSERT_EQ(rec->texts.size(), 1u);
+    // The total's cell is (150, 100) to (212, 112); the label wanted (154, 104).
+    EXPECT_EQ(QPoint(rec->texts[0].x, rec->texts[0].y), QPoint(154, 113));
+    // Further shapes keep counting the bar's cell, whoever repaints.
+    rec->texts.clear();
+    line(100, 100, 200, 100);
+    ASSERT_EQ(rec->texts.size(), 1u);
+    EXPECT_EQ(QPoint(rec->texts[0].x, rec->texts[0].y), QPoint(154, 87));   // above the bar: nearer than below [01]
+
+    rec->texts.clear();
+    platform::Bitmap picture(1280, 960, 0x000000);
+    s.drawInto(picture);
+    ASSERT_EQ(rec->texts.size(), 2u);
+    // Bar total at (300, 200) to (362, 212); the first label wanted (304, 204).
+    EXPECT_EQ(QPoint(rec->texts[0].x, rec->texts[0].y), QPoint(304, 213));
+}
+
+TEST(TextCellCanvas, NotesTheCellOfEveryTextItPassesOn)
+{
+    RecordingCanvas recorder;
+    TextCellCanvas canvas(recorder);
+    canvas.textOut(5, 6, QStringLiteral("100"));
+    canvas.textOut(7, 8, QString());
+    canvas.moveTo(0, 0);
+    canvas.lineTo(10, 0);
+    EXPECT_EQ(recorder.textStrings(), (QStringList{"100", ""}));
+    EXPECT_EQ(recorder.lines.size(), 1u);
+    EXPECT_EQ(canvas.cells(), (std::vector<QRect>{QRect(5, 6, 21, 13)}));
+}
+
+// Burnt in at twice the window's size the shapes grow and the labels do not: the labels are placed
+// anew on the picture.
+TEST_F(Session, BurntInLabelsAreKeptApartOnThePicture)
+{
+    s.setOverlap(true);
+    s.selectTool(ShapeKind::TwoPointsCircle);
+    line(300, 200, 340, 200);
+    line(300, 200, 342, 203);
+    auto rec = record();
+    platform::Bitmap picture(1280, 960, 0x000000);
+    s.drawInto(picture);
+    ASSERT_EQ(rec->texts.size(), 2u);
+    EXPECT_EQ(QPoint(rec->texts[0].x, rec->texts[0].y), QPoint(684, 404));
+    EXPECT_EQ(QPoint(rec->texts[1].x, rec->texts[1].y), QPoint(688, 417));   // wanted (688, 410)
+    EXPECT_EQ(rec->lines.back().from, QPoint(684, 406));
+    EXPECT_EQ(rec->lines.back().to, QPoint(688, 417));
+
+    // The same burn-in again starts from an empty picture, not from the last one's labels.
+    rec->texts.clear();
+    platform::Bitmap again(1280, 960, 0x000000);
+    s.drawInto(again);
+    ASSERT_EQ(rec->texts.size(), 2u);
+    EXPECT_EQ(QPoint(rec->texts[0].x, rec->texts[0].y), QPoint(684, 404));
 }
 
 } // namespace

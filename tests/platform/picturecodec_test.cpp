@@ -470,3 +470,84 @@ TEST(PictureFile, AReadOnlyFolderFailsTheWrite)
     EXPECT_EQ(writeBmpFile(dir.filePath("x.bmp"), gradient(2, 2)).error, PictureError::WriteFailed);
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
+
+// What the decoders hand back for the user's message: the code, the size a picture too large
+// claims, and a warning for a JPEG shown although not whole.
+TEST(PictureFile, ReasonsComeBackAsCodesWithTheClaimedSize)
+{
+    QTemporaryDir dir;
+    const auto file = [&](const char *name, const QByteArray &bytes) {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return f.fileName();
+    };
+    QByteArray huge = handMadeBmp(4, 4, 24, 0, {}, QByteArray(48, '\0'));
+    put32(huge, 18, 20000);
+    put32(huge, 22, 20000);
+    QByteArray hugeJpeg = encodeJpeg(gradient(16, 16));
+    const qsizetype sof = hugeJpeg.indexOf(QByteArray("\xFF\xC0", 2));
+    ASSERT_GT(sof, 0);
+    hugeJpeg[sof + 5] = char(0x4E);   // 20000 = 0x4E20 rows
+    hugeJpeg[sof + 6] = char(0x20);
+    hugeJpeg[sof + 7] = char(0x27);   // 10000 = 0x2710 columns
+    hugeJpeg[sof + 8] = char(0x10);
+    struct Case {
+        const char *name;
+        QString path;
+        PictureError error;
+        QSize claimed;
+    };
+    const Case cases[] = {
+        {"empty file", file("empty.jpg", {}), PictureError::Empty, {}},
+        {"20000 x 20000 BMP", file("huge.bmp", huge), PictureError::TooLarge, {20000, 20000}},
+        {"10000 x 20000 JPEG", file("huge.jpg", hugeJpeg), PictureError::TooLarge, {10000, 20000}},
+        {"text", file("text.jpg", "hello"), PictureError::NotRecognised, {}},
+        {"missing", dir.filePath("none.bmp"), PictureError::CannotOpen, {}},
+    };
+    for (const Case &c : cases) {
+        const DecodedPicture d = readPictureFile(c.path);
+        EXPECT_EQ(d.error, c.error) << c.name;
+        EXPECT_EQ(d.claimedSize, c.claimed) << c.name;
+    }
+}
+
+TEST(PictureFile, ReadAsAKindRefusesTheOtherKind)
+{
+    QTemporaryDir dir;
+    const QString jpeg = dir.filePath("p.bmp");
+    ASSERT_TRUE(writeJpegFile(jpeg, gradient(8, 8)).ok());
+    const DecodedPicture asBmp = readPictureFile(jpeg, {}, PictureKind::Bmp);
+    EXPECT_EQ(asBmp.error, PictureError::OtherKind);
+    EXPECT_EQ(asBmp.content, PictureKind::Jpeg);
+    EXPECT_TRUE(readPictureFile(jpeg, {}, PictureKind::Jpeg).ok());
+    QFile empty(dir.filePath("e.bmp"));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    EXPECT_EQ(readPictureFile(empty.fileName(), {}, PictureKind::Bmp).error, PictureError::Empty);
+}
+
+TEST(Jpeg, ACutOffFileIsShownWithAWarningAndADamagedOneWithAnother)
+{
+    const QByteArray whole = encodeJpeg(gradient(256, 192), 90);
+    const DecodedPicture intact = decodeJpeg(whole);
+    ASSERT_TRUE(intact.ok());
+    EXPECT_EQ(intact.warning, PictureWarning::None);
+
+    // Cut in the middle of the compressed data: the upper rows decode, the rest is grey.
+    const DecodedPicture cut = decodeJpeg(whole.left(whole.size() * 2 / 3));
+    ASSERT_TRUE(cut.ok()) << cut.detail.toStdString();
+    EXPECT_EQ(cut.warning, PictureWarning::Incomplete);
+    EXPECT_EQ(cut.bitmap.size(), QSize(256, 192));
+    EXPECT_EQ(cut.bitmap.image().pixel(10, 5), intact.bitmap.image().pixel(10, 5));
+    const QRgb bottom = cut.bitmap.image().pixel(128, 190);
+    EXPECT_EQ(qRed(bottom), qGreen(bottom));   // grey where the data ran out
+    EXPECT_EQ(qGreen(bottom), qBlue(bottom));
+
+    // Stray bytes before the end marker: the end is there, the data is damaged.
+    QByteArray stray = whole;
+    stray.insert(stray.size() - 2, QByteArray("\x12\x34\x56", 3));
+    const DecodedPicture damaged = decodeJpeg(stray);
+    ASSERT_TRUE(damaged.ok());
+    EXPECT_EQ(damaged.warning, PictureWarning::Damaged);
+}

@@ -25,6 +25,17 @@ TEST(AviFrameData, TotalFramesIsLengthTimesRateTruncated)
     EXPECT_EQ(clip(1e300, 1e300).totalFrames(), 0);   // a lying header is not a frame count
 }
 
+TEST(AviFrameData, AWholeFrameTakenAwayByRoundingIsCounted)
+{
+    // Lengths arrive as whole nanoseconds, cut off: 161 frames at 30 fps last 5.366666666 s.
+    EXPECT_EQ(clip(30, 5.366666666).totalFrames(), 161);
+    EXPECT_EQ(clip(1000.0 / 33, 161 * 0.033).totalFrames(), 161);   // the images-to-video rates
+    EXPECT_EQ(clip(30000.0 / 1001, 10.677333333).totalFrames(), 320);
+    // A part of a frame that is really there still truncates.
+    EXPECT_EQ(clip(30, 5.36).totalFrames(), 160);
+    EXPECT_EQ(clip(30, 5.3666).totalFrames(), 160);
+}
+
 struct SeekRow {
     double fps, seconds;
     std::uint32_t index;

@@ -18,6 +18,8 @@ public:
     QString mjpg60() const { return path(QStringLiteral("mjpg60.avi")); }      // 60 frames, 30 fps, MJPG
     QString short12() const { return path(QStringLiteral("short12.avi")); }    // 12 frames, 30 fps, raw
     QString audioFirst() const { return path(QStringLiteral("audiofirst.avi")); }   // PCM audio, then raw60's video
+    // Three seconds of PCM audio, then short12's video: the audio runs on 2.6 s past the last picture.
+    QString longAudio() const { return path(QStringLiteral("longaudio.avi")); }
     QString truncated() const { return path(QStringLiteral("truncated.avi")); }     // raw60 cut after a few frames
     QString textFile() const { return path(QStringLiteral("notavideo.avi")); }
     QString stillPicture() const { return path(QStringLiteral("picture.avi")); }    // a JPEG: no frame rate

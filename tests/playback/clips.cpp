@@ -137,10 +137,16 @@ bool writeClip(const QString &path, const ClipRecipe &recipe, QString &why)
 
 bool writeAudioFirstClip(const QString &path, const QString &videoClip, QString &why)
 {
+    return writeAudioFirstClip(path, videoClip, 2.0, why);
+}
+
+bool writeAudioFirstClip(const QString &path, const QString &videoClip, double audioSeconds, QString &why)
+{
     QProcess ffmpeg;
     ffmpeg.start(QStringLiteral("ffmpeg"),
                  {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),
-                  QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=frequency=440:sample_rate=8000:duration=2"),
+                  QStringLiteral("lavfi"), QStringLiteral("-i"),
+                  QStringLiteral("sine=frequency=440:sample_rate=8000:duration=%1").arg(audioSeconds),
                   QStringLiteral("-i"), videoClip, QStringLiteral("-map"), QStringLiteral("0:a"), QStringLiteral("-map"),
                   QStringLiteral("1:v"), QStringLiteral("-c:v"), QStringLiteral("copy"), QStringLiteral("-c:a"),
                   QStringLiteral("pcm_s16le"), path});
@@ -193,7 +199,8 @@ ClipFolder::ClipFolder()
         why_ = why;
         return;
     }
-    audioFirst_ = writeAudioFirstClip(audioFirst(), raw60(), why);
+    audioFirst_ = writeAudioFirstClip(audioFirst(), raw60(), why) &&
+                  writeAudioFirstClip(longAudio(), short12(), 3.0, why);
     QFile whole(raw60());
     QFile cut(truncated());
     if (whole.open(QIODevice::ReadOnly) && cut.open(QIODevice::WriteOnly))

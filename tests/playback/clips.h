@@ -29,6 +29,8 @@ bool writeClip(const QString &path, const ClipRecipe &recipe, QString &why);
 // its video stream first and libav's AVI multiplexer inside GStreamer writes a 1/600 time base
 // and a wrong length, so the container is rewritten by the ffmpeg tool; false when it is absent.
 bool writeAudioFirstClip(const QString &path, const QString &videoClip, QString &why);
+// The same with an audio stream of `audioSeconds`, which may run on past the last picture.
+bool writeAudioFirstClip(const QString &path, const QString &videoClip, double audioSeconds, QString &why);
 // One JPEG picture under an .avi name: a video stream with no frame rate.
 bool writeStillPictureAs(const QString &path, QString &why);
 // Runs a gst-launch style description to its end (EOS), bounded.

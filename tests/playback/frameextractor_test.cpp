@@ -77,6 +77,27 @@ TEST_F(FrameExtraction, AudioStreamFirstUsesTheVideoStreamAfterIt)
     EXPECT_EQ(testclips::decodeFrameIndex(frame->image()), 30);
 }
 
+TEST_F(FrameExtraction, AudioRunningPastTheLastPictureDoesNotCountAsFrames)
+{
+    if (!clips.hasAudioFirst())
+        GTEST_SKIP() << "the ffmpeg tool, which writes the clip with audio, is not installed";
+    // 12 pictures at 30 fps (0.4 s) beside 3 s of audio: the container lasts 3 s, the video does not.
+    const std::optional<AviFrameData> data = probeVideo(clips.longAudio());
+    ASSERT_TRUE(data.has_value());
+    EXPECT_NEAR(data->lengthSeconds, 0.4, 1e-6);
+    EXPECT_EQ(data->totalFrames(), 12);
+    // Frame 30 (the stopped player's picture) and the last frame are the video's last picture,
+    // not a seek past its end.
+    for (std::uint32_t index : {30u, 12u, 11u}) {
+        const std::optional<platform::Bitmap> frame = GetAviFrame(clips.longAudio(), index);
+        ASSERT_TRUE(frame.has_value()) << index;
+        EXPECT_EQ(testclips::decodeFrameIndex(frame->image()), 11) << index;
+    }
+    const std::optional<platform::Bitmap> fifth = GetAviFrame(clips.longAudio(), 5);
+    ASSERT_TRUE(fifth.has_value());
+    EXPECT_EQ(testclips::decodeFrameIndex(fifth->image()), 5);
+}
+
 TEST_F(FrameExtraction, TotalTimeIsInHundredsOfNanoseconds)
 {
     EXPECT_EQ(GetVideoTotalTime(clips.raw60()), std::optional<std::int64_t>(20'000'000));

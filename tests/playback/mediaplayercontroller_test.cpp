@@ -16,7 +16,11 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QSignalSpy>
+#include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -43,9 +47,14 @@ struct MainWindowStandIn {
     QToolBar *bar = new QToolBar(&window);
     QMenu *popup = new QMenu(&window);
     camera::ui::VideoWidget *video = new camera::ui::VideoWidget(&window);
+    QSlider *seek = new QSlider(Qt::Horizontal, &window);
 
     MainWindowStandIn()
     {
+        window.resize(400, 300);
+        video->setGeometry(0, 0, 400, 288);
+        seek->setObjectName(QStringLiteral("VideoSeek_TKB"));
+        seek->setGeometry(0, 288, 400, 12);
         bar->setObjectName(QStringLiteral("MideaPlay_ToolBar"));
         for (const char *name : {"MediaPlay_Btn", "MediaPause_Btn", "MediaStop_Btn", "MediaRewind_Btn", "MediaRightOthers_Btn",
                                  "MediaRightSelf_Btn", "MediaLeftOthers_Btn", "MediaLeftSelf_Btn", "MediaExit_Btn"}) {
@@ -109,6 +118,12 @@ protected:
         messages.push_back({t, c, cancel, icon});
         return 1;
     }
+    int ShowMessageBoxWith(const QString &t, const QStringList &, const QString &c, bool cancel, int icon) override
+    {
+        messages.push_back({t, c, cancel, icon});
+        return 1;
+    }
+    void showStatusMessage(const QString &) override {}
     QString text(const QString &key) const override { return key; }
     void setMainButton(state::ControlId, const QString &, const QString &) override {}
     void SysInfoUserSet() override {}
@@ -212,6 +227,98 @@ TEST_F(MediaToolBar, RepeatButtonAndMenuItemShareTheFlag)
     ui.item("PopupVideoRePlay")->trigger();
     EXPECT_FALSE(controller->player().repeat());
     EXPECT_FALSE(ui.item("PopupVideoRePlay")->isChecked());
+}
+
+TEST_F(MediaToolBar, AnotherFileOpenedDuringPlaybackReleasesTheRepeatButtonAsCloseTurnsRepeatOff)
+{
+    ASSERT_TRUE(controller->PlayerVideoCom(clips.raw60()));
+    ui.button("MediaRewind_Btn")->click();
+    ASSERT_TRUE(ui.button("MediaRewind_Btn")->isChecked());
+    // The library opens another clip while this one plays: the first is closed, repeat is off.
+    ASSERT_TRUE(controller->PlayerVideoCom(clips.mjpg60()));
+    EXPECT_FALSE(controller->player().repeat());
+    EXPECT_FALSE(ui.button("MediaRewind_Btn")->isChecked());
+    EXPECT_FALSE(ui.item("PopupVideoRePlay")->isChecked());
+    // One click turns it on again, as the button shows.
+    ui.button("MediaRewind_Btn")->click();
+    EXPECT_TRUE(controller->player().repeat());
+    EXPECT_TRUE(ui.button("MediaRewind_Btn")->isChecked());
+}
+
+// A drag of the seek bar's thumb with the mouse, from where it is to `x` in the bar.
+void dragThumb(QSlider *bar, int x)
+{
+    QStyleOptionSlider option;
+    option.initFrom(bar);
+    option.orientation = bar->orientation();
+    option.minimum = bar->minimum();
+    option.maximum = bar->maximum();
+    option.sliderPosition = bar->sliderPosition();
+    option.sliderValue = bar->value();
+    const QPoint from = bar->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, bar).center();
+    const QPoint to(x, from.y());
+    QMouseEvent press(QEvent::MouseButtonPress, from, bar->mapToGlobal(from), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(bar, &press);
+    for (int step = 1; step <= 4; ++step) {
+        const QPoint at = from + (to - from) * step / 4;
+        QMouseEvent move(QEvent::MouseMove, at, bar->mapToGlobal(at), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(bar, &move);
+    }
+    QMouseEvent release(QEvent::MouseButtonRelease, to, bar->mapToGlobal(to), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(bar, &release);
+}
+
+TEST_F(MediaToolBar, SeekBarShowsAtZeroOnOpenFollowsTheClipSeeksWhenDraggedAndHidesOnClose)
+{
+    ui.window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&ui.window));
+    ASSERT_TRUE(ui.seek->isHidden());
+    ASSERT_TRUE(controller->PlayerVideoCom(clips.raw60()));   // 60 frames at 30 fps: 2 s
+    EXPECT_TRUE(ui.seek->isVisible());
+    EXPECT_EQ(ui.seek->minimum(), 0);
+    EXPECT_TRUE(waitFor([&] { return ui.seek->maximum() == 2000; })) << ui.seek->maximum();
+    // Moving with the clip while it plays.
+    EXPECT_TRUE(waitFor([&] { return ui.seek->value() > 300; })) << ui.seek->value();
+    controller->MediaPause_BtnClick();
+    const int paused = ui.seek->value();
+    QTest::qWait(300);
+    EXPECT_NEAR(ui.seek->value(), paused, 100);   // a paused clip stands still
+
+    // Dragging the thumb to the middle shows the picture there: frame 30 of 60.
+    dragThumb(ui.seek, ui.seek->width() / 2);
+    EXPECT_FALSE(ui.video->showsStill());
+    EXPECT_TRUE(waitFor([&] {
+        const int frame = decodeFrameIndex(ui.video->grabVideo().scaled(176, 100));
+        return frame >= 28 && frame <= 32;
+    })) << decodeFrameIndex(ui.video->grabVideo().scaled(176, 100));
+    EXPECT_NEAR(ui.seek->value(), 1000, 80);
+
+    // Stop goes back to 0; closing hides the bar.
+    controller->MediaStop_BtnClick();
+    EXPECT_TRUE(waitFor([&] { return ui.seek->value() == 0; })) << ui.seek->value();
+    controller->ExitMediaPlayer();
+    EXPECT_TRUE(ui.seek->isHidden());
+    // A second file starts at 0 again.
+    ASSERT_TRUE(controller->PlayerVideoCom(clips.short12()));
+    EXPECT_EQ(ui.seek->value(), 0);
+    EXPECT_TRUE(ui.seek->isVisible());
+    EXPECT_TRUE(waitFor([&] { return ui.seek->maximum() == 400; })) << ui.seek->maximum();
+}
+
+TEST_F(MediaToolBar, SeekingAStoppedClipShowsThePictureThereInsteadOfTheStill)
+{
+    ASSERT_TRUE(controller->PlayerVideoCom(clips.raw60()));
+    controller->MediaStop_BtnClick();
+    ASSERT_TRUE(ui.video->showsStill());
+    EXPECT_TRUE(waitFor([&] { return ui.seek->maximum() == 2000; }));
+    ui.seek->setSliderPosition(1500);
+    ui.seek->triggerAction(QAbstractSlider::SliderPageStepAdd);   // a click on the bar beside the thumb
+    EXPECT_FALSE(ui.video->showsStill());
+    EXPECT_EQ(controller->player().state(), PlayerState::Paused);
+    EXPECT_TRUE(ui.button("MediaPlay_Btn")->isEnabled());
+    const int expected = (1500 + ui.seek->pageStep()) * 30 / 1000;
+    EXPECT_TRUE(waitFor([&] { return decodeFrameIndex(ui.video->grabVideo().scaled(176, 100)) == expected; }))
+        << decodeFrameIndex(ui.video->grabVideo().scaled(176, 100)) << " wanted " << expected;
 }
 
 struct OrientationRow {

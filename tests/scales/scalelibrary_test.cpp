@@ -215,3 +215,81 @@ TEST(ScaleLibrary, ADamagedBuiltInEntryIsRebuiltWhenSelected)
 }
 
 } // namespace
+
+TEST(ScaleLibrary, TheRememberedScaleIsSelectedByNameAndAVanishedNameFallsBackToTheFirst)
+{
+    LibraryRig rig;
+    auto library = rig.open();
+    for (const char *name : {"5x", "Micro1mm"})
+        ASSERT_FALSE(library->addNew(name, 0x0000FF, 0));
+    struct Row {
+        QStringList remembered;   // the camera's, then the settings'
+        int selected;
+    };
+    const Row rows[] = {
+        {{"Micro1mm", "5x"}, 3},     // the camera's own wins
+        {{"", "5x"}, 2},             // a camera that never chose: the one chosen last
+        {{"gone", "Micro1mm"}, 3},   // a deleted name is passed over
+        {{"gone", "also gone"}, 0},  // nothing known: the first scale
+        {{}, 0},
+    };
+    for (const Row &r : rows) {
+        library->select(1);
+        EXPECT_EQ(library->selectFirstOf(r.remembered), r.selected) << r.remembered.join(",").toStdString();
+        EXPECT_EQ(library->current().name, library->names()[r.selected]);
+    }
+}
+
+TEST(ScaleLibrary, ACalibrationKeepsItsPictureSizeAndCameraBesideAStoreThatStaysAsItWas)
+{
+    LibraryRig rig;
+    {
+        auto library = rig.open();
+        ASSERT_FALSE(library->addNew("Micro1mm", 0x0000FF, 0));
+        ScaleControls c = controlsFor(library->current());
+        c.hSpin = 128;
+        c.vSpin = 96;
+        const ScaleFact measured{QSize(1600, 1200), "eb1a:5060:vcam0"};
+        ASSERT_FALSE(library->saveSelected(c, &measured));
+        EXPECT_EQ(library->current().calibratedSize, QSize(1600, 1200));
+        // A later Save without a calibration keeps what the lengths were measured against.
+        c.horizontalPosition = 1;
+        ASSERT_FALSE(library->saveSelected(c));
+    }
+    // The store keeps its 15 lines a scale; the facts are in the side file.
+    ScaleStore reread(rig.store(), rig.marker());
+    ASSERT_TRUE(reread.load());
+    EXPECT_EQ(reread.lines().size(), 3 * 15);
+    EXPECT_EQ(reread.lines().mid(30, 5), (QStringList{"Micro1mm", "3", "0", "128", "96"}));
+    QFile side(ScaleFacts::pathFor(rig.store()));
+    ASSERT_TRUE(side.open(QIODevice::ReadOnly));
+    EXPECT_EQ(side.readAll(), "[Scale 1]\nName=Micro1mm\nCalibratedSize=1600x1200\nCamera=eb1a:5060:vcam0\n");
+    side.close();
+
+    auto again = rig.open();
+    again->select(again->find("Micro1mm"));
+    EXPECT_EQ(again->current().calibratedSize, QSize(1600, 1200));
+    EXPECT_EQ(again->current().cameraKey, "eb1a:5060:vcam0");
+    EXPECT_EQ(again->scaleCameraKey(2), "eb1a:5060:vcam0");
+    // The facts follow a rename and go with a delete.
+    ASSERT_FALSE(again->renameSelected("Micro 1 mm"));
+    again->select(2);
+    EXPECT_EQ(again->current().calibratedSize, QSize(1600, 1200));
+    ASSERT_FALSE(again->removeSelected());
+    ASSERT_TRUE(side.open(QIODevice::ReadOnly));
+    EXPECT_EQ(side.readAll(), "");
+    EXPECT_TRUE(rig.failures.empty());
+}
+
+TEST(ScaleLibrary, ANewScaleWithoutADetectedMonitorKeepsTheWidthTypedForTheCurrentOne)
+{
+    LibraryRig rig;   // no monitor description, as under Xvfb
+    auto library = rig.open();
+    ScaleControls c = controlsFor(library->current());
+    c.monitorWidthMode = 1;
+    c.manualMonitorWidthCm = 40.6f;
+    ASSERT_FALSE(library->saveSelected(c));
+    ASSERT_FALSE(library->addNew("10x", 0x0000FF, 3));
+    EXPECT_FLOAT_EQ(library->current().manualMonitorWidthCm, 40.6f);
+    EXPECT_EQ(library->current().monitorWidthMode, 1);
+}

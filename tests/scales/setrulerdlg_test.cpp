@@ -12,6 +12,8 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QLineEdit>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -255,4 +257,79 @@ TEST(SetRulerDlg, LanguageChangeRenamesTheBuiltInScalesAndADamagedStoreIsRebuilt
     QFile bak(rig.store() + ".bak");
     ASSERT_TRUE(bak.open(QIODevice::ReadOnly));
     EXPECT_EQ(bak.readAll(), broken);
+}
+
+TEST(SetRulerDlg, SwitchingUnitsThereAndBackDoesNotDrift)
+{
+    DialogRig rig;
+    auto d = rig.make();
+    ASSERT_EQ(d->hCSpinEdit()->value(), 11800);
+    struct Step {
+        int unit;
+        int h, v;
+        const char *label;
+    };
+    const Step steps[] = {
+        {1, 46456, 34842, "4.6456 in."},   // the record's own inch values
+        {3, 4645, 3484, "4645 mil"},
+        {2, 118000, 88500, "118000 um"},
+        {0, 11800, 8850, "118.00 mm"},     // back: not 117.99 (via mil 117.98)
+    };
+    for (const Step &s : steps) {
+        d->ScaleUnit_CB()->setCurrentIndex(s.unit);
+        EXPECT_EQ(d->hCSpinEdit()->value(), s.h) << s.label;
+        EXPECT_EQ(d->vCSpinEdit()->value(), s.v) << s.label;
+        EXPECT_EQ(d->hLabel_mm()->text(), s.label);
+    }
+    EXPECT_FALSE(d->button("SaveBtn")->isEnabled()) << "nothing changed";
+
+    // A length typed since is converted: 50.00 mm shown in inches.
+    d->hCSpinEdit()->setValue(5000);
+    d->ScaleUnit_CB()->setCurrentIndex(1);
+    EXPECT_EQ(d->hCSpinEdit()->value(), 19685);
+}
+
+TEST(SetRulerDlg, DecimalsTypedAreDecimalsKept)
+{
+    DialogRig rig;
+    auto d = rig.make();
+    d->show();
+    struct Row {
+        QSpinBox *field;
+        int unit;            // of the scale, -1 for the monitor width
+        const char *typed;
+        int value;           // the spin steps kept
+        const char *shown;
+    };
+    const Row rows[] = {
+        {d->hCSpinEdit(), 0, "1.5", 150, "1.50"},
+        {d->hCSpinEdit(), 0, "1,25", 125, "1.25"},
+        {d->hCSpinEdit(), 0, "118", 11800, "118.00"},
+        {d->hCSpinEdit(), 1, "0.5", 5000, "0.5000"},
+        {d->hCSpinEdit(), 2, "1500", 1500, "1500"},
+        {d->mdh_CSE(), -1, "40.6", 4060, "40.60"},
+    };
+    d->ManualAdjust_RB()->click();
+    for (const Row &r : rows) {
+        if (r.unit >= 0)
+            d->ScaleUnit_CB()->setCurrentIndex(r.unit);
+        r.field->findChild<QLineEdit *>()->selectAll();
+        QTest::keyClicks(r.field, r.typed);
+        QTest::keyClick(r.field, Qt::Key_Enter);
+        EXPECT_EQ(r.field->value(), r.value) << r.typed;
+        EXPECT_EQ(r.field->text(), r.shown) << r.typed;
+    }
+    EXPECT_EQ(d->mmdh_Label()->text(), "40.60 cm") << "not 4.06 cm";
+    // A step of the arrows is one step of the unit.
+    d->ScaleUnit_CB()->setCurrentIndex(0);
+    d->hCSpinEdit()->setValue(150);
+    d->hCSpinEdit()->stepUp();
+    EXPECT_EQ(d->hCSpinEdit()->text(), "1.51");
+    // Letters and a second point are refused; beyond the bound is refused.
+    d->hCSpinEdit()->findChild<QLineEdit *>()->selectAll();
+    QTest::keyClicks(d->hCSpinEdit(), "2.3.4x");
+    EXPECT_EQ(d->hCSpinEdit()->findChild<QLineEdit *>()->text(), "2.34");
+    d->hCSpinEdit()->findChild<QLineEdit *>()->selectAll();
+    QTest::keyClicks(d->hCSpinEdit(), "999");
+    EXPECT_EQ(d->hCSpinEdit()->findChild<QLineEdit *>()->text(), "99") << "165.00 mm is the largest";
 }

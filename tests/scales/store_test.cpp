@@ -200,3 +200,43 @@ TEST(ScaleStore, RetranslatedBuiltInNamesGoIntoLinesZeroAndFifteen)
     EXPECT_EQ(store.lines()[0], "@Niedrig[12.0cm,Berührungslos]");
     EXPECT_EQ(store.lines()[15], "@Hoch[0.50cm,Berührungslos]");
 }
+
+TEST(ScaleStore, LongScalesOfEveryUnitKeepTheirLengthThroughTheFile)
+{
+    StoreFolder folder;
+    struct Row {
+        ScaleUnit unit;
+        std::int32_t h, v;      // spin values in the unit
+        const char *hLine;      // line 3: hundredths of a mm
+    };
+    const Row rows[] = {
+        {ScaleUnit::Micrometre, 200000, 150000, "20000"},   // not clamped to the mm field's 16500
+        {ScaleUnit::Mil, 10000, 7500, "25401"},             // 25400 would read back as 9999 mil
+        {ScaleUnit::Micrometre, 16500000, 12375000, "1650000"},
+        {ScaleUnit::Mil, 649605, 487203, "1650000"},
+        {ScaleUnit::Inch, 64960, 48720, "16500"},
+        {ScaleUnit::Millimetre, 16500, 12375, "16500"},
+        {ScaleUnit::Micrometre, 1280, 960, "128"},
+    };
+    ScaleStore store = folder.make();
+    ASSERT_FALSE(store.open(kTexts));
+    for (const Row &r : rows) {
+        RulerScaleControl s;
+        s.name = QString::number(int(r.unit)) + ":" + QString::number(r.h);
+        s.unit = r.unit;
+        setLengthsFromSpin(s, r.unit, r.h, r.v);
+        store.append(s);
+    }
+    ASSERT_FALSE(store.write());
+    ScaleStore reread = folder.make();
+    ASSERT_TRUE(reread.load());
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const Row &r = rows[i];
+        const int index = int(i) + kBuiltInScales;
+        EXPECT_EQ(reread.lines()[index * 15 + 3], QString(r.hLine)) << r.h;
+        const RulerScaleControl back = reread.scaleAt(index);
+        EXPECT_EQ(back.spinValues[std::size_t(r.unit)].horizontal, r.h);
+        EXPECT_EQ(back.spinValues[std::size_t(r.unit)].vertical, r.v);
+    }
+    EXPECT_TRUE(folder.log.isEmpty()) << folder.log.join("\n").toStdString();
+}

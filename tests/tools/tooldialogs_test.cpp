@@ -54,6 +54,10 @@ struct DialogFixture : ::testing::Test {
             messages.shown << prefix + key;
             return messages.answer;
         };
+        d.showMessageWith = [this](const QString &key, const QStringList &arguments, const QString &, bool, int) {
+            messages.shown << key + u'(' + arguments.join(u',') + u')';
+            return messages.answer;
+        };
         d.pickFolder = [](const QString &, const QString &) { return std::optional<QString>(); };
         d.clock = &clock;
         d.log = &log;
@@ -253,6 +257,51 @@ TEST_F(Img2VidFixture, AnExistingOutputIsReplacedOnlyWhenTheUserSaysSo)
     dlg.I2V_Execute_BtnClick();
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
     EXPECT_EQ(dlg.job().outputPath, old.fileName());
+}
+
+TEST_F(Img2VidFixture, PicturesTheAviWriterCannotTakeAreRefusedBeforeTheRunStarts)
+{
+    // The first readable picture in the order written gives the video its size; avimux takes 16
+    // to 4096 pixels a side. A BMP header alone claims the size of one too large to decode.
+    const QString wide = QDir(folder).filePath(QStringLiteral("d.jpg"));
+    ASSERT_TRUE(platform::writeJpegFile(wide, platform::Bitmap(4100, 20)).ok());
+    QFile broken(QDir(folder).filePath(QStringLiteral("0.jpg")));   // listed first, unreadable: skipped
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("\xFF\xD8\xFF", 3);
+    broken.close();
+    struct Case {
+        const char *name;
+        QStringList chosen;
+        bool reverse;
+        QString refused;   // empty: accepted
+    };
+    const Case cases[] = {
+        {"too wide first", {"0.jpg", "d.jpg", "a.jpg"}, false, "VideoPictureSize_MsgBox(d.jpg,4100,20,16,4096)"},
+        {"too wide, written last", {"a.jpg", "d.jpg"}, false, {}},
+        {"too wide, written first backwards", {"a.jpg", "d.jpg"}, true, "VideoPictureSize_MsgBox(d.jpg,4100,20,16,4096)"},
+        {"fits", {"a.jpg", "b.jpg"}, false, {}},
+    };
+    for (const Case &c : cases) {
+        tools::ui::TImg2VidDlg dlg(deps());
+        dlg.setOpenFolder(folder);
+        dlg.setReverse(c.reverse);
+        for (const QString &name : c.chosen) {
+            const QList<QListWidgetItem *> found = dlg.sourceList()->findItems(name, Qt::MatchExactly);
+            ASSERT_EQ(found.size(), 1) << c.name;
+            dlg.sourceList()->setCurrentItem(found.first());
+            dlg.selectItems();
+        }
+        messages.shown.clear();
+        dlg.setResult(QDialog::Rejected);
+        dlg.I2V_Execute_BtnClick();
+        if (c.refused.isEmpty()) {
+            EXPECT_TRUE(messages.shown.isEmpty()) << c.name;
+            EXPECT_EQ(dlg.result(), QDialog::Accepted) << c.name;
+        } else {
+            EXPECT_EQ(messages.shown, QStringList{c.refused}) << c.name;
+            EXPECT_NE(dlg.result(), QDialog::Accepted) << c.name << ": the dialog stays to choose again";
+        }
+    }
 }
 
 TEST_F(Img2VidFixture, CompressionOffersTheInstalledEncodersWithMpeg4First)

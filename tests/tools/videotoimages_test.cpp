@@ -7,10 +7,16 @@
 #include "tools/toolnaming.h"
 #include "tools/videotoimages.h"
 #include "tools/videotoimagesconverter.h"
+#include "platform/diagnosticslog.h"
+#include "platform/gst/frameextractor.h"
+#include "platform/picturecodec.h"
+#include "platform/videoframereader.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -40,6 +46,29 @@ TEST(VideoToImages, TenSecondsAtTwentyFiveFramesGiveTenOrFourFiles)
     EXPECT_EQ(tools::totalFiles(clip.lengthSeconds, tools::stepSeconds(3, tools::kIntervalSeconds, 25)), 4);
     // One frame at a time: 250 files, three digits.
     EXPECT_EQ(tools::totalFiles(clip.lengthSeconds, tools::stepSeconds(1, tools::kIntervalFrames, 25)), 250);
+}
+
+TEST(VideoToImages, TotalFramesOfARealClipIsTheCountThePlayerAndFfprobeKnow)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("161.avi"));
+    QString why;
+    ASSERT_TRUE(testclips::writeClip(path, {161, 64, 48, 30, 1, {}}, why)) << why.toStdString();
+    const std::optional<platform::AviFrameData> data = platform::probeVideo(path);
+    ASSERT_TRUE(data);
+    EXPECT_EQ(data->totalFrames(), 161);
+    const VideoInfo shown = tools::videoInfoOf(*data);
+    EXPECT_EQ(shown.totalFrames, 161);
+    EXPECT_EQ(tools::totalFramesText(shown), QStringLiteral("161  [ 30 fps]"));
+    // ffprobe, where installed, counts the frames by decoding them.
+    const QString ffprobe = QStandardPaths::findExecutable(QStringLiteral("ffprobe"));
+    if (ffprobe.isEmpty())
+        return;
+    QProcess probe;
+    probe.start(ffprobe, {"-v", "error", "-count_frames", "-select_streams", "v:0", "-show_entries",
+                          "stream=nb_read_frames", "-of", "default=nokey=1:noprint_wrappers=1", path});
+    ASSERT_TRUE(probe.waitForFinished(20000));
+    EXPECT_EQ(QString::fromLatin1(probe.readAllStandardOutput()).trimmed(), QStringLiteral("161"));
 }
 
 TEST(VideoToImages, IntervalsInEachUnitAndAWholeNumberOfStepsUpToRounding)

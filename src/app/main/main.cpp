@@ -10,9 +10,11 @@
 #include "platform/clock.h"
 #include "platform/diagnosticslog.h"
 #include "platform/gst/gstinit.h"
+#include "state/usersettings.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -67,13 +69,24 @@ int main(int argc, char **argv)
     QApplication::setDesktopFileName(QStringLiteral("sendra-cam"));
 
     platform::DiagnosticsLog log;
-    // A second start hands over to the running viewer before it touches the camera or the settings.
-    app::SingleInstance instance(app::SingleInstance::defaultSocketPath());
-    if (instance.handOver())
+    // A second start on this display with this profile folder hands over to the running viewer
+    // before it touches the camera or the settings, and says so.
+    const QString platformName = QGuiApplication::platformName();
+    app::SingleInstance instance(app::SingleInstance::defaultSocketPath(platformName));
+    const auto handedOver = [&platformName] {
+        const QString display = app::SingleInstance::displayKey(platformName, qEnvironmentVariable("DISPLAY"),
+                                                                qEnvironmentVariable("WAYLAND_DISPLAY"));
+        std::fputs(app::SingleInstance::handOverNotice(display, state::UserPaths::profileDirFromEnvironment())
+                       .toLocal8Bit()
+                       .constData(),
+                   stderr);
         return 0;
+    };
+    if (instance.handOver())
+        return handedOver();
     if (QString error; !instance.listen(error)) {
         if (instance.handOver())
-            return 0;
+            return handedOver();
         log.append(QStringLiteral("Second starts cannot find this window: ") + error);
     }
 

@@ -26,13 +26,15 @@ SystemServices::SystemServices(const QString &programDir, platform::DiagnosticsL
     backend_ = std::make_unique<platform::SystemMediaBackend>(log, rig_.get());
     engine_ = std::make_unique<platform::GstPlaybackEngine>();
     files_ = std::make_unique<platform::GstMediaFiles>(log);
+    // Once per run, as the monitor description is read once.
+    monitor_ = platform::EnumMonitorDevices();
 }
 
 SystemServices::~SystemServices() = default;
 
 ui::PlatformServices SystemServices::services()
 {
-    return {*backend_, *engine_, *files_, *vendor_, rig_.get()};
+    return {*backend_, *engine_, *files_, *vendor_, rig_.get(), monitor_};
 }
 
 } // namespace app

@@ -40,6 +40,7 @@ private:
     std::unique_ptr<platform::MediaBackend> backend_;
     std::unique_ptr<platform::PlaybackEngine> engine_;
     std::unique_ptr<platform::MediaFiles> files_;
+    platform::MonitorSize monitor_;
 };
 
 } // namespace app

@@ -41,11 +41,14 @@ LayoutController::LayoutController(Shell &shell, LayoutPort &port, QObject *pare
     connect(c.mainButton(ControlId::ReturnMain_Btn), &QPushButton::clicked, this,
             [this] { applyPreset(state::kPresetNormal); });
     connect(&shell_.window(), &MainWindow::windowStateChanged, this, &LayoutController::onWindowStateChanged);
-    // The window has a fixed size in the windowed presets; a window manager that restores the size
-    // the window had before it was maximised, after we sized it, is answered by sizing it again.
+    // A window manager that restores the size the window had before it was maximised, after we
+    // sized it for a windowed preset, is answered by sizing it again. Once it has answered, the
+    // window's size is the user's: a resize then leaves the picture at the preset's size.
     connect(&shell_.window(), &MainWindow::resized, this, [this] {
+        keepAtCorner();
         MainWindow &w = shell_.window();
-        if (applying_ || wantMaximised_ || w.isMaximized() || !lastLayout_ || w.centralWidget()->size() == w.size())
+        if (applying_ || wantMaximised_ || w.isMaximized() || !lastLayout_ || w.centralWidget()->size() == w.size()
+            || !awaitingWindowManager())
             return;
         if (w.width() != lastLayout_->clientSize.width())
             QTimer::singleShot(0, this, [this] {
@@ -74,17 +77,44 @@ void LayoutController::updatePresetAvailability()
     lastScreen_ = screen;
 }
 
+void LayoutController::keepAtCorner()
+{
+    // The device control tool bar restored a maximised window: the window manager puts it back
+    // where it was before it was maximised, later; it belongs at the screen's corner. Once the
+    // window manager has answered, the window is the user's to move.
+    if (!cornerPending_)
+        return;
+    MainWindow &w = shell_.window();
+    if (shell_.state().flags().SizePreset != state::kPresetDevCtrlToolbar || w.isMaximized()) {
+        cornerPending_ = false;
+        return;
+    }
+    if (w.pos() != QPoint(0, 0))
+        w.move(0, 0);
+    if (!awaitingWindowManager())
+        cornerPending_ = false;
+}
+
 void LayoutController::listTimerTick()
 {
+    keepAtCorner();
     if (screenSize() != lastScreen_)
         updatePresetAvailability();
     // A window manager's late answer that went past every event above still cannot leave the
-    // window at a size other than its preset's for longer than a tick.
+    // window at a size other than its preset's for longer than a tick. Later sizes are the user's.
     MainWindow &w = shell_.window();
-    if (!wantMaximised_ && lastLayout_ && !w.isMaximized() && w.width() != lastLayout_->clientSize.width())
+    if (!wantMaximised_ && lastLayout_ && !w.isMaximized() && w.width() != lastLayout_->clientSize.width()
+        && awaitingWindowManager())
         w.applyLayout(*lastLayout_);
 }
 
+
+bool LayoutController::awaitingWindowManager() const
+{
+    const qint64 now = clock_.elapsed();
+    return (sizedAtMs_ && now - *sizedAtMs_ < kEchoWindowMs)
+           || std::any_of(requests_.begin(), requests_.end(), [now](const Request &r) { return now - r.atMs < kEchoWindowMs; });
+}
 
 void LayoutController::setCameraResolution(QSize resolution)
 {
@@ -103,10 +133,14 @@ void LayoutController::onWindowStateChanged(Qt::WindowStates oldState, Qt::Windo
     if (applying_)
         return;   // the toolkit's own echo of the request being made
     if (isMax == wantMaximised_) {
-        // Ours: the window manager restores the size the window had before it was maximised,
-        // after we sized it for the new preset, so size it again.
-        if (!isMax && !(oldState & Qt::WindowMinimized) && lastLayout_)
+        // Ours: the window manager has caught up with the latest request (and answered the older
+        // ones before it), so a later change against it is the user's. It restores the size the
+        // window had before it was maximised, after we sized it for the new preset, so size it again.
+        requests_.clear();
+        if (!isMax && !(oldState & Qt::WindowMinimized) && lastLayout_) {
             shell_.window().applyLayout(*lastLayout_);
+            sizedAtMs_ = clock_.elapsed();
+        }
         return;
     }
     // A window manager answers a request that was already superseded (maximise, then restore
@@ -144,33 +178,73 @@ void LayoutController::applyPreset(int preset)
         return;
     }
     if (preset == state::kPresetDevCtrlToolbar) {
+        // The normal window state at the screen's corner: a maximised window is restored first.
+        // The window keeps whatever size the window manager restores; no preset size is
+        // applied again.
+        lastLayout_.reset();
+        sizedAtMs_.reset();
+        if (w.isMaximized()) {
+            wantMaximised_ = false;
+            requests_.push_back({false, clock_.elapsed()});
+            if (requests_.size() > 4)
+                requests_.pop_front();
+            applying_ = true;
+            w.showNormal();
+            applying_ = false;
+            cornerPending_ = true;
+        }
         w.move(screen.isValid() ? QPoint(0, 0) : w.pos());
         port_.stopVideo();
-        w.layOutButtons(singleWindowButtons(w.central()->width(), w.toolBarSizes()));
+        w.layOutButtons(singleWindowButtons(w.central()->width(), w.toolBarSizes(), w.videoArea()->geometry(), false));
         item->setChecked(true);
         shell_.state().setSizePreset(preset);
         return;
     }
+    const Plan planned = plan(preset);
     // Maximising or restoring from here comes back as a state change event that is ours.
-    wantMaximised_ = layout.maximised;
-    if (layout.maximised != w.isMaximized()) {
-        requests_.push_back({layout.maximised, clock_.elapsed()});
+    wantMaximised_ = planned.layout.maximised;
+    if (planned.layout.maximised != w.isMaximized()) {
+        requests_.push_back({planned.layout.maximised, clock_.elapsed()});
         if (requests_.size() > 4)
             requests_.pop_front();
     }
     applying_ = true;
-    w.applyLayout(layout);
+    w.applyLayout(planned.layout);
     applying_ = false;
-    lastLayout_ = layout;
+    lastLayout_ = planned.layout;
+    sizedAtMs_ = planned.layout.maximised ? std::nullopt : std::optional<qint64>(clock_.elapsed());
     item->setChecked(true);
-    w.layOutButtons(layout.singleWindow ? singleWindowButtons(layout.clientSize.width(), w.toolBarSizes())
-                                        : bothWindowButtons());
+    w.layOutButtons(planned.buttons);
     shell_.state().setSizePreset(preset);
     if (preset == state::kPresetByResolution)
         appliedResolution_ = cameraResolution_;
     setVideoDrag({layout.dragEnabled, layout.dragMin, layout.dragMax});
     if (!flags.OverlayMode)
         shell_.videoAreaChanged();
+}
+
+LayoutController::Plan LayoutController::plan(int preset) const
+{
+    const MainWindow &w = shell_.window();
+    QSize screen = screenSize();
+    // A maximised window's picture reaches the bottom of the screen less what the window's own
+    // frame and menu take (the presets' 48 pixels); the status line below it takes its height too.
+    const bool maximised = layoutForPreset(preset, screen, cameraResolution_).maximised;
+    if (maximised)
+        screen.rheight() -= w.statusLineHeight();
+    Plan p{layoutForPreset(preset, screen, cameraResolution_), bothWindowButtons()};
+    if (maximised)
+        p.layout.clientSize.rheight() += w.statusLineHeight();
+    if (p.layout.singleWindow) {
+        // Only a window of its own size can grow for the bars: not a maximised one, nor one
+        // whose picture overhangs the screen.
+        const bool mayGrow = !p.layout.maximised && !p.layout.dragEnabled;
+        p.buttons = singleWindowButtons(p.layout.clientSize.width(), w.toolBarSizes(), p.layout.videoRect, mayGrow);
+        if (mayGrow)
+            p.layout.clientSize.setHeight(std::max(p.layout.clientSize.height(),
+                                                   p.layout.videoRect.bottom() + 1 + p.buttons.rowsBelowVideo));
+    }
+    return p;
 }
 
 void LayoutController::setVideoDrag(const VideoDrag &drag)

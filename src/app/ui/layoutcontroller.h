@@ -46,6 +46,13 @@ public:
 
     // Applies a window-size preset (the menu handlers).
     void applyPreset(int preset);
+    // What `preset` makes of the window now: its layout (the client grown by the tool bar rows
+    // below the picture that the single-window row needed) and its buttons and bars.
+    struct Plan {
+        PresetLayout layout;
+        ButtonLayout buttons;
+    };
+    Plan plan(int preset) const;
     // The camera's picture size, for "By Resolution"; re-applies it when it is in force.
     void setCameraResolution(QSize resolution);
     QSize cameraResolution() const { return cameraResolution_; }
@@ -54,6 +61,9 @@ public:
     std::optional<QSize> screenSizeOverride;
     void updatePresetAvailability();
     const VideoDrag &videoDrag() const { return videoDrag_; }
+    // A maximise, restore or sizing of ours is young enough that the window manager's answer to
+    // it may still come: a change against the preset then is taken for that answer, not for the user.
+    bool awaitingWindowManager() const;
 
     void listTimerTick() override;
 
@@ -66,6 +76,7 @@ Q_SIGNALS:
 private:
     void onWindowStateChanged(Qt::WindowStates oldState, Qt::WindowStates newState);
     void setVideoDrag(const VideoDrag &drag);
+    void keepAtCorner();
 
     Shell &shell_;
     LayoutPort &port_;
@@ -84,8 +95,13 @@ private:
     };
     static constexpr qint64 kEchoWindowMs = 2000;
     std::deque<Request> requests_;
+    // When a windowed preset last sized the window: a window manager may still answer with the
+    // size the window had before, which is then sized again. A resize after that is the user's.
+    std::optional<qint64> sizedAtMs_;
     QElapsedTimer clock_;
     bool applying_ = false;
+    // The device control tool bar's restored window waits for the window manager's answer.
+    bool cornerPending_ = false;
     std::optional<PresetLayout> lastLayout_;
     VideoDrag videoDrag_;
 };

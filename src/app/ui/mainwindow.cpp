@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -64,9 +65,20 @@ const char *const kMainButtonStyle = "QPushButton { border: none; padding: 0; }"
                                      "QPushButton:hover { border: 1px solid #8AA4B4; }"
                                      "QPushButton:pressed { padding-top: 2px; padding-left: 2px; }";
 
+// The tool bars' controls are compact enough that every bar fits the 400-pixel half of the
+// "Normal" window it sits under (the live-mode bars below the video, the editor's and the
+// filters' below the still picture): at their full 24 pixels the pictures made the widest bars
+// reach 535 pixels and cover the other half's bars.
+constexpr QSize kToolIcon{20, 20};
+constexpr int kTrackBarWidth = 64;
+constexpr int kComboBoxWidth = 60;
+
 // Live-mode bars sit just below the video in the "Normal" layout until a preset moves them.
 constexpr QPoint kModeToolBarPos{0, 364};
 constexpr QRect kChangeModeToolBarRect{300, 392, 100, 0};
+// The mode tool bars below the video: one place, one of them shown at a time.
+constexpr ControlId kModeToolBars[] = {ControlId::Compare_ToolBar, ControlId::Cross_ToolBar, ControlId::VideoCtrl_ToolBar,
+                                       ControlId::DrawRuler_ToolBar, ControlId::MideaPlay_ToolBar};
 
 } // namespace
 
@@ -84,7 +96,8 @@ MainWindow::MainWindow(const QString &programDir, QWidget *parent) : QMainWindow
     setCentralWidget(central_);
     setFocusProxy(central_);
     buildMenus();
-    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    buildStatusBar();
+    resize(kClientWidth, kClientHeight + chromeHeight());
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect r = screen->availableGeometry();
         move(r.x() + (r.width() - width()) / 2, r.y() + (r.height() - height()) / 2);
@@ -176,6 +189,19 @@ void MainWindow::buildAreas()
     black.setColor(QPalette::Window, Qt::black);
     video->setPalette(black);
     controls_.add(ControlId::VideoArea, video);
+    // The player's seek bar, 12 pixels along the bottom of the video area; hidden until a file
+    // plays. Its thumb is 8 pixels wide so that it fits the bar's height.
+    auto *seek = new QSlider(Qt::Horizontal, video);
+    seek->setObjectName(QStringLiteral("VideoSeek_TKB"));
+    seek->setFixedHeight(12);
+    seek->setFocusPolicy(Qt::NoFocus);
+    seek->setStyleSheet(QStringLiteral("QSlider { background: #202020; }"
+                                       "QSlider::groove:horizontal { height: 4px; background: #5A6A74; margin: 0 4px; }"
+                                       "QSlider::sub-page:horizontal { background: #8AA4B4; margin: 0 4px; }"
+                                       "QSlider::handle:horizontal { width: 8px; margin: -4px -4px; background: #E8E8E8;"
+                                       " border: 1px solid #404040; }"));
+    seek->hide();
+    controls_.add(ControlId::VideoSeek_TKB, seek);
 
     auto *cover = new QWidget(central_);
     cover->setObjectName(QStringLiteral("CoverPanel"));
@@ -282,13 +308,13 @@ void MainWindow::buildToolBars()
         if (row.kind == ControlKind::ToolBar) {
             auto *bar = new QToolBar(central_);
             bar->setObjectName(name);
-            bar->setIconSize(QSize(24, 24));
+            bar->setIconSize(kToolIcon);
             bar->setMovable(false);
             bar->setFloatable(false);
             // Over the video in the small single-window presets: keep the bar's own background.
             bar->setAutoFillBackground(true);
-            bar->setStyleSheet(QStringLiteral("QToolBar { spacing: 1px; padding: 0px; border: none; }"
-                                              "QToolButton { padding: 1px; }"));
+            bar->setStyleSheet(QStringLiteral("QToolBar { spacing: 0px; padding: 0px; border: none; }"
+                                              "QToolButton { padding: 0px; }"));
             bar->hide();
             bars[row.holds] = bar;
             controls_.add(row.id, bar);
@@ -310,7 +336,7 @@ void MainWindow::buildToolBars()
         case ControlKind::CheckButton: {
             auto *tb = new QToolButton(bar);
             tb->setIcon(QIcon(QPixmap(picturePath(QStringLiteral("ToolBar"), row.picture))));
-            tb->setIconSize(QSize(24, 24));
+            tb->setIconSize(kToolIcon);
             tb->setAutoRaise(true);
             // As the main buttons: a click never takes the keyboard, so Space and Enter cannot
             // press the button clicked last, and typing reaches the window's keys.
@@ -321,13 +347,13 @@ void MainWindow::buildToolBars()
         }
         case ControlKind::ComboBox: {
             auto *cb = new QComboBox(bar);
-            cb->setFixedWidth(64);
+            cb->setFixedWidth(kComboBoxWidth);
             w = cb;
             break;
         }
         case ControlKind::TrackBar: {
             auto *s = new QSlider(Qt::Horizontal, bar);
-            s->setFixedWidth(90);
+            s->setFixedWidth(kTrackBarWidth);
             s->setEnabled(false);
             w = s;
             break;
@@ -392,6 +418,31 @@ void MainWindow::buildToolBars()
                         change->sizeHint().height());
 }
 
+void MainWindow::buildStatusBar()
+{
+    // The status line below the client area: a running recording and an orientation other than
+    // "as delivered" are said here, and a feature's passing notes (showMessage) too. It is as tall
+    // as a line of its text with room around it, whatever the style would make of an empty bar.
+    QStatusBar *bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar"));
+    bar->setSizeGripEnabled(false);
+    bar->setMinimumHeight(bar->fontMetrics().height() + 8);
+    controls_.add(ControlId::StatusBar, bar);
+    for (ControlId id : {ControlId::StatusOrientation_Lab, ControlId::StatusRecording_Lab}) {
+        auto *label = new QLabel(bar);
+        label->setObjectName(text(state::controlName(id)));
+        label->setContentsMargins(6, 0, 6, 0);
+        label->hide();
+        bar->addPermanentWidget(label);
+        controls_.add(id, label);
+    }
+}
+
+int MainWindow::chromeHeight() const
+{
+    return menuBar()->sizeHint().height() + statusLineHeight();
+}
+
 QLabel *MainWindow::greyPicture(ControlId mainButton) const
 {
     const auto slot = std::size_t(mainButton) - std::size_t(ControlId::Connect_Btn);
@@ -422,9 +473,14 @@ void MainWindow::setButtonPicture(ControlId mainButton, const QString &picture)
 
 ToolBarSizes MainWindow::toolBarSizes() const
 {
-    return {controls_.toolBar(ControlId::ChangeMode_ToolBar)->size(),
-            controls_.toolBar(ControlId::Compare_ToolBar)->sizeHint()};
+    QSize modes;
+    for (ControlId id : {ControlId::Compare_ToolBar, ControlId::Cross_ToolBar, ControlId::VideoCtrl_ToolBar,
+                         ControlId::DrawRuler_ToolBar, ControlId::MideaPlay_ToolBar})
+        modes = modes.expandedTo(controls_.toolBar(id)->sizeHint());
+    return {controls_.toolBar(ControlId::ChangeMode_ToolBar)->size(), modes};
 }
+
+int MainWindow::statusLineHeight() const { return statusBar()->sizeHint().expandedTo(statusBar()->minimumSize()).height(); }
 
 void MainWindow::applyLayout(const PresetLayout &layout)
 {
@@ -438,10 +494,14 @@ void MainWindow::applyLayout(const PresetLayout &layout)
         if (isMaximized())
             showNormal();
         central_->setFixedSize(layout.clientSize);
-        // The window itself is fixed too: a window manager restoring the size the window had
-        // before it was maximised would otherwise leave an empty strip beside the client.
-        const QSize window(layout.clientSize.width(), layout.clientSize.height() + menuBar()->sizeHint().height());
-        setFixedSize(window);
+        // The window takes the preset's size but is not fixed to it: a window fixed in size
+        // loses the window manager's maximise and resize (openbox drops them for good), and
+        // maximising by the window manager is how the user reaches "Full Screen" from a preset.
+        // Only smaller is refused, so that the picture is never cut; a size the window manager
+        // restores later is answered by the layout controller.
+        const QSize window(layout.clientSize.width(), layout.clientSize.height() + chromeHeight());
+        setMinimumSize(window);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
         if (QLayout *l = this->layout())
             l->activate();
         resize(window);
@@ -483,8 +543,7 @@ void MainWindow::layOutButtons(const ButtonLayout &b)
         w->setVisible(b.returnShown);
         w->raise();
     }
-    for (ControlId id : {ControlId::Compare_ToolBar, ControlId::Cross_ToolBar, ControlId::VideoCtrl_ToolBar,
-                         ControlId::DrawRuler_ToolBar, ControlId::MideaPlay_ToolBar}) {
+    for (ControlId id : kModeToolBars) {
         QToolBar *bar = controls_.toolBar(id);
         bar->move(b.modeToolBars);
         bar->raise();

@@ -50,6 +50,8 @@ public:
     void applyLayout(const PresetLayout &layout);
     void layOutButtons(const ButtonLayout &layout);
     ToolBarSizes toolBarSizes() const;
+    // The status line's height, which a maximised window's picture leaves to it.
+    int statusLineHeight() const;
 
 Q_SIGNALS:
     // The window is closing (every way of closing); the receiver runs the close sequence.
@@ -71,6 +73,9 @@ private:
     void buildAreas();
     void buildMainButtons();
     void buildToolBars();
+    void buildStatusBar();
+    // What the window adds to the client area's height: the menu bar and the status line.
+    int chromeHeight() const;
     QString picturePath(const QString &folder, std::string_view picture) const;
 
     QString programDir_;

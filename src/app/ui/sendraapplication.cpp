@@ -7,12 +7,15 @@
 #include "shell.h"
 
 #include "camera/ui/cameramemorykeeper.h"
+#include "camera/ui/focusaidcontroller.h"
+#include "state/cameramemory.h"
 #include "camera/ui/videowidget.h"
 #include "camera/videocamerads.h"
 #include "feature/ui/controls.h"
 #include "imaging/stilldocument.h"
 #include "imaging/ui/comparecontroller.h"
 #include "imaging/ui/reticlecontroller.h"
+#include "imaging/ui/stillimageview.h"
 #include "library/ui/thumbnailbrowserwidget.h"
 #include "measure/ui/measuringsurface.h"
 #include "platform/diagnosticslog.h"
@@ -78,6 +81,8 @@ void SendraApplication::createFeatures(platform::DiagnosticsLog &log)
         ctx, *this, camera_->videoWidget(), services_.playback,
         [this](const QString &path, std::uint32_t index) { return services_.files.videoFrame(path, index); }, &shell);
     measure_ = new measure::ui::MeasureController(ctx, *this, camera_->camera(), *camera_->videoWidget(), *window.videoArea(), &shell);
+    // Before the scales load their first scale: its monitor width and magnification need it.
+    measure_->setDetectedMonitorWidthCm(services_.monitor.detectedWidthCm);
     overlay_ = std::make_unique<platform::OverlayBitmap>();
     compare_ = new imaging::ui::CompareController(ctx, *this, camera_->camera(), *overlay_, &shell);
     reticle_ = new imaging::ui::ReticleController(ctx, *this, camera_->camera(), *overlay_, &shell);
@@ -92,6 +97,13 @@ void SendraApplication::createFeatures(platform::DiagnosticsLog &log)
              editor_, filters_, viewer_, results_})
         shell.addFeature(feature);
     shell.addFeature(new stack::ui::FocusStackController(ctx, *this, &shell));
+    // The focus aids over the live picture, and the line profile on still and locked pictures.
+    focusAids_ = new camera::ui::FocusAidController(ctx, camera_->camera(), *camera_->videoWidget(), *window.videoArea(),
+                                                    &shell);
+    shell.addFeature(focusAids_);
+    lineProfile_ = new measure::ui::LineProfileController(ctx, *this, *measure_, camera_->camera(), *camera_->videoWidget(),
+                                                          *window.stillView()->pictureControl(), &shell);
+    shell.addFeature(lineProfile_);
 
     // Space takes a snapshot and V starts or stops a recording while the camera is live, unless
     // the focused control takes keys itself.
@@ -119,8 +131,10 @@ void SendraApplication::connectFeatures()
     QObject::connect(&still_->document(), &imaging::StillDocument::changed, viewer_,
                      [this](imaging::StillDocument::Change change) {
                          using Change = imaging::StillDocument::Change;
-                         if (change != Change::Saved && change != Change::Marked)
+                         if (change != Change::Saved && change != Change::Marked) {
                              viewer_->stillPictureChanged(change == Change::Loaded);
+                             lineProfile_->stillPictureChanged();
+                         }
                      });
     QObject::connect(&window(), &MainWindow::activated, viewer_, &library::ui::ViewerController::mainWindowActivated);
     QObject::connect(layout_, &LayoutController::videoDragChanged, measure_, &measure::ui::MeasureController::onVideoDragChanged);
@@ -215,7 +229,27 @@ void SendraApplication::closeCalibrationWindow() { scales_->closeCalibrationWind
 
 void SendraApplication::adoptScale(const scales::RulerScaleControl &scale) { scales_->adoptScale(scale); }
 
-float SendraApplication::detectedMonitorWidthCm() const { return measure_->surface().detectedMonitorWidthCm(); }
+float SendraApplication::detectedMonitorWidthCm() const { return services_.monitor.detectedWidthCm; }
+
+scales::ui::RememberedScale SendraApplication::rememberedScale()
+{
+    // The camera's own from Cameras.ini, then the one chosen last from the settings; the scales
+    // fall back to their first entry.
+    scales::ui::RememberedScale r;
+    if (const state::CameraRecord *camera = cameraMemory_->memory().current(); camera && camera->scale)
+        r.forCamera = *camera->scale;
+    r.chosenLast = shell_->state().settings().ScaleName;
+    return r;
+}
+
+void SendraApplication::rememberScale(const QString &name)
+{
+    shell_->state().setScaleName(name);
+    if (state::CameraRecord *camera = cameraMemory_->memory().current())
+        camera->scale = name;
+}
+
+QString SendraApplication::currentCameraKey() const { return cameraMemory_->memory().currentCamera(); }
 
 bool SendraApplication::saveBurntIn(const platform::Bitmap &picture, const QString &prefix)
 {
@@ -289,7 +323,10 @@ void SendraApplication::showLibraryPage(int kind) { still_->browser().showKind(k
 
 void SendraApplication::refreshLibraryPage(int kind) { still_->browser().FileList(kind); }
 
-void SendraApplication::setLibraryFolder(int kind, const QString &folder) { still_->browser().useFolder(kind, folder); }
+void SendraApplication::useToolFolder(int kind, const QString &folder)
+{
+    still_->browser().showToolFolder(kind, folder);
+}
 
 int SendraApplication::libraryPage() const { return still_->browser().currentIndex(); }
 
@@ -298,7 +335,7 @@ bool SendraApplication::bmpPageShown() const { return still_->browser().currentI
 bool SendraApplication::libraryPageChangeBlocked() const
 {
     const feature::ActionInputs in = shell_->actionInputs();
-    return in.timedCaptureRunning || in.vid2ImgRunning;
+    return in.timedCaptureRunning || in.vid2ImgRunning || in.img2VidRunning;
 }
 
 int SendraApplication::jpegQuality() const { return still_->jpegQuality(); }

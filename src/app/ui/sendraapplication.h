@@ -9,7 +9,9 @@
 #include "imaging/ui/overlayport.h"
 #include "imaging/ui/stillimagecontroller.h"
 #include "library/ui/viewercontroller.h"
+#include "platform/monitorinfo.h"
 #include "platform/overlaybitmap.h"
+#include "measure/ui/lineprofilecontroller.h"
 #include "measure/ui/measurecontroller.h"
 #include "measure/ui/resultscontroller.h"
 #include "scales/ui/scalecontroller.h"
@@ -41,7 +43,8 @@ class ReticleController;
 
 namespace camera::ui {
 class CameraMemoryKeeper;
-}
+class FocusAidController;
+} // namespace camera::ui
 
 namespace app::ui {
 
@@ -62,6 +65,7 @@ struct PlatformServices {
     platform::MediaFiles &files;          // frames of clips, the conversions' readers and writers
     platform::VendorChannel &vendor;      // the bridge chip's library
     platform::VirtualCameraRig *virtualCamera = nullptr;   // when the environment asks for one
+    platform::MonitorSize monitor{};      // the monitor's description, read once at start
 };
 
 // The whole program wired together, the composition root: the system services, the shell, and
@@ -80,6 +84,7 @@ class SendraApplication final : public camera::ui::CameraPort,
                                 public tools::ui::AutomationPort,
                                 public measure::ui::MeasurePort,
                                 public measure::ui::ResultsPort,
+                                public measure::ui::LineProfilePort,
                                 public scales::ui::ScalePort,
                                 public stack::ui::FocusStackPort,
                                 public LayoutPort
@@ -110,6 +115,8 @@ public:
     imaging::ui::EditorController &editor() { return *editor_; }
     imaging::ui::FilterController &filters() { return *filters_; }
     library::ui::ViewerController &viewer() { return *viewer_; }
+    camera::ui::FocusAidController &focusAids() { return *focusAids_; }
+    measure::ui::LineProfileController &lineProfile() { return *lineProfile_; }
     platform::VirtualCameraRig *virtualCamera() { return services_.virtualCamera; }
     // What is remembered per camera; memory().current() is the record of the camera in use.
     camera::ui::CameraMemoryKeeper &cameraMemory() { return *cameraMemory_; }
@@ -146,6 +153,9 @@ private:
     void closeCalibrationWindow() override;
     void adoptScale(const scales::RulerScaleControl &scale) override;
     float detectedMonitorWidthCm() const override;
+    scales::ui::RememberedScale rememberedScale() override;
+    void rememberScale(const QString &name) override;
+    QString currentCameraKey() const override;
     bool saveBurntIn(const platform::Bitmap &picture, const QString &prefix) override;
     void showCopiedPicture(const platform::Bitmap &picture) override;
     void applyPreset(int preset) override;
@@ -171,7 +181,7 @@ private:
     void showNewVideo(const QString &path) override;
     void showLibraryPage(int kind) override;
     void refreshLibraryPage(int kind) override;
-    void setLibraryFolder(int kind, const QString &folder) override;
+    void useToolFolder(int kind, const QString &folder) override;
     int libraryPage() const override;
     bool bmpPageShown() const override;
     bool libraryPageChangeBlocked() const override;
@@ -208,6 +218,8 @@ private:
     imaging::ui::EditorController *editor_ = nullptr;
     imaging::ui::FilterController *filters_ = nullptr;
     library::ui::ViewerController *viewer_ = nullptr;
+    camera::ui::FocusAidController *focusAids_ = nullptr;
+    measure::ui::LineProfileController *lineProfile_ = nullptr;
 };
 
 } // namespace app::ui

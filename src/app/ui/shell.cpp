@@ -7,6 +7,7 @@
 #include "app/updateactions.h"
 #include "feature/feature.h"
 #include "feature/ui/controls.h"
+#include "feature/ui/filemessages.h"
 #include "state/uiprotocol.h"
 #include "bridge/eeticom.h"
 #include "platform/clock.h"
@@ -25,6 +26,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QTranslator>
@@ -43,6 +45,9 @@ ControlId languageItem(std::size_t index)
 {
     return ControlId(std::size_t(ControlId::Lang_English) + index);
 }
+
+// How long a note stays in the status line: time to read two lines, then it gives the line back.
+constexpr int kStatusMessageMs = 10000;
 
 constexpr std::size_t mainButtonSlot(ControlId id) { return std::size_t(id) - std::size_t(ControlId::Connect_Btn); }
 
@@ -149,6 +154,7 @@ void Shell::LoadUserSettings()
     // Menu marks follow the record.
     controls().action(ControlId::AutoSave)->setChecked(loaded.data.AutoSave);
     controls().action(ControlId::SetMJPGPreview)->setChecked(loaded.data.MJPG_2M);
+    controls().toolButton(ControlId::DrawRulerTB_SnapEdge)->setChecked(loaded.data.SnapToEdge);
     // The stored language is applied even when it is the record's own, so start-up always
     // builds the interface.
     commonLanguage_.clear();
@@ -157,7 +163,7 @@ void Shell::LoadUserSettings()
 
 void Shell::SysInfoUserSet()
 {
-    if (!deps_.settingsStore.write(state::settingsEntries(state_.settings(), state_.curListPath())))
+    if (!deps_.settingsStore.write(state::settingsEntries(state_.settings(), state_.userListPath())))
         deps_.log.exceptionAt(QStringLiteral("SysInfoUserSet"));
 }
 
@@ -323,6 +329,19 @@ void Shell::setMainButton(ControlId button, const QString &picture, const QStrin
 int Shell::ShowMessageBox(const QString &textKey, const QString &captionKey, bool withCancel, int icon,
                           const QString &prefix)
 {
+    return showMessageText(textKey, prefix + texts_.text(textKey), captionKey, withCancel, icon);
+}
+
+int Shell::ShowMessageBoxWith(const QString &textKey, const QStringList &arguments, const QString &captionKey,
+                              bool withCancel, int icon)
+{
+    return showMessageText(textKey, feature::ui::fillInArguments(texts_.text(textKey), arguments), captionKey, withCancel,
+                           icon);
+}
+
+int Shell::showMessageText(const QString &textKey, const QString &text, const QString &captionKey, bool withCancel,
+                           int icon)
+{
     // One box at a time. A box asked for while one is open comes from an event delivered by the
     // open box's own loop (a recording that ended, a preview that stopped). Opening it there
     // would stack modal loops over the same dialog; instead a message waits until the open box
@@ -333,7 +352,7 @@ int Shell::ShowMessageBox(const QString &textKey, const QString &captionKey, boo
             deps_.log.append(QStringLiteral("Question not asked while another message is open: ") + textKey);
             return state::kResultCancel;
         }
-        const PendingMessage message{textKey, captionKey, icon, prefix};
+        const PendingMessage message{textKey, text, captionKey, icon};
         if (std::find(pendingMessages_.begin(), pendingMessages_.end(), message) == pendingMessages_.end())
             pendingMessages_.push_back(message);
         deps_.log.append(QStringLiteral("Message waits for the open one: ") + textKey);
@@ -344,7 +363,7 @@ int Shell::ShowMessageBox(const QString &textKey, const QString &captionKey, boo
         ownDialog_->setWindowWidth(window_->width());
     }
     messageOpen_ = true;
-    const int result = presenter_->show(prefix + texts_.text(textKey), texts_.text(captionKey), withCancel, icon);
+    const int result = presenter_->show(text, texts_.text(captionKey), withCancel, icon);
     messageOpen_ = false;
     // The waiting ones follow from the event loop, not from inside the caller of this box.
     if (!pendingMessages_.empty())
@@ -358,7 +377,12 @@ void Shell::showPendingMessage()
         return;
     const PendingMessage next = pendingMessages_.front();
     pendingMessages_.erase(pendingMessages_.begin());
-    ShowMessageBox(next.textKey, next.captionKey, false, next.icon, next.prefix);
+    showMessageText(next.textKey, next.text, next.captionKey, false, next.icon);
+}
+
+void Shell::showStatusMessage(const QString &text)
+{
+    window_->statusBar()->showMessage(text, kStatusMessageMs);
 }
 
 void Shell::showAbout()
@@ -374,9 +398,11 @@ void Shell::ExitRequested()
 {
     for (Feature *feature : features_)
         feature->beforeExit();
-    if (ShowMessageBox(QStringLiteral("WhetherExitQuila_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
-                       state::kIconAttention)
-        != state::kResultOk)
+    // A running recording is named in the question: OK stops it (the close sequence finishes the
+    // file) and closes.
+    const QString question = state_.flags().VideoRecording ? QStringLiteral("WhetherExitRecording_MsgBox")
+                                                            : QStringLiteral("WhetherExitQuila_MsgBox");
+    if (ShowMessageBox(question, QStringLiteral("AttentionTitle_MsgBox"), true, state::kIconAttention) != state::kResultOk)
         return;
     window_->close();
 }

@@ -96,6 +96,10 @@ public:
     // `prefix` goes before the text (a folder name in quotes before FolderNameExisted_MsgBox).
     int ShowMessageBox(const QString &textKey, const QString &captionKey, bool withCancel, int icon,
                        const QString &prefix = {}) override;
+    int ShowMessageBoxWith(const QString &textKey, const QStringList &arguments, const QString &captionKey,
+                           bool withCancel, int icon) override;
+    // A note in the window's status line for a while (ten seconds), until the next one replaces it.
+    void showStatusMessage(const QString &text) override;
     QString text(const QString &key) const override { return texts_.text(key); }
     // A main button's picture and the language key of its hint (the hint follows the language).
     void setMainButton(state::ControlId button, const QString &picture, const QString &hintKey) override;
@@ -135,6 +139,8 @@ private:
     void loadQtTranslation(const QString &language);
     void closeSequence();
     void showPendingMessage();
+    // The one message box: `text` is final; `textKey` names it in the log.
+    int showMessageText(const QString &textKey, const QString &text, const QString &captionKey, bool withCancel, int icon);
     void onListTimer();
     void showAbout();
 
@@ -158,9 +164,8 @@ private:
     std::vector<Feature *> features_;
     QTimer *listTimer_ = nullptr;
     struct PendingMessage {
-        QString textKey, captionKey;
+        QString textKey, text, captionKey;
         int icon = 0;
-        QString prefix;
         friend bool operator==(const PendingMessage &, const PendingMessage &) = default;
     };
     std::vector<PendingMessage> pendingMessages_;

@@ -113,6 +113,21 @@ bool VideoPlayer::ReVideoPlay()
     return true;
 }
 
+bool VideoPlayer::seek(std::int64_t positionNs)
+{
+    if (!isOpen() || !engine_.seek(positionNs))
+        return false;
+    endReached_ = false;
+    if (state_ != PlayerState::Playing) {
+        // The picture at the new place prerolls and is shown; the still layer would hide it.
+        stillShown_ = false;
+        setCommands(true, false, true);
+        state_ = PlayerState::Paused;
+    }
+    Q_EMIT changed();
+    return true;
+}
+
 void VideoPlayer::FilterGraphGraphComplete()
 {
     if (state_ != PlayerState::Playing)

@@ -41,6 +41,12 @@ public:
     bool VideoStop();
     // Toggles repeat.
     bool ReVideoPlay();
+    // The seek bar: the video's length and position in nanoseconds (-1 while unknown), and a jump
+    // to `positionNs`. Playing plays on from there; paused or stopped, the picture there is shown
+    // paused instead of the still layer. False when no file is open.
+    std::int64_t durationNs() const { return isOpen() ? engine_.durationNs() : -1; }
+    std::int64_t positionNs() const { return isOpen() ? engine_.positionNs() : -1; }
+    bool seek(std::int64_t positionNs);
     // The engine reported the end of the stream.
     void FilterGraphGraphComplete();
     bool GetPlayerEndState() const { return endReached_; }

@@ -6,6 +6,7 @@
 #include "videowidget.h"
 
 #include "bridge/eeticom.h"
+#include "camera/flipmode.h"
 #include "camera/videocamerads.h"
 #include "feature/actioninputs.h"
 #include "feature/busyguard.h"
@@ -74,6 +75,11 @@ CameraController::CameraController(feature::ui::FeatureContext context, CameraPo
     bar.contrastBar = qobject_cast<QSlider *>(c.slider(ControlId::VideoCtrlTB_ContrastTKB));
     bar.exposureBar = qobject_cast<QSlider *>(c.slider(ControlId::VideoCtrlTB_ExposureTKB));
     controls_ = new VideoControlToolBar(*camera_, bar, this);
+    // The flip mode is one, shared with the player's orientation buttons: the picture-control bar
+    // and the status line show it wherever it was chosen.
+    connect(camera_, &camera::TVideoCameraDS::flipModeChanged, controls_, &VideoControlToolBar::showFlipMode);
+    connect(camera_, &camera::TVideoCameraDS::flipModeChanged, this, &CameraController::showOrientation);
+    connect(&ctx_.state, &state::AppState::flagsChanged, this, &CameraController::showOrientation);
 
     backend.deviceMonitor().setNodesChangedHandler([this] { onNodesChanged(); });
     connect(c.mainButton(ControlId::Connect_Btn), &QPushButton::clicked, this, &CameraController::Connect_BtnClick);
@@ -85,6 +91,27 @@ CameraController::CameraController(feature::ui::FeatureContext context, CameraPo
 }
 
 CameraController::~CameraController() = default;
+
+void CameraController::showOrientation()
+{
+    QLabel *status = ctx_.controls.label(ControlId::StatusOrientation_Lab);
+    if (!status)
+        return;
+    const state::AppFlags &flags = ctx_.state.flags();
+    const char *key = nullptr;
+    switch (camera_->GetFlipMode()) {
+    case camera::kFlipMirrored: key = "OrientationMirrored_Lab"; break;
+    case camera::kFlipTurned: key = "OrientationTurned_Lab"; break;
+    case camera::kFlipUpsideDown: key = "OrientationUpsideDown_Lab"; break;
+    default: break;
+    }
+    if (!key || !(flags.VideoConnected || flags.VideoPlaying)) {
+        status->hide();
+        return;
+    }
+    status->setText(ctx_.shell.text(QLatin1String(key)));
+    status->show();
+}
 
 void CameraController::closing()
 {

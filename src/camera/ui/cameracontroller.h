@@ -107,11 +107,15 @@ public:
     void readInputs(feature::ActionInputs &in) const override;
     void listTimerTick() override;
     void closing() override;
+    void languageChanged() override { showOrientation(); }
 
     bool isBusy() const { return busy_; }
 
 private:
     void disconnectBranch();
+    // The status line names the picture's orientation while a picture runs and it is not the
+    // camera's own ("as delivered"), so a flip chosen in the player is never a silent surprise.
+    void showOrientation();
     void onPreviewLost(camera::PreviewLoss loss);
     void recognizeModel();
     std::optional<platform::CaptureFormat> runFormatDialog(const std::vector<platform::PixelFormatInfo> &formats,

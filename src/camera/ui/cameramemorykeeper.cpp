@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QSignalBlocker>
+#include <QTimer>
 
 namespace camera::ui {
 
@@ -41,9 +42,13 @@ CameraMemoryKeeper::CameraMemoryKeeper(const QString &file, camera::TVideoCamera
             r->controls[id] = value;
     });
     connect(&camera_, &camera::TVideoCameraDS::flipModeChanged, this, [this](int mode) {
-        // While no camera is connected the flip belongs to the player's video.
-        if (state::CameraRecord *r = memory_.current(); r && camera_.isConnected())
-            r->flipMode = mode;
+        // While no camera is connected the flip is the player's video's; the next connect keeps it.
+        if (camera_.isConnected()) {
+            if (state::CameraRecord *r = memory_.current())
+                r->flipMode = mode;
+        } else if (!opening_) {
+            carriedFlip_ = mode;
+        }
     });
     connect(&toolBar_, &VideoControlToolBar::controlsInitialised, this, &CameraMemoryKeeper::restore);
 }
@@ -58,6 +63,9 @@ void CameraMemoryKeeper::onCameraOpening()
     remembered_ = known ? *known : state::CameraRecord{};
     memory_.recordFor(id.key).name = id.name;
     restorePending_ = true;
+    // The connect runs within this call's caller; a failed one ends there too.
+    opening_ = true;
+    QTimer::singleShot(0, this, [this] { opening_ = false; });
 }
 
 void CameraMemoryKeeper::onFormatStarted(const platform::CaptureFormat &format)
@@ -68,6 +76,7 @@ void CameraMemoryKeeper::onFormatStarted(const platform::CaptureFormat &format)
 
 void CameraMemoryKeeper::onConnectedChanged(bool connected)
 {
+    opening_ = false;
     if (connected && !memory_.currentCamera().isEmpty()) {
         memory_.setLastCamera(memory_.currentCamera());
         camera_.deviceTable().setPreferredCamera(memory_.currentCamera());
@@ -79,7 +88,7 @@ void CameraMemoryKeeper::restore()
 {
     if (!std::exchange(restorePending_, false) || !camera_.isConnected())
         return;
-    const int flip = remembered_.flipMode.value_or(kFlipNone);
+    const int flip = std::exchange(carriedFlip_, std::nullopt).value_or(remembered_.flipMode.value_or(kFlipNone));
     camera_.SetFlipMode(flip);
     toolBar_.showFlipMode(flip);
     if (platform::ControlDevice *device = camera_.controlDevice(); device && !remembered_.controls.empty()) {

@@ -4,6 +4,8 @@
 
 #include <QObject>
 
+#include <optional>
+
 class QAction;
 
 namespace platform {
@@ -27,8 +29,10 @@ class VideoControlToolBar;
 // A connect: cameraOpening makes the opened camera current and keeps a copy of its record; the
 // format preference answers from that copy; once the tool bar has put the controls to their
 // defaults, the copy's orientation (the default orientation for a camera seen first) and control
-// values are restored. Every value the camera takes afterwards updates the record. The file is
-// written at each connect, disconnect (an unplug too) and change of the switch. UI thread only.
+// values are restored. Every value the camera takes afterwards updates the record. The camera has
+// one orientation: one chosen while no camera runs (in the player) is kept by the next connect
+// instead of the remembered one, and becomes that camera's. The file is written at each connect,
+// disconnect (an unplug too) and change of the switch. UI thread only.
 class CameraMemoryKeeper final : public QObject
 {
     Q_OBJECT
@@ -60,6 +64,11 @@ private:
     // The opened camera's record as it was before this connect touched it.
     state::CameraRecord remembered_;
     bool restorePending_ = false;
+    // From cameraOpening to the end of that connect: the pipeline re-applies the flip in force,
+    // which is not a choice of the user's.
+    bool opening_ = false;
+    // The orientation chosen while no camera was connected, for the next connect.
+    std::optional<int> carriedFlip_;
 };
 
 } // namespace camera::ui

@@ -3,6 +3,7 @@
 #include "compressorfilterdialog.h"
 #include "encodersettingsdialog.h"
 
+#include "camera/recordingstatus.h"
 #include "camera/videocamerads.h"
 #include "feature/busyguard.h"
 #include "feature/ui/controls.h"
@@ -17,7 +18,11 @@
 #include "state/uiprotocol.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 
 namespace camera::ui {
 
@@ -35,6 +40,11 @@ RecordingController::RecordingController(feature::ui::FeatureContext context, Re
     // A write error or a lost camera ended the file without the button.
     connect(&camera_, &camera::TVideoCameraDS::recordingEnded, this, &RecordingController::onRecordingEnded,
             Qt::QueuedConnection);
+    statusTimer_ = new QTimer(this);
+    statusTimer_->setInterval(kStatusIntervalMs);
+    connect(statusTimer_, &QTimer::timeout, this, &RecordingController::refreshStatus);
+    if (QLabel *status = ctx_.controls.label(ControlId::StatusRecording_Lab))
+        status->setStyleSheet(QStringLiteral("QLabel { color: #C00000; font-weight: bold; }"));
 }
 
 RecordingController::~RecordingController() = default;
@@ -61,6 +71,14 @@ bool RecordingController::startRecording()
         library::ui::videoSaveDialog(&ctx_.window, [this](QDialog &d) { return ctx_.dialogs.runDialog(d); }));
     if (target.outcome == library::SaveOutcome::Cancelled)
         return false;
+    // A name typed with another extension was given ".avi": the dialog asked about overwriting
+    // the name typed, not this one, so an older file of this name is replaced only when the user
+    // says so.
+    if (target.outcome == library::SaveOutcome::Saved && target.extensionChanged && QFileInfo::exists(target.path) &&
+        ctx_.shell.ShowMessageBox(QStringLiteral("FileNameExisted_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
+                                  state::kIconAttention, u'"' + QFileInfo(target.path).fileName() + QStringLiteral("\" "))
+            != state::kResultOk)
+        return false;
     bool started = false;
     if (target.outcome == library::SaveOutcome::Saved) {
         if (!automatic)
@@ -68,15 +86,38 @@ bool RecordingController::startRecording()
         started = camera_.VideoCaptureAvi(target.path);
     }
     if (!started) {
-        ctx_.shell.ShowMessageBox(QStringLiteral("CannotRecordVideo_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
-                               state::kIconError);
+        if (camera_.lastRecordingStart() == platform::RecordingStart::DiskFull)
+            ctx_.shell.ShowMessageBox(QStringLiteral("RecordDiskFullNothing_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"),
+                                      false, state::kIconError, folderOf(target.path));
+        else
+            ctx_.shell.ShowMessageBox(QStringLiteral("CannotRecordVideo_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
+                                      state::kIconError);
         return false;
     }
     lastRecorded_ = target.path;
     port_.showNewVideo(target.path);
     ctx_.state.setVideoRecording(true);
     ctx_.shell.setMainButton(ControlId::RecordVideo_Btn, QStringLiteral("stopvideo.bmp"), QStringLiteral("RecordStopVideo_Btn"));
+    running_.start();
+    statusTimer_->start();
+    refreshStatus();
     return true;
+}
+
+void RecordingController::refreshStatus()
+{
+    QLabel *status = ctx_.controls.label(ControlId::StatusRecording_Lab);
+    if (!status)
+        return;
+    if (!ctx_.state.flags().VideoRecording) {
+        status->hide();
+        return;
+    }
+    // The file as it stands on disk: what the user would get if the recording stopped now.
+    status->setText(ctx_.shell.text(QStringLiteral("RecordingStatus_Lab"))
+                        .arg(RecordingStatus::elapsedText(running_.elapsed()),
+                             RecordingStatus::sizeText(QFileInfo(lastRecorded_).size())));
+    status->show();
 }
 
 void RecordingController::stopRecording()
@@ -91,6 +132,8 @@ void RecordingController::showStopped()
 {
     ctx_.shell.setMainButton(ControlId::RecordVideo_Btn, QStringLiteral("videorecord.bmp"), QStringLiteral("RecordVideo_Btn"));
     ctx_.state.setVideoRecording(false);
+    statusTimer_->stop();
+    refreshStatus();
     port_.showNewVideo(lastRecorded_);
     ctx_.shell.MemoryTrim();
 }
@@ -100,11 +143,25 @@ void RecordingController::onRecordingEnded()
     // Queued: the camera has finished the file; the window may have stopped it meanwhile.
     if (!ctx_.state.flags().VideoRecording || camera_.isRecording())
         return;
-    const bool failed = camera_.lastRecordingEnd() == platform::RecordingEnd::Failed;
+    const platform::RecordingEnd end = camera_.lastRecordingEnd();
+    const bool kept = !camera_.lastRecordingCounts().fileRemoved;
     showStopped();
-    if (failed)
+    // The recording had started: the message says why it ended, names the folder and whether
+    // the video recorded so far is there.
+    if (end == platform::RecordingEnd::DiskFull)
+        ctx_.shell.ShowMessageBox(kept ? QStringLiteral("RecordDiskFull_MsgBox") : QStringLiteral("RecordDiskFullNothing_MsgBox"),
+                                  QStringLiteral("ErrorTitle_MsgBox"), false, state::kIconError, folderOf(lastRecorded_));
+    else if (end == platform::RecordingEnd::Failed && kept)
+        ctx_.shell.ShowMessageBox(QStringLiteral("RecordWriteFailed_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
+                                  state::kIconError, folderOf(lastRecorded_));
+    else if (end == platform::RecordingEnd::Failed)
         ctx_.shell.ShowMessageBox(QStringLiteral("CannotRecordVideo_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
-                               state::kIconError);
+                                  state::kIconError);
+}
+
+QString RecordingController::folderOf(const QString &path)
+{
+    return u'"' + QDir::toNativeSeparators(QFileInfo(path).absolutePath()) + u'"';
 }
 
 void RecordingController::VideoCompressClick()
@@ -126,6 +183,7 @@ void RecordingController::languageChanged()
     // The compressor dialog is kept between showings, so it follows the language while it lives.
     if (compressorDialog_)
         applyCompressorTexts();
+    refreshStatus();
 }
 
 void RecordingController::applyCompressorTexts()

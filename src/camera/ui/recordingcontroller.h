@@ -3,8 +3,11 @@
 #include "feature/feature.h"
 #include "feature/ui/featurecontext.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+
+class QTimer;
 
 namespace camera {
 class TVideoCameraDS;
@@ -57,6 +60,10 @@ public:
 
     // The file last recorded (the save dialog's file name).
     const QString &lastRecordedFile() const { return lastRecorded_; }
+    // While recording, the status line says so with the running time and the file's size; it is
+    // refreshed twice a second.
+    void refreshStatus();
+    static constexpr int kStatusIntervalMs = 500;
 
 private:
     bool startRecording();
@@ -65,6 +72,8 @@ private:
     // The compressor's settings dialog before a recording the user started by hand.
     void configureCompressor();
     void applyCompressorTexts();
+    // The folder of a recording as the messages name it: in quotes, before the text.
+    static QString folderOf(const QString &path);
 
     feature::ui::FeatureContext ctx_;
     RecordingPort &port_;
@@ -72,6 +81,8 @@ private:
     library::CaptureCounter &counter_;
     TCompressorFilterDlg *compressorDialog_ = nullptr;
     QString lastRecorded_;
+    QTimer *statusTimer_ = nullptr;
+    QElapsedTimer running_;
     bool busy_ = false;
 };
 

@@ -40,7 +40,8 @@ public:
     // camera's values, and a button is down where its control is away from the default (brightness,
     // contrast) or manual (exposure), as if the user had set it so. Nothing is written.
     void showCameraValues();
-    // The orientation button of `flipMode` pressed, as a flip set from outside the bar.
+    // The orientation button of `flipMode` pressed, as a flip set from outside the bar (a
+    // restore, or the player's buttons, which share the camera's flip mode); nothing is set again.
     void showFlipMode(int flipMode);
 
     // The flip mode chosen last through the orientation buttons.

@@ -1,6 +1,7 @@
 #include "videowidget.h"
 
 #include "camera/flipmode.h"
+#include "camera/focusmarks.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -63,6 +64,55 @@ void VideoWidget::clearStill()
 }
 
 QImage VideoWidget::keyWhite(const QImage &overlay) { return keyOverlay(overlay, 0xFFFFFF); }
+
+void VideoWidget::setFocusMarks(std::shared_ptr<const camera::FocusMarks> marks, QRgb peakingColour)
+{
+    marks_ = std::move(marks);
+    peakingColour_ = peakingColour;
+    // What is painted changes although the frame does not.
+    ++frameSerial_;
+    ++pictureSerial_;
+    if (still_.isNull())
+        update();
+}
+
+void VideoWidget::clearFocusMarks()
+{
+    if (!marks_)
+        return;
+    setFocusMarks(nullptr, 0);
+}
+
+bool VideoWidget::showsFocusMarks() const { return still_.isNull() && marksBelongToFrame(); }
+
+bool VideoWidget::marksBelongToFrame() const
+{
+    return marks_ && !frame_.isNull() && frame_.format() == QImage::Format_RGB32 && marks_->imageKey == frame_.cacheKey() &&
+           marks_->size() == frame_.size();
+}
+
+const QImage &VideoWidget::liveFrame() const
+{
+    if (!marksBelongToFrame())
+        return frame_;
+    if (markedSerial_ != frameSerial_ || marked_.size() != frame_.size()) {
+        if (marked_.size() != frame_.size() || !marked_.isDetached())
+            marked_ = QImage(frame_.size(), QImage::Format_RGB32);
+        composeMarks(frame_, *marks_, peakingColour_, marked_.bits(), marked_.bytesPerLine());
+        markedSerial_ = frameSerial_;
+    }
+    return marked_;
+}
+
+QImage VideoWidget::shownFrame() const
+{
+    if (!marks_)
+        return flippedFrame().copy();
+    // A snapshot of a playing recording is taken from here: never with the marks on it.
+    if (flipMode_ == kFlipNone || !flipRect(flipMode_))
+        return frame_.copy();
+    return frame_.mirrored(flipsHorizontally(flipMode_), flipsVertically(flipMode_));
+}
 
 void VideoWidget::setOverlay(const platform::Bitmap &overlay, platform::ColorRef key, qreal opacity)
 {
@@ -162,18 +212,19 @@ void copyFlipped(const QImage &src, uchar *dstBits, qsizetype dstStride, bool ho
 
 const QImage &VideoWidget::flippedFrame() const
 {
+    const QImage &frame = liveFrame();   // as shown: with the focus aids' marks
     if (flipMode_ == kFlipNone || !flipRect(flipMode_))
-        return frame_;
+        return frame;
     if (flippedSerial_ == frameSerial_ && flippedMode_ == flipMode_ && !flipped_.isNull())
         return flipped_;
     const bool horizontal = flipsHorizontally(flipMode_), vertical = flipsVertically(flipMode_);
-    if (frame_.depth() != 32) {
+    if (frame.depth() != 32) {
         // Frames from the pipeline are always 32-bit; anything else takes Qt's general path.
-        flipped_ = frame_.mirrored(horizontal, vertical);
+        flipped_ = frame.mirrored(horizontal, vertical);
     } else {
-        if (flipped_.size() != frame_.size() || flipped_.format() != frame_.format())
-            flipped_ = QImage(frame_.size(), frame_.format());
-        copyFlipped(frame_, flipped_.bits(), flipped_.bytesPerLine(), horizontal, vertical);
+        if (flipped_.size() != frame.size() || flipped_.format() != frame.format())
+            flipped_ = QImage(frame.size(), frame.format());
+        copyFlipped(frame, flipped_.bits(), flipped_.bytesPerLine(), horizontal, vertical);
     }
     flippedSerial_ = frameSerial_;
     flippedMode_ = flipMode_;
@@ -201,15 +252,15 @@ uchar *VideoWidget::directTarget(QPainter &p, const QRect &target, qsizetype &st
     return image->bits() + onImage.y() * stride + onImage.x() * 4;
 }
 
-bool VideoWidget::flipOntoImage(QPainter &p, const QRect &target) const
+bool VideoWidget::flipOntoImage(QPainter &p, const QRect &target, const QImage &frame) const
 {
-    if (frame_.format() != QImage::Format_RGB32)
+    if (frame.format() != QImage::Format_RGB32)
         return false;
     qsizetype stride = 0;
     uchar *bits = directTarget(p, target, stride);
     if (!bits)
         return false;
-    copyFlipped(frame_, bits, stride, flipsHorizontally(flipMode_), flipsVertically(flipMode_));
+    copyFlipped(frame, bits, stride, flipsHorizontally(flipMode_), flipsVertically(flipMode_));
     return true;
 }
 
@@ -217,9 +268,17 @@ void VideoWidget::paintVideo(QPainter &p, const QRect &target) const
 {
     // Nearest-neighbour throughout: no smooth transform on the frame or the keyed layer.
     p.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    const QImage &picture = still_.isNull() ? frame_ : still_;
     const bool flips = still_.isNull() && flipMode_ != kFlipNone && flipRect(flipMode_);
     const PreparedOverlay *overlay = preparedOverlay(target.size());
+    // The focus aids' marks at 1:1 into an image: the frame goes in as it is and only the pieces
+    // of it that hold a mark are composited again, in place. Otherwise (scaled, a full-frame
+    // reference over it, another paint device) the frame is marked into a copy first.
+    qsizetype markStride = 0;
+    uchar *markTarget = still_.isNull() && marksBelongToFrame() && frame_.size() == target.size() &&
+                                !(overlay && overlay->dense)
+                            ? directTarget(p, target, markStride)
+                            : nullptr;
+    const QImage &picture = !still_.isNull() ? still_ : markTarget ? frame_ : liveFrame();
     if (overlay && overlay->dense && !picture.isNull() && picture.size() == target.size() && picture.depth() == 32) {
         // A full-frame overlay (a blended or split reference) at the size shown: one fused pass
         // over frame and overlay, straight into the target when it is an image.
@@ -249,7 +308,7 @@ void VideoWidget::paintVideo(QPainter &p, const QRect &target) const
     } else if (picture.size() == target.size()) {
         // At 1:1 a transformed painter runs Qt's general per-pixel path, several times the cost
         // of a copy: flip by copying rows instead, into the target when it is an image.
-        if (!flipOntoImage(p, target))
+        if (!flipOntoImage(p, target, picture))
             p.drawImage(target.topLeft(), flippedFrame());
     } else {
         // Scaled, the painter mirrors while it scales, reading only the source pixels it needs:
@@ -262,6 +321,9 @@ void VideoWidget::paintVideo(QPainter &p, const QRect &target) const
         p.drawImage(target, picture);
         p.restore();
     }
+    if (markTarget)
+        composeMarksOnto(*marks_, peakingColour_, markTarget, markStride, flips && flipsHorizontally(flipMode_),
+                         flips && flipsVertically(flipMode_));
     // A sparse overlay (measurements, a reticle): only the tiles that hold anything are blended.
     if (overlay)
         for (const QRect &tile : overlay->tiles)

@@ -7,7 +7,12 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
+
+namespace camera {
+struct FocusMarks;
+}
 
 namespace camera::ui {
 
@@ -42,14 +47,23 @@ public:
     bool hasOverlay() const { return !overlay_.isNull(); }
     // `picture` with the overlay laid over it as the widget shows it, scaled to the picture's
     // size (a snapshot of the picture as shown). The picture itself when there is no overlay.
+    // The focus aids' marks are never part of it.
     QImage withOverlay(const QImage &picture) const;
+
+    // The focus aids' marks (focus peaking, clipping stripes) for the live frame whose cacheKey
+    // they carry: laid over that frame before it is flipped, when it is painted, and nowhere else
+    // (not in withOverlay() or shownFrame()). Marks of another frame are not drawn.
+    void setFocusMarks(std::shared_ptr<const camera::FocusMarks> marks, QRgb peakingColour);
+    void clearFocusMarks();
+    bool showsFocusMarks() const;
 
     // Paints what the widget shows into `target` of `painter`; paintEvent and tests use it.
     void paintVideo(QPainter &painter, const QRect &target) const;
     // What the widget shows, at widget size.
     QImage grabVideo() const;
-    // The newest frame as shown (flip applied) at its own size; null before the first frame.
-    QImage shownFrame() const { return flippedFrame().copy(); }
+    // The newest frame as shown (flip applied) at its own size, without the focus aids' marks;
+    // null before the first frame.
+    QImage shownFrame() const;
     bool hasFrame() const { return !frame_.isNull(); }
 
     std::uint64_t framesShown() const { return framesShown_; }
@@ -77,13 +91,18 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
+    // The focus aids' marks are of the live frame now shown.
+    bool marksBelongToFrame() const;
+    // The live frame with the focus aids' marks on it when they belong to it (made at most once
+    // per frame into a reused buffer), else the frame itself.
+    const QImage &liveFrame() const;
     // The live frame as the flip mode shows it, made at most once per frame into a buffer that is
     // reused from frame to frame (a fresh 7.7 MB image per frame would cost page faults).
     const QImage &flippedFrame() const;
     // Writes the flipped live frame straight into the image `painter` paints on, when that is a
     // plain copy (same size and format, no clip, no transform beyond a shift): one pass over the
     // frame instead of a flip into a buffer and a second copy out of it. False when it cannot.
-    bool flipOntoImage(QPainter &painter, const QRect &target) const;
+    bool flipOntoImage(QPainter &painter, const QRect &target, const QImage &frame) const;
     // The bits of `target` in the RGB32 image `painter` paints on, when pixels may be written there
     // directly (as for flipOntoImage); null otherwise.
     uchar *directTarget(QPainter &painter, const QRect &target, qsizetype &stride) const;
@@ -111,6 +130,10 @@ private:
     mutable std::uint64_t composedPicture_ = 0, composedOverlay_ = 0;
     int flipMode_ = 3;
     std::uint64_t framesShown_ = 0;
+    std::shared_ptr<const camera::FocusMarks> marks_;
+    QRgb peakingColour_ = 0;
+    mutable QImage marked_;
+    mutable std::uint64_t markedSerial_ = 0;
 };
 
 } // namespace camera::ui

@@ -3,6 +3,7 @@
 #include "state/controltable.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace feature::ui {
 
@@ -16,6 +17,12 @@ public:
     // before the text (a folder name in quotes).
     virtual int ShowMessageBox(const QString &textKey, const QString &captionKey, bool withCancel, int icon,
                                const QString &prefix = {}) = 0;
+    // ShowMessageBox with a text whose "%1", "%2" ... take `arguments` in order (a file name, a
+    // folder, a reason already in the interface language).
+    virtual int ShowMessageBoxWith(const QString &textKey, const QStringList &arguments, const QString &captionKey,
+                                   bool withCancel, int icon) = 0;
+    // A passing note in the main window's status line, already in the interface language.
+    virtual void showStatusMessage(const QString &text) = 0;
     // The current language's text of `key` (captions and hints: "Name->Caption", "Name->Hint").
     virtual QString text(const QString &key) const = 0;
     // A main button's picture and the language key of its hint (the hint follows the language).

@@ -5,6 +5,7 @@
 #include "camera/videocamerads.h"
 #include "feature/actioninputs.h"
 #include "feature/ui/controls.h"
+#include "feature/ui/filemessages.h"
 #include "feature/ui/userdialogs.h"
 #include "platform/diagnosticslog.h"
 #include "platform/overlaybitmap.h"
@@ -244,6 +245,12 @@ void CompareController::CompareTB_AssignFileClick()
             releaseAssignButton(true);
             return;
         }
+        // Read now, the file as it is: one that cannot be read is reported by name and reason; it
+        // is still the reference, which then shows nothing.
+        model_.referenceReplaced();
+        const platform::DecodedPicture &candidate = model_.reference(*chosen);
+        if (!candidate.ok())
+            feature::ui::reportUnreadablePicture(ctx_.shell, *chosen, candidate);
     }
     if (c.isDown(ControlId::CompareTB_AssignWindowsImage)) {
         clearCompare();
@@ -257,7 +264,6 @@ void CompareController::CompareTB_AssignFileClick()
         return;
     }
     model_.referencePath = *chosen;
-    model_.referenceReplaced();
     model_.referenceAssigned = true;
     pressModeButton(std::nullopt);
     CompareTB_CompareClick();

@@ -4,6 +4,7 @@
 
 #include "feature/actioninputs.h"
 #include "feature/ui/controls.h"
+#include "feature/ui/filemessages.h"
 #include "feature/ui/shellport.h"
 #include "feature/ui/userdialogs.h"
 #include "imaging/stilldocument.h"
@@ -14,6 +15,7 @@
 #include "library/trash.h"
 #include "library/ui/savedialogs.h"
 #include "library/ui/thumbnailbrowserwidget.h"
+#include "platform/atomicfile.h"
 #include "platform/diagnosticslog.h"
 #include "platform/picturecodec.h"
 #include "state/appstate.h"
@@ -21,6 +23,9 @@
 #include "state/uiprotocol.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QFileDialog>
 #include <QPushButton>
 #include <QTabBar>
@@ -76,9 +81,12 @@ void StillImageController::buildLibrary(library::FrameGrabber grabFrame)
     library::ui::ThumbnailBrowserDeps bd{ctx_.state.curListPath(), ctx_.paths.defListPath, ctx_.log, *trash_};
     // The browser's folder buttons are the one writer of the library folders.
     bd.setFolder = [this](int kind, const QString &folder) { ctx_.state.setListPath(kind, folder); };
+    bd.useToolFolder = [this](int kind, const QString &folder) { ctx_.state.useToolFolder(kind, folder); };
     bd.grabFrame = std::move(grabFrame);
     bd.recordingPicture = ctx_.programDir + QStringLiteral("/Bitmap/ShowMap/Recording.bmp");
-    bd.showMessageBox = [this](const QString &t, const QString &c, bool w, int i) { return ctx_.shell.ShowMessageBox(t, c, w, i); };
+    bd.showMessageBox = [this](const QString &t, const QStringList &a, const QString &c, bool w, int i) {
+        return ctx_.shell.ShowMessageBoxWith(t, a, c, w, i);
+    };
     bd.text = [this](const QString &key) { return ctx_.shell.text(key); };
     bd.openUrl = [this](const QUrl &url) { return ctx_.dialogs.openUrl(url); };
     bd.pageChangeBlocked = [this] { return port_.libraryPageChangeBlocked(); };
@@ -106,6 +114,26 @@ void StillImageController::buildLibrary(library::FrameGrabber grabFrame)
         port_.leaveFilterMode();
     });
     connect(browser_, &library::ui::ThumbnailBrowserWidget::pageChanged, this, [this](int) { ctx_.shell.MemoryTrim(); });
+    connect(browser_, &library::ui::ThumbnailBrowserWidget::fileChosen, this, [this](int kind, const QString &path) {
+        libraryChoice_ = path;
+        libraryChoiceKind_ = kind;
+    });
+    // A picture opened, taken or saved is the user's latest choice; a mark (the file forgotten
+    // after a snapshot was stored) only moves the highlight to what Delete now acts on.
+    connect(document_.get(), &imaging::StillDocument::changed, this, [this](imaging::StillDocument::Change change) {
+        using Change = imaging::StillDocument::Change;
+        if (change == Change::Loaded || change == Change::Saved) {
+            libraryChoice_.clear();
+            libraryChoiceKind_ = -1;
+        }
+        if (change == Change::Loaded || change == Change::Saved || change == Change::Marked)
+            highlightChoice();
+    });
+}
+
+void StillImageController::highlightChoice()
+{
+    browser_->choose(libraryChoice_.isEmpty() ? document_->filePath() : libraryChoice_);
 }
 
 void StillImageController::connectControls()
@@ -217,8 +245,12 @@ bool StillImageController::save(const platform::Bitmap &picture, const QString &
     case library::SaveOutcome::NoNumber:
         ctx_.log.append(QStringLiteral("Cannot save ") + r.path + QStringLiteral(": ")
                             + QString::fromStdString(r.write.system.message()));
-        ctx_.shell.ShowMessageBox(QStringLiteral("CannotSaveImage_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
-                              state::kIconError);
+        // A full disk is said as such, with the folder, so the user knows where to make room.
+        if (platform::isDiskFull(r.write.system))
+            feature::ui::reportDiskFull(ctx_.shell, QFileInfo(r.path).absolutePath());
+        else
+            ctx_.shell.ShowMessageBox(QStringLiteral("CannotSaveImage_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
+                                      state::kIconError);
         return false;
     default:
         return false;
@@ -248,12 +280,24 @@ void StillImageController::CaptureImageCom(const platform::Bitmap &picture)
 
 void StillImageController::DeleteImage()
 {
-    if (ctx_.shell.ShowMessageBox(QStringLiteral("WhetherDeleteImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
-                              state::kIconInformation)
-        != state::kResultOk)
-        return;
     imaging::StillDocument &still = *document_;
-    const QString path = still.filePath();
+    const bool otherFile = !libraryChoice_.isEmpty() && libraryChoice_ != still.filePath();
+    const QString path = otherFile ? libraryChoice_ : still.filePath();
+    // The file is shown and highlighted while the question names it.
+    browser_->reveal(path);
+    const int answer = path.isEmpty()
+                           ? ctx_.shell.ShowMessageBox(QStringLiteral("WhetherDeleteImage_MsgBox"),
+                                                       QStringLiteral("AttentionTitle_MsgBox"), true, state::kIconInformation)
+                           : ctx_.shell.ShowMessageBoxWith(QStringLiteral("WhetherDeleteFile_MsgBox"),
+                                                           {QFileInfo(path).fileName()},
+                                                           QStringLiteral("AttentionTitle_MsgBox"), true,
+                                                           state::kIconInformation);
+    if (answer != state::kResultOk)
+        return;
+    if (otherFile) {
+        deleteLibraryFile(path);
+        return;
+    }
     if (!path.isEmpty())
         library::deleteToTrash(*trash_, path);
     still.clear();
@@ -263,20 +307,47 @@ void StillImageController::DeleteImage()
     browser_->FileList(state::kListJpg);
 }
 
-void StillImageController::openPicture(const QString &path, int filterIndex)
+void StillImageController::deleteLibraryFile(const QString &path)
 {
-    imaging::StillDocument &still = *document_;
-    offerToSave();
+    // Another file than the picture shown: only it goes; the picture and its edits stay.
+    const int kind = libraryChoiceKind_;
+    if (kind == state::kListAvi && ctx_.state.flags().VideoPlaying)
+        port_.exitMediaPlayer();
+    library::deleteToTrash(*trash_, path);
+    libraryChoice_.clear();
+    libraryChoiceKind_ = -1;
+    highlightChoice();
+    if (kind >= 0)
+        browser_->FileList(kind);
+}
+
+bool StillImageController::loadPicture(const QString &path, int filterIndex)
+{
     const platform::DecodedPicture d = filterIndex > 0 ? library::loadPictureAs(path, filterIndex)
                                                         : platform::readPictureFile(path);
     if (!d.ok()) {
         ctx_.log.append(QStringLiteral("Cannot open ") + path + QStringLiteral(": ")
-                            + platform::pictureErrorText(d.error) + QStringLiteral(" (") + d.detail + QStringLiteral(")"));
-        return;
+                        + platform::pictureErrorText(d.error) + QStringLiteral(" (") + d.detail + QStringLiteral(")"));
+        feature::ui::reportUnreadablePicture(ctx_.shell, path, d);
+        return false;
     }
-    still.load(d.bitmap, path);
+    document_->load(d.bitmap, path);
+    // A picture cut or copied from the one before must not be pasted into this one by mistake.
+    if (QClipboard *clipboard = QGuiApplication::clipboard())
+        clipboard->clear();
     port_.leaveEditor();
     port_.leaveFilterMode();
+    if (d.warning != platform::PictureWarning::None) {
+        ctx_.log.append(QStringLiteral("Opened with a warning: ") + path + QStringLiteral(": ") + d.detail);
+        feature::ui::reportPictureWarning(ctx_.shell, path, d.warning);
+    }
+    return true;
+}
+
+void StillImageController::openPicture(const QString &path, int filterIndex)
+{
+    offerToSave();
+    loadPicture(path, filterIndex);
 }
 
 void StillImageController::OpenFileClick()
@@ -292,12 +363,14 @@ void StillImageController::OpenFileClick()
             port_.playVideo(*path);
         return;
     }
+    // Asked before the dialog, as for a double click: Cancel keeps the edits and still opens.
+    offerToSave();
     QFileDialog dialog(&ctx_.window, QString(), plan.startFolder, QStringLiteral("Bitmaps (*.bmp);;JPEG Image File (*.jpg)"));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.selectNameFilter(plan.filterIndex == 2 ? QStringLiteral("JPEG Image File (*.jpg)") : QStringLiteral("Bitmaps (*.bmp)"));
     // The type chosen in the dialog decides the decoding.
     if (const std::optional<QString> path = feature::ui::askFile(ctx_.dialogs, dialog))
-        openPicture(*path, dialog.selectedNameFilter().startsWith(u"JPEG") ? 2 : 1);
+        loadPicture(*path, dialog.selectedNameFilter().startsWith(u"JPEG") ? 2 : 1);
 }
 
 } // namespace imaging::ui

@@ -93,10 +93,16 @@ public:
     void WhetherSaveImageMessage();
     // A snapshot arrived: show it as the still image, then save it when auto save is on.
     void CaptureImageCom(const platform::Bitmap &picture);
-    // Deletes the file of the picture shown, to the trash, after asking.
+    // Deletes the file the user chose last, to the trash, after a question that names it while its
+    // thumbnail is highlighted: a thumbnail clicked since the picture shown was opened, saved or
+    // taken, else the picture shown (whose area is then emptied, as is a snapshot's that names no
+    // file).
     void DeleteImage();
-    // Opens a picture file into the still-image area (after the unsaved-edits question).
+    // Opens a picture file into the still-image area after the unsaved-edits question; a file
+    // that cannot be read is reported with its name and the reason. `filterIndex` 1 reads it as
+    // BMP, 2 as JPEG, 0 by its content.
     void openPicture(const QString &path, int filterIndex = 0);
+    // The menu item: the unsaved-edits question comes before the file dialog.
     void OpenFileClick();
     int jpegQuality() const;
 
@@ -116,6 +122,12 @@ private:
               const platform::PictureMetadata &metadata);
     void buildLibrary(library::FrameGrabber grabFrame);
     void connectControls();
+    // Initial_And_Reset_ImageList for a file: read, shown, the clipboard emptied; false (and the
+    // user told why) when it cannot be read.
+    bool loadPicture(const QString &path, int filterIndex);
+    // The highlight follows the user's last choice: a clicked thumbnail, else the picture's file.
+    void highlightChoice();
+    void deleteLibraryFile(const QString &path);
 
     feature::ui::FeatureContext ctx_;
     StillPort &port_;
@@ -127,6 +139,10 @@ private:
     std::unique_ptr<library::CaptureSaver> saver_;
     std::unique_ptr<library::JpegQuality> jpegQuality_;
     library::ui::ThumbnailBrowserWidget *browser_ = nullptr;
+    // A library file the user clicked after the still picture last changed hands; empty when the
+    // picture shown is the last choice.
+    QString libraryChoice_;
+    int libraryChoiceKind_ = -1;
 };
 
 } // namespace imaging::ui

@@ -2,6 +2,7 @@
 
 #include "state/uiprotocol.h"
 
+#include "feature/ui/filemessages.h"
 #include "library/trash.h"
 #include "platform/diagnosticslog.h"
 #include "platform/mediaworker.h"
@@ -16,6 +17,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QStyle>
@@ -51,6 +54,27 @@ void showPicture(QLabel *label, const platform::Bitmap &thumbnail)
         label->clear();
     else
         label->setPixmap(QPixmap::fromImage(thumbnail.image()));
+}
+
+// The slot of a picture that cannot be read: grey, with the words and the file's name, so the
+// user sees which file is broken without opening it.
+QPixmap unreadablePicture(const QString &words, const QString &fileName, const QFont &font)
+{
+    QPixmap pixmap(kThumbnailSize);
+    pixmap.fill(QColor(0xD8, 0xD8, 0xD8));
+    QPainter p(&pixmap);
+    p.setPen(QColor(0xA0, 0x20, 0x20));
+    p.drawRect(pixmap.rect().adjusted(0, 0, -1, -1));
+    QFont bold = font;
+    bold.setBold(true);
+    p.setFont(bold);
+    const QRect inner = pixmap.rect().adjusted(4, 4, -4, -4);
+    p.drawText(QRect(inner.left(), inner.top() + 14, inner.width(), 36), Qt::AlignCenter | Qt::TextWordWrap, words);
+    p.setFont(font);
+    p.setPen(Qt::black);
+    const QString name = p.fontMetrics().elidedText(fileName, Qt::ElideMiddle, inner.width());
+    p.drawText(QRect(inner.left(), inner.top() + 54, inner.width(), 20), Qt::AlignCenter, name);
+    return pixmap;
 }
 
 } // namespace
@@ -206,6 +230,10 @@ void ThumbnailBrowserWidget::showSlot(int kind, int slot, const QString &path)
         return;
     }
     const ThumbnailMaker::Start start = maker_.start(kind, path);
+    if (start.unreadable) {
+        showUnreadable(kind, slot, path, *start.unreadable);
+        return;
+    }
     showPicture(label, start.shown);
     if (!start.grabStamp)
         return;
@@ -216,6 +244,75 @@ void ThumbnailBrowserWidget::showSlot(int kind, int slot, const QString &path)
             pendingGrabs_[kind][slot] = {};
             showPicture(slots_[kind][slot], maker_.finishVideo(std::move(grabbed)));
         });
+}
+
+void ThumbnailBrowserWidget::showUnreadable(int kind, int slot, const QString &path, const platform::DecodedPicture &why)
+{
+    QLabel *label = slots_[kind][slot];
+    label->setPixmap(unreadablePicture(deps_.text(QStringLiteral("CannotReadThumbnail_Lab")), QFileInfo(path).fileName(),
+                                       label->font()));
+    label->setToolTip(path + u'\n' + feature::ui::pictureProblemText(deps_.text, why));
+}
+
+void ThumbnailBrowserWidget::highlight(int kind)
+{
+    for (int s = 0; s < kSlotsPerPage; ++s) {
+        auto *frame = static_cast<QLabel *>(slots_[kind][s]->parentWidget());
+        const bool chosen = !chosen_.isEmpty() && pages_.kind(kind).slots[s] == chosen_;
+        if (frame->property("chosen").toBool() == chosen)
+            continue;
+        frame->setProperty("chosen", chosen);
+        // The frame shows around the thumbnail as a band in the highlight colour.
+        frame->setAutoFillBackground(chosen);
+        frame->setBackgroundRole(chosen ? QPalette::Highlight : QPalette::Window);
+        frame->setFrameShadow(chosen ? QFrame::Sunken : QFrame::Plain);
+    }
+}
+
+int ThumbnailBrowserWidget::highlightedSlot(int kind) const
+{
+    if (!LibraryPages::valid(kind))
+        return -1;
+    for (int s = 0; s < kSlotsPerPage; ++s)
+        if (slots_[kind][s]->parentWidget()->property("chosen").toBool())
+            return s;
+    return -1;
+}
+
+void ThumbnailBrowserWidget::choose(const QString &path)
+{
+    chosen_ = path;
+    for (int kind = 0; kind < 3; ++kind)
+        highlight(kind);
+}
+
+void ThumbnailBrowserWidget::userChose(int kind, int slot)
+{
+    const QString path = pages_.kind(kind).slots[slot];
+    if (path.isEmpty())
+        return;
+    choose(path);
+    Q_EMIT fileChosen(kind, path);
+}
+
+bool ThumbnailBrowserWidget::reveal(const QString &path)
+{
+    choose(path);
+    if (path.isEmpty())
+        return false;
+    const QFileInfo file(path);
+    const QString suffix = file.suffix().toLower();
+    const int kind = suffix == QLatin1String("bmp")                                    ? state::kListBmp
+                     : suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg") ? state::kListJpg
+                     : suffix == QLatin1String("avi")                                  ? state::kListAvi
+                                                                                       : -1;
+    if (kind < 0 || QDir::cleanPath(file.absolutePath()) != QDir::cleanPath(deps_.curListPath[kind]))
+        return false;
+    if (kind != currentIndex() && deps_.pageChangeBlocked && deps_.pageChangeBlocked())
+        return false;
+    pages_.markNewFile(kind, path);
+    showKind(kind);
+    return highlightedSlot(kind) >= 0;
 }
 
 void ThumbnailBrowserWidget::dropPendingGrab(int kind, int slot)
@@ -238,6 +335,7 @@ void ThumbnailBrowserWidget::FileList(int kind)
         maker_.preparePictures(kind, QStringList(k.slots.begin(), k.slots.end()));
     for (int s = 0; s < kSlotsPerPage; ++s)
         showSlot(kind, s, k.slots[s]);
+    highlight(kind);
     if (kind == currentIndex())
         updatePageLabel();
 }
@@ -298,17 +396,22 @@ void ThumbnailBrowserWidget::activateSlot(int kind, int slot)
 
 bool ThumbnailBrowserWidget::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::Resize)
+    const QEvent::Type type = event->type();
+    if (type == QEvent::Resize)
         for (int kind = 0; kind < count(); ++kind)
             if (widget(kind) == watched)
                 layoutPage(kind);
-    if (event->type() != QEvent::MouseButtonDblClick && event->type() != QEvent::ContextMenu)
+    if (type != QEvent::MouseButtonDblClick && type != QEvent::ContextMenu && type != QEvent::MouseButtonPress)
         return QTabWidget::eventFilter(watched, event);
     for (int kind = 0; kind < 3; ++kind)
         for (int s = 0; s < kSlotsPerPage; ++s) {
             if (slots_[kind][s] != watched)
                 continue;
-            if (event->type() == QEvent::MouseButtonDblClick) {
+            if (type == QEvent::MouseButtonPress) {
+                // A single click chooses and highlights; opening stays with the double click.
+                if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
+                    userChose(kind, s);
+            } else if (type == QEvent::MouseButtonDblClick) {
                 activateSlot(kind, s);
             } else if (!pages_.kind(kind).slots[s].isEmpty()) {
                 rememberContext(kind, s);
@@ -324,6 +427,8 @@ void ThumbnailBrowserWidget::rememberContext(int kind, int slot)
     contextKind_ = kind;
     contextPath_ = pages_.kind(kind).slots[slot];
     contextHasPicture_ = !slots_[kind][slot]->pixmap().isNull();
+    // The menu's commands act on this file: it is the one highlighted.
+    userChose(kind, slot);
 }
 
 void ThumbnailBrowserWidget::OpenFile1Click()
@@ -344,9 +449,10 @@ void ThumbnailBrowserWidget::DeleteFile1Click()
         return;
     if (kind == state::kListAvi)
         Q_EMIT videoDeletionStarting();
-    if (!contextPath_.isEmpty() && deps_.showMessageBox &&
-        deps_.showMessageBox(QStringLiteral("WhetherDeleteImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
-                             state::kIconInformation) == state::kResultOk) {
+    if (!contextPath_.isEmpty() && deps_.showMessageBox
+        && deps_.showMessageBox(QStringLiteral("WhetherDeleteFile_MsgBox"), {QFileInfo(contextPath_).fileName()},
+                                QStringLiteral("AttentionTitle_MsgBox"), true, state::kIconInformation)
+               == state::kResultOk) {
         deleteToTrash(deps_.trash, contextPath_);
         contextPath_.clear();
     }
@@ -362,9 +468,10 @@ void ThumbnailBrowserWidget::DeleteAllFile1Click()
         return;
     if (kind == state::kListAvi)
         Q_EMIT videoDeletionStarting();
-    if (!contextPath_.isEmpty() && deps_.showMessageBox &&
-        deps_.showMessageBox(QStringLiteral("WhetherDeleteAllImage_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"),
-                             true, state::kIconInformation) == state::kResultOk) {
+    if (!contextPath_.isEmpty() && deps_.showMessageBox
+        && deps_.showMessageBox(QStringLiteral("WhetherDeleteAllImage_MsgBox"), {}, QStringLiteral("AttentionTitle_MsgBox"),
+                                true, state::kIconInformation)
+               == state::kResultOk) {
         // The folder of the page whose thumbnail was right-clicked, never the one listed last.
         deleteAllOfKind(deps_.trash, deps_.curListPath[kind], kind, deps_.log);
         contextPath_.clear();
@@ -392,6 +499,12 @@ void ThumbnailBrowserWidget::useFolder(int kind, const QString &folder)
 {
     if (LibraryPages::valid(kind) && deps_.setFolder)
         deps_.setFolder(kind, folder);
+}
+
+void ThumbnailBrowserWidget::showToolFolder(int kind, const QString &folder)
+{
+    if (LibraryPages::valid(kind) && deps_.useToolFolder)
+        deps_.useToolFolder(kind, folder);
 }
 
 void ThumbnailBrowserWidget::RestoreDefaultPath()

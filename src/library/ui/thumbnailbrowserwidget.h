@@ -47,14 +47,22 @@ struct ThumbnailBrowserDeps {
     std::function<bool(const QUrl &)> openUrl = {};
     // A timed capture or a conversion runs: turning the page must not refresh anything.
     std::function<bool()> pageChangeBlocked = {};
-    // Makes `folder` the folder of `kind` in use (the folder buttons, Restore Default Path).
+    // Makes `folder` the folder of `kind` in use and the user's own, stored in the settings (the
+    // folder buttons, Restore Default Path).
     std::function<void(int kind, const QString &folder)> setFolder = {};
+    // Makes a tool's output folder the folder of `kind` in use for this run; the user's own folder
+    // stays the one stored.
+    std::function<void(int kind, const QString &folder)> useToolFolder = {};
 };
 
 // PageControl1: the three-page library (TabSheet1 BMP, TabSheet2 JPG, TabSheet3 AVI), five
 // 128 x 96 thumbnails a page, page label, up-down control, folder button, and the context menu
 // PopupMenu_ListView. Controls carry their design names as objectNames, so the language loader
 // finds them. UI thread only.
+//
+// A single click on a thumbnail chooses its file: its frame is highlighted while it is shown, and
+// fileChosen tells the window, whose Delete then acts on it. A picture that cannot be read shows a
+// "cannot read" placeholder with its name, and the reason in its hint.
 //
 // Pictures are decoded while the page is filled. A video's slot shows the recording picture at
 // once and its frame when the grab, run on a worker thread, comes back; a grab whose slot has
@@ -84,8 +92,21 @@ public:
     void RestoreDefaultPath();
     bool openFolder(int kind);
     void chooseFolder(int kind);
-    // A tool's output folder becomes the folder of `kind` in use (the page is refreshed when shown).
+    // The user's choice of folder for `kind` (the folder buttons, Restore Default Path): in use and
+    // stored.
     void useFolder(int kind, const QString &folder);
+    // A tool's output folder becomes the folder of `kind` in use for this run; the stored one stays.
+    void showToolFolder(int kind, const QString &folder);
+
+    // The file chosen last, highlighted wherever its thumbnail is shown; empty for none. Setting it
+    // emits nothing: fileChosen is the user's click.
+    void choose(const QString &path);
+    const QString &chosen() const { return chosen_; }
+    // Turns to the page that lists `path` (a file of the library folders) and highlights it; false
+    // when no page lists it or the page may not change now.
+    bool reveal(const QString &path);
+    // The highlighted slot of a kind's page shown; -1 for none.
+    int highlightedSlot(int kind) const;
 
     // Captions and hints from the language texts.
     void applyTexts();
@@ -111,6 +132,8 @@ public:
 Q_SIGNALS:
     // A picture is to be opened into the still-image area (after the unsaved-edits question).
     void pictureOpenRequested(const QString &path);
+    // The user chose a file with a click (left, or right for the context menu).
+    void fileChosen(int kind, const QString &path);
     // A video is to be played (PlayerVideoCom).
     void videoPlayRequested(const QString &path);
     // Deleting a video starts: a playing one must be left first. Emitted synchronously.
@@ -133,6 +156,9 @@ private:
     void layoutPage(int kind);
     void onCurrentChanged(int page);
     void showSlot(int kind, int slot, const QString &path);
+    void showUnreadable(int kind, int slot, const QString &path, const platform::DecodedPicture &why);
+    void highlight(int kind);
+    void userChose(int kind, int slot);
     void dropPendingGrab(int kind, int slot);
 
     // The grab on its way to a slot: its worker ticket (0 for none) and the file it grabs.
@@ -152,6 +178,7 @@ private:
     QMenu *menu_ = nullptr;
     int contextKind_ = -1;
     QString contextPath_;
+    QString chosen_;
     bool contextHasPicture_ = false;
     bool turning_ = false;
     std::array<std::array<PendingGrab, kSlotsPerPage>, 3> pendingGrabs_{};

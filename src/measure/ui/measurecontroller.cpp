@@ -4,10 +4,12 @@
 #include "camera/videocamerads.h"
 #include "feature/actioninputs.h"
 #include "feature/ui/controls.h"
+#include "feature/ui/filemessages.h"
 #include "feature/ui/shellport.h"
 #include "feature/ui/userdialogs.h"
 #include "library/scaleprefix.h"
 #include "measure/framelockcontrol.h"
+#include "measure/labelsettingsstore.h"
 #include "measure/measurementpacket.h"
 #include "measure/scalebar.h"
 #include "measure/shaperenderer.h"
@@ -16,7 +18,7 @@
 #include "measure/ui/showmeasureinfodialog.h"
 #include "platform/canvas.h"
 #include "platform/diagnosticslog.h"
-#include "platform/monitorinfo.h"
+#include "platform/iniprofilestore.h"
 #include "platform/picturecodec.h"
 #include "state/appstate.h"
 #include "state/usersettings.h"
@@ -45,25 +47,39 @@ QMouseEvent mouseEvent(QEvent::Type type, Qt::MouseButton button, Qt::MouseButto
     return QMouseEvent(type, QPointF(pos), QPointF(pos), button, buttons, mods);
 }
 
-// The draw tool bar's frame buttons act on the camera component.
+// The draw tool bar's frame buttons act on the camera component. A picture file that cannot be
+// read is reported to the user with its name and the reason.
 class CameraFrameSource final : public measure::FrameSource
 {
 public:
-    explicit CameraFrameSource(camera::TVideoCameraDS &camera) : camera_(camera) {}
+    CameraFrameSource(camera::TVideoCameraDS &camera, feature::ui::ShellPort &shell) : camera_(camera), shell_(shell) {}
     bool pauseOnFrame() override { return camera_.FilterGraph_Pause(0, QString()); }
-    bool pauseWithFile(const QString &path) override { return camera_.FilterGraph_Pause(1, path); }
+    bool pauseWithFile(const QString &path) override
+    {
+        platform::DecodedPicture unreadable;
+        const bool shown = camera_.FilterGraph_Pause(1, path, &unreadable);
+        if (!shown && !unreadable.ok())
+            feature::ui::reportUnreadablePicture(shell_, path, unreadable);
+        return shown;
+    }
     bool play() override { return camera_.FilterGraph_Play(); }
 
 private:
     camera::TVideoCameraDS &camera_;
+    feature::ui::ShellPort &shell_;
 };
 
 // The pen combo shows each style as a drawn line, as the design's owner-drawn list does.
+// The pen samples: wide enough for two periods of the longest dash pattern (DASHDOT is 24
+// pixels), narrow enough that the drawing bar fits the 400 pixels under the "Normal" video.
+constexpr QSize kPenSample{44, 12};
+constexpr int kPenComboWidth = 66;
+
 QIcon penIcon(int item)
 {
-    platform::Bitmap b(64, 12);
+    platform::Bitmap b(kPenSample.width(), kPenSample.height());
     platform::BitmapCanvas canvas(b);
-    measure::ShapeRenderer::drawPenComboItem(canvas, 0, 0, 64, 12, item);
+    measure::ShapeRenderer::drawPenComboItem(canvas, 0, 0, kPenSample.width(), kPenSample.height(), item);
     return QIcon(QPixmap::fromImage(b.image()));
 }
 
@@ -99,6 +115,8 @@ MeasureController::MeasureController(feature::ui::FeatureContext context, Measur
                     surface_->mouseDoubleClick(mouseEvent(QEvent::MouseButtonDblClick, b, b, m, p));
             });
     connect(surface_, &measure::MeasuringSurface::layerChanged, this, &MeasureController::showLayer);
+    // Every refresh of the layer ends the saving-busy time of the save before it.
+    connect(surface_, &measure::MeasuringSurface::layerChanged, this, [this] { savingBusy_ = false; });
     connect(surface_, &measure::MeasuringSurface::cursorChangeRequested, &video_,
             [this](Qt::CursorShape shape) { video_.setCursor(shape); });
     connect(surface_, &measure::MeasuringSurface::fullScreenToggleRequested, this, [this] {
@@ -118,8 +136,8 @@ MeasureController::MeasureController(feature::ui::FeatureContext context, Measur
         if (port_.videoDrag().enabled)
             videoArea_.move(topLeft);
     });
-    // Once at start, as the monitor description is read once.
-    detectedMonitorWidthCm_ = platform::EnumMonitorDevices().detectedWidthCm;
+    // The display options chosen in an earlier run.
+    surface_->session().setLabelSettings(measure::readLabelSettings(platform::IniProfileStore(ctx_.paths.settingsFile())));
     updateScreen();
     buildDrawToolBar();
     buildFrameButtons();
@@ -157,7 +175,7 @@ void MeasureController::onVideoSizeChanged(QSize picture)
 
 void MeasureController::buildFrameButtons()
 {
-    frameSource_ = std::make_unique<CameraFrameSource>(camera_);
+    frameSource_ = std::make_unique<CameraFrameSource>(camera_, ctx_.shell);
     frameLock_ = std::make_unique<measure::FrameLockControl>(
         *frameSource_, [this](int filterIndex, const QString &folder) { return askPicture(filterIndex, folder); },
         [this] { surface_->clearFrame(); });
@@ -260,8 +278,8 @@ void MeasureController::buildDrawToolBar()
     connect(c.toolButton(ControlId::DrawRulerTB_SetColor), &QToolButton::clicked, this,
             &MeasureController::DrawRulerTB_SetColorClick);
     QComboBox *combo = c.comboBox(ControlId::DrawRulerTB_PenStyle);
-    combo->setIconSize(QSize(64, 12));
-    combo->setFixedWidth(90);
+    combo->setIconSize(kPenSample);
+    combo->setFixedWidth(kPenComboWidth);
     for (int item = 0; item < 7; ++item)
         combo->addItem(penIcon(item), QString());
     connect(combo, &QComboBox::currentIndexChanged, this, [this](int item) { surface_->session().setPenComboItem(item); });
@@ -271,6 +289,14 @@ void MeasureController::buildDrawToolBar()
             &MeasureController::DrawRulerTB_CopyImageClick);
     connect(c.toolButton(ControlId::DrawRulerTB_SetShowInfo), &QToolButton::clicked, this,
             &MeasureController::DrawRulerTB_SetShowInfoClick);
+    // Edge snapping reads the picture under the measurement at the click; the toggle is a setting.
+    surface_->session().setPictureSource([this] { return currentPicture(); });
+    QToolButton *snap = c.toolButton(ControlId::DrawRulerTB_SnapEdge);
+    surface_->session().setSnapping(snap->isChecked());
+    connect(snap, &QToolButton::toggled, this, [this](bool on) {
+        surface_->session().setSnapping(on);
+        ctx_.state.setSnapToEdge(on);
+    });
     c.toolBar(ControlId::DrawRuler_ToolBar)->adjustSize();
 }
 
@@ -341,7 +367,9 @@ platform::Bitmap MeasureController::currentPicture() const
 platform::Bitmap MeasureController::SaveDrawImage(bool copy)
 {
     // A save dialog runs a nested event loop: a second click meanwhile must not start another.
-    if (saving_)
+    // A second save of the same picture waits for a layer refresh; a copy writes no file and
+    // goes through.
+    if (saving_ || (savingBusy_ && !copy))
         return {};
     saving_ = true;
     platform::Bitmap picture = currentPicture();
@@ -355,7 +383,7 @@ platform::Bitmap MeasureController::SaveDrawImage(bool copy)
         if (QClipboard *clipboard = QGuiApplication::clipboard())
             clipboard->setImage(picture.image());
     } else {
-        port_.saveBurntIn(picture, burnInPrefix());
+        savingBusy_ = port_.saveBurntIn(picture, burnInPrefix());
     }
     saving_ = false;
     return picture;
@@ -392,9 +420,13 @@ void MeasureController::DrawRulerTB_SetShowInfoClick()
 {
     measure::ui::TShowMeasureInfoDlg &dialog = showInfoDialog();
     dialog.FormShow(surface_->session().labels());
-    const bool ok = ctx_.dialogs.runDialog(dialog) == QDialog::Accepted;
-    if (ok)
-        surface_->session().setLabelSettings(dialog.pending());
+    if (ctx_.dialogs.runDialog(dialog) != QDialog::Accepted)
+        return;
+    surface_->setLabelSettings(dialog.pending());
+    // Kept at once: the settings file is written whole only at close, and a crash must not lose them.
+    platform::IniProfileStore store(ctx_.paths.settingsFile());
+    if (!store.write(measure::labelSettingsEntries(dialog.pending())))
+        ctx_.log.append(QStringLiteral("Display options: writing %1 failed").arg(ctx_.paths.settingsFile()));
 }
 
 void MeasureController::onConnected(bool connected)

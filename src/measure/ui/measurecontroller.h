@@ -96,6 +96,13 @@ public:
 
     // The window preset changed the drag the video area allows.
     void onVideoDragChanged();
+    // The monitor's width in cm as its description gives it (read once at start by the
+    // composition root); 0 for none. The screen pixel pitch follows.
+    void setDetectedMonitorWidthCm(float cm)
+    {
+        detectedMonitorWidthCm_ = cm;
+        updateScreen();
+    }
 
     void readInputs(feature::ActionInputs &in) const override;
     void leaveLiveMode(int oldMode, int newMode) override;
@@ -109,8 +116,12 @@ public:
     // SaveDrawImage: the current frame (live) or the frozen or loaded picture, with the scale bar
     // and every shape burnt in at the picture's own size. Copy mode puts it on the clipboard;
     // otherwise it is saved (MeasurePort::saveBurntIn) with the scale prefix. A null bitmap when
-    // nothing could be grabbed (then nothing is saved or copied) or while a save is running.
+    // nothing could be grabbed (then nothing is saved or copied), while a save is running, and
+    // (saving only) after a save until the measurement layer is next refreshed: one save per
+    // click, however fast the clicks come.
     platform::Bitmap SaveDrawImage(bool copy);
+    // A save happened and the layer was not refreshed since.
+    bool savingBusy() const { return savingBusy_; }
     // The picture under the measurement, without shapes: the live frame, or the locked or loaded
     // one. Null when there is none.
     platform::Bitmap currentPicture() const;
@@ -121,7 +132,7 @@ public:
     bool saveSnapshotWithScale(const platform::Bitmap &snapshot);
     // The copy-with-scale button: burns in, copies, then the copy's follow-up.
     void DrawRulerTB_CopyImageClick();
-    // The display options dialog; OK changes what later labels show.
+    // The display options dialog; OK relabels every shape drawn and keeps the choices for the next run.
     void DrawRulerTB_SetShowInfoClick();
     measure::ui::TShowMeasureInfoDlg &showInfoDialog();
     // "h" + H + "v" + V + unit + "_" of the current scale, in the unit's spin steps.
@@ -160,6 +171,7 @@ private:
     std::unique_ptr<measure::FrameLockControl> frameLock_;
     bool syncingFrameButtons_ = false;
     bool saving_ = false;
+    bool savingBusy_ = false;
     float detectedMonitorWidthCm_ = 0.0f;
     measure::ui::TShowMeasureInfoDlg *showInfo_ = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "measure/ui/measuringsurface.h"
 
+#include "measure/textcellcanvas.h"
 #include "platform/canvas.h"
 
 #include <QMouseEvent>
@@ -11,8 +12,10 @@ MeasuringSurface::MeasuringSurface(QObject *parent) : QObject(parent)
     ScaleBarHooks hooks;
     hooks.drawInto = [this](platform::Bitmap &bitmap) {
         platform::BitmapCanvas canvas(bitmap);
+        TextCellCanvas texts(canvas);
         scaleBar_.setWindowWidth(session_.windowSize().width());
-        scaleBar_.DrawScale(canvas, bitmap.size(), session_.scale());
+        scaleBar_.DrawScale(texts, bitmap.size(), session_.scale());
+        return texts.cells();
     };
     // The bar is drawn into the drawing layer itself, so there is no separate layer to empty.
     hooks.emptyScaleLayer = [] {};
@@ -30,10 +33,12 @@ void MeasuringSurface::refreshScaleLayer()
     // layer with the new bar anyway.
     if (session_.layer().isNull() || session_.inProgress())
         return;
-    if (session_.overlap() && session_.history().currentIndex() >= 0)
-        deliver(session_.DrawUndoRedo());
-    else
-        deliver(session_.redraw());
+    repaintShapes();
+}
+
+void MeasuringSurface::repaintShapes()
+{
+    deliver(session_.overlap() && session_.history().currentIndex() >= 0 ? session_.DrawUndoRedo() : session_.redraw());
 }
 
 void MeasuringSurface::setScaleBarHidden(bool hidden)
@@ -93,6 +98,7 @@ PointerInput MeasuringSurface::toInput(const QMouseEvent &event, bool useButtons
     in.pos = event.position().toPoint();
     in.shift = event.modifiers().testFlag(Qt::ShiftModifier);
     in.ctrl = event.modifiers().testFlag(Qt::ControlModifier);
+    in.invertSnap = event.modifiers().testAnyFlags(Qt::AltModifier | Qt::MetaModifier);
     return in;
 }
 
@@ -148,12 +154,22 @@ void MeasuringSurface::setScale(const scales::RulerScaleControl &scale)
     Q_EMIT scaleChanged();
     if (!session_.inMeasurementMode() || session_.inProgress())
         return;
-    deliver(session_.overlap() && session_.history().currentIndex() >= 0 ? session_.DrawUndoRedo() : session_.redraw());
+    repaintShapes();
 }
 
 void MeasuringSurface::redraw()
 {
     deliver(session_.redraw());
+}
+
+void MeasuringSurface::setLabelSettings(const LabelSettings &settings)
+{
+    session_.setLabelSettings(settings);
+    // A shape between its clicks takes the settings at its next move.
+    if (!session_.inMeasurementMode() || session_.inProgress())
+        return;
+    repaintShapes();
+    Q_EMIT historyChanged();
 }
 
 void MeasuringSurface::selectTool(ShapeKind kind)

@@ -63,6 +63,8 @@ public:
     void setScale(const scales::RulerScaleControl &scale);
     // Repaints the current record (the calibration line after a new real length).
     void redraw();
+    // The display options' OK: the new settings, and every shape on the layer relabelled with them.
+    void setLabelSettings(const LabelSettings &settings);
 
     // Tool bar actions.
     void selectTool(ShapeKind kind);
@@ -92,6 +94,8 @@ private:
     static Qt::CursorShape toShape(CursorKind kind);
 
     void updatePitch();
+    // Every shape on the layer (the history with overlap on, else the last shape) painted anew.
+    void repaintShapes();
 
     MeasuringSession session_;
     WindowDrag drag_;

@@ -95,11 +95,16 @@ void ResultsController::refresh()
     dialog().setRows(measure::resultRows(session), int(session.scale().unit));
 }
 
+measure::ToolNames ResultsController::toolNames() const
+{
+    return measure::ui::ResultsTableDialog::toolNames([this](const QString &key) { return ctx_.shell.text(key); });
+}
+
 void ResultsController::copyResults()
 {
     const measure::MeasuringSession &session = measure_.surface().session();
     if (QClipboard *clipboard = QGuiApplication::clipboard())
-        clipboard->setText(measure::resultsTsv(measure::resultRows(session), int(session.scale().unit)));
+        clipboard->setText(measure::resultsTsv(measure::resultRows(session), int(session.scale().unit), toolNames()));
 }
 
 std::optional<QString> ResultsController::askPath(const QString &folder, const QString &name, const QString &filter)
@@ -122,7 +127,8 @@ void ResultsController::exportResults()
     if (!path)
         return;
     lastCsvFolder_ = QFileInfo(*path).absolutePath();
-    const std::error_code error = measure::writeResultsCsv(*path, measure::resultRows(session), measure::resultsMetadata(session));
+    const std::error_code error =
+        measure::writeResultsCsv(*path, measure::resultRows(session), measure::resultsMetadata(session), toolNames());
     if (error) {
         ctx_.log.append(QStringLiteral("Results export: writing %1 failed (%2)")
                                 .arg(*path, QString::fromStdString(error.message())));

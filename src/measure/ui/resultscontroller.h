@@ -2,6 +2,7 @@
 
 #include "feature/feature.h"
 #include "feature/ui/featurecontext.h"
+#include "measure/resultstable.h"
 
 #include <QObject>
 #include <QString>
@@ -59,6 +60,8 @@ public:
 
 private:
     platform::Bitmap pictureToExport() const;
+    // The results table's tool names in the current language.
+    measure::ToolNames toolNames() const;
     std::optional<QString> askPath(const QString &folder, const QString &name, const QString &filter);
 
     feature::ui::FeatureContext ctx_;

@@ -26,6 +26,9 @@ public:
     void setRows(const std::vector<ResultRow> &rows, int scaleUnitIndex);
     // Title, buttons, headers and tool names in the current language.
     void retranslate();
+    // The tool names the table shows, in the current language (the draw style menu's captions;
+    // the built-in caption where the language has none). The clipboard and the CSV use them too.
+    static ToolNames toolNames(const TextLookup &texts);
 
     QTableWidget *table() const { return table_; }
     QPushButton *copyButton() const { return copy_; }

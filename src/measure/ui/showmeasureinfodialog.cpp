@@ -75,9 +75,9 @@ TShowMeasureInfoDlg::TShowMeasureInfoDlg(TextLookup text, QWidget *parent) : QDi
     auto *options = new QGridLayout(OptionSeting_GB);
     Precision_ST = new QLabel(OptionSeting_GB);
     Percision_CSpinEdit = new QSpinBox(OptionSeting_GB);
+    // Typed digits count as much as the arrows: the spin box's own validator refuses "0" and
+    // "12", so only 1 to 9 reach the label settings.
     Percision_CSpinEdit->setRange(1, 9);
-    // Only the arrows change the value: a typed "0" or "12" could never reach the label settings.
-    Percision_CSpinEdit->findChild<QLineEdit *>()->setReadOnly(true);
     PrecisionStr_ST = new QLabel(OptionSeting_GB);
     DisplayUnit_CB = new QCheckBox(OptionSeting_GB);
     ChoiceColor_Btn = new QPushButton(OptionSeting_GB);

@@ -93,6 +93,26 @@ private:
 
 QString uriOf(const QString &path) { return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded); }
 
+// The length of the file's first video stream alone, in seconds. The discoverer reports the
+// container's duration, which is the longest stream's: an audio track that runs on past the last
+// picture would make frame numbers point past the video's end. The demuxer answers a duration
+// query on a stream's own pad with that stream's length. nullopt when it cannot tell.
+std::optional<double> videoStreamSeconds(const QString &path)
+{
+    DecodeChain chain;
+    QString why;
+    if (!chain.build("video-length", path, 1, why))
+        return std::nullopt;
+    if (gst_element_set_state(chain.pipeline(), GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE ||
+        !waitPrerolled(chain.pipeline(), Clock::now() + std::chrono::milliseconds(kFrameTimeoutMs), why))
+        return std::nullopt;
+    GstPtr<GstPad> pad = GstPtr<GstPad>::adopt(gst_element_get_static_pad(chain.sink(), "sink"));
+    gint64 duration = -1;
+    if (!pad || !gst_pad_peer_query_duration(pad.get(), GST_FORMAT_TIME, &duration) || duration <= 0)
+        return std::nullopt;
+    return double(duration) / GST_SECOND;
+}
+
 } // namespace
 
 std::optional<AviFrameData> probeVideo(const QString &path)
@@ -134,6 +154,10 @@ std::optional<AviFrameData> probeVideo(const QString &path)
     data.framesPerSecond = den ? double(num) / den : 0.0;
     const GstClockTime duration = gst_discoverer_info_get_duration(info.get());
     data.lengthSeconds = GST_CLOCK_TIME_IS_VALID(duration) ? double(duration) / GST_SECOND : 0.0;
+    // With other streams beside the video the container's length may be theirs.
+    if (kinds.size() > 1)
+        if (const std::optional<double> video = videoStreamSeconds(path); video && *video < data.lengthSeconds)
+            data.lengthSeconds = *video;
     return data;
 }
 

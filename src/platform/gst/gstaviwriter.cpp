@@ -113,6 +113,12 @@ public:
         return frames_;
     }
 
+    std::error_code error() const override
+    {
+        std::lock_guard lock(mutex_);
+        return error_;
+    }
+
 private:
     bool build(QSize size)
     {
@@ -191,12 +197,16 @@ private:
         return true;
     }
 
+    // Called with the mutex held.
     void logError(GstMessage *msg)
     {
         GError *raw = nullptr;
         gst_message_parse_error(msg, &raw, nullptr);
         GErrorPtr error(raw);
         qCWarning(lcAviWriter) << options_.path << (error ? error->message : "error");
+        // filesink says a full disk with its own code; the caller tells the user which folder.
+        if (error && error->domain == GST_RESOURCE_ERROR && error->code == GST_RESOURCE_ERROR_NO_SPACE_LEFT)
+            error_ = std::make_error_code(std::errc::no_space_on_device);
     }
 
     AviWriterOptions options_;
@@ -206,6 +216,7 @@ private:
     GstPtr<GstElement> src_;
     QSize size_;
     int frames_ = 0;
+    std::error_code error_;
     bool failed_ = false;
     bool closed_ = false;
     bool finished_ = false;

@@ -1,6 +1,7 @@
 #include "gstcapturepipeline.h"
 
 #include "platform/diagnosticslog.h"
+#include "platform/frameanalyzer.h"
 #include "platform/gst/gstptr.h"
 #include "platform/gst/gstrecordingbranch.h"
 #include "platform/gst/virtualcamera.h"
@@ -19,6 +20,7 @@ struct GstCapturePipeline::Shared {
     GstPtr<GstElement> source;
     GstPtr<GstElement> tee;
     std::function<void(VideoFrame &&)> onFrame;
+    std::shared_ptr<FrameAnalyzer> analyzer;   // called on the appsink's streaming thread
     GstCapturePipeline *owner = nullptr;   // UI-thread object; only used as a queued-call context
     std::uint64_t generation = 0;
     // The size the video area shows, packed as width << 32 | height (0: the picture's own size).
@@ -158,6 +160,8 @@ GstFlowReturn onNewSample(GstAppSink *sink, gpointer user)
             shared->changed.notify_all();
         }
     }
+    if (shared->analyzer)
+        frame.analysis = shared->analyzer->analyze(frame.image, frame.sequence);
     if (shared->onFrame)
         shared->onFrame(std::move(frame));
     return GST_FLOW_OK;
@@ -182,6 +186,16 @@ std::optional<PipelineEvent> toPipelineEvent(GstMessage *message, GstElement *so
     case GST_MESSAGE_EOS:
         ev.kind = PipelineEvent::Kind::EndOfStream;
         return ev;
+    case GST_MESSAGE_ELEMENT:
+        // The recording branch stopped itself before its disk was full: a warning, since its
+        // file is finished properly, but the recording is over.
+        if (!gst_message_has_name(message, GstRecordingBranch::kDiskFullMessage))
+            return std::nullopt;
+        ev.kind = PipelineEvent::Kind::Warning;
+        ev.noSpaceLeft = true;
+        ev.element = QString::fromUtf8(GST_MESSAGE_SRC_NAME(message));
+        ev.message = QStringLiteral("the disk is full");
+        return ev;
     default:
         return std::nullopt;
     }
@@ -193,6 +207,7 @@ std::optional<PipelineEvent> toPipelineEvent(GstMessage *message, GstElement *so
     if (error) {
         ev.message = QString::fromUtf8(error->message);
         ev.resourceError = error->domain == GST_RESOURCE_ERROR;
+        ev.noSpaceLeft = ev.resourceError && error->code == GST_RESOURCE_ERROR_NO_SPACE_LEFT;
         ev.negotiationError = (error->domain == GST_STREAM_ERROR && error->code == GST_STREAM_ERROR_FORMAT) ||
                               (debug && std::strstr(debug, "not-negotiated"));
     }
@@ -214,6 +229,8 @@ void GstCapturePipeline::setCallbacks(std::function<void(VideoFrame &&)> onFrame
     onEvent_ = std::move(onEvent);
 }
 
+void GstCapturePipeline::setFrameAnalyzer(std::shared_ptr<FrameAnalyzer> analyzer) { pendingAnalyzer_ = std::move(analyzer); }
+
 static GstBusSyncReply onBusMessage(GstBus *, GstMessage *message, gpointer user)
 {
     // Runs on whichever thread posted the message. Only values leave this function.
@@ -228,7 +245,7 @@ static GstBusSyncReply onBusMessage(GstBus *, GstMessage *message, gpointer user
         ev->fromRecording = recording && ev->kind != PipelineEvent::Kind::EndOfStream &&
                             recording->contains(GST_MESSAGE_SRC(message));
         if (ev->fromRecording && ev->kind == PipelineEvent::Kind::Error)
-            recording->fail(ev->negotiationError);
+            recording->fail(ev->negotiationError, ev->noSpaceLeft);
         if (ev->kind == PipelineEvent::Kind::Error && !ev->fromRecording) {
             std::lock_guard lock(shared->mutex);
             if (!shared->failed)
@@ -265,6 +282,7 @@ StartResult GstCapturePipeline::start(const DeviceRecord &device, const CaptureF
     auto shared = std::make_shared<Shared>();
     shared->owner = this;
     shared->onFrame = pendingFrame_;
+    shared->analyzer = pendingAnalyzer_;
     shared->generation = ++generation_;
     shared->previewSize.store(previewSize_, std::memory_order_relaxed);
 

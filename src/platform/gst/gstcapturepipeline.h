@@ -40,6 +40,7 @@ public:
     void setPreviewSize(QSize size) override;
     void setCallbacks(std::function<void(VideoFrame &&)> onFrame,
                       std::function<void(const PipelineEvent &)> onEvent) override;
+    void setFrameAnalyzer(std::shared_ptr<FrameAnalyzer> analyzer) override;
     RecordingStart startRecording(const RecordingRequest &request) override;
     RecordingEnd stopRecording() override;
     bool isRecording() const override;
@@ -64,6 +65,7 @@ private:
     std::shared_ptr<Shared> shared_;
     std::unique_ptr<GstRecordingBranch> recording_;
     std::function<void(VideoFrame &&)> pendingFrame_;
+    std::shared_ptr<FrameAnalyzer> pendingAnalyzer_;
     std::function<void(const PipelineEvent &)> onEvent_;
     std::uint64_t generation_ = 0;
     bool paused_ = false;

@@ -191,6 +191,32 @@ bool GstPlaybackEngine::rewind()
                                    GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_KEY_UNIT), 0);
 }
 
+std::int64_t GstPlaybackEngine::durationNs() const
+{
+    gint64 duration = -1;
+    if (!shared_ || !gst_element_query_duration(shared_->playbin.get(), GST_FORMAT_TIME, &duration))
+        return -1;
+    return duration;
+}
+
+std::int64_t GstPlaybackEngine::positionNs() const
+{
+    gint64 position = -1;
+    if (!shared_ || !gst_element_query_position(shared_->playbin.get(), GST_FORMAT_TIME, &position))
+        return -1;
+    return position;
+}
+
+bool GstPlaybackEngine::seek(std::int64_t positionNs)
+{
+    if (!shared_ || positionNs < 0)
+        return false;
+    shared_->generation = ++generations_;
+    // Accurate: the picture shown is the one at that time, not the key frame before it.
+    return gst_element_seek_simple(shared_->playbin.get(), GST_FORMAT_TIME,
+                                   GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), positionNs);
+}
+
 void GstPlaybackEngine::takeFrame()
 {
     // A wake-up queued for a file closed since finds the new file's mailbox: at worst it shows

@@ -26,6 +26,9 @@ public:
     void close() override;
     bool setPlaying(bool playing) override;
     bool rewind() override;
+    std::int64_t durationNs() const override;
+    std::int64_t positionNs() const override;
+    bool seek(std::int64_t positionNs) override;
 
     static constexpr int kOpenTimeoutMs = 5000;
 

@@ -1,12 +1,15 @@
 #include "gstrecordingbranch.h"
 
+#include "platform/avirepair.h"
 #include "platform/diagnosticslog.h"
 #include "platform/gst/gstcompressors.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <chrono>
+#include <sys/statvfs.h>
 
 namespace platform {
 
@@ -17,11 +20,13 @@ bool RecordingState::contains(GstObject *object)
            (object == GST_OBJECT(bin.get()) || gst_object_has_as_ancestor(object, GST_OBJECT(bin.get())));
 }
 
-void RecordingState::fail(bool negotiation)
+void RecordingState::fail(bool negotiation, bool outOfSpace)
 {
     std::lock_guard lock(mutex);
-    if (!failed)
+    if (!failed) {
         refused = negotiation;
+        noSpace = outOfSpace;
+    }
     failed = true;
     changed.notify_all();
 }
@@ -38,12 +43,24 @@ bool hasFailed(RecordingState *state)
     return state->failed;
 }
 
+// Streaming thread of the tee: once the disk guard has spoken, the stream into the branch ends
+// here, behind the frames already queued, and nothing more goes in. True when the frames are to
+// be dropped.
+bool endedForSpace(GstPad *pad, RecordingState *state)
+{
+    if (!state->lowSpace.load())
+        return false;
+    if (!state->endSentForSpace.exchange(true))
+        gst_pad_send_event(pad, gst_event_new_eos());
+    return true;
+}
+
 // Streaming thread of the tee. A flow error of the branch stays in the branch: the tee would
 // otherwise return it to the camera source, which then stops the preview.
 GstFlowReturn branchChain(GstPad *pad, GstObject *parent, GstBuffer *buffer)
 {
     RecordingState *state = stateOf(pad);
-    if (hasFailed(state)) {
+    if (hasFailed(state) || endedForSpace(pad, state)) {
         gst_buffer_unref(buffer);
         return GST_FLOW_OK;
     }
@@ -57,7 +74,7 @@ GstFlowReturn branchChain(GstPad *pad, GstObject *parent, GstBuffer *buffer)
 GstFlowReturn branchChainList(GstPad *pad, GstObject *parent, GstBufferList *list)
 {
     RecordingState *state = stateOf(pad);
-    if (hasFailed(state)) {
+    if (hasFailed(state) || endedForSpace(pad, state)) {
         gst_buffer_list_unref(list);
         return GST_FLOW_OK;
     }
@@ -68,16 +85,52 @@ GstFlowReturn branchChainList(GstPad *pad, GstObject *parent, GstBufferList *lis
     return GST_FLOW_OK;
 }
 
-// Streaming thread of the file sink: counts what reaches the file and sees the end of stream.
-GstPadProbeReturn onFileSinkData(GstPad *, GstPadProbeInfo *info, gpointer user)
+// Streaming thread of the file sink, before `incoming` bytes are written: true when the disk no
+// longer has room for them and for everything the branch still needs to finish its file (what
+// its queue holds, the index and a margin). Then the recording must end now, while the file can
+// still be finished properly, rather than run into a failed write.
+bool diskNearlyFull(RecordingState *state, std::uint64_t incoming, std::uint64_t buffersWritten)
+{
+    state->largestBuffer = std::max(state->largestBuffer, incoming);
+    const std::optional<std::uint64_t> free = GstRecordingBranch::freeBytes(state->folder);
+    if (!free)
+        return false;
+    guint64 queued = 0;
+    guint queuedFrames = 0;
+    if (state->queue)
+        g_object_get(state->queue, "current-level-bytes", &queued, "current-level-buffers", &queuedFrames, nullptr);
+    // About two buffers reach the file per frame (chunk header and data).
+    const std::uint64_t indexBytes = 32 * (buffersWritten / 2 + queuedFrames + 16);
+    const std::uint64_t reserve = incoming + queued + 2 * state->largestBuffer + indexBytes +
+                                  GstRecordingBranch::kReserveMarginBytes;
+    return *free < reserve;
+}
+
+// Streaming thread of the file sink: counts what reaches the file, sees the end of stream and
+// keeps watch over the disk.
+GstPadProbeReturn onFileSinkData(GstPad *pad, GstPadProbeInfo *info, gpointer user)
 {
     auto *state = static_cast<std::shared_ptr<RecordingState> *>(user)->get();
-    std::lock_guard lock(state->mutex);
-    if (info->type & GST_PAD_PROBE_TYPE_BUFFER)
-        ++state->buffersWritten;
-    else if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_EOS)
-        state->endOfStream = true;
-    state->changed.notify_all();
+    std::uint64_t written = 0;
+    bool ending = false;
+    {
+        std::lock_guard lock(state->mutex);
+        if (info->type & GST_PAD_PROBE_TYPE_BUFFER)
+            written = ++state->buffersWritten;
+        else if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_EOS)
+            state->endOfStream = true;
+        ending = state->endOfStream;
+        state->changed.notify_all();
+    }
+    if ((info->type & GST_PAD_PROBE_TYPE_BUFFER) && !ending && !state->lowSpace.load() &&
+        diskNearlyFull(state, gst_buffer_get_size(GST_PAD_PROBE_INFO_BUFFER(info)), written)) {
+        state->lowSpace = true;
+        // The window learns of it through the bus, as of the branch's errors.
+        GstPtr<GstElement> sink = GstPtr<GstElement>::adopt(gst_pad_get_parent_element(pad));
+        if (sink)
+            gst_element_post_message(sink.get(), gst_message_new_element(GST_OBJECT(sink.get()),
+                                                                         gst_structure_new_empty(GstRecordingBranch::kDiskFullMessage)));
+    }
     return GST_PAD_PROBE_OK;
 }
 
@@ -118,6 +171,14 @@ bool isFactoryName(const QString &name)
 
 } // namespace
 
+std::optional<std::uint64_t> GstRecordingBranch::freeBytes(const QByteArray &folder)
+{
+    struct statvfs fs {};
+    if (folder.isEmpty() || ::statvfs(folder.constData(), &fs) != 0)
+        return std::nullopt;
+    return std::uint64_t(fs.f_bavail) * std::uint64_t(fs.f_frsize);
+}
+
 GstRecordingBranch::GstRecordingBranch(DiagnosticsLog &log, GstElement *pipeline, GstElement *tee)
     : log_(log), pipeline_(pipeline), tee_(tee), state_(std::make_shared<RecordingState>())
 {
@@ -135,6 +196,12 @@ RecordingStart GstRecordingBranch::start(const RecordingRequest &request)
     if (!pipeline_ || !tee_)
         return RecordingStart::NotRunning;
     path_ = request.path;
+    fileRemoved_ = false;
+    const QByteArray folder = QFile::encodeName(QFileInfo(request.path).absolutePath());
+    if (const std::optional<std::uint64_t> free = freeBytes(folder); free && *free < kMinimumStartBytes) {
+        log_.append(QStringLiteral("RECORD %1: only %2 bytes free on its disk").arg(request.path).arg(*free));
+        return RecordingStart::DiskFull;
+    }
 
     // The frames as the tee hands them on: avimux needs a size it takes and a frame rate.
     GstPtr<GstPad> teeSink = GstPtr<GstPad>::adopt(gst_element_get_static_pad(tee_, "sink"));
@@ -209,6 +276,8 @@ RecordingStart GstRecordingBranch::start(const RecordingRequest &request)
         std::lock_guard lock(state_->mutex);
         state_->bin = GstPtr<GstElement>::ref(bin.get());
     }
+    state_->folder = folder;
+    state_->queue = queue.get();   // the bin holds it for as long as any probe can run
     if (onStateRenewed)
         onStateRenewed(state_);
     GstPtr<GstPad> queueSink = GstPtr<GstPad>::adopt(gst_element_get_static_pad(queue.get(), "sink"));
@@ -255,13 +324,16 @@ RecordingStart GstRecordingBranch::start(const RecordingRequest &request)
     std::unique_lock lock(state_->mutex);
     const bool settled = state_->changed.wait_for(lock, std::chrono::milliseconds(kFirstFramesTimeoutMs),
                                                   [&] { return state_->failed || state_->buffersWritten >= 4; });
-    const bool failed = state_->failed, refused = state_->refused;
+    const bool failed = state_->failed, refused = state_->refused, noSpace = state_->noSpace;
     lock.unlock();
-    if (failed) {
+    if (failed || state_->lowSpace.load()) {
         log_.append(QStringLiteral("RECORD %1 failed at its first frames").arg(request.path));
         stop();
         QFile::remove(request.path);   // a header without frames is not a recording
-        return refused ? RecordingStart::Refused : RecordingStart::WriteFailed;
+        fileRemoved_ = true;
+        return refused                               ? RecordingStart::Refused
+               : noSpace || state_->lowSpace.load() ? RecordingStart::DiskFull
+                                                    : RecordingStart::WriteFailed;
     }
     if (!settled)
         log_.append(QStringLiteral("RECORD no frame reached %1 yet (a frozen picture?)").arg(request.path));
@@ -290,7 +362,7 @@ RecordingEnd GstRecordingBranch::stop()
     // A failed branch has stopped streaming: its end of stream would never arrive.
     const bool finished = state_->changed.wait_until(lock, deadline, [&] { return state_->endOfStream || state_->failed; }) &&
                           state_->endOfStream;
-    const bool failed = state_->failed;
+    const bool failed = state_->failed, noSpace = state_->noSpace;
     lock.unlock();
     remove();
     const RecordingCounts c = counts();
@@ -299,14 +371,53 @@ RecordingEnd GstRecordingBranch::stop()
                     .arg(c.framesWritten)
                     .arg(c.dropped())
                     .arg(finished ? QString() : QStringLiteral(" (without its end of stream)")));
+    finishFile(failed || !finished, c.framesWritten);
+    if (noSpace || state_->lowSpace.load())
+        return RecordingEnd::DiskFull;
     if (failed)
         return RecordingEnd::Failed;
     return finished ? RecordingEnd::Finished : RecordingEnd::TimedOut;
 }
 
+void GstRecordingBranch::finishFile(bool interrupted, std::uint64_t framesWritten)
+{
+    // A properly ended file with frames is as the multiplexer left it. One whose end was never
+    // written is finished from what reached the disk; one with no frame at all is no recording.
+    if (!interrupted && framesWritten > 0)
+        return;
+    if (!interrupted) {
+        if (AviRepair::countFrames(path_).value_or(0) == 0) {
+            fileRemoved_ = QFile::remove(path_);
+            log_.append(QStringLiteral("RECORD %1 held no frame and was removed").arg(path_));
+        }
+        return;
+    }
+    const AviRepairResult r = AviRepair::finish(path_);
+    switch (r.outcome) {
+    case AviRepairResult::Outcome::Finished:
+        log_.append(QStringLiteral("RECORD %1 finished from what was written: %2 frames%3%4")
+                        .arg(path_)
+                        .arg(r.frames)
+                        .arg(r.framesDropped ? QStringLiteral(", %1 given up for the index").arg(r.framesDropped) : QString())
+                        .arg(r.cutAtContinuation ? QStringLiteral(", cut after its first 1 GB part") : QString()));
+        break;
+    case AviRepairResult::Outcome::Removed:
+        fileRemoved_ = true;
+        log_.append(QStringLiteral("RECORD %1 held no complete frame and was removed").arg(path_));
+        break;
+    default:
+        log_.append(QStringLiteral("RECORD %1 could not be finished: %2").arg(path_, r.why));
+        break;
+    }
+}
+
 RecordingCounts GstRecordingBranch::counts() const
 {
-    return {state_->framesIn.load(std::memory_order_relaxed), state_->framesOut.load(std::memory_order_relaxed)};
+    RecordingCounts c;
+    c.framesIn = state_->framesIn.load(std::memory_order_relaxed);
+    c.framesWritten = state_->framesOut.load(std::memory_order_relaxed);
+    c.fileRemoved = fileRemoved_;
+    return c;
 }
 
 void GstRecordingBranch::remove()

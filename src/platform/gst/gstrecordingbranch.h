@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 namespace platform {
 
@@ -26,12 +27,23 @@ struct RecordingState {
     bool endOfStream = false;      // the end of stream reached the file sink
     bool failed = false;           // an element of the branch posted an error
     bool refused = false;          // ... and it was a negotiation failure
+    bool noSpace = false;          // ... or a write that found the disk full
     bool eosSent = false;          // the idle probe unlinked the branch and sent the end of stream
+
+    // The disk guard. Set once by the file sink's thread when the folder's disk has no more room
+    // than the branch still needs to finish its file; the tee's thread then ends the stream into
+    // the branch (once) and drops what follows. Written before the branch runs: the folder
+    // (statvfs) and the queue (its fill level), which the bin keeps alive.
+    QByteArray folder;
+    GstElement *queue = nullptr;
+    std::atomic<bool> lowSpace{false};
+    std::atomic<bool> endSentForSpace{false};
+    std::uint64_t largestBuffer = 0;   // the file sink's thread only
 
     // Any thread: true when `object` is the branch or inside it.
     bool contains(GstObject *object);
     // Any thread: an error of the branch arrived (first one wins).
-    void fail(bool negotiation);
+    void fail(bool negotiation, bool outOfSpace = false);
 };
 
 // The AVI branch of a running capture pipeline, on the camera's own stream:
@@ -50,7 +62,9 @@ public:
 
     RecordingStart start(const RecordingRequest &request);
     // Sends the end of stream into the branch, waits (bounded) for it at the file sink, then
-    // takes the branch out. Safe to call when the source is already gone.
+    // takes the branch out. Safe to call when the source is already gone. A file whose end was
+    // not written (a write error, a full disk, a timeout) is finished from what it holds
+    // (AviRepair), and a file without a complete frame is removed (counts().fileRemoved).
     RecordingEnd stop();
     bool running() const { return bool(teePad_); }
     // True when the branch writes the camera's JPEGs unchanged.
@@ -68,9 +82,20 @@ public:
     // avimux's frame limits.
     static constexpr int kMinSide = 16;
     static constexpr int kMaxSide = 4096;
+    // The disk guard: a recording does not start on a disk with less room than this, and stops
+    // itself while the room left still holds what is queued, twice the largest write seen, the
+    // index of every frame (32 bytes: idx1 and OpenDML entries) and this margin.
+    static constexpr std::uint64_t kMinimumStartBytes = 4u << 20;
+    static constexpr std::uint64_t kReserveMarginBytes = 1u << 20;
+    // The element message with which the branch says that it stopped itself for want of space.
+    static constexpr const char *kDiskFullMessage = "sendra-recording-disk-full";
+    // Bytes the file system grants an unprivileged writer in `folder`; nullopt when it cannot tell.
+    static std::optional<std::uint64_t> freeBytes(const QByteArray &folder);
 
 private:
     void remove();
+    // After the branch is gone: finish an interrupted file, remove one without frames.
+    void finishFile(bool interrupted, std::uint64_t framesWritten);
 
     DiagnosticsLog &log_;
     GstElement *pipeline_;   // borrowed: the tee's bin, which outlives the branch
@@ -80,6 +105,7 @@ private:
     GstPtr<GstPad> entry_;       // the branch's ghost sink pad
     QString path_;
     bool passthrough_ = false;
+    bool fileRemoved_ = false;
 };
 
 } // namespace platform

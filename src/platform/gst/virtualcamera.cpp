@@ -16,6 +16,7 @@
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,23 +27,37 @@ namespace {
 constexpr int kBrightnessDefault = 0;
 constexpr int kContrastDefault = 32;
 constexpr int kExposureDefault = 250;
+constexpr int kFocusDefault = kSpecimenFocusSharp;
 
 const char *const kSourceName = "camera-source";
 
 // The feeder of a pre-encoded source: one JPEG, sent again with the timestamps of a steady rate.
-// clocksync downstream holds each frame until its time, as a camera delivers them.
+// clocksync downstream holds each frame until its time, as a camera delivers them. The focus
+// control replaces the JPEG from the UI thread; the appsrc's thread sends whichever is current.
 struct JpegRepeater {
+    std::mutex mutex;   // guards frame
     GstBufferPtr frame;
     GstClockTime duration = 0;
     std::uint64_t sent = 0;
     std::atomic<std::uint64_t> *total = nullptr;
+
+    void replace(const QByteArray &jpeg)
+    {
+        GstBufferPtr next(gst_buffer_new_memdup(jpeg.constData(), gsize(jpeg.size())));
+        std::lock_guard lock(mutex);
+        frame = std::move(next);
+    }
 };
 
 void repeatJpeg(GstAppSrc *src, guint, gpointer user)
 {
     // Streaming thread of the appsrc.
     auto *r = static_cast<JpegRepeater *>(user);
-    GstBuffer *buffer = gst_buffer_copy(r->frame.get());   // shares the JPEG's memory
+    GstBuffer *buffer = nullptr;
+    {
+        std::lock_guard lock(r->mutex);
+        buffer = gst_buffer_copy(r->frame.get());   // shares the JPEG's memory
+    }
     GST_BUFFER_PTS(buffer) = r->sent * r->duration;
     GST_BUFFER_DURATION(buffer) = r->duration;
     ++r->sent;
@@ -50,13 +65,44 @@ void repeatJpeg(GstAppSrc *src, guint, gpointer user)
     gst_app_src_push_buffer(src, buffer);
 }
 
+// The specimen at `focus` as one BGRx buffer for the appsrc of a raw source.
+GstBuffer *specimenBuffer(int width, int height, int focus, SpecimenRelief relief)
+{
+    const QImage picture = drawSpecimenAtFocus(width, height, focus, relief);
+    GstBuffer *buffer = gst_buffer_new_allocate(nullptr, gsize(width) * gsize(height) * 4, nullptr);
+    GstMapInfo map;
+    gst_buffer_map(buffer, &map, GST_MAP_WRITE);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(map.data + std::size_t(y) * std::size_t(width) * 4, picture.constScanLine(y), std::size_t(width) * 4);
+    gst_buffer_unmap(buffer, &map);
+    return buffer;
+}
+
+QByteArray specimenJpeg(int width, int height, int focus, SpecimenRelief relief)
+{
+    return encodeJpeg(Bitmap(drawSpecimenAtFocus(width, height, focus, relief)), 85);
+}
+
 } // namespace
+
+// What a running source shows the specimen from: the appsrc that feeds it (raw and MJPG sources:
+// imagefreeze repeats the newest picture pushed; pre-encoded: the repeater sends its JPEG), and
+// the focus its picture was drawn at. The reference keeps the appsrc, and with it the repeater,
+// alive until the feed is dropped.
+struct VirtualCameraRig::Feed {
+    GstPtr<GstElement> appsrc;
+    JpegRepeater *repeater = nullptr;
+    int width = 0;
+    int height = 0;
+    int focus = kFocusDefault;
+};
 
 struct VirtualCameraRig::Camera {
     int index = 0;
     DeviceRecord record;
     std::map<std::uint32_t, int> values;
     std::vector<GstPtr<GstElement>> balances;   // videobalance of each running source
+    std::vector<Feed> feeds;                    // the specimen feed of each running source
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -68,7 +114,7 @@ public:
     std::vector<ControlInfo> controls() override
     {
         std::vector<ControlInfo> list;
-        for (std::uint32_t id : {cid::Brightness, cid::Contrast, cid::ExposureAuto, cid::ExposureAbsolute})
+        for (std::uint32_t id : {cid::Brightness, cid::Contrast, cid::ExposureAuto, cid::ExposureAbsolute, cid::FocusAbsolute})
             if (auto i = info(id))
                 list.push_back(*i);
         return list;
@@ -103,6 +149,12 @@ public:
             c.name = QStringLiteral("Exposure Time, Absolute");
             c.minimum = 3, c.maximum = 2047, c.defaultValue = kExposureDefault;
             c.inactive = value(cid::ExposureAuto) != exposuremode::Manual;
+            break;
+        case cid::FocusAbsolute:
+            // The lens: a part of the specimen is sharp where the focus meets its height (50 on a
+            // flat one) and blurs in proportion to the distance.
+            c.name = QStringLiteral("Focus (absolute)");
+            c.minimum = kSpecimenFocusMin, c.maximum = kSpecimenFocusMax, c.defaultValue = kFocusDefault;
             break;
         default:
             return std::nullopt;
@@ -207,7 +259,8 @@ VirtualCameraRig::VirtualCameraRig(VirtualCameraOptions options, DiagnosticsLog 
         c->values = {{cid::Brightness, kBrightnessDefault},
                      {cid::Contrast, kContrastDefault},
                      {cid::ExposureAuto, exposuremode::AperturePriority},
-                     {cid::ExposureAbsolute, kExposureDefault}};
+                     {cid::ExposureAbsolute, kExposureDefault},
+                     {cid::FocusAbsolute, kFocusDefault}};
         cameras_.push_back(std::move(c));
     }
 }
@@ -261,9 +314,10 @@ std::unique_ptr<StillButton> VirtualCameraRig::watchStillButton(const DeviceReco
     return std::make_unique<VirtualStillButton>(*this, i, std::move(pressed));
 }
 
-GstElement *VirtualCameraRig::createPreEncodedSource(int width, int height, int fps, QString &why)
+GstElement *VirtualCameraRig::createPreEncodedSource(int camera, int width, int height, int fps, QString &why)
 {
-    const QByteArray jpeg = encodeJpeg(Bitmap(drawSpecimenAtFocus(width, height, kSpecimenFocusSharp, options_.relief)), 85);
+    const int focus = cameras_[std::size_t(camera)]->values[cid::FocusAbsolute];
+    const QByteArray jpeg = specimenJpeg(width, height, focus, options_.relief);
     GError *rawError = nullptr;
     GstElement *bin = gst_parse_bin_from_description("appsrc name=jpegs is-live=true format=time ! clocksync", TRUE,
                                                      &rawError);
@@ -285,6 +339,7 @@ GstElement *VirtualCameraRig::createPreEncodedSource(int width, int height, int 
     callbacks.need_data = repeatJpeg;
     gst_app_src_set_callbacks(GST_APP_SRC(appsrc.get()), &callbacks, repeater,
                               [](gpointer r) { delete static_cast<JpegRepeater *>(r); });
+    cameras_[std::size_t(camera)]->feeds.push_back({std::move(appsrc), repeater, width, height, focus});
     return bin;
 }
 
@@ -303,6 +358,19 @@ void VirtualCameraRig::applyControls(int camera)
     std::erase_if(c.balances, [](const GstPtr<GstElement> &e) { return GST_OBJECT_PARENT(e.get()) == nullptr; });
     for (const GstPtr<GstElement> &balance : c.balances)
         g_object_set(balance.get(), "brightness", brightness, "contrast", contrast, nullptr);
+    // Focus: the specimen is drawn again at the new position and replaces the picture the source
+    // repeats, from its next frame on. A feed whose pipeline has gone is dropped.
+    const int focus = c.values[cid::FocusAbsolute];
+    std::erase_if(c.feeds, [](const Feed &f) { return GST_OBJECT_PARENT(f.appsrc.get()) == nullptr; });
+    for (Feed &feed : c.feeds) {
+        if (feed.focus == focus)
+            continue;
+        feed.focus = focus;
+        if (feed.repeater)
+            feed.repeater->replace(specimenJpeg(feed.width, feed.height, focus, options_.relief));
+        else
+            gst_app_src_push_buffer(GST_APP_SRC(feed.appsrc.get()), specimenBuffer(feed.width, feed.height, focus, options_.relief));
+    }
 }
 
 GstElement *VirtualCameraRig::createSource(const DeviceRecord &device, const CaptureFormat &format, QString &why)
@@ -328,12 +396,16 @@ GstElement *VirtualCameraRig::createSource(const DeviceRecord &device, const Cap
     }
     const int fps = format.rate.numerator > 0 ? int(format.rate.fps() + 0.5) : kFramesPerSecond;
     if (mjpg && offered && options_.preEncoded)
-        return createPreEncodedSource(format.width, format.height, fps, why);
-    QString desc = QStringLiteral("appsrc name=specimen format=time ! imagefreeze is-live=true ! "
+        return createPreEncodedSource(i, format.width, format.height, fps, why);
+    // imagefreeze repeats the newest picture the appsrc pushed: the focus control pushes another.
+    QString desc = QStringLiteral("appsrc name=specimen format=time ! imagefreeze is-live=true allow-replace=true ! "
                                   "video/x-raw,framerate=%1/1 ! videobalance name=balance ! videoconvert ! ")
                        .arg(fps);
+    // A JPEG holds full-range YCbCr (JFIF): the I420 before the encoder must be full range too,
+    // or a decoder shows white as 235 and black as 16.
     if (mjpg)
-        desc += QStringLiteral("video/x-raw,format=I420 ! jpegenc quality=85 ! capsfilter caps=image/jpeg");
+        desc += QStringLiteral("video/x-raw,format=I420,colorimetry=1:4:0:0 ! jpegenc quality=85 ! "
+                               "capsfilter caps=image/jpeg");
     else if (offered)
         desc += QStringLiteral("capsfilter caps=video/x-raw,format=YUY2");
     else
@@ -347,26 +419,30 @@ GstElement *VirtualCameraRig::createSource(const DeviceRecord &device, const Cap
     }
     gst_object_set_name(GST_OBJECT(bin), kSourceName);
 
-    // The specimen is drawn once per opening at the asked size; imagefreeze repeats it live.
+    // The specimen is drawn at the asked size and the current focus; imagefreeze repeats it live
+    // until the focus control pushes the next one (no end of stream, so the appsrc stays open).
     const int w = offered ? format.width : 640, h = offered ? format.height : 480;
-    const QImage picture = drawSpecimenAtFocus(w, h, kSpecimenFocusSharp, options_.relief);
+    const int focus = cameras_[std::size_t(i)]->values[cid::FocusAbsolute];
     GstPtr<GstElement> appsrc = GstPtr<GstElement>::adopt(gst_bin_get_by_name(GST_BIN(bin), "specimen"));
     GstCapsPtr caps(gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGRx", "width", G_TYPE_INT, w,
                                         "height", G_TYPE_INT, h, "framerate", GST_TYPE_FRACTION, 1, 1, nullptr));
     gst_app_src_set_caps(GST_APP_SRC(appsrc.get()), caps.get());
-    GstBuffer *buffer = gst_buffer_new_allocate(nullptr, gsize(w) * gsize(h) * 4, nullptr);
-    GstMapInfo map;
-    gst_buffer_map(buffer, &map, GST_MAP_WRITE);
-    for (int y = 0; y < h; ++y)
-        std::memcpy(map.data + std::size_t(y) * std::size_t(w) * 4, picture.constScanLine(y), std::size_t(w) * 4);
-    gst_buffer_unmap(buffer, &map);
-    GST_BUFFER_PTS(buffer) = 0;
-    gst_app_src_push_buffer(GST_APP_SRC(appsrc.get()), buffer);   // takes the buffer
-    gst_app_src_end_of_stream(GST_APP_SRC(appsrc.get()));
+    GstBuffer *first = specimenBuffer(w, h, focus, options_.relief);
+    GST_BUFFER_PTS(first) = 0;
+    gst_app_src_push_buffer(GST_APP_SRC(appsrc.get()), first);   // takes the buffer
+    cameras_[std::size_t(i)]->feeds.push_back({std::move(appsrc), nullptr, w, h, focus});
 
     cameras_[std::size_t(i)]->balances.push_back(GstPtr<GstElement>::adopt(gst_bin_get_by_name(GST_BIN(bin), "balance")));
     applyControls(i);
     return bin;
+}
+
+void VirtualCameraRig::setFocus(int focus)
+{
+    for (const auto &c : cameras_) {
+        c->values[cid::FocusAbsolute] = std::clamp(focus, kSpecimenFocusMin, kSpecimenFocusMax);
+        applyControls(c->index);
+    }
 }
 
 void VirtualCameraRig::pressStill()
@@ -447,6 +523,8 @@ void VirtualCameraRig::readFifo()
             unplug();
         else if (line == "plug")
             plug();
+        else if (line.startsWith("focus "))
+            setFocus(line.mid(6).trimmed().toInt());
         else if (!line.isEmpty())
             log_.append(QStringLiteral("Virtual camera: unknown control line \"%1\"").arg(QString::fromUtf8(line)));
     }

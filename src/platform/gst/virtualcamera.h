@@ -43,7 +43,11 @@ struct VirtualCameraOptions {
 // and opening it gives a real GStreamer source (a live, frozen specimen picture through
 // videobalance, JPEG-encoded for MJPG so the real decoder runs). Plugging, unplugging and the
 // snapshot button are operations here, reachable from outside the process through a FIFO
-// (SENDRA_CAM_VIRTUAL_CONTROL: lines "still", "unplug", "plug"). UI thread only.
+// (SENDRA_CAM_VIRTUAL_CONTROL: lines "still", "unplug", "plug", "focus N"). Its controls are
+// brightness, contrast and exposure through videobalance, and "Focus (absolute)" (0..100), which
+// draws the specimen again with each part blurred by the distance between the focus and its
+// height (drawSpecimenAtFocus: 50 everywhere when flat, 10 to 90 across a tilted one), so that a
+// live focus stack and the focus aids see every turn of it. UI thread only.
 class VirtualCameraRig final : public QObject
 {
     Q_OBJECT
@@ -63,6 +67,8 @@ public:
     GstElement *createSource(const DeviceRecord &device, const CaptureFormat &format, QString &why);
 
     void pressStill();
+    // Turns every camera's focus control to `focus` (clamped to 0..100), as the control does.
+    void setFocus(int focus);
     // Ends every running stream of the cameras with a resource error, as a pulled cable does.
     void unplug();
     void plug();
@@ -83,9 +89,10 @@ private:
     friend class VirtualControlDevice;
     friend class VirtualStillButton;
     struct Camera;
+    struct Feed;
     int cameraIndex(const DeviceRecord &device) const;
     void applyControls(int camera);
-    GstElement *createPreEncodedSource(int width, int height, int fps, QString &why);
+    GstElement *createPreEncodedSource(int camera, int width, int height, int fps, QString &why);
     void readFifo();
 
     VirtualCameraOptions options_;

@@ -1,5 +1,6 @@
 #include "scales/ui/calibratewindow.h"
 
+#include "scales/ui/decimalspinbox.h"
 #include "scales/ui/radiogroup.h"
 
 #include "camera/ui/videowidget.h"
@@ -81,9 +82,12 @@ TCalibrateWindow::TCalibrateWindow(Deps deps, const RulerScaleControl &scale, QW
     g->setVerticalSpacing(2);
     lengthLabel_ = new QLabel(panel);
     lengthLabel_->setObjectName(QStringLiteral("Lab_Lenght"));
-    realLength_ = new QSpinBox(panel);
-    realLength_->setObjectName(QStringLiteral("CSpinEdit_RealLength"));
-    realLength_->setRange(0, unitInfo(scale_.unit).bound);
+    auto *realLength = new DecimalSpinBox(panel);
+    realLength->setObjectName(QStringLiteral("CSpinEdit_RealLength"));
+    realLength->setRange(0, unitInfo(scale_.unit).bound);
+    // The known length typed as a length ("0.5" mm), kept in spin steps of the unit.
+    realLength->setDecimals(unitInfo(scale_.unit).decimals);
+    realLength_ = realLength;
     realLength_->setValue(100);
     realLength_->setMinimumWidth(80);
     lengthText_ = new QLabel(QStringLiteral("1.00mm"), panel);
@@ -308,6 +312,8 @@ void TCalibrateWindow::recompute()
     if (used >= 0) {
         pixelLength_ = used;
         calibrated_ = true;
+        // The lengths hold for the picture size the camera streams now.
+        scale_.calibratedSize = camera_->videoSize();
         surface_->session().setScale(scale_);
     }
     distanceText_->setText(Calibration::distanceText(pixelLength_));

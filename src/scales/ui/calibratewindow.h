@@ -58,6 +58,7 @@ public:
     TCalibrateWindow(Deps deps, const RulerScaleControl &scale, QWidget *parent = nullptr);
     ~TCalibrateWindow() override;
 
+    // The scale computed, with the picture size it was measured at (calibratedSize).
     const RulerScaleControl &scale() const { return scale_; }
     bool calibrated() const { return calibrated_; }
     bool connected() const;

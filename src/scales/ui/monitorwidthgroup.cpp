@@ -1,5 +1,7 @@
 #include "scales/ui/monitorwidthgroup.h"
 
+#include "scales/ui/decimalspinbox.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -20,8 +22,10 @@ MonitorWidthGroup::MonitorWidthGroup(QWidget *parent) : QGroupBox(parent)
     manualAdjust_->setObjectName(QStringLiteral("ManualAdjust_RB"));
     detectedLabel_ = new QLabel(QStringLiteral("0.00cm"), this);
     detectedLabel_->setObjectName(QStringLiteral("amdh_Label"));
-    spin_ = new QSpinBox(this);
+    spin_ = new DecimalSpinBox(this);
     spin_->setObjectName(QStringLiteral("mdh_CSE"));
+    // Hundredths of a cm or an inch, typed and shown as "40.60".
+    spin_->setDecimals(2);
     spin_->setRange(0, 1000000);
     spin_->setMinimumWidth(90);
     unit_ = new QComboBox(this);
@@ -49,6 +53,8 @@ MonitorWidthGroup::MonitorWidthGroup(QWidget *parent) : QGroupBox(parent)
     connect(unit_, &QComboBox::currentIndexChanged, this, &MonitorWidthGroup::onUnitChanged);
     connect(spin_, &QSpinBox::valueChanged, this, &MonitorWidthGroup::onSpinChanged);
 }
+
+QSpinBox *MonitorWidthGroup::spin() const { return spin_; }
 
 void MonitorWidthGroup::applyTexts(const std::function<QString(const QString &key)> &text)
 {

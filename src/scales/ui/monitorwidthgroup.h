@@ -14,6 +14,8 @@ class QSpinBox;
 
 namespace scales::ui {
 
+class DecimalSpinBox;
+
 // The monitor part of the scale settings dialog ("SettingMonitorDimension_GB"): the detected
 // width or a width typed in hundredths of cm or inch, and whether the magnification is shown.
 // It keeps the typed width in cm while the unit changes, so switching units loses nothing.
@@ -33,7 +35,7 @@ public:
     QRadioButton *autoDetect() const { return autoDetect_; }
     QRadioButton *manualAdjust() const { return manualAdjust_; }
     QComboBox *unit() const { return unit_; }
-    QSpinBox *spin() const { return spin_; }
+    QSpinBox *spin() const;
     QLabel *detectedLabel() const { return detectedLabel_; }
     QLabel *manualLabel() const { return manualLabel_; }
     QCheckBox *displayMagnification() const { return displayMag_; }
@@ -53,7 +55,7 @@ private:
     QRadioButton *autoDetect_ = nullptr;
     QRadioButton *manualAdjust_ = nullptr;
     QComboBox *unit_ = nullptr;
-    QSpinBox *spin_ = nullptr;
+    DecimalSpinBox *spin_ = nullptr;
     QLabel *detectedLabel_ = nullptr;
     QLabel *manualLabel_ = nullptr;
     QCheckBox *displayMag_ = nullptr;

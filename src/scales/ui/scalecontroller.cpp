@@ -5,6 +5,7 @@
 #include "feature/ui/shellport.h"
 #include "feature/ui/userdialogs.h"
 #include "platform/diagnosticslog.h"
+#include "scales/scaleatsize.h"
 #include "scales/scalelibrary.h"
 #include "scales/ui/calibratewindow.h"
 #include "scales/ui/setrulerdlg.h"
@@ -13,6 +14,9 @@
 #include "state/usersettings.h"
 
 #include <QAbstractButton>
+#include <QTimer>
+
+#include <utility>
 
 namespace scales::ui {
 
@@ -39,6 +43,8 @@ ScaleController::ScaleController(feature::ui::FeatureContext context, ScalePort 
     store.writeFailed = [this](const scales::StoreWriteFailure &failure) { reportWriteFailure(failure); };
     library_ = std::make_unique<scales::ScaleLibrary>(std::move(store));
     library_->open();
+    const RememberedScale remembered = port_.rememberedScale();
+    library_->selectFirstOf({remembered.forCamera, remembered.chosenLast});
 
     scales::ui::TSetRulerDlg::Deps deps;
     deps.text = [this](const QString &key) { return ctx_.shell.text(key); };
@@ -46,10 +52,75 @@ ScaleController::ScaleController(feature::ui::FeatureContext context, ScalePort 
     dialog_ = new scales::ui::TSetRulerDlg(*library_, std::move(deps), &ctx_.window);
     dialog_->setModal(true);
     dialog_->runCalibration = [this](scales::RulerScaleControl &scale) { return runCalibration(scale); };
-    current_ = library_->current();
+    updateCurrent(false, true);
 
     connect(ctx_.controls.button(ControlId::DrawRulerTB_SetScale), &QAbstractButton::clicked, this,
             &ScaleController::DrawRulerTB_SetScaleClick);
+    // The camera memory makes the opened camera current first (it was connected earlier).
+    connect(&camera_, &camera::TVideoCameraDS::cameraOpening, this, &ScaleController::onCameraOpening);
+    connect(&camera_, &camera::TVideoCameraDS::videoSizeChanged, this, [this] { updateCurrent(false); });
+    connect(&camera_, &camera::TVideoCameraDS::connectedChanged, this, [this](bool connected) {
+        updateCurrent(false);
+        if (connected && !offered_.isEmpty())
+            QTimer::singleShot(0, this, &ScaleController::offerOtherCamerasScale);
+    });
+}
+
+QString ScaleController::usedAtSizeFormat() const
+{
+    const QString format = ctx_.shell.text(QStringLiteral("ScaleUsedAtSize_Lab"));
+    // A language file without the text still names both sizes.
+    return format.contains(QLatin1String("%1")) ? format : QStringLiteral("%1 @%2x%3, used at %4x%5");
+}
+
+void ScaleController::updateCurrent(bool remember, bool force)
+{
+    const QSize picture = camera_.isConnected() ? camera_.videoSize() : QSize();
+    scales::RulerScaleControl next = scales::scaleAtPictureSize(library_->current(), picture, usedAtSizeFormat());
+    const bool changed = force || next.name != current_.name || next.hLength != current_.hLength
+                         || next.vLength != current_.vLength || next.unit != current_.unit;
+    current_ = std::move(next);
+    if (remember)
+        port_.rememberScale(library_->current().name);
+    if (changed || remember)
+        publish();
+}
+
+void ScaleController::onCameraOpening()
+{
+    if (calibrating_)
+        return;
+    offered_.clear();
+    const RememberedScale remembered = port_.rememberedScale();
+    library_->selectFirstOf({remembered.forCamera, remembered.chosenLast});
+    const QString owner = library_->current().cameraKey;
+    // Taken for this camera once, it is this camera's own from then on.
+    const bool ownChoice = !remembered.forCamera.isEmpty() && remembered.forCamera == library_->current().name;
+    if (!owner.isEmpty() && owner != port_.currentCameraKey() && !ownChoice) {
+        // Calibrated with another camera: the first scale stands until the user says otherwise.
+        offered_ = library_->current().name;
+        library_->select(0);
+    }
+    dialog_->refresh();
+    updateCurrent(offered_.isEmpty());
+}
+
+void ScaleController::offerOtherCamerasScale()
+{
+    const QString name = std::exchange(offered_, QString());
+    const int index = library_->find(name);
+    if (index < 0 || calibrating_ || dialog_->isVisible() || !camera_.isConnected())
+        return;
+    const QString owner = library_->scaleCameraKey(index);
+    if (ctx_.shell.ShowMessageBox(QStringLiteral("ScaleOfOtherCamera_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"), true,
+                                  kIconQuestion, u'"' + name + QStringLiteral("\" (") + owner + QStringLiteral(") "))
+        != kResultOk) {
+        updateCurrent(true);
+        return;
+    }
+    library_->select(index);
+    dialog_->refresh();
+    updateCurrent(true);
 }
 
 ScaleController::~ScaleController() = default;
@@ -76,6 +147,14 @@ void ScaleController::adoptScale(const scales::RulerScaleControl &scale)
         return;
     const int index = library_->find(scale.name);
     if (index < 0) {
+        // The name a picture carries may be a scale's name at another picture size.
+        if (const QString stored = scales::storedScaleName(scale.name, library_->names(), usedAtSizeFormat());
+            !stored.isEmpty()) {
+            library_->select(library_->find(stored));
+            dialog_->refresh();
+            updateCurrent(true);
+            return;
+        }
         if (ctx_.shell.ShowMessageBox(QStringLiteral("AddScaleFromPicture_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"),
                                       true, kIconQuestion, u'"' + scale.name + QStringLiteral("\" "))
             != kResultOk)
@@ -85,8 +164,7 @@ void ScaleController::adoptScale(const scales::RulerScaleControl &scale)
         library_->select(index);
     }
     dialog_->refresh();
-    current_ = library_->current();
-    publish();
+    updateCurrent(true);
 }
 
 void ScaleController::DrawRulerTB_SetScaleClick()
@@ -95,8 +173,7 @@ void ScaleController::DrawRulerTB_SetScaleClick()
         return;
     ctx_.dialogs.runDialog(*dialog_);
     // The selected scale is current after OK and after Cancel alike (Cancel reloads it).
-    current_ = library_->current();
-    publish();
+    updateCurrent(true, true);
 }
 
 void ScaleController::reloadRulerScales()
@@ -105,8 +182,7 @@ void ScaleController::reloadRulerScales()
         return;
     library_->reload();
     dialog_->refresh();
-    current_ = library_->current();
-    publish();
+    updateCurrent(false, true);
 }
 
 void ScaleController::languageChanged()
@@ -114,8 +190,8 @@ void ScaleController::languageChanged()
     dialog_->applyTexts();
     library_->retranslate();
     dialog_->refresh();
-    current_ = library_->current();
-    publish();
+    // A built-in scale is renamed with the language: remembered by its new name.
+    updateCurrent(true, true);
 }
 
 void ScaleController::closeCalibrationWindow()
@@ -143,6 +219,10 @@ bool ScaleController::runCalibration(scales::RulerScaleControl &scale)
             own.deviceTable() = main.deviceTable();
             own.SearchDevice();
             own.SetDeviceIndex(main.GetIndexDevice());
+            // The calibration measures the picture the main camera streams: its format and size.
+            own.SetPreviewDefalutState(1, main.GetPreviewDefalutState(1));
+            if (const platform::CaptureFormat format = main.currentFormat(); format.width > 0 && format.height > 0)
+                own.setFormatPreference([format](const platform::DeviceRecord &, bool) { return format; });
         },
         main.GetFlipMode(),
         [this](const QString &t, const QString &c) { warn(t, c, kIconError); }};
@@ -151,8 +231,10 @@ bool ScaleController::runCalibration(scales::RulerScaleControl &scale)
     ctx_.dialogs.runDialog(window);
     calibration_ = nullptr;
     const bool computed = window.calibrated();
-    if (computed)
+    if (computed) {
         scale = window.scale();
+        scale.cameraKey = port_.currentCameraKey();
+    }
 
     if (wasConnected && ctx_.state.flags().DeviceFound && !ctx_.state.flags().VideoConnected)
         port_.connectCamera();

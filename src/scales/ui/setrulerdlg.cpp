@@ -1,5 +1,6 @@
 #include "scales/ui/setrulerdlg.h"
 
+#include "scales/ui/decimalspinbox.h"
 #include "scales/ui/monitorwidthgroup.h"
 #include "scales/ui/newscalenamedlg.h"
 #include "scales/ui/radiogroup.h"
@@ -105,9 +106,9 @@ void TSetRulerDlg::build()
     horizontalSt_->setObjectName(QStringLiteral("Horizontal_ST"));
     verticalSt_ = new QLabel(fileGroup_);
     verticalSt_->setObjectName(QStringLiteral("Vertical_ST"));
-    hSpin_ = new QSpinBox(fileGroup_);
+    hSpin_ = new DecimalSpinBox(fileGroup_);
     hSpin_->setObjectName(QStringLiteral("hCSpinEdit"));
-    vSpin_ = new QSpinBox(fileGroup_);
+    vSpin_ = new DecimalSpinBox(fileGroup_);
     vSpin_->setObjectName(QStringLiteral("vCSpinEdit"));
     for (QSpinBox *s : {hSpin_, vSpin_})
         s->setMinimumWidth(110);
@@ -229,6 +230,8 @@ RadioGroup *TSetRulerDlg::radioGroup(const char *objectName) const
     return findChild<RadioGroup *>(QString::fromLatin1(objectName));
 }
 
+QSpinBox *TSetRulerDlg::hCSpinEdit() const { return hSpin_; }
+QSpinBox *TSetRulerDlg::vCSpinEdit() const { return vSpin_; }
 QComboBox *TSetRulerDlg::Unit_CB() const { return monitorGroup_->unit(); }
 QSpinBox *TSetRulerDlg::mdh_CSE() const { return monitorGroup_->spin(); }
 QLabel *TSetRulerDlg::amdh_Label() const { return monitorGroup_->detectedLabel(); }
@@ -304,6 +307,7 @@ void TSetRulerDlg::LoadScale()
 void TSetRulerDlg::showScale()
 {
     const Updating u(updating_);
+    calibrated_.reset();
     const int selected = library_.selected();
     const RulerScaleControl &current = library_.current();
     if (scaleFile_->currentIndex() != selected)
@@ -313,9 +317,7 @@ void TSetRulerDlg::showScale()
     const ScaleControls c = controlsFor(current);
     shownUnit_ = c.unit;
     scaleUnit_->setCurrentIndex(int(c.unit));
-    const std::int32_t bound = unitInfo(c.unit).bound;
-    hSpin_->setRange(0, bound);
-    vSpin_->setRange(0, bound);
+    showUnitRange(c.unit);
     hSpin_->setValue(c.hSpin);
     vSpin_->setValue(c.vSpin);
     hPos_->setItemIndex(c.horizontalPosition);
@@ -346,7 +348,24 @@ ScaleControls TSetRulerDlg::readControls() const
     return c;
 }
 
-bool TSetRulerDlg::saveEnabled() const { return !applyingDefault_ && saveNeeded(readControls(), library_.current()); }
+bool TSetRulerDlg::saveEnabled() const
+{
+    if (applyingDefault_)
+        return false;
+    const RulerScaleControl &current = library_.current();
+    // A calibration that gave the same lengths at another size or with another camera is news.
+    const bool newCalibration = calibrated_ && !(*calibrated_ == ScaleFact{current.calibratedSize, current.cameraKey});
+    return newCalibration || saveNeeded(readControls(), current);
+}
+
+void TSetRulerDlg::showUnitRange(ScaleUnit unit)
+{
+    // The fields show the length with the unit's decimals; their values stay spin steps.
+    for (DecimalSpinBox *s : {hSpin_, vSpin_}) {
+        s->setRange(0, unitInfo(unit).bound);
+        s->setDecimals(unitInfo(unit).decimals);
+    }
+}
 
 void TSetRulerDlg::updateLengthLabels()
 {
@@ -395,15 +414,18 @@ void TSetRulerDlg::onUnitChanged(int unit)
 {
     if (updating_ || unit < 0 || unit == int(shownUnit_))
         return;
-    // The lengths shown, typed or stored, in the new unit.
-    RulerScaleControl shown;
-    setLengthsFromSpin(shown, shownUnit_, hSpin_->value(), vSpin_->value());
+    // The record's own spin values of the new unit while the lengths shown are the record's: a
+    // conversion there and back through the truncated steps would drift (118.00 mm would come
+    // back as 117.99). Lengths typed since are converted.
+    const RulerScaleControl &record = library_.current();
+    const AxisPair<std::int32_t> &recordShown = record.spinValues[std::size_t(shownUnit_)];
+    RulerScaleControl shown = record;
+    if (hSpin_->value() != recordShown.horizontal || vSpin_->value() != recordShown.vertical)
+        setLengthsFromSpin(shown, shownUnit_, hSpin_->value(), vSpin_->value());
     shownUnit_ = ScaleUnit(unit);
     {
         const Updating u(updating_);
-        const std::int32_t bound = unitInfo(shownUnit_).bound;
-        hSpin_->setRange(0, bound);
-        vSpin_->setRange(0, bound);
+        showUnitRange(shownUnit_);
         hSpin_->setValue(shown.spinValues[std::size_t(unit)].horizontal);
         vSpin_->setValue(shown.spinValues[std::size_t(unit)].vertical);
     }
@@ -458,7 +480,8 @@ void TSetRulerDlg::DeleteBtnClick()
 
 void TSetRulerDlg::SaveBtnClick()
 {
-    library_.saveSelected(readControls());
+    library_.saveSelected(readControls(), calibrated_ ? &*calibrated_ : nullptr);
+    calibrated_.reset();
     button("SaveBtn")->setEnabled(saveEnabled());
 }
 
@@ -530,6 +553,7 @@ void TSetRulerDlg::SemiAutomaticBtnClick()
     scale.colour = c.colour;
     if (!runCalibration(scale))
         return;
+    calibrated_ = ScaleFact{scale.calibratedSize, scale.cameraKey};
     {
         const Updating u(updating_);
         const AxisPair<std::int32_t> &spin = scale.spinValues[std::size_t(shownUnit_)];
@@ -547,13 +571,17 @@ void TSetRulerDlg::showEvent(QShowEvent *event)
     applyTexts();
     showScale();
     QDialog::showEvent(event);
-    // Asked once the dialog is up, from the event loop rather than inside the show.
+    // Asked once the dialog is up, from the event loop rather than inside the show; once a run:
+    // without a readable monitor description the answer is typed into the dialog, and asking at
+    // every opening only stands in the way.
     const RulerScaleControl &current = library_.current();
-    if (current.manualMonitorWidthCm == 0 && current.detectedMonitorWidthCm == 0 && deps_.warn)
+    if (current.manualMonitorWidthCm == 0 && current.detectedMonitorWidthCm == 0 && deps_.warn && !monitorAsked_) {
+        monitorAsked_ = true;
         QTimer::singleShot(0, this, [this] {
             if (isVisible())
                 deps_.warn(QStringLiteral("KeyInHorizontalValue_MsgBox"), QStringLiteral("AttentionTitle_MsgBox"));
         });
+    }
 }
 
 } // namespace scales::ui

@@ -20,6 +20,7 @@ class QSpinBox;
 
 namespace scales::ui {
 
+class DecimalSpinBox;
 class MonitorWidthGroup;
 class RadioGroup;
 
@@ -47,7 +48,8 @@ public:
     // The colour dialog preset to `initial` (0x00BBGGRR); none when cancelled.
     std::function<std::optional<platform::ColorRef>(platform::ColorRef initial)> pickColour;
     // The calibration window on `scale` (unit, look and lengths of the controls): true when it ran
-    // and `scale` holds the computed lengths.
+    // and `scale` holds the computed lengths, with the picture size and camera they were measured
+    // with (kept with the scale when it is saved).
     std::function<bool(RulerScaleControl &scale)> runCalibration;
 
     // Texts from the current language (run at creation, on show and after a language change).
@@ -73,8 +75,9 @@ public:
     // Controls, for tests and screenshots.
     QComboBox *ScaleFile_CB() const { return scaleFile_; }
     QComboBox *ScaleUnit_CB() const { return scaleUnit_; }
-    QSpinBox *hCSpinEdit() const { return hSpin_; }
-    QSpinBox *vCSpinEdit() const { return vSpin_; }
+    // The lengths as spin steps of the unit shown (value()), typed and shown as lengths.
+    QSpinBox *hCSpinEdit() const;
+    QSpinBox *vCSpinEdit() const;
     QLabel *hLabel_mm() const { return hLabel_; }
     QLabel *vLabel_mm() const { return vLabel_; }
     QPushButton *button(const char *objectName) const;
@@ -98,6 +101,7 @@ private:
     void showScale();
     ScaleControls readControls() const;
     void updateLengthLabels();
+    void showUnitRange(ScaleUnit unit);
     void controlChanged();
     void onSpinChanged(bool horizontal);
     void onUnitChanged(int unit);
@@ -110,14 +114,18 @@ private:
     platform::ColorRef shownColour_ = 0x0000FF;
     int updating_ = 0;           // controls are being set from code: no change rules
     bool applyingDefault_ = false;
+    // What the last calibration measured against, until the scale is saved or another loaded.
+    std::optional<ScaleFact> calibrated_;
+    // The monitor width question is asked once a run, not at every opening.
+    bool monitorAsked_ = false;
 
     QGroupBox *fileGroup_ = nullptr;
     QComboBox *scaleFile_ = nullptr;
     QComboBox *scaleUnit_ = nullptr;
     QLabel *horizontalSt_ = nullptr;
     QLabel *verticalSt_ = nullptr;
-    QSpinBox *hSpin_ = nullptr;
-    QSpinBox *vSpin_ = nullptr;
+    DecimalSpinBox *hSpin_ = nullptr;
+    DecimalSpinBox *vSpin_ = nullptr;
     QLabel *hLabel_ = nullptr;
     QLabel *vLabel_ = nullptr;
     QLabel *link_ = nullptr;

@@ -15,6 +15,7 @@
 #include "platform/mediapipeline.h"
 #include "state/appstate.h"
 #include "state/usersettings.h"
+#include "state/uiprotocol.h"
 #include "tools/imagestovideoconverter.h"
 #include "tools/videotoimagesconverter.h"
 
@@ -41,6 +42,10 @@ AutomationController::AutomationController(feature::ui::FeatureContext context, 
     deps.text = [this](const QString &key) { return ctx_.shell.text(key); };
     deps.showMessage = [this](const QString &prefix, const QString &textKey, const QString &captionKey, bool withCancel,
                               int icon) { return ctx_.shell.ShowMessageBox(textKey, captionKey, withCancel, icon, prefix); };
+    deps.showMessageWith = [this](const QString &textKey, const QStringList &arguments, const QString &captionKey,
+                                  bool withCancel, int icon) {
+        return ctx_.shell.ShowMessageBoxWith(textKey, arguments, captionKey, withCancel, icon);
+    };
     deps.pickFolder = [this, window](const QString &title, const QString &start) -> std::optional<QString> {
         QFileDialog dialog(window, title, start);
         dialog.setFileMode(QFileDialog::Directory);
@@ -77,12 +82,16 @@ AutomationController::AutomationController(feature::ui::FeatureContext context, 
     connect(vid2ImgRun_, &tools::VideoToImagesConverter::finished, this, [this] {
         vid2ImgDone_ = true;
         ctx_.shell.MemoryTrim();
+        if (vid2ImgRun_->endedOnFullDisk())
+            reportDiskFull(vid2ImgRun_->job().savePath);
     });
     connect(img2VidRun_, &tools::ImagesToVideoConverter::progressed, this,
             [this](const tools::ConversionProgress &p) { info_->setProgress(TToolInfoDlg::kImagesToVideoPage, p); });
-    connect(img2VidRun_, &tools::ImagesToVideoConverter::finished, this, [this] {
+    connect(img2VidRun_, &tools::ImagesToVideoConverter::finished, this, [this](const tools::ImagesToVideoResult &r) {
         img2VidDone_ = true;
         ctx_.shell.MemoryTrim();
+        if (r.diskFull())
+            reportDiskFull(QFileInfo(img2VidRun_->job().outputPath).absolutePath());
     });
 
     connect(info_, &TToolInfoDlg::timedEnableClicked, this, &AutomationController::toggleFromStatusWindow);
@@ -127,6 +136,12 @@ AutomationController::~AutomationController()
     img2VidRun_->disconnect(this);
 }
 
+void AutomationController::reportDiskFull(const QString &folder)
+{
+    ctx_.shell.ShowMessageBoxWith(QStringLiteral("DiskFull_MsgBox"), {QDir::toNativeSeparators(folder)},
+                                  QStringLiteral("ErrorTitle_MsgBox"), false, state::kIconError);
+}
+
 void AutomationController::openFolder(const QString &folder, const QString &fallback)
 {
     const QString target = !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : fallback;
@@ -151,7 +166,7 @@ void AutomationController::TimingCapture_ToolClick()
     tools::TimedSchedule &schedule = timing_->schedule();
     const int kind = std::clamp(schedule.settings().fileType, 0, 2);
     // Captures are saved into the library folder of their type, so the schedule's folder becomes it.
-    port_.setLibraryFolder(kind, schedule.settings().savePath);
+    port_.useToolFolder(kind, schedule.settings().savePath);
     port_.showLibraryPage(kind);
     if (!ctx_.state.flags().VideoConnected)
         schedule.setActive(false);
@@ -224,7 +239,7 @@ void AutomationController::toggleFromStatusWindow()
     if (on) {
         schedule.setActive(true);
         const int kind = std::clamp(schedule.settings().fileType, 0, 2);
-        port_.setLibraryFolder(kind, schedule.settings().savePath);
+        port_.useToolFolder(kind, schedule.settings().savePath);
     }
     startStop(on);
     refreshStatus();
@@ -236,7 +251,7 @@ void AutomationController::Vid2Img_ToolClick()
         return;
     const tools::VideoToImagesJob &job = vid2Img_->job();
     const int kind = job.jpg ? state::kListJpg : state::kListBmp;
-    port_.setLibraryFolder(kind, job.savePath);
+    port_.useToolFolder(kind, job.savePath);
     port_.showLibraryPage(kind);
     info_->setProgress(TToolInfoDlg::kVideoToImagesPage,
                        {tools::ConversionStatus::Ready, 0, 0, job.totalFiles});
@@ -250,7 +265,7 @@ void AutomationController::Img2Vid_ToolClick()
     if (img2VidRun_->converting() || ctx_.dialogs.runDialog(*img2Vid_) != QDialog::Accepted)
         return;
     const tools::ImagesToVideoJob &job = img2Vid_->job();
-    port_.setLibraryFolder(state::kListAvi, QFileInfo(job.outputPath).absolutePath());
+    port_.useToolFolder(state::kListAvi, QFileInfo(job.outputPath).absolutePath());
     port_.showLibraryPage(state::kListAvi);
     img2VidRun_->start(job);
     info_->showPage(TToolInfoDlg::kImagesToVideoPage);

@@ -33,11 +33,12 @@ public:
     virtual void toggleRecording() = 0;
     virtual void stopRecording() = 0;
     virtual void chooseCompressor() = 0;
-    // The library: a page shown (and refreshed), refreshed, its folder of a kind switched to a
-    // tool's output folder, and the page shown now.
+    // The library: a page shown (and refreshed), refreshed, a tool's output folder put in use for a
+    // kind for the rest of the run (the folders the user chose stay the ones stored), and the page
+    // shown now.
     virtual void showLibraryPage(int kind) = 0;
     virtual void refreshLibraryPage(int kind) = 0;
-    virtual void setLibraryFolder(int kind, const QString &folder) = 0;
+    virtual void useToolFolder(int kind, const QString &folder) = 0;
     virtual int libraryPage() const = 0;
     // The JPEG quality of the snapshots, and choosing one as the menu does.
     virtual int jpegQuality() const = 0;
@@ -90,6 +91,8 @@ private:
     void toggleFromStatusWindow();
     void refreshStatus();
     void openFolder(const QString &folder, const QString &fallback);
+    // DiskFull_MsgBox naming the folder a conversion could not write to.
+    void reportDiskFull(const QString &folder);
 
     feature::ui::FeatureContext ctx_;
     AutomationPort &port_;

@@ -540,6 +540,15 @@ void TImg2VidDlg::I2V_Execute_BtnClick()
         reject();
         return;
     }
+    // Told now, not at the writer's first frame: the dialog stays open to choose other pictures.
+    if (const std::optional<UnfitPicture> unfit = unfitFirstPicture(openPath_->text(), chosen, reverse())) {
+        if (deps_.showMessageWith)
+            deps_.showMessageWith(QStringLiteral("VideoPictureSize_MsgBox"),
+                                  {unfit->name, QString::number(unfit->size.width()), QString::number(unfit->size.height()),
+                                   QString::number(kMinVideoSide), QString::number(kMaxVideoSide)},
+                                  QStringLiteral("ErrorTitle_MsgBox"), false, state::kIconError);
+        return;
+    }
     const QString output = QDir(folder).filePath(name + QStringLiteral(".avi"));
     // An older file is replaced only when the user says so; Cancel keeps the dialog open.
     if (QFileInfo::exists(output)

@@ -3,6 +3,7 @@
 #include "state/globalvar.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -22,6 +23,10 @@ struct ToolDialogDeps {
     std::function<int(const QString &prefix, const QString &textKey, const QString &captionKey, bool withCancel,
                       int icon)>
         showMessage;
+    // ShowMessageBox by keys, the text's "%1", "%2" ... taking `arguments`; kResultOk or kResultCancel.
+    std::function<int(const QString &textKey, const QStringList &arguments, const QString &captionKey, bool withCancel,
+                      int icon)>
+        showMessageWith;
     // The folder picker: title and start folder; nullopt on Cancel.
     std::function<std::optional<QString>(const QString &title, const QString &start)> pickFolder;
     platform::Clock *clock = nullptr;

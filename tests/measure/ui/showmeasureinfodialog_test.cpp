@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -56,7 +57,33 @@ TEST(ShowMeasureInfo, PrecisionSpinShowsItsStepAndStaysWithinOneToNine)
     EXPECT_EQ(dialog.pending().precision, 9);
     dialog.precisionSpin()->setValue(0);
     EXPECT_EQ(dialog.pending().precision, 1);
-    EXPECT_TRUE(dialog.precisionSpin()->findChild<QLineEdit *>()->isReadOnly());
+}
+
+// Typing a digit into the precision field is a choice as good as the arrows; digits outside 1 to
+// 9 are refused as they are typed.
+TEST(ShowMeasureInfo, PrecisionTakesTypedDigits)
+{
+    TShowMeasureInfoDlg dialog(keyAsText);
+    dialog.FormShow(LabelSettings{});
+    dialog.show();
+    QSpinBox *spin = dialog.precisionSpin();
+    spin->setFocus();
+    spin->selectAll();
+    QTest::keyClicks(spin, "6");
+    EXPECT_EQ(spin->value(), 6);
+    EXPECT_EQ(dialog.pending().precision, 6);
+    EXPECT_EQ(dialog.precisionStepLabel()->text(), "0.000001");
+    spin->selectAll();
+    QTest::keyClicks(spin, "0");
+    EXPECT_EQ(dialog.pending().precision, 6);
+    spin->selectAll();
+    QTest::keyClicks(spin, "12");
+    EXPECT_LE(dialog.pending().precision, 9);
+    spin->selectAll();
+    QTest::keyClicks(spin, "2");
+    dialog.okButton()->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.pending().precision, 2);
 }
 
 TEST(ShowMeasureInfo, OkHandsBackThePendingChoices)

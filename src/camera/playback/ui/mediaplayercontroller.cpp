@@ -11,10 +11,13 @@
 #include "state/uiprotocol.h"
 
 #include <QAction>
+#include <QBoxLayout>
 #include <QFileDialog>
 #include <QPushButton>
 #include <QLoggingCategory>
 #include <QMenu>
+#include <QSlider>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -33,6 +36,9 @@ constexpr ControlId kItemIds[] = {ControlId::PopupVideoPlay, ControlId::PopupVid
                                   ControlId::PopupVideoRePlay, ControlId::PopupVideoExit};
 // The flip mode each orientation button sets, by button.
 constexpr int kOrientationMode[] = {-1, -1, -1, -1, kFlipNone, kFlipUpsideDown, kFlipMirrored, kFlipTurned, -1};
+// How often the seek bar follows a playing clip.
+constexpr int kSeekBarIntervalMs = 100;
+constexpr std::int64_t kNsPerMs = 1'000'000;
 
 } // namespace
 
@@ -56,6 +62,9 @@ MediaPlayerController::MediaPlayerController(feature::ui::FeatureContext context
                 popup_->popup(video_->mapToGlobal(at));
         });
     attach();
+    seekTimer_ = new QTimer(this);
+    seekTimer_->setInterval(kSeekBarIntervalMs);
+    connect(seekTimer_, &QTimer::timeout, this, &MediaPlayerController::followClip);
     if (QPushButton *play = ctx_.controls.mainButton(ControlId::PlayVideo_Btn))
         connect(play, &QPushButton::clicked, this, &MediaPlayerController::PlayVideo_BtnClick);
 }
@@ -83,6 +92,20 @@ void MediaPlayerController::attach()
     const auto control = [this](ControlId id) { return ctx_.controls.object(id); };
     toolBar_ = qobject_cast<QToolBar *>(control(ControlId::MideaPlay_ToolBar));
     popup_ = qobject_cast<QMenu *>(control(ControlId::PopupMenu_Video));
+    seekBar_ = qobject_cast<QSlider *>(control(ControlId::VideoSeek_TKB));
+    if (seekBar_) {
+        // Along the bottom of the video area: the picture above it is shortened by its height
+        // while it shows, rather than covered.
+        if (auto *column = seekBar_->parentWidget() ? qobject_cast<QBoxLayout *>(seekBar_->parentWidget()->layout()) : nullptr)
+            column->addWidget(seekBar_);
+        seekBar_->hide();
+        // Dragging the thumb, and a click on the bar, jump there.
+        connect(seekBar_, &QSlider::sliderMoved, this, &MediaPlayerController::seekToBar);
+        connect(seekBar_, &QSlider::actionTriggered, this, [this](int action) {
+            if (action != QAbstractSlider::SliderMove)
+                seekToBar();
+        });
+    }
     for (int b = 0; b < ButtonCount; ++b) {
         buttons_[b] = qobject_cast<QToolButton *>(control(kButtonIds[b]));
         if (!buttons_[b]) {
@@ -214,6 +237,13 @@ bool MediaPlayerController::PlayerVideoCom(const QString &path)
         sync();
         // The pressed button says "as recorded" whatever the flip mode is; a click applies one.
         showOrientation(kFlipNone);
+        if (seekBar_) {
+            seekBar_->setRange(0, 0);
+            seekBar_->setValue(0);
+            seekBar_->show();
+            followClip();
+        }
+        seekTimer_->start();
         setPlaying(true);
     } else {
         ctx_.shell.ShowMessageBox(QStringLiteral("CannotPlayVideo_MsgBox"), QStringLiteral("ErrorTitle_MsgBox"), false,
@@ -240,10 +270,17 @@ bool MediaPlayerController::ClosePlayer()
     if (!player_.ClosePlayer())
         return false;
     setPopupAttached(false);
+    seekTimer_->stop();
+    if (seekBar_)
+        seekBar_->hide();
     if (video_) {
         video_->clearStill();
         video_->clearFrame();
     }
+    // Repeat is off again, so its button and item come up, as Stop releases the button: also
+    // when another file replaces this one while it plays.
+    if (QToolButton *b = buttons_[Rewind])
+        b->setChecked(false);
     if (QAction *item = items_[ItemRePlay])
         item->setChecked(false);
     return port_.cameraConnected();
@@ -275,6 +312,27 @@ void MediaPlayerController::MediaRewind_BtnClick()
     player_.ReVideoPlay();
     if (QToolButton *b = buttons_[Rewind])
         b->setChecked(player_.repeat());
+}
+
+void MediaPlayerController::followClip()
+{
+    if (!seekBar_ || !player_.isOpen() || seekBar_->isSliderDown())
+        return;
+    const std::int64_t duration = player_.durationNs();
+    if (duration > 0 && seekBar_->maximum() != int(duration / kNsPerMs)) {
+        seekBar_->setMaximum(int(duration / kNsPerMs));
+        seekBar_->setPageStep(std::max(1, seekBar_->maximum() / 10));
+    }
+    // A stopped clip stands at 0 whatever its last position query said.
+    const std::int64_t position = player_.state() == PlayerState::Stopped ? 0 : player_.positionNs();
+    if (position >= 0)
+        seekBar_->setValue(int(position / kNsPerMs));
+}
+
+void MediaPlayerController::seekToBar()
+{
+    if (seekBar_)
+        player_.seek(std::int64_t(seekBar_->sliderPosition()) * kNsPerMs);
 }
 
 void MediaPlayerController::orientationClick(int flipMode)

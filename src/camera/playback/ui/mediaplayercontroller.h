@@ -7,11 +7,13 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QSlider>
 
 #include <array>
 
 class QAction;
 class QMenu;
+class QTimer;
 class QToolBar;
 class QToolButton;
 class QWidget;
@@ -81,6 +83,9 @@ public:
     // 0 MediaLeftOthers_Btn.
     void orientationClick(int flipMode);
 
+    // The seek bar along the bottom of the video (null when the window has none).
+    QSlider *seekBar() const { return seekBar_; }
+
     void readInputs(feature::ActionInputs &in) const override;
     // The close sequence: the player closes before the capture session.
     void closing() override { ClosePlayer(); }
@@ -99,6 +104,9 @@ private:
     void setPopupAttached(bool attached);
     void showOrientation(int flipMode);
     QString chooseFile();
+    // The seek bar follows the clip (range and position in milliseconds) unless the user holds it.
+    void followClip();
+    void seekToBar();
 
     feature::ui::FeatureContext ctx_;
     PlayerPort &port_;
@@ -108,6 +116,8 @@ private:
     bool popupAttached_ = false;
     QPointer<QToolBar> toolBar_;
     QPointer<QMenu> popup_;
+    QPointer<QSlider> seekBar_;
+    QTimer *seekTimer_ = nullptr;
     std::array<QPointer<QToolButton>, ButtonCount> buttons_{};
     std::array<QPointer<QAction>, ItemCount> items_{};
 };

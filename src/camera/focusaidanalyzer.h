@@ -1,0 +1,87 @@
+#pragma once
+
+#include "camera/focusmarks.h"
+#include "camera/focusmeasure.h"
+#include "camera/livehistogram.h"
+#include "platform/frameanalyzer.h"
+
+#include <QRectF>
+#include <QSize>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+namespace camera {
+
+// Which focus aids run, as the UI thread sets them.
+struct FocusAidSettings {
+    bool meter = false;       // the sharpness meter's score
+    bool peaking = false;     // focus peaking marks
+    bool zebra = false;       // the clipping warning's marks
+    bool histogram = false;   // the live histogram
+    HistogramChannels channels = HistogramChannels::Luma;
+    // The meter's rectangle in picture coordinates scaled to 0..1, as the camera delivers the
+    // picture (before the flip mode); empty: the whole picture.
+    QRectF region;
+    int peakingThreshold = kPeakingThreshold;
+    bool any() const { return meter || peaking || zebra || histogram; }
+    friend bool operator==(const FocusAidSettings &, const FocusAidSettings &) = default;
+};
+
+// What the focus aids found in one shown frame; it reaches the UI thread with the frame.
+struct FocusAidAnalysis final : platform::FrameAnalysis {
+    std::uint64_t sequence = 0;
+    QSize size;                        // the shown frame's
+    std::optional<double> score;       // the meter's focus score, when the meter runs
+    double best = 0;                   // the highest score since the last reset
+    std::shared_ptr<const FocusMarks> marks;           // when peaking or the clipping warning runs
+    std::shared_ptr<const LiveHistogram> histogram;    // the newest, perhaps of an earlier frame
+};
+
+// The meter's green zone: the score is within 5% of the best (and there is a best).
+inline constexpr double kNearBestShare = 0.95;
+inline bool scoreNearBest(double score, double best) { return best > 0 && score >= kNearBestShare * best; }
+
+// The pixels of `region` (normalised, see FocusAidSettings) in a picture of `size`; the whole
+// picture for an empty region, never an empty rectangle for a non-empty picture.
+QRect regionInPixels(const QRectF &region, QSize size);
+
+// The focus aids on the capture pipeline's streaming thread: the meter's score over the whole
+// picture or its rectangle, with the best since the last reset; focus peaking and the clipping
+// warning as marks; and the live histogram, counted at most every kHistogramIntervalMs. The UI
+// thread changes the settings and resets the best at any time; each frame reads them once.
+class FocusAidAnalyzer final : public platform::FrameAnalyzer
+{
+public:
+    static constexpr std::int64_t kHistogramIntervalMs = 100;   // at most ten histograms a second
+
+    // `nowMs`: a monotonic clock in milliseconds (any thread); tests pass their own.
+    explicit FocusAidAnalyzer(std::function<std::int64_t()> nowMs = {});
+
+    // Any thread. A new rectangle starts the best over, as a reset does.
+    void setSettings(const FocusAidSettings &settings);
+    FocusAidSettings settings() const;
+    // Any thread: the best score starts again from the next frame.
+    void resetBest();
+
+    // Streaming thread.
+    std::shared_ptr<const platform::FrameAnalysis> analyze(const QImage &shown, std::uint64_t sequence) override;
+
+private:
+    std::function<std::int64_t()> nowMs_;
+    mutable std::mutex mutex_;   // guards settings_
+    FocusAidSettings settings_;
+    std::atomic<std::uint64_t> resetRequests_{0};
+    // Streaming thread only.
+    std::uint64_t resetsSeen_ = 0;
+    double best_ = 0;
+    std::shared_ptr<const LiveHistogram> histogram_;
+    std::int64_t histogramAtMs_ = 0;
+    std::uint64_t histograms_ = 0;
+};
+
+} // namespace camera

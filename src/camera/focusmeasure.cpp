@@ -1,0 +1,291 @@
+#include "camera/focusmeasure.h"
+
+#include "camera/bitplane.h"
+
+#include <QImage>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define SENDRA_HAVE_AVX2_PATH 1
+#endif
+
+namespace camera {
+
+double focusScore(const LaplacianSums &s)
+{
+    if (s.pixels == 0 || s.sumLuma == 0)
+        return 0.0;
+    const double n = double(s.pixels);
+    const double meanL = double(s.sumL) / n;
+    const double variance = std::max(0.0, double(s.sumL2) / n - meanL * meanL);
+    const double meanLuma = double(s.sumLuma) / n;
+    return 1000.0 * variance / (meanLuma * meanLuma);
+}
+
+namespace {
+
+bool usable(const QImage &picture, QRect &rect, const BitPlane *marks)
+{
+    if (picture.isNull() || picture.format() != QImage::Format_RGB32)
+        return false;
+    rect &= picture.rect();
+    if (rect.isEmpty())
+        return false;
+    return !marks || (marks->size() == picture.size() && rect == picture.rect());
+}
+
+// ---- one pixel at a time ------------------------------------------------------------------------
+
+LaplacianSums referencePass(const QImage &picture, QRect rect, int threshold, BitPlane *marks)
+{
+    const int w = picture.width(), h = picture.height();
+    const auto y = [&](int px, int py) {
+        const auto *row = reinterpret_cast<const QRgb *>(picture.constScanLine(std::clamp(py, 0, h - 1)));
+        return lumaOf(row[std::clamp(px, 0, w - 1)]);
+    };
+    LaplacianSums s;
+    for (int py = rect.top(); py <= rect.bottom(); ++py) {
+        if (marks)
+            std::fill(marks->row(py), marks->row(py) + marks->wordsPerRow(), 0u);
+        for (int px = rect.left(); px <= rect.right(); ++px) {
+            const int c = y(px, py);
+            const int l = 4 * c - y(px - 1, py) - y(px + 1, py) - y(px, py - 1) - y(px, py + 1);
+            ++s.pixels;
+            s.sumL += l;
+            s.sumL2 += std::uint64_t(l * l);
+            s.sumLuma += std::uint64_t(c);
+            if (marks && std::abs(l) > threshold)
+                marks->set(px, py);
+        }
+    }
+    return s;
+}
+
+// ---- a row at a time ------------------------------------------------------------------------------
+//
+// Luma rows of the rectangle's width plus one pixel each side (the picture's neighbours, or its
+// repeated edge), three at a time: above, the row itself, below. The sum of L over the rectangle
+// telescopes to its border terms, so the vector loop only adds L squared and the luma; the border
+// terms come from the rows' ends and sums.
+
+// Elements before and after a luma row: x - 1 stays inside, and so does the vector code's last
+// block, which reads up to 31 elements past the row's end and masks them out.
+constexpr int kPad = 32;
+
+struct LumaRow {
+    std::vector<std::uint16_t> storage;
+    std::uint16_t *at = nullptr;   // at[-1 .. n]
+    std::uint64_t sum = 0;         // of at[0 .. n - 1]
+    void reserve(int n)
+    {
+        storage.assign(std::size_t(n + 2 * kPad + 16), 0);
+        // 32-byte alignment for the vector loads of the row itself.
+        const auto base = reinterpret_cast<std::uintptr_t>(storage.data() + kPad);
+        at = storage.data() + kPad + ((32 - base % 32) % 32) / sizeof(std::uint16_t);
+    }
+};
+
+void lumaSpanScalar(const QRgb *pixels, int n, std::uint16_t *out)
+{
+    for (int i = 0; i < n; ++i)
+        out[i] = std::uint16_t(lumaOf(pixels[i]));
+}
+
+#ifdef SENDRA_HAVE_AVX2_PATH
+__attribute__((target("avx2"))) void lumaSpanAvx2(const QRgb *pixels, int n, std::uint16_t *out)
+{
+    // Bytes B, G, R, x of each pixel times 15, 75, 38, 0: maddubs adds the pairs, madd the halves.
+    const __m256i weights = _mm256_set1_epi32(platform::kLumaBlue | platform::kLumaGreen << 8 | platform::kLumaRed << 16);
+    const __m256i ones = _mm256_set1_epi16(1);
+    int i = 0;
+    const auto quad = [](const QRgb *p) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p)); };
+    for (; i + 16 <= n; i += 16) {
+        // packus works within 128-bit halves, so the halves are loaded crosswise: pixels 0-3 and
+        // 8-11 in one register, 4-7 and 12-15 in the other, and the pack comes out in order.
+        const __m256i a = _mm256_inserti128_si256(_mm256_castsi128_si256(quad(pixels + i)), quad(pixels + i + 8), 1);
+        const __m256i b = _mm256_inserti128_si256(_mm256_castsi128_si256(quad(pixels + i + 4)), quad(pixels + i + 12), 1);
+        const __m256i ya = _mm256_srli_epi32(_mm256_madd_epi16(_mm256_maddubs_epi16(a, weights), ones), 7);
+        const __m256i yb = _mm256_srli_epi32(_mm256_madd_epi16(_mm256_maddubs_epi16(b, weights), ones), 7);
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + i), _mm256_packus_epi32(ya, yb));
+    }
+    lumaSpanScalar(pixels + i, n - i, out + i);
+}
+#endif
+
+using LumaSpan = void (*)(const QRgb *, int, std::uint16_t *);
+
+// Fills `row` with the luma of picture row `py` (clamped) over [x0 - 1, x0 + n], edges repeated.
+void loadLuma(const QImage &picture, int py, int x0, int n, LumaSpan span, LumaRow &row)
+{
+    const int w = picture.width();
+    const auto *pixels = reinterpret_cast<const QRgb *>(picture.constScanLine(std::clamp(py, 0, picture.height() - 1)));
+    span(pixels + x0, n, row.at);
+    row.at[-1] = std::uint16_t(lumaOf(pixels[std::max(x0 - 1, 0)]));
+    row.at[n] = std::uint16_t(lumaOf(pixels[std::min(x0 + n, w - 1)]));
+}
+
+std::uint64_t spanSum(const std::uint16_t *v, int n)
+{
+    std::uint64_t s = 0;
+    for (int i = 0; i < n; ++i)
+        s += v[i];
+    return s;
+}
+
+// L squared and luma summed over [from, n) of one row, marks set in the words of `markRow` (the
+// row's bits from pixel 0; `from` is a multiple of 32 when marks are written).
+void laplacianTail(const std::uint16_t *up, const std::uint16_t *mid, const std::uint16_t *down, int from, int n,
+                   int threshold, std::uint32_t *markRow, std::uint64_t &sumL2, std::uint64_t &sumLuma)
+{
+    std::uint32_t word = 0;
+    for (int i = from; i < n; ++i) {
+        const int l = 4 * mid[i] - mid[i - 1] - mid[i + 1] - up[i] - down[i];
+        sumL2 += std::uint64_t(l * l);
+        sumLuma += mid[i];
+        if (markRow) {
+            if (std::abs(l) > threshold)
+                word |= 1u << (i & 31);
+            if ((i & 31) == 31 || i == n - 1) {
+                markRow[i >> 5] = word;
+                word = 0;
+            }
+        }
+    }
+}
+
+using LaplacianRow = void (*)(const std::uint16_t *, const std::uint16_t *, const std::uint16_t *, int, int,
+                              std::uint32_t *, std::uint64_t &, std::uint64_t &);
+
+void laplacianRowScalar(const std::uint16_t *up, const std::uint16_t *mid, const std::uint16_t *down, int n,
+                        int threshold, std::uint32_t *markRow, std::uint64_t &sumL2, std::uint64_t &sumLuma)
+{
+    laplacianTail(up, mid, down, 0, n, threshold, markRow, sumL2, sumLuma);
+}
+
+#ifdef SENDRA_HAVE_AVX2_PATH
+__attribute__((target("avx2"))) inline __m256i load(const std::uint16_t *p)
+{
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
+}
+
+__attribute__((target("avx2"))) void laplacianRowAvx2(const std::uint16_t *up, const std::uint16_t *mid,
+                                                      const std::uint16_t *down, int n, int threshold,
+                                                      std::uint32_t *markRow, std::uint64_t &sumL2,
+                                                      std::uint64_t &sumLuma)
+{
+    const __m256i limit = _mm256_set1_epi16(short(threshold));
+    const __m256i ones = _mm256_set1_epi16(1);
+    // 32-bit lane sums of one row: L squared pairs are at most 2 * 1020^2, so a row of up to
+    // 16384 pixels stays below 2^32 in every lane.
+    __m256i squares = _mm256_setzero_si256(), luma = _mm256_setzero_si256();
+    // Lane numbers, for the last block's mask of the lanes inside the row.
+    const __m256i lanes0 = _mm256_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m256i lanes1 = _mm256_add_epi16(lanes0, _mm256_set1_epi16(16));
+    for (int i = 0; i < n; i += 32) {
+        __m256i c0 = load(mid + i), c1 = load(mid + i + 16);
+        __m256i l0 = _mm256_sub_epi16(_mm256_slli_epi16(c0, 2),
+                                            _mm256_add_epi16(_mm256_add_epi16(load(mid + i - 1), load(mid + i + 1)),
+                                                             _mm256_add_epi16(load(up + i), load(down + i))));
+        __m256i l1 = _mm256_sub_epi16(_mm256_slli_epi16(c1, 2),
+                                            _mm256_add_epi16(_mm256_add_epi16(load(mid + i + 15), load(mid + i + 17)),
+                                                             _mm256_add_epi16(load(up + i + 16), load(down + i + 16))));
+        std::uint32_t inside = ~0u;
+        if (n - i < 32) {
+            // The row ends inside this block: the lanes past it count for nothing.
+            const __m256i left = _mm256_set1_epi16(short(n - i));
+            const __m256i m0 = _mm256_cmpgt_epi16(left, lanes0), m1 = _mm256_cmpgt_epi16(left, lanes1);
+            l0 = _mm256_and_si256(l0, m0);
+            l1 = _mm256_and_si256(l1, m1);
+            c0 = _mm256_and_si256(c0, m0);
+            c1 = _mm256_and_si256(c1, m1);
+            inside = (1u << (n - i)) - 1;
+        }
+        squares = _mm256_add_epi32(squares, _mm256_add_epi32(_mm256_madd_epi16(l0, l0), _mm256_madd_epi16(l1, l1)));
+        luma = _mm256_add_epi32(luma, _mm256_madd_epi16(_mm256_add_epi16(c0, c1), ones));
+        if (markRow) {
+            const __m256i edges = _mm256_packs_epi16(_mm256_cmpgt_epi16(_mm256_abs_epi16(l0), limit),
+                                                     _mm256_cmpgt_epi16(_mm256_abs_epi16(l1), limit));
+            markRow[i >> 5] = inside & std::uint32_t(_mm256_movemask_epi8(_mm256_permute4x64_epi64(edges, 0xD8)));
+        }
+    }
+    alignas(32) std::uint32_t lanes[8];
+    _mm256_store_si256(reinterpret_cast<__m256i *>(lanes), squares);
+    for (std::uint32_t v : lanes)
+        sumL2 += v;
+    _mm256_store_si256(reinterpret_cast<__m256i *>(lanes), luma);
+    for (std::uint32_t v : lanes)
+        sumLuma += v;
+}
+#endif
+
+LaplacianSums rowPass(const QImage &picture, QRect rect, int threshold, BitPlane *marks, LumaSpan span,
+                      LaplacianRow laplacian)
+{
+    const int x0 = rect.left(), n = rect.width(), y0 = rect.top(), y1 = rect.bottom() + 1;
+    LumaRow rows[3];
+    for (LumaRow &r : rows)
+        r.reserve(n);
+    // ring[0] above, ring[1] the row itself, ring[2] below; moved down one row per step.
+    LumaRow *ring[3] = {&rows[0], &rows[1], &rows[2]};
+    loadLuma(picture, y0 - 1, x0, n, span, *ring[0]);
+    loadLuma(picture, y0, x0, n, span, *ring[1]);
+    const std::uint64_t sumAbove = spanSum(ring[0]->at, n);
+    LaplacianSums s;
+    std::int64_t borders = 0;
+    std::uint64_t firstRowSum = 0, lastRowSum = 0;
+    for (int py = y0; py < y1; ++py) {
+        loadLuma(picture, py + 1, x0, n, span, *ring[2]);
+        const std::uint16_t *mid = ring[1]->at;
+        std::uint64_t rowLuma = 0;
+        laplacian(ring[0]->at, mid, ring[2]->at, n, threshold, marks ? marks->row(py) : nullptr, s.sumL2, rowLuma);
+        s.sumLuma += rowLuma;
+        if (py == y0)
+            firstRowSum = rowLuma;
+        lastRowSum = rowLuma;
+        // The row's horizontal second differences add up to its two ends.
+        borders += (std::int64_t(mid[0]) - mid[-1]) + (std::int64_t(mid[n - 1]) - mid[n]);
+        std::rotate(ring, ring + 1, ring + 3);
+    }
+    // After the last step ring[1] holds the row below the rectangle.
+    const std::uint64_t sumBelow = spanSum(ring[1]->at, n);
+    s.pixels = std::uint64_t(n) * std::uint64_t(y1 - y0);
+    s.sumL = borders + (std::int64_t(firstRowSum) - std::int64_t(sumAbove)) + (std::int64_t(lastRowSum) - std::int64_t(sumBelow));
+    return s;
+}
+
+} // namespace
+
+void lumaOfPixels(const QRgb *pixels, int n, std::uint16_t *out)
+{
+#ifdef SENDRA_HAVE_AVX2_PATH
+    if (__builtin_cpu_supports("avx2")) {
+        lumaSpanAvx2(pixels, n, out);
+        return;
+    }
+#endif
+    lumaSpanScalar(pixels, n, out);
+}
+
+LaplacianSums laplacianPassReference(const QImage &picture, QRect rect, int threshold, BitPlane *marks)
+{
+    if (!usable(picture, rect, marks))
+        return {};
+    return referencePass(picture, rect, threshold, marks);
+}
+
+LaplacianSums laplacianPass(const QImage &picture, QRect rect, int threshold, BitPlane *marks)
+{
+    if (!usable(picture, rect, marks))
+        return {};
+#ifdef SENDRA_HAVE_AVX2_PATH
+    if (__builtin_cpu_supports("avx2"))
+        return rowPass(picture, rect, threshold, marks, lumaSpanAvx2, laplacianRowAvx2);
+#endif
+    return rowPass(picture, rect, threshold, marks, lumaSpanScalar, laplacianRowScalar);
+}
+
+} // namespace camera

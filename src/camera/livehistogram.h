@@ -1,0 +1,31 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+class QImage;
+
+namespace camera {
+
+// Which counts the live histogram keeps.
+enum class HistogramChannels { Unknown, Luma, Rgb };
+
+// The live histogram of one shown frame: 256 bins of luma (camera::lumaOf), or of red, green and
+// blue; the bins of channels not counted stay 0. With the pixels at the ends of the range.
+struct LiveHistogram {
+    HistogramChannels channels = HistogramChannels::Unknown;
+    std::array<std::uint32_t, 256> luma{};
+    std::array<std::uint32_t, 256> red{};
+    std::array<std::uint32_t, 256> green{};
+    std::array<std::uint32_t, 256> blue{};
+    std::uint64_t pixels = 0;
+    std::uint64_t clippedHigh = 0;   // pixels with a channel at 255
+    std::uint64_t clippedLow = 0;    // other pixels with a channel at 0
+    std::uint64_t serial = 0;        // counts the histograms one analyzer made, from 1
+};
+
+// Counts every pixel of `picture` (Format_RGB32) into the bins of `channels`; the clipped counts
+// are left to the caller (they come from the clipping warning's planes).
+LiveHistogram countHistogram(const QImage &picture, HistogramChannels channels);
+
+} // namespace camera

@@ -25,6 +25,8 @@ std::array<int, kReticleFigures> reticleMaxima(QSize video)
     return {w / 2, h / 2, w / 4, h};
 }
 
+int reticleStartSize(int size, int maximum) { return size > 0 ? size : maximum / 4; }
+
 void VMRBitmap_Cross(platform::Canvas &canvas, QSize video, int a)
 {
     const QPoint c = centre(video);

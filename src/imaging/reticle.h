@@ -19,6 +19,9 @@ constexpr int kReticleFigures = 4;
 
 // The size sliders' maxima for a video of `video`: cross W/2, area H/2, rectangle W/4, circle H.
 std::array<int, kReticleFigures> reticleMaxima(QSize video);
+// The size a figure has when its button goes down: the size it had, or a quarter of the maximum
+// when it had none, so that pressing the button draws something.
+int reticleStartSize(int size, int maximum);
 
 // The figures, drawn with a solid 2-pixel pen already set on `canvas`, centred on the video of
 // size `video`; `a` is the figure's size.

@@ -227,8 +227,10 @@ namespace state {
     X(CompareTB_TopBottom, CheckButton, Compare, None, "CompareTB_TopBottom.bmp", "", Hint)                  \
     X(CompareTB_BottomTop, CheckButton, Compare, None, "CompareTB_BottomTop.bmp", "", Hint)                  \
     X(CompareTB_SideRatioSB, ScrollBar, Compare, None, "", "", Hint)                                         \
+    X(CompareTB_SideRatio_Lab, Label, Compare, None, "", "", None)                                           \
     X(CompareTB_WinImg_Mode, CheckButton, Compare, None, "CompareTB_WinImg_Mode.bmp", "", Hint)              \
     X(CompareTB_TransparentSB, ScrollBar, Compare, None, "", "", Hint)                                       \
+    X(CompareTB_Transparent_Lab, Label, Compare, None, "", "", None)                                         \
     X(CompareTB_knockoutColor, Button, Compare, None, "CompareTB_knockoutColor.bmp", "", Hint)               \
     X(CompareTB_CombineNone, CheckButton, Compare, None, "CompareTB_CombineNone.bmp", "", Hint)              \
     X(ChangeMode_ToolBar, ToolBar, Window, ChangeMode, "", "", None)                                         \
@@ -269,12 +271,16 @@ namespace state {
     X(Cross_ToolBar, ToolBar, Window, Cross, "", "", None)                                                   \
     X(CrossTB_Cross, CheckButton, Cross, None, "CrossTB_Cross.bmp", "", Hint)                                \
     X(CrossTB_CrossSB, ScrollBar, Cross, None, "", "", Hint)                                                 \
+    X(CrossTB_Cross_Lab, Label, Cross, None, "", "", None)                                                   \
     X(CrossTB_Area, CheckButton, Cross, None, "CrossTB_Area.bmp", "", Hint)                                  \
     X(CrossTB_AreaSB, ScrollBar, Cross, None, "", "", Hint)                                                  \
+    X(CrossTB_Area_Lab, Label, Cross, None, "", "", None)                                                    \
     X(CrossTB_Rect, CheckButton, Cross, None, "CrossTB_Rect.bmp", "", Hint)                                  \
     X(CrossTB_RectSB, ScrollBar, Cross, None, "", "", Hint)                                                  \
+    X(CrossTB_Rect_Lab, Label, Cross, None, "", "", None)                                                    \
     X(CrossTB_Circle, CheckButton, Cross, None, "CrossTB_Circle.bmp", "", Hint)                              \
     X(CrossTB_CircleSB, ScrollBar, Cross, None, "", "", Hint)                                                \
+    X(CrossTB_Circle_Lab, Label, Cross, None, "", "", None)                                                  \
     X(CrossTB_LineColor, Button, Cross, None, "CrossTB_LineColor.bmp", "", Hint)                             \
     X(CrossTB_Clear, Button, Cross, None, "CrossTB_Clear.bmp", "", Hint)                                     \
     /* Focus stacking */                                                                                     \

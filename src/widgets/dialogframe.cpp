@@ -44,7 +44,14 @@ void centreOn(QWidget &window, const QWidget *anchor)
     const QRect area = anchorWindow ? anchorWindow->frameGeometry() : free;
     if (area.isEmpty())
         return;
-    const QSize size = window.frameGeometry().size();
+    QSize size = window.frameGeometry().size();
+    // Before its first mapping a window knows nothing of the title bar and border the window
+    // manager will put around it (its frame may even read 1 x 1 while it is being framed); the
+    // anchor's are the best guess (the same window manager).
+    if (size.width() < window.width() || size.height() < window.height())
+        size = window.size();
+    if (size == window.size() && anchorWindow)
+        size += anchorWindow->frameGeometry().size() - anchorWindow->size();
     QPoint topLeft(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
     if (!free.isEmpty()) {
         topLeft.setX(std::clamp(topLeft.x(), free.left(), std::max(free.left(), free.x() + free.width() - size.width())));

@@ -431,15 +431,20 @@ struct ModalSeen {
     QPoint centre;
 };
 
+// Looks at the next modal dialog once it is open and closes it. Polled: the message box opens only
+// once the window it speaks for is exposed, a few event-loop turns after that window's show().
 void inspectNextModal(ModalSeen &seen)
 {
-    QTimer::singleShot(0, [&seen] {
+    auto *poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [&seen, poll] {
         auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        if (!d)
+        if (!d || !d->isVisible())
             return;
         seen = {true, d->windowFlags(), d->frameGeometry().center()};
         d->done(kResultCancel);
+        poll->deleteLater();
     });
+    poll->start(5);
 }
 
 void expectCloseButtonOnly(Qt::WindowFlags f)

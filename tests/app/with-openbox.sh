@@ -1,9 +1,9 @@
 #!/bin/sh
 # Runs a test program on a virtual X server with the openbox window manager, so that the
 # program's own maximise and restore come back as real window-manager events. Exits 77 (skipped)
-# when Xvfb or openbox is missing.
+# when Xvfb or openbox is missing. SENDRA_TEST_SCREEN sets the screen (default 1920x1200x24).
 command -v xvfb-run >/dev/null 2>&1 && command -v openbox >/dev/null 2>&1 || { echo "xvfb-run or openbox missing"; exit 77; }
-exec xvfb-run -a -s "-screen 0 1920x1200x24" sh -c '
+exec xvfb-run -a -s "-screen 0 ${SENDRA_TEST_SCREEN:-1920x1200x24}" sh -c '
     openbox >/dev/null 2>&1 &
     wm=$!
     # openbox owns the WM_S0 selection once it manages the screen.

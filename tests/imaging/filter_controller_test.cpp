@@ -24,6 +24,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QSlider>
 #include <QTest>
 #include <QToolBar>
 
@@ -345,4 +346,20 @@ TEST(FilterToolBar, TheSlidersValueIsShownBesideIt)
     p.click(C::ImaPro_Binary_Btn);
     p.click(C::ImaPro_Binary_Btn);   // released: back to the source, no parameter
     EXPECT_TRUE(value->text().isEmpty());
+}
+
+// The binary threshold is a slider a hand can use: 120 pixels or more, a page of a tenth of 0..255.
+TEST(FilterToolBar, TheThresholdIsALongSliderWithATenthPage)
+{
+    Program p;
+    p.toggle();
+    auto *slider = qobject_cast<QSlider *>(p.slider());
+    ASSERT_NE(slider, nullptr) << "a scroll bar, not a slider";
+    EXPECT_GE(slider->width(), 120);
+    p.click(C::ImaPro_Binary_Btn);
+    EXPECT_EQ(slider->maximum(), 255);
+    EXPECT_EQ(slider->pageStep(), 25);
+    slider->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(slider->value(), 152);
+    EXPECT_EQ(p.controls().label(C::ImaPro_Value_Lab)->text(), QStringLiteral("152"));
 }

@@ -28,7 +28,12 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QPushButton>
+#include <QLabel>
 #include <QSignalSpy>
+#include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <QToolBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -419,7 +424,7 @@ TEST(ReticleProgram, DrawsTheFourFiguresOverTheLiveVideoAndClears)
     EXPECT_EQ(p.slider(C::CrossTB_RectSB)->maximum(), 160);
     EXPECT_EQ(p.slider(C::CrossTB_CircleSB)->maximum(), 480);
     EXPECT_EQ(p.slider(C::CrossTB_CrossSB)->singleStep(), 2);
-    EXPECT_EQ(p.slider(C::CrossTB_CrossSB)->pageStep(), 2);
+    EXPECT_EQ(p.slider(C::CrossTB_CrossSB)->pageStep(), 32);   // a tenth of the range
     EXPECT_FALSE(p.overlayShown());
 
     p.click(C::CrossTB_Cross);
@@ -497,4 +502,99 @@ TEST(CompareOverlayProgram, AShownPictureThatCannotBeStoredAssignsNothing)
     EXPECT_FALSE(p.compare().state().referenceAssigned);
     EXPECT_TRUE(p.compare().state().referencePath.isEmpty());
     EXPECT_TRUE(p.log.contains("Exception Error at CompareTB_AssignWindowsImageClick")) << p.log.lines().join('\n').toStdString();
+}
+
+// ---- the sliders a hand uses --------------------------------------------------------------------
+
+// The split, transparency and reticle controls are sliders a hand can use: at least 120 pixels
+// long, a page (a click beside the handle, Page Up) of a tenth of the range, and the value read
+// beside them; a reticle figure of size 0 starts at a quarter of its maximum when its button goes
+// down, so that pressing the button shows something.
+TEST(OverlaySliders, AreLongSlidersWithATenthPageAndTheirValueBeside)
+{
+    Program p;
+    ASSERT_TRUE(p.connect());
+    for (C id : {C::CompareTB_SideRatioSB, C::CompareTB_TransparentSB, C::CrossTB_CrossSB, C::CrossTB_AreaSB,
+                 C::CrossTB_RectSB, C::CrossTB_CircleSB}) {
+        auto *slider = qobject_cast<QSlider *>(p.slider(id));
+        ASSERT_NE(slider, nullptr) << "not a slider: " << state::controlRow(id).name;
+        EXPECT_EQ(slider->orientation(), Qt::Horizontal);
+        EXPECT_GE(slider->width(), 120) << state::controlRow(id).name;
+    }
+    QLabel *splitValue = p.controls().label(C::CompareTB_SideRatio_Lab);
+    QLabel *transparencyValue = p.controls().label(C::CompareTB_Transparent_Lab);
+    ASSERT_TRUE(splitValue && transparencyValue);
+    EXPECT_EQ(splitValue->parentWidget(), static_cast<QWidget *>(p.controls().toolBar(C::Compare_ToolBar)));
+
+    // Split 0..640 from the middle: a page is 64 pixels (10 %), an arrow key 1 % (6 pixels).
+    p.dialogs.file = [&](QFileDialog &) { return std::optional<QString>(p.refPath); };
+    p.click(C::CompareTB_AssignFile);
+    EXPECT_EQ(transparencyValue->text(), QStringLiteral("50%"));
+    EXPECT_EQ(p.slider(C::CompareTB_TransparentSB)->pageStep(), 1);
+    p.click(C::CompareTB_LeftRight);
+    QAbstractSlider *split = p.slider(C::CompareTB_SideRatioSB);
+    EXPECT_EQ(split->pageStep(), 64);
+    EXPECT_EQ(split->singleStep(), 6);
+    EXPECT_EQ(splitValue->text(), QStringLiteral("50%"));
+    EXPECT_EQ(transparencyValue->text(), QStringLiteral("100%"));
+    split->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(split->value(), 384);
+    EXPECT_EQ(p.compare().state().split.position, 384);
+    EXPECT_EQ(splitValue->text(), QStringLiteral("60%"));
+    // Six arrow presses move it 36 pixels, not 3.
+    for (int i = 0; i < 6; ++i)
+        split->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    EXPECT_EQ(split->value(), 348);
+    EXPECT_EQ(splitValue->text(), QStringLiteral("54%"));
+    // A 10-pixel drag of the handle moves the split by at most a tenth of the range, not to the end.
+    split->setValue(320);
+    auto *asSlider = qobject_cast<QSlider *>(split);
+    QStyleOptionSlider option;
+    option.initFrom(asSlider);
+    option.orientation = Qt::Horizontal;
+    option.minimum = split->minimum();
+    option.maximum = split->maximum();
+    option.sliderPosition = split->value();
+    option.sliderValue = split->value();
+    const QRect handle = asSlider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, asSlider);
+    QTest::mousePress(split, Qt::LeftButton, {}, handle.center());
+    QTest::mouseMove(split, handle.center() + QPoint(10, 0));
+    QTest::mouseRelease(split, Qt::LeftButton, {}, handle.center() + QPoint(10, 0));
+    EXPECT_GT(split->value(), 320);
+    EXPECT_LE(split->value(), 320 + 64);
+    // Transparency 3 reads 30 %.
+    p.slider(C::CompareTB_TransparentSB)->setValue(3);
+    EXPECT_EQ(transparencyValue->text(), QStringLiteral("30%"));
+
+    // The reticle: maxima 320, 240, 160, 480 at 640 x 480; pages of 32, 24, 16, 48.
+    p.click(C::ChangeModeTB_Cross);
+    const C sliders[] = {C::CrossTB_CrossSB, C::CrossTB_AreaSB, C::CrossTB_RectSB, C::CrossTB_CircleSB};
+    const C buttons[] = {C::CrossTB_Cross, C::CrossTB_Area, C::CrossTB_Rect, C::CrossTB_Circle};
+    const C values[] = {C::CrossTB_Cross_Lab, C::CrossTB_Area_Lab, C::CrossTB_Rect_Lab, C::CrossTB_Circle_Lab};
+    const int pages[] = {32, 24, 16, 48};
+    const int quarters[] = {80, 60, 40, 120};
+    for (int f = 0; f < 4; ++f) {
+        SCOPED_TRACE(state::controlRow(sliders[f]).name);
+        QAbstractSlider *s = p.slider(sliders[f]);
+        EXPECT_EQ(s->singleStep(), 2);
+        EXPECT_EQ(s->pageStep(), pages[f]);
+        ASSERT_NE(p.controls().label(values[f]), nullptr);
+        EXPECT_EQ(s->value(), 0);
+        p.click(buttons[f]);
+        p.shell().UpdateActions();   // the idle-time update enables the slider of a button down
+        EXPECT_EQ(s->value(), quarters[f]);
+        EXPECT_EQ(p.controls().label(values[f])->text(), QString::number(quarters[f]));
+        EXPECT_TRUE(p.overlayShown());
+    }
+    // The cross of 80 reaches 80 pixels left of the centre at (320, 240).
+    auto s = p.shot();
+    EXPECT_EQ(s.composite.pixel(245, 240), qRgb(255, 0, 0));
+    EXPECT_TRUE(liveAt(s, {235, 240}));
+    // A size the user chose stays: up, 30, down again gives 30, not a quarter.
+    p.click(C::CrossTB_Cross);
+    p.slider(C::CrossTB_CrossSB)->setValue(30);
+    p.click(C::CrossTB_Cross);
+    p.shell().UpdateActions();
+    EXPECT_EQ(p.slider(C::CrossTB_CrossSB)->value(), 30);
+    EXPECT_EQ(p.controls().label(C::CrossTB_Cross_Lab)->text(), QStringLiteral("30"));
 }

@@ -237,6 +237,18 @@ TEST(Reticle, FiguresOnA640x480VideoLieOnTheirPixels)
     EXPECT_EQ(imaging::reticleMaxima(QSize(1601, 1201)), (std::array<int, 4>{800, 600, 400, 1201}));
 }
 
+// A figure that had no size starts at a quarter of its maximum (integer division); a size the user
+// chose stays; with no video (maximum 0) there is nothing to start at.
+TEST(Reticle, AFigureOfSizeZeroStartsAtAQuarterOfItsMaximum)
+{
+    struct Row {
+        int size, maximum, expected;
+    };
+    const Row rows[] = {{0, 320, 80}, {0, 481, 120}, {0, 3, 0}, {0, 0, 0}, {30, 320, 30}, {2, 1201, 2}};
+    for (const Row &r : rows)
+        EXPECT_EQ(imaging::reticleStartSize(r.size, r.maximum), r.expected) << r.size << " of " << r.maximum;
+}
+
 TEST(Reticle, DrawsTheFiguresWhoseButtonsAreDownInTwoPixelLinesOrClears)
 {
     platform::OverlayBitmap bitmap;

@@ -7,6 +7,7 @@
 #include "fakes.h"
 #include "platform/diagnosticslog.h"
 #include "platform/picturecodec.h"
+#include "widgets/textfit.h"
 
 #include <QDir>
 #include <QFile>
@@ -106,12 +107,12 @@ TEST_F(BrowserFixture, ControlsCarryTheirDesignNames)
         EXPECT_NE(browser->findChild<QObject *>(QLatin1String(name)), nullptr) << name;
     EXPECT_EQ(browser->contextMenu()->objectName(), "PopupMenu_ListView");
     EXPECT_EQ(browser->slotLabel(0, 0)->size(), QSize(128, 96));
-    EXPECT_EQ(browser->slotLabel(0, 0)->pos(), QPoint(5, 5));   // centred in its 138 x 106 frame
     EXPECT_EQ(browser->currentIndex(), 1);
 
     browser->applyTexts();
     EXPECT_EQ(browser->tabText(0), "<TabSheet1->Caption>");
-    EXPECT_EQ(browser->findChild<QPushButton *>("ListJpgPath_Btn")->text(), "<ListJpgPath_Btn->Caption>");
+    // Too long for one line of the button: on two, nothing lost.
+    EXPECT_EQ(browser->findChild<QPushButton *>("ListJpgPath_Btn")->text().remove(u'\n'), "<ListJpgPath_Btn->Caption>");
     EXPECT_EQ(browser->contextMenu()->actions().at(2)->text(), "<DeleteAllFile1->Caption>");
 }
 
@@ -410,4 +411,63 @@ TEST(SaveDialogs, PreparedAsRequested)
     const auto video = library::ui::makeVideoSaveDialog(nullptr, {1, dir.path(), "Avi_20141111_00001"});
     EXPECT_TRUE(video->selectedNameFilter().endsWith("(*.avi)"));   // Qt folds the double space
     EXPECT_EQ(video->defaultSuffix(), "avi");
+}
+
+// The page fits the height the tab row leaves it, whatever the language's font: in the program's
+// 800 x 136 place, with a tall font (as Chinese, Japanese and Korean have), every frame, the page
+// number, the up-down and the folder button lie inside the sheet, and a caption too long for the
+// button takes two lines that the button is tall enough for (languages_fit_at_1024x768 checks
+// the real captions in their real fonts).
+TEST_F(BrowserFixture, APageFitsTheSheetTheTabRowLeavesIt)
+{
+    for (int pointSize : {9, 11}) {
+        SCOPED_TRACE(pointSize);
+        QFont font = browser->font();
+        font.setPointSize(pointSize);
+        browser->setFont(font);
+        browser->setGeometry(0, 0, 800, 136);
+        browser->show();
+        browser->applyTexts();
+        QWidget *sheet = browser->widget(1);
+        for (QWidget *w : sheet->findChildren<QWidget *>()) {
+            if (w->parentWidget() != sheet)
+                continue;
+            EXPECT_TRUE(sheet->rect().contains(w->geometry())) << w->objectName().toStdString();
+        }
+        // Thumbnails stay whole and centred across.
+        EXPECT_EQ(browser->slotLabel(1, 0)->size(), QSize(128, 96));
+        EXPECT_EQ(browser->slotLabel(1, 0)->x(), 5);
+        // The caption goes on two lines, and the button is tall enough for them.
+        auto *button = browser->findChild<QPushButton *>("ListJpgPath_Btn");
+        EXPECT_EQ(button->text().count(u'\n'), 1);
+        EXPECT_LE(button->fontMetrics().size(Qt::TextShowMnemonic, button->text()).height(), button->height());
+    }
+}
+
+// Two lines where the wider one is narrowest: at a space when there is one, else between
+// characters. A fake font: every character 10 pixels wide.
+TEST(TwoLines, BreaksWhereTheWiderLineIsNarrowest)
+{
+    const widgets::TextWidth tenEach = [](QStringView t) { return int(t.size()) * 10; };
+    struct Row {
+        const char *text;
+        int width;
+        const char *expected;
+    };
+    const Row rows[] = {
+        {"Image Folder", 120, "Image Folder"},              // fits: as it is
+        {"Image Folder", 80, "Image\nFolder"},
+        {"Dossier d'images", 80, "Dossier\nd'images"},
+        {"Pasta de imagens", 100, "Pasta de\nimagens"},    // 80 | 70 beats 50 | 100
+        {"ABCDEFG", 40, "ABCD\nEFG"},                      // no space: between characters
+        {"AB", 10, "A\nB"},
+    };
+    for (const Row &r : rows)
+        EXPECT_EQ(widgets::twoLines(QString::fromUtf8(r.text), r.width, tenEach), QString::fromUtf8(r.expected)) << r.text;
+    // Japanese, 7 characters: 4 and 3.
+    EXPECT_EQ(widgets::twoLines(QStringLiteral("画像フォルダー"), 50, tenEach), QStringLiteral("画像フォ\nルダー"));
+    // A character outside the basic plane is never cut in half.
+    const QString wide = QStringLiteral("A") + QString::fromUcs4(U"\U0001F4C1") + QStringLiteral("B");
+    for (const QString &line : widgets::twoLines(wide, 10, tenEach).split(u'\n'))
+        EXPECT_FALSE(line.front().isLowSurrogate() || line.back().isHighSurrogate());
 }

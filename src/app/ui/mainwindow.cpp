@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "imaging/ui/stillimageview.h"
+#include "widgets/toolbarslider.h"
 
 #include <QActionGroup>
 #include <QButtonGroup>
@@ -14,13 +15,13 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
-#include <QScrollBar>
 #include <QSlider>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
 
 #include <map>
+#include <utility>
 
 namespace app::ui {
 
@@ -70,7 +71,6 @@ const char *const kMainButtonStyle = "QPushButton { border: none; padding: 0; }"
 // reach 535 pixels and cover the other half's bars.
 constexpr QSize kToolIcon{20, 20};
 constexpr int kTrackBarWidth = 64;
-constexpr int kScrollBarWidth = 56;
 constexpr int kComboBoxWidth = 60;
 
 // Live-mode bars sit just below the video in the "Normal" layout until a preset moves them.
@@ -300,7 +300,10 @@ void MainWindow::buildMainButtons()
 void MainWindow::buildToolBars()
 {
     std::map<ControlGroup, QToolBar *> bars;
+    // A label that follows a slider in the table shows the slider's value.
+    widgets::ToolBarSlider *sliderBefore = nullptr;
     for (const ControlRow &row : kControlTable) {
+        widgets::ToolBarSlider *const slider = std::exchange(sliderBefore, nullptr);
         const QString name = text(row.name);
         if (row.kind == ControlKind::ToolBar) {
             auto *bar = new QToolBar(central_);
@@ -356,9 +359,10 @@ void MainWindow::buildToolBars()
             break;
         }
         case ControlKind::ScrollBar: {
-            auto *s = new QScrollBar(Qt::Horizontal, bar);
-            s->setFixedWidth(kScrollBarWidth);
-            w = s;
+            // Split, transparency, reticle sizes and filter parameter: long sliders whose page is
+            // a tenth of the range, their value in the label that follows them in the table.
+            sliderBefore = new widgets::ToolBarSlider(bar);
+            w = sliderBefore;
             break;
         }
         case ControlKind::Label: {
@@ -366,6 +370,8 @@ void MainWindow::buildToolBars()
             auto *l = new QLabel(bar);
             l->setAlignment(Qt::AlignCenter);
             l->setMinimumWidth(l->fontMetrics().horizontalAdvance(QStringLiteral("0000")));
+            if (slider)
+                slider->showValueIn(l);
             w = l;
             break;
         }
@@ -383,6 +389,12 @@ void MainWindow::buildToolBars()
         bar->adjustSize();
         bar->move(kModeToolBarPos);
     }
+    // The reticle bar holds four sliders with their values: its buttons go without padding so
+    // that the bar stays within the Normal window's width.
+    controls_.toolBar(ControlId::Cross_ToolBar)
+        ->setStyleSheet(QStringLiteral("QToolBar { spacing: 1px; padding: 0px; border: none; }"
+                                       "QToolButton { padding: 0px; }"));
+    controls_.toolBar(ControlId::Cross_ToolBar)->adjustSize();
     // The four live-mode buttons are one group: exactly one is down, compare at start. Their
     // bar is 100 pixels wide, so its pictures are drawn a little smaller.
     QToolBar *change = controls_.toolBar(ControlId::ChangeMode_ToolBar);

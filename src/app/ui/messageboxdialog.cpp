@@ -3,9 +3,14 @@
 #include "app/messageboxlayout.h"
 #include "widgets/dialogframe.h"
 
+#include <QApplication>
+#include <QEvent>
+#include <QEventLoop>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
+#include <QTimer>
+#include <QWindow>
 
 namespace app::ui {
 namespace {
@@ -16,6 +21,37 @@ constexpr int kTextLeft = 64;
 constexpr int kTextTop = 20;
 constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 25;
+// How long a box waits for the window it speaks for to come on the screen. A window manager maps
+// a window within a few event-loop turns; the bound only keeps a window that never comes (a
+// window manager that died) from holding the question back for good.
+constexpr int kExposeWaitMs = 3000;
+
+// Runs the event loop, without user input, until `window` is exposed or the bound has passed.
+// UI thread. True when the window is exposed.
+bool waitUntilExposed(QWindow *window)
+{
+    if (window->isExposed())
+        return true;
+    struct ExposeWatch final : QObject {
+        QEventLoop loop;
+        QWindow *watched = nullptr;
+        bool eventFilter(QObject *object, QEvent *event) override
+        {
+            if (object == watched && (event->type() == QEvent::Expose || event->type() == QEvent::Hide))
+                QTimer::singleShot(0, &loop, [this] {
+                    if (watched->isExposed() || !watched->isVisible())
+                        loop.quit();
+                });
+            return false;
+        }
+    } watch;
+    watch.watched = window;
+    window->installEventFilter(&watch);
+    QTimer::singleShot(kExposeWaitMs, &watch.loop, &QEventLoop::quit);
+    watch.loop.exec(QEventLoop::ExcludeUserInputEvents);
+    window->removeEventFilter(&watch);
+    return window->isExposed();
+}
 
 } // namespace
 
@@ -100,10 +136,55 @@ void MessageBoxDialog::prepare(const QString &text, const QString &caption, bool
         icons_[i]->setVisible(i == icon);
 }
 
+void MessageBoxDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // After the frame's own centring on the parent: the window that asks may be another one.
+    if (asking_)
+        widgets::centreOn(*this, asking_);
+}
+
+bool MessageBoxDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    // The window manager may still settle the window that asks just after mapping it (its frame
+    // arrives): the box stays centred on it.
+    if (watched == asking_ && event->type() == QEvent::Move && isVisible())
+        widgets::centreOn(*this, asking_);
+    return QDialog::eventFilter(watched, event);
+}
+
+QWidget *MessageBoxDialog::windowThatAsks() const
+{
+    QWidget *modal = QApplication::activeModalWidget();
+    if (modal && modal != this && modal->isVisible())
+        return modal;
+    QWidget *parent = parentWidget() ? parentWidget()->window() : nullptr;
+    return parent && parent->isVisible() ? parent : nullptr;
+}
+
 int MessageBoxDialog::show(const QString &text, const QString &caption, bool withCancel, int icon)
 {
     prepare(text, caption, withCancel, icon);
+    QWidget *owner = windowThatAsks();
+    // Asked from a dialog's show (the ruler settings' monitor-width question): its window may not
+    // be mapped yet. The box waits for it, so that it opens above a window that is there.
+    if (owner && owner->windowHandle() && !waitUntilExposed(owner->windowHandle()))
+        owner = owner->isVisible() ? owner : windowThatAsks();
+    // Transient for the window that asks, so the window manager keeps it above that window, and
+    // centred on it when shown (showEvent).
+    QWidget *const home = parentWidget() ? parentWidget()->window() : nullptr;
+    asking_ = owner ? owner : home;
+    winId();
+    if (asking_ && asking_->windowHandle())
+        windowHandle()->setTransientParent(asking_->windowHandle());
+    if (asking_)
+        asking_->installEventFilter(this);
     const int result = exec();
+    if (asking_)
+        asking_->removeEventFilter(this);
+    if (home && home->windowHandle())
+        windowHandle()->setTransientParent(home->windowHandle());
+    asking_ = nullptr;
     return result == kResultOk ? kResultOk : kResultCancel;
 }
 

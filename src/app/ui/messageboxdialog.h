@@ -9,8 +9,12 @@ class QPushButton;
 
 namespace app::ui {
 
-// TMessageBoxDlg: icon, text, OK and an optional Cancel, laid out by app::layoutMessageBox. Shown
-// centred on its parent (the main window), or on the screen without one.
+// TMessageBoxDlg: icon, text, OK and an optional Cancel, laid out by app::layoutMessageBox.
+// A box speaks for the window that asks: the open modal dialog (the ruler settings asking for the
+// monitor width), else the main window it was made for. It is shown only once that window is on
+// the screen (mapped and exposed), as a transient of it for the time it is open (so the window
+// manager keeps it above that window), and centred on it at every showing. A box shown for a
+// window that is still being mapped could stay unmapped: invisible, yet modal.
 class MessageBoxDialog final : public QDialog, public MessagePresenter
 {
     Q_OBJECT
@@ -30,7 +34,14 @@ public:
     QPushButton *cancelButton() const { return cancel_; }
     int visibleIcon() const;
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    // The modal dialog on top, else the parent; null when neither is shown.
+    QWidget *windowThatAsks() const;
+    QWidget *asking_ = nullptr;   // the window the open box speaks for
     QLabel *icons_[4] = {};
     QLabel *text_ = nullptr;
     QPushButton *ok_ = nullptr;

@@ -12,6 +12,7 @@
 #include "platform/picturecodec.h"
 #include "state/appstate.h"
 #include "state/usersettings.h"
+#include "widgets/toolbarslider.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -19,6 +20,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QSignalBlocker>
+
+#include <algorithm>
 
 namespace imaging::ui {
 
@@ -42,11 +45,14 @@ CompareController::CompareController(feature::ui::FeatureContext context, Overla
     Controls &c = ctx_.controls;
     QAbstractSlider *transparency = c.slider(ControlId::CompareTB_TransparentSB);
     transparency->setRange(0, kTransparencySteps);
-    transparency->setPageStep(1);
     transparency->setEnabled(false);
     QAbstractSlider *split = c.slider(ControlId::CompareTB_SideRatioSB);
     split->setRange(0, 0);
     split->setEnabled(false);
+    // Both read as a share: how much of the picture is the reference, how opaque it is.
+    for (QAbstractSlider *s : {transparency, split})
+        if (auto *shown = qobject_cast<widgets::ToolBarSlider *>(s))
+            shown->setValueText(widgets::ToolBarSlider::ValueText::Percent);
     c.widget(ControlId::CompareTB_WinImg_Mode)->setEnabled(false);
     c.widget(ControlId::CompareTB_CombineNone)->setEnabled(false);
 
@@ -156,6 +162,8 @@ void CompareController::CompareTB_SplitClick(CompareMode mode)
     {
         const QSignalBlocker quietSplit(split), quietTransparency(transparency);
         split->setRange(0, model_.split.maximum);
+        // An arrow key moves the split by a hundredth of the range (a page is a tenth).
+        split->setSingleStep(std::max(1, model_.split.maximum / 100));
         split->setValue(model_.split.position);
         transparency->setValue(transparency->maximum());
     }

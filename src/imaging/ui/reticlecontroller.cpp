@@ -39,7 +39,6 @@ ReticleController::ReticleController(feature::ui::FeatureContext context, Overla
         QAbstractSlider *slider = c.slider(kFigureSliders[f]);
         slider->setRange(0, 0);
         slider->setSingleStep(2);
-        slider->setPageStep(2);
         connect(c.button(kFigureButtons[f]), &QAbstractButton::clicked, this, [this, f] { CrossTB_FigureClick(f); });
         connect(slider, &QAbstractSlider::valueChanged, this, [this, f](int position) { CrossTB_SliderChange(f, position); });
     }
@@ -65,9 +64,17 @@ void ReticleController::CrossTB_Command()
 
 void ReticleController::CrossTB_FigureClick(int figure)
 {
-    reticle_.down[std::size_t(figure)] = ctx_.controls.isDown(kFigureButtons[figure]);
+    const std::size_t f = std::size_t(figure);
+    reticle_.down[f] = ctx_.controls.isDown(kFigureButtons[figure]);
+    QAbstractSlider *slider = ctx_.controls.slider(kFigureSliders[figure]);
+    if (reticle_.down[f])
+        reticle_.sizes[f] = imaging::reticleStartSize(reticle_.sizes[f], slider->maximum());
+    {
+        // The slider follows the size; one redraw below.
+        const QSignalBlocker quiet(slider);
+        slider->setValue(reticle_.sizes[f]);
+    }
     CrossTB_Command();
-    ctx_.controls.slider(kFigureSliders[figure])->setValue(reticle_.sizes[std::size_t(figure)]);
 }
 
 void ReticleController::CrossTB_SliderChange(int figure, int position)

@@ -6,10 +6,12 @@
 #include "library/trash.h"
 #include "platform/diagnosticslog.h"
 #include "platform/mediaworker.h"
+#include "widgets/textfit.h"
 
 #include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QDir>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -19,8 +21,11 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QStyle>
 #include <QToolButton>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace library::ui {
 
@@ -28,7 +33,14 @@ namespace {
 
 constexpr const char *kPrefixes[3] = {"Bmp", "Jpg", "Avi"};
 constexpr int kFrameWidth = 138;
-constexpr int kFrameHeight = 106;
+constexpr int kFrameHeight = 106;   // at most: a shorter sheet gets shorter frames
+// The column right of the frames: page number, up-down and folder button, one below the other.
+constexpr int kColumnLeft = 706;
+constexpr int kColumnWidth = 88;
+constexpr int kUpDownWidth = 48;
+constexpr int kUpDownHeight = 24;
+constexpr int kGap = 4;
+constexpr qreal kSmallestPointSize = 6.0;
 
 // Two grabs at once: a page of broken or growing videos, each failing only at the grabber's
 // timeout, fills in about half the time; more would crowd the processors the camera preview needs.
@@ -114,26 +126,21 @@ void ThumbnailBrowserWidget::buildPage(int kind)
     for (int s = 0; s < kSlotsPerPage; ++s) {
         auto *frame = new QLabel(sheet);
         frame->setObjectName(QStringLiteral("%1_Frame%2").arg(prefix).arg(s + 1));
-        frame->setGeometry(4 + s * (kFrameWidth + 2), 2, kFrameWidth, kFrameHeight);
         frame->setFrameShape(QFrame::StyledPanel);
         auto *thumb = new QLabel(frame);
         thumb->setObjectName(QStringLiteral("%1_Image%2").arg(prefix).arg(s + 1));
-        thumb->setGeometry((kFrameWidth - kThumbnailSize.width()) / 2, (kFrameHeight - kThumbnailSize.height()) / 2,
-                           kThumbnailSize.width(), kThumbnailSize.height());
         thumb->setAlignment(Qt::AlignCenter);
         thumb->installEventFilter(this);
         slots_[kind][s] = thumb;
     }
     auto *num = new QLabel(pageLabel(0, 0), sheet);
     num->setObjectName(prefix + QStringLiteral("Num_Label"));
-    num->setGeometry(708, 4, 84, 20);
     num->setAlignment(Qt::AlignCenter);
     numberLabels_[kind] = num;
 
     // A horizontal up-down control: the left half turns back, the right half forward.
     auto *upDown = new QWidget(sheet);
     upDown->setObjectName(QStringLiteral("List%1_UpDown").arg(prefix));
-    upDown->setGeometry(726, 34, 48, 24);
     auto *row = new QHBoxLayout(upDown);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
@@ -149,11 +156,62 @@ void ThumbnailBrowserWidget::buildPage(int kind)
 
     auto *pathBtn = new QPushButton(sheet);
     pathBtn->setObjectName(QStringLiteral("List%1Path_Btn").arg(prefix));
-    pathBtn->setGeometry(708, 74, 84, 28);
     connect(pathBtn, &QPushButton::clicked, this, [this, kind] { chooseFolder(kind); });
     pathButtons_[kind] = pathBtn;
 
     addTab(sheet, QString());
+    sheet->installEventFilter(this);
+    layoutPage(kind);
+}
+
+void ThumbnailBrowserWidget::layoutPage(int kind)
+{
+    QWidget *sheet = widget(kind);
+    const int height = sheet->height();
+    // Frames from the top, one pixel clear of the bottom, never shorter than a thumbnail.
+    const int frameHeight = std::clamp(height - 3, kThumbnailSize.height() + 4, kFrameHeight);
+    for (int s = 0; s < kSlotsPerPage; ++s) {
+        QLabel *thumb = slots_[kind][s];
+        auto *frame = static_cast<QWidget *>(thumb->parent());
+        frame->setGeometry(4 + s * (kFrameWidth + 2), 2, kFrameWidth, frameHeight);
+        thumb->setGeometry((kFrameWidth - kThumbnailSize.width()) / 2, (frameHeight - kThumbnailSize.height()) / 2,
+                           kThumbnailSize.width(), kThumbnailSize.height());
+    }
+
+    QLabel *num = numberLabels_[kind];
+    const int numHeight = num->fontMetrics().height() + 2;
+    num->setGeometry(kColumnLeft, 2, kColumnWidth, numHeight);
+    const int upDownTop = num->geometry().bottom() + 1 + kGap;
+    upDowns_[kind]->setGeometry(kColumnLeft + (kColumnWidth - kUpDownWidth) / 2, upDownTop, kUpDownWidth, kUpDownHeight);
+
+    // The caption on one line, else on two, else on two in a smaller font (a long single word).
+    QPushButton *button = pathButtons_[kind];
+    const int textRoom = kColumnWidth - button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+    QFont font = sheet->font();
+    QString shown;
+    for (;;) {
+        const QFontMetrics metrics(font);
+        shown = widgets::twoLines(pathCaptions_[kind], textRoom,
+                                  [&metrics](QStringView text) { return metrics.horizontalAdvance(text.toString()); });
+        if (metrics.size(Qt::TextShowMnemonic, shown).width() <= textRoom || font.pointSizeF() <= kSmallestPointSize)
+            break;
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    }
+    button->setFont(font);
+    button->setText(shown);
+    const QFontMetrics fm(font);
+    const int buttonTop = upDownTop + kUpDownHeight + kGap;
+    const int wanted = std::max(28, fm.size(Qt::TextShowMnemonic, shown).height() + 10);
+    button->setGeometry(kColumnLeft, buttonTop, kColumnWidth, std::max(24, std::min(wanted, height - 1 - buttonTop)));
+}
+
+void ThumbnailBrowserWidget::changeEvent(QEvent *event)
+{
+    QTabWidget::changeEvent(event);
+    // A new language's font: the captions are measured again.
+    if (event->type() == QEvent::FontChange)
+        for (int kind = 0; kind < count(); ++kind)
+            layoutPage(kind);
 }
 
 void ThumbnailBrowserWidget::showSlot(int kind, int slot, const QString &path)
@@ -339,6 +397,10 @@ void ThumbnailBrowserWidget::activateSlot(int kind, int slot)
 bool ThumbnailBrowserWidget::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
+    if (type == QEvent::Resize)
+        for (int kind = 0; kind < count(); ++kind)
+            if (widget(kind) == watched)
+                layoutPage(kind);
     if (type != QEvent::MouseButtonDblClick && type != QEvent::ContextMenu && type != QEvent::MouseButtonPress)
         return QTabWidget::eventFilter(watched, event);
     for (int kind = 0; kind < 3; ++kind)
@@ -466,7 +528,8 @@ void ThumbnailBrowserWidget::applyTexts()
 {
     for (int kind = 0; kind < 3; ++kind) {
         setTabText(kind, deps_.text(widget(kind)->objectName() + QStringLiteral("->Caption")));
-        pathButtons_[kind]->setText(deps_.text(pathButtons_[kind]->objectName() + QStringLiteral("->Caption")));
+        pathCaptions_[kind] = deps_.text(pathButtons_[kind]->objectName() + QStringLiteral("->Caption"));
+        layoutPage(kind);
         upDowns_[kind]->setToolTip(deps_.text(upDowns_[kind]->objectName() + QStringLiteral("->Hint")));
     }
     for (QAction *a : menu_->actions())

@@ -146,9 +146,14 @@ Q_SIGNALS:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void buildPage(int kind);
+    // Places a page's frames and its right-hand column in the height its sheet has: the tab row
+    // above takes the height its language's font needs (taller for Chinese, Japanese, Korean),
+    // and a folder button caption too long for one line goes on two.
+    void layoutPage(int kind);
     void onCurrentChanged(int page);
     void showSlot(int kind, int slot, const QString &path);
     void showUnreadable(int kind, int slot, const QString &path, const platform::DecodedPicture &why);
@@ -169,6 +174,7 @@ private:
     std::array<QLabel *, 3> numberLabels_{};
     std::array<QWidget *, 3> upDowns_{};
     std::array<QPushButton *, 3> pathButtons_{};
+    std::array<QString, 3> pathCaptions_;   // as the language has them; the buttons may show two lines
     QMenu *menu_ = nullptr;
     int contextKind_ = -1;
     QString contextPath_;

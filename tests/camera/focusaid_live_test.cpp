@@ -99,21 +99,25 @@ TEST(VirtualCameraFocus, TheSweepPeaksAtFiftyOnTheShownFrames)
     EXPECT_DOUBLE_EQ(stack.analysis()->best, score[5]);
 }
 
-TEST(VirtualCameraFocus, PeakingMarksTheTenthDivisionsWhenSharpAndFewAtTheEndOfTheRange)
+TEST(VirtualCameraFocus, PeakingMarksTheTenthDivisionsWhenSharpAndFewAtEighty)
 {
+    // On the frames the video area shows, at its default 400 x 300 and at the camera's own size.
     SKIP_WITHOUT_GST_PLUGINS();
-    FocusStack stack;
-    camera::FocusAidSettings s;
-    s.peaking = true;
-    ASSERT_TRUE(stack.start(s, QSize(640, 480)));
-    ASSERT_TRUE(stack.focusTo(50));
-    auto a = stack.analysis();
-    ASSERT_TRUE(a && a->marks);
-    EXPECT_GE(micrometer::tenthDivisionEdges(a->marks->peaking).share(), 0.9);
-    ASSERT_TRUE(stack.focusTo(100));
-    a = stack.analysis();
-    ASSERT_TRUE(a && a->marks);
-    EXPECT_LT(micrometer::tenthDivisionEdges(a->marks->peaking).share(), 0.1);
+    for (const QSize shown : {QSize(400, 300), QSize(640, 480)}) {
+        FocusStack stack;
+        camera::FocusAidSettings s;
+        s.peaking = true;
+        ASSERT_TRUE(stack.start(s, shown));
+        ASSERT_TRUE(stack.focusTo(50));
+        auto a = stack.analysis();
+        ASSERT_TRUE(a && a->marks);
+        EXPECT_EQ(a->size, shown);
+        EXPECT_GE(micrometer::tenthDivisionEdges(a->marks->peaking).share(), 0.9) << shown.width();
+        ASSERT_TRUE(stack.focusTo(80));
+        a = stack.analysis();
+        ASSERT_TRUE(a && a->marks);
+        EXPECT_LT(micrometer::tenthDivisionEdges(a->marks->peaking).share(), 0.1) << shown.width();
+    }
 }
 
 TEST(VirtualCameraFocus, ThePreEncodedMjpegSourceIsEncodedAgainAtTheNewFocus)

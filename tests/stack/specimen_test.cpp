@@ -22,9 +22,11 @@ TEST(Specimen, FlatAtFocusFiftyIsTodaysPictureExactly)
 
 TEST(Specimen, BlurSigmaGrowsInProportionToTheFocusDistanceAndThePictureWidth)
 {
-    const std::array<std::array<double, 3>, 4> table{{{1600, 10, 1.0}, {1600, -40, 4.0}, {800, 10, 0.5}, {640, 0, 0.0}}};
+    // 0.04 divisions a unit, a division being width / 128 pixels: 0.5 px a unit at 1600.
+    const std::array<std::array<double, 3>, 6> table{
+        {{1600, 10, 5.0}, {1600, -40, 20.0}, {800, 10, 2.5}, {640, 30, 6.0}, {400, -30, 3.75}, {640, 0, 0.0}}};
     for (const auto &[width, distance, sigma] : table)
-        EXPECT_DOUBLE_EQ(platform::specimenBlurSigma(int(width), distance), sigma) << width << " " << distance;
+        EXPECT_NEAR(platform::specimenBlurSigma(int(width), distance), sigma, 1e-12) << width << " " << distance;
 }
 
 TEST(Specimen, FlatSpecimenIsSharpestAtFiftyAndBlursAlikeEitherSide)

@@ -231,7 +231,7 @@ QImage drawSpecimen(int width, int height) { return paintSpecimenPicture(width, 
 double specimenHeight(SpecimenRelief relief, double xFraction)
 {
     if (relief == SpecimenRelief::Tilted)
-        return 10.0 + 80.0 * xFraction;
+        return 30.0 + 40.0 * xFraction;
     return kSpecimenFocusSharp;
 }
 

@@ -164,7 +164,7 @@ void BM_ThirtyFramesPeakMemory(benchmark::State &state)
         const double t = double(i) / (kFrames - 1);
         const platform::SpecimenPlacement place{0.99 + 0.02 * t, 10 * t, -5 * t};
         platform::writeBmpFile(dir.filePath(QStringLiteral("frame_%1.bmp").arg(i, 2, 10, QLatin1Char('0'))),
-                               platform::Bitmap(renderer.atFocus(10 + 80 * t, place)));
+                               platform::Bitmap(renderer.atFocus(30 + 40 * t, place)));
     }
     ChildRun o;
     for (auto _ : state)

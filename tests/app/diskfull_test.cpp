@@ -6,7 +6,7 @@
 #include "imaging/ui/stillimagecontroller.h"
 #include "library/ui/thumbnailbrowserwidget.h"
 #include "platform/aviwriter.h"
-#include "platform/gst/gstaviwriter.h"
+#include "platform/mediafiles.h"
 #include "platform/picturecodec.h"
 #include "tools/imagestovideoconverter.h"
 #include "tools/ui/automationcontroller.h"
@@ -101,7 +101,7 @@ TEST_P(FullDisk, VideoToImagesEndsAtTheFullDiskKeepingTheWholeFiles)
     // A clip of 20 frames, 320 x 240, two seconds, on a disk with room.
     const QString clip = p.shell().paths().defListPath[state::kListAvi] + QStringLiteral("/clip.avi");
     {
-        std::unique_ptr<platform::AviWriter> writer = platform::createAviWriter({clip, 100, {}});
+        std::unique_ptr<platform::AviWriter> writer = p.system->services().files.createAviWriter({clip, 100, {}});
         for (int i = 0; i < 20; ++i)
             ASSERT_EQ(writer->addFrame(platform::Bitmap(320, 240, platform::rgbColor(i * 10, 100, 50))),
                       platform::FrameWrite::Written);

@@ -6,8 +6,10 @@
 #include "app/ui/shell.h"
 
 #include "wholeprogram.h"
+#include "../camera/micrometeredges.h"
 #include "../measure/profileminima.h"
 
+#include "camera/focusaidanalyzer.h"
 #include "camera/ui/cameracontroller.h"
 #include "camera/ui/focusaidcontroller.h"
 #include "camera/ui/guideoverlay.h"
@@ -174,6 +176,32 @@ TEST(FocusAids, TheRectangleToolMeasuresWhereTheUserDrags)
     region->click();
     QTest::mouseClick(&video, Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
     EXPECT_TRUE(p.aids().settings().region.isEmpty());
+}
+
+TEST(FocusAids, PeakingInTheDefaultVideoAreaMarksTheSharpMicrometerAndLittleAtEighty)
+{
+    // The window as it opens: the live picture shown at 400 x 300. Peaking from the bar marks the
+    // tenth-division lines when they are sharp and leaves them bare thirty focus steps away.
+    Program p;
+    ASSERT_TRUE(p.connect());
+    p.shell().controls().button(C::FocusTB_Peaking)->click();
+    const auto share = [&p]() -> double {
+        const auto a = std::dynamic_pointer_cast<const camera::FocusAidAnalysis>(p.cam().latestFrame().analysis);
+        if (!a || !a->marks)
+            return -1;
+        EXPECT_EQ(a->size, QSize(400, 300));
+        return micrometer::tenthDivisionEdges(a->marks->peaking).share();
+    };
+    ASSERT_TRUE(p.focusTo(50));
+    EXPECT_GE(share(), 0.9);
+    const int sharpTint = countColour(p.video().grabVideo(), 0xFF0000);
+    ASSERT_TRUE(p.focusTo(80));
+    const double blurred = share();
+    EXPECT_GE(blurred, 0.0);
+    EXPECT_LT(blurred, 0.1);
+    // On the whole picture the tint falls to under a fifth: what stays is on the particles' dark
+    // rims, which are several divisions wide.
+    EXPECT_LT(countColour(p.video().grabVideo(), 0xFF0000), sharpTint / 5);
 }
 
 TEST(FocusAids, PeakingAndZebraAreShownButNeverInASnapshotOrARecording)

@@ -99,21 +99,25 @@ TEST(VirtualCameraFocus, TheSweepPeaksAtFiftyOnTheShownFrames)
     EXPECT_DOUBLE_EQ(stack.analysis()->best, score[5]);
 }
 
-TEST(VirtualCameraFocus, PeakingMarksTheTenthDivisionsWhenSharpAndFewAtTheEndOfTheRange)
+TEST(VirtualCameraFocus, PeakingMarksTheTenthDivisionsWhenSharpAndFewAtEighty)
 {
+    // On the frames the video area shows, at its default 400 x 300 and at the camera's own size.
     SKIP_WITHOUT_GST_PLUGINS();
-    FocusStack stack;
-    camera::FocusAidSettings s;
-    s.peaking = true;
-    ASSERT_TRUE(stack.start(s, QSize(640, 480)));
-    ASSERT_TRUE(stack.focusTo(50));
-    auto a = stack.analysis();
-    ASSERT_TRUE(a && a->marks);
-    EXPECT_GE(micrometer::tenthDivisionEdges(a->marks->peaking).share(), 0.9);
-    ASSERT_TRUE(stack.focusTo(100));
-    a = stack.analysis();
-    ASSERT_TRUE(a && a->marks);
-    EXPECT_LT(micrometer::tenthDivisionEdges(a->marks->peaking).share(), 0.1);
+    for (const QSize shown : {QSize(400, 300), QSize(640, 480)}) {
+        FocusStack stack;
+        camera::FocusAidSettings s;
+        s.peaking = true;
+        ASSERT_TRUE(stack.start(s, shown));
+        ASSERT_TRUE(stack.focusTo(50));
+        auto a = stack.analysis();
+        ASSERT_TRUE(a && a->marks);
+        EXPECT_EQ(a->size, shown);
+        EXPECT_GE(micrometer::tenthDivisionEdges(a->marks->peaking).share(), 0.9) << shown.width();
+        ASSERT_TRUE(stack.focusTo(80));
+        a = stack.analysis();
+        ASSERT_TRUE(a && a->marks);
+        EXPECT_LT(micrometer::tenthDivisionEdges(a->marks->peaking).share(), 0.1) << shown.width();
+    }
 }
 
 TEST(VirtualCameraFocus, ThePreEncodedMjpegSourceIsEncodedAgainAtTheNewFocus)
@@ -133,8 +137,8 @@ TEST(VirtualCameraFocus, ThePreEncodedMjpegSourceIsEncodedAgainAtTheNewFocus)
 
 TEST(VirtualCameraFocus, OnTheTiltedSpecimenTheSharpBandFollowsTheFocusControl)
 {
-    // The tilted slide is 10 high at its left edge and 90 at its right: turning the live focus
-    // to 20 makes the left part the sharp one, to 80 the right part, as a live focus stack needs.
+    // The tilted slide is 30 high at its left edge and 70 at its right: turning the live focus
+    // to 35 makes the left part the sharp one, to 65 the right part, as a live focus stack needs.
     SKIP_WITHOUT_GST_PLUGINS();
     FocusStack stack(QStringLiteral("tilted"));
     camera::FocusAidSettings s;
@@ -149,13 +153,13 @@ TEST(VirtualCameraFocus, OnTheTiltedSpecimenTheSharpBandFollowsTheFocusControl)
         return a && a->score ? *a->score : -1.0;
     };
     const QRectF left(0.05, 0.1, 0.25, 0.8), right(0.7, 0.1, 0.25, 0.8);
-    ASSERT_TRUE(stack.focusTo(20));
-    const double leftAt20 = scoreOf(left), rightAt20 = scoreOf(right);
-    ASSERT_TRUE(stack.focusTo(80));
-    const double leftAt80 = scoreOf(left), rightAt80 = scoreOf(right);
-    EXPECT_GT(leftAt20, 2 * rightAt20);
-    EXPECT_GT(rightAt80, 2 * leftAt80);
-    EXPECT_GT(leftAt20, 2 * leftAt80);
+    ASSERT_TRUE(stack.focusTo(35));
+    const double leftAt35 = scoreOf(left), rightAt35 = scoreOf(right);
+    ASSERT_TRUE(stack.focusTo(65));
+    const double leftAt65 = scoreOf(left), rightAt65 = scoreOf(right);
+    EXPECT_GT(leftAt35, 2 * rightAt35);
+    EXPECT_GT(rightAt65, 2 * leftAt65);
+    EXPECT_GT(leftAt35, 2 * leftAt65);
 }
 
 TEST(VirtualCameraFocus, TheHistogramAndZebraOfAnOverexposedPictureAgree)

@@ -163,26 +163,19 @@ TEST(FocusSweep, TheScorePeaksAtFiftyAndFallsOnBothSides)
     }
 }
 
-TEST(FocusPeaking, MarksTheTenthDivisionEdgesWhenSharpAndFewAtTheEndsOfTheRange)
+TEST(FocusPeaking, MarksTheTenthDivisionEdgesWhenSharpAndFewFromTwentyStepsAway)
 {
-    // The specimen's blur is 0.04 px per focus unit at 640 pixels (sigma 2 px at 0 and 100):
-    // shown at 640 x 480 or larger, the ends of the range leave no edge above the threshold. At
-    // 400 x 300 the lines are thinner than a shown pixel and every blur the control reaches
-    // still leaves them edges, so only the sharp side is asked there.
-    struct Row {
-        QSize shown;
-        bool endsFew;
-    };
-    for (const Row &r : {Row{QSize(400, 300), false}, Row{QSize(640, 480), true}, Row{QSize(1280, 960), true}}) {
-        const QSize shown = r.shown;
+    // The specimen's blur is 0.04 divisions per focus step (sigma 4 px at 20 steps, 6 px at 30 on
+    // the 640 pixels drawn): at every shown size, from the default 400 x 300 up, peaking tells the
+    // sharp lines from the blurred ones on either side of 50. (Ten steps away, 640 x 480 and larger
+    // show no edge left; 400 x 300, where a shown pixel is 1.6 drawn ones, still shows them all.)
+    for (const QSize shown : {QSize(400, 300), QSize(640, 480), QSize(1280, 960)}) {
         BitPlane sharp(shown.width(), shown.height());
         laplacianPass(shownSpecimen(50, shown), QRect(QPoint(0, 0), shown), kPeakingThreshold, &sharp);
         const micrometer::EdgeCount atFifty = micrometer::tenthDivisionEdges(sharp);
         EXPECT_GT(atFifty.total, 100) << shown.width();
         EXPECT_GE(atFifty.share(), 0.9) << shown.width();
-        if (!r.endsFew)
-            continue;
-        for (int focus : {0, 100}) {
+        for (int focus : {30, 70, 20, 80, 0, 100}) {
             BitPlane blurred(shown.width(), shown.height());
             laplacianPass(shownSpecimen(focus, shown), QRect(QPoint(0, 0), shown), kPeakingThreshold, &blurred);
             EXPECT_LT(micrometer::tenthDivisionEdges(blurred).share(), 0.1) << shown.width() << " focus " << focus;

@@ -22,9 +22,11 @@ TEST(Specimen, FlatAtFocusFiftyIsTodaysPictureExactly)
 
 TEST(Specimen, BlurSigmaGrowsInProportionToTheFocusDistanceAndThePictureWidth)
 {
-    const std::array<std::array<double, 3>, 4> table{{{1600, 10, 1.0}, {1600, -40, 4.0}, {800, 10, 0.5}, {640, 0, 0.0}}};
+    // 0.04 divisions a unit, a division being width / 128 pixels: 0.5 px a unit at 1600.
+    const std::array<std::array<double, 3>, 6> table{
+        {{1600, 10, 5.0}, {1600, -40, 20.0}, {800, 10, 2.5}, {640, 30, 6.0}, {400, -30, 3.75}, {640, 0, 0.0}}};
     for (const auto &[width, distance, sigma] : table)
-        EXPECT_DOUBLE_EQ(platform::specimenBlurSigma(int(width), distance), sigma) << width << " " << distance;
+        EXPECT_NEAR(platform::specimenBlurSigma(int(width), distance), sigma, 1e-12) << width << " " << distance;
 }
 
 TEST(Specimen, FlatSpecimenIsSharpestAtFiftyAndBlursAlikeEitherSide)
@@ -41,27 +43,27 @@ TEST(Specimen, FlatSpecimenIsSharpestAtFiftyAndBlursAlikeEitherSide)
 
 TEST(Specimen, TiltedSpecimenIsSharpWhereItsHeightMeetsTheFocus)
 {
-    // Height 10 at the left edge, 90 at the right: focus 20 is sharp near x = 1/8 of the width,
-    // focus 80 near 7/8.
-    EXPECT_DOUBLE_EQ(platform::specimenHeight(SpecimenRelief::Tilted, 0.0), 10.0);
-    EXPECT_DOUBLE_EQ(platform::specimenHeight(SpecimenRelief::Tilted, 0.125), 20.0);
+    // Height 30 at the left edge, 70 at the right: focus 35 is sharp near x = 1/8 of the width,
+    // focus 65 near 7/8.
+    EXPECT_DOUBLE_EQ(platform::specimenHeight(SpecimenRelief::Tilted, 0.0), 30.0);
+    EXPECT_DOUBLE_EQ(platform::specimenHeight(SpecimenRelief::Tilted, 0.125), 35.0);
     EXPECT_DOUBLE_EQ(platform::specimenHeight(SpecimenRelief::Flat, 0.9), 50.0);
     platform::SpecimenRenderer r(640, 480, SpecimenRelief::Tilted);
-    const platform::Bitmap near(r.atFocus(20)), far(r.atFocus(80));
+    const platform::Bitmap near(r.atFocus(35)), far(r.atFocus(65));
     const QRect left(40, 150, 80, 120), right(520, 150, 80, 120);   // the micrometer's ends
     EXPECT_GT(stack::laplacianEnergy(near, left), 4 * stack::laplacianEnergy(far, left));
     EXPECT_GT(stack::laplacianEnergy(far, right), 4 * stack::laplacianEnergy(near, right));
     const std::vector<float> heights = platform::specimenHeightMap(640, 480, SpecimenRelief::Tilted);
     ASSERT_EQ(heights.size(), 640u * 480u);
-    EXPECT_NEAR(heights[0], 10.0 + 80.0 * 0.5 / 640, 1e-4);            // the first column's centre
-    EXPECT_NEAR(heights[640 * 479 + 639], 90.0 - 80.0 * 0.5 / 640, 1e-4);
+    EXPECT_NEAR(heights[0], 30.0 + 40.0 * 0.5 / 640, 1e-4);            // the first column's centre
+    EXPECT_NEAR(heights[640 * 479 + 639], 70.0 - 40.0 * 0.5 / 640, 1e-4);
 }
 
 TEST(Specimen, AllInFocusIsSharperThanEveryFocusAndAShiftMovesItByWholePixels)
 {
     platform::SpecimenRenderer r(640, 480, SpecimenRelief::Tilted);
     const platform::Bitmap sharp(r.allInFocus());
-    for (int focus : {10, 50, 90})
+    for (int focus : {30, 50, 70})
         EXPECT_GT(stack::laplacianEnergy(sharp), stack::laplacianEnergy(platform::Bitmap(r.atFocus(focus)))) << focus;
     const QImage moved = r.allInFocus({1.0, 7, -3});
     EXPECT_EQ(moved.copy(107, 97, 400, 300), sharp.image().copy(100, 100, 400, 300));

@@ -54,7 +54,7 @@ platform::PictureMetadata calibration(QSize picture)
     return measure::toMetadata(*measure::packetFor(scale, picture, {}, 0, 0));
 }
 
-// Five frames of the tilted specimen, focus 20 to 80, breathing and drifting; the middle one (the
+// Five frames of the tilted specimen, focus 35 to 65, breathing and drifting; the middle one (the
 // reference) lies exactly where the calibration was made. Written as the program writes a
 // snapshot with a scale: JPEG at quality 90 with EXIF resolution and the XMP packet.
 void writeStack(const QString &folder, QSize size)
@@ -62,7 +62,7 @@ void writeStack(const QString &folder, QSize size)
     platform::SpecimenRenderer renderer(size.width(), size.height(), platform::SpecimenRelief::Tilted);
     const platform::SpecimenPlacement places[] = {{0.99, 3, -2}, {0.995, -2, 1}, {1.0, 0, 0}, {1.005, 4, 2}, {1.01, -3, 5}};
     for (int i = 0; i < 5; ++i) {
-        const platform::Bitmap frame(renderer.atFocus(20 + 15 * i, places[i]));
+        const platform::Bitmap frame(renderer.atFocus(35 + 7.5 * i, places[i]));
         const QString path = folder + QStringLiteral("/Jpg_20141111_%1.jpg").arg(i + 1, 5, 10, QLatin1Char('0'));
         ASSERT_TRUE(platform::writeJpegFile(path, frame, 90, calibration(size)).ok());
     }

@@ -20,7 +20,7 @@ std::vector<platform::Bitmap> smallStack(int frames, QSize size = {320, 240})
     platform::SpecimenRenderer r(size.width(), size.height(), platform::SpecimenRelief::Tilted);
     std::vector<platform::Bitmap> out;
     for (int i = 0; i < frames; ++i)
-        out.emplace_back(r.atFocus(20 + 60.0 * i / std::max(frames - 1, 1), {1.0 + 0.004 * i, 1.5 * i, -double(i)}));
+        out.emplace_back(r.atFocus(35 + 30.0 * i / std::max(frames - 1, 1), {1.0 + 0.004 * i, 1.5 * i, -double(i)}));
     return out;
 }
 

@@ -231,11 +231,14 @@ QImage drawSpecimen(int width, int height) { return paintSpecimenPicture(width, 
 double specimenHeight(SpecimenRelief relief, double xFraction)
 {
     if (relief == SpecimenRelief::Tilted)
-        return 10.0 + 80.0 * xFraction;
+        return 30.0 + 40.0 * xFraction;
     return kSpecimenFocusSharp;
 }
 
-double specimenBlurSigma(int width, double focusDistance) { return 0.1 * std::abs(focusDistance) * width / 1600.0; }
+double specimenBlurSigma(int width, double focusDistance)
+{
+    return kSpecimenBlurDivisionsPerUnit * std::abs(focusDistance) * specimenPixelsPerDivision(width);
+}
 
 SpecimenRenderer::SpecimenRenderer(int width, int height, SpecimenRelief relief)
     : width_(std::max(width, 1)), height_(std::max(height, 1)), relief_(relief)

@@ -46,7 +46,7 @@ struct VirtualCameraOptions {
 // (SENDRA_CAM_VIRTUAL_CONTROL: lines "still", "unplug", "plug", "focus N"). Its controls are
 // brightness, contrast and exposure through videobalance, and "Focus (absolute)" (0..100), which
 // draws the specimen again with each part blurred by the distance between the focus and its
-// height (drawSpecimenAtFocus: 50 everywhere when flat, 10 to 90 across a tilted one), so that a
+// height (drawSpecimenAtFocus: 50 everywhere when flat, 30 to 70 across a tilted one), so that a
 // live focus stack and the focus aids see every turn of it. UI thread only.
 class VirtualCameraRig final : public QObject
 {

@@ -132,7 +132,7 @@ struct Window {
         layout = parts.layout;
         still = parts.still;
         shell->window().show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&shell->window()));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&shell->window(), 20000));
     }
     MainWindow &w() { return shell->window(); }
 
@@ -322,7 +322,7 @@ TEST(WindowManager, TheViewerSitsAtTheScreensCornerAndWrapsOrFillsTheWorkArea)
     picture.fill(Qt::darkCyan);
     win.still->document().load(platform::Bitmap(picture), QString());
     viewer->ShowStillImage();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form, 20000));
     auto describe = [&] {
         const QRect f = form.frameGeometry();
         return std::to_string(f.x()) + "," + std::to_string(f.y()) + " " + std::to_string(f.width()) + "x"

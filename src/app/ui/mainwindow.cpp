@@ -72,6 +72,10 @@ const char *const kMainButtonStyle = "QPushButton { border: none; padding: 0; }"
 constexpr QSize kToolIcon{20, 20};
 constexpr int kTrackBarWidth = 64;
 constexpr int kComboBoxWidth = 60;
+// The split, transparency and reticle sliders share the live picture's half of the Normal window
+// (400 pixels) with their buttons, four sliders in the reticle bar: there they are this long and
+// go without the value beside them, so that no bar covers the still picture's bar or the picture.
+constexpr int kLiveBarSliderWidth = 56;
 
 // Live-mode bars sit just below the video in the "Normal" layout until a preset moves them.
 constexpr QPoint kModeToolBarPos{0, 364};
@@ -362,6 +366,8 @@ void MainWindow::buildToolBars()
             // Split, transparency, reticle sizes and filter parameter: long sliders whose page is
             // a tenth of the range, their value in the label that follows them in the table.
             sliderBefore = new widgets::ToolBarSlider(bar);
+            if (row.group == ControlGroup::Compare || row.group == ControlGroup::Cross)
+                sliderBefore->setFixedWidth(kLiveBarSliderWidth);
             w = sliderBefore;
             break;
         }
@@ -379,7 +385,9 @@ void MainWindow::buildToolBars()
             continue;
         }
         w->setObjectName(name);
-        bar->addWidget(w);
+        QAction *action = bar->addWidget(w);
+        if (row.kind == ControlKind::Label && slider && (row.group == ControlGroup::Compare || row.group == ControlGroup::Cross))
+            action->setVisible(false);
         controls_.add(row.id, w);
     }
     for (auto &[group, bar] : bars) {
@@ -395,6 +403,14 @@ void MainWindow::buildToolBars()
         ->setStyleSheet(QStringLiteral("QToolBar { spacing: 1px; padding: 0px; border: none; }"
                                        "QToolButton { padding: 0px; }"));
     controls_.toolBar(ControlId::Cross_ToolBar)->adjustSize();
+    // The drawing bar holds fourteen buttons and the pen combo box: its buttons are drawn a little
+    // narrower so that it too fits the live picture's half of the Normal window.
+    QToolBar *draw = controls_.toolBar(ControlId::DrawRuler_ToolBar);
+    for (QToolButton *b : draw->findChildren<QToolButton *>(Qt::FindDirectChildrenOnly)) {
+        b->setIconSize(kToolIcon - QSize(2, 2));
+        b->setFixedWidth(kToolIcon.width() + 2);
+    }
+    draw->adjustSize();
     // The four live-mode buttons are one group: exactly one is down, compare at start. Their
     // bar is 100 pixels wide, so its pictures are drawn a little smaller.
     QToolBar *change = controls_.toolBar(ControlId::ChangeMode_ToolBar);

@@ -38,8 +38,11 @@ namespace {
 
 constexpr int kAvi = 2;
 constexpr ColorRef kGrey = platform::rgbColor(128, 128, 128);   // the recording picture
-// The longest the UI thread may go without turning its event loop while a page fills.
-constexpr double kMaxUiGapMs = 50;
+// The longest the UI thread may go without turning its event loop while a page fills. A grab on
+// the UI thread blocks it for a whole grab (300 ms in the slow page, a pipeline's start and end in
+// the real one), so the bound sits well below that; a first paint or glyph cache filled while the
+// page comes in can take a tenth of a second on a busy machine and is not what this test is about.
+constexpr double kMaxUiGapMs = 250;
 
 struct KeepingTrash final : library::Trash {
     bool moveToTrash(const QString &) override { return false; }

@@ -524,18 +524,15 @@ TEST(ProgramScales, AScaleCalibratedWithAnotherCameraIsOfferedWithAWarning)
         ASSERT_NE(run.app->cameraMemory().memory().currentCamera(), firstCamera);
         EXPECT_TRUE(QTest::qWaitFor([&] { return run.presenter.texts.contains(question); }, 5000))
             << run.presenter.texts.join(" | ").toStdString();
-        QTest::qWait(0);
-        EXPECT_EQ(scales.current().name, expected);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return scales.current().name == expected; }, 5000)) << scales.current().name.toStdString();
 
         // Back on its own camera the scale is taken without a word, and the answer given for the
         // other camera is that camera's own choice from then on.
         const qsizetype asked = run.presenter.texts.size();
         ASSERT_TRUE(run.chooseCamera(1 - other));
-        QTest::qWait(0);
-        EXPECT_EQ(scales.current().name, "Micro1mm");
+        EXPECT_TRUE(QTest::qWaitFor([&] { return scales.current().name == "Micro1mm"; }, 5000)) << scales.current().name.toStdString();
         ASSERT_TRUE(run.chooseCamera(other));
-        QTest::qWait(0);
-        EXPECT_EQ(scales.current().name, expected);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return scales.current().name == expected; }, 5000)) << scales.current().name.toStdString();
         EXPECT_EQ(run.presenter.texts.size(), asked);
         run.shell().window().close();
     }
@@ -585,7 +582,16 @@ TEST(ProgramScales, WithoutAMonitorDescriptionTheWidthIsAskedOnceAndANewScaleKee
     ProgramRun run;   // as under Xvfb: no monitor description
     const QString asked = run.shell().texts().text(QStringLiteral("KeyInHorizontalValue_MsgBox"));
     for (int i = 0; i < 3; ++i)
-        run.inScaleDialog([](scales::ui::TSetRulerDlg &) { QTest::qWait(0); });
+        run.inScaleDialog([&](scales::ui::TSetRulerDlg &dialog) {
+            // The first opening asks once the dialog is on the screen; the later ones, once on the
+            // screen too, ask nothing.
+            if (i == 0) {
+                EXPECT_TRUE(QTest::qWaitFor([&] { return run.presenter.texts.count(asked) == 1; }, 5000));
+                return;
+            }
+            EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.windowHandle() && dialog.windowHandle()->isExposed(); }, 5000));
+            QCoreApplication::processEvents();
+        });
     EXPECT_EQ(run.presenter.texts.count(asked), 1);
 
     run.inScaleDialog([](scales::ui::TSetRulerDlg &dialog) {

@@ -283,8 +283,10 @@ TEST(WindowManager, TheUsersResizeOfAPresetWindowStaysAndThePictureKeepsItsPlace
     ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QString::number(corner.x() + 120), QString::number(corner.y() + 40),
                          QStringLiteral("mouseup"), QStringLiteral("1")}));
     EXPECT_TRUE(QTest::qWaitFor([&] { return win.w().width() >= 800 + 100; }, 5000)) << win.describe();
-    // Nothing takes the size back, and the preset and its picture stand.
-    QTest::qWait(500);
+    // Nothing takes the size back once the program no longer answers the window manager for the
+    // preset, and the preset and its picture stand.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !win.layout->awaitingWindowManager(); }, 5000));
+    QCoreApplication::processEvents();
     EXPECT_GE(win.w().width(), 800 + 100) << win.describe();
     EXPECT_EQ(win.shell->state().flags().SizePreset, state::kPreset800x600);
     EXPECT_EQ(win.w().videoArea()->geometry(), QRect(0, 60, 800, 600));

@@ -1,5 +1,6 @@
 #include "toolbarslider.h"
 
+#include <QAbstractButton>
 #include <QEvent>
 #include <QLabel>
 
@@ -37,6 +38,13 @@ void ToolBarSlider::showValueIn(QLabel *label)
     refreshValueLabel();
 }
 
+void ToolBarSlider::mirrorValueOn(QAbstractButton *button)
+{
+    mirror_ = button;
+    button->setToolTip(toolTip());
+    refreshValueLabel();
+}
+
 void ToolBarSlider::setValueText(ValueText kind)
 {
     valueText_ = kind;
@@ -56,12 +64,26 @@ void ToolBarSlider::changeEvent(QEvent *event)
     QSlider::changeEvent(event);
     if (event->type() == QEvent::EnabledChange)
         refreshValueLabel();
+
+}
+
+bool ToolBarSlider::event(QEvent *event)
+{
+    // The tool tip comes with the language, after the button was made.
+    if (event->type() == QEvent::ToolTipChange && mirror_)
+        mirror_->setToolTip(toolTip());
+    return QSlider::event(event);
 }
 
 void ToolBarSlider::refreshValueLabel()
 {
+    const QString text = isEnabled() ? valueText(valueText_, value(), minimum(), maximum()) : QString();
     if (valueLabel_)
-        valueLabel_->setText(isEnabled() ? valueText(valueText_, value(), minimum(), maximum()) : QString());
+        valueLabel_->setText(text);
+    if (mirror_) {
+        mirror_->setText(text);
+        mirror_->setEnabled(isEnabled());
+    }
 }
 
 } // namespace widgets

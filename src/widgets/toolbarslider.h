@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QSlider>
 
+class QAbstractButton;
 class QLabel;
 
 namespace widgets {
@@ -29,16 +30,21 @@ public:
 
     // `label` shows the value while the slider is enabled and is empty while it is not.
     void showValueIn(QLabel *label);
+    // `button` shows the same value text, is enabled with the slider and carries its tool tip
+    // (a bar's button that opens the slider, see SliderDropDown).
+    void mirrorValueOn(QAbstractButton *button);
     void setValueText(ValueText kind);
 
 protected:
     void sliderChange(SliderChange change) override;
     void changeEvent(QEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
     void refreshValueLabel();
 
     QPointer<QLabel> valueLabel_;
+    QPointer<QAbstractButton> mirror_;
     ValueText valueText_ = ValueText::Number;
 };
 

@@ -19,9 +19,12 @@
 #include "imaging/stilldocument.h"
 #include "platform/diagnosticslog.h"
 #include "platform/picturecodec.h"
+#include "widgets/sliderdropdown.h"
+#include "widgets/toolbarslider.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
+#include <QApplication>
 #include <QColor>
 #include <QDir>
 #include <QFile>
@@ -35,6 +38,8 @@
 #include <QStyleOptionSlider>
 #include <QToolBar>
 #include <QTest>
+#include <QTimer>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -507,10 +512,20 @@ TEST(CompareOverlayProgram, AShownPictureThatCannotBeStoredAssignsNothing)
 // ---- the sliders a hand uses --------------------------------------------------------------------
 
 // The split, transparency and reticle controls are sliders a hand can use: a small handle on a
-// track of their own (the live bars share 400 pixels of the Normal window, so they are 56 pixels
-// long there), a page (a click beside the handle, Page Up) of a tenth of the range, and their value
-// kept in the label that follows them; a reticle figure of size 0 starts at a quarter of its
-// maximum when its button goes down, so that pressing the button shows something.
+// track of at least 120 pixels, a page (a click beside the handle, Page Up) of a tenth of the
+// range, and their value beside them. The live bars share 400 pixels of the Normal window, so each
+// slider sits in the drop-down of a bar button that shows its value. A reticle figure of size 0
+// starts at a quarter of its maximum when its button goes down, so that pressing the button shows
+// something.
+// The button of `bar` whose drop-down holds `slider`.
+static widgets::SliderDropDown *dropDownOf(Program &p, C bar, const QWidget *slider)
+{
+    for (auto *b : p.controls().toolBar(bar)->findChildren<widgets::SliderDropDown *>())
+        if (b->slider() == slider)
+            return b;
+    return nullptr;
+}
+
 TEST(OverlaySliders, AreLongSlidersWithATenthPageAndTheirValueBeside)
 {
     Program p;
@@ -520,12 +535,17 @@ TEST(OverlaySliders, AreLongSlidersWithATenthPageAndTheirValueBeside)
         auto *slider = qobject_cast<QSlider *>(p.slider(id));
         ASSERT_NE(slider, nullptr) << "not a slider: " << state::controlRow(id).name;
         EXPECT_EQ(slider->orientation(), Qt::Horizontal);
-        EXPECT_GE(slider->width(), 56) << state::controlRow(id).name;
+        EXPECT_GE(slider->width(), widgets::ToolBarSlider::kMinimumLength) << state::controlRow(id).name;
     }
     QLabel *splitValue = p.controls().label(C::CompareTB_SideRatio_Lab);
     QLabel *transparencyValue = p.controls().label(C::CompareTB_Transparent_Lab);
     ASSERT_TRUE(splitValue && transparencyValue);
-    EXPECT_EQ(splitValue->parentWidget(), static_cast<QWidget *>(p.controls().toolBar(C::Compare_ToolBar)));
+    // The value stands beside its slider, right of it on one row.
+    QWidget *splitSlider = p.slider(C::CompareTB_SideRatioSB);
+    EXPECT_EQ(splitValue->parentWidget(), splitSlider->parentWidget());
+    auto *splitButton = dropDownOf(p, C::Compare_ToolBar, splitSlider);
+    ASSERT_NE(splitButton, nullptr);
+    EXPECT_EQ(splitButton->parentWidget(), static_cast<QWidget *>(p.controls().toolBar(C::Compare_ToolBar)));
 
     // Split 0..640 from the middle: a page is 64 pixels (10 %), an arrow key 1 % (6 pixels).
     p.dialogs.file = [&](QFileDialog &) { return std::optional<QString>(p.refPath); };
@@ -537,7 +557,34 @@ TEST(OverlaySliders, AreLongSlidersWithATenthPageAndTheirValueBeside)
     EXPECT_EQ(split->pageStep(), 64);
     EXPECT_EQ(split->singleStep(), 6);
     EXPECT_EQ(splitValue->text(), QStringLiteral("50%"));
+    EXPECT_EQ(splitButton->text(), QStringLiteral("50%"));
+    EXPECT_TRUE(splitButton->isEnabled());
     EXPECT_EQ(transparencyValue->text(), QStringLiteral("100%"));
+    // A click on the bar's button opens the slider at its full length with the value beside it;
+    // the keys move it while it is open, Escape closes it. (The drop-down runs its own event loop
+    // until it closes, as a menu does: the checks run from inside it.)
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+        QTRY_VERIFY(splitSlider->isVisible());
+        opened = true;
+        EXPECT_GE(splitSlider->width(), widgets::ToolBarSlider::kMinimumLength);
+        EXPECT_TRUE(splitValue->isVisible());
+        EXPECT_GE(splitValue->mapToGlobal(QPoint()).x(), splitSlider->mapToGlobal(QPoint(splitSlider->width(), 0)).x());
+        EXPECT_EQ(QApplication::focusWidget(), splitSlider);
+        QTest::keyClick(splitSlider, Qt::Key_PageUp);
+        EXPECT_EQ(splitButton->text(), QStringLiteral("60%"));
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    });
+    QTest::mouseClick(splitButton, Qt::LeftButton);
+    EXPECT_TRUE(opened);
+    QTRY_VERIFY(!splitSlider->isVisible());
+    EXPECT_EQ(split->value(), 384);
+    // The wheel over the closed button moves the split an arrow's step.
+    QWheelEvent wheel(QPointF(5, 5), splitButton->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(splitButton, &wheel);
+    EXPECT_EQ(split->value(), 390);
+    split->setValue(320);
     split->triggerAction(QAbstractSlider::SliderPageStepAdd);
     EXPECT_EQ(split->value(), 384);
     EXPECT_EQ(p.compare().state().split.position, 384);
@@ -581,10 +628,16 @@ TEST(OverlaySliders, AreLongSlidersWithATenthPageAndTheirValueBeside)
         EXPECT_EQ(s->pageStep(), pages[f]);
         ASSERT_NE(p.controls().label(values[f]), nullptr);
         EXPECT_EQ(s->value(), 0);
+        // Its button is idle while the figure is off, and shows the size once it is on.
+        widgets::SliderDropDown *dropDown = dropDownOf(p, C::Cross_ToolBar, s);
+        ASSERT_NE(dropDown, nullptr);
+        EXPECT_FALSE(dropDown->isEnabled());
         p.click(buttons[f]);
         p.shell().UpdateActions();   // the idle-time update enables the slider of a button down
         EXPECT_EQ(s->value(), quarters[f]);
         EXPECT_EQ(p.controls().label(values[f])->text(), QString::number(quarters[f]));
+        EXPECT_TRUE(dropDown->isEnabled());
+        EXPECT_EQ(dropDown->text(), QString::number(quarters[f]));
         EXPECT_TRUE(p.overlayShown());
     }
     // The cross of 80 reaches 80 pixels left of the centre at (320, 240).

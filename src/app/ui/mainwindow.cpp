@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "imaging/ui/stillimageview.h"
+#include "widgets/sliderdropdown.h"
 #include "widgets/toolbarslider.h"
 
 #include <QActionGroup>
@@ -73,9 +74,9 @@ constexpr QSize kToolIcon{20, 20};
 constexpr int kTrackBarWidth = 64;
 constexpr int kComboBoxWidth = 60;
 // The split, transparency and reticle sliders share the live picture's half of the Normal window
-// (400 pixels) with their buttons, four sliders in the reticle bar: there they are this long and
-// go without the value beside them, so that no bar covers the still picture's bar or the picture.
-constexpr int kLiveBarSliderWidth = 56;
+// (400 pixels) with their buttons, four sliders in the reticle bar: there each sits in the
+// drop-down of a button that shows its value, at full length with its value beside it.
+bool slidersDropDown(ControlGroup group) { return group == ControlGroup::Compare || group == ControlGroup::Cross; }
 
 // Live-mode bars sit just below the video in the "Normal" layout until a preset moves them.
 constexpr QPoint kModeToolBarPos{0, 364};
@@ -366,8 +367,12 @@ void MainWindow::buildToolBars()
             // Split, transparency, reticle sizes and filter parameter: long sliders whose page is
             // a tenth of the range, their value in the label that follows them in the table.
             sliderBefore = new widgets::ToolBarSlider(bar);
-            if (row.group == ControlGroup::Compare || row.group == ControlGroup::Cross)
-                sliderBefore->setFixedWidth(kLiveBarSliderWidth);
+            if (slidersDropDown(row.group)) {
+                // Into its drop-down with the value label that follows it in the table.
+                sliderBefore->setObjectName(name);
+                controls_.add(row.id, sliderBefore);
+                continue;
+            }
             w = sliderBefore;
             break;
         }
@@ -378,6 +383,14 @@ void MainWindow::buildToolBars()
             l->setMinimumWidth(l->fontMetrics().horizontalAdvance(QStringLiteral("0000")));
             if (slider)
                 slider->showValueIn(l);
+            if (slider && slidersDropDown(row.group)) {
+                l->setObjectName(name);
+                controls_.add(row.id, l);
+                auto *dropDown = new widgets::SliderDropDown(slider, l, bar);
+                dropDown->setObjectName(slider->objectName() + QStringLiteral("_DropDown"));
+                bar->addWidget(dropDown);
+                continue;
+            }
             w = l;
             break;
         }
@@ -385,9 +398,7 @@ void MainWindow::buildToolBars()
             continue;
         }
         w->setObjectName(name);
-        QAction *action = bar->addWidget(w);
-        if (row.kind == ControlKind::Label && slider && (row.group == ControlGroup::Compare || row.group == ControlGroup::Cross))
-            action->setVisible(false);
+        bar->addWidget(w);
         controls_.add(row.id, w);
     }
     for (auto &[group, bar] : bars) {
@@ -397,8 +408,8 @@ void MainWindow::buildToolBars()
         bar->adjustSize();
         bar->move(kModeToolBarPos);
     }
-    // The reticle bar holds four sliders with their values: its buttons go without padding so
-    // that the bar stays within the Normal window's width.
+    // The reticle bar holds four figures with their sliders' buttons: its buttons go without
+    // padding so that the bar stays within the live picture's half of the Normal window.
     controls_.toolBar(ControlId::Cross_ToolBar)
         ->setStyleSheet(QStringLiteral("QToolBar { spacing: 1px; padding: 0px; border: none; }"
                                        "QToolButton { padding: 0px; }"));

@@ -4,6 +4,7 @@
 
 #include "atomicfile.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -111,19 +112,17 @@ __attribute__((target("avx2"))) void packRowAvx2(const uchar *src, uchar *dst, i
 {
     int x = 0;
     if ((reinterpret_cast<std::uintptr_t>(dst) & 31) == 0) {
-        // Thirty-two pixels make three whole aligned vectors, stored past the cache: the file's
-        // bytes go to the kernel's copy, not back to this loop, and a streaming store does not
-        // first read the line it fills.
+        // Thirty-two pixels make three whole aligned vectors.
         const __m256i head = _mm256_setr_epi32(0, 0, 0, 0, 0, 0, 0, 1), mid1 = _mm256_setr_epi32(2, 3, 4, 5, 0, 0, 0, 0),
                       mid2 = _mm256_setr_epi32(0, 0, 0, 0, 0, 1, 2, 3), tail1 = _mm256_setr_epi32(4, 5, 0, 0, 0, 0, 0, 0),
                       tail2 = _mm256_setr_epi32(0, 0, 0, 1, 2, 3, 4, 5);
         for (; x + 32 <= width; x += 32, src += 128, dst += 96) {
             const __m256i a = eightPixels(src), b = eightPixels(src + 32), c = eightPixels(src + 64), d = eightPixels(src + 96);
             auto *o = reinterpret_cast<__m256i *>(dst);
-            _mm256_stream_si256(o, _mm256_blend_epi32(a, _mm256_permutevar8x32_epi32(b, head), 0xC0));
-            _mm256_stream_si256(o + 1, _mm256_blend_epi32(_mm256_permutevar8x32_epi32(b, mid1),
+            _mm256_store_si256(o, _mm256_blend_epi32(a, _mm256_permutevar8x32_epi32(b, head), 0xC0));
+            _mm256_store_si256(o + 1, _mm256_blend_epi32(_mm256_permutevar8x32_epi32(b, mid1),
                                                           _mm256_permutevar8x32_epi32(c, mid2), 0xF0));
-            _mm256_stream_si256(o + 2, _mm256_blend_epi32(_mm256_permutevar8x32_epi32(c, tail1),
+            _mm256_store_si256(o + 2, _mm256_blend_epi32(_mm256_permutevar8x32_epi32(c, tail1),
                                                           _mm256_permutevar8x32_epi32(d, tail2), 0xFC));
         }
     }
@@ -151,6 +150,8 @@ PackRow choosePackRow()
 
 // Room the row kernels may write past the end of the last row.
 constexpr std::size_t kPackSlack = 32;
+// Rows packed before they go to the file together: well inside the processor's second-level cache.
+constexpr std::size_t kPackBlockBytes = 256 * 1024;
 
 } // namespace
 
@@ -321,27 +322,29 @@ WriteResult writeBmpFile(const QString &path, const Bitmap &bitmap, const Pictur
         metadata.hasResolution()
             ? encodeBmpHeader(width, height, pelsPerMetre(metadata.pixelsPerCmX), pelsPerMetre(metadata.pixelsPerCmY))
             : encodeBmpHeader(width, height);
-    // The whole file in one buffer, each row packed once straight into its place (bottom-up, its
-    // padding zeroed), so the atomic write hands the kernel one contiguous run. The pixels start
-    // on a 64-byte boundary, so rows whose length is a multiple of 32 bytes take aligned stores.
-    const std::size_t headerBytes = std::size_t(header.size());
-    const std::size_t lead = (64 - headerBytes % 64) % 64;
-    const std::size_t fileBytes = headerBytes + stride * std::size_t(height);
-    std::unique_ptr<uchar[]> buffer(new (std::nothrow) uchar[lead + fileBytes + kPackSlack + 64]);
+    // Rows are packed a block at a time into a buffer that stays in the processor's cache, and
+    // each block goes to the temporary file from there: the file's bytes are written once, by the
+    // kernel's copy, instead of once into a whole-file buffer and then again into the kernel.
+    // The block starts on a 64-byte boundary, so rows whose length is a multiple of 32 bytes take
+    // aligned stores.
+    const int rowsPerBlock = std::clamp(int(kPackBlockBytes / stride), 1, height);
+    std::unique_ptr<uchar[]> buffer(new (std::nothrow) uchar[stride * std::size_t(rowsPerBlock) + kPackSlack + 64]);
     if (!buffer)
         return {PictureError::WriteFailed, std::make_error_code(std::errc::not_enough_memory)};
-    uchar *const file =
-        buffer.get() + (64 - reinterpret_cast<std::uintptr_t>(buffer.get()) % 64) % 64 + lead;
-    std::memcpy(file, header.constData(), headerBytes);
+    uchar *const block = buffer.get() + (64 - reinterpret_cast<std::uintptr_t>(buffer.get()) % 64) % 64;
+    AtomicFileWriter file(path);
+    file.write(header.constData(), std::size_t(header.size()));
     const PackRow packRow = choosePackRow();
     const std::size_t padding = stride - std::size_t(3 * width);
-    uchar *dst = file + headerBytes;
-    for (int row = height - 1; row >= 0; --row, dst += stride) {
-        packRow(bitmap.constScanLine(row), dst, width);
-        std::memset(dst + 3 * width, 0, padding);
+    for (int row = height - 1; row >= 0 && !file.error();) {
+        uchar *dst = block;
+        for (int n = 0; n < rowsPerBlock && row >= 0; ++n, --row, dst += stride) {
+            packRow(bitmap.constScanLine(row), dst, width);
+            std::memset(dst + 3 * width, 0, padding);
+        }
+        file.write(block, std::size_t(dst - block));
     }
-    _mm_sfence();   // the streamed rows are in place before the write reads them
-    if (const std::error_code ec = writeFileAtomically(path, file, fileBytes))
+    if (const std::error_code ec = file.commit())
         return {PictureError::WriteFailed, ec};
     return {};
 }

@@ -1,4 +1,4 @@
-// The BMP writer packs every row in one pass straight into the file's buffer: the bytes are those
+// The BMP writer packs the rows a block at a time on their way to the file: the bytes are those
 // of the plainest possible writer, for every width the row kernels treat differently.
 #include "platform/picturecodec.h"
 
@@ -57,5 +57,21 @@ TEST(BmpWriter, EveryWidthGivesThePlainWritersBytes)
             ASSERT_TRUE(f.open(QIODevice::ReadOnly));
             EXPECT_EQ(f.readAll(), plainBmp(b)) << w << " x " << h;
         }
+    }
+}
+
+TEST(BmpWriter, PicturesOfManyRowBlocksGiveThePlainWritersBytes)
+{
+    // The writer hands the file to the kernel a block of rows at a time: pictures of several
+    // blocks with a partial last one, on aligned (4800-byte) and unaligned (15000-byte) rows, and
+    // a seven-pixel column of more rows than a block holds.
+    QTemporaryDir dir;
+    for (const QSize size : {QSize(1600, 123), QSize(5000, 60), QSize(7, 16000)}) {
+        const Bitmap b = noise(size.width(), size.height());
+        const QString path = dir.filePath(QStringLiteral("big.bmp"));
+        ASSERT_TRUE(platform::writeBmpFile(path, b).ok()) << size.width() << " x " << size.height();
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(f.readAll() == plainBmp(b)) << size.width() << " x " << size.height();
     }
 }

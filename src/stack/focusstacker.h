@@ -66,9 +66,10 @@ struct StackResult {
 
 // Aligns and fuses a focus stack: the middle frame is the reference; the others are aligned
 // outwards from it, each starting from its neighbour's warp, the two sides side by side; then the
-// focus measure pass and the blend pass (PyramidFusion). Aligned frames are kept in memory as 8-bit BGR (3 bytes a pixel);
-// inputs are released as soon as they are aligned. Checks `stop` between steps and returns
-// Cancelled when asked; `progress` (may be null) counts 3 steps a frame plus one.
+// focus measure pass and the blend pass (PyramidFusion), two frames at a time. Aligned frames are
+// kept in memory as 8-bit BGR (3 bytes a pixel); inputs are released as soon as they are aligned.
+// Checks `stop` between steps and returns Cancelled when asked; `progress` (may be null) counts 3
+// steps a frame plus one. The result does not depend on the threads' timing.
 // Runs on the calling thread (a worker thread in the program) and OpenCV's threads; `progress`
 // and `stop` are the only state it shares while it runs.
 StackResult focusStack(const StackInput &input, const StackOptions &options, StackProgress *progress = nullptr,

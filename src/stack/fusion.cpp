@@ -59,9 +59,13 @@ PyramidFusion::PyramidFusion(cv::Size size, int frames)
 {
 }
 
-double PyramidFusion::measure(int index, const cv::Mat &bgr)
+cv::Mat PyramidFusion::energy(const cv::Mat &bgr) const
 {
-    const cv::Mat energy = focusMeasure(bgr, windowSigma_);
+    return focusMeasure(bgr, windowSigma_);
+}
+
+double PyramidFusion::addMeasure(int index, const cv::Mat &energy)
+{
     const cv::Mat better = energy > best_;
     energy.copyTo(best_, better);
     depth_.setTo(cv::Scalar(index), better);
@@ -89,26 +93,37 @@ bool PyramidFusion::contributes(int index) const
     return index >= 0 && index < frames_ && owned_[std::size_t(index)] != 0;
 }
 
-void PyramidFusion::blend(int index, const cv::Mat &bgr)
+PyramidFusion::Layers PyramidFusion::layers(int index, const cv::Mat &bgr) const
 {
+    Layers out;
     if (!contributes(index))
-        return;
-    const std::vector<cv::Mat> pyramid = laplacianPyramid(bgr, levels_);
+        return out;
+    out.index = index;
+    out.detail = laplacianPyramid(bgr, levels_);
     cv::Mat mask;
     cv::Mat(depth_ == index).convertTo(mask, CV_32F, 1.0 / 255);
-    if (accumulated_.empty())
-        for (const cv::Mat &level : pyramid)
-            accumulated_.push_back(cv::Mat::zeros(level.size(), CV_32FC3));
     for (int k = 0; k < levels_; ++k) {
         if (k > 0) {
             cv::Mat down;
-            cv::pyrDown(mask, down, pyramid[std::size_t(k)].size());
+            cv::pyrDown(mask, down, out.detail[std::size_t(k)].size());
             mask = down;
         }
         cv::Mat mask3;
         cv::merge(std::vector<cv::Mat>{mask, mask, mask}, mask3);
-        cv::accumulateProduct(pyramid[std::size_t(k)], mask3, accumulated_[std::size_t(k)]);
+        out.weight.push_back(mask3);
     }
+    return out;
+}
+
+void PyramidFusion::accumulate(const Layers &layers)
+{
+    if (layers.detail.empty())
+        return;
+    if (accumulated_.empty())
+        for (const cv::Mat &level : layers.detail)
+            accumulated_.push_back(cv::Mat::zeros(level.size(), CV_32FC3));
+    for (std::size_t k = 0; k < accumulated_.size(); ++k)
+        cv::accumulateProduct(layers.detail[k], layers.weight[k], accumulated_[k]);
 }
 
 cv::Mat PyramidFusion::result() const

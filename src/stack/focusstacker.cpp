@@ -171,23 +171,23 @@ StackResult focusStack(const StackInput &input, const StackOptions &options, Sta
         }
     }
     const cv::Mat &depth = fusion.finishMeasure();
+    std::array<PyramidFusion::Layers, kFusionBatch> layers;
     for (int first = 0; first < n; first += kFusionBatch) {
         if (stop.stop_requested())
             return failed(std::move(r), StackStatus::Cancelled, first);
         const int count = std::min(kFusionBatch, n - first);
-        std::array<PyramidFusion::Layers, kFusionBatch> layers;
         cv::parallel_for_(cv::Range(0, count), [&](const cv::Range &range) {
             for (int k = range.start; k < range.end; ++k)
-                layers[std::size_t(k)] = fusion.layers(first + k, aligned[std::size_t(first + k)]);
+                fusion.layers(first + k, aligned[std::size_t(first + k)], layers[std::size_t(k)]);
         }, count);
         for (int k = 0; k < count; ++k) {
             fusion.accumulate(layers[std::size_t(k)]);
-            layers[std::size_t(k)] = {};
             if (first + k != r.sharpestFrame)
                 aligned[std::size_t(first + k)].release();
             step();
         }
     }
+    layers = {};
     r.picture = toBitmap(fusion.result());
     r.sharpestPicture = toBitmap(aligned[std::size_t(r.sharpestFrame)]);
     r.depth.assign(depth.datastart, depth.dataend);

@@ -30,12 +30,15 @@ namespace stack {
 class PyramidFusion
 {
 public:
-    // One frame's part of the blend: its Laplacian pyramid and its mask's Gaussian pyramid (three
-    // channels), float. Empty when the frame owns no pixel.
+    // One frame's part of the blend: its Laplacian pyramid (float BGR) and its mask's Gaussian
+    // pyramid (float), `index` -1 when the frame owns no pixel. Kept from frame to frame, its
+    // buffers are filled again in place rather than allocated anew.
     struct Layers {
         int index = -1;
         std::vector<cv::Mat> detail;
         std::vector<cv::Mat> weight;
+        std::vector<cv::Mat> smooth;   // the frame's Gaussian pyramid, on the way
+        cv::Mat owned;                 // 8-bit mask, on the way
     };
 
     // At most 255 frames (the depth index is 8-bit).
@@ -56,10 +59,15 @@ public:
     bool contributes(int index) const;
 
     // Second pass, any order: blends frame `index` through its mask.
-    void blend(int index, const cv::Mat &bgr) { accumulate(layers(index, bgr)); }
+    void blend(int index, const cv::Mat &bgr)
+    {
+        Layers l;
+        layers(index, bgr, l);
+        accumulate(l);
+    }
     // blend() in two halves: a frame's pyramids (any thread), then their sum into the result (in
     // frame order, so that the float sums come out the same on every run).
-    Layers layers(int index, const cv::Mat &bgr) const;
+    void layers(int index, const cv::Mat &bgr, Layers &out) const;
     void accumulate(const Layers &layers);
     // The fused picture, 8-bit BGR.
     cv::Mat result() const;

@@ -202,7 +202,8 @@ ReferenceSums referenceSums(const cv::Mat &t, const cv::Mat &gx, const cv::Mat &
 }
 
 // `warped`: the frame laid over `r` (r's size).
-FrameSums frameSums(const cv::Mat &t, const cv::Mat &gx, const cv::Mat &gy, cv::Rect r, cv::Point2d c, const cv::Mat &warped)
+FrameSums frameSums(const cv::Mat &t, const cv::Mat &gx, const cv::Mat &gy, cv::Rect r, cv::Point2d c,
+                    const cv::Mat &warped)
 {
     FrameSums s;
     const v_float32x4 offset = cv::v_setall_f32(kGreyOffset), step = cv::v_setall_f32(4);
@@ -292,7 +293,8 @@ struct StackAligner::Levels {
             Warp shifted = w;
             shifted.m[2] += w.m[0] * r.x + w.m[1] * r.y;
             shifted.m[5] += w.m[3] * r.x + w.m[4] * r.y;
-            cv::warpAffine(frame, warped, toMat(shifted), r.size(), cv::INTER_LINEAR | cv::WARP_INVERSE_MAP, cv::BORDER_REPLICATE);
+            cv::warpAffine(frame, warped, toMat(shifted), r.size(), cv::INTER_LINEAR | cv::WARP_INVERSE_MAP,
+                           cv::BORDER_REPLICATE);
             const FrameSums fs = frameSums(t, dx, dy, r, c, warped);
             const double mi = fs.i / n;
             cv::Vec4d gi;

@@ -39,25 +39,17 @@ cv::Mat laidOver(const cv::Mat &bgr, const Warp &w, cv::Size size)
 // pyramids (about 60 MB at 1600 x 1200) held at once.
 constexpr int kFusionBatch = 2;
 
-// The frames aligned after the reference, as two chains outwards from it: to the last frame, and
-// to the first. Each frame starts from the warp of its neighbour in the chain, already aligned, so
-// the chains depend on the reference alone and run side by side.
-std::array<std::vector<int>, 2> alignmentChains(int count, int reference)
+// Stack order of the alignment: the reference, then outwards to the last frame, then outwards to
+// the first, so that every frame starts from the warp of a neighbour already aligned.
+std::vector<int> alignmentOrder(int count, int reference)
 {
-    std::array<std::vector<int>, 2> chains;
+    std::vector<int> order{reference};
     for (int i = reference + 1; i < count; ++i)
-        chains[0].push_back(i);
+        order.push_back(i);
     for (int i = reference - 1; i >= 0; --i)
-        chains[1].push_back(i);
-    return chains;
+        order.push_back(i);
+    return order;
 }
-
-// How a chain ended: Done, or the status and frame of its first fault.
-struct ChainOutcome {
-    StackStatus status = StackStatus::Done;
-    int frame = -1;
-    QString detail;
-};
 
 StackResult failed(StackResult r, StackStatus status, int frame, QString detail = {})
 {
@@ -89,64 +81,38 @@ StackResult focusStack(const StackInput &input, const StackOptions &options, Sta
 
     // Alignment: every frame is laid over the reference as it arrives, and only the laid copy kept.
     std::vector<cv::Mat> aligned(static_cast<std::size_t>(n));
-    if (stop.stop_requested())
-        return failed(std::move(r), StackStatus::Cancelled, r.reference);
-    cv::Size size;
     std::unique_ptr<StackAligner> aligner;
-    {
-        StackFrame frame = input.load(r.reference);
-        if (frame.picture.isNull())
-            return failed(std::move(r), StackStatus::UnreadableFrame, r.reference, frame.error);
-        size = cv::Size(frame.picture.width(), frame.picture.height());
-        aligned[std::size_t(r.reference)] = toBgr(frame.picture);
-        aligner = std::make_unique<StackAligner>(aligned[std::size_t(r.reference)]);
-    }
-    step();
-    // One chain a thread where OpenCV has two (OpenCV's own calls inside then run on the chain's
-    // thread alone). Each chain writes only its own frames' entries of `aligned` and `r.warps`.
-    const std::array<std::vector<int>, 2> chains = alignmentChains(n, r.reference);
-    std::array<ChainOutcome, 2> outcomes;
-    cv::parallel_for_(cv::Range(0, 2), [&](const cv::Range &range) {
-        for (int c = range.start; c < range.end; ++c) {
-            ChainOutcome &outcome = outcomes[std::size_t(c)];
-            for (const int i : chains[std::size_t(c)]) {
-                if (stop.stop_requested()) {
-                    outcome = {StackStatus::Cancelled, i, {}};
-                    break;
-                }
-                cv::Mat bgr;
-                {
-                    StackFrame frame = input.load(i);
-                    if (frame.picture.isNull()) {
-                        outcome = {StackStatus::UnreadableFrame, i, std::move(frame.error)};
-                        break;
-                    }
-                    if (cv::Size(frame.picture.width(), frame.picture.height()) != size) {
-                        outcome = {StackStatus::SizeMismatch, i, {}};
-                        break;
-                    }
-                    bgr = toBgr(frame.picture);
-                }
-                const int neighbour = i > r.reference ? i - 1 : i + 1;
-                std::optional<Warp> w = aligner->align(bgr, r.warps[std::size_t(neighbour)]);
-                if (!w)
-                    w = aligner->align(bgr, r.warps[std::size_t(neighbour)], false);
-                if (!w) {
-                    outcome = {StackStatus::AlignmentFailed, i, {}};
-                    break;
-                }
-                r.warps[std::size_t(i)] = *w;
-                aligned[std::size_t(i)] = laidOver(bgr, *w, size);
-                step();
-            }
+    cv::Size size;
+    for (const int i : alignmentOrder(n, r.reference)) {
+        if (stop.stop_requested())
+            return failed(std::move(r), StackStatus::Cancelled, i);
+        cv::Mat bgr;
+        {
+            StackFrame frame = input.load(i);
+            if (frame.picture.isNull())
+                return failed(std::move(r), StackStatus::UnreadableFrame, i, frame.error);
+            if (i == r.reference)
+                size = cv::Size(frame.picture.width(), frame.picture.height());
+            else if (cv::Size(frame.picture.width(), frame.picture.height()) != size)
+                return failed(std::move(r), StackStatus::SizeMismatch, i);
+            bgr = toBgr(frame.picture);
         }
-    }, 2);
+        if (i == r.reference) {
+            aligner = std::make_unique<StackAligner>(bgr);
+            aligned[std::size_t(i)] = bgr;
+        } else {
+            const int neighbour = i > r.reference ? i - 1 : i + 1;
+            std::optional<Warp> w = aligner->align(bgr, r.warps[std::size_t(neighbour)]);
+            if (!w)
+                w = aligner->align(bgr, r.warps[std::size_t(neighbour)], false);
+            if (!w)
+                return failed(std::move(r), StackStatus::AlignmentFailed, i);
+            r.warps[std::size_t(i)] = *w;
+            aligned[std::size_t(i)] = laidOver(bgr, *w, size);
+        }
+        step();
+    }
     aligner.reset();
-    // A fault among the later frames is reported before one among the earlier, whichever the
-    // chains met first, so that the same input always reports the same frame.
-    for (ChainOutcome &outcome : outcomes)
-        if (outcome.status != StackStatus::Done)
-            return failed(std::move(r), outcome.status, outcome.frame, std::move(outcome.detail));
 
     // Fusion: the focus measure of every frame, then the blend. Each pass takes the frames
     // kFusionBatch at a time: their heavy part side by side, then their share in frame order.

@@ -24,7 +24,7 @@ struct StackFrame {
 
 // Where the frames come from: `count` frames, in stack order, each loaded once when the stacking
 // asks for it (so a loader may hand its own copy over and forget it). Called on the stacking's
-// threads: the reference first, then up to two other frames at once (never the same one twice).
+// thread.
 struct StackInput {
     int count = 0;
     std::function<StackFrame(int index)> load;
@@ -65,11 +65,11 @@ struct StackResult {
 };
 
 // Aligns and fuses a focus stack: the middle frame is the reference; the others are aligned
-// outwards from it, each starting from its neighbour's warp, the two sides side by side; then the
-// focus measure pass and the blend pass (PyramidFusion), two frames at a time. Aligned frames are
-// kept in memory as 8-bit BGR (3 bytes a pixel); inputs are released as soon as they are aligned.
-// Checks `stop` between steps and returns Cancelled when asked; `progress` (may be null) counts 3
-// steps a frame plus one. The result does not depend on the threads' timing.
+// outwards from it, each starting from its neighbour's warp; then the focus measure pass and the
+// blend pass (PyramidFusion), two frames at a time. Aligned frames are kept in memory as 8-bit BGR
+// (3 bytes a pixel); inputs are released as soon as they are aligned. Checks `stop` between steps
+// and returns Cancelled when asked; `progress` (may be null) counts 3 steps a frame plus one. The
+// result is the same on every run, whatever the number of threads.
 // Runs on the calling thread (a worker thread in the program) and OpenCV's threads; `progress`
 // and `stop` are the only state it shares while it runs.
 StackResult focusStack(const StackInput &input, const StackOptions &options, StackProgress *progress = nullptr,

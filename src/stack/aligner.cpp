@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <vector>
 
 namespace stack {
 
@@ -22,6 +23,10 @@ constexpr int kLevels = 4;
 // full size (an iteration there costs four at the half) only polishes: its updates fall to a few
 // thousandths of a pixel, the noise of the measure, within three.
 constexpr int kIterations[kLevels] = {3, 15, 30, 0};
+// A correlation peak further than this from the guess (pixels of the eighth size, 8 of the full)
+// may be a wrong one: a specimen with a period, blurred very differently in the two frames, can
+// put its highest peak a period away. Neighbouring frames drift by far less.
+constexpr double kPeakAgrees = 1.0;
 // An update that moves no corner of the level by more than this (pixels) ends the level.
 constexpr double kConverged = 1e-3;
 // Gaussian smoothing of both pictures before the fit, sigma in pixels of each level.
@@ -259,8 +264,9 @@ struct StackAligner::Levels {
 
     // One level of the fit, inverse compositional: `w` maps this level's reference pixels to
     // `frame`'s (smoothed float, this level's size). False when the pictures hold nothing to
-    // correlate (no variance, too little overlap) or an update is not finite.
-    bool fit(int level, const cv::Mat &frame, Warp &w) const
+    // correlate (no variance, too little overlap) or an update is not finite. `correlation`, when
+    // given: the correlation coefficient of the pictures at the last warp evaluated, -1 to 1.
+    bool fit(int level, const cv::Mat &frame, Warp &w, double *correlation = nullptr) const
     {
         const cv::Mat &t = grey[level], &dx = gx[level], &dy = gy[level];
         const cv::Point2d c((t.cols - 1) / 2.0, (t.rows - 1) / 2.0);
@@ -303,6 +309,8 @@ struct StackAligner::Levels {
             const double iNorm = fs.ii - n * mi * mi, ti = fs.ti - n * mt * mi;
             if (!(iNorm > 0))
                 return false;
+            if (correlation)
+                *correlation = ti / std::sqrt(tNorm * iNorm);
             // Moving the reference by delta (linearised) and scaling the frame by ECC's gain
             // lambda (the photometric scale between the pictures once the motion is taken out)
             // maximises their correlation.
@@ -333,33 +341,58 @@ std::optional<Warp> StackAligner::align(const cv::Mat &frameBgr, const Warp &gue
     const Levels frame(frameBgr, false);
     const int coarse = kLevels - 1;
     const cv::Mat &ref = reference_->grey[coarse];
-    Warp w = guess.rescaled(1.0 / double(1 << coarse));
+    const Warp start = guess.rescaled(1.0 / double(1 << coarse));
 
     // Phase correlation of the reference with the frame laid over it by the guess, at the eighth
     // size: what is left is mostly a shift, which the peak finds however far it is.
-    cv::Mat laid;
-    cv::warpAffine(frame.grey[coarse], laid, toMat(w), ref.size(), cv::INTER_LINEAR | cv::WARP_INVERSE_MAP,
-                   cv::BORDER_REPLICATE);
-    cv::Mat window;
-    cv::createHanningWindow(window, ref.size(), CV_32F);
-    const cv::Point2d shift = searchShift ? cv::phaseCorrelate(ref, laid, window) : cv::Point2d();
-    // laid(x) = ref(x - shift), so the frame shows reference point x at w(x + shift).
-    if (std::isfinite(shift.x) && std::isfinite(shift.y)) {
-        w.m[2] += w.m[0] * shift.x + w.m[1] * shift.y;
-        w.m[5] += w.m[3] * shift.x + w.m[4] * shift.y;
+    std::vector<Warp> starts{start};
+    if (searchShift) {
+        cv::Mat laid;
+        cv::warpAffine(frame.grey[coarse], laid, toMat(start), ref.size(), cv::INTER_LINEAR | cv::WARP_INVERSE_MAP,
+                       cv::BORDER_REPLICATE);
+        cv::Mat window;
+        cv::createHanningWindow(window, ref.size(), CV_32F);
+        const cv::Point2d shift = cv::phaseCorrelate(ref, laid, window);
+        // laid(x) = ref(x - shift), so the frame shows reference point x at w(x + shift).
+        if (std::isfinite(shift.x) && std::isfinite(shift.y)) {
+            Warp peak = start;
+            peak.m[2] += start.m[0] * shift.x + start.m[1] * shift.y;
+            peak.m[5] += start.m[3] * shift.x + start.m[4] * shift.y;
+            // The peak alone where it agrees with the guess; where it does not, it may be a wrong
+            // one, and the guess is fitted as well.
+            if (std::hypot(shift.x, shift.y) <= kPeakAgrees)
+                starts = {peak};
+            else
+                starts.insert(starts.begin(), peak);
+        }
     }
 
-    w = w.rescaled(2);
-    for (int level = coarse - 1; level >= 0; --level) {
+    // The quarter size from each start; the better correlation goes on to the finer levels. A
+    // start that runs off (a wrong peak) is dropped there rather than polished at the finer ones.
+    int level = coarse - 1;
+    std::optional<Warp> best;
+    double bestCorrelation = -2;
+    for (const Warp &s : starts) {
+        const cv::Mat &t = reference_->grey[level];
+        const cv::Point2d c((t.cols - 1) / 2.0, (t.rows - 1) / 2.0);
+        Warp w = toWarp(toSimilarity(s.rescaled(2), c), c);
+        double correlation = 0;
+        if (reference_->fit(level, frame.grey[level], w, &correlation) && plausible(w, t.size())
+            && correlation > bestCorrelation) {
+            best = w;
+            bestCorrelation = correlation;
+        }
+    }
+    if (!best)
+        return std::nullopt;
+    Warp w = *best;
+    for (--level; level >= 0; --level) {
+        w = w.rescaled(2);
         const cv::Mat &t = reference_->grey[level];
         const cv::Point2d c((t.cols - 1) / 2.0, (t.rows - 1) / 2.0);
         w = toWarp(toSimilarity(w, c), c);
-        // A start from a wrong correlation peak runs off at the coarsest level already: give up
-        // there rather than polish it at the finer ones.
         if (!reference_->fit(level, frame.grey[level], w) || !plausible(w, t.size()))
             return std::nullopt;
-        if (level > 0)
-            w = w.rescaled(2);
     }
     return w;
 }

@@ -28,7 +28,8 @@ namespace stack {
 // pull the fit; both pictures are smoothed slightly first so that the sharper of the two does
 // not dominate the gradients. The fit runs coarse to fine (quarter, half, full size), started by
 // phase correlation at the eighth size, which finds drifts of many pixels that a gradient search
-// would not reach.
+// would not reach. A peak far from the guess may be a wrong one (a period away on a periodic
+// specimen): then the guess is fitted at the quarter size too, and the better correlation wins.
 // ECC is run in its inverse compositional form: the update moves the reference, not the frame,
 // and the frame's warp is composed with its inverse. The gradients, the Jacobian and the Hessian
 // then belong to the reference and to the part of it the frame covers (fixed for a pyramid level

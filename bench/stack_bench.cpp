@@ -160,12 +160,10 @@ void BM_ThirtyFramesPeakMemory(benchmark::State &state)
     constexpr int kFrames = 30;
     QTemporaryDir dir;
     platform::SpecimenRenderer renderer(stackplan::kWidth, stackplan::kHeight, platform::SpecimenRelief::Tilted);
-    for (int i = 0; i < kFrames; ++i) {
-        const double t = double(i) / (kFrames - 1);
-        const platform::SpecimenPlacement place{0.99 + 0.02 * t, 10 * t, -5 * t};
+    for (int i = 0; i < kFrames; ++i)
         platform::writeBmpFile(dir.filePath(QStringLiteral("frame_%1.bmp").arg(i, 2, 10, QLatin1Char('0'))),
-                               platform::Bitmap(renderer.atFocus(30 + 40 * t, place)));
-    }
+                               platform::Bitmap(renderer.atFocus(stackplan::longPassFocus(i, kFrames),
+                                                                 stackplan::longPassPlacement(i, kFrames))));
     ChildRun o;
     for (auto _ : state)
         o = runChild(dir.path(), {selfPath, QStringLiteral("--stack"), dir.path()});

@@ -27,10 +27,19 @@ namespace stack {
 // brightness that changes with the focus (a blurred dark line lightens its surroundings) does not
 // pull the fit; both pictures are smoothed slightly first so that the sharper of the two does
 // not dominate the gradients. The fit runs coarse to fine (quarter, half, full size), started by
-// phase correlation at the quarter size, which finds drifts of many pixels that a gradient
-// search would not reach.
+// phase correlation at the eighth size, which finds drifts of many pixels that a gradient search
+// would not reach. A peak far from the guess may be a wrong one (a period away on a periodic
+// specimen): then the guess is fitted at the quarter size too, and the better correlation wins.
+// ECC is run in its inverse compositional form: the update moves the reference, not the frame,
+// and the frame's warp is composed with its inverse. The gradients, the Jacobian and the Hessian
+// then belong to the reference and to the part of it the frame covers (fixed for a pyramid level
+// once the level's starting warp is known), so an iteration costs one warp of the frame and one
+// pass of seven sums, where the forward form needs the frame's gradients and a new Hessian each
+// time. Both forms stop at the same correlation maximum; this one converges in fewer iterations
+// because its gradients are exact for every warp.
 //
-// Threads: any one thread per object; the reference is read-only after construction.
+// Threads: constructed on one thread; align() may then run on several threads at once (the
+// reference is read-only after construction, and each call keeps its own buffers).
 class StackAligner
 {
 public:

@@ -66,10 +66,12 @@ struct StackResult {
 
 // Aligns and fuses a focus stack: the middle frame is the reference; the others are aligned
 // outwards from it, each starting from its neighbour's warp; then the focus measure pass and the
-// blend pass (PyramidFusion). Aligned frames are kept in memory as 8-bit BGR (3 bytes a pixel);
-// inputs are released as soon as they are aligned. Checks `stop` between steps and returns
-// Cancelled when asked; `progress` (may be null) counts 3 steps a frame plus one.
-// Runs on the calling thread (a worker thread in the program); OpenCV may use its own threads.
+// blend pass (PyramidFusion), two frames at a time. Aligned frames are kept in memory as 8-bit BGR
+// (3 bytes a pixel); inputs are released as soon as they are aligned. Checks `stop` between steps
+// and returns Cancelled when asked; `progress` (may be null) counts 3 steps a frame plus one. The
+// result is the same on every run, whatever the number of threads.
+// Runs on the calling thread (a worker thread in the program) and OpenCV's threads; `progress`
+// and `stop` are the only state it shares while it runs.
 StackResult focusStack(const StackInput &input, const StackOptions &options, StackProgress *progress = nullptr,
                        std::stop_token stop = {});
 

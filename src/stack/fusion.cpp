@@ -14,22 +14,6 @@ namespace {
 // The smallest pyramid level is at least this many pixels on its short side.
 constexpr int kSmallestLevel = 16;
 
-std::vector<cv::Mat> laplacianPyramid(const cv::Mat &bgr, int levels)
-{
-    std::vector<cv::Mat> pyramid(static_cast<std::size_t>(levels));
-    cv::Mat current;
-    bgr.convertTo(current, CV_32FC3);
-    for (int k = 0; k < levels - 1; ++k) {
-        cv::Mat down, up;
-        cv::pyrDown(current, down);
-        cv::pyrUp(down, up, current.size());
-        pyramid[std::size_t(k)] = current - up;
-        current = down;
-    }
-    pyramid[std::size_t(levels - 1)] = current;
-    return pyramid;
-}
-
 } // namespace
 
 cv::Mat focusMeasure(const cv::Mat &bgr, double windowSigma)
@@ -59,9 +43,13 @@ PyramidFusion::PyramidFusion(cv::Size size, int frames)
 {
 }
 
-double PyramidFusion::measure(int index, const cv::Mat &bgr)
+cv::Mat PyramidFusion::energy(const cv::Mat &bgr) const
 {
-    const cv::Mat energy = focusMeasure(bgr, windowSigma_);
+    return focusMeasure(bgr, windowSigma_);
+}
+
+double PyramidFusion::addMeasure(int index, const cv::Mat &energy)
+{
     const cv::Mat better = energy > best_;
     energy.copyTo(best_, better);
     depth_.setTo(cv::Scalar(index), better);
@@ -89,25 +77,52 @@ bool PyramidFusion::contributes(int index) const
     return index >= 0 && index < frames_ && owned_[std::size_t(index)] != 0;
 }
 
-void PyramidFusion::blend(int index, const cv::Mat &bgr)
+void PyramidFusion::layers(int index, const cv::Mat &bgr, Layers &out) const
 {
+    out.index = -1;
     if (!contributes(index))
         return;
-    const std::vector<cv::Mat> pyramid = laplacianPyramid(bgr, levels_);
-    cv::Mat mask;
-    cv::Mat(depth_ == index).convertTo(mask, CV_32F, 1.0 / 255);
+    out.index = index;
+    const std::size_t levels = std::size_t(levels_);
+    out.detail.resize(levels);
+    out.weight.resize(levels);
+    out.smooth.resize(levels);
+    // Level k's detail is the Gaussian level less the next one brought up to its size; the
+    // smallest level keeps the Gaussian itself. Every buffer is written whole.
+    bgr.convertTo(out.smooth[0], CV_32FC3);
+    for (std::size_t k = 0; k + 1 < levels; ++k) {
+        cv::pyrDown(out.smooth[k], out.smooth[k + 1]);
+        cv::pyrUp(out.smooth[k + 1], out.detail[k], out.smooth[k].size());
+        cv::subtract(out.smooth[k], out.detail[k], out.detail[k]);
+    }
+    out.smooth[levels - 1].copyTo(out.detail[levels - 1]);
+    cv::compare(depth_, cv::Scalar(index), out.owned, cv::CMP_EQ);
+    out.owned.convertTo(out.weight[0], CV_32F, 1.0 / 255);
+    for (std::size_t k = 1; k < levels; ++k)
+        cv::pyrDown(out.weight[k - 1], out.weight[k], out.detail[k].size());
+}
+
+void PyramidFusion::accumulate(const Layers &layers)
+{
+    if (layers.index < 0)
+        return;
     if (accumulated_.empty())
-        for (const cv::Mat &level : pyramid)
+        for (const cv::Mat &level : layers.detail)
             accumulated_.push_back(cv::Mat::zeros(level.size(), CV_32FC3));
-    for (int k = 0; k < levels_; ++k) {
-        if (k > 0) {
-            cv::Mat down;
-            cv::pyrDown(mask, down, pyramid[std::size_t(k)].size());
-            mask = down;
+    for (std::size_t k = 0; k < accumulated_.size(); ++k) {
+        const cv::Mat &detail = layers.detail[k], &weight = layers.weight[k];
+        cv::Mat &sum = accumulated_[k];
+        for (int y = 0; y < sum.rows; ++y) {
+            const float *d = detail.ptr<float>(y), *w = weight.ptr<float>(y);
+            float *a = sum.ptr<float>(y);
+            // A hard mask leaves most of a frame's weights at zero at the finer levels.
+            for (int x = 0; x < sum.cols; ++x)
+                if (const float wx = w[x]; wx != 0) {
+                    a[3 * x] += d[3 * x] * wx;
+                    a[3 * x + 1] += d[3 * x + 1] * wx;
+                    a[3 * x + 2] += d[3 * x + 2] * wx;
+                }
         }
-        cv::Mat mask3;
-        cv::merge(std::vector<cv::Mat>{mask, mask, mask}, mask3);
-        cv::accumulateProduct(pyramid[std::size_t(k)], mask3, accumulated_[std::size_t(k)]);
     }
 }
 

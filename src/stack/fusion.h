@@ -24,16 +24,34 @@ namespace stack {
 // pyramid, the best measure and the depth index are kept between frames, so the cost of a
 // further frame is that frame alone.
 //
-// Threads: any one thread per object.
+// Threads: any one thread per object, but energy() and layers() only read what finishMeasure()
+// left and may run on several threads at once, beside each other though not beside the other
+// members: the heavy work of several frames in parallel, combined in frame order on one thread.
 class PyramidFusion
 {
 public:
+    // One frame's part of the blend: its Laplacian pyramid (float BGR) and its mask's Gaussian
+    // pyramid (float), `index` -1 when the frame owns no pixel. Kept from frame to frame, its
+    // buffers are filled again in place rather than allocated anew.
+    struct Layers {
+        int index = -1;
+        std::vector<cv::Mat> detail;
+        std::vector<cv::Mat> weight;
+        std::vector<cv::Mat> smooth;   // the frame's Gaussian pyramid, on the way
+        cv::Mat owned;                 // 8-bit mask, on the way
+    };
+
     // At most 255 frames (the depth index is 8-bit).
     PyramidFusion(cv::Size size, int frames);
 
     // First pass, any order: the focus measure of frame `index` (8-bit BGR, aligned). Returns the
     // frame's mean measure, a figure of its overall sharpness.
-    double measure(int index, const cv::Mat &bgr);
+    double measure(int index, const cv::Mat &bgr) { return addMeasure(index, energy(bgr)); }
+    // measure() in two halves: the focus measure of a frame (any thread), then its taking part in
+    // the choice of frames (in frame order, so that a tie goes to the earlier frame as measure()'s
+    // does). addMeasure returns the frame's mean measure.
+    cv::Mat energy(const cv::Mat &bgr) const;
+    double addMeasure(int index, const cv::Mat &energy);
     // After the first pass: the index of the sharpest frame at every pixel (8-bit), cleaned of
     // single-pixel decisions in featureless areas.
     const cv::Mat &finishMeasure();
@@ -41,7 +59,16 @@ public:
     bool contributes(int index) const;
 
     // Second pass, any order: blends frame `index` through its mask.
-    void blend(int index, const cv::Mat &bgr);
+    void blend(int index, const cv::Mat &bgr)
+    {
+        Layers l;
+        layers(index, bgr, l);
+        accumulate(l);
+    }
+    // blend() in two halves: a frame's pyramids (any thread), then their sum into the result (in
+    // frame order, so that the float sums come out the same on every run).
+    void layers(int index, const cv::Mat &bgr, Layers &out) const;
+    void accumulate(const Layers &layers);
     // The fused picture, 8-bit BGR.
     cv::Mat result() const;
 

@@ -9,7 +9,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <opencv2/core/utility.hpp>
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -49,6 +53,53 @@ TEST(StackRun, ReportsTheFrameAtFaultAndWhy)
     std::vector<platform::Bitmap> blank = smallStack(3);
     blank[0] = platform::Bitmap(320, 240, 0x808080);   // nothing to align
     EXPECT_EQ(stack::focusStack(inputOf(blank), {}).status, StackStatus::AlignmentFailed);
+}
+
+TEST(StackRun, FaultsOnBothSidesOfTheReferenceReportTheLaterFrameEveryTime)
+{
+    // The frames after the reference are aligned before those before it: the later fault is
+    // reported, on every run.
+    struct Case {
+        std::vector<int> unreadable;
+        int reported;
+    };
+    for (const Case &c : std::vector<Case>{{{0, 4}, 4}, {{1, 3}, 3}, {{0}, 0}, {{4}, 4}, {{0, 3}, 3}}) {
+        for (int run = 0; run < 3; ++run) {
+            stack::StackInput input = inputOf(smallStack(5));
+            auto load = input.load;
+            input.load = [load, bad = c.unreadable](int i) {
+                return std::find(bad.begin(), bad.end(), i) != bad.end()
+                           ? stack::StackFrame{{}, QStringLiteral("%1.jpg: damaged").arg(i)}
+                           : load(i);
+            };
+            const stack::StackResult r = stack::focusStack(input, {});
+            EXPECT_EQ(r.status, StackStatus::UnreadableFrame);
+            EXPECT_EQ(r.frame, c.reported) << "unreadable " << testing::PrintToString(c.unreadable);
+            EXPECT_EQ(r.detail, QStringLiteral("%1.jpg: damaged").arg(c.reported));
+        }
+    }
+}
+
+TEST(StackRun, SameResultOnEveryRunAndOnOneThreadAsOnSeveral)
+{
+    // The frames' fusion work runs on several threads and is summed in frame order; any sum in
+    // the order the threads finish would show as a run that differs.
+    const std::vector<platform::Bitmap> frames = smallStack(5);
+    const int threads = cv::getNumThreads();
+    cv::setNumThreads(1);
+    const stack::StackResult one = stack::focusStack(inputOf(frames), {});
+    cv::setNumThreads(std::max(threads, 2));
+    ASSERT_TRUE(one.ok());
+    for (int run = 0; run < 6; ++run) {
+        const stack::StackResult several = stack::focusStack(inputOf(frames), {});
+        ASSERT_TRUE(several.ok());
+        for (std::size_t i = 0; i < frames.size(); ++i)
+            EXPECT_EQ(one.warps[i].m, several.warps[i].m) << "frame " << i << ", run " << run;
+        EXPECT_EQ(one.depth, several.depth) << "run " << run;
+        EXPECT_EQ(one.sharpestFrame, several.sharpestFrame) << "run " << run;
+        EXPECT_TRUE(one.picture == several.picture) << "run " << run;
+    }
+    cv::setNumThreads(threads);
 }
 
 TEST(StackRun, CountsEveryStepAndMakesTheDepthMapOnlyWhenAsked)

@@ -44,18 +44,34 @@ inline ZStack render(int reference = kFrames / 2, int width = kWidth, int height
     return z;
 }
 
-// Where frame `frame` shows the pixel that frame `reference` shows at (x, y), from the placements:
-// both are a scale s about the picture centre c then a shift d, in continuous coordinates where
-// pixel x covers [x, x + 1).
-inline stack::Warp trueWarp(int reference, int frame, int width = kWidth, int height = kHeight)
+// Where a frame placed at `f` shows the pixel that a frame placed at `r` shows at (x, y): both
+// are a scale about the picture centre c then a shift d, in continuous coordinates where pixel x
+// covers [x, x + 1).
+inline stack::Warp warpBetween(const platform::SpecimenPlacement &r, const platform::SpecimenPlacement &f, int width,
+                               int height)
 {
-    const platform::SpecimenPlacement r = placementOf(reference), f = placementOf(frame);
     const double s = f.scale / r.scale;
     const double cx = width / 2.0, cy = height / 2.0;
     stack::Warp w;
     // x_f + 0.5 = cx + s (x_r + 0.5 - cx - r.dx) + f.dx
     w.m = {s, 0, cx - 0.5 + s * (0.5 - cx - r.dx) + f.dx, 0, s, cy - 0.5 + s * (0.5 - cy - r.dy) + f.dy};
     return w;
+}
+
+// The same between frames `reference` and `frame` of the nine.
+inline stack::Warp trueWarp(int reference, int frame, int width = kWidth, int height = kHeight)
+{
+    return warpBetween(placementOf(reference), placementOf(frame), width, height);
+}
+
+// A long pass (the memory benchmark's thirty frames): focus 30 to 70 in `frames` steps, the
+// magnification growing 2 % and the stage drifting 10 px right and 5 px up, evenly.
+inline double longPassFocus(int frame, int frames) { return 30 + 40.0 * frame / (frames - 1); }
+
+inline platform::SpecimenPlacement longPassPlacement(int frame, int frames)
+{
+    const double t = double(frame) / (frames - 1);
+    return {0.99 + 0.02 * t, 10 * t, -5 * t};
 }
 
 } // namespace stackplan

@@ -354,7 +354,7 @@ TEST(FocusAidAnalyzer, TheBestFollowsTheHighestScoreUntilAReset)
     EXPECT_NE(inRegion, soft);
 }
 
-TEST(FocusAidAnalyzer, MarksBelongToTheirFrameAndTheHistogramComesAtMostTenTimesASecond)
+TEST(FocusAidAnalyzer, MarksBelongToTheirFrameAndTheHistogramComesAtMostFourTimesASecond)
 {
     std::int64_t now = 1000;
     FocusAidAnalyzer analyzer([&now] { return now; });
@@ -373,13 +373,14 @@ TEST(FocusAidAnalyzer, MarksBelongToTheirFrameAndTheHistogramComesAtMostTenTimes
     };
     EXPECT_EQ(histogramAt(1000), 1u);
     EXPECT_EQ(histogramAt(1033), 1u);
-    EXPECT_EQ(histogramAt(1099), 1u);
-    EXPECT_EQ(histogramAt(1100), 2u);
-    EXPECT_EQ(histogramAt(1150), 2u);
+    EXPECT_EQ(histogramAt(1100), 1u);
+    EXPECT_EQ(histogramAt(1249), 1u);
+    EXPECT_EQ(histogramAt(1250), 2u);
+    EXPECT_EQ(histogramAt(1400), 2u);
     // Another choice of channels is counted at once.
     s.channels = HistogramChannels::Rgb;
     analyzer.setSettings(s);
-    EXPECT_EQ(histogramAt(1160), 3u);
+    EXPECT_EQ(histogramAt(1410), 3u);
 }
 
 // ---- the marks as the video widget paints them ------------------------------------------------------

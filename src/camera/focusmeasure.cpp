@@ -121,19 +121,16 @@ void lumaSpanSse2(const QRgb *pixels, int n, std::uint16_t *out)
 
 __attribute__((target("avx2"))) void lumaSpanAvx2(const QRgb *pixels, int n, std::uint16_t *out)
 {
-    // Bytes B, G, R, x of each pixel times 15, 75, 38, 0: maddubs adds the pairs, madd the halves.
+    // Bytes B, G, R, x of each pixel times 15, 75, 38, 0: maddubs adds the pairs into 16 bits
+    // (15 B + 75 G <= 22950, 38 R <= 9690), hadd adds each pixel's two (at most 32640, still
+    // 16 bits); hadd interleaves the two registers' halves, the permute puts them in order.
     const __m256i weights = _mm256_set1_epi32(platform::kLumaBlue | platform::kLumaGreen << 8 | platform::kLumaRed << 16);
-    const __m256i ones = _mm256_set1_epi16(1);
     int i = 0;
-    const auto quad = [](const QRgb *p) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p)); };
     for (; i + 16 <= n; i += 16) {
-        // packus works within 128-bit halves, so the halves are loaded crosswise: pixels 0-3 and
-        // 8-11 in one register, 4-7 and 12-15 in the other, and the pack comes out in order.
-        const __m256i a = _mm256_inserti128_si256(_mm256_castsi128_si256(quad(pixels + i)), quad(pixels + i + 8), 1);
-        const __m256i b = _mm256_inserti128_si256(_mm256_castsi128_si256(quad(pixels + i + 4)), quad(pixels + i + 12), 1);
-        const __m256i ya = _mm256_srli_epi32(_mm256_madd_epi16(_mm256_maddubs_epi16(a, weights), ones), 7);
-        const __m256i yb = _mm256_srli_epi32(_mm256_madd_epi16(_mm256_maddubs_epi16(b, weights), ones), 7);
-        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + i), _mm256_packus_epi32(ya, yb));
+        const __m256i a = _mm256_maddubs_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(pixels + i)), weights);
+        const __m256i b = _mm256_maddubs_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(pixels + i + 8)), weights);
+        const __m256i y = _mm256_srli_epi16(_mm256_permute4x64_epi64(_mm256_hadd_epi16(a, b), 0xD8), 7);
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + i), y);
     }
     lumaSpanScalar(pixels + i, n - i, out + i);
 }

@@ -10,6 +10,10 @@ namespace camera {
 
 // One bit per pixel of a picture: rows of 32-pixel words, bit (x % 32) of word (x / 32) is
 // pixel x. The focus aids mark pixels in it on a streaming thread and the UI thread reads it.
+// The bits set in `n` words: the processor's popcnt where it has it (asked at run time; the
+// x86-64 baseline lacks it and std::popcount becomes a library call a word).
+std::uint64_t countBits(const std::uint32_t *words, std::size_t n);
+
 class BitPlane
 {
 public:

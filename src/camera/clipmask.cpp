@@ -4,9 +4,12 @@
 
 #include <QImage>
 
+#include <algorithm>
+
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
 #define SENDRA_HAVE_AVX2_PATH 1
+#define SENDRA_HAVE_SSE2_PATH 1
 #endif
 
 namespace camera {
@@ -30,6 +33,60 @@ void clippedScalar(const QRgb *pixels, int from, int n, std::uint32_t *high, std
         }
     }
 }
+
+using ClippedRow = void (*)(const QRgb *, int, std::uint32_t *, std::uint32_t *);
+
+// The last, partial word of a row through the vector code: its pixels copied into a block of 32
+// padded with a pixel that is never clipped, the padding's bits cleared.
+void paddedTail(const QRgb *pixels, int x, int n, std::uint32_t *high, std::uint32_t *low, ClippedRow row)
+{
+    QRgb block[32];
+    std::fill(std::copy(pixels + x, pixels + n, block), block + 32, QRgb(0xFF808080u));
+    std::uint32_t h = 0, l = 0;
+    row(block, 32, &h, &l);
+    const std::uint32_t inside = (1u << (n - x)) - 1;   // n - x < 32
+    high[x >> 5] = h & inside;
+    low[x >> 5] = l & inside;
+}
+
+#ifdef SENDRA_HAVE_SSE2_PATH
+// SSE2, part of every x86-64 processor: the AVX2 code's steps on four pixels a register.
+void clippedSse2(const QRgb *pixels, int n, std::uint32_t *high, std::uint32_t *low)
+{
+    const __m128i colour = _mm_set1_epi32(0x00FFFFFF);
+    const __m128i full = _mm_set1_epi8(char(0xFF));
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i neutralX = _mm_set1_epi32(int(0x80000000u));
+    const __m128i one = _mm_set1_epi8(1);
+    const auto at = [&](int i) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(pixels + i)); };
+    int x = 0;
+    for (; x + 32 <= n; x += 32) {
+        __m128i low8 = full;
+        for (int part = 0; part < 8; ++part) {
+            const __m128i shifted = _mm_add_epi8(_mm_or_si128(_mm_and_si128(at(x + 4 * part), colour), neutralX), one);
+            low8 = _mm_min_epu8(low8, _mm_subs_epu8(shifted, one));
+        }
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(low8, zero)) == 0) {
+            high[x >> 5] = low[x >> 5] = 0;
+            continue;
+        }
+        std::uint32_t h = 0, l = 0;
+        for (int part = 0; part < 8; ++part) {
+            const __m128i v = at(x + 4 * part);
+            const __m128i at255 = _mm_and_si128(_mm_cmpeq_epi8(v, full), colour);
+            const __m128i at0 = _mm_and_si128(_mm_cmpeq_epi8(v, zero), colour);
+            const int h4 = ~_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(at255, zero))) & 0xF;
+            const int l4 = ~_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(at0, zero))) & 0xF & ~h4;
+            h |= std::uint32_t(h4) << (4 * part);
+            l |= std::uint32_t(l4) << (4 * part);
+        }
+        high[x >> 5] = h;
+        low[x >> 5] = l;
+    }
+    if (x < n)
+        paddedTail(pixels, x, n, high, low, clippedSse2);
+}
+#endif
 
 #ifdef SENDRA_HAVE_AVX2_PATH
 __attribute__((target("avx2"))) void clippedAvx2(const QRgb *pixels, int n, std::uint32_t *high, std::uint32_t *low)
@@ -68,13 +125,31 @@ __attribute__((target("avx2"))) void clippedAvx2(const QRgb *pixels, int n, std:
         high[x >> 5] = h;
         low[x >> 5] = l;
     }
-    clippedScalar(pixels, x, n, high, low);
+    if (x < n)
+        paddedTail(pixels, x, n, high, low, clippedAvx2);
 }
 #endif
 
 } // namespace
 
-void findClippedPixels(const QImage &picture, BitPlane &high, BitPlane &low)
+void findClippedInRow(const QRgb *pixels, int n, std::uint32_t *high, std::uint32_t *low, platform::SimdLevel level)
+{
+#ifdef SENDRA_HAVE_AVX2_PATH
+    if (level == platform::SimdLevel::Avx2) {
+        clippedAvx2(pixels, n, high, low);
+        return;
+    }
+#endif
+#ifdef SENDRA_HAVE_SSE2_PATH
+    if (level == platform::SimdLevel::Sse2 || level == platform::SimdLevel::Avx2) {
+        clippedSse2(pixels, n, high, low);
+        return;
+    }
+#endif
+    clippedScalar(pixels, 0, n, high, low);
+}
+
+void findClippedPixels(const QImage &picture, BitPlane &high, BitPlane &low, platform::SimdLevel level)
 {
     if (picture.isNull()) {
         high = BitPlane();
@@ -87,19 +162,8 @@ void findClippedPixels(const QImage &picture, BitPlane &high, BitPlane &low)
         high = BitPlane(w, h);
     if (low.size() != src.size())
         low = BitPlane(w, h);
-#ifdef SENDRA_HAVE_AVX2_PATH
-    const bool avx2 = __builtin_cpu_supports("avx2");
-#endif
-    for (int y = 0; y < h; ++y) {
-        const auto *pixels = reinterpret_cast<const QRgb *>(src.constScanLine(y));
-#ifdef SENDRA_HAVE_AVX2_PATH
-        if (avx2) {
-            clippedAvx2(pixels, w, high.row(y), low.row(y));
-            continue;
-        }
-#endif
-        clippedScalar(pixels, 0, w, high.row(y), low.row(y));
-    }
+    for (int y = 0; y < h; ++y)
+        findClippedInRow(reinterpret_cast<const QRgb *>(src.constScanLine(y)), w, high.row(y), low.row(y), level);
 }
 
 } // namespace camera

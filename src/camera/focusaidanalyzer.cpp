@@ -5,6 +5,7 @@
 #include <QImage>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 
@@ -49,6 +50,21 @@ FocusAidSettings FocusAidAnalyzer::settings() const
 
 void FocusAidAnalyzer::resetBest() { resetRequests_.fetch_add(1, std::memory_order_relaxed); }
 
+std::shared_ptr<FocusMarks> FocusAidAnalyzer::reusableMarks()
+{
+    for (std::shared_ptr<FocusMarks> &m : marksPool_)
+        if (m.use_count() == 1) {
+            // The UI thread let go of these marks (its release of the count orders its reads of
+            // the planes before our writes).
+            std::atomic_thread_fence(std::memory_order_acquire);
+            return m;
+        }
+    auto m = std::make_shared<FocusMarks>();
+    if (marksPool_.size() < kMarksPoolSize)
+        marksPool_.push_back(m);
+    return m;
+}
+
 std::shared_ptr<const platform::FrameAnalysis> FocusAidAnalyzer::analyze(const QImage &shown, std::uint64_t sequence)
 {
     const FocusAidSettings s = settings();
@@ -65,17 +81,23 @@ std::shared_ptr<const platform::FrameAnalysis> FocusAidAnalyzer::analyze(const Q
 
     std::shared_ptr<FocusMarks> marks;
     if (s.peaking || s.zebra) {
-        marks = std::make_shared<FocusMarks>();
+        marks = reusableMarks();
         marks->imageKey = shown.cacheKey();
     }
     const QRect whole = shown.rect();
     const QRect region = regionInPixels(s.region, shown.size());
     if (s.peaking) {
-        marks->peaking = BitPlane(shown.width(), shown.height());
-        // One pass gives the edges and, over the whole picture, the score as well.
-        const LaplacianSums sums = laplacianPass(shown, whole, s.peakingThreshold, &marks->peaking);
+        if (marks->peaking.size() != shown.size())
+            marks->peaking = BitPlane(shown.width(), shown.height());
+        // One pass gives the edges and, over the whole picture, the score as well; with the
+        // clipping warning on, its planes too (each row read once).
+        const LaplacianSums sums =
+            s.zebra ? laplacianAndClippingPass(shown, s.peakingThreshold, marks->peaking, marks->clippedHigh, marks->clippedLow)
+                    : laplacianPass(shown, whole, s.peakingThreshold, &marks->peaking);
         if (s.meter && region == whole)
             out->score = focusScore(sums);
+    } else if (marks) {
+        marks->peaking = BitPlane();
     }
     if (s.meter && !out->score)
         out->score = focusScore(laplacianPass(shown, region, s.peakingThreshold, nullptr));
@@ -84,16 +106,20 @@ std::shared_ptr<const platform::FrameAnalysis> FocusAidAnalyzer::analyze(const Q
         out->best = best_;
     }
 
-    BitPlane high, low;
-    if (s.zebra || s.histogram)
-        findClippedPixels(shown, high, low);
+    // The clipping warning's planes every frame it is on; the histogram counts its own clipped
+    // pixels in its pass, only on the frames it is due.
+    if (s.zebra) {
+        if (!s.peaking)
+            findClippedPixels(shown, marks->clippedHigh, marks->clippedLow);
+    } else if (marks) {
+        marks->clippedHigh = BitPlane();
+        marks->clippedLow = BitPlane();
+    }
     if (s.histogram) {
         const std::int64_t now = nowMs_();
         const bool due = !histogram_ || histogram_->channels != s.channels || now - histogramAtMs_ >= kHistogramIntervalMs;
         if (due) {
             auto h = std::make_shared<LiveHistogram>(countHistogram(shown, s.channels));
-            h->clippedHigh = high.count();
-            h->clippedLow = low.count();
             h->serial = ++histograms_;
             histogram_ = std::move(h);
             histogramAtMs_ = now;
@@ -101,10 +127,6 @@ std::shared_ptr<const platform::FrameAnalysis> FocusAidAnalyzer::analyze(const Q
         out->histogram = histogram_;
     } else {
         histogram_.reset();
-    }
-    if (s.zebra) {
-        marks->clippedHigh = std::move(high);
-        marks->clippedLow = std::move(low);
     }
     out->marks = std::move(marks);
     return out;

@@ -14,6 +14,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 namespace camera {
 
@@ -54,10 +55,14 @@ QRect regionInPixels(const QRectF &region, QSize size);
 // picture or its rectangle, with the best since the last reset; focus peaking and the clipping
 // warning as marks; and the live histogram, counted at most every kHistogramIntervalMs. The UI
 // thread changes the settings and resets the best at any time; each frame reads them once.
+// Only the passes of the aids that are on run; the marks' planes are reused once the UI thread
+// has let go of them, so a frame allocates nothing in the steady state.
 class FocusAidAnalyzer final : public platform::FrameAnalyzer
 {
 public:
-    static constexpr std::int64_t kHistogramIntervalMs = 100;   // at most ten histograms a second
+    // Four histograms a second: as fast as an eye follows a plot that moves while exposure or
+    // light is turned, and counting every pixel of a frame costs several copies of it.
+    static constexpr std::int64_t kHistogramIntervalMs = 250;
 
     // `nowMs`: a monotonic clock in milliseconds (any thread); tests pass their own.
     explicit FocusAidAnalyzer(std::function<std::int64_t()> nowMs = {});
@@ -72,6 +77,10 @@ public:
     std::shared_ptr<const platform::FrameAnalysis> analyze(const QImage &shown, std::uint64_t sequence) override;
 
 private:
+    // Marks live while a frame, the mailbox and the video area hold them: a few in flight.
+    static constexpr std::size_t kMarksPoolSize = 4;
+    std::shared_ptr<FocusMarks> reusableMarks();
+
     std::function<std::int64_t()> nowMs_;
     mutable std::mutex mutex_;   // guards settings_
     FocusAidSettings settings_;
@@ -82,6 +91,7 @@ private:
     std::shared_ptr<const LiveHistogram> histogram_;
     std::int64_t histogramAtMs_ = 0;
     std::uint64_t histograms_ = 0;
+    std::vector<std::shared_ptr<FocusMarks>> marksPool_;
 };
 
 } // namespace camera

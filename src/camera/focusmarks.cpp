@@ -5,6 +5,7 @@
 #include <QImage>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <vector>
 
@@ -34,12 +35,13 @@ namespace {
 void expandPiece(std::uint32_t edge, std::uint32_t high, std::uint32_t low, int x0, int y, int n, quint32 tint,
                  quint32 *out)
 {
-    for (int i = 0; i < n; ++i) {
+    // Only the marked pixels are looked at: a piece of an edge holds a few.
+    std::fill(out, out + n, 0u);
+    const std::uint32_t inside = n >= 32 ? ~0u : (1u << n) - 1;
+    for (std::uint32_t marked = (edge | high | low) & inside; marked; marked &= marked - 1) {
+        const int i = std::countr_zero(marked);
         const std::uint32_t bit = 1u << i;
-        out[i] = (high & bit)  ? zebraColour(true, x0 + i, y)
-                 : (low & bit) ? zebraColour(false, x0 + i, y)
-                 : (edge & bit) ? tint
-                                : 0u;
+        out[i] = (high & bit) ? zebraColour(true, x0 + i, y) : (low & bit) ? zebraColour(false, x0 + i, y) : tint;
     }
 }
 

@@ -1,6 +1,7 @@
 #include "camera/focusmeasure.h"
 
 #include "camera/bitplane.h"
+#include "camera/clipmask.h"
 
 #include <QImage>
 
@@ -96,21 +97,40 @@ void lumaSpanScalar(const QRgb *pixels, int n, std::uint16_t *out)
 }
 
 #ifdef SENDRA_HAVE_AVX2_PATH
+// SSE2, part of every x86-64 processor: the bytes widened to 16 bits, madd gives 15 B + 75 G and
+// 38 R for each pixel, and the two halves are added.
+void lumaSpanSse2(const QRgb *pixels, int n, std::uint16_t *out)
+{
+    const __m128i weights = _mm_setr_epi16(platform::kLumaBlue, platform::kLumaGreen, platform::kLumaRed, 0,
+                                           platform::kLumaBlue, platform::kLumaGreen, platform::kLumaRed, 0);
+    const __m128i zero = _mm_setzero_si128();
+    const auto four = [&](const QRgb *p) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const __m128i lo = _mm_madd_epi16(_mm_unpacklo_epi8(v, zero), weights);   // pixels 0, 1
+        const __m128i hi = _mm_madd_epi16(_mm_unpackhi_epi8(v, zero), weights);   // pixels 2, 3
+        // Each pixel's two products added in its even lane, the even lanes gathered in order.
+        const __m128i slo = _mm_shuffle_epi32(_mm_add_epi32(lo, _mm_srli_epi64(lo, 32)), _MM_SHUFFLE(3, 1, 2, 0));
+        const __m128i shi = _mm_shuffle_epi32(_mm_add_epi32(hi, _mm_srli_epi64(hi, 32)), _MM_SHUFFLE(3, 1, 2, 0));
+        return _mm_srli_epi32(_mm_unpacklo_epi64(slo, shi), 7);
+    };
+    int i = 0;
+    for (; i + 8 <= n; i += 8)
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_packs_epi32(four(pixels + i), four(pixels + i + 4)));
+    lumaSpanScalar(pixels + i, n - i, out + i);
+}
+
 __attribute__((target("avx2"))) void lumaSpanAvx2(const QRgb *pixels, int n, std::uint16_t *out)
 {
-    // Bytes B, G, R, x of each pixel times 15, 75, 38, 0: maddubs adds the pairs, madd the halves.
+    // Bytes B, G, R, x of each pixel times 15, 75, 38, 0: maddubs adds the pairs into 16 bits
+    // (15 B + 75 G <= 22950, 38 R <= 9690), hadd adds each pixel's two (at most 32640, still
+    // 16 bits); hadd interleaves the two registers' halves, the permute puts them in order.
     const __m256i weights = _mm256_set1_epi32(platform::kLumaBlue | platform::kLumaGreen << 8 | platform::kLumaRed << 16);
-    const __m256i ones = _mm256_set1_epi16(1);
     int i = 0;
-    const auto quad = [](const QRgb *p) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p)); };
     for (; i + 16 <= n; i += 16) {
-        // packus works within 128-bit halves, so the halves are loaded crosswise: pixels 0-3 and
-        // 8-11 in one register, 4-7 and 12-15 in the other, and the pack comes out in order.
-        const __m256i a = _mm256_inserti128_si256(_mm256_castsi128_si256(quad(pixels + i)), quad(pixels + i + 8), 1);
-        const __m256i b = _mm256_inserti128_si256(_mm256_castsi128_si256(quad(pixels + i + 4)), quad(pixels + i + 12), 1);
-        const __m256i ya = _mm256_srli_epi32(_mm256_madd_epi16(_mm256_maddubs_epi16(a, weights), ones), 7);
-        const __m256i yb = _mm256_srli_epi32(_mm256_madd_epi16(_mm256_maddubs_epi16(b, weights), ones), 7);
-        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + i), _mm256_packus_epi32(ya, yb));
+        const __m256i a = _mm256_maddubs_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(pixels + i)), weights);
+        const __m256i b = _mm256_maddubs_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(pixels + i + 8)), weights);
+        const __m256i y = _mm256_srli_epi16(_mm256_permute4x64_epi64(_mm256_hadd_epi16(a, b), 0xD8), 7);
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + i), y);
     }
     lumaSpanScalar(pixels + i, n - i, out + i);
 }
@@ -118,11 +138,22 @@ __attribute__((target("avx2"))) void lumaSpanAvx2(const QRgb *pixels, int n, std
 
 using LumaSpan = void (*)(const QRgb *, int, std::uint16_t *);
 
-// Fills `row` with the luma of picture row `py` (clamped) over [x0 - 1, x0 + n], edges repeated.
-void loadLuma(const QImage &picture, int py, int x0, int n, LumaSpan span, LumaRow &row)
+// The clipping warning's planes, filled row by row as the pass reads the rows (whole picture only).
+struct ClipRows {
+    BitPlane *high = nullptr;
+    BitPlane *low = nullptr;
+    platform::SimdLevel level = platform::SimdLevel::Portable;
+};
+
+// Fills `row` with the luma of picture row `py` (clamped) over [x0 - 1, x0 + n], edges repeated;
+// and the row's clipped pixels when asked, while the row is in the cache (rows inside the
+// picture only, each is loaded once there).
+void loadLuma(const QImage &picture, int py, int x0, int n, LumaSpan span, LumaRow &row, const ClipRows &clip = {})
 {
     const int w = picture.width();
     const auto *pixels = reinterpret_cast<const QRgb *>(picture.constScanLine(std::clamp(py, 0, picture.height() - 1)));
+    if (clip.high && py >= 0 && py < picture.height())
+        findClippedInRow(pixels, w, clip.high->row(py), clip.low->row(py), clip.level);
     span(pixels + x0, n, row.at);
     row.at[-1] = std::uint16_t(lumaOf(pixels[std::max(x0 - 1, 0)]));
     row.at[n] = std::uint16_t(lumaOf(pixels[std::min(x0 + n, w - 1)]));
@@ -223,7 +254,7 @@ __attribute__((target("avx2"))) void laplacianRowAvx2(const std::uint16_t *up, c
 #endif
 
 LaplacianSums rowPass(const QImage &picture, QRect rect, int threshold, BitPlane *marks, LumaSpan span,
-                      LaplacianRow laplacian)
+                      LaplacianRow laplacian, const ClipRows &clip = {})
 {
     const int x0 = rect.left(), n = rect.width(), y0 = rect.top(), y1 = rect.bottom() + 1;
     LumaRow rows[3];
@@ -232,13 +263,13 @@ LaplacianSums rowPass(const QImage &picture, QRect rect, int threshold, BitPlane
     // ring[0] above, ring[1] the row itself, ring[2] below; moved down one row per step.
     LumaRow *ring[3] = {&rows[0], &rows[1], &rows[2]};
     loadLuma(picture, y0 - 1, x0, n, span, *ring[0]);
-    loadLuma(picture, y0, x0, n, span, *ring[1]);
+    loadLuma(picture, y0, x0, n, span, *ring[1], clip);
     const std::uint64_t sumAbove = spanSum(ring[0]->at, n);
     LaplacianSums s;
     std::int64_t borders = 0;
     std::uint64_t firstRowSum = 0, lastRowSum = 0;
     for (int py = y0; py < y1; ++py) {
-        loadLuma(picture, py + 1, x0, n, span, *ring[2]);
+        loadLuma(picture, py + 1, x0, n, span, *ring[2], clip);
         const std::uint16_t *mid = ring[1]->at;
         std::uint64_t rowLuma = 0;
         laplacian(ring[0]->at, mid, ring[2]->at, n, threshold, marks ? marks->row(py) : nullptr, s.sumL2, rowLuma);
@@ -270,6 +301,22 @@ void lumaOfPixels(const QRgb *pixels, int n, std::uint16_t *out)
     lumaSpanScalar(pixels, n, out);
 }
 
+void lumaOfPixels(const QRgb *pixels, int n, std::uint16_t *out, platform::SimdLevel level)
+{
+#ifdef SENDRA_HAVE_AVX2_PATH
+    if (level == platform::SimdLevel::Avx2) {
+        lumaSpanAvx2(pixels, n, out);
+        return;
+    }
+    if (level == platform::SimdLevel::Sse2) {
+        lumaSpanSse2(pixels, n, out);
+        return;
+    }
+#endif
+    (void)level;
+    lumaSpanScalar(pixels, n, out);
+}
+
 LaplacianSums laplacianPassReference(const QImage &picture, QRect rect, int threshold, BitPlane *marks)
 {
     if (!usable(picture, rect, marks))
@@ -286,6 +333,30 @@ LaplacianSums laplacianPass(const QImage &picture, QRect rect, int threshold, Bi
         return rowPass(picture, rect, threshold, marks, lumaSpanAvx2, laplacianRowAvx2);
 #endif
     return rowPass(picture, rect, threshold, marks, lumaSpanScalar, laplacianRowScalar);
+}
+
+} // namespace camera
+
+namespace camera {
+
+LaplacianSums laplacianAndClippingPass(const QImage &picture, int threshold, BitPlane &marks, BitPlane &clippedHigh,
+                                       BitPlane &clippedLow)
+{
+    QRect rect = picture.rect();
+    if (marks.size() != picture.size())
+        marks = BitPlane(picture.width(), picture.height());
+    if (!usable(picture, rect, &marks))
+        return {};
+    if (clippedHigh.size() != picture.size())
+        clippedHigh = BitPlane(picture.width(), picture.height());
+    if (clippedLow.size() != picture.size())
+        clippedLow = BitPlane(picture.width(), picture.height());
+    ClipRows clip{&clippedHigh, &clippedLow, platform::bestSimdLevel()};
+#ifdef SENDRA_HAVE_AVX2_PATH
+    if (__builtin_cpu_supports("avx2"))
+        return rowPass(picture, rect, threshold, &marks, lumaSpanAvx2, laplacianRowAvx2, clip);
+#endif
+    return rowPass(picture, rect, threshold, &marks, lumaSpanScalar, laplacianRowScalar, clip);
 }
 
 } // namespace camera

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/luma.h"
+#include "platform/yuvscaler.h"
 
 #include <QRect>
 #include <QRgb>
@@ -17,6 +18,9 @@ using platform::lumaOf;
 
 // The luma (platform::lumaOf) of `n` pixels into `out`, vector code where the processor has it.
 void lumaOfPixels(const QRgb *pixels, int n, std::uint16_t *out);
+// The same with the vector code of `level` (Portable: one pixel at a time); every level gives
+// the same values.
+void lumaOfPixels(const QRgb *pixels, int n, std::uint16_t *out, platform::SimdLevel level);
 
 // What one pass of the 4-neighbour Laplacian L = 4 Y(x,y) - Y(x-1,y) - Y(x+1,y) - Y(x,y-1) - Y(x,y+1)
 // adds up over a rectangle of a picture. Neighbours outside the picture repeat its edge pixels;
@@ -52,5 +56,11 @@ inline constexpr int kPeakingThreshold = 24;
 LaplacianSums laplacianPass(const QImage &picture, QRect rect, int threshold, BitPlane *marks);
 // The same, one pixel at a time: the reference the vector code is tested against.
 LaplacianSums laplacianPassReference(const QImage &picture, QRect rect, int threshold, BitPlane *marks);
+
+// laplacianPass over the whole picture with its peaking marks, and the clipping warning's planes
+// (findClippedPixels) found in the same pass: each row is read from memory once for both. The
+// planes are made the picture's size; the result and the planes equal those of the two passes.
+LaplacianSums laplacianAndClippingPass(const QImage &picture, int threshold, BitPlane &marks, BitPlane &clippedHigh,
+                                       BitPlane &clippedLow);
 
 } // namespace camera

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/yuvscaler.h"
+
 #include <array>
 #include <cstdint>
 
@@ -24,8 +26,11 @@ struct LiveHistogram {
     std::uint64_t serial = 0;        // counts the histograms one analyzer made, from 1
 };
 
-// Counts every pixel of `picture` (Format_RGB32) into the bins of `channels`; the clipped counts
-// are left to the caller (they come from the clipping warning's planes).
-LiveHistogram countHistogram(const QImage &picture, HistogramChannels channels);
+// Counts every pixel of `picture` (Format_RGB32) into the bins of `channels`, and its clipped
+// pixels (the clipping warning's rule, findClippedPixels) in the same pass: each row is read from
+// memory once, its clipped pixels found with vector code while it is in the cache, then binned.
+// Every `level` gives the same counts; Portable goes one pixel at a time.
+LiveHistogram countHistogram(const QImage &picture, HistogramChannels channels,
+                             platform::SimdLevel level = platform::bestSimdLevel());
 
 } // namespace camera

@@ -27,6 +27,7 @@
 #include "measure/ui/measurecontroller.h"
 #include "measure/ui/measuringsurface.h"
 #include "platform/controldevice.h"
+#include "platform/gst/virtualcamera.h"
 #include "platform/mediafiles.h"
 #include "scales/rulerscale.h"
 
@@ -59,8 +60,14 @@ struct Program : wholeprogram::Program {
                 return false;
         return true;
     }
-    // Focus turned on the camera's own control, and frames made after it on screen.
-    bool focusTo(int focus) { return !cam().controlDevice()->setValue(platform::cid::FocusAbsolute, focus) && waitFrames(8); }
+    // Focus turned on the camera's own control, the virtual camera's new picture drawn, and
+    // frames made after it on screen.
+    bool focusTo(int focus)
+    {
+        platform::VirtualCameraRig *rig = app->virtualCamera();
+        return rig && !cam().controlDevice()->setValue(platform::cid::FocusAbsolute, focus) &&
+               QTest::qWaitFor([&] { return rig->focusSettled(); }, 10000) && waitFrames(8);
+    }
 };
 
 int countColour(const QImage &img, QRgb rgb)

@@ -51,7 +51,7 @@ void HistogramWidget::paintEvent(QPaintEvent *)
     const double binWidth = plot.width() / 256.0;
     const auto area = [&](const Bins &bins, QColor colour) {
         // One filled column a bin: rectangles are the painter's cheapest fill, and the plot is
-        // painted ten times a second while the camera runs.
+        // painted a few times a second while the camera runs.
         for (int v = 0; v < 256; ++v) {
             const double share = std::min(1.0, bins[std::size_t(v)] / top);
             if (share > 0)

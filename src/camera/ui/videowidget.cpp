@@ -4,6 +4,7 @@
 #include "camera/focusmarks.h"
 
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 
 #include <algorithm>
@@ -234,10 +235,15 @@ const QImage &VideoWidget::flippedFrame() const
 uchar *VideoWidget::directTarget(QPainter &p, const QRect &target, qsizetype &stride) const
 {
     QPaintDevice *device = p.device();
-    if (!device || device->devType() != QInternal::Image)
+    QPaintEngine *engine = p.paintEngine();
+    // A widget paints into its window's backing store: with the raster engine, an image.
+    if (device && device->devType() == QInternal::Widget && engine && engine->type() == QPaintEngine::Raster)
+        device = engine->paintDevice();
+    if (!device || device->devType() != QInternal::Image || !engine)
         return nullptr;
     auto *image = static_cast<QImage *>(device);
-    const QTransform &t = p.worldTransform();
+    // The device transform holds the widget's place in its window as well as the painter's own.
+    const QTransform t = p.deviceTransform();
     const QRect onImage = target.translated(qRound(t.dx()), qRound(t.dy()));
     // Anything but an opaque copy at 1:1 inside the image is left to the painter.
     if (image->format() != QImage::Format_RGB32 || t.type() > QTransform::TxTranslate || t.dx() != qRound(t.dx())
@@ -245,6 +251,11 @@ uchar *VideoWidget::directTarget(QPainter &p, const QRect &target, qsizetype &st
         || (p.compositionMode() != QPainter::CompositionMode_SourceOver
             && p.compositionMode() != QPainter::CompositionMode_Source)
         || !image->rect().contains(onImage))
+        return nullptr;
+    // A paint event may paint only its region (the system clip): outside it the backing store
+    // holds what other widgets show, children included.
+    const QRegion allowed = engine->systemClip();
+    if (!allowed.isEmpty() && !(QRegion(onImage) - allowed).isEmpty())
         return nullptr;
     // The image is the painter's own (not shared), so its bits are written in place, where the
     // painter itself draws.

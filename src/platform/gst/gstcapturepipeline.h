@@ -52,6 +52,8 @@ public:
 
     // How long start() waits for the first negotiated caps or an error.
     static constexpr int kStartTimeoutMs = 5000;
+    // Frames the preview's queue holds before it lets the oldest go: 200 ms at 30 fps.
+    static constexpr int kPreviewQueue = 6;
 
     struct Shared;   // state the streaming threads touch
     // UI thread: a bus message queued by the sync handler.

@@ -14,9 +14,12 @@
 #include <atomic>
 #include <cerrno>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
 #include <fcntl.h>
+#include <map>
 #include <mutex>
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -94,7 +97,81 @@ struct VirtualCameraRig::Feed {
     JpegRepeater *repeater = nullptr;
     int width = 0;
     int height = 0;
-    int focus = kFocusDefault;
+    int focus = kFocusDefault;   // the focus last asked for
+    int drawn = kFocusDefault;   // the focus of the picture the source sends
+};
+
+// Draws the specimen at a new focus on its own thread, so that turning the focus never holds
+// the UI thread (a blur of up to 75 px radius over 1600 x 1200 takes a good part of a second):
+// the UI thread hands over what to draw, the worker draws it, gives the picture to the source
+// (the repeater's lock, or the appsrc, which takes buffers from any thread) and reports back
+// with a queued call. A newer request for a feed replaces one not started yet.
+class VirtualCameraRig::Painter
+{
+public:
+    struct Job {
+        GstPtr<GstElement> appsrc;   // keeps the source, and with it the repeater, alive
+        JpegRepeater *repeater = nullptr;
+        int width = 0, height = 0, focus = 0;
+        SpecimenRelief relief = SpecimenRelief::Flat;
+    };
+
+    explicit Painter(VirtualCameraRig &rig) : rig_(rig), thread_([this] { run(); }) {}
+    ~Painter()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+            jobs_.clear();
+        }
+        wake_.notify_all();
+        thread_.join();
+    }
+
+    // UI thread.
+    void post(Job job)
+    {
+        {
+            std::lock_guard lock(mutex_);
+            GstElement *key = job.appsrc.get();
+            jobs_.erase(key);
+            jobs_.emplace(key, std::move(job));
+        }
+        wake_.notify_one();
+    }
+
+private:
+    void run()
+    {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
+            if (stopping_)
+                return;
+            Job job = std::move(jobs_.begin()->second);
+            jobs_.erase(jobs_.begin());
+            lock.unlock();
+            if (job.repeater) {
+                job.repeater->replace(specimenJpeg(job.width, job.height, job.focus, job.relief));
+            } else {
+                gst_app_src_push_buffer(GST_APP_SRC(job.appsrc.get()),
+                                        specimenBuffer(job.width, job.height, job.focus, job.relief));
+            }
+            GstElement *source = job.appsrc.get();
+            VirtualCameraRig *rig = &rig_;
+            QMetaObject::invokeMethod(
+                rig, [rig, source, focus = job.focus] { rig->focusDrawn(source, focus); }, Qt::QueuedConnection);
+            job = Job();   // the source's reference goes before the lock is taken again
+            lock.lock();
+        }
+    }
+
+    VirtualCameraRig &rig_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::map<GstElement *, Job> jobs_;
+    bool stopping_ = false;
+    std::thread thread_;   // last: started once the fields above exist
 };
 
 struct VirtualCameraRig::Camera {
@@ -265,8 +342,13 @@ VirtualCameraRig::VirtualCameraRig(VirtualCameraOptions options, DiagnosticsLog 
     }
 }
 
-// The notifier goes before the descriptor it watches.
-VirtualCameraRig::~VirtualCameraRig() { delete fifoNotifier_; }
+// The notifier goes before the descriptor it watches; the painter's thread is joined before the
+// feeds it reports on go.
+VirtualCameraRig::~VirtualCameraRig()
+{
+    delete fifoNotifier_;
+    painter_.reset();
+}
 
 bool VirtualCameraRig::isVirtual(const DeviceRecord &device) { return device.devnode.startsWith(QLatin1String("virtual:")); }
 
@@ -339,7 +421,7 @@ GstElement *VirtualCameraRig::createPreEncodedSource(int camera, int width, int 
     callbacks.need_data = repeatJpeg;
     gst_app_src_set_callbacks(GST_APP_SRC(appsrc.get()), &callbacks, repeater,
                               [](gpointer r) { delete static_cast<JpegRepeater *>(r); });
-    cameras_[std::size_t(camera)]->feeds.push_back({std::move(appsrc), repeater, width, height, focus});
+    cameras_[std::size_t(camera)]->feeds.push_back({std::move(appsrc), repeater, width, height, focus, focus});
     return bin;
 }
 
@@ -358,19 +440,39 @@ void VirtualCameraRig::applyControls(int camera)
     std::erase_if(c.balances, [](const GstPtr<GstElement> &e) { return GST_OBJECT_PARENT(e.get()) == nullptr; });
     for (const GstPtr<GstElement> &balance : c.balances)
         g_object_set(balance.get(), "brightness", brightness, "contrast", contrast, nullptr);
-    // Focus: the specimen is drawn again at the new position and replaces the picture the source
-    // repeats, from its next frame on. A feed whose pipeline has gone is dropped.
+    // Focus: the specimen is drawn again at the new position, off this thread, and replaces the
+    // picture the source repeats from the frame after it is ready (focusSettled() tells when).
+    // A feed whose pipeline has gone is dropped.
     const int focus = c.values[cid::FocusAbsolute];
     std::erase_if(c.feeds, [](const Feed &f) { return GST_OBJECT_PARENT(f.appsrc.get()) == nullptr; });
     for (Feed &feed : c.feeds) {
         if (feed.focus == focus)
             continue;
         feed.focus = focus;
-        if (feed.repeater)
-            feed.repeater->replace(specimenJpeg(feed.width, feed.height, focus, options_.relief));
-        else
-            gst_app_src_push_buffer(GST_APP_SRC(feed.appsrc.get()), specimenBuffer(feed.width, feed.height, focus, options_.relief));
+        if (!painter_)
+            painter_ = std::make_unique<Painter>(*this);
+        painter_->post({GstPtr<GstElement>::ref(feed.appsrc.get()), feed.repeater, feed.width, feed.height, focus,
+                        options_.relief});
     }
+}
+
+void VirtualCameraRig::focusDrawn(GstElement *source, int focus)
+{
+    for (const auto &c : cameras_)
+        for (Feed &feed : c->feeds)
+            if (feed.appsrc.get() == source)
+                feed.drawn = focus;
+    if (focusSettled())
+        Q_EMIT focusSettledChanged();
+}
+
+bool VirtualCameraRig::focusSettled() const
+{
+    for (const auto &c : cameras_)
+        for (const Feed &feed : c->feeds)
+            if (GST_OBJECT_PARENT(feed.appsrc.get()) != nullptr && feed.drawn != feed.focus)
+                return false;
+    return true;
 }
 
 GstElement *VirtualCameraRig::createSource(const DeviceRecord &device, const CaptureFormat &format, QString &why)
@@ -430,7 +532,7 @@ GstElement *VirtualCameraRig::createSource(const DeviceRecord &device, const Cap
     GstBuffer *first = specimenBuffer(w, h, focus, options_.relief);
     GST_BUFFER_PTS(first) = 0;
     gst_app_src_push_buffer(GST_APP_SRC(appsrc.get()), first);   // takes the buffer
-    cameras_[std::size_t(i)]->feeds.push_back({std::move(appsrc), nullptr, w, h, focus});
+    cameras_[std::size_t(i)]->feeds.push_back({std::move(appsrc), nullptr, w, h, focus, focus});
 
     cameras_[std::size_t(i)]->balances.push_back(GstPtr<GstElement>::adopt(gst_bin_get_by_name(GST_BIN(bin), "balance")));
     applyControls(i);

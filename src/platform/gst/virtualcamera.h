@@ -47,7 +47,8 @@ struct VirtualCameraOptions {
 // brightness, contrast and exposure through videobalance, and "Focus (absolute)" (0..100), which
 // draws the specimen again with each part blurred by the distance between the focus and its
 // height (drawSpecimenAtFocus: 50 everywhere when flat, 30 to 70 across a tilted one), so that a
-// live focus stack and the focus aids see every turn of it. UI thread only.
+// live focus stack and the focus aids see every turn of it; the drawing runs on a worker thread
+// of the rig, and a source sends the new picture once it is drawn. UI thread only.
 class VirtualCameraRig final : public QObject
 {
     Q_OBJECT
@@ -69,6 +70,9 @@ public:
     void pressStill();
     // Turns every camera's focus control to `focus` (clamped to 0..100), as the control does.
     void setFocus(int focus);
+    // True when every running source sends a picture drawn at its camera's current focus: after
+    // a turn of the focus, the new picture is being drawn until then.
+    bool focusSettled() const;
     // Ends every running stream of the cameras with a resource error, as a pulled cable does.
     void unplug();
     void plug();
@@ -84,14 +88,19 @@ public:
 Q_SIGNALS:
     // The device list changed (plug/unplug): the "nodes changed" path runs.
     void devicesChanged();
+    // Every running source sends the picture of the current focus again (focusSettled()).
+    void focusSettledChanged();
 
 private:
     friend class VirtualControlDevice;
     friend class VirtualStillButton;
     struct Camera;
     struct Feed;
+    class Painter;
     int cameraIndex(const DeviceRecord &device) const;
     void applyControls(int camera);
+    // UI thread, from the painter: `source` sends the picture drawn at `focus` now.
+    void focusDrawn(GstElement *source, int focus);
     GstElement *createPreEncodedSource(int camera, int width, int height, int fps, QString &why);
     void readFifo();
 
@@ -105,6 +114,7 @@ private:
     UniqueFd fifoKeepOpen_;   // our own writer, so the FIFO never reports end of file
     QSocketNotifier *fifoNotifier_ = nullptr;
     QByteArray fifoPending_;
+    std::unique_ptr<Painter> painter_;   // started at the first turn of the focus
 };
 
 } // namespace platform

@@ -10,18 +10,22 @@
 #include <QWheelEvent>
 #include <QWidgetAction>
 
+#include <algorithm>
+
 namespace widgets {
 
 namespace {
 
-// Room for "100%" and the drop-down arrow.
-constexpr int kButtonTextSample = 4;
+// The widest value a button shows.
+constexpr char16_t kWidestValue[] = u"100%";
+// Room beside the text for the drop-down arrow and the button's margins.
+constexpr int kArrowRoom = 18;
 // The slider in the drop-down: longer than a bar could hold, so that a pixel of the hand is less
 // than a percent of the range.
 constexpr int kDropDownSliderLength = 200;
 
-// A small picture of a slider, so that the button reads as one even while it is idle and shows
-// no value (greyed with it by the icon's disabled mode).
+// A small picture of a slider, shown while the button is idle and has no value to show, so that
+// it still reads as a slider (greyed with it by the icon's disabled mode).
 QIcon sliderGlyph(const QPalette &palette)
 {
     QPixmap pm(16, 16);
@@ -41,12 +45,12 @@ QIcon sliderGlyph(const QPalette &palette)
 SliderDropDown::SliderDropDown(ToolBarSlider *slider, QLabel *value, QWidget *parent)
     : QToolButton(parent), menu_(new QMenu(parent)), slider_(slider)
 {
-    setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    setToolButtonStyle(Qt::ToolButtonTextOnly);
     setIcon(sliderGlyph(palette()));
     setIconSize(QSize(16, 16));
     setPopupMode(QToolButton::InstantPopup);
     setAutoRaise(true);
-    setFixedWidth(16 + fontMetrics().horizontalAdvance(QString(kButtonTextSample, u'0')) + 2 * fontMetrics().averageCharWidth() + 14);
+    setFixedWidth(std::max(iconSize().width(), fontMetrics().horizontalAdvance(QString::fromUtf16(kWidestValue))) + kArrowRoom);
 
     QMenu *menu = menu_;
     panel_ = new QWidget(menu);
@@ -68,6 +72,14 @@ SliderDropDown::SliderDropDown(ToolBarSlider *slider, QLabel *value, QWidget *pa
 }
 
 SliderDropDown::~SliderDropDown() { delete menu_; }
+
+void SliderDropDown::changeEvent(QEvent *event)
+{
+    QToolButton::changeEvent(event);
+    // The value while the slider is in use, the glyph while it is idle (its value is empty then).
+    if (event->type() == QEvent::EnabledChange)
+        setToolButtonStyle(isEnabled() ? Qt::ToolButtonTextOnly : Qt::ToolButtonIconOnly);
+}
 
 void SliderDropDown::wheelEvent(QWheelEvent *event)
 {

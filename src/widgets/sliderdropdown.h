@@ -28,6 +28,7 @@ public:
     QWidget *panel() const { return panel_; }
 
 protected:
+    void changeEvent(QEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
 
 private:

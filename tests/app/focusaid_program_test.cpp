@@ -35,6 +35,7 @@
 #include <QAction>
 #include <QFile>
 #include <QFileDialog>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -259,6 +260,12 @@ TEST(FocusAids, TheHistogramWindowAndTheZebraOnAnOverexposedPicture)
     c.action(C::ClippingWarning_Tool)->trigger();
     camera::ui::HistogramDialog *window = p.aids().histogramDialog();
     EXPECT_TRUE(window->isVisible());
+    // Opened beside the main window where the screen has room, else over its right side, but
+    // whole on the screen.
+    const QRect room = window->screen()->availableGeometry();
+    EXPECT_TRUE(room.contains(window->frameGeometry()))
+        << window->frameGeometry().x() << "," << window->frameGeometry().y() << " " << window->frameGeometry().width()
+        << "x" << window->frameGeometry().height() << " on " << room.width() << "x" << room.height();
     ASSERT_TRUE(p.waitFrames(10));
     EXPECT_TRUE(window->clippedText().contains(u'%'));
     EXPECT_TRUE(p.video().showsFocusMarks());

@@ -159,7 +159,12 @@ void FocusAidController::setHistogramOn(bool on)
             // First opening: beside the main window's right edge at the video's height, or over
             // the window's right side where the screen ends there.
             const QRect frame = ctx_.window.frameGeometry();
-            QRect at(QPoint(frame.right() + 8, frame.top() + 60), histogram_->frameGeometry().size());
+            // Before its first showing the window has neither its laid-out size nor the window
+            // manager's frame: take its size hint and the main window's frame around it.
+            if (!histogram_->testAttribute(Qt::WA_Resized))
+                histogram_->adjustSize();
+            const QSize framed = histogram_->size() + (frame.size() - ctx_.window.geometry().size());
+            QRect at(QPoint(frame.right() + 8, frame.top() + 60), framed);
             if (const QScreen *screen = ctx_.window.screen()) {
                 const QRect room = screen->availableGeometry();
                 at.moveRight(std::min(at.right(), room.right()));

@@ -151,7 +151,7 @@ PackRow choosePackRow()
 // Room the row kernels may write past the end of the last row.
 constexpr std::size_t kPackSlack = 32;
 // Rows packed before they go to the file together: well inside the processor's second-level cache.
-constexpr std::size_t kPackBlockBytes = 256 * 1024;
+constexpr std::size_t kPackBlockBytes = 512 * 1024;
 
 } // namespace
 

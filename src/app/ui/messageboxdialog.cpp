@@ -174,6 +174,11 @@ int MessageBoxDialog::show(const QString &text, const QString &caption, bool wit
     // centred on it when shown (showEvent).
     QWidget *const home = parentWidget() ? parentWidget()->window() : nullptr;
     asking_ = owner ? owner : home;
+    // A box shown before has a native window that the window manager maps again where it last
+    // was (where the user may have dragged it) before our centring move reaches it: a fresh one
+    // is placed where it is asked to be, like the first.
+    if (testAttribute(Qt::WA_WState_Created) && !isVisible())
+        destroy();
     winId();
     if (asking_ && asking_->windowHandle())
         windowHandle()->setTransientParent(asking_->windowHandle());

@@ -303,8 +303,11 @@ TEST(WindowManager, CtrlDFromFullScreenTakesTheWindowBackToTheNormalStateAtTheSc
     QTest::keyClick(&win.w(), Qt::Key_D, Qt::ControlModifier);
     EXPECT_TRUE(QTest::qWaitFor([&] { return win.shell->state().flags().SizePreset == state::kPresetDevCtrlToolbar; }, 3000));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !win.w().isMaximized(); }, 5000)) << win.describe();
-    // The window manager's late answers leave it so.
-    QTest::qWait(800);
+    // The window manager's late answers leave it so: once a round trip through it is back, they
+    // all are.
+    WindowManagerRoundTrip roundTrip(win.w());
+    EXPECT_TRUE(roundTrip.run());
+    QCoreApplication::processEvents();
     EXPECT_FALSE(win.w().isMaximized()) << win.describe();
     EXPECT_EQ(win.shell->state().flags().SizePreset, state::kPresetDevCtrlToolbar);
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();

@@ -22,6 +22,7 @@
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -281,8 +282,12 @@ TEST_F(MediaToolBar, SeekBarShowsAtZeroOnOpenFollowsTheClipSeeksWhenDraggedAndHi
     EXPECT_TRUE(waitFor([&] { return ui.seek->value() > 300; })) << ui.seek->value();
     controller->MediaPause_BtnClick();
     const int paused = ui.seek->value();
-    QTest::qWait(300);
-    EXPECT_NEAR(ui.seek->value(), paused, 100);   // a paused clip stands still
+    // A paused clip stands still: the bar has followed it three times since.
+    auto *follow = controller->findChild<QTimer *>(QStringLiteral("SeekBar_Timer"));
+    ASSERT_NE(follow, nullptr);
+    QSignalSpy ticks(follow, &QTimer::timeout);
+    EXPECT_TRUE(waitFor([&] { return ticks.count() >= 3; }));
+    EXPECT_NEAR(ui.seek->value(), paused, 100);
 
     // Dragging the thumb to the middle shows the picture there: frame 30 of 60.
     dragThumb(ui.seek, ui.seek->width() / 2);

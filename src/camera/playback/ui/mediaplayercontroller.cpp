@@ -63,6 +63,7 @@ MediaPlayerController::MediaPlayerController(feature::ui::FeatureContext context
         });
     attach();
     seekTimer_ = new QTimer(this);
+    seekTimer_->setObjectName(QStringLiteral("SeekBar_Timer"));
     seekTimer_->setInterval(kSeekBarIntervalMs);
     connect(seekTimer_, &QTimer::timeout, this, &MediaPlayerController::followClip);
     if (QPushButton *play = ctx_.controls.mainButton(ControlId::PlayVideo_Btn))

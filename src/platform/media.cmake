@@ -17,7 +17,7 @@ if(SENDRA_COVERAGE)
 endif()
 
 sendra_add_library(platform_gst platform/gst
-    gst/gstinit.cpp gst/specimen.cpp gst/virtualcamera.cpp gst/gstcapturepipeline.cpp gst/systemmediabackend.cpp
+    gst/gstinit.cpp gst/specimen.cpp gst/specimenpainter.cpp gst/virtualcamera.cpp gst/gstcapturepipeline.cpp gst/systemmediabackend.cpp
     gst/gstcompressors.cpp gst/gstrecordingbranch.cpp
     gst/sampleimage.cpp gst/frameextractor.cpp gst/gstplaybackengine.cpp gst/gstvideoframereader.cpp gst/gstaviwriter.cpp
     gst/gstmediafiles.cpp gst/decodechain.cpp)

@@ -3,6 +3,7 @@
 #include "platform/diagnosticslog.h"
 #include "platform/gst/gstptr.h"
 #include "platform/gst/specimen.h"
+#include "platform/gst/specimenpainter.h"
 #include "platform/picturecodec.h"
 
 #include <QSocketNotifier>
@@ -14,12 +15,9 @@
 #include <atomic>
 #include <cerrno>
 #include <cmath>
-#include <condition_variable>
 #include <cstring>
 #include <fcntl.h>
 #include <map>
-#include <mutex>
-#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,58 +32,6 @@ constexpr int kFocusDefault = kSpecimenFocusSharp;
 
 const char *const kSourceName = "camera-source";
 
-// The feeder of a pre-encoded source: one JPEG, sent again with the timestamps of a steady rate.
-// clocksync downstream holds each frame until its time, as a camera delivers them. The focus
-// control replaces the JPEG from the UI thread; the appsrc's thread sends whichever is current.
-struct JpegRepeater {
-    std::mutex mutex;   // guards frame
-    GstBufferPtr frame;
-    GstClockTime duration = 0;
-    std::uint64_t sent = 0;
-    std::atomic<std::uint64_t> *total = nullptr;
-
-    void replace(const QByteArray &jpeg)
-    {
-        GstBufferPtr next(gst_buffer_new_memdup(jpeg.constData(), gsize(jpeg.size())));
-        std::lock_guard lock(mutex);
-        frame = std::move(next);
-    }
-};
-
-void repeatJpeg(GstAppSrc *src, guint, gpointer user)
-{
-    // Streaming thread of the appsrc.
-    auto *r = static_cast<JpegRepeater *>(user);
-    GstBuffer *buffer = nullptr;
-    {
-        std::lock_guard lock(r->mutex);
-        buffer = gst_buffer_copy(r->frame.get());   // shares the JPEG's memory
-    }
-    GST_BUFFER_PTS(buffer) = r->sent * r->duration;
-    GST_BUFFER_DURATION(buffer) = r->duration;
-    ++r->sent;
-    r->total->fetch_add(1, std::memory_order_relaxed);
-    gst_app_src_push_buffer(src, buffer);
-}
-
-// The specimen at `focus` as one BGRx buffer for the appsrc of a raw source.
-GstBuffer *specimenBuffer(int width, int height, int focus, SpecimenRelief relief)
-{
-    const QImage picture = drawSpecimenAtFocus(width, height, focus, relief);
-    GstBuffer *buffer = gst_buffer_new_allocate(nullptr, gsize(width) * gsize(height) * 4, nullptr);
-    GstMapInfo map;
-    gst_buffer_map(buffer, &map, GST_MAP_WRITE);
-    for (int y = 0; y < height; ++y)
-        std::memcpy(map.data + std::size_t(y) * std::size_t(width) * 4, picture.constScanLine(y), std::size_t(width) * 4);
-    gst_buffer_unmap(buffer, &map);
-    return buffer;
-}
-
-QByteArray specimenJpeg(int width, int height, int focus, SpecimenRelief relief)
-{
-    return encodeJpeg(Bitmap(drawSpecimenAtFocus(width, height, focus, relief)), 85);
-}
-
 } // namespace
 
 // What a running source shows the specimen from: the appsrc that feeds it (raw and MJPG sources:
@@ -99,79 +45,6 @@ struct VirtualCameraRig::Feed {
     int height = 0;
     int focus = kFocusDefault;   // the focus last asked for
     int drawn = kFocusDefault;   // the focus of the picture the source sends
-};
-
-// Draws the specimen at a new focus on its own thread, so that turning the focus never holds
-// the UI thread (a blur of up to 75 px radius over 1600 x 1200 takes a good part of a second):
-// the UI thread hands over what to draw, the worker draws it, gives the picture to the source
-// (the repeater's lock, or the appsrc, which takes buffers from any thread) and reports back
-// with a queued call. A newer request for a feed replaces one not started yet.
-class VirtualCameraRig::Painter
-{
-public:
-    struct Job {
-        GstPtr<GstElement> appsrc;   // keeps the source, and with it the repeater, alive
-        JpegRepeater *repeater = nullptr;
-        int width = 0, height = 0, focus = 0;
-        SpecimenRelief relief = SpecimenRelief::Flat;
-    };
-
-    explicit Painter(VirtualCameraRig &rig) : rig_(rig), thread_([this] { run(); }) {}
-    ~Painter()
-    {
-        {
-            std::lock_guard lock(mutex_);
-            stopping_ = true;
-            jobs_.clear();
-        }
-        wake_.notify_all();
-        thread_.join();
-    }
-
-    // UI thread.
-    void post(Job job)
-    {
-        {
-            std::lock_guard lock(mutex_);
-            GstElement *key = job.appsrc.get();
-            jobs_.erase(key);
-            jobs_.emplace(key, std::move(job));
-        }
-        wake_.notify_one();
-    }
-
-private:
-    void run()
-    {
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            wake_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
-            if (stopping_)
-                return;
-            Job job = std::move(jobs_.begin()->second);
-            jobs_.erase(jobs_.begin());
-            lock.unlock();
-            if (job.repeater) {
-                job.repeater->replace(specimenJpeg(job.width, job.height, job.focus, job.relief));
-            } else {
-                gst_app_src_push_buffer(GST_APP_SRC(job.appsrc.get()),
-                                        specimenBuffer(job.width, job.height, job.focus, job.relief));
-            }
-            GstElement *source = job.appsrc.get();
-            VirtualCameraRig *rig = &rig_;
-            QMetaObject::invokeMethod(
-                rig, [rig, source, focus = job.focus] { rig->focusDrawn(source, focus); }, Qt::QueuedConnection);
-            job = Job();   // the source's reference goes before the lock is taken again
-            lock.lock();
-        }
-    }
-
-    VirtualCameraRig &rig_;
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::map<GstElement *, Job> jobs_;
-    bool stopping_ = false;
-    std::thread thread_;   // last: started once the fields above exist
 };
 
 struct VirtualCameraRig::Camera {
@@ -450,7 +323,8 @@ void VirtualCameraRig::applyControls(int camera)
             continue;
         feed.focus = focus;
         if (!painter_)
-            painter_ = std::make_unique<Painter>(*this);
+            painter_ = std::make_unique<SpecimenPainter>(
+                this, [this](GstElement *source, int drawnFocus) { focusDrawn(source, drawnFocus); });
         painter_->post({GstPtr<GstElement>::ref(feed.appsrc.get()), feed.repeater, feed.width, feed.height, focus,
                         options_.relief});
     }

@@ -18,6 +18,7 @@ class QSocketNotifier;
 namespace platform {
 
 class DiagnosticsLog;
+class SpecimenPainter;
 
 // What the virtual camera offers; SENDRA_CAM_VIRTUAL_CAMERA holds "1" or a comma list of words:
 // "two" (a second camera), "decoy" (a camera with another product id), "upper" (an upper-case
@@ -96,7 +97,6 @@ private:
     friend class VirtualStillButton;
     struct Camera;
     struct Feed;
-    class Painter;
     int cameraIndex(const DeviceRecord &device) const;
     void applyControls(int camera);
     // UI thread, from the painter: `source` sends the picture drawn at `focus` now.
@@ -114,7 +114,7 @@ private:
     UniqueFd fifoKeepOpen_;   // our own writer, so the FIFO never reports end of file
     QSocketNotifier *fifoNotifier_ = nullptr;
     QByteArray fifoPending_;
-    std::unique_ptr<Painter> painter_;   // started at the first turn of the focus
+    std::unique_ptr<SpecimenPainter> painter_;   // started at the first turn of the focus
 };
 
 } // namespace platform

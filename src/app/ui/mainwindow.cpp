@@ -21,6 +21,7 @@
 
 namespace app::ui {
 
+using feature::ui::tableText;
 using state::ControlGroup;
 using state::ControlId;
 using state::ControlKind;
@@ -29,7 +30,6 @@ using state::kControlTable;
 
 namespace {
 
-QString text(std::string_view s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
 
 QString greyName(const QString &picture)
 {
@@ -106,7 +106,7 @@ MainWindow::~MainWindow() = default;
 
 QString MainWindow::picturePath(const QString &folder, std::string_view picture) const
 {
-    return programDir_ + QStringLiteral("/Bitmap/") + folder + u'/' + text(picture);
+    return programDir_ + QStringLiteral("/Bitmap/") + folder + u'/' + tableText(picture);
 }
 
 void MainWindow::buildMenus()
@@ -114,7 +114,7 @@ void MainWindow::buildMenus()
     std::map<ControlGroup, QMenu *> menus;
     std::map<ControlGroup, QActionGroup *> radioGroups;
     for (const ControlRow &row : kControlTable) {
-        const QString name = text(row.name);
+        const QString name = tableText(row.name);
         QMenu *parent = row.group == ControlGroup::MenuBar ? nullptr : menus[row.group];
         switch (row.kind) {
         case ControlKind::Menu:
@@ -137,7 +137,7 @@ void MainWindow::buildMenus()
             auto *a = new QAction(this);
             a->setObjectName(name);
             if (!row.shortcut.empty()) {
-                a->setShortcut(QKeySequence(text(row.shortcut), QKeySequence::PortableText));
+                a->setShortcut(QKeySequence(tableText(row.shortcut), QKeySequence::PortableText));
                 a->setShortcutContext(Qt::ApplicationShortcut);
             }
             a->setCheckable(row.kind != ControlKind::Action);
@@ -251,10 +251,10 @@ void MainWindow::buildMainButtons()
     for (const ControlRow &row : kControlTable) {
         if (row.kind != ControlKind::MainButton && row.id != ControlId::ReturnMain_Image)
             continue;
-        const QString picture = text(row.picture);
+        const QString picture = tableText(row.picture);
         if (row.kind == ControlKind::Label) {   // the return button's grey picture
             auto *grey = new QLabel(central_);
-            grey->setObjectName(text(row.name));
+            grey->setObjectName(tableText(row.name));
             grey->setPixmap(QPixmap(picturePath(QStringLiteral("MainButton"), row.picture)));
             grey->resize(kButtonWidth, kButtonHeight);
             grey->hide();
@@ -271,7 +271,7 @@ void MainWindow::buildMainButtons()
             greyPictures_[std::size_t(slot)] = grey;
         }
         auto *b = new QPushButton(central_);
-        b->setObjectName(text(row.name));
+        b->setObjectName(tableText(row.name));
         b->setGeometry(inRow ? rect : QRect(0, 0, kButtonWidth, kButtonHeight));
         b->setIconSize(QSize(kButtonWidth, kButtonHeight));
         b->setIcon(QIcon(QPixmap(picturePath(QStringLiteral("MainButton"), row.picture))));
@@ -302,7 +302,7 @@ void MainWindow::buildStatusBar()
     controls_.add(ControlId::StatusBar, bar);
     for (ControlId id : {ControlId::StatusOrientation_Lab, ControlId::StatusRecording_Lab}) {
         auto *label = new QLabel(bar);
-        label->setObjectName(text(state::controlName(id)));
+        label->setObjectName(tableText(state::controlName(id)));
         label->setContentsMargins(6, 0, 6, 0);
         label->hide();
         bar->addPermanentWidget(label);

@@ -35,11 +35,11 @@
 
 namespace app::ui {
 
+using feature::ui::tableText;
 using state::ControlId;
 
 namespace {
 
-QString latin(std::string_view s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
 
 ControlId languageItem(std::size_t index)
 {
@@ -67,7 +67,7 @@ Shell::Shell(ShellDeps deps, QObject *parent) : QObject(parent), deps_(std::move
     Controls &c = window_->controls();
     for (const state::ControlRow &row : state::kControlTable)
         if (row.kind == state::ControlKind::MainButton && row.group == state::ControlGroup::MainButtons)
-            buttonHintKeys_[mainButtonSlot(row.id)] = latin(row.name);
+            buttonHintKeys_[mainButtonSlot(row.id)] = tableText(row.name);
 
     // Ten languages offered; Portuguese is hidden and so can neither be chosen nor detected.
     c.action(ControlId::Lang_Portuguese)->setVisible(false);
@@ -286,7 +286,7 @@ void Shell::applyTexts()
 {
     const Controls &c = window_->controls();
     for (const state::ControlRow &row : state::kControlTable) {
-        const QString name = latin(row.name);
+        const QString name = tableText(row.name);
         if (row.text == state::ControlText::Caption) {
             if (QAction *a = c.action(row.id))
                 a->setText(texts_.caption(name));
@@ -301,7 +301,7 @@ void Shell::applyTexts()
     for (std::size_t i = 0; i < buttonHintKeys_.size(); ++i) {
         const auto id = ControlId(std::size_t(ControlId::Connect_Btn) + i);
         c.mainButton(id)->setToolTip(texts_.text(buttonHintKeys_[i]));
-        window_->greyPicture(id)->setToolTip(texts_.text(latin(state::controlName(id))));
+        window_->greyPicture(id)->setToolTip(texts_.text(tableText(state::controlName(id))));
     }
     const QString back = texts_.caption(QStringLiteral("NNormal_Screen"));
     c.widget(ControlId::ReturnMain_Btn)->setToolTip(back);

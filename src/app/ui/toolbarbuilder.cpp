@@ -20,6 +20,7 @@
 
 namespace app::ui {
 
+using feature::ui::tableText;
 using state::ControlGroup;
 using state::ControlId;
 using state::ControlKind;
@@ -27,8 +28,6 @@ using state::ControlRow;
 using state::kControlTable;
 
 namespace {
-
-QString text(std::string_view s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
 
 // The tool bars' controls are compact enough that every bar fits the 400-pixel half of the
 // "Normal" window it sits under (the live-mode bars below the video, the editor's and the
@@ -57,7 +56,7 @@ void ToolBarBuilder::build(QPoint modeBarPos, QRect changeModeRect)
     widgets::ToolBarSlider *sliderBefore = nullptr;
     for (const ControlRow &row : kControlTable) {
         widgets::ToolBarSlider *const slider = std::exchange(sliderBefore, nullptr);
-        const QString name = text(row.name);
+        const QString name = tableText(row.name);
         if (row.kind == ControlKind::ToolBar) {
             auto *bar = new QToolBar(&parent_);
             bar->setObjectName(name);
@@ -88,7 +87,7 @@ void ToolBarBuilder::build(QPoint modeBarPos, QRect changeModeRect)
         case ControlKind::Button:
         case ControlKind::CheckButton: {
             auto *tb = new QToolButton(bar);
-            tb->setIcon(QIcon(QPixmap(pictureFolder_ + text(row.picture))));
+            tb->setIcon(QIcon(QPixmap(pictureFolder_ + tableText(row.picture))));
             tb->setIconSize(kToolIcon);
             tb->setAutoRaise(true);
             // As the main buttons: a click never takes the keyboard, so Space and Enter cannot

@@ -3,8 +3,10 @@
 #include "state/controltable.h"
 
 #include <QPointer>
+#include <QString>
 
 #include <array>
+#include <string_view>
 
 class QAbstractButton;
 class QAbstractSlider;
@@ -23,6 +25,9 @@ struct ActionState;
 }
 
 namespace feature::ui {
+
+// A name or picture of the control table as text (the table's strings are Latin-1).
+inline QString tableText(std::string_view s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
 
 // The main window's controls by their table identifier. The window fills it while it builds
 // the controls from the table; features look controls up here, never by name. UI thread only.

@@ -227,15 +227,4 @@ BENCHMARK(ClippingAndMarksVsMemcpy)
     ->MinTime(2.0);
 BENCHMARK(LiveCpuAllAidsOnVsAllOff)->Args({400, 300})->Args({1920, 1080})->Iterations(1)->Unit(benchmark::kSecond);
 
-int main(int argc, char **argv)
-{
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    platform::initGStreamer();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return bench::runLiveBenchmarks(argc, argv); }

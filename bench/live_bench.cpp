@@ -341,15 +341,4 @@ BENCHMARK(LivePreviewCpuVsDecodeChain)->Args({400, 300})->Args({1920, 972})->Ite
 BENCHMARK(RecordingNoCompressorVsPreviewAlone)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(UiThreadFrame400x300VsMemcpy1600x1200)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 
-int main(int argc, char **argv)
-{
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    platform::initGStreamer();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return bench::runLiveBenchmarks(argc, argv); }

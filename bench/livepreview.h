@@ -1,12 +1,16 @@
 #pragma once
 
 // What the live-path benchmarks share: the length of a run, the process's CPU time, a wait that
-// keeps the event loop turning, and the virtual camera found, selected and connected.
+// keeps the event loop turning, the virtual camera found, selected and connected, and main().
 #include "camera/videocamerads.h"
+#include "platform/gst/gstinit.h"
 #include "platform/gst/virtualcamera.h"
 
+#include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
+
+#include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
 
@@ -43,6 +47,21 @@ inline bool connectVirtualCamera(camera::TVideoCameraDS &cam)
         if (cam.deviceTable().slotIsSupported(slot) && platform::VirtualCameraRig::isVirtual(cam.deviceTable().record(slot)))
             cam.SetDeviceIndex(slot);
     return cam.DeviceConnect();
+}
+
+// The main() of a live-path benchmark: a widget application, offscreen unless a platform is
+// set, at one device pixel per pixel, with GStreamer ready.
+inline int runLiveBenchmarks(int argc, char **argv)
+{
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    platform::initGStreamer();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
 }
 
 } // namespace bench

@@ -117,7 +117,7 @@ std::shared_ptr<const platform::FrameAnalysis> FocusAidAnalyzer::analyze(const Q
     }
     if (s.histogram) {
         const std::int64_t now = nowMs_();
-        const bool due = !histogram_ || histogram_->channels != s.channels || now - histogramAtMs_ >= kHistogramIntervalMs;
+        const bool due = !histogram_ || histogram_->channels != s.channels || now - histogramAtMs_ >= histogramIntervalMs(s.channels);
         if (due) {
             auto h = std::make_shared<LiveHistogram>(countHistogram(shown, s.channels));
             h->serial = ++histograms_;

@@ -53,7 +53,7 @@ QRect regionInPixels(const QRectF &region, QSize size);
 
 // The focus aids on the capture pipeline's streaming thread: the meter's score over the whole
 // picture or its rectangle, with the best since the last reset; focus peaking and the clipping
-// warning as marks; and the live histogram, counted at most every kHistogramIntervalMs. The UI
+// warning as marks; and the live histogram, counted at most every histogramIntervalMs(). The UI
 // thread changes the settings and resets the best at any time; each frame reads them once.
 // Only the passes of the aids that are on run; the marks' planes are reused once the UI thread
 // has let go of them, so a frame allocates nothing in the steady state.
@@ -63,6 +63,13 @@ public:
     // Four histograms a second: as fast as an eye follows a plot that moves while exposure or
     // light is turned, and counting every pixel of a frame costs several copies of it.
     static constexpr std::int64_t kHistogramIntervalMs = 250;
+    // Red, green and blue take three counts a pixel against luma's one: twice a second keeps
+    // their cost per frame below a copy of the frame.
+    static constexpr std::int64_t kRgbHistogramIntervalMs = 500;
+    static constexpr std::int64_t histogramIntervalMs(HistogramChannels channels)
+    {
+        return channels == HistogramChannels::Rgb ? kRgbHistogramIntervalMs : kHistogramIntervalMs;
+    }
 
     // `nowMs`: a monotonic clock in milliseconds (any thread); tests pass their own.
     explicit FocusAidAnalyzer(std::function<std::int64_t()> nowMs = {});

@@ -235,6 +235,18 @@ TEST(LiveHistogram, CountsAPictureOfKnownCountsExactly)
     EXPECT_TRUE(nonZero(rgb.luma).empty());
 }
 
+TEST(LiveHistogram, AFlatPictureOfMoreThan65535PixelsACopyStillCountsExactly)
+{
+    // Eight pixels a row: every one of the eight partial tables counts each row once, so its
+    // 16-bit counts pass 65535 in a tall picture unless they are added up in time.
+    QImage flat(9, 70001, QImage::Format_RGB32);
+    flat.fill(qRgb(7, 8, 9));
+    const LiveHistogram rgb = countHistogram(flat, HistogramChannels::Rgb);
+    EXPECT_EQ(nonZero(rgb.red), (Bins{{7, 9u * 70001u}}));
+    EXPECT_EQ(nonZero(rgb.green), (Bins{{8, 9u * 70001u}}));
+    EXPECT_EQ(nonZero(rgb.blue), (Bins{{9, 9u * 70001u}}));
+}
+
 TEST(ClippingWarning, FindsExactlyThePixelsWithAChannelAtAnEnd)
 {
     const QImage img = knownCounts();
@@ -356,7 +368,7 @@ TEST(FocusAidAnalyzer, TheBestFollowsTheHighestScoreUntilAReset)
     EXPECT_NE(inRegion, soft);
 }
 
-TEST(FocusAidAnalyzer, MarksBelongToTheirFrameAndTheHistogramComesAtMostFourTimesASecond)
+TEST(FocusAidAnalyzer, MarksBelongToTheirFrameAndTheHistogramComesAtMostFourTimesASecondRgbTwice)
 {
     std::int64_t now = 1000;
     FocusAidAnalyzer analyzer([&now] { return now; });
@@ -383,6 +395,10 @@ TEST(FocusAidAnalyzer, MarksBelongToTheirFrameAndTheHistogramComesAtMostFourTime
     s.channels = HistogramChannels::Rgb;
     analyzer.setSettings(s);
     EXPECT_EQ(histogramAt(1410), 3u);
+    // Red, green and blue twice a second.
+    EXPECT_EQ(histogramAt(1660), 3u);
+    EXPECT_EQ(histogramAt(1909), 3u);
+    EXPECT_EQ(histogramAt(1910), 4u);
 }
 
 // ---- the marks as the video widget paints them ------------------------------------------------------

@@ -135,13 +135,13 @@ __attribute__((target("avx2"))) void clippedAvx2(const QRgb *pixels, int n, std:
 void findClippedInRow(const QRgb *pixels, int n, std::uint32_t *high, std::uint32_t *low, platform::SimdLevel level)
 {
 #ifdef SENDRA_HAVE_AVX2_PATH
-    if (level == platform::SimdLevel::Avx2) {
+    if (platform::atLeast(level, platform::SimdLevel::Avx2)) {
         clippedAvx2(pixels, n, high, low);
         return;
     }
 #endif
 #ifdef SENDRA_HAVE_SSE2_PATH
-    if (level == platform::SimdLevel::Sse2 || level == platform::SimdLevel::Avx2) {
+    if (platform::atLeast(level, platform::SimdLevel::Sse2)) {
         clippedSse2(pixels, n, high, low);
         return;
     }

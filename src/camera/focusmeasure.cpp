@@ -348,18 +348,16 @@ LaplacianSums rowPass(const QImage &picture, QRect rect, int threshold, BitPlane
 
 void lumaOfPixels(const QRgb *pixels, int n, std::uint16_t *out)
 {
-#ifdef SENDRA_HAVE_AVX2_PATH
-    if (__builtin_cpu_supports("avx2")) {
-        lumaSpanAvx2(pixels, n, out);
-        return;
-    }
-#endif
-    lumaSpanScalar(pixels, n, out);
+    lumaOfPixels(pixels, n, out, platform::bestSimdLevel());
 }
 
 void lumaOfPixels(const QRgb *pixels, int n, std::uint16_t *out, platform::SimdLevel level)
 {
 #ifdef SENDRA_HAVE_AVX2_PATH
+    if (level == platform::SimdLevel::Avx512) {
+        lumaSpanAvx512(pixels, n, out);
+        return;
+    }
     if (level == platform::SimdLevel::Avx2) {
         lumaSpanAvx2(pixels, n, out);
         return;
@@ -380,18 +378,6 @@ LaplacianSums laplacianPassReference(const QImage &picture, QRect rect, int thre
     return referencePass(picture, rect, threshold, marks);
 }
 
-std::vector<LaplacianCode> laplacianCodesHere()
-{
-    std::vector<LaplacianCode> codes{LaplacianCode::Portable};
-#ifdef SENDRA_HAVE_AVX2_PATH
-    if (__builtin_cpu_supports("avx2"))
-        codes.push_back(LaplacianCode::Avx2);
-    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512bw"))
-        codes.push_back(LaplacianCode::Avx512);
-#endif
-    return codes;
-}
-
 namespace {
 
 struct RowCode {
@@ -399,31 +385,31 @@ struct RowCode {
     LaplacianRow laplacian = laplacianRowScalar;
 };
 
-RowCode rowCode(LaplacianCode code)
+RowCode rowCode(platform::SimdLevel level)
 {
 #ifdef SENDRA_HAVE_AVX2_PATH
-    if (code == LaplacianCode::Avx512)
+    if (level == platform::SimdLevel::Avx512)
         return {lumaSpanAvx512, laplacianRowAvx512};
-    if (code == LaplacianCode::Avx2)
+    if (level == platform::SimdLevel::Avx2)
         return {lumaSpanAvx2, laplacianRowAvx2};
 #endif
-    (void)code;
+    (void)level;
     return {};
 }
 
 RowCode bestRowCode()
 {
-    static const RowCode best = rowCode(laplacianCodesHere().back());
+    static const RowCode best = rowCode(platform::bestSimdLevel());
     return best;
 }
 
 } // namespace
 
-LaplacianSums laplacianPass(const QImage &picture, QRect rect, int threshold, BitPlane *marks, LaplacianCode code)
+LaplacianSums laplacianPass(const QImage &picture, QRect rect, int threshold, BitPlane *marks, platform::SimdLevel level)
 {
     if (!usable(picture, rect, marks))
         return {};
-    const RowCode c = rowCode(code);
+    const RowCode c = rowCode(level);
     return rowPass(picture, rect, threshold, marks, c.span, c.laplacian);
 }
 

@@ -7,7 +7,6 @@
 #include <QRgb>
 
 #include <cstdint>
-#include <vector>
 
 class QImage;
 
@@ -55,12 +54,9 @@ inline constexpr int kPeakingThreshold = 24;
 // pixel set whose |L| is above `threshold` and every other pixel cleared. Vector code where the
 // processor has it; the result is the reference's to the bit.
 LaplacianSums laplacianPass(const QImage &picture, QRect rect, int threshold, BitPlane *marks);
-// The code a pass can run on: one pixel at a time, or AVX2 or AVX-512BW vectors.
-enum class LaplacianCode { Portable, Avx2, Avx512 };
-// Those this processor can run, the best last.
-std::vector<LaplacianCode> laplacianCodesHere();
-// laplacianPass on the given code (one of laplacianCodesHere()): tests run every one.
-LaplacianSums laplacianPass(const QImage &picture, QRect rect, int threshold, BitPlane *marks, LaplacianCode code);
+// laplacianPass on the vector code of `level` (at most the processor's best; below AVX2 one pixel
+// at a time): tests run every level.
+LaplacianSums laplacianPass(const QImage &picture, QRect rect, int threshold, BitPlane *marks, platform::SimdLevel level);
 // The same, one pixel at a time: the reference the vector code is tested against.
 LaplacianSums laplacianPassReference(const QImage &picture, QRect rect, int threshold, BitPlane *marks);
 

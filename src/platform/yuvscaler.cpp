@@ -1,5 +1,5 @@
 // Plane filtering and colour conversion for the shown picture. Three kernels, each in a portable,
-// an SSE2 and an AVX2 version that give the same bytes:
+// an SSE2 and an AVX2 version (colour also in AVX-512) that give the same bytes:
 //  - rows: the taps of one output row combined, whole source rows at a time, back to bytes;
 //  - columns: the taps of each output sample along the combined line (multiply-adds of tap
 //    pairs; the AVX2 version shuffles sixteen outputs' pairs out of two loaded windows);
@@ -24,10 +24,20 @@ namespace platform {
 SimdLevel bestSimdLevel()
 {
 #ifdef SENDRA_X86
-    return __builtin_cpu_supports("avx2") ? SimdLevel::Avx2 : SimdLevel::Sse2;
+    if (!__builtin_cpu_supports("avx2"))
+        return SimdLevel::Sse2;
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") ? SimdLevel::Avx512 : SimdLevel::Avx2;
 #else
     return SimdLevel::Portable;
 #endif
+}
+
+std::vector<SimdLevel> simdLevelsHere()
+{
+    std::vector<SimdLevel> levels;
+    for (int l = int(SimdLevel::Portable); l <= int(bestSimdLevel()); ++l)
+        levels.push_back(SimdLevel(l));
+    return levels;
 }
 
 namespace {
@@ -321,14 +331,18 @@ struct YuvScaler::Plan {
         lineY.assign(line, 0);
         lineCb.assign(line, 128);
         lineCr.assign(line, 128);
-        tail.assign(32 * 4, 0);
+        tail.assign(64 * 4, 0);
 #ifdef SENDRA_X86
-        if (level == SimdLevel::Avx2) {
+        if (atLeast(level, SimdLevel::Avx2)) {
             avx2 = true;
             rowKernel = rowsAvx2;
             columnKernel = columnsSse2;   // for taps too far apart to pick out of two windows
             colourKernel = colour::colourAvx2;
             colourStep = 32;
+            if (level == SimdLevel::Avx512) {
+                colourKernel = colour::colourAvx512;
+                colourStep = 64;
+            }
         } else if (level == SimdLevel::Sse2) {
             rowKernel = rowsSse2;
             columnKernel = columnsSse2;

@@ -7,13 +7,20 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace platform {
 
-// The vector instructions a kernel may use. SSE2 is part of every x86-64 processor; AVX2 is used
-// only where the processor has it (asked at run time).
-enum class SimdLevel { Unknown, Portable, Sse2, Avx2 };
+// The vector instructions a kernel may use. SSE2 is part of every x86-64 processor; AVX2 and
+// AVX-512 (F and BW) are used only where the processor has them (asked at run time). Each level
+// includes the ones below it; a kernel without a version of its own for a level runs the best
+// version it has below it.
+enum class SimdLevel { Unknown, Portable, Sse2, Avx2, Avx512 };
 SimdLevel bestSimdLevel();
+constexpr bool atLeast(SimdLevel level, SimdLevel floor) { return int(level) >= int(floor); }
+// Every level from Portable up to bestSimdLevel(): the vector versions are tested against the
+// portable one on each.
+std::vector<SimdLevel> simdLevelsHere();
 
 // Turns luma and chroma planes into the BGRX picture the video area shows, at the size shown,
 // without converting a pixel that is not shown: each plane is filtered to the shown size (chroma

@@ -114,10 +114,10 @@ TEST_P(VectorPass, MatchesTheReferenceToTheBit)
     const bool whole = rect == img.rect();
     BitPlane slow(c.w, c.h);
     const LaplacianSums b = laplacianPassReference(img, rect, 300, whole ? &slow : nullptr);
-    for (LaplacianCode code : laplacianCodesHere()) {
-        SCOPED_TRACE(int(code));
+    for (platform::SimdLevel level : platform::simdLevelsHere()) {
+        SCOPED_TRACE(int(level));
         BitPlane fast(c.w, c.h);
-        const LaplacianSums a = laplacianPass(img, rect, 300, whole ? &fast : nullptr, code);
+        const LaplacianSums a = laplacianPass(img, rect, 300, whole ? &fast : nullptr, level);
         EXPECT_EQ(a, b);
         if (!whole)
             continue;

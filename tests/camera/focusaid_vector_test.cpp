@@ -21,15 +21,7 @@ using platform::SimdLevel;
 
 namespace {
 
-std::vector<SimdLevel> levels()
-{
-    std::vector<SimdLevel> out{SimdLevel::Portable};
-    if (platform::bestSimdLevel() == SimdLevel::Sse2 || platform::bestSimdLevel() == SimdLevel::Avx2)
-        out.push_back(SimdLevel::Sse2);
-    if (platform::bestSimdLevel() == SimdLevel::Avx2)
-        out.push_back(SimdLevel::Avx2);
-    return out;
-}
+std::vector<SimdLevel> levels() { return platform::simdLevelsHere(); }
 
 // Noise with one pixel in three given a colour byte at 0 or 255, and a run of white and of black
 // (whole blocks clipped, so the vector code's look-ahead takes both ways).

@@ -56,15 +56,7 @@ QImage busyPicture(int w, int h)
     return image;
 }
 
-std::vector<SimdLevel> levelsHere()
-{
-    std::vector<SimdLevel> levels{SimdLevel::Portable};
-    if (int(platform::bestSimdLevel()) >= int(SimdLevel::Sse2))
-        levels.push_back(SimdLevel::Sse2);
-    if (platform::bestSimdLevel() == SimdLevel::Avx2)
-        levels.push_back(SimdLevel::Avx2);
-    return levels;
-}
+std::vector<SimdLevel> levelsHere() { return platform::simdLevelsHere(); }
 
 } // namespace
 

@@ -6,14 +6,45 @@
 
 #include <chrono>
 
+#include <sched.h>
 #include <sys/resource.h>
 
 namespace bench {
+
+// Keeps the calling thread on the core it runs on while both sides are measured: a move to the
+// other core between the two calls would charge one side alone with refilling a cold cache.
+// Threads the operations start themselves are not held.
+class PinToThisCore
+{
+public:
+    PinToThisCore()
+    {
+        const int cpu = sched_getcpu();
+        if (cpu < 0 || sched_getaffinity(0, sizeof(saved_), &saved_) != 0)
+            return;
+        cpu_set_t one;
+        CPU_ZERO(&one);
+        CPU_SET(cpu, &one);
+        pinned_ = sched_setaffinity(0, sizeof(one), &one) == 0;
+    }
+    ~PinToThisCore()
+    {
+        if (pinned_)
+            sched_setaffinity(0, sizeof(saved_), &saved_);
+    }
+    PinToThisCore(const PinToThisCore &) = delete;
+    PinToThisCore &operator=(const PinToThisCore &) = delete;
+
+private:
+    cpu_set_t saved_{};
+    bool pinned_ = false;
+};
 
 template <class Ours, class Anchor>
 void measureRatio(benchmark::State &state, Ours &&ours, Anchor &&anchor)
 {
     using Clock = std::chrono::steady_clock;
+    const PinToThisCore pin;
     double oursNs = 0, anchorNs = 0;
     std::int64_t rounds = 0;
     for (auto _ : state) {

@@ -15,7 +15,8 @@
 //      the meter, peaking, the clipping warning and the histogram window on, against the same
 //      preview with them all off, at the Normal preset's 400 x 300 and at 1920 x 1080; frames
 //      dropped by each. Goal at most 1.15, 0 dropped.
-// SENDRA_BENCH_LIVE_SECONDS sets the length of each run of (d) (60 by default).
+// SENDRA_BENCH_LIVE_SECONDS sets the length of each side of (d) (60 by default), made in
+// SENDRA_BENCH_LIVE_ROUNDS alternating pieces (4 by default).
 #include "livepreview.h"
 #include "ratio.h"
 
@@ -134,6 +135,15 @@ using bench::spin;
 struct LiveRun {
     double cpu = 0, seconds = 0;
     std::uint64_t sent = 0, decoded = 0, shown = 0;
+    LiveRun &operator+=(const LiveRun &o)
+    {
+        cpu += o.cpu;
+        seconds += o.seconds;
+        sent += o.sent;
+        decoded += o.decoded;
+        shown += o.shown;
+        return *this;
+    }
 };
 
 // The program's camera component and video widget on the pre-encoded virtual camera, with the
@@ -199,10 +209,9 @@ void LiveCpuAllAidsOnVsAllOff(benchmark::State &state)
 {
     const QSize shown(int(state.range(0)), int(state.range(1)));
     LiveRun on, off;
-    for (auto _ : state) {
-        off = runPreview(shown, false, runSeconds());
-        on = runPreview(shown, true, runSeconds());
-    }
+    for (auto _ : state)
+        bench::alternateRuns(on, off, [&](int s) { return runPreview(shown, true, s); },
+                             [&](int s) { return runPreview(shown, false, s); });
     state.counters["on_cpu_s"] = on.cpu;
     state.counters["off_cpu_s"] = off.cpu;
     state.counters["cpu_ratio"] = off.cpu > 0 ? on.cpu / off.cpu : 0;

@@ -9,7 +9,8 @@
 //  (b) the same preview while recording with "No Compressor" (the camera's JPEGs into the AVI):
 //      frames written and dropped, CPU against the preview alone;
 //  (c) the UI thread's work for one 400 x 300 frame against a memcpy of one 1600 x 1200 frame.
-// SENDRA_BENCH_LIVE_SECONDS sets the length of each run of (a) and (b) (60 by default).
+// SENDRA_BENCH_LIVE_SECONDS sets the length of each side of (a) and (b) (60 by default), made in
+// SENDRA_BENCH_LIVE_ROUNDS alternating pieces (4 by default).
 #include "livepreview.h"
 #include "ratio.h"
 
@@ -77,6 +78,23 @@ struct LiveRun {
     std::uint64_t sent = 0, decoded = 0, shown = 0;
     std::uint64_t recordedIn = 0, recordedWritten = 0;
     int framesInFile = -1;
+    int rounds = 0;   // 0: nothing added yet
+    LiveRun &operator+=(const LiveRun &o)
+    {
+        // Each round's file is counted on its own; one unreadable file makes the sum unknown.
+        framesInFile = rounds == 0 ? o.framesInFile
+                       : framesInFile < 0 || o.framesInFile < 0 ? -1
+                                                                : framesInFile + o.framesInFile;
+        rounds = rounds == 0 ? o.rounds : rounds + o.rounds;
+        cpu += o.cpu;
+        seconds += o.seconds;
+        sent += o.sent;
+        decoded += o.decoded;
+        shown += o.shown;
+        recordedIn += o.recordedIn;
+        recordedWritten += o.recordedWritten;
+        return *this;
+    }
 };
 
 // The program's camera component and video widget on the pre-encoded virtual camera.
@@ -93,6 +111,7 @@ LiveRun runPreview(QSize shown, int seconds, const QString &recordTo = {})
     cam.setPreviewSize(widget.shownSize());
     cam.SetPreviewDefalutState(1, true);
     LiveRun run;
+    run.rounds = 1;
     if (!bench::connectVirtualCamera(cam))
         return run;
     spin(500);   // past the start-up frames
@@ -132,6 +151,7 @@ LiveRun runDecodeChain(int seconds)
     platform::DiagnosticsLog log;
     platform::VirtualCameraRig rig(*platform::VirtualCameraOptions::parse(QStringLiteral("preencoded")), log);
     LiveRun run;
+    run.rounds = 1;
     const std::vector<platform::DeviceRecord> devices = rig.devices();
     if (devices.empty())
         return run;
@@ -180,10 +200,9 @@ void LivePreviewCpuVsDecodeChain(benchmark::State &state)
 {
     const QSize shown(int(state.range(0)), int(state.range(1)));
     LiveRun ours, anchor;
-    for (auto _ : state) {
-        ours = runPreview(shown, runSeconds());
-        anchor = runDecodeChain(runSeconds());
-    }
+    for (auto _ : state)
+        bench::alternateRuns(ours, anchor, [&](int s) { return runPreview(shown, s); },
+                             [&](int s) { return runDecodeChain(s); });
     report(state, ours, anchor);
 }
 
@@ -192,10 +211,10 @@ void RecordingNoCompressorVsPreviewAlone(benchmark::State &state)
 {
     QTemporaryDir dir;
     LiveRun recording, alone;
-    for (auto _ : state) {
-        recording = runPreview({400, 300}, runSeconds(), dir.filePath(QStringLiteral("passthrough.avi")));
-        alone = runPreview({400, 300}, runSeconds());
-    }
+    for (auto _ : state)
+        bench::alternateRuns(recording, alone,
+                             [&](int s) { return runPreview({400, 300}, s, dir.filePath(QStringLiteral("passthrough.avi"))); },
+                             [&](int s) { return runPreview({400, 300}, s); });
     report(state, recording, alone);
     state.counters["rec_in"] = double(recording.recordedIn);
     state.counters["rec_written"] = double(recording.recordedWritten);

@@ -14,6 +14,8 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
+
 namespace bench {
 
 // SENDRA_BENCH_LIVE_SECONDS, 60 by default.
@@ -22,6 +24,31 @@ inline int runSeconds()
     bool ok = false;
     const int s = qEnvironmentVariableIntValue("SENDRA_BENCH_LIVE_SECONDS", &ok);
     return ok && s > 0 ? s : 60;
+}
+
+// Each side's live run is made in this many alternating pieces (SENDRA_BENCH_LIVE_ROUNDS, 4 by
+// default): a drift of the machine's speed over a minute (another guest on the host, a clock
+// change) then weighs on both sides alike instead of on whichever side ran second.
+inline int liveRounds()
+{
+    bool ok = false;
+    const int r = qEnvironmentVariableIntValue("SENDRA_BENCH_LIVE_ROUNDS", &ok);
+    return ok && r > 0 ? r : 4;
+}
+
+// Runs `runOurs` and `runAnchor` (each given its seconds) alternately, liveRounds() times each,
+// runSeconds() split between the rounds, and adds up each side's rounds (Run::operator+=).
+template <class Run, class Ours, class Anchor>
+void alternateRuns(Run &ours, Run &anchor, Ours &&runOurs, Anchor &&runAnchor)
+{
+    const int rounds = liveRounds();
+    const int seconds = std::max(1, runSeconds() / rounds);
+    ours = {};
+    anchor = {};
+    for (int r = 0; r < rounds; ++r) {
+        ours += runOurs(seconds);
+        anchor += runAnchor(seconds);
+    }
 }
 
 inline double cpuSeconds()

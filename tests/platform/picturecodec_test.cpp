@@ -451,7 +451,13 @@ TEST(PictureFile, AFullDiskFailsTheWriteAndKeepsTheOldFile)
     setrlimit(RLIMIT_FSIZE, &tight);
     const WriteResult bmp = writeBmpFile(path, gradient(200, 200));
     const WriteResult jpg = writeJpegFile(dir.filePath("new.jpg"), gradient(400, 400), 100);
+    // A picture of many row blocks, packed ahead of the writes, stopped by the disk midway.
+    tight.rlim_cur = 1200000;
+    setrlimit(RLIMIT_FSIZE, &tight);
+    const WriteResult big = writeBmpFile(dir.filePath("big.bmp"), gradient(1600, 1200));
     setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(big.error, PictureError::WriteFailed);
+    EXPECT_FALSE(QFile::exists(dir.filePath("big.bmp")));
 
     EXPECT_EQ(bmp.error, PictureError::WriteFailed);
     EXPECT_TRUE(bmp.system);

@@ -1,7 +1,12 @@
 #include "measure/labelplacer.h"
 
 #include <algorithm>
-#include <limits>
+#include <cstdint>
+#include <cstdlib>
+#include <functional>
+#include <queue>
+#include <tuple>
+#include <unordered_set>
 
 namespace measure {
 
@@ -48,33 +53,57 @@ QRect LabelPlacer::place(const QRect &wanted)
         ys.push_back(t.top() - h);
         ys.push_back(t.bottom() + 1);
     }
-    const auto usable = [](std::vector<int> &v, int high) {
+    // Each axis's candidates once, nearest to the wanted place first.
+    const auto byDistance = [](std::vector<int> &v, int high, int from) {
         v.erase(std::remove_if(v.begin(), v.end(), [high](int c) { return c < 0 || c > high; }), v.end());
-        std::sort(v.begin(), v.end());
+        std::sort(v.begin(), v.end(), [from](int a, int b) {
+            return std::pair(std::abs(a - from), a) < std::pair(std::abs(b - from), b);
+        });
         v.erase(std::unique(v.begin(), v.end()), v.end());
     };
-    usable(xs, maxX);
-    usable(ys, maxY);
+    byDistance(xs, maxX, wanted.x());
+    byDistance(ys, maxY, wanted.y());
 
-    const auto distance = [&wanted](int x, int y) {
-        const long long dx = x - wanted.x(), dy = y - wanted.y();
-        return dx * dx + dy * dy;
+    // The pairs (xs[i], ys[j]) in order of distance: a pair's distance grows with i and with j,
+    // so each pair comes after (i - 1, j) and (i, j - 1), and a heap that starts at (0, 0) and
+    // adds the two followers of every pair it hands out hands them out nearest first. Checking
+    // every pair of the candidates instead costs the cube of the labels for each label: a
+    // thousand shapes took minutes to redraw.
+    struct Pair {
+        long long distance;
+        int y, x;
+        std::size_t i, j;
+        bool operator>(const Pair &o) const { return std::tie(distance, y, x) > std::tie(o.distance, o.y, o.x); }
     };
+    const auto pair = [&](std::size_t i, std::size_t j) {
+        const long long dx = xs[i] - wanted.x(), dy = ys[j] - wanted.y();
+        return Pair{dx * dx + dy * dy, ys[j], xs[i], i, j};
+    };
+    std::priority_queue<Pair, std::vector<Pair>, std::greater<>> next;
+    std::unordered_set<std::uint64_t> queued;
+    const auto push = [&](std::size_t i, std::size_t j) {
+        if (i < xs.size() && j < ys.size() && queued.insert(std::uint64_t(i) << 32 | j).second)
+            next.push(pair(i, j));
+    };
+    push(0, 0);
     std::optional<QRect> best;
-    long long bestDistance = std::numeric_limits<long long>::max();
-    // ys and xs ascend, and only a strictly nearer place replaces the best: of equal distances
-    // the higher, then the more left place stays.
-    for (int y : ys)
-        for (int x : xs) {
-            const long long d = distance(x, y);
-            if (d >= bestDistance)
-                continue;
-            const QRect cell(QPoint(x, y), wanted.size());
-            if (free(cell)) {
-                best = cell;
-                bestDistance = d;
-            }
+    // A crowded picture may have no free place at all: past this many places the label keeps
+    // its wanted place inside, over another, rather than hold up the redraw.
+    constexpr int kMostPlacesTried = 4096;
+    for (int tried = 0; !next.empty() && tried < kMostPlacesTried; ++tried) {
+        // Of equal distances the heap hands out the higher, then the more left place first (a
+        // pair's followers at the same distance lie lower or further right), so the first free
+        // place it hands out is the answer.
+        const Pair p = next.top();
+        next.pop();
+        const QRect cell(QPoint(p.x, p.y), wanted.size());
+        if (free(cell)) {
+            best = cell;
+            break;
         }
+        push(p.i + 1, p.j);
+        push(p.i, p.j + 1);
+    }
     const QRect cell = best.value_or(inside);
     taken_.push_back(cell);
     return cell;

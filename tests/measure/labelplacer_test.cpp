@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace measure {
 namespace {
 
@@ -56,6 +58,22 @@ TEST(LabelPlacer, AFullPictureKeepsTheWantedPlaceInside)
     placer.place(QRect(0, 13, 100, 13));
     EXPECT_EQ(placer.taken().size(), 2u);
     EXPECT_EQ(placer.place(QRect(10, 20, 50, 13)), QRect(10, 13, 50, 13));
+}
+
+TEST(LabelPlacer, SixtyLabelsWantedAtRandomPlacesEachGetAFreePlaceInside)
+{
+    // A busy picture: every label asks for a place somewhere, most of them over earlier ones;
+    // a quarter of the picture is labels at the end, so each finds a free place.
+    LabelPlacer placer(QSize(640, 480));
+    std::mt19937 rng(7);
+    for (int n = 0; n < 60; ++n) {
+        const QRect wanted(int(rng() % 700) - 30, int(rng() % 520) - 20, 60 + int(rng() % 60), 13);
+        const QRect cell = placer.place(wanted);
+        EXPECT_EQ(cell.size(), wanted.size());
+        EXPECT_TRUE(QRect(0, 0, 640, 480).contains(cell)) << n;
+        for (std::size_t k = 0; k + 1 < placer.taken().size(); ++k)
+            ASSERT_FALSE(placer.taken()[k].intersects(cell)) << "label " << n << " over label " << k;
+    }
 }
 
 TEST(LabelPlacer, ResetForgetsEveryLabel)

@@ -176,9 +176,12 @@ int MessageBoxDialog::show(const QString &text, const QString &caption, bool wit
     asking_ = owner ? owner : home;
     // A box shown before has a native window that the window manager maps again where it last
     // was (where the user may have dragged it) before our centring move reaches it: a fresh one
-    // is placed where it is asked to be, like the first.
+    // is made, and made where the box goes, so that a window manager that maps it before the
+    // move reaches it still shows it centred.
     if (testAttribute(Qt::WA_WState_Created) && !isVisible())
         destroy();
+    if (asking_)
+        widgets::centreOn(*this, asking_);
     winId();
     if (asking_ && asking_->windowHandle())
         windowHandle()->setTransientParent(asking_->windowHandle());

@@ -10,21 +10,68 @@
 
 namespace measure {
 
+namespace {
+constexpr int kSquare = 64;
+}
+
 void LabelPlacer::reset(QSize picture)
 {
     picture_ = picture;
     taken_.clear();
+    columns_ = picture.isEmpty() ? 0 : (picture.width() + kSquare - 1) / kSquare;
+    rows_ = picture.isEmpty() ? 0 : (picture.height() + kSquare - 1) / kSquare;
+    squares_.assign(std::size_t(columns_) * std::size_t(rows_), {});
+}
+
+void LabelPlacer::setTaken(std::vector<QRect> taken)
+{
+    reset(picture_);
+    for (const QRect &cell : taken)
+        add(cell);
 }
 
 void LabelPlacer::take(const QRect &cell)
 {
     if (std::find(taken_.begin(), taken_.end(), cell) == taken_.end())
-        taken_.push_back(cell);
+        add(cell);
 }
 
+bool LabelPlacer::squaresOf(const QRect &cell, int &x0, int &y0, int &x1, int &y1) const
+{
+    if (cell.isEmpty() || columns_ == 0)
+        return false;
+    x0 = std::max(0, cell.left() / kSquare);
+    y0 = std::max(0, cell.top() / kSquare);
+    x1 = std::min(columns_ - 1, cell.right() / kSquare);
+    y1 = std::min(rows_ - 1, cell.bottom() / kSquare);
+    // A cell wholly outside the picture covers no square; no place inside it can meet it.
+    return cell.right() >= 0 && cell.bottom() >= 0 && x0 <= x1 && y0 <= y1;
+}
+
+void LabelPlacer::add(const QRect &cell)
+{
+    const auto index = std::uint32_t(taken_.size());
+    taken_.push_back(cell);
+    int x0 = 0, y0 = 0, x1 = -1, y1 = -1;
+    if (!squaresOf(cell, x0, y0, x1, y1))
+        return;
+    for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x)
+            squares_[std::size_t(y) * std::size_t(columns_) + std::size_t(x)].push_back(index);
+}
+
+// Only places inside the picture are asked about.
 bool LabelPlacer::free(const QRect &cell) const
 {
-    return std::none_of(taken_.begin(), taken_.end(), [&cell](const QRect &t) { return t.intersects(cell); });
+    int x0 = 0, y0 = 0, x1 = -1, y1 = -1;
+    if (!squaresOf(cell, x0, y0, x1, y1))
+        return true;
+    for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x)
+            for (const std::uint32_t i : squares_[std::size_t(y) * std::size_t(columns_) + std::size_t(x)])
+                if (taken_[i].intersects(cell))
+                    return false;
+    return true;
 }
 
 // The nearest free place is the wanted place itself, or a place whose cell touches a taken cell
@@ -38,12 +85,12 @@ QRect LabelPlacer::place(const QRect &wanted)
     if (maxX < 0 || maxY < 0 || picture_.isEmpty()) {
         const QRect cell(QPoint(std::max(0, std::min(wanted.x(), maxX)), std::max(0, std::min(wanted.y(), maxY))),
                          wanted.size());
-        taken_.push_back(cell);
+        add(cell);
         return cell;
     }
     const QRect inside(QPoint(std::clamp(wanted.x(), 0, maxX), std::clamp(wanted.y(), 0, maxY)), wanted.size());
     if (inside == wanted && free(wanted)) {
-        taken_.push_back(wanted);
+        add(wanted);
         return wanted;
     }
     std::vector<int> xs{inside.x(), 0, maxX}, ys{inside.y(), 0, maxY};
@@ -105,7 +152,7 @@ QRect LabelPlacer::place(const QRect &wanted)
         push(p.i, p.j + 1);
     }
     const QRect cell = best.value_or(inside);
-    taken_.push_back(cell);
+    add(cell);
     return cell;
 }
 

@@ -3,6 +3,7 @@
 #include <QRect>
 #include <QSize>
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -18,7 +19,7 @@ class LabelPlacer
 {
 public:
     LabelPlacer() = default;
-    explicit LabelPlacer(QSize picture) : picture_(picture) {}
+    explicit LabelPlacer(QSize picture) { reset(picture); }
 
     // A new picture: no label is placed yet.
     void reset(QSize picture);
@@ -30,13 +31,21 @@ public:
     const std::vector<QRect> &taken() const { return taken_; }
     // A place something else holds (a scale bar number); taking the same cell twice keeps one.
     void take(const QRect &cell);
-    void setTaken(std::vector<QRect> taken) { taken_ = std::move(taken); }
+    void setTaken(std::vector<QRect> taken);
 
 private:
     bool free(const QRect &cell) const;
+    // Takes `cell` and files it in the squares of the picture it covers.
+    void add(const QRect &cell);
+    // The squares a cell covers, clamped to the picture: [x0, x1] x [y0, y1].
+    bool squaresOf(const QRect &cell, int &x0, int &y0, int &x1, int &y1) const;
 
     QSize picture_;
     std::vector<QRect> taken_;
+    // The taken cells by the 64-pixel squares of the picture they cover: a place is checked
+    // only against the labels near it.
+    int columns_ = 0, rows_ = 0;
+    std::vector<std::vector<std::uint32_t>> squares_;
 };
 
 // The thin line from a shape's anchor to the label moved away from it: from `anchor` to the

@@ -131,20 +131,7 @@ void ClippingAndMarksVsMemcpy(benchmark::State &state)
 using bench::cpuSeconds;
 using bench::runSeconds;
 using bench::spin;
-
-struct LiveRun {
-    double cpu = 0, seconds = 0;
-    std::uint64_t sent = 0, decoded = 0, shown = 0;
-    LiveRun &operator+=(const LiveRun &o)
-    {
-        cpu += o.cpu;
-        seconds += o.seconds;
-        sent += o.sent;
-        decoded += o.decoded;
-        shown += o.shown;
-        return *this;
-    }
-};
+using bench::LiveRun;
 
 // The program's camera component and video widget on the pre-encoded virtual camera, with the
 // focus aids wired as the program wires them: the analyzer on the capture session, the marks,

@@ -47,6 +47,7 @@ constexpr int kW = 1600, kH = 1200, kFps = 30;
 using bench::cpuSeconds;
 using bench::runSeconds;
 using bench::spin;
+using bench::LiveRun;
 
 // The frames ("00dc" chunks) in an AVI's movi list.
 int aviFrames(const QString &path)
@@ -73,30 +74,6 @@ int aviFrames(const QString &path)
     return frames;
 }
 
-struct LiveRun {
-    double cpu = 0, seconds = 0;
-    std::uint64_t sent = 0, decoded = 0, shown = 0;
-    std::uint64_t recordedIn = 0, recordedWritten = 0;
-    int framesInFile = -1;
-    int rounds = 0;   // 0: nothing added yet
-    LiveRun &operator+=(const LiveRun &o)
-    {
-        // Each round's file is counted on its own; one unreadable file makes the sum unknown.
-        framesInFile = rounds == 0 ? o.framesInFile
-                       : framesInFile < 0 || o.framesInFile < 0 ? -1
-                                                                : framesInFile + o.framesInFile;
-        rounds = rounds == 0 ? o.rounds : rounds + o.rounds;
-        cpu += o.cpu;
-        seconds += o.seconds;
-        sent += o.sent;
-        decoded += o.decoded;
-        shown += o.shown;
-        recordedIn += o.recordedIn;
-        recordedWritten += o.recordedWritten;
-        return *this;
-    }
-};
-
 // The program's camera component and video widget on the pre-encoded virtual camera.
 LiveRun runPreview(QSize shown, int seconds, const QString &recordTo = {})
 {
@@ -111,7 +88,6 @@ LiveRun runPreview(QSize shown, int seconds, const QString &recordTo = {})
     cam.setPreviewSize(widget.shownSize());
     cam.SetPreviewDefalutState(1, true);
     LiveRun run;
-    run.rounds = 1;
     if (!bench::connectVirtualCamera(cam))
         return run;
     spin(500);   // past the start-up frames
@@ -151,7 +127,6 @@ LiveRun runDecodeChain(int seconds)
     platform::DiagnosticsLog log;
     platform::VirtualCameraRig rig(*platform::VirtualCameraOptions::parse(QStringLiteral("preencoded")), log);
     LiveRun run;
-    run.rounds = 1;
     const std::vector<platform::DeviceRecord> devices = rig.devices();
     if (devices.empty())
         return run;

@@ -15,6 +15,7 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <cstdint>
 
 namespace bench {
 
@@ -25,6 +26,28 @@ inline int runSeconds()
     const int s = qEnvironmentVariableIntValue("SENDRA_BENCH_LIVE_SECONDS", &ok);
     return ok && s > 0 ? s : 60;
 }
+
+// What one live run counted: process CPU, its length, frames sent by the camera, decoded and
+// shown, and when it recorded, the frames handed to the file, written, and found in it (-1: the
+// file could not be read). Runs add up round by round.
+struct LiveRun {
+    double cpu = 0, seconds = 0;
+    std::uint64_t sent = 0, decoded = 0, shown = 0;
+    std::uint64_t recordedIn = 0, recordedWritten = 0;
+    int framesInFile = 0;
+    LiveRun &operator+=(const LiveRun &o)
+    {
+        cpu += o.cpu;
+        seconds += o.seconds;
+        sent += o.sent;
+        decoded += o.decoded;
+        shown += o.shown;
+        recordedIn += o.recordedIn;
+        recordedWritten += o.recordedWritten;
+        framesInFile = framesInFile < 0 || o.framesInFile < 0 ? -1 : framesInFile + o.framesInFile;
+        return *this;
+    }
+};
 
 // Each side's live run is made in this many alternating pieces (SENDRA_BENCH_LIVE_ROUNDS, 4 by
 // default): a drift of the machine's speed over a minute (another guest on the host, a clock
@@ -37,9 +60,9 @@ inline int liveRounds()
 }
 
 // Runs `runOurs` and `runAnchor` (each given its seconds) alternately, liveRounds() times each,
-// runSeconds() split between the rounds, and adds up each side's rounds (Run::operator+=).
-template <class Run, class Ours, class Anchor>
-void alternateRuns(Run &ours, Run &anchor, Ours &&runOurs, Anchor &&runAnchor)
+// runSeconds() split between the rounds, and adds up each side's rounds.
+template <class Ours, class Anchor>
+void alternateRuns(LiveRun &ours, LiveRun &anchor, Ours &&runOurs, Anchor &&runAnchor)
 {
     const int rounds = liveRounds();
     const int seconds = std::max(1, runSeconds() / rounds);

@@ -41,7 +41,12 @@ void centreOn(QWidget &window, const QWidget *anchor)
     const QWidget *anchorWindow = anchor ? anchor->window() : nullptr;
     QScreen *screen = anchorWindow ? anchorWindow->screen() : window.screen();
     const QRect free = screen ? screen->availableGeometry() : QRect();
-    const QRect area = anchorWindow ? anchorWindow->frameGeometry() : free;
+    QRect area = anchorWindow ? anchorWindow->frameGeometry() : free;
+    // Qt reads a window's frame once, and may read it while the window manager's frame is still
+    // 1 x 1 (a loaded window manager framing the window); such a frame stays wrong until the
+    // window is moved. A frame that does not hold the window is not believed.
+    if (anchorWindow && !area.contains(anchorWindow->geometry()))
+        area = anchorWindow->geometry();
     if (area.isEmpty())
         return;
     QSize size = window.frameGeometry().size();

@@ -188,8 +188,14 @@ int MessageBoxDialog::show(const QString &text, const QString &caption, bool wit
     if (asking_)
         asking_->installEventFilter(this);
     const int result = exec();
-    if (asking_)
+    if (asking_) {
         asking_->removeEventFilter(this);
+        // The keyboard goes back to the window that asked, whatever the window manager's own
+        // choice of the next window is: a loaded window manager may leave the focus nowhere, and
+        // the user's next key (Escape on the ruler settings) would be lost.
+        if (asking_->isVisible())
+            asking_->activateWindow();
+    }
     if (home && home->windowHandle())
         windowHandle()->setTransientParent(home->windowHandle());
     asking_ = nullptr;

@@ -69,6 +69,7 @@ public:
                               << (QApplication::activeWindow() ? QApplication::activeWindow()->objectName().toStdString()
                                                                : std::string("none"));
                 next_ = steps_.size();
+                stuck_ = true;
                 closeModalWindows();
             }
             running_ = false;
@@ -76,6 +77,9 @@ public:
         timer_.start(10);
     }
     bool finished() const { return next_ >= steps_.size(); }
+    // A step ran out of time: the window manager is not answering, and the rounds after it would
+    // only wait out their limits too.
+    bool stuck() const { return stuck_; }
 
 private:
     static void closeModalWindows()
@@ -91,6 +95,7 @@ private:
     std::vector<Step> steps_;
     std::size_t next_ = 0;
     bool running_ = false;
+    bool stuck_ = false;
     QElapsedTimer stepTime_;
     QTimer timer_;
 };
@@ -249,6 +254,7 @@ TEST(MessageBoxUnderWindowManager, TheRulerSettingsOpenTwentyTimesWithEveryQuest
         QTimer::singleShot(0, setScale, &QAbstractButton::click);
         // Returns once the ruler settings' modal loop has ended.
         ASSERT_TRUE(QTest::qWaitFor([&] { return script.finished() && !settings->isVisible(); }, 5 * Script::kStepLimitMs));
+        ASSERT_FALSE(script.stuck());
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
         for (QWidget *w : QApplication::topLevelWidgets())
             if (w->isVisible() && w->isModal())
@@ -303,6 +309,7 @@ TEST(MessageBoxUnderWindowManager, AMessageOpensCentredOnTheMainWindowEveryTime)
         });
         program.app->shell().ShowMessageBox(QStringLiteral("KeyInHorizontalValue_MsgBox"),
                                             QStringLiteral("AttentionTitle_MsgBox"), false, app::ui::kIconAttention);
+        ASSERT_FALSE(script.stuck());
         EXPECT_TRUE(checked);
         EXPECT_FALSE(box->isVisible());
     }

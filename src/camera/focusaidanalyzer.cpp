@@ -65,9 +65,88 @@ std::shared_ptr<FocusMarks> FocusAidAnalyzer::reusableMarks()
     return m;
 }
 
+void FocusAidAnalyzer::fitMarks(FocusMarks &marks, const FocusAidSettings &s, QSize size)
+{
+    // Every row of a plane in use is written whole by its pass: no clearing is due.
+    const auto fit = [&](BitPlane &plane, bool on) {
+        if (!on)
+            plane = BitPlane();
+        else if (plane.size() != size)
+            plane = BitPlane(size.width(), size.height());
+    };
+    fit(marks.peaking, s.peaking);
+    fit(marks.clippedHigh, s.zebra);
+    fit(marks.clippedLow, s.zebra);
+}
+
+bool FocusAidAnalyzer::histogramDue(const FocusAidSettings &s, std::int64_t now) const
+{
+    return !histogram_ || histogram_->channels != s.channels || now - histogramAtMs_ >= histogramIntervalMs(s.channels);
+}
+
+platform::ShownRows *FocusAidAnalyzer::shownRows()
+{
+    rowPasses_.asked = true;
+    rowPasses_.settings = settings();
+    rowPasses_.size = QSize();
+    rowPasses_.rows = 0;
+    return rowPasses_.settings.any() ? this : nullptr;
+}
+
+void FocusAidAnalyzer::begin(QSize size)
+{
+    RowPasses &p = rowPasses_;
+    const FocusAidSettings &s = p.settings;
+    p.size = size;
+    p.rows = 0;
+    p.marks.reset();
+    p.histogram.reset();
+    if (s.peaking || s.zebra) {
+        p.marks = reusableMarks();
+        fitMarks(*p.marks, s, size);
+    }
+    // The meter over a rectangle reads its rows from the finished frame: they are few, and the
+    // rectangle's edges need no repeated rows.
+    const bool wholeMeter = s.meter && regionInPixels(s.region, size) == QRect(QPoint(0, 0), size);
+    p.laplacian = s.peaking || wholeMeter;
+    if (p.laplacian)
+        laplacian_.begin(size, s.peakingThreshold, s.peaking ? &p.marks->peaking : nullptr);
+    if (s.histogram) {
+        const std::int64_t now = nowMs_();
+        if (histogramDue(s, now)) {
+            // Its time counts once it is delivered: a frame cut short is read whole instead.
+            p.histogram = std::make_unique<HistogramCounter>(s.channels, size.width());
+            p.histogramAtMs = now;
+        }
+    }
+}
+
+void FocusAidAnalyzer::row(const QRgb *pixels)
+{
+    RowPasses &p = rowPasses_;
+    if (p.rows >= p.size.height())
+        return;
+    const int y = p.rows++;
+    std::uint32_t *high = nullptr, *low = nullptr;
+    if (p.settings.zebra) {
+        high = p.marks->clippedHigh.row(y);
+        low = p.marks->clippedLow.row(y);
+        findClippedInRow(pixels, p.size.width(), high, low, platform::bestSimdLevel());
+    }
+    if (p.laplacian)
+        laplacian_.push(pixels);
+    if (p.histogram)
+        p.histogram->addRow(pixels, high, low);   // the zebra's clipped pixels, when it found them
+}
+
 std::shared_ptr<const platform::FrameAnalysis> FocusAidAnalyzer::analyze(const QImage &shown, std::uint64_t sequence)
 {
-    const FocusAidSettings s = settings();
+    RowPasses &p = rowPasses_;
+    // The rows already passed through when every one of this frame's came (a decoder that makes
+    // the frame whole hands none).
+    const bool passed = p.asked && !shown.isNull() && p.size == shown.size() && p.rows == shown.height();
+    const FocusAidSettings s = p.asked ? p.settings : settings();
+    p.asked = false;
     if (!s.any() || shown.isNull() || shown.format() != QImage::Format_RGB32)
         return nullptr;
     const std::uint64_t resets = resetRequests_.load(std::memory_order_relaxed);
@@ -79,50 +158,57 @@ std::shared_ptr<const platform::FrameAnalysis> FocusAidAnalyzer::analyze(const Q
     out->sequence = sequence;
     out->size = shown.size();
 
-    std::shared_ptr<FocusMarks> marks;
-    if (s.peaking || s.zebra) {
-        marks = reusableMarks();
-        marks->imageKey = shown.cacheKey();
-    }
     const QRect whole = shown.rect();
     const QRect region = regionInPixels(s.region, shown.size());
-    if (s.peaking) {
-        if (marks->peaking.size() != shown.size())
-            marks->peaking = BitPlane(shown.width(), shown.height());
+    std::shared_ptr<FocusMarks> marks;
+    std::optional<LaplacianSums> wholeSums;
+    std::unique_ptr<HistogramCounter> counted;
+    if (passed) {
+        marks = std::move(p.marks);
+        if (p.laplacian)
+            wholeSums = laplacian_.finish();
+        counted = std::move(p.histogram);
+    } else {
+        if (s.peaking || s.zebra) {
+            marks = reusableMarks();
+            fitMarks(*marks, s, shown.size());
+        }
         // One pass gives the edges and, over the whole picture, the score as well; with the
         // clipping warning on, its planes too (each row read once).
-        const LaplacianSums sums =
-            s.zebra ? laplacianAndClippingPass(shown, s.peakingThreshold, marks->peaking, marks->clippedHigh, marks->clippedLow)
-                    : laplacianPass(shown, whole, s.peakingThreshold, &marks->peaking);
-        if (s.meter && region == whole)
-            out->score = focusScore(sums);
-    } else if (marks) {
-        marks->peaking = BitPlane();
+        if (s.peaking)
+            wholeSums = s.zebra ? laplacianAndClippingPass(shown, s.peakingThreshold, marks->peaking, marks->clippedHigh,
+                                                           marks->clippedLow)
+                                : laplacianPass(shown, whole, s.peakingThreshold, &marks->peaking);
+        else if (s.zebra)
+            findClippedPixels(shown, marks->clippedHigh, marks->clippedLow);
     }
-    if (s.meter && !out->score)
-        out->score = focusScore(laplacianPass(shown, region, s.peakingThreshold, nullptr));
+    if (marks)
+        marks->imageKey = shown.cacheKey();
+    if (s.meter)
+        out->score = focusScore(wholeSums && region == whole ? *wholeSums
+                                                              : laplacianPass(shown, region, s.peakingThreshold, nullptr));
     if (out->score) {
         best_ = std::max(best_, *out->score);
         out->best = best_;
     }
 
-    // The clipping warning's planes every frame it is on; the histogram counts its own clipped
-    // pixels in its pass, only on the frames it is due.
-    if (s.zebra) {
-        if (!s.peaking)
-            findClippedPixels(shown, marks->clippedHigh, marks->clippedLow);
-    } else if (marks) {
-        marks->clippedHigh = BitPlane();
-        marks->clippedLow = BitPlane();
-    }
+    // The histogram counts its own clipped pixels in its pass, only on the frames it is due.
     if (s.histogram) {
-        const std::int64_t now = nowMs_();
-        const bool due = !histogram_ || histogram_->channels != s.channels || now - histogramAtMs_ >= histogramIntervalMs(s.channels);
-        if (due) {
-            auto h = std::make_shared<LiveHistogram>(countHistogram(shown, s.channels));
+        std::optional<LiveHistogram> fresh;
+        if (counted) {
+            fresh = counted->finish();
+            histogramAtMs_ = p.histogramAtMs;
+        } else if (!passed) {
+            const std::int64_t now = nowMs_();
+            if (histogramDue(s, now)) {
+                fresh = countHistogram(shown, s.channels);
+                histogramAtMs_ = now;
+            }
+        }
+        if (fresh) {
+            auto h = std::make_shared<LiveHistogram>(*fresh);
             h->serial = ++histograms_;
             histogram_ = std::move(h);
-            histogramAtMs_ = now;
         }
         out->histogram = histogram_;
     } else {

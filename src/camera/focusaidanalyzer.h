@@ -57,7 +57,7 @@ QRect regionInPixels(const QRectF &region, QSize size);
 // thread changes the settings and resets the best at any time; each frame reads them once.
 // Only the passes of the aids that are on run; the marks' planes are reused once the UI thread
 // has let go of them, so a frame allocates nothing in the steady state.
-class FocusAidAnalyzer final : public platform::FrameAnalyzer
+class FocusAidAnalyzer final : public platform::FrameAnalyzer, private platform::ShownRows
 {
 public:
     // Four histograms a second: as fast as an eye follows a plot that moves while exposure or
@@ -80,10 +80,28 @@ public:
     // Any thread: the best score starts again from the next frame.
     void resetBest();
 
-    // Streaming thread.
+    // Streaming thread. Frames whose rows came through shownRows() are not read again.
     std::shared_ptr<const platform::FrameAnalysis> analyze(const QImage &shown, std::uint64_t sequence) override;
+    platform::ShownRows *shownRows() override;
 
 private:
+    // The whole-picture passes of one frame, fed its rows while it is made.
+    struct RowPasses {
+        bool asked = false;   // shownRows() was called for the frame analyze() gets next
+        FocusAidSettings settings;
+        QSize size;
+        int rows = 0;
+        bool laplacian = false;
+        std::shared_ptr<FocusMarks> marks;
+        std::unique_ptr<HistogramCounter> histogram;   // when one is due
+        std::int64_t histogramAtMs = 0;                 // when it fell due
+    };
+    void begin(QSize size) override;
+    void row(const QRgb *pixels) override;
+    // Sizes the planes of the aids that are on and drops the others'.
+    static void fitMarks(FocusMarks &marks, const FocusAidSettings &s, QSize size);
+    bool histogramDue(const FocusAidSettings &s, std::int64_t now) const;
+
     // Marks live while a frame, the mailbox and the video area hold them: a few in flight.
     static constexpr std::size_t kMarksPoolSize = 4;
     std::shared_ptr<FocusMarks> reusableMarks();
@@ -99,6 +117,8 @@ private:
     std::int64_t histogramAtMs_ = 0;
     std::uint64_t histograms_ = 0;
     std::vector<std::shared_ptr<FocusMarks>> marksPool_;
+    RowPasses rowPasses_;
+    LaplacianStream laplacian_;
 };
 
 } // namespace camera

@@ -2,12 +2,18 @@
 
 #include "camera/overlaycompositor.h"
 
+#include "platform/yuvscaler.h"
+
 #include <QImage>
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 #include <vector>
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
 
 namespace camera {
 
@@ -32,8 +38,8 @@ namespace {
 
 // The overlay of one 32-pixel piece of row `y` from pixel `x0`: `n` premultiplied, opaque colours
 // where marked, 0 elsewhere; what composeRow takes from a prepared overlay at full opacity.
-void expandPiece(std::uint32_t edge, std::uint32_t high, std::uint32_t low, int x0, int y, int n, quint32 tint,
-                 quint32 *out)
+void expandPieceScalar(std::uint32_t edge, std::uint32_t high, std::uint32_t low, int x0, int y, int n, quint32 tint,
+                       quint32 *out)
 {
     // Only the marked pixels are looked at: a piece of an edge holds a few.
     std::fill(out, out + n, 0u);
@@ -43,6 +49,47 @@ void expandPiece(std::uint32_t edge, std::uint32_t high, std::uint32_t low, int 
         const std::uint32_t bit = 1u << i;
         out[i] = (high & bit) ? zebraColour(true, x0 + i, y) : (low & bit) ? zebraColour(false, x0 + i, y) : tint;
     }
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+// The same with masked moves, sixteen pixels a register: a clipped sky or a busy specimen marks
+// most pixels of a piece, which one at a time cost several times the blend itself.
+__attribute__((target("avx512f"))) void expandPieceAvx512(std::uint32_t edge, std::uint32_t high, std::uint32_t low,
+                                                          int x0, int y, int n, quint32 tint, quint32 *out)
+{
+    static_assert(kZebraStripePx == 4, "the stripe pattern below repeats every eight pixels");
+    // Bit i: pixel x0 + i lies in a stripe's first colour, ((x0 + i + y) / 4) even.
+    const auto first = std::uint32_t(0x0F0F0F0F0F0F0F0Full >> ((x0 + y) & 7));
+    const std::uint32_t inside = n >= 32 ? ~0u : (1u << n) - 1;
+    for (int half = 0; half < 2 && 16 * half < n; ++half) {
+        const auto bits = [&](std::uint32_t word) { return __mmask16(word >> (16 * half)); };
+        // The tint first, then the stripes over it: a clipped edge shows its stripe.
+        __m512i v = _mm512_maskz_mov_epi32(bits(edge), _mm512_set1_epi32(int(tint)));
+        v = _mm512_mask_mov_epi32(v, bits(low & first), _mm512_set1_epi32(int(zebraColour(false, 0, 0))));
+        v = _mm512_mask_mov_epi32(v, bits(low & ~first), _mm512_set1_epi32(int(zebraColour(false, 4, 0))));
+        v = _mm512_mask_mov_epi32(v, bits(high & first), _mm512_set1_epi32(int(zebraColour(true, 0, 0))));
+        v = _mm512_mask_mov_epi32(v, bits(high & ~first), _mm512_set1_epi32(int(zebraColour(true, 4, 0))));
+        _mm512_mask_storeu_epi32(out + 16 * half, bits(inside), v);
+    }
+}
+#endif
+
+using ExpandPiece = void (*)(std::uint32_t, std::uint32_t, std::uint32_t, int, int, int, quint32, quint32 *);
+
+ExpandPiece bestExpandPiece()
+{
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (platform::bestSimdLevel() == platform::SimdLevel::Avx512)
+        return expandPieceAvx512;
+#endif
+    return expandPieceScalar;
+}
+
+void expandPiece(std::uint32_t edge, std::uint32_t high, std::uint32_t low, int x0, int y, int n, quint32 tint,
+                 quint32 *out)
+{
+    static const ExpandPiece best = bestExpandPiece();
+    best(edge, high, low, x0, y, n, tint, out);
 }
 
 struct MarkRows {

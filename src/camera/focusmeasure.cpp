@@ -138,27 +138,6 @@ __attribute__((target("avx2"))) void lumaSpanAvx2(const QRgb *pixels, int n, std
 
 using LumaSpan = void (*)(const QRgb *, int, std::uint16_t *);
 
-// The clipping warning's planes, filled row by row as the pass reads the rows (whole picture only).
-struct ClipRows {
-    BitPlane *high = nullptr;
-    BitPlane *low = nullptr;
-    platform::SimdLevel level = platform::SimdLevel::Portable;
-};
-
-// Fills `row` with the luma of picture row `py` (clamped) over [x0 - 1, x0 + n], edges repeated;
-// and the row's clipped pixels when asked, while the row is in the cache (rows inside the
-// picture only, each is loaded once there).
-void loadLuma(const QImage &picture, int py, int x0, int n, LumaSpan span, LumaRow &row, const ClipRows &clip = {})
-{
-    const int w = picture.width();
-    const auto *pixels = reinterpret_cast<const QRgb *>(picture.constScanLine(std::clamp(py, 0, picture.height() - 1)));
-    if (clip.high && py >= 0 && py < picture.height())
-        findClippedInRow(pixels, w, clip.high->row(py), clip.low->row(py), clip.level);
-    span(pixels + x0, n, row.at);
-    row.at[-1] = std::uint16_t(lumaOf(pixels[std::max(x0 - 1, 0)]));
-    row.at[n] = std::uint16_t(lumaOf(pixels[std::min(x0 + n, w - 1)]));
-}
-
 std::uint64_t spanSum(const std::uint16_t *v, int n)
 {
     std::uint64_t s = 0;
@@ -309,42 +288,169 @@ __attribute__((target("avx512f,avx512bw"))) void laplacianRowAvx512(const std::u
 }
 #endif
 
-LaplacianSums rowPass(const QImage &picture, QRect rect, int threshold, BitPlane *marks, LumaSpan span,
-                      LaplacianRow laplacian, const ClipRows &clip = {})
+struct RowCode {
+    LumaSpan span = lumaSpanScalar;
+    LaplacianRow laplacian = laplacianRowScalar;
+};
+
+RowCode rowCode(platform::SimdLevel level)
 {
-    const int x0 = rect.left(), n = rect.width(), y0 = rect.top(), y1 = rect.bottom() + 1;
+#ifdef SENDRA_HAVE_AVX2_PATH
+    if (level == platform::SimdLevel::Avx512)
+        return {lumaSpanAvx512, laplacianRowAvx512};
+    if (level == platform::SimdLevel::Avx2)
+        return {lumaSpanAvx2, laplacianRowAvx2};
+#endif
+    (void)level;
+    return {};
+}
+
+RowCode bestRowCode()
+{
+    static const RowCode best = rowCode(platform::bestSimdLevel());
+    return best;
+}
+
+} // namespace
+
+// Three luma rows of a rectangle's columns, moved down the picture one row per load: above, the
+// row itself, below. A row's Laplacian is taken as soon as the row below it is loaded, so each
+// picture row is read once, whether from a finished picture or while one is being made.
+struct LaplacianRing {
+    int x0 = 0, n = 0, width = 0, threshold = 0, firstRow = 0;
+    BitPlane *marks = nullptr;
+    RowCode code;
     LumaRow rows[3];
-    for (LumaRow &r : rows)
-        r.reserve(n);
-    // ring[0] above, ring[1] the row itself, ring[2] below; moved down one row per step.
     LumaRow *ring[3] = {&rows[0], &rows[1], &rows[2]};
-    loadLuma(picture, y0 - 1, x0, n, span, *ring[0]);
-    loadLuma(picture, y0, x0, n, span, *ring[1], clip);
-    const std::uint64_t sumAbove = spanSum(ring[0]->at, n);
-    LaplacianSums s;
+    int loaded = 0;
+    LaplacianSums sums;
     std::int64_t borders = 0;
-    std::uint64_t firstRowSum = 0, lastRowSum = 0;
-    for (int py = y0; py < y1; ++py) {
-        loadLuma(picture, py + 1, x0, n, span, *ring[2], clip);
+    std::uint64_t sumAbove = 0, firstRowSum = 0, lastRowSum = 0;
+
+    // The rectangle's columns [x0, x0 + n) of a picture `width` wide; the first row loaded is the
+    // one above `firstRow`, whose Laplacian the third load gives.
+    void start(int x0_, int n_, int width_, int threshold_, int firstRow_, BitPlane *marks_, RowCode code_)
+    {
+        if (n_ != n || rows[0].storage.empty())
+            for (LumaRow &r : rows)
+                r.reserve(n_);
+        x0 = x0_, n = n_, width = width_, threshold = threshold_, firstRow = firstRow_;
+        marks = marks_;
+        code = code_;
+        ring[0] = &rows[0], ring[1] = &rows[1], ring[2] = &rows[2];
+        loaded = 0;
+        sums = {};
+        borders = 0;
+        sumAbove = firstRowSum = lastRowSum = 0;
+    }
+
+    LumaRow &next() { return *ring[std::min(loaded, 2)]; }
+    const LumaRow &last() const { return *ring[loaded >= 3 ? 1 : loaded - 1]; }
+
+    // The next row from a whole picture row: the columns and one neighbour each side, the
+    // picture's own or its repeated edge.
+    void load(const QRgb *pixels)
+    {
+        LumaRow &row = next();
+        code.span(pixels + x0, n, row.at);
+        row.at[-1] = std::uint16_t(lumaOf(pixels[std::max(x0 - 1, 0)]));
+        row.at[n] = std::uint16_t(lumaOf(pixels[std::min(x0 + n, width - 1)]));
+        advance();
+    }
+
+    // The next row is the last one again: the picture's edge repeated below it.
+    void repeat()
+    {
+        const LumaRow &from = last();
+        LumaRow &to = next();
+        std::copy(from.at - 1, from.at + n + 1, to.at - 1);
+        advance();
+    }
+
+    void advance()
+    {
+        if (++loaded == 1)
+            sumAbove = spanSum(ring[0]->at, n);
+        if (loaded < 3)
+            return;
+        const int py = firstRow + loaded - 3;
         const std::uint16_t *mid = ring[1]->at;
         std::uint64_t rowLuma = 0;
-        laplacian(ring[0]->at, mid, ring[2]->at, n, threshold, marks ? marks->row(py) : nullptr, s.sumL2, rowLuma);
-        s.sumLuma += rowLuma;
-        if (py == y0)
+        code.laplacian(ring[0]->at, mid, ring[2]->at, n, threshold, marks ? marks->row(py) : nullptr, sums.sumL2, rowLuma);
+        sums.sumLuma += rowLuma;
+        if (loaded == 3)
             firstRowSum = rowLuma;
         lastRowSum = rowLuma;
         // The row's horizontal second differences add up to its two ends.
         borders += (std::int64_t(mid[0]) - mid[-1]) + (std::int64_t(mid[n - 1]) - mid[n]);
         std::rotate(ring, ring + 1, ring + 3);
     }
-    // After the last step ring[1] holds the row below the rectangle.
-    const std::uint64_t sumBelow = spanSum(ring[1]->at, n);
-    s.pixels = std::uint64_t(n) * std::uint64_t(y1 - y0);
-    s.sumL = borders + (std::int64_t(firstRowSum) - std::int64_t(sumAbove)) + (std::int64_t(lastRowSum) - std::int64_t(sumBelow));
-    return s;
+
+    // The sums of the rows whose Laplacian was taken. The sum of L telescopes to the border
+    // terms: the rows' ends, and the first and last rows against the rows beyond them.
+    LaplacianSums result() const
+    {
+        if (loaded < 3)
+            return {};
+        LaplacianSums s = sums;
+        // ring[1] holds the last row loaded: the one below the last row taken.
+        const std::uint64_t sumBelow = spanSum(ring[1]->at, n);
+        s.pixels = std::uint64_t(n) * std::uint64_t(loaded - 2);
+        s.sumL = borders + (std::int64_t(firstRowSum) - std::int64_t(sumAbove)) +
+                 (std::int64_t(lastRowSum) - std::int64_t(sumBelow));
+        return s;
+    }
+};
+
+namespace {
+
+// The rectangle's rows and the one above and below it (the picture's edge rows repeated past
+// it); with `clip` (whole picture only), the clipping warning's planes of each row as well, while
+// the row is in the cache.
+LaplacianSums rowPass(const QImage &picture, QRect rect, int threshold, BitPlane *marks, RowCode code,
+                      BitPlane *clippedHigh = nullptr, BitPlane *clippedLow = nullptr)
+{
+    LaplacianRing ring;
+    ring.start(rect.left(), rect.width(), picture.width(), threshold, rect.top(), marks, code);
+    const platform::SimdLevel level = platform::bestSimdLevel();
+    for (int py = rect.top() - 1; py <= rect.bottom() + 1; ++py) {
+        const auto *pixels = reinterpret_cast<const QRgb *>(picture.constScanLine(std::clamp(py, 0, picture.height() - 1)));
+        if (clippedHigh && py >= 0 && py < picture.height())
+            findClippedInRow(pixels, picture.width(), clippedHigh->row(py), clippedLow->row(py), level);
+        ring.load(pixels);
+    }
+    return ring.result();
 }
 
 } // namespace
+
+LaplacianStream::LaplacianStream() : ring_(std::make_unique<LaplacianRing>()) {}
+LaplacianStream::~LaplacianStream() = default;
+
+void LaplacianStream::begin(QSize size, int threshold, BitPlane *marks)
+{
+    size_ = size;
+    pushed_ = 0;
+    ring_->start(0, size.width(), size.width(), threshold, 0, marks, bestRowCode());
+}
+
+void LaplacianStream::push(const QRgb *pixels)
+{
+    if (pushed_ < 0 || pushed_ >= size_.height())
+        return;   // finished, or more rows than the picture has
+    if (pushed_++ == 0)
+        ring_->load(pixels);   // the row above the picture repeats its first
+    ring_->load(pixels);
+}
+
+LaplacianSums LaplacianStream::finish()
+{
+    if (pushed_ != size_.height() || size_.isEmpty())
+        return {};
+    ring_->repeat();   // the row below the picture repeats its last
+    pushed_ = -1;      // finished: no more rows
+    return ring_->result();
+}
 
 void lumaOfPixels(const QRgb *pixels, int n, std::uint16_t *out)
 {
@@ -378,47 +484,19 @@ LaplacianSums laplacianPassReference(const QImage &picture, QRect rect, int thre
     return referencePass(picture, rect, threshold, marks);
 }
 
-namespace {
-
-struct RowCode {
-    LumaSpan span = lumaSpanScalar;
-    LaplacianRow laplacian = laplacianRowScalar;
-};
-
-RowCode rowCode(platform::SimdLevel level)
-{
-#ifdef SENDRA_HAVE_AVX2_PATH
-    if (level == platform::SimdLevel::Avx512)
-        return {lumaSpanAvx512, laplacianRowAvx512};
-    if (level == platform::SimdLevel::Avx2)
-        return {lumaSpanAvx2, laplacianRowAvx2};
-#endif
-    (void)level;
-    return {};
-}
-
-RowCode bestRowCode()
-{
-    static const RowCode best = rowCode(platform::bestSimdLevel());
-    return best;
-}
-
-} // namespace
 
 LaplacianSums laplacianPass(const QImage &picture, QRect rect, int threshold, BitPlane *marks, platform::SimdLevel level)
 {
     if (!usable(picture, rect, marks))
         return {};
-    const RowCode c = rowCode(level);
-    return rowPass(picture, rect, threshold, marks, c.span, c.laplacian);
+    return rowPass(picture, rect, threshold, marks, rowCode(level));
 }
 
 LaplacianSums laplacianPass(const QImage &picture, QRect rect, int threshold, BitPlane *marks)
 {
     if (!usable(picture, rect, marks))
         return {};
-    const RowCode c = bestRowCode();
-    return rowPass(picture, rect, threshold, marks, c.span, c.laplacian);
+    return rowPass(picture, rect, threshold, marks, bestRowCode());
 }
 
 } // namespace camera
@@ -437,9 +515,7 @@ LaplacianSums laplacianAndClippingPass(const QImage &picture, int threshold, Bit
         clippedHigh = BitPlane(picture.width(), picture.height());
     if (clippedLow.size() != picture.size())
         clippedLow = BitPlane(picture.width(), picture.height());
-    ClipRows clip{&clippedHigh, &clippedLow, platform::bestSimdLevel()};
-    const RowCode c = bestRowCode();
-    return rowPass(picture, rect, threshold, &marks, c.span, c.laplacian, clip);
+    return rowPass(picture, rect, threshold, &marks, bestRowCode(), &clippedHigh, &clippedLow);
 }
 
 } // namespace camera

@@ -6,7 +6,10 @@
 #include <QRect>
 #include <QRgb>
 
+#include <QSize>
+
 #include <cstdint>
+#include <memory>
 
 class QImage;
 
@@ -65,5 +68,31 @@ LaplacianSums laplacianPassReference(const QImage &picture, QRect rect, int thre
 // planes are made the picture's size; the result and the planes equal those of the two passes.
 LaplacianSums laplacianAndClippingPass(const QImage &picture, int threshold, BitPlane &marks, BitPlane &clippedHigh,
                                        BitPlane &clippedLow);
+
+struct LaplacianRing;
+
+// laplacianPass over a whole picture with its peaking marks, fed the picture's rows from the top
+// while it is being made: each row is read once, while it is still in the cache. The sums and
+// marks equal laplacianPass's over the finished picture.
+class LaplacianStream
+{
+public:
+    LaplacianStream();
+    ~LaplacianStream();
+    LaplacianStream(const LaplacianStream &) = delete;
+    LaplacianStream &operator=(const LaplacianStream &) = delete;
+
+    // A picture of `size` starts; `marks` (null: none) has its size and lives until finish().
+    void begin(QSize size, int threshold, BitPlane *marks);
+    // The picture's next row, size.width() pixels; rows past the picture's height are ignored.
+    void push(const QRgb *pixels);
+    // Once every row is in: the sums. Empty sums when rows are missing.
+    LaplacianSums finish();
+
+private:
+    std::unique_ptr<LaplacianRing> ring_;   // its luma rows are kept from picture to picture
+    QSize size_;
+    int pushed_ = 0;   // rows so far; -1 once finished
+};
 
 } // namespace camera

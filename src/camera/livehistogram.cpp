@@ -96,47 +96,72 @@ void binLuma(const std::uint16_t *row, int w, LumaTables &t)
 
 } // namespace
 
-LiveHistogram countHistogram(const QImage &picture, HistogramChannels channels, platform::SimdLevel level)
-{
-    LiveHistogram h;
-    h.channels = channels;
-    if (picture.isNull() || channels == HistogramChannels::Unknown)
-        return h;
-    const QImage src = picture.format() == QImage::Format_RGB32 ? picture : picture.convertToFormat(QImage::Format_RGB32);
-    const int w = src.width();
-    h.pixels = std::uint64_t(w) * std::uint64_t(src.height());
-    const std::size_t words = std::size_t(w + 31) / 32;
-    std::vector<std::uint32_t> high(words), low(words);
-    std::vector<std::uint16_t> luma(channels == HistogramChannels::Luma ? std::size_t(w) : 0);
-    // Tables of 16 KiB and more live on the heap, not on a streaming thread's stack.
-    auto rgb = std::make_unique<RgbTables>();
+struct HistogramCounter::Tables {
+    RgbTables rgb{};
     RgbTotals totals;
-    auto y8 = std::make_unique<LumaTables>();
+    LumaTables luma{};
+};
+
+HistogramCounter::HistogramCounter(HistogramChannels channels, int width, platform::SimdLevel level)
+    : tables_(std::make_unique<Tables>()), width_(std::max(0, width)), level_(level),
+      words_(std::size_t(width_ + 31) / 32), high_(words_), low_(words_),
+      luma_(channels == HistogramChannels::Luma ? std::size_t(width_) : 0)
+{
+    h_.channels = channels;
     // A copy takes at most one count in eight of a row per value.
-    const int rowsPerFlush = std::max(1, 65535 / ((w + int(kRgbCopies) - 1) / int(kRgbCopies)));
-    for (int y = 0; y < src.height(); ++y) {
-        const auto *p = reinterpret_cast<const QRgb *>(src.constScanLine(y));
-        findClippedInRow(p, w, high.data(), low.data(), level);
-        h.clippedHigh += countBits(high.data(), words);
-        h.clippedLow += countBits(low.data(), words);
-        if (channels == HistogramChannels::Rgb) {
-            binRgb(p, w, *rgb);
-            if ((y + 1) % rowsPerFlush == 0)
-                addAndClear(*rgb, totals);
-        } else {
-            lumaOfPixels(p, w, luma.data(), level);
-            binLuma(luma.data(), w, *y8);
-        }
+    rowsPerFlush_ = std::max(1, 65535 / std::max(1, (width_ + int(kRgbCopies) - 1) / int(kRgbCopies)));
+}
+
+HistogramCounter::~HistogramCounter() = default;
+
+void HistogramCounter::addRow(const QRgb *pixels, const std::uint32_t *high, const std::uint32_t *low)
+{
+    if (h_.channels == HistogramChannels::Unknown || width_ == 0)
+        return;
+    h_.pixels += std::uint64_t(width_);
+    if (!high || !low) {
+        findClippedInRow(pixels, width_, high_.data(), low_.data(), level_);
+        high = high_.data();
+        low = low_.data();
     }
-    if (channels == HistogramChannels::Rgb) {
-        addAndClear(*rgb, totals);
-        h.blue = totals.blue;
-        h.green = totals.green;
-        h.red = totals.red;
+    h_.clippedHigh += countBits(high, words_);
+    h_.clippedLow += countBits(low, words_);
+    if (h_.channels == HistogramChannels::Rgb) {
+        binRgb(pixels, width_, tables_->rgb);
+        if (++rows_ % rowsPerFlush_ == 0)
+            addAndClear(tables_->rgb, tables_->totals);
     } else {
-        fold(*y8, h.luma);
+        lumaOfPixels(pixels, width_, luma_.data(), level_);
+        binLuma(luma_.data(), width_, tables_->luma);
+    }
+}
+
+LiveHistogram HistogramCounter::finish()
+{
+    LiveHistogram h = h_;
+    if (h.channels == HistogramChannels::Rgb) {
+        addAndClear(tables_->rgb, tables_->totals);
+        h.blue = tables_->totals.blue;
+        h.green = tables_->totals.green;
+        h.red = tables_->totals.red;
+    } else if (h.channels == HistogramChannels::Luma) {
+        fold(tables_->luma, h.luma);
     }
     return h;
+}
+
+LiveHistogram countHistogram(const QImage &picture, HistogramChannels channels, platform::SimdLevel level)
+{
+    if (picture.isNull() || channels == HistogramChannels::Unknown) {
+        LiveHistogram h;
+        h.channels = channels;
+        return h;
+    }
+    const QImage src = picture.format() == QImage::Format_RGB32 ? picture : picture.convertToFormat(QImage::Format_RGB32);
+    HistogramCounter counter(channels, src.width(), level);
+    for (int y = 0; y < src.height(); ++y)
+        counter.addRow(reinterpret_cast<const QRgb *>(src.constScanLine(y)));
+    return counter.finish();
 }
 
 } // namespace camera

@@ -2,8 +2,12 @@
 
 #include "platform/yuvscaler.h"
 
+#include <QRgb>
+
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 class QImage;
 
@@ -32,5 +36,34 @@ struct LiveHistogram {
 // Every `level` gives the same counts; Portable goes one pixel at a time.
 LiveHistogram countHistogram(const QImage &picture, HistogramChannels channels,
                              platform::SimdLevel level = platform::bestSimdLevel());
+
+// countHistogram fed one row at a time, while a picture is being made: each row is counted while
+// it is still in the cache. The counts equal countHistogram's over the picture.
+class HistogramCounter
+{
+public:
+    HistogramCounter(HistogramChannels channels, int width, platform::SimdLevel level = platform::bestSimdLevel());
+    ~HistogramCounter();
+    HistogramCounter(const HistogramCounter &) = delete;
+    HistogramCounter &operator=(const HistogramCounter &) = delete;
+
+    // The next row: `width` pixels, Format_RGB32; with its clipped pixels (findClippedInRow) when
+    // they were found already.
+    void addRow(const QRgb *pixels, const std::uint32_t *high = nullptr, const std::uint32_t *low = nullptr);
+    // The counts of the rows added so far.
+    LiveHistogram finish();
+
+private:
+    struct Tables;   // the counting tables: 16 KiB and more, on the heap rather than a thread's stack
+    std::unique_ptr<Tables> tables_;
+    LiveHistogram h_;
+    int width_ = 0;
+    platform::SimdLevel level_;
+    std::size_t words_ = 0;
+    std::vector<std::uint32_t> high_, low_;   // one row's clipped pixels
+    std::vector<std::uint16_t> luma_;         // one row's luma
+    int rows_ = 0;
+    int rowsPerFlush_ = 1;
+};
 
 } // namespace camera

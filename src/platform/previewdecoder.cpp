@@ -242,7 +242,8 @@ QImage &PreviewDecoder::pooled(QSize size)
     return spare_;
 }
 
-QImage PreviewDecoder::decodeJpeg(const unsigned char *data, std::size_t size, QSize shown, QSize &pictureSize)
+QImage PreviewDecoder::decodeJpeg(const unsigned char *data, std::size_t size, QSize shown, QSize &pictureSize,
+                                  ShownRows *rows)
 {
     const std::optional<JpegHeader> header = codec_->readHeader(data, size);
     if (!header)
@@ -275,7 +276,7 @@ QImage PreviewDecoder::decodeJpeg(const unsigned char *data, std::size_t size, Q
     QImage &out = pooled(target);
     if (out.isNull())
         return {};
-    planeScaler_->scale(*planes_, out);
+    planeScaler_->scale(*planes_, out, rows);
     return out;
 }
 

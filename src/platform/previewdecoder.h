@@ -28,6 +28,7 @@ struct PreviewScalePlan;
 class JpegCodec;
 class YuvScaler;
 struct YuvPlanes;
+class ShownRows;
 
 class PreviewDecoder
 {
@@ -38,8 +39,10 @@ public:
     PreviewDecoder &operator=(const PreviewDecoder &) = delete;
 
     // A JPEG frame: the shown picture, and the picture's full size in `pictureSize`. Null when the
-    // JPEG cannot be read (a damaged frame is skipped, the next one shows).
-    QImage decodeJpeg(const unsigned char *data, std::size_t size, QSize shown, QSize &pictureSize);
+    // JPEG cannot be read (a damaged frame is skipped, the next one shows). `rows`, when given,
+    // sees the shown rows as they are made where the picture is made a row at a time.
+    QImage decodeJpeg(const unsigned char *data, std::size_t size, QSize shown, QSize &pictureSize,
+                      ShownRows *rows = nullptr);
     // A decoded frame at full size: the shown picture (the frame itself when no scaling is due).
     QImage scaleFrame(const QImage &frame, QSize shown);
 

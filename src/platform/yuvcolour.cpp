@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
 #define SENDRA_X86 1
@@ -38,7 +39,7 @@ inline void convertPixel(int y, int cb, int cr, std::uint8_t *bgrx)
 } // namespace
 
 void colourPortable(const std::uint8_t *y, const std::uint8_t *cb, const std::uint8_t *cr, std::uint8_t *bgrx, int pixels,
-                    bool halfChroma)
+                    bool halfChroma, bool)
 {
     for (int x = 0; x < pixels; ++x, bgrx += 4) {
         if (!cb) {
@@ -93,7 +94,7 @@ inline void storeBgrx(__m128i b8, __m128i g8, __m128i r8, std::uint8_t *out)
 }
 
 void colourSse2(const std::uint8_t *y, const std::uint8_t *cb, const std::uint8_t *cr, std::uint8_t *bgrx, int pixels,
-                bool halfChroma)
+                bool halfChroma, bool)
 {
     const __m128i zero = _mm_setzero_si128();
     for (int x = 0; x < pixels; x += 16, bgrx += 64) {
@@ -145,7 +146,8 @@ __attribute__((target("avx2"))) inline __m256i channel256(__m256i y4, __m256i te
 
 // Thirty-two pixels. The packs and unpacks work within 128-bit lanes; the halves are ordered so
 // that the final cross-lane moves put the pixels back in sequence.
-__attribute__((target("avx2"))) inline void storeBgrx256(__m256i b8, __m256i g8, __m256i r8, std::uint8_t *out)
+__attribute__((target("avx2"))) inline void storeBgrx256(__m256i b8, __m256i g8, __m256i r8, std::uint8_t *out,
+                                                          bool stream)
 {
     // b8 etc. hold pixels [0-7, 16-23 | 8-15, 24-31] (as _mm256_packus_epi16 of two halves leaves them).
     const __m256i opaque = _mm256_set1_epi8(char(0xFF));
@@ -155,7 +157,7 @@ __attribute__((target("avx2"))) inline void storeBgrx256(__m256i b8, __m256i g8,
     const __m256i p2 = _mm256_unpacklo_epi16(bgHi, raHi), p3 = _mm256_unpackhi_epi16(bgHi, raHi);   // [16-19|24-27], [20-23|28-31]
     const __m256i q[4] = {_mm256_permute2x128_si256(p0, p1, 0x20), _mm256_permute2x128_si256(p0, p1, 0x31),
                           _mm256_permute2x128_si256(p2, p3, 0x20), _mm256_permute2x128_si256(p2, p3, 0x31)};
-    if ((reinterpret_cast<std::uintptr_t>(out) & 15) == 0) {
+    if (stream && (reinterpret_cast<std::uintptr_t>(out) & 15) == 0) {
         // The picture goes to the UI thread, not back to this one: streaming stores spare the
         // reads that ordinary stores make of every line they fill.
         auto *o = reinterpret_cast<__m128i *>(out);
@@ -171,7 +173,8 @@ __attribute__((target("avx2"))) inline void storeBgrx256(__m256i b8, __m256i g8,
 }
 
 __attribute__((target("avx2"))) void colourAvx2(const std::uint8_t *y, const std::uint8_t *cb, const std::uint8_t *cr,
-                                                 std::uint8_t *bgrx, int pixels, bool halfChroma)
+                                                 std::uint8_t *bgrx, int pixels, bool halfChroma,
+                                                 bool stream)
 {
     const __m256i round = _mm256_set1_epi16(2);
     for (int x = 0; x < pixels; x += 32, bgrx += 128) {
@@ -180,7 +183,7 @@ __attribute__((target("avx2"))) void colourAvx2(const std::uint8_t *y, const std
         if (!cb) {
             // [0-7, 16-23 | 8-15, 24-31], the order storeBgrx256 expects.
             const __m256i luma = _mm256_permute4x64_epi64(_mm256_set_m128i(y1, y0), 0xD8);
-            storeBgrx256(luma, luma, luma, bgrx);
+            storeBgrx256(luma, luma, luma, bgrx, stream);
             continue;
         }
         const __m256i yA = _mm256_add_epi16(_mm256_slli_epi16(_mm256_cvtepu8_epi16(y0), 2), round);   // pixels 0-15
@@ -206,7 +209,7 @@ __attribute__((target("avx2"))) void colourAvx2(const std::uint8_t *y, const std
         }
         storeBgrx256(_mm256_packus_epi16(channel256(yA, a.b, false), channel256(yB, b.b, false)),
                      _mm256_packus_epi16(channel256(yA, a.g, true), channel256(yB, b.g, true)),
-                     _mm256_packus_epi16(channel256(yA, a.r, false), channel256(yB, b.r, false)), bgrx);
+                     _mm256_packus_epi16(channel256(yA, a.r, false), channel256(yB, b.r, false)), bgrx, stream);
     }
 }
 
@@ -232,7 +235,7 @@ SENDRA_AVX512 inline ChromaTerms512 chromaTerms512(__m512i cb16, __m512i cr16)
 
 // Sixteen-bit B, G, R of thirty-two pixels in order to 128 bytes of B, G, R, 0xFF, streamed
 // when the target allows (see storeBgrx256).
-SENDRA_AVX512 inline void storeBgrx512(__m512i b, __m512i g, __m512i r, std::uint8_t *out)
+SENDRA_AVX512 inline void storeBgrx512(__m512i b, __m512i g, __m512i r, std::uint8_t *out, bool stream)
 {
     const __m512i zero = _mm512_setzero_si512(), top = _mm512_set1_epi16(255);
     b = _mm512_min_epi16(_mm512_max_epi16(b, zero), top);
@@ -244,7 +247,7 @@ SENDRA_AVX512 inline void storeBgrx512(__m512i b, __m512i g, __m512i r, std::uin
     const __m512i lo = _mm512_unpacklo_epi16(bg, ra), hi = _mm512_unpackhi_epi16(bg, ra);
     const __m512i first = _mm512_permutex2var_epi64(lo, _mm512_setr_epi64(0, 1, 8, 9, 2, 3, 10, 11), hi);
     const __m512i second = _mm512_permutex2var_epi64(lo, _mm512_setr_epi64(4, 5, 12, 13, 6, 7, 14, 15), hi);
-    if ((reinterpret_cast<std::uintptr_t>(out) & 63) == 0) {
+    if (stream && (reinterpret_cast<std::uintptr_t>(out) & 63) == 0) {
         _mm512_stream_si512(reinterpret_cast<__m512i *>(out), first);
         _mm512_stream_si512(reinterpret_cast<__m512i *>(out + 64), second);
         return;
@@ -254,7 +257,7 @@ SENDRA_AVX512 inline void storeBgrx512(__m512i b, __m512i g, __m512i r, std::uin
 }
 
 SENDRA_AVX512 void colourAvx512(const std::uint8_t *y, const std::uint8_t *cb, const std::uint8_t *cr, std::uint8_t *bgrx,
-                                int pixels, bool halfChroma)
+                                int pixels, bool halfChroma, bool stream)
 {
     const __m512i round = _mm512_set1_epi16(2);
     // Each chroma term of pixels 0-15 (16-31) doubled for pixels 0-31 (32-63).
@@ -266,8 +269,8 @@ SENDRA_AVX512 void colourAvx512(const std::uint8_t *y, const std::uint8_t *cb, c
         const __m512i yA = _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(y + x)));
         const __m512i yB = _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(y + x + 32)));
         if (!cb) {
-            storeBgrx512(yA, yA, yA, bgrx);
-            storeBgrx512(yB, yB, yB, bgrx + 128);
+            storeBgrx512(yA, yA, yA, bgrx, stream);
+            storeBgrx512(yB, yB, yB, bgrx + 128, stream);
             continue;
         }
         const __m512i y4A = _mm512_add_epi16(_mm512_slli_epi16(yA, 2), round);
@@ -288,12 +291,26 @@ SENDRA_AVX512 void colourAvx512(const std::uint8_t *y, const std::uint8_t *cb, c
                                _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(cr + x + 32))));
         }
         storeBgrx512(_mm512_srai_epi16(_mm512_add_epi16(y4A, a.b), 2), _mm512_srai_epi16(_mm512_sub_epi16(y4A, a.g), 2),
-                     _mm512_srai_epi16(_mm512_add_epi16(y4A, a.r), 2), bgrx);
+                     _mm512_srai_epi16(_mm512_add_epi16(y4A, a.r), 2), bgrx, stream);
         storeBgrx512(_mm512_srai_epi16(_mm512_add_epi16(y4B, b.b), 2), _mm512_srai_epi16(_mm512_sub_epi16(y4B, b.g), 2),
-                     _mm512_srai_epi16(_mm512_add_epi16(y4B, b.r), 2), bgrx + 128);
+                     _mm512_srai_epi16(_mm512_add_epi16(y4B, b.r), 2), bgrx + 128, stream);
     }
 }
 #endif
 
+void streamCopy(const std::uint8_t *from, std::uint8_t *to, std::size_t bytes)
+{
+#ifdef SENDRA_X86
+    // Up to the first 16-byte boundary of the target by plain stores, then whole vectors streamed.
+    const std::size_t head = std::min(bytes, (16 - reinterpret_cast<std::uintptr_t>(to) % 16) % 16);
+    std::memcpy(to, from, head);
+    std::size_t i = head;
+    for (; i + 16 <= bytes; i += 16)
+        _mm_stream_si128(reinterpret_cast<__m128i *>(to + i), _mm_loadu_si128(reinterpret_cast<const __m128i *>(from + i)));
+    std::memcpy(to + i, from + i, bytes - i);
+#else
+    std::memcpy(to, from, bytes);
+#endif
+}
 
 } // namespace platform::colour

@@ -8,6 +8,7 @@
 #include "yuvcolour.h"
 
 #include "platform/filtertaps.h"
+#include "platform/frameanalyzer.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -297,6 +298,10 @@ struct YuvScaler::Plan {
     std::vector<std::uint8_t> combined;   // one line's rows combined
     bool avx2 = false;
     std::vector<std::uint8_t> lineY, lineCb, lineCr, tail;
+    // A shown row made here first when an analyzer reads the rows: it stays in the cache while
+    // read, then goes on to the picture by streaming stores.
+    std::vector<std::uint8_t> rowStorage;
+    std::uint8_t *rowBuffer = nullptr;
     std::vector<const std::uint8_t *> rows;
 
     RowKernel rowKernel = rowsPortable;
@@ -332,6 +337,8 @@ struct YuvScaler::Plan {
         lineCb.assign(line, 128);
         lineCr.assign(line, 128);
         tail.assign(64 * 4, 0);
+        rowStorage.assign(std::size_t(shown.width()) * 4 + 64, 0);
+        rowBuffer = rowStorage.data() + (64 - reinterpret_cast<std::uintptr_t>(rowStorage.data()) % 64) % 64;
 #ifdef SENDRA_X86
         if (atLeast(level, SimdLevel::Avx2)) {
             avx2 = true;
@@ -374,8 +381,10 @@ struct YuvScaler::Plan {
         columnKernel(combined.data(), columns, out);
     }
 
-    void run(const YuvPlanes &p, QImage &out)
+    void run(const YuvPlanes &p, QImage &out, ShownRows *shownRows)
     {
+        if (shownRows)
+            shownRows->begin(shown);
         const bool grey = p.grey();
         const int w = shown.width();
         const int whole = w / colourStep * colourStep;
@@ -390,15 +399,19 @@ struct YuvScaler::Plan {
             const std::uint8_t *cb = grey ? nullptr : lineCb.data();
             const std::uint8_t *cr = grey ? nullptr : lineCr.data();
             const bool half = shownStepX == 2;
-            uchar *row = out.scanLine(y);
-            colourKernel(lineY.data(), cb, cr, row, whole, half);
+            uchar *row = shownRows ? rowBuffer : out.scanLine(y);
+            colourKernel(lineY.data(), cb, cr, row, whole, half, !shownRows);
             if (whole < w) {
                 // The last pixels through a whole vector into a spare buffer: the row itself ends
                 // exactly at the picture's edge.
                 const int chromaAt = half ? whole / 2 : whole;
                 colourKernel(lineY.data() + whole, cb ? cb + chromaAt : nullptr, cr ? cr + chromaAt : nullptr,
-                             tail.data(), colourStep, half);
+                             tail.data(), colourStep, half, false);
                 std::memcpy(row + 4 * std::ptrdiff_t(whole), tail.data(), std::size_t(w - whole) * 4);
+            }
+            if (shownRows) {
+                shownRows->row(reinterpret_cast<const QRgb *>(rowBuffer));
+                colour::streamCopy(rowBuffer, out.scanLine(y), std::size_t(w) * 4);
             }
         }
 #ifdef SENDRA_X86
@@ -416,13 +429,13 @@ YuvScaler::YuvScaler(SimdLevel level) : level_(level)
 
 YuvScaler::~YuvScaler() = default;
 
-void YuvScaler::scale(const YuvPlanes &planes, QImage &out)
+void YuvScaler::scale(const YuvPlanes &planes, QImage &out, ShownRows *rows)
 {
     if (out.isNull() || planes.lumaSize.isEmpty())
         return;
     if (!plan_ || !plan_->fits(planes, out.size()))
         plan_ = std::make_unique<Plan>(planes, out.size(), level_);
-    plan_->run(planes, out);
+    plan_->run(planes, out, rows);
 }
 
 } // namespace platform

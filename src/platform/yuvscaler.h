@@ -11,6 +11,8 @@
 
 namespace platform {
 
+class ShownRows;
+
 // The vector instructions a kernel may use. SSE2 is part of every x86-64 processor; AVX2 and
 // AVX-512 (F and BW) are used only where the processor has them (asked at run time). Each level
 // includes the ones below it; a kernel without a version of its own for a level runs the best
@@ -41,7 +43,8 @@ public:
 
     // Fills `out` (QImage::Format_RGB32, the shown size, not shared) from `planes`. The shown
     // chroma keeps the source's subsampling where it has one (4:2:0 stays 2 x 2), up to 2 x 2.
-    void scale(const YuvPlanes &planes, QImage &out);
+    // `rows`, when given, sees each row of `out` as it is made.
+    void scale(const YuvPlanes &planes, QImage &out, ShownRows *rows = nullptr);
 
     SimdLevel level() const { return level_; }
 

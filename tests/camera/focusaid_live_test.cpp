@@ -4,6 +4,8 @@
 #include "camerafixture.h"
 #include "micrometeredges.h"
 
+#include "camera/bitplane.h"
+#include "camera/clipmask.h"
 #include "camera/focusaidanalyzer.h"
 #include "camera/ui/videowidget.h"
 #include "platform/controldevice.h"
@@ -15,6 +17,7 @@
 #include <QThread>
 
 #include <array>
+#include <atomic>
 #include <mutex>
 #include <set>
 
@@ -315,4 +318,59 @@ TEST(VirtualCameraFocus, TheAnalysisRunsOnTheStreamingThreadNeverOnTheUiThread)
     std::lock_guard lock(watching->mutex);
     ASSERT_FALSE(watching->threads.empty());
     EXPECT_FALSE(watching->threads.count(QThread::currentThread()));
+}
+
+TEST(VirtualCameraFocus, RowsReadWhileTheFrameIsMadeGiveWhatTheFinishedFrameGives)
+{
+    // Shown larger than half the camera's 1600 x 1200 MJPEG frames, each frame is filtered to the
+    // shown size row by row and the aids read the rows as they are made; what they find must be
+    // what the finished frame gives.
+    SKIP_WITHOUT_GST_PLUGINS();
+    struct Counting final : platform::FrameAnalyzer, platform::ShownRows {
+        camera::FocusAidAnalyzer inner;
+        platform::ShownRows *innerRows = nullptr;
+        std::atomic<int> rows{0};
+        std::shared_ptr<const platform::FrameAnalysis> analyze(const QImage &shown, std::uint64_t sequence) override
+        {
+            return inner.analyze(shown, sequence);
+        }
+        platform::ShownRows *shownRows() override
+        {
+            innerRows = inner.shownRows();
+            return innerRows ? this : nullptr;
+        }
+        void begin(QSize size) override { innerRows->begin(size); }
+        void row(const QRgb *pixels) override
+        {
+            rows.fetch_add(1, std::memory_order_relaxed);
+            innerRows->row(pixels);
+        }
+    };
+    auto counting = std::make_shared<Counting>();
+    camera::FocusAidSettings s;
+    s.meter = s.peaking = s.zebra = s.histogram = true;
+    counting->inner.setSettings(s);
+    VirtualCameraStack stack(QStringLiteral("preencoded"));
+    stack.camera.session().setFrameAnalyzer(counting);
+    stack.camera.SetPreviewDefalutState(1, true);   // MJPG 1600 x 1200
+    const QSize shown(1024, 768);
+    stack.camera.setPreviewSize(shown);
+    ASSERT_TRUE(stack.connect());
+    ASSERT_EQ(stack.camera.currentFormat().code, platform::kFourccMjpg);
+    ASSERT_TRUE(stack.waitFrames(5));
+    const platform::VideoFrame frame = stack.camera.latestFrame();
+    const auto a = std::dynamic_pointer_cast<const FocusAidAnalysis>(frame.analysis);
+    ASSERT_TRUE(a && a->marks && a->score && a->histogram);
+    ASSERT_EQ(frame.image.size(), shown);
+    EXPECT_GE(counting->rows.load(), 5 * shown.height());
+    camera::BitPlane peaking(shown.width(), shown.height()), high, low;
+    const camera::LaplacianSums sums =
+        camera::laplacianPass(frame.image, frame.image.rect(), camera::kPeakingThreshold, &peaking);
+    camera::findClippedPixels(frame.image, high, low);
+    EXPECT_DOUBLE_EQ(*a->score, camera::focusScore(sums));
+    EXPECT_EQ(a->marks->peaking.count(), peaking.count());
+    EXPECT_EQ(a->marks->clippedHigh.count(), high.count());
+    EXPECT_EQ(a->marks->clippedLow.count(), low.count());
+    EXPECT_EQ(a->marks->imageKey, frame.image.cacheKey());
+    EXPECT_EQ(a->histogram->pixels, std::uint64_t(shown.width()) * std::uint64_t(shown.height()));
 }

@@ -311,6 +311,57 @@ TEST(FocusMarks, ZebraCoversExactlyTheClippedPixelsAndPeakingTintsTheRest)
     }
 }
 
+TEST(FocusMarks, DenseMarksOnEveryStripePhaseFollowTheRuleAsTheFlipShowsThem)
+{
+    // Marks on most pixels, at widths around the 32-pixel pieces, every row's stripe phase: each
+    // pixel takes its stripe, else the tint, else keeps the picture, also mirrored either way.
+    std::mt19937 rng(7);
+    for (const int w : {5, 32, 45, 67, 96}) {
+        const int h = 9;
+        QImage img(w, h, QImage::Format_RGB32);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                img.setPixel(x, y, qRgb(int(rng() % 200) + 20, 90, 130));
+        FocusMarks marks;
+        marks.peaking = BitPlane(w, h);
+        marks.clippedHigh = BitPlane(w, h);
+        marks.clippedLow = BitPlane(w, h);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const unsigned r = rng() % 8;
+                if (r < 4)
+                    marks.peaking.set(x, y);
+                if (r % 3 == 0)
+                    marks.clippedHigh.set(x, y);
+                else if (r == 1 || r == 5)
+                    marks.clippedLow.set(x, y);
+            }
+        const auto expected = [&](int x, int y) {
+            if (marks.clippedHigh.test(x, y))
+                return zebraColour(true, x, y);
+            if (marks.clippedLow.test(x, y))
+                return zebraColour(false, x, y);
+            return marks.peaking.test(x, y) ? 0xFF00FF00u : img.pixel(x, y);
+        };
+        QImage shown(img.size(), QImage::Format_RGB32);
+        composeMarks(img, marks, 0xFF00FF00u, shown.bits(), shown.bytesPerLine());
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                ASSERT_EQ(shown.pixel(x, y) | 0xFF000000u, expected(x, y)) << w << ": " << x << "," << y;
+        for (const bool mirroredX : {false, true})
+            for (const bool mirroredY : {false, true}) {
+                QImage onto = img.mirrored(mirroredX, mirroredY);
+                composeMarksOnto(marks, 0xFF00FF00u, onto.bits(), onto.bytesPerLine(), mirroredX, mirroredY);
+                for (int y = 0; y < h; ++y)
+                    for (int x = 0; x < w; ++x)
+                        ASSERT_EQ(onto.pixel(mirroredX ? w - 1 - x : x, mirroredY ? h - 1 - y : y) | 0xFF000000u,
+                                  expected(x, y))
+                            << w << (mirroredX ? " mirrored" : "") << (mirroredY ? " upside down" : "") << ": " << x
+                            << "," << y;
+            }
+    }
+}
+
 TEST(FocusMarks, StripesAlternateAlongTheDiagonal)
 {
     EXPECT_EQ(zebraColour(true, 0, 0), 0xFF000000u);

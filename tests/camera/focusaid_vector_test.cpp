@@ -207,3 +207,151 @@ TEST(FocusAidAnalyzer, ReusedPlanesNeverChangeUnderMarksStillHeld)
     EXPECT_TRUE(zebraOnly->peaking.isNull());
     EXPECT_EQ(zebraOnly->clippedHigh.count(), high.count());
 }
+
+TEST(FocusAidVectors, RowsPushedWhileAPictureIsMadeGiveThePassOverTheFinishedPicture)
+{
+    // Widths around the 32-pixel words and vector blocks, one-row and one-column pictures; the
+    // stream is reused from picture to picture, as the analyzer does.
+    LaplacianStream stream;
+    unsigned seed = 1;
+    for (const QSize size : {QSize(1, 1), QSize(1, 7), QSize(9, 1), QSize(31, 4), QSize(33, 5), QSize(101, 40),
+                             QSize(64, 3), QSize(200, 13)}) {
+        const QImage picture = clippedNoise(size.width(), size.height(), seed++);
+        BitPlane expected(size.width(), size.height());
+        const LaplacianSums passed = laplacianPass(picture, picture.rect(), kPeakingThreshold, &expected);
+        BitPlane marks(size.width(), size.height());
+        stream.begin(size, kPeakingThreshold, &marks);
+        for (int y = 0; y < size.height(); ++y)
+            stream.push(reinterpret_cast<const QRgb *>(picture.constScanLine(y)));
+        stream.push(reinterpret_cast<const QRgb *>(picture.constScanLine(0)));   // one too many: ignored
+        EXPECT_EQ(stream.finish(), passed) << size.width() << "x" << size.height();
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                ASSERT_EQ(marks.test(x, y), expected.test(x, y)) << x << "," << y;
+        // Without marks the sums are the same.
+        stream.begin(size, kPeakingThreshold, nullptr);
+        for (int y = 0; y < size.height(); ++y)
+            stream.push(reinterpret_cast<const QRgb *>(picture.constScanLine(y)));
+        EXPECT_EQ(stream.finish(), passed);
+    }
+    // A picture whose rows stopped coming (a frame cut short) gives no sums rather than wrong ones.
+    const QImage picture = clippedNoise(40, 10, 99);
+    stream.begin(picture.size(), kPeakingThreshold, nullptr);
+    for (int y = 0; y < 9; ++y)
+        stream.push(reinterpret_cast<const QRgb *>(picture.constScanLine(y)));
+    EXPECT_EQ(stream.finish(), LaplacianSums{});
+}
+
+namespace {
+
+// Hands a picture's rows to the analyzer as a decoder that makes it row by row does.
+std::shared_ptr<const FocusAidAnalysis> analyzeRowByRow(FocusAidAnalyzer &analyzer, const QImage &picture,
+                                                        std::uint64_t sequence, int rows = -1)
+{
+    if (platform::ShownRows *sink = analyzer.shownRows()) {
+        sink->begin(picture.size());
+        for (int y = 0; y < (rows < 0 ? picture.height() : rows); ++y)
+            sink->row(reinterpret_cast<const QRgb *>(picture.constScanLine(y)));
+    }
+    return std::dynamic_pointer_cast<const FocusAidAnalysis>(analyzer.analyze(picture, sequence));
+}
+
+void expectSameAnalysis(const FocusAidAnalysis &a, const FocusAidAnalysis &b)
+{
+    EXPECT_EQ(a.score.has_value(), b.score.has_value());
+    if (a.score && b.score) {
+        EXPECT_DOUBLE_EQ(*a.score, *b.score);
+    }
+    EXPECT_DOUBLE_EQ(a.best, b.best);
+    ASSERT_EQ(bool(a.marks), bool(b.marks));
+    if (a.marks) {
+        const auto same = [](const BitPlane &p, const BitPlane &q) {
+            if (p.size() != q.size())
+                return false;
+            for (int y = 0; y < p.height(); ++y)
+                for (int x = 0; x < p.width(); ++x)
+                    if (p.test(x, y) != q.test(x, y))
+                        return false;
+            return true;
+        };
+        EXPECT_TRUE(same(a.marks->peaking, b.marks->peaking));
+        EXPECT_TRUE(same(a.marks->clippedHigh, b.marks->clippedHigh));
+        EXPECT_TRUE(same(a.marks->clippedLow, b.marks->clippedLow));
+    }
+    ASSERT_EQ(bool(a.histogram), bool(b.histogram));
+    if (a.histogram) {
+        EXPECT_EQ(a.histogram->luma, b.histogram->luma);
+        EXPECT_EQ(a.histogram->red, b.histogram->red);
+        EXPECT_EQ(a.histogram->blue, b.histogram->blue);
+        EXPECT_EQ(a.histogram->pixels, b.histogram->pixels);
+        EXPECT_EQ(a.histogram->clippedHigh, b.histogram->clippedHigh);
+        EXPECT_EQ(a.histogram->serial, b.histogram->serial);
+    }
+}
+
+} // namespace
+
+TEST(FocusAidAnalyzer, RowsHandedWhileTheFrameIsMadeGiveWhatReadingTheFrameGives)
+{
+    // Every mix of aids, the meter over the whole picture and over a rectangle, histograms in
+    // luma and in colour as they fall due on an injected clock; and frames cut short, which the
+    // analyzer reads whole instead.
+    std::int64_t now = 0;
+    FocusAidAnalyzer byRows([&] { return now; }), read([&] { return now; });
+    std::uint64_t sequence = 0;
+    for (int mix = 1; mix < 16; ++mix) {
+        FocusAidSettings s;
+        s.meter = mix & 1;
+        s.peaking = mix & 2;
+        s.zebra = mix & 4;
+        s.histogram = mix & 8;
+        for (const bool rgb : {false, true})
+            for (const bool region : {false, true}) {
+                s.channels = rgb ? HistogramChannels::Rgb : HistogramChannels::Luma;
+                s.region = region ? QRectF(0.2, 0.3, 0.5, 0.4) : QRectF();
+                byRows.setSettings(s);
+                read.setSettings(s);
+                for (const int rows : {-1, 17}) {
+                    const QImage picture = clippedNoise(133, 41, unsigned(++sequence));
+                    now += 300;
+                    const auto a = analyzeRowByRow(byRows, picture, sequence, rows);
+                    const auto b = std::dynamic_pointer_cast<const FocusAidAnalysis>(read.analyze(picture, sequence));
+                    ASSERT_TRUE(a && b);
+                    SCOPED_TRACE(testing::Message() << "mix " << mix << (rgb ? " rgb" : "") << (region ? " region" : "")
+                                                    << " rows " << rows);
+                    expectSameAnalysis(*a, *b);
+                    EXPECT_EQ(a->marks ? a->marks->imageKey : 0, b->marks ? picture.cacheKey() : 0);
+                }
+            }
+    }
+}
+
+TEST(FocusAidAnalyzer, AFrameFollowsTheSettingsItsRowsStartedWith)
+{
+    // The user switches peaking off while a frame is being made: the frame, begun with peaking
+    // on, still comes with whole planes, and the next frame follows the new settings.
+    FocusAidAnalyzer analyzer([] { return std::int64_t(0); });
+    FocusAidSettings s;
+    s.peaking = s.zebra = true;
+    analyzer.setSettings(s);
+    const QImage picture = clippedNoise(70, 20, 5);
+    platform::ShownRows *sink = analyzer.shownRows();
+    ASSERT_TRUE(sink);
+    sink->begin(picture.size());
+    s.peaking = false;
+    analyzer.setSettings(s);
+    for (int y = 0; y < picture.height(); ++y)
+        sink->row(reinterpret_cast<const QRgb *>(picture.constScanLine(y)));
+    auto a = std::dynamic_pointer_cast<const FocusAidAnalysis>(analyzer.analyze(picture, 1));
+    ASSERT_TRUE(a && a->marks);
+    BitPlane expected(70, 20);
+    laplacianPassReference(picture, picture.rect(), kPeakingThreshold, &expected);
+    EXPECT_EQ(a->marks->peaking.count(), expected.count());
+    a = analyzeRowByRow(analyzer, picture, 2);
+    ASSERT_TRUE(a && a->marks);
+    EXPECT_TRUE(a->marks->peaking.isNull());
+    // With every aid off, no rows are asked for and nothing is found.
+    analyzer.setSettings({});
+    EXPECT_EQ(analyzer.shownRows(), nullptr);
+    EXPECT_FALSE(analyzer.analyze(picture, 3));
+}

@@ -2,6 +2,7 @@
 // against worked JFIF examples, every vector version against the portable one, and the shown
 // picture against the one made by converting first and filtering after.
 #include "platform/filtertaps.h"
+#include "platform/frameanalyzer.h"
 #include "platform/jpegcodec.h"
 #include "platform/picturecodec.h"
 #include "platform/previewdecoder.h"
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 using platform::JpegCodec;
 using platform::SimdLevel;
@@ -57,6 +59,24 @@ QImage busyPicture(int w, int h)
 }
 
 std::vector<SimdLevel> levelsHere() { return platform::simdLevelsHere(); }
+
+// Keeps the rows a scaler hands on, as an analyzer reading them while they are made sees them.
+struct RowRecorder final : platform::ShownRows {
+    QImage rows;
+    int count = 0;
+    void begin(QSize size) override
+    {
+        rows = QImage(size, QImage::Format_RGB32);
+        rows.fill(Qt::black);
+        count = 0;
+    }
+    void row(const QRgb *pixels) override
+    {
+        if (count < rows.height())
+            std::memcpy(rows.scanLine(count), pixels, std::size_t(rows.width()) * 4);
+        ++count;
+    }
+};
 
 } // namespace
 
@@ -109,8 +129,18 @@ TEST(YuvScaler, EveryVectorVersionGivesThePortableBytes)
     // Shrinking by more than two, by a little, the same size, enlarging; odd widths for the tails.
     for (QSize to : {QSize(200, 150), QSize(640, 480), QSize(803, 601), QSize(1021, 767), QSize(1920, 972), QSize(33, 600)}) {
         const QImage portable = shown(planes, to, SimdLevel::Portable);
-        for (SimdLevel level : levelsHere())
+        for (SimdLevel level : levelsHere()) {
             EXPECT_EQ(shown(planes, to, level), portable) << to.width() << "x" << to.height() << " level " << int(level);
+            // With an analyzer reading the rows as they are made: the same picture, and the rows
+            // it saw are the picture's, each once.
+            YuvScaler scaler(level);
+            QImage out(to, QImage::Format_RGB32);
+            RowRecorder recorder;
+            scaler.scale(planes, out, &recorder);
+            EXPECT_EQ(out, portable) << to.width() << "x" << to.height() << " level " << int(level);
+            EXPECT_EQ(recorder.count, to.height());
+            EXPECT_EQ(recorder.rows, portable);
+        }
     }
 }
 

@@ -143,7 +143,9 @@ GstFlowReturn onNewSample(GstAppSink *sink, gpointer user)
         encoded->data = mapped->map.data;
         encoded->size = mapped->map.size;
         encoded->keep = mapped;
-        frame.image = shared->decoder.decodeJpeg(encoded->data, encoded->size, shown, frame.pictureSize);
+        // The analyzer reads the rows while they are made, where the decoder makes them one by one.
+        ShownRows *rows = shared->analyzer ? shared->analyzer->shownRows() : nullptr;
+        frame.image = shared->decoder.decodeJpeg(encoded->data, encoded->size, shown, frame.pictureSize, rows);
         if (frame.image.isNull())
             return GST_FLOW_OK;   // a damaged frame: the next one shows
         frame.encoded = std::move(encoded);

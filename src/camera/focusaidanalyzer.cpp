@@ -131,7 +131,7 @@ void FocusAidAnalyzer::row(const QRgb *pixels)
     if (p.settings.zebra) {
         high = p.marks->clippedHigh.row(y);
         low = p.marks->clippedLow.row(y);
-        findClippedInRow(pixels, p.size.width(), high, low, platform::bestSimdLevel());
+        findClippedInRow(pixels, p.size.width(), high, low, simdLevel_);
     }
     if (p.laplacian)
         laplacian_.push(pixels);

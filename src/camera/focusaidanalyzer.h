@@ -118,6 +118,7 @@ private:
     std::uint64_t histograms_ = 0;
     std::vector<std::shared_ptr<FocusMarks>> marksPool_;
     RowPasses rowPasses_;
+    const platform::SimdLevel simdLevel_ = platform::bestSimdLevel();   // asked once, not per row
     LaplacianStream laplacian_;
 };
 

@@ -438,9 +438,9 @@ void LaplacianStream::push(const QRgb *pixels)
 {
     if (pushed_ < 0 || pushed_ >= size_.height())
         return;   // finished, or more rows than the picture has
-    if (pushed_++ == 0)
-        ring_->load(pixels);   // the row above the picture repeats its first
     ring_->load(pixels);
+    if (pushed_++ == 0)
+        ring_->repeat();   // the row above the picture repeats its first: the same luma
 }
 
 LaplacianSums LaplacianStream::finish()

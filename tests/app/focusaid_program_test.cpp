@@ -300,6 +300,28 @@ TEST(FocusAids, TheHistogramWindowAndTheZebraOnAnOverexposedPicture)
     EXPECT_FALSE(p.aids().settings().histogram);
 }
 
+TEST(FocusAids, OverAMaximisedWindowTheHistogramOpensLeftOfTheMeterReading)
+{
+    // A maximised window leaves no room beside it: the histogram opens over the window's right
+    // side, but not over the meter bar and its reading.
+    Program p;
+    Controls &c = p.shell().controls();
+    p.app->window().showMaximized();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&p.app->window()));
+    ASSERT_TRUE(p.connect());
+    c.action(C::SharpnessMeter_Tool)->trigger();
+    QWidget *meter = p.aids().meter();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return meter->isVisible(); }));
+    c.action(C::LiveHistogram_Tool)->trigger();
+    camera::ui::HistogramDialog *window = p.aids().histogramDialog();
+    ASSERT_TRUE(window->isVisible());
+    const QRect meterOnScreen(meter->mapToGlobal(QPoint(0, 0)), meter->size());
+    EXPECT_FALSE(window->frameGeometry().intersects(meterOnScreen))
+        << window->frameGeometry().x() << "+" << window->frameGeometry().width() << " against the meter at "
+        << meterOnScreen.x();
+    EXPECT_TRUE(window->screen()->availableGeometry().contains(window->frameGeometry()));
+}
+
 TEST(LineProfileTool, AcrossTheLockedMicrometerTheMinimaAreTenMicrometresApartAndTheCsvReadsBack)
 {
     Program p;

@@ -170,6 +170,12 @@ void FocusAidController::setHistogramOn(bool on)
                 at.moveRight(std::min(at.right(), room.right()));
                 at.moveBottom(std::min(at.bottom(), room.bottom()));
             }
+            // Moved over the window (a maximised one has no room beside it): left of the meter,
+            // whose reading it would hide, as far as the screen allows.
+            if (meter_->isVisible() && at.left() <= frame.right()) {
+                const int meterLeft = meter_->mapToGlobal(QPoint(0, 0)).x();
+                at.moveRight(std::max(at.width() - 1, meterLeft - 8));
+            }
             histogram_->move(at.topLeft());
             histogramPlaced_ = true;
         }

@@ -27,6 +27,10 @@ struct GstCapturePipeline::Shared {
     // Written by the UI thread at any time, read once per frame by the appsink's thread.
     std::atomic<std::uint64_t> previewSize{0};
     PreviewDecoder decoder;   // the appsink's streaming thread only
+    // Counts the frame callbacks that have returned. Going to NULL joins the streaming threads
+    // through GLib, which thread checkers cannot see; reading this after it makes the join
+    // visible to them as well (everything a callback did comes before its increment).
+    std::atomic<std::uint64_t> callbacksDone{0};
 
     std::mutex mutex;   // guards the fields below
     std::shared_ptr<RecordingState> recording;   // the running recording branch, if any
@@ -129,6 +133,10 @@ GstFlowReturn onNewSample(GstAppSink *sink, gpointer user)
     // Runs on the appsink's streaming thread: make the picture the video area shows (decoded and
     // filtered to its size here, not on the UI thread), hand it over, nothing else.
     auto *shared = static_cast<GstCapturePipeline::Shared *>(user);
+    struct Done {
+        std::atomic<std::uint64_t> &count;
+        ~Done() { count.fetch_add(1, std::memory_order_release); }
+    } done{shared->callbacksDone};
     GstSamplePtr sample(gst_app_sink_pull_sample(sink));
     if (!sample)
         return GST_FLOW_OK;
@@ -386,6 +394,7 @@ void GstCapturePipeline::stop()
     ++generation_;
     // NULL joins the streaming threads; after that no callback can run.
     gst_element_set_state(shared_->pipeline.get(), GST_STATE_NULL);
+    (void)shared_->callbacksDone.load(std::memory_order_acquire);
     GstPtr<GstBus> bus = GstPtr<GstBus>::adopt(gst_element_get_bus(shared_->pipeline.get()));
     gst_bus_set_sync_handler(bus.get(), nullptr, nullptr, nullptr);
     shared_.reset();
